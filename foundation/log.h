@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+// The program's log entry points. Texts are CP1250; either may be null.
+
+bool LogWrite(const char* text, const char* value, bool toWindow);
+bool LogText(const char* text);
+bool LogTextInt(const char* text, int32_t value, bool toWindow = false);
+bool LogTextUInt(const char* text, uint32_t value, bool toWindow = false);
+bool SetLogDir(const char* path);
+bool SetLogMutexName(const char* name);
+bool ExceptionHandler(const char* caller, uint32_t code, uint32_t info);

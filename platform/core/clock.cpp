@@ -1,0 +1,45 @@
+#include "platform/core/clock.h"
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace plat {
+namespace {
+
+class SystemClock final : public Clock {
+public:
+    int64_t UnixMilliseconds() override
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    }
+    int64_t MonotonicMilliseconds() override
+    {
+        using namespace std::chrono;
+        return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+    }
+    void SleepMilliseconds(int64_t ms) override
+    {
+        if (ms > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+};
+
+SystemClock systemClock;
+std::atomic<Clock*> installed{nullptr};
+
+} // namespace
+
+Clock& CurrentClock()
+{
+    Clock* clock = installed.load(std::memory_order_acquire);
+    return clock != nullptr ? *clock : systemClock;
+}
+
+void SetClock(Clock* clock)
+{
+    installed.store(clock, std::memory_order_release);
+}
+
+} // namespace plat

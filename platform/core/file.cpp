@@ -1,0 +1,201 @@
+#include "platform/core/file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace plat {
+namespace {
+
+std::atomic<int> writesUntilFailure{0};
+
+// Writes go out in pieces of this size, so a fault can hit a file halfway.
+constexpr size_t kWriteChunk = 64 * 1024;
+
+bool TakeInjectedFailure()
+{
+    int remaining = writesUntilFailure.load();
+    while (remaining > 0) {
+        if (writesUntilFailure.compare_exchange_weak(remaining, remaining - 1))
+            return remaining == 1;
+    }
+    return false;
+}
+
+std::string FolderOf(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+bool SyncFolder(const std::string& folder)
+{
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = fsync(fd) == 0;
+    close(fd);
+    return ok;
+}
+
+} // namespace
+
+File::~File()
+{
+    Close();
+}
+
+File::File(File&& other) noexcept : fd_(other.fd_)
+{
+    other.fd_ = -1;
+}
+
+File& File::operator=(File&& other) noexcept
+{
+    if (this != &other) {
+        Close();
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+bool File::Open(const std::string& path, Mode mode)
+{
+    Close();
+    int flags = O_CLOEXEC;
+    switch (mode) {
+    case Mode::Read:
+        flags |= O_RDONLY;
+        break;
+    case Mode::ReadWrite:
+        flags |= O_RDWR;
+        break;
+    case Mode::ReadWriteCreate:
+        flags |= O_RDWR | O_CREAT;
+        break;
+    }
+    fd_ = open(path.c_str(), flags, 0600);
+    return fd_ >= 0;
+}
+
+void File::Close()
+{
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
+}
+
+bool File::ReadAt(uint64_t offset, void* data, size_t size) const
+{
+    auto* bytes = static_cast<char*>(data);
+    while (size > 0) {
+        ssize_t got = pread(fd_, bytes, size, static_cast<off_t>(offset));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return false;
+        bytes += got;
+        offset += static_cast<uint64_t>(got);
+        size -= static_cast<size_t>(got);
+    }
+    return true;
+}
+
+bool File::WriteAt(uint64_t offset, const void* data, size_t size)
+{
+    if (fd_ < 0 || lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+        return false;
+    return WriteFully(fd_, data, size);
+}
+
+bool File::Size(uint64_t& size) const
+{
+    struct stat info {};
+    if (fd_ < 0 || fstat(fd_, &info) != 0)
+        return false;
+    size = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
+bool File::Truncate(uint64_t size)
+{
+    return fd_ >= 0 && ftruncate(fd_, static_cast<off_t>(size)) == 0;
+}
+
+bool File::Sync()
+{
+    return fd_ >= 0 && fdatasync(fd_) == 0;
+}
+
+bool WriteFully(int fd, const void* data, size_t size)
+{
+    const auto* bytes = static_cast<const char*>(data);
+    while (size > 0) {
+        size_t piece = size < kWriteChunk ? size : kWriteChunk;
+        if (TakeInjectedFailure()) {
+            errno = ENOSPC;
+            return false;
+        }
+        ssize_t written = write(fd, bytes, piece);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        bytes += written;
+        size -= static_cast<size_t>(written);
+    }
+    return true;
+}
+
+void FailNthWrite(int n)
+{
+    writesUntilFailure.store(n > 0 ? n : 0);
+}
+
+bool ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxSize)
+{
+    File file;
+    uint64_t size = 0;
+    if (!file.Open(path, File::Mode::Read) || !file.Size(size) || size > maxSize)
+        return false;
+    std::string buffer(static_cast<size_t>(size), '\0');
+    if (size > 0 && !file.ReadAt(0, buffer.data(), buffer.size()))
+        return false;
+    contents = std::move(buffer);
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode)
+{
+    std::string temporary = path + ".XXXXXX";
+    int fd = mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteFully(fd, contents.data(), contents.size()) &&
+              fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok)
+        ok = rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        unlink(temporary.c_str());
+        return false;
+    }
+    SyncFolder(FolderOf(path));
+    return true;
+}
+
+bool FileExists(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return unlink(path.c_str()) == 0;
+}
+
+} // namespace plat

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace plat {
+
+// A file opened by descriptor, close-on-exec, closed by the destructor.
+// Every operation reports failure; nothing is ignored silently.
+class File {
+public:
+    enum class Mode { Read, ReadWrite, ReadWriteCreate };
+
+    File() = default;
+    ~File();
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+
+    // New files get mode 0600.
+    bool Open(const std::string& path, Mode mode);
+    void Close();
+    bool IsOpen() const { return fd_ >= 0; }
+
+    // Positioned I/O: the whole range or failure.
+    bool ReadAt(uint64_t offset, void* data, size_t size) const;
+    bool WriteAt(uint64_t offset, const void* data, size_t size);
+
+    bool Size(uint64_t& size) const;
+    bool Truncate(uint64_t size);
+    // fdatasync: the data and the size reach the disk.
+    bool Sync();
+
+    int Descriptor() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
+// Writes the whole buffer to a descriptor, retrying short writes.
+// Every call counts for the write fault seam.
+bool WriteFully(int fd, const void* data, size_t size);
+
+// Test seam: the n-th following call of WriteFully (1 = the next one) fails
+// with ENOSPC, as a full disk would. 0 disarms it.
+void FailNthWrite(int n);
+
+// Reads a whole file. False when it does not open, cannot be read, or is
+// larger than maxSize.
+bool ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxSize = UINT64_C(1) << 30);
+
+// Replaces a file so that a crash or a failed write leaves either the old or
+// the new contents, never a mix: temporary file in the same folder, write,
+// fsync, rename, fsync of the folder. The file gets `mode`; a failure removes
+// the temporary file.
+bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode = 0600);
+
+bool FileExists(const std::string& path);
+bool RemoveFile(const std::string& path);
+
+} // namespace plat

@@ -1,0 +1,135 @@
+#include "platform/core/bytes.h"
+#include "platform/core/file.h"
+#include "platform/core/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+class TempFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string pattern = plat::TempFolder() + "dalmora-test-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        folder_ = pattern + "/";
+    }
+    void TearDown() override
+    {
+        plat::FailNthWrite(0);
+        std::string command = "rm -rf '" + folder_ + "'";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+    }
+    std::vector<std::string> Entries() const
+    {
+        std::vector<std::string> names;
+        DIR* dir = opendir(folder_.c_str());
+        while (dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(dir);
+        return names;
+    }
+    std::string folder_;
+};
+
+using AtomicWriter = TempFolder;
+
+TEST_F(AtomicWriter, ReplacesContentsWithMode0600)
+{
+    std::string path = folder_ + "settings.dat";
+    ASSERT_TRUE(plat::WriteFileAtomically(path, "old"));
+    ASSERT_TRUE(plat::WriteFileAtomically(path, "new contents"));
+    std::string read;
+    ASSERT_TRUE(plat::ReadWholeFile(path, read));
+    EXPECT_EQ(read, "new contents");
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"settings.dat"});
+}
+
+TEST_F(AtomicWriter, FailureHalfwayKeepsOldFileAndLeavesNoTemporary)
+{
+    std::string path = folder_ + "users.dat";
+    ASSERT_TRUE(plat::WriteFileAtomically(path, "previous state"));
+    std::string large(200 * 1024, 'x');
+    plat::FailNthWrite(2); // the first chunk goes out, the second fails
+    EXPECT_FALSE(plat::WriteFileAtomically(path, large));
+    std::string read;
+    ASSERT_TRUE(plat::ReadWholeFile(path, read));
+    EXPECT_EQ(read, "previous state");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"users.dat"});
+}
+
+using Folders = TempFolder;
+
+TEST_F(Folders, CreatesNestedFoldersWithMode0700)
+{
+    std::string nested = folder_ + "a/b/c/";
+    ASSERT_TRUE(plat::CreateFolders(nested));
+    struct stat info {};
+    ASSERT_EQ(stat((folder_ + "a/b").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+    EXPECT_FALSE(plat::CreateFolders("relative/path"));
+}
+
+TEST(ByteReader, RefusesReadsPastTheEndWithoutMoving)
+{
+    std::string data("\x01\x02\x03", 3);
+    plat::ByteReader reader(data);
+    uint32_t value = 0;
+    ASSERT_TRUE(reader.ReadUnsigned(2, value));
+    EXPECT_EQ(value, 0x0201u);
+    EXPECT_FALSE(reader.ReadUnsigned(2, value));
+    EXPECT_EQ(reader.Position(), 2u);
+    EXPECT_FALSE(reader.Ok());
+}
+
+TEST(ByteReader, SignedWidths)
+{
+    struct Case {
+        std::string bytes;
+        int width;
+        int32_t expected;
+    } cases[] = {
+        {"\xFF", 1, -1},
+        {std::string("\xFF\x7F", 2), 2, 32767},
+        {std::string("\x00\x80", 2), 2, -32768},
+        {std::string("\xFF\xFF\xFF", 3), 3, 0xFFFFFF},
+        {"\xFF\xFF\xFF\xFF", 4, -1},
+    };
+    for (const Case& c : cases) {
+        plat::ByteReader reader(c.bytes);
+        int32_t value = 0;
+        ASSERT_TRUE(reader.ReadSigned(c.width, value));
+        EXPECT_EQ(value, c.expected) << c.width;
+    }
+}
+
+TEST(ByteReader, HugeLengthIsRefusedBeforeAllocation)
+{
+    std::string data(16, '\0');
+    plat::ByteReader reader(data);
+    EXPECT_FALSE(reader.Has(0xFFFFFFF0u));
+}
+
+TEST(ByteWriter, WritesLittleEndianOfGivenWidth)
+{
+    std::string out;
+    plat::ByteWriter writer(out);
+    writer.WriteUnsigned(0x12345678, 3);
+    writer.WriteUnsigned(7, 0);
+    EXPECT_EQ(out, std::string("\x78\x56\x34", 3));
+}
+
+} // namespace
