@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+
+// Calls from the foundation up into higher layers. The foundation may not
+// include GUI code; the GUI layer fills these at start-up and tests fill them
+// with recorders. An unset hook does nothing.
+
+// Buttons and icons of a message box, as the windows layer understands them.
+enum TNMessageBoxFlags : uint32_t {
+    mbOk = 0x00,
+    mbOkCancel = 0x01,
+    mbYesNo = 0x04,
+    mbIconError = 0x10,
+    mbIconQuestion = 0x20,
+    mbIconExclamation = 0x30,
+    mbIconInformation = 0x40,
+};
+
+// Button results.
+enum TNMessageBoxResult : int32_t {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrYes = 6,
+    mrNo = 7,
+};
+
+struct TNFoundationHooks {
+    // Shows a message box (CP1250 texts) and returns the button chosen.
+    int32_t (*MessageBox)(const char* text, const char* caption, uint32_t flags) = nullptr;
+    // Puts the screen cursor back to the default arrow.
+    void (*ResetCursor)() = nullptr;
+};
+
+extern TNFoundationHooks FoundationHooks;
+
+// Shows a message box through the hook; mrNone when no hook is set.
+int32_t ShowMessageBox(const char* text, const char* caption, uint32_t flags);
