@@ -24,7 +24,9 @@ struct TNDayList {
 // of `c` held, so it may take the model's lock.
 struct TNCommonHooks {
     // Year slots now number `count`: grow the per-day table to at least that
-    // many. Several threads may report the same growth.
+    // many. Several threads may report the same growth, and another thread
+    // may be handed the new slot before this runs, so the model also grows
+    // when it meets a slot it lacks.
     std::atomic<void (*)(int32_t count)> YearSlotsAdded{nullptr};
     // The year table was emptied: free the per-day table.
     std::atomic<void (*)()> YearsCleared{nullptr};
