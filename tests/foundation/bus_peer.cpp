@@ -106,7 +106,6 @@ int Usage()
 
 int main(int argc, char** argv)
 {
-    plat::BlockTerminationSignals();
     int mains = 0;
     int dialogs = 0;
     int silent = 0;
@@ -133,6 +132,7 @@ int main(int argc, char** argv)
             return Usage();
     }
 
+    plat::BlockTerminationSignals();
     int logFd = 1;
     if (logPath != nullptr) {
         logFd = open(logPath, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
