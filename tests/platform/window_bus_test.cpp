@@ -11,6 +11,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <future>
 #include <poll.h>
 #include <set>
 #include <string>
@@ -164,7 +165,12 @@ TEST_F(WindowBus, AnswersOnTheLoopThreadInStampOrder)
         LoopThread running(loop);
         loopThread = running.Id();
         deliveries = plat::SendToClass("TfrmMainDLMR1", 1, 2, -3);
-        server.UnregisterWindow(b); // the loop is idle: no request is open
+        std::promise<void> unregistered;
+        loop.Post([&] {
+            server.UnregisterWindow(b);
+            unregistered.set_value();
+        });
+        unregistered.get_future().wait();
         int64_t result = 0;
         EXPECT_EQ(plat::SendBusMessage(deliveries[2].window, 1, 2, -3, 5000, result), BusSendResult::NoWindow);
     }
