@@ -95,6 +95,10 @@ public:
                 op.length = found != state_.end() && roll < 6
                                 ? found->second.length
                                 : lengths[random_() % (sizeof lengths / sizeof lengths[0])];
+                // Now and then a record the file layer writes in several
+                // pieces (64 KiB each), which a kill can cut.
+                if (random_() % 64 == 0)
+                    op.length = 150000;
                 state_[key] = Content{op.version, op.length};
             }
             ops.push_back(op);
