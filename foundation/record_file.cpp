@@ -122,10 +122,13 @@ bool TNRAFile::resize_index(int32_t n, bool writeCount)
 bool TNRAFile::readIndexEntry(plat::ByteReader& in, uint32_t base, TNRAFileIndexEntry& entry)
 {
     entry.ownOffset = base + static_cast<uint32_t>(in.Position());
-    uint32_t type = 0;
-    if (!ReadUNumber(2, in, type) || !ReadUNumber(4, in, entry.length) || !ReadUNumber(4, in, entry.id) ||
-        !ReadUNumber(4, in, entry.position))
+    std::string_view bytes;
+    if (!in.ReadView(kIndexEntrySize, bytes))
         return false;
+    uint32_t type = GetU16(bytes.data());
+    entry.length = GetU32(bytes.data() + 2);
+    entry.id = GetU32(bytes.data() + 6);
+    entry.position = GetU32(bytes.data() + 10);
     // An unknown type is kept as a hole; the check against the data file
     // treats both alike.
     entry.type = static_cast<uint8_t>(type);
@@ -232,6 +235,7 @@ void TNRAFile::setEntry(int32_t position, uint8_t type, uint32_t id)
 void TNRAFile::rebuildLookups()
 {
     live_.clear();
+    live_.reserve(index.size());
     holes_.clear();
     for (size_t i = 0; i < index.size(); ++i) {
         const TNRAFileIndexEntry& entry = index[i];
@@ -418,6 +422,8 @@ bool TNRAFile::scanData(std::vector<ScannedRecord>& records, uint64_t& validEnd,
     records.clear();
     if (!handle.IsOpen() || !handle.Size(fileSize))
         return false;
+    // The count of the header is a hint only; every record takes 10 bytes at least.
+    records.reserve(std::min<uint64_t>(itemsCount, fileSize / kRecordHeaderSize));
     std::string buffer(kScanBuffer, '\0');
     uint64_t bufferStart = 0;
     size_t bufferSize = 0;
@@ -453,6 +459,7 @@ bool TNRAFile::checkIndexAgainstData()
     if (indexCount != itemsCount || indexCount != records.size() || index.size() != records.size())
         return false;
     std::unordered_map<uint64_t, int32_t> live;
+    live.reserve(records.size());
     for (size_t i = 0; i < records.size(); ++i) {
         const ScannedRecord& record = records[i];
         const TNRAFileIndexEntry& entry = index[i];

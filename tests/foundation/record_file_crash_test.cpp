@@ -28,7 +28,7 @@ namespace {
 int Rounds()
 {
     const char* value = std::getenv("DALMORA_CRASH_ROUNDS");
-    return value != nullptr ? std::atoi(value) : 40;
+    return value != nullptr ? std::atoi(value) : 100;
 }
 
 struct DriverRun {
