@@ -105,6 +105,10 @@ bool TNRAFile::resize_index(int32_t n, bool writeCount)
         clearIndex();
         return true;
     }
+    // Entries cut off leave the look-ups; new ones are empty and join them
+    // once they are filled from the index file.
+    for (size_t position = static_cast<size_t>(n); position < index.size(); ++position)
+        unlinkEntry(static_cast<int32_t>(position));
     try {
         index.resize(static_cast<size_t>(n));
     } catch (const std::bad_alloc&) {
@@ -496,23 +500,22 @@ bool TNRAFile::rebuildIndex(uint32_t& oldCount, uint32_t& newCount)
     uint64_t fileSize = 0;
     if (!scanData(records, validEnd, fileSize))
         return false;
-    // 1. Cut the record a crash left unfinished at the end.
-    if (validEnd != fileSize && !handle.Truncate(validEnd))
-        return false;
-    dataEnd_ = validEnd;
-    windowSize_ = 0;
 
+    // 1. The index in memory, from the scan: a record cut short at the end is
+    // left out, of two copies of one record the later one stays, and records
+    // of no known type are holes. The files follow below; should they fail,
+    // memory still shows the data file as it is.
     std::string bytes;
     plat::ByteWriter writer(bytes);
     WriteHeader("rafIndexFile", raVersion, writer);
     indexCountFilePos = static_cast<uint32_t>(bytes.size());
     WriteUNumber(static_cast<uint32_t>(records.size()), 4, writer);
-
-    // 2. Of two copies of one record the later one stays.
     std::unordered_map<uint64_t, size_t> latest;
+    latest.reserve(records.size());
     for (size_t i = 0; i < records.size(); ++i)
         if (!IsHoleHeader(records[i].type, records[i].id))
             latest[Key(static_cast<uint8_t>(records[i].type), records[i].id)] = i;
+    std::vector<uint32_t> earlierCopies;
     std::vector<TNRAFileIndexEntry> entries(records.size());
     for (size_t i = 0; i < records.size(); ++i) {
         const ScannedRecord& record = records[i];
@@ -522,38 +525,43 @@ bool TNRAFile::rebuildIndex(uint32_t& oldCount, uint32_t& newCount)
         entry.ownOffset = indexCountFilePos + 4 + static_cast<uint32_t>(i) * kIndexEntrySize;
         if (IsHoleHeader(record.type, record.id))
             continue;
-        uint64_t key = Key(static_cast<uint8_t>(record.type), record.id);
-        if (latest[key] != i) {
-            char header[6] = {};
-            if (!writeData(record.position, header, sizeof header))
-                return false;
+        if (latest[Key(static_cast<uint8_t>(record.type), record.id)] != i) {
+            earlierCopies.push_back(record.position);
             continue;
         }
         entry.type = static_cast<uint8_t>(record.type);
         entry.id = record.id;
     }
-
-    // 3. The count of the data file, made durable before the index that
-    // relies on it.
-    char count[4];
-    PutU32(count, static_cast<uint32_t>(records.size()));
-    if (!writeData(itemsCountFilePos, count, sizeof count) || !handle.Sync())
-        return false;
-    itemsCount = static_cast<uint32_t>(records.size());
-    newCount = itemsCount;
-
-    // 4. The index in memory, then on disk through the atomic writer.
     index = std::move(entries);
     indexCount = static_cast<uint32_t>(index.size());
+    itemsCount = indexCount;
+    newCount = itemsCount;
     rebuildLookups();
+    dataEnd_ = validEnd;
+    windowSize_ = 0;
+
+    // 2. The data file: cut, earlier copies made holes, the new count; made
+    // durable before the index that relies on it.
+    if (validEnd != fileSize && !handle.Truncate(validEnd))
+        return false;
+    for (uint32_t position : earlierCopies) {
+        char header[6] = {};
+        if (!writeData(position, header, sizeof header))
+            return false;
+    }
+    char count[4];
+    PutU32(count, itemsCount);
+    if (!writeData(itemsCountFilePos, count, sizeof count) || !handle.Sync())
+        return false;
+
+    // 3. The index file anew, through the atomic writer.
     size_t first = bytes.size();
     bytes.resize(first + index.size() * kIndexEntrySize);
     for (size_t i = 0; i < index.size(); ++i)
         EncodeIndexEntry(index[i], bytes.data() + first + i * kIndexEntrySize);
     indexHandle.Close();
-    if (!plat::WriteFileAtomically(raIndexFile, bytes, 0600))
-        return false;
-    if (!indexHandle.Open(raIndexFile, plat::File::Mode::ReadWrite))
+    if (!plat::WriteFileAtomically(raIndexFile, bytes, 0600) ||
+        !indexHandle.Open(raIndexFile, plat::File::Mode::ReadWrite))
         return false;
     raIndexVersion = raVersion;
     needsReindex_ = false;

@@ -166,32 +166,42 @@ bool TNRAF::openIndexFile(int32_t fid)
         LogWrite("[TNRAF::openIndexFile] ERROR opening file for random access: ", file.raIndexFile.c_str(), false);
         return false;
     }
-    std::string bytes;
     uint64_t size = 0;
-    bool read = file.indexHandle.Size(size) && size <= UINT32_MAX;
-    if (read) {
-        bytes.resize(static_cast<size_t>(size));
-        read = file.indexHandle.ReadAt(0, bytes.data(), bytes.size());
+    std::string head;
+    if (file.indexHandle.Size(size)) {
+        head.resize(static_cast<size_t>(std::min<uint64_t>(size, kLongestHeader + 4)));
+        if (!file.indexHandle.ReadAt(0, head.data(), head.size()))
+            head.clear();
     }
-    plat::ByteReader reader(bytes);
+    plat::ByteReader reader(head);
     int32_t version = 0;
-    if (read)
-        ReadHeader(kIndexHeader, reader, version);
+    ReadHeader(kIndexHeader, reader, version);
     file.raIndexVersion = version;
     file.indexCountFilePos = static_cast<uint32_t>(reader.Position());
     uint32_t count = 0;
-    // The count is checked against the bytes there before anything is allocated.
-    if (version != 1 || !ReadUNumber(4, reader, count) ||
-        static_cast<uint64_t>(count) * kIndexEntrySize > reader.Remaining() || count > INT32_MAX) {
+    // The count is checked against the bytes the file holds before anything
+    // is allocated for it.
+    uint64_t first = file.indexCountFilePos + 4u;
+    if (version != 1 || !ReadUNumber(4, reader, count) || count > INT32_MAX ||
+        first + static_cast<uint64_t>(count) * kIndexEntrySize > size) {
         file.indexHandle.Close();
         return false;
     }
-    if (!file.resize_index(static_cast<int32_t>(count), false)) {
+    std::string entries;
+    try {
+        entries.resize(static_cast<size_t>(count) * kIndexEntrySize);
+    } catch (const std::bad_alloc&) {
         file.indexHandle.Close();
         return false;
     }
+    if (!file.indexHandle.ReadAt(first, entries.data(), entries.size()) ||
+        !file.resize_index(static_cast<int32_t>(count), false)) {
+        file.indexHandle.Close();
+        return false;
+    }
+    plat::ByteReader entryReader(entries);
     for (uint32_t i = 0; i < count; ++i)
-        file.readIndexEntry(reader, 0, file.index[i]);
+        file.readIndexEntry(entryReader, static_cast<uint32_t>(first), file.index[i]);
     return true;
 }
 
@@ -224,6 +234,7 @@ plat::File* TNRAF::openFile(int32_t fid)
         LogWrite("[TNRAF::openFile][ERROR] cannot create the folder of ", file.raFile.c_str(), false);
         return nullptr;
     }
+    bool wereOpen = file.handle.IsOpen() && file.indexHandle.IsOpen();
     bool indexOpened = file.indexHandle.IsOpen();
     if (!indexOpened && (plat::FileExists(file.raIndexFile) || createNewIndexFile(fid)))
         indexOpened = openIndexFile(fid);
@@ -231,6 +242,8 @@ plat::File* TNRAF::openFile(int32_t fid)
         openRAFFile(fid);
     if (!file.handle.IsOpen())
         return nullptr;
+    if (wereOpen)
+        return &file.handle;
 
     // 4. The index is trusted only when it describes the data file exactly.
     bool consistent = indexOpened && file.raIndexVersion == file.raVersion && file.indexCount == file.itemsCount &&

@@ -94,6 +94,49 @@ TEST_F(TNRAFTest, IndexListingFewerRecordsIsRebuiltOnce)
     EXPECT_EQ(again.Items[0]->indexCount, 3u);
 }
 
+// A rebuild whose writes fail still shows every record, lets no save through
+// until a later rebuild succeeds, and leaves files that the next open rebuilds.
+TEST_F(TNRAFTest, FailedRebuildStillLoadsAndIsRepeated)
+{
+    for (int failingWrite : {1, 2}) {
+        SCOPED_TRACE("write " + std::to_string(failingWrite));
+        WriteBytes(dataPath_, Fixture("recfile_three.dld.hex"));
+        WriteBytes(indexPath_, Fixture("recfile_three_listing_two.dli.hex"));
+        {
+            TNRAF set;
+            plat::FailNthWrite(failingWrite);
+            int32_t fid = OpenSlot(set, dataPath_);
+            plat::FailNthWrite(0);
+            ASSERT_TRUE(set.isFileReady(fid));
+            EXPECT_TRUE(set.Items[0]->needsReindex());
+            EXPECT_EQ(LoadRecord(set, fid, raftAlert, 7), std::string("\x01\x02\x03\x04"));
+            EXPECT_EQ(FileBytes(indexPath_), Fixture("recfile_three_listing_two.dli.hex"));
+        }
+        TNRAF set;
+        int32_t fid = 0;
+        std::string log = OpenAndLog(set, fid);
+        EXPECT_EQ(CountOccurrences(log, kReindexLine), 1);
+        EXPECT_EQ(FileBytes(indexPath_), Fixture("recfile_three.dli.hex"));
+    }
+
+    // The save after a failed rebuild rebuilds first.
+    WriteBytes(indexPath_, Fixture("recfile_three_listing_two.dli.hex"));
+    TNRAF set;
+    plat::FailNthWrite(1);
+    int32_t fid = OpenSlot(set, dataPath_);
+    plat::FailNthWrite(0);
+    ASSERT_TRUE(set.Items[0]->needsReindex());
+    ASSERT_TRUE(recfiletest::SaveRecord(set, fid, raftGroup, 5, "g"));
+    EXPECT_FALSE(set.Items[0]->needsReindex());
+    EXPECT_EQ(set.Items[0]->indexCount, 4u);
+    set.closeAllFiles();
+    TNRAF again;
+    std::string log = OpenAndLog(again, fid);
+    EXPECT_EQ(CountOccurrences(log, kReindexLine), 0);
+    EXPECT_EQ(LoadRecord(again, fid, raftGroup, 5), "g");
+    EXPECT_EQ(LoadRecord(again, fid, raftAlert, 7), std::string("\x01\x02\x03\x04"));
+}
+
 TEST_F(TNRAFTest, RecordCutShortAtTheEndIsDropped)
 {
     std::string data = Fixture("recfile_three.dld.hex");
