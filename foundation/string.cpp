@@ -4,6 +4,7 @@
 #include "platform/core/bytes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -108,7 +109,9 @@ FilterByte MakeFilterByte(unsigned char ch, int mode)
     return f;
 }
 
-typedef unsigned char Bytes16 __attribute__((vector_size(16)));
+using Bytes16 = unsigned char __attribute__((vector_size(16)));
+// Candidate k of a block is byte k of its words, lowest first.
+static_assert(std::endian::native == std::endian::little);
 
 Bytes16 Splat(unsigned char value)
 {
@@ -134,9 +137,29 @@ bool MatchesAt(const unsigned char* text, const unsigned char* needle, size_t n,
     return true;
 }
 
+// The candidates among 8 * words starting positions from p, as bytes of
+// 0xFF in the words; returns the first that matches in full, or -1.
+int64_t CheckCandidates(const uint64_t* words, int count, int64_t p, const unsigned char* text,
+                        const unsigned char* needle, size_t n, const unsigned char* canon)
+{
+    for (int w = 0; w < count; ++w) {
+        // One bit of each 0xFF byte is enough to name the candidate.
+        for (uint64_t bits = words[w] & uint64_t{0x8080808080808080}; bits != 0; bits &= bits - 1) {
+            const int64_t candidate = p + 8 * w + __builtin_ctzll(bits) / 8;
+            if (MatchesAt(text + candidate, needle, n, canon))
+                return candidate;
+        }
+    }
+    return -1;
+}
+
 // First position p in [start, end - n] where the needle matches under the
 // compare mode, or -1. The caller guarantees 0 <= start, end <= the text's
 // length and n >= 1.
+//
+// Candidates are filtered sixteen at a time on two needle bytes, the first
+// and the last that the filter can test exactly (for a tag, its "<" and
+// ">"), and only the survivors are compared in full.
 int64_t SearchRange(const char* textChars, int64_t start, int64_t end, const char* needleChars, size_t n, int mode)
 {
     if (end - start < static_cast<int64_t>(n))
@@ -144,50 +167,63 @@ int64_t SearchRange(const char* textChars, int64_t start, int64_t end, const cha
     const auto* text = reinterpret_cast<const unsigned char*>(textChars);
     const auto* needle = reinterpret_cast<const unsigned char*>(needleChars);
     const unsigned char* canon = kCompare.canon[mode];
-
-    bool exact = true;
-    for (size_t k = 0; k < n && exact; ++k)
-        exact = kCompare.classSize[mode][needle[k]] == 1;
-    if (exact) {
-        const void* hit = memmem(text + start, static_cast<size_t>(end - start), needle, n);
+    if (n == 1 && kCompare.classSize[mode][needle[0]] == 1) {
+        const void* hit = std::memchr(text + start, needle[0], static_cast<size_t>(end - start));
         return hit != nullptr ? static_cast<const unsigned char*>(hit) - text : -1;
     }
 
-    const int64_t last = end - static_cast<int64_t>(n);
-    FilterByte first = MakeFilterByte(needle[0], mode);
-    FilterByte second;
-    if (n >= 2) {
-        second = MakeFilterByte(needle[1], mode);
-    } else {
-        // Lets every byte through: (b | 0xFF) == 0xFF.
-        second.usable = true;
-        second.mask = 0xFF;
-        second.value = 0xFF;
+    size_t firstAt = n;
+    size_t lastAt = n;
+    FilterByte first;
+    FilterByte last;
+    for (size_t k = 0; k < n; ++k) {
+        FilterByte f = MakeFilterByte(needle[k], mode);
+        if (!f.usable)
+            continue;
+        if (firstAt == n) {
+            firstAt = k;
+            first = f;
+        }
+        lastAt = k;
+        last = f;
+    }
+    if (firstAt == lastAt) {
+        // One testable byte or none: the other test lets every byte through.
+        last.mask = 0xFF;
+        last.value = 0xFF;
     }
 
+    const int64_t lastStart = end - static_cast<int64_t>(n);
     int64_t p = start;
-    if (first.usable && second.usable) {
-        // Sixteen candidates at a time on their first two bytes; the loads
-        // stay inside [start, end) because p + 16 <= last.
+    if (firstAt < n) {
         const Bytes16 mask0 = Splat(first.mask), value0 = Splat(first.value);
-        const Bytes16 mask1 = Splat(second.mask), value1 = Splat(second.value);
-        for (; p + 16 <= last; p += 16) {
-            auto hits = ((Load16(text + p) | mask0) == value0) & ((Load16(text + p + 1) | mask1) == value1);
-            uint64_t halves[2];
-            std::memcpy(halves, &hits, sizeof(halves));
-            for (int h = 0; h < 2; ++h) {
-                while (halves[h] != 0) {
-                    int byte = __builtin_ctzll(halves[h]) / 8;
-                    int64_t candidate = p + 8 * h + byte;
-                    if (MatchesAt(text + candidate, needle, n, canon))
-                        return candidate;
-                    halves[h] &= ~(uint64_t{0xFF} << (8 * byte));
-                }
-            }
+        const Bytes16 mask1 = Splat(last.mask), value1 = Splat(last.value);
+        // Loads reach p + 15 + lastAt <= lastStart + n - 1 < end.
+        auto candidates = [&](int64_t at) {
+            return ((Load16(text + at + firstAt) | mask0) == value0) & ((Load16(text + at + lastAt) | mask1) == value1);
+        };
+        uint64_t words[4];
+        for (; p + 31 <= lastStart; p += 32) {
+            auto low = candidates(p);
+            auto high = candidates(p + 16);
+            std::memcpy(words, &low, 16);
+            std::memcpy(words + 2, &high, 16);
+            if ((words[0] | words[1] | words[2] | words[3]) == 0)
+                continue;
+            int64_t hit = CheckCandidates(words, 4, p, text, needle, n, canon);
+            if (hit >= 0)
+                return hit;
+        }
+        for (; p + 15 <= lastStart; p += 16) {
+            auto block = candidates(p);
+            std::memcpy(words, &block, 16);
+            int64_t hit = CheckCandidates(words, 2, p, text, needle, n, canon);
+            if (hit >= 0)
+                return hit;
         }
     }
     const unsigned char head = canon[needle[0]];
-    for (; p <= last; ++p) {
+    for (; p <= lastStart; ++p) {
         if (canon[text[p]] == head && MatchesAt(text + p, needle, n, canon))
             return p;
     }
@@ -739,14 +775,15 @@ int32_t TNString::Find(const char* needle, int32_t start, int32_t limit, bool ca
 
 bool TNString::FindOneChar(char haystackChar, char needleChar, bool log, bool removeDiacritics, bool caseSensitive)
 {
-    char format[128];
-    if (log) {
-        std::snprintf(format, sizeof(format),
-                      "chr_needle = %c; chr_haystack = %c; case_sensitive = %d; "
-                      "remove_diacritics = %d",
-                      needleChar, haystackChar, caseSensitive, removeDiacritics);
-        LogWrite("[TNString::FindOneChar][A] ", format, false);
-    }
+    auto logPair = [&](const char* marker) {
+        char line[128];
+        std::snprintf(line, sizeof(line),
+                      "chr_needle = %c; chr_haystack = %c; case_sensitive = %d; remove_diacritics = %d", needleChar,
+                      haystackChar, caseSensitive, removeDiacritics);
+        LogWrite(marker, line, false);
+    };
+    if (log)
+        logPair("[TNString::FindOneChar][A] ");
     if (removeDiacritics) {
         haystackChar = RemoveDiacriticsChar(haystackChar);
         needleChar = RemoveDiacriticsChar(needleChar);
@@ -755,13 +792,8 @@ bool TNString::FindOneChar(char haystackChar, char needleChar, bool log, bool re
         haystackChar = ToLowerChar(haystackChar);
         needleChar = ToLowerChar(needleChar);
     }
-    if (log) {
-        std::snprintf(format, sizeof(format),
-                      "chr_needle = %c; chr_haystack = %c; case_sensitive = %d; "
-                      "remove_diacritics = %d",
-                      needleChar, haystackChar, caseSensitive, removeDiacritics);
-        LogWrite("[TNString::FindOneChar][B] ", format, false);
-    }
+    if (log)
+        logPair("[TNString::FindOneChar][B] ");
     return haystackChar == needleChar;
 }
 
