@@ -3,6 +3,7 @@
 #include "foundation/file_numbers.h"
 #include "foundation/hooks.h"
 #include "foundation/log.h"
+#include "foundation/string.h"
 #include "platform/core/paths.h"
 
 #include <algorithm>
@@ -310,6 +311,21 @@ int32_t TNRAF::writeNumber(uint32_t value, int32_t n, int32_t fid)
         return WriteUNumber(value, n, writer);
     } catch (const std::bad_alloc&) {
         return 0;
+    }
+}
+
+bool TNRAF::writeString(const TNString& text, int32_t fid)
+{
+    if (!isValidFid(fid))
+        return false;
+    TNRAFile& file = *Items[static_cast<size_t>(fid)];
+    if (file.streamState == -1)
+        file.resetStream();
+    try {
+        plat::ByteWriter writer(file.stream);
+        return text.Save(true, 32, 0, true, writer);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
 }
 

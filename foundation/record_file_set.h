@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class TNString;
+
 // The program's table of record files, addressed by slot number (fid). The
 // caller adds a slot, sets its raFile, raHeader and raVersion, opens it,
 // writes records through the slot's stream and closes it.
@@ -41,6 +43,8 @@ public:
     void resetStream(int32_t fid);
     // Appends the n low bytes of the value to the slot's stream, lowest first.
     int32_t writeNumber(uint32_t value, int32_t n, int32_t fid);
+    // A uint32 length, then each byte stored as 255 minus the byte.
+    bool writeString(const TNString& text, int32_t fid);
 
     bool saveStream(int32_t fid, int32_t tsp);
     int64_t loadStreamHeader(int32_t fid, uint32_t position, uint8_t type, uint32_t id);

@@ -1,5 +1,7 @@
+#include "foundation/file_numbers.h"
 #include "foundation/hooks.h"
 #include "foundation/record_file_set.h"
+#include "foundation/string.h"
 #include "tests/foundation/record_file_test_util.h"
 
 #include <gtest/gtest.h>
@@ -47,6 +49,68 @@ TEST_F(TNRAFTest, NewFilesAreTwentyBytesEach)
     EXPECT_EQ(FileBytes(indexPath_), Fixture("recfile_new.dli.hex"));
     EXPECT_EQ(FileBytes(dataPath_).size(), 20u);
     EXPECT_EQ(CountOccurrences(log, kReindexLine), 0);
+}
+
+TEST_F(TNRAFTest, TypedWritesAppendToTheStream)
+{
+    TNRAF set;
+    int32_t fid = set.AddFile();
+    TNRAFile& file = *set.Items[0];
+    EXPECT_EQ(file.streamState, -1);
+    EXPECT_TRUE(set.writeString(TNString("ab"), fid));
+    EXPECT_EQ(file.streamState, 0);
+    EXPECT_EQ(file.stream, std::string("\x02\x00\x00\x00\x9E\x9D", 6));
+    EXPECT_EQ(set.writeNumber(0xFFFFFFFE, 2, fid), 2);
+    EXPECT_EQ(set.writeNumber(0x12345678, 3, fid), 3);
+    EXPECT_EQ(file.stream.substr(6), std::string("\xFE\xFF\x78\x56\x34", 5));
+    set.resetStream(fid);
+    EXPECT_TRUE(file.stream.empty());
+    EXPECT_FALSE(set.writeString(TNString("x"), 5));
+}
+
+// An item writes its record with the typed writes and reads it back through
+// the reader bounded to the record, which stops a length running past it.
+TEST_F(TNRAFTest, RecordReadsBackThroughTheBoundedReader)
+{
+    TNRAF set;
+    int32_t fid = OpenSlot(set, dataPath_);
+    TNRAFile& file = *set.Items[0];
+    file.add_toSave(raftTag, 12, 0, 0, true, false);
+    set.resetStream(fid);
+    set.writeNumber(2, 1, fid);
+    set.writeString(TNString("Štítek"), fid);
+    set.writeNumber(0xFFFFFFF6, 2, fid);
+    ASSERT_TRUE(set.saveStream(fid, recfiletest::FindQueued(file, raftTag, 12)));
+    // A second record follows, so the first one's reader has bytes after it.
+    ASSERT_TRUE(recfiletest::SaveRecord(set, fid, raftTag, 13, "tail"));
+    set.closeAllFiles();
+
+    ASSERT_NE(set.openFile(fid), nullptr);
+    int32_t position = file.getIndexPosById(12, raftTag);
+    ASSERT_GE(position, 0);
+    ASSERT_EQ(set.loadStreamHeader(fid, file.index[position].position, raftTag, 12), 1 + 4 + 6 + 2);
+    plat::ByteReader& reader = file.recordReader();
+    uint32_t version = 0;
+    int32_t importance = 0;
+    TNString title;
+    ASSERT_TRUE(ReadUNumber(1, reader, version));
+    ASSERT_TRUE(title.Load(true, 32, 0, true, reader));
+    ASSERT_TRUE(ReadNumber(2, reader, importance));
+    EXPECT_EQ(version, 2u);
+    EXPECT_EQ(title.View(), "Štítek");
+    EXPECT_EQ(importance, -10);
+    EXPECT_TRUE(reader.AtEnd());
+    EXPECT_FALSE(ReadNumber(1, reader, importance));
+
+    // A string whose length runs past its record fails instead of reading
+    // the record after it.
+    ASSERT_TRUE(recfiletest::SaveRecord(set, fid, raftTag, 14, std::string("\x0A\x00\x00\x00\x9E", 5)));
+    ASSERT_TRUE(recfiletest::SaveRecord(set, fid, raftTag, 15, "next record"));
+    position = file.getIndexPosById(14, raftTag);
+    ASSERT_EQ(set.loadStreamHeader(fid, file.index[position].position, raftTag, 14), 5);
+    TNString cut;
+    EXPECT_FALSE(cut.Load(true, 32, 0, true, file.recordReader()));
+    EXPECT_TRUE(cut.IsEmpty());
 }
 
 TEST_F(TNRAFTest, IndexPathFollowsTheDataPath)
