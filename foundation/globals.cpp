@@ -1,0 +1,91 @@
+#include "foundation/globals.h"
+
+#include "foundation/app_info.h"
+#include "foundation/hooks.h"
+#include "platform/core/clock.h"
+
+#include <atomic>
+#include <new>
+
+int64_t ProgramStartTime = 0;
+uint8_t IsPortable = 0;
+
+namespace {
+
+struct GlobalEntry {
+    const char* name;
+    void (*construct)();
+    void (*destroy)();
+};
+
+void Nothing()
+{
+}
+
+void ConstructHigher()
+{
+    if (FoundationHooks.ConstructHigherGlobals != nullptr)
+        FoundationHooks.ConstructHigherGlobals();
+}
+
+void DestroyHigher()
+{
+    if (FoundationHooks.DestroyHigherGlobals != nullptr)
+        FoundationHooks.DestroyHigherGlobals();
+}
+
+// The order of construction; destruction runs it backwards.
+constexpr GlobalEntry kGlobals[] = {
+    {"App", [] { InitAppInfo(App, 0, 0); }, Nothing},
+    {"ProgramStartTime", [] { ProgramStartTime = plat::UnixSeconds(); }, Nothing},
+    // AutoUpdate, g, the status-bar panels, the main window's values, View.
+    {"HigherGlobals", ConstructHigher, DestroyHigher},
+};
+constexpr int kGlobalCount = static_cast<int>(sizeof(kGlobals) / sizeof(kGlobals[0]));
+
+int builtCount = 0;
+std::atomic<TNGlobalsTrace> trace{nullptr};
+
+void Trace(const char* name, bool constructed)
+{
+    if (TNGlobalsTrace sink = trace.load())
+        sink(name, constructed);
+}
+
+} // namespace
+
+bool ConstructGlobals()
+{
+    if (builtCount > 0)
+        return false;
+    for (const GlobalEntry& entry : kGlobals) {
+        try {
+            entry.construct();
+        } catch (...) {
+            DestroyGlobals();
+            return false;
+        }
+        ++builtCount;
+        Trace(entry.name, true);
+    }
+    return true;
+}
+
+void DestroyGlobals()
+{
+    while (builtCount > 0) {
+        const GlobalEntry& entry = kGlobals[--builtCount];
+        entry.destroy();
+        Trace(entry.name, false);
+    }
+}
+
+bool GlobalsConstructed()
+{
+    return builtCount == kGlobalCount;
+}
+
+void SetGlobalsTrace(TNGlobalsTrace sink)
+{
+    trace.store(sink);
+}
