@@ -1,7 +1,10 @@
 #include "foundation/globals.h"
 
 #include "foundation/app_info.h"
+#include "foundation/dirs.h"
+#include "foundation/folder_helper.h"
 #include "foundation/hooks.h"
+#include "foundation/string.h"
 #include "platform/core/clock.h"
 
 #include <atomic>
@@ -9,6 +12,30 @@
 
 int64_t ProgramStartTime = 0;
 uint8_t IsPortable = 0;
+
+namespace {
+
+TNGlobalStorage<TNString> dataRootFolderStorage;
+TNGlobalStorage<TNFolderHelper> folderHelperStorage;
+TNGlobalStorage<TNDirs> dirsStorage;
+
+template <class T>
+void Build(TNGlobalStorage<T>& storage)
+{
+    new (&storage.object) T();
+}
+
+template <class T>
+void Tear(TNGlobalStorage<T>& storage)
+{
+    storage.object.~T();
+}
+
+} // namespace
+
+constinit TNString& DataRootFolder = dataRootFolderStorage.object;
+constinit TNFolderHelper& FolderHelper = folderHelperStorage.object;
+constinit TNDirs& Dirs = dirsStorage.object;
 
 namespace {
 
@@ -38,6 +65,9 @@ void DestroyHigher()
 constexpr GlobalEntry kGlobals[] = {
     {"App", [] { InitAppInfo(App, 0, 0); }, Nothing},
     {"ProgramStartTime", [] { ProgramStartTime = plat::UnixSeconds(); }, Nothing},
+    {"DataRootFolder", [] { Build(dataRootFolderStorage); }, [] { Tear(dataRootFolderStorage); }},
+    {"FolderHelper", [] { Build(folderHelperStorage); }, [] { Tear(folderHelperStorage); }},
+    {"Dirs", [] { Build(dirsStorage); }, [] { Tear(dirsStorage); }},
     // AutoUpdate, g, the status-bar panels, the main window's values, View.
     {"HigherGlobals", ConstructHigher, DestroyHigher},
 };
@@ -59,6 +89,7 @@ bool ConstructGlobals()
     if (builtCount > 0)
         return false;
     for (const GlobalEntry& entry : kGlobals) {
+        Trace(entry.name, true);
         try {
             entry.construct();
         } catch (...) {
@@ -66,7 +97,6 @@ bool ConstructGlobals()
             return false;
         }
         ++builtCount;
-        Trace(entry.name, true);
     }
     return true;
 }

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class TNString;
+
 // The program's global objects are built explicitly, in one fixed order, by
 // ConstructGlobals, and destroyed in exactly the reverse order by
 // DestroyGlobals. The entry function calls ConstructGlobals first; tests do
@@ -19,6 +21,9 @@ template <class T> union TNGlobalStorage {
 // Seconds since 1970 when the globals were built; names the log files and
 // the run-private lock names.
 extern int64_t ProgramStartTime;
+
+// The data root the portable-mode step chose; empty until then.
+extern TNString& DataRootFolder;
 
 // True when the portable-mode step chose the folder beside the program.
 extern uint8_t IsPortable;
