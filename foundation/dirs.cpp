@@ -155,21 +155,24 @@ bool TNDirs::Enter(const std::string& folder, TNString* store)
     return true;
 }
 
+std::string TNDirs::ProgramFolder()
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (AppDir.IsEmpty()) {
+        AppDir.Set(plat::ProgramFolder());
+        char exe[PATH_MAX];
+        ssize_t length = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
+        AppFile.Set(std::string_view(exe, length > 0 ? static_cast<size_t>(length) : 0));
+    }
+    std::string folder = ToStd(AppDir);
+    return !folder.empty() && folder[0] == '/' ? WithSlash(folder) : std::string();
+}
+
 bool TNDirs::GoToAppDir()
 {
     return Guarded("[TNDirs::GoToAppDir]", false, [&] {
-        std::string folder;
-        {
-            std::lock_guard<std::mutex> guard(mutex_);
-            if (AppDir.IsEmpty()) {
-                AppDir.Set(plat::ProgramFolder());
-                char exe[PATH_MAX];
-                ssize_t length = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-                AppFile.Set(std::string_view(exe, length > 0 ? static_cast<size_t>(length) : 0));
-            }
-            folder = ToStd(AppDir);
-        }
-        if (folder.empty() || folder[0] != '/')
+        std::string folder = ProgramFolder();
+        if (folder.empty())
             return false;
         EnterFolderForThread(folder);
         return true;
@@ -179,9 +182,10 @@ bool TNDirs::GoToAppDir()
 bool TNDirs::GoToRootDir()
 {
     return Guarded("[TNDirs::GoToRootDir]", false, [&] {
-        if (!GoToAppDir())
+        std::string folder = ProgramFolder();
+        if (folder.empty())
             return false;
-        EnterFolderForThread(plat::MountPointOf(EnteredFolderOfThread()));
+        EnterFolderForThread(plat::MountPointOf(folder));
         return true;
     });
 }
@@ -201,7 +205,7 @@ std::string TNDirs::UsersFolder(bool portable) const
 bool TNDirs::GoToUsersDir(bool portable, bool withUser, bool withProduct)
 {
     return Guarded("[TNDirs::GoToUsersDir]", false, [&] {
-        if (portable && !GoToAppDir())
+        if (portable && ProgramFolder().empty())
             return false;
         std::string folder;
         {
@@ -228,7 +232,7 @@ bool TNDirs::GoToUsersDir(bool portable, bool withUser, bool withProduct)
 bool TNDirs::GoToUserDir(bool portable)
 {
     return Guarded("[TNDirs::GoToUserDir]", false, [&] {
-        if (portable && !GoToAppDir())
+        if (portable && ProgramFolder().empty())
             return false;
         std::string folder;
         {
@@ -248,7 +252,7 @@ bool TNDirs::GoToUserDir(bool portable)
 bool TNDirs::GoToUpdateDir(bool portable)
 {
     return Guarded("[TNDirs::GoToUpdateDir]", false, [&] {
-        if (portable && !GoToAppDir())
+        if (portable && ProgramFolder().empty())
             return false;
         std::string folder;
         {

@@ -61,6 +61,8 @@ public:
     static bool IsSafeFolderName(std::string_view name);
 
 private:
+    // The program folder, worked out once; empty when unknown.
+    std::string ProgramFolder();
     bool Enter(const std::string& folder, TNString* store);
     std::string UsersFolder(bool portable) const;
     std::string InstIdPath();

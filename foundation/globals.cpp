@@ -19,14 +19,12 @@ TNGlobalStorage<TNString> dataRootFolderStorage;
 TNGlobalStorage<TNFolderHelper> folderHelperStorage;
 TNGlobalStorage<TNDirs> dirsStorage;
 
-template <class T>
-void Build(TNGlobalStorage<T>& storage)
+template <class T> void Build(TNGlobalStorage<T>& storage)
 {
     new (&storage.object) T();
 }
 
-template <class T>
-void Tear(TNGlobalStorage<T>& storage)
+template <class T> void Tear(TNGlobalStorage<T>& storage)
 {
     storage.object.~T();
 }

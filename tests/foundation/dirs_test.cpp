@@ -169,9 +169,9 @@ TEST_F(Folders, DeleteDirTreeRefusesRootsAndRelativeFolders)
     WriteFile(data_ + "Dalmora/jana/keep.dat", "x");
     WriteFile(home_ + "keep.txt", "x");
     ASSERT_EQ(symlink((data_ + "Dalmora/jana").c_str(), (root_.Path() + "link").c_str()), 0);
-    for (const std::string& folder : {std::string(""), std::string("/"), home_, home_.substr(0, home_.size() - 1),
-                                      home_ + "./", data_, data_ + "Dalmora/", std::string("relative"),
-                                      root_.Path() + "link", root_.Path() + "link/", program_}) {
+    for (const std::string& folder :
+         {std::string(""), std::string("/"), home_, home_.substr(0, home_.size() - 1), home_ + "./", data_,
+          data_ + "Dalmora/", std::string("relative"), root_.Path() + "link", root_.Path() + "link/", program_}) {
         EXPECT_FALSE(Dirs.DeleteDirTree(folder.c_str(), "*.*")) << folder;
     }
     EXPECT_FALSE(Dirs.DeleteDirTree(nullptr, "*.*"));

@@ -28,9 +28,9 @@ void Record(const char* name, bool constructed)
     trace->push_back(std::string(constructed ? "+" : "-") + name);
 }
 
-const char* const kHigher[] = {"AutoUpdate", "g",           "StatusBar1",  "StatusBar2", "StatusBar3",
-                               "StatusBar4", "StatusBar5",  "StatusBar6",  "StatusBar7", "StatusBar8",
-                               "StatusBar9", "MainWindowValues", "View"};
+const char* const kHigher[] = {"AutoUpdate", "g",          "StatusBar1", "StatusBar2", "StatusBar3", "StatusBar4",
+                               "StatusBar5", "StatusBar6", "StatusBar7", "StatusBar8", "StatusBar9", "MainWindowValues",
+                               "View"};
 
 void ConstructHigher()
 {
@@ -65,8 +65,8 @@ TEST(Globals, BuiltInTableOrderAndDestroyedInExactReverse)
     SetGlobalsTrace(nullptr);
     FoundationHooks = TNFoundationHooks{};
 
-    std::vector<std::string> order = {"App", "ProgramStartTime", "DataRootFolder", "FolderHelper", "c", "Dirs",
-                                      "HigherGlobals"};
+    std::vector<std::string> order = {"App",  "ProgramStartTime", "DataRootFolder", "FolderHelper", "c",
+                                      "Dirs", "HigherGlobals"};
     order.insert(order.end(), std::begin(kHigher), std::end(kHigher));
     std::vector<std::string> expected;
     for (const std::string& name : order)
