@@ -19,6 +19,7 @@ public:
     {
         App.WriteLog = 1;
         SetLogDir(folder_.Path().c_str());
+        SetLogMutexName("logMutexCapture");
     }
     ~LogCapture()
     {
