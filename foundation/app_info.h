@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 // Capacities of the record's texts (the longest text is one less).
 namespace app_size {

@@ -10,7 +10,6 @@
 #include "platform/core/named_lock.h"
 #include "platform/core/paths.h"
 
-#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
