@@ -163,6 +163,9 @@ std::string TNDirs::ProgramFolder()
         char exe[PATH_MAX];
         ssize_t length = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
         AppFile.Set(std::string_view(exe, length > 0 ? static_cast<size_t>(length) : 0));
+        struct stat info {};
+        if (length > 0 && stat(AppFile.Text, &info) == 0)
+            AppFileTime.SetTimestamp(static_cast<int64_t>(info.st_mtim.tv_sec));
     }
     std::string folder = ToStd(AppDir);
     return !folder.empty() && folder[0] == '/' ? WithSlash(folder) : std::string();
@@ -302,6 +305,17 @@ bool TNDirs::GetCurrentDir(TNString& out)
     return Guarded("[TNDirs::GetCurrentDir]", false, [&] {
         std::string folder = PathInEnteredFolder("");
         return !folder.empty() && out.Set(folder);
+    });
+}
+
+bool TNDirs::GetFileTime(const char* path, TNTime& out)
+{
+    return Guarded("[TNDirs::GetFileTime]", false, [&] {
+        struct stat info {};
+        if (path == nullptr || path[0] == '\0' || stat(PathInEnteredFolder(path).c_str(), &info) != 0)
+            return false;
+        out.SetTimestamp(static_cast<int64_t>(info.st_mtim.tv_sec));
+        return true;
     });
 }
 

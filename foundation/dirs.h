@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/string.h"
+#include "foundation/time.h"
 
 #include <cstdint>
 #include <mutex>
@@ -19,6 +20,8 @@ public:
     TNString UserDirName;
     TNString AppFile;
     TNString AppDir;
+    // Last change of the program file, local time (the About page).
+    TNTime AppFileTime;
     TNString UpdateDir;
     TNString UserDir;
     TNString UserUpdateDir;
@@ -46,6 +49,10 @@ public:
     bool CreatePath(const char* path);
     // The calling thread's entered folder, else the process's current one.
     bool GetCurrentDir(TNString& out);
+
+    // The file's last-write time as a local time value; false when the
+    // file cannot be asked.
+    bool GetFileTime(const char* path, TNTime& out);
 
     // Deletes the files of the folder that match the pattern ("*.*" is
     // every file), descends into its sub-folders the same way and removes

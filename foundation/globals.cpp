@@ -1,6 +1,7 @@
 #include "foundation/globals.h"
 
 #include "foundation/app_info.h"
+#include "foundation/common.h"
 #include "foundation/dirs.h"
 #include "foundation/folder_helper.h"
 #include "foundation/hooks.h"
@@ -17,6 +18,7 @@ namespace {
 
 TNGlobalStorage<TNString> dataRootFolderStorage;
 TNGlobalStorage<TNFolderHelper> folderHelperStorage;
+TNGlobalStorage<TNCommon> commonStorage;
 TNGlobalStorage<TNDirs> dirsStorage;
 
 template <class T> void Build(TNGlobalStorage<T>& storage)
@@ -33,6 +35,7 @@ template <class T> void Tear(TNGlobalStorage<T>& storage)
 
 constinit TNString& DataRootFolder = dataRootFolderStorage.object;
 constinit TNFolderHelper& FolderHelper = folderHelperStorage.object;
+constinit TNCommon& c = commonStorage.object;
 constinit TNDirs& Dirs = dirsStorage.object;
 
 namespace {
@@ -65,6 +68,7 @@ constexpr GlobalEntry kGlobals[] = {
     {"ProgramStartTime", [] { ProgramStartTime = plat::UnixSeconds(); }, Nothing},
     {"DataRootFolder", [] { Build(dataRootFolderStorage); }, [] { Tear(dataRootFolderStorage); }},
     {"FolderHelper", [] { Build(folderHelperStorage); }, [] { Tear(folderHelperStorage); }},
+    {"c", [] { Build(commonStorage); }, [] { Tear(commonStorage); }},
     {"Dirs", [] { Build(dirsStorage); }, [] { Tear(dirsStorage); }},
     // AutoUpdate, g, the status-bar panels, the main window's values, View.
     {"HigherGlobals", ConstructHigher, DestroyHigher},

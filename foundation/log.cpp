@@ -4,6 +4,7 @@
 #include "foundation/globals.h"
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
+#include "foundation/time.h"
 #include "platform/core/clock.h"
 #include "platform/core/codepage.h"
 #include "platform/core/file.h"
@@ -45,14 +46,6 @@ thread_local bool writingLine = false;
 
 constexpr const char* kPasswordKeys[] = {
     "&Pass=", "&Password=", "&password=", "&currentPassword=", "&newPassword1=", "&newPassword2="};
-
-// Interim local time of the C library; the program's own conversion takes
-// over when the date value lands.
-void LocalFields(int64_t seconds, std::tm& fields)
-{
-    std::time_t value = static_cast<std::time_t>(seconds);
-    localtime_r(&value, &fields);
-}
 
 bool AppendToFile(const std::string& path, const std::string& line)
 {
@@ -127,7 +120,7 @@ bool LogWrite(const char* text, const char* value, bool toWindow)
         // 4. Local date and time of the line.
         int64_t now = plat::UnixSeconds();
         std::tm fields{};
-        LocalFields(now, fields);
+        createTimeInfo(&fields, now);
         char prefix[32];
         std::snprintf(prefix, sizeof(prefix), "%02d:%02d:%02d ", fields.tm_hour, fields.tm_min, fields.tm_sec);
 

@@ -8,6 +8,7 @@
 
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -228,6 +229,29 @@ TEST_F(Folders, ShortCommonDataPathKeepsNoInstallationId)
     setenv("XDG_DATA_HOME", "/a/", 1);
     EXPECT_EQ(Dirs.LoadInstID(), 0u);
     EXPECT_FALSE(Dirs.SaveInstID(5));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(Folders, FileTimeIsTheLocalLastWriteTime)
+{
+    std::string path = root_.Path() + "stamp.txt";
+    WriteFile(path, "x");
+    struct timespec times[2] = {};
+    // 27.10.2024 00:30 UTC is 02:30 summer time in Prague.
+    times[0].tv_sec = times[1].tv_sec = 1729989000;
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    TNTime stamp;
+    ASSERT_TRUE(Dirs.GetFileTime(path.c_str(), stamp));
+    EXPECT_EQ(stamp.Rok, 2024);
+    EXPECT_EQ(stamp.Mesic, 10);
+    EXPECT_EQ(stamp.Den, 27);
+    EXPECT_EQ(stamp.Hodina, 2);
+    EXPECT_EQ(stamp.Minuta, 30);
+    EXPECT_EQ(stamp.IsDST, 1);
+    EXPECT_FALSE(Dirs.GetFileTime((root_.Path() + "missing").c_str(), stamp));
 }
 
 } // namespace
