@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/string.h"
 #include "foundation/time.h"
 
 #include <array>
@@ -7,7 +8,17 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string_view>
 #include <vector>
+
+namespace plat {
+class ByteReader;
+class ByteWriter;
+} // namespace plat
+
+// The line logged when no server is configured.
+inline constexpr const char* kNoServerConfiguredLine =
+    "[c.ResizePIM][ERROR] App.PimServersCount = 0; no server is configured, the account service is off.";
 
 // A list of calendar days, as a range of days is collected for the per-day
 // index: Count days in three parallel arrays, each followed by two zero
@@ -38,6 +49,7 @@ struct TNCommonHooks {
 class TNCommon {
 public:
     TNCommon();
+    ~TNCommon();
     TNCommon(const TNCommon&) = delete;
     TNCommon& operator=(const TNCommon&) = delete;
 
@@ -105,7 +117,119 @@ public:
     // Empties the year table (log-out).
     void ClearAllYears();
 
+    // ---------------------------------------------------------------------
+    // Common helpers: state, files, system, validation, ids, names, arrays,
+    // the organizer array and the fatal-error step.
+
+    // Built from App and ProgramStartTime; private to this run.
+    TNString TimeInfoMutexName;
+    TNString LogMutexName;
+
+    // Flags polled across threads.
+    std::atomic<uint8_t> SyncIsRunning{0};
+    std::atomic<uint8_t> SyncJobRunning{0};
+    std::atomic<uint8_t> ExitAllowed{0};
+    std::atomic<uint8_t> RealExit{0};
+    // Unix seconds of the next memory release; 0 = none.
+    std::atomic<int64_t> MemoryReleaseTime{0};
+    // Unix seconds of the last log-out.
+    std::atomic<int64_t> LogCounter{0};
+    // Main-window width below which the layout narrows, in pixels.
+    static constexpr int32_t NarrowWindowWidth = 800;
+    // The highest component id of the view.
+    static constexpr uint32_t ComponentIdLimit = 4294967295u;
+
+    // Event-type keys sent by the service and their Czech names.
+    TNStringList EventTypeKeys;
+    TNStringList EventTypeNames;
+    // The message of the last CheckEmail (main thread).
+    TNString EmailMessage;
+    // Sizes found by the last FileExists and FileExistsGetSize.
+    std::atomic<int64_t> FileExistsSize{0};
+    std::atomic<int64_t> FileExistsGetSizeSize{0};
+
+    // Files: little-endian numbers and headers; false on a short read.
+    static bool ReadNumber(int width, plat::ByteReader& in, int32_t& value);
+    static bool ReadUNumber(int width, plat::ByteReader& in, uint32_t& value);
+    static int WriteNumber(int32_t value, int width, plat::ByteWriter& out);
+    static int WriteUNumber(uint32_t value, int width, plat::ByteWriter& out);
+    static bool ReadHeader(std::string_view expectedId, plat::ByteReader& in, int32_t& version);
+    static bool WriteHeader(std::string_view id, int32_t version, plat::ByteWriter& out);
+
+    // Relative paths lie in the calling thread's entered folder.
+    bool FileExists(const char* path);
+    bool FileExistsGetSize(const char* path);
+    // 0 when the file does not open.
+    int64_t GetFileSize(const char* path);
+    // False when the source does not open or any write fails; a partial
+    // target is removed.
+    bool CopyFile(const char* source, const char* target);
+    // Creates the folders of a relative path in the thread's entered folder
+    // and enters the last one; a path beginning with "?" is skipped.
+    bool CreateDirsForPath(const char* path);
+    // A new, empty file "<temp folder><prefix>_HHMMSSmmm.tmp", created
+    // exclusively; on a clash the last number grows until the name is free.
+    // Empty when no file could be made.
+    TNString GetTempFileName(const char* prefix);
+    // At least 3 GiB free for this user where the path lies.
+    bool isEnoughDiskSpace(const char* path);
+
+    // System.
+    // Opens http, https and mailto addresses and existing local files;
+    // refuses anything else.
+    bool OpenUrl(const char* address);
+    static bool IsVistaOrLater() { return true; }
+    static bool GetWindowsVersion(int32_t& major, int32_t& minor);
+    static bool IsRemoteSession() { return false; }
+    static uint32_t GetIdleSeconds();
+    static uint32_t GetLastInputSeconds();
+    static int64_t Now();
+
+    // Validation.
+    static bool CheckLogin(const char* text);
+    static bool CheckPassword(const char* text);
+    // 1 for a valid address, else a negative code whose message lands in
+    // EmailMessage; shown in a box when asked.
+    int32_t CheckEmail(const char* address, bool showMessage);
+
+    // Ids and names.
+    static uint32_t MaxLocalId(uint32_t id, uint32_t current);
+    static const char* GetRaftTypeName(int32_t type);
+    TNString GetEventTypeNameByKey(const char* key) const;
+    TNString GetEventTypeName(const TNString& key) const;
+    static TNString DayNameAnsi(int32_t weekday);
+    static TNString UIntToAnsi(uint32_t number);
+    static int32_t StrToInt(const char* text);
+    static bool IsDigitsOnly(const char* text);
+    static uint32_t DigitsToNumber(const char* text);
+    static bool IsPointInRect(int32_t x, int32_t y, int32_t left, int32_t top, int32_t width, int32_t height);
+
+    // Arrays of n values followed by two zero words; free them with
+    // freeArray.
+    static int32_t* initIntArray(int32_t n);
+    static uint32_t* initUIntArray(int32_t n);
+    static int32_t* reallocIntArray(int32_t* array, int32_t n);
+    static uint32_t* reallocUIntArray(uint32_t* array, int32_t n);
+    static void freeArray(void* array);
+    static int32_t getIntPosInArray(const int32_t* array, int32_t count, int32_t value);
+    static int32_t getUIntPosInArray(const uint32_t* array, int32_t count, uint32_t value);
+    // Index of the first of `count` five-value records whose first two
+    // values are the pair; -1 when none.
+    static int32_t FindPairInArray(const int32_t* table, int32_t count, int32_t first, int32_t second);
+
+    // Sizes PIM to App.PimServersCount data sets made through the factory
+    // hook. Called once, after the final InitAppInfo.
+    bool ResizePIM();
+    // Logs the zero-server line when PIM is empty (once the log is set up).
+    void ReportNoServer();
+
+    // Logs the fatal error and switches on the emergency close.
+    void FatalErrorApplicationRestart();
+
 private:
+    // Lock names and the event-type table; the first step of construction.
+    void InitCommonHelpers();
+
     // Guards Today, Tomorrow and dayBounds.
     mutable std::mutex todayMutex;
     DayBounds dayBounds{};
@@ -116,4 +240,5 @@ private:
     std::vector<std::unique_ptr<YearDates>> AllDates;
 };
 
-extern TNCommon c;
+// Built and destroyed by the ordered table of globals (foundation/globals.h).
+extern TNCommon& c;
