@@ -34,7 +34,7 @@ RECORD = dict(
     recurrence_master_id=0, recurrence_frequency=2,
     recurrence_settings='{"Range":1,"Count":3,"RepeatDaily":1}',
     settings='{"Alerts":[{"T":1,"D":0,"H":0,"M":15}],"Hidden":true}', visibility=2, shared=1,
-    sharing_request="&Sharing_Groups=4;&Sharing_Contacts=", recurrence_save_mode=-1, main_picture=9001,
+    sharing_request="&Sharing_Groups=4;&Sharing_Contacts=", recurrence_save_mode=2, main_picture=9001,
     main_picture_width=640, main_picture_height=480, promoter_id=12, place="Žďár nad Sázavou", place_id=33,
 )
 
