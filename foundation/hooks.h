@@ -1,6 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+
+class TNPIM;
 
 // Calls from the foundation up into higher layers. The foundation may not
 // include GUI code; the GUI layer fills these at start-up and tests fill them
@@ -26,11 +29,41 @@ enum TNMessageBoxResult : int32_t {
     mrNo = 7,
 };
 
+// The log window as the log writer sees it. The window owns all three; the
+// writer waits while Busy is set, sets it, appends one line and clears it.
+struct TNLogWindowSink {
+    // The window's own visible state.
+    std::atomic<bool>* Visible = nullptr;
+    // The busy byte shared with the window's main-thread consumer.
+    std::atomic<uint8_t>* Busy = nullptr;
+    // Appends one CP1250 line (no line end) to the pending list.
+    void (*Append)(const char* line) = nullptr;
+};
+
 struct TNFoundationHooks {
     // Shows a message box (CP1250 texts) and returns the button chosen.
     int32_t (*MessageBox)(const char* text, const char* caption, uint32_t flags) = nullptr;
     // Puts the screen cursor back to the default arrow.
     void (*ResetCursor)() = nullptr;
+
+    TNLogWindowSink LogWindow;
+
+    // Switches on the main window's emergency close (ends and restarts the
+    // application).
+    void (*EmergencyClose)() = nullptr;
+
+    // Seconds since the user's last input; 0 when unset.
+    uint32_t (*IdleSeconds)() = nullptr;
+
+    // Makes the organizer data set of a server position, and frees one.
+    TNPIM* (*CreatePIM)(int32_t position) = nullptr;
+    void (*DestroyPIM)(TNPIM* pim) = nullptr;
+
+    // Construct and destroy the globals of the higher libraries (AutoUpdate,
+    // g, the status-bar panels, the main window's two values, View), in their
+    // order and in its reverse.
+    void (*ConstructHigherGlobals)() = nullptr;
+    void (*DestroyHigherGlobals)() = nullptr;
 };
 
 extern TNFoundationHooks FoundationHooks;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // The program's log entry points. Texts are CP1250; either may be null.
 
@@ -11,3 +13,9 @@ bool LogTextUInt(const char* text, uint32_t value, bool toWindow = false);
 bool SetLogDir(const char* path);
 bool SetLogMutexName(const char* name);
 bool ExceptionHandler(const char* caller, uint32_t code, uint32_t info);
+
+// The line with the whole value of every password key replaced by '*'.
+std::string MaskPasswords(std::string_view line);
+
+// The day's log file of this run for a local date.
+std::string LogFileName(const std::string& folder, int year, int month, int day);

@@ -13,8 +13,9 @@ bool TryCreateNamedLock(const std::string& name);
 // Releases a name the caller holds.
 void ReleaseNamedLock(const std::string& name);
 
-// Tries `attempts` times, sleeping `pauseMs` through the clock seam between
-// tries. True when the lock was taken.
+// Waits for the name as long as `attempts` tries `pauseMs` apart would take
+// (real time, not the clock seam), in arrival order, and takes it as soon as
+// it is free for this caller. True when the lock was taken.
 bool AcquireNamedLock(const std::string& name, int attempts, int pauseMs);
 
 // Holds a named lock for a scope.

@@ -54,6 +54,16 @@ std::string DataHomeFolder()
     return folder.empty() ? HomeFolder() + ".local/share/" : folder;
 }
 
+std::string AppDataFolder()
+{
+    return DataHomeFolder();
+}
+
+std::string CommonAppDataFolder()
+{
+    return DataHomeFolder();
+}
+
 std::string ConfigHomeFolder()
 {
     std::string folder = AbsoluteEnv("XDG_CONFIG_HOME");

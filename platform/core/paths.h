@@ -15,6 +15,11 @@ std::string HomeFolder();
 // $XDG_DATA_HOME, or ~/.local/share/ when unset or not absolute.
 std::string DataHomeFolder();
 
+// The application-data folder and the common application-data folder:
+// both are the data home on Linux.
+std::string AppDataFolder();
+std::string CommonAppDataFolder();
+
 // $XDG_CONFIG_HOME, or ~/.config/ when unset or not absolute.
 std::string ConfigHomeFolder();
 

@@ -4,6 +4,7 @@
 // records saved and loaded the way the data set does it.
 
 #include "foundation/record_file_set.h"
+#include "log_capture.h"
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
 
@@ -152,23 +153,13 @@ inline std::optional<std::string> LoadRecord(TNRAF& set, int32_t fid, uint8_t ty
     return std::string(bytes);
 }
 
-// Log lines written to standard error while it lives.
+// Log lines written while it lives.
 class LogCapture {
 public:
-    LogCapture() { ::testing::internal::CaptureStderr(); }
-    ~LogCapture()
-    {
-        if (!taken_)
-            ::testing::internal::GetCapturedStderr();
-    }
-    std::string Take()
-    {
-        taken_ = true;
-        return ::testing::internal::GetCapturedStderr();
-    }
+    std::string Take() { return capture_.Text(); }
 
 private:
-    bool taken_ = false;
+    testing_support::LogCapture capture_;
 };
 
 inline int CountOccurrences(const std::string& text, const std::string& needle)

@@ -1,0 +1,78 @@
+#include "foundation/info_messages.h"
+
+#include "foundation/guard.h"
+#include "platform/core/clock.h"
+
+int32_t TNInfoMessages::FindLocked(int32_t id) const
+{
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].ID == id)
+            return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+int32_t TNInfoMessages::Add(const char* title, const char* text, bool reuse, int32_t kind, int32_t id)
+{
+    return Guarded("[TNInfoMessages::Add]", -1, [&] {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (reuse) {
+            int32_t existing = FindLocked(id);
+            if (existing >= 0)
+                return existing;
+        }
+        TNInfoMessage message;
+        message.ID = id;
+        message.Kind = kind;
+        if (!message.Title.Set(title) || !message.Text.Set(text))
+            return -1;
+        message.Added = plat::UnixSeconds();
+        items_.push_back(std::move(message));
+        return static_cast<int32_t>(items_.size() - 1);
+    });
+}
+
+bool TNInfoMessages::RemoveAt(int32_t index)
+{
+    return Guarded("[TNInfoMessages::RemoveAt]", false, [&] {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (index < 0 || static_cast<size_t>(index) >= items_.size())
+            return false;
+        items_.erase(items_.begin() + index);
+        return true;
+    });
+}
+
+void TNInfoMessages::Clear()
+{
+    Guarded("[TNInfoMessages::Clear]", [&] {
+        std::lock_guard<std::mutex> guard(mutex_);
+        items_.clear();
+    });
+}
+
+int32_t TNInfoMessages::Count() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return static_cast<int32_t>(items_.size());
+}
+
+bool TNInfoMessages::Get(int32_t index, TNInfoMessage& out) const
+{
+    return Guarded("[TNInfoMessages::Get]", false, [&] {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (index < 0 || static_cast<size_t>(index) >= items_.size())
+            return false;
+        const TNInfoMessage& message = items_[static_cast<size_t>(index)];
+        out.ID = message.ID;
+        out.Kind = message.Kind;
+        out.Added = message.Added;
+        return out.Title.Copy(&message.Title) && out.Text.Copy(&message.Text);
+    });
+}
+
+int32_t TNInfoMessages::Find(int32_t id) const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return FindLocked(id);
+}

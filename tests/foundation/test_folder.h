@@ -1,0 +1,69 @@
+#pragma once
+
+#include "platform/core/paths.h"
+
+#include <cstdlib>
+#include <dirent.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace testing_support {
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents at the end of the scope. The path ends with '/'.
+class TestFolder {
+public:
+    TestFolder()
+    {
+        std::string pattern = plat::TempFolder() + "dalmora-test-XXXXXX";
+        if (mkdtemp(pattern.data()) != nullptr)
+            path_ = pattern + "/";
+    }
+    ~TestFolder()
+    {
+        if (!path_.empty()) {
+            std::string command = "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
+            [[maybe_unused]] int status = std::system(command.c_str());
+        }
+    }
+    TestFolder(const TestFolder&) = delete;
+    TestFolder& operator=(const TestFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+    std::vector<std::string> Entries(const std::string& sub = "") const
+    {
+        std::vector<std::string> names;
+        DIR* dir = opendir((path_ + sub).c_str());
+        if (dir == nullptr)
+            return names;
+        while (dirent* entry = readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(dir);
+        return names;
+    }
+
+private:
+    std::string path_;
+};
+
+inline std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline void WriteFile(const std::string& path, const std::string& contents)
+{
+    std::ofstream out(path, std::ios::binary);
+    out << contents;
+}
+
+} // namespace testing_support
