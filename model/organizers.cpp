@@ -204,14 +204,13 @@ int32_t TNPIMOrganizers::Add(TNString* answer, bool log)
         auto read = [&](const char* key, bool decode) { return answer->GetXmlValue(key, nullptr, 0, &value, decode); };
 
         uint32_t id = read("ID", false) ? static_cast<uint32_t>(TextToNumber(value)) : 0;
-        int32_t pos = GetItemPosByID(id);
-        if (pos >= 0) {
+        int32_t countBefore = Count;
+        int32_t pos = PosForIDOrAppend(id);
+        if (pos < 0) {
+            return -1;
+        }
+        if (Count == countBefore) {
             LogTextInt("[TNPIMOrganizers::Add][UPDATE] pos = ", pos);
-        } else {
-            if (!Resize(Count + 1)) {
-                return -1;
-            }
-            pos = Count - 1;
         }
         TNPIMOrganizer& o = *Items[pos];
 
