@@ -1,0 +1,29 @@
+#pragma once
+
+#include "model/collection.h"
+#include "model/record.h"
+
+#include <cstdint>
+
+class TNPIM;
+
+// The records of one data set.
+//
+// Only what the organizers, the record and the data set's skeleton need so
+// far; the record collection proper (temporary ids, Add, saving by position,
+// yearly copies, upload) comes with the per-day index and the data set.
+class TNPIMRecords : public TNPIMCollection<TNPIMRecord, TNPIMRecords> {
+public:
+    TNPIM* ParentPIM = nullptr;
+    // The signed-in user's own organizer ("user-organizer-id").
+    uint32_t UserOrganizerID = 0;
+    uint32_t NextID = kFirstLocalID;
+
+    explicit TNPIMRecords(TNPIM* parent) : ParentPIM(parent) {}
+
+    // With full, also the account's values and the id counter.
+    void Init(bool full);
+    // A failed growth ends the application (fatal-error step).
+    bool Resize(int32_t n);
+    TNPIMRecord* MakeItem() { return new TNPIMRecord(ParentPIM); }
+};
