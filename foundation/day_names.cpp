@@ -2,6 +2,7 @@
 
 #include "foundation/day_names_data.h"
 #include "foundation/log.h"
+#include "foundation/time.h"
 
 #include <algorithm>
 #include <new>
@@ -209,4 +210,11 @@ bool TNDayNames::SearchDayNames(const char* text, int32_t year, std::vector<TNDa
         out.insert(after, MakeMatch(holiday.Date, year, TNDayName::kPublicHoliday, holiday.Text));
     }
     return true;
+}
+
+bool TNDayNames::SearchDayNames(const char* text, std::vector<TNDayNameMatch>& out) const
+{
+    TNTime today;
+    today.SetToday();
+    return SearchDayNames(text, today.Rok, out);
 }
