@@ -28,6 +28,7 @@ public:
     explicit TNString(const char* text);
     explicit TNString(std::string_view text);
     TNString(const TNString& other);
+    // A moved-from string is as after Destroy.
     TNString(TNString&& other) noexcept;
     TNString& operator=(const TNString& other);
     TNString& operator=(TNString&& other) noexcept;
@@ -37,6 +38,7 @@ public:
     // after Clear or Set.
     void Destroy();
     bool Clear();
+    // Bytes added by growing are zero.
     bool Resize(int32_t n);
     bool Set(const char* text);
     bool Set(std::string_view text);
@@ -68,6 +70,9 @@ public:
 
     // Disk forms: an optional length prefix of 8, 16, 24 or 32 bits, then
     // the characters, each stored as 255 minus the byte when inverted.
+    // Load checks the stored length against the bytes that remain before it
+    // allocates; on failure it logs and leaves the string unchanged. Save
+    // stores at most what the prefix can count (and logs when it cuts).
     bool Load(bool withPrefix, int32_t bits, int32_t fixedLength, bool inverted, plat::ByteReader& in);
     bool Save(bool withPrefix, int32_t bits, int32_t limit, bool inverted, plat::ByteWriter& out,
               bool ignoreLimit = false) const;
@@ -85,7 +90,11 @@ public:
     // Tag reader: content of the index-th element `tag` inside the innermost
     // of the listed parent elements.
     bool GetXmlValue(const char* tag, const char* parents, int32_t index, TNString* out, bool decode);
+    // The content of the innermost listed parent: rangeEnd is its last
+    // character (Length - 1 without parents).
     bool GetParentRange(const char* parents, int32_t& rangeStart, int32_t& rangeEnd);
+    // One element searched from `from`; limit as in Find (the found forms lie
+    // wholly before it, 0 for none). contentEnd is the last content character.
     bool FindTag(const char* tag, int32_t from, int32_t limit, int32_t& contentStart, int32_t& contentEnd);
 
     // Key reader for the compact JSON-like texts inside answers. After a
@@ -95,6 +104,10 @@ public:
     static int32_t JsonValueEquals(TNString* answer, const char* key, const char* text);
 
     std::string_view View() const { return {Text != nullptr ? Text : "", static_cast<size_t>(Length)}; }
+
+private:
+    // Drops the characters from n on; never fails.
+    void Shorten(int32_t n);
 };
 
 // A growable list of owned strings.
@@ -111,6 +124,7 @@ public:
     void Init();
     void Free();
     void Clear();
+    // Growing adds empty strings; n <= 0 frees the list.
     bool Resize(int32_t n);
     // Index of the new item, -1 on failure.
     int32_t Add(const char* text);

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/core/main_loop.h"
+
+#include <atomic>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+namespace plat {
+
+// The main loop without a display: poll(2) on the watched descriptors, an
+// eventfd for posted tasks and Quit, and a signalfd for SIGTERM and SIGINT.
+class HeadlessMainLoop final : public MainLoop {
+public:
+    // Blocks SIGTERM and SIGINT in the calling thread as well, in case the
+    // entry function has not. Throws std::system_error when the descriptors
+    // cannot be created.
+    HeadlessMainLoop();
+    ~HeadlessMainLoop() override;
+    HeadlessMainLoop(const HeadlessMainLoop&) = delete;
+    HeadlessMainLoop& operator=(const HeadlessMainLoop&) = delete;
+
+    int Run() override;
+    void Quit() override;
+    void Post(Task task) override;
+    int WatchReadable(int fd, Task onReady) override;
+    void Unwatch(int watchId) override;
+
+private:
+    struct Watch {
+        int id;
+        int fd;
+        Task onReady;
+    };
+
+    void Wake();
+    // Runs the tasks queued when it starts; false when Quit came meanwhile.
+    bool RunQueuedTasks();
+    void DispatchReady(const std::vector<int>& readyIds);
+
+    int signalFd_ = -1;
+    int wakeFd_ = -1;
+    std::atomic<bool> quit_{false};
+    std::mutex tasksMutex_;
+    std::deque<Task> tasks_;
+    std::vector<Watch> watches_;
+    int nextWatchId_ = 1;
+};
+
+} // namespace plat
