@@ -1,0 +1,230 @@
+#pragma once
+
+#include "platform/core/bytes.h"
+#include "platform/core/file.h"
+
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+// Record types of the organizer data file.
+enum TNRAFType : uint8_t {
+    raftHole = 0,
+    raftOrganizer = 1,
+    raftRecord = 2,
+    raftAlert = 3,
+    raftTag = 4,
+    raftTagsAssign = 5,
+    raftContactsRequest = 6,
+    raftGroup = 7,
+    raftGroupsAssign = 8,
+    raftContact = 9,
+    raftNotification = 10,
+    raftSharing = 11,
+    raftEventType = 12,
+    raftLastRequest = 13,
+};
+constexpr uint32_t kRaftLastType = raftLastRequest;
+
+// The name of a record type for log lines ("Unknown raftType" for others).
+const char* RaftTypeName(uint32_t type);
+
+// One record's place: the index file holds it as uint16 type, uint32 length,
+// uint32 id, uint32 data position. A hole has type and id 0.
+struct TNRAFileIndexEntry {
+    uint8_t type = raftHole;
+    uint32_t length = 0;
+    uint32_t id = 0;
+    // Offset of the record in the data file.
+    uint32_t position = 0;
+    // Offset of this entry in the index file.
+    uint32_t ownOffset = 0;
+
+    bool IsHole() const { return type == raftHole || id == 0; }
+};
+
+// One item of the save queue.
+struct TNRAFileToSave {
+    // 1 when written; a saved item is a free slot.
+    uint8_t saved = 0;
+    uint8_t type = raftHole;
+    // The type to write; raftHole means "delete".
+    uint8_t retype = raftHole;
+    uint32_t id = 0;
+    // The item's position in its collection, as the caller gave it.
+    int32_t position = -1;
+    // Raised by every add_toSave that fills the item. A write marks the item
+    // saved only when nobody queued it again meanwhile.
+    uint64_t generation = 0;
+    // The generation the save pass saw when it took the item (get_toSave).
+    uint64_t seenGeneration = 0;
+};
+
+// Size of a record header in the data file: uint16 type, uint32 id, uint32 length.
+constexpr uint32_t kRecordHeaderSize = 10;
+constexpr uint32_t kIndexEntrySize = 14;
+
+// One random-access record file: a data file of typed records addressed by
+// (type, id), an index file mapping each record to its place, a save queue and
+// the stream in which the record being written is assembled.
+//
+// A live record is never overwritten: a new copy goes into a hole of exactly
+// its length or at the end, and only then does the old place become a hole.
+// An append writes the record before the count that commits it. So a crash
+// leaves every record either in its old or its new state, and the data file
+// alone is enough to rebuild the index (TNRAF::reindexFile).
+//
+// Threads: add_toSave, clean_toSave and the queue accessors may run on any
+// thread. Everything that touches the files (save_stream, createHole,
+// loadStreamHeader, the index) runs on one thread at a time: the data set's
+// save or load.
+class TNRAFile {
+public:
+    std::string raFile;
+    std::string raIndexFile;
+    std::string raHeader;
+    // Header version to write; after opening, the version read.
+    int32_t raVersion = 0;
+    int32_t raIndexVersion = 0;
+
+    plat::File handle;
+    plat::File indexHandle;
+
+    // The record being assembled; streamState is -1 until the first reset.
+    std::string stream;
+    int32_t streamState = -1;
+
+    // The index in memory, in file order.
+    std::vector<TNRAFileIndexEntry> index;
+    uint32_t indexCount = 0;
+    uint32_t indexCountFilePos = 0;
+    uint32_t itemsCount = 0;
+    uint32_t itemsCountFilePos = 0;
+
+    // Busy byte of add_toSave.
+    std::atomic<bool> runningAddToSave{false};
+
+    TNRAFile();
+    TNRAFile(const TNRAFile&) = delete;
+    TNRAFile& operator=(const TNRAFile&) = delete;
+
+    void Destroy();
+
+    bool resize_stream(int32_t n);
+    void resetStream() { resize_stream(0); }
+
+    // n <= 0 empties the index; otherwise grows it with empty entries or
+    // shrinks it. With writeCount and an open index file the new count is
+    // written to the file.
+    bool resize_index(int32_t n, bool writeCount);
+    // Reads one 14-byte entry; its own offset is the reader's position plus base.
+    bool readIndexEntry(plat::ByteReader& in, uint32_t base, TNRAFileIndexEntry& entry);
+    bool writeIndexEntry(const TNRAFileIndexEntry& entry);
+    // Appends an entry: the entry first, then the count that commits it.
+    // Returns its position, -1 on failure.
+    int32_t addIndexEntry(uint8_t type, uint32_t length, uint32_t position, uint32_t id);
+    // Position of the live entry of (type, id), -1 when none.
+    int32_t getIndexPosById(uint32_t id, uint8_t type) const;
+    // The hole earliest in the index of exactly that length, -1 when none.
+    int32_t getIndexHolePosByLength(uint32_t length) const;
+    // Turns a record into a hole: the data header first, then the index entry.
+    bool createHole(int32_t position);
+
+    // Reads the header of the record at a data position and checks it.
+    // Returns the data length, with recordReader() bounded to the record's
+    // data; -1 without a data file or when the header lies outside the file,
+    // -2 for another type, -3 for another id, -4 when the length runs past
+    // the end of the file.
+    int64_t loadStreamHeader(uint32_t position, uint8_t type, uint32_t id);
+    // The data of the record last found by loadStreamHeader; it cannot read
+    // past the record. Valid until the next file operation.
+    plat::ByteReader& recordReader() { return recordReader_; }
+
+    // Queues (type, id); a record already queued keeps its item, and the last
+    // call decides what is written. With deleted != 0 and deleteAllowed the
+    // record is to be removed. False when no item could be had.
+    bool add_toSave(uint8_t type, uint32_t id, int32_t position, uint32_t deleted, bool deleteAllowed, bool log);
+    bool resize_toSave(int32_t n);
+    // Drops the saved items at the end of the queue.
+    void clean_toSave();
+
+    // Queue access for the save pass; each takes the queue lock.
+    int32_t toSaveCount() const;
+    int32_t toSaveSavedCount() const;
+    // Copies item tsp and remembers that the pass has seen its current state.
+    bool get_toSave(int32_t tsp, TNRAFileToSave& item);
+    bool set_toSavePosition(int32_t tsp, int32_t position);
+
+    // Writes the stream as queue item tsp. False, with the item left unsaved,
+    // when any write fails.
+    bool save_stream(int32_t tsp);
+
+    static std::string IdToAnsi(uint32_t id);
+
+    // --- Used by TNRAF to open, check and rebuild the files. ---
+
+    // Offset just past the last record, as the file layer knows it.
+    uint64_t dataEnd() const { return dataEnd_; }
+    // True after a failed write: the files may differ from memory until the
+    // index is rebuilt from the data file.
+    bool needsReindex() const { return needsReindex_; }
+    // Scans the data file and compares it with the index in memory; on a
+    // match builds the look-ups. False when they differ in any way.
+    bool checkIndexAgainstData();
+    // Rebuilds the index from the data file and writes it anew. Fills
+    // `oldCount` and `newCount` for the log.
+    bool rebuildIndex(uint32_t& oldCount, uint32_t& newCount);
+    // Forgets the index and the look-ups.
+    void clearIndex();
+    // Closes both files and forgets what was read from them.
+    void closeFiles();
+
+private:
+    struct ScannedRecord {
+        uint16_t type;
+        uint32_t id;
+        uint32_t length;
+        uint32_t position;
+    };
+
+    static uint64_t Key(uint8_t type, uint32_t id) { return (static_cast<uint64_t>(type) << 32) | id; }
+
+    bool scanData(std::vector<ScannedRecord>& records, uint64_t& validEnd, uint64_t& fileSize);
+    void rebuildLookups();
+    void unlinkEntry(int32_t position);
+    void linkEntry(int32_t position);
+    void setEntry(int32_t position, uint8_t type, uint32_t id);
+    bool writeData(uint64_t offset, const void* data, size_t size);
+    bool writeIndex(uint64_t offset, const void* data, size_t size);
+    bool writeIntoHole(int32_t hole, uint8_t type, uint32_t id);
+    bool appendRecord(uint8_t type, uint32_t id);
+    bool resize_toSave_locked(int32_t n);
+    bool readWindow(uint64_t offset, uint64_t size, std::string_view& out);
+
+    // Look-ups over `index`: live records by (type, id), holes by length in
+    // index order.
+    std::unordered_map<uint64_t, int32_t> live_;
+    std::map<uint32_t, std::set<int32_t>> holes_;
+
+    uint64_t dataEnd_ = 0;
+    bool needsReindex_ = false;
+
+    // Read-ahead over the data file for loading records in file order.
+    std::string window_;
+    uint64_t windowStart_ = 0;
+    size_t windowSize_ = 0;
+    std::string largeRecord_;
+    plat::ByteReader recordReader_;
+
+    mutable std::mutex toSaveMutex_;
+    std::vector<TNRAFileToSave> toSave_;
+    // Look-ups over toSave_: the item of each (type, id), the saved items.
+    std::unordered_map<uint64_t, int32_t> queued_;
+    std::set<int32_t> freeSlots_;
+    uint64_t nextGeneration_ = 0;
+};
