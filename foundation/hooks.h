@@ -64,9 +64,17 @@ struct TNFoundationHooks {
     // order and in its reverse.
     void (*ConstructHigherGlobals)() = nullptr;
     void (*DestroyHigherGlobals)() = nullptr;
+
+    // The screen's width and height in pixels. The GUI layer fills it before
+    // the global objects are built.
+    void (*ScreenSize)(int32_t* width, int32_t* height) = nullptr;
 };
 
 extern TNFoundationHooks FoundationHooks;
 
 // Shows a message box through the hook; mrNone when no hook is set.
 int32_t ShowMessageBox(const char* text, const char* caption, uint32_t flags);
+
+// The screen size through the hook; 1024 x 768 when no hook is set (tests,
+// no display).
+void GetScreenSize(int32_t* width, int32_t* height);
