@@ -15,9 +15,9 @@ namespace testing_support {
 // contents at the end of the scope. The path ends with '/'.
 class TestFolder {
 public:
-    TestFolder()
+    explicit TestFolder(const std::string& base = plat::TempFolder())
     {
-        std::string pattern = plat::TempFolder() + "dalmora-test-XXXXXX";
+        std::string pattern = base + "dalmora-test-XXXXXX";
         if (mkdtemp(pattern.data()) != nullptr)
             path_ = pattern + "/";
     }
@@ -32,6 +32,7 @@ public:
     TestFolder& operator=(const TestFolder&) = delete;
 
     const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + name; }
 
     std::vector<std::string> Entries(const std::string& sub = "") const
     {
