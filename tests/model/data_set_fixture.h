@@ -28,8 +28,10 @@ void ExpectSameStoredRecord(const TNPIMRecord& expected, const TNPIMRecord& actu
 
 class DataSetTest : public ::testing::Test {
 protected:
-    LogCapture log_;
+    // The workspace builds the program's globals, which set up the log;
+    // the capture comes after.
     AccountWorkspace workspace_;
+    LogCapture log_;
 
     TNPIM& Pim() { return workspace_.Pim(); }
     TNPIMRecords& Records() { return *workspace_.Pim().Records; }
