@@ -9,13 +9,16 @@
 TNPIMAllDay::~TNPIMAllDay()
 {
     std::free(Items);
+    std::free(ids_);
 }
 
 void TNPIMAllDay::Init()
 {
     Marker = 255;
     std::free(Items);
+    std::free(ids_);
     Items = nullptr;
+    ids_ = nullptr;
     Count = 0;
     capacity_ = 0;
     lastChanged = 0;
@@ -26,7 +29,9 @@ bool TNPIMAllDay::ResizeRecords(int32_t n)
     return Guarded("[TNPIMAllDay::ResizeRecords]", false, [&] {
         if (n <= 0) {
             std::free(Items);
+            std::free(ids_);
             Items = nullptr;
+            ids_ = nullptr;
             Count = 0;
             capacity_ = 0;
             return true;
@@ -36,15 +41,20 @@ bool TNPIMAllDay::ResizeRecords(int32_t n)
             // does not copy the array each time.
             int32_t wanted = n < 4 ? 4 : n + n / 2;
             void* grown = std::realloc(Items, static_cast<size_t>(wanted) * sizeof(TNPIMRecord*));
+            if (grown != nullptr) {
+                Items = static_cast<TNPIMRecord**>(grown);
+                grown = std::realloc(ids_, static_cast<size_t>(wanted) * sizeof(uint32_t));
+            }
             if (grown == nullptr) {
                 LogText("[TNPIMAllDay::ResizeRecords][ERROR]");
                 return false;
             }
-            Items = static_cast<TNPIMRecord**>(grown);
+            ids_ = static_cast<uint32_t*>(grown);
             capacity_ = wanted;
         }
         for (int32_t i = Count; i < n; ++i) {
             Items[i] = nullptr;
+            ids_[i] = 0;
         }
         Count = n;
         return true;
@@ -54,7 +64,7 @@ bool TNPIMAllDay::ResizeRecords(int32_t n)
 int32_t TNPIMAllDay::GetRecordPos(uint32_t id) const
 {
     for (int32_t i = 0; i < Count; ++i) {
-        if (Items[i] != nullptr && Items[i]->ID == id) {
+        if (ids_[i] == id && Items[i] != nullptr) {
             return i;
         }
     }
@@ -75,6 +85,7 @@ int32_t TNPIMAllDay::AddRecord(TNPIMRecord* record)
             return -1;
         }
         Items[Count - 1] = record;
+        ids_[Count - 1] = record->ID;
         return Count - 1;
     });
 }
@@ -82,6 +93,7 @@ int32_t TNPIMAllDay::AddRecord(TNPIMRecord* record)
 void TNPIMAllDay::RemoveSlot(int32_t pos)
 {
     Items[pos] = Items[Count - 1];
+    ids_[pos] = ids_[Count - 1];
     Items[Count - 1] = nullptr;
     --Count;
     if (Count == 0) {

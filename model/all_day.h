@@ -39,6 +39,10 @@ public:
 
 private:
     int32_t capacity_ = 0;
+    // The ID of each slot's record when it was filed, beside the pointers so
+    // that a look-up does not visit every record. A filed record keeps its
+    // ID until it is taken out.
+    uint32_t* ids_ = nullptr;
 
     void RemoveSlot(int32_t pos);
 };

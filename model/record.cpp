@@ -438,11 +438,7 @@ void TNPIMRecord::ParseSettingsFromJSON()
             return;
         }
         // Quoted ("T":"1",) or bare ("T":1,); M ends with the closing brace.
-        auto value = [&](const char* key, bool last) -> int32_t {
-            char quotedStart[16];
-            char bareStart[16];
-            std::snprintf(quotedStart, sizeof quotedStart, "\"%s\":\"", key);
-            std::snprintf(bareStart, sizeof bareStart, "\"%s\":", key);
+        auto value = [&](const char* quotedStart, const char* bareStart, bool last) -> int32_t {
             TNString text;
             if (item.ExtractBetween(quotedStart, last ? "\"}" : "\",", true, &text) ||
                 item.ExtractBetween(bareStart, last ? "}" : ",", true, &text)) {
@@ -450,10 +446,10 @@ void TNPIMRecord::ParseSettingsFromJSON()
             }
             return 0;
         };
-        AlertType0 = value("T", false);
-        AlertDays0 = value("D", false);
-        AlertHours0 = value("H", false);
-        AlertMinutes0 = value("M", true);
+        AlertType0 = value("\"T\":\"", "\"T\":", false);
+        AlertDays0 = value("\"D\":\"", "\"D\":", false);
+        AlertHours0 = value("\"H\":\"", "\"H\":", false);
+        AlertMinutes0 = value("\"M\":\"", "\"M\":", true);
     });
 }
 

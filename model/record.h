@@ -25,6 +25,24 @@ struct TNRecurrenceEntry {
     uint8_t Weekday = 0; // 1 Monday .. 7 Sunday
 };
 
+// The request strings of a record's occurrences, made on first use: most
+// records never expand a rule, and a data set holds many records.
+class TNRequestStrings {
+public:
+    static constexpr int32_t kCount = 10;
+
+    TNString& operator[](int32_t i)
+    {
+        if (items_ == nullptr) {
+            items_ = std::make_unique<TNString[]>(kCount);
+        }
+        return items_[i];
+    }
+
+private:
+    std::unique_ptr<TNString[]> items_;
+};
+
 // Kinds of record (`Type`).
 enum TNRecordType : int32_t {
     rtTask = 1,
@@ -123,8 +141,8 @@ public:
     int32_t RepeatAnnuallyDayOfWeekInMonth3 = 0;
     // Occurrences of the last expansion, and its request strings.
     std::vector<TNRecurrenceEntry> RecurrenceArray;
-    TNString RecurrenceDates[kRequestStrings];
-    TNString RecurrenceTimes[kRequestStrings];
+    TNRequestStrings RecurrenceDates;
+    TNRequestStrings RecurrenceTimes;
 
     TNString Settings;
     int32_t Visibility = 0;

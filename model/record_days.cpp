@@ -45,7 +45,10 @@ void TNPIMRecord::AddToAllDays()
         }
         // 1.-2.
         const TNPIMOrganizers* organizers = ParentPIM != nullptr ? &ParentPIM->Organizers : CurrentPIMOrganizers;
-        const TNPIMOrganizer* organizer = organizers != nullptr ? organizers->GetOrganizerByID(OrganizerID) : nullptr;
+        const TNPIMOrganizer* organizer = Organizer;
+        if (organizer == nullptr || organizer->ID != OrganizerID) {
+            organizer = organizers != nullptr ? organizers->GetOrganizerByID(OrganizerID) : nullptr;
+        }
         if ((organizer != nullptr && organizer->Subscribe == 5) || !HasBegin) {
             return;
         }

@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <new>
+#include <string_view>
 
 namespace {
 
@@ -24,6 +25,10 @@ constexpr int32_t kLastYear = 9999;
 // Reads a number key into a field that the caller has reset; false when absent.
 bool ReadJsonNumber(TNString* text, const char* key, int32_t& field)
 {
+    // Most records hold no rule: a key not in the text is not looked for.
+    if (text->View().find(key) == std::string_view::npos) {
+        return false;
+    }
     TNString value;
     if (!TNString::GetJsonValue(text, key, &value)) {
         return false;
@@ -218,11 +223,13 @@ void TNPIMRecord::ParseRecurrenceSettingsFromJSON()
 
         // The service's key first; this program writes "EndDate", which must
         // read back the same.
-        if (TNString::GetJsonValue(text, "EndDate_Date", &value) || TNString::GetJsonValue(text, "EndDate", &value)) {
+        if (text->View().find("EndDate") != std::string_view::npos &&
+            (TNString::GetJsonValue(text, "EndDate_Date", &value) || TNString::GetJsonValue(text, "EndDate", &value))) {
             EndDate.SetDateFromString(&value);
         }
 
-        if (TNString::GetJsonValue(text, "RepeatHourly", &value)) {
+        if (text->View().find("RepeatHourly") != std::string_view::npos &&
+            TNString::GetJsonValue(text, "RepeatHourly", &value)) {
             uint16_t hours = 0;
             uint16_t minutes = 0;
             uint16_t seconds = 0;
@@ -241,11 +248,12 @@ void TNPIMRecord::ParseRecurrenceSettingsFromJSON()
             *WeeklyDay(d) = 0;
         }
         ReadJsonNumber(text, "RepeatWeekly", RepeatWeekly);
+        static const char* const weeklyKeys[] = {"RepeatWeeklyDay1", "RepeatWeeklyDay2", "RepeatWeeklyDay3",
+                                                 "RepeatWeeklyDay4", "RepeatWeeklyDay5", "RepeatWeeklyDay6",
+                                                 "RepeatWeeklyDay7"};
         for (int32_t d = 1; d <= 7; ++d) {
-            char key[32];
-            std::snprintf(key, sizeof key, "RepeatWeeklyDay%d", d);
             int32_t flag = 0;
-            ReadJsonNumber(text, key, flag);
+            ReadJsonNumber(text, weeklyKeys[d - 1], flag);
             *WeeklyDay(d) = flag != 0 ? 1 : 0;
         }
 
