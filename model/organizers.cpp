@@ -309,6 +309,33 @@ bool TNPIMOrganizers::SaveOrganizerByID(uint32_t id, bool log)
     return SaveOrganizerByPos(GetItemPosByID(id), log);
 }
 
+int32_t TNPIMOrganizers::GetItemPosByID(uint32_t id) const
+{
+    std::lock_guard<std::mutex> lock(lookupMutex_);
+    if (lookupCount_ != Count || lookupItems_ != Items) {
+        lookup_.clear();
+        for (int32_t i = 0; i < Count; ++i) {
+            if (Items[i] != nullptr) {
+                lookup_.try_emplace(Items[i]->ID, i);
+            }
+        }
+        lookupCount_ = Count;
+        lookupItems_ = Items;
+    }
+    auto found = lookup_.find(id);
+    if (found != lookup_.end() && Items[found->second] != nullptr && Items[found->second]->ID == id) {
+        return found->second;
+    }
+    // An id set in place since the map was made.
+    for (int32_t i = 0; i < Count; ++i) {
+        if (Items[i] != nullptr && Items[i]->ID == id) {
+            lookup_[id] = i;
+            return i;
+        }
+    }
+    return -1;
+}
+
 TNPIMOrganizer* TNPIMOrganizers::GetOrganizerByID(uint32_t id) const
 {
     int32_t pos = GetItemPosByID(id);

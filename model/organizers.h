@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 #include <vector>
 
 class TNPIM;
@@ -131,6 +133,9 @@ public:
 
     bool SaveOrganizerByPos(int32_t pos, bool log);
     bool SaveOrganizerByID(uint32_t id, bool log);
+    // First position of the id; -1 when none. Every record asks for its
+    // organizer, so the answer comes from a map, checked against the slot.
+    int32_t GetItemPosByID(uint32_t id) const;
     int32_t GetOrganizerPosByID(uint32_t id) const { return GetItemPosByID(id); }
     TNPIMOrganizer* GetOrganizerByID(uint32_t id) const;
     // Newest Changed of the organizers not deleted.
@@ -154,4 +159,10 @@ public:
 
 private:
     int32_t RecordFileSlot() const;
+
+    // The map of GetItemPosByID, made again when the list was resized.
+    mutable std::mutex lookupMutex_;
+    mutable std::unordered_map<uint32_t, int32_t> lookup_;
+    mutable int32_t lookupCount_ = -1;
+    mutable TNPIMOrganizer** lookupItems_ = nullptr;
 };

@@ -236,6 +236,18 @@ TEST_F(TNPIMData, RightsTextAppliesTriplesAndAnEmptyTextChangesNothing)
     }
 }
 
+TEST_F(TNPIMData, OrganizerLookUpFollowsIdsSetInPlace)
+{
+    AddOrganizer(10);
+    AddOrganizer(20);
+    EXPECT_EQ(Pim().Organizers.GetOrganizerPosByID(20), 1);
+    Pim().Organizers.Items[1]->ID = 30;
+    Pim().Organizers.Items[0]->ID = 20;
+    EXPECT_EQ(Pim().Organizers.GetOrganizerPosByID(20), 0);
+    EXPECT_EQ(Pim().Organizers.GetOrganizerPosByID(30), 1);
+    EXPECT_EQ(Pim().Organizers.GetOrganizerPosByID(10), -1);
+}
+
 TEST_F(TNPIMData, CheckAllRunsOncePerFiveHours)
 {
     Pim().CheckAll();
