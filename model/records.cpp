@@ -166,6 +166,7 @@ void TNPIMRecords::DropFrom(int32_t n)
 int32_t TNPIMRecords::GetRecordPosByID(uint32_t id) const
 {
     return Guarded("[TNPIMRecords::GetRecordPosByID]", -1, [&] {
+        TNModelReadGuard lock;
         auto scan = [&] {
             for (int32_t i = 0; i < Count; ++i) {
                 const TNPIMRecord* record = Items[i];
