@@ -413,7 +413,9 @@ void TNPIMRecords::FinalizeLoading()
 void TNPIMRecords::DeleteVirtuals(int32_t masterPos)
 {
     Guarded("[TNPIMRecords::DeleteVirtuals]", [&] {
-        if (masterPos < 0 || masterPos >= Count || Items[masterPos] == nullptr) {
+        // A copy is no master: asked for one, it would mark its master's
+        // other copies deleted.
+        if (masterPos < 0 || masterPos >= Count || Items[masterPos] == nullptr || Items[masterPos]->Virtual) {
             return;
         }
         ForEachPosOfID(Items[masterPos]->ID, [&](int32_t pos) {

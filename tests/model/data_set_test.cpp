@@ -1,10 +1,14 @@
 // The account data set as a whole: saving, loading, uploading and the
 // rights check, on files in a temporary user folder.
 
+#include "foundation/app_info.h"
+#include "foundation/pim_array.h"
+#include "foundation/users.h"
 #include "tests/model/data_set_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 
 namespace {
@@ -234,6 +238,57 @@ TEST_F(TNPIMData, RightsTextAppliesTriplesAndAnEmptyTextChangesNothing)
             EXPECT_EQ(Pim().Organizers.Items[i]->Subscribe, c.subscribe[i]) << c.name << " " << i;
         }
     }
+}
+
+TEST_F(TNPIMData, EachSetLoadsAndSavesItsOwnFile)
+{
+    AddOrganizer(1000);
+    AddRecord(501, 1000, "2024-03-10 09:30");
+    Pim().Save(false, false);
+
+    int32_t savedCount = App.PimServersCount;
+    std::string savedDomain = App.WebDomain[1];
+    App.PimServersCount = 2;
+    std::snprintf(App.WebDomain[1], sizeof App.WebDomain[1], "druhy.example");
+    auto* second = new TNPIM(1);
+    ASSERT_TRUE(PIM.Append(second));
+    second->Load(nullptr);
+    int32_t fid = second->RecordFileSlot();
+    ASSERT_TRUE(raf.isFileReady(fid));
+    EXPECT_NE(fid, App.raFileAllPIM);
+    EXPECT_EQ(second->Records->Count, 0) << "the first set's file is not the second's";
+    EXPECT_EQ(raf.Items[static_cast<size_t>(fid)]->raFile, workspace_.Folder() + "pim-druhy.example.dld");
+
+    TNPIMRecords& records = *second->Records;
+    ASSERT_TRUE(records.Resize(1));
+    records.Items[0]->ID = 902;
+    records.Items[0]->OrganizerID = 3;
+    records.NoteIDChanged(0);
+    records.SaveOrDeleteRecordByPos(0, false);
+    second->Save(true, false);
+    second->Load(nullptr);
+    ASSERT_EQ(second->Records->Count, 1);
+    EXPECT_EQ(second->Records->Items[0]->ID, 902u);
+    EXPECT_FALSE(Stored(902));
+    EXPECT_TRUE(Stored(501));
+
+    raf.closeFile(fid, true);
+    App.PimServersCount = savedCount;
+    std::snprintf(App.WebDomain[1], sizeof App.WebDomain[1], "%s", savedDomain.c_str());
+}
+
+TEST_F(TNPIMData, LoadWithoutASignedInUserKeepsWhatIsInMemory)
+{
+    AddOrganizer(1000);
+    AddRecord(7, 1000, "1990-05-17", nullptr, rtBirthday);
+    Uzivatele.AktivniUzivatel = -1;
+    Pim().Load(nullptr);
+    EXPECT_NE(Records().GetRecordByID(7), nullptr);
+    int32_t copies = 0;
+    Records().ForEachPosOfID(7, [&](int32_t p) { copies += Records().Items[p]->Virtual ? 1 : 0; });
+    EXPECT_EQ(copies, 110) << "finishing the load refills the copies, it does not add more";
+    ASSERT_NE(Pim().GetAllDaysItem(2000, 5, 17), nullptr);
+    EXPECT_EQ(Pim().GetAllDaysItem(2000, 5, 17)->Count, 1);
 }
 
 TEST_F(TNPIMData, OrganizerLookUpFollowsIdsSetInPlace)
