@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -63,6 +64,13 @@ uint32_t Now()
 
 TNPIMRecords::~TNPIMRecords()
 {
+    if (Borrowing) {
+        // Only the array is ours.
+        std::free(Items);
+        Items = nullptr;
+        Count = 0;
+        return;
+    }
     DropFrom(0);
 }
 
@@ -80,8 +88,7 @@ void TNPIMRecords::Init(bool full)
 void TNPIMRecords::Clear()
 {
     Guarded("[TNPIMRecords::Clear]", [&] {
-        DropFrom(0);
-        Destroy();
+        Resize(0);
         Init(true);
     });
 }
@@ -89,8 +96,7 @@ void TNPIMRecords::Clear()
 void TNPIMRecords::EmptyForLoad()
 {
     Guarded("[TNPIMRecords::EmptyForLoad]", [&] {
-        DropFrom(0);
-        Destroy();
+        Resize(0);
         Init(false);
     });
 }
@@ -176,7 +182,7 @@ int32_t TNPIMRecords::GetRecordPosByID(uint32_t id) const
             }
             return -1;
         };
-        if (id == 0) {
+        if (id == 0 || Borrowing) {
             return scan();
         }
         int32_t best = -1;
@@ -217,18 +223,37 @@ bool TNPIMRecords::Resize(int32_t n)
         int32_t old = Count;
         if (n <= 0) {
             LogTextInt("[TNPIMRecords::Resize][A] new_count = ", n);
-            DropFrom(0);
-            Destroy();
+            if (Borrowing) {
+                std::free(Items);
+                Items = nullptr;
+                Count = 0;
+            } else {
+                DropFrom(0);
+                TNPIMCollection::Destroy();
+            }
             LogTextInt("[TNPIMRecords::Resize][A][RETURN] Count = ", Count);
             return true;
         }
-        if (n < Count) {
-            DropFrom(n);
-        }
-        if (ResizeSlots(n)) {
-            indexedID_.resize(static_cast<size_t>(Count), 0);
-            indexedOldID_.resize(static_cast<size_t>(Count), 0);
-            return true;
+        if (Borrowing) {
+            // Pointers only; new slots are empty.
+            void* grown = std::realloc(Items, static_cast<size_t>(n) * sizeof(TNPIMRecord*));
+            if (grown != nullptr) {
+                Items = static_cast<TNPIMRecord**>(grown);
+                for (int32_t i = Count; i < n; ++i) {
+                    Items[i] = nullptr;
+                }
+                Count = n;
+                return true;
+            }
+        } else {
+            if (n < Count) {
+                DropFrom(n);
+            }
+            if (ResizeSlots(n)) {
+                indexedID_.resize(static_cast<size_t>(Count), 0);
+                indexedOldID_.resize(static_cast<size_t>(Count), 0);
+                return true;
+            }
         }
         LogText("[TNPIMRecords::Resize][ERROR] realloc() error!");
         LogTextInt("[TNPIMRecords::Resize][ERROR] new_count = ", n);

@@ -33,11 +33,21 @@ public:
     // Seeds the first urgent pick; the current time when unset.
     uint32_t (*NotifySeed)() = nullptr;
 
-    explicit TNPIMRecords(TNPIM* parent) : ParentPIM(parent) { Init(true); }
+    // A result list of the pages only borrows the records of a data set:
+    // it never makes, frees or files them, and looks them up by walking.
+    const bool Borrowing = false;
+
+    explicit TNPIMRecords(TNPIM* parent, bool borrowing = false) : ParentPIM(parent), Borrowing(borrowing)
+    {
+        Init(true);
+    }
     ~TNPIMRecords();
 
     // With full, also the account's values and the id counter.
     void Init(bool full);
+    // Empties the collection; owned records leave the per-day index and are
+    // freed.
+    void Destroy() { Resize(0); }
     // Frees every record (out of the per-day index first); a full Init.
     void Clear();
     // The same, keeping the id counter (before a load).

@@ -263,3 +263,28 @@ TEST_F(TNPIMRecordsData, PendingRecordOfNoOrganizerIsNeverOffered)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TNPIMRecordsData, ResultListBorrowsItsRecords)
+{
+    AddOrganizer(1000);
+    AddRecord(1, 1000, "2024-03-10 09:30");
+    AddRecord(2, 1000, "2024-03-10 10:30");
+    {
+        TNPIMRecords list(&Pim(), true);
+        ASSERT_TRUE(list.Resize(2));
+        list.Items[0] = Records().Items[1];
+        list.Items[1] = Records().Items[0];
+        EXPECT_EQ(list.GetRecordPosByID(1), 1);
+        ASSERT_TRUE(list.Resize(1));
+        list.Destroy();
+        ASSERT_TRUE(list.Resize(1));
+        list.Items[0] = Records().Items[0];
+    }
+    EXPECT_EQ(Records().Count, 2);
+    EXPECT_EQ(Pim().GetAllDaysItem(2024, 3, 10)->Count, 2) << "the records stay filed";
+    EXPECT_EQ(Records().GetRecordByID(1)->Text.View(), "Porada týmu");
+}
+
+} // namespace
