@@ -72,8 +72,14 @@ void TNPIMRecord::AddToAllDays()
         for (int32_t i = 0; i < days.Count; ++i) {
             size_t k = static_cast<size_t>(i);
             if (TNPIMAllDay* entry = owner->GetAllDaysItem(days.Years[k], days.Months[k], days.Days[k])) {
-                entry->AddRecord(this);
-                entry->Update_lastChanged();
+                int32_t before = entry->Count;
+                int32_t pos = entry->AddRecord(this);
+                if (pos >= 0 && entry->Count > before && Changed > entry->lastChanged) {
+                    // A record added to a current entry can only raise it.
+                    entry->lastChanged = Changed;
+                } else if (entry->Count == before) {
+                    entry->Update_lastChanged();
+                }
             }
         }
         IndexedDays = std::move(days);

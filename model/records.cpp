@@ -481,6 +481,7 @@ bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
                 slots.push_back(pos);
             }
         });
+        size_t reused = slots.size();
         if (static_cast<int32_t>(slots.size()) < n) {
             int32_t old = Count;
             if (!Resize(Count + n - static_cast<int32_t>(slots.size()))) {
@@ -493,7 +494,9 @@ bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
         // 5.
         for (size_t k = 0; k < slots.size(); ++k) {
             TNPIMRecord* copy = Items[slots[k]];
-            copy->TakeOutOfDays();
+            if (k < reused) {
+                copy->TakeOutOfDays();
+            }
             if (static_cast<int32_t>(k) >= n) {
                 continue;
             }
