@@ -364,10 +364,14 @@ void TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
             if (known || phase == 1) {
                 continue;
             }
+            // A hole or an unknown type is no item's: log it once and let
+            // the clean-up drop it.
             if (entry.type == raftHole) {
                 LogTextInt("[TNPIM::Save] HOLE SAVING toSave->Type: ", entry.type);
+                counts.writtenOff += file.writeOff_toSave(tsp) ? 1 : 0;
             } else if (entry.type > kRaftLastType) {
                 LogTextInt("[TNPIM::Save][ERROR] Unknown toSave->Type: ", entry.type);
+                counts.writtenOff += file.writeOff_toSave(tsp) ? 1 : 0;
             }
         }
     }

@@ -112,6 +112,7 @@ TEST_F(TNPIMFile, SaveFollowsMovedItemsAndWritesOffEntriesThatNeverMatch)
     File().add_toSave(raftRecord, 7009, 0, 0, true, false); // gone
     File().add_toSave(raftRecord, 7003, virtualPos, 0, true, false);
     File().add_toSave(raftAlert, 31, 0, 0, true, false); // no collection here
+    File().add_toSave(14, 32, 0, 0, true, false);        // no such type
 
     Pim().Save(false, false);
 
@@ -122,9 +123,12 @@ TEST_F(TNPIMFile, SaveFollowsMovedItemsAndWritesOffEntriesThatNeverMatch)
     EXPECT_EQ(log_.CountContaining("[TNPIM::Save][WRITE_OFF] The item writes no record; id = 7003"), 1);
     EXPECT_EQ(set_.QueueItem(raftAlert, 31), 3) << "an entry of a collection not here stays queued";
     EXPECT_EQ(set_.QueueItem(raftRecord, 7009), -1);
+    EXPECT_EQ(set_.QueueItem(14, 32), -1);
+    EXPECT_EQ(log_.CountContaining("[TNPIM::Save][ERROR] Unknown toSave->Type: 14"), 1);
 
     Pim().Save(false, false);
     EXPECT_EQ(log_.CountContaining("[WRITE_OFF] No item"), 1) << "written off once";
+    EXPECT_EQ(log_.CountContaining("Unknown toSave->Type"), 1);
 }
 
 TEST_F(TNPIMFile, SaveWithNothingQueuedOnlyLogs)
