@@ -114,6 +114,8 @@ void LogWithNumber(const char* text, const char* format, uint32_t number)
 struct SaveCounts {
     int32_t reallySaved = 0;
     int32_t writtenOff = 0;
+    // A record of the pass could not be written: its deletions wait.
+    bool writeFailed = false;
 };
 
 // Saves queue entry tsp of a collection's type. A deletion is written after
@@ -169,7 +171,9 @@ void SaveEntry(Collection& items, TNRAFile& file, int32_t fid, int32_t tsp, bool
         file.get_toSave(tsp, entry);
     }
     ++counts.reallySaved;
-    item.Save(tsp, fid);
+    if (!item.Save(tsp, fid) && !deletion) {
+        counts.writeFailed = true;
+    }
 }
 
 // Empties a collection before loading; the records keep their id counter.
@@ -352,7 +356,7 @@ void TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
 {
     SaveCounts counts;
     int32_t count = file.toSaveCount();
-    for (int phase = 0; phase < 2; ++phase) {
+    for (int phase = 0; phase < 2 && !counts.writeFailed; ++phase) {
         for (int32_t tsp = 0; tsp < count; ++tsp) {
             TNRAFileToSave entry;
             if (!file.get_toSave(tsp, entry) || entry.saved != 0 || entry.position < 0) {

@@ -4,6 +4,7 @@
 #include "foundation/app_info.h"
 #include "foundation/pim_array.h"
 #include "foundation/users.h"
+#include "platform/core/file.h"
 #include "tests/model/data_set_fixture.h"
 
 #include <gtest/gtest.h>
@@ -176,6 +177,30 @@ TEST_F(TNPIMData, ConfirmedUploadLeavesTheNewIdInTheFile)
     int32_t copies = 0;
     fresh.Records->ForEachPosOfID(5124, [&](int32_t p) { copies += fresh.Records->Items[p]->Virtual ? 1 : 0; });
     EXPECT_EQ(copies, 110);
+}
+
+TEST_F(TNPIMData, OldRecordStaysWhileItsNewOneCannotBeWritten)
+{
+    AddOrganizer(1000);
+    uint32_t temp = Records().GetNextID();
+    AddRecord(temp, 1000, "2024-03-10 09:30");
+    Pim().Save(false, false);
+    // Confirmed while the file is closed: both changes wait for the save.
+    raf.closeFile(workspace_.Fid(), false);
+    Records().DataUpSynced(temp, 5200, 1718000000);
+    raf.openFile(workspace_.Fid());
+
+    // The log writes too: off, so that the record's write is the one that fails.
+    App.WriteLog = 0;
+    plat::FailNthWrite(1);
+    Pim().Save(false, false);
+    plat::FailNthWrite(0);
+    App.WriteLog = 1;
+    EXPECT_TRUE(Stored(temp)) << "not holed before the record under its new id is on disk";
+
+    Pim().Save(false, false);
+    EXPECT_TRUE(Stored(5200));
+    EXPECT_FALSE(Stored(temp));
 }
 
 TEST_F(TNPIMData, ConfirmationWithTheSameIdKeepsTheStoredRecord)
