@@ -1,12 +1,16 @@
 // The record collection: look-ups by id, temporary ids, yearly copies,
 // answers and the urgent pick.
 
+#include "foundation/app_info.h"
+#include "model/hooks.h"
 #include "tests/model/data_set_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
@@ -285,6 +289,49 @@ TEST_F(TNPIMRecordsData, ResultListBorrowsItsRecords)
     EXPECT_EQ(Records().Count, 2);
     EXPECT_EQ(Pim().GetAllDaysItem(2024, 3, 10)->Count, 2) << "the records stay filed";
     EXPECT_EQ(Records().GetRecordByID(1)->Text.View(), "Porada týmu");
+}
+
+} // namespace
+
+namespace {
+
+std::string loadedPath;
+TNModelImage* RecordingLoad(const char* path)
+{
+    loadedPath = path;
+    return reinterpret_cast<TNModelImage*>(0x1);
+}
+
+void Touch(const std::string& path)
+{
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    std::ofstream(path) << "x";
+}
+
+TEST_F(TNPIMRecordsData, PictureAtAWidthOrTheLargest)
+{
+    AddOrganizer(1000);
+    int32_t pos = AddRecord(81234, 1000, "2024-03-10 09:30");
+    Records().Items[pos]->MainPicture = 9001;
+    Records().Items[pos]->lastMainPicture = 9001;
+    TNModelHooks saved = ModelHooks;
+    ModelHooks.LoadImage = RecordingLoad;
+    std::string folder = workspace_.Folder() + App.WebDomain[0] + "/Pictures/1000/81234/";
+
+    EXPECT_EQ(Records().getImageFromFileByWidth(81234, 64), nullptr) << "no file yet";
+    Touch(folder + "9001.jpg");
+    EXPECT_EQ(Records().getImageFromFileByWidth(81234, 64), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(folder + "9001.jpg")) << "the full size goes, to be fetched again";
+    EXPECT_EQ(Records().Items[pos]->lastMainPicture, 0u);
+
+    Touch(folder + "9001-w1024.jpg");
+    EXPECT_NE(Records().getImageFromFileByWidth(81234, 64), nullptr);
+    EXPECT_EQ(loadedPath, folder + "9001-w1024.jpg") << "the largest stands in";
+    Touch(folder + "9001-w64.jpg");
+    EXPECT_NE(Records().getImageFromFileByWidth(81234, 64), nullptr);
+    EXPECT_EQ(loadedPath, folder + "9001-w64.jpg");
+    EXPECT_EQ(Records().getImageFromFileByWidth(4711, 64), nullptr);
+    ModelHooks = saved;
 }
 
 } // namespace
