@@ -717,6 +717,15 @@ bool TNRAFile::writeOff_toSave(int32_t tsp)
     return true;
 }
 
+int32_t TNRAFile::find_toSave(uint8_t type, uint32_t id) const
+{
+    std::lock_guard<std::mutex> lock(toSaveMutex_);
+    auto queued = queued_.find(Key(type, id));
+    if (queued == queued_.end() || toSave_[static_cast<size_t>(queued->second)].saved != 0)
+        return -1;
+    return queued->second;
+}
+
 // ---------------------------------------------------------------- writing
 
 bool TNRAFile::save_stream(int32_t tsp)

@@ -162,6 +162,8 @@ public:
     // Marks item tsp saved without writing anything (an entry no item will
     // ever answer), unless it was queued again since the pass took it.
     bool writeOff_toSave(int32_t tsp);
+    // The unsaved item of (type, id); -1 when none.
+    int32_t find_toSave(uint8_t type, uint32_t id) const;
 
     // Writes the stream as queue item tsp. False, with the item left unsaved,
     // when any write fails.

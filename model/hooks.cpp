@@ -16,3 +16,10 @@ void FreeModelImage(TNModelImage* image)
         ModelHooks.FreeImage(image);
     }
 }
+
+void NotifyShownDataReplaced()
+{
+    if (ModelHooks.ShownDataReplaced != nullptr) {
+        ModelHooks.ShownDataReplaced();
+    }
+}

@@ -12,6 +12,9 @@ struct TNModelHooks {
     TNModelImage* (*LoadImage)(const char* path) = nullptr;
     // Frees a picture that LoadImage gave.
     void (*FreeImage)(TNModelImage* image) = nullptr;
+    // The records the views list were freed and replaced (load, log-out):
+    // the views rebuild their lists.
+    void (*ShownDataReplaced)() = nullptr;
 };
 
 extern TNModelHooks ModelHooks;
@@ -20,3 +23,5 @@ extern TNModelHooks ModelHooks;
 TNModelImage* LoadModelImage(const char* path);
 // Frees through the hook; a null image or an unset hook does nothing.
 void FreeModelImage(TNModelImage* image);
+// Tells the views through the hook; nothing when no hook is set.
+void NotifyShownDataReplaced();

@@ -8,8 +8,10 @@
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "foundation/users.h"
+#include "model/hooks.h"
 #include "model/model_lock.h"
 #include "model/numbers.h"
+#include "platform/core/clock.h"
 
 #include <cstdio>
 #include <type_traits>
@@ -173,7 +175,7 @@ void SaveEntry(Collection& items, TNRAFile& file, int32_t fid, int32_t tsp, bool
 // Empties a collection before loading; the records keep their id counter.
 template <class Collection> void EmptyForLoad(Collection& items)
 {
-    if constexpr (std::is_same_v<Collection, TNPIMRecords>) {
+    if constexpr (requires { items.EmptyForLoad(); }) {
         items.EmptyForLoad();
     } else {
         items.Destroy();
@@ -183,8 +185,45 @@ template <class Collection> void EmptyForLoad(Collection& items)
 
 } // namespace
 
+namespace {
+
+// The model's side of `c`'s year table: PIM[0]'s per-day index follows it.
+void InstallDayIndexHooks()
+{
+    if (c.Hooks.YearSlotsAdded.load() != nullptr) {
+        return;
+    }
+    c.Hooks.YearSlotsAdded = [](int32_t count) {
+        auto grow = [count] {
+            if (TNPIM* first = PIM[0]) {
+                first->AllDaysEx.GrowTo(count);
+            }
+        };
+        if (TNModelLock::HeldByThisThread()) {
+            grow();
+        } else {
+            TNModelWriteGuard lock;
+            grow();
+        }
+    };
+    c.Hooks.YearsCleared = [] {
+        TNModelWriteGuard lock;
+        if (TNPIM* first = PIM[0]) {
+            first->AllDaysEx.Clear();
+        }
+    };
+    c.Hooks.DayItemWanted = [](int32_t year, int32_t month, int32_t day) {
+        if (TNPIM* first = PIM[0]) {
+            first->GetAllDaysItem(year, month, day);
+        }
+    };
+}
+
+} // namespace
+
 TNPIM::TNPIM(int32_t position) : pimSrvPos(position)
 {
+    InstallDayIndexHooks();
     Organizers.ParentPIM = this;
     LastRequests.ParentPIM = this;
     Init();
@@ -243,6 +282,7 @@ void TNPIM::CleanAll()
         Destroy();
         Init();
         pimDataReceived = true;
+        NotifyShownDataReplaced();
     });
 }
 
@@ -396,7 +436,9 @@ void TNPIM::Load(TNPIMLoadProgress progress)
                 if (progress != nullptr) {
                     progress(kProgressLoading, 0, 0);
                 }
+                // The records leave the per-day index before they are freed.
                 ForEachCollection([](auto& items) { EmptyForLoad(items); });
+                NotifyShownDataReplaced();
                 LoadFile(*raf.Items[static_cast<size_t>(fid)], fid, progress);
             }
             // 8.
@@ -451,6 +493,9 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
                 items.Resize(items.Count - 1);
                 return;
             }
+            if constexpr (requires { items.ItemLoaded(pos); }) {
+                items.ItemLoaded(pos);
+            }
             if (result == TNItemLoad::NotKept) {
                 // The item reads as to be removed: hole its record and queue
                 // the deletion for upload.
@@ -472,6 +517,46 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             }
         });
     }
+}
+
+// ---------------------------------------------------------------- checks
+
+bool TNPIM::CheckAll()
+{
+    return Guarded("[TNPIM::CheckAll]", false, [&] {
+        TNModelWriteGuard lock;
+        LogText("[TNPIM::CheckAll][BEGIN]");
+        bool changes = false;
+        time_t now = static_cast<time_t>(plat::UnixSeconds());
+        if (LastCheckAllTime + kCheckAllInterval < now) {
+            changes = Records->CheckAll();
+            if (changes) {
+                pimDataReceived = true;
+            }
+            LastCheckAllTime = now;
+        }
+        LogTextInt("[TNPIM::CheckAll][END] changes_are = ", changes ? 1 : 0);
+        return changes;
+    });
+}
+
+TNPIMAllDay* TNPIM::GetAllDaysItem(int32_t year, int32_t month, int32_t day)
+{
+    return Guarded("[TNPIM::GetAllDaysItem]", static_cast<TNPIMAllDay*>(nullptr), [&]() -> TNPIMAllDay* {
+        if (month < 1 || month > 12) {
+            LogTextInt("[TNPIM::GetAllDaysItem] ERROR month = ", month);
+            return nullptr;
+        }
+        if (day < 1 || day > 31) {
+            LogTextInt("[TNPIM::GetAllDaysItem] ERROR day = ", day);
+            return nullptr;
+        }
+        int32_t yearPos = c.GetYearPos(year);
+        if (yearPos < 0) {
+            return nullptr;
+        }
+        return AllDaysEx.Entry(yearPos, year, month, day);
+    });
 }
 
 // ---------------------------------------------------------------- rights

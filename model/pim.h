@@ -3,6 +3,7 @@
 #include "foundation/pim_array.h"
 #include "foundation/record_file.h"
 #include "foundation/string.h"
+#include "model/all_days_table.h"
 #include "model/last_requests.h"
 #include "model/organizers.h"
 #include "model/records.h"
@@ -48,6 +49,8 @@ public:
     int32_t pimSrvPos = 0;
     std::atomic<bool> LoadingPimNow{false};
     std::atomic<bool> SavingPimNow{false};
+    // Per-day index; PIM[0]'s serves every set.
+    TNAllDaysTable AllDaysEx;
     time_t LastCheckAllTime = 0;
 
     // The collections, in the order Load finishes them. A new collection
@@ -81,6 +84,13 @@ public:
     // Reads the set's record file into the collections.
     void Load(TNPIMLoadProgress progress);
 
+    // Runs the records' periodic check at most every five hours; whether
+    // anything changed.
+    bool CheckAll();
+    // The per-day entry of a date, made when missing; null for a month or
+    // day outside the table.
+    TNPIMAllDay* GetAllDaysItem(int32_t year, int32_t month, int32_t day);
+
     // Applies the rights and subscriptions of UsersOrganizers to the
     // organizers when the markers say they changed.
     void CheckAndUpdateUsersOrganizersRightsAndSubscriptions();
@@ -111,7 +121,8 @@ private:
 // `bool Save(int32_t queuePos, int32_t fid)` and `Load(plat::ByteReader&)`
 // (bool, or TNItemLoad), and may have `PleaseSync`, `Virtual`, `DoNotSave`;
 // its collection needs `Count`, `Items`, `Resize`, `GetItemPosByID`,
-// `FinalizeLoading` and `Clear`. Save and Load use nothing else, and decide
+// `FinalizeLoading` and `Clear`, and may have `ItemLoaded(pos)` (told of
+// each item Load read) and `EmptyForLoad()` (in place of Destroy and Init). Save and Load use nothing else, and decide
 // the rules common to every type (a pending deletion stays on disk, an
 // unreadable record is left alone) themselves.
 template <class Fn> bool TNPIM::ForCollection(uint8_t type, Fn&& fn)

@@ -197,6 +197,35 @@ public:
     // The Czech sentence that describes the rule.
     void GetRecurrenceTitleString(TNString* out) const;
 
+    // --- Per-day index (of PIM[0], which serves every set) ---
+    // Files the record under each day from its begin to its end; an end at
+    // 00:00 does not occupy its day, an end before the begin files the begin
+    // day. IndexedDays lists the days afterwards.
+    void AddToAllDays();
+    // Takes every record of this id, in every set, out of the index; the
+    // days come from the IndexedDays of each. IndexedDays stays.
+    void DeleteRecordFromAllDays();
+    // Takes this record object alone out of the days it lists (before it is
+    // freed or filled with another record's values).
+    void TakeOutOfDays();
+
+    // --- Upload form, rights and titles ---
+    // Appends the upload form to body.
+    void GetDataToSync(TNString* body);
+    static TNString ByteToString(uint8_t value);
+    // Minutes the record lasts, as the views lay it out.
+    void CalcEventLength();
+    // The signed-in user's rights on the record; owned by the caller.
+    std::unique_ptr<TNUsersRights> GetUsersRights(const char* caller) const;
+    bool Compare(const TNPIMRecord* other) const;
+    bool BeginDateTimeAreEqual(const TNPIMRecord* other) const;
+    bool EndDateTimeAreEqual(const TNPIMRecord* other) const;
+    // The display title; with build, made when it is missing or stale.
+    bool HasShortTitle(bool build);
+    // The short title, trimmed; owned by the caller.
+    std::unique_ptr<TNString> GetNoteTitle();
+    bool SearchInRecord(const char* text);
+
     // The date of an anniversary's or birthday's copy in a year: the
     // master's day and month, 28 February for 29 February in a common year.
     // The time of day stays as the copy has it.

@@ -1,8 +1,70 @@
 #include "model/records.h"
 
+#include "foundation/app_info.h"
 #include "foundation/common.h"
+#include "foundation/dirs.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"
+#include "foundation/record_file_set.h"
+#include "model/hooks.h"
+#include "model/model_lock.h"
+#include "model/numbers.h"
+#include "model/pim.h"
+#include "platform/core/clock.h"
+#include "platform/core/file.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <random>
+#include <string>
+
+namespace {
+
+constexpr int32_t kPictureWidthList[] = {16, 24, 32, 48, 64, 128, 170, 256, 300, 640, 720, 1024};
+
+void InsertSorted(std::vector<int32_t>& positions, int32_t pos)
+{
+    if (positions.empty() || positions.back() < pos) {
+        positions.push_back(pos);
+        return;
+    }
+    auto at = std::lower_bound(positions.begin(), positions.end(), pos);
+    if (at == positions.end() || *at != pos) {
+        positions.insert(at, pos);
+    }
+}
+
+void EraseFrom(std::unordered_map<uint32_t, std::vector<int32_t>>& index, uint32_t key, int32_t pos)
+{
+    auto found = index.find(key);
+    if (found == index.end()) {
+        return;
+    }
+    std::vector<int32_t>& positions = found->second;
+    if (!positions.empty() && positions.back() == pos) {
+        positions.pop_back();
+    } else {
+        auto at = std::lower_bound(positions.begin(), positions.end(), pos);
+        if (at != positions.end() && *at == pos) {
+            positions.erase(at);
+        }
+    }
+    if (positions.empty()) {
+        index.erase(found);
+    }
+}
+
+uint32_t Now()
+{
+    return static_cast<uint32_t>(plat::UnixSeconds());
+}
+
+} // namespace
+
+TNPIMRecords::~TNPIMRecords()
+{
+    DropFrom(0);
+}
 
 void TNPIMRecords::Init(bool full)
 {
@@ -10,11 +72,15 @@ void TNPIMRecords::Init(bool full)
         UserOrganizerID = 0;
         NextID = kFirstLocalID;
     }
+    NotifyPos = -1;
+    PictureWidthsCount = static_cast<int32_t>(std::size(kPictureWidthList));
+    std::copy(std::begin(kPictureWidthList), std::end(kPictureWidthList), PictureWidths);
 }
 
 void TNPIMRecords::Clear()
 {
     Guarded("[TNPIMRecords::Clear]", [&] {
+        DropFrom(0);
         Destroy();
         Init(true);
     });
@@ -22,15 +88,145 @@ void TNPIMRecords::Clear()
 
 void TNPIMRecords::EmptyForLoad()
 {
-    Destroy();
-    Init(false);
+    Guarded("[TNPIMRecords::EmptyForLoad]", [&] {
+        DropFrom(0);
+        Destroy();
+        Init(false);
+    });
 }
+
+// ---------------------------------------------------------------- id index
+
+void TNPIMRecords::Unindex(int32_t pos)
+{
+    if (pos < 0 || static_cast<size_t>(pos) >= indexedID_.size()) {
+        return;
+    }
+    if (indexedID_[static_cast<size_t>(pos)] != 0) {
+        EraseFrom(byID_, indexedID_[static_cast<size_t>(pos)], pos);
+    }
+    if (indexedOldID_[static_cast<size_t>(pos)] != 0) {
+        EraseFrom(byOldID_, indexedOldID_[static_cast<size_t>(pos)], pos);
+    }
+    indexedID_[static_cast<size_t>(pos)] = 0;
+    indexedOldID_[static_cast<size_t>(pos)] = 0;
+}
+
+void TNPIMRecords::Index(int32_t pos)
+{
+    if (pos < 0 || pos >= Count || Items[pos] == nullptr) {
+        return;
+    }
+    if (indexedID_.size() < static_cast<size_t>(Count)) {
+        indexedID_.resize(static_cast<size_t>(Count), 0);
+        indexedOldID_.resize(static_cast<size_t>(Count), 0);
+    }
+    const TNPIMRecord& record = *Items[pos];
+    if (record.ID != 0) {
+        InsertSorted(byID_[record.ID], pos);
+        indexedID_[static_cast<size_t>(pos)] = record.ID;
+    }
+    // Only a temporary id is looked up through OldID.
+    if (record.OldID >= kFirstLocalID) {
+        InsertSorted(byOldID_[record.OldID], pos);
+        indexedOldID_[static_cast<size_t>(pos)] = record.OldID;
+    }
+}
+
+void TNPIMRecords::NoteIDChanged(int32_t pos)
+{
+    Unindex(pos);
+    Index(pos);
+}
+
+void TNPIMRecords::ClearIDIndex()
+{
+    byID_.clear();
+    byOldID_.clear();
+    indexedID_.clear();
+    indexedOldID_.clear();
+}
+
+void TNPIMRecords::DropFrom(int32_t n)
+{
+    for (int32_t i = std::max(n, 0); i < Count; ++i) {
+        if (Items[i] != nullptr) {
+            Items[i]->TakeOutOfDays();
+        }
+        Unindex(i);
+    }
+    if (n <= 0) {
+        ClearIDIndex();
+    } else if (indexedID_.size() > static_cast<size_t>(n)) {
+        indexedID_.resize(static_cast<size_t>(n));
+        indexedOldID_.resize(static_cast<size_t>(n));
+    }
+}
+
+int32_t TNPIMRecords::GetRecordPosByID(uint32_t id) const
+{
+    return Guarded("[TNPIMRecords::GetRecordPosByID]", -1, [&] {
+        auto scan = [&] {
+            for (int32_t i = 0; i < Count; ++i) {
+                const TNPIMRecord* record = Items[i];
+                if (record != nullptr && (record->ID == id || (id >= kFirstLocalID && record->OldID == id))) {
+                    return i;
+                }
+            }
+            return -1;
+        };
+        if (id == 0) {
+            return scan();
+        }
+        int32_t best = -1;
+        auto byID = byID_.find(id);
+        if (byID != byID_.end()) {
+            best = byID->second.front();
+        }
+        if (id >= kFirstLocalID) {
+            auto byOld = byOldID_.find(id);
+            if (byOld != byOldID_.end() && (best < 0 || byOld->second.front() < best)) {
+                best = byOld->second.front();
+            }
+        }
+        if (best >= 0 &&
+            (best >= Count || Items[best] == nullptr || (Items[best]->ID != id && Items[best]->OldID != id))) {
+            // Someone changed an id without NoteIDChanged: answer right anyway.
+            LogTextUInt("[TNPIMRecords::GetRecordPosByID][ERROR] stale id index; id = ", id);
+            return scan();
+        }
+        return best;
+    });
+}
+
+TNPIMRecord* TNPIMRecords::GetRecordByID(uint32_t id) const
+{
+    if (id == 0) {
+        return nullptr;
+    }
+    int32_t pos = GetRecordPosByID(id);
+    return pos >= 0 ? Items[pos] : nullptr;
+}
+
+// ---------------------------------------------------------------- resizing
 
 bool TNPIMRecords::Resize(int32_t n)
 {
     return Guarded("[TNPIMRecords::Resize]", false, [&] {
         int32_t old = Count;
+        if (n <= 0) {
+            LogTextInt("[TNPIMRecords::Resize][A] new_count = ", n);
+            DropFrom(0);
+            Destroy();
+            LogTextInt("[TNPIMRecords::Resize][A][RETURN] Count = ", Count);
+            return true;
+        }
+        if (n < Count) {
+            DropFrom(n);
+        }
         if (ResizeSlots(n)) {
+            indexedID_.resize(static_cast<size_t>(Count), 0);
+            indexedOldID_.resize(static_cast<size_t>(Count), 0);
             return true;
         }
         LogText("[TNPIMRecords::Resize][ERROR] realloc() error!");
@@ -41,13 +237,462 @@ bool TNPIMRecords::Resize(int32_t n)
     });
 }
 
-void TNPIMRecords::FinalizeLoading()
+// ---------------------------------------------------------------- ids
+
+uint32_t TNPIMRecords::GetNextID()
 {
-    Guarded("[TNPIMRecords::FinalizeLoading]", [&] {
-        for (int32_t i = 0; i < Count; ++i) {
-            if (Items[i] != nullptr) {
-                NextID = FoldNextID(Items[i]->ID, NextID);
+    return Guarded("[TNPIMRecords::GetNextID]", 0u, [&] {
+        for (int64_t tries = 0; tries < static_cast<int64_t>(Count) + 1000; ++tries) {
+            if (byID_.find(NextID) == byID_.end()) {
+                return NextID++;
+            }
+            ++NextID;
+        }
+        return 0u;
+    });
+}
+
+// ---------------------------------------------------------------- saving
+
+int32_t TNPIMRecords::RecordFileSlot() const
+{
+    return ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
+}
+
+bool TNPIMRecords::Queue(uint32_t id, int32_t pos, uint32_t deleted)
+{
+    int32_t fid = RecordFileSlot();
+    if (!raf.isValidFid(fid)) {
+        return false;
+    }
+    return raf.Items[static_cast<size_t>(fid)]->add_toSave(raftRecord, id, pos, deleted, true, false);
+}
+
+int32_t TNPIMRecords::FindQueued(uint32_t id) const
+{
+    int32_t fid = RecordFileSlot();
+    return raf.isValidFid(fid) ? raf.Items[static_cast<size_t>(fid)]->find_toSave(raftRecord, id) : -1;
+}
+
+bool TNPIMRecords::SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted)
+{
+    return Guarded("[TNPIMRecords::SaveOrDeleteRecordByPos]", false, [&] {
+        TNModelWriteGuard lock;
+        if (pos < 0 || pos >= Count || Items[pos] == nullptr) {
+            return false;
+        }
+        TNPIMRecord& record = *Items[pos];
+        // 1.-3.
+        if (stampDeleted) {
+            record.Deleted = Now();
+        }
+        bool copies = CreateVirtuals(pos, false);
+        record.LocalChanged = Now();
+        // 4.-5.
+        Queue(record.ID, pos, record.Deleted);
+        if (!copies) {
+            record.UpdateOrganizerPointer();
+            record.AddToAllDays();
+        }
+        return true;
+    });
+}
+
+// ---------------------------------------------------------------- answers
+
+int32_t TNPIMRecords::Add(TNString* element)
+{
+    return Guarded("[TNPIMRecords::Add]", -1, [&] {
+        if (element == nullptr) {
+            return -1;
+        }
+        TNModelWriteGuard lock;
+        // 1.
+        TNString value;
+        uint32_t id =
+            element->GetXmlValue("ID", nullptr, 0, &value, false) ? static_cast<uint32_t>(TextToNumber(value)) : 0;
+        int32_t pos = -1;
+        if (id != 0) {
+            ForEachPosOfID(id, [&](int32_t p) {
+                if (pos < 0 && !Items[p]->Virtual) {
+                    pos = p;
+                }
+            });
+        } else {
+            for (int32_t i = 0; i < Count && pos < 0; ++i) {
+                if (Items[i] != nullptr && Items[i]->ID == 0 && !Items[i]->Virtual) {
+                    pos = i;
+                }
+            }
+        }
+        if (pos < 0) {
+            if (!Resize(Count + 1)) {
+                return -1;
+            }
+            pos = Count - 1;
+        }
+        TNPIMRecord& record = *Items[pos];
+        // Out of the index while its days still are the ones it is filed
+        // under.
+        record.DeleteRecordFromAllDays();
+        // 2.-4.
+        record.ParseFromXML(element);
+        NoteIDChanged(pos);
+        pimDataReceived = true;
+        record.PleaseSync = false;
+        record.ShortTitle.Clear();
+        record.TagID = 0;
+        // 5.
+        TNPIMOrganizer* organizer =
+            ParentPIM != nullptr ? ParentPIM->Organizers.GetOrganizerByID(record.OrganizerID) : nullptr;
+        if (organizer != nullptr) {
+            ++organizer->recordsOffset;
+            ++organizer->recordsReceived;
+            if (record.Changed > organizer->recordsNewestChanged) {
+                organizer->recordsNewestChanged = record.Changed;
+            }
+            ParentPIM->LastRequests.SetItem(raftRecord, organizer->ID, record.Changed);
+        } else {
+            LogTextInt("[TNPIMRecords::Add][ERROR] organizer_pos = ", -1);
+        }
+        // 6.-7.
+        record.CalcEventLength();
+        SaveOrDeleteRecordByPos(pos, false);
+        return pos;
+    });
+}
+
+void TNPIMRecords::GetUpdatedRecords(TNString* answer)
+{
+    Guarded("[TNPIMRecords::GetUpdatedRecords]", [&] {
+        TNString records;
+        if (answer == nullptr || !answer->GetXmlValue("records", nullptr, 0, &records, false)) {
+            return;
+        }
+        for (int32_t n = 0;; ++n) {
+            TNString item;
+            if (!records.GetXmlValue(std::to_string(n).c_str(), nullptr, 0, &item, false)) {
+                return;
+            }
+            if (Add(&item) < 0) {
+                LogWrite("[TNPIMRecords::GetUpdatedRecords][ERROR] Add(line) = ", item.Text, false);
             }
         }
     });
+}
+
+// ---------------------------------------------------------------- loading
+
+void TNPIMRecords::FinalizeLoading()
+{
+    Guarded("[TNPIMRecords::FinalizeLoading]", [&] {
+        TNModelWriteGuard lock;
+        int32_t loaded = Count;
+        for (int32_t i = 0; i < loaded; ++i) {
+            if (Items[i] == nullptr) {
+                continue;
+            }
+            Items[i]->Update_recordsLastRequestTime();
+            CreateVirtuals(i, true);
+            NextID = FoldNextID(Items[i]->ID, NextID);
+        }
+        for (int32_t i = 0; i < Count; ++i) {
+            TNPIMRecord* record = Items[i];
+            if (record == nullptr || (record->Virtual && record->Deleted != 0)) {
+                continue;
+            }
+            record->UpdateOrganizerPointer();
+            record->AddToAllDays();
+        }
+    });
+}
+
+// ---------------------------------------------------------------- yearly copies
+
+void TNPIMRecords::DeleteVirtuals(int32_t masterPos)
+{
+    Guarded("[TNPIMRecords::DeleteVirtuals]", [&] {
+        if (masterPos < 0 || masterPos >= Count || Items[masterPos] == nullptr) {
+            return;
+        }
+        ForEachPosOfID(Items[masterPos]->ID, [&](int32_t pos) {
+            if (pos != masterPos && Items[pos]->Virtual) {
+                Items[pos]->Deleted = 1;
+            }
+        });
+    });
+}
+
+bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
+{
+    return Guarded("[TNPIMRecords::CreateVirtuals]", false, [&] {
+        TNModelWriteGuard lock;
+        // 1.-2.
+        DeleteVirtuals(masterPos);
+        if (masterPos < 0 || masterPos >= Count || Items[masterPos] == nullptr) {
+            return false;
+        }
+        TNPIMRecord* master = Items[masterPos];
+        if (master->Deleted != 0 || master->Virtual || (master->Type != rtAnniversary && master->Type != rtBirthday)) {
+            return false;
+        }
+        // 3.
+        master->UpdateOrganizerPointer();
+        master->AddToAllDays();
+        // 4. One copy for each year after the master's that the index holds.
+        int32_t first = std::max(static_cast<int32_t>(master->Begin.Rok) + 1, TNCommon::MinYear);
+        int32_t n = TNCommon::MaxYear - first + 1;
+        if (n <= 0) {
+            return false;
+        }
+        // The master's copies of the last time are filled again in place;
+        // only what is missing is appended.
+        std::vector<int32_t> slots;
+        ForEachPosOfID(master->ID, [&](int32_t pos) {
+            if (pos != masterPos && Items[pos]->Virtual) {
+                slots.push_back(pos);
+            }
+        });
+        if (static_cast<int32_t>(slots.size()) < n) {
+            int32_t old = Count;
+            if (!Resize(Count + n - static_cast<int32_t>(slots.size()))) {
+                return false;
+            }
+            for (int32_t pos = old; pos < Count; ++pos) {
+                slots.push_back(pos);
+            }
+        }
+        // 5.
+        for (size_t k = 0; k < slots.size(); ++k) {
+            TNPIMRecord* copy = Items[slots[k]];
+            copy->TakeOutOfDays();
+            if (static_cast<int32_t>(k) >= n) {
+                continue;
+            }
+            copy->Copy(master);
+            copy->MasterPos = masterPos;
+            copy->Virtual = true;
+            TNPIMRecord::SetYearlyCopyDate(copy->Begin, master->Begin, first + static_cast<int32_t>(k));
+            copy->Begin.GetTimestamp();
+            NoteIDChanged(slots[k]);
+            if (!skipIndex) {
+                copy->UpdateOrganizerPointer();
+                copy->AddToAllDays();
+            }
+        }
+        return true;
+    });
+}
+
+// ---------------------------------------------------------------- upload
+
+uint32_t TNPIMRecords::GetDataToSync(TNString* body)
+{
+    return Guarded("[TNPIMRecords::GetDataToSync]", 0u, [&] {
+        TNModelWriteGuard lock;
+        LogTextInt("[TNPIMRecords::GetDataToSync][BEGIN] All Items Count = ", Count);
+        uint32_t result = 0;
+        for (int32_t i = 0; i < Count && result == 0; ++i) {
+            TNPIMRecord* record = Items[i];
+            if (record == nullptr || !(record->PleaseSync || record->ID >= kFirstLocalID)) {
+                continue;
+            }
+            if (record->Virtual) {
+                record->PleaseSync = false;
+                continue;
+            }
+            if (record->OrganizerID == 0) {
+                LogWrite("[TNPIMRecords::GetDataToSync][ERROR] OrganizerID = 0! Record's text = ", record->Text.Text,
+                         false);
+                continue;
+            }
+            record->PleaseSync = true;
+            LogTextUInt("[TNPIMRecords::GetDataToSync] PleaseSync ID = ", record->ID);
+            LogTextInt("[TNPIMRecords::GetDataToSync] PleaseSyncRecurrence = ", record->PleaseSyncRecurrence ? 1 : 0);
+            record->GetDataToSync(body);
+            LogWrite("[TNPIMRecords::GetDataToSync] ", body != nullptr ? body->Text : nullptr, false);
+            result = record->ID;
+        }
+        LogText("[TNPIMRecords::GetDataToSync][END]");
+        return result;
+    });
+}
+
+void TNPIMRecords::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed)
+{
+    Guarded("[TNPIMRecords::DataUpSynced]", [&] {
+        TNModelWriteGuard lock;
+        // 1.
+        char text[16];
+        std::snprintf(text, sizeof text, "%u", oldID);
+        LogWrite("[TNPIMRecords::DataUpSynced] upload_sync_id = ", text, false);
+        std::snprintf(text, sizeof text, "%u", newID);
+        LogWrite("[TNPIMRecords::DataUpSynced] uploaded_sync_new_id = ", text, false);
+
+        std::vector<int32_t> masters;
+        std::vector<int32_t> copies;
+        ForEachPosOfID(oldID, [&](int32_t pos) { (Items[pos]->Virtual ? copies : masters).push_back(pos); });
+        if (masters.empty()) {
+            return;
+        }
+        bool rekey = oldID != newID;
+        // 2. The master and its copies leave the index under the old id;
+        // the copies are made again from the master afterwards.
+        if (rekey) {
+            for (int32_t pos : masters) {
+                Items[pos]->DeleteRecordFromAllDays();
+            }
+            for (int32_t pos : copies) {
+                Items[pos]->ID = newID;
+                Items[pos]->Deleted = 1;
+                NoteIDChanged(pos);
+            }
+        }
+        // 3. Only the stored record is re-keyed and written.
+        int32_t fid = RecordFileSlot();
+        for (int32_t pos : masters) {
+            TNPIMRecord& record = *Items[pos];
+            LogTextInt("[TNPIMRecords::DataUpSynced] GetRecordPosByID = ", pos);
+            record.PleaseSync = false;
+            record.OldID = oldID;
+            record.ID = newID;
+            if (changed > 0) {
+                record.Changed = changed;
+            }
+            NoteIDChanged(pos);
+            if (!rekey && changed == 0) {
+                continue;
+            }
+            Queue(newID, pos, record.Deleted);
+            if (!rekey) {
+                // The stored record stays until the next save replaces it.
+                continue;
+            }
+            // The record under its new id first; only then the old one goes.
+            int32_t entry = FindQueued(newID);
+            bool written = entry >= 0 && raf.indexOk(fid) && record.Save(entry, fid);
+            Queue(oldID, pos, 1);
+            int32_t hole = FindQueued(oldID);
+            if (written && hole >= 0) {
+                raf.saveStream(fid, hole);
+            }
+        }
+        if (rekey) {
+            for (int32_t pos : masters) {
+                if (!CreateVirtuals(pos, false)) {
+                    Items[pos]->UpdateOrganizerPointer();
+                    Items[pos]->AddToAllDays();
+                }
+            }
+        }
+    });
+}
+
+// ---------------------------------------------------------------- the rest
+
+TNPIMRecord* TNPIMRecords::GetNotifyConstantly()
+{
+    return Guarded("[TNPIMRecords::GetNotifyConstantly]", static_cast<TNPIMRecord*>(nullptr), [&] {
+        TNModelWriteGuard lock;
+        std::vector<int32_t> candidates;
+        for (int32_t i = 0; i < Count && static_cast<int32_t>(candidates.size()) < kMaxNotifyCandidates; ++i) {
+            const TNPIMRecord* record = Items[i];
+            if (record != nullptr && record->Deleted == 0 && record->Finished == 0 && record->Importance == 99) {
+                candidates.push_back(i);
+            }
+        }
+        if (candidates.empty()) {
+            return static_cast<TNPIMRecord*>(nullptr);
+        }
+        int32_t count = static_cast<int32_t>(candidates.size());
+        if (NotifyPos < 0) {
+            std::mt19937 random(NotifySeed != nullptr ? NotifySeed() : Now());
+            NotifyPos = static_cast<int32_t>(random() % static_cast<uint32_t>(count));
+        } else if (++NotifyPos >= count) {
+            NotifyPos = 0;
+        }
+        const TNPIMRecord* picked = Items[candidates[static_cast<size_t>(NotifyPos)]];
+        auto* result = new TNPIMRecord(ParentPIM);
+        result->Text = picked->Text;
+        result->ID = picked->ID;
+        return result;
+    });
+}
+
+bool TNPIMRecords::CheckAll()
+{
+    return Guarded("[TNPIMRecords::CheckAll]", false, [&] {
+        bool changed = false;
+        for (int32_t i = 0; i < Count; ++i) {
+            if (Items[i] != nullptr && Items[i]->Check()) {
+                changed = true;
+            }
+        }
+        return changed;
+    });
+}
+
+int32_t TNPIMRecords::GetFinishedFromMenuText(const char* text)
+{
+    TNString menu(text != nullptr ? text : "");
+    return menu.Equals("Dokončeno", false, false) ? 1 : 0;
+}
+
+int32_t TNPIMRecords::GetRescheduleFromMenuText(const char* text)
+{
+    TNString menu(text != nullptr ? text : "");
+    if (menu.Equals("Automaticky přeplánovat na Dnes", false, false)) {
+        return 1;
+    }
+    if (menu.Equals("Automaticky přeplánovat o týden", false, false)) {
+        return 7;
+    }
+    if (menu.Equals("Automaticky přeplánovat o 14 dní", false, false)) {
+        return 14;
+    }
+    return 0;
+}
+
+TNModelImage* TNPIMRecords::getImageFromFileByWidth(uint32_t recordID, int32_t width)
+{
+    return Guarded("[TNPIMRecords::getImageFromFileByWidth]", static_cast<TNModelImage*>(nullptr), [&] {
+        TNPIMRecord* record = GetRecordByID(recordID);
+        if (record == nullptr) {
+            return static_cast<TNModelImage*>(nullptr);
+        }
+        const char* domain = App.WebDomain[record->GetParentPIMPos()];
+        char folder[1024];
+        std::snprintf(folder, sizeof folder, "%s%s/Pictures/%u/%u/",
+                      Dirs.UserDir.Text != nullptr ? Dirs.UserDir.Text : "", domain, record->OrganizerID, record->ID);
+        for (int32_t i = 0; i < PictureWidthsCount; ++i) {
+            int32_t tried = PictureWidths[i];
+            if (tried != width && i != PictureWidthsCount - 1) {
+                continue;
+            }
+            char path[1200];
+            std::snprintf(path, sizeof path, "%s%u-w%d.jpg", folder, record->MainPicture, tried);
+            if (plat::FileExists(path)) {
+                if (TNModelImage* image = LoadModelImage(path)) {
+                    return image;
+                }
+                LogWrite("[TNPIMRecords::getImageFromFileByWidth][ERROR][NULL] Not loaded full_requested_image_path = ",
+                         path, false);
+                return static_cast<TNModelImage*>(nullptr);
+            }
+            char full[1200];
+            std::snprintf(full, sizeof full, "%s%u.jpg", folder, record->MainPicture);
+            plat::RemoveFile(full);
+            record->lastMainPicture = 0;
+        }
+        return static_cast<TNModelImage*>(nullptr);
+    });
+}
+
+void TNPIMRecords::DestroyImages()
+{
+    for (int32_t i = 0; i < Count; ++i) {
+        if (Items[i] != nullptr) {
+            Items[i]->DestroyImages();
+        }
+    }
 }

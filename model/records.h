@@ -1,30 +1,109 @@
 #pragma once
 
+#include "foundation/string.h"
 #include "model/collection.h"
 #include "model/record.h"
 
 #include <cstdint>
+#include <unordered_map>
+#include <vector>
 
 class TNPIM;
+struct TNModelImage;
 
-// The records of one data set.
+// The records of one data set. The collection owns its records; the pages'
+// result lists borrow them.
+//
+// An id index finds every position of an ID (a master and its yearly copies
+// share it) and of a temporary OldID. Every operation here keeps it in step;
+// code that sets a record's ID or OldID itself calls NoteIDChanged.
 class TNPIMRecords : public TNPIMCollection<TNPIMRecord, TNPIMRecords> {
 public:
+    static constexpr int32_t kMaxPictureWidths = 16;
+    static constexpr int32_t kMaxNotifyCandidates = 1024;
+
     TNPIM* ParentPIM = nullptr;
     // The signed-in user's own organizer ("user-organizer-id").
     uint32_t UserOrganizerID = 0;
     uint32_t NextID = kFirstLocalID;
+    int32_t PictureWidthsCount = 0;
+    int32_t PictureWidths[kMaxPictureWidths] = {};
+    // Position in the candidate list of the last urgent pick; -1 none yet.
+    int32_t NotifyPos = -1;
+    // Seeds the first urgent pick; the current time when unset.
+    uint32_t (*NotifySeed)() = nullptr;
 
-    explicit TNPIMRecords(TNPIM* parent) : ParentPIM(parent) {}
+    explicit TNPIMRecords(TNPIM* parent) : ParentPIM(parent) { Init(true); }
+    ~TNPIMRecords();
 
     // With full, also the account's values and the id counter.
     void Init(bool full);
-    // Frees every record; a full Init.
+    // Frees every record (out of the per-day index first); a full Init.
     void Clear();
-    // Frees every record; the id counter stays (before a load).
+    // The same, keeping the id counter (before a load).
     void EmptyForLoad();
+    // A shrinking count frees the records past it, out of the index first.
     // A failed growth ends the application (fatal-error step).
     bool Resize(int32_t n);
     TNPIMRecord* MakeItem() { return new TNPIMRecord(ParentPIM); }
+
+    // The record at pos changed its ID or OldID.
+    void NoteIDChanged(int32_t pos);
+    // Called by the data set's Load for each record read.
+    void ItemLoaded(int32_t pos) { NoteIDChanged(pos); }
+    // Calls fn(pos) for each position whose record has this ID, in order.
+    template <class Fn> void ForEachPosOfID(uint32_t id, Fn&& fn) const
+    {
+        auto found = byID_.find(id);
+        if (found != byID_.end()) {
+            for (int32_t pos : found->second) {
+                fn(pos);
+            }
+        }
+    }
+
+    uint32_t GetNextID();
+    // Takes over one record element of an answer; its position or -1.
+    int32_t Add(TNString* element);
+    bool SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted);
+    // First slot whose ID is the id, or whose OldID is the id (a temporary
+    // one); -1 when none.
+    int32_t GetRecordPosByID(uint32_t id) const;
+    int32_t GetItemPosByID(uint32_t id) const { return GetRecordPosByID(id); }
+    TNPIMRecord* GetRecordByID(uint32_t id) const;
     void FinalizeLoading();
+    // A new record (owned by the caller) with the Text and ID of the next
+    // urgent open record in turn; null when there is none.
+    TNPIMRecord* GetNotifyConstantly();
+    bool CheckAll();
+    uint32_t GetDataToSync(TNString* body);
+    void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed);
+    void DeleteVirtuals(int32_t masterPos);
+    // Yearly copies of an anniversary or birthday up to the index's last
+    // year; whether any exist afterwards.
+    bool CreateVirtuals(int32_t masterPos, bool skipIndex);
+    void GetUpdatedRecords(TNString* answer);
+    static int32_t GetFinishedFromMenuText(const char* text);
+    static int32_t GetRescheduleFromMenuText(const char* text);
+    // The record's picture at a width, loaded through the view layer; owned
+    // by the caller.
+    TNModelImage* getImageFromFileByWidth(uint32_t recordID, int32_t width);
+    void DestroyImages();
+
+private:
+    // Positions of each ID and of each temporary OldID, ascending; and what
+    // the index holds for each slot.
+    std::unordered_map<uint32_t, std::vector<int32_t>> byID_;
+    std::unordered_map<uint32_t, std::vector<int32_t>> byOldID_;
+    std::vector<uint32_t> indexedID_;
+    std::vector<uint32_t> indexedOldID_;
+
+    void Unindex(int32_t pos);
+    void Index(int32_t pos);
+    void ClearIDIndex();
+    // Frees the records past n, out of the per-day index first.
+    void DropFrom(int32_t n);
+    int32_t RecordFileSlot() const;
+    bool Queue(uint32_t id, int32_t pos, uint32_t deleted);
+    int32_t FindQueued(uint32_t id) const;
 };

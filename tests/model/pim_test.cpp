@@ -32,6 +32,7 @@ protected:
         record.ID = id;
         record.OrganizerID = organizerID;
         record.Text.Set("Schůzka");
+        Pim().Records->NoteIDChanged(Pim().Records->Count - 1);
         return Pim().Records->Count - 1;
     }
 };
