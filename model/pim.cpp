@@ -11,6 +11,9 @@ TNPIM::TNPIM(int32_t position) : pimSrvPos(position)
 {
     Organizers.ParentPIM = this;
     LastRequests.ParentPIM = this;
+    Alerts.ParentPIM = this;
+    Tags.ParentPIM = this;
+    TagsAssign.ParentPIM = this;
     Init();
 }
 
@@ -34,6 +37,7 @@ void TNPIM::Init()
     Records->Init(true);
     CurrentPIMLastRequests = &LastRequests;
     CurrentPIMOrganizers = &Organizers;
+    TagsAssign.pimSrvPos = pimSrvPos;
     LoadingPimNow = false;
     SavingPimNow = false;
 }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include "foundation/pim_array.h"
+#include "model/alerts.h"
 #include "model/last_requests.h"
 #include "model/organizers.h"
 #include "model/records.h"
+#include "model/tags.h"
+#include "model/tags_assign.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,6 +26,9 @@ public:
     std::atomic<bool> SavingPimNow{false};
     TNPIMOrganizers Organizers;
     std::unique_ptr<TNPIMRecords> Records;
+    TNPIMAlerts Alerts;
+    TNPIMTags Tags;
+    TNPIMTagsAssign TagsAssign;
     TNPIMLastRequests LastRequests;
 
     explicit TNPIM(int32_t position);
