@@ -158,8 +158,10 @@ void TNPIMTagsAssign::QueueForSave(int32_t pos)
 
 void TNPIMTagsAssign::MapInsert(int32_t pos)
 {
-    std::vector<int32_t>& positions = byRecord_[Items[pos]->RecordID];
+    uint32_t recordID = Items[pos]->RecordID;
+    std::vector<int32_t>& positions = byRecord_[recordID].positions;
     positions.insert(std::lower_bound(positions.begin(), positions.end(), pos), pos);
+    RefreshFirstTag(recordID);
 }
 
 void TNPIMTagsAssign::MapErase(uint32_t recordID, int32_t pos)
@@ -168,23 +170,45 @@ void TNPIMTagsAssign::MapErase(uint32_t recordID, int32_t pos)
     if (found == byRecord_.end()) {
         return;
     }
-    std::vector<int32_t>& positions = found->second;
+    std::vector<int32_t>& positions = found->second.positions;
     auto at = std::lower_bound(positions.begin(), positions.end(), pos);
     if (at != positions.end() && *at == pos) {
         positions.erase(at);
     }
     if (positions.empty()) {
         byRecord_.erase(found);
+        return;
+    }
+    RefreshFirstTag(recordID);
+}
+
+void TNPIMTagsAssign::RefreshFirstTag(uint32_t recordID)
+{
+    auto found = byRecord_.find(recordID);
+    if (found == byRecord_.end()) {
+        return;
+    }
+    found->second.firstTag = 0;
+    for (int32_t pos : found->second.positions) {
+        const TNPIMTagsAssignItem* a = pos < Count ? Items[pos] : nullptr;
+        if (a != nullptr && a->Deleted == 0 && a->RecordID == recordID) {
+            found->second.firstTag = a->TagID;
+            return;
+        }
     }
 }
 
 void TNPIMTagsAssign::RebuildRecordMap()
 {
     byRecord_.clear();
+    byRecord_.reserve(static_cast<size_t>(Count));
     for (int32_t i = 0; i < Count; ++i) {
         if (Items[i] != nullptr) {
-            byRecord_[Items[i]->RecordID].push_back(i);
+            byRecord_[Items[i]->RecordID].positions.push_back(i);
         }
+    }
+    for (auto& [recordID, tags] : byRecord_) {
+        RefreshFirstTag(recordID);
     }
 }
 
@@ -223,6 +247,8 @@ int32_t TNPIMTagsAssign::Add(TNString* answer)
         if (a.RecordID != recordBefore) {
             MapErase(recordBefore, pos);
             MapInsert(pos);
+        } else {
+            RefreshFirstTag(a.RecordID);
         }
 
         TNPIMOrganizers* organizers = OrganizersOf(ParentPIM);
@@ -290,16 +316,7 @@ int32_t TNPIMTagsAssign::GetItemPosByID(uint32_t id) const
 uint32_t TNPIMTagsAssign::GetTagID(uint32_t recordID) const
 {
     auto found = byRecord_.find(recordID);
-    if (found == byRecord_.end()) {
-        return 0;
-    }
-    for (int32_t pos : found->second) {
-        const TNPIMTagsAssignItem* a = pos < Count ? Items[pos] : nullptr;
-        if (a != nullptr && a->Deleted == 0 && a->RecordID == recordID) {
-            return a->TagID;
-        }
-    }
-    return 0;
+    return found != byRecord_.end() ? found->second.firstTag : 0;
 }
 
 TNPIMTag* TNPIMTagsAssign::GetTag(uint32_t recordID) const
@@ -322,7 +339,7 @@ void TNPIMTagsAssign::DeleteAssign(uint32_t recordID)
         if (found == byRecord_.end()) {
             return;
         }
-        for (int32_t pos : found->second) {
+        for (int32_t pos : found->second.positions) {
             TNPIMTagsAssignItem* a = Items[pos];
             if (a == nullptr || a->Deleted != 0 || a->RecordID != recordID) {
                 continue;
@@ -336,6 +353,7 @@ void TNPIMTagsAssign::DeleteAssign(uint32_t recordID)
                 "[TNPIMTagsAssign::DeleteAssign] B -> deleted assign (DoUploadSync) Items[aa]->Deleted = 1; aa = ",
                 pos);
         }
+        RefreshFirstTag(recordID);
     });
 }
 
@@ -373,7 +391,7 @@ void TNPIMTagsAssign::RecordIDChanged(uint32_t oldRecordID, uint32_t newRecordID
         if (found == byRecord_.end()) {
             return;
         }
-        std::vector<int32_t> positions = found->second;
+        std::vector<int32_t> positions = found->second.positions;
         for (int32_t pos : positions) {
             TNPIMTagsAssignItem* a = Items[pos];
             if (a == nullptr || a->RecordID != oldRecordID) {

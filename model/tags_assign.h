@@ -79,7 +79,8 @@ public:
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 
     // Builds the record map anew from the list; the load path calls it
-    // through FinalizeLoading, after the items have read their fields.
+    // through FinalizeLoading, after the items have read their fields. The
+    // map follows every change made through the operations above.
     void RebuildRecordMap();
 
 private:
@@ -88,7 +89,14 @@ private:
     // Files position pos under its item's RecordID, keeping list order.
     void MapInsert(int32_t pos);
     void MapErase(uint32_t recordID, int32_t pos);
+    // Takes the tag of the record's first live assignment again.
+    void RefreshFirstTag(uint32_t recordID);
 
-    // Positions of every item of a record, ascending.
-    std::unordered_map<uint32_t, std::vector<int32_t>> byRecord_;
+    struct RecordTags {
+        // TagID of the first live assignment in list order; 0 when none.
+        uint32_t firstTag = 0;
+        // Positions of every item of the record, ascending.
+        std::vector<int32_t> positions;
+    };
+    std::unordered_map<uint32_t, RecordTags> byRecord_;
 };
