@@ -106,11 +106,16 @@ void TNPIMTagsAssign::Init()
     NextID = kFirstLocalID;
 }
 
+void TNPIMTagsAssign::Destroy()
+{
+    TNPIMCollection::Destroy();
+    byRecord_.clear();
+}
+
 void TNPIMTagsAssign::Clear()
 {
     Guarded("[TNPIMTagsAssign::Clear]", [&] {
         Destroy();
-        byRecord_.clear();
         Init();
     });
 }

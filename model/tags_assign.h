@@ -52,6 +52,8 @@ public:
     int32_t pimSrvPos = 0;
 
     void Init();
+    // Frees every item and forgets the record map.
+    void Destroy();
     void Clear();
     // Logs and returns false, with nothing changed, when memory fails.
     bool Resize(int32_t n);
