@@ -4,6 +4,7 @@
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
+#include "model/model_lock.h"
 #include "model/numbers.h"
 #include "model/pim.h"
 #include "model/upload.h"
@@ -53,20 +54,23 @@ bool TNPIMAlert::Load(plat::ByteReader& in)
     });
 }
 
-void TNPIMAlert::GetDataToSync(TNString& text) const
+void TNPIMAlert::GetDataToSync(TNString* text) const
 {
     Guarded("[TNPIMAlert::GetDataToSync]", [&] {
-        AppendFormField(text, "&ItemID=", ID);
-        AppendFormField(text, "&Deleted=", Deleted);
-        AppendFormField(text, "&OrganizerID=", OrganizerID);
-        AppendFormField(text, "&RecordID=", RecordID);
-        AppendFormField(text, "&UserID=", UserID);
-        AppendFormField(text, "&Type=", Type);
-        AppendFormField(text, "&DaysBefore=", DaysBefore);
-        AppendFormField(text, "&HoursBefore=", HoursBefore);
-        AppendFormField(text, "&MinutesBefore=", MinutesBefore);
-        AppendFormField(text, "&AlertTimestamp=", AlertTimestamp);
-        AppendFormField(text, "&Settings=", Settings);
+        if (text == nullptr) {
+            return;
+        }
+        AppendFormField(*text, "&ItemID=", ID);
+        AppendFormField(*text, "&Deleted=", Deleted);
+        AppendFormField(*text, "&OrganizerID=", OrganizerID);
+        AppendFormField(*text, "&RecordID=", RecordID);
+        AppendFormField(*text, "&UserID=", UserID);
+        AppendFormField(*text, "&Type=", Type);
+        AppendFormField(*text, "&DaysBefore=", DaysBefore);
+        AppendFormField(*text, "&HoursBefore=", HoursBefore);
+        AppendFormField(*text, "&MinutesBefore=", MinutesBefore);
+        AppendFormField(*text, "&AlertTimestamp=", AlertTimestamp);
+        AppendFormField(*text, "&Settings=", Settings);
     });
 }
 
@@ -112,6 +116,7 @@ void TNPIMAlerts::QueueForSave(int32_t pos)
 int32_t TNPIMAlerts::Add(TNString* answer)
 {
     return Guarded("[TNPIMAlerts::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }
@@ -177,9 +182,12 @@ void TNPIMAlerts::FinalizeLoading()
     });
 }
 
-uint32_t TNPIMAlerts::GetDataToSync(TNString& text)
+uint32_t TNPIMAlerts::GetDataToSync(TNString* text)
 {
     return Guarded("[TNPIMAlerts::GetDataToSync]", 0u, [&]() -> uint32_t {
+        if (text == nullptr) {
+            return 0u;
+        }
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMAlert* a = Items[i];
             if (a != nullptr && (a->PleaseSync || a->ID >= kFirstLocalID)) {
@@ -195,6 +203,7 @@ uint32_t TNPIMAlerts::GetDataToSync(TNString& text)
 void TNPIMAlerts::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t /*newChanged*/)
 {
     Guarded("[TNPIMAlerts::DataUpSynced]", [&] {
+        TNModelWriteGuard lock;
         int32_t pos = GetAlertPosByID(oldID);
         if (pos < 0) {
             return;
@@ -210,6 +219,7 @@ void TNPIMAlerts::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t /*newCha
 void TNPIMAlerts::UpdateByRecordID(uint32_t recordID, TNTime& begin)
 {
     Guarded("[TNPIMAlerts::UpdateByRecordID]", [&] {
+        TNModelWriteGuard lock;
         int64_t start = begin.GetTimestamp();
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMAlert* a = Items[i];

@@ -42,7 +42,7 @@ public:
     // item is unreadable.
     bool Load(plat::ByteReader& in);
     // Appends the upload form, every value percent-encoded.
-    void GetDataToSync(TNString& text) const;
+    void GetDataToSync(TNString* text) const;
 };
 
 // The alerts of one data set.
@@ -67,7 +67,7 @@ public:
     void UpdateLastRequestTime(int32_t pos);
     void FinalizeLoading();
     // Appends the form of the first pending alert; its id, 0 when none.
-    uint32_t GetDataToSync(TNString& text);
+    uint32_t GetDataToSync(TNString* text);
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
     // Every alert of the record fires its own interval before the new begin.
     void UpdateByRecordID(uint32_t recordID, TNTime& begin);

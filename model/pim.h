@@ -102,6 +102,29 @@ public:
     // Calls fn(collection) for every collection in member order.
     template <class Fn> void ForEachCollection(Fn&& fn);
 
+    // ---- Upload selection and confirmation (model/upload.cpp).
+    // upload_sync_type: the collection that offered the pending item.
+    static constexpr int32_t kUploadRecords = 1;
+    static constexpr int32_t kUploadTagsAssign = 2;
+    static constexpr int32_t kUploadTags = 3;
+    static constexpr int32_t kUploadAlerts = 4;
+    static constexpr int32_t kUploadGroups = 5;
+    static constexpr int32_t kUploadGroupsAssign = 6;
+    static constexpr int32_t kUploadContacts = 7;
+    static constexpr int32_t kUploadNotifications = 8;
+    static constexpr int32_t kUploadContactsRequests = 9;
+    static constexpr int32_t kUploadSharing = 11;
+    static constexpr int32_t kUploadEventTypes = 12;
+
+    // Appends the form of the first pending item, asking the collections in
+    // upload order, and gives its collection's code; the item's id, 0 when
+    // nothing is pending (the code is then left as it was).
+    uint32_t GetDataToSync(int32_t* upload_sync_type, TNString* text);
+    // Hands the service's answer to the collection of the code. False, with
+    // nothing changed, for an unknown code or a new id that cannot be the
+    // service's (IsAcceptableNewID); the item then stays pending.
+    bool DataUpSynced(int32_t upload_sync_type, uint32_t old_id, uint32_t new_changed, uint32_t new_id);
+
     // ---- Result lists: sorting, filtering and search (model/record_lists.cpp).
     // Sorts reorder the first *count entries; entries whose keys tie keep
     // their order. The third argument of the record sorts is not used.

@@ -4,6 +4,7 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
+#include "model/model_lock.h"
 #include "model/pim.h"
 #include "model/record.h"
 
@@ -292,7 +293,10 @@ void TNPIM::SortOrganizers_Subscribed(TNPIMRecordList* list, int32_t* count)
 
 uint32_t TNPIM::GetRecordsAssignedTagID(uint32_t recordID) const
 {
-    return Guarded("[TNPIM::GetRecordsAssignedTagID]", 0u, [&] { return TagsAssign.GetTagID(recordID); });
+    return Guarded("[TNPIM::GetRecordsAssignedTagID]", 0u, [&] {
+        TNModelReadGuard lock;
+        return TagsAssign.GetTagID(recordID);
+    });
 }
 
 bool TNPIM::RecordHasTag(const TNPIMRecord& record, uint32_t tagID) const
@@ -330,6 +334,7 @@ int32_t TNPIM::CollectRecords(const char* caller, int32_t type, bool showHidden,
         if (list == nullptr || count == nullptr || Records == nullptr) {
             return 0;
         }
+        TNModelReadGuard lock;
         int32_t added = 0;
         for (int32_t i = 0; i < Records->Count; ++i) {
             TNPIMRecord* r = Records->Items[i];
@@ -401,6 +406,7 @@ int32_t TNPIM::GetScheduledRecordsOfOneOrganizer(uint32_t organizerID, const TNT
             LogText("[TNPIM::GetScheduledRecordsOfOneOrganizer][ERROR][NULL] Records = NULL");
             return 0;
         }
+        TNModelReadGuard lock;
         TNTime start = from;
         TNTime stop = to;
         const int64_t fromStamp = static_cast<int32_t>(start.GetTimestamp());
@@ -437,6 +443,7 @@ int32_t TNPIM::SearchInRecords(const TNString& text, TNPIMRecordList* list, uint
         if (list == nullptr || count == nullptr || Records == nullptr) {
             return 0;
         }
+        TNModelReadGuard lock;
         const TNFoldedNeedle needle(text);
         if (needle.Empty()) {
             return 0;
@@ -460,6 +467,7 @@ int32_t TNPIM::SearchInRecords(const TNString& text, TNPIMRecordList* list, uint
 bool TNPIM::OrganizerIsSelected(uint32_t organizerID) const
 {
     return Guarded("[TNPIM::OrganizerIsSelected]", false, [&] {
+        TNModelReadGuard lock;
         for (int32_t i = 0; i < Organizers.Count; ++i) {
             const TNPIMOrganizer* o = Organizers.Items[i];
             if (o != nullptr && o->Deleted == 0 && o->ID == organizerID) {

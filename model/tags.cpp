@@ -4,6 +4,7 @@
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
+#include "model/model_lock.h"
 #include "model/numbers.h"
 #include "model/pim.h"
 #include "model/upload.h"
@@ -79,13 +80,16 @@ bool TNPIMTag::Load(plat::ByteReader& in)
     });
 }
 
-void TNPIMTag::GetDataToSync(TNString& text) const
+void TNPIMTag::GetDataToSync(TNString* text) const
 {
     Guarded("[TNPIMTag::GetDataToSync]", [&] {
-        AppendFormField(text, "&ItemID=", ID);
-        AppendFormField(text, "&Deleted=", Deleted);
-        AppendFormField(text, "&OrganizerID=", OrganizerID);
-        AppendFormField(text, "&Title=", Title);
+        if (text == nullptr) {
+            return;
+        }
+        AppendFormField(*text, "&ItemID=", ID);
+        AppendFormField(*text, "&Deleted=", Deleted);
+        AppendFormField(*text, "&OrganizerID=", OrganizerID);
+        AppendFormField(*text, "&Title=", Title);
     });
 }
 
@@ -159,6 +163,7 @@ void TNPIMTags::QueueForSave(int32_t pos)
 int32_t TNPIMTags::Add(TNString* answer)
 {
     return Guarded("[TNPIMTags::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }
@@ -264,9 +269,12 @@ TNPIMTag* TNPIMTags::GetTagByTitle(const TNString& title) const
     });
 }
 
-uint32_t TNPIMTags::GetDataToSync(TNString& text)
+uint32_t TNPIMTags::GetDataToSync(TNString* text)
 {
     return Guarded("[TNPIMTags::GetDataToSync]", 0u, [&]() -> uint32_t {
+        if (text == nullptr) {
+            return 0u;
+        }
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMTag* t = Items[i];
             if (t == nullptr || !(t->PleaseSync || t->ID >= kFirstLocalID)) {
@@ -278,7 +286,7 @@ uint32_t TNPIMTags::GetDataToSync(TNString& text)
             }
             t->PleaseSync = true;
             t->GetDataToSync(text);
-            LogWrite("[TNPIMTags::GetDataToSync] ", text.Text, false);
+            LogWrite("[TNPIMTags::GetDataToSync] ", text->Text, false);
             return t->ID;
         }
         return 0;
@@ -288,6 +296,7 @@ uint32_t TNPIMTags::GetDataToSync(TNString& text)
 void TNPIMTags::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged)
 {
     Guarded("[TNPIMTags::DataUpSynced]", [&] {
+        TNModelWriteGuard lock;
         int32_t pos = GetItemPosByID(oldID);
         if (pos < 0) {
             return;

@@ -45,7 +45,7 @@ public:
     // record is cut short: the item is unreadable.
     bool Load(plat::ByteReader& in);
     // Appends the upload form, every value percent-encoded.
-    void GetDataToSync(TNString& text) const;
+    void GetDataToSync(TNString* text) const;
     // Raises the organizer's tag download time to this tag's Changed.
     void Update_tagsLastRequestTime();
 };
@@ -77,7 +77,7 @@ public:
 
     // Appends the form of the first pending tag that has an organizer; its
     // id, 0 when none.
-    uint32_t GetDataToSync(TNString& text);
+    uint32_t GetDataToSync(TNString* text);
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 
     // Queues the tag at pos for saving.

@@ -5,6 +5,7 @@
 #include "foundation/pim_array.h"
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
+#include "model/model_lock.h"
 #include "model/numbers.h"
 #include "model/pim.h"
 #include "model/tags.h"
@@ -64,14 +65,17 @@ bool TNPIMTagsAssignItem::Load(plat::ByteReader& in)
     });
 }
 
-void TNPIMTagsAssignItem::GetDataToSync(TNString& text) const
+void TNPIMTagsAssignItem::GetDataToSync(TNString* text) const
 {
     Guarded("[TNPIMTagsAssignItem::GetDataToSync]", [&] {
-        AppendFormField(text, "&ItemID=", ID);
-        AppendFormField(text, "&Deleted=", static_cast<int32_t>(Deleted));
-        AppendFormField(text, "&OrganizerID=", OrganizerID);
-        AppendFormField(text, "&RecordID=", RecordID);
-        AppendFormField(text, "&TagID=", TagID);
+        if (text == nullptr) {
+            return;
+        }
+        AppendFormField(*text, "&ItemID=", ID);
+        AppendFormField(*text, "&Deleted=", static_cast<int32_t>(Deleted));
+        AppendFormField(*text, "&OrganizerID=", OrganizerID);
+        AppendFormField(*text, "&RecordID=", RecordID);
+        AppendFormField(*text, "&TagID=", TagID);
     });
 }
 
@@ -220,6 +224,7 @@ void TNPIMTagsAssign::RebuildRecordMap()
 int32_t TNPIMTagsAssign::Add(TNString* answer)
 {
     return Guarded("[TNPIMTagsAssign::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }
@@ -339,6 +344,7 @@ TNPIMTag* TNPIMTagsAssign::GetTag(uint32_t recordID) const
 void TNPIMTagsAssign::DeleteAssign(uint32_t recordID)
 {
     Guarded("[TNPIMTagsAssign::DeleteAssign]", [&] {
+        TNModelWriteGuard lock;
         LogTextUInt("[TNPIMTagsAssign::DeleteAssign] (DoUploadSync) record_id = ", recordID);
         auto found = byRecord_.find(recordID);
         if (found == byRecord_.end()) {
@@ -365,6 +371,7 @@ void TNPIMTagsAssign::DeleteAssign(uint32_t recordID)
 void TNPIMTagsAssign::AddAssign(uint32_t recordID, uint32_t tagID, uint32_t organizerID)
 {
     Guarded("[TNPIMTagsAssign::AddAssign]", [&] {
+        TNModelWriteGuard lock;
         LogTextUInt("[TNPIMTagsAssign::AddAssign] (DoUploadSync) record_id = ", recordID);
         uint32_t id = GetNextID();
         if (id == 0 || !Resize(Count + 1)) {
@@ -389,6 +396,7 @@ void TNPIMTagsAssign::AddAssign(uint32_t recordID, uint32_t tagID, uint32_t orga
 void TNPIMTagsAssign::RecordIDChanged(uint32_t oldRecordID, uint32_t newRecordID)
 {
     Guarded("[TNPIMTagsAssign::RecordIDChanged]", [&] {
+        TNModelWriteGuard lock;
         if (oldRecordID == newRecordID) {
             return;
         }
@@ -411,9 +419,12 @@ void TNPIMTagsAssign::RecordIDChanged(uint32_t oldRecordID, uint32_t newRecordID
     });
 }
 
-uint32_t TNPIMTagsAssign::GetDataToSync(TNString& text)
+uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
 {
     return Guarded("[TNPIMTagsAssign::GetDataToSync]", 0u, [&]() -> uint32_t {
+        if (text == nullptr) {
+            return 0u;
+        }
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMTagsAssignItem* a = Items[i];
             if (a == nullptr || !(a->PleaseSync || a->ID >= kFirstLocalID)) {
@@ -423,7 +434,7 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString& text)
             LogTextInt("[TNPIMTagsAssign::GetDataToSync] Items[pos]; pos = ", i);
             LogTextUInt("[TNPIMTagsAssign::GetDataToSync] (DoUploadSync) PleaseSync ID = ", a->ID);
             a->GetDataToSync(text);
-            LogWrite("[TNPIMTagsAssign::GetDataToSync] (DoUploadSync) ", text.Text, false);
+            LogWrite("[TNPIMTagsAssign::GetDataToSync] (DoUploadSync) ", text->Text, false);
             return a->ID;
         }
         return 0;
@@ -433,6 +444,7 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString& text)
 void TNPIMTagsAssign::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged)
 {
     Guarded("[TNPIMTagsAssign::DataUpSynced]", [&] {
+        TNModelWriteGuard lock;
         LogText("[TNPIMTagsAssign::DataUpSynced][BEGIN]");
         int32_t pos = GetItemPosByID(oldID);
         LogTextInt("[TNPIMTagsAssign::DataUpSynced] pos = ", pos);

@@ -38,7 +38,7 @@ public:
     // item is unreadable.
     bool Load(plat::ByteReader& in);
     // Appends the upload form, every value percent-encoded.
-    void GetDataToSync(TNString& text) const;
+    void GetDataToSync(TNString* text) const;
     void Update_tagsAssignLastRequestTime();
 };
 
@@ -77,7 +77,7 @@ public:
     // go up again.
     void RecordIDChanged(uint32_t oldRecordID, uint32_t newRecordID);
 
-    uint32_t GetDataToSync(TNString& text);
+    uint32_t GetDataToSync(TNString* text);
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 
     // Builds the record map anew from the list; the load path calls it

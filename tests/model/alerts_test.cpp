@@ -169,7 +169,7 @@ TEST(TNPIMAlerts, UploadPicksTheFirstPendingAndEncodesEveryValue)
     alerts.Items[3]->Settings.Set("{\"a\":\"b c\"}");
 
     TNString text;
-    EXPECT_EQ(alerts.GetDataToSync(text), kFirstLocalID) << "a temporary id is pending without PleaseSync";
+    EXPECT_EQ(alerts.GetDataToSync(&text), kFirstLocalID) << "a temporary id is pending without PleaseSync";
     EXPECT_TRUE(alerts.Items[3]->PleaseSync);
     EXPECT_STREQ(text.Text, "&ItemID=4200000001&Deleted=0&OrganizerID=512&RecordID=81234&UserID=77&Type=2"
                             "&DaysBefore=1&HoursBefore=3&MinutesBefore=45&AlertTimestamp=1710050400"
@@ -178,10 +178,10 @@ TEST(TNPIMAlerts, UploadPicksTheFirstPendingAndEncodesEveryValue)
     alerts.Items[3]->PleaseSync = false;
     alerts.Items[3]->ID = 70003;
     TNString next;
-    EXPECT_EQ(alerts.GetDataToSync(next), 70001u);
+    EXPECT_EQ(alerts.GetDataToSync(&next), 70001u);
     alerts.Items[5]->PleaseSync = false;
     TNString none;
-    EXPECT_EQ(alerts.GetDataToSync(none), 0u);
+    EXPECT_EQ(alerts.GetDataToSync(&none), 0u);
     EXPECT_EQ(none.Length, 0);
 }
 

@@ -151,7 +151,7 @@ TEST(TNPIMTagsAssign, UploadFormAndConfirmationUnderANewId)
     set.WriteQueued(*list.Items[1], raftTagsAssign, kFirstLocalID + 4);
 
     TNString text;
-    EXPECT_EQ(list.GetDataToSync(text), kFirstLocalID + 4) << "a temporary id is pending without PleaseSync";
+    EXPECT_EQ(list.GetDataToSync(&text), kFirstLocalID + 4) << "a temporary id is pending without PleaseSync";
     EXPECT_TRUE(list.Items[1]->PleaseSync);
     EXPECT_STREQ(text.Text, "&ItemID=4200000005&Deleted=1&OrganizerID=512&RecordID=81235&TagID=812");
 
@@ -159,7 +159,7 @@ TEST(TNPIMTagsAssign, UploadFormAndConfirmationUnderANewId)
     EXPECT_EQ(list.GetItemPosByID(kFirstLocalID + 4), 1);
     EXPECT_EQ(list.GetItemPosByID(90002), 1);
     TNString none;
-    EXPECT_EQ(list.GetDataToSync(none), 0u);
+    EXPECT_EQ(list.GetDataToSync(&none), 0u);
     set.Reopen();
     EXPECT_EQ(set.StoredCount(raftTagsAssign), 0) << "the confirmed deletion leaves a hole only";
 }
@@ -176,7 +176,7 @@ TEST(TNPIMTagsAssign, RecordConfirmedUnderANewIdTakesItsAssignments)
     EXPECT_EQ(list.GetTagID(kFirstLocalID), 0u);
     EXPECT_TRUE(list.Items[0]->PleaseSync);
     TNString text;
-    list.GetDataToSync(text);
+    list.GetDataToSync(&text);
     EXPECT_NE(std::string(text.Text).find("&RecordID=5123&"), std::string::npos);
 }
 

@@ -104,7 +104,7 @@ TEST(TNPIMTags, AnswerIsDecodedCountedAndItsFormEncoded)
     EXPECT_GE(set.QueueItem(raftTag, 812), 0);
 
     TNString form;
-    t.GetDataToSync(form);
+    t.GetDataToSync(&form);
     EXPECT_STREQ(form.Text, "&ItemID=812&Deleted=0&OrganizerID=512&Title=Pr%E1ce+%26+hry");
 }
 
@@ -158,11 +158,11 @@ TEST(TNPIMTags, TagWithoutOrganizerNeverGoesUpNorBlocksOthers)
     FillTag(*tags.Items[1]);
 
     TNString text;
-    EXPECT_EQ(tags.GetDataToSync(text), 812u);
+    EXPECT_EQ(tags.GetDataToSync(&text), 812u);
     EXPECT_EQ(log.CountContaining("[TNPIMTags::GetDataToSync][ERROR] OrganizerID = 0! Tag's title = Výlety"), 1);
     tags.Items[1]->PleaseSync = false;
     TNString none;
-    EXPECT_EQ(tags.GetDataToSync(none), 0u);
+    EXPECT_EQ(tags.GetDataToSync(&none), 0u);
     EXPECT_EQ(tags.Items[0]->ID, kFirstLocalID) << "it stays pending";
 }
 
