@@ -419,6 +419,25 @@ void TNPIMTagsAssign::RecordIDChanged(uint32_t oldRecordID, uint32_t newRecordID
     });
 }
 
+void TNPIMTagsAssign::TagIDChanged(uint32_t oldTagID, uint32_t newTagID)
+{
+    Guarded("[TNPIMTagsAssign::TagIDChanged]", [&] {
+        TNModelWriteGuard lock;
+        if (oldTagID == newTagID) {
+            return;
+        }
+        for (int32_t pos = 0; pos < Count; ++pos) {
+            TNPIMTagsAssignItem* a = Items[pos];
+            if (a == nullptr || a->TagID != oldTagID) {
+                continue;
+            }
+            a->TagID = newTagID;
+            RefreshFirstTag(a->RecordID);
+            QueueForSave(pos);
+        }
+    });
+}
+
 uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
 {
     return Guarded("[TNPIMTagsAssign::GetDataToSync]", 0u, [&]() -> uint32_t {
@@ -428,6 +447,11 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMTagsAssignItem* a = Items[i];
             if (a == nullptr || !(a->PleaseSync || a->ID >= kFirstLocalID)) {
+                continue;
+            }
+            // The service cannot resolve a temporary tag id; the assignment
+            // waits for its tag's confirmation, which gives it the real id.
+            if (a->TagID >= kFirstLocalID) {
                 continue;
             }
             a->PleaseSync = true;

@@ -76,7 +76,13 @@ public:
     // A record confirmed under a new id: its assignments name the new id and
     // go up again.
     void RecordIDChanged(uint32_t oldRecordID, uint32_t newRecordID);
+    // A tag confirmed under a new id: the assignments naming its old id take
+    // the new one.
+    void TagIDChanged(uint32_t oldTagID, uint32_t newTagID);
 
+    // Appends the form of the first pending assignment whose tag the service
+    // knows (a tag with a temporary id goes up after the assignments); its
+    // id, 0 when none.
     uint32_t GetDataToSync(TNString* text);
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 

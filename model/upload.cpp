@@ -131,6 +131,7 @@ bool TNPIM::DataUpSynced(int32_t upload_sync_type, uint32_t old_id, uint32_t new
             break;
         case kUploadTags:
             Tags.DataUpSynced(old_id, new_id, new_changed);
+            TagsAssign.TagIDChanged(old_id, new_id);
             break;
         case kUploadAlerts:
             Alerts.DataUpSynced(old_id, new_id, new_changed);

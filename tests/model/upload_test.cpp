@@ -89,6 +89,20 @@ TEST_F(TNPIMUpload, CollectionsGoUpInTheTablesOrder)
     EXPECT_EQ(log_.CountContaining("[TNPIM::GetDataToSync][END][NOTHING_FOUND]"), 2);
 }
 
+TEST_F(TNPIMUpload, AssignmentOfANewTagWaitsForTheTagsServiceId)
+{
+    TNPIMTag& tag = AddTag(Pim().Tags.GetNextID(), true);
+    Pim().TagsAssign.AddAssign(81234, tag.ID, 512);
+    model_test::FakeUploadService service;
+    EXPECT_EQ(service.Drain(Pim()), 2);
+    ASSERT_EQ(service.Sent.size(), 2u);
+    EXPECT_EQ(service.Sent[0].code, TNPIM::kUploadTags);
+    EXPECT_EQ(service.Sent[1].code, TNPIM::kUploadTagsAssign);
+    EXPECT_EQ(service.Sent[1].form, "&ItemID=4200000001&Deleted=0&OrganizerID=512&RecordID=81234&TagID=600000");
+    EXPECT_EQ(Pim().GetRecordsAssignedTagID(81234), 600000u);
+    EXPECT_EQ(Pim().TagsAssign.GetTag(81234), &tag);
+}
+
 TEST_F(TNPIMUpload, UnansweredItemIsOfferedAgainFirst)
 {
     AddTag(812, true);
