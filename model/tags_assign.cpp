@@ -325,6 +325,7 @@ int32_t TNPIMTagsAssign::GetItemPosByID(uint32_t id) const
 
 uint32_t TNPIMTagsAssign::GetTagID(uint32_t recordID) const
 {
+    TNModelReadGuard lock;
     auto found = byRecord_.find(recordID);
     return found != byRecord_.end() ? found->second.firstTag : 0;
 }
