@@ -212,7 +212,7 @@ void TNPIMAlerts::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t /*newCha
         a.PleaseSync = false;
         a.ID = newID;
         // The stored alert must stop being pending too.
-        StoreConfirmedItem(a, raftAlert, oldID, pos, RecordFileSlot());
+        StoreConfirmedItem(a, raftAlert, oldID, pos, RecordFileSlot(), !a.DeletePending);
     });
 }
 

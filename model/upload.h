@@ -24,14 +24,16 @@ int32_t QueuePosOf(int32_t fid, uint8_t type, uint32_t id);
 // unchanged id the item is only queued. With a new id the item is written
 // under the new id at once and only then does the record of the old id
 // become a hole, so the file never lacks the item; when the file is not
-// open both wait in the queue, the new id first.
-template <class Item> void StoreConfirmedItem(Item& item, uint8_t type, uint32_t oldID, int32_t pos, int32_t fid)
+// open both wait in the queue, the new id first. Without deleteAllowed a
+// deleted item stays a record.
+template <class Item>
+void StoreConfirmedItem(Item& item, uint8_t type, uint32_t oldID, int32_t pos, int32_t fid, bool deleteAllowed = true)
 {
     if (!raf.isValidFid(fid)) {
         return;
     }
     TNRAFile& file = *raf.Items[static_cast<size_t>(fid)];
-    file.add_toSave(type, item.ID, pos, item.Deleted, true, false);
+    file.add_toSave(type, item.ID, pos, item.Deleted, deleteAllowed, false);
     if (item.ID == oldID) {
         return;
     }

@@ -192,9 +192,15 @@ TEST(TNPIMAlerts, ConfirmationClearsPendingAndQueuesTheAlert)
     TNPIMAlerts& alerts = set.Pim().Alerts;
     ASSERT_TRUE(alerts.Resize(1));
     FillAlert(*alerts.Items[0]);
+    alerts.Items[0]->Deleted = TNPIMAlert::kDeletedByUser;
+    alerts.Items[0]->DeletePending = true;
     alerts.DataUpSynced(70001, 70001, 0);
     EXPECT_FALSE(alerts.Items[0]->PleaseSync);
-    EXPECT_EQ(QueuedItem(set, raftAlert, 70001).retype, raftAlert);
+    EXPECT_EQ(QueuedItem(set, raftAlert, 70001).retype, raftAlert) << "kept while its display request waits";
+
+    alerts.Items[0]->DeletePending = false;
+    alerts.DataUpSynced(70001, 70001, 0);
+    EXPECT_EQ(QueuedItem(set, raftAlert, 70001).retype, raftHole);
 }
 
 TEST(TNPIMAlerts, RecordChangeMovesEveryAlertOfTheRecord)
