@@ -226,6 +226,9 @@ TNPIM::TNPIM(int32_t position) : pimSrvPos(position)
     InstallDayIndexHooks();
     Organizers.ParentPIM = this;
     LastRequests.ParentPIM = this;
+    Alerts.ParentPIM = this;
+    Tags.ParentPIM = this;
+    TagsAssign.ParentPIM = this;
     Init();
 }
 
@@ -252,6 +255,7 @@ void TNPIM::Init()
     Records->Init(true);
     CurrentPIMLastRequests = &LastRequests;
     CurrentPIMOrganizers = &Organizers;
+    TagsAssign.pimSrvPos = pimSrvPos;
     LoadingPimNow = false;
     SavingPimNow = false;
     LastCheckAllTime = 0;

@@ -1,0 +1,233 @@
+#include "foundation/record_file_set.h"
+#include "model/pim.h"
+#include "model/upload.h"
+#include "tests/model/fake_upload.h"
+#include "tests/model/model_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using model_test::ReadFixture;
+
+class TNPIMUpload : public ::testing::Test {
+protected:
+    model_test::Environment environment_;
+    model_test::LogCapture log_;
+    model_test::ActiveUser user_{77};
+    model_test::DataSet set_;
+
+    TNPIM& Pim() { return set_.Pim(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(Pim().Organizers.Resize(1));
+        Pim().Organizers.Items[0]->ID = 512;
+    }
+
+    TNPIMTag& AddTag(uint32_t id, bool pending)
+    {
+        TNPIMTags& tags = Pim().Tags;
+        EXPECT_TRUE(tags.Resize(tags.Count + 1));
+        TNPIMTag& t = *tags.Items[tags.Count - 1];
+        t.ID = id;
+        t.OrganizerID = 512;
+        t.Title.Set("Práce");
+        t.PleaseSync = pending;
+        tags.QueueForSave(tags.Count - 1);
+        return t;
+    }
+
+    TNPIMAlert& AddAlert(uint32_t id, bool pending)
+    {
+        TNPIMAlerts& alerts = Pim().Alerts;
+        EXPECT_TRUE(alerts.Resize(alerts.Count + 1));
+        TNPIMAlert& a = *alerts.Items[alerts.Count - 1];
+        a.ID = id;
+        a.RecordID = 81234;
+        a.PleaseSync = pending;
+        alerts.QueueForSave(alerts.Count - 1);
+        return a;
+    }
+
+    std::vector<uint32_t> StoredIDs() const
+    {
+        std::vector<uint32_t> ids;
+        for (const TNRAFileIndexEntry& entry : raf.Items[static_cast<size_t>(set_.Fid())]->index) {
+            if (!entry.IsHole()) {
+                ids.push_back(entry.id);
+            }
+        }
+        return ids;
+    }
+};
+
+TEST_F(TNPIMUpload, CollectionsGoUpInTheTablesOrder)
+{
+    AddAlert(70001, true);
+    AddTag(kFirstLocalID, false);
+    Pim().TagsAssign.AddAssign(81234, 812, 512);
+
+    model_test::FakeUploadService service;
+    EXPECT_EQ(service.Drain(Pim()), 3);
+    ASSERT_EQ(service.Sent.size(), 3u);
+    EXPECT_EQ(service.Sent[0].code, TNPIM::kUploadTagsAssign);
+    EXPECT_EQ(service.Sent[0].form, "&ItemID=4200000001&Deleted=0&OrganizerID=512&RecordID=81234&TagID=812");
+    EXPECT_EQ(service.Sent[1].code, TNPIM::kUploadTags);
+    EXPECT_EQ(service.Sent[1].form, "&ItemID=4200000001&Deleted=0&OrganizerID=512&Title=Pr%E1ce");
+    EXPECT_EQ(service.Sent[2].code, TNPIM::kUploadAlerts);
+    EXPECT_EQ(log_.CountContaining("[TNPIM::GetDataToSync] pimTagsAssign"), 1);
+    EXPECT_EQ(log_.CountContaining("[TNPIM::GetDataToSync] pimAlerts"), 1);
+
+    int32_t code = 77;
+    TNString text;
+    EXPECT_EQ(Pim().GetDataToSync(&code, &text), 0u);
+    EXPECT_EQ(code, 77) << "nothing pending leaves the code alone";
+    EXPECT_EQ(log_.CountContaining("[TNPIM::GetDataToSync][END][NOTHING_FOUND]"), 2);
+}
+
+TEST_F(TNPIMUpload, AssignmentOfANewTagWaitsForTheTagsServiceId)
+{
+    TNPIMTag& tag = AddTag(Pim().Tags.GetNextID(), true);
+    Pim().TagsAssign.AddAssign(81234, tag.ID, 512);
+    model_test::FakeUploadService service;
+    EXPECT_EQ(service.Drain(Pim()), 2);
+    ASSERT_EQ(service.Sent.size(), 2u);
+    EXPECT_EQ(service.Sent[0].code, TNPIM::kUploadTags);
+    EXPECT_EQ(service.Sent[1].code, TNPIM::kUploadTagsAssign);
+    EXPECT_EQ(service.Sent[1].form, "&ItemID=4200000001&Deleted=0&OrganizerID=512&RecordID=81234&TagID=600000");
+    EXPECT_EQ(Pim().GetRecordsAssignedTagID(81234), 600000u);
+    EXPECT_EQ(Pim().TagsAssign.GetTag(81234), &tag);
+}
+
+TEST_F(TNPIMUpload, UnansweredItemIsOfferedAgainFirst)
+{
+    AddTag(812, true);
+    AddTag(813, true);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        int32_t code = 0;
+        TNString text;
+        EXPECT_EQ(Pim().GetDataToSync(&code, &text), 812u);
+        EXPECT_EQ(code, TNPIM::kUploadTags);
+    }
+}
+
+TEST_F(TNPIMUpload, ImpossibleAnswersChangeNothing)
+{
+    TNPIMTag& tag = AddTag(kFirstLocalID + 2, true);
+    struct Case {
+        const char* name;
+        int32_t code;
+        uint32_t newID;
+        const char* logged;
+    };
+    const Case cases[] = {
+        {"new id 0", TNPIM::kUploadTags, 0, "[TNPIM::DataUpSynced][ERROR] uploaded_sync_new_id = 0"},
+        {"temporary new id", TNPIM::kUploadTags, kFirstLocalID,
+         "[TNPIM::DataUpSynced][ERROR] uploaded_sync_new_id = 4200000001"},
+        {"code 10", 10, 812, nullptr},
+        {"code 0", 0, 812, nullptr},
+        {"code 13", 13, 812, nullptr},
+    };
+    for (const Case& testCase : cases) {
+        EXPECT_FALSE(Pim().DataUpSynced(testCase.code, kFirstLocalID + 2, 1718500001, testCase.newID)) << testCase.name;
+        EXPECT_EQ(tag.ID, kFirstLocalID + 2) << testCase.name;
+        EXPECT_TRUE(tag.PleaseSync) << testCase.name;
+        if (testCase.logged != nullptr) {
+            EXPECT_EQ(log_.CountContaining(testCase.logged), 1) << testCase.name;
+        }
+    }
+    EXPECT_TRUE(IsAcceptableNewID(812));
+    EXPECT_TRUE(IsAcceptableNewID(kFirstLocalID - 1));
+
+    int32_t code = 0;
+    TNString text;
+    EXPECT_EQ(Pim().GetDataToSync(&code, &text), kFirstLocalID + 2) << "it stays pending";
+}
+
+TEST_F(TNPIMUpload, RecordConfirmedUnderANewIdCarriesItsAssignments)
+{
+    Pim().TagsAssign.AddAssign(kFirstLocalID + 7, 812, 512);
+    model_test::FakeUploadService service;
+    ASSERT_TRUE(Pim().DataUpSynced(TNPIM::kUploadRecords, kFirstLocalID + 7, 1718500001, 5123));
+    EXPECT_EQ(Pim().GetRecordsAssignedTagID(5123), 812u);
+    ASSERT_EQ(service.Drain(Pim()), 1);
+    EXPECT_NE(service.Sent[0].form.find("&RecordID=5123&"), std::string::npos);
+}
+
+TEST_F(TNPIMUpload, DrainLeavesOnlyServiceIdsAndHolesAcrossRestarts)
+{
+    // New, changed and deleted items of every collection here.
+    AddTag(812, false);
+    AddTag(813, false);
+    Pim().TagsAssign.AddAssign(81235, 813, 512);
+    Pim().Save(false, false);
+    ASSERT_EQ(Pim().TagsAssign.Items[0]->ID, kFirstLocalID);
+    model_test::FakeUploadService service;
+    ASSERT_EQ(service.Drain(Pim()), 1);
+
+    TNPIMTag& newTag = AddTag(Pim().Tags.GetNextID(), true);
+    newTag.Title.Set("Nový & lepší");
+    Pim().Tags.Items[0]->PleaseSync = true; // changed
+    Pim().Tags.QueueForSave(0);
+    Pim().Tags.Items[1]->Deleted = 1; // deleted
+    Pim().Tags.Items[1]->PleaseSync = true;
+    Pim().Tags.QueueForSave(1);
+    Pim().TagsAssign.DeleteAssign(81235);
+    Pim().TagsAssign.AddAssign(81234, 812, 512);
+    AddAlert(70001, true);
+    AddAlert(70002, true).Deleted = TNPIMAlert::kDeletedByUser;
+    Pim().Alerts.QueueForSave(1);
+
+    // A restart before the upload keeps every change, deletions too.
+    Pim().Save(false, false);
+    set_.Reopen();
+    Pim().Load(nullptr);
+    ASSERT_EQ(Pim().Tags.Count, 3);
+    ASSERT_EQ(Pim().TagsAssign.Count, 2);
+    ASSERT_EQ(Pim().Alerts.Count, 2);
+
+    service.Sent.clear();
+    EXPECT_EQ(service.Drain(Pim()), 7);
+
+    EXPECT_EQ(service.Drain(Pim()), 0);
+
+    Pim().Save(false, false);
+    set_.Reopen();
+    Pim().Load(nullptr);
+    EXPECT_EQ(service.Drain(Pim()), 0) << "nothing is pending after a restart";
+    for (uint32_t id : StoredIDs()) {
+        EXPECT_LT(id, kFirstLocalID);
+    }
+    EXPECT_EQ(set_.StoredCount(raftTag), 2) << "the deleted tag is a hole";
+    EXPECT_EQ(set_.StoredCount(raftTagsAssign), 1) << "the deleted assignment is a hole";
+    EXPECT_EQ(set_.StoredCount(raftAlert), 1) << "the deleted alert is a hole";
+    EXPECT_EQ(Pim().GetRecordsAssignedTagID(81234), 812u);
+    EXPECT_EQ(Pim().GetRecordsAssignedTagID(81235), 0u);
+    EXPECT_NE(Pim().Tags.GetTagByTitle(TNString("Nový & lepší")), nullptr);
+}
+
+TEST_F(TNPIMUpload, UnknownVersionsLoadAsNothingAndNeverGoUp)
+{
+    set_.StoreRaw(raftAlert, 70001, ReadFixture("alert_v2.bin"));
+    set_.StoreRaw(raftTag, 812, ReadFixture("tag_v3.bin"));
+    set_.StoreRaw(raftTagsAssign, 90001, ReadFixture("tags_assign_v2.bin"));
+    set_.StoreRaw(raftTag, 814, ReadFixture("tag_v1.bin"));
+    set_.Reopen();
+    std::string before = set_.FileBytes();
+
+    Pim().Load(nullptr);
+    EXPECT_EQ(Pim().Alerts.Count, 0);
+    ASSERT_EQ(Pim().Tags.Count, 1);
+    EXPECT_EQ(Pim().TagsAssign.Count, 0);
+    Pim().Tags.Items[0]->PleaseSync = false;
+    model_test::FakeUploadService service;
+    EXPECT_EQ(service.Drain(Pim()), 0);
+    Pim().Save(false, false);
+    EXPECT_EQ(set_.FileBytes(), before);
+}
+
+} // namespace
