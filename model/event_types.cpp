@@ -131,6 +131,7 @@ void TNPIMEventTypes::FinalizeLoading()
             }
         }
         NextID = NextIDAfter(NextID);
+        QueueRewrites();
         LogText("[TNPIMEventTypes::FinalizeLoading][END]");
     });
 }

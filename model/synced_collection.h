@@ -18,7 +18,7 @@ class TNPIM;
 //
 // Derived gives kType (its record-file type), kName (its class name for log
 // lines) and, where it differs, NeedsRewrite (a loaded item to be written
-// again at once) and Confirmed (what a confirmation changes besides the id).
+// again at the next save) and Confirmed (what a confirmation changes besides the id).
 template <class Item, class Derived, uint8_t Type> class TNPIMSyncedCollection : public TNPIMCollection<Item, Derived> {
 public:
     using Base = TNPIMCollection<Item, Derived>;
@@ -57,14 +57,20 @@ public:
         }
     }
 
+    // The download position and NextID from the loaded items; an item read
+    // from an older body is queued, so that the next save writes it in the
+    // current form.
     void FinalizeLoading()
     {
-        Guarded(Caller("FinalizeLoading").c_str(), [&] { collection_steps::FinalizeCounters(*this); });
+        Guarded(Caller("FinalizeLoading").c_str(), [&] {
+            collection_steps::FinalizeCounters(*this);
+            QueueRewrites();
+        });
     }
 
     // Appends the item stored in one record; its position, or -1 when the
     // record is unreadable (nothing is kept then, and the record is left as
-    // it is). An item to be rewritten is queued.
+    // it is).
     int32_t LoadItem(plat::ByteReader& in)
     {
         return Guarded(Caller("LoadItem").c_str(), -1, [&] {
@@ -76,10 +82,6 @@ public:
                 self().Resize(pos);
                 LogText((Caller("LoadItem") + "[UNREADABLE] Record left in the file").c_str());
                 return -1;
-            }
-            if (Derived::NeedsRewrite(*this->Items[pos])) {
-                LogTextInt((Caller("LoadItem") + " Rewrite at pos ").c_str(), pos);
-                QueueItem(pos);
             }
             return pos;
         });
@@ -138,6 +140,16 @@ public:
     static void Confirmed(Item&, uint32_t, uint32_t) {}
 
 protected:
+    void QueueRewrites()
+    {
+        for (int32_t pos = 0; pos < this->Count; ++pos) {
+            if (this->Items[pos] != nullptr && Derived::NeedsRewrite(*this->Items[pos])) {
+                LogTextInt((Caller("FinalizeLoading") + " Rewrite at pos ").c_str(), pos);
+                QueueItem(pos);
+            }
+        }
+    }
+
     int32_t Fid() const { return RecordFileSlotOf(ParentPIM); }
 
     // "[Class::method]" for log lines and the guard.

@@ -23,6 +23,7 @@ TEST(TNPIMContactsRequest, VersionOneIsKeptAndRewrittenWithoutUpload)
     Attach(requests, set);
     ASSERT_TRUE(
         set.ReadStored(raftContactsRequest, kID, [&](plat::ByteReader& in) { return requests.LoadItem(in) == 0; }));
+    requests.FinalizeLoading();
     const TNPIMContactsRequest& r = *requests.Items[0];
     EXPECT_FALSE(r.PleaseSync);
     EXPECT_EQ(r.ID, kID);
@@ -59,6 +60,7 @@ TEST(TNPIMContactsRequest, PictureStateStartsOverAfterLoad)
     Attach(requests, set);
     ASSERT_TRUE(
         set.ReadStored(raftContactsRequest, kID, [&](plat::ByteReader& in) { return requests.LoadItem(in) == 0; }));
+    requests.FinalizeLoading();
     EXPECT_EQ(requests.Items[0]->ProfilePictureState, 1);
     EXPECT_EQ(requests.Items[0]->Bio.View(), "Pekařka");
     EXPECT_EQ(requests.Items[0]->Web.View(), "https://example.org/");

@@ -23,6 +23,7 @@ TEST(TNPIMNotification, VersionOneIsKeptAndRewrittenWithoutUpload)
     TNPIMNotifications notes;
     Attach(notes, set);
     ASSERT_TRUE(set.ReadStored(raftNotification, 9100, [&](plat::ByteReader& in) { return notes.LoadItem(in) == 0; }));
+    notes.FinalizeLoading();
     const TNPIMNotification& n = *notes.Items[0];
     EXPECT_FALSE(n.PleaseSync);
     EXPECT_EQ(n.ID, 9100u);

@@ -116,6 +116,7 @@ template <class Collection> void UnknownVersion(const Fixtures& row)
     });
     EXPECT_EQ(pos, -1);
     EXPECT_EQ(loaded.Count, 0);
+    loaded.FinalizeLoading();
     EXPECT_EQ(set.QueueItem(type, row.id), -1);
     EXPECT_EQ(set.QueueItem(type, 0), -1);
     TNString form;
