@@ -703,6 +703,20 @@ bool TNRAFile::set_toSavePosition(int32_t tsp, int32_t position)
     return true;
 }
 
+bool TNRAFile::writeOff_toSave(int32_t tsp)
+{
+    std::lock_guard<std::mutex> lock(toSaveMutex_);
+    if (tsp < 0 || static_cast<size_t>(tsp) >= toSave_.size())
+        return false;
+    TNRAFileToSave& item = toSave_[static_cast<size_t>(tsp)];
+    if (item.seenGeneration != 0 && item.seenGeneration != item.generation)
+        return false;
+    item.saved = 1;
+    item.seenGeneration = 0;
+    freeSlots_.insert(tsp);
+    return true;
+}
+
 // ---------------------------------------------------------------- writing
 
 bool TNRAFile::save_stream(int32_t tsp)

@@ -159,6 +159,9 @@ public:
     // Copies item tsp and remembers that the pass has seen its current state.
     bool get_toSave(int32_t tsp, TNRAFileToSave& item);
     bool set_toSavePosition(int32_t tsp, int32_t position);
+    // Marks item tsp saved without writing anything (an entry no item will
+    // ever answer), unless it was queued again since the pass took it.
+    bool writeOff_toSave(int32_t tsp);
 
     // Writes the stream as queue item tsp. False, with the item left unsaved,
     // when any write fails.

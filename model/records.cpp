@@ -12,6 +12,20 @@ void TNPIMRecords::Init(bool full)
     }
 }
 
+void TNPIMRecords::Clear()
+{
+    Guarded("[TNPIMRecords::Clear]", [&] {
+        Destroy();
+        Init(true);
+    });
+}
+
+void TNPIMRecords::EmptyForLoad()
+{
+    Destroy();
+    Init(false);
+}
+
 bool TNPIMRecords::Resize(int32_t n)
 {
     return Guarded("[TNPIMRecords::Resize]", false, [&] {
@@ -24,5 +38,16 @@ bool TNPIMRecords::Resize(int32_t n)
         LogTextInt("[TNPIMRecords::Resize][ERROR] Count = ", old);
         c.FatalErrorApplicationRestart();
         return false;
+    });
+}
+
+void TNPIMRecords::FinalizeLoading()
+{
+    Guarded("[TNPIMRecords::FinalizeLoading]", [&] {
+        for (int32_t i = 0; i < Count; ++i) {
+            if (Items[i] != nullptr) {
+                NextID = FoldNextID(Items[i]->ID, NextID);
+            }
+        }
     });
 }

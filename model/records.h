@@ -8,10 +8,6 @@
 class TNPIM;
 
 // The records of one data set.
-//
-// Only what the organizers, the record and the data set's skeleton need so
-// far; the record collection proper (temporary ids, Add, saving by position,
-// yearly copies, upload) comes with the per-day index and the data set.
 class TNPIMRecords : public TNPIMCollection<TNPIMRecord, TNPIMRecords> {
 public:
     TNPIM* ParentPIM = nullptr;
@@ -23,7 +19,12 @@ public:
 
     // With full, also the account's values and the id counter.
     void Init(bool full);
+    // Frees every record; a full Init.
+    void Clear();
+    // Frees every record; the id counter stays (before a load).
+    void EmptyForLoad();
     // A failed growth ends the application (fatal-error step).
     bool Resize(int32_t n);
     TNPIMRecord* MakeItem() { return new TNPIMRecord(ParentPIM); }
+    void FinalizeLoading();
 };

@@ -6,8 +6,10 @@
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/record_file_set.h"
+#include "foundation/users.h"
 #include "model/pim.h"
 #include "platform/core/codepage.h"
+#include "platform/core/file.h"
 
 #include <gtest/gtest.h>
 
@@ -95,6 +97,20 @@ int LogCapture::CountContaining(const char* text) const
     return count;
 }
 
+ActiveUser::ActiveUser(uint32_t userID)
+{
+    TNString login("tester");
+    TNString name("tester");
+    int32_t index = Uzivatele.AddOrUpdate(&login, &name, userID, 0, nullptr);
+    EXPECT_GE(index, 0);
+    Uzivatele.AktivniUzivatel = index;
+}
+
+ActiveUser::~ActiveUser()
+{
+    Uzivatele.AktivniUzivatel = -1;
+}
+
 DataSet::DataSet() : folder_(MakeTempFolder("model-data-"))
 {
     PIM.Clear(DestroyPIM);
@@ -108,6 +124,8 @@ DataSet::DataSet() : folder_(MakeTempFolder("model-data-"))
     file.raHeader = "DalmoraPIMra";
     file.raVersion = 1;
     EXPECT_NE(raf.openFile(fid_), nullptr);
+    // What an earlier test left queued is not this set's.
+    file.resize_toSave(0);
     savedFid_ = App.raFileAllPIM;
     App.raFileAllPIM = fid_;
     Dirs.UserDir.Set(UserFolder().c_str());
@@ -185,6 +203,37 @@ void DataSet::Reopen()
 {
     raf.closeFile(fid_, false);
     EXPECT_NE(raf.openFile(fid_), nullptr);
+}
+
+void DataSet::StoreRaw(uint8_t type, uint32_t id, const std::string& body)
+{
+    TNRAFile& file = *raf.Items[static_cast<size_t>(fid_)];
+    file.add_toSave(type, id, 0, 0, true, false);
+    raf.resetStream(fid_);
+    for (char byte : body) {
+        raf.writeNumber(static_cast<uint8_t>(byte), 1, fid_);
+    }
+    EXPECT_TRUE(raf.saveStream(fid_, QueueItem(type, id)));
+    file.clean_toSave();
+}
+
+void DataSet::HoleRaw(uint8_t type, uint32_t id)
+{
+    TNRAFile& file = *raf.Items[static_cast<size_t>(fid_)];
+    file.add_toSave(type, id, 0, 1, true, false);
+    raf.resetStream(fid_);
+    EXPECT_TRUE(raf.saveStream(fid_, QueueItem(type, id)));
+    file.clean_toSave();
+}
+
+std::string DataSet::FileBytes() const
+{
+    TNRAFile& file = *raf.Items[static_cast<size_t>(fid_)];
+    std::string data;
+    std::string index;
+    EXPECT_TRUE(plat::ReadWholeFile(file.raFile, data));
+    EXPECT_TRUE(plat::ReadWholeFile(file.raIndexFile, index));
+    return data + "|" + index;
 }
 
 } // namespace model_test

@@ -45,6 +45,15 @@ private:
     std::string folder_;
 };
 
+// Makes a signed-in user with this id the active one for its lifetime.
+class ActiveUser {
+public:
+    explicit ActiveUser(uint32_t userID);
+    ~ActiveUser();
+    ActiveUser(const ActiveUser&) = delete;
+    ActiveUser& operator=(const ActiveUser&) = delete;
+};
+
 // A data set at PIM position 0 with an open record file.
 class DataSet {
 public:
@@ -78,6 +87,12 @@ public:
     int32_t StoredCount(uint8_t type) const;
     // Closes and opens the record file again, as a restart does.
     void Reopen();
+    // Writes a record of any type and body straight into the file, as an
+    // older or newer program would have left it, and a hole.
+    void StoreRaw(uint8_t type, uint32_t id, const std::string& body);
+    void HoleRaw(uint8_t type, uint32_t id);
+    // The bytes of the data file and of its index.
+    std::string FileBytes() const;
 
 private:
     std::string WrittenBody();

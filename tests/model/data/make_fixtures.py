@@ -134,6 +134,11 @@ if __name__ == "__main__":
     for version in (1, 2, 3):
         write("record_v%d.bin" % version, record_body(version))
     write("record_v4.bin", num(4, 1) + record_body(3)[1:])
+    # The text's length (after version, two flags, seven ids and two type
+    # bytes) claims far more than the record holds.
+    body = record_body(3)
+    write("record_long_string.bin", body[:33] + num(0xFFFFFFF0, 4) + body[37:])
+    write("record_cut_short.bin", body[:-3])
     for version in (1, 2):
         write("organizer_v%d.bin" % version, organizer_body(version))
     write("organizer_v3.bin", num(3, 1) + organizer_body(2)[1:])
