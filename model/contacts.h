@@ -76,6 +76,7 @@ public:
     int32_t ImageWidthsCount = 0;
     int32_t ImageWidths[TNPIMContact::kImageSlots] = {};
 
+    TNPIMContacts() { Init(); }
     void Init();
     bool Resize(int32_t n);
     // Takes over one answer item; its position, or -1.

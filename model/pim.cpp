@@ -186,6 +186,13 @@ template <class Collection> void EmptyForLoad(Collection& items)
 TNPIM::TNPIM(int32_t position) : pimSrvPos(position)
 {
     Organizers.ParentPIM = this;
+    ContactsRequests.ParentPIM = this;
+    Groups.ParentPIM = this;
+    GroupsAssign.ParentPIM = this;
+    Contacts.ParentPIM = this;
+    Notifications.ParentPIM = this;
+    Sharing.ParentPIM = this;
+    EventTypes.ParentPIM = this;
     LastRequests.ParentPIM = this;
     Init();
 }

@@ -3,9 +3,16 @@
 #include "foundation/pim_array.h"
 #include "foundation/record_file.h"
 #include "foundation/string.h"
+#include "model/contacts.h"
+#include "model/contacts_requests.h"
+#include "model/event_types.h"
+#include "model/groups.h"
+#include "model/groups_assign.h"
 #include "model/last_requests.h"
+#include "model/notifications.h"
 #include "model/organizers.h"
 #include "model/records.h"
+#include "model/sharing.h"
 
 #include <atomic>
 #include <cstdint>
@@ -55,6 +62,13 @@ public:
     // ForEachCollection below.
     TNPIMOrganizers Organizers;
     std::unique_ptr<TNPIMRecords> Records;
+    TNPIMContactsRequests ContactsRequests;
+    TNPIMGroups Groups;
+    TNPIMGroupsAssign GroupsAssign;
+    TNPIMContacts Contacts;
+    TNPIMNotifications Notifications;
+    TNPIMSharing Sharing;
+    TNPIMEventTypes EventTypes;
     TNPIMLastRequests LastRequests;
 
     TNPIMViewCache ViewCache[2];
@@ -123,6 +137,27 @@ template <class Fn> bool TNPIM::ForCollection(uint8_t type, Fn&& fn)
     case raftRecord:
         fn(*Records);
         return true;
+    case raftContactsRequest:
+        fn(ContactsRequests);
+        return true;
+    case raftGroup:
+        fn(Groups);
+        return true;
+    case raftGroupsAssign:
+        fn(GroupsAssign);
+        return true;
+    case raftContact:
+        fn(Contacts);
+        return true;
+    case raftNotification:
+        fn(Notifications);
+        return true;
+    case raftSharing:
+        fn(Sharing);
+        return true;
+    case raftEventType:
+        fn(EventTypes);
+        return true;
     case raftLastRequest:
         fn(LastRequests);
         return true;
@@ -135,6 +170,13 @@ template <class Fn> void TNPIM::ForEachCollection(Fn&& fn)
 {
     fn(Organizers);
     fn(*Records);
+    fn(ContactsRequests);
+    fn(Groups);
+    fn(GroupsAssign);
+    fn(Contacts);
+    fn(Notifications);
+    fn(Sharing);
+    fn(EventTypes);
     fn(LastRequests);
 }
 

@@ -17,7 +17,7 @@ TEST(TNPIMContactsRequest, VersionOneIsKeptAndRewrittenWithoutUpload)
 {
     model_test::Environment environment;
     model_test::DataSet set;
-    people_test::StoreRaw(set, raftContactsRequest, kID, model_test::ReadFixture("contacts_request_v1.bin"));
+    set.StoreRaw(raftContactsRequest, kID, model_test::ReadFixture("contacts_request_v1.bin"));
 
     TNPIMContactsRequests requests;
     Attach(requests, set);
@@ -53,8 +53,7 @@ TEST(TNPIMContactsRequest, PictureStateStartsOverAfterLoad)
 {
     model_test::Environment environment;
     model_test::DataSet set;
-    people_test::StoreRaw(set, raftContactsRequest, kID,
-                          model_test::ReadFixture("contacts_request_v2_picture_state_7.bin"));
+    set.StoreRaw(raftContactsRequest, kID, model_test::ReadFixture("contacts_request_v2_picture_state_7.bin"));
 
     TNPIMContactsRequests requests;
     Attach(requests, set);

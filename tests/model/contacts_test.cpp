@@ -176,7 +176,7 @@ TEST(TNPIMContact, VersionOneLoadsWithoutMainOrganizer)
 {
     model_test::Environment environment;
     model_test::DataSet set;
-    people_test::StoreRaw(set, raftContact, 7301, model_test::ReadFixture("contact_v1.bin"));
+    set.StoreRaw(raftContact, 7301, model_test::ReadFixture("contact_v1.bin"));
     TNPIMContacts contacts;
     Attach(contacts, set);
     ASSERT_TRUE(set.ReadStored(raftContact, 7301, [&](plat::ByteReader& in) { return contacts.LoadItem(in) == 0; }));

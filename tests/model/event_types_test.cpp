@@ -68,7 +68,7 @@ TEST(TNPIMEventType, VersionOneLoadsWithoutTitleLn)
 {
     model_test::Environment environment;
     model_test::DataSet set;
-    people_test::StoreRaw(set, raftEventType, 6200, model_test::ReadFixture("event_type_v1.bin"));
+    set.StoreRaw(raftEventType, 6200, model_test::ReadFixture("event_type_v1.bin"));
     TNPIMEventTypes types;
     Attach(types, set);
     ASSERT_TRUE(set.ReadStored(raftEventType, 6200, [&](plat::ByteReader& in) { return types.LoadItem(in) == 0; }));

@@ -18,7 +18,7 @@ TEST(TNPIMNotification, VersionOneIsKeptAndRewrittenWithoutUpload)
 {
     model_test::Environment environment;
     model_test::DataSet set;
-    people_test::StoreRaw(set, raftNotification, 9100, model_test::ReadFixture("notification_v1.bin"));
+    set.StoreRaw(raftNotification, 9100, model_test::ReadFixture("notification_v1.bin"));
 
     TNPIMNotifications notes;
     Attach(notes, set);
