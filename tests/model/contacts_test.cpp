@@ -174,12 +174,11 @@ TEST_F(TNPIMContactsImages, PresentWidthLoadsOnceThroughTheHook)
 
 TEST(TNPIMContact, VersionOneLoadsWithoutMainOrganizer)
 {
-    model_test::Environment environment;
-    model_test::DataSet set;
-    set.StoreRaw(raftContact, 7301, model_test::ReadFixture("contact_v1.bin"));
-    TNPIMContacts contacts;
-    Attach(contacts, set);
-    ASSERT_TRUE(set.ReadStored(raftContact, 7301, [&](plat::ByteReader& in) { return contacts.LoadItem(in) == 0; }));
+    people_test::Account account;
+    account.set.StoreRaw(raftContact, 7301, model_test::ReadFixture("contact_v1.bin"));
+    account.Load();
+    TNPIMContacts& contacts = account.Pim().Contacts;
+    ASSERT_EQ(contacts.Count, 1);
     const TNPIMContact& k = *contacts.Items[0];
     EXPECT_EQ(k.MainOrganizerID, 0u);
     EXPECT_EQ(k.ContactUserID, 77u);

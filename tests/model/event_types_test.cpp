@@ -66,12 +66,11 @@ TEST(TNPIMEventTypes, DownloadPositionAfterLoadIgnoresDeletedTypes)
 
 TEST(TNPIMEventType, VersionOneLoadsWithoutTitleLn)
 {
-    model_test::Environment environment;
-    model_test::DataSet set;
-    set.StoreRaw(raftEventType, 6200, model_test::ReadFixture("event_type_v1.bin"));
-    TNPIMEventTypes types;
-    Attach(types, set);
-    ASSERT_TRUE(set.ReadStored(raftEventType, 6200, [&](plat::ByteReader& in) { return types.LoadItem(in) == 0; }));
+    people_test::Account account;
+    account.set.StoreRaw(raftEventType, 6200, model_test::ReadFixture("event_type_v1.bin"));
+    account.Load();
+    TNPIMEventTypes& types = account.Pim().EventTypes;
+    ASSERT_EQ(types.Count, 1);
     const TNPIMEventType& e = *types.Items[0];
     EXPECT_EQ(e.TitleLn, 0u);
     EXPECT_EQ(e.CreatedByUserID, 3001u);

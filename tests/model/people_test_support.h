@@ -4,6 +4,7 @@
 
 #include "foundation/record_file_set.h"
 #include "foundation/string.h"
+#include "model/pim.h"
 #include "tests/model/model_test_support.h"
 
 #include <cstdint>
@@ -29,6 +30,27 @@ inline std::string StoredBody(model_test::DataSet& set, uint8_t type, uint32_t i
     });
     return body;
 }
+
+// A data set with a signed-in user, so that Save and Load run.
+struct Account {
+    model_test::Environment environment;
+    model_test::ActiveUser user{77};
+    model_test::DataSet set;
+
+    TNPIM& Pim() { return set.Pim(); }
+    // Loads the file again, as the start after a sign-in does.
+    void Load()
+    {
+        set.Reopen();
+        Pim().Load(nullptr);
+    }
+    // Saves, then loads the file again as a restart does.
+    void Restart()
+    {
+        Pim().Save(false, false);
+        Load();
+    }
+};
 
 // A collection outside a data set, writing to the set's file.
 template <class Collection> void Attach(Collection& items, model_test::DataSet& set)

@@ -6,6 +6,7 @@
 
 #include <string>
 
+using people_test::Account;
 using people_test::Answer;
 using people_test::StoredBody;
 
@@ -32,22 +33,6 @@ const Fixtures kNotification{
 const Fixtures kSharing{"sharing", "sharing_answer.txt", "sharing_v1.bin", "sharing_form.txt", 6100, 1700005100};
 const Fixtures kEventType{"event type", "event_type_answer.txt", "event_type_v2.bin", "event_type_form.txt", 6200,
                           1700006100};
-
-// A data set with a signed-in user, so that Save and Load run.
-struct Account {
-    model_test::Environment environment;
-    model_test::ActiveUser user{77};
-    model_test::DataSet set;
-
-    TNPIM& Pim() { return set.Pim(); }
-    // Saves, then loads the file again as a restart does.
-    void Restart()
-    {
-        Pim().Save(false, false);
-        set.Reopen();
-        Pim().Load(nullptr);
-    }
-};
 
 // Answer item → Add → Save → Load → upload form.
 template <class Collection, Collection TNPIM::*Member> void RoundTrip(const Fixtures& row)
