@@ -8,6 +8,7 @@
 #include "model/body_reader.h"
 #include "model/hooks.h"
 #include "model/item_helpers.h"
+#include "model/model_lock.h"
 #include "model/pim.h"
 #include "platform/core/file.h"
 
@@ -99,6 +100,8 @@ void TNPIMContact::GetDataToSync(TNString& out) const
 TNString TNPIMContact::GetFullName()
 {
     return Guarded("[TNPIMContact::GetFullName]", TNString(), [&] {
+        // Builds the cached name: a writer.
+        TNModelWriteGuard lock;
         if (FullName.IsEmpty()) {
             if (!DisplayAs.IsEmpty()) {
                 FullName = DisplayAs;
@@ -134,6 +137,7 @@ bool TNPIMContacts::Resize(int32_t n)
 int32_t TNPIMContacts::Add(TNString* answer)
 {
     return Guarded("[TNPIMContacts::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }
@@ -194,6 +198,7 @@ TNPIMContact* TNPIMContacts::FindByContactUserID(uint32_t contactUserID) const
 
 TNPIMContact* TNPIMContacts::GetItemByContactUserID(uint32_t contactUserID) const
 {
+    TNModelReadGuard lock;
     TNPIMContact* contact = FindByContactUserID(contactUserID);
     if (contact == nullptr) {
         LogTextUInt("[TNPIMContacts::GetItemByContactUserID][NOT_FOUND] contact_user_id = ", contactUserID);
@@ -204,6 +209,7 @@ TNPIMContact* TNPIMContacts::GetItemByContactUserID(uint32_t contactUserID) cons
 bool TNPIMContacts::GetFullNameByContactUserID(uint32_t contactUserID, TNString& out)
 {
     return Guarded("[TNPIMContacts::GetFullNameByContactUserID]", false, [&] {
+        TNModelWriteGuard lock;
         TNPIMContact* contact = FindByContactUserID(contactUserID);
         if (contact == nullptr) {
             return false;
@@ -217,6 +223,7 @@ bool TNPIMContacts::GetFullNameByContactUserID(uint32_t contactUserID, TNString&
 bool TNPIMContacts::GetFullNameByContactUserID_LastNameFirst(uint32_t contactUserID, TNString& out)
 {
     return Guarded("[TNPIMContacts::GetFullNameByContactUserID_LastNameFirst]", false, [&] {
+        TNModelWriteGuard lock;
         TNPIMContact* contact = FindByContactUserID(contactUserID);
         if (contact == nullptr) {
             return false;
@@ -232,6 +239,7 @@ bool TNPIMContacts::GetFullNameByContactUserID_LastNameFirst(uint32_t contactUse
 TNModelImage* TNPIMContacts::getImageByWidth(uint32_t contactUserID, int32_t width)
 {
     return Guarded("[TNPIMContacts::getImageByWidth]", nullptr, [&]() -> TNModelImage* {
+        TNModelWriteGuard lock;
         TNPIMContact* contact = FindByContactUserID(contactUserID);
         // The empty slots past the count hold 0, which is no width.
         if (contact == nullptr || width <= 0) {

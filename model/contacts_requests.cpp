@@ -5,6 +5,7 @@
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
+#include "model/model_lock.h"
 #include "model/pim.h"
 
 // ------------------------------------------------------------------ request
@@ -103,6 +104,7 @@ bool TNPIMContactsRequests::Resize(int32_t n)
 int32_t TNPIMContactsRequests::Add(TNString* answer)
 {
     return Guarded("[TNPIMContactsRequests::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }

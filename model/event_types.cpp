@@ -6,6 +6,7 @@
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
+#include "model/model_lock.h"
 
 // --------------------------------------------------------------- event type
 
@@ -80,6 +81,7 @@ bool TNPIMEventTypes::Resize(int32_t n)
 int32_t TNPIMEventTypes::Add(TNString* answer)
 {
     return Guarded("[TNPIMEventTypes::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }
@@ -139,6 +141,7 @@ void TNPIMEventTypes::FinalizeLoading()
 bool TNPIMEventTypes::ShowEventTypeBeforeText(uint32_t eventTypeID, TNString& out) const
 {
     return Guarded("[TNPIMEventTypes::ShowEventTypeBeforeText]", false, [&] {
+        TNModelReadGuard lock;
         for (int32_t i = 0; i < Count; ++i) {
             const TNPIMEventType* e = Items[i];
             if (e != nullptr && e->ID == eventTypeID && e->Deleted == 0 && e->ShowBeforeText) {

@@ -5,6 +5,7 @@
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
+#include "model/model_lock.h"
 #include "model/pim.h"
 
 bool TNPIMGroup::Save(int32_t queuePos, int32_t fid)
@@ -62,6 +63,7 @@ bool TNPIMGroups::Resize(int32_t n)
 int32_t TNPIMGroups::Add(TNString* answer)
 {
     return Guarded("[TNPIMGroups::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }

@@ -5,6 +5,7 @@
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
+#include "model/model_lock.h"
 #include "model/pim.h"
 
 bool TNPIMGroupsAssignItem::Save(int32_t queuePos, int32_t fid)
@@ -65,6 +66,7 @@ bool TNPIMGroupsAssign::Resize(int32_t n)
 int32_t TNPIMGroupsAssign::Add(TNString* answer)
 {
     return Guarded("[TNPIMGroupsAssign::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }

@@ -5,6 +5,7 @@
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
+#include "model/model_lock.h"
 #include "model/pim.h"
 #include "platform/core/clock.h"
 
@@ -119,6 +120,7 @@ bool TNPIMNotifications::Resize(int32_t n)
 int32_t TNPIMNotifications::Add(TNString* answer)
 {
     return Guarded("[TNPIMNotifications::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }
@@ -165,6 +167,7 @@ int32_t TNPIMNotifications::Add(TNString* answer)
 void TNPIMNotifications::MarkAsReadByObjectId(int32_t objectKind, uint32_t objectID, int32_t notificationType)
 {
     Guarded("[TNPIMNotifications::MarkAsReadByObjectId]", [&] {
+        TNModelWriteGuard lock;
         if (objectKind != otRecordId && objectKind != otOrganizerId) {
             LogTextInt("[TNPIMNotifications::MarkAsReadByObjectId][ERROR][DEFAULT] Unhandled object_type = ",
                        objectKind);
@@ -202,6 +205,7 @@ void TNPIMNotifications::MarkAsReadByObjectId(int32_t objectKind, uint32_t objec
 bool TNPIMNotifications::DeleteItem(uint32_t id)
 {
     return Guarded("[TNPIMNotifications::DeleteItem]", false, [&] {
+        TNModelWriteGuard lock;
         LogTextUInt("[TNPIMNotifications::DeleteItem] ", id);
         int32_t pos = GetItemPosByID(id);
         if (pos < 0) {

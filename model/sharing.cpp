@@ -5,6 +5,7 @@
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
+#include "model/model_lock.h"
 
 namespace {
 
@@ -127,6 +128,7 @@ bool TNPIMSharing::Resize(int32_t n)
 int32_t TNPIMSharing::Add(TNString* answer)
 {
     return Guarded("[TNPIMSharing::Add]", -1, [&] {
+        TNModelWriteGuard lock;
         if (answer == nullptr) {
             return -1;
         }
@@ -197,6 +199,7 @@ void TNPIMSharing::Copy(const TNPIMSharing* source)
 bool TNPIMSharing::Compare(uint32_t recordID, const TNPIMSharing* fromServer) const
 {
     return Guarded("[TNPIMSharing::Compare]", false, [&] {
+        TNModelReadGuard lock;
         if (fromServer == nullptr) {
             return true;
         }

@@ -4,6 +4,7 @@
 #include "foundation/log.h"
 #include "model/collection.h"
 #include "model/item_helpers.h"
+#include "model/model_lock.h"
 #include "platform/core/bytes.h"
 
 #include <cstdint>
@@ -73,6 +74,7 @@ public:
     uint32_t GetDataToSync(TNString& out)
     {
         return Guarded(Caller("GetDataToSync").c_str(), 0u, [&] {
+            TNModelWriteGuard lock;
             int32_t pos = collection_steps::FirstPending(*this);
             if (pos < 0) {
                 return 0u;
@@ -90,6 +92,7 @@ public:
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged)
     {
         Guarded(Caller("DataUpSynced").c_str(), [&] {
+            TNModelWriteGuard lock;
             int32_t pos = self().GetItemPosByID(oldID);
             if (pos < 0) {
                 LogTextUInt((Caller("DataUpSynced") + "[NOT_FOUND] id = ").c_str(), oldID);
