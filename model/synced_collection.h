@@ -5,7 +5,6 @@
 #include "model/collection.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
-#include "platform/core/bytes.h"
 
 #include <cstdint>
 #include <string>
@@ -14,15 +13,15 @@ class TNPIM;
 
 // The part of the protocol that contact requests, groups, group
 // assignments, contacts, notifications, sharing entries and event types
-// share: the download counters, the load of one stored item, the upload
-// choice and its confirmation, and queueing an item for the record file.
+// share: the download counters, the rewrite of items read from older
+// bodies, the upload choice and its confirmation, and queueing an item for
+// the record file.
 //
 // Derived gives kType (its record-file type), kName (its class name for log
 // lines) and, where it differs, NeedsRewrite (a loaded item to be written
 // again at the next save) and Confirmed (what a confirmation changes besides the id).
 template <class Item, class Derived, uint8_t Type> class TNPIMSyncedCollection : public TNPIMCollection<Item, Derived> {
 public:
-    using Base = TNPIMCollection<Item, Derived>;
     static constexpr uint8_t kType = Type;
 
     // The owning data set; gives the record-file slot.
