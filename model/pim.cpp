@@ -225,6 +225,13 @@ TNPIM::TNPIM(int32_t position) : pimSrvPos(position)
 {
     InstallDayIndexHooks();
     Organizers.ParentPIM = this;
+    ContactsRequests.ParentPIM = this;
+    Groups.ParentPIM = this;
+    GroupsAssign.ParentPIM = this;
+    Contacts.ParentPIM = this;
+    Notifications.ParentPIM = this;
+    Sharing.ParentPIM = this;
+    EventTypes.ParentPIM = this;
     LastRequests.ParentPIM = this;
     Alerts.ParentPIM = this;
     Tags.ParentPIM = this;

@@ -5,10 +5,17 @@
 #include "foundation/string.h"
 #include "model/alerts.h"
 #include "model/all_days_table.h"
+#include "model/contacts.h"
+#include "model/contacts_requests.h"
+#include "model/event_types.h"
+#include "model/groups.h"
+#include "model/groups_assign.h"
 #include "model/last_requests.h"
+#include "model/notifications.h"
 #include "model/organizers.h"
 #include "model/record_lists.h"
 #include "model/records.h"
+#include "model/sharing.h"
 #include "model/tags.h"
 #include "model/tags_assign.h"
 
@@ -65,6 +72,13 @@ public:
     TNPIMAlerts Alerts;
     TNPIMTags Tags;
     TNPIMTagsAssign TagsAssign;
+    TNPIMContactsRequests ContactsRequests;
+    TNPIMGroups Groups;
+    TNPIMGroupsAssign GroupsAssign;
+    TNPIMContacts Contacts;
+    TNPIMNotifications Notifications;
+    TNPIMSharing Sharing;
+    TNPIMEventTypes EventTypes;
     TNPIMLastRequests LastRequests;
 
     TNPIMViewCache ViewCache[2];
@@ -216,6 +230,27 @@ template <class Fn> bool TNPIM::ForCollection(uint8_t type, Fn&& fn)
     case raftTagsAssign:
         fn(TagsAssign);
         return true;
+    case raftContactsRequest:
+        fn(ContactsRequests);
+        return true;
+    case raftGroup:
+        fn(Groups);
+        return true;
+    case raftGroupsAssign:
+        fn(GroupsAssign);
+        return true;
+    case raftContact:
+        fn(Contacts);
+        return true;
+    case raftNotification:
+        fn(Notifications);
+        return true;
+    case raftSharing:
+        fn(Sharing);
+        return true;
+    case raftEventType:
+        fn(EventTypes);
+        return true;
     case raftLastRequest:
         fn(LastRequests);
         return true;
@@ -231,6 +266,13 @@ template <class Fn> void TNPIM::ForEachCollection(Fn&& fn)
     fn(Alerts);
     fn(Tags);
     fn(TagsAssign);
+    fn(ContactsRequests);
+    fn(Groups);
+    fn(GroupsAssign);
+    fn(Contacts);
+    fn(Notifications);
+    fn(Sharing);
+    fn(EventTypes);
     fn(LastRequests);
 }
 
