@@ -49,28 +49,6 @@ int32_t QueuePosOf(int32_t fid, uint8_t type, uint32_t id)
 
 // ------------------------------------------------------------- data set
 
-namespace {
-
-// The record collection's upload methods come with the record collection
-// proper; until they are there, records offer nothing here.
-template <class Records> uint32_t RecordsGetDataToSync(Records& records, TNString* text)
-{
-    if constexpr (requires { records.GetDataToSync(text); }) {
-        return records.GetDataToSync(text);
-    } else {
-        return 0;
-    }
-}
-
-template <class Records> void RecordsDataUpSynced(Records& records, uint32_t oldID, uint32_t newID, uint32_t changed)
-{
-    if constexpr (requires { records.DataUpSynced(oldID, newID, changed); }) {
-        records.DataUpSynced(oldID, newID, changed);
-    }
-}
-
-} // namespace
-
 uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text)
 {
     return Guarded("[TNPIM::GetDataToSync]", 0u, [&]() -> uint32_t {
@@ -88,7 +66,7 @@ uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text)
         // and so on.
         static const Source sources[] = {
             {kUploadRecords, "pimRecords",
-             [](TNPIM& pim, TNString* out) { return pim.Records ? RecordsGetDataToSync(*pim.Records, out) : 0u; }},
+             [](TNPIM& pim, TNString* out) { return pim.Records ? pim.Records->GetDataToSync(out) : 0u; }},
             {kUploadTagsAssign, "pimTagsAssign",
              [](TNPIM& pim, TNString* out) { return pim.TagsAssign.GetDataToSync(out); }},
             {kUploadTags, "pimTags", [](TNPIM& pim, TNString* out) { return pim.Tags.GetDataToSync(out); }},
@@ -121,7 +99,7 @@ bool TNPIM::DataUpSynced(int32_t upload_sync_type, uint32_t old_id, uint32_t new
         switch (upload_sync_type) {
         case kUploadRecords:
             if (Records != nullptr) {
-                RecordsDataUpSynced(*Records, old_id, new_id, new_changed);
+                Records->DataUpSynced(old_id, new_id, new_changed);
             }
             // The record's assignments go up after it and must name its new id.
             TagsAssign.RecordIDChanged(old_id, new_id);
