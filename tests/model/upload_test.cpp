@@ -1,6 +1,7 @@
 #include "foundation/record_file_set.h"
 #include "model/pim.h"
 #include "model/upload.h"
+#include "tests/model/data_set_fixture.h"
 #include "tests/model/fake_upload.h"
 #include "tests/model/model_test_support.h"
 
@@ -228,6 +229,131 @@ TEST_F(TNPIMUpload, UnknownVersionsLoadAsNothingAndNeverGoUp)
     EXPECT_EQ(service.Drain(Pim()), 0);
     Pim().Save(false, false);
     EXPECT_EQ(set_.FileBytes(), before);
+}
+
+} // namespace
+
+namespace {
+
+// Uploads that include records, on the data-set fixture.
+class TNPIMUploadAll : public model_test::DataSetTest {
+protected:
+    // Every item of the collections that upload, with the record-file type.
+    template <class Fn> void ForEachUploadItem(TNPIM& pim, Fn&& fn)
+    {
+        for (int32_t i = 0; i < pim.Records->Count; ++i) {
+            if (!pim.Records->Items[i]->Virtual) {
+                fn(raftRecord, pim.Records->Items[i]->ID, pim.Records->Items[i]->Deleted);
+            }
+        }
+        for (int32_t i = 0; i < pim.TagsAssign.Count; ++i) {
+            fn(raftTagsAssign, pim.TagsAssign.Items[i]->ID, pim.TagsAssign.Items[i]->Deleted);
+        }
+        for (int32_t i = 0; i < pim.Tags.Count; ++i) {
+            fn(raftTag, pim.Tags.Items[i]->ID, pim.Tags.Items[i]->Deleted);
+        }
+        for (int32_t i = 0; i < pim.Alerts.Count; ++i) {
+            fn(raftAlert, pim.Alerts.Items[i]->ID, pim.Alerts.Items[i]->Deleted);
+        }
+    }
+};
+
+TEST_F(TNPIMUploadAll, PendingRecordGoesUpBeforeAPendingTag)
+{
+    AddOrganizer(1000);
+    ASSERT_TRUE(Pim().Tags.Resize(1));
+    TNPIMTag& tag = *Pim().Tags.Items[0];
+    tag.ID = 812;
+    tag.OrganizerID = 1000;
+    tag.PleaseSync = true;
+    uint32_t temp = Records().GetNextID();
+    int32_t pos = AddRecord(temp, 1000, "2024-03-10 09:30");
+    Records().Items[pos]->PleaseSync = true;
+
+    int32_t code = 0;
+    TNString text;
+    ASSERT_EQ(Pim().GetDataToSync(&code, &text), temp);
+    EXPECT_EQ(code, TNPIM::kUploadRecords);
+    EXPECT_EQ(log_.CountContaining("[TNPIM::GetDataToSync] pimRecords"), 1);
+    ASSERT_TRUE(Pim().DataUpSynced(code, temp, 1718000000, 5123));
+    EXPECT_NE(Records().GetRecordByID(5123), nullptr);
+
+    TNString next;
+    EXPECT_EQ(Pim().GetDataToSync(&code, &next), 812u);
+    EXPECT_EQ(code, TNPIM::kUploadTags);
+}
+
+TEST_F(TNPIMUploadAll, DrainEmptiesEveryCollectionAndLeavesServiceIdsAndHoles)
+{
+    model_test::AccountShape shape;
+    shape.records = 120;
+    shape.tags = 12;
+    shape.tagAssignments = 80;
+    shape.pendingPercent = 25;
+    shape.deletedPercent = 15;
+    shape.seed = 7;
+    model_test::GenerateAccount(Pim(), shape);
+    // Assignments of new records, as the editor makes them.
+    for (int32_t i = 0; i < Records().Count; ++i) {
+        if (Records().Items[i]->ID >= kFirstLocalID) {
+            Pim().TagsAssign.AddAssign(Records().Items[i]->ID, model_test::kFirstTagID,
+                                       Records().Items[i]->OrganizerID);
+        }
+    }
+    ASSERT_TRUE(Pim().Alerts.Resize(2));
+    for (int32_t i = 0; i < 2; ++i) {
+        TNPIMAlert& a = *Pim().Alerts.Items[i];
+        a.ID = 70001 + static_cast<uint32_t>(i);
+        a.RecordID = model_test::kFirstRecordID;
+        a.PleaseSync = true;
+        a.Deleted = i == 1 ? TNPIMAlert::kDeletedByUser : 0;
+        Pim().Alerts.QueueForSave(i);
+    }
+
+    // A restart before the upload loses nothing that waits for it.
+    int32_t itemsBefore = 0;
+    TNPIM& restarted = SaveAndReload();
+    ForEachUploadItem(restarted, [&](uint8_t, uint32_t, uint32_t) { ++itemsBefore; });
+    model_test::FakeUploadService service;
+    int32_t sent = service.Drain(restarted);
+    EXPECT_GT(sent, 20);
+    EXPECT_LT(sent, itemsBefore);
+    EXPECT_EQ(service.Drain(restarted), 0);
+    for (const model_test::FakeUpload& upload : service.Sent) {
+        for (const char* key : {"&RecordID=42000", "&TagID=42000"}) {
+            EXPECT_EQ(upload.form.find(key), std::string::npos) << "the service never sees another item's temporary id";
+        }
+    }
+
+    TNPIM& fresh = SaveAndReload();
+    EXPECT_EQ(service.Drain(fresh), 0) << "nothing is pending after a restart";
+    int32_t items = 0;
+    ForEachUploadItem(fresh, [&](uint8_t type, uint32_t id, uint32_t deleted) {
+        ++items;
+        EXPECT_LT(id, kFirstLocalID) << "type " << int(type);
+        EXPECT_EQ(deleted, 0u) << "deleted items are holes; type " << int(type) << " id " << id;
+    });
+    EXPECT_GT(items, 100);
+    for (const TNRAFileIndexEntry& entry : File().index) {
+        if (!entry.IsHole()) {
+            EXPECT_LT(entry.id, kFirstLocalID);
+        }
+    }
+    // Every new record that stays keeps its assignment, under its service id.
+    int32_t checked = 0;
+    for (const model_test::FakeUpload& upload : service.Sent) {
+        if (upload.code != TNPIM::kUploadRecords || upload.oldID < kFirstLocalID ||
+            fresh.Records->GetRecordByID(upload.newID) == nullptr) {
+            continue;
+        }
+        bool named = false;
+        for (int32_t i = 0; i < fresh.TagsAssign.Count; ++i) {
+            named = named || fresh.TagsAssign.Items[i]->RecordID == upload.newID;
+        }
+        EXPECT_TRUE(named) << upload.newID;
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
 }
 
 } // namespace
