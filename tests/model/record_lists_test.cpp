@@ -430,6 +430,30 @@ TEST_F(TNPIMListsTest, SearchFoldsDiacriticsAndCaseByTheTable)
     }
 }
 
+TEST(TNFoldedNeedle, AgreesWithTheRecordsOwnSearchOnRandomTexts)
+{
+    // Letters of both cases with and without diacritics, and bytes the
+    // folding table leaves alone.
+    const std::string alphabet = "aAcCeEsSuUrRzZ \xe1\xc1\xe8\xc8\xec\xcc\x9a\x8a\xf9\xd9\xf8\xd8\x9e\x8e"
+                                 "\x80\xdf\xa7\x01\xff";
+    std::mt19937 random(99);
+    auto text = [&](size_t length) {
+        std::string out;
+        for (size_t i = 0; i < length; ++i) {
+            out += alphabet[random() % alphabet.size()];
+        }
+        return out;
+    };
+    for (int round = 0; round < Iterations() * 20; ++round) {
+        TNPIMRecord record;
+        record.SearchablePlainText.Set(text(random() % 24));
+        record.SearchablePlainNote.Set(text(random() % 8));
+        std::string needle = text(random() % 4);
+        EXPECT_EQ(RecordMatchesSearch(record, TNFoldedNeedle(TNString(needle))), record.SearchInRecord(needle.c_str()))
+            << "[" << record.SearchablePlainText.Text << "] [" << needle << "]";
+    }
+}
+
 TEST(TNPIMRecordList, NameDayMatchesBecomeDateOnlyRecordsOfTheList)
 {
     model_test::Environment environment;
