@@ -10,6 +10,7 @@
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/upload.h"
 #include "platform/core/file.h"
 
 #include <cstdio>
@@ -80,21 +81,21 @@ bool TNPIMContact::Load(plat::ByteReader& in)
 
 void TNPIMContact::GetDataToSync(TNString& out) const
 {
-    AppendFormNumber(out, "&ItemID=", ID);
-    AppendFormNumber(out, "&Deleted=", Deleted);
-    AppendFormNumber(out, "&UserID=", UserID);
-    AppendFormNumber(out, "&ContactUserID=", ContactUserID);
-    AppendFormNumber(out, "&MainOrganizerID=", MainOrganizerID);
-    AppendFormText(out, "&UsernamePath=", UsernamePath);
-    AppendFormText(out, "&FirstName=", FirstName);
-    AppendFormText(out, "&MiddleName=", MiddleName);
-    AppendFormText(out, "&LastName=", LastName);
-    AppendFormText(out, "&SecondLastName=", SecondLastName);
-    AppendFormText(out, "&Company=", Company);
-    AppendFormText(out, "&City=", City);
-    AppendFormText(out, "&AcademicTitles=", AcademicTitles);
-    AppendFormNumber(out, "&ProfilePicture=", ProfilePicture);
-    AppendFormText(out, "&DisplayAs=", DisplayAs);
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&UserID=", UserID);
+    AppendFormField(out, "&ContactUserID=", ContactUserID);
+    AppendFormField(out, "&MainOrganizerID=", MainOrganizerID);
+    AppendFormField(out, "&UsernamePath=", UsernamePath);
+    AppendFormField(out, "&FirstName=", FirstName);
+    AppendFormField(out, "&MiddleName=", MiddleName);
+    AppendFormField(out, "&LastName=", LastName);
+    AppendFormField(out, "&SecondLastName=", SecondLastName);
+    AppendFormField(out, "&Company=", Company);
+    AppendFormField(out, "&City=", City);
+    AppendFormField(out, "&AcademicTitles=", AcademicTitles);
+    AppendFormField(out, "&ProfilePicture=", ProfilePicture);
+    AppendFormField(out, "&DisplayAs=", DisplayAs);
 }
 
 TNString TNPIMContact::GetFullName()

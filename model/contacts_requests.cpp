@@ -7,6 +7,7 @@
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/upload.h"
 
 // ------------------------------------------------------------------ request
 
@@ -78,20 +79,20 @@ bool TNPIMContactsRequest::Load(plat::ByteReader& in)
 
 void TNPIMContactsRequest::GetDataToSync(TNString& out) const
 {
-    AppendFormNumber(out, "&ItemID=", ID);
-    AppendFormNumber(out, "&Deleted=", Deleted);
-    AppendFormNumber(out, "&UserID=", UserID);
-    AppendFormNumber(out, "&ContactUserID=", ContactUserID);
-    AppendFormText(out, "&RequestIP=", RequestIP);
-    AppendFormNumber(out, "&AcceptanceType=", AcceptanceType);
-    AppendFormNumber(out, "&AcceptanceTimestamp=", AcceptanceTimestamp);
-    AppendFormNumber(out, "&EmailID=", EmailID);
-    AppendFormText(out, "&FullName=", FullName);
-    AppendFormText(out, "&Bio=", Bio);
-    AppendFormText(out, "&Web=", Web);
-    AppendFormText(out, "&Company=", Company);
-    AppendFormText(out, "&City=", City);
-    AppendFormNumber(out, "&ProfilePicture=", static_cast<int32_t>(ProfilePicture));
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&UserID=", UserID);
+    AppendFormField(out, "&ContactUserID=", ContactUserID);
+    AppendFormField(out, "&RequestIP=", RequestIP);
+    AppendFormField(out, "&AcceptanceType=", AcceptanceType);
+    AppendFormField(out, "&AcceptanceTimestamp=", AcceptanceTimestamp);
+    AppendFormField(out, "&EmailID=", EmailID);
+    AppendFormField(out, "&FullName=", FullName);
+    AppendFormField(out, "&Bio=", Bio);
+    AppendFormField(out, "&Web=", Web);
+    AppendFormField(out, "&Company=", Company);
+    AppendFormField(out, "&City=", City);
+    AppendFormField(out, "&ProfilePicture=", static_cast<int32_t>(ProfilePicture));
 }
 
 // --------------------------------------------------------------- collection

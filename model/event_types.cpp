@@ -7,6 +7,7 @@
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
+#include "model/upload.h"
 
 // --------------------------------------------------------------- event type
 
@@ -57,12 +58,12 @@ bool TNPIMEventType::Load(plat::ByteReader& in)
 
 void TNPIMEventType::GetDataToSync(TNString& out) const
 {
-    AppendFormNumber(out, "&ItemID=", ID);
-    AppendFormNumber(out, "&Deleted=", Deleted);
-    AppendFormNumber(out, "&CreatedByUserID=", CreatedByUserID);
-    AppendFormNumber(out, "&TitleLn=", TitleLn);
-    AppendFormText(out, "&TitleLngString=", TitleLngString);
-    AppendFormNumber(out, "&ShowBeforeText=", ShowBeforeText ? 1 : 0);
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&CreatedByUserID=", CreatedByUserID);
+    AppendFormField(out, "&TitleLn=", TitleLn);
+    AppendFormField(out, "&TitleLngString=", TitleLngString);
+    AppendFormField(out, "&ShowBeforeText=", ShowBeforeText ? 1 : 0);
 }
 
 void TNPIMEventType::SetTitle(const TNString& title)

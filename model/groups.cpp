@@ -7,6 +7,7 @@
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/upload.h"
 
 bool TNPIMGroup::Save(int32_t queuePos, int32_t fid)
 {
@@ -49,10 +50,10 @@ bool TNPIMGroup::Load(plat::ByteReader& in)
 
 void TNPIMGroup::GetDataToSync(TNString& out) const
 {
-    AppendFormNumber(out, "&ItemID=", ID);
-    AppendFormNumber(out, "&Deleted=", Deleted);
-    AppendFormNumber(out, "&UserID=", UserID);
-    AppendFormText(out, "&Title=", Title);
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&UserID=", UserID);
+    AppendFormField(out, "&Title=", Title);
 }
 
 bool TNPIMGroups::Resize(int32_t n)

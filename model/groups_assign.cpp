@@ -7,6 +7,7 @@
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/upload.h"
 
 bool TNPIMGroupsAssignItem::Save(int32_t queuePos, int32_t fid)
 {
@@ -50,12 +51,12 @@ bool TNPIMGroupsAssignItem::Load(plat::ByteReader& in)
 
 void TNPIMGroupsAssignItem::GetDataToSync(TNString& out) const
 {
-    AppendFormNumber(out, "&ItemID=", ID);
-    AppendFormNumber(out, "&Deleted=", Deleted);
-    AppendFormNumber(out, "&UserID=", UserID);
-    AppendFormNumber(out, "&ContactID=", ContactID);
-    AppendFormNumber(out, "&ContactUserID=", ContactUserID);
-    AppendFormNumber(out, "&ContactsGroupID=", ContactsGroupID);
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&UserID=", UserID);
+    AppendFormField(out, "&ContactID=", ContactID);
+    AppendFormField(out, "&ContactUserID=", ContactUserID);
+    AppendFormField(out, "&ContactsGroupID=", ContactsGroupID);
 }
 
 bool TNPIMGroupsAssign::Resize(int32_t n)

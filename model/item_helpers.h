@@ -10,8 +10,8 @@
 class TNPIM;
 
 // Helpers shared by the collections of contacts, groups, notifications,
-// sharing and event types: reading an answer item, building an upload form,
-// and queueing items for the record file.
+// sharing and event types: reading an answer item and queueing items for the
+// record file. Upload forms and confirmations use model/upload.h.
 
 // The record-file slot a data set's collection writes to; the application's
 // data slot when the collection has no data set.
@@ -59,37 +59,9 @@ private:
     TNString& answer_;
 };
 
-// Upload form fields: the key as given, then the value percent-encoded from
-// its CP1250 bytes (a blank as "+"), numbers included, so that no value can
-// end the field or add one.
-void AppendFormText(TNString& out, const char* key, const TNString& value);
-void AppendFormNumber(TNString& out, const char* key, int64_t value);
-
 // Queues (type, id) for the next save pass; a deleted item is queued to
 // become a hole. False without a record-file slot.
 bool QueueForSave(int32_t fid, uint8_t type, uint32_t id, int32_t pos, uint32_t deleted);
-
-// The unsaved queue entry of (type, id), -1 when none.
-int32_t FindQueued(int32_t fid, uint8_t type, uint32_t id);
-
-// Turns the stored record of (type, id) into a hole, when there is one.
-void HoleStored(int32_t fid, uint8_t type, uint32_t id);
-
-// Stores an item confirmed by the service. Under an unchanged id the item is
-// only queued. Under a new id it is written under the new id at once and
-// only then is the old id's record made a hole, so that a crash in between
-// leaves one of the two in the file and never neither.
-template <class Item>
-void StoreConfirmedItem(Item& item, uint8_t type, uint32_t oldID, int32_t pos, uint32_t deleted, int32_t fid)
-{
-    if (!QueueForSave(fid, type, item.ID, pos, deleted) || item.ID == oldID) {
-        return;
-    }
-    int32_t tsp = FindQueued(fid, type, item.ID);
-    if (tsp >= 0 && item.Save(tsp, fid) && raf.flushFile(fid)) {
-        HoleStored(fid, type, oldID);
-    }
-}
 
 // The protocol steps every collection here shares.
 namespace collection_steps {

@@ -7,6 +7,7 @@
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/upload.h"
 #include "platform/core/clock.h"
 
 // ------------------------------------------------------------- notification
@@ -79,15 +80,15 @@ bool TNPIMNotification::Load(plat::ByteReader& in)
 
 void TNPIMNotification::GetDataToSync(TNString& out) const
 {
-    AppendFormNumber(out, "&ItemID=", ID);
-    AppendFormNumber(out, "&Deleted=", Deleted);
-    AppendFormNumber(out, "&Type=", Type);
-    AppendFormNumber(out, "&RecipientUserID=", RecipientUserID);
-    AppendFormText(out, "&Text=", Text);
-    AppendFormText(out, "&URL=", URL);
-    AppendFormNumber(out, "&Read=", Read);
-    AppendFormNumber(out, "&Emailed=", Emailed);
-    AppendFormText(out, "&Settings=", Settings);
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&Type=", Type);
+    AppendFormField(out, "&RecipientUserID=", RecipientUserID);
+    AppendFormField(out, "&Text=", Text);
+    AppendFormField(out, "&URL=", URL);
+    AppendFormField(out, "&Read=", Read);
+    AppendFormField(out, "&Emailed=", Emailed);
+    AppendFormField(out, "&Settings=", Settings);
 }
 
 void TNPIMNotification::ParseSettingsFromJSON()

@@ -6,6 +6,7 @@
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
+#include "model/upload.h"
 
 namespace {
 
@@ -75,13 +76,13 @@ bool TNPIMSharingItem::Load(plat::ByteReader& in)
 
 void TNPIMSharingItem::GetDataToSync(TNString& out) const
 {
-    AppendFormNumber(out, "&ItemID=", ID);
-    AppendFormNumber(out, "&Deleted=", Deleted);
-    AppendFormNumber(out, "&OrganizerID=", OrganizerID);
-    AppendFormNumber(out, "&RecordID=", RecordID);
-    AppendFormNumber(out, "&Type=", Type);
-    AppendFormNumber(out, "&ObjectID=", ObjectID);
-    AppendFormNumber(out, "&Rights=", Rights);
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&OrganizerID=", OrganizerID);
+    AppendFormField(out, "&RecordID=", RecordID);
+    AppendFormField(out, "&Type=", Type);
+    AppendFormField(out, "&ObjectID=", ObjectID);
+    AppendFormField(out, "&Rights=", Rights);
 }
 
 void TNPIMSharingItem::Copy(const TNPIMSharingItem* source)

@@ -5,6 +5,7 @@
 #include "model/collection.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
+#include "model/upload.h"
 
 #include <cstdint>
 #include <string>
@@ -104,7 +105,7 @@ public:
                 item.ID = newID;
             }
             Derived::Confirmed(item, oldID, newChanged);
-            StoreConfirmedItem(item, kType, oldID, pos, static_cast<uint32_t>(item.Deleted), Fid());
+            StoreConfirmedItem(item, kType, oldID, pos, Fid());
         });
     }
 

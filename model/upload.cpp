@@ -71,6 +71,18 @@ uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text)
              [](TNPIM& pim, TNString* out) { return pim.TagsAssign.GetDataToSync(out); }},
             {kUploadTags, "pimTags", [](TNPIM& pim, TNString* out) { return pim.Tags.GetDataToSync(out); }},
             {kUploadAlerts, "pimAlerts", [](TNPIM& pim, TNString* out) { return pim.Alerts.GetDataToSync(out); }},
+            {kUploadGroups, "pimGroups", [](TNPIM& pim, TNString* out) { return pim.Groups.GetDataToSync(*out); }},
+            {kUploadGroupsAssign, "pimGroupsAssign",
+             [](TNPIM& pim, TNString* out) { return pim.GroupsAssign.GetDataToSync(*out); }},
+            {kUploadContacts, "pimContacts",
+             [](TNPIM& pim, TNString* out) { return pim.Contacts.GetDataToSync(*out); }},
+            {kUploadNotifications, "pimNotifications",
+             [](TNPIM& pim, TNString* out) { return pim.Notifications.GetDataToSync(*out); }},
+            {kUploadContactsRequests, "pimContactsRequests",
+             [](TNPIM& pim, TNString* out) { return pim.ContactsRequests.GetDataToSync(*out); }},
+            {kUploadSharing, "pimSharing", [](TNPIM& pim, TNString* out) { return pim.Sharing.GetDataToSync(*out); }},
+            {kUploadEventTypes, "pimEventTypes",
+             [](TNPIM& pim, TNString* out) { return pim.EventTypes.GetDataToSync(*out); }},
         };
         for (const Source& source : sources) {
             uint32_t id = source.offer(*this, text);
@@ -113,6 +125,27 @@ bool TNPIM::DataUpSynced(int32_t upload_sync_type, uint32_t old_id, uint32_t new
             break;
         case kUploadAlerts:
             Alerts.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadGroups:
+            Groups.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadGroupsAssign:
+            GroupsAssign.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadContacts:
+            Contacts.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadNotifications:
+            Notifications.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadContactsRequests:
+            ContactsRequests.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadSharing:
+            Sharing.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadEventTypes:
+            EventTypes.DataUpSynced(old_id, new_id, new_changed);
             break;
         default:
             taken = false;

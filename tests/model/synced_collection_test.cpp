@@ -1,4 +1,5 @@
 #include "model/pim.h"
+#include "tests/model/fake_upload.h"
 #include "tests/model/model_test_support.h"
 #include "tests/model/people_test_support.h"
 
@@ -227,7 +228,7 @@ TEST(TNPIMSyncedCollection, VersionOneIsRewrittenWithoutUpload)
 // A local deletion survives a restart while it waits for upload, goes up,
 // and leaves a hole once the service has it.
 template <class Collection, Collection TNPIM::*Member>
-void DeletionWaitsForUpload(const Fixtures& row, void (*deleteLocally)(Collection&))
+void DeletionWaitsForUpload(const Fixtures& row, int32_t code, void (*deleteLocally)(Collection&))
 {
     SCOPED_TRACE(row.name);
     Account account;
@@ -241,11 +242,11 @@ void DeletionWaitsForUpload(const Fixtures& row, void (*deleteLocally)(Collectio
     Collection& pending = account.Pim().*Member;
     ASSERT_EQ(pending.Count, 1);
     EXPECT_EQ(pending.Items[0]->Deleted, 1718445600);
-    TNString form;
-    ASSERT_EQ(pending.GetDataToSync(form), row.id);
-    EXPECT_NE(std::string(form.View()).find("&Deleted=1718445600&"), std::string::npos);
+    model_test::FakeUploadService service;
+    ASSERT_EQ(service.Drain(account.Pim()), 1);
+    EXPECT_EQ(service.Sent[0].code, code);
+    EXPECT_NE(service.Sent[0].form.find("&Deleted=1718445600&"), std::string::npos);
 
-    pending.DataUpSynced(row.id, row.id, 0);
     account.Restart();
     EXPECT_EQ(account.set.StoredCount(type), 0);
     EXPECT_EQ((account.Pim().*Member).Count, 0);
@@ -254,15 +255,16 @@ void DeletionWaitsForUpload(const Fixtures& row, void (*deleteLocally)(Collectio
 TEST(TNPIMSyncedCollection, LocalDeletionWaitsForUpload)
 {
     DeletionWaitsForUpload<TNPIMNotifications, &TNPIM::Notifications>(
-        kNotification, [](TNPIMNotifications& notes) { ASSERT_TRUE(notes.DeleteItem(9100)); });
+        kNotification, TNPIM::kUploadNotifications,
+        [](TNPIMNotifications& notes) { ASSERT_TRUE(notes.DeleteItem(9100)); });
     // As the object-data request deletes a request whose sender is gone.
-    DeletionWaitsForUpload<TNPIMContactsRequests, &TNPIM::ContactsRequests>(kContactsRequest,
-                                                                            [](TNPIMContactsRequests& requests) {
-                                                                                requests.Items[0]->Deleted = 1718445600;
-                                                                                requests.Items[0]->PleaseSync = true;
-                                                                                requests.Items[0]->Unsaved = true;
-                                                                                ASSERT_TRUE(requests.QueueItem(0));
-                                                                            });
+    DeletionWaitsForUpload<TNPIMContactsRequests, &TNPIM::ContactsRequests>(
+        kContactsRequest, TNPIM::kUploadContactsRequests, [](TNPIMContactsRequests& requests) {
+            requests.Items[0]->Deleted = 1718445600;
+            requests.Items[0]->PleaseSync = true;
+            requests.Items[0]->Unsaved = true;
+            ASSERT_TRUE(requests.QueueItem(0));
+        });
 }
 
 } // namespace

@@ -231,6 +231,60 @@ TEST_F(TNPIMUpload, UnknownVersionsLoadAsNothingAndNeverGoUp)
     EXPECT_EQ(set_.FileBytes(), before);
 }
 
+// Three items of a people collection: a new one under a temporary id, a
+// changed one and a deleted one, each waiting for upload and queued.
+template <class Collection> void AddPending(Collection& items, uint32_t serviceID)
+{
+    int32_t first = items.Count;
+    ASSERT_TRUE(items.Resize(first + 3));
+    items.Items[first]->ID = kFirstLocalID + serviceID;
+    items.Items[first + 1]->ID = serviceID + 1;
+    items.Items[first + 2]->ID = serviceID + 2;
+    items.Items[first + 2]->Deleted = 1718445600;
+    for (int32_t pos = first; pos < first + 3; ++pos) {
+        items.Items[pos]->Changed = 1700000000;
+        items.Items[pos]->PleaseSync = true;
+        ASSERT_TRUE(items.QueueItem(pos));
+    }
+}
+
+TEST_F(TNPIMUpload, DrainCoversEveryPeopleCollectionAcrossRestarts)
+{
+    AddPending(Pim().Groups, 100);
+    AddPending(Pim().GroupsAssign, 200);
+    AddPending(Pim().Contacts, 300);
+    AddPending(Pim().Notifications, 400);
+    AddPending(Pim().ContactsRequests, 500);
+    AddPending(Pim().Sharing, 600);
+    AddPending(Pim().EventTypes, 700);
+
+    // A restart before the upload keeps every change, deletions too.
+    Pim().Save(false, false);
+    set_.Reopen();
+    Pim().Load(nullptr);
+
+    model_test::FakeUploadService service;
+    ASSERT_EQ(service.Drain(Pim()), 21);
+    const int32_t codes[] = {TNPIM::kUploadGroups,        TNPIM::kUploadGroupsAssign,     TNPIM::kUploadContacts,
+                             TNPIM::kUploadNotifications, TNPIM::kUploadContactsRequests, TNPIM::kUploadSharing,
+                             TNPIM::kUploadEventTypes};
+    for (size_t i = 0; i < service.Sent.size(); ++i) {
+        EXPECT_EQ(service.Sent[i].code, codes[i / 3]) << i;
+    }
+
+    Pim().Save(false, false);
+    set_.Reopen();
+    Pim().Load(nullptr);
+    EXPECT_EQ(service.Drain(Pim()), 0) << "nothing is pending after a restart";
+    for (uint32_t id : StoredIDs()) {
+        EXPECT_LT(id, kFirstLocalID);
+    }
+    for (uint8_t type : {raftGroup, raftGroupsAssign, raftContact, raftNotification, raftContactsRequest, raftSharing,
+                         raftEventType}) {
+        EXPECT_EQ(set_.StoredCount(type), 2) << "the deleted item of type " << int(type) << " is a hole";
+    }
+}
+
 } // namespace
 
 namespace {
