@@ -116,6 +116,20 @@ constexpr int32_t FirstSundayOfMonth(int64_t year, int32_t month)
     return 1 + (7 - Weekday(year, month, 1)) % 7;
 }
 
+// Easter Sunday of a Gregorian year (the anonymous computus of 1876); it
+// falls between 22 March and 25 April.
+constexpr Date EasterSunday(int64_t year)
+{
+    const int64_t a = FloorMod(year, 19);
+    const int64_t b = FloorDiv(year, 100);
+    const int64_t c = FloorMod(year, 100);
+    const int64_t h = FloorMod(19 * a + b - b / 4 - (b - (b + 8) / 25 + 1) / 3 + 15, 30);
+    const int64_t l = FloorMod(32 + 2 * FloorMod(b, 4) + 2 * (c / 4) - h - c % 4, 7);
+    const int64_t m = (a + 11 * h + 22 * l) / 451;
+    const int64_t n = h + l - 7 * m + 114;
+    return {year, static_cast<int32_t>(n / 31), static_cast<int32_t>(n % 31 + 1)};
+}
+
 // ISO 8601 week number: weeks run Monday to Sunday, week 1 holds the year's
 // first Thursday. A date early in January can lie in the last week of the
 // previous year, a date late in December in week 1 of the next.

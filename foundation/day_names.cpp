@@ -1,5 +1,6 @@
 #include "foundation/day_names.h"
 
+#include "foundation/civil_date.h"
 #include "foundation/day_names_data.h"
 #include "foundation/log.h"
 #include "foundation/time.h"
@@ -24,51 +25,16 @@ struct MovableHoliday {
     const char* Text;
 };
 
-bool IsLeapYear(int32_t year)
-{
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-}
-
-int32_t DaysInMonth(int32_t year, int32_t month)
-{
-    static constexpr int32_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (month < 1 || month > 12)
-        return 0;
-    return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
-bool DateExists(int32_t year, int32_t month, int32_t day)
-{
-    return day >= 1 && day <= DaysInMonth(year, month);
-}
-
-// Gregorian computus (the anonymous algorithm of 1876).
-MonthDay EasterSunday(int32_t year)
-{
-    int32_t a = year % 19;
-    int32_t b = year / 100;
-    int32_t c = year % 100;
-    int32_t d = b / 4;
-    int32_t e = b % 4;
-    int32_t f = (b + 8) / 25;
-    int32_t g = (b - f + 1) / 3;
-    int32_t h = (19 * a + b - d - g + 15) % 30;
-    int32_t i = c / 4;
-    int32_t k = c % 4;
-    int32_t l = (32 + 2 * e + 2 * i - h - k) % 7;
-    int32_t m = (a + 11 * h + 22 * l) / 451;
-    int32_t n = h + l - 7 * m + 114;
-    return {n / 31, n % 31 + 1};
-}
-
 // Good Friday and Easter Monday of the year, in date order.
 std::vector<MovableHoliday> MovableHolidays(int32_t year)
 {
-    MonthDay easter = EasterSunday(year);
-    // Easter Sunday lies between 22 March and 25 April.
-    MonthDay friday = easter.Day > 2 ? MonthDay{easter.Month, easter.Day - 2} : MonthDay{3, 29 + easter.Day};
-    MonthDay monday = easter.Month == 3 && easter.Day == 31 ? MonthDay{4, 1} : MonthDay{easter.Month, easter.Day + 1};
-    return {{friday, kGoodFriday}, {monday, kEasterMonday}};
+    const civil::Date easter = civil::EasterSunday(year);
+    const int64_t sunday = civil::DaysFromCivil(year, easter.Month, easter.Day);
+    auto dayAt = [](int64_t days) {
+        const civil::Date date = civil::CivilFromDays(days);
+        return MonthDay{date.Month, date.Day};
+    };
+    return {{dayAt(sunday - 2), kGoodFriday}, {dayAt(sunday + 1), kEasterMonday}};
 }
 
 int32_t CategoryOf(int32_t kind)
@@ -194,7 +160,7 @@ bool TNDayNames::SearchDayNames(const char* text, int32_t year, std::vector<TNDa
 {
     out.clear();
     for (const auto& entry : items_) {
-        if (!DateExists(year, entry->Month, entry->Day) || !SearchInDayName(entry.get(), text))
+        if (!civil::IsValidDate(year, entry->Month, entry->Day) || !SearchInDayName(entry.get(), text))
             continue;
         out.push_back(MakeMatch({entry->Month, entry->Day}, year, entry->Kind, entry->Text.Text));
     }

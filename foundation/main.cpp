@@ -1,8 +1,29 @@
-#include <cstdio>
+#include "foundation/globals.h"
+#include "foundation/program_start.h"
+#include "foundation/stand_in_windows.h"
+#include "foundation/task_files.h"
+#include "model/pim.h"
+#include "platform/core/main_loop.h"
 
-// Until the start-up sequence lands the program only names itself.
-int main()
+#include <cstdio>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv)
 {
-    std::printf("dalmora1 1.67\n");
-    return 0;
+    // Before any thread: SIGTERM and SIGINT wait for the main loop.
+    plat::BlockTerminationSignals();
+    InstallPIMFactory();
+    if (!ConstructGlobals()) {
+        std::fputs("dalmora1: the program's objects could not be built\n", stderr);
+        return 1;
+    }
+    int result = 0;
+    {
+        std::vector<std::string> arguments(argv, argv + argc);
+        TNStandInWindows windows;
+        result = WinMain(arguments, windows, [](const std::string& name) { RunScheduledTask(name); });
+    }
+    DestroyGlobals();
+    return result;
 }

@@ -229,7 +229,17 @@ TNPIM::TNPIM(int32_t position) : pimSrvPos(position)
 {
     InstallDayIndexHooks();
     Organizers.ParentPIM = this;
+    ContactsRequests.ParentPIM = this;
+    Groups.ParentPIM = this;
+    GroupsAssign.ParentPIM = this;
+    Contacts.ParentPIM = this;
+    Notifications.ParentPIM = this;
+    Sharing.ParentPIM = this;
+    EventTypes.ParentPIM = this;
     LastRequests.ParentPIM = this;
+    Alerts.ParentPIM = this;
+    Tags.ParentPIM = this;
+    TagsAssign.ParentPIM = this;
     Init();
 }
 
@@ -256,6 +266,7 @@ void TNPIM::Init()
     Records->Init(true);
     CurrentPIMLastRequests = &LastRequests;
     CurrentPIMOrganizers = &Organizers;
+    TagsAssign.pimSrvPos = pimSrvPos;
     LoadingPimNow = false;
     SavingPimNow = false;
     LastCheckAllTime = 0;

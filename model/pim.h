@@ -3,10 +3,21 @@
 #include "foundation/pim_array.h"
 #include "foundation/record_file.h"
 #include "foundation/string.h"
+#include "model/alerts.h"
 #include "model/all_days_table.h"
+#include "model/contacts.h"
+#include "model/contacts_requests.h"
+#include "model/event_types.h"
+#include "model/groups.h"
+#include "model/groups_assign.h"
 #include "model/last_requests.h"
+#include "model/notifications.h"
 #include "model/organizers.h"
+#include "model/record_lists.h"
 #include "model/records.h"
+#include "model/sharing.h"
+#include "model/tags.h"
+#include "model/tags_assign.h"
 
 #include <atomic>
 #include <cstdint>
@@ -58,6 +69,16 @@ public:
     // ForEachCollection below.
     TNPIMOrganizers Organizers;
     std::unique_ptr<TNPIMRecords> Records;
+    TNPIMAlerts Alerts;
+    TNPIMTags Tags;
+    TNPIMTagsAssign TagsAssign;
+    TNPIMContactsRequests ContactsRequests;
+    TNPIMGroups Groups;
+    TNPIMGroupsAssign GroupsAssign;
+    TNPIMContacts Contacts;
+    TNPIMNotifications Notifications;
+    TNPIMSharing Sharing;
+    TNPIMEventTypes EventTypes;
     TNPIMLastRequests LastRequests;
 
     TNPIMViewCache ViewCache[2];
@@ -105,6 +126,64 @@ public:
     // Calls fn(collection) for every collection in member order.
     template <class Fn> void ForEachCollection(Fn&& fn);
 
+    // ---- Upload selection and confirmation (model/upload.cpp).
+    // upload_sync_type: the collection that offered the pending item.
+    static constexpr int32_t kUploadRecords = 1;
+    static constexpr int32_t kUploadTagsAssign = 2;
+    static constexpr int32_t kUploadTags = 3;
+    static constexpr int32_t kUploadAlerts = 4;
+    static constexpr int32_t kUploadGroups = 5;
+    static constexpr int32_t kUploadGroupsAssign = 6;
+    static constexpr int32_t kUploadContacts = 7;
+    static constexpr int32_t kUploadNotifications = 8;
+    static constexpr int32_t kUploadContactsRequests = 9;
+    static constexpr int32_t kUploadSharing = 11;
+    static constexpr int32_t kUploadEventTypes = 12;
+
+    // Appends the form of the first pending item, asking the collections in
+    // upload order, and gives its collection's code; the item's id, 0 when
+    // nothing is pending (the code is then left as it was).
+    uint32_t GetDataToSync(int32_t* upload_sync_type, TNString* text);
+    // Hands the service's answer to the collection of the code. False, with
+    // nothing changed, for an unknown code or a new id that cannot be the
+    // service's (IsAcceptableNewID); the item then stays pending.
+    bool DataUpSynced(int32_t upload_sync_type, uint32_t old_id, uint32_t new_changed, uint32_t new_id);
+
+    // ---- Result lists: sorting, filtering and search (model/record_lists.cpp).
+    // Sorts reorder the first *count entries; entries whose keys tie keep
+    // their order. The third argument of the record sorts is not used.
+    static constexpr uint32_t kTagScheduled = 4294967295u;
+    static constexpr uint32_t kTagImportant = 4294967294u;
+    static constexpr uint32_t kTagAll = 4294967293u;
+    static constexpr uint32_t kTagWithout = 4294967292u;
+
+    static void SortRecords_Default(TNPIMRecordList* list, int32_t* count, int32_t unused = 0);
+    static void SortRecords_Important(TNPIMRecordList* list, int32_t* count, int32_t unused = 0);
+    static void SortRecords_Scheduled(TNPIMRecordList* list, int32_t* count, int32_t unused = 0);
+    static void SortRecords_FromNearest(TNPIMRecordList* list, int32_t* count, int32_t unused = 0);
+    static void SortRecords_ByChanged_FromMostRecent(TNPIMRecordList* list, int32_t* count, int32_t unused = 0);
+    // Entries of the subscribed-organizer list: UiValue1 is the page's mark.
+    static void SortOrganizers_Subscribed(TNPIMRecordList* list, int32_t* count);
+
+    // Filters append to the list at *count and return how many they added.
+    int32_t GetRecordsWithTag(uint32_t tagID, int32_t type, bool showHidden, int32_t* count, TNPIMRecordList* list,
+                              int32_t mode);
+    int32_t GetRecordsWithTag_Scheduled(int32_t type, bool showHidden, int32_t* count, TNPIMRecordList* list,
+                                        int32_t mode);
+    int32_t GetRecordsWithTag_Important(int32_t type, bool showHidden, int32_t* count, TNPIMRecordList* list,
+                                        int32_t mode);
+    int32_t GetRecordsWithTag_All(int32_t type, bool showHidden, int32_t* count, TNPIMRecordList* list, int32_t mode);
+    int32_t GetRecordsWithTag_WithoutTag(int32_t type, bool showHidden, int32_t* count, TNPIMRecordList* list,
+                                         int32_t mode);
+    int32_t GetScheduledRecordsOfOneOrganizer(uint32_t organizerID, const TNTime& from, int32_t limit, bool showHidden,
+                                              int32_t* count, TNPIMRecordList* list, const TNTime& to);
+    int32_t SearchInRecords(const TNString& text, TNPIMRecordList* list, uint32_t tagID, bool showHidden,
+                            int32_t* count);
+    uint32_t GetRecordsAssignedTagID(uint32_t recordID) const;
+    static bool IsFinishedRecordVisible(const TNPIMRecord* record, int32_t mode);
+    bool OrganizerIsSelected(uint32_t organizerID) const;
+    static uint8_t GetRecordColorCombination(const TNPIMRecord* record, uint8_t defaultCombination);
+
 private:
     // The slot of a set other than PIM[0].
     int32_t ownFileSlot_ = -1;
@@ -115,6 +194,14 @@ private:
     void OpenRecordFile();
     void SaveQueue(TNRAFile& file, int32_t fid);
     void LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress);
+
+    // The record carries the tag: by its first live assignment, or by its own TagID.
+    bool RecordHasTag(const TNPIMRecord& record, uint32_t tagID) const;
+    // Exists, not deleted, no parent, of the type, hidden only when shown.
+    static bool IsListedTask(const TNPIMRecord* record, int32_t type, bool showHidden);
+    template <class Extra>
+    int32_t CollectRecords(const char* caller, int32_t type, bool showHidden, int32_t* count, TNPIMRecordList* list,
+                           int32_t mode, Extra&& extra);
 };
 
 // How a collection plugs into the set: an item type needs `ID`, `Deleted`,
@@ -134,6 +221,36 @@ template <class Fn> bool TNPIM::ForCollection(uint8_t type, Fn&& fn)
     case raftRecord:
         fn(*Records);
         return true;
+    case raftAlert:
+        fn(Alerts);
+        return true;
+    case raftTag:
+        fn(Tags);
+        return true;
+    case raftTagsAssign:
+        fn(TagsAssign);
+        return true;
+    case raftContactsRequest:
+        fn(ContactsRequests);
+        return true;
+    case raftGroup:
+        fn(Groups);
+        return true;
+    case raftGroupsAssign:
+        fn(GroupsAssign);
+        return true;
+    case raftContact:
+        fn(Contacts);
+        return true;
+    case raftNotification:
+        fn(Notifications);
+        return true;
+    case raftSharing:
+        fn(Sharing);
+        return true;
+    case raftEventType:
+        fn(EventTypes);
+        return true;
     case raftLastRequest:
         fn(LastRequests);
         return true;
@@ -146,6 +263,16 @@ template <class Fn> void TNPIM::ForEachCollection(Fn&& fn)
 {
     fn(Organizers);
     fn(*Records);
+    fn(Alerts);
+    fn(Tags);
+    fn(TagsAssign);
+    fn(ContactsRequests);
+    fn(Groups);
+    fn(GroupsAssign);
+    fn(Contacts);
+    fn(Notifications);
+    fn(Sharing);
+    fn(EventTypes);
     fn(LastRequests);
 }
 

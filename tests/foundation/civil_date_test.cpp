@@ -108,3 +108,21 @@ TEST(CivilDate, SummerTimeSpans)
 }
 
 } // namespace
+
+TEST(CivilDate, EasterSundayOfKnownYears)
+{
+    struct Case {
+        int64_t Year;
+        int32_t Month;
+        int32_t Day;
+    };
+    // Includes the earliest (22 March) and latest (25 April) possible dates.
+    const Case cases[] = {{1818, 3, 22}, {1943, 4, 25}, {2000, 4, 23}, {2024, 3, 31},
+                          {2025, 4, 20}, {2038, 4, 25}, {2285, 3, 22}};
+    for (const Case& e : cases) {
+        const civil::Date easter = civil::EasterSunday(e.Year);
+        EXPECT_EQ(easter.Month, e.Month) << e.Year;
+        EXPECT_EQ(easter.Day, e.Day) << e.Year;
+        EXPECT_EQ(civil::Weekday(e.Year, easter.Month, easter.Day), 7) << e.Year;
+    }
+}

@@ -137,6 +137,7 @@ void GenerateAccount(TNPIM& pim, const AccountShape& shape)
         r.End.GetTimestamp();
         r.Note.Set(CzechText(state, Between(state, 0, 60)));
         r.PlainText = r.Text;
+        r.SearchablePlainText = r.Text;
         r.Place.Set(i % 5 == 0 ? "Žďár nad Sázavou" : "");
         r.AlertType0 = i % 4 == 0 ? 1 : 0;
         r.AlertMinutes0 = r.AlertType0 != 0 ? 15 : 0;
@@ -145,6 +146,41 @@ void GenerateAccount(TNPIM& pim, const AccountShape& shape)
         records.NoteIDChanged(pos);
         queue(raftRecord, r.ID, pos, r.Deleted);
     }
+
+    // Tags and the records' assignments.
+    TNPIMTags& tags = pim.Tags;
+    for (int32_t k = 0; k < shape.tags; ++k) {
+        tags.Resize(tags.Count + 1);
+        int32_t pos = tags.Count - 1;
+        TNPIMTag& t = *tags.Items[pos];
+        bool pending = Between(state, 1, 100) <= shape.pendingPercent;
+        t.ID = pending ? tags.GetNextID() : kFirstTagID + static_cast<uint32_t>(k);
+        t.PleaseSync = pending;
+        t.Created = 1690000000u + static_cast<uint32_t>(k);
+        t.Changed = 1700000000u + static_cast<uint32_t>(Between(state, 0, 9000000));
+        t.Deleted = Between(state, 1, 100) <= shape.deletedPercent ? 1 : 0;
+        t.OrganizerID = kFirstOrganizerID + static_cast<uint32_t>(k % std::max(shape.organizers, 1));
+        t.Title.Set(CzechText(state, Between(state, 4, 24)));
+        queue(raftTag, t.ID, pos, t.Deleted);
+    }
+    TNPIMTagsAssign& assigns = pim.TagsAssign;
+    for (int32_t k = 0; k < shape.tagAssignments && records.Count > 0 && tags.Count > 0; ++k) {
+        assigns.Resize(assigns.Count + 1);
+        int32_t pos = assigns.Count - 1;
+        TNPIMTagsAssignItem& a = *assigns.Items[pos];
+        const TNPIMRecord& record = *records.Items[Between(state, 0, records.Count - 1)];
+        bool pending = Between(state, 1, 100) <= shape.pendingPercent;
+        a.ID = pending ? assigns.GetNextID() : kFirstTagAssignID + static_cast<uint32_t>(k);
+        a.PleaseSync = pending;
+        a.Created = 1700000000u + static_cast<uint32_t>(k);
+        a.Changed = 1700000000u + static_cast<uint32_t>(Between(state, 0, 9000000));
+        a.Deleted = Between(state, 1, 100) <= shape.deletedPercent ? 1 : 0;
+        a.OrganizerID = record.OrganizerID;
+        a.RecordID = record.ID;
+        a.TagID = tags.Items[Between(state, 0, tags.Count - 1)]->ID;
+        queue(raftTagsAssign, a.ID, pos, a.Deleted);
+    }
+    assigns.RebuildRecordMap();
 
     // A last-request time per organizer of records.
     for (int32_t k = 0; k < shape.organizers; ++k) {

@@ -23,15 +23,23 @@ struct AccountShape {
     int32_t deletedPercent = 2;
     int32_t textMinBytes = 20;
     int32_t textMaxBytes = 300;
+    // Tags spread over the organizers, and assignments of random records to
+    // random tags; pendingPercent and deletedPercent hold for them too.
+    int32_t tags = 0;
+    int32_t tagAssignments = 0;
     uint32_t seed = 1;
 };
 
-// The first organizer id, and the first server id of the records.
+// The first organizer id, and the first server ids of the records, tags and
+// tag assignments.
 constexpr uint32_t kFirstOrganizerID = 1000;
 constexpr uint32_t kFirstRecordID = 100000;
+constexpr uint32_t kFirstTagID = 7000;
+constexpr uint32_t kFirstTagAssignID = 900000;
 
-// Appends the account to the set's organizers, records and last-request
-// times and queues every item in the set's record file. Pending records
+// Appends the account to the set's organizers, records, tags, tag
+// assignments and last-request times and queues every item in the set's
+// record file. Pending records
 // get temporary ids from the set's counter, or PleaseSync.
 void GenerateAccount(TNPIM& pim, const AccountShape& shape);
 

@@ -111,8 +111,7 @@ TEST_F(TNPIMFile, SaveFollowsMovedItemsAndWritesOffEntriesThatNeverMatch)
     File().add_toSave(raftRecord, 7002, 0, 0, true, false); // moved: now at 1
     File().add_toSave(raftRecord, 7009, 0, 0, true, false); // gone
     File().add_toSave(raftRecord, 7003, virtualPos, 0, true, false);
-    File().add_toSave(raftAlert, 31, 0, 0, true, false); // no collection here
-    File().add_toSave(14, 32, 0, 0, true, false);        // no such type
+    File().add_toSave(14, 32, 0, 0, true, false); // no such type
 
     Pim().Save(false, false);
 
@@ -121,7 +120,6 @@ TEST_F(TNPIMFile, SaveFollowsMovedItemsAndWritesOffEntriesThatNeverMatch)
     EXPECT_FALSE(StoredRecord(7003, stored));
     EXPECT_EQ(log_.CountContaining("[TNPIM::Save][WRITE_OFF] No item for the queue entry; id = 7009"), 1);
     EXPECT_EQ(log_.CountContaining("[TNPIM::Save][WRITE_OFF] The item writes no record; id = 7003"), 1);
-    EXPECT_EQ(set_.QueueItem(raftAlert, 31), 3) << "an entry of a collection not here stays queued";
     EXPECT_EQ(set_.QueueItem(raftRecord, 7009), -1);
     EXPECT_EQ(set_.QueueItem(14, 32), -1);
     EXPECT_EQ(log_.CountContaining("[TNPIM::Save][ERROR] Unknown toSave->Type: 14"), 1);

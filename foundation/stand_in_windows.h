@@ -1,0 +1,43 @@
+#pragma once
+
+#include "foundation/program_start.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace plat {
+class BusServer;
+class HeadlessMainLoop;
+} // namespace plat
+
+// SCAFFOLD: stands in for the application object and its three windows until
+// the main window shell and the universal dialog exist; the issue that builds
+// the main window replaces it and keeps TNProgramWindows.
+//
+// The main window does the first steps of its constructor that need no
+// window (users folder, log folder, the run's first log line, the
+// installation id, the zero-server line) and registers a "TfrmMainDLMR1"
+// window on the window bus that answers message 1125 as the real one will.
+// The log window and the time picker do nothing. The loop is the headless
+// main loop; it returns on SIGTERM or SIGINT.
+class TNStandInWindows final : public TNProgramWindows {
+public:
+    TNStandInWindows();
+    ~TNStandInWindows() override;
+    TNStandInWindows(const TNStandInWindows&) = delete;
+    TNStandInWindows& operator=(const TNStandInWindows&) = delete;
+
+    void InitializeApplication(const char* title) override;
+    void CreateMainWindow() override;
+    void CreateLogWindow() override;
+    void CreateTimePicker() override;
+    void Run() override;
+
+    // The installation id the main window read.
+    uint32_t InstID() const { return instId_; }
+
+private:
+    std::unique_ptr<plat::HeadlessMainLoop> loop_;
+    std::unique_ptr<plat::BusServer> bus_;
+    uint32_t instId_ = 0;
+};

@@ -1,0 +1,142 @@
+#include "model/contacts_requests.h"
+
+#include "foundation/guard.h"
+#include "foundation/log.h"
+#include "foundation/record_file_set.h"
+#include "model/body_reader.h"
+#include "model/item_helpers.h"
+#include "model/model_lock.h"
+#include "model/pim.h"
+#include "model/upload.h"
+
+// ------------------------------------------------------------------ request
+
+bool TNPIMContactsRequest::Save(int32_t queuePos, int32_t fid)
+{
+    return Guarded("[TNPIMContactsRequest::Save]", false, [&] {
+        raf.resetStream(fid);
+        raf.writeNumber(kStoredVersion, 1, fid);
+        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
+        for (uint32_t value : {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed),
+                               static_cast<uint32_t>(Deleted), UserID, ContactUserID}) {
+            raf.writeNumber(value, 4, fid);
+        }
+        raf.writeString(RequestIP, fid);
+        raf.writeNumber(static_cast<uint32_t>(AcceptanceType), 1, fid);
+        raf.writeNumber(static_cast<uint32_t>(AcceptanceTimestamp), 4, fid);
+        raf.writeNumber(EmailID, 4, fid);
+        for (const TNString* text : {&FullName, &Bio, &Web, &Company, &City}) {
+            raf.writeString(*text, fid);
+        }
+        raf.writeNumber(ProfilePicture, 4, fid);
+        raf.writeNumber(static_cast<uint32_t>(ProfilePictureState), 4, fid);
+        if (!raf.saveStream(fid, queuePos)) {
+            return false;
+        }
+        Unsaved = false;
+        return true;
+    });
+}
+
+bool TNPIMContactsRequest::Load(plat::ByteReader& in)
+{
+    return Guarded("[TNPIMContactsRequest::Load]", false, [&] {
+        TNBodyReader r(in);
+        uint32_t version = r.Unsigned(1);
+        if (!r.Ok() || version < 1 || version > kStoredVersion) {
+            LogTextUInt("[TNPIMContactsRequest::Load][ERROR] Unknown version = ", version);
+            return false;
+        }
+        PleaseSync = r.Flag();
+        ID = r.Unsigned(4);
+        Created = r.Signed(4);
+        Changed = r.Signed(4);
+        Deleted = r.Signed(4);
+        UserID = r.Unsigned(4);
+        ContactUserID = r.Unsigned(4);
+        r.String(RequestIP);
+        AcceptanceType = static_cast<int32_t>(r.Unsigned(1));
+        AcceptanceTimestamp = r.Signed(4);
+        EmailID = r.Unsigned(4);
+        if (version >= 2) {
+            for (TNString* text : {&FullName, &Bio, &Web, &Company, &City}) {
+                r.String(*text);
+            }
+            ProfilePicture = r.Unsigned(4);
+            r.Signed(4);
+        }
+        if (!r.Ok()) {
+            LogText("[TNPIMContactsRequest::Load][ERROR] Body cut short");
+            return false;
+        }
+        // Every picture is fetched again after a load.
+        ProfilePictureState = 1;
+        // A version 1 body is written again as the current version.
+        Unsaved = version < kStoredVersion;
+        return true;
+    });
+}
+
+void TNPIMContactsRequest::GetDataToSync(TNString& out) const
+{
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&UserID=", UserID);
+    AppendFormField(out, "&ContactUserID=", ContactUserID);
+    AppendFormField(out, "&RequestIP=", RequestIP);
+    AppendFormField(out, "&AcceptanceType=", AcceptanceType);
+    AppendFormField(out, "&AcceptanceTimestamp=", AcceptanceTimestamp);
+    AppendFormField(out, "&EmailID=", EmailID);
+    AppendFormField(out, "&FullName=", FullName);
+    AppendFormField(out, "&Bio=", Bio);
+    AppendFormField(out, "&Web=", Web);
+    AppendFormField(out, "&Company=", Company);
+    AppendFormField(out, "&City=", City);
+    AppendFormField(out, "&ProfilePicture=", static_cast<int32_t>(ProfilePicture));
+}
+
+// --------------------------------------------------------------- collection
+
+bool TNPIMContactsRequests::Resize(int32_t n)
+{
+    return ResizeLogged(n, "[TNPIMContactsRequests::Resize] ERROR");
+}
+
+int32_t TNPIMContactsRequests::Add(TNString* answer)
+{
+    return Guarded("[TNPIMContactsRequests::Add]", -1, [&] {
+        TNModelWriteGuard lock;
+        if (answer == nullptr) {
+            return -1;
+        }
+        LogWrite("[TNPIMContactsRequests::Add] ", answer->Text, false);
+        TNAnswerItem in(*answer);
+        uint32_t id = 0;
+        in.Number("ID", id);
+        int32_t pos = PosForIDOrAppend(id);
+        if (pos < 0) {
+            return -1;
+        }
+        TNPIMContactsRequest& r = *Items[pos];
+        pimDataReceived = true;
+        r.Unsaved = true;
+        r.PleaseSync = false;
+        r.ID = id;
+        in.Number("Created", r.Created);
+        in.Number("Changed", r.Changed);
+        in.Number("Deleted", r.Deleted);
+        in.Number("UserID", r.UserID);
+        in.Number("ContactUserID", r.ContactUserID);
+        in.Text("RequestIP", r.RequestIP);
+        in.Number("AcceptanceType", r.AcceptanceType);
+        in.Number("AcceptanceTimestamp", r.AcceptanceTimestamp);
+        in.Number("EmailID", r.EmailID);
+        in.Text("FullName", r.FullName);
+        in.Text("Company", r.Company);
+        in.Text("City", r.City);
+        in.Number("ProfilePicture", r.ProfilePicture);
+        collection_steps::CountReceived(*this, r.Changed);
+        QueueItem(pos);
+        return pos;
+    });
+}

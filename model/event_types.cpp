@@ -1,0 +1,155 @@
+#include "model/event_types.h"
+
+#include "foundation/common.h"
+#include "foundation/guard.h"
+#include "foundation/log.h"
+#include "foundation/record_file_set.h"
+#include "model/body_reader.h"
+#include "model/item_helpers.h"
+#include "model/model_lock.h"
+#include "model/upload.h"
+
+// --------------------------------------------------------------- event type
+
+bool TNPIMEventType::Save(int32_t queuePos, int32_t fid)
+{
+    return Guarded("[TNPIMEventType::Save]", false, [&] {
+        raf.resetStream(fid);
+        raf.writeNumber(kStoredVersion, 1, fid);
+        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
+        for (uint32_t value : {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed),
+                               static_cast<uint32_t>(Deleted), CreatedByUserID, TitleLn}) {
+            raf.writeNumber(value, 4, fid);
+        }
+        raf.writeString(TitleLngString, fid);
+        raf.writeNumber(ShowBeforeText ? 1 : 0, 1, fid);
+        return raf.saveStream(fid, queuePos);
+    });
+}
+
+bool TNPIMEventType::Load(plat::ByteReader& in)
+{
+    return Guarded("[TNPIMEventType::Load]", false, [&] {
+        TNBodyReader r(in);
+        uint32_t version = r.Unsigned(1);
+        if (!r.Ok() || version < 1 || version > kStoredVersion) {
+            LogTextUInt("[TNPIMEventType::Load][ERROR] Unknown version = ", version);
+            return false;
+        }
+        PleaseSync = r.Flag();
+        ID = r.Unsigned(4);
+        Created = r.Signed(4);
+        Changed = r.Signed(4);
+        Deleted = r.Signed(4);
+        CreatedByUserID = r.Unsigned(4);
+        if (version >= 2) {
+            TitleLn = r.Unsigned(4);
+        }
+        TNString title;
+        r.String(title);
+        ShowBeforeText = r.Flag();
+        if (!r.Ok()) {
+            return false;
+        }
+        SetTitle(title);
+        return true;
+    });
+}
+
+void TNPIMEventType::GetDataToSync(TNString& out) const
+{
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&CreatedByUserID=", CreatedByUserID);
+    AppendFormField(out, "&TitleLn=", TitleLn);
+    AppendFormField(out, "&TitleLngString=", TitleLngString);
+    AppendFormField(out, "&ShowBeforeText=", ShowBeforeText ? 1 : 0);
+}
+
+void TNPIMEventType::SetTitle(const TNString& title)
+{
+    TitleLngString = title;
+    DisplayTitle = c.GetEventTypeName(TitleLngString);
+}
+
+// --------------------------------------------------------------- collection
+
+bool TNPIMEventTypes::Resize(int32_t n)
+{
+    return ResizeLogged(n, "[TNPIMEventTypes::Resize][ERROR]");
+}
+
+int32_t TNPIMEventTypes::Add(TNString* answer)
+{
+    return Guarded("[TNPIMEventTypes::Add]", -1, [&] {
+        TNModelWriteGuard lock;
+        if (answer == nullptr) {
+            return -1;
+        }
+        TNAnswerItem in(*answer);
+        uint32_t id = 0;
+        in.Number("ID", id);
+        int32_t pos = PosForIDOrAppend(id);
+        if (pos < 0) {
+            return -1;
+        }
+        TNPIMEventType& e = *Items[pos];
+        e.PleaseSync = false;
+        e.ID = id;
+        in.Number("Created", e.Created);
+        in.Number("Changed", e.Changed);
+        in.Number("Deleted", e.Deleted);
+        in.Number("CreatedByUserID", e.CreatedByUserID);
+        in.Number("TitleLn", e.TitleLn);
+        if (in.Has("TitleLngString", true)) {
+            e.SetTitle(in.value);
+        }
+        in.Flag("ShowBeforeText", e.ShowBeforeText);
+        collection_steps::CountReceived(*this, e.Changed);
+        QueueItem(pos);
+        return pos;
+    });
+}
+
+uint32_t TNPIMEventTypes::GetLastReq() const
+{
+    uint32_t newest = 0;
+    for (int32_t i = 0; i < Count; ++i) {
+        if (Items[i] != nullptr && Items[i]->Deleted == 0) {
+            collection_steps::RaiseTime(newest, Items[i]->Changed);
+        }
+    }
+    LogTextUInt("EventTypes.LastReq = ", newest);
+    return newest;
+}
+
+void TNPIMEventTypes::FinalizeLoading()
+{
+    Guarded("[TNPIMEventTypes::FinalizeLoading]", [&] {
+        LogTextInt("[TNPIMEventTypes::FinalizeLoading][BEGIN] Count = ", Count);
+        LastRequestTime = GetLastReq();
+        for (int32_t aa = 0; aa < Count; ++aa) {
+            if (Items[aa] == nullptr) {
+                LogTextInt("[TNPIMEventTypes::FinalizeLoading] Items[aa] = NULL; aa = ", aa);
+            }
+        }
+        NextID = NextIDAfter(NextID);
+        QueueRewrites();
+        LogText("[TNPIMEventTypes::FinalizeLoading][END]");
+    });
+}
+
+bool TNPIMEventTypes::ShowEventTypeBeforeText(uint32_t eventTypeID, TNString& out) const
+{
+    return Guarded("[TNPIMEventTypes::ShowEventTypeBeforeText]", false, [&] {
+        TNModelReadGuard lock;
+        for (int32_t i = 0; i < Count; ++i) {
+            const TNPIMEventType* e = Items[i];
+            if (e != nullptr && e->ID == eventTypeID && e->Deleted == 0 && e->ShowBeforeText) {
+                out = e->DisplayTitle;
+                return true;
+            }
+        }
+        return false;
+    });
+}

@@ -1,0 +1,120 @@
+#pragma once
+
+#include "foundation/record_file_set.h"
+#include "foundation/string.h"
+#include "model/collection.h"
+#include "model/numbers.h"
+
+#include <cstdint>
+
+class TNPIM;
+
+// Helpers shared by the collections of contacts, groups, notifications,
+// sharing and event types: reading an answer item and queueing items for the
+// record file. Upload forms and confirmations use model/upload.h.
+
+// The record-file slot a data set's collection writes to; the application's
+// data slot when the collection has no data set.
+int32_t RecordFileSlotOf(const TNPIM* pim);
+
+// One answer item of a download. Each read leaves the field alone when its
+// element is missing.
+class TNAnswerItem {
+public:
+    explicit TNAnswerItem(TNString& answer) : answer_(answer) {}
+
+    bool Has(const char* key, bool decode) { return answer_.GetXmlValue(key, nullptr, 0, &value, decode); }
+
+    template <class T> bool Number(const char* key, T& field)
+    {
+        if (!Has(key, false)) {
+            return false;
+        }
+        field = static_cast<T>(TextToNumber(value));
+        return true;
+    }
+
+    bool Flag(const char* key, bool& field)
+    {
+        if (!Has(key, false)) {
+            return false;
+        }
+        field = TextToNumber(value) != 0;
+        return true;
+    }
+
+    // Entities decoded.
+    bool Text(const char* key, TNString& field)
+    {
+        if (!Has(key, true)) {
+            return false;
+        }
+        field = value;
+        return true;
+    }
+
+    TNString value;
+
+private:
+    TNString& answer_;
+};
+
+// Queues (type, id) for the next save pass; a deleted item is queued to
+// become a hole. False without a record-file slot.
+bool QueueForSave(int32_t fid, uint8_t type, uint32_t id, int32_t pos, uint32_t deleted);
+
+// The protocol steps every collection here shares.
+namespace collection_steps {
+
+// The first present item waiting for upload: PleaseSync set or a temporary
+// id; -1 when none.
+template <class Collection> int32_t FirstPending(const Collection& items)
+{
+    for (int32_t i = 0; i < items.Count; ++i) {
+        const auto* item = items.Items[i];
+        if (item != nullptr && (item->PleaseSync || item->ID >= kFirstLocalID)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Raises a download time to a Changed when that is later (signed).
+inline void RaiseTime(uint32_t& time, int64_t changed)
+{
+    if (static_cast<int32_t>(changed) > static_cast<int32_t>(time)) {
+        time = static_cast<uint32_t>(changed);
+    }
+}
+
+// Counts one answer item: Received, Offset and the newest Changed.
+template <class Collection> void CountReceived(Collection& items, int64_t changed)
+{
+    ++items.Received;
+    ++items.Offset;
+    RaiseTime(items.NewestChanged, changed);
+}
+
+// Init of the common counters.
+template <class Collection> void InitCounters(Collection& items)
+{
+    items.NextID = kFirstLocalID;
+    items.LastRequestTime = 0;
+    items.NewestChanged = 0;
+    items.Offset = 0;
+    items.Received = 0;
+}
+
+// FinalizeLoading: the download time from the newest Changed, NextID past
+// every temporary id.
+template <class Collection> void FinalizeCounters(Collection& items)
+{
+    for (int32_t i = 0; i < items.Count; ++i) {
+        if (items.Items[i] != nullptr) {
+            RaiseTime(items.LastRequestTime, items.Items[i]->Changed);
+        }
+    }
+    items.NextID = items.NextIDAfter(items.NextID);
+}
+
+} // namespace collection_steps

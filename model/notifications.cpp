@@ -1,0 +1,230 @@
+#include "model/notifications.h"
+
+#include "foundation/guard.h"
+#include "foundation/log.h"
+#include "foundation/record_file_set.h"
+#include "model/body_reader.h"
+#include "model/item_helpers.h"
+#include "model/model_lock.h"
+#include "model/pim.h"
+#include "model/upload.h"
+#include "platform/core/clock.h"
+
+// ------------------------------------------------------------- notification
+
+bool TNPIMNotification::Save(int32_t queuePos, int32_t fid)
+{
+    return Guarded("[TNPIMNotification::Save]", false, [&] {
+        raf.resetStream(fid);
+        raf.writeNumber(kStoredVersion, 1, fid);
+        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
+        for (uint32_t value :
+             {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed), static_cast<uint32_t>(Deleted)}) {
+            raf.writeNumber(value, 4, fid);
+        }
+        raf.writeNumber(static_cast<uint32_t>(Type), 1, fid);
+        raf.writeNumber(RecipientUserID, 4, fid);
+        raf.writeString(Text, fid);
+        raf.writeString(URL, fid);
+        raf.writeNumber(static_cast<uint32_t>(Read), 4, fid);
+        raf.writeNumber(static_cast<uint32_t>(Emailed), 4, fid);
+        for (const TNString* text : {&Settings, &Reserved1, &Reserved2, &Reserved3, &Reserved4}) {
+            raf.writeString(*text, fid);
+        }
+        raf.writeNumber(static_cast<uint32_t>(Reserved5), 4, fid);
+        if (!raf.saveStream(fid, queuePos)) {
+            return false;
+        }
+        PleaseSave = false;
+        return true;
+    });
+}
+
+bool TNPIMNotification::Load(plat::ByteReader& in)
+{
+    return Guarded("[TNPIMNotification::Load]", false, [&] {
+        TNBodyReader r(in);
+        uint32_t version = r.Unsigned(1);
+        if (!r.Ok() || version < 1 || version > kStoredVersion) {
+            LogTextUInt("[TNPIMNotification::Load][ERROR] Unknown version = ", version);
+            return false;
+        }
+        PleaseSync = r.Flag();
+        ID = r.Unsigned(4);
+        Created = r.Signed(4);
+        Changed = r.Signed(4);
+        Deleted = r.Signed(4);
+        Type = static_cast<int32_t>(r.Unsigned(1));
+        RecipientUserID = r.Unsigned(4);
+        r.String(Text);
+        r.String(URL);
+        Read = r.Signed(4);
+        Emailed = r.Signed(4);
+        r.String(Settings);
+        if (version >= 2) {
+            for (TNString* text : {&Reserved1, &Reserved2, &Reserved3, &Reserved4}) {
+                r.String(*text);
+            }
+            Reserved5 = r.Signed(4);
+        }
+        if (!r.Ok()) {
+            LogText("[TNPIMNotification::Load][ERROR] Body cut short");
+            return false;
+        }
+        ParseSettingsFromJSON();
+        // A version 1 body is written again as the current version.
+        PleaseSave = version < kStoredVersion;
+        return true;
+    });
+}
+
+void TNPIMNotification::GetDataToSync(TNString& out) const
+{
+    AppendFormField(out, "&ItemID=", ID);
+    AppendFormField(out, "&Deleted=", Deleted);
+    AppendFormField(out, "&Type=", Type);
+    AppendFormField(out, "&RecipientUserID=", RecipientUserID);
+    AppendFormField(out, "&Text=", Text);
+    AppendFormField(out, "&URL=", URL);
+    AppendFormField(out, "&Read=", Read);
+    AppendFormField(out, "&Emailed=", Emailed);
+    AppendFormField(out, "&Settings=", Settings);
+}
+
+void TNPIMNotification::ParseSettingsFromJSON()
+{
+    Guarded("[TNPIMNotification::ParseSettingsFromJSON]", [&] {
+        // The key reader rewrites its text; the stored settings stay as
+        // received.
+        TNString settings(Settings.View());
+        TNString value;
+        for (auto [key, field] : {std::pair<const char*, uint32_t*>{"SenderUserID", &Settings_SenderUserID},
+                                  {"OrganizerID", &Settings_OrganizerID},
+                                  {"RecordID", &Settings_RecordID}}) {
+            if (TNString::GetJsonValue(&settings, key, &value)) {
+                *field = static_cast<uint32_t>(TextToNumber(value));
+            }
+        }
+        if (TNString::GetJsonValue(&settings, "Data", &value)) {
+            Settings_Data = value;
+        }
+    });
+}
+
+// --------------------------------------------------------------- collection
+
+bool TNPIMNotifications::Resize(int32_t n)
+{
+    return ResizeLogged(n, "[TNPIMNotifications::Resize][ERROR]");
+}
+
+int32_t TNPIMNotifications::Add(TNString* answer)
+{
+    return Guarded("[TNPIMNotifications::Add]", -1, [&] {
+        TNModelWriteGuard lock;
+        if (answer == nullptr) {
+            return -1;
+        }
+        LogWrite("[TNPIMNotifications::Add][A] ", answer->Text, false);
+        TNAnswerItem in(*answer);
+        uint32_t id = 0;
+        in.Number("ID", id);
+        int32_t pos = PosForIDOrAppend(id);
+        if (pos < 0) {
+            return -1;
+        }
+        TNPIMNotification& n = *Items[pos];
+        pimDataReceived = true;
+        LogWrite("[TNPIMNotifications::Add][B] ", "", false);
+        n.PleaseSync = false;
+        n.ID = id;
+        in.Number("Created", n.Created);
+        in.Number("Changed", n.Changed);
+        in.Number("Deleted", n.Deleted);
+        in.Number("Type", n.Type);
+        in.Number("RecipientUserID", n.RecipientUserID);
+        in.Text("Text", n.Text);
+        in.Text("URL", n.URL);
+        in.Number("Read", n.Read);
+        in.Number("Emailed", n.Emailed);
+        if (in.Text("Settings", n.Settings)) {
+            n.ParseSettingsFromJSON();
+        }
+        ++Received;
+        ++Offset;
+        // A page with nothing newer than the committed time must not let the
+        // commit move the download back to the start.
+        if (NewestChanged == 0) {
+            NewestChanged =
+                n.Changed > static_cast<int32_t>(LastRequestTime) ? static_cast<uint32_t>(n.Changed) : LastRequestTime;
+        } else if (static_cast<int32_t>(NewestChanged) < n.Changed) {
+            NewestChanged = static_cast<uint32_t>(n.Changed);
+        }
+        QueueItem(pos);
+        return pos;
+    });
+}
+
+void TNPIMNotifications::MarkAsReadByObjectId(int32_t objectKind, uint32_t objectID, int32_t notificationType)
+{
+    Guarded("[TNPIMNotifications::MarkAsReadByObjectId]", [&] {
+        TNModelWriteGuard lock;
+        if (objectKind != otRecordId && objectKind != otOrganizerId) {
+            LogTextInt("[TNPIMNotifications::MarkAsReadByObjectId][ERROR][DEFAULT] Unhandled object_type = ",
+                       objectKind);
+            return;
+        }
+        for (int32_t aa = 0; aa < Count; ++aa) {
+            TNPIMNotification* n = Items[aa];
+            if (n == nullptr) {
+                continue;
+            }
+            LogTextInt("[TNPIMNotifications::MarkAsReadByObjectId] aa = ", aa);
+            bool match = false;
+            if (objectKind == otRecordId) {
+                match = n->Settings_RecordID == objectID;
+            } else {
+                LogTextInt("[TNPIMNotifications::MarkAsReadByObjectId][otOrganizerId] Items[aa]->Type = ", n->Type);
+                LogTextInt("[TNPIMNotifications::MarkAsReadByObjectId][otOrganizerId] notification_type = ",
+                           notificationType);
+                LogTextUInt("[TNPIMNotifications::MarkAsReadByObjectId][otOrganizerId] "
+                            "Items[aa]->Settings_OrganizerID = ",
+                            n->Settings_OrganizerID);
+                LogTextUInt("[TNPIMNotifications::MarkAsReadByObjectId][otOrganizerId] object_id = ", objectID);
+                match = n->Type == notificationType && n->Settings_OrganizerID == objectID;
+            }
+            if (match) {
+                n->Read = static_cast<int32_t>(plat::UnixSeconds());
+                n->PleaseSync = true;
+                n->PleaseSave = true;
+                QueueItem(aa);
+            }
+        }
+    });
+}
+
+bool TNPIMNotifications::DeleteItem(uint32_t id)
+{
+    return Guarded("[TNPIMNotifications::DeleteItem]", false, [&] {
+        TNModelWriteGuard lock;
+        LogTextUInt("[TNPIMNotifications::DeleteItem] ", id);
+        int32_t pos = GetItemPosByID(id);
+        if (pos < 0) {
+            return false;
+        }
+        TNPIMNotification& n = *Items[pos];
+        n.Deleted = static_cast<int32_t>(plat::UnixSeconds());
+        n.PleaseSave = true;
+        // The service must hear of the deletion.
+        n.PleaseSync = true;
+        QueueItem(pos);
+        return true;
+    });
+}
+
+void TNPIMNotifications::Confirmed(TNPIMNotification& item, uint32_t /*oldID*/, uint32_t newChanged)
+{
+    if (newChanged > 0) {
+        item.Changed = static_cast<int32_t>(newChanged);
+    }
+}

@@ -1,0 +1,313 @@
+#include "model/tags.h"
+
+#include "foundation/guard.h"
+#include "foundation/log.h"
+#include "foundation/record_file_set.h"
+#include "model/body_reader.h"
+#include "model/model_lock.h"
+#include "model/numbers.h"
+#include "model/pim.h"
+#include "model/upload.h"
+
+#include <cstdio>
+
+namespace {
+
+TNPIMOrganizers* OrganizersOf(TNPIM* pim)
+{
+    return pim != nullptr ? &pim->Organizers : CurrentPIMOrganizers;
+}
+
+TNPIMLastRequests* LastRequestsOf(TNPIM* pim)
+{
+    return pim != nullptr ? &pim->LastRequests : CurrentPIMLastRequests;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------- tag
+
+bool TNPIMTag::Save(int32_t queuePos, int32_t fid)
+{
+    return Guarded("[TNPIMTag::Save]", false, [&] {
+        raf.resetStream(fid);
+        raf.writeNumber(kStoredVersion, 1, fid);
+        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
+        for (uint32_t value : {ID, Created, Changed, Deleted, OrganizerID}) {
+            raf.writeNumber(value, 4, fid);
+        }
+        raf.writeString(Title, fid);
+        raf.writeNumber(SelectedOnTasksPage ? 1 : 0, 1, fid);
+        raf.writeNumber(SelectedOnNotesPage ? 1 : 0, 1, fid);
+        raf.writeNumber(static_cast<uint32_t>(Reserved1), 1, fid);
+        raf.writeNumber(Reserved2, 4, fid);
+        raf.writeNumber(Reserved3, 4, fid);
+        raf.writeString(ReservedText1, fid);
+        raf.writeString(ReservedText2, fid);
+        return raf.saveStream(fid, queuePos);
+    });
+}
+
+bool TNPIMTag::Load(plat::ByteReader& in)
+{
+    return Guarded("[TNPIMTag::Load]", false, [&] {
+        TNBodyReader r(in);
+        uint32_t version = r.Unsigned(1);
+        if (!r.Ok() || (version != 1 && version != 2)) {
+            return false;
+        }
+        PleaseSync = r.Flag();
+        ID = r.Unsigned(4);
+        Created = r.Unsigned(4);
+        Changed = r.Unsigned(4);
+        Deleted = r.Unsigned(4);
+        OrganizerID = r.Unsigned(4);
+        r.String(Title);
+        SelectedOnTasksPage = r.Flag();
+        SelectedOnNotesPage = r.Flag();
+        if (version == 2) {
+            Reserved1 = static_cast<int32_t>(r.Unsigned(1));
+            Reserved2 = r.Unsigned(4);
+            Reserved3 = r.Unsigned(4);
+            r.String(ReservedText1);
+            r.String(ReservedText2);
+        }
+        if (!r.Ok()) {
+            return false;
+        }
+        Update_tagsLastRequestTime();
+        return true;
+    });
+}
+
+void TNPIMTag::GetDataToSync(TNString* text) const
+{
+    Guarded("[TNPIMTag::GetDataToSync]", [&] {
+        if (text == nullptr) {
+            return;
+        }
+        AppendFormField(*text, "&ItemID=", ID);
+        AppendFormField(*text, "&Deleted=", Deleted);
+        AppendFormField(*text, "&OrganizerID=", OrganizerID);
+        AppendFormField(*text, "&Title=", Title);
+    });
+}
+
+void TNPIMTag::Update_tagsLastRequestTime()
+{
+    Guarded("[TNPIMTag::Update_tagsLastRequestTime]", [&] {
+        TNPIMOrganizers* organizers = OrganizersOf(ParentPIM);
+        TNPIMOrganizer* organizer = organizers != nullptr ? organizers->GetOrganizerByID(OrganizerID) : nullptr;
+        if (organizer == nullptr) {
+            return;
+        }
+        if (Changed > organizer->tagsLastRequestTime) {
+            organizer->tagsLastRequestTime = Changed;
+        }
+        if (TNPIMLastRequests* lastRequests = LastRequestsOf(ParentPIM)) {
+            uint32_t higher = lastRequests->GetHigher(raftTag, organizer->ID, Changed);
+            if (higher > organizer->tagsLastRequestTime) {
+                organizer->tagsLastRequestTime = higher;
+            }
+        }
+    });
+}
+
+// --------------------------------------------------------------- collection
+
+void TNPIMTags::Init()
+{
+    NextID = kFirstLocalID;
+}
+
+void TNPIMTags::Clear()
+{
+    Guarded("[TNPIMTags::Clear]", [&] {
+        Destroy();
+        Init();
+    });
+}
+
+bool TNPIMTags::Resize(int32_t n)
+{
+    return Guarded("[TNPIMTags::Resize]", false, [&] {
+        if (ResizeSlots(n)) {
+            return true;
+        }
+        LogText("[TNPIMTags::Resize][ERROR]");
+        return false;
+    });
+}
+
+TNPIMTag* TNPIMTags::MakeItem()
+{
+    TNPIMTag* tag = new TNPIMTag();
+    tag->ParentPIM = ParentPIM;
+    return tag;
+}
+
+int32_t TNPIMTags::RecordFileSlot() const
+{
+    return ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
+}
+
+void TNPIMTags::QueueForSave(int32_t pos)
+{
+    int32_t fid = RecordFileSlot();
+    if (pos < 0 || pos >= Count || Items[pos] == nullptr || !raf.isValidFid(fid)) {
+        return;
+    }
+    raf.Items[static_cast<size_t>(fid)]->add_toSave(raftTag, Items[pos]->ID, pos, Items[pos]->Deleted, true, false);
+}
+
+int32_t TNPIMTags::Add(TNString* answer)
+{
+    return Guarded("[TNPIMTags::Add]", -1, [&] {
+        TNModelWriteGuard lock;
+        if (answer == nullptr) {
+            return -1;
+        }
+        TNString value;
+        auto read = [&](const char* key, bool decode) { return answer->GetXmlValue(key, nullptr, 0, &value, decode); };
+        uint32_t id = read("ID", false) ? static_cast<uint32_t>(TextToNumber(value)) : 0;
+        int32_t pos = PosForIDOrAppend(id);
+        if (pos < 0) {
+            return -1;
+        }
+        TNPIMTag& t = *Items[pos];
+        pimDataReceived = true;
+        t.PleaseSync = false;
+        auto number = [&](const char* key, uint32_t& field) {
+            if (read(key, false)) {
+                field = static_cast<uint32_t>(TextToNumber(value));
+            }
+        };
+        number("ID", t.ID);
+        number("Created", t.Created);
+        number("Changed", t.Changed);
+        number("Deleted", t.Deleted);
+        number("OrganizerID", t.OrganizerID);
+        if (read("Title", true)) {
+            t.Title = value;
+        }
+
+        TNPIMOrganizers* organizers = OrganizersOf(ParentPIM);
+        if (TNPIMOrganizer* o = organizers != nullptr ? organizers->GetOrganizerByID(t.OrganizerID) : nullptr) {
+            ++o->tagsReceived;
+            ++o->tagsOffset;
+            if (static_cast<int32_t>(t.Changed) > static_cast<int32_t>(o->tagsNewestChanged)) {
+                o->tagsNewestChanged = t.Changed;
+            }
+            if (TNPIMLastRequests* lastRequests = LastRequestsOf(ParentPIM)) {
+                lastRequests->SetItem(raftTag, o->ID, t.Changed);
+            }
+        }
+        QueueForSave(pos);
+        return pos;
+    });
+}
+
+void TNPIMTags::FinalizeLoading()
+{
+    Guarded("[TNPIMTags::FinalizeLoading]", [&] {
+        for (int32_t i = 0; i < Count; ++i) {
+            if (Items[i] != nullptr) {
+                Items[i]->Update_tagsLastRequestTime();
+            }
+        }
+        NextID = NextIDAfter(NextID);
+    });
+}
+
+uint32_t TNPIMTags::GetNextID()
+{
+    return Guarded("[TNPIMTags::GetNextID]", 0u, [&]() -> uint32_t {
+        if (NextID < kFirstLocalID) {
+            NextID = kFirstLocalID;
+        }
+        for (int64_t attempt = 0; attempt < static_cast<int64_t>(Count) + 100; ++attempt) {
+            if (FindByID(NextID) < 0) {
+                return NextID++;
+            }
+            if (NextID == UINT32_MAX) {
+                return 0;
+            }
+            ++NextID;
+        }
+        return 0;
+    });
+}
+
+int32_t TNPIMTags::GetItemPosByID(uint32_t id) const
+{
+    for (int32_t i = 0; i < Count; ++i) {
+        const TNPIMTag* t = Items[i];
+        if (t != nullptr && (t->ID == id || (id >= kFirstLocalID && t->OldID == id))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+TNPIMTag* TNPIMTags::GetTagByID(uint32_t id) const
+{
+    int32_t pos = GetItemPosByID(id);
+    return pos >= 0 ? Items[pos] : nullptr;
+}
+
+TNPIMTag* TNPIMTags::GetTagByTitle(const TNString& title) const
+{
+    return Guarded("[TNPIMTags::GetTagByTitle]", static_cast<TNPIMTag*>(nullptr), [&]() -> TNPIMTag* {
+        for (int32_t i = 0; i < Count; ++i) {
+            TNPIMTag* t = Items[i];
+            // A deleted tag of the same title must not take the assignment.
+            if (t != nullptr && t->Deleted == 0 && t->Title.Equals(title.Text, false, false)) {
+                return t;
+            }
+        }
+        return nullptr;
+    });
+}
+
+uint32_t TNPIMTags::GetDataToSync(TNString* text)
+{
+    return Guarded("[TNPIMTags::GetDataToSync]", 0u, [&]() -> uint32_t {
+        if (text == nullptr) {
+            return 0u;
+        }
+        for (int32_t i = 0; i < Count; ++i) {
+            TNPIMTag* t = Items[i];
+            if (t == nullptr || !(t->PleaseSync || t->ID >= kFirstLocalID)) {
+                continue;
+            }
+            if (t->OrganizerID == 0) {
+                LogWrite("[TNPIMTags::GetDataToSync][ERROR] OrganizerID = 0! Tag's title = ", t->Title.Text, false);
+                continue;
+            }
+            t->PleaseSync = true;
+            t->GetDataToSync(text);
+            LogWrite("[TNPIMTags::GetDataToSync] ", text->Text, false);
+            return t->ID;
+        }
+        return 0;
+    });
+}
+
+void TNPIMTags::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged)
+{
+    Guarded("[TNPIMTags::DataUpSynced]", [&] {
+        TNModelWriteGuard lock;
+        int32_t pos = GetItemPosByID(oldID);
+        if (pos < 0) {
+            return;
+        }
+        TNPIMTag& t = *Items[pos];
+        t.PleaseSync = false;
+        t.OldID = oldID;
+        t.ID = newID;
+        if (newChanged > 0) {
+            t.Changed = newChanged;
+        }
+        StoreConfirmedItem(t, raftTag, oldID, pos, RecordFileSlot());
+    });
+}

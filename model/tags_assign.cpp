@@ -1,0 +1,491 @@
+#include "model/tags_assign.h"
+
+#include "foundation/guard.h"
+#include "foundation/log.h"
+#include "foundation/pim_array.h"
+#include "foundation/record_file_set.h"
+#include "model/body_reader.h"
+#include "model/model_lock.h"
+#include "model/numbers.h"
+#include "model/pim.h"
+#include "model/tags.h"
+#include "model/upload.h"
+
+#include <algorithm>
+
+namespace {
+
+TNPIMOrganizers* OrganizersOf(TNPIM* pim)
+{
+    return pim != nullptr ? &pim->Organizers : CurrentPIMOrganizers;
+}
+
+TNPIMLastRequests* LastRequestsOf(TNPIM* pim)
+{
+    return pim != nullptr ? &pim->LastRequests : CurrentPIMLastRequests;
+}
+
+} // namespace
+
+// ------------------------------------------------------------------- item
+
+bool TNPIMTagsAssignItem::Save(int32_t queuePos, int32_t fid)
+{
+    return Guarded("[TNPIMTagsAssignItem::Save]", false, [&] {
+        raf.resetStream(fid);
+        raf.writeNumber(kStoredVersion, 1, fid);
+        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
+        for (uint32_t value : {ID, Created, Changed, Deleted, OrganizerID, RecordID, TagID}) {
+            raf.writeNumber(value, 4, fid);
+        }
+        return raf.saveStream(fid, queuePos);
+    });
+}
+
+bool TNPIMTagsAssignItem::Load(plat::ByteReader& in)
+{
+    return Guarded("[TNPIMTagsAssignItem::Load]", false, [&] {
+        TNBodyReader r(in);
+        if (r.Unsigned(1) != kStoredVersion || !r.Ok()) {
+            return false;
+        }
+        PleaseSync = r.Flag();
+        ID = r.Unsigned(4);
+        Created = r.Unsigned(4);
+        Changed = r.Unsigned(4);
+        Deleted = r.Unsigned(4);
+        OrganizerID = r.Unsigned(4);
+        RecordID = r.Unsigned(4);
+        TagID = r.Unsigned(4);
+        if (!r.Ok()) {
+            return false;
+        }
+        Update_tagsAssignLastRequestTime();
+        return true;
+    });
+}
+
+void TNPIMTagsAssignItem::GetDataToSync(TNString* text) const
+{
+    Guarded("[TNPIMTagsAssignItem::GetDataToSync]", [&] {
+        if (text == nullptr) {
+            return;
+        }
+        AppendFormField(*text, "&ItemID=", ID);
+        AppendFormField(*text, "&Deleted=", static_cast<int32_t>(Deleted));
+        AppendFormField(*text, "&OrganizerID=", OrganizerID);
+        AppendFormField(*text, "&RecordID=", RecordID);
+        AppendFormField(*text, "&TagID=", TagID);
+    });
+}
+
+void TNPIMTagsAssignItem::Update_tagsAssignLastRequestTime()
+{
+    Guarded("[TNPIMTagsAssignItem::Update_tagsAssignLastRequestTime]", [&] {
+        TNPIMOrganizers* organizers = OrganizersOf(ParentPIM);
+        TNPIMOrganizer* organizer = organizers != nullptr ? organizers->GetOrganizerByID(OrganizerID) : nullptr;
+        if (organizer == nullptr) {
+            return;
+        }
+        if (organizer->tagsAssignLastRequestTime < Changed) {
+            organizer->tagsAssignLastRequestTime = Changed;
+        }
+        TNPIMLastRequests* lastRequests = LastRequestsOf(ParentPIM);
+        uint32_t higher =
+            lastRequests != nullptr ? lastRequests->GetHigher(raftTagsAssign, organizer->ID, Changed) : Changed;
+        if (higher > organizer->tagsAssignLastRequestTime) {
+            char text[160];
+            std::snprintf(text, sizeof text, "%u, tagsAssignLastRequestTime: %u, changed2: %u", organizer->ID,
+                          organizer->tagsAssignLastRequestTime, higher);
+            LogWrite("[Update_tagsAssignLastRequestTime][OKAY] OrganizerID: ", text, false);
+            organizer->tagsAssignLastRequestTime = higher;
+        }
+    });
+}
+
+// --------------------------------------------------------------- collection
+
+void TNPIMTagsAssign::Init()
+{
+    NextID = kFirstLocalID;
+}
+
+void TNPIMTagsAssign::Destroy()
+{
+    TNPIMCollection::Destroy();
+    byRecord_.clear();
+}
+
+void TNPIMTagsAssign::Clear()
+{
+    Guarded("[TNPIMTagsAssign::Clear]", [&] {
+        Destroy();
+        Init();
+    });
+}
+
+bool TNPIMTagsAssign::Resize(int32_t n)
+{
+    return Guarded("[TNPIMTagsAssign::Resize]", false, [&] {
+        int32_t old = Count;
+        if (!ResizeSlots(n)) {
+            LogText("[TNPIMTagsAssign::Resize][ERROR]");
+            return false;
+        }
+        if (Count < old) {
+            RebuildRecordMap();
+        } else {
+            for (int32_t i = old; i < Count; ++i) {
+                MapInsert(i);
+            }
+        }
+        return true;
+    });
+}
+
+TNPIMTagsAssignItem* TNPIMTagsAssign::MakeItem()
+{
+    TNPIMTagsAssignItem* item = new TNPIMTagsAssignItem();
+    item->ParentPIM = ParentPIM;
+    return item;
+}
+
+int32_t TNPIMTagsAssign::RecordFileSlot() const
+{
+    return ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
+}
+
+void TNPIMTagsAssign::QueueForSave(int32_t pos)
+{
+    int32_t fid = RecordFileSlot();
+    if (pos < 0 || pos >= Count || Items[pos] == nullptr || !raf.isValidFid(fid)) {
+        return;
+    }
+    raf.Items[static_cast<size_t>(fid)]->add_toSave(raftTagsAssign, Items[pos]->ID, pos, Items[pos]->Deleted, true,
+                                                    false);
+}
+
+void TNPIMTagsAssign::MapInsert(int32_t pos)
+{
+    uint32_t recordID = Items[pos]->RecordID;
+    std::vector<int32_t>& positions = byRecord_[recordID].positions;
+    positions.insert(std::lower_bound(positions.begin(), positions.end(), pos), pos);
+    RefreshFirstTag(recordID);
+}
+
+void TNPIMTagsAssign::MapErase(uint32_t recordID, int32_t pos)
+{
+    auto found = byRecord_.find(recordID);
+    if (found == byRecord_.end()) {
+        return;
+    }
+    std::vector<int32_t>& positions = found->second.positions;
+    auto at = std::lower_bound(positions.begin(), positions.end(), pos);
+    if (at != positions.end() && *at == pos) {
+        positions.erase(at);
+    }
+    if (positions.empty()) {
+        byRecord_.erase(found);
+        return;
+    }
+    RefreshFirstTag(recordID);
+}
+
+void TNPIMTagsAssign::RefreshFirstTag(uint32_t recordID)
+{
+    auto found = byRecord_.find(recordID);
+    if (found == byRecord_.end()) {
+        return;
+    }
+    found->second.firstTag = 0;
+    for (int32_t pos : found->second.positions) {
+        const TNPIMTagsAssignItem* a = pos < Count ? Items[pos] : nullptr;
+        if (a != nullptr && a->Deleted == 0 && a->RecordID == recordID) {
+            found->second.firstTag = a->TagID;
+            return;
+        }
+    }
+}
+
+void TNPIMTagsAssign::RebuildRecordMap()
+{
+    byRecord_.clear();
+    byRecord_.reserve(static_cast<size_t>(Count));
+    for (int32_t i = 0; i < Count; ++i) {
+        if (Items[i] != nullptr) {
+            byRecord_[Items[i]->RecordID].positions.push_back(i);
+        }
+    }
+    for (auto& [recordID, tags] : byRecord_) {
+        RefreshFirstTag(recordID);
+    }
+}
+
+int32_t TNPIMTagsAssign::Add(TNString* answer)
+{
+    return Guarded("[TNPIMTagsAssign::Add]", -1, [&] {
+        TNModelWriteGuard lock;
+        if (answer == nullptr) {
+            return -1;
+        }
+        TNString value;
+        auto read = [&](const char* key) { return answer->GetXmlValue(key, nullptr, 0, &value, false); };
+        uint32_t id = read("ID") ? static_cast<uint32_t>(TextToNumber(value)) : 0;
+        int32_t pos = PosForIDOrAppend(id);
+        if (pos < 0) {
+            return -1;
+        }
+        TNPIMTagsAssignItem& a = *Items[pos];
+        uint32_t recordBefore = a.RecordID;
+        pimDataReceived = true;
+        a.PleaseSync = false;
+        auto number = [&](const char* key, uint32_t& field) {
+            if (read(key)) {
+                field = static_cast<uint32_t>(TextToNumber(value));
+            }
+        };
+        number("ID", a.ID);
+        number("Created", a.Created);
+        number("Changed", a.Changed);
+        number("Deleted", a.Deleted);
+        bool hasOrganizer = read("OrganizerID");
+        if (hasOrganizer) {
+            a.OrganizerID = static_cast<uint32_t>(TextToNumber(value));
+        }
+        number("RecordID", a.RecordID);
+        number("TagID", a.TagID);
+        if (a.RecordID != recordBefore) {
+            MapErase(recordBefore, pos);
+            MapInsert(pos);
+        } else {
+            RefreshFirstTag(a.RecordID);
+        }
+
+        TNPIMOrganizers* organizers = OrganizersOf(ParentPIM);
+        TNPIMOrganizer* o =
+            hasOrganizer && organizers != nullptr ? organizers->GetOrganizerByID(a.OrganizerID) : nullptr;
+        if (o != nullptr) {
+            ++o->tagsAssignReceived;
+            ++o->tagsAssignOffset;
+            if (o->tagsAssignNewestChanged < a.Changed) {
+                o->tagsAssignNewestChanged = a.Changed;
+            }
+            if (TNPIMLastRequests* lastRequests = LastRequestsOf(ParentPIM)) {
+                lastRequests->SetItem(raftTagsAssign, o->ID, a.Changed);
+            }
+        }
+        QueueForSave(pos);
+        return pos;
+    });
+}
+
+void TNPIMTagsAssign::FinalizeLoading()
+{
+    Guarded("[TNPIMTagsAssign::FinalizeLoading]", [&] {
+        for (int32_t i = 0; i < Count; ++i) {
+            if (Items[i] != nullptr) {
+                Items[i]->Update_tagsAssignLastRequestTime();
+            }
+        }
+        NextID = NextIDAfter(NextID);
+        RebuildRecordMap();
+    });
+}
+
+uint32_t TNPIMTagsAssign::GetNextID()
+{
+    return Guarded("[TNPIMTagsAssign::GetNextID]", 0u, [&]() -> uint32_t {
+        if (NextID < kFirstLocalID) {
+            NextID = kFirstLocalID;
+        }
+        for (int64_t attempt = 0; attempt < static_cast<int64_t>(Count) + 100; ++attempt) {
+            if (FindByID(NextID) < 0) {
+                return NextID++;
+            }
+            if (NextID == UINT32_MAX) {
+                return 0;
+            }
+            ++NextID;
+        }
+        return 0;
+    });
+}
+
+int32_t TNPIMTagsAssign::GetItemPosByID(uint32_t id) const
+{
+    LogTextUInt("[TNPIMTagsAssign::GetItemPosByID] item_id = ", id);
+    for (int32_t i = 0; i < Count; ++i) {
+        const TNPIMTagsAssignItem* a = Items[i];
+        if (a != nullptr && (a->ID == id || (id >= kFirstLocalID && a->OldID == id))) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+uint32_t TNPIMTagsAssign::GetTagID(uint32_t recordID) const
+{
+    TNModelReadGuard lock;
+    auto found = byRecord_.find(recordID);
+    return found != byRecord_.end() ? found->second.firstTag : 0;
+}
+
+TNPIMTag* TNPIMTagsAssign::GetTag(uint32_t recordID) const
+{
+    return Guarded("[TNPIMTagsAssign::GetTag]", static_cast<TNPIMTag*>(nullptr), [&]() -> TNPIMTag* {
+        uint32_t tagID = GetTagID(recordID);
+        TNPIM* pim = PIM.Has(pimSrvPos) ? PIM[pimSrvPos] : nullptr;
+        if (tagID == 0 || pim == nullptr) {
+            return nullptr;
+        }
+        return pim->Tags.GetTagByID(tagID);
+    });
+}
+
+void TNPIMTagsAssign::DeleteAssign(uint32_t recordID)
+{
+    Guarded("[TNPIMTagsAssign::DeleteAssign]", [&] {
+        TNModelWriteGuard lock;
+        LogTextUInt("[TNPIMTagsAssign::DeleteAssign] (DoUploadSync) record_id = ", recordID);
+        auto found = byRecord_.find(recordID);
+        if (found == byRecord_.end()) {
+            return;
+        }
+        for (int32_t pos : found->second.positions) {
+            TNPIMTagsAssignItem* a = Items[pos];
+            if (a == nullptr || a->Deleted != 0 || a->RecordID != recordID) {
+                continue;
+            }
+            a->Deleted = 1;
+            a->PleaseSync = true;
+            // Queued as a deletion; the save keeps the record while the
+            // deletion waits for upload.
+            QueueForSave(pos);
+            LogTextInt(
+                "[TNPIMTagsAssign::DeleteAssign] B -> deleted assign (DoUploadSync) Items[aa]->Deleted = 1; aa = ",
+                pos);
+        }
+        RefreshFirstTag(recordID);
+    });
+}
+
+void TNPIMTagsAssign::AddAssign(uint32_t recordID, uint32_t tagID, uint32_t organizerID)
+{
+    Guarded("[TNPIMTagsAssign::AddAssign]", [&] {
+        TNModelWriteGuard lock;
+        LogTextUInt("[TNPIMTagsAssign::AddAssign] (DoUploadSync) record_id = ", recordID);
+        uint32_t id = GetNextID();
+        if (id == 0 || !Resize(Count + 1)) {
+            return;
+        }
+        int32_t pos = Count - 1;
+        TNPIMTagsAssignItem& a = *Items[pos];
+        MapErase(a.RecordID, pos);
+        a.ID = id;
+        a.OrganizerID = organizerID;
+        a.RecordID = recordID;
+        a.TagID = tagID;
+        a.PleaseSync = true;
+        MapInsert(pos);
+        QueueForSave(pos);
+        LogTextInt(
+            "[TNPIMTagsAssign::AddAssign] B -> added new assign (DoUploadSync) Items[pos]->PleaseSync = true; pos = ",
+            pos);
+    });
+}
+
+void TNPIMTagsAssign::RecordIDChanged(uint32_t oldRecordID, uint32_t newRecordID)
+{
+    Guarded("[TNPIMTagsAssign::RecordIDChanged]", [&] {
+        TNModelWriteGuard lock;
+        if (oldRecordID == newRecordID) {
+            return;
+        }
+        auto found = byRecord_.find(oldRecordID);
+        if (found == byRecord_.end()) {
+            return;
+        }
+        std::vector<int32_t> positions = found->second.positions;
+        for (int32_t pos : positions) {
+            TNPIMTagsAssignItem* a = Items[pos];
+            if (a == nullptr || a->RecordID != oldRecordID) {
+                continue;
+            }
+            MapErase(oldRecordID, pos);
+            a->RecordID = newRecordID;
+            a->PleaseSync = true;
+            MapInsert(pos);
+            QueueForSave(pos);
+        }
+    });
+}
+
+void TNPIMTagsAssign::TagIDChanged(uint32_t oldTagID, uint32_t newTagID)
+{
+    Guarded("[TNPIMTagsAssign::TagIDChanged]", [&] {
+        TNModelWriteGuard lock;
+        if (oldTagID == newTagID) {
+            return;
+        }
+        for (int32_t pos = 0; pos < Count; ++pos) {
+            TNPIMTagsAssignItem* a = Items[pos];
+            if (a == nullptr || a->TagID != oldTagID) {
+                continue;
+            }
+            a->TagID = newTagID;
+            RefreshFirstTag(a->RecordID);
+            QueueForSave(pos);
+        }
+    });
+}
+
+uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
+{
+    return Guarded("[TNPIMTagsAssign::GetDataToSync]", 0u, [&]() -> uint32_t {
+        if (text == nullptr) {
+            return 0u;
+        }
+        for (int32_t i = 0; i < Count; ++i) {
+            TNPIMTagsAssignItem* a = Items[i];
+            if (a == nullptr || !(a->PleaseSync || a->ID >= kFirstLocalID)) {
+                continue;
+            }
+            // The service cannot resolve a temporary tag id; the assignment
+            // waits for its tag's confirmation, which gives it the real id.
+            if (a->TagID >= kFirstLocalID) {
+                continue;
+            }
+            a->PleaseSync = true;
+            LogTextInt("[TNPIMTagsAssign::GetDataToSync] Items[pos]; pos = ", i);
+            LogTextUInt("[TNPIMTagsAssign::GetDataToSync] (DoUploadSync) PleaseSync ID = ", a->ID);
+            a->GetDataToSync(text);
+            LogWrite("[TNPIMTagsAssign::GetDataToSync] (DoUploadSync) ", text->Text, false);
+            return a->ID;
+        }
+        return 0;
+    });
+}
+
+void TNPIMTagsAssign::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged)
+{
+    Guarded("[TNPIMTagsAssign::DataUpSynced]", [&] {
+        TNModelWriteGuard lock;
+        LogText("[TNPIMTagsAssign::DataUpSynced][BEGIN]");
+        int32_t pos = GetItemPosByID(oldID);
+        LogTextInt("[TNPIMTagsAssign::DataUpSynced] pos = ", pos);
+        if (pos >= 0) {
+            TNPIMTagsAssignItem& a = *Items[pos];
+            a.PleaseSync = false;
+            a.OldID = oldID;
+            a.ID = newID;
+            if (newChanged > 0) {
+                a.Changed = newChanged;
+            }
+            LogTextUInt("[TNPIMTagsAssign::DataUpSynced] upload_sync_id = ", oldID);
+            LogTextUInt("[TNPIMTagsAssign::DataUpSynced] uploaded_sync_new_id = ", newID);
+            LogTextUInt("[TNPIMTagsAssign::DataUpSynced] uploaded_sync_new_changed = ", newChanged);
+            StoreConfirmedItem(a, raftTagsAssign, oldID, pos, RecordFileSlot());
+        }
+        LogText("[TNPIMTagsAssign::DataUpSynced][END]");
+    });
+}

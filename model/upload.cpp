@@ -1,0 +1,157 @@
+#include "model/upload.h"
+
+#include "foundation/guard.h"
+#include "foundation/log.h"
+#include "model/collection.h"
+#include "model/model_lock.h"
+#include "model/pim.h"
+
+#include <cstdio>
+
+bool IsAcceptableNewID(uint32_t newID)
+{
+    if (newID == 0 || newID >= kFirstLocalID) {
+        LogTextUInt("[TNPIM::DataUpSynced][ERROR] uploaded_sync_new_id = ", newID);
+        return false;
+    }
+    return true;
+}
+
+void AppendFormField(TNString& text, const char* key, int64_t value)
+{
+    char number[24];
+    std::snprintf(number, sizeof number, "%lld", static_cast<long long>(value));
+    text.Append(key);
+    text.Append(number, true);
+}
+
+void AppendFormField(TNString& text, const char* key, const TNString& value)
+{
+    text.Append(key);
+    text.Append(value.Text, true);
+}
+
+int32_t QueuePosOf(int32_t fid, uint8_t type, uint32_t id)
+{
+    if (!raf.isValidFid(fid)) {
+        return -1;
+    }
+    TNRAFile& file = *raf.Items[static_cast<size_t>(fid)];
+    int32_t count = file.toSaveCount();
+    for (int32_t tsp = 0; tsp < count; ++tsp) {
+        TNRAFileToSave item;
+        if (file.get_toSave(tsp, item) && item.saved == 0 && item.type == type && item.id == id) {
+            return tsp;
+        }
+    }
+    return -1;
+}
+
+// ------------------------------------------------------------- data set
+
+uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text)
+{
+    return Guarded("[TNPIM::GetDataToSync]", 0u, [&]() -> uint32_t {
+        LogText("[TNPIM::GetDataToSync][BEGIN]");
+        if (text == nullptr) {
+            return 0u;
+        }
+        TNModelWriteGuard lock;
+        struct Source {
+            int32_t code;
+            const char* logName;
+            uint32_t (*offer)(TNPIM& pim, TNString* text);
+        };
+        // The upload order: every pending record before any tag assignment,
+        // and so on.
+        static const Source sources[] = {
+            {kUploadRecords, "pimRecords",
+             [](TNPIM& pim, TNString* out) { return pim.Records ? pim.Records->GetDataToSync(out) : 0u; }},
+            {kUploadTagsAssign, "pimTagsAssign",
+             [](TNPIM& pim, TNString* out) { return pim.TagsAssign.GetDataToSync(out); }},
+            {kUploadTags, "pimTags", [](TNPIM& pim, TNString* out) { return pim.Tags.GetDataToSync(out); }},
+            {kUploadAlerts, "pimAlerts", [](TNPIM& pim, TNString* out) { return pim.Alerts.GetDataToSync(out); }},
+            {kUploadGroups, "pimGroups", [](TNPIM& pim, TNString* out) { return pim.Groups.GetDataToSync(*out); }},
+            {kUploadGroupsAssign, "pimGroupsAssign",
+             [](TNPIM& pim, TNString* out) { return pim.GroupsAssign.GetDataToSync(*out); }},
+            {kUploadContacts, "pimContacts",
+             [](TNPIM& pim, TNString* out) { return pim.Contacts.GetDataToSync(*out); }},
+            {kUploadNotifications, "pimNotifications",
+             [](TNPIM& pim, TNString* out) { return pim.Notifications.GetDataToSync(*out); }},
+            {kUploadContactsRequests, "pimContactsRequests",
+             [](TNPIM& pim, TNString* out) { return pim.ContactsRequests.GetDataToSync(*out); }},
+            {kUploadSharing, "pimSharing", [](TNPIM& pim, TNString* out) { return pim.Sharing.GetDataToSync(*out); }},
+            {kUploadEventTypes, "pimEventTypes",
+             [](TNPIM& pim, TNString* out) { return pim.EventTypes.GetDataToSync(*out); }},
+        };
+        for (const Source& source : sources) {
+            uint32_t id = source.offer(*this, text);
+            if (id != 0) {
+                if (upload_sync_type != nullptr) {
+                    *upload_sync_type = source.code;
+                }
+                LogWrite("[TNPIM::GetDataToSync] ", source.logName, false);
+                return id;
+            }
+        }
+        LogText("[TNPIM::GetDataToSync][END][NOTHING_FOUND]");
+        return 0u;
+    });
+}
+
+bool TNPIM::DataUpSynced(int32_t upload_sync_type, uint32_t old_id, uint32_t new_changed, uint32_t new_id)
+{
+    return Guarded("[TNPIM::DataUpSynced]", false, [&] {
+        LogText("[TNPIM::DataUpSynced][BEGIN]");
+        if (!IsAcceptableNewID(new_id)) {
+            return false;
+        }
+        TNModelWriteGuard lock;
+        bool taken = true;
+        switch (upload_sync_type) {
+        case kUploadRecords:
+            if (Records != nullptr) {
+                Records->DataUpSynced(old_id, new_id, new_changed);
+            }
+            // The record's assignments go up after it and must name its new id.
+            TagsAssign.RecordIDChanged(old_id, new_id);
+            break;
+        case kUploadTagsAssign:
+            TagsAssign.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadTags:
+            Tags.DataUpSynced(old_id, new_id, new_changed);
+            TagsAssign.TagIDChanged(old_id, new_id);
+            break;
+        case kUploadAlerts:
+            Alerts.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadGroups:
+            Groups.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadGroupsAssign:
+            GroupsAssign.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadContacts:
+            Contacts.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadNotifications:
+            Notifications.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadContactsRequests:
+            ContactsRequests.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadSharing:
+            Sharing.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        case kUploadEventTypes:
+            EventTypes.DataUpSynced(old_id, new_id, new_changed);
+            break;
+        default:
+            taken = false;
+            break;
+        }
+        LogText("[TNPIM::DataUpSynced][END]");
+        return taken;
+    });
+}

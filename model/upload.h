@@ -1,0 +1,52 @@
+#pragma once
+
+#include "foundation/record_file_set.h"
+#include "foundation/string.h"
+
+#include <cstdint>
+
+// Helpers that the collections share when the service confirms an upload.
+
+// Whether the service's answer may become an item's id: 0 would strip the
+// item of its identity and a temporary-looking id would send it up again on
+// every pass. A refused id is logged under "[TNPIM::DataUpSynced][ERROR]".
+bool IsAcceptableNewID(uint32_t newID);
+
+// Upload form fields: the key as it is, the value percent-encoded from its
+// CP1250 bytes.
+void AppendFormField(TNString& text, const char* key, int64_t value);
+void AppendFormField(TNString& text, const char* key, const TNString& value);
+
+// The unsaved queue item of (type, id) in the file of the slot; -1 when none.
+int32_t QueuePosOf(int32_t fid, uint8_t type, uint32_t id);
+
+// Stores a confirmed item whose ID now holds the service's id. With an
+// unchanged id the item is only queued. With a new id the item is written
+// under the new id at once and only then does the record of the old id
+// become a hole, so the file never lacks the item; when the file is not
+// open both wait in the queue, the new id first. Without deleteAllowed a
+// deleted item stays a record.
+template <class Item>
+void StoreConfirmedItem(Item& item, uint8_t type, uint32_t oldID, int32_t pos, int32_t fid, bool deleteAllowed = true)
+{
+    if (!raf.isValidFid(fid)) {
+        return;
+    }
+    TNRAFile& file = *raf.Items[static_cast<size_t>(fid)];
+    file.add_toSave(type, item.ID, pos, item.Deleted, deleteAllowed, false);
+    if (item.ID == oldID) {
+        return;
+    }
+    file.add_toSave(type, oldID, pos, 1, true, false);
+    if (!raf.indexOk(fid)) {
+        return;
+    }
+    int32_t newPos = QueuePosOf(fid, type, item.ID);
+    if (newPos < 0 || !item.Save(newPos, fid)) {
+        return;
+    }
+    int32_t oldPos = QueuePosOf(fid, type, oldID);
+    if (oldPos >= 0) {
+        raf.saveStream(fid, oldPos);
+    }
+}
