@@ -1,5 +1,6 @@
 // The model lock between a thread applying answers and one reading.
 
+#include "foundation/common.h"
 #include "model/model_lock.h"
 #include "tests/model/data_set_fixture.h"
 
@@ -40,6 +41,14 @@ TEST_F(TNModelLockData, AnswersAppliedWhileAnotherThreadReads)
         }
     });
 
+    // New years reach the index through the year-slot hook from a third
+    // thread, which holds no lock of its own.
+    std::thread years([&] {
+        for (int32_t year = 1901; year < 1960 && !done; ++year) {
+            c.GetYearPos(year);
+        }
+    });
+
     for (int32_t page = 0; page < kPages; ++page) {
         TNModelWriteGuard lock;
         for (int32_t k = 0; k < kPerPage; ++k) {
@@ -58,6 +67,7 @@ TEST_F(TNModelLockData, AnswersAppliedWhileAnotherThreadReads)
     }
     done = true;
     reader.join();
+    years.join();
 
     EXPECT_EQ(wrong, 0);
     EXPECT_GT(Records().Count, kPages * kPerPage);
