@@ -23,35 +23,50 @@ namespace {
 
 constexpr int32_t kPictureWidthList[] = {16, 24, 32, 48, 64, 128, 170, 256, 300, 640, 720, 1024};
 
-void InsertSorted(std::vector<int32_t>& positions, int32_t pos)
+template <class Positions> void InsertSorted(Positions& positions, int32_t pos)
 {
-    if (positions.empty() || positions.back() < pos) {
-        positions.push_back(pos);
+    if (positions.first < 0 || positions.first == pos) {
+        positions.first = pos;
         return;
     }
-    auto at = std::lower_bound(positions.begin(), positions.end(), pos);
-    if (at == positions.end() || *at != pos) {
-        positions.insert(at, pos);
+    std::vector<int32_t>& rest = positions.rest;
+    if (pos < positions.first) {
+        rest.insert(rest.begin(), positions.first);
+        positions.first = pos;
+        return;
+    }
+    if (rest.empty() || rest.back() < pos) {
+        rest.push_back(pos);
+        return;
+    }
+    auto at = std::lower_bound(rest.begin(), rest.end(), pos);
+    if (at == rest.end() || *at != pos) {
+        rest.insert(at, pos);
     }
 }
 
-void EraseFrom(std::unordered_map<uint32_t, std::vector<int32_t>>& index, uint32_t key, int32_t pos)
+template <class Index> void EraseFrom(Index& index, uint32_t key, int32_t pos)
 {
     auto found = index.find(key);
     if (found == index.end()) {
         return;
     }
-    std::vector<int32_t>& positions = found->second;
-    if (!positions.empty() && positions.back() == pos) {
-        positions.pop_back();
-    } else {
-        auto at = std::lower_bound(positions.begin(), positions.end(), pos);
-        if (at != positions.end() && *at == pos) {
-            positions.erase(at);
+    auto& positions = found->second;
+    std::vector<int32_t>& rest = positions.rest;
+    if (positions.first == pos) {
+        if (rest.empty()) {
+            index.erase(found);
+            return;
         }
-    }
-    if (positions.empty()) {
-        index.erase(found);
+        positions.first = rest.front();
+        rest.erase(rest.begin());
+    } else if (!rest.empty() && rest.back() == pos) {
+        rest.pop_back();
+    } else {
+        auto at = std::lower_bound(rest.begin(), rest.end(), pos);
+        if (at != rest.end() && *at == pos) {
+            rest.erase(at);
+        }
     }
 }
 
@@ -188,12 +203,12 @@ int32_t TNPIMRecords::GetRecordPosByID(uint32_t id) const
         int32_t best = -1;
         auto byID = byID_.find(id);
         if (byID != byID_.end()) {
-            best = byID->second.front();
+            best = byID->second.first;
         }
         if (id >= kFirstLocalID) {
             auto byOld = byOldID_.find(id);
-            if (byOld != byOldID_.end() && (best < 0 || byOld->second.front() < best)) {
-                best = byOld->second.front();
+            if (byOld != byOldID_.end() && (best < 0 || byOld->second.first < best)) {
+                best = byOld->second.first;
             }
         }
         if (best >= 0 &&

@@ -66,7 +66,8 @@ public:
     {
         auto found = byID_.find(id);
         if (found != byID_.end()) {
-            for (int32_t pos : found->second) {
+            fn(found->second.first);
+            for (int32_t pos : found->second.rest) {
                 fn(pos);
             }
         }
@@ -103,8 +104,14 @@ public:
 private:
     // Positions of each ID and of each temporary OldID, ascending; and what
     // the index holds for each slot.
-    std::unordered_map<uint32_t, std::vector<int32_t>> byID_;
-    std::unordered_map<uint32_t, std::vector<int32_t>> byOldID_;
+    // The positions of one id, ascending. Most ids have one record, which
+    // needs no list of its own.
+    struct Positions {
+        int32_t first = -1;
+        std::vector<int32_t> rest;
+    };
+    std::unordered_map<uint32_t, Positions> byID_;
+    std::unordered_map<uint32_t, Positions> byOldID_;
     std::vector<uint32_t> indexedID_;
     std::vector<uint32_t> indexedOldID_;
 
