@@ -107,7 +107,11 @@ TEST_F(TNPIMData, RoundTripKeepsEveryStoredField)
         EXPECT_EQ(std::make_tuple(o.ID, std::string(o.Title.View()), o.Changed, o.Origin), organizers[i]);
     }
     EXPECT_EQ(fresh.Organizers.OrganizersLastReq, newestOrganizer);
-    EXPECT_EQ(fresh.LastRequests.Count, 1) << "one last-request record per type byte";
+    ASSERT_EQ(fresh.LastRequests.Count, 1) << "one last-request record per type byte";
+    const TNPIMLastRequest& last = *fresh.LastRequests.Items[0];
+    EXPECT_EQ(last.Type, raftRecord);
+    EXPECT_EQ(last.ID, model_test::kFirstOrganizerID + shape.organizers - 1) << "the one queued last";
+    EXPECT_EQ(last.Time, 1709000000u + static_cast<uint32_t>(shape.organizers - 1));
     EXPECT_EQ(model_test::SnapshotDays(fresh), days) << "the index lists the same days, copies included";
 }
 
