@@ -296,7 +296,6 @@ void TNCommon::ClearAllYears()
 
 namespace {
 
-constexpr uint32_t kFirstLocalId = 4200000001u;
 constexpr uint64_t kEnoughDiskSpace = 3ull * 1024 * 1024 * 1024;
 constexpr int kTempNameAttempts = 100000;
 
@@ -721,14 +720,6 @@ int32_t TNCommon::CheckEmail(const char* address, bool showMessage)
             ShowMessageBox(EmailMessage.Text, "CHYBA", mbOk);
         return code;
     });
-}
-
-uint32_t TNCommon::MaxLocalId(uint32_t id, uint32_t current)
-{
-    // The last id has no successor; it never becomes the next free one.
-    if (id >= kFirstLocalId && id > current && id < UINT32_MAX)
-        return id + 1;
-    return current;
 }
 
 const char* TNCommon::GetRaftTypeName(int32_t type)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/local_ids.h"
 #include "foundation/string.h"
 #include "foundation/time.h"
 
@@ -193,7 +194,7 @@ public:
     int32_t CheckEmail(const char* address, bool showMessage);
 
     // Ids and names.
-    static uint32_t MaxLocalId(uint32_t id, uint32_t current);
+    static constexpr uint32_t MaxLocalId(uint32_t id, uint32_t current) { return NextLocalIDAfter(id, current); }
     static const char* GetRaftTypeName(int32_t type);
     TNString GetEventTypeNameByKey(const char* key) const;
     TNString GetEventTypeName(const TNString& key) const;

@@ -1,24 +1,16 @@
 #pragma once
 
+#include "foundation/local_ids.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <new>
-
-// The first temporary id: items made here carry ids from it upwards until the
-// service gives them their own.
-constexpr uint32_t kFirstLocalID = 4200000001u;
 
 // One step of the NextID fold after loading: one above the highest temporary
 // id seen, never below the first temporary id.
 constexpr uint32_t FoldNextID(uint32_t id, uint32_t next)
 {
-    if (next < kFirstLocalID) {
-        next = kFirstLocalID;
-    }
-    if (id >= kFirstLocalID && id != UINT32_MAX && id + 1 > next) {
-        return id + 1;
-    }
-    return next;
+    return NextLocalIDAfter(id, next < kFirstLocalID ? kFirstLocalID : next);
 }
 
 // The list part that every collection of a data set shares: a count and an

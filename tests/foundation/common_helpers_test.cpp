@@ -314,6 +314,8 @@ TEST(CommonIds, MaxLocalIdFoldsLocalIdsOnly)
 {
     EXPECT_EQ(TNCommon::MaxLocalId(4200000005u, 4200000001u), 4200000006u);
     EXPECT_EQ(TNCommon::MaxLocalId(17u, 4200000001u), 4200000001u);
+    // An item already holding the next id moves it on, or a new item would share it.
+    EXPECT_EQ(TNCommon::MaxLocalId(4200000001u, 4200000001u), 4200000002u);
     EXPECT_EQ(TNCommon::MaxLocalId(4200000001u, 0u), 4200000002u);
     EXPECT_EQ(TNCommon::MaxLocalId(4200000000u, 0u), 0u);
     EXPECT_EQ(TNCommon::MaxLocalId(4200000003u, 4200000009u), 4200000009u);
