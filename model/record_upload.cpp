@@ -58,7 +58,8 @@ void AppendAsSigned(TNString* body, const char* key, uint32_t value)
 
 void AppendDate(TNString* body, const char* key, bool has, const TNTime& time)
 {
-    char text[16];
+    // Room for any field values, so that a stray value is sent whole, never cut.
+    char text[24];
     if (has) {
         std::snprintf(text, sizeof text, "%04u-%02u-%02u", time.Rok, time.Mesic, time.Den);
     } else {
@@ -69,7 +70,7 @@ void AppendDate(TNString* body, const char* key, bool has, const TNTime& time)
 
 void AppendTimeOfDay(TNString* body, const char* key, bool has, const TNTime& time)
 {
-    char text[16];
+    char text[24];
     if (has) {
         std::snprintf(text, sizeof text, "%02u:%02u:%02u", time.Hodina, time.Minuta, time.Sekunda);
     } else {
