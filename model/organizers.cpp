@@ -516,12 +516,31 @@ int32_t TNPIMOrganizers::AddAuthorToFilterList(uint32_t authorID)
         FilterListKind[i] = kFilterAuthor;
         FilterListAuthorID[i] = authorID;
         FilterListShown[i] = 1;
-        // The contacts collection names known authors (last name first) once
-        // it joins the data set; until then every author gets this name.
-        FilterListName[i].Set("Uživatel s ID ");
-        FilterListName[i].AppendUInt(authorID);
+        NameFilterListAuthor(i);
         return pos;
     });
+}
+
+// A known contact by name, last name first; anyone else by id.
+void TNPIMOrganizers::NameFilterListAuthor(size_t i)
+{
+    TNString name;
+    if (ParentPIM != nullptr &&
+        ParentPIM->Contacts.GetFullNameByContactUserID_LastNameFirst(FilterListAuthorID[i], name)) {
+        FilterListName[i] = name;
+        return;
+    }
+    FilterListName[i].Set("Uživatel s ID ");
+    FilterListName[i].AppendUInt(FilterListAuthorID[i]);
+}
+
+void TNPIMOrganizers::NameFilterListAuthors()
+{
+    for (size_t i = 0; i < static_cast<size_t>(FilterListCount); ++i) {
+        if (FilterListKind[i] == kFilterAuthor) {
+            NameFilterListAuthor(i);
+        }
+    }
 }
 
 void TNPIMOrganizers::CleanFilterListStruct()

@@ -155,10 +155,14 @@ public:
     int32_t ResizeFilterListStruct_AddOneItem();
     int32_t FindInFilterList(uint32_t authorID, uint8_t kind) const;
     int32_t AddAuthorToFilterList(uint32_t authorID);
+    // Names the authors again from the contacts; records can name their
+    // authors before the contacts are loaded.
+    void NameFilterListAuthors();
     void CleanFilterListStruct();
 
 private:
     int32_t RecordFileSlot() const;
+    void NameFilterListAuthor(size_t i);
 
     // The map of GetItemPosByID, made again when the list was resized.
     mutable std::mutex lookupMutex_;

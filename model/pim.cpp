@@ -466,6 +466,7 @@ void TNPIM::Load(TNPIMLoadProgress progress)
                 progress(kProgressFinishing, 0, 0);
             }
             ForEachCollection([](auto& items) { items.FinalizeLoading(); });
+            Organizers.NameFilterListAuthors();
         }
         // 9.
         CheckAndUpdateUsersOrganizersRightsAndSubscriptions();

@@ -329,4 +329,31 @@ TEST(TNPIMOrganizers, AuthorFilterListsEachAuthorOnce)
     EXPECT_EQ(organizers.FindInFilterList(77, TNPIMOrganizers::kFilterAuthor), -1);
 }
 
+TEST(TNPIMOrganizers, AuthorFilterNamesKnownContactsLastNameFirst)
+{
+    model_test::Environment environment;
+    model_test::DataSet set;
+    TNPIMOrganizers& organizers = set.Pim().Organizers;
+    TNPIMContacts& contacts = set.Pim().Contacts;
+    ASSERT_TRUE(contacts.Resize(1));
+    contacts.Items[0]->ContactUserID = 12;
+    contacts.Items[0]->FirstName.Set("Jan");
+    contacts.Items[0]->LastName.Set("Novák");
+    contacts.Items[0]->DisplayAs.Set("Honza");
+
+    EXPECT_EQ(organizers.AddAuthorToFilterList(12), 0);
+    EXPECT_EQ(organizers.AddAuthorToFilterList(13), 1);
+    EXPECT_EQ(organizers.FilterListName[0].View(), std::string("Novák Jan"));
+    EXPECT_EQ(organizers.FilterListName[1].View(), std::string("Uživatel s ID 13"));
+
+    // A contact that arrives after the author was listed names it on the
+    // next pass.
+    ASSERT_TRUE(contacts.Resize(2));
+    contacts.Items[1]->ContactUserID = 13;
+    contacts.Items[1]->FirstName.Set("Eva");
+    contacts.Items[1]->LastName.Set("Dvořáková");
+    organizers.NameFilterListAuthors();
+    EXPECT_EQ(organizers.FilterListName[1].View(), std::string("Dvořáková Eva"));
+}
+
 } // namespace
