@@ -17,7 +17,8 @@ TNDevelopmentFile ReadDevelopmentFile(const std::string& folder)
     if (folder.empty())
         return file;
     std::string path = folder + "development-version.txt";
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe of that name must not hold the start.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return file;
     struct stat info {};

@@ -6,8 +6,11 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <string_view>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -77,9 +80,17 @@ void TakeLine(std::string_view line, bool withApplicationKeys, Values& values)
 // False when the file does not open; `values` then stays empty.
 bool ReadFile(const std::string& path, bool withApplicationKeys, Values& values)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rbe");
-    if (file == nullptr)
+    // Only a plain file counts; opened without blocking, so that a named
+    // pipe of that name does not hold the start.
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
         return false;
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (file = fdopen(fd, "rb")) == nullptr) {
+        close(fd);
+        return false;
+    }
     std::string line;
     bool overlong = false;
     for (;;) {

@@ -14,6 +14,7 @@
 #include "platform/core/file.h"
 
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 // ------------------------------------------------------------------ contact
@@ -98,11 +99,20 @@ void TNPIMContact::GetDataToSync(TNString& out) const
     AppendFormField(out, "&DisplayAs=", DisplayAs);
 }
 
+namespace {
+
+// The cached full name is built on demand by readers, which may hold the
+// model lock shared together: its own mutex keeps them from building it at
+// once. Add empties it under the exclusive lock, when no reader runs.
+std::mutex fullNameCacheMutex;
+
+} // namespace
+
 TNString TNPIMContact::GetFullName()
 {
     return Guarded("[TNPIMContact::GetFullName]", TNString(), [&] {
-        // Builds the cached name: a writer.
-        TNModelWriteGuard lock;
+        TNModelReadGuard lock;
+        std::lock_guard<std::mutex> cache(fullNameCacheMutex);
         if (FullName.IsEmpty()) {
             if (!DisplayAs.IsEmpty()) {
                 FullName = DisplayAs;
@@ -210,7 +220,7 @@ TNPIMContact* TNPIMContacts::GetItemByContactUserID(uint32_t contactUserID) cons
 bool TNPIMContacts::GetFullNameByContactUserID(uint32_t contactUserID, TNString& out)
 {
     return Guarded("[TNPIMContacts::GetFullNameByContactUserID]", false, [&] {
-        TNModelWriteGuard lock;
+        TNModelReadGuard lock;
         TNPIMContact* contact = FindByContactUserID(contactUserID);
         if (contact == nullptr) {
             return false;
@@ -224,7 +234,7 @@ bool TNPIMContacts::GetFullNameByContactUserID(uint32_t contactUserID, TNString&
 bool TNPIMContacts::GetFullNameByContactUserID_LastNameFirst(uint32_t contactUserID, TNString& out)
 {
     return Guarded("[TNPIMContacts::GetFullNameByContactUserID_LastNameFirst]", false, [&] {
-        TNModelWriteGuard lock;
+        TNModelReadGuard lock;
         TNPIMContact* contact = FindByContactUserID(contactUserID);
         if (contact == nullptr) {
             return false;

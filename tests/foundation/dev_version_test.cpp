@@ -74,4 +74,14 @@ TEST(DevelopmentFile, AFolderOfThatNameOrNoProgramFolderIsNoFile)
     EXPECT_FALSE(ReadDevelopmentFile("").Found);
 }
 
+TEST(DevelopmentFile, ANamedPipeOfThatNameIsNoFileAndDoesNotHoldTheStart)
+{
+    TestFolder folder;
+    TNDevelopmentFile file;
+    file.Found = true;
+    EXPECT_TRUE(testing_support::ReturnsBesideAPipe(folder.File("development-version.txt"),
+                                                    [&] { file = ReadDevelopmentFile(folder.Path()); }));
+    EXPECT_FALSE(file.Found);
+}
+
 } // namespace

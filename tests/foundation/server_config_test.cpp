@@ -186,6 +186,17 @@ TEST(ServerConfig, ThreeServersGiveThreeApiUrlsAndTheThirdsSingleAddresses)
     EXPECT_STREQ(app.WebUrl, "https://web2.example/");
 }
 
+TEST(ServerConfig, ANamedPipeIsNoFileAndDoesNotHoldTheStart)
+{
+    TestFolder folder;
+    WriteFile(folder.File("pimsrv01.cfg"), Server("1"));
+    TNAppInfo app = Blank();
+    EXPECT_TRUE(testing_support::ReturnsBesideAPipe(folder.File("pimsrv00.cfg"),
+                                                    [&] { ReadServerConfigFilesFrom(app, folder.Path()); }));
+    EXPECT_EQ(app.PimServersCount, 1);
+    EXPECT_STREQ(app.WebDomain[0], "web1.example");
+}
+
 TEST(ServerConfig, WithoutFilesTheBuiltInServerStays)
 {
     TestFolder folder;

@@ -1,6 +1,7 @@
 #include "foundation/app_info.h"
 #include "model/contacts.h"
 #include "model/hooks.h"
+#include "model/model_lock.h"
 #include "tests/model/model_test_support.h"
 #include "tests/model/people_test_support.h"
 
@@ -9,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 // The view layer's picture, as this test binary fakes it.
@@ -100,6 +102,49 @@ TEST(TNPIMContacts, RenameThroughAnAnswerChangesTheFullName)
     contacts.Add(&displayed);
     EXPECT_EQ(k.GetFullName().View(), "Honza & spol.");
     EXPECT_EQ(contacts.Count, 1);
+}
+
+// The window asks for names while it draws, holding the model lock shared,
+// and another reader may ask at the same time: a name lookup is a reader, so
+// that the cached name is never built by two threads at once.
+TEST(TNPIMContacts, NamesAreLookedUpByReadersAtTheSameTime)
+{
+    model_test::Environment environment;
+    model_test::DataSet set;
+    TNPIMContacts contacts;
+    Attach(contacts, set);
+    constexpr int kContacts = 64;
+    ASSERT_TRUE(contacts.Resize(kContacts));
+    for (int i = 0; i < kContacts; ++i) {
+        contacts.Items[i]->ContactUserID = 500 + static_cast<uint32_t>(i);
+        contacts.Items[i]->FirstName.Set("Jan");
+        contacts.Items[i]->LastName.Set("Novák");
+    }
+    auto reader = [&](std::vector<std::string>& names) {
+        TNModelReadGuard lock;
+        for (int i = 0; i < kContacts; ++i) {
+            TNString name;
+            if (contacts.GetFullNameByContactUserID(500 + static_cast<uint32_t>(i), name)) {
+                names.emplace_back(name.View());
+            }
+            TNString lastFirst;
+            if (contacts.GetFullNameByContactUserID_LastNameFirst(500 + static_cast<uint32_t>(i), lastFirst)) {
+                names.emplace_back(lastFirst.View());
+            }
+            names.emplace_back(contacts.Items[i]->GetFullName().View());
+        }
+    };
+    std::vector<std::string> first;
+    std::vector<std::string> second;
+    std::thread other([&] { reader(second); });
+    reader(first);
+    other.join();
+    for (const auto* names : {&first, &second}) {
+        ASSERT_EQ(names->size(), 3u * kContacts);
+        for (size_t i = 0; i < names->size(); ++i) {
+            EXPECT_EQ((*names)[i], i % 3 == 1 ? "Novák Jan" : "Jan Novák") << i;
+        }
+    }
 }
 
 TEST(TNPIMContacts, MissingContactUserIDIsLogged)
