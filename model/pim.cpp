@@ -245,6 +245,9 @@ TNPIM::TNPIM(int32_t position) : pimSrvPos(position)
 
 TNPIM::~TNPIM()
 {
+    // The records leave PIM[0]'s per-day index, which the views may be
+    // reading.
+    TNModelWriteGuard lock;
     if (Records != nullptr) {
         Records->EmptyForLoad();
     }
