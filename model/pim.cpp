@@ -159,7 +159,9 @@ void SaveEntry(Collection& items, TNRAFile& file, int32_t fid, int32_t tsp, bool
         return;
     }
     auto& item = *items.Items[pos];
-    if (!deletion && DeclinesToWrite(item)) {
+    // A deletion, too: the entry is the copy's, and its master's record must
+    // stay.
+    if (DeclinesToWrite(item)) {
         LogWithNumber("[TNPIM::Save][WRITE_OFF] The item writes no record; id = ", "%u", entry.id);
         counts.writtenOff += file.writeOff_toSave(tsp) ? 1 : 0;
         return;
@@ -245,6 +247,9 @@ TNPIM::TNPIM(int32_t position) : pimSrvPos(position)
 
 TNPIM::~TNPIM()
 {
+    // The records leave PIM[0]'s per-day index, which the views may be
+    // reading.
+    TNModelWriteGuard lock;
     if (Records != nullptr) {
         Records->EmptyForLoad();
     }

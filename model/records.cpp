@@ -606,9 +606,8 @@ void TNPIMRecords::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed
                 record.Changed = changed;
             }
             NoteIDChanged(pos);
-            if (!rekey && changed == 0) {
-                continue;
-            }
+            // Queued even without a new time: the stored record must stop
+            // being pending, and a confirmed deletion must become a hole.
             Queue(newID, pos, record.Deleted);
             if (!rekey) {
                 // The stored record stays until the next save replaces it.

@@ -207,6 +207,17 @@ void TNPIMTagsAssign::RefreshFirstTag(uint32_t recordID)
     }
 }
 
+void TNPIMTagsAssign::ItemLoaded(int32_t pos)
+{
+    if (pos < 0 || pos >= Count || Items[pos] == nullptr) {
+        return;
+    }
+    // Resize filed the new slot under record 0; every slot loaded so far
+    // would stay there and make each refresh walk them all.
+    MapErase(0, pos);
+    MapInsert(pos);
+}
+
 void TNPIMTagsAssign::RebuildRecordMap()
 {
     byRecord_.clear();

@@ -86,6 +86,10 @@ public:
     uint32_t GetDataToSync(TNString* text);
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 
+    // Called by the data set's Load for each item read: files it under the
+    // RecordID it read, so that each load step stays short.
+    void ItemLoaded(int32_t pos);
+
     // Builds the record map anew from the list; the load path calls it
     // through FinalizeLoading, after the items have read their fields. The
     // map follows every change made through the operations above.

@@ -241,6 +241,31 @@ TEST_F(TNPIMData, LocalDeletionSurvivesARestartUntilConfirmed)
     EXPECT_FALSE(Stored(6001)) << "a hole once the service has it";
 }
 
+// The service need not send a new time: the confirmation alone must end the
+// stored record's pending state, and a confirmed deletion must become a hole.
+TEST_F(TNPIMData, ConfirmationWithoutANewTimeEndsThePendingStateOnDisk)
+{
+    AddOrganizer(1000);
+    int32_t kept = AddRecord(6001, 1000, "2024-03-10 09:30");
+    int32_t gone = AddRecord(6002, 1000, "2024-03-11 09:30");
+    Pim().Save(false, false);
+    Records().Items[kept]->PleaseSync = true;
+    Records().SaveOrDeleteRecordByPos(kept, false);
+    Records().Items[gone]->PleaseSync = true;
+    Records().SaveOrDeleteRecordByPos(gone, true);
+    Pim().Save(false, false);
+
+    Records().DataUpSynced(6001, 6001, 0);
+    Records().DataUpSynced(6002, 6002, 0);
+    TNPIM& fresh = SaveAndReload();
+    EXPECT_FALSE(Stored(6002)) << "the confirmed deletion is a hole";
+    TNPIMRecord* record = fresh.Records->GetRecordByID(6001);
+    ASSERT_NE(record, nullptr);
+    EXPECT_FALSE(record->PleaseSync);
+    TNString body;
+    EXPECT_EQ(fresh.Records->GetDataToSync(&body), 0u) << "nothing goes up again after a restart";
+}
+
 TEST_F(TNPIMData, RightsTextAppliesTriplesAndAnEmptyTextChangesNothing)
 {
     AddOrganizer(7, 20, 50);

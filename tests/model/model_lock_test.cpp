@@ -74,6 +74,47 @@ TEST_F(TNModelLockData, AnswersAppliedWhileAnotherThreadReads)
     EXPECT_NE(Records().GetRecordByID(10000 + kPages * kPerPage - 1), nullptr);
 }
 
+// A second set files its records into the first set's per-day index; freeing
+// it takes them out while the views may be reading those days.
+TEST_F(TNModelLockData, SetFreedWhileAnotherThreadReadsTheDays)
+{
+    auto* second = new TNPIM(1);
+    for (int32_t n = 0; n < 200; ++n) {
+        char text[300];
+        std::snprintf(text, sizeof text,
+                      "<ID>%d</ID><OrganizerID>3</OrganizerID><Type>%d</Type><Text>Porada %d</Text>"
+                      "<HasBegin>1</HasBegin><DateBegin>2024-05-%02d</DateBegin><TimeBegin>10:00:00</TimeBegin>",
+                      20000 + n, rtEvent, n, 1 + n % 28);
+        TNString answer(text);
+        second->Records->Add(&answer);
+    }
+    std::atomic<bool> started{false};
+    std::atomic<bool> done{false};
+    std::atomic<int64_t> wrong{0};
+    std::thread reader([&] {
+        for (int32_t probe = 0; !done; ++probe) {
+            TNModelReadGuard lock;
+            if (TNPIMAllDay* entry = Pim().GetAllDaysItem(2024, 5, 1 + probe % 28)) {
+                for (int32_t i = 0; i < entry->Count; ++i) {
+                    wrong += entry->Items[i] == nullptr || entry->Items[i]->Text.Length == 0 ? 1 : 0;
+                }
+            }
+            started = true;
+        }
+    });
+    while (!started) {
+        std::this_thread::yield();
+    }
+    delete second;
+    done = true;
+    reader.join();
+
+    EXPECT_EQ(wrong, 0);
+    TNPIMAllDay* entry = Pim().GetAllDaysItem(2024, 5, 1);
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->Count, 0) << "the freed set's records left the index";
+}
+
 TEST(TNModelLock, GuardsNestOnOneThread)
 {
     {

@@ -129,6 +129,27 @@ TEST_F(TNPIMFile, SaveFollowsMovedItemsAndWritesOffEntriesThatNeverMatch)
     EXPECT_EQ(log_.CountContaining("Unknown toSave->Type"), 1);
 }
 
+// A deletion queued at a yearly copy is the copy's: the copy writes no
+// record, so the entry is written off once, and its master's record stays.
+TEST_F(TNPIMFile, DeletionOfACopyIsWrittenOffAndKeepsTheMaster)
+{
+    int32_t master = AddRecord(7004, 512);
+    File().add_toSave(raftRecord, 7004, master, 0, true, false);
+    Pim().Save(false, false);
+    int32_t copy = AddRecord(7004, 512);
+    Pim().Records->Items[copy]->Virtual = true;
+    Pim().Records->Items[copy]->Deleted = 1;
+    File().add_toSave(raftRecord, 7004, copy, 1, true, false);
+
+    Pim().Save(false, false);
+    Pim().Save(false, false);
+
+    TNPIMRecord stored;
+    EXPECT_TRUE(StoredRecord(7004, stored));
+    EXPECT_EQ(set_.QueueItem(raftRecord, 7004), -1);
+    EXPECT_EQ(log_.CountContaining("[TNPIM::Save][WRITE_OFF] The item writes no record; id = 7004"), 1);
+}
+
 TEST_F(TNPIMFile, SaveWithNothingQueuedOnlyLogs)
 {
     pimDataReceived = false;
