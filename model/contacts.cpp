@@ -154,20 +154,13 @@ int32_t TNPIMContacts::Add(TNString* answer)
         }
         LogWrite("[TNPIMContacts::Add] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        uint32_t id = 0;
-        in.Number("ID", id);
-        int32_t pos = PosForIDOrAppend(id);
+        int32_t pos = TakeAnswerItem(in);
         if (pos < 0) {
             return -1;
         }
         TNPIMContact& k = *Items[pos];
         pimDataReceived = true;
         k.Unsaved = true;
-        k.PleaseSync = false;
-        k.ID = id;
-        in.Number("Created", k.Created);
-        in.Number("Changed", k.Changed);
-        in.Number("Deleted", k.Deleted);
         in.Number("UserID", k.UserID);
         in.Number("ContactUserID", k.ContactUserID);
         in.Number("MainOrganizerID", k.MainOrganizerID);

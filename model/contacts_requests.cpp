@@ -111,20 +111,13 @@ int32_t TNPIMContactsRequests::Add(TNString* answer)
         }
         LogWrite("[TNPIMContactsRequests::Add] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        uint32_t id = 0;
-        in.Number("ID", id);
-        int32_t pos = PosForIDOrAppend(id);
+        int32_t pos = TakeAnswerItem(in);
         if (pos < 0) {
             return -1;
         }
         TNPIMContactsRequest& r = *Items[pos];
         pimDataReceived = true;
         r.Unsaved = true;
-        r.PleaseSync = false;
-        r.ID = id;
-        in.Number("Created", r.Created);
-        in.Number("Changed", r.Changed);
-        in.Number("Deleted", r.Deleted);
         in.Number("UserID", r.UserID);
         in.Number("ContactUserID", r.ContactUserID);
         in.Text("RequestIP", r.RequestIP);

@@ -87,18 +87,11 @@ int32_t TNPIMEventTypes::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        uint32_t id = 0;
-        in.Number("ID", id);
-        int32_t pos = PosForIDOrAppend(id);
+        int32_t pos = TakeAnswerItem(in);
         if (pos < 0) {
             return -1;
         }
         TNPIMEventType& e = *Items[pos];
-        e.PleaseSync = false;
-        e.ID = id;
-        in.Number("Created", e.Created);
-        in.Number("Changed", e.Changed);
-        in.Number("Deleted", e.Deleted);
         in.Number("CreatedByUserID", e.CreatedByUserID);
         in.Number("TitleLn", e.TitleLn);
         if (in.Has("TitleLngString", true)) {

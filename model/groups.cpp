@@ -69,20 +69,13 @@ int32_t TNPIMGroups::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        uint32_t id = 0;
-        in.Number("ID", id);
-        int32_t pos = PosForIDOrAppend(id);
+        int32_t pos = TakeAnswerItem(in);
         if (pos < 0) {
             return -1;
         }
         TNPIMGroup& g = *Items[pos];
         pimDataReceived = true;
         g.Unsaved = true;
-        g.PleaseSync = false;
-        g.ID = id;
-        in.Number("Created", g.Created);
-        in.Number("Changed", g.Changed);
-        in.Number("Deleted", g.Deleted);
         in.Number("UserID", g.UserID);
         in.Text("Title", g.Title);
         collection_steps::CountReceived(*this, g.Changed);

@@ -72,20 +72,13 @@ int32_t TNPIMGroupsAssign::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        uint32_t id = 0;
-        in.Number("ID", id);
-        int32_t pos = PosForIDOrAppend(id);
+        int32_t pos = TakeAnswerItem(in);
         if (pos < 0) {
             return -1;
         }
         TNPIMGroupsAssignItem& a = *Items[pos];
         pimDataReceived = true;
         a.Unsaved = true;
-        a.PleaseSync = false;
-        a.ID = id;
-        in.Number("Created", a.Created);
-        in.Number("Changed", a.Changed);
-        in.Number("Deleted", a.Deleted);
         in.Number("UserID", a.UserID);
         in.Number("ContactID", a.ContactID);
         in.Number("ContactUserID", a.ContactUserID);

@@ -127,20 +127,13 @@ int32_t TNPIMNotifications::Add(TNString* answer)
         }
         LogWrite("[TNPIMNotifications::Add][A] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        uint32_t id = 0;
-        in.Number("ID", id);
-        int32_t pos = PosForIDOrAppend(id);
+        int32_t pos = TakeAnswerItem(in);
         if (pos < 0) {
             return -1;
         }
         TNPIMNotification& n = *Items[pos];
         pimDataReceived = true;
         LogWrite("[TNPIMNotifications::Add][B] ", "", false);
-        n.PleaseSync = false;
-        n.ID = id;
-        in.Number("Created", n.Created);
-        in.Number("Changed", n.Changed);
-        in.Number("Deleted", n.Deleted);
         in.Number("Type", n.Type);
         in.Number("RecipientUserID", n.RecipientUserID);
         in.Text("Text", n.Text);

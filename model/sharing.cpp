@@ -134,18 +134,11 @@ int32_t TNPIMSharing::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        uint32_t id = 0;
-        in.Number("ID", id);
-        int32_t pos = PosForIDOrAppend(id);
+        int32_t pos = TakeAnswerItem(in);
         if (pos < 0) {
             return -1;
         }
         TNPIMSharingItem& s = *Items[pos];
-        s.PleaseSync = false;
-        s.ID = id;
-        in.Number("Created", s.Created);
-        in.Number("Changed", s.Changed);
-        in.Number("Deleted", s.Deleted);
         in.Number("OrganizerID", s.OrganizerID);
         in.Number("RecordID", s.RecordID);
         in.Number("Type", s.Type);
