@@ -30,11 +30,8 @@ TNPIMContact::~TNPIMContact()
 bool TNPIMContact::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMContact::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed),
-                               static_cast<uint32_t>(Deleted), UserID, ContactUserID, MainOrganizerID}) {
+        WriteItemHead(*this, kStoredVersion, fid);
+        for (uint32_t value : {UserID, ContactUserID, MainOrganizerID}) {
             raf.writeNumber(value, 4, fid);
         }
         for (const TNString* text :
@@ -55,16 +52,10 @@ bool TNPIMContact::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMContact::Load]", false, [&] {
         TNBodyReader r(in);
-        uint32_t version = r.Unsigned(1);
-        if (!r.Ok() || version < 1 || version > kStoredVersion) {
-            LogTextUInt("[TNPIMContact::Load][ERROR] Unknown version = ", version);
+        uint32_t version = ReadItemHead(r, *this, 1, kStoredVersion, "[TNPIMContact::Load][ERROR] Unknown version = ");
+        if (version == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Signed(4);
-        Changed = r.Signed(4);
-        Deleted = r.Signed(4);
         UserID = r.Unsigned(4);
         ContactUserID = r.Unsigned(4);
         if (version >= 2) {

@@ -14,11 +14,8 @@
 bool TNPIMContactsRequest::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMContactsRequest::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed),
-                               static_cast<uint32_t>(Deleted), UserID, ContactUserID}) {
+        WriteItemHead(*this, kStoredVersion, fid);
+        for (uint32_t value : {UserID, ContactUserID}) {
             raf.writeNumber(value, 4, fid);
         }
         raf.writeString(RequestIP, fid);
@@ -42,16 +39,11 @@ bool TNPIMContactsRequest::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMContactsRequest::Load]", false, [&] {
         TNBodyReader r(in);
-        uint32_t version = r.Unsigned(1);
-        if (!r.Ok() || version < 1 || version > kStoredVersion) {
-            LogTextUInt("[TNPIMContactsRequest::Load][ERROR] Unknown version = ", version);
+        uint32_t version =
+            ReadItemHead(r, *this, 1, kStoredVersion, "[TNPIMContactsRequest::Load][ERROR] Unknown version = ");
+        if (version == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Signed(4);
-        Changed = r.Signed(4);
-        Deleted = r.Signed(4);
         UserID = r.Unsigned(4);
         ContactUserID = r.Unsigned(4);
         r.String(RequestIP);

@@ -14,11 +14,8 @@
 bool TNPIMEventType::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMEventType::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed),
-                               static_cast<uint32_t>(Deleted), CreatedByUserID, TitleLn}) {
+        WriteItemHead(*this, kStoredVersion, fid);
+        for (uint32_t value : {CreatedByUserID, TitleLn}) {
             raf.writeNumber(value, 4, fid);
         }
         raf.writeString(TitleLngString, fid);
@@ -31,16 +28,11 @@ bool TNPIMEventType::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMEventType::Load]", false, [&] {
         TNBodyReader r(in);
-        uint32_t version = r.Unsigned(1);
-        if (!r.Ok() || version < 1 || version > kStoredVersion) {
-            LogTextUInt("[TNPIMEventType::Load][ERROR] Unknown version = ", version);
+        uint32_t version =
+            ReadItemHead(r, *this, 1, kStoredVersion, "[TNPIMEventType::Load][ERROR] Unknown version = ");
+        if (version == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Signed(4);
-        Changed = r.Signed(4);
-        Deleted = r.Signed(4);
         CreatedByUserID = r.Unsigned(4);
         if (version >= 2) {
             TitleLn = r.Unsigned(4);

@@ -12,13 +12,8 @@
 bool TNPIMGroup::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMGroup::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed),
-                               static_cast<uint32_t>(Deleted), UserID}) {
-            raf.writeNumber(value, 4, fid);
-        }
+        WriteItemHead(*this, kStoredVersion, fid);
+        raf.writeNumber(UserID, 4, fid);
         raf.writeString(Title, fid);
         if (!raf.saveStream(fid, queuePos)) {
             return false;
@@ -32,16 +27,11 @@ bool TNPIMGroup::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMGroup::Load]", false, [&] {
         TNBodyReader r(in);
-        uint32_t version = r.Unsigned(1);
-        if (!r.Ok() || version != kStoredVersion) {
-            LogTextUInt("[TNPIMGroup::Load][ERROR] Unknown version = ", version);
+        uint32_t version =
+            ReadItemHead(r, *this, kStoredVersion, kStoredVersion, "[TNPIMGroup::Load][ERROR] Unknown version = ");
+        if (version == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Signed(4);
-        Changed = r.Signed(4);
-        Deleted = r.Signed(4);
         UserID = r.Unsigned(4);
         r.String(Title);
         return r.Ok();

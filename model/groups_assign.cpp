@@ -12,11 +12,8 @@
 bool TNPIMGroupsAssignItem::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMGroupsAssignItem::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed),
-                               static_cast<uint32_t>(Deleted), UserID, ContactID, ContactUserID, ContactsGroupID}) {
+        WriteItemHead(*this, kStoredVersion, fid);
+        for (uint32_t value : {UserID, ContactID, ContactUserID, ContactsGroupID}) {
             raf.writeNumber(value, 4, fid);
         }
         if (!raf.saveStream(fid, queuePos)) {
@@ -31,16 +28,11 @@ bool TNPIMGroupsAssignItem::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMGroupsAssignItem::Load]", false, [&] {
         TNBodyReader r(in);
-        uint32_t version = r.Unsigned(1);
-        if (!r.Ok() || version != kStoredVersion) {
-            LogTextUInt("[TNPIMGroupsAssignItem::Load][ERROR] Unknown version = ", version);
+        uint32_t version = ReadItemHead(r, *this, kStoredVersion, kStoredVersion,
+                                        "[TNPIMGroupsAssignItem::Load][ERROR] Unknown version = ");
+        if (version == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Signed(4);
-        Changed = r.Signed(4);
-        Deleted = r.Signed(4);
         UserID = r.Unsigned(4);
         ContactID = r.Unsigned(4);
         ContactUserID = r.Unsigned(4);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "foundation/string.h"
+#include "model/body_reader.h"
 #include "model/collection.h"
 #include "model/numbers.h"
 
@@ -62,6 +64,37 @@ private:
 // Queues (type, id) for the next save pass; a deleted item is queued to
 // become a hole. False without a record-file slot.
 bool QueueForSave(int32_t fid, uint8_t type, uint32_t id, int32_t pos, uint32_t deleted);
+
+// Every stored item here begins with its version, PleaseSync and the four
+// common numbers; these start a record's stream with them and read them back.
+template <class Item> void WriteItemHead(const Item& item, uint8_t version, int32_t fid)
+{
+    raf.resetStream(fid);
+    raf.writeNumber(version, 1, fid);
+    raf.writeNumber(item.PleaseSync ? 1 : 0, 1, fid);
+    for (uint32_t value : {item.ID, static_cast<uint32_t>(item.Created), static_cast<uint32_t>(item.Changed),
+                           static_cast<uint32_t>(item.Deleted)}) {
+        raf.writeNumber(value, 4, fid);
+    }
+}
+
+// The stored version, or 0 after logging errorLine with it when it is not
+// one of oldest to newest: the item is unreadable.
+template <class Item>
+uint32_t ReadItemHead(TNBodyReader& r, Item& item, uint32_t oldest, uint32_t newest, const char* errorLine)
+{
+    uint32_t version = r.Unsigned(1);
+    if (!r.Ok() || version < oldest || version > newest) {
+        LogTextUInt(errorLine, version);
+        return 0;
+    }
+    item.PleaseSync = r.Flag();
+    item.ID = r.Unsigned(4);
+    item.Created = r.Signed(4);
+    item.Changed = r.Signed(4);
+    item.Deleted = r.Signed(4);
+    return version;
+}
 
 // The protocol steps every collection here shares.
 namespace collection_steps {

@@ -15,13 +15,7 @@
 bool TNPIMNotification::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMNotification::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value :
-             {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed), static_cast<uint32_t>(Deleted)}) {
-            raf.writeNumber(value, 4, fid);
-        }
+        WriteItemHead(*this, kStoredVersion, fid);
         raf.writeNumber(static_cast<uint32_t>(Type), 1, fid);
         raf.writeNumber(RecipientUserID, 4, fid);
         raf.writeString(Text, fid);
@@ -44,16 +38,11 @@ bool TNPIMNotification::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMNotification::Load]", false, [&] {
         TNBodyReader r(in);
-        uint32_t version = r.Unsigned(1);
-        if (!r.Ok() || version < 1 || version > kStoredVersion) {
-            LogTextUInt("[TNPIMNotification::Load][ERROR] Unknown version = ", version);
+        uint32_t version =
+            ReadItemHead(r, *this, 1, kStoredVersion, "[TNPIMNotification::Load][ERROR] Unknown version = ");
+        if (version == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Signed(4);
-        Changed = r.Signed(4);
-        Deleted = r.Signed(4);
         Type = static_cast<int32_t>(r.Unsigned(1));
         RecipientUserID = r.Unsigned(4);
         r.String(Text);

@@ -29,11 +29,8 @@ void WriteTime(const TNTime& time, int32_t fid)
 bool TNPIMSharingItem::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMSharingItem::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, static_cast<uint32_t>(Created), static_cast<uint32_t>(Changed),
-                               static_cast<uint32_t>(Deleted), OrganizerID, RecordID}) {
+        WriteItemHead(*this, kStoredVersion, fid);
+        for (uint32_t value : {OrganizerID, RecordID}) {
             raf.writeNumber(value, 4, fid);
         }
         raf.writeNumber(static_cast<uint32_t>(Type), 1, fid);
@@ -51,16 +48,11 @@ bool TNPIMSharingItem::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMSharingItem::Load]", false, [&] {
         TNBodyReader r(in);
-        uint32_t version = r.Unsigned(1);
-        if (!r.Ok() || version != kStoredVersion) {
-            LogTextUInt("[TNPIMSharingItem::Load][ERROR] Unknown version = ", version);
+        uint32_t version = ReadItemHead(r, *this, kStoredVersion, kStoredVersion,
+                                        "[TNPIMSharingItem::Load][ERROR] Unknown version = ");
+        if (version == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Signed(4);
-        Changed = r.Signed(4);
-        Deleted = r.Signed(4);
         OrganizerID = r.Unsigned(4);
         RecordID = r.Unsigned(4);
         Type = static_cast<int32_t>(r.Unsigned(1));
