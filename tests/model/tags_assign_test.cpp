@@ -40,6 +40,7 @@ TNPIMTagsAssignItem& Append(TNPIMTagsAssign& list, uint32_t id, uint32_t recordI
     a.RecordID = recordID;
     a.TagID = tagID;
     a.OrganizerID = 512;
+    list.NoteIDChanged(list.Count - 1);
     return a;
 }
 
@@ -129,6 +130,7 @@ TEST(TNPIMTagsAssign, GetTagResolvesThroughTheDataSetsTags)
     TNPIMTags& tags = set.Pim().Tags;
     ASSERT_TRUE(tags.Resize(1));
     tags.Items[0]->ID = 812;
+    tags.NoteIDChanged(0);
     TNPIMTagsAssign& list = set.Pim().TagsAssign;
     Append(list, 1, 50, 812);
     Append(list, 2, 60, 999);

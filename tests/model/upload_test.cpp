@@ -35,6 +35,7 @@ protected:
         EXPECT_TRUE(tags.Resize(tags.Count + 1));
         TNPIMTag& t = *tags.Items[tags.Count - 1];
         t.ID = id;
+        tags.NoteIDChanged(tags.Count - 1);
         t.OrganizerID = 512;
         t.Title.Set("Práce");
         t.PleaseSync = pending;
@@ -318,6 +319,7 @@ TEST_F(TNPIMUploadAll, PendingRecordGoesUpBeforeAPendingTag)
     ASSERT_TRUE(Pim().Tags.Resize(1));
     TNPIMTag& tag = *Pim().Tags.Items[0];
     tag.ID = 812;
+    Pim().Tags.NoteIDChanged(0);
     tag.OrganizerID = 1000;
     tag.PleaseSync = true;
     uint32_t temp = Records().GetNextID();
