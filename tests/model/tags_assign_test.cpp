@@ -201,18 +201,28 @@ template <class Collection> int32_t ScanForID(const Collection& items, uint32_t 
 {
     for (int32_t i = 0; i < items.Count; ++i) {
         const auto* item = items.Items[i];
-        if (item != nullptr && (item->ID == id || (id >= kFirstLocalID && item->OldID == id))) {
+        if (item == nullptr) {
+            continue;
+        }
+        if (item->ID == id) {
             return i;
+        }
+        if constexpr (requires { item->OldID; }) {
+            if (id >= kFirstLocalID && item->OldID == id) {
+                return i;
+            }
         }
     }
     return -1;
 }
 
+// Tags, assignments and alerts share the indexed look-up.
 TEST_F(TNPIMTagsData, IdIndexAnswersAsTheScanOverRandomChanges)
 {
     AddOrganizer(512);
     TNPIMTagsAssign* assigns = &Pim().TagsAssign;
     TNPIMTags* tags = &Pim().Tags;
+    TNPIMAlerts* alerts = &Pim().Alerts;
     std::mt19937 random(20241210);
     uint32_t nextServiceID = 9000;
     const int32_t steps = Iterations(300);
@@ -228,10 +238,13 @@ TEST_F(TNPIMTagsData, IdIndexAnswersAsTheScanOverRandomChanges)
                           noID ? "" : ("<ID>" + std::to_string(id) + "</ID>").c_str(), 1718000000 + step,
                           random() % 8 == 0 ? 1 : 0, 100 + random() % 10);
             TNString answer(text);
-            if (random() % 2 == 0) {
+            uint32_t which = random() % 3;
+            if (which == 0) {
                 assigns->Add(&answer);
-            } else {
+            } else if (which == 1) {
                 tags->Add(&answer);
+            } else {
+                alerts->Add(&answer);
             }
         } else if (op < 45) {
             // New items as the editors make them.
@@ -247,25 +260,34 @@ TEST_F(TNPIMTagsData, IdIndexAnswersAsTheScanOverRandomChanges)
             }
         } else if (op < 70) {
             // A confirmation of a pending item, under a new id or its own.
-            bool tag = random() % 2 == 0;
-            int32_t count = tag ? tags->Count : assigns->Count;
+            uint32_t which = random() % 3;
+            int32_t count = which == 0 ? assigns->Count : which == 1 ? tags->Count : alerts->Count;
             if (count > 0) {
                 int32_t pos = static_cast<int32_t>(random() % static_cast<uint32_t>(count));
-                uint32_t id = tag ? tags->Items[pos]->ID : assigns->Items[pos]->ID;
+                uint32_t id = which == 0   ? assigns->Items[pos]->ID
+                              : which == 1 ? tags->Items[pos]->ID
+                                           : alerts->Items[pos]->ID;
                 uint32_t newID = id >= kFirstLocalID || id == 0 || random() % 3 == 0 ? nextServiceID++ : id;
-                Pim().DataUpSynced(tag ? TNPIM::kUploadTags : TNPIM::kUploadTagsAssign, id, 1718100000 + step, newID);
+                int32_t code = which == 0   ? TNPIM::kUploadTagsAssign
+                               : which == 1 ? TNPIM::kUploadTags
+                                            : TNPIM::kUploadAlerts;
+                Pim().DataUpSynced(code, id, 1718100000 + step, newID);
             }
         } else if (op < 95) {
             int32_t change = static_cast<int32_t>(random() % 7) - 4;
-            if (random() % 2 == 0) {
+            uint32_t which = random() % 3;
+            if (which == 0) {
                 ASSERT_TRUE(assigns->Resize(std::max(0, assigns->Count + change)));
-            } else {
+            } else if (which == 1) {
                 ASSERT_TRUE(tags->Resize(std::max(0, tags->Count + change)));
+            } else {
+                ASSERT_TRUE(alerts->Resize(std::max(0, alerts->Count + change)));
             }
         } else {
             TNPIM& fresh = SaveAndReload();
             assigns = &fresh.TagsAssign;
             tags = &fresh.Tags;
+            alerts = &fresh.Alerts;
         }
 
         std::set<uint32_t> probes = {0, 1, 512, 9000, kFirstLocalID, kFirstLocalID + 1};
@@ -277,9 +299,13 @@ TEST_F(TNPIMTagsData, IdIndexAnswersAsTheScanOverRandomChanges)
             probes.insert(tags->Items[i]->ID);
             probes.insert(tags->Items[i]->OldID);
         }
+        for (int32_t i = 0; i < alerts->Count; ++i) {
+            probes.insert(alerts->Items[i]->ID);
+        }
         for (uint32_t id : probes) {
             ASSERT_EQ(assigns->GetItemPosByID(id), ScanForID(*assigns, id)) << "step " << step << " id " << id;
             ASSERT_EQ(tags->GetItemPosByID(id), ScanForID(*tags, id)) << "step " << step << " id " << id;
+            ASSERT_EQ(alerts->GetItemPosByID(id), ScanForID(*alerts, id)) << "step " << step << " id " << id;
         }
         // A new id skips every id in use.
         uint32_t next = tags->NextID;

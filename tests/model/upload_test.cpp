@@ -49,6 +49,7 @@ protected:
         EXPECT_TRUE(alerts.Resize(alerts.Count + 1));
         TNPIMAlert& a = *alerts.Items[alerts.Count - 1];
         a.ID = id;
+        alerts.NoteIDChanged(alerts.Count - 1);
         a.RecordID = 81234;
         a.PleaseSync = pending;
         alerts.QueueForSave(alerts.Count - 1);
@@ -360,6 +361,7 @@ TEST_F(TNPIMUploadAll, DrainEmptiesEveryCollectionAndLeavesServiceIdsAndHoles)
     for (int32_t i = 0; i < 2; ++i) {
         TNPIMAlert& a = *Pim().Alerts.Items[i];
         a.ID = 70001 + static_cast<uint32_t>(i);
+        Pim().Alerts.NoteIDChanged(i);
         a.RecordID = model_test::kFirstRecordID;
         a.PleaseSync = true;
         a.Deleted = i == 1 ? TNPIMAlert::kDeletedByUser : 0;
