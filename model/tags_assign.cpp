@@ -457,6 +457,19 @@ void TNPIMTagsAssign::TagIDChanged(uint32_t oldTagID, uint32_t newTagID)
     });
 }
 
+bool TNPIMTagsAssign::TakeConfirmedTagID(int32_t pos)
+{
+    TNPIMTagsAssignItem& a = *Items[pos];
+    const TNPIMTag* tag = ParentPIM != nullptr ? ParentPIM->Tags.GetTagByID(a.TagID) : nullptr;
+    if (tag == nullptr || tag->ID >= kFirstLocalID) {
+        return false;
+    }
+    a.TagID = tag->ID;
+    RefreshFirstTag(a.RecordID);
+    QueueForSave(pos);
+    return true;
+}
+
 uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
 {
     return Guarded("[TNPIMTagsAssign::GetDataToSync]", 0u, [&]() -> uint32_t {
@@ -470,7 +483,9 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
             }
             // The service cannot resolve a temporary tag id; the assignment
             // waits for its tag's confirmation, which gives it the real id.
-            if (a->TagID >= kFirstLocalID) {
+            // One made after the confirmation, under the tag's old id, takes
+            // the service id here.
+            if (a->TagID >= kFirstLocalID && !TakeConfirmedTagID(i)) {
                 continue;
             }
             a->PleaseSync = true;

@@ -105,6 +105,9 @@ private:
     void MapErase(uint32_t recordID, int32_t pos);
     // Takes the tag of the record's first live assignment again.
     void RefreshFirstTag(uint32_t recordID);
+    // The assignment at pos names a confirmed tag by its temporary id: it
+    // takes the tag's service id. False when the tag has none yet.
+    bool TakeConfirmedTagID(int32_t pos);
 
     struct RecordTags {
         // TagID of the first live assignment in list order; 0 when none.

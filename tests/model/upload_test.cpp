@@ -106,6 +106,19 @@ TEST_F(TNPIMUpload, AssignmentOfANewTagWaitsForTheTagsServiceId)
     EXPECT_EQ(Pim().TagsAssign.GetTag(81234), &tag);
 }
 
+TEST_F(TNPIMUpload, AssignmentMadeUnderAConfirmedTagsOldIdTakesItsServiceId)
+{
+    TNPIMTag& tag = AddTag(Pim().Tags.GetNextID(), true);
+    uint32_t temp = tag.ID;
+    model_test::FakeUploadService service;
+    ASSERT_EQ(service.Drain(Pim()), 1);
+    // An editor still holding the tag's old id.
+    Pim().TagsAssign.AddAssign(81234, temp, 512);
+    ASSERT_EQ(service.Drain(Pim()), 1);
+    EXPECT_EQ(service.Sent[1].form, "&ItemID=4200000001&Deleted=0&OrganizerID=512&RecordID=81234&TagID=600000");
+    EXPECT_EQ(Pim().GetRecordsAssignedTagID(81234), 600000u);
+}
+
 TEST_F(TNPIMUpload, UnansweredItemIsOfferedAgainFirst)
 {
     AddTag(812, true);
