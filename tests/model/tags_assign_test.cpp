@@ -236,7 +236,7 @@ TEST_F(TNPIMTagsData, IdIndexAnswersAsTheScanOverRandomChanges)
             uint32_t id = 500 + random() % 40;
             std::snprintf(text, sizeof text, "%s<Changed>%d</Changed><Deleted>%d</Deleted><RecordID>%u</RecordID>",
                           noID ? "" : ("<ID>" + std::to_string(id) + "</ID>").c_str(), 1718000000 + step,
-                          random() % 8 == 0 ? 1 : 0, 100 + random() % 10);
+                          random() % 8 == 0 ? 1 : 0, static_cast<uint32_t>(100 + random() % 10));
             TNString answer(text);
             uint32_t which = random() % 3;
             if (which == 0) {
