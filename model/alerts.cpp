@@ -84,6 +84,24 @@ void TNPIMAlerts::Init()
     Received = 0;
 }
 
+void TNPIMAlerts::Destroy()
+{
+    TNPIMCollection::Destroy();
+    idIndex_.Clear();
+}
+
+void TNPIMAlerts::NoteIDChanged(int32_t pos)
+{
+    if (pos >= 0 && pos < Count && Items[pos] != nullptr) {
+        idIndex_.Note(pos, *Items[pos]);
+    }
+}
+
+int32_t TNPIMAlerts::GetItemPosByID(uint32_t id) const
+{
+    return idIndex_.Find(Items, Count, id, "[TNPIMAlerts::GetItemPosByID][ERROR] stale id index; id = ");
+}
+
 void TNPIMAlerts::Clear()
 {
     Guarded("[TNPIMAlerts::Clear]", [&] {
@@ -94,7 +112,14 @@ void TNPIMAlerts::Clear()
 
 bool TNPIMAlerts::Resize(int32_t n)
 {
-    return Guarded("[TNPIMAlerts::Resize]", false, [&] { return ResizeSlots(n); });
+    return Guarded("[TNPIMAlerts::Resize]", false, [&] {
+        int32_t old = Count;
+        if (!ResizeSlots(n)) {
+            return false;
+        }
+        idIndex_.Resized(Items, old, Count);
+        return true;
+    });
 }
 
 int32_t TNPIMAlerts::RecordFileSlot() const
@@ -138,6 +163,7 @@ int32_t TNPIMAlerts::Add(TNString* answer)
             }
         };
         number("ID", a.ID);
+        idIndex_.Note(pos, a);
         number("Created", a.Created);
         number("Changed", a.Changed);
         number("Deleted", a.Deleted);
@@ -179,6 +205,7 @@ void TNPIMAlerts::FinalizeLoading()
         for (int32_t i = 0; i < Count; ++i) {
             UpdateLastRequestTime(i);
         }
+        idIndex_.Rebuild(Items, Count);
     });
 }
 
@@ -211,6 +238,7 @@ void TNPIMAlerts::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t /*newCha
         TNPIMAlert& a = *Items[pos];
         a.PleaseSync = false;
         a.ID = newID;
+        idIndex_.Note(pos, a);
         // The stored alert must stop being pending too.
         StoreConfirmedItem(a, raftAlert, oldID, pos, RecordFileSlot(), !a.DeletePending);
     });

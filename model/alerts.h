@@ -57,9 +57,17 @@ public:
     int32_t Received = 0;
 
     void Init();
+    // Frees every alert and forgets the id index.
+    void Destroy();
     void Clear();
     // False, with nothing changed, when memory fails.
     bool Resize(int32_t n);
+    // Called by the data set's Load for each alert read.
+    void ItemLoaded(int32_t pos) { NoteIDChanged(pos); }
+    // The alert at pos got its ID from outside the operations here.
+    void NoteIDChanged(int32_t pos);
+    // First position of the id, -1 when none.
+    int32_t GetItemPosByID(uint32_t id) const;
 
     // Takes over one alert of an answer; its position, or -1.
     int32_t Add(TNString* answer);
@@ -76,5 +84,7 @@ public:
     void QueueForSave(int32_t pos);
 
 private:
+    TNPIMIDIndex idIndex_;
+
     int32_t RecordFileSlot() const;
 };

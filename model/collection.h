@@ -1,10 +1,14 @@
 #pragma once
 
 #include "foundation/local_ids.h"
+#include "foundation/log.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <unordered_map>
+#include <vector>
 
 // One step of the NextID fold after loading: one above the highest temporary
 // id seen, never below the first temporary id.
@@ -12,6 +16,203 @@ constexpr uint32_t FoldNextID(uint32_t id, uint32_t next)
 {
     return NextLocalIDAfter(id, next < kFirstLocalID ? kFirstLocalID : next);
 }
+
+// An id -> positions index that a collection keeps beside its list, so that
+// a look-up by id finds the first matching position without a walk. It holds
+// the positions of each ID (0 included: fresh slots carry it) and of each
+// temporary OldID, ascending. The collection tells it about every change of
+// its slot count (Resized, Clear) and every slot whose ID or OldID it set
+// (Note); a look-up (Find) checks its answer against the list and falls back
+// to the walk, with a log line, if someone changed an id behind its back.
+class TNPIMIDIndex {
+public:
+    void Clear()
+    {
+        byID_.clear();
+        byOldID_.clear();
+        slotID_.clear();
+        slotOldID_.clear();
+    }
+
+    // The list went from `from` slots to `to`: the slots past `to` are
+    // forgotten, the new ones noted as they are.
+    template <class Item> void Resized(Item* const* items, int32_t from, int32_t to)
+    {
+        if (to <= 0) {
+            Clear();
+            return;
+        }
+        for (int32_t i = Size() - 1; i >= to; --i) {
+            Forget(i);
+        }
+        if (Size() > to) {
+            slotID_.resize(static_cast<size_t>(to));
+            slotOldID_.resize(static_cast<size_t>(to));
+        }
+        for (int32_t i = from < 0 ? 0 : from; i < to; ++i) {
+            if (items[i] != nullptr) {
+                Note(i, *items[i]);
+            }
+        }
+    }
+
+    // The item at pos has (perhaps) a new ID or OldID.
+    template <class Item> void Note(int32_t pos, const Item& item)
+    {
+        uint32_t oldID = 0;
+        if constexpr (requires { item.OldID; }) {
+            oldID = item.OldID;
+        }
+        Set(pos, item.ID, oldID);
+    }
+
+    // Builds the index anew from the list.
+    template <class Item> void Rebuild(Item* const* items, int32_t count)
+    {
+        Clear();
+        Resized(items, 0, count);
+    }
+
+    // First position whose ID is id; -1 when none.
+    int32_t FirstWithID(uint32_t id) const { return FirstIn(byID_, id); }
+
+    // First position whose ID is id or, for a temporary id, whose OldID is
+    // id; -1 when none. `staleLog` is the line logged, with the id, when the
+    // index proves stale.
+    template <class Item> int32_t Find(Item* const* items, int32_t count, uint32_t id, const char* staleLog) const
+    {
+        int32_t best = FirstWithID(id);
+        if (id >= kFirstLocalID) {
+            int32_t byOld = FirstIn(byOldID_, id);
+            if (byOld >= 0 && (best < 0 || byOld < best)) {
+                best = byOld;
+            }
+        }
+        if (best < 0 || (best < count && items[best] != nullptr && Matches(*items[best], id))) {
+            return best;
+        }
+        LogTextUInt(staleLog, id);
+        for (int32_t i = 0; i < count; ++i) {
+            if (items[i] != nullptr && Matches(*items[i], id)) {
+                return i;
+            }
+        }
+        return -1;
+    }
+
+private:
+    // The positions of one key, ascending; most keys have one, which needs
+    // no list of its own.
+    struct Positions {
+        int32_t first = -1;
+        std::vector<int32_t> rest;
+    };
+    using Map = std::unordered_map<uint32_t, Positions>;
+
+    Map byID_;
+    Map byOldID_;
+    // What the index holds for each slot; an OldID of 0 is not indexed.
+    std::vector<uint32_t> slotID_;
+    std::vector<uint32_t> slotOldID_;
+
+    int32_t Size() const { return static_cast<int32_t>(slotID_.size()); }
+
+    template <class Item> static bool Matches(const Item& item, uint32_t id)
+    {
+        if (item.ID == id) {
+            return true;
+        }
+        if constexpr (requires { item.OldID; }) {
+            return id >= kFirstLocalID && item.OldID == id;
+        }
+        return false;
+    }
+
+    static int32_t FirstIn(const Map& map, uint32_t key)
+    {
+        auto found = map.find(key);
+        return found != map.end() ? found->second.first : -1;
+    }
+
+    static void Insert(Map& map, uint32_t key, int32_t pos)
+    {
+        Positions& positions = map[key];
+        if (positions.first < 0 || positions.first == pos) {
+            positions.first = pos;
+            return;
+        }
+        std::vector<int32_t>& rest = positions.rest;
+        if (pos < positions.first) {
+            rest.insert(rest.begin(), positions.first);
+            positions.first = pos;
+            return;
+        }
+        if (rest.empty() || rest.back() < pos) {
+            rest.push_back(pos);
+            return;
+        }
+        auto at = std::lower_bound(rest.begin(), rest.end(), pos);
+        if (at == rest.end() || *at != pos) {
+            rest.insert(at, pos);
+        }
+    }
+
+    static void Erase(Map& map, uint32_t key, int32_t pos)
+    {
+        auto found = map.find(key);
+        if (found == map.end()) {
+            return;
+        }
+        Positions& positions = found->second;
+        std::vector<int32_t>& rest = positions.rest;
+        if (positions.first == pos) {
+            if (rest.empty()) {
+                map.erase(found);
+                return;
+            }
+            positions.first = rest.front();
+            rest.erase(rest.begin());
+        } else if (!rest.empty() && rest.back() == pos) {
+            rest.pop_back();
+        } else {
+            auto at = std::lower_bound(rest.begin(), rest.end(), pos);
+            if (at != rest.end() && *at == pos) {
+                rest.erase(at);
+            }
+        }
+    }
+
+    void Forget(int32_t pos)
+    {
+        Erase(byID_, slotID_[static_cast<size_t>(pos)], pos);
+        if (slotOldID_[static_cast<size_t>(pos)] != 0) {
+            Erase(byOldID_, slotOldID_[static_cast<size_t>(pos)], pos);
+        }
+    }
+
+    void Set(int32_t pos, uint32_t id, uint32_t oldID)
+    {
+        if (pos < 0) {
+            return;
+        }
+        // Slots never noted are indexed as fresh ones, under ID 0.
+        while (Size() <= pos) {
+            int32_t fresh = Size();
+            slotID_.push_back(0);
+            slotOldID_.push_back(0);
+            Insert(byID_, 0, fresh);
+        }
+        Forget(pos);
+        // Only a temporary id is looked up through OldID.
+        uint32_t indexedOld = oldID >= kFirstLocalID ? oldID : 0;
+        slotID_[static_cast<size_t>(pos)] = id;
+        slotOldID_[static_cast<size_t>(pos)] = indexedOld;
+        Insert(byID_, id, pos);
+        if (indexedOld != 0) {
+            Insert(byOldID_, indexedOld, pos);
+        }
+    }
+};
 
 // The list part that every collection of a data set shares: a count and an
 // array of pointers to items the collection owns, found by id in order.

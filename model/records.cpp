@@ -552,10 +552,23 @@ uint32_t TNPIMRecords::GetDataToSync(TNString* body)
                          false);
                 continue;
             }
+            TagState tag = TagStateForUpload(i);
+            if (tag == TagState::Waits) {
+                LogTextUInt("[TNPIMRecords::GetDataToSync] waits for its tag; TagID = ", record->TagID);
+                continue;
+            }
             record->PleaseSync = true;
             LogTextUInt("[TNPIMRecords::GetDataToSync] PleaseSync ID = ", record->ID);
             LogTextInt("[TNPIMRecords::GetDataToSync] PleaseSyncRecurrence = ", record->PleaseSyncRecurrence ? 1 : 0);
-            record->GetDataToSync(body);
+            if (tag == TagState::SendWithout) {
+                // The tag stays on the record here; the form goes without it.
+                uint32_t kept = record->TagID;
+                record->TagID = 0;
+                record->GetDataToSync(body);
+                record->TagID = kept;
+            } else {
+                record->GetDataToSync(body);
+            }
             LogWrite("[TNPIMRecords::GetDataToSync] ", body != nullptr ? body->Text : nullptr, false);
             result = record->ID;
         }
@@ -629,6 +642,79 @@ void TNPIMRecords::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed
                     Items[pos]->AddToAllDays();
                 }
             }
+        }
+    });
+}
+
+TNPIMRecords::TagState TNPIMRecords::TagStateForUpload(int32_t pos)
+{
+    TNPIMRecord& record = *Items[pos];
+    // The form names the tag only for a note or a record going up for the
+    // first time; only a temporary tag id is something the service cannot
+    // resolve.
+    bool named = record.Type == rtNote || record.ID >= kFirstLocalID;
+    if (!named || record.TagID < kFirstLocalID || ParentPIM == nullptr) {
+        return TagState::Ready;
+    }
+    TNPIMTags& tags = ParentPIM->Tags;
+    int32_t tagPos = tags.GetItemPosByID(record.TagID);
+    const TNPIMTag* tag = tagPos >= 0 ? tags.Items[tagPos] : nullptr;
+    if (tag == nullptr || tag->Deleted != 0) {
+        // The tag is gone: the record keeps no link to it.
+        LogTextUInt("[TNPIMRecords::GetDataToSync] tag gone, TagID = 0; TagID was ", record.TagID);
+        SetRecordTagID(pos, record.TagID, 0);
+        return TagState::Ready;
+    }
+    if (tag->ID < kFirstLocalID) {
+        // Confirmed already (found by its old id): take its service id.
+        SetRecordTagID(pos, record.TagID, tag->ID);
+        return TagState::Ready;
+    }
+    if (tag->OrganizerID == 0) {
+        // A tag that never goes up must not hold the record back for ever.
+        return TagState::SendWithout;
+    }
+    return TagState::Waits;
+}
+
+void TNPIMRecords::SetRecordTagID(int32_t pos, uint32_t from, uint32_t to)
+{
+    uint32_t id = Items[pos]->ID;
+    ForEachPosOfID(id, [&](int32_t p) {
+        if (Items[p]->TagID == from) {
+            Items[p]->TagID = to;
+        }
+    });
+    if (Items[pos]->TagID == from) {
+        Items[pos]->TagID = to;
+    }
+    Queue(id, pos, Items[pos]->Deleted);
+}
+
+void TNPIMRecords::TagIDChanged(uint32_t oldTagID, uint32_t newTagID)
+{
+    Guarded("[TNPIMRecords::TagIDChanged]", [&] {
+        TNModelWriteGuard lock;
+        if (oldTagID == newTagID || oldTagID == 0 || Borrowing) {
+            return;
+        }
+        for (int32_t i = 0; i < Count; ++i) {
+            TNPIMRecord* record = Items[i];
+            if (record == nullptr || record->TagID != oldTagID) {
+                continue;
+            }
+            record->TagID = newTagID;
+            if (record->Virtual) {
+                continue;
+            }
+            // A confirmed note that names a new tag went up without it: it
+            // goes up again to give the service its tag.
+            if (oldTagID >= kFirstLocalID && record->Type == rtNote && record->ID < kFirstLocalID) {
+                record->PleaseSync = true;
+            }
+            // Queued like any change of the record, so that a pending mark
+            // gained here is stored (TagID itself is not part of the body).
+            Queue(record->ID, i, record->Deleted);
         }
     });
 }

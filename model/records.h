@@ -87,8 +87,14 @@ public:
     // urgent open record in turn; null when there is none.
     TNPIMRecord* GetNotifyConstantly();
     bool CheckAll();
+    // The form of the first record waiting for upload; its id, 0 when none.
+    // A record whose form would name a new tag still waiting for upload
+    // stays back until the tag is confirmed; those behind it still go.
     uint32_t GetDataToSync(TNString* body);
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed);
+    // A tag confirmed under a new id: the records naming its old id take the
+    // new one and are queued for saving.
+    void TagIDChanged(uint32_t oldTagID, uint32_t newTagID);
     void DeleteVirtuals(int32_t masterPos);
     // Yearly copies of an anniversary or birthday up to the index's last
     // year; whether any exist afterwards.
@@ -123,4 +129,11 @@ private:
     int32_t RecordFileSlot() const;
     bool Queue(uint32_t id, int32_t pos, uint32_t deleted);
     int32_t FindQueued(uint32_t id) const;
+
+    enum class TagState { Ready, Waits, SendWithout };
+    // Whether the record at pos may go up as far as its tag is concerned.
+    TagState TagStateForUpload(int32_t pos);
+    // Every slot of the record at pos (its copies too) that names tag `from`
+    // names `to` instead; the stored record is queued.
+    void SetRecordTagID(int32_t pos, uint32_t from, uint32_t to);
 };

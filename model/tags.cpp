@@ -120,6 +120,19 @@ void TNPIMTags::Init()
     NextID = kFirstLocalID;
 }
 
+void TNPIMTags::Destroy()
+{
+    TNPIMCollection::Destroy();
+    idIndex_.Clear();
+}
+
+void TNPIMTags::NoteIDChanged(int32_t pos)
+{
+    if (pos >= 0 && pos < Count && Items[pos] != nullptr) {
+        idIndex_.Note(pos, *Items[pos]);
+    }
+}
+
 void TNPIMTags::Clear()
 {
     Guarded("[TNPIMTags::Clear]", [&] {
@@ -131,7 +144,9 @@ void TNPIMTags::Clear()
 bool TNPIMTags::Resize(int32_t n)
 {
     return Guarded("[TNPIMTags::Resize]", false, [&] {
+        int32_t old = Count;
         if (ResizeSlots(n)) {
+            idIndex_.Resized(Items, old, Count);
             return true;
         }
         LogText("[TNPIMTags::Resize][ERROR]");
@@ -183,6 +198,7 @@ int32_t TNPIMTags::Add(TNString* answer)
             }
         };
         number("ID", t.ID);
+        idIndex_.Note(pos, t);
         number("Created", t.Created);
         number("Changed", t.Changed);
         number("Deleted", t.Deleted);
@@ -216,6 +232,7 @@ void TNPIMTags::FinalizeLoading()
             }
         }
         NextID = NextIDAfter(NextID);
+        idIndex_.Rebuild(Items, Count);
     });
 }
 
@@ -226,7 +243,7 @@ uint32_t TNPIMTags::GetNextID()
             NextID = kFirstLocalID;
         }
         for (int64_t attempt = 0; attempt < static_cast<int64_t>(Count) + 100; ++attempt) {
-            if (FindByID(NextID) < 0) {
+            if (idIndex_.FirstWithID(NextID) < 0) {
                 return NextID++;
             }
             if (NextID == UINT32_MAX) {
@@ -240,13 +257,7 @@ uint32_t TNPIMTags::GetNextID()
 
 int32_t TNPIMTags::GetItemPosByID(uint32_t id) const
 {
-    for (int32_t i = 0; i < Count; ++i) {
-        const TNPIMTag* t = Items[i];
-        if (t != nullptr && (t->ID == id || (id >= kFirstLocalID && t->OldID == id))) {
-            return i;
-        }
-    }
-    return -1;
+    return idIndex_.Find(Items, Count, id, "[TNPIMTags::GetItemPosByID][ERROR] stale id index; id = ");
 }
 
 TNPIMTag* TNPIMTags::GetTagByID(uint32_t id) const
@@ -305,6 +316,7 @@ void TNPIMTags::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged
         t.PleaseSync = false;
         t.OldID = oldID;
         t.ID = newID;
+        idIndex_.Note(pos, t);
         if (newChanged > 0) {
             t.Changed = newChanged;
         }

@@ -57,10 +57,16 @@ public:
     uint32_t NextID = kFirstLocalID;
 
     void Init();
+    // Frees every tag and forgets the id index.
+    void Destroy();
     void Clear();
     // Logs and returns false, with nothing changed, when memory fails.
     bool Resize(int32_t n);
     TNPIMTag* MakeItem();
+    // Called by the data set's Load for each tag read.
+    void ItemLoaded(int32_t pos) { NoteIDChanged(pos); }
+    // The tag at pos got its ID or OldID from outside the operations here.
+    void NoteIDChanged(int32_t pos);
 
     // Takes over one tag of an answer; its position, or -1.
     int32_t Add(TNString* answer);
@@ -84,5 +90,7 @@ public:
     void QueueForSave(int32_t pos);
 
 private:
+    TNPIMIDIndex idIndex_;
+
     int32_t RecordFileSlot() const;
 };

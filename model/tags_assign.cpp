@@ -114,6 +114,7 @@ void TNPIMTagsAssign::Destroy()
 {
     TNPIMCollection::Destroy();
     byRecord_.clear();
+    idIndex_.Clear();
 }
 
 void TNPIMTagsAssign::Clear()
@@ -132,6 +133,7 @@ bool TNPIMTagsAssign::Resize(int32_t n)
             LogText("[TNPIMTagsAssign::Resize][ERROR]");
             return false;
         }
+        idIndex_.Resized(Items, old, Count);
         if (Count < old) {
             RebuildRecordMap();
         } else {
@@ -216,6 +218,14 @@ void TNPIMTagsAssign::ItemLoaded(int32_t pos)
     // would stay there and make each refresh walk them all.
     MapErase(0, pos);
     MapInsert(pos);
+    idIndex_.Note(pos, *Items[pos]);
+}
+
+void TNPIMTagsAssign::NoteIDChanged(int32_t pos)
+{
+    if (pos >= 0 && pos < Count && Items[pos] != nullptr) {
+        idIndex_.Note(pos, *Items[pos]);
+    }
 }
 
 void TNPIMTagsAssign::RebuildRecordMap()
@@ -256,6 +266,7 @@ int32_t TNPIMTagsAssign::Add(TNString* answer)
             }
         };
         number("ID", a.ID);
+        idIndex_.Note(pos, a);
         number("Created", a.Created);
         number("Changed", a.Changed);
         number("Deleted", a.Deleted);
@@ -300,6 +311,7 @@ void TNPIMTagsAssign::FinalizeLoading()
         }
         NextID = NextIDAfter(NextID);
         RebuildRecordMap();
+        idIndex_.Rebuild(Items, Count);
     });
 }
 
@@ -310,7 +322,7 @@ uint32_t TNPIMTagsAssign::GetNextID()
             NextID = kFirstLocalID;
         }
         for (int64_t attempt = 0; attempt < static_cast<int64_t>(Count) + 100; ++attempt) {
-            if (FindByID(NextID) < 0) {
+            if (idIndex_.FirstWithID(NextID) < 0) {
                 return NextID++;
             }
             if (NextID == UINT32_MAX) {
@@ -325,13 +337,7 @@ uint32_t TNPIMTagsAssign::GetNextID()
 int32_t TNPIMTagsAssign::GetItemPosByID(uint32_t id) const
 {
     LogTextUInt("[TNPIMTagsAssign::GetItemPosByID] item_id = ", id);
-    for (int32_t i = 0; i < Count; ++i) {
-        const TNPIMTagsAssignItem* a = Items[i];
-        if (a != nullptr && (a->ID == id || (id >= kFirstLocalID && a->OldID == id))) {
-            return i;
-        }
-    }
-    return -1;
+    return idIndex_.Find(Items, Count, id, "[TNPIMTagsAssign::GetItemPosByID][ERROR] stale id index; id = ");
 }
 
 uint32_t TNPIMTagsAssign::GetTagID(uint32_t recordID) const
@@ -393,6 +399,7 @@ void TNPIMTagsAssign::AddAssign(uint32_t recordID, uint32_t tagID, uint32_t orga
         TNPIMTagsAssignItem& a = *Items[pos];
         MapErase(a.RecordID, pos);
         a.ID = id;
+        idIndex_.Note(pos, a);
         a.OrganizerID = organizerID;
         a.RecordID = recordID;
         a.TagID = tagID;
@@ -450,6 +457,19 @@ void TNPIMTagsAssign::TagIDChanged(uint32_t oldTagID, uint32_t newTagID)
     });
 }
 
+bool TNPIMTagsAssign::TakeConfirmedTagID(int32_t pos)
+{
+    TNPIMTagsAssignItem& a = *Items[pos];
+    const TNPIMTag* tag = ParentPIM != nullptr ? ParentPIM->Tags.GetTagByID(a.TagID) : nullptr;
+    if (tag == nullptr || tag->ID >= kFirstLocalID) {
+        return false;
+    }
+    a.TagID = tag->ID;
+    RefreshFirstTag(a.RecordID);
+    QueueForSave(pos);
+    return true;
+}
+
 uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
 {
     return Guarded("[TNPIMTagsAssign::GetDataToSync]", 0u, [&]() -> uint32_t {
@@ -463,7 +483,9 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
             }
             // The service cannot resolve a temporary tag id; the assignment
             // waits for its tag's confirmation, which gives it the real id.
-            if (a->TagID >= kFirstLocalID) {
+            // One made after the confirmation, under the tag's old id, takes
+            // the service id here.
+            if (a->TagID >= kFirstLocalID && !TakeConfirmedTagID(i)) {
                 continue;
             }
             a->PleaseSync = true;
@@ -489,6 +511,7 @@ void TNPIMTagsAssign::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newC
             a.PleaseSync = false;
             a.OldID = oldID;
             a.ID = newID;
+            idIndex_.Note(pos, a);
             if (newChanged > 0) {
                 a.Changed = newChanged;
             }

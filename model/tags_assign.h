@@ -87,8 +87,10 @@ public:
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 
     // Called by the data set's Load for each item read: files it under the
-    // RecordID it read, so that each load step stays short.
+    // RecordID and the id it read, so that each load step stays short.
     void ItemLoaded(int32_t pos);
+    // The item at pos got its ID or OldID from outside the operations here.
+    void NoteIDChanged(int32_t pos);
 
     // Builds the record map anew from the list; the load path calls it
     // through FinalizeLoading, after the items have read their fields. The
@@ -103,6 +105,9 @@ private:
     void MapErase(uint32_t recordID, int32_t pos);
     // Takes the tag of the record's first live assignment again.
     void RefreshFirstTag(uint32_t recordID);
+    // The assignment at pos names a confirmed tag by its temporary id: it
+    // takes the tag's service id. False when the tag has none yet.
+    bool TakeConfirmedTagID(int32_t pos);
 
     struct RecordTags {
         // TagID of the first live assignment in list order; 0 when none.
@@ -111,4 +116,5 @@ private:
         std::vector<int32_t> positions;
     };
     std::unordered_map<uint32_t, RecordTags> byRecord_;
+    TNPIMIDIndex idIndex_;
 };

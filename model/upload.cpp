@@ -121,6 +121,11 @@ bool TNPIM::DataUpSynced(int32_t upload_sync_type, uint32_t old_id, uint32_t new
             break;
         case kUploadTags:
             Tags.DataUpSynced(old_id, new_id, new_changed);
+            // Records and assignments naming the tag's old id went up (or
+            // wait) without it; they take its service id.
+            if (Records != nullptr) {
+                Records->TagIDChanged(old_id, new_id);
+            }
             TagsAssign.TagIDChanged(old_id, new_id);
             break;
         case kUploadAlerts:

@@ -155,6 +155,7 @@ void GenerateAccount(TNPIM& pim, const AccountShape& shape)
         TNPIMTag& t = *tags.Items[pos];
         bool pending = Between(state, 1, 100) <= shape.pendingPercent;
         t.ID = pending ? tags.GetNextID() : kFirstTagID + static_cast<uint32_t>(k);
+        tags.NoteIDChanged(pos);
         t.PleaseSync = pending;
         t.Created = 1690000000u + static_cast<uint32_t>(k);
         t.Changed = 1700000000u + static_cast<uint32_t>(Between(state, 0, 9000000));
@@ -171,6 +172,7 @@ void GenerateAccount(TNPIM& pim, const AccountShape& shape)
         const TNPIMRecord& record = *records.Items[Between(state, 0, records.Count - 1)];
         bool pending = Between(state, 1, 100) <= shape.pendingPercent;
         a.ID = pending ? assigns.GetNextID() : kFirstTagAssignID + static_cast<uint32_t>(k);
+        assigns.NoteIDChanged(pos);
         a.PleaseSync = pending;
         a.Created = 1700000000u + static_cast<uint32_t>(k);
         a.Changed = 1700000000u + static_cast<uint32_t>(Between(state, 0, 9000000));

@@ -194,6 +194,7 @@ TEST(TNPIMAlerts, ConfirmationClearsPendingAndQueuesTheAlert)
     FillAlert(*alerts.Items[0]);
     alerts.Items[0]->Deleted = TNPIMAlert::kDeletedByUser;
     alerts.Items[0]->DeletePending = true;
+    alerts.NoteIDChanged(0);
     alerts.DataUpSynced(70001, 70001, 0);
     EXPECT_FALSE(alerts.Items[0]->PleaseSync);
     EXPECT_EQ(QueuedItem(set, raftAlert, 70001).retype, raftAlert) << "kept while its display request waits";

@@ -1,4 +1,5 @@
 #include "model/collection.h"
+#include "tests/model/model_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +135,37 @@ TEST(TNPIMCollection, NextIDLiesPastEveryTemporaryID)
         Fill(list, c.ids);
         EXPECT_EQ(list.NextIDAfter(c.start), c.expected);
     }
+}
+
+struct Keyed {
+    uint32_t ID = 0;
+    uint32_t OldID = 0;
+};
+
+// An index that missed an id change answers as the walk does, and says so.
+TEST(TNPIMIDIndex, StaleAnswerFallsBackToTheWalkAndIsLogged)
+{
+    model_test::LogCapture log;
+    Keyed a{7, 0};
+    Keyed b{kFirstLocalID + 3, 0};
+    Keyed c{7, 0};
+    Keyed* items[] = {&a, &b, &c};
+    TNPIMIDIndex index;
+    index.Resized(items, 0, 3);
+    EXPECT_EQ(index.Find(items, 3, 7, "stale; id = "), 0);
+
+    b.ID = 812;
+    b.OldID = kFirstLocalID + 3;
+    index.Note(1, b);
+    EXPECT_EQ(index.Find(items, 3, kFirstLocalID + 3, "stale; id = "), 1) << "a temporary id finds its OldID";
+    EXPECT_EQ(index.Find(items, 3, 812, "stale; id = "), 1);
+
+    a.ID = 9; // behind the index's back
+    EXPECT_EQ(index.Find(items, 3, 7, "stale; id = "), 2);
+    EXPECT_EQ(log.CountContaining("stale; id = 7"), 1);
+
+    index.Resized(items, 3, 1);
+    EXPECT_EQ(index.Find(items, 1, 812, "stale; id = "), -1) << "slots past the count are forgotten";
 }
 
 } // namespace

@@ -280,6 +280,7 @@ protected:
         ASSERT_TRUE(list.Resize(list.Count + 1));
         TNPIMTagsAssignItem& a = *list.Items[list.Count - 1];
         a.ID = id;
+        list.NoteIDChanged(list.Count - 1);
         a.RecordID = recordID;
         a.TagID = tagID;
         a.Deleted = deleted;

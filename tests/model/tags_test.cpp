@@ -116,6 +116,7 @@ TEST(TNPIMTags, ConfirmedUnderANewIdIsFoundByBothAndStoredOnlyUnderTheNew)
     ASSERT_TRUE(tags.Resize(1));
     FillTag(*tags.Items[0]);
     tags.Items[0]->ID = 4200000005u;
+    tags.NoteIDChanged(0);
     tags.QueueForSave(0);
     set.WriteQueued(*tags.Items[0], raftTag, 4200000005u);
 
@@ -140,6 +141,7 @@ TEST(TNPIMTags, ConfirmedUnderTheSameIdIsQueued)
     TNPIMTags& tags = set.Pim().Tags;
     ASSERT_TRUE(tags.Resize(1));
     FillTag(*tags.Items[0]);
+    tags.NoteIDChanged(0);
     tags.DataUpSynced(812, 812, 0);
     EXPECT_FALSE(tags.Items[0]->PleaseSync);
     EXPECT_EQ(tags.Items[0]->Changed, 1700000900u);
@@ -172,6 +174,7 @@ TEST(TNPIMTags, NextIdSkipsIdsInUse)
     ASSERT_TRUE(tags.Resize(3));
     for (int32_t i = 0; i < 3; ++i) {
         tags.Items[i]->ID = kFirstLocalID + static_cast<uint32_t>(i);
+        tags.NoteIDChanged(i);
     }
     EXPECT_EQ(tags.GetNextID(), 4200000004u);
     EXPECT_EQ(tags.NextID, 4200000005u);

@@ -35,6 +35,7 @@ protected:
         EXPECT_TRUE(tags.Resize(tags.Count + 1));
         TNPIMTag& t = *tags.Items[tags.Count - 1];
         t.ID = id;
+        tags.NoteIDChanged(tags.Count - 1);
         t.OrganizerID = 512;
         t.Title.Set("Práce");
         t.PleaseSync = pending;
@@ -48,6 +49,7 @@ protected:
         EXPECT_TRUE(alerts.Resize(alerts.Count + 1));
         TNPIMAlert& a = *alerts.Items[alerts.Count - 1];
         a.ID = id;
+        alerts.NoteIDChanged(alerts.Count - 1);
         a.RecordID = 81234;
         a.PleaseSync = pending;
         alerts.QueueForSave(alerts.Count - 1);
@@ -102,6 +104,19 @@ TEST_F(TNPIMUpload, AssignmentOfANewTagWaitsForTheTagsServiceId)
     EXPECT_EQ(service.Sent[1].form, "&ItemID=4200000001&Deleted=0&OrganizerID=512&RecordID=81234&TagID=600000");
     EXPECT_EQ(Pim().GetRecordsAssignedTagID(81234), 600000u);
     EXPECT_EQ(Pim().TagsAssign.GetTag(81234), &tag);
+}
+
+TEST_F(TNPIMUpload, AssignmentMadeUnderAConfirmedTagsOldIdTakesItsServiceId)
+{
+    TNPIMTag& tag = AddTag(Pim().Tags.GetNextID(), true);
+    uint32_t temp = tag.ID;
+    model_test::FakeUploadService service;
+    ASSERT_EQ(service.Drain(Pim()), 1);
+    // An editor still holding the tag's old id.
+    Pim().TagsAssign.AddAssign(81234, temp, 512);
+    ASSERT_EQ(service.Drain(Pim()), 1);
+    EXPECT_EQ(service.Sent[1].form, "&ItemID=4200000001&Deleted=0&OrganizerID=512&RecordID=81234&TagID=600000");
+    EXPECT_EQ(Pim().GetRecordsAssignedTagID(81234), 600000u);
 }
 
 TEST_F(TNPIMUpload, UnansweredItemIsOfferedAgainFirst)
@@ -318,6 +333,7 @@ TEST_F(TNPIMUploadAll, PendingRecordGoesUpBeforeAPendingTag)
     ASSERT_TRUE(Pim().Tags.Resize(1));
     TNPIMTag& tag = *Pim().Tags.Items[0];
     tag.ID = 812;
+    Pim().Tags.NoteIDChanged(0);
     tag.OrganizerID = 1000;
     tag.PleaseSync = true;
     uint32_t temp = Records().GetNextID();
@@ -358,6 +374,7 @@ TEST_F(TNPIMUploadAll, DrainEmptiesEveryCollectionAndLeavesServiceIdsAndHoles)
     for (int32_t i = 0; i < 2; ++i) {
         TNPIMAlert& a = *Pim().Alerts.Items[i];
         a.ID = 70001 + static_cast<uint32_t>(i);
+        Pim().Alerts.NoteIDChanged(i);
         a.RecordID = model_test::kFirstRecordID;
         a.PleaseSync = true;
         a.Deleted = i == 1 ? TNPIMAlert::kDeletedByUser : 0;
@@ -408,6 +425,155 @@ TEST_F(TNPIMUploadAll, DrainEmptiesEveryCollectionAndLeavesServiceIdsAndHoles)
         ++checked;
     }
     EXPECT_GT(checked, 0);
+}
+
+} // namespace
+
+namespace {
+
+// Records that name a new tag, on the data-set fixture.
+class TNPIMRecordTags : public model_test::DataSetTest {
+protected:
+    TNPIMTag& AddTag(uint32_t id, uint32_t organizerID)
+    {
+        TNPIMTags& tags = Pim().Tags;
+        EXPECT_TRUE(tags.Resize(tags.Count + 1));
+        int32_t pos = tags.Count - 1;
+        TNPIMTag& t = *tags.Items[pos];
+        t.ID = id;
+        t.OrganizerID = organizerID;
+        t.Title.Set("Výlety");
+        t.PleaseSync = true;
+        tags.NoteIDChanged(pos);
+        tags.QueueForSave(pos);
+        return t;
+    }
+
+    // A record naming the tag, saved as the editor does; its position.
+    int32_t AddTaggedRecord(uint32_t id, int32_t type, uint32_t tagID)
+    {
+        int32_t pos = AddRecord(id, 1000, "2024-06-20 10:00", nullptr, type);
+        Records().Items[pos]->TagID = tagID;
+        Records().Items[pos]->PleaseSync = true;
+        Records().SaveOrDeleteRecordByPos(pos, false);
+        return pos;
+    }
+};
+
+TEST_F(TNPIMRecordTags, NewNoteWaitsForItsNewTagAndGoesUpWithItsServiceId)
+{
+    // The editor's way: the note names the new tag and an assignment links them.
+    AddOrganizer(1000);
+    uint32_t tagTemp = AddTag(Pim().Tags.GetNextID(), 1000).ID;
+    uint32_t noteTemp = Records().GetNextID();
+    int32_t notePos = AddTaggedRecord(noteTemp, rtNote, tagTemp);
+    Pim().TagsAssign.AddAssign(noteTemp, tagTemp, 1000);
+    uint32_t otherTemp = Records().GetNextID();
+    AddTaggedRecord(otherTemp, rtEvent, 0);
+
+    model_test::FakeUploadService service;
+    ASSERT_TRUE(service.UploadOne(Pim()));
+    EXPECT_EQ(service.Sent[0].oldID, otherTemp) << "the record behind the waiting note still goes up";
+    EXPECT_EQ(log_.CountContaining("[TNPIMRecords::GetDataToSync] waits for its tag; TagID = 4200000001"), 1);
+    ASSERT_TRUE(service.UploadOne(Pim()));
+    ASSERT_EQ(service.Sent[1].code, TNPIM::kUploadTags);
+    uint32_t tagID = service.Sent[1].newID;
+    EXPECT_EQ(Records().Items[notePos]->TagID, tagID);
+    EXPECT_GE(File().find_toSave(raftRecord, noteTemp), 0) << "the re-keyed note is queued";
+
+    ASSERT_TRUE(service.UploadOne(Pim()));
+    ASSERT_EQ(service.Sent[2].code, TNPIM::kUploadRecords);
+    EXPECT_EQ(service.Sent[2].oldID, noteTemp);
+    EXPECT_NE(service.Sent[2].form.find("&TagID=" + std::to_string(tagID) + "&"), std::string::npos)
+        << service.Sent[2].form;
+    uint32_t noteID = service.Sent[2].newID;
+
+    // A restart before the assignment goes up keeps the link, under service ids.
+    TNPIM& restarted = SaveAndReload();
+    EXPECT_EQ(restarted.GetRecordsAssignedTagID(noteID), tagID);
+    EXPECT_EQ(service.Drain(restarted), 1);
+    ASSERT_EQ(service.Sent.size(), 4u);
+    EXPECT_EQ(service.Sent[3].code, TNPIM::kUploadTagsAssign);
+    for (const model_test::FakeUpload& upload : service.Sent) {
+        for (const char* key : {"&TagID=42", "&RecordID=42"}) {
+            EXPECT_EQ(upload.form.find(key), std::string::npos) << "never a temporary id: " << upload.form;
+        }
+    }
+
+    TNPIM& fresh = SaveAndReload();
+    ASSERT_NE(fresh.Records->GetRecordByID(noteID), nullptr);
+    EXPECT_EQ(fresh.GetRecordsAssignedTagID(noteID), tagID);
+    EXPECT_EQ(service.Drain(fresh), 0);
+}
+
+TEST_F(TNPIMRecordTags, ConfirmedNoteSentWithoutItsTagGoesUpAgainWhenTheTagIsConfirmed)
+{
+    AddOrganizer(1000);
+    int32_t notePos = AddTaggedRecord(700, rtNote, kFirstLocalID + 9);
+    Records().Items[notePos]->PleaseSync = false;
+    int32_t eventPos = AddTaggedRecord(701, rtEvent, kFirstLocalID + 9);
+    Records().Items[eventPos]->PleaseSync = false;
+    ASSERT_TRUE(Pim().DataUpSynced(TNPIM::kUploadTags, kFirstLocalID + 9, 1718000000, 812));
+    EXPECT_EQ(Records().Items[notePos]->TagID, 812u);
+    EXPECT_TRUE(Records().Items[notePos]->PleaseSync) << "the note's form carries its tag";
+    EXPECT_EQ(Records().Items[eventPos]->TagID, 812u);
+    EXPECT_FALSE(Records().Items[eventPos]->PleaseSync) << "a changed event's form names no tag";
+}
+
+TEST_F(TNPIMRecordTags, TemporaryTagIdInTheFormIsResolvedOrLeftOut)
+{
+    AddOrganizer(1000);
+    const uint32_t tagTemp = kFirstLocalID + 40;
+    struct Case {
+        const char* name;
+        int32_t recordType;
+        bool recordIsNew;
+        // The tag: none, or its id, OldID, Deleted and organizer.
+        bool tagExists;
+        uint32_t tagID;
+        uint32_t tagOldID;
+        uint32_t tagDeleted;
+        uint32_t tagOrganizer;
+        // Whether the record is offered, the form's TagID and the record's TagID afterwards.
+        bool offered;
+        const char* formTag;
+        uint32_t tagAfter;
+    };
+    const Case cases[] = {
+        {"pending tag", rtNote, true, true, tagTemp, 0, 0, 1000, false, nullptr, tagTemp},
+        {"pending tag, new event", rtEvent, true, true, tagTemp, 0, 0, 1000, false, nullptr, tagTemp},
+        {"tag gone", rtNote, true, false, 0, 0, 0, 0, true, "&TagID=0&", 0},
+        {"tag deleted", rtNote, true, true, tagTemp, 0, 1, 1000, true, "&TagID=0&", 0},
+        {"tag never goes up", rtNote, true, true, tagTemp, 0, 0, 0, true, "&TagID=0&", tagTemp},
+        {"tag confirmed already", rtNote, true, true, 812, tagTemp, 0, 1000, true, "&TagID=812&", 812},
+        {"changed event sends no tag", rtEvent, false, true, tagTemp, 0, 0, 1000, true, nullptr, tagTemp},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(Records().Resize(0));
+        ASSERT_TRUE(Pim().Tags.Resize(0));
+        if (c.tagExists) {
+            TNPIMTag& tag = AddTag(c.tagID, c.tagOrganizer);
+            tag.OldID = c.tagOldID;
+            tag.Deleted = c.tagDeleted;
+            Pim().Tags.NoteIDChanged(0);
+        }
+        uint32_t id = c.recordIsNew ? Records().GetNextID() : 700;
+        int32_t pos = AddTaggedRecord(id, c.recordType, tagTemp);
+
+        TNString form;
+        uint32_t offered = Records().GetDataToSync(&form);
+        EXPECT_EQ(offered, c.offered ? id : 0u);
+        if (c.formTag != nullptr) {
+            EXPECT_NE(std::string(form.View()).find(c.formTag), std::string::npos) << form.View();
+        } else {
+            EXPECT_EQ(std::string(form.View()).find("&TagID="), std::string::npos) << form.View();
+        }
+        EXPECT_EQ(Records().Items[pos]->TagID, c.tagAfter);
+        if (c.tagAfter != tagTemp) {
+            EXPECT_GE(File().find_toSave(raftRecord, id), 0) << "a changed TagID is queued for saving";
+        }
+    }
 }
 
 } // namespace
