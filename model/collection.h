@@ -214,6 +214,25 @@ private:
     }
 };
 
+// Takes the next temporary id that `taken` says no item holds and moves
+// `next` past it; 0 when `tries` ids in a row are taken or the ids run out.
+template <class IsTaken> uint32_t TakeNextLocalID(uint32_t& next, int64_t tries, IsTaken taken)
+{
+    if (next < kFirstLocalID) {
+        next = kFirstLocalID;
+    }
+    for (int64_t attempt = 0; attempt < tries; ++attempt) {
+        if (!taken(next)) {
+            return next++;
+        }
+        if (next == UINT32_MAX) {
+            return 0;
+        }
+        ++next;
+    }
+    return 0;
+}
+
 // The list part that every collection of a data set shares: a count and an
 // array of pointers to items the collection owns, found by id in order.
 //

@@ -283,13 +283,8 @@ bool TNPIMRecords::Resize(int32_t n)
 uint32_t TNPIMRecords::GetNextID()
 {
     return Guarded("[TNPIMRecords::GetNextID]", 0u, [&] {
-        for (int64_t tries = 0; tries < static_cast<int64_t>(Count) + 1000; ++tries) {
-            if (byID_.find(NextID) == byID_.end()) {
-                return NextID++;
-            }
-            ++NextID;
-        }
-        return 0u;
+        return TakeNextLocalID(NextID, static_cast<int64_t>(Count) + 1000,
+                               [&](uint32_t id) { return byID_.find(id) != byID_.end(); });
     });
 }
 

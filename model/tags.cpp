@@ -238,20 +238,9 @@ void TNPIMTags::FinalizeLoading()
 
 uint32_t TNPIMTags::GetNextID()
 {
-    return Guarded("[TNPIMTags::GetNextID]", 0u, [&]() -> uint32_t {
-        if (NextID < kFirstLocalID) {
-            NextID = kFirstLocalID;
-        }
-        for (int64_t attempt = 0; attempt < static_cast<int64_t>(Count) + 100; ++attempt) {
-            if (idIndex_.FirstWithID(NextID) < 0) {
-                return NextID++;
-            }
-            if (NextID == UINT32_MAX) {
-                return 0;
-            }
-            ++NextID;
-        }
-        return 0;
+    return Guarded("[TNPIMTags::GetNextID]", 0u, [&] {
+        return TakeNextLocalID(NextID, static_cast<int64_t>(Count) + 100,
+                               [&](uint32_t id) { return idIndex_.FirstWithID(id) >= 0; });
     });
 }
 

@@ -317,20 +317,9 @@ void TNPIMTagsAssign::FinalizeLoading()
 
 uint32_t TNPIMTagsAssign::GetNextID()
 {
-    return Guarded("[TNPIMTagsAssign::GetNextID]", 0u, [&]() -> uint32_t {
-        if (NextID < kFirstLocalID) {
-            NextID = kFirstLocalID;
-        }
-        for (int64_t attempt = 0; attempt < static_cast<int64_t>(Count) + 100; ++attempt) {
-            if (idIndex_.FirstWithID(NextID) < 0) {
-                return NextID++;
-            }
-            if (NextID == UINT32_MAX) {
-                return 0;
-            }
-            ++NextID;
-        }
-        return 0;
+    return Guarded("[TNPIMTagsAssign::GetNextID]", 0u, [&] {
+        return TakeNextLocalID(NextID, static_cast<int64_t>(Count) + 100,
+                               [&](uint32_t id) { return idIndex_.FirstWithID(id) >= 0; });
     });
 }
 

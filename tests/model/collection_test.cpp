@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <new>
+#include <vector>
 
 namespace {
 
@@ -166,6 +168,36 @@ TEST(TNPIMIDIndex, StaleAnswerFallsBackToTheWalkAndIsLogged)
 
     index.Resized(items, 3, 1);
     EXPECT_EQ(index.Find(items, 1, 812, "stale; id = "), -1) << "slots past the count are forgotten";
+}
+
+TEST(TNPIMCollection, NextLocalIDSkipsTakenIdsAndNeverWraps)
+{
+    const uint32_t last = UINT32_MAX;
+    struct Row {
+        const char* name;
+        uint32_t next;
+        std::vector<uint32_t> taken;
+        int64_t tries;
+        uint32_t id;
+        uint32_t nextAfter;
+    } const rows[] = {
+        {"below the first temporary id", 17, {}, 10, kFirstLocalID, kFirstLocalID + 1},
+        {"taken ids are skipped",
+         kFirstLocalID,
+         {kFirstLocalID, kFirstLocalID + 1},
+         10,
+         kFirstLocalID + 2,
+         kFirstLocalID + 3},
+        {"too many taken in a row", kFirstLocalID, {kFirstLocalID, kFirstLocalID + 1}, 2, 0, kFirstLocalID + 2},
+        {"the last id is still given", last, {}, 10, last, 0},
+        {"no id after the last", last, {last}, 10, 0, last},
+    };
+    for (const Row& row : rows) {
+        uint32_t next = row.next;
+        auto taken = [&](uint32_t id) { return std::find(row.taken.begin(), row.taken.end(), id) != row.taken.end(); };
+        EXPECT_EQ(TakeNextLocalID(next, row.tries, taken), row.id) << row.name;
+        EXPECT_EQ(next, row.nextAfter) << row.name;
+    }
 }
 
 } // namespace
