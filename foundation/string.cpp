@@ -696,16 +696,24 @@ bool TNString::Load(bool withPrefix, int32_t bits, int32_t fixedLength, bool inv
         LogTextUInt("[TNString::Load][ERROR] stored length exceeds the bytes that remain: ", stored);
         return false;
     }
+    // One buffer of the final size: loading runs once for every stored text.
+    auto* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(stored) + 2));
     std::string_view bytes;
-    TNString loaded;
-    if (loaded.Text == nullptr || !loaded.Resize(static_cast<int32_t>(stored)) || !in.ReadView(stored, bytes))
+    if (buffer == nullptr || !in.ReadView(stored, bytes)) {
+        std::free(buffer);
         return false;
-    for (uint32_t i = 0; i < stored; ++i) {
-        auto ch = static_cast<unsigned char>(bytes[i]);
-        loaded.Text[i] = static_cast<char>(inverted ? 255 - ch : ch);
     }
-    std::swap(Text, loaded.Text);
-    std::swap(Length, loaded.Length);
+    if (inverted) {
+        for (uint32_t i = 0; i < stored; ++i)
+            buffer[i] = static_cast<char>(255 - static_cast<unsigned char>(bytes[i]));
+    } else if (stored > 0) {
+        std::memcpy(buffer, bytes.data(), stored);
+    }
+    buffer[stored] = 0;
+    buffer[stored + 1] = 0;
+    std::free(Text);
+    Text = buffer;
+    Length = static_cast<int32_t>(stored);
     return true;
 }
 
