@@ -160,6 +160,16 @@ void TNPIMRecords::NoteIDChanged(int32_t pos)
     Index(pos);
 }
 
+void TNPIMRecords::ReserveForLoad(uint32_t n)
+{
+    if (Borrowing) {
+        return;
+    }
+    byID_.reserve(byID_.size() + n);
+    indexedID_.reserve(indexedID_.size() + n);
+    indexedOldID_.reserve(indexedOldID_.size() + n);
+}
+
 void TNPIMRecords::ClearIDIndex()
 {
     byID_.clear();
