@@ -112,8 +112,15 @@ TNTime::TNTime()
     Mesic = 1;
     Rok = 1980;
     Hodina = 12;
-    ValidateDate();
-    GetTimestamp();
+    // Every value starts at the same local time, so its conversion is
+    // worked out once, at offset 0, and moved by the zone's offset, which
+    // may be changed later.
+    static constexpr int64_t dayNumber = civil::DaysFromCivil(1980, 1, 1);
+    static const civil::WallDay atZero = civil::WallDayToUnix(dayNumber, 12 * civil::SecondsPerHour, 0);
+    const int32_t offset = TNCommon::TimeZoneOffset();
+    Timestamp = atZero.Unix - offset;
+    IsDST = atZero.Summer ? 1 : 0;
+    SetDerivedFields(dayNumber, {Timestamp, atZero.Summer, atZero.DayStart - offset, atZero.DayEnd - offset});
 }
 
 // ---------------------------------------------------------------------------
