@@ -25,8 +25,9 @@ constexpr int32_t kLastYear = 9999;
 // Reads a number key into a field that the caller has reset; false when absent.
 bool ReadJsonNumber(TNString* text, const char* key, int32_t& field)
 {
-    // Most records hold no rule: a key not in the text is not looked for.
-    if (text->View().find(key) == std::string_view::npos) {
+    // Most records hold no rule: a key not in the text is not looked for,
+    // and an empty text (the most common) is not even measured against it.
+    if (text->IsEmpty() || text->View().find(key) == std::string_view::npos) {
         return false;
     }
     TNString value;
