@@ -528,8 +528,8 @@ bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
             copy->Copy(master);
             copy->MasterPos = masterPos;
             copy->Virtual = true;
+            // Setting the date converts it.
             TNPIMRecord::SetYearlyCopyDate(copy->Begin, master->Begin, first + static_cast<int32_t>(k));
-            copy->Begin.GetTimestamp();
             NoteIDChanged(slots[k]);
             if (!skipIndex) {
                 copy->UpdateOrganizerPointer();
