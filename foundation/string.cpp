@@ -696,6 +696,13 @@ bool TNString::Load(bool withPrefix, int32_t bits, int32_t fixedLength, bool inv
         LogTextUInt("[TNString::Load][ERROR] stored length exceeds the bytes that remain: ", stored);
         return false;
     }
+    // Many stored texts are empty, and so is a new string's buffer: it
+    // serves as it is.
+    if (stored == 0 && Length == 0 && Text != nullptr) {
+        Text[0] = 0;
+        Text[1] = 0;
+        return true;
+    }
     // One buffer of the final size: loading runs once for every stored text.
     auto* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(stored) + 2));
     std::string_view bytes;
