@@ -123,6 +123,29 @@ int64_t WallToUnix(int64_t localWallSeconds, int32_t standardOffset, bool* summe
     return localWallSeconds - standardOffset - (inSummer ? SecondsPerHour : 0);
 }
 
+WallDay WallDayToUnix(int64_t dayNumber, int64_t secondsOfDay, int32_t standardOffset)
+{
+    const int64_t year = CivilFromDays(dayNumber).Year;
+    const SummerSpan span = SummerTimeOf(year);
+    const int64_t yearStart = DaysFromCivil(year, 1, 1) * SecondsPerDay;
+    const int64_t yearEnd = DaysFromCivil(year + 1, 1, 1) * SecondsPerDay;
+    // Times of the same year share its span; a time of day past the year's
+    // end takes its own year's.
+    auto toUnix = [&](int64_t wall, bool& summer) {
+        summer = wall >= yearStart && wall < yearEnd
+                     ? span.Start < span.End && wall >= span.Start + SecondsPerHour && wall < span.End
+                     : IsSummerWall(wall);
+        return wall - standardOffset - (summer ? SecondsPerHour : 0);
+    };
+    WallDay result{};
+    bool ignored = false;
+    const int64_t dayWall = dayNumber * SecondsPerDay;
+    result.Unix = toUnix(dayWall + secondsOfDay, result.Summer);
+    result.DayStart = toUnix(dayWall, ignored);
+    result.DayEnd = toUnix(dayWall + SecondsPerDay, ignored);
+    return result;
+}
+
 int64_t UnixToWall(int64_t unixSeconds, int32_t standardOffset, bool* summer)
 {
     const int64_t standard = unixSeconds + standardOffset;

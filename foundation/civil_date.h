@@ -161,6 +161,17 @@ bool IsSummerWall(int64_t localWallSeconds);
 // Local wall seconds to Unix seconds. standardOffset is the zone's offset
 // without summer time, in seconds east of UTC.
 int64_t WallToUnix(int64_t localWallSeconds, int32_t standardOffset, bool* summer);
+// A wall-clock time given as a day (days since 1970-01-01) and seconds into
+// it, in Unix seconds, with the Unix seconds of that day's 00:00 and of the
+// next day's 00:00; each as WallToUnix gives it, for one look-up of the year.
+struct WallDay {
+    int64_t Unix;
+    bool Summer;
+    int64_t DayStart;
+    int64_t DayEnd;
+};
+WallDay WallDayToUnix(int64_t dayNumber, int64_t secondsOfDay, int32_t standardOffset);
+
 // Unix seconds to local wall seconds.
 int64_t UnixToWall(int64_t unixSeconds, int32_t standardOffset, bool* summer);
 

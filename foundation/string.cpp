@@ -696,16 +696,39 @@ bool TNString::Load(bool withPrefix, int32_t bits, int32_t fixedLength, bool inv
         LogTextUInt("[TNString::Load][ERROR] stored length exceeds the bytes that remain: ", stored);
         return false;
     }
-    std::string_view bytes;
-    TNString loaded;
-    if (loaded.Text == nullptr || !loaded.Resize(static_cast<int32_t>(stored)) || !in.ReadView(stored, bytes))
-        return false;
-    for (uint32_t i = 0; i < stored; ++i) {
-        auto ch = static_cast<unsigned char>(bytes[i]);
-        loaded.Text[i] = static_cast<char>(inverted ? 255 - ch : ch);
+    // Many stored texts are empty, and so is a new string's buffer: it
+    // serves as it is.
+    if (stored == 0 && Length == 0 && Text != nullptr) {
+        Text[0] = 0;
+        Text[1] = 0;
+        return true;
     }
-    std::swap(Text, loaded.Text);
-    std::swap(Length, loaded.Length);
+    // One buffer of the final size: loading runs once for every stored text.
+    auto* buffer = static_cast<char*>(std::malloc(static_cast<size_t>(stored) + 2));
+    std::string_view bytes;
+    if (buffer == nullptr || !in.ReadView(stored, bytes)) {
+        std::free(buffer);
+        return false;
+    }
+    if (inverted) {
+        // 255 minus a byte is its complement: eight bytes at a time.
+        size_t i = 0;
+        for (; i + 8 <= stored; i += 8) {
+            uint64_t word = 0;
+            std::memcpy(&word, bytes.data() + i, 8);
+            word = ~word;
+            std::memcpy(buffer + i, &word, 8);
+        }
+        for (; i < stored; ++i)
+            buffer[i] = static_cast<char>(255 - static_cast<unsigned char>(bytes[i]));
+    } else if (stored > 0) {
+        std::memcpy(buffer, bytes.data(), stored);
+    }
+    buffer[stored] = 0;
+    buffer[stored + 1] = 0;
+    std::free(Text);
+    Text = buffer;
+    Length = static_cast<int32_t>(stored);
     return true;
 }
 

@@ -112,8 +112,15 @@ TNTime::TNTime()
     Mesic = 1;
     Rok = 1980;
     Hodina = 12;
-    ValidateDate();
-    GetTimestamp();
+    // Every value starts at the same local time, so its conversion is
+    // worked out once, at offset 0, and moved by the zone's offset, which
+    // may be changed later.
+    static constexpr int64_t dayNumber = civil::DaysFromCivil(1980, 1, 1);
+    static const civil::WallDay atZero = civil::WallDayToUnix(dayNumber, 12 * civil::SecondsPerHour, 0);
+    const int32_t offset = TNCommon::TimeZoneOffset();
+    Timestamp = atZero.Unix - offset;
+    IsDST = atZero.Summer ? 1 : 0;
+    SetDerivedFields(dayNumber, {Timestamp, atZero.Summer, atZero.DayStart - offset, atZero.DayEnd - offset});
 }
 
 // ---------------------------------------------------------------------------
@@ -182,10 +189,10 @@ int64_t TNTime::GetTimestamp(bool)
     const int64_t dayNumber = civil::DaysFromCivil(Rok, Mesic, Den);
     const int64_t secondsOfDay =
         Hodina == NoTime ? 0 : int64_t{Hodina} * civil::SecondsPerHour + int64_t{Minuta} * 60 + Sekunda;
-    bool summer = false;
-    Timestamp = civil::WallToUnix(dayNumber * civil::SecondsPerDay + secondsOfDay, TNCommon::TimeZoneOffset(), &summer);
-    IsDST = summer ? 1 : 0;
-    SetDerivedFields(dayNumber);
+    const civil::WallDay converted = civil::WallDayToUnix(dayNumber, secondsOfDay, TNCommon::TimeZoneOffset());
+    Timestamp = converted.Unix;
+    IsDST = converted.Summer ? 1 : 0;
+    SetDerivedFields(dayNumber, converted);
     return Timestamp;
 }
 
@@ -208,19 +215,18 @@ int64_t TNTime::SetTimestamp(int64_t timestamp, bool)
     Sekunda = static_cast<uint16_t>(secondsOfDay % 60);
     Timestamp = timestamp;
     IsDST = summer ? 1 : 0;
-    SetDerivedFields(dayNumber);
+    SetDerivedFields(dayNumber, civil::WallDayToUnix(dayNumber, 0, offset));
     return Timestamp;
 }
 
-void TNTime::SetDerivedFields(int64_t dayNumber)
+void TNTime::SetDerivedFields(int64_t dayNumber, const civil::WallDay& day)
 {
     Days = static_cast<uint16_t>(Mesic * 100 + Den);
     HourMinute = static_cast<uint16_t>(Hodina * 100 + Minuta);
     DayNo = civil::WeekdayFromDays(dayNumber);
     std::memcpy(DayAbbrev, englishAbbrevs[DayNo - 1], 4);
-    const int32_t offset = TNCommon::TimeZoneOffset();
-    DayStart = civil::WallToUnix(dayNumber * civil::SecondsPerDay, offset, nullptr);
-    DayEnd = civil::WallToUnix((dayNumber + 1) * civil::SecondsPerDay, offset, nullptr);
+    DayStart = day.DayStart;
+    DayEnd = day.DayEnd;
 }
 
 void TNTime::SetNow(bool log)

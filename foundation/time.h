@@ -9,6 +9,9 @@
 #include <string_view>
 
 class TNString;
+namespace civil {
+struct WallDay;
+} // namespace civil
 namespace plat {
 class ByteReader;
 class ByteWriter;
@@ -169,5 +172,6 @@ public:
     bool Load(bool withSecond, bool withSpare, plat::ByteReader& in);
 
 private:
-    void SetDerivedFields(int64_t dayNumber);
+    // The date's own fields and its day bounds, already converted.
+    void SetDerivedFields(int64_t dayNumber, const civil::WallDay& day);
 };

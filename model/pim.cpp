@@ -13,6 +13,7 @@
 #include "model/numbers.h"
 #include "platform/core/clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <type_traits>
 
@@ -483,6 +484,13 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
 {
     uint32_t total = file.indexCount;
     LogTextUInt("[TNPIM::Load] Load all items; raf.Items[App.raFileAllPIM]->indexCount = ", total);
+    // The index in memory bounds what a damaged count could ask for.
+    const auto expected = static_cast<uint32_t>(std::min<size_t>(total, file.index.size()));
+    ForEachCollection([&](auto& items) {
+        if constexpr (requires { items.ReserveForLoad(expected); }) {
+            items.ReserveForLoad(expected);
+        }
+    });
     time_t lastReport = 0;
     for (uint32_t aa = 0; aa < total && aa < file.index.size(); ++aa) {
         TNRAFileIndexEntry entry = file.index[aa];

@@ -340,8 +340,7 @@ bool TNPIMRecord::Load(plat::ByteReader& in)
         }
         ParseRecurrenceSettingsFromJSON();
         ParseSettingsFromJSON();
-        Begin.GetTimestamp();
-        End.GetTimestamp();
+        // Begin and End were converted as they were read.
         Update_recordsLastRequestTime();
         if (TNPIMOrganizers* organizers = OrganizersOf(ParentPIM)) {
             organizers->AddAuthorToFilterList(CreatedByUserID);

@@ -25,8 +25,9 @@ constexpr int32_t kLastYear = 9999;
 // Reads a number key into a field that the caller has reset; false when absent.
 bool ReadJsonNumber(TNString* text, const char* key, int32_t& field)
 {
-    // Most records hold no rule: a key not in the text is not looked for.
-    if (text->View().find(key) == std::string_view::npos) {
+    // Most records hold no rule: a key not in the text is not looked for,
+    // and an empty text (the most common) is not even measured against it.
+    if (text->IsEmpty() || text->View().find(key) == std::string_view::npos) {
         return false;
     }
     TNString value;
@@ -214,11 +215,32 @@ void TNPIMRecord::ParseRecurrenceSettingsFromJSON()
 {
     Guarded("[TNPIMRecord::ParseRecurrenceSettingsFromJSON]", [&] {
         TNString* text = &RecurrenceSettings;
-        TNString value;
 
+        // Every number is reset, whether its key is there or not.
         Range = 0;
-        ReadJsonNumber(text, "Range", Range);
         Count = 0;
+        RepeatDaily = 0;
+        RepeatWeekly = 0;
+        for (int32_t d = 1; d <= 7; ++d) {
+            *WeeklyDay(d) = 0;
+        }
+        RepeatMonthly = 0;
+        RepeatMonthlyDayOfMonth = 0;
+        RepeatMonthlyDayOfWeekInMonth1 = 0;
+        RepeatMonthlyDayOfWeekInMonth2 = 0;
+        RepeatAnnually = 0;
+        RepeatAnnuallyDayInMonth1 = 0;
+        RepeatAnnuallyDayInMonth2 = 0;
+        RepeatAnnuallyDayOfWeekInMonth1 = 0;
+        RepeatAnnuallyDayOfWeekInMonth2 = 0;
+        RepeatAnnuallyDayOfWeekInMonth3 = 0;
+        // Most records hold no rule at all.
+        if (text->IsEmpty()) {
+            return;
+        }
+
+        TNString value;
+        ReadJsonNumber(text, "Range", Range);
         ReadJsonNumber(text, "Count", Count);
 
         // The service's key first; this program writes "EndDate", which must
@@ -240,13 +262,8 @@ void TNPIMRecord::ParseRecurrenceSettingsFromJSON()
             }
         }
 
-        RepeatDaily = 0;
         ReadJsonNumber(text, "RepeatDaily", RepeatDaily);
 
-        RepeatWeekly = 0;
-        for (int32_t d = 1; d <= 7; ++d) {
-            *WeeklyDay(d) = 0;
-        }
         ReadJsonNumber(text, "RepeatWeekly", RepeatWeekly);
         static const char* const weeklyKeys[] = {"RepeatWeeklyDay1", "RepeatWeeklyDay2", "RepeatWeeklyDay3",
                                                  "RepeatWeeklyDay4", "RepeatWeeklyDay5", "RepeatWeeklyDay6",
@@ -257,21 +274,11 @@ void TNPIMRecord::ParseRecurrenceSettingsFromJSON()
             *WeeklyDay(d) = flag != 0 ? 1 : 0;
         }
 
-        RepeatMonthly = 0;
-        RepeatMonthlyDayOfMonth = 0;
-        RepeatMonthlyDayOfWeekInMonth1 = 0;
-        RepeatMonthlyDayOfWeekInMonth2 = 0;
         ReadJsonNumber(text, "RepeatMonthly", RepeatMonthly);
         ReadJsonNumber(text, "RepeatMonthlyDayOfMonth", RepeatMonthlyDayOfMonth);
         ReadJsonNumber(text, "RepeatMonthlyDayOfWeekInMonth1", RepeatMonthlyDayOfWeekInMonth1);
         ReadJsonNumber(text, "RepeatMonthlyDayOfWeekInMonth2", RepeatMonthlyDayOfWeekInMonth2);
 
-        RepeatAnnually = 0;
-        RepeatAnnuallyDayInMonth1 = 0;
-        RepeatAnnuallyDayInMonth2 = 0;
-        RepeatAnnuallyDayOfWeekInMonth1 = 0;
-        RepeatAnnuallyDayOfWeekInMonth2 = 0;
-        RepeatAnnuallyDayOfWeekInMonth3 = 0;
         ReadJsonNumber(text, "RepeatAnnually", RepeatAnnually);
         ReadJsonNumber(text, "RepeatAnnuallyDayInMonth1", RepeatAnnuallyDayInMonth1);
         ReadJsonNumber(text, "RepeatAnnuallyDayInMonth2", RepeatAnnuallyDayInMonth2);

@@ -160,6 +160,16 @@ void TNPIMRecords::NoteIDChanged(int32_t pos)
     Index(pos);
 }
 
+void TNPIMRecords::ReserveForLoad(uint32_t n)
+{
+    if (Borrowing) {
+        return;
+    }
+    byID_.reserve(byID_.size() + n);
+    indexedID_.reserve(indexedID_.size() + n);
+    indexedOldID_.reserve(indexedOldID_.size() + n);
+}
+
 void TNPIMRecords::ClearIDIndex()
 {
     byID_.clear();
@@ -513,8 +523,8 @@ bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
             copy->Copy(master);
             copy->MasterPos = masterPos;
             copy->Virtual = true;
+            // Setting the date converts it.
             TNPIMRecord::SetYearlyCopyDate(copy->Begin, master->Begin, first + static_cast<int32_t>(k));
-            copy->Begin.GetTimestamp();
             NoteIDChanged(slots[k]);
             if (!skipIndex) {
                 copy->UpdateOrganizerPointer();

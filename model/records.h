@@ -61,6 +61,9 @@ public:
     void NoteIDChanged(int32_t pos);
     // Called by the data set's Load for each record read.
     void ItemLoaded(int32_t pos) { NoteIDChanged(pos); }
+    // Room in the id index for up to n loaded records, so that it grows
+    // once rather than rehashing as they come.
+    void ReserveForLoad(uint32_t n);
     // Calls fn(pos) for each position whose record has this ID, in order.
     template <class Fn> void ForEachPosOfID(uint32_t id, Fn&& fn) const
     {

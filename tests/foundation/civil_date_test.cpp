@@ -107,6 +107,48 @@ TEST(CivilDate, SummerTimeSpans)
     }
 }
 
+// The one-look-up day conversion must agree with converting each of its
+// three times alone: on the change days, at the ends of the year, and for
+// times of day that run into the next day or year.
+TEST(CivilDate, WallDayConversionMatchesSingleConversions)
+{
+    const int64_t secondsOfDay[] = {0, 2 * civil::SecondsPerHour - 1, 2 * civil::SecondsPerHour,
+                                    2 * civil::SecondsPerHour + 1800, 3 * civil::SecondsPerHour,
+                                    12 * civil::SecondsPerHour, civil::SecondsPerDay - 1, civil::SecondsPerDay,
+                                    30 * civil::SecondsPerHour, 99 * civil::SecondsPerHour,
+                                    // Unchecked hour fields reach months ahead.
+                                    2880 * civil::SecondsPerHour, 65535 * civil::SecondsPerHour + 59 * 60 + 59};
+    auto check = [&](int64_t day) {
+        for (int32_t offset : {3600, 0, -18000}) {
+            for (int64_t seconds : secondsOfDay) {
+                const civil::WallDay got = civil::WallDayToUnix(day, seconds, offset);
+                bool summer = false;
+                const int64_t unix = civil::WallToUnix(day * civil::SecondsPerDay + seconds, offset, &summer);
+                ASSERT_EQ(got.Unix, unix) << day << " " << seconds << " " << offset;
+                ASSERT_EQ(got.Summer, summer) << day << " " << seconds << " " << offset;
+                ASSERT_EQ(got.DayStart, civil::WallToUnix(day * civil::SecondsPerDay, offset, nullptr)) << day;
+                ASSERT_EQ(got.DayEnd, civil::WallToUnix((day + 1) * civil::SecondsPerDay, offset, nullptr)) << day;
+            }
+        }
+    };
+    for (int64_t year : {1916, 1942, 1946, 1979, 1980, 1995, 1996, 2024, 2199, 2200, 2201, 2300}) {
+        const civil::SummerSpan span = civil::SummerTimeOf(year);
+        for (int64_t edge : {span.Start, span.Start + civil::SecondsPerHour, span.End}) {
+            const int64_t day = civil::FloorDiv(edge, civil::SecondsPerDay);
+            for (int64_t near = day - 1; near <= day + 1; ++near)
+                check(near);
+        }
+        const int64_t newYear = civil::DaysFromCivil(year, 1, 1);
+        for (int64_t near = newYear - 2; near <= newYear + 1; ++near)
+            check(near);
+    }
+    // Every day of a few years, summer-time years and others.
+    for (int64_t year : {1941, 1947, 2025}) {
+        for (int64_t day = civil::DaysFromCivil(year, 1, 1); day < civil::DaysFromCivil(year + 1, 1, 1); ++day)
+            check(day);
+    }
+}
+
 } // namespace
 
 TEST(CivilDate, EasterSundayOfKnownYears)

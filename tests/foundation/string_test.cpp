@@ -758,6 +758,26 @@ TEST(TNString, DiskFormsRoundTrip)
     }
 }
 
+// Texts read a word at a time must end exactly where they end, whatever
+// their length against the word, loaded into a used string or an empty one.
+TEST(TNString, InvertedLoadOfEveryLengthAroundTheWord)
+{
+    for (size_t n = 0; n <= 25; ++n) {
+        std::string text;
+        for (size_t i = 0; i < n; ++i)
+            text.push_back(static_cast<char>((i * 37 + 200) & 0xFF));
+        std::string bytes = StoredForm(text, 1, true) + "\x01\x02";
+        for (const char* before : {"old", ""}) {
+            TNString loaded(before);
+            plat::ByteReader reader(bytes);
+            ASSERT_TRUE(loaded.Load(true, 8, 0, true, reader)) << n;
+            EXPECT_EQ(loaded.View(), text) << n;
+            EXPECT_EQ(reader.Remaining(), 2u) << n;
+            ExpectTerminated(loaded);
+        }
+    }
+}
+
 TEST(TNString, DiskFormWithoutPrefix)
 {
     for (bool inverted : {false, true}) {

@@ -49,6 +49,33 @@ std::string Bytes(const TNString& text)
 // ---------------------------------------------------------------------------
 // Conversions
 
+// A new value is 1.1.1980 12:00 converted at the zone's offset of the
+// moment, the same as converting those fields afresh.
+TEST_F(TimeTest, NewValueIsConvertedAtTheCurrentOffset)
+{
+    const int32_t system = TNCommon::TimeZoneOffset();
+    for (int32_t offset : {3600, 0, -18000, 19800}) {
+        TNCommon::SetTimeZoneOffset(offset);
+        const TNTime fresh;
+        TNTime converted = fresh;
+        converted.Timestamp = 0;
+        converted.DayStart = 0;
+        converted.DayEnd = 0;
+        converted.DayNo = 0;
+        converted.GetTimestamp();
+        EXPECT_EQ(fresh.Timestamp, 315576000 - offset) << offset;
+        EXPECT_EQ(fresh.Timestamp, converted.Timestamp) << offset;
+        EXPECT_EQ(fresh.DayStart, converted.DayStart) << offset;
+        EXPECT_EQ(fresh.DayEnd, converted.DayEnd) << offset;
+        EXPECT_EQ(fresh.IsDST, converted.IsDST) << offset;
+        EXPECT_EQ(fresh.DayNo, 2) << offset;
+        EXPECT_STREQ(fresh.DayAbbrev, "Tue") << offset;
+        EXPECT_EQ(fresh.Days, 101) << offset;
+        EXPECT_EQ(fresh.HourMinute, 1200) << offset;
+    }
+    TNCommon::SetTimeZoneOffset(system);
+}
+
 // Every hour from 1979 to 2100 converts as the system's zone database does,
 // in both directions, and whatever today is. The repeated hour on the day
 // summer time ends reads back as its standard-time pass.

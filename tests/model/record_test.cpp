@@ -353,4 +353,54 @@ TEST(TNPIMRecord, LoadRaisesTheOrganizersRecordsTime)
     EXPECT_EQ(loaded.Organizer, organizers.Items[0]);
 }
 
+// A rule read again after it was dropped leaves no number of the old one
+// behind; the end date and the hourly step stay as they were.
+TEST(TNPIMRecord, RuleNumbersResetWhenTheRuleIsGone)
+{
+    for (const char* later : {"", "{}"}) {
+        TNPIMRecord r;
+        r.RecurrenceSettings.Set(
+            "{\"Range\":2,\"Count\":5,\"EndDate\":\"2025-06-30\",\"RepeatHourly\":\"2:30:00\","
+            "\"RepeatDaily\":3,\"RepeatWeekly\":1,\"RepeatWeeklyDay2\":1,\"RepeatWeeklyDay7\":1,"
+            "\"RepeatMonthly\":1,\"RepeatMonthlyDayOfMonth\":15,\"RepeatMonthlyDayOfWeekInMonth1\":2,"
+            "\"RepeatMonthlyDayOfWeekInMonth2\":3,\"RepeatAnnually\":1,\"RepeatAnnuallyDayInMonth1\":4,"
+            "\"RepeatAnnuallyDayInMonth2\":5,\"RepeatAnnuallyDayOfWeekInMonth1\":6,"
+            "\"RepeatAnnuallyDayOfWeekInMonth2\":7,\"RepeatAnnuallyDayOfWeekInMonth3\":8}");
+        r.ParseRecurrenceSettingsFromJSON();
+        ASSERT_EQ(r.Range, 2);
+        ASSERT_EQ(r.RepeatAnnuallyDayOfWeekInMonth3, 8);
+        ASSERT_EQ(r.RepeatWeeklyDay7, 1);
+        ASSERT_EQ(r.RepeatHourly.Hodina, 2);
+
+        r.RecurrenceSettings.Set(later);
+        r.ParseRecurrenceSettingsFromJSON();
+        const int32_t numbers[] = {r.Range,
+                                   r.Count,
+                                   r.RepeatDaily,
+                                   r.RepeatWeekly,
+                                   r.RepeatMonthly,
+                                   r.RepeatMonthlyDayOfMonth,
+                                   r.RepeatMonthlyDayOfWeekInMonth1,
+                                   r.RepeatMonthlyDayOfWeekInMonth2,
+                                   r.RepeatAnnually,
+                                   r.RepeatAnnuallyDayInMonth1,
+                                   r.RepeatAnnuallyDayInMonth2,
+                                   r.RepeatAnnuallyDayOfWeekInMonth1,
+                                   r.RepeatAnnuallyDayOfWeekInMonth2,
+                                   r.RepeatAnnuallyDayOfWeekInMonth3};
+        for (size_t i = 0; i < std::size(numbers); ++i) {
+            EXPECT_EQ(numbers[i], 0) << "\"" << later << "\", number " << i;
+        }
+        const uint8_t days[] = {r.RepeatWeeklyDay1, r.RepeatWeeklyDay2, r.RepeatWeeklyDay3, r.RepeatWeeklyDay4,
+                                r.RepeatWeeklyDay5, r.RepeatWeeklyDay6, r.RepeatWeeklyDay7};
+        for (size_t d = 0; d < std::size(days); ++d) {
+            EXPECT_EQ(days[d], 0) << "\"" << later << "\", day " << d + 1;
+        }
+        EXPECT_EQ(r.EndDate.Rok, 2025) << later;
+        EXPECT_EQ(r.EndDate.Mesic, 6) << later;
+        EXPECT_EQ(r.RepeatHourly.Hodina, 2) << later;
+        EXPECT_EQ(r.RepeatHourly.Minuta, 30) << later;
+    }
+}
+
 } // namespace
