@@ -17,6 +17,64 @@ constexpr uint32_t FoldNextID(uint32_t id, uint32_t next)
     return NextLocalIDAfter(id, next < kFirstLocalID ? kFirstLocalID : next);
 }
 
+// The positions of one id, ascending; most ids have one, which needs no
+// list of its own.
+struct TNIDPositions {
+    int32_t first = -1;
+    std::vector<int32_t> rest;
+};
+using TNIDPositionsMap = std::unordered_map<uint32_t, TNIDPositions>;
+
+// Files pos under key, keeping the positions ascending and single.
+inline void InsertPosition(TNIDPositionsMap& map, uint32_t key, int32_t pos)
+{
+    TNIDPositions& positions = map[key];
+    if (positions.first < 0 || positions.first == pos) {
+        positions.first = pos;
+        return;
+    }
+    std::vector<int32_t>& rest = positions.rest;
+    if (pos < positions.first) {
+        rest.insert(rest.begin(), positions.first);
+        positions.first = pos;
+        return;
+    }
+    if (rest.empty() || rest.back() < pos) {
+        rest.push_back(pos);
+        return;
+    }
+    auto at = std::lower_bound(rest.begin(), rest.end(), pos);
+    if (at == rest.end() || *at != pos) {
+        rest.insert(at, pos);
+    }
+}
+
+// Takes pos out of key's positions; the key goes when none is left.
+inline void ErasePosition(TNIDPositionsMap& map, uint32_t key, int32_t pos)
+{
+    auto found = map.find(key);
+    if (found == map.end()) {
+        return;
+    }
+    TNIDPositions& positions = found->second;
+    std::vector<int32_t>& rest = positions.rest;
+    if (positions.first == pos) {
+        if (rest.empty()) {
+            map.erase(found);
+            return;
+        }
+        positions.first = rest.front();
+        rest.erase(rest.begin());
+    } else if (!rest.empty() && rest.back() == pos) {
+        rest.pop_back();
+    } else {
+        auto at = std::lower_bound(rest.begin(), rest.end(), pos);
+        if (at != rest.end() && *at == pos) {
+            rest.erase(at);
+        }
+    }
+}
+
 // An id -> positions index that a collection keeps beside its list, so that
 // a look-up by id finds the first matching position without a walk. It holds
 // the positions of each ID (0 included: fresh slots carry it) and of each
@@ -101,13 +159,7 @@ public:
     }
 
 private:
-    // The positions of one key, ascending; most keys have one, which needs
-    // no list of its own.
-    struct Positions {
-        int32_t first = -1;
-        std::vector<int32_t> rest;
-    };
-    using Map = std::unordered_map<uint32_t, Positions>;
+    using Map = TNIDPositionsMap;
 
     Map byID_;
     Map byOldID_;
@@ -134,59 +186,11 @@ private:
         return found != map.end() ? found->second.first : -1;
     }
 
-    static void Insert(Map& map, uint32_t key, int32_t pos)
-    {
-        Positions& positions = map[key];
-        if (positions.first < 0 || positions.first == pos) {
-            positions.first = pos;
-            return;
-        }
-        std::vector<int32_t>& rest = positions.rest;
-        if (pos < positions.first) {
-            rest.insert(rest.begin(), positions.first);
-            positions.first = pos;
-            return;
-        }
-        if (rest.empty() || rest.back() < pos) {
-            rest.push_back(pos);
-            return;
-        }
-        auto at = std::lower_bound(rest.begin(), rest.end(), pos);
-        if (at == rest.end() || *at != pos) {
-            rest.insert(at, pos);
-        }
-    }
-
-    static void Erase(Map& map, uint32_t key, int32_t pos)
-    {
-        auto found = map.find(key);
-        if (found == map.end()) {
-            return;
-        }
-        Positions& positions = found->second;
-        std::vector<int32_t>& rest = positions.rest;
-        if (positions.first == pos) {
-            if (rest.empty()) {
-                map.erase(found);
-                return;
-            }
-            positions.first = rest.front();
-            rest.erase(rest.begin());
-        } else if (!rest.empty() && rest.back() == pos) {
-            rest.pop_back();
-        } else {
-            auto at = std::lower_bound(rest.begin(), rest.end(), pos);
-            if (at != rest.end() && *at == pos) {
-                rest.erase(at);
-            }
-        }
-    }
-
     void Forget(int32_t pos)
     {
-        Erase(byID_, slotID_[static_cast<size_t>(pos)], pos);
+        ErasePosition(byID_, slotID_[static_cast<size_t>(pos)], pos);
         if (slotOldID_[static_cast<size_t>(pos)] != 0) {
-            Erase(byOldID_, slotOldID_[static_cast<size_t>(pos)], pos);
+            ErasePosition(byOldID_, slotOldID_[static_cast<size_t>(pos)], pos);
         }
     }
 
@@ -200,16 +204,16 @@ private:
             int32_t fresh = Size();
             slotID_.push_back(0);
             slotOldID_.push_back(0);
-            Insert(byID_, 0, fresh);
+            InsertPosition(byID_, 0, fresh);
         }
         Forget(pos);
         // Only a temporary id is looked up through OldID.
         uint32_t indexedOld = oldID >= kFirstLocalID ? oldID : 0;
         slotID_[static_cast<size_t>(pos)] = id;
         slotOldID_[static_cast<size_t>(pos)] = indexedOld;
-        Insert(byID_, id, pos);
+        InsertPosition(byID_, id, pos);
         if (indexedOld != 0) {
-            Insert(byOldID_, indexedOld, pos);
+            InsertPosition(byOldID_, indexedOld, pos);
         }
     }
 };

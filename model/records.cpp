@@ -23,53 +23,6 @@ namespace {
 
 constexpr int32_t kPictureWidthList[] = {16, 24, 32, 48, 64, 128, 170, 256, 300, 640, 720, 1024};
 
-template <class Positions> void InsertSorted(Positions& positions, int32_t pos)
-{
-    if (positions.first < 0 || positions.first == pos) {
-        positions.first = pos;
-        return;
-    }
-    std::vector<int32_t>& rest = positions.rest;
-    if (pos < positions.first) {
-        rest.insert(rest.begin(), positions.first);
-        positions.first = pos;
-        return;
-    }
-    if (rest.empty() || rest.back() < pos) {
-        rest.push_back(pos);
-        return;
-    }
-    auto at = std::lower_bound(rest.begin(), rest.end(), pos);
-    if (at == rest.end() || *at != pos) {
-        rest.insert(at, pos);
-    }
-}
-
-template <class Index> void EraseFrom(Index& index, uint32_t key, int32_t pos)
-{
-    auto found = index.find(key);
-    if (found == index.end()) {
-        return;
-    }
-    auto& positions = found->second;
-    std::vector<int32_t>& rest = positions.rest;
-    if (positions.first == pos) {
-        if (rest.empty()) {
-            index.erase(found);
-            return;
-        }
-        positions.first = rest.front();
-        rest.erase(rest.begin());
-    } else if (!rest.empty() && rest.back() == pos) {
-        rest.pop_back();
-    } else {
-        auto at = std::lower_bound(rest.begin(), rest.end(), pos);
-        if (at != rest.end() && *at == pos) {
-            rest.erase(at);
-        }
-    }
-}
-
 uint32_t Now()
 {
     return static_cast<uint32_t>(plat::UnixSeconds());
@@ -124,10 +77,10 @@ void TNPIMRecords::Unindex(int32_t pos)
         return;
     }
     if (indexedID_[static_cast<size_t>(pos)] != 0) {
-        EraseFrom(byID_, indexedID_[static_cast<size_t>(pos)], pos);
+        ErasePosition(byID_, indexedID_[static_cast<size_t>(pos)], pos);
     }
     if (indexedOldID_[static_cast<size_t>(pos)] != 0) {
-        EraseFrom(byOldID_, indexedOldID_[static_cast<size_t>(pos)], pos);
+        ErasePosition(byOldID_, indexedOldID_[static_cast<size_t>(pos)], pos);
     }
     indexedID_[static_cast<size_t>(pos)] = 0;
     indexedOldID_[static_cast<size_t>(pos)] = 0;
@@ -144,12 +97,12 @@ void TNPIMRecords::Index(int32_t pos)
     }
     const TNPIMRecord& record = *Items[pos];
     if (record.ID != 0) {
-        InsertSorted(byID_[record.ID], pos);
+        InsertPosition(byID_, record.ID, pos);
         indexedID_[static_cast<size_t>(pos)] = record.ID;
     }
     // Only a temporary id is looked up through OldID.
     if (record.OldID >= kFirstLocalID) {
-        InsertSorted(byOldID_[record.OldID], pos);
+        InsertPosition(byOldID_, record.OldID, pos);
         indexedOldID_[static_cast<size_t>(pos)] = record.OldID;
     }
 }

@@ -111,16 +111,10 @@ public:
     void DestroyImages();
 
 private:
-    // Positions of each ID and of each temporary OldID, ascending; and what
-    // the index holds for each slot.
-    // The positions of one id, ascending. Most ids have one record, which
-    // needs no list of its own.
-    struct Positions {
-        int32_t first = -1;
-        std::vector<int32_t> rest;
-    };
-    std::unordered_map<uint32_t, Positions> byID_;
-    std::unordered_map<uint32_t, Positions> byOldID_;
+    // Positions of each ID and of each temporary OldID, and what the index
+    // holds for each slot.
+    TNIDPositionsMap byID_;
+    TNIDPositionsMap byOldID_;
     std::vector<uint32_t> indexedID_;
     std::vector<uint32_t> indexedOldID_;
 
