@@ -20,13 +20,26 @@ Clock& CurrentClock();
 // Installs a clock (not owned); nullptr restores the system clock.
 void SetClock(Clock* clock);
 
+// The system zone's offset without summer time at a moment, in seconds east
+// of UTC; 0 when the system cannot tell.
+int32_t StandardZoneOffset(int64_t unixSeconds);
+
 inline int64_t UnixSeconds()
 {
     int64_t ms = CurrentClock().UnixMilliseconds();
     return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
 }
-inline int64_t UnixMilliseconds() { return CurrentClock().UnixMilliseconds(); }
-inline int64_t MonotonicMilliseconds() { return CurrentClock().MonotonicMilliseconds(); }
-inline void SleepMilliseconds(int64_t ms) { CurrentClock().SleepMilliseconds(ms); }
+inline int64_t UnixMilliseconds()
+{
+    return CurrentClock().UnixMilliseconds();
+}
+inline int64_t MonotonicMilliseconds()
+{
+    return CurrentClock().MonotonicMilliseconds();
+}
+inline void SleepMilliseconds(int64_t ms)
+{
+    CurrentClock().SleepMilliseconds(ms);
+}
 
 } // namespace plat

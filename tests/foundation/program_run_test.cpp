@@ -5,8 +5,9 @@
 #include "platform/core/identity.h"
 #include "platform/core/instance_lock.h"
 #include "platform/core/paths.h"
-#include "tests/foundation/scratch_folder.h"
 #include "tests/platform/process_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,9 @@
 #include <vector>
 
 namespace {
+
+using testing_support::ReadBytes;
+using testing_support::ReadFixture;
 
 using Clock = std::chrono::steady_clock;
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "tests/support/scratch_folder.h"
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -30,10 +33,8 @@ protected:
             const char* value = std::getenv(name);
             saved_.emplace_back(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
         }
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/dalmora-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern + "/";
+        ASSERT_FALSE(scratch_.Path().empty());
+        root_ = scratch_.Path();
         runtime_ = root_ + "run/";
         temp_ = root_ + "tmp/";
         ASSERT_EQ(mkdir(runtime_.c_str(), 0700), 0);
@@ -47,8 +48,6 @@ protected:
     }
     void TearDown() override
     {
-        std::string command = "chmod -R u+rwx '" + root_ + "' 2>/dev/null; rm -rf '" + root_ + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
         for (const auto& [name, value] : saved_) {
             if (value)
                 setenv(name, value->c_str(), 1);
@@ -60,10 +59,25 @@ protected:
     static constexpr const char* kVariables[] = {"HOME",           "XDG_DATA_HOME",   "XDG_CONFIG_HOME",
                                                  "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+    testing_support::ScratchFolder scratch_;
     std::string root_;
     std::string runtime_;
     std::string temp_;
 };
+
+// A folder of exactly this mode (the process's umask left aside), whose
+// parent exists; true when it was made.
+inline bool MakeFolder(const std::string& path, mode_t mode)
+{
+    return (mkdir(path.c_str(), mode) == 0 || errno == EEXIST) && chmod(path.c_str(), mode) == 0;
+}
+
+// A new empty file; true when it was made.
+inline bool MakeFile(const std::string& path)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return fd >= 0 && close(fd) == 0;
+}
 
 // Waits until `done` holds or `ms` have passed; true when it holds.
 template <typename Condition> bool WaitUntil(Condition done, int ms = 5000)
