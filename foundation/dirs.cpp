@@ -157,6 +157,19 @@ bool TNDirs::GoToUsersDir(bool portable, bool withUser, bool withProduct)
     });
 }
 
+bool TNDirs::UsersDirIsWritable(bool portable, std::string& folder)
+{
+    return Guarded("[TNDirs::UsersDirIsWritable]", false, [&] {
+        if (portable && ProgramFolder().empty())
+            return false;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            folder = UsersFolder(portable);
+        }
+        return !folder.empty() && plat::CreateFolders(folder) && plat::IsWritableFolder(folder);
+    });
+}
+
 bool TNDirs::GoToUserDir(bool portable)
 {
     return Guarded("[TNDirs::GoToUserDir]", false, [&] {

@@ -187,6 +187,13 @@ bool IsRealFolder(const std::string& path)
     return !trimmed.empty() && lstat(trimmed.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool IsWritableFolder(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
 std::string WorkingFolder()
 {
     char current[PATH_MAX];

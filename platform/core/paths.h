@@ -44,6 +44,10 @@ std::string CanonicalFolder(const std::string& path);
 // True when the path is a folder itself, not a link to one.
 bool IsRealFolder(const std::string& path);
 
+// True when the path is a folder this process may create files in (its
+// permissions, and a file system mounted read-only, both count).
+bool IsWritableFolder(const std::string& path);
+
 // The process's working folder, ending with '/'; empty when unknown.
 std::string WorkingFolder();
 

@@ -1,6 +1,8 @@
 // Runs copies of the built program in temporary folders, with HOME, the XDG
 // folders and TMPDIR private to the test. Every wait is bounded.
+#include "foundation/program_start.h"
 #include "platform/core/bus_client.h"
+#include "platform/core/codepage.h"
 #include "platform/core/file.h"
 #include "platform/core/identity.h"
 #include "platform/core/instance_lock.h"
@@ -15,8 +17,10 @@
 #include <chrono>
 #include <csignal>
 #include <dirent.h>
+#include <functional>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -92,11 +96,12 @@ protected:
         return folder;
     }
 
-    std::unique_ptr<testenv::Child> Start(const std::string& folder, std::vector<std::string> arguments = {})
+    std::unique_ptr<testenv::Child> Start(const std::string& folder, std::vector<std::string> arguments = {},
+                                          bool withStandardError = false)
     {
         arguments.insert(arguments.begin(), folder + "dalmora1");
         auto child = std::make_unique<testenv::Child>();
-        EXPECT_TRUE(child->Spawn(arguments));
+        EXPECT_TRUE(child->Spawn(arguments, withStandardError));
         return child;
     }
 
@@ -374,6 +379,44 @@ TEST_F(ProgramRun, WithoutServersTheProgramRunsAndSaysSo)
     int status = 0;
     ASSERT_TRUE(copy->Wait(status));
     EXPECT_TRUE(ExitedWithZero(status));
+}
+
+TEST_F(ProgramRun, AnUnwritableUsersFolderIsReportedAndEndsTheRun)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string& dataHome)> block;
+        bool rootOnly; // root writes whatever the mode says
+    };
+    const Case cases[] = {
+        {"the data home is a file", [](const std::string& home) { return testenv::MakeFile(home); }, false},
+        {"the users folder has mode 000",
+         [](const std::string& home) {
+             return plat::CreateFolders(home + "/Dalmora/") && chmod((home + "/Dalmora").c_str(), 0) == 0;
+         },
+         true},
+    };
+    const std::string folder = Install("prog");
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        if (row.rootOnly && geteuid() == 0)
+            continue;
+        const std::string home = root_ + row.name;
+        ASSERT_TRUE(row.block(home));
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+
+        auto copy = Start(folder, {}, true);
+        const std::string output = copy->ReadToEnd();
+        int status = 0;
+        ASSERT_TRUE(copy->Wait(status));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitUsersFolderUnusable) << status;
+        // Standard error carries UTF-8; this file's literals are CP1250.
+        const std::string expected =
+            plat::Cp1250ToUtf8("dalmora1: Do složky s daty nelze zapisovat: ") + home + "/Dalmora/";
+        EXPECT_NE(output.find(expected), std::string::npos) << output;
+        EXPECT_TRUE(LockIsFree(LockName()));
+        EXPECT_TRUE(Entries(runtime_ + "dalmora1/").empty()) << "no window was registered";
+    }
 }
 
 } // namespace

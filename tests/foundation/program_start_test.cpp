@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -245,6 +248,56 @@ TEST_F(ProgramStart, SizesThePimArrayOnceForTheFinalServerTable)
         EXPECT_EQ(madeBeforeLoop, row.made);
         EXPECT_EQ(PIM.Count(), static_cast<int32_t>(row.made.size()));
     }
+}
+
+std::vector<std::string>* shownMessages = nullptr;
+int32_t RecordMessage(const char* text, const char* caption, uint32_t)
+{
+    shownMessages->push_back(std::string(caption) + ": " + text);
+    return mrOk;
+}
+
+TEST_F(ProgramStart, AUsersFolderThatCannotBeWrittenEndsTheRunAndNamesTheFolder)
+{
+    struct Case {
+        const char* name;
+        std::function<bool(const std::string& dataHome)> block;
+        bool rootOnly; // root writes whatever the mode says
+    };
+    const Case cases[] = {
+        {"the data home is a file", [](const std::string& home) { return testenv::MakeFile(home); }, false},
+        {"the users folder has mode 000",
+         [](const std::string& home) {
+             return plat::CreateFolders(home + "/DalmoraDEBUG/") && chmod((home + "/DalmoraDEBUG").c_str(), 0) == 0;
+         },
+         true},
+    };
+    std::vector<std::string> messages;
+    shownMessages = &messages;
+    FoundationHooks.MessageBox = &RecordMessage;
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        if (row.rootOnly && geteuid() == 0)
+            continue;
+        const std::string home = root_ + row.name + "/";
+        ASSERT_TRUE(row.block(home.substr(0, home.size() - 1)));
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        messages.clear();
+        windows_.calls.clear();
+
+        EXPECT_EQ(Start({}), kExitUsersFolderUnusable);
+        EXPECT_TRUE(windows_.calls.empty());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].rfind("CHYBA: ", 0), 0u) << messages[0];
+        EXPECT_NE(messages[0].find(home + "DalmoraDEBUG/"), std::string::npos) << messages[0];
+        EXPECT_TRUE(LockIsFree(LockName()));
+    }
+    FoundationHooks.MessageBox = nullptr;
+    shownMessages = nullptr;
+
+    setenv("XDG_DATA_HOME", (root_ + "home/.local/share/").c_str(), 1);
+    EXPECT_EQ(Start({}), 0) << "a usable folder is made and used";
+    EXPECT_TRUE(plat::IsWritableFolder(root_ + "home/.local/share/DalmoraDEBUG/"));
 }
 
 } // namespace

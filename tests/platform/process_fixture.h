@@ -93,7 +93,7 @@ template <typename Condition> bool WaitUntil(Condition done, int ms = 5000)
 
 // A child process started with posix_spawn: it inherits every descriptor
 // not marked close-on-exec, and gets an empty signal mask. Its standard
-// output is read line by line.
+// output (with its standard error, when asked) is read line by line.
 class Child {
 public:
     Child() = default;
@@ -109,7 +109,7 @@ public:
             close(out_);
     }
 
-    bool Spawn(const std::vector<std::string>& argv)
+    bool Spawn(const std::vector<std::string>& argv, bool withStandardError = false)
     {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0)
@@ -117,6 +117,8 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        if (withStandardError)
+            posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         sigset_t empty;
@@ -161,6 +163,16 @@ public:
                 return false;
             buffer_.append(chunk, static_cast<size_t>(got));
         }
+    }
+
+    // Everything still to come until the output ends or 5 s pass.
+    std::string ReadToEnd()
+    {
+        ReadUntil(std::string(1, '\0'));
+        std::string all;
+        for (const std::string& line : lines_)
+            all += line + "\n";
+        return all + buffer_;
     }
 
     bool Signal(int signal) { return pid_ > 0 && kill(pid_, signal) == 0; }
