@@ -434,7 +434,7 @@ void TNCommon::InitCommonHelpers()
     LogMutexName.Set(name);
     SetLogMutexName(LogMutexName.Text);
 
-    // 6. The event-type table.
+    // 2. The event-type table.
     for (const auto& type : kEventTypes) {
         EventTypeKeys.Add(type[0]);
         EventTypeNames.Add(type[1]);

@@ -573,7 +573,7 @@ bool TNSetup::Load(const TNUsers& users, const std::string& path)
         return false;
     }
 
-    // 3. and 4.
+    // 3. and 4. The file must exist and be readable.
     if (!plat::FileExists(path)) {
         LogWrite("[TNSetup::Load][WARNING] Setup file does not exist! ", path.c_str(), false);
         return false;
@@ -625,7 +625,7 @@ bool TNSetup::Load(const TNUsers& users, const std::string& path)
         item.Numbers = std::move(loaded->Numbers);
         item.Texts = std::move(loaded->Texts);
     }
-    // 7.
+    // 7. The items are as the file holds them: nothing to save yet.
     changed_.store(false);
     return clean;
 }
@@ -648,12 +648,12 @@ std::string TNSetup::SerializeLocked() const
 
 bool TNSetup::Save(const TNUsers& users, const std::string& path)
 {
-    // 1.
+    // 1. Only after a change, and one save at a time.
     if (!changed_.load() || saving_.test_and_set())
         return false;
     SavingGuard saving(saving_);
 
-    // 2.
+    // 2. The password item is never stored.
     Remove(kPasswordKey);
 
     // 3. Only the known active user's own file.
