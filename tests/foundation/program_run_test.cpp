@@ -7,6 +7,7 @@
 #include "platform/core/identity.h"
 #include "platform/core/instance_lock.h"
 #include "platform/core/paths.h"
+#include "tests/foundation/unusable_users_folder.h"
 #include "tests/platform/process_fixture.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
@@ -17,10 +18,8 @@
 #include <chrono>
 #include <csignal>
 #include <dirent.h>
-#include <functional>
 #include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <vector>
@@ -383,26 +382,11 @@ TEST_F(ProgramRun, WithoutServersTheProgramRunsAndSaysSo)
 
 TEST_F(ProgramRun, AnUnwritableUsersFolderIsReportedAndEndsTheRun)
 {
-    struct Case {
-        const char* name;
-        std::function<bool(const std::string& dataHome)> block;
-        bool rootOnly; // root writes whatever the mode says
-    };
-    const Case cases[] = {
-        {"the data home is a file", [](const std::string& home) { return testenv::MakeFile(home); }, false},
-        {"the users folder has mode 000",
-         [](const std::string& home) {
-             return plat::CreateFolders(home + "/Dalmora/") && chmod((home + "/Dalmora").c_str(), 0) == 0;
-         },
-         true},
-    };
     const std::string folder = Install("prog");
-    for (const Case& row : cases) {
+    for (const auto& row : testing_support::UnusableUsersFolders()) {
         SCOPED_TRACE(row.name);
-        if (row.rootOnly && geteuid() == 0)
-            continue;
         const std::string home = root_ + row.name;
-        ASSERT_TRUE(row.block(home));
+        ASSERT_TRUE(row.block(home, "Dalmora"));
         setenv("XDG_DATA_HOME", home.c_str(), 1);
 
         auto copy = Start(folder, {}, true);

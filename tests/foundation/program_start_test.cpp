@@ -8,12 +8,10 @@
 #include "platform/core/instance_lock.h"
 #include "platform/core/paths.h"
 #include "platform/testing/fake_clock.h"
+#include "tests/foundation/unusable_users_folder.h"
 #include "tests/platform/process_fixture.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <functional>
 #include <stdexcept>
@@ -259,28 +257,13 @@ int32_t RecordMessage(const char* text, const char* caption, uint32_t)
 
 TEST_F(ProgramStart, AUsersFolderThatCannotBeWrittenEndsTheRunAndNamesTheFolder)
 {
-    struct Case {
-        const char* name;
-        std::function<bool(const std::string& dataHome)> block;
-        bool rootOnly; // root writes whatever the mode says
-    };
-    const Case cases[] = {
-        {"the data home is a file", [](const std::string& home) { return testenv::MakeFile(home); }, false},
-        {"the users folder has mode 000",
-         [](const std::string& home) {
-             return plat::CreateFolders(home + "/DalmoraDEBUG/") && chmod((home + "/DalmoraDEBUG").c_str(), 0) == 0;
-         },
-         true},
-    };
     std::vector<std::string> messages;
     shownMessages = &messages;
     FoundationHooks.MessageBox = &RecordMessage;
-    for (const Case& row : cases) {
+    for (const auto& row : testing_support::UnusableUsersFolders()) {
         SCOPED_TRACE(row.name);
-        if (row.rootOnly && geteuid() == 0)
-            continue;
         const std::string home = root_ + row.name + "/";
-        ASSERT_TRUE(row.block(home.substr(0, home.size() - 1)));
+        ASSERT_TRUE(row.block(home.substr(0, home.size() - 1), "DalmoraDEBUG"));
         setenv("XDG_DATA_HOME", home.c_str(), 1);
         messages.clear();
         windows_.calls.clear();
