@@ -178,6 +178,57 @@ TEST_F(KillerRun, EndsOnlyProcessesNamedExactlyLikeTheProgramButNeverItself)
     EXPECT_TRUE(WasKilled(replaced)) << "a replaced program file";
 }
 
+// The delivered KillDalmora1, with the program's real name, is run only in a
+// process list of its own (a new pid namespace), where nothing but the test's
+// own processes can be reached.
+class DeliveredKiller : public KillerFixture {
+protected:
+    void SetUp() override
+    {
+        KillerFixture::SetUp();
+        int status = -1;
+        if (!RunInOwnProcessList({"/bin/true"}, status) || !ExitedWithZero(status))
+            GTEST_SKIP() << "no pid namespace can be made here";
+    }
+
+    // Runs `arguments` as the first process of a new pid namespace.
+    bool RunInOwnProcessList(const std::vector<std::string>& arguments, int& status, testenv::Child* child = nullptr)
+    {
+        std::vector<std::string> command = {"/usr/bin/unshare", "--pid", "--fork", "--kill-child", "--mount-proc"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        testenv::Child own;
+        testenv::Child& run = child != nullptr ? *child : own;
+        return plat::FileExists(command[0]) && run.Spawn(command) && run.Wait(status, 10000);
+    }
+};
+
+TEST_F(DeliveredKiller, WithNothingRunningItEndsAtOnce)
+{
+    auto start = SteadyClock::now();
+    int status = -1;
+    ASSERT_TRUE(RunInOwnProcessList({DALMORA_KILLER}, status));
+    EXPECT_LT(MillisecondsSince(start), 500);
+    EXPECT_TRUE(ExitedWithZero(status));
+}
+
+TEST_F(DeliveredKiller, EndsACopyNamedDalmora1ThatHasNoWindow)
+{
+    // The shell starts a peer named dalmora1, waits until it runs, runs the
+    // utility and prints both exit statuses.
+    std::string peer = Install(DALMORA_CLOSING_PEER, "dalmora1");
+    const char* script = "\"$1\" - /dev/null > \"$3\" & copy=$!\n"
+                         "until grep -qs ready \"$3\"; do sleep 0.01; done\n"
+                         "\"$2\"; echo \"utility=$?\"\n"
+                         "wait $copy; echo \"copy=$?\"\n";
+    testenv::Child run;
+    int status = -1;
+    ASSERT_TRUE(
+        RunInOwnProcessList({"/bin/sh", "-c", script, "sh", peer, DALMORA_KILLER, root_ + "peer-out"}, status, &run));
+    EXPECT_TRUE(ExitedWithZero(status));
+    EXPECT_TRUE(run.ReadUntil("utility=0"));
+    EXPECT_TRUE(run.ReadUntil("copy=137")) << "ended by SIGKILL";
+}
+
 TEST_F(KillerRun, AnotherUsersCopyIsLeftAlone)
 {
     if (geteuid() != 0 || !plat::FileExists("/usr/bin/setpriv"))
