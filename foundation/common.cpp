@@ -16,7 +16,6 @@
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
 
-#include <cerrno>
 #include <cinttypes>
 #include <climits>
 #include <cstdio>
