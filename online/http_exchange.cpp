@@ -89,8 +89,8 @@ int PollCancel(void* check, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 
 void LoadCookies(CURL* handle, const std::string& cookies)
 {
-    // Enables the cookie engine; the reset handle still holds the cookies
-    // of earlier calls, which belong to other objects.
+    // Switches the cookie engine on. A reset keeps the cookies of earlier
+    // calls, which belong to other objects: they go first.
     curl_easy_setopt(handle, CURLOPT_COOKIEFILE, "");
     curl_easy_setopt(handle, CURLOPT_COOKIELIST, "ALL");
     size_t start = 0;
@@ -220,7 +220,9 @@ TNHttpAnswer PerformHttpExchange(const TNHttpRequest& request)
     else
         answer.StatusText = error[0] != '\0' ? error : curl_easy_strerror(result);
 
-    // Nothing of this call may outlive it on the kept handle.
+    // Nothing of this call may outlive it on the kept handle. The reset
+    // would lose libcurl's list of cookie files without freeing it.
+    curl_easy_setopt(handle, CURLOPT_COOKIEFILE, nullptr);
     curl_easy_setopt(handle, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, nullptr);
     return answer;
