@@ -101,8 +101,7 @@ bool TNDownload::Perform(Call& call)
         if (!received || call.location.empty())
             return received;
         if (redirects >= maxRedirects) {
-            LogTextInt((Line(call.caller, "[ERROR][REDIRECT] too many redirects, ResultCode = ")).c_str(),
-                       ResultCode);
+            LogTextInt((Line(call.caller, "[ERROR][REDIRECT] too many redirects, ResultCode = ")).c_str(), ResultCode);
             return false;
         }
         if (!FollowRedirect(call))
@@ -216,8 +215,7 @@ void TNDownload::SaveAnswer(const Call& call)
         path += OrEmpty(call.fileName);
     } else {
         char name[64];
-        std::snprintf(name, sizeof(name), "%u-%05u.", static_cast<uint32_t>(TNCommon::Now()),
-                      RandomNumber() % 65535);
+        std::snprintf(name, sizeof(name), "%u-%05u.", static_cast<uint32_t>(TNCommon::Now()), RandomNumber() % 65535);
         path = PathInEnteredFolder(name) + std::string(DocumentExt.View());
     }
     SavedFileName.Set(path);

@@ -30,8 +30,7 @@ public:
     TNString ProxyPass;
 
     // Null texts store empty ones.
-    void Set(bool useProxy, const char* host, const char* password, const char* user, bool needsAuth,
-             const char* port);
+    void Set(bool useProxy, const char* host, const char* password, const char* user, bool needsAuth, const char* port);
 
     // 1 when an answer arrived, -1 when the request failed, -2 on an exception.
     // With sendHeaders, HeadersText's lines go out as request headers; with

@@ -131,13 +131,12 @@ TEST_P(RedirectTest, FollowsOrAnswers)
     EXPECT_EQ(requests.back().Method, "POST");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, RedirectTest,
-    ::testing::Values(RedirectCase{"AbsolutePath", "/b", false, true, 200, "/b"},
-                      RedirectCase{"RelativePath", "b", false, true, 200, "/dir/b"},
-                      RedirectCase{"NoLocation", nullptr, false, true, 302, "/dir/a"},
-                      RedirectCase{"LowerCaseLocation", "/b", true, true, 302, "/dir/a"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Cases, RedirectTest,
+                         ::testing::Values(RedirectCase{"AbsolutePath", "/b", false, true, 200, "/b"},
+                                           RedirectCase{"RelativePath", "b", false, true, 200, "/dir/b"},
+                                           RedirectCase{"NoLocation", nullptr, false, true, 302, "/dir/a"},
+                                           RedirectCase{"LowerCaseLocation", "/b", true, true, 302, "/dir/a"}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(DownloadTest, RedirectAnswerKeepsItsBodyWhenNotFollowed)
 {

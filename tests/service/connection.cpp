@@ -38,22 +38,38 @@ std::string_view Trim(std::string_view text)
 const char* ReasonOf(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 204: return "No Content";
-    case 300: return "Multiple Choices";
-    case 301: return "Moved Permanently";
-    case 302: return "Found";
-    case 303: return "See Other";
-    case 304: return "Not Modified";
-    case 305: return "Use Proxy";
-    case 307: return "Temporary Redirect";
-    case 400: return "Bad Request";
-    case 404: return "Not Found";
-    case 407: return "Proxy Authentication Required";
-    case 500: return "Internal Server Error";
-    case 501: return "Not Implemented";
-    case 502: return "Bad Gateway";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 204:
+        return "No Content";
+    case 300:
+        return "Multiple Choices";
+    case 301:
+        return "Moved Permanently";
+    case 302:
+        return "Found";
+    case 303:
+        return "See Other";
+    case 304:
+        return "Not Modified";
+    case 305:
+        return "Use Proxy";
+    case 307:
+        return "Temporary Redirect";
+    case 400:
+        return "Bad Request";
+    case 404:
+        return "Not Found";
+    case 407:
+        return "Proxy Authentication Required";
+    case 500:
+        return "Internal Server Error";
+    case 501:
+        return "Not Implemented";
+    case 502:
+        return "Bad Gateway";
+    default:
+        return "Status";
     }
 }
 
@@ -245,8 +261,8 @@ Connection::ReadResult Connection::ReadRequest(Request& request)
     while (lineEnd != std::string::npos) {
         size_t start = lineEnd + 2;
         lineEnd = head.find("\r\n", start);
-        std::string_view field = std::string_view(head).substr(start, lineEnd == std::string::npos ? std::string::npos
-                                                                                                    : lineEnd - start);
+        std::string_view field =
+            std::string_view(head).substr(start, lineEnd == std::string::npos ? std::string::npos : lineEnd - start);
         size_t colon = field.find(':');
         if (colon == std::string_view::npos)
             return ReadResult::Bad;
@@ -259,8 +275,7 @@ Connection::ReadResult Connection::ReadRequest(Request& request)
     size_t length = std::strtoull(request.Header("Content-Length").c_str(), nullptr, 10);
     if (length > kMaxBody)
         return ReadResult::Bad;
-    if (length > 0 && SameName(request.Header("Expect"), "100-continue") &&
-        !Write("HTTP/1.1 100 Continue\r\n\r\n"))
+    if (length > 0 && SameName(request.Header("Expect"), "100-continue") && !Write("HTTP/1.1 100 Continue\r\n\r\n"))
         return ReadResult::Closed;
     return ReadExactly(length, request.Body) ? ReadResult::Request : ReadResult::Closed;
 }
@@ -331,7 +346,8 @@ bool Connection::Answer(const Request& request)
         WriteResponse(request, response, fault.CutAfter, 0);
         return false;
     }
-    return WriteResponse(request, response, 0, faulted && fault.Type == Fault::Kind::SlowBody ? fault.BytesPerSecond : 0);
+    return WriteResponse(request, response, 0,
+                         faulted && fault.Type == Fault::Kind::SlowBody ? fault.BytesPerSecond : 0);
 }
 
 bool Connection::Stall(int milliseconds)
@@ -340,7 +356,8 @@ bool Connection::Stall(int milliseconds)
     while (milliseconds == 0 || std::chrono::steady_clock::now() < deadline) {
         if (service_.Stopping() || ClientClosed())
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds == 0 ? kSliceMs : std::min(kSliceMs, milliseconds)));
+        std::this_thread::sleep_for(
+            std::chrono::milliseconds(milliseconds == 0 ? kSliceMs : std::min(kSliceMs, milliseconds)));
     }
     return true;
 }

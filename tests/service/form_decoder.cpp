@@ -42,8 +42,7 @@ std::string ByteText(unsigned char ch)
 
 // A raw ";" is allowed: the occurrence lists carry it between their
 // encoded elements.
-void CheckValue(std::string_view key, std::string_view value, std::string_view path,
-                std::vector<Violation>& violations)
+void CheckValue(std::string_view key, std::string_view value, std::string_view path, std::vector<Violation>& violations)
 {
     auto add = [&](const char* kind, std::string detail) {
         violations.push_back({kind, std::string(path), std::string(key), std::move(detail)});

@@ -47,8 +47,9 @@ int main(int argc, char** argv)
     test_service::Options options;
     options.Controls = true;
     if (!ParseArguments(argc, argv, options)) {
-        std::fprintf(stderr, "usage: %s [--port N] [--tls] [--cert-name NAME] [--proxy [--proxy-user U "
-                             "--proxy-pass P]]\n",
+        std::fprintf(stderr,
+                     "usage: %s [--port N] [--tls] [--cert-name NAME] [--proxy [--proxy-user U "
+                     "--proxy-pass P]]\n",
                      argv[0]);
         return 2;
     }

@@ -48,8 +48,7 @@ Certificate NewCertificate(EVP_PKEY* key, long serial, const char* commonName)
     X509_gmtime_adj(X509_getm_notAfter(certificate.get()), 7L * 24 * 3600);
     X509_set_pubkey(certificate.get(), key);
     X509_NAME* name = X509_get_subject_name(certificate.get());
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName), -1, -1,
-                               0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName), -1, -1, 0);
     return certificate;
 }
 
