@@ -8,9 +8,12 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -181,4 +184,32 @@ TEST(TestServiceProgram, PrintsTheCaFileInTlsMode)
     EXPECT_EQ(HttpSend((base + "/test.php").c_str(), nullptr, false).View(), "[ServerCheck:1:]");
     EXPECT_EQ(process.Terminate(), 0);
     EXPECT_FALSE(access(caFile.c_str(), F_OK) == 0) << "the CA file outlived the service";
+}
+
+TEST_F(TestServiceViolations, AnswersExpectContinueBeforeTheBody)
+{
+    service_.Route("/api", [](const test_service::Request& request) {
+        return test_service::Response::Text("got " + request.Body);
+    });
+    int client = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(service_.Port());
+    ASSERT_EQ(connect(client, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    std::string head = "POST /api HTTP/1.1\r\nHost: x\r\nContent-Length: 3\r\nExpect: 100-continue\r\n\r\n";
+    ASSERT_EQ(write(client, head.data(), head.size()), static_cast<ssize_t>(head.size()));
+    auto readSome = [&] {
+        char buffer[512];
+        pollfd wait{client, POLLIN, 0};
+        ssize_t got = poll(&wait, 1, 2000) > 0 ? read(client, buffer, sizeof(buffer)) : 0;
+        return std::string(buffer, got > 0 ? static_cast<size_t>(got) : 0);
+    };
+    EXPECT_EQ(readSome(), "HTTP/1.1 100 Continue\r\n\r\n");
+    ASSERT_EQ(write(client, "a=1", 3), 3);
+    std::string answer = readSome();
+    EXPECT_EQ(answer.rfind("HTTP/1.1 200 OK\r\n", 0), 0u) << answer;
+    EXPECT_NE(answer.find("Content-Length: 7\r\n"), std::string::npos);
+    EXPECT_NE(answer.find("\r\n\r\ngot a=1"), std::string::npos);
+    close(client);
 }
