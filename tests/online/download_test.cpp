@@ -1,4 +1,5 @@
 #include "online/download.h"
+#include "tests/foundation/log_capture.h"
 #include "tests/online/online_test_support.h"
 
 #include <gtest/gtest.h>
@@ -144,6 +145,25 @@ TEST_F(DownloadTest, RedirectAnswerKeepsItsBodyWhenNotFollowed)
     TNDownload download;
     ASSERT_TRUE(download.Post(Url("/api").c_str(), "x=1", false));
     EXPECT_EQ(download.DocumentText.View(), "moved body");
+}
+
+TEST_F(DownloadTest, LogsEachLegOfARedirectWithoutThePassword)
+{
+    service_.ArmFault("/old", Fault::Redirect(302, "/api"));
+    testing_support::LogCapture log;
+    TNDownload download;
+    ASSERT_TRUE(download.Post(Url("/old").c_str(), "ApiReq=x&Pass=secret", false));
+    std::string text = log.Text();
+    EXPECT_EQ(text.find("secret"), std::string::npos);
+    std::vector<std::string> expected = {
+        "[TNDownload::Post][BEGIN] " + Url("/old"),    "[TNDownload::Post] ResultCode = 302",
+        "[TNDownload::Post][REDIRECT] " + Url("/api"), "[TNDownload::Post][BEGIN] " + Url("/api"),
+        "[TNDownload::Post] ResultCode = 200",         "[TNDownload::Post][END]"};
+    size_t at = 0;
+    for (const std::string& line : expected) {
+        at = text.find(line, at);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << text;
+    }
 }
 
 TEST_F(DownloadTest, RedirectLoopEndsAfterFiveRedirects)
