@@ -25,6 +25,8 @@ QImage DecodePicture(std::string_view bytes, TGraphicFormat format)
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, name);
+    // Only the named format: a GIF never reaches Qt's GIF reader.
+    reader.setAutoDetectImageFormat(false);
     reader.setDecideFormatFromContent(false);
     reader.setAutoTransform(false);
     if (!reader.canRead())
