@@ -1,8 +1,8 @@
 #include "platform/gui/bitmap.h"
 
 #include "platform/gui/canvas.h"
-#include "platform/gui/canvas_impl.h"
-#include "platform/gui/graphic_impl.h"
+#include "platform/gui/internal/canvas_impl.h"
+#include "platform/gui/internal/graphic_impl.h"
 
 #include <algorithm>
 

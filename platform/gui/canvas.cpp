@@ -1,10 +1,10 @@
 #include "platform/gui/canvas.h"
 
-#include "platform/gui/canvas_impl.h"
-#include "platform/gui/font_face.h"
 #include "platform/gui/graphic.h"
-#include "platform/gui/graphic_impl.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/internal/canvas_impl.h"
+#include "platform/gui/internal/font_face.h"
+#include "platform/gui/internal/graphic_impl.h"
+#include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/text_metrics.h"
 
 #include <cstdlib>

@@ -1,9 +1,9 @@
 #include "platform/gui/control.h"
 
 #include "platform/gui/form.h"
-#include "platform/gui/hover.h"
+#include "platform/gui/internal/hover.h"
+#include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/win_control.h"
-#include "platform/gui/win_control_impl.h"
 
 #include <algorithm>
 #include <atomic>

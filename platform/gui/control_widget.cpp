@@ -1,10 +1,10 @@
 #include "platform/gui/component.h"
 #include "platform/gui/form.h"
-#include "platform/gui/hover.h"
-#include "platform/gui/key_codes.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/internal/hover.h"
+#include "platform/gui/internal/key_codes.h"
+#include "platform/gui/internal/qt_bridge.h"
+#include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/win_control.h"
-#include "platform/gui/win_control_impl.h"
 
 #include <QCloseEvent>
 #include <QHelpEvent>

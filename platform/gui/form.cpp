@@ -1,7 +1,7 @@
 #include "platform/gui/form.h"
 
-#include "platform/gui/qt_bridge.h"
-#include "platform/gui/win_control_impl.h"
+#include "platform/gui/internal/qt_bridge.h"
+#include "platform/gui/internal/win_control_impl.h"
 
 #include <algorithm>
 

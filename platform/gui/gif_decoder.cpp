@@ -1,5 +1,5 @@
+#include "platform/gui/internal/picture_decoder.h"
 #include "platform/gui/picture.h"
-#include "platform/gui/picture_decoder.h"
 
 #include <gif_lib.h>
 

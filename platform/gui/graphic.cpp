@@ -1,6 +1,6 @@
 #include "platform/gui/graphic.h"
 
-#include "platform/gui/graphic_impl.h"
+#include "platform/gui/internal/graphic_impl.h"
 
 namespace plat {
 

@@ -1,9 +1,9 @@
 #include "platform/gui/graphic_control.h"
 
-#include "platform/gui/hover.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/internal/hover.h"
+#include "platform/gui/internal/qt_bridge.h"
+#include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/win_control.h"
-#include "platform/gui/win_control_impl.h"
 
 namespace plat {
 

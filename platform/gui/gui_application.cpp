@@ -4,8 +4,8 @@
 
 #include "platform/gui/component.h"
 #include "platform/gui/form.h"
-#include "platform/gui/key_codes.h"
-#include "platform/gui/win_control_impl.h"
+#include "platform/gui/internal/key_codes.h"
+#include "platform/gui/internal/win_control_impl.h"
 
 #include <QApplication>
 #include <QImageReader>

@@ -1,7 +1,7 @@
 #include "platform/gui/image_list.h"
 
 #include "platform/gui/canvas.h"
-#include "platform/gui/graphic_impl.h"
+#include "platform/gui/internal/graphic_impl.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "platform/gui/key_codes.h"
+#include "platform/gui/internal/key_codes.h"
 
 namespace plat {
 

@@ -1,9 +1,9 @@
 #include "platform/gui/label.h"
 
 #include "platform/gui/canvas.h"
-#include "platform/gui/canvas_impl.h"
-#include "platform/gui/font_face.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/internal/canvas_impl.h"
+#include "platform/gui/internal/font_face.h"
+#include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/text_metrics.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "platform/gui/mouse.h"
 
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/internal/qt_bridge.h"
 
 #include <QCursor>
 

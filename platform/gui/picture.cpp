@@ -2,8 +2,8 @@
 
 #include "platform/core/file.h"
 #include "platform/gui/bitmap.h"
-#include "platform/gui/graphic_impl.h"
-#include "platform/gui/picture_decoder.h"
+#include "platform/gui/internal/graphic_impl.h"
+#include "platform/gui/internal/picture_decoder.h"
 
 #include <cctype>
 

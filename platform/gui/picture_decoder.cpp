@@ -1,4 +1,4 @@
-#include "platform/gui/picture_decoder.h"
+#include "platform/gui/internal/picture_decoder.h"
 
 #include "platform/gui/picture.h"
 

@@ -1,4 +1,4 @@
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/internal/qt_bridge.h"
 
 #include "platform/core/codepage.h"
 

@@ -1,7 +1,7 @@
 #include "platform/gui/text_metrics.h"
 
 #include "platform/core/codepage.h"
-#include "platform/gui/font_face.h"
+#include "platform/gui/internal/font_face.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>

@@ -1,10 +1,10 @@
 #include "platform/gui/win_control.h"
 
-#include "platform/gui/canvas_impl.h"
 #include "platform/gui/component.h"
-#include "platform/gui/hover.h"
-#include "platform/gui/qt_bridge.h"
-#include "platform/gui/win_control_impl.h"
+#include "platform/gui/internal/canvas_impl.h"
+#include "platform/gui/internal/hover.h"
+#include "platform/gui/internal/qt_bridge.h"
+#include "platform/gui/internal/win_control_impl.h"
 
 #include <QCursor>
 #include <QPainter>

@@ -2,10 +2,10 @@
 
 #include "platform/gui/form.h"
 #include "platform/gui/gui_application.h"
-#include "platform/gui/qt_bridge.h"
+#include "platform/gui/internal/qt_bridge.h"
+#include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/text_metrics.h"
 #include "platform/gui/win_control.h"
-#include "platform/gui/win_control_impl.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -17,6 +17,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QTextDocument>
 #include <QWindow>
 
 #include <cstdlib>
@@ -111,6 +112,17 @@ void OffscreenGuiTest::UseFixedMetrics()
     TextMetrics::SetFixed(true);
 }
 
+bool WaitUntilExposed(const TForm& form)
+{
+    return QTest::qWaitForWindowExposed(form.Impl().widget, 5000);
+}
+
+bool SaveScreenshot(const std::string& path)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr && screen->grabWindow(0).save(QString::fromStdString(path), "PNG");
+}
+
 int TopLevelWindowCount()
 {
     int count = 0;
@@ -183,6 +195,20 @@ void TypeText(TWinControl& control, const std::string& utf8)
     for (const QChar ch : QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())))
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     Flush();
+}
+
+std::string WindowTitle(const TForm& form)
+{
+    return form.Impl().widget->windowTitle().toStdString();
+}
+
+std::string ShownToolTip(const TControl& control)
+{
+    const QString html = control.IsWindowed() ? static_cast<const TWinControl&>(control).Impl().widget->toolTip()
+                                              : ToolTipFor(control.Hint());
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText().toStdString();
 }
 
 std::string GrabPng(const TControl& control)

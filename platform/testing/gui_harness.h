@@ -8,8 +8,9 @@
 #include <string>
 
 namespace plat {
+class TForm;
 class TWinControl;
-}
+} // namespace plat
 
 namespace plat::testing {
 
@@ -29,6 +30,12 @@ protected:
     static void UseFixedMetrics();
 };
 
+// Waits until the window system shows the form (real windows); false on
+// time-out.
+bool WaitUntilExposed(const TForm& form);
+// Saves the whole screen as a PNG.
+bool SaveScreenshot(const std::string& path);
+
 // Top-level windows on screen.
 int TopLevelWindowCount();
 
@@ -46,6 +53,11 @@ void MouseDoubleClick(const TControl& control, int x, int y);
 void MouseWheel(const TControl& control, int x, int y, int delta);
 // Types UTF-8 text into a windowed control, one key event per character.
 void TypeText(TWinControl& control, const std::string& utf8);
+
+// A form's window title, as UTF-8.
+std::string WindowTitle(const TForm& form);
+// The text a control's tool tip shows, as UTF-8 plain text.
+std::string ShownToolTip(const TControl& control);
 
 // The control as its parent shows it, as PNG bytes.
 std::string GrabPng(const TControl& control);

@@ -27,9 +27,9 @@ TEST_F(TextMetricsTest, PointsBecomePixelsAt96Dpi)
 
 TEST_F(TextMetricsTest, FamiliesMapToInstalledFacesAndReadBackAsSet)
 {
-    const char* table[][2] = {{"Roboto Condensed", "Roboto Condensed"}, {"Arial", "Liberation Sans"},
-                              {"Tahoma", "DejaVu Sans"},                {"MS Sans Serif", "DejaVu Sans"},
-                              {"No Such Face", "DejaVu Sans"},          {"Webdings", "DejaVu Sans"}};
+    const char* table[][2] = {
+        {"Roboto Condensed", "Roboto Condensed"}, {"Arial", "Liberation Sans"},    {"Tahoma", "DejaVu Sans"},
+        {"MS Sans Serif", "DejaVu Sans"},         {"No Such Face", "DejaVu Sans"}, {"Webdings", "DejaVu Sans"}};
     for (const auto& row : table) {
         EXPECT_EQ(TextMetrics::ResolvedFamily(row[0]), row[1]) << row[0];
         EXPECT_EQ(FontOf(row[0], 9).Name(), row[0]);
@@ -42,8 +42,10 @@ TEST_F(TextMetricsTest, RealWidthsAreSumsOfWholeAdvances)
         SCOPED_TRACE(family);
         const TFont font = FontOf(family, 10);
         EXPECT_GT(TextMetrics::TextWidth(font, "ab "), TextMetrics::TextWidth(font, "ab"));
-        EXPECT_EQ(TextMetrics::TextWidth(font, "AV"), TextMetrics::TextWidth(font, "A") + TextMetrics::TextWidth(font, "V"));
-        EXPECT_EQ(TextMetrics::TextWidth(font, "fi"), TextMetrics::TextWidth(font, "f") + TextMetrics::TextWidth(font, "i"));
+        EXPECT_EQ(TextMetrics::TextWidth(font, "AV"),
+                  TextMetrics::TextWidth(font, "A") + TextMetrics::TextWidth(font, "V"));
+        EXPECT_EQ(TextMetrics::TextWidth(font, "fi"),
+                  TextMetrics::TextWidth(font, "f") + TextMetrics::TextWidth(font, "i"));
         EXPECT_GT(TextMetrics::TextWidth(font, std::string(1, '\x1A')), 0);
         EXPECT_GT(TextMetrics::LineHeight(font), font.PixelSize());
         EXPECT_GT(TextMetrics::AverageCharWidth(font), 0);
