@@ -211,6 +211,11 @@ std::string ShownToolTip(const TControl& control)
     return document.toPlainText().toStdString();
 }
 
+void Render(const TControl& control)
+{
+    GrabImage(control);
+}
+
 std::string GrabPng(const TControl& control)
 {
     QByteArray bytes;

@@ -59,6 +59,8 @@ std::string WindowTitle(const TForm& form);
 // The text a control's tool tip shows, as UTF-8 plain text.
 std::string ShownToolTip(const TControl& control);
 
+// Paints the control once into an image, as a repaint of the screen would.
+void Render(const TControl& control);
 // The control as its parent shows it, as PNG bytes.
 std::string GrabPng(const TControl& control);
 // The colour at a point of the control's client area.
