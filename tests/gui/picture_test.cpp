@@ -117,7 +117,7 @@ TEST_F(Pictures, AssignCopiesAndAnImageShowsItsPictureReplacedInPlace)
 TEST_F(Pictures, MutatedFilesNeverCrashTheDecoders)
 {
     const char* runsText = std::getenv("DALMORA_PICTURE_FUZZ_RUNS");
-    const int runs = runsText != nullptr ? std::atoi(runsText) : 2000;
+    const int runs = runsText != nullptr ? std::atoi(runsText) : 10000;
     std::mt19937 random(1234);
     for (const auto& [file, format] :
          {std::pair{"sample.gif", TGraphicFormat::Gif}, std::pair{"glyph.bmp", TGraphicFormat::Bitmap}}) {
