@@ -395,6 +395,11 @@ void TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
                 counts.writtenOff += file.writeOff_toSave(tsp) ? 1 : 0;
             }
         }
+        // The records written so far are committed before any deletion is
+        // staged: a record that moved to a new id is durable under it first.
+        if (phase == 0 && !raf.flushFile(fid)) {
+            counts.writeFailed = true;
+        }
     }
     LogTextInt("[TNPIM::Save][FINISH] really_saved = ", counts.reallySaved);
     LogTextInt("[TNPIM::Save][FINALLY] toSave[aa]->saved count = ", file.toSaveSavedCount());
