@@ -169,8 +169,8 @@ std::string LocalTimeStamp()
     struct tm parts {};
     localtime_r(&now, &parts);
     char text[32];
-    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", parts.tm_year + 1900, parts.tm_mon + 1,
-                  parts.tm_mday, parts.tm_hour, parts.tm_min, parts.tm_sec);
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                  parts.tm_hour, parts.tm_min, parts.tm_sec);
     return text;
 }
 
@@ -771,8 +771,7 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
         uint64_t next = at + kRecordHeaderSize + length;
         uint64_t guided = 0;
         size_t skipped = 1;
-        if (entry != nullptr && entry->length != length &&
-            continuesAt(at + kRecordHeaderSize + entry->length, k + 1)) {
+        if (entry != nullptr && entry->length != length && continuesAt(at + kRecordHeaderSize + entry->length, k + 1)) {
             guided = at + kRecordHeaderSize + entry->length;
         } else if (next > size && indexUsable) {
             for (size_t j = k + 1; j < listed.size(); ++j) {
@@ -856,9 +855,10 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
         entry.type = record.type;
         entry.id = record.id;
         copies[Key(record.type, record.id)].push_back(k);
-        // Two different records at one place: a pass never leaves that.
-        if (aligned != nullptr && !aligned->IsHole() && (aligned->type != record.type || aligned->id != record.id) &&
-            !damagedRecord[k])
+        // Another type at the place the index lists: a pass never leaves
+        // that. (Another id alone is left to the loader, which compares it
+        // with the id in the record's body.)
+        if (aligned != nullptr && !aligned->IsHole() && aligned->type != record.type && !damagedRecord[k])
             plan.damaged = true;
     }
     for (auto& [key, places] : copies) {
@@ -880,10 +880,10 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
             plan.second.Add(records[k].position + 2u, std::string_view(kZeros, 4));
             plan.entries[k].type = raftHole;
             plan.entries[k].id = 0;
-            plan.notes.push_back("[TNRAF::reindexFile] two copies of one record; type = " +
-                                 std::to_string(records[k].type) + "; id = " + std::to_string(records[k].id) +
-                                 "; kept at " + std::to_string(records[keep].position) + ", hole at " +
-                                 std::to_string(records[k].position));
+            plan.notes.push_back(
+                "[TNRAF::reindexFile] two copies of one record; type = " + std::to_string(records[k].type) +
+                "; id = " + std::to_string(records[k].id) + "; kept at " + std::to_string(records[keep].position) +
+                ", hole at " + std::to_string(records[k].position));
         }
     }
     if (itemsCount != records.size())

@@ -225,7 +225,8 @@ bool TNRAF::repairDataHeader(int32_t fid)
     if (std::rename(file.raFile.c_str(), aside.c_str()) != 0) {
         LogWrite("[TNRAF::openRAFFile][ERROR] damaged header; cannot move the file aside: ", file.raFile.c_str(),
                  false);
-        ShowError("Datový soubor " + file.raFile + " je poškozený a nelze jej odložit stranou. Nic se do něj neukládá.");
+        ShowError("Datový soubor " + file.raFile +
+                  " je poškozený a nelze jej odložit stranou. Nic se do něj neukládá.");
         return false;
     }
     LogWrite("[TNRAF::openRAFFile][ERROR] damaged header; file moved aside to ", aside.c_str(), false);
@@ -246,9 +247,12 @@ bool TNRAF::openIndexFile(int32_t fid)
         LogWrite("[TNRAF::openIndexFile] ERROR opening file for random access: ", file.raIndexFile.c_str(), false);
         return false;
     }
-    // An unusable index stays open: the repair that follows compares the
-    // data file with it and then writes it anew.
-    return file.readIndexFile();
+    // An unusable index stays open: the repair that follows writes it anew.
+    if (file.readIndexFile())
+        return true;
+    LogWrite("[TNRAF::openIndexFile][ERROR] unusable index file, rebuilt from the data file: ",
+             file.raIndexFile.c_str(), false);
+    return false;
 }
 
 plat::File* TNRAF::openFile(int32_t fid)

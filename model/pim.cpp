@@ -534,8 +534,8 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             // under that id and leave this record live beside it.
             if (result != TNItemLoad::Unreadable && StoredID(item) != entry.id) {
                 char text[96];
-                std::snprintf(text, sizeof text, "type = %s; id = %u; body id = %u", RaftTypeName(entry.type),
-                              entry.id, StoredID(item));
+                std::snprintf(text, sizeof text, "type = %s; id = %u; body id = %u", RaftTypeName(entry.type), entry.id,
+                              StoredID(item));
                 LogWrite("[TNPIM::Load][ERROR] Record whose body has another id dropped; ", text, false);
                 items.Resize(items.Count - 1);
                 return;

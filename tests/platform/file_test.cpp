@@ -82,7 +82,7 @@ TEST_F(AtomicWriter, StaleTemporariesOfOneFileAreRemoved)
         bool removed;
     };
     const Case cases[] = {
-        {"pim.dli.c4kfhS", 0600, true},  {"pim.dli.000000", 0600, true},  {"pim.dli.c4kfh", 0600, false},
+        {"pim.dli.c4kfhS", 0600, true},   {"pim.dli.000000", 0600, true},  {"pim.dli.c4kfh", 0600, false},
         {"pim.dli.c4kfhSx", 0600, false}, {"pim.dli.c4k-hS", 0600, false}, {"pim.dli.backup", 0644, false},
         {"pim.dld.c4kfhS", 0600, false},
     };
