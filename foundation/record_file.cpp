@@ -52,6 +52,9 @@ uint32_t GetU32(const char* at)
     return value;
 }
 
+// How many records ahead the scan of the data file asks for their headers.
+constexpr size_t kPrefetchAhead = 16;
+
 // Size of the index file's header: uint16 length, "rafIndexFile", uint16 version.
 constexpr uint32_t kIndexHeaderSize = 2 + 12 + 2;
 
@@ -323,13 +326,13 @@ void TNRAFile::setEntry(int32_t position, uint16_t type, uint32_t id, bool reusa
     linkEntry(position, reusable);
 }
 
-void TNRAFile::rebuildLookups()
+void TNRAFile::takeLookups(std::unordered_map<uint64_t, int32_t>& live)
 {
-    live_.clear();
-    live_.reserve(index.size());
+    live_ = std::move(live);
     holes_.clear();
     for (size_t i = 0; i < index.size(); ++i)
-        linkEntry(static_cast<int32_t>(i), true);
+        if (index[i].IsHole())
+            holes_[index[i].length].insert(static_cast<int32_t>(i));
 }
 
 void TNRAFile::closeFiles()
@@ -361,7 +364,8 @@ void TNRAFile::clearIndex()
 
 void TNRAFile::dropContent()
 {
-    std::string().swap(content_);
+    content_ = std::string_view();
+    mapping_.Unmap();
     windowSize_ = 0;
     recordReader_ = plat::ByteReader();
 }
@@ -382,17 +386,9 @@ bool TNRAFile::readDataFile()
 {
     dropContent();
     uint64_t size = 0;
-    if (!handle.IsOpen() || !handle.Size(size))
+    if (!handle.IsOpen() || !handle.Size(size) || !mapping_.Map(handle, size))
         return false;
-    try {
-        content_.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    if (size > 0 && !handle.ReadAt(0, content_.data(), content_.size())) {
-        dropContent();
-        return false;
-    }
+    content_ = mapping_.View();
     return true;
 }
 
@@ -435,7 +431,7 @@ bool TNRAFile::readWindow(uint64_t offset, uint64_t size, std::string_view& out)
     if (offset + size > dataEnd_)
         return false;
     if (!content_.empty()) {
-        out = std::string_view(content_).substr(static_cast<size_t>(offset), static_cast<size_t>(size));
+        out = content_.substr(static_cast<size_t>(offset), static_cast<size_t>(size));
         return true;
     }
     if (offset >= windowStart_ && offset + size <= windowStart_ + windowSize_) {
@@ -540,6 +536,13 @@ bool TNRAFile::commit()
         requeueStaged();
         return false;
     }
+    // A pass builds on what opening found only once that is durable.
+    if (!stateDurable_ && !(handle.Sync() && indexHandle.Sync())) {
+        LogText("[TNRAFile::commit][ERROR] sync failed; the records stay queued");
+        requeueStaged();
+        return false;
+    }
+    stateDurable_ = true;
     dropContent();
     WritePlan first;
     WritePlan second;
@@ -726,6 +729,8 @@ struct TNRAFile::RecoveryPlan {
     uint32_t dropped = 0;
     std::vector<std::string> notes;
     bool matchesIndex = false;
+    // The live records of `entries` by (type, id).
+    std::unordered_map<uint64_t, int32_t> live;
 };
 
 bool TNRAFile::planRecovery(RecoveryPlan& plan) const
@@ -766,6 +771,10 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
             indexUsable && k < listed.size() && listed[k].position == at ? &listed[k] : nullptr;
         if (at + kRecordHeaderSize > size)
             break;
+        // The chain from header to header waits on memory at each step; the
+        // index knows the places ahead.
+        if (indexUsable && k + kPrefetchAhead < listed.size() && listed[k + kPrefetchAhead].position < size)
+            __builtin_prefetch(data.data() + listed[k + kPrefetchAhead].position);
         uint32_t type = 0, id = 0, length = 0;
         header(at, type, id, length);
         uint64_t next = at + kRecordHeaderSize + length;
@@ -831,8 +840,8 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
     // pass writes that index only after the copy is durable); when it lists
     // none or several, the last in the file. The others become holes.
     plan.entries.resize(records.size());
+    plan.live.reserve(records.size());
     std::unordered_map<uint64_t, std::vector<size_t>> copies;
-    copies.reserve(records.size());
     for (size_t k = 0; k < records.size(); ++k) {
         const ScannedRecord& record = records[k];
         TNRAFileIndexEntry& entry = plan.entries[k];
@@ -854,16 +863,22 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
         }
         entry.type = record.type;
         entry.id = record.id;
-        copies[Key(record.type, record.id)].push_back(k);
         // Another type at the place the index lists: a pass never leaves
         // that. (Another id alone is left to the loader, which compares it
         // with the id in the record's body.)
         if (aligned != nullptr && !aligned->IsHole() && aligned->type != record.type && !damagedRecord[k])
             plan.damaged = true;
+        if (entry.IsUnknownType())
+            continue;
+        auto [first, added] = plan.live.emplace(Key(record.type, record.id), static_cast<int32_t>(k));
+        if (!added) {
+            std::vector<size_t>& places = copies[first->first];
+            if (places.empty())
+                places.push_back(static_cast<size_t>(first->second));
+            places.push_back(k);
+        }
     }
     for (auto& [key, places] : copies) {
-        if (places.size() < 2)
-            continue;
         size_t keep = places.back();
         std::vector<size_t> listedHere;
         for (size_t k : places) {
@@ -873,6 +888,7 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
         }
         if (listedHere.size() == 1)
             keep = listedHere.front();
+        plan.live[key] = static_cast<int32_t>(keep);
         for (size_t k : places) {
             if (k == keep)
                 continue;
@@ -970,9 +986,10 @@ bool TNRAFile::checkIndexAgainstData()
     itemsCount = static_cast<uint32_t>(index.size());
     indexCount = itemsCount;
     dataEnd_ = plan.end;
-    rebuildLookups();
+    takeLookups(plan.live);
     windowSize_ = 0;
     needsReindex_ = false;
+    stateDurable_ = false;
     return true;
 }
 
@@ -1005,11 +1022,13 @@ bool TNRAFile::rebuildIndex(uint32_t& oldCount, uint32_t& newCount)
     itemsCount = count;
     newCount = count;
     dataEnd_ = end;
-    rebuildLookups();
+    takeLookups(plan.live);
     windowSize_ = 0;
     if (plan.cut && written)
-        content_.resize(static_cast<size_t>(end));
+        content_ = content_.substr(0, static_cast<size_t>(end));
     needsReindex_ = !written;
+    // The repair synced the data file and replaced the index atomically.
+    stateDurable_ = written;
     return written;
 }
 

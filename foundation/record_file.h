@@ -206,7 +206,7 @@ public:
     // Reads the whole data file once; opening checks and loading use it.
     bool readDataFile();
     // The data file as read by readDataFile (empty once it was written to).
-    const std::string& dataContent() const { return content_; }
+    std::string_view dataContent() const { return content_; }
     // Reads the index file into `index` as it stands on disk. False when its
     // header, version or count is not usable; the index is then empty.
     bool readIndexFile();
@@ -217,6 +217,9 @@ public:
     // tails, damaged records, holes that keep an id) and writes the index
     // anew. Fills `oldCount` and `newCount` for the log.
     bool rebuildIndex(uint32_t& oldCount, uint32_t& newCount);
+    // The files were just created (and synced): the first pass need not
+    // make what opening found durable first.
+    void markStateDurable() { stateDurable_ = true; }
     // Where a repair that drops bytes copies the data file first: its name
     // with the local time appended.
     std::string asidePath() const;
@@ -239,7 +242,8 @@ private:
 
     bool planRecovery(RecoveryPlan& plan) const;
     bool applyRecovery(RecoveryPlan& plan);
-    void rebuildLookups();
+    // Takes the live records found by a recovery plan; holes from the index.
+    void takeLookups(std::unordered_map<uint64_t, int32_t>& live);
     void unlinkEntry(int32_t position);
     void linkEntry(int32_t position, bool reusable);
     void setEntry(int32_t position, uint16_t type, uint32_t id, bool reusable = true);
@@ -259,6 +263,9 @@ private:
     uint64_t dataEnd_ = 0;
     bool needsReindex_ = false;
     bool indexUsable_ = false;
+    // False while what opening found may still sit in the page cache only
+    // (a killed writer's last writes); the first commit syncs it first.
+    bool stateDurable_ = false;
     uint64_t indexFileSize_ = 0;
 
     // The save pass in progress: one stream per record, the latest wins.
@@ -271,7 +278,8 @@ private:
     std::vector<int32_t> idsToZero_;
 
     // The data file as opening read it, and read-ahead for later loads.
-    std::string content_;
+    plat::FileMapping mapping_;
+    std::string_view content_;
     std::string window_;
     uint64_t windowStart_ = 0;
     size_t windowSize_ = 0;

@@ -38,7 +38,7 @@ std::string NewFileBytes(const std::string& id, int32_t version)
     return bytes;
 }
 
-uint32_t GetU32At(const std::string& bytes, size_t at)
+uint32_t GetU32At(std::string_view bytes, size_t at)
 {
     uint32_t value = 0;
     for (int i = 0; i < 4; ++i)
@@ -49,7 +49,7 @@ uint32_t GetU32At(const std::string& bytes, size_t at)
 // True when, behind a header of `headerSize` bytes, the data holds exactly as
 // many whole records as the count says, up to the last byte: the file is
 // ours, only its header is damaged.
-bool RecordsBehindHeaderCheckOut(const std::string& data, size_t headerSize)
+bool RecordsBehindHeaderCheckOut(std::string_view data, size_t headerSize)
 {
     if (data.size() < headerSize + 4)
         return false;
@@ -207,8 +207,6 @@ bool TNRAF::repairDataHeader(int32_t fid)
     if (RecordsBehindHeaderCheckOut(file.dataContent(), header.size())) {
         // Our file with a damaged header: copied aside, then the header
         // written again; every record stays.
-        std::string repaired = file.dataContent();
-        repaired.replace(0, header.size(), header);
         if (!plat::WriteFileAtomically(aside, file.dataContent(), 0600) ||
             !file.handle.WriteAt(0, header.data(), header.size()) || !file.handle.Sync() || !file.readDataFile()) {
             LogWrite("[TNRAF::openRAFFile][ERROR] damaged header; cannot repair ", file.raFile.c_str(), false);
@@ -291,23 +289,24 @@ plat::File* TNRAF::openFile(int32_t fid)
         plat::RemoveStaleTemporaries(file.raIndexFile);
     }
     bool indexOpened = file.indexHandle.IsOpen();
-    if (!indexOpened && (plat::FileExists(file.raIndexFile) || createNewIndexFile(fid)))
+    bool created = false;
+    if (!indexOpened && (plat::FileExists(file.raIndexFile) || (created = createNewIndexFile(fid))))
         indexOpened = openIndexFile(fid);
-    if (!file.handle.IsOpen() && (plat::FileExists(file.raFile) || createNewFile(fid)))
+    bool dataExists = file.handle.IsOpen() || plat::FileExists(file.raFile);
+    if (!file.handle.IsOpen() && (dataExists || createNewFile(fid)))
         openRAFFile(fid);
+    created = created && !dataExists;
     if (!file.handle.IsOpen())
         return nullptr;
     if (wereOpen)
         return &file.handle;
 
     // 4. The index is trusted only when it describes the data file exactly.
-    // A writer killed earlier may have left its last writes in the page
-    // cache only: the syncs make the state this open starts from durable.
     bool consistent = indexOpened && file.raIndexVersion == file.raVersion && file.checkIndexAgainstData();
     if (!consistent)
         reindexFile(fid);
-    else if (!file.handle.Sync() || !file.indexHandle.Sync())
-        LogTextInt("[TNRAF::openFile][ERROR] sync failed; fid = ", fid);
+    else if (created)
+        file.markStateDurable();
     return &file.handle;
 }
 

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -161,6 +162,34 @@ bool File::Sync()
     if (WriteRecorder* recorder = writeRecorder.load())
         recorder->OnSync(path_);
     return true;
+}
+
+FileMapping::~FileMapping()
+{
+    Unmap();
+}
+
+bool FileMapping::Map(const File& file, uint64_t size)
+{
+    Unmap();
+    if (size == 0)
+        return true;
+    if (file.Descriptor() < 0 || size > SIZE_MAX)
+        return false;
+    void* data = mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_SHARED | MAP_POPULATE, file.Descriptor(), 0);
+    if (data == MAP_FAILED)
+        return false;
+    data_ = data;
+    size_ = static_cast<size_t>(size);
+    return true;
+}
+
+void FileMapping::Unmap()
+{
+    if (data_ != nullptr)
+        munmap(data_, size_);
+    data_ = nullptr;
+    size_ = 0;
 }
 
 void SetWriteRecorder(WriteRecorder* recorder)

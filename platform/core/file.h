@@ -42,6 +42,25 @@ private:
     std::string path_;
 };
 
+// A read-only view of a whole file through the page cache, without copying
+// it. Valid while the mapping lives and the file is not cut shorter.
+class FileMapping {
+public:
+    FileMapping() = default;
+    ~FileMapping();
+    FileMapping(const FileMapping&) = delete;
+    FileMapping& operator=(const FileMapping&) = delete;
+
+    // Maps the first `size` bytes of the open file; false when it cannot.
+    bool Map(const File& file, uint64_t size);
+    void Unmap();
+    std::string_view View() const { return std::string_view(static_cast<const char*>(data_), size_); }
+
+private:
+    void* data_ = nullptr;
+    size_t size_ = 0;
+};
+
 // Test seam: sees every positioned write, truncation and sync of a File, in
 // the order they happen, so a test can rebuild what a disk held at any moment.
 class WriteRecorder {
