@@ -67,8 +67,9 @@ protected:
                 continue;
             EXPECT_GE(File().getIndexPosById(record.id, static_cast<uint8_t>(record.type)), 0)
                 << when << ": type " << record.type << ", id " << record.id;
-            if (record.type == raftRecord)
+            if (record.type == raftRecord) {
                 EXPECT_NE(Pim().Records->GetRecordByID(record.id), nullptr) << when << ": record " << record.id;
+            }
         }
     }
 };
