@@ -13,6 +13,10 @@ public:
     // Milliseconds from an arbitrary start; never goes back.
     virtual int64_t MonotonicMilliseconds() = 0;
     virtual void SleepMilliseconds(int64_t ms) = 0;
+    // Milliseconds the system has spent suspended since it booted (the lead
+    // of the boot-time clock over the monotonic one). Clocks that cannot tell
+    // report 0.
+    virtual int64_t SuspendedMilliseconds() { return 0; }
 };
 
 // The clock in use: the system clock unless a test installed another.
