@@ -15,7 +15,6 @@
 #include <ctime>
 #include <new>
 
-TNSetup Setup;
 
 namespace {
 

@@ -66,7 +66,7 @@ TEST(Globals, BuiltInTableOrderAndDestroyedInExactReverse)
     FoundationHooks = TNFoundationHooks{};
 
     std::vector<std::string> order = {"App",  "ProgramStartTime", "DataRootFolder", "FolderHelper", "c",
-                                      "Dirs", "HigherGlobals"};
+                                      "Dirs", "Uzivatele",        "raf",            "Setup",        "HigherGlobals"};
     order.insert(order.end(), std::begin(kHigher), std::end(kHigher));
     std::vector<std::string> expected;
     for (const std::string& name : order)
