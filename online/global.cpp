@@ -184,7 +184,8 @@ bool TNGlobal::Sync2CheckInstID()
         } else {
             LogWrite("[TNGlobal::Sync2CheckInstID] g.Online = false ", download.ResultString.Text, false);
         }
-        Sync2Finish(online, false, "Sync2CheckInstID", online ? __uiOnlineAndLoginNotTested : __uiOfflineOrDownloadError);
+        Sync2Finish(online, false, "Sync2CheckInstID",
+                    online ? __uiOnlineAndLoginNotTested : __uiOfflineOrDownloadError);
         return online;
     });
 }

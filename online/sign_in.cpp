@@ -312,9 +312,10 @@ void TNGlobal::ReadSettingsText(TNString* answer)
 
 void TNGlobal::ReadStatistics(TNString* answer)
 {
-    static constexpr const char* kKeys[12] = {"UsersTodayCount", "APILoginsTodayCount", "PimUpdatesTodayCount",
-                                              "UsersTodayCreatedCount", "Users24", "APILogins24", "PimUpdates24",
-                                              "Created24", "Users31", "APILogins31", "PimUpdates31", "Created31"};
+    static constexpr const char* kKeys[12] = {
+        "UsersTodayCount", "APILoginsTodayCount", "PimUpdatesTodayCount", "UsersTodayCreatedCount",
+        "Users24",         "APILogins24",         "PimUpdates24",         "Created24",
+        "Users31",         "APILogins31",         "PimUpdates31",         "Created31"};
     // The status field of the user list marks an operator account.
     TNUser user;
     if (!Uzivatele.GetActiveUser(&user) || user.Flag1 != 1)

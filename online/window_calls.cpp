@@ -19,8 +19,7 @@ namespace {
 
 // Runs `call` with the entry `slot` of `table` on the main loop's thread,
 // reading the entry there; an unset entry is logged.
-template <class Table, class Entry, class Call>
-void Post(const char* name, Table& table, Entry Table::*slot, Call call)
+template <class Table, class Entry, class Call> void Post(const char* name, Table& table, Entry Table::*slot, Call call)
 {
     bool posted = plat::PostToMainThread([name, &table, slot, call = std::move(call)] {
         Entry entry = table.*slot;
@@ -79,8 +78,7 @@ void SetComponentText(const char* name, const char* text)
 
 void DeleteAllDeletableComponents()
 {
-    Post("DeleteAllDeletableComponents", ViewHooks, &TNViewHooks::DeleteAllDeletableComponents,
-         [](auto fn) { fn(); });
+    Post("DeleteAllDeletableComponents", ViewHooks, &TNViewHooks::DeleteAllDeletableComponents, [](auto fn) { fn(); });
 }
 
 void SetClosing(bool closing)
@@ -180,8 +178,7 @@ void UnregisterAllHotkeys()
 
 void UlozHodnotyNastaveni(bool flag)
 {
-    Post("UlozHodnotyNastaveni", MainWindowHooks, &TNMainWindowHooks::UlozHodnotyNastaveni,
-         [=](auto fn) { fn(flag); });
+    Post("UlozHodnotyNastaveni", MainWindowHooks, &TNMainWindowHooks::UlozHodnotyNastaveni, [=](auto fn) { fn(flag); });
 }
 
 void PlaySoundA(int32_t sound)

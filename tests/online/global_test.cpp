@@ -114,10 +114,8 @@ TEST_F(GlobalTest, NewestVersionTable)
         int32_t tags;
     };
     const Case cases[] = {
-        {"equal to the program's", 167, 0, 0, {}, 0, 0},
-        {"older", 150, 0, 0, {}, 0, 0},
-        {"already announced", 170, 170, 0, {}, 0, 0},
-        {"newer", 170, 0, 0, {170}, 0, 0},
+        {"equal to the program's", 167, 0, 0, {}, 0, 0}, {"older", 150, 0, 0, {}, 0, 0},
+        {"already announced", 170, 170, 0, {}, 0, 0},    {"newer", 170, 0, 0, {170}, 0, 0},
         {"newer in an update run", 170, 0, 1, {}, 1, 1},
     };
     OnlineHooks.BeginAutoUpdate = &RecordBeginAutoUpdate;

@@ -13,10 +13,12 @@ const char* const kHeadKeys[] = {"ApiReq", "InstID", "UserID", "Username", "Pass
 constexpr const char* kWrongCredentials = "<handshake>0</handshake><success>0</success>"
                                           "<Response>Neplatn\xE9 p\xF8ihla\x9Aovac\xED \xFA"
                                           "daje.</Response>";
-constexpr const char* kUnknownRequest = "<handshake>0</handshake><Response>Nezn\xE1m\xFD po\x9E" "adavek.</Response>";
+constexpr const char* kUnknownRequest = "<handshake>0</handshake><Response>Nezn\xE1m\xFD po\x9E"
+                                        "adavek.</Response>";
 constexpr const char* kWrongLogin = "<resno>-1</resno><result>Nespr\xE1vn\xE9 p\xF8ihla\x9Aovac\xED jm\xE9no nebo "
                                     "heslo.</result>";
-constexpr const char* kDeactivated = "<handshake>0</handshake><Response>\xDA\xE8" "et je deaktivov\xE1n.</Response>";
+constexpr const char* kDeactivated = "<handshake>0</handshake><Response>\xDA\xE8"
+                                     "et je deaktivov\xE1n.</Response>";
 
 std::string Lower(std::string text)
 {
@@ -309,9 +311,9 @@ std::string AccountService::AccountBlock(const Account& account, uint32_t instId
     add("enableTertiaryEmail", "0");
     add("SendExtendedStats", "0");
     if (account.Operator) {
-        for (const char* key : {"UsersTodayCount", "APILoginsTodayCount", "PimUpdatesTodayCount",
-                                "UsersTodayCreatedCount", "Users24", "APILogins24", "PimUpdates24", "Created24",
-                                "Users31", "APILogins31", "PimUpdates31", "Created31"})
+        for (const char* key :
+             {"UsersTodayCount", "APILoginsTodayCount", "PimUpdatesTodayCount", "UsersTodayCreatedCount", "Users24",
+              "APILogins24", "PimUpdates24", "Created24", "Users31", "APILogins31", "PimUpdates31", "Created31"})
             add(key, "1");
     }
     if (withInstId)
