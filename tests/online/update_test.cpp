@@ -12,6 +12,7 @@
 #include "foundation/hooks.h"
 #include "online/auto_update.h"
 #include "online/global.h"
+#include "online/headless_host.h"
 #include "online/hooks.h"
 #include "online/update.h"
 #include "online/window_state.h"
@@ -571,22 +572,26 @@ TEST_F(UpdateTest, AnInstallerIsNeverRun)
     EXPECT_EQ(LogLinesContaining("update.exe is an installer and is not run"), 1);
 }
 
-TEST_F(UpdateTest, AVersionAnnouncedByTheAccountServiceEndsInstalled)
+TEST_F(UpdateTest, AVersionAnnouncedByTheAccountServiceIsInstalledWhenTheRunEnds)
 {
     OfferBothFiles();
     accounts_.SetNewestVersion(kNewVersion);
-    ASSERT_TRUE(g.Sync2CheckInstID());
-    ASSERT_TRUE(PumpUntil([] { return g.WantUpdate != 0 && !AutoUpdateThreadRunning(); }, 10000));
-    g.InstIdConfirmed = 0;
-    ASSERT_TRUE(g.Sync2CheckInstID());
-    Pump();
-
-    EXPECT_EQ(updates_.CheckCount(), 1);
-    EXPECT_EQ(FromsOf("data.bin"), (std::vector<size_t>{0, 250000, 500000}));
-    StopAutoUpdateForClose();
-    ASSERT_TRUE(CompleteAutoUpdateAtClose());
+    OnlineHooks.BeginAutoUpdate = nullptr;
+    {
+        TNHeadlessHost host;
+        ASSERT_TRUE(g.Sync2CheckInstID());
+        ASSERT_TRUE(PumpUntil([] { return g.WantUpdate != 0 && !AutoUpdateThreadRunning(); }, 10000));
+        // Announced again: no second check.
+        g.InstIdConfirmed = 0;
+        ASSERT_TRUE(g.Sync2CheckInstID());
+        Pump();
+        EXPECT_EQ(updates_.CheckCount(), 1);
+        EXPECT_EQ(FromsOf("data.bin"), (std::vector<size_t>{0, 250000, 500000}));
+        EXPECT_FALSE(plat::FileExists(program_ + "readme.txt"));
+    }
     EXPECT_EQ(ReadFile(program_ + "readme.txt"), kReadme);
     EXPECT_EQ(ReadFile(program_ + "share/extra/data.bin"), DataBin());
+    EXPECT_FALSE(plat::FileExists(UpdateFolder() + TNUpdate::kListFileName));
 }
 
 } // namespace
