@@ -452,7 +452,8 @@ void TNPIM::Load(TNPIMLoadProgress progress)
         int32_t fid = RecordFileSlot();
 
         // 4.
-        if (raf.isValidFid(fid) && raf.Items[static_cast<size_t>(fid)]->handle.IsOpen()) {
+        TNRAFile* file = raf.isValidFid(fid) ? raf.Items[static_cast<size_t>(fid)].get() : nullptr;
+        if (file != nullptr && file->isOpen()) {
             if (Uzivatele.HasActiveUser() && Uzivatele.ActiveUserID() != 0) {
                 // 5.-7.
                 LogTextUInt("[TNPIM::Load] AktivniUzivatel. UserID = ", Uzivatele.ActiveUserID());
@@ -464,7 +465,7 @@ void TNPIM::Load(TNPIMLoadProgress progress)
                 // The records leave the per-day index before they are freed.
                 ForEachCollection([](auto& items) { EmptyForLoad(items); });
                 NotifyShownDataReplaced();
-                LoadFile(*raf.Items[static_cast<size_t>(fid)], fid, progress);
+                LoadFile(*file, progress);
             }
             // 8.
             LogText("[TNPIM::Load] Calling all FinalizeLoading...");
@@ -480,20 +481,17 @@ void TNPIM::Load(TNPIMLoadProgress progress)
     });
 }
 
-void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
+void TNPIM::LoadFile(TNRAFile& file, TNPIMLoadProgress progress)
 {
-    uint32_t total = file.indexCount;
+    uint32_t total = file.entryCount();
     LogTextUInt("[TNPIM::Load] Load all items; raf.Items[App.raFileAllPIM]->indexCount = ", total);
-    // The index in memory bounds what a damaged count could ask for.
-    const auto expected = static_cast<uint32_t>(std::min<size_t>(total, file.index.size()));
     ForEachCollection([&](auto& items) {
-        if constexpr (requires { items.ReserveForLoad(expected); }) {
-            items.ReserveForLoad(expected);
+        if constexpr (requires { items.ReserveForLoad(total); }) {
+            items.ReserveForLoad(total);
         }
     });
     time_t lastReport = 0;
-    for (uint32_t aa = 0; aa < total && aa < file.index.size(); ++aa) {
-        TNRAFileIndexEntry entry = file.index[aa];
+    for (uint32_t aa = 0; aa < total; ++aa) {
         if (progress != nullptr) {
             time_t now = std::time(nullptr);
             if (aa == 0 || aa + 1 == total || now - lastReport >= 2) {
@@ -501,15 +499,17 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
                 lastReport = now;
             }
         }
-        if (entry.IsHole() || entry.type > kRaftLastType) {
+        uint8_t type = raftHole;
+        uint32_t id = 0;
+        if (!file.liveEntry(aa, type, id) || type > kRaftLastType) {
             continue;
         }
-        int64_t length = raf.loadStreamHeader(fid, entry.position, entry.type, entry.id);
+        int64_t length = file.openEntry(aa);
         if (length <= 0) {
             LogTextUInt("[TNPIM::Load][ERROR] raf.loadStreamHeader... stream_length <= 0; aa = ", aa);
             continue;
         }
-        ForCollection(entry.type, [&](auto& items) {
+        ForCollection(type, [&](auto& items) {
             if (!items.Resize(items.Count + 1)) {
                 return;
             }
@@ -521,7 +521,7 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             if (result == TNItemLoad::Unreadable) {
                 // Perhaps a newer version: leave its record as it is.
                 char text[96];
-                std::snprintf(text, sizeof text, "type = %s; id = %u; aa = %u", RaftTypeName(entry.type), entry.id, aa);
+                std::snprintf(text, sizeof text, "type = %s; id = %u; aa = %u", RaftTypeName(type), id, aa);
                 LogWrite("[TNPIM::Load][ERROR] Unreadable record dropped; ", text, false);
                 items.Resize(items.Count - 1);
                 return;
@@ -532,15 +532,12 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             if (result == TNItemLoad::NotKept) {
                 // The item reads as to be removed: hole its record and queue
                 // the deletion for upload.
-                int32_t idx = file.getIndexPosById(entry.id, entry.type);
-                if (idx >= 0) {
-                    LogTextInt("[TNPIM::Load] CREATE HOLE at pos ", pos);
-                    file.createHole(idx);
-                }
+                LogTextInt("[TNPIM::Load] CREATE HOLE at pos ", pos);
+                file.holeRecord(type, id);
                 if constexpr (requires { item.PleaseSync; }) {
                     item.PleaseSync = true;
                 }
-                file.add_toSave(entry.type, entry.id, pos, item.Deleted, true, false);
+                file.add_toSave(type, id, pos, item.Deleted, true, false);
                 LogTextInt("[TNPIM::Load] DELETE at pos ", pos);
             }
             if constexpr (std::is_same_v<std::decay_t<decltype(item)>, TNPIMOrganizer>) {
