@@ -145,7 +145,7 @@ int32_t TNPIMContacts::Add(TNString* answer)
         }
         LogWrite("[TNPIMContacts::Add] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

@@ -103,7 +103,7 @@ int32_t TNPIMContactsRequests::Add(TNString* answer)
         }
         LogWrite("[TNPIMContactsRequests::Add] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

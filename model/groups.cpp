@@ -59,7 +59,7 @@ int32_t TNPIMGroups::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

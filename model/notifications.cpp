@@ -116,7 +116,7 @@ int32_t TNPIMNotifications::Add(TNString* answer)
         }
         LogWrite("[TNPIMNotifications::Add][A] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

@@ -13,7 +13,6 @@
 #include "model/numbers.h"
 #include "platform/core/clock.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <type_traits>
 

@@ -109,10 +109,6 @@ public:
         });
     }
 
-    // The item the answer's "ID" names, found or appended, takes over the
-    // fields every item shares; its position, or -1 when the list cannot grow.
-    int32_t TakeAnswerItem(TNAnswerItem& in) { return ::TakeAnswerItem(self(), in); }
-
     // Queues the item at pos for the next save; a deleted item to become a
     // hole unless it waits for upload.
     bool QueueItem(int32_t pos)
