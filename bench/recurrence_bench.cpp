@@ -1,5 +1,7 @@
-// Expansion of a daily rule without end (1000 occurrences) with its request
-// strings, as the upload of a recurring record runs it. Goal: under 2 ms.
+// Expansion of a daily rule without end (1000 occurrences), with and without
+// its request strings, as the upload of a recurring record and the editor's
+// preview run it. Goals: under 2 ms with the strings, and the strings under
+// 3 times the expansion without them.
 
 #include "model/record.h"
 
@@ -7,14 +9,30 @@
 
 namespace {
 
-void BM_ExpandDailyRuleWithRequests(benchmark::State& state)
+void SetUpDailyRule(TNPIMRecord& record)
 {
-    TNPIMRecord record;
     record.ID = 4711;
     record.HasBegin = true;
     record.Begin.SetDateTime(25, 10, 0, 30, 0, 2024);
     record.RecurrenceFrequency = rfDaily;
     record.RecurrenceSettings.Set("{\"Range\":0,\"RepeatDaily\":1}");
+}
+
+void BM_ExpandDailyRule(benchmark::State& state)
+{
+    TNPIMRecord record;
+    SetUpDailyRule(record);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(record.CreateRecurrenceArray(false, 0));
+    }
+    state.counters["occurrences"] = static_cast<double>(record.RecurrenceArray.size());
+}
+BENCHMARK(BM_ExpandDailyRule)->Unit(benchmark::kMicrosecond);
+
+void BM_ExpandDailyRuleWithRequests(benchmark::State& state)
+{
+    TNPIMRecord record;
+    SetUpDailyRule(record);
     for (auto _ : state) {
         int32_t counted = record.CreateRecurrenceArray(true, 0);
         benchmark::DoNotOptimize(counted);

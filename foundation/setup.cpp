@@ -3,13 +3,16 @@
 #include "foundation/file_numbers.h"
 #include "foundation/hooks.h"
 #include "foundation/log.h"
+#include "foundation/time.h"
 #include "foundation/users.h"
 #include "platform/core/bytes.h"
+#include "platform/core/clock.h"
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
 
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <new>
 
 TNSetup Setup;
@@ -217,7 +220,15 @@ void WriteClock(const TNTime& time, plat::ByteWriter& out)
     WriteUNumber(time.Sekunda, 1, out);
 }
 
-void WriteItem(const TNSetupItem& item, plat::ByteWriter& out)
+// Whether Save cuts the text to what its length field counts.
+bool CutOnSave(const TNString& text, int32_t bits)
+{
+    int32_t limit = TextLimit(bits);
+    return limit > 0 && text.Length > limit;
+}
+
+// Writes the item; `cut` tells whether a text of it had to be cut.
+void WriteItem(const TNSetupItem& item, plat::ByteWriter& out, bool& cut)
 {
     int32_t type = item.ItemType;
     WriteUNumber(static_cast<uint32_t>(type), 1, out);
@@ -239,6 +250,7 @@ void WriteItem(const TNSetupItem& item, plat::ByteWriter& out)
     case TNSetupItem::kText16:
     case TNSetupItem::kText32: {
         int32_t bits = TextBits(type);
+        cut = CutOnSave(item.Text, bits);
         item.Text.Save(true, bits, TextLimit(bits), true, out);
         break;
     }
@@ -264,11 +276,24 @@ void WriteItem(const TNSetupItem& item, plat::ByteWriter& out)
     default: {
         WriteUNumber(static_cast<uint32_t>(item.Texts.size()), 4, out);
         int32_t bits = TextBits(type);
-        for (const TNString& text : item.Texts)
+        for (const TNString& text : item.Texts) {
+            cut = cut || CutOnSave(text, bits);
             text.Save(true, bits, TextLimit(bits), true, out);
+        }
         break;
     }
     }
+}
+
+// "YYYYMMDD-HHMMSS" of the local time.
+std::string TimeSuffix(int64_t unixSeconds)
+{
+    std::tm fields{};
+    createTimeInfo(&fields, unixSeconds);
+    char text[32];
+    std::snprintf(text, sizeof(text), "%04d%02d%02d-%02d%02d%02d", fields.tm_year + 1900, fields.tm_mon + 1,
+                  fields.tm_mday, fields.tm_hour, fields.tm_min, fields.tm_sec);
+    return text;
 }
 
 std::string FolderOf(const std::string& path)
@@ -625,12 +650,14 @@ bool TNSetup::Load(const TNUsers& users, const std::string& path)
         item.Numbers = std::move(loaded->Numbers);
         item.Texts = std::move(loaded->Texts);
     }
-    // 7.
+    // What could not be read is kept aside before the next save.
+    damagedPath_ = clean ? std::string() : path;
+    // 7. Nothing has changed since the file.
     changed_.store(false);
     return clean;
 }
 
-std::string TNSetup::SerializeLocked() const
+std::string TNSetup::SerializeLocked(std::vector<std::string>& cutKeys) const
 {
     std::string bytes;
     plat::ByteWriter out(bytes);
@@ -640,8 +667,11 @@ std::string TNSetup::SerializeLocked() const
         count += item->Removed ? 0 : 1;
     WriteUNumber(count, 4, out);
     for (const auto& item : items_) {
+        bool cut = false;
         if (!item->Removed)
-            WriteItem(*item, out);
+            WriteItem(*item, out, cut);
+        if (cut)
+            cutKeys.emplace_back(item->Name.View());
     }
     return bytes;
 }
@@ -659,17 +689,45 @@ bool TNSetup::Save(const TNUsers& users, const std::string& path)
     // 3. Only the known active user's own file.
     if (users.ActiveUserID() == 0 || path.size() < 6 || !plat::CreateFolders(FolderOf(path)))
         return false;
+    if (!KeepDamagedFile(path))
+        return false;
     std::string bytes;
+    std::vector<std::string> cutKeys;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        bytes = SerializeLocked();
+        bytes = SerializeLocked(cutKeys);
         // A change made while the file is written sets the flag again.
         changed_.store(false);
     }
+    for (const std::string& key : cutKeys)
+        LogWrite("[TNSetup::Save][WARNING] Text cut to fit its length field: ", key.c_str(), false);
     if (!plat::WriteFileAtomically(path, bytes, 0600)) {
         changed_.store(true);
         LogWrite("[TNSetup::Save][ERROR] Setup file can't be written! ", path.c_str(), false);
         return false;
     }
+    return true;
+}
+
+bool TNSetup::KeepDamagedFile(const std::string& path)
+{
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (damagedPath_.empty() || damagedPath_ != path)
+            return true;
+    }
+    // A damaged file gone since its load has nothing left to keep.
+    if (plat::FileExists(path)) {
+        std::string aside = path + "." + TimeSuffix(plat::UnixSeconds());
+        std::string bytes;
+        if (!plat::ReadWholeFile(path, bytes, kMaxFileSize) || !plat::WriteFileAtomically(aside, bytes, 0600)) {
+            LogWrite("[TNSetup::Save][ERROR] Damaged setup file can't be copied aside, not overwritten! ",
+                     aside.c_str(), false);
+            return false;
+        }
+        LogWrite("[TNSetup::Save][ERROR] Setup file was damaged, its copy kept as ", aside.c_str(), false);
+    }
+    std::lock_guard<std::mutex> lock(mutex_);
+    damagedPath_.clear();
     return true;
 }

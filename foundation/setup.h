@@ -107,10 +107,16 @@ private:
     int32_t RemoveLocked(const char* name);
     const TNSetupItem* FindItemLocked(const char* name) const;
     void RegisterDefaultsLocked();
-    std::string SerializeLocked() const;
+    // Names of the items a text of which was cut to its length field go to cutKeys.
+    std::string SerializeLocked(std::vector<std::string>& cutKeys) const;
+    // Copies a file that loaded only in part aside (its name with the time
+    // appended) before path is written over it; false when that fails.
+    bool KeepDamagedFile(const std::string& path);
 
     mutable std::mutex mutex_;
     std::vector<std::unique_ptr<TNSetupItem>> items_;
+    // The file of the last load when it could not be read to its end.
+    std::string damagedPath_;
     std::atomic<bool> changed_{false};
     std::atomic_flag saving_;
 };

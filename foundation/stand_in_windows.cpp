@@ -8,6 +8,7 @@
 #include "foundation/string.h"
 #include "platform/core/bus_server.h"
 #include "platform/core/headless_loop.h"
+#include "platform/core/window_messages.h"
 
 #include <optional>
 
@@ -45,16 +46,35 @@ void TNStandInWindows::CreateMainWindow()
     if (!loop_)
         return;
     bus_ = std::make_unique<plat::BusServer>(*loop_);
-    uint32_t window =
-        bus_->RegisterWindow(App.MainWindowClass, [](uint32_t msg, uint64_t, int64_t) -> std::optional<int64_t> {
-            if (msg != kRestoreMainWindowMessage)
-                return 0;
-            LogText("[RestoreMainWindow] wmRestoreMainWindow received.");
-            return 1;
-        });
-    if (window == 0)
+    mainWindow_ = bus_->RegisterWindow(App.MainWindowClass,
+                                       [this](uint32_t msg, uint64_t, int64_t) { return MainWindowMessage(msg); });
+    if (mainWindow_ == 0)
         LogText("[TfrmMainDLMR1::TfrmMainDLMR1][WARNING] The window bus is not usable; a second copy cannot reach "
                 "this one.");
+}
+
+std::optional<int64_t> TNStandInWindows::MainWindowMessage(uint32_t msg)
+{
+    switch (msg) {
+    case kRestoreMainWindowMessage:
+        LogText("[RestoreMainWindow] wmRestoreMainWindow received.");
+        return 1;
+    case plat::kWmClose:
+        // Without a window there is nothing to hide: the close is only noted.
+        LogText("[TfrmMainDLMR1] WM_CLOSE received.");
+        return 0;
+    case plat::kWmQueryEndSession:
+    case plat::kWmEndSession:
+        LogText(msg == plat::kWmQueryEndSession ? "[EndSession] WM_QUERYENDSESSION received."
+                                                : "[EndSession] WM_ENDSESSION received.");
+        // Exit is allowed: the run ends as on SIGTERM. The window goes first,
+        // so whoever asked does not find it again while the run ends.
+        bus_->UnregisterWindow(mainWindow_);
+        loop_->Quit();
+        return 1;
+    default:
+        return 0;
+    }
 }
 
 void TNStandInWindows::CreateLogWindow()

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 namespace plat {
 class BusServer;
@@ -17,7 +18,8 @@ class HeadlessMainLoop;
 // The main window does the first steps of its constructor that need no
 // window (users folder, log folder, the run's first log line, the
 // installation id, the zero-server line) and registers a "TfrmMainDLMR1"
-// window on the window bus that answers message 1125 as the real one will.
+// window on the window bus that answers message 1125 and the end of the
+// session as the real one will.
 // The log window and the time picker do nothing. The loop is the headless
 // main loop; it returns on SIGTERM or SIGINT.
 class TNStandInWindows final : public TNProgramWindows {
@@ -37,7 +39,12 @@ public:
     uint32_t InstID() const { return instId_; }
 
 private:
+    // The main window's answers on the bus: 1125 restores; WM_QUERYENDSESSION
+    // and WM_ENDSESSION answer 1 and end the run.
+    std::optional<int64_t> MainWindowMessage(uint32_t msg);
+
     std::unique_ptr<plat::HeadlessMainLoop> loop_;
     std::unique_ptr<plat::BusServer> bus_;
+    uint32_t mainWindow_ = 0;
     uint32_t instId_ = 0;
 };

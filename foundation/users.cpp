@@ -58,7 +58,12 @@ void WriteUser(const TNUser& user, plat::ByteWriter& out)
 {
     user.Login.Save(true, 8, kTextLimit, true, out);
     user.UserName.Save(true, 8, kTextLimit, true, out);
-    user.Password.Save(true, 8, kTextLimit, true, out);
+    // A password the user chose not to remember stays off the disk; the
+    // entry keeps its place for it, empty.
+    if (user.RememberPassword != 0)
+        user.Password.Save(true, 8, kTextLimit, true, out);
+    else
+        TNString().Save(true, 8, kTextLimit, true, out);
     WriteUNumber(user.RememberPassword, 1, out);
     WriteUNumber(user.Flag1, 1, out);
     WriteUNumber(user.Flag2, 1, out);

@@ -325,7 +325,7 @@ void TNPIM::SetRecordFileSlot(int32_t fid)
 void TNPIM::Save(bool close_ra_file, bool reset_file)
 {
     Guarded("[TNPIM::Save][ALL]", [&] {
-        // 1.
+        // 1. One save at a time, and none while a sync runs.
         if (SavingPimNow) {
             LogText("[TNPIM::Save][RETURN] SavingPimNow = true");
             return;
@@ -339,7 +339,7 @@ void TNPIM::Save(bool close_ra_file, bool reset_file)
         TNModelWriteGuard lock;
         int32_t fid = RecordFileSlot();
 
-        // 2.
+        // 2. The set's record file must have its index.
         if (!raf.indexOk(fid)) {
             LogText("[PIM::Save][ERROR] raf.indexOk(App.raFileAllPIM) = false!");
             LogText("[TNPIM::Save][END]");
@@ -347,23 +347,23 @@ void TNPIM::Save(bool close_ra_file, bool reset_file)
         }
         TNRAFile& file = *raf.Items[static_cast<size_t>(fid)];
 
-        // 3.
+        // 3. Only with something to write, for a signed-in user.
         if (file.toSaveCount() == 0 && !pimDataReceived) {
             LogText("[PIM::Save] No need to save PIM. Exiting.");
         } else if (!Uzivatele.HasActiveUser() || Uzivatele.ActiveUserID() == 0) {
             LogText("[PIM::Save] No active user. Exiting.");
         } else {
-            // 4.-5.
+            // 4.-5. The queued items, then the file to disk.
             SaveQueue(file, fid);
             raf.flushFile(fid);
         }
 
-        // 6.
+        // 6. Closed when the caller asks.
         LogTextInt("[PIM::Save] close_ra_file = ", close_ra_file ? 1 : 0);
         if (close_ra_file) {
             raf.closeFile(fid, reset_file);
         }
-        // 7.
+        // 7. Done.
         LogText("[TNPIM::Save][END]");
     });
 }
@@ -434,27 +434,27 @@ void TNPIM::OpenRecordFile()
 void TNPIM::Load(TNPIMLoadProgress progress)
 {
     Guarded("[TNPIM::Load]", [&] {
-        // 1.
+        // 1. A known server.
         if (pimSrvPos < 0 || pimSrvPos >= App.PimServersCount) {
             LogTextInt("[TNPIM::Load] App.PimServersCount ERROR! pimSrvPos = ", pimSrvPos);
             return;
         }
-        // 2.
+        // 2. One load at a time, under the model lock.
         LogText("[TNPIM::Load][BEGIN]");
         LoadingPimNow = true;
         FlagReset loading{LoadingPimNow};
         TNModelWriteGuard lock;
         Organizers.CleanFilterListStruct();
 
-        // 3.
+        // 3. The set's record file.
         OpenRecordFile();
         int32_t fid = RecordFileSlot();
 
-        // 4.
+        // 4. An open file only.
         TNRAFile* file = raf.isValidFid(fid) ? raf.Items[static_cast<size_t>(fid)].get() : nullptr;
         if (file != nullptr && file->isOpen()) {
             if (Uzivatele.HasActiveUser() && Uzivatele.ActiveUserID() != 0) {
-                // 5.-7.
+                // 5.-7. A signed-in user's items replace what the set held.
                 LogTextUInt("[TNPIM::Load] AktivniUzivatel. UserID = ", Uzivatele.ActiveUserID());
                 ViewCache[0].valid = 0;
                 ViewCache[1].valid = 0;
@@ -466,7 +466,7 @@ void TNPIM::Load(TNPIMLoadProgress progress)
                 NotifyShownDataReplaced();
                 LoadFile(*file, progress);
             }
-            // 8.
+            // 8. Each collection finishes what its items need.
             LogText("[TNPIM::Load] Calling all FinalizeLoading...");
             if (progress != nullptr) {
                 progress(kProgressFinishing, 0, 0);
@@ -474,7 +474,7 @@ void TNPIM::Load(TNPIMLoadProgress progress)
             ForEachCollection([](auto& items) { items.FinalizeLoading(); });
             Organizers.NameFilterListAuthors();
         }
-        // 9.
+        // 9. The rights of the sign-in answer over the loaded organizers.
         CheckAndUpdateUsersOrganizersRightsAndSubscriptions();
         LogText("[TNPIM::Load][END]");
     });
@@ -608,7 +608,7 @@ void TNPIM::CheckAndUpdateUsersOrganizersRightsAndSubscriptions()
         LogWrite("[CheckAndUpdateUsersOrganizersRightsAndSubscriptions] UsersOrganizers = ", UsersOrganizers.Text,
                  false);
 
-        // 1.
+        // 1. Every organizer starts without rights.
         for (int32_t i = 0; i < Organizers.Count; ++i) {
             if (TNPIMOrganizer* o = Organizers.Items[i]) {
                 o->Origin = 0;
@@ -642,7 +642,7 @@ void TNPIM::CheckAndUpdateUsersOrganizersRightsAndSubscriptions()
                 o->Role = o->GetRole();
             }
         }
-        // 3.
+        // 3. Every organizer is written again.
         int32_t fid = RecordFileSlot();
         if (!raf.isValidFid(fid)) {
             LogTextInt("[TNPIM::CheckAndUpdateUsersOrganizersRightsAndSubscriptions][ERROR][NULL] raf.Items = NULL "

@@ -3,6 +3,7 @@
 #include "foundation/common.h"
 #include "foundation/string.h"
 #include "foundation/time.h"
+#include "model/request_strings.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,24 +26,6 @@ struct TNRecurrenceEntry {
     uint8_t Month = 0;
     uint8_t Day = 0;
     uint8_t Weekday = 0; // 1 Monday .. 7 Sunday
-};
-
-// The request strings of a record's occurrences, made on first use: most
-// records never expand a rule, and a data set holds many records.
-class TNRequestStrings {
-public:
-    static constexpr int32_t kCount = 10;
-
-    TNString& operator[](int32_t i)
-    {
-        if (items_ == nullptr) {
-            items_ = std::make_unique<TNString[]>(kCount);
-        }
-        return items_[i];
-    }
-
-private:
-    std::unique_ptr<TNString[]> items_;
 };
 
 // Kinds of record (`Type`).

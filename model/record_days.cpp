@@ -43,7 +43,7 @@ void TNPIMRecord::AddToAllDays()
         if (owner == nullptr) {
             return;
         }
-        // 1.-2.
+        // 1.-2. Nothing for a record without a begin or of a hidden subscription.
         const TNPIMOrganizers* organizers = ParentPIM != nullptr ? &ParentPIM->Organizers : CurrentPIMOrganizers;
         const TNPIMOrganizer* organizer = Organizer;
         if (organizer == nullptr || organizer->ID != OrganizerID) {
@@ -52,7 +52,7 @@ void TNPIMRecord::AddToAllDays()
         if ((organizer != nullptr && organizer->Subscribe == 5) || !HasBegin) {
             return;
         }
-        // 3.-4.
+        // 3.-4. The days from the begin to the end.
         TNDayList days;
         bool oneDay = !HasEnd || (End.Rok == Begin.Rok && End.Mesic == Begin.Mesic && End.Den == Begin.Den);
         bool listed = oneDay ? TNCommon::ResizeDayList(1, &days)

@@ -7,7 +7,10 @@
 #include "model/numbers.h"
 #include "model/record.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <string_view>
 
@@ -125,6 +128,20 @@ TNRecurrenceEntry EntryOf(const TNTime& time)
     entry.Day = static_cast<uint8_t>(time.Den);
     entry.Weekday = static_cast<uint8_t>(time.DayNo);
     return entry;
+}
+
+// Weekday flags of a weekly rule: [1] Monday .. [7] Sunday.
+using WeekdayFlags = std::array<bool, 8>;
+
+WeekdayFlags WeekdaysOf(const TNPIMRecord& rule)
+{
+    const uint8_t flags[] = {rule.RepeatWeeklyDay1, rule.RepeatWeeklyDay2, rule.RepeatWeeklyDay3, rule.RepeatWeeklyDay4,
+                             rule.RepeatWeeklyDay5, rule.RepeatWeeklyDay6, rule.RepeatWeeklyDay7};
+    WeekdayFlags days{};
+    for (size_t d = 1; d <= 7; ++d) {
+        days[d] = flags[d - 1] != 0;
+    }
+    return days;
 }
 
 // Texts of a number in the three Czech forms: 1, 2 to 4, the rest.
@@ -378,6 +395,82 @@ bool TNPIMRecord::SetRecurrenceArrayValues(int32_t pos, const TNTime& time)
     return true;
 }
 
+namespace {
+
+// An occurrence in the request strings: "YYYY%2DMM%2DDD;" and
+// "HH%3AMM%3A00;", the URL-encoded "%04d-%02d-%02d" and "%02d:%02d:00" each
+// followed by ";". Digits encode as themselves, so the encoded form is
+// written directly.
+constexpr int32_t kEncodedDateLength = 15;
+constexpr int32_t kEncodedTimeLength = 13;
+// A year above 9999 writes more digits.
+constexpr int32_t kEncodedRoom = 32;
+
+char* PutTwoDigits(char* out, uint32_t value)
+{
+    out[0] = static_cast<char>('0' + value / 10);
+    out[1] = static_cast<char>('0' + value % 10);
+    return out + 2;
+}
+
+// Writes value in decimal with at least `width` (2 or 4) digits, as "%0*u"
+// would.
+char* PutDigits(char* out, uint32_t value, int32_t width)
+{
+    if (width == 2 && value < 100) {
+        return PutTwoDigits(out, value);
+    }
+    if (width == 4 && value < 10000) {
+        return PutTwoDigits(PutTwoDigits(out, value / 100), value % 100);
+    }
+    int32_t n = 1;
+    for (uint32_t rest = value / 10; rest > 0; rest /= 10) {
+        ++n;
+    }
+    n = std::max(n, width);
+    for (int32_t i = n - 1; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    }
+    return out + n;
+}
+
+char* PutText(char* out, std::string_view text)
+{
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+std::string_view EncodedDate(const TNRecurrenceEntry& entry, char (&buffer)[kEncodedRoom])
+{
+    char* out = PutDigits(buffer, entry.Year, 4);
+    out = PutText(out, "%2D");
+    out = PutDigits(out, entry.Month, 2);
+    out = PutText(out, "%2D");
+    out = PutDigits(out, entry.Day, 2);
+    *out++ = ';';
+    return {buffer, static_cast<size_t>(out - buffer)};
+}
+
+std::string_view EncodedTime(const TNRecurrenceEntry& entry, char (&buffer)[kEncodedRoom])
+{
+    char* out = PutDigits(buffer, entry.Hour, 2);
+    out = PutText(out, "%3A");
+    out = PutDigits(out, entry.Minute, 2);
+    out = PutText(out, "%3A00;");
+    return {buffer, static_cast<size_t>(out - buffer)};
+}
+
+// Starts the date and time strings of one request, each with room for all
+// its occurrences.
+void BeginRequest(TNRequestStrings& dates, TNRequestStrings& times, int32_t index)
+{
+    dates.Begin(index, "&d=", TNPIMRecord::kOccurrencesPerRequest * kEncodedDateLength);
+    times.Begin(index, "&t=", TNPIMRecord::kOccurrencesPerRequest * kEncodedTimeLength);
+}
+
+} // namespace
+
 bool TNPIMRecord::AddOneRecurrenceRequest(int32_t pos, int32_t& stringIndex, int32_t& countInString)
 {
     return Guarded("[TNPIMRecord::AddOneRecurrenceRequest]", false, [&] {
@@ -387,13 +480,12 @@ bool TNPIMRecord::AddOneRecurrenceRequest(int32_t pos, int32_t& stringIndex, int
             return false;
         }
         const TNRecurrenceEntry& entry = RecurrenceArray[static_cast<size_t>(pos)];
-        char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", entry.Year, entry.Month, entry.Day);
-        RecurrenceDates[stringIndex].Append(buffer, true);
-        RecurrenceDates[stringIndex].AppendChar(';');
-        std::snprintf(buffer, sizeof buffer, "%02d:%02d:00", entry.Hour, entry.Minute);
-        RecurrenceTimes[stringIndex].Append(buffer, true);
-        RecurrenceTimes[stringIndex].AppendChar(';');
+        char date[kEncodedRoom];
+        char time[kEncodedRoom];
+        if (!RecurrenceDates.Append(stringIndex, EncodedDate(entry, date)) ||
+            !RecurrenceTimes.Append(stringIndex, EncodedTime(entry, time))) {
+            return false;
+        }
         if (++countInString >= kOccurrencesPerRequest) {
             countInString = 0;
             if (++stringIndex >= kRequestStrings) {
@@ -402,8 +494,7 @@ bool TNPIMRecord::AddOneRecurrenceRequest(int32_t pos, int32_t& stringIndex, int
                            stringIndex * kOccurrencesPerRequest);
                 return false;
             }
-            RecurrenceDates[stringIndex].Set("&d=");
-            RecurrenceTimes[stringIndex].Set("&t=");
+            BeginRequest(RecurrenceDates, RecurrenceTimes, stringIndex);
         }
         LogText("[TNPIMRecord::AddOneRecurrenceRequest][END] true");
         return true;
@@ -496,12 +587,284 @@ bool TNPIMRecord::RuleIsInRange() const
     }
 }
 
+namespace {
+
+// The one gate every candidate of an expansion passes, in this order: the
+// end date, the limit, the skip of Begin itself, the array's growth and the
+// request strings. A generator stops at the first false.
+class OccurrenceGate {
+public:
+    OccurrenceGate(TNPIMRecord& record, const TNTime& start, bool makeRequests, int32_t maximum)
+        : record_(record), makeRequests_(makeRequests), startHour_(static_cast<uint8_t>(start.Hodina)),
+          startMinute_(static_cast<uint8_t>(start.Minuta))
+    {
+        if (record.Range == 1) {
+            limit_ = record.Count;
+        } else if (record.Range == 2) {
+            TNTime end;
+            end.Copy(&record.EndDate);
+            end.NastavCas(0, 0);
+            hasEnd_ = true;
+            endInstant_ = end.Timestamp;
+            endDay_ = civil::DaysFromCivil(end.Rok, end.Mesic, end.Den);
+        }
+        if (maximum > 0 && maximum < limit_) {
+            limit_ = maximum;
+        }
+        // Every candidate keeps the start's time of day to the second, so one
+        // on Begin's date is Begin itself, unless Begin has no time of day
+        // (the start is then 07:00, which Begin is not).
+        if (record.Begin.Hodina != TNTime::NoTime) {
+            beginDay_ = civil::DaysFromCivil(record.Begin.Rok, record.Begin.Mesic, record.Begin.Den);
+            beginInstant_ = start.Timestamp;
+        }
+        if (makeRequests_) {
+            record.RecurrenceDates.Clear();
+            record.RecurrenceTimes.Clear();
+            BeginRequest(record.RecurrenceDates, record.RecurrenceTimes, 0);
+        }
+    }
+
+    // The candidate on a day, at the start's time of day.
+    bool OfferDay(int64_t dayNumber)
+    {
+        civil::Date date = civil::CivilFromDays(dayNumber);
+        if (date.Year > kLastYear) {
+            return false;
+        }
+        TNRecurrenceEntry candidate;
+        candidate.Year = static_cast<uint16_t>(date.Year);
+        candidate.Month = static_cast<uint8_t>(date.Month);
+        candidate.Day = static_cast<uint8_t>(date.Day);
+        candidate.Hour = startHour_;
+        candidate.Minute = startMinute_;
+        candidate.Weekday = static_cast<uint8_t>(civil::WeekdayFromDays(dayNumber));
+        return Offer(candidate, hasEnd_ && dayNumber >= endDay_, beginDay_ >= 0 && dayNumber == beginDay_);
+    }
+
+    // The candidate at a moment of an hourly rule.
+    bool OfferMoment(const TNTime& moment)
+    {
+        if (moment.Rok > kLastYear) {
+            return false;
+        }
+        return Offer(EntryOf(moment), hasEnd_ && moment.Timestamp >= endInstant_,
+                     beginDay_ >= 0 && moment.Timestamp == beginInstant_);
+    }
+
+    int32_t Counted() const { return counted_; }
+
+private:
+    bool Offer(const TNRecurrenceEntry& candidate, bool pastEnd, bool isBegin)
+    {
+        if (done_) {
+            return false;
+        }
+        if (pastEnd || counted_ >= limit_) {
+            done_ = true;
+            return false;
+        }
+        if (isBegin && counted_ == 0) {
+            return true;
+        }
+        const auto pos = static_cast<int32_t>(record_.RecurrenceArray.size());
+        if (!record_.ResizeRecurrenceArray(pos + 1)) {
+            done_ = true;
+            return false;
+        }
+        record_.RecurrenceArray.back() = candidate;
+        if (makeRequests_ && !record_.AddOneRecurrenceRequest(pos, stringIndex_, countInString_)) {
+            done_ = true;
+            return false;
+        }
+        ++counted_;
+        return true;
+    }
+
+    TNPIMRecord& record_;
+    const bool makeRequests_;
+    const uint8_t startHour_;
+    const uint8_t startMinute_;
+    int32_t limit_ = kMaxOccurrences;
+    bool hasEnd_ = false;
+    int64_t endDay_ = 0;
+    int64_t endInstant_ = 0;
+    int64_t beginDay_ = -1;
+    int64_t beginInstant_ = 0;
+    int32_t counted_ = 0;
+    int32_t stringIndex_ = 0;
+    int32_t countInString_ = 0;
+    bool done_ = false;
+};
+
+int64_t DayOf(const TNTime& time)
+{
+    return civil::DaysFromCivil(time.Rok, time.Mesic, time.Den);
+}
+
+// Every step of (hours, minutes) from the start, the time of day moving on.
+void ExpandHourly(OccurrenceGate& gate, const TNTime& start, int32_t hours, int32_t minutes)
+{
+    const int64_t step = (static_cast<int64_t>(hours) * 60 + minutes) * 60;
+    for (int32_t k = 1; k <= kMaxOccurrences; ++k) {
+        TNTime moment;
+        moment.SetTimestamp(start.Timestamp + k * step);
+        if (!gate.OfferMoment(moment)) {
+            return;
+        }
+    }
+}
+
+void ExpandDaily(OccurrenceGate& gate, const TNTime& start, int32_t step)
+{
+    const int64_t startDay = DayOf(start);
+    for (int32_t k = 1; k <= kMaxOccurrences; ++k) {
+        if (!gate.OfferDay(startDay + static_cast<int64_t>(k) * step)) {
+            return;
+        }
+    }
+}
+
+// The flagged days of the start's week from the start on, then those of
+// every step-th week after it.
+void ExpandWeekly(OccurrenceGate& gate, const TNTime& start, int32_t step, const WeekdayFlags& days)
+{
+    if (std::find(days.begin() + 1, days.end(), true) == days.end()) {
+        return;
+    }
+    int64_t day = DayOf(start);
+    for (int32_t week = 0; week < kMaxWeeks;) {
+        int32_t weekday = civil::WeekdayFromDays(day);
+        if (days[static_cast<size_t>(weekday)] && !gate.OfferDay(day)) {
+            return;
+        }
+        if (weekday == 7) {
+            day += static_cast<int64_t>(step - 1) * 7;
+            ++week;
+        }
+        ++day;
+    }
+}
+
+// The start's own date, then the coded day of every step-th month.
+void ExpandMonthlyOnDay(OccurrenceGate& gate, const TNTime& start, int32_t step, int32_t dayCode)
+{
+    if (!gate.OfferDay(DayOf(start))) {
+        return;
+    }
+    const int64_t firstMonth = static_cast<int64_t>(start.Rok) * 12 + (start.Mesic - 1);
+    for (int32_t k = 1; k < kMaxSteps; ++k) {
+        int64_t index = firstMonth + static_cast<int64_t>(k) * step;
+        int64_t year = index / 12;
+        int32_t month = static_cast<int32_t>(index % 12) + 1;
+        if (year > kLastYear || !gate.OfferDay(civil::DaysFromCivil(year, month, CodedDay(year, month, dayCode)))) {
+            return;
+        }
+    }
+}
+
+// The n-th weekday of every step-th month; in the start's month only from
+// the start's day on.
+void ExpandMonthlyOnWeekday(OccurrenceGate& gate, const TNTime& start, int32_t step, int32_t ordinal, int32_t weekday)
+{
+    int64_t index = static_cast<int64_t>(start.Rok) * 12 + (start.Mesic - 1);
+    int32_t fromDay = start.Den;
+    for (int32_t k = 0; k < kMaxMonthSteps; ++k) {
+        auto year = static_cast<int32_t>(index / 12);
+        int32_t month = static_cast<int32_t>(index % 12) + 1;
+        if (year > kLastYear) {
+            return;
+        }
+        int32_t day = NthWeekdayOnOrAfter(year, month, fromDay, ordinal, weekday);
+        if (day > 0 && !gate.OfferDay(civil::DaysFromCivil(year, month, day))) {
+            return;
+        }
+        index += step;
+        fromDay = 1;
+    }
+}
+
+// The start's own date, then the coded day of the month in every step-th
+// year.
+void ExpandAnnuallyOnDay(OccurrenceGate& gate, const TNTime& start, int32_t step, int32_t dayCode, int32_t month)
+{
+    if (!gate.OfferDay(DayOf(start))) {
+        return;
+    }
+    for (int32_t k = 1; k < kMaxSteps; ++k) {
+        int64_t year = start.Rok + static_cast<int64_t>(k) * step;
+        if (year > kLastYear || !gate.OfferDay(civil::DaysFromCivil(year, month, CodedDay(year, month, dayCode)))) {
+            return;
+        }
+    }
+}
+
+// The n-th weekday of the month in every step-th year, from the start's date
+// on.
+void ExpandAnnuallyOnWeekday(OccurrenceGate& gate, const TNTime& start, int32_t step, int32_t ordinal, int32_t weekday,
+                             int32_t month)
+{
+    const int64_t startDay = DayOf(start);
+    for (int32_t k = 0; k < kMaxSteps; ++k) {
+        int64_t year = start.Rok + static_cast<int64_t>(k) * step;
+        if (year > kLastYear) {
+            return;
+        }
+        int32_t day = NthWeekdayOnOrAfter(static_cast<int32_t>(year), month, 1, ordinal, weekday);
+        if (day == 0) {
+            continue;
+        }
+        int64_t dayNumber = civil::DaysFromCivil(year, month, day);
+        if (dayNumber >= startDay && !gate.OfferDay(dayNumber)) {
+            return;
+        }
+    }
+}
+
+// The generator of the rule's frequency and form; a monthly or annual rule
+// with neither form set and a weekly rule without days list nothing.
+void ExpandRule(OccurrenceGate& gate, const TNTime& start, const TNPIMRecord& rule)
+{
+    switch (rule.RecurrenceFrequency) {
+    case rfHourly:
+        ExpandHourly(gate, start, rule.RepeatHourly.Hodina, rule.RepeatHourly.Minuta);
+        break;
+    case rfDaily:
+        ExpandDaily(gate, start, rule.RepeatDaily);
+        break;
+    case rfWeekly:
+        ExpandWeekly(gate, start, rule.RepeatWeekly, WeekdaysOf(rule));
+        break;
+    case rfMonthly:
+        if (rule.RepeatMonthlyDayOfMonth > 0) {
+            ExpandMonthlyOnDay(gate, start, rule.RepeatMonthly, rule.RepeatMonthlyDayOfMonth);
+        } else if (rule.RepeatMonthlyDayOfWeekInMonth1 > 0 && rule.RepeatMonthlyDayOfWeekInMonth2 > 0) {
+            ExpandMonthlyOnWeekday(gate, start, rule.RepeatMonthly, rule.RepeatMonthlyDayOfWeekInMonth1,
+                                   rule.RepeatMonthlyDayOfWeekInMonth2);
+        }
+        break;
+    case rfAnnually:
+        if (rule.RepeatAnnuallyDayInMonth1 > 0) {
+            ExpandAnnuallyOnDay(gate, start, rule.RepeatAnnually, rule.RepeatAnnuallyDayInMonth1,
+                                rule.RepeatAnnuallyDayInMonth2);
+        } else if (rule.RepeatAnnuallyDayOfWeekInMonth1 > 0 && rule.RepeatAnnuallyDayOfWeekInMonth2 > 0) {
+            ExpandAnnuallyOnWeekday(gate, start, rule.RepeatAnnually, rule.RepeatAnnuallyDayOfWeekInMonth1,
+                                    rule.RepeatAnnuallyDayOfWeekInMonth2, rule.RepeatAnnuallyDayOfWeekInMonth3);
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
 int32_t TNPIMRecord::CreateRecurrenceArray(bool makeRequests, int32_t maximum)
 {
     return Guarded("[TNPIMRecord::CreateRecurrenceArray]", 0, [&]() -> int32_t {
         LogTextUInt("[TNPIMRecord::CreateRecurrenceArray][BEGIN] ID = ", ID);
 
-        // 1. The start: Begin, at 07:00 when it has no time of day.
+        // The start: Begin, at 07:00 when it has no time of day.
         TNTime start;
         start.Copy(&Begin);
         if (start.Hodina == TNTime::NoTime) {
@@ -514,230 +877,142 @@ int32_t TNPIMRecord::CreateRecurrenceArray(bool makeRequests, int32_t maximum)
         LogTextInt("[TNPIMRecord::CreateRecurrenceArray] RecurrenceFrequency = ", RecurrenceFrequency);
 
         int32_t counted = 0;
-        auto finish = [&] {
-            LogTextInt("[TNPIMRecord::CreateRecurrenceArray][END] real_recurrence_count = ", counted);
-            return counted;
-        };
-        if (!RuleIsInRange()) {
-            return finish();
+        if (RuleIsInRange()) {
+            OccurrenceGate gate(*this, start, makeRequests, maximum);
+            ExpandRule(gate, start, *this);
+            counted = gate.Counted();
         }
-
-        // 2. The bounds.
-        int32_t limit = kMaxOccurrences;
-        int64_t endDay = 0;
-        int64_t endInstant = 0;
-        if (Range == 1) {
-            limit = Count;
-        } else if (Range == 2) {
-            TNTime end;
-            end.Copy(&EndDate);
-            end.NastavCas(0, 0);
-            endInstant = end.Timestamp;
-            endDay = civil::DaysFromCivil(end.Rok, end.Mesic, end.Den);
-        }
-        if (maximum > 0 && maximum < limit) {
-            limit = maximum;
-        }
-
-        // 3. The request strings.
-        int32_t stringIndex = 0;
-        int32_t countInString = 0;
-        if (makeRequests) {
-            for (int32_t i = 0; i < kRequestStrings; ++i) {
-                RecurrenceDates[i].Set("");
-                RecurrenceTimes[i].Set("");
-            }
-            RecurrenceDates[0].Set("&d=");
-            RecurrenceTimes[0].Set("&t=");
-        }
-
-        // 4. Each candidate in turn; false ends the expansion. Dates step by
-        // the calendar, so every candidate keeps the start's wall-clock time.
-        const bool skipsBegin =
-            RecurrenceFrequency == rfWeekly || RecurrenceFrequency == rfMonthly || RecurrenceFrequency == rfAnnually;
-        bool done = false;
-        auto offer = [&](const TNRecurrenceEntry& candidate, int32_t second, int64_t instant) {
-            if (done) {
-                return false;
-            }
-            if (Range == 2) {
-                bool past = RecurrenceFrequency == rfHourly
-                                ? instant >= endInstant
-                                : civil::DaysFromCivil(candidate.Year, candidate.Month, candidate.Day) >= endDay;
-                if (past) {
-                    done = true;
-                    return false;
-                }
-            }
-            if (counted >= limit) {
-                done = true;
-                return false;
-            }
-            if (skipsBegin && counted == 0 && candidate.Year == Begin.Rok && candidate.Month == Begin.Mesic &&
-                candidate.Day == Begin.Den && candidate.Hour == Begin.Hodina && candidate.Minute == Begin.Minuta &&
-                second == Begin.Sekunda) {
-                return true;
-            }
-            size_t pos = RecurrenceArray.size();
-            if (!ResizeRecurrenceArray(static_cast<int32_t>(pos) + 1)) {
-                done = true;
-                return false;
-            }
-            RecurrenceArray[pos] = candidate;
-            if (makeRequests && !AddOneRecurrenceRequest(static_cast<int32_t>(pos), stringIndex, countInString)) {
-                done = true;
-                return false;
-            }
-            ++counted;
-            return true;
-        };
-        auto onDay = [&](int64_t dayNumber, TNRecurrenceEntry& out) {
-            civil::Date date = civil::CivilFromDays(dayNumber);
-            if (date.Year > kLastYear) {
-                return false;
-            }
-            out.Year = static_cast<uint16_t>(date.Year);
-            out.Month = static_cast<uint8_t>(date.Month);
-            out.Day = static_cast<uint8_t>(date.Day);
-            out.Hour = static_cast<uint8_t>(start.Hodina);
-            out.Minute = static_cast<uint8_t>(start.Minuta);
-            out.Weekday = static_cast<uint8_t>(civil::WeekdayFromDays(dayNumber));
-            return true;
-        };
-        auto offerDay = [&](int64_t dayNumber, int32_t second) {
-            TNRecurrenceEntry candidate;
-            return onDay(dayNumber, candidate) && offer(candidate, second, 0);
-        };
-        const int64_t startDay = civil::DaysFromCivil(start.Rok, start.Mesic, start.Den);
-
-        switch (RecurrenceFrequency) {
-        case rfHourly: {
-            const int64_t step = (static_cast<int64_t>(RepeatHourly.Hodina) * 60 + RepeatHourly.Minuta) * 60;
-            const int64_t first = start.Timestamp;
-            for (int32_t k = 1; k <= kMaxOccurrences; ++k) {
-                TNTime work;
-                work.SetTimestamp(first + k * step);
-                if (work.Rok > kLastYear) {
-                    break;
-                }
-                if (!offer(EntryOf(work), 0, work.Timestamp)) {
-                    break;
-                }
-            }
-            break;
-        }
-        case rfDaily:
-            for (int32_t k = 1; k <= kMaxOccurrences; ++k) {
-                if (!offerDay(startDay + static_cast<int64_t>(k) * RepeatDaily, 0)) {
-                    break;
-                }
-            }
-            break;
-        case rfWeekly: {
-            bool anyDay = false;
-            for (int32_t d = 1; d <= 7; ++d) {
-                anyDay = anyDay || *WeeklyDay(d) != 0;
-            }
-            if (!anyDay) {
-                break;
-            }
-            int64_t day = startDay;
-            for (int32_t week = 0; week < kMaxWeeks;) {
-                int32_t weekday = civil::WeekdayFromDays(day);
-                if (*WeeklyDay(weekday) != 0 && !offerDay(day, 0)) {
-                    break;
-                }
-                if (weekday == 7) {
-                    day += static_cast<int64_t>(RepeatWeekly - 1) * 7;
-                    ++week;
-                }
-                ++day;
-            }
-            break;
-        }
-        case rfMonthly:
-            if (RepeatMonthlyDayOfMonth > 0) {
-                if (!offerDay(startDay, start.Sekunda)) {
-                    break;
-                }
-                const int64_t firstMonth = static_cast<int64_t>(start.Rok) * 12 + (start.Mesic - 1);
-                for (int32_t k = 1; k < kMaxSteps; ++k) {
-                    int64_t index = firstMonth + static_cast<int64_t>(k) * RepeatMonthly;
-                    int64_t year = index / 12;
-                    int32_t month = static_cast<int32_t>(index % 12) + 1;
-                    if (year > kLastYear) {
-                        break;
-                    }
-                    int32_t day = CodedDay(year, month, RepeatMonthlyDayOfMonth);
-                    if (!offerDay(civil::DaysFromCivil(year, month, day), 0)) {
-                        break;
-                    }
-                }
-            } else if (RepeatMonthlyDayOfWeekInMonth1 > 0 && RepeatMonthlyDayOfWeekInMonth2 > 0) {
-                int64_t index = static_cast<int64_t>(start.Rok) * 12 + (start.Mesic - 1);
-                int32_t fromDay = start.Den;
-                for (int32_t k = 0; k < kMaxMonthSteps; ++k) {
-                    int32_t year = static_cast<int32_t>(index / 12);
-                    int32_t month = static_cast<int32_t>(index % 12) + 1;
-                    if (year > kLastYear) {
-                        break;
-                    }
-                    int32_t day = NthWeekdayOnOrAfter(year, month, fromDay, RepeatMonthlyDayOfWeekInMonth1,
-                                                      RepeatMonthlyDayOfWeekInMonth2);
-                    if (day > 0 && !offerDay(civil::DaysFromCivil(year, month, day), 0)) {
-                        break;
-                    }
-                    index += RepeatMonthly;
-                    fromDay = 1;
-                }
-            }
-            break;
-        case rfAnnually:
-            if (RepeatAnnuallyDayInMonth1 > 0) {
-                if (!offerDay(startDay, start.Sekunda)) {
-                    break;
-                }
-                for (int32_t k = 1; k < kMaxSteps; ++k) {
-                    int64_t year = start.Rok + static_cast<int64_t>(k) * RepeatAnnually;
-                    if (year > kLastYear) {
-                        break;
-                    }
-                    int32_t month = RepeatAnnuallyDayInMonth2;
-                    int32_t day = CodedDay(year, month, RepeatAnnuallyDayInMonth1);
-                    if (!offerDay(civil::DaysFromCivil(year, month, day), 0)) {
-                        break;
-                    }
-                }
-            } else if (RepeatAnnuallyDayOfWeekInMonth1 > 0 && RepeatAnnuallyDayOfWeekInMonth2 > 0) {
-                // The weekday is looked up in the rule's month of each year;
-                // the first year counts only from Begin on.
-                for (int32_t k = 0; k < kMaxSteps; ++k) {
-                    int64_t year = start.Rok + static_cast<int64_t>(k) * RepeatAnnually;
-                    if (year > kLastYear) {
-                        break;
-                    }
-                    int32_t month = RepeatAnnuallyDayOfWeekInMonth3;
-                    int32_t day = NthWeekdayOnOrAfter(static_cast<int32_t>(year), month, 1,
-                                                      RepeatAnnuallyDayOfWeekInMonth1, RepeatAnnuallyDayOfWeekInMonth2);
-                    if (day == 0) {
-                        continue;
-                    }
-                    int64_t dayNumber = civil::DaysFromCivil(year, month, day);
-                    if (dayNumber < startDay) {
-                        continue;
-                    }
-                    if (!offerDay(dayNumber, 0)) {
-                        break;
-                    }
-                }
-            }
-            break;
-        default:
-            break;
-        }
-        return finish();
+        LogTextInt("[TNPIMRecord::CreateRecurrenceArray][END] real_recurrence_count = ", counted);
+        return counted;
     });
 }
+
+namespace {
+
+void AppendHourlyTitle(TNString* out, int32_t hours, int32_t minutes)
+{
+    AppendCounted(out, hours, "Každou ", "Každé ", "Každých ", " hodinu", " hodiny", " hodin");
+    if (minutes != 0) {
+        out->Append(" a ");
+        out->AppendInt(minutes);
+        out->Append(ByNumber(minutes, " minutu", " minuty", " minut"));
+    }
+}
+
+void AppendDailyTitle(TNString* out, int32_t step)
+{
+    AppendCounted(out, step, "Každý ", "Každé ", "Každých ", " den", " dny", " dní");
+}
+
+void AppendWeeklyTitle(TNString* out, int32_t step, const WeekdayFlags& days)
+{
+    if (step == 1) {
+        out->Append("Každý týden");
+    } else {
+        AppendCounted(out, step, "", "Každé ", "Každých ", "", " týdny", " týdnů");
+    }
+    int32_t set[7];
+    int32_t setCount = 0;
+    for (int32_t d = 1; d <= 7; ++d) {
+        if (days[static_cast<size_t>(d)]) {
+            set[setCount++] = d;
+        }
+    }
+    if (setCount == 7) {
+        out->Append(", každý den v daném týdnu");
+    } else if (setCount > 0) {
+        out->Append(" v ");
+        for (int32_t i = 0; i < setCount; ++i) {
+            if (i > 0) {
+                out->Append(i == setCount - 1 ? " a " : ", ");
+            }
+            out->Append(WeekdayAccusative(set[i]));
+        }
+    }
+}
+
+// ", vždy druhé úterý" and the like.
+void AppendNthWeekday(TNString* out, int32_t ordinal, int32_t weekday)
+{
+    out->Append(", vždy ");
+    out->Append(Ordinal(ordinal, weekday));
+    out->Append(" ");
+    out->Append(WeekdayAccusative(weekday));
+}
+
+void AppendMonthlyTitle(TNString* out, const TNPIMRecord& rule)
+{
+    if (rule.RepeatMonthly == 1) {
+        out->Append("Každý měsíc");
+    } else {
+        AppendCounted(out, rule.RepeatMonthly, "", "Každé ", "Každých ", "", " měsíce", " měsíců");
+    }
+    switch (rule.RepeatMonthlyDayOfMonth) {
+    case 96:
+        out->Append(", vždy 3 dny před koncem daného měsíce");
+        break;
+    case 97:
+        out->Append(", vždy 2 dny před koncem daného měsíce");
+        break;
+    case 98:
+        out->Append(", vždy předposlední den v daném měsíci");
+        break;
+    case 99:
+        out->Append(", vždy poslední den v daném měsíci");
+        break;
+    default:
+        if (rule.RepeatMonthlyDayOfMonth > 0) {
+            out->Append(", vždy ");
+            out->AppendInt(rule.RepeatMonthlyDayOfMonth);
+            out->Append(". den v daném měsíci");
+        } else if (rule.RepeatMonthlyDayOfWeekInMonth1 > 0 && rule.RepeatMonthlyDayOfWeekInMonth2 > 0) {
+            AppendNthWeekday(out, rule.RepeatMonthlyDayOfWeekInMonth1, rule.RepeatMonthlyDayOfWeekInMonth2);
+            out->Append(" v daném měsíci");
+        }
+        break;
+    }
+}
+
+void AppendAnnualTitle(TNString* out, const TNPIMRecord& rule)
+{
+    if (rule.RepeatAnnually == 1) {
+        out->Append("Každý rok");
+    } else {
+        AppendCounted(out, rule.RepeatAnnually, "", "Každé ", "Každých ", "", " roky", " let");
+    }
+    int32_t month = rule.RepeatAnnuallyDayInMonth2;
+    switch (rule.RepeatAnnuallyDayInMonth1) {
+    case 96:
+        out->Append(", vždy .3 den ");
+        break;
+    case 97:
+        out->Append(", vždy .2 den ");
+        break;
+    case 98:
+        out->Append(", vždy předposlední den ");
+        break;
+    case 99:
+        out->Append(", vždy poslední den ");
+        break;
+    default:
+        if (rule.RepeatAnnuallyDayInMonth1 > 0) {
+            out->Append(", vždy ");
+            out->AppendInt(rule.RepeatAnnuallyDayInMonth1);
+            out->Append(". den ");
+        } else if (rule.RepeatAnnuallyDayOfWeekInMonth1 > 0 && rule.RepeatAnnuallyDayOfWeekInMonth2 > 0) {
+            AppendNthWeekday(out, rule.RepeatAnnuallyDayOfWeekInMonth1, rule.RepeatAnnuallyDayOfWeekInMonth2);
+            out->Append(" ");
+            month = rule.RepeatAnnuallyDayOfWeekInMonth3;
+        } else {
+            return;
+        }
+        break;
+    }
+    out->AppendMonthLocative(month, false);
+    out->Append(" daného roku");
+}
+
+} // namespace
 
 void TNPIMRecord::GetRecurrenceTitleString(TNString* out) const
 {
@@ -753,113 +1028,19 @@ void TNPIMRecord::GetRecurrenceTitleString(TNString* out) const
         }
         switch (RecurrenceFrequency) {
         case rfHourly:
-            AppendCounted(out, RepeatHourly.Hodina, "Každou ", "Každé ", "Každých ", " hodinu", " hodiny", " hodin");
-            if (RepeatHourly.Minuta != 0) {
-                out->Append(" a ");
-                out->AppendInt(RepeatHourly.Minuta);
-                out->Append(ByNumber(RepeatHourly.Minuta, " minutu", " minuty", " minut"));
-            }
+            AppendHourlyTitle(out, RepeatHourly.Hodina, RepeatHourly.Minuta);
             break;
         case rfDaily:
-            AppendCounted(out, RepeatDaily, "Každý ", "Každé ", "Každých ", " den", " dny", " dní");
+            AppendDailyTitle(out, RepeatDaily);
             break;
-        case rfWeekly: {
-            if (RepeatWeekly == 1) {
-                out->Append("Každý týden");
-            } else {
-                AppendCounted(out, RepeatWeekly, "", "Každé ", "Každých ", "", " týdny", " týdnů");
-            }
-            int32_t set[7];
-            int32_t setCount = 0;
-            for (int32_t d = 1; d <= 7; ++d) {
-                if (*WeeklyDay(d) != 0) {
-                    set[setCount++] = d;
-                }
-            }
-            if (setCount == 7) {
-                out->Append(", každý den v daném týdnu");
-            } else if (setCount > 0) {
-                out->Append(" v ");
-                for (int32_t i = 0; i < setCount; ++i) {
-                    if (i > 0) {
-                        out->Append(i == setCount - 1 ? " a " : ", ");
-                    }
-                    out->Append(WeekdayAccusative(set[i]));
-                }
-            }
+        case rfWeekly:
+            AppendWeeklyTitle(out, RepeatWeekly, WeekdaysOf(*this));
             break;
-        }
         case rfMonthly:
-            if (RepeatMonthly == 1) {
-                out->Append("Každý měsíc");
-            } else {
-                AppendCounted(out, RepeatMonthly, "", "Každé ", "Každých ", "", " měsíce", " měsíců");
-            }
-            switch (RepeatMonthlyDayOfMonth) {
-            case 96:
-                out->Append(", vždy 3 dny před koncem daného měsíce");
-                break;
-            case 97:
-                out->Append(", vždy 2 dny před koncem daného měsíce");
-                break;
-            case 98:
-                out->Append(", vždy předposlední den v daném měsíci");
-                break;
-            case 99:
-                out->Append(", vždy poslední den v daném měsíci");
-                break;
-            default:
-                if (RepeatMonthlyDayOfMonth > 0) {
-                    out->Append(", vždy ");
-                    out->AppendInt(RepeatMonthlyDayOfMonth);
-                    out->Append(". den v daném měsíci");
-                } else if (RepeatMonthlyDayOfWeekInMonth1 > 0 && RepeatMonthlyDayOfWeekInMonth2 > 0) {
-                    out->Append(", vždy ");
-                    out->Append(Ordinal(RepeatMonthlyDayOfWeekInMonth1, RepeatMonthlyDayOfWeekInMonth2));
-                    out->Append(" ");
-                    out->Append(WeekdayAccusative(RepeatMonthlyDayOfWeekInMonth2));
-                    out->Append(" v daném měsíci");
-                }
-                break;
-            }
+            AppendMonthlyTitle(out, *this);
             break;
         case rfAnnually:
-            if (RepeatAnnually == 1) {
-                out->Append("Každý rok");
-            } else {
-                AppendCounted(out, RepeatAnnually, "", "Každé ", "Každých ", "", " roky", " let");
-            }
-            switch (RepeatAnnuallyDayInMonth1) {
-            case 96:
-            case 97:
-                out->Append(RepeatAnnuallyDayInMonth1 == 96 ? ", vždy .3 den " : ", vždy .2 den ");
-                out->AppendMonthLocative(RepeatAnnuallyDayInMonth2, false);
-                out->Append(" daného roku");
-                break;
-            case 98:
-            case 99:
-                out->Append(RepeatAnnuallyDayInMonth1 == 98 ? ", vždy předposlední den " : ", vždy poslední den ");
-                out->AppendMonthLocative(RepeatAnnuallyDayInMonth2, false);
-                out->Append(" daného roku");
-                break;
-            default:
-                if (RepeatAnnuallyDayInMonth1 > 0) {
-                    out->Append(", vždy ");
-                    out->AppendInt(RepeatAnnuallyDayInMonth1);
-                    out->Append(". den ");
-                    out->AppendMonthLocative(RepeatAnnuallyDayInMonth2, false);
-                    out->Append(" daného roku");
-                } else if (RepeatAnnuallyDayOfWeekInMonth1 > 0 && RepeatAnnuallyDayOfWeekInMonth2 > 0) {
-                    out->Append(", vždy ");
-                    out->Append(Ordinal(RepeatAnnuallyDayOfWeekInMonth1, RepeatAnnuallyDayOfWeekInMonth2));
-                    out->Append(" ");
-                    out->Append(WeekdayAccusative(RepeatAnnuallyDayOfWeekInMonth2));
-                    out->Append(" ");
-                    out->AppendMonthLocative(RepeatAnnuallyDayOfWeekInMonth3, false);
-                    out->Append(" daného roku");
-                }
-                break;
-            }
+            AppendAnnualTitle(out, *this);
             break;
         default:
             out->Append("Neopakuje se");

@@ -152,10 +152,10 @@ void TNPIMRecord::GetDataToSync(TNString* body)
         if (body == nullptr) {
             return;
         }
-        // 1.
+        // 1. A shared record's reader may not change everything.
         std::unique_ptr<TNUsersRights> rights = GetUsersRights("TNPIMRecord::GetDataToSync");
         bool limited = rights->Role != 100 && Shared;
-        // 2.-6.
+        // 2.-6. The identity and the organizer.
         AppendSigned(body, "&Virtual=", Virtual ? 1 : 0);
         AppendUnsigned(body, "&ItemID=", ID);
         if (!limited) {
@@ -165,7 +165,7 @@ void TNPIMRecord::GetDataToSync(TNString* body)
         if (SaveToOrganizerID > 0) {
             AppendUnsigned(body, "&SaveToOrganizerID=", SaveToOrganizerID);
         }
-        // 7.-9.
+        // 7.-9. Author, kind, text and state.
         AppendUnsigned(body, "&CreatedByUserID=", CreatedByUserID);
         AppendUnsigned(body, "&ParentID=", ParentID);
         AppendSigned(body, "&TypeID=", Type);
@@ -177,26 +177,26 @@ void TNPIMRecord::GetDataToSync(TNString* body)
         AppendSigned(body, "&Finished=", Finished);
         AppendSigned(body, "&Status=", Finished);
         AppendUnsigned(body, "&FinishedTime=", FinishedTime);
-        // 10.-11.
+        // 10.-11. Begin and end.
         AppendSigned(body, "&HasBegin=", HasBegin ? 1 : 0);
         AppendDate(body, "&Begin_Date=", HasBegin, Begin);
         AppendTimeOfDay(body, "&Begin_Time=", HasBegin, Begin);
         AppendSigned(body, "&HasEnd=", HasEnd ? 1 : 0);
         AppendDate(body, "&End_Date=", HasEnd, End);
         AppendTimeOfDay(body, "&End_Time=", HasEnd, End);
-        // 12.-14.
+        // 12.-14. Rescheduling, the first alert and the note.
         AppendSigned(body, "&Reschedule=", Reschedule);
         AppendSigned(body, "&Alerts_Days0=", AlertDays0);
         AppendSigned(body, "&Alerts_Hours0=", AlertHours0);
         AppendSigned(body, "&Alerts_Minutes0=", AlertMinutes0);
         AppendSigned(body, "&Alerts_Types0=", AlertType0);
         AppendPair(body, "&Note=", Note.View().empty() ? "" : Note.Text);
-        // 15.
+        // 15. The repeat rule.
         AppendAsSigned(body, "&RecurrenceMasterID=", RecurrenceMasterID);
         AppendSigned(body, "&_RecurrenceFrequency=", RecurrenceFrequency);
         StringifyRecurrenceSettingsToJSON();
         AppendPair(body, "&_RecurrenceSettings=", RecurrenceSettings.View().empty() ? "" : RecurrenceSettings.Text);
-        // 16.-18.
+        // 16.-18. Visibility, settings and sharing.
         if (!limited) {
             AppendSigned(body, "&Visibility=", Visibility);
         }
@@ -205,7 +205,7 @@ void TNPIMRecord::GetDataToSync(TNString* body)
         if (!limited) {
             AppendSharing(body, SharingRequest);
         }
-        // 19.-21.
+        // 19.-21. The rest of the record.
         AppendSigned(body, "&RecurrenceSaveMode=", RecurrenceSaveMode);
         if (Type == rtNote || ID >= kFirstLocalID) {
             AppendAsSigned(body, "&TagID=", TagID);
@@ -216,7 +216,7 @@ void TNPIMRecord::GetDataToSync(TNString* body)
         AppendUnsigned(body, "&PromoterID=", PromoterID);
         AppendPair(body, "&Place=", Place.View().empty() ? "" : Place.Text);
         AppendUnsigned(body, "&PlaceID=", PlaceID);
-        // 22.
+        // 22. The whole form to the log.
         LogWrite("[TNPIMRecord::GetDataToSync] datastr = ", body->Text, false);
     });
 }
@@ -321,7 +321,7 @@ bool TNPIMRecord::HasShortTitle(bool build)
         if (!build) {
             return false;
         }
-        // 1.
+        // 1. The first text the record has.
         TNString source;
         for (const TNString* text : {&PlainText, &Text, &SearchablePlainNote, &PlainNote, &Note}) {
             if (!text->IsEmpty()) {
@@ -332,7 +332,7 @@ bool TNPIMRecord::HasShortTitle(bool build)
         if (source.IsEmpty()) {
             source = SearchablePlainText;
         }
-        // 2.-3.
+        // 2.-3. Its first line, cut at a word within 50 characters.
         source.Trim();
         if (source.IsEmpty()) {
             ShortTitle.Set(Type == rtNote ? "[Poznámka bez textu]" : "[Záznam bez textu]");
@@ -360,7 +360,7 @@ bool TNPIMRecord::HasShortTitle(bool build)
             }
             source.SubString(0, cut, &ShortTitle);
         }
-        // 4.
+        // 4. Current for this Changed.
         ShortTitle.Trim();
         ShortTitleChanged = Changed;
         return true;

@@ -272,13 +272,13 @@ bool TNPIMRecords::SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted)
             return false;
         }
         TNPIMRecord& record = *Items[pos];
-        // 1.-3.
+        // 1.-3. The deletion time, the yearly copies and the local change time.
         if (stampDeleted) {
             record.Deleted = Now();
         }
         bool copies = CreateVirtuals(pos, false);
         record.LocalChanged = Now();
-        // 4.-5.
+        // 4.-5. Queued, and filed under its days.
         Queue(record.ID, pos, record.Deleted);
         if (!copies) {
             record.UpdateOrganizerPointer();
@@ -297,7 +297,7 @@ int32_t TNPIMRecords::Add(TNString* element)
             return -1;
         }
         TNModelWriteGuard lock;
-        // 1.
+        // 1. The record of the answer's id, or a new one.
         uint32_t id = 0;
         TNAnswerItem(*element).Number("ID", id);
         int32_t pos = -1;
@@ -324,14 +324,14 @@ int32_t TNPIMRecords::Add(TNString* element)
         // Out of the index while its days still are the ones it is filed
         // under.
         record.DeleteRecordFromAllDays();
-        // 2.-4.
+        // 2.-4. The answer's fields; what was built from the old ones goes.
         record.ParseFromXML(element);
         NoteIDChanged(pos);
         pimDataReceived = true;
         record.PleaseSync = false;
         record.ShortTitle.Clear();
         record.TagID = 0;
-        // 5.
+        // 5. Counted for its organizer's download.
         TNPIMOrganizer* organizer =
             ParentPIM != nullptr ? ParentPIM->Organizers.GetOrganizerByID(record.OrganizerID) : nullptr;
         if (organizer != nullptr) {
@@ -344,7 +344,7 @@ int32_t TNPIMRecords::Add(TNString* element)
         } else {
             LogTextInt("[TNPIMRecords::Add][ERROR] organizer_pos = ", -1);
         }
-        // 6.-7.
+        // 6.-7. Its length, then saved as the editor saves.
         record.CalcEventLength();
         SaveOrDeleteRecordByPos(pos, false);
         return pos;
@@ -418,7 +418,7 @@ bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
 {
     return Guarded("[TNPIMRecords::CreateVirtuals]", false, [&] {
         TNModelWriteGuard lock;
-        // 1.-2.
+        // 1.-2. The old copies go; only a live anniversary or birthday has copies.
         DeleteVirtuals(masterPos);
         if (masterPos < 0 || masterPos >= Count || Items[masterPos] == nullptr) {
             return false;
@@ -427,7 +427,7 @@ bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
         if (master->Deleted != 0 || master->Virtual || (master->Type != rtAnniversary && master->Type != rtBirthday)) {
             return false;
         }
-        // 3.
+        // 3. The master itself is filed.
         master->UpdateOrganizerPointer();
         master->AddToAllDays();
         // 4. One copy for each year after the master's that the index holds.
@@ -454,7 +454,7 @@ bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
                 slots.push_back(pos);
             }
         }
-        // 5.
+        // 5. Each copy takes the master's fields and its own year.
         for (size_t k = 0; k < slots.size(); ++k) {
             TNPIMRecord* copy = Items[slots[k]];
             if (k < reused) {
@@ -529,7 +529,7 @@ void TNPIMRecords::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed
 {
     Guarded("[TNPIMRecords::DataUpSynced]", [&] {
         TNModelWriteGuard lock;
-        // 1.
+        // 1. Logged.
         char text[16];
         std::snprintf(text, sizeof text, "%u", oldID);
         LogWrite("[TNPIMRecords::DataUpSynced] upload_sync_id = ", text, false);

@@ -342,7 +342,7 @@ TEST(CommonNames, TypeAndDayNames)
     EXPECT_EQ(TNCommon::UIntToAnsi(4294967295u).View(), "4294967295");
 }
 
-TEST(CommonNumbers, TextToNumberTable)
+TEST(CommonNumbers, StrToIntAndDigitsTable)
 {
     struct Case {
         const char* text;

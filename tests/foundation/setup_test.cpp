@@ -343,6 +343,80 @@ TEST_F(TNSetupFile, FailedSaveKeepsTheOldFileAndTheChangedFlag)
     EXPECT_NE(ReadBytes(SetupFile()), before);
 }
 
+int Occurrences(const std::string& text, const std::string& what)
+{
+    int n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+// A file that loaded only in part is copied aside, once, before the first
+// save writes over what could not be read.
+TEST_F(TNSetupFile, ADamagedFileIsCopiedAsideBeforeItIsWrittenOver)
+{
+    std::string damaged = Header(2) + U32(2) + Item(1, "Today_AppRunCount", "\xC8") + Item(3, "PopupAd", "\x01");
+    WriteSetupFile(damaged);
+    TNSetup setup;
+    ASSERT_FALSE(setup.Load(users_, SetupFile()));
+    setup.SetValue("PopupAdLastID", 5, TNSetupItem::kInt32);
+
+    // A copy that cannot be written keeps the file and the change.
+    plat::FailNthWrite(1);
+    testing_support::LogCapture failing;
+    EXPECT_FALSE(setup.Save(users_, SetupFile()));
+    plat::FailNthWrite(0);
+    EXPECT_TRUE(Holds(failing.Text(), "[TNSetup::Save][ERROR] Damaged setup file can't be copied aside"));
+    EXPECT_EQ(ReadBytes(SetupFile()), damaged);
+    EXPECT_TRUE(setup.IsChanged());
+
+    testing_support::LogCapture log;
+    ASSERT_TRUE(setup.Save(users_, SetupFile()));
+    std::vector<std::string> entries = scratch_.Entries("ivo/");
+    ASSERT_EQ(entries.size(), 2u);
+    const std::string& aside = entries[0] == "setup-dlmr1.dat" ? entries[1] : entries[0];
+    EXPECT_EQ(aside.rfind("setup-dlmr1.dat.", 0), 0u) << aside;
+    EXPECT_EQ(aside.size(), std::string("setup-dlmr1.dat.YYYYMMDD-HHMMSS").size()) << aside;
+    EXPECT_EQ(ReadBytes(scratch_.Path() + "ivo/" + aside), damaged);
+    EXPECT_EQ(Occurrences(log.Text(), "[TNSetup::Save][ERROR] Setup file was damaged, its copy kept as "), 1);
+
+    TNSetup reloaded;
+    ASSERT_TRUE(reloaded.Load(users_, SetupFile()));
+    EXPECT_EQ(reloaded.GetInt("Today_AppRunCount"), -56);
+    EXPECT_EQ(reloaded.GetInt("PopupAdLastID"), 5);
+
+    setup.SetValue("PopupAdLastID", 6, TNSetupItem::kInt32);
+    ASSERT_TRUE(setup.Save(users_, SetupFile()));
+    EXPECT_EQ(scratch_.Entries("ivo/").size(), 2u) << "one copy, at the first save only";
+}
+
+TEST_F(TNSetupFile, ACleanFileIsNotCopied)
+{
+    TNSetup setup;
+    ASSERT_TRUE(setup.Save(users_, SetupFile()));
+    ASSERT_TRUE(setup.Load(users_, SetupFile()));
+    setup.SetValue("PopupAdLastID", 5, TNSetupItem::kInt32);
+    ASSERT_TRUE(setup.Save(users_, SetupFile()));
+    EXPECT_EQ(scratch_.Entries("ivo/"), std::vector<std::string>{"setup-dlmr1.dat"});
+}
+
+// A cut text logs the setting it belongs to, once; a text that fits does not.
+TEST_F(TNSetupFile, ACutTextIsLoggedByItsKey)
+{
+    TNSetup setup;
+    setup.Clear();
+    setup.SetString("Kratky", std::string(256, 'a').c_str(), TNSetupItem::kText8);
+    setup.SetString("Presne", std::string(255, 'a').c_str(), TNSetupItem::kText8);
+    setup.SetString("Stredni", std::string(65535, 'a').c_str(), TNSetupItem::kText16);
+    setup.SetString("Dlouhy", std::string(65536, 'b').c_str(), TNSetupItem::kText16);
+    testing_support::LogCapture log;
+    ASSERT_TRUE(setup.Save(users_, SetupFile()));
+    const std::string prefix = "[TNSetup::Save][WARNING] Text cut to fit its length field: ";
+    EXPECT_EQ(Occurrences(log.Text(), prefix), 2) << log.Text();
+    EXPECT_EQ(Occurrences(log.Text(), prefix + "Kratky\r\n"), 1);
+    EXPECT_EQ(Occurrences(log.Text(), prefix + "Dlouhy\r\n"), 1);
+}
+
 TEST(TNSetup, SettersAndRemoval)
 {
     TNSetup setup;

@@ -132,6 +132,38 @@ TEST_F(TNUsersFile, LoadsVersion2AndSavesVersion3)
     EXPECT_EQ(again.FindByUserName("karel"), 1);
 }
 
+// Inverted is as readable as plain text, so only a remembered password is
+// written; the other entry keeps the field, empty.
+TEST_F(TNUsersFile, APasswordNotRememberedIsNotWritten)
+{
+    ASSERT_EQ(Add(users_, "petra@example.com", "petra", 4711, 1, "tajne123"), 0);
+    ASSERT_EQ(Add(users_, "jan@example.com", "jan", 4712, 0, "heslo456"), 1);
+    ASSERT_TRUE(users_.Save(UsersFolder()));
+
+    std::string saved = ReadBytes(UsersFile());
+    auto inverted = [](std::string text) {
+        for (char& ch : text) {
+            ch = static_cast<char>(255 - static_cast<unsigned char>(ch));
+        }
+        return text;
+    };
+    EXPECT_NE(saved.find(inverted("tajne123")), std::string::npos);
+    EXPECT_EQ(saved.find(inverted("heslo456")), std::string::npos);
+
+    TNUsers again;
+    ASSERT_TRUE(again.Load(UsersFolder()));
+    ASSERT_EQ(again.Count(), 2);
+    TNUser jan;
+    ASSERT_TRUE(again.GetUser(1, &jan));
+    EXPECT_EQ(Text(jan.Login), "jan@example.com");
+    EXPECT_EQ(Text(jan.Password), "");
+    EXPECT_EQ(jan.RememberPassword, 0);
+    EXPECT_EQ(jan.UserID, 4712u);
+    TNUser petra;
+    ASSERT_TRUE(again.GetUser(0, &petra));
+    EXPECT_EQ(Text(petra.Password), "tajne123");
+}
+
 TEST_F(TNUsersFile, SavingAnEmptyListLeavesTheFileAlone)
 {
     std::string v3 = ReadFixture("users-v3.dat");

@@ -47,8 +47,8 @@ std::vector<uint32_t> Ids(const TNPIMRecordList& list, int32_t count)
     return ids;
 }
 
-// ---- The exchange sorts as the original passes describe them: for each
-// position i, every later k is compared with i and swapped when it goes first.
+// ---- The exchange sorts written out as plain passes: for each position i,
+// every later k is compared with i and swapped when it goes first.
 
 using Before = std::function<bool(const TNPIMRecord* k, const TNPIMRecord* i)>;
 

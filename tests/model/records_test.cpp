@@ -3,6 +3,7 @@
 
 #include "foundation/app_info.h"
 #include "model/hooks.h"
+#include "platform/core/clock.h"
 #include "tests/model/data_set_fixture.h"
 
 #include <gtest/gtest.h>
@@ -204,6 +205,36 @@ TEST_F(TNPIMRecordsData, AddUpdatesTheRecordOfItsIdAndCounts)
     EXPECT_EQ(Pim().GetAllDaysItem(2024, 3, 10)->Count, 0) << "moved off its old day";
     EXPECT_EQ(Pim().GetAllDaysItem(2024, 3, 12)->Count, 2);
     EXPECT_TRUE(pimDataReceived);
+}
+
+// An answer of only some keys keeps Changed, so a title built from the old
+// text would look current; and the tag link lives in memory only.
+TEST_F(TNPIMRecordsData, AddDropsTheBuiltTitleAndTheTagLink)
+{
+    AddOrganizer(1000);
+    TNString full = Answer(81240, 1000, rtEvent, 2024, 3, 10, 1718000000);
+    int32_t pos = Records().Add(&full);
+    TNPIMRecord& record = *Records().Items[pos];
+    ASSERT_TRUE(record.HasShortTitle(true));
+    ASSERT_EQ(record.ShortTitle.View(), "Výročí svatby");
+    record.TagID = 812;
+
+    TNString textOnly("<ID>81240</ID><Text>Oběd s klientem</Text>");
+    ASSERT_EQ(Records().Add(&textOnly), pos);
+    EXPECT_EQ(record.TagID, 0u);
+    ASSERT_TRUE(record.HasShortTitle(true));
+    EXPECT_EQ(record.ShortTitle.View(), "Oběd s klientem");
+}
+
+// The reload of blank records goes by the time of the last local save.
+TEST_F(TNPIMRecordsData, SavingStampsTheLocalChangeTime)
+{
+    AddOrganizer(1000);
+    int32_t pos = AddRecord(81241, 1000, "2024-03-10 09:30");
+    TNPIMRecord& record = *Records().Items[pos];
+    record.LocalChanged = 1;
+    ASSERT_TRUE(Records().SaveOrDeleteRecordByPos(pos, false));
+    EXPECT_EQ(record.LocalChanged, static_cast<uint32_t>(plat::UnixSeconds()));
 }
 
 TEST_F(TNPIMRecordsData, UpdatedRecordsStopAtTheFirstMissingNumber)

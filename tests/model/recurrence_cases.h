@@ -118,9 +118,9 @@ inline reference::Rule WithPreview(reference::Rule r, int maximum)
     return r;
 }
 
-inline reference::Begin At(int year, int month, int day, int hour = 99, int minute = 0)
+inline reference::Begin At(int year, int month, int day, int hour = 99, int minute = 0, int second = 0)
 {
-    return {{year, month, day}, hour, minute, 0};
+    return {{year, month, day}, hour, minute, second};
 }
 
 inline std::vector<Case> All()
@@ -239,6 +239,35 @@ inline std::vector<Case> All()
          Hourly(1, 30, 2, 0, {2024, 5, 2}),
          {{2024, 5, 1, 21, 30}, {2024, 5, 1, 23, 0}}},
         {"HourlyHundredHours", At(2024, 5, 1, 20, 0), Hourly(100, 0, 1, 2), {{2024, 5, 6, 0, 0}, {2024, 5, 10, 4, 0}}},
+        // A Begin with seconds is still Begin: every form skips it alike.
+        {"WeeklyBeginWithSeconds",
+         At(2024, 5, 15, 10, 0, 30),
+         Weekly(1, {3}, 1, 3),
+         {{2024, 5, 22, 10, 0}, {2024, 5, 29, 10, 0}, {2024, 6, 5, 10, 0}}},
+        {"DailyBeginWithSeconds",
+         At(2024, 3, 10, 8, 30, 45),
+         Daily(1, 1, 3),
+         {{2024, 3, 11, 8, 30}, {2024, 3, 12, 8, 30}, {2024, 3, 13, 8, 30}}},
+        {"MonthlyLastDayBeginWithSeconds",
+         At(2024, 1, 31, 9, 0, 15),
+         MonthlyDay(1, 99, 3),
+         {{2024, 2, 29, 9, 0}, {2024, 3, 31, 9, 0}, {2024, 4, 30, 9, 0}}},
+        {"MonthlySecondTuesdayBeginWithSeconds",
+         At(2024, 3, 12, 18, 0, 59),
+         MonthlyWeekday(1, 2, 2, 2),
+         {{2024, 4, 9, 18, 0}, {2024, 5, 14, 18, 0}}},
+        {"AnnualFifteenthOfAugustBeginWithSeconds",
+         At(2020, 8, 15, 10, 0, 1),
+         AnnualDay(1, 15, 8, 2),
+         {{2021, 8, 15, 10, 0}, {2022, 8, 15, 10, 0}}},
+        {"AnnualLastSundayOfOctoberBeginWithSeconds",
+         At(2024, 10, 27, 9, 0, 30),
+         AnnualWeekday(1, 99, 7, 10, 2),
+         {{2025, 10, 26, 9, 0}, {2026, 10, 25, 9, 0}}},
+        {"HourlyBeginWithSeconds",
+         At(2024, 5, 1, 20, 0, 30),
+         Hourly(1, 30, 1, 2),
+         {{2024, 5, 1, 21, 30}, {2024, 5, 1, 23, 0}}},
     };
 }
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -112,8 +113,8 @@ TEST(TNPIMRecord, ExpansionAgreesWithTheReferenceOverManyStarts)
     int checked = 0;
     for (int dayOffset = 0; dayOffset < 400; dayOffset += 7) {
         reference::Date start = reference::FromDayNumber(reference::DayNumber(2023, 12, 20) + dayOffset);
-        for (int hour : {0, 2, 23, 99}) {
-            reference::Begin begin{start, hour, hour == 99 ? 0 : 30, 0};
+        for (auto [hour, second] : {std::pair{0, 0}, {2, 0}, {23, 0}, {99, 0}, {10, 45}}) {
+            reference::Begin begin{start, hour, hour == 99 ? 0 : 30, second};
             std::vector<reference::Rule> rules;
             rules.push_back(recurrence_cases::Daily(1 + dayOffset % 5, 1, 40));
             rules.push_back(recurrence_cases::Weekly(1 + dayOffset % 3, {1, 4, 7}, 1, 30));
@@ -136,7 +137,7 @@ TEST(TNPIMRecord, ExpansionAgreesWithTheReferenceOverManyStarts)
                 record.CreateRecurrenceArray(false, 0);
                 ASSERT_EQ(Listed(record), Listed(reference::Expand(begin, rule)))
                     << RuleText(rule) << " from " << start.year << "-" << start.month << "-" << start.day << " "
-                    << hour;
+                    << "hour " << hour << " second " << second;
                 ++checked;
             }
         }
@@ -248,6 +249,15 @@ TEST(TNPIMRecord, RequestStringsHoldAHundredOccurrencesEach)
         EXPECT_EQ(CountOf(record.RecurrenceTimes[i], ';'), 100) << i;
     }
     EXPECT_NE(std::string(record.RecurrenceDates[9].Text).find("2026%2D09%2D27;"), std::string::npos);
+
+    // A shorter expansion after it keeps nothing of the longer one.
+    record.RecurrenceSettings.Set("{\"Range\":1,\"Count\":2,\"RepeatDaily\":1}");
+    ASSERT_EQ(record.CreateRecurrenceArray(true, 0), 2);
+    EXPECT_EQ(std::string(record.RecurrenceDates[0].Text), "&d=2024%2D01%2D02;2024%2D01%2D03;");
+    EXPECT_EQ(std::string(record.RecurrenceTimes[0].Text), "&t=08%3A30%3A00;08%3A30%3A00;");
+    for (int i = 1; i < TNPIMRecord::kRequestStrings; ++i) {
+        EXPECT_TRUE(record.RecurrenceDates[i].IsEmpty()) << i;
+    }
 }
 
 TEST(TNPIMRecord, SetsAnEntryFromATimeInsideTheArrayOnly)

@@ -183,9 +183,11 @@ inline std::vector<Occurrence> Expand(const Begin& begin, const Rule& rule)
             stopped = true;
             return false;
         }
-        bool equalsBegin = !dateOnly && begin.second == 0 && candidate.year == begin.date.year &&
-                           candidate.month == begin.date.month && candidate.day == begin.date.day &&
-                           candidate.hour == begin.hour && candidate.minute == begin.minute;
+        // A candidate keeps the start's time of day to the second, so one at
+        // Begin's date, hour and minute is Begin itself, seconds or not.
+        bool equalsBegin = !dateOnly && candidate.year == begin.date.year && candidate.month == begin.date.month &&
+                           candidate.day == begin.date.day && candidate.hour == begin.hour &&
+                           candidate.minute == begin.minute;
         if (rule.frequency >= 3 && equalsBegin && result.empty()) {
             return true;
         }

@@ -126,7 +126,7 @@ TEST(TNPIMRecord, RecurrenceTextSurvivesASaveAndALoad)
     }
 }
 
-TEST(TNPIMRecord, RecurrenceTextWrittenAsThePartGivesIt)
+TEST(TNPIMRecord, RecurrenceTextWrittenInItsServiceForm)
 {
     TNPIMRecord record;
     record.RecurrenceFrequency = rfWeekly;
