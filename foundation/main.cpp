@@ -3,6 +3,7 @@
 #include "foundation/stand_in_windows.h"
 #include "foundation/task_files.h"
 #include "model/pim.h"
+#include "online/transport.h"
 #include "platform/core/main_loop.h"
 
 #include <cstdio>
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
 {
     // Before any thread: SIGTERM and SIGINT wait for the main loop.
     plat::BlockTerminationSignals();
+    InitTransport();
     InstallPIMFactory();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);

@@ -1,0 +1,52 @@
+#include "online/transport.h"
+
+#include "foundation/setup.h"
+
+#include <curl/curl.h>
+
+#include <csignal>
+#include <mutex>
+
+namespace {
+
+std::mutex configMutex;
+TNTransportConfig& Config()
+{
+    static TNTransportConfig config;
+    return config;
+}
+
+} // namespace
+
+void InitTransport()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        std::signal(SIGPIPE, SIG_IGN);
+        curl_global_init(CURL_GLOBAL_DEFAULT);
+    });
+}
+
+void SetTransportConfig(const TNTransportConfig& config)
+{
+    std::lock_guard<std::mutex> guard(configMutex);
+    Config() = config;
+}
+
+TNTransportConfig GetTransportConfig()
+{
+    std::lock_guard<std::mutex> guard(configMutex);
+    return Config();
+}
+
+TNProxySettings TNProxySettings::FromSetup()
+{
+    TNProxySettings proxy;
+    proxy.Use = Setup.GetBool("Proxy_Pouzivat");
+    proxy.Host = Setup.GetString("Proxy_Host");
+    proxy.Port = Setup.GetString("Proxy_Port");
+    proxy.Auth = Setup.GetBool("Proxy_Overovat");
+    proxy.User = Setup.GetString("Proxy_User");
+    proxy.Pass = Setup.GetString("Proxy_Pass");
+    return proxy;
+}
