@@ -394,6 +394,11 @@ void TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
                 counts.writtenOff += file.writeOff_toSave(tsp) ? 1 : 0;
             }
         }
+        // The records written so far are committed before any deletion is
+        // staged: a record that moved to a new id is durable under it first.
+        if (phase == 0 && !raf.flushFile(fid)) {
+            counts.writeFailed = true;
+        }
     }
     LogTextInt("[TNPIM::Save][FINISH] really_saved = ", counts.reallySaved);
     LogTextInt("[TNPIM::Save][FINALLY] toSave[aa]->saved count = ", file.toSaveSavedCount());
@@ -498,11 +503,19 @@ void TNPIM::LoadFile(TNRAFile& file, TNPIMLoadProgress progress)
                 lastReport = now;
             }
         }
-        uint8_t type = raftHole;
+        uint16_t storedType = raftHole;
         uint32_t id = 0;
-        if (!file.liveEntry(aa, type, id) || type > kRaftLastType) {
+        if (!file.liveEntry(aa, storedType, id)) {
             continue;
         }
+        if (storedType > kRaftLastType) {
+            // Written by a later version: kept in the file, not loaded.
+            char text[64];
+            std::snprintf(text, sizeof text, "type = %u; id = %u", storedType, id);
+            LogWrite("[TNPIM::Load] Record of unknown type kept; ", text, false);
+            continue;
+        }
+        const auto type = static_cast<uint8_t>(storedType);
         int64_t length = file.openEntry(aa);
         if (length <= 0) {
             LogTextUInt("[TNPIM::Load][ERROR] raf.loadStreamHeader... stream_length <= 0; aa = ", aa);
@@ -517,6 +530,16 @@ void TNPIM::LoadFile(TNRAFile& file, TNPIMLoadProgress progress)
             // The reader ends where the record ends: a length or a body that
             // runs past it makes the item unreadable.
             TNItemLoad result = LoadItem(item, file.recordReader());
+            // A body under another id than its index entry would be saved
+            // under that id and leave this record live beside it.
+            if (result != TNItemLoad::Unreadable && StoredID(item) != id) {
+                char text[96];
+                std::snprintf(text, sizeof text, "type = %s; id = %u; body id = %u", RaftTypeName(type), id,
+                              StoredID(item));
+                LogWrite("[TNPIM::Load][ERROR] Record whose body has another id dropped; ", text, false);
+                items.Resize(items.Count - 1);
+                return;
+            }
             if (result == TNItemLoad::Unreadable) {
                 // Perhaps a newer version: leave its record as it is.
                 char text[96];
