@@ -102,7 +102,8 @@ public:
     void CancelTransfers() { cancelTransfers_ = true; }
     // What the update's requests poll.
     TNCancelCheck CancelCheck();
-    // Back to the state of a new run (tests, and a new object's start).
+    // Back to the state of a new run: a test seam, as tests run many "runs"
+    // in one process.
     void ResetRun();
 
     // https to any host, plain http only to a loopback host; anything else
