@@ -15,6 +15,20 @@ constexpr TBorderIcons biSystemMenu = 1;
 constexpr TBorderIcons biMinimize = 2;
 constexpr TBorderIcons biMaximize = 4;
 
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = 1;
+constexpr TModalResult mrCancel = 2;
+constexpr TModalResult mrYes = 6;
+constexpr TModalResult mrNo = 7;
+
+class TMainMenu;
+struct ModalLoop;
+
 using TMouseWheelUpDownEvent =
     std::function<void(TComponent* sender, TShiftState shift, TPoint mousePos, bool& handled)>;
 
@@ -42,16 +56,45 @@ public:
     int MinHeight() const { return minHeight_; }
     void SetMinSize(int width, int height);
 
-    // Ends the form's showing; the close message goes through Dispatch.
+    // Shows the form and runs a nested loop until ModalResult is set and the
+    // close query agrees. Other forms take no input meanwhile; timers, posted
+    // work and painting go on. Returns the ModalResult.
+    TModalResult ShowModal();
+    bool Modal() const { return modalLoop_ != nullptr; }
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult result);
+
+    // On a modal form only sets ModalResult to mrCancel. Otherwise runs
+    // OnCloseQuery, then OnClose, then its action (freeing waits for the end
+    // of the event). Closing the main form ends the main loop.
     void Close();
+    // Runs OnCloseQuery; true when the form may close.
+    bool CloseQuery();
+
+    // Makes this the active form (OnDeactivate of the old one, OnActivate of
+    // this one, at once); the window system follows after the current event.
+    void Activate();
+    bool Active() const;
+
+    // The control of this form that has or last had the focus.
+    TWinControl* ActiveControl() const { return activeControl_.Get(); }
+    void SetActiveControl(TWinControl* control);
+
+    // The menu whose short cuts the form serves (and shows as its menu bar).
+    TMainMenu* Menu() const { return menu_.Get(); }
+    void SetMenu(TMainMenu* menu);
 
     // The form's message handler. Overrides handle their messages and pass
-    // the rest to the inherited one. WM_CLOSE hides the form.
+    // the rest to the inherited one. WM_CLOSE runs Close.
     virtual LRESULT Dispatch(TMessageId message, WPARAM wParam, LPARAM lParam);
     // Sends a message to the form now, as the system would.
     LRESULT Perform(TMessageId message, WPARAM wParam, LPARAM lParam);
 
     TNotifyEvent OnShow;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TCloseQueryEvent OnCloseQuery;
+    TCloseEvent OnClose;
     TNotifyEvent OnHide;
     TNotifyEvent OnDestroy;
     // The form sees each wheel event over it before its controls do;
@@ -63,6 +106,14 @@ public:
     void WindowGeometryChanged();
     // A wheel step over the form; true when a handler took it.
     bool MouseWheel(int delta, TShiftState shift, TPoint screenPos);
+    // The focus moved to a control of this form: OnExit of the old one, then
+    // OnEnter of the new one.
+    void FocusMoved(TWinControl* control);
+    // The window system changed the window's activation.
+    void WindowActivationChanged(bool active);
+    // Enter and Esc: clicks the focused, Default or Cancel button; true when
+    // the key was used.
+    bool DialogKey(uint16_t key, TWinControl* focused);
 
 protected:
     void Detach() override;
@@ -72,7 +123,10 @@ protected:
     void CaptionChanged() override;
 
 private:
+    friend class Application;
     void ApplyWindowFlags();
+    void SendActivate(bool active);
+    void RunCloseAction(TCloseAction action);
 
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
     TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
@@ -82,6 +136,21 @@ private:
     int frameWidth_ = 0;
     int frameHeight_ = 0;
     bool applying_ = false;
+    TModalResult modalResult_ = mrNone;
+    struct ModalLoop* modalLoop_ = nullptr;
+    bool closing_ = false;
+    bool activateSent_ = false;
+    TWeakRef<TWinControl> activeControl_;
+    TWeakRef<TMainMenu> menu_;
+};
+
+// The program's forms as a whole.
+class Application {
+public:
+    // The form the layer holds active; null when none.
+    static TForm* ActiveForm();
+    // The first form created; closing it ends the main loop.
+    static TForm* MainForm();
 };
 
 } // namespace plat
