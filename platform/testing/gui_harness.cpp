@@ -14,6 +14,7 @@
 #include <QFontDatabase>
 #include <QGuiApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -189,9 +190,52 @@ void MouseWheel(const TControl& control, int x, int y, int delta)
     Flush();
 }
 
-void TypeText(TWinControl& control, const std::string& utf8)
+namespace {
+
+QWidget* KeyTarget(const TWinControl& control)
 {
     QWidget* widget = control.Impl().widget;
+    return widget->focusProxy() != nullptr ? widget->focusProxy() : widget;
+}
+
+} // namespace
+
+void SendKey(TWinControl& control, int qtKey, unsigned qtModifiers, bool press, bool autoRepeat,
+             const std::string& utf8Text)
+{
+    QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, qtKey, Qt::KeyboardModifiers(qtModifiers),
+                    QString::fromUtf8(utf8Text.data(), static_cast<qsizetype>(utf8Text.size())), autoRepeat);
+    QApplication::sendEvent(KeyTarget(control), &event);
+    Flush();
+}
+
+void TapKey(TWinControl& control, int qtKey, unsigned qtModifiers, const std::string& utf8Text)
+{
+    SendKey(control, qtKey, qtModifiers, true, false, utf8Text);
+    SendKey(control, qtKey, qtModifiers, false, false, utf8Text);
+}
+
+void SimulateOtherProgramActivated()
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(nullptr);
+    QT_WARNING_POP
+    Flush();
+}
+
+std::string ShownText(const TWinControl& control)
+{
+    QWidget* editor = control.Impl().editor;
+    if (editor == nullptr)
+        return std::string();
+    const QVariant text = editor->property("text");
+    return text.toString().toStdString();
+}
+
+void TypeText(TWinControl& control, const std::string& utf8)
+{
+    QWidget* widget = KeyTarget(control);
     for (const QChar ch : QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())))
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     Flush();

@@ -53,6 +53,16 @@ void MouseDoubleClick(const TControl& control, int x, int y);
 void MouseWheel(const TControl& control, int x, int y, int delta);
 // Types UTF-8 text into a windowed control, one key event per character.
 void TypeText(TWinControl& control, const std::string& utf8);
+// One key event (press or release) for a Qt key code with Qt modifier bits,
+// sent to the control's editor as the window system would.
+void SendKey(TWinControl& control, int qtKey, unsigned qtModifiers, bool press, bool autoRepeat = false,
+             const std::string& utf8Text = std::string());
+// Press and release.
+void TapKey(TWinControl& control, int qtKey, unsigned qtModifiers = 0, const std::string& utf8Text = std::string());
+// Another program takes the activation from ours.
+void SimulateOtherProgramActivated();
+// The Qt editor's own display of a control's text (a date picker's field).
+std::string ShownText(const TWinControl& control);
 
 // A form's window title, as UTF-8.
 std::string WindowTitle(const TForm& form);
