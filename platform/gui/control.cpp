@@ -230,6 +230,10 @@ void TControl::SetAlign(TAlign align)
 void TControl::BringToFront()
 {
     RequireMainThread(ClassName(), "BringToFront");
+    if (auto* form = dynamic_cast<TForm*>(this); form != nullptr && form->Visible()) {
+        form->Impl().widget->raise();
+        form->Activate();
+    }
     if (parent_ == nullptr)
         return;
     auto& list = parent_->controls_;

@@ -49,10 +49,25 @@ void ControlWidget::paintEvent(QPaintEvent* event)
     PaintControlTree(*control, painter, event->rect());
 }
 
+namespace {
+
+// A click makes its form the active one at once.
+void ActivateFormOf(TWinControl& control)
+{
+    if (TForm* form = control.ParentForm())
+        form->Activate();
+}
+
+} // namespace
+
 void ControlWidget::mousePressEvent(QMouseEvent* event)
 {
-    if (control != nullptr)
-        Hover::Press(*control, *event, false);
+    if (control == nullptr)
+        return;
+    TWeakRef<TWinControl> self(control);
+    ActivateFormOf(*control);
+    if (self)
+        Hover::Press(*self.Get(), *event, false);
 }
 
 void ControlWidget::mouseDoubleClickEvent(QMouseEvent* event)
@@ -202,6 +217,9 @@ bool EditorFilter::eventFilter(QObject* watched, QEvent* event)
     case QEvent::FocusOut:
         receiver->parentWidget()->update();
         return false;
+    case QEvent::MouseButtonPress:
+        ActivateFormOf(*control);
+        return control == nullptr;
     case QEvent::ContextMenu:
         // The layer's own popup menu, or none: never Qt's.
         return true;

@@ -7,6 +7,7 @@
 #include "platform/gui/main_thread.h"
 #include "platform/gui/menu.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 
@@ -73,8 +74,15 @@ TForm* Application::MainForm()
     return mainForm.Get();
 }
 
+void Application::SetMainForm(TForm* form)
+{
+    mainForm = form;
+}
+
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
+    // The layer decides which form is active and tells the window system.
+    Impl().widget->setAttribute(Qt::WA_ShowWithoutActivating);
     SetVisible(false);
     SetBounds(0, 0, 640, 480);
     ApplyWindowFlags();
@@ -376,16 +384,21 @@ void TForm::SendActivate(bool active)
 void TForm::WindowActivationChanged(bool active)
 {
     if (active) {
-        // A click on the window, or the window manager's choice.
-        if (activeForm.Get() != this)
-            Activate();
-        else
+        if (activeForm.Get() == this)
             SendActivate(true);
+        else if (activeForm && activeForm->Visible())
+            // The platform activated a window on its own (a newly shown one):
+            // the layer's choice stands.
+            SyncWindowActivation();
+        else
+            Activate();
         return;
     }
-    // Another of our forms takes over through its own event; for another
-    // program only the message hook hears of it.
-    SendActivate(false);
+    // Switches between our own forms went through Activate already; only a
+    // switch to another program is news, and only for the message hook.
+    QWidget* now = QApplication::activeWindow();
+    if (now == nullptr || dynamic_cast<ControlWidget*>(now) == nullptr)
+        SendActivate(false);
 }
 
 void TForm::SetActiveControl(TWinControl* control)

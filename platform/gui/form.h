@@ -149,8 +149,10 @@ class Application {
 public:
     // The form the layer holds active; null when none.
     static TForm* ActiveForm();
-    // The first form created; closing it ends the main loop.
+    // The first form created, unless set otherwise; closing it ends the main
+    // loop.
     static TForm* MainForm();
+    static void SetMainForm(TForm* form);
 };
 
 } // namespace plat

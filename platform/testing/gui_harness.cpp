@@ -200,19 +200,93 @@ QWidget* KeyTarget(const TWinControl& control)
 
 } // namespace
 
-void SendKey(TWinControl& control, int qtKey, unsigned qtModifiers, bool press, bool autoRepeat,
-             const std::string& utf8Text)
+namespace {
+
+int QtKeyOf(uint16_t key)
 {
-    QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, qtKey, Qt::KeyboardModifiers(qtModifiers),
-                    QString::fromUtf8(utf8Text.data(), static_cast<qsizetype>(utf8Text.size())), autoRepeat);
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return key;
+    if (key >= 0x70 && key <= 0x87)
+        return Qt::Key_F1 + (key - 0x70);
+    switch (key) {
+    case 0x08:
+        return Qt::Key_Backspace;
+    case 0x09:
+        return Qt::Key_Tab;
+    case 0x0D:
+        return Qt::Key_Return;
+    case 0x1B:
+        return Qt::Key_Escape;
+    case 0x20:
+        return Qt::Key_Space;
+    case 0x24:
+        return Qt::Key_Home;
+    case 0x25:
+        return Qt::Key_Left;
+    case 0x26:
+        return Qt::Key_Up;
+    case 0x27:
+        return Qt::Key_Right;
+    case 0x28:
+        return Qt::Key_Down;
+    case 0x2E:
+        return Qt::Key_Delete;
+    default:
+        return Qt::Key_unknown;
+    }
+}
+
+QString TextOf(uint16_t key, TShiftState shift)
+{
+    if (shift & (ssCtrl | ssAlt)) {
+        if (key >= 'A' && key <= 'Z' && !(shift & ssAlt))
+            return QString(QChar(key - 'A' + 1));
+        return QString();
+    }
+    if (key >= 'A' && key <= 'Z')
+        return QString(QChar((shift & ssShift) ? key : key + 32));
+    if ((key >= '0' && key <= '9') || key == ' ')
+        return QString(QChar(key));
+    if (key == 0x0D)
+        return QStringLiteral("\r");
+    if (key == 0x1B)
+        return QString(QChar(0x1B));
+    if (key == 0x08)
+        return QString(QChar(0x08));
+    return QString();
+}
+
+Qt::KeyboardModifiers QtModifiersOf(TShiftState shift)
+{
+    Qt::KeyboardModifiers modifiers;
+    if (shift & ssShift)
+        modifiers |= Qt::ShiftModifier;
+    if (shift & ssCtrl)
+        modifiers |= Qt::ControlModifier;
+    if (shift & ssAlt)
+        modifiers |= Qt::AltModifier;
+    return modifiers;
+}
+
+} // namespace
+
+void SendKey(TWinControl& control, uint16_t key, TShiftState shift, bool press, bool autoRepeat)
+{
+    QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, QtKeyOf(key), QtModifiersOf(shift),
+                    TextOf(key, shift), autoRepeat);
     QApplication::sendEvent(KeyTarget(control), &event);
     Flush();
 }
 
-void TapKey(TWinControl& control, int qtKey, unsigned qtModifiers, const std::string& utf8Text)
+void TapKey(TWinControl& control, uint16_t key, TShiftState shift)
 {
-    SendKey(control, qtKey, qtModifiers, true, false, utf8Text);
-    SendKey(control, qtKey, qtModifiers, false, false, utf8Text);
+    SendKey(control, key, shift, true);
+    SendKey(control, key, shift, false);
+}
+
+bool WindowIsActive(const TForm& form)
+{
+    return form.Impl().widget->isActiveWindow();
 }
 
 void SimulateOtherProgramActivated()

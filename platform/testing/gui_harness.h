@@ -53,12 +53,14 @@ void MouseDoubleClick(const TControl& control, int x, int y);
 void MouseWheel(const TControl& control, int x, int y, int delta);
 // Types UTF-8 text into a windowed control, one key event per character.
 void TypeText(TWinControl& control, const std::string& utf8);
-// One key event (press or release) for a Qt key code with Qt modifier bits,
-// sent to the control's editor as the window system would.
-void SendKey(TWinControl& control, int qtKey, unsigned qtModifiers, bool press, bool autoRepeat = false,
-             const std::string& utf8Text = std::string());
+// One key event (press or release) by its Windows key number, sent to the
+// control's editor through Qt's event path as the window system would. The
+// text defaults to what the key types.
+void SendKey(TWinControl& control, uint16_t key, TShiftState shift, bool press, bool autoRepeat = false);
 // Press and release.
-void TapKey(TWinControl& control, int qtKey, unsigned qtModifiers = 0, const std::string& utf8Text = std::string());
+void TapKey(TWinControl& control, uint16_t key, TShiftState shift = 0);
+// True once the window system made the form's window the active one.
+bool WindowIsActive(const TForm& form);
 // Another program takes the activation from ours.
 void SimulateOtherProgramActivated();
 // The Qt editor's own display of a control's text (a date picker's field).
