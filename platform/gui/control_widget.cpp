@@ -108,15 +108,16 @@ void ControlWidget::leaveEvent(QEvent*)
         Hover::Leave(*control);
 }
 
+// Keys an editor inside left unused come up here; the layer saw them already.
 void ControlWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (control == nullptr || !RouteKeyPress(*control, *event, *this))
+    if (control == nullptr || control->Impl().editor != nullptr || !RouteKeyPress(*control, *event, *this))
         QWidget::keyPressEvent(event);
 }
 
 void ControlWidget::keyReleaseEvent(QKeyEvent* event)
 {
-    if (control == nullptr || !RouteKeyRelease(*control, *event))
+    if (control == nullptr || control->Impl().editor != nullptr || !RouteKeyRelease(*control, *event))
         QWidget::keyReleaseEvent(event);
 }
 
