@@ -284,6 +284,20 @@ void TapKey(TWinControl& control, uint16_t key, TShiftState shift)
     SendKey(control, key, shift, false);
 }
 
+int OverrideCursorDepth()
+{
+    int depth = 0;
+    QList<QCursor> popped;
+    while (QGuiApplication::overrideCursor() != nullptr) {
+        popped.push_front(*QGuiApplication::overrideCursor());
+        QGuiApplication::restoreOverrideCursor();
+        ++depth;
+    }
+    for (const QCursor& cursor : popped)
+        QGuiApplication::setOverrideCursor(cursor);
+    return depth;
+}
+
 bool WindowIsActive(const TForm& form)
 {
     return form.Impl().widget->isActiveWindow();

@@ -59,6 +59,8 @@ void TypeText(TWinControl& control, const std::string& utf8);
 void SendKey(TWinControl& control, uint16_t key, TShiftState shift, bool press, bool autoRepeat = false);
 // Press and release.
 void TapKey(TWinControl& control, uint16_t key, TShiftState shift = 0);
+// How many override cursors Qt holds.
+int OverrideCursorDepth();
 // True once the window system made the form's window the active one.
 bool WindowIsActive(const TForm& form);
 // Another program takes the activation from ours.
