@@ -9,6 +9,7 @@
 #include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/main_thread.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QPainter>
 #include <QPalette>
@@ -35,6 +36,12 @@ void TWinControl::Detach()
         for (auto* filter : impl_->editor->findChildren<EditorFilter*>(Qt::FindDirectChildrenOnly))
             filter->control = nullptr;
     if (impl_->widget != nullptr) {
+        // Hand the focus to the window first: Qt moving it on from a widget
+        // being hidden can reach editors already on their way out.
+        QWidget* focus = QApplication::focusWidget();
+        QWidget* window = impl_->widget->window();
+        if (focus != nullptr && window != impl_->widget && impl_->widget->isAncestorOf(focus))
+            window->setFocus(Qt::OtherFocusReason);
         impl_->widget->control = nullptr;
         impl_->widget->hide();
         impl_->widget->setParent(nullptr);
