@@ -65,7 +65,8 @@ int OverrideCursorDepth();
 bool WindowIsActive(const TForm& form);
 // Another program takes the activation from ours.
 void SimulateOtherProgramActivated();
-// The Qt editor's own display of a control's text (a date picker's field).
+// The Qt editor's own display of a control's text (a date picker's field),
+// as UTF-8.
 std::string ShownText(const TWinControl& control);
 
 // A form's window title, as UTF-8.
