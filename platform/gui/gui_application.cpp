@@ -11,6 +11,8 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QKeyEvent>
 #include <QWheelEvent>
 
@@ -134,6 +136,13 @@ void GuiApplication::Start(const LogLine& log)
     // Qt sets the locale from the environment; numbers must stay "C".
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own texts (the calendar pop-up, the font dialog) in Czech,
+    // whatever the system locale.
+    static QTranslator czech;
+    if (czech.load(QStringLiteral("qtbase_cs"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&czech);
+    else if (log)
+        log("[GuiApplication] Qt's Czech texts (qtbase_cs) not found");
     // Decoders refuse to allocate more than the picture limits allow.
     QImageReader::setAllocationLimit(128);
 }
