@@ -314,12 +314,14 @@ void TControl::Detach()
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
+    Invalidate();
     if (auto slot = OnMouseDown)
         slot(this, button, shift, x, y);
 }
 
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
+    Invalidate();
     if (auto slot = OnMouseUp)
         slot(this, button, shift, x, y);
 }
@@ -344,12 +346,16 @@ void TControl::DblClick()
 
 void TControl::MouseEnter()
 {
+    // Pressed and hot looks follow the mouse.
+    Invalidate();
     if (auto slot = OnMouseEnter)
         slot(this);
 }
 
 void TControl::MouseLeave()
 {
+    // Pressed and hot looks follow the mouse.
+    Invalidate();
     if (auto slot = OnMouseLeave)
         slot(this);
 }
