@@ -1,9 +1,11 @@
 #include "platform/gui/edit_operations.h"
 
 #include "platform/gui/custom_edit.h"
+#include "platform/gui/date_picker.h"
 #include "platform/gui/form.h"
 #include "platform/gui/list_box.h"
 #include "platform/gui/main_thread.h"
+#include "platform/gui/screen.h"
 
 namespace plat {
 namespace {
@@ -54,6 +56,9 @@ void EditActiveControl(void* form, int32_t operation)
         Apply(*edit, op);
     else if (auto* list = dynamic_cast<TListBox*>(control); list != nullptr && op == TEditOperation::SelectAll)
         list->SelectAll();
+    else if (auto* picker = dynamic_cast<TDateTimePicker*>(control);
+             picker != nullptr && (op == TEditOperation::Copy || op == TEditOperation::Cut))
+        Clipboard::SetText(picker->ShownText());
 }
 
 } // namespace plat

@@ -11,12 +11,11 @@
 #include <QStyledItemDelegate>
 
 namespace plat {
-namespace {
 
 // Rows of the list's ItemHeight, painted by OnDrawItem when owner-drawn.
-class RowDelegate : public QStyledItemDelegate {
+class ListRowDelegate : public QStyledItemDelegate {
 public:
-    RowDelegate(TListBox& owner, QObject* parent) : QStyledItemDelegate(parent), list(&owner) {}
+    ListRowDelegate(TListBox& owner, QObject* parent) : QStyledItemDelegate(parent), list(&owner) {}
     TListBox* list;
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override
@@ -47,6 +46,8 @@ public:
     }
 };
 
+namespace {
+
 QListWidget& Widget(const TListBox& list)
 {
     return *static_cast<QListWidget*>(list.Impl().editor);
@@ -59,7 +60,8 @@ TListBox::TListBox(TComponent* owner) : TWinControl(owner)
     auto* widget = new QListWidget;
     widget->setFrameShape(QFrame::NoFrame);
     widget->setUniformItemSizes(true);
-    widget->setItemDelegate(new RowDelegate(*this, widget));
+    delegate_ = new ListRowDelegate(*this, widget);
+    widget->setItemDelegate(delegate_);
     widget->setContextMenuPolicy(Qt::NoContextMenu);
     Impl().AttachEditor(this, widget, 0);
     SetTabStop(true);
@@ -156,8 +158,7 @@ void TListBox::SetItemHeight(int height)
 
 void TListBox::Detach()
 {
-    for (auto* delegate : Widget(*this).findChildren<RowDelegate*>())
-        delegate->list = nullptr;
+    delegate_->list = nullptr;
     OnDrawItem = nullptr;
     TWinControl::Detach();
 }

@@ -9,6 +9,7 @@
 namespace plat {
 
 class TCanvas;
+class ListRowDelegate;
 
 enum class TListBoxStyle { lbStandard, lbOwnerDrawFixed };
 
@@ -55,6 +56,7 @@ private:
     int itemHeight_ = 13;
     bool multiSelect_ = false;
     bool byCode_ = false;
+    ListRowDelegate* delegate_ = nullptr;
 };
 
 } // namespace plat

@@ -32,9 +32,8 @@ void TWinControl::Detach()
 {
     while (!controls_.empty())
         controls_.back()->Free();
-    if (impl_->editor != nullptr)
-        for (auto* filter : impl_->editor->findChildren<EditorFilter*>(Qt::FindDirectChildrenOnly))
-            filter->control = nullptr;
+    if (impl_->filter != nullptr)
+        impl_->filter->control = nullptr;
     if (impl_->widget != nullptr) {
         // Hand the focus to the window first: Qt moving it on from a widget
         // being hidden can reach editors already on their way out.
@@ -316,7 +315,7 @@ void WinControlImpl::AttachEditor(TWinControl* control, QWidget* inner, int inse
     editor = inner;
     editorInset = inset;
     inner->setParent(widget);
-    new EditorFilter(control, inner);
+    filter = new EditorFilter(control, inner);
     widget->setFocusProxy(inner);
     inner->setFocusPolicy(Qt::ClickFocus);
     PlaceEditor();

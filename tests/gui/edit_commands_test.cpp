@@ -5,6 +5,7 @@
 #include "foundation/log.h"
 #include "platform/core/file.h"
 #include "platform/gui/combo_box.h"
+#include "platform/gui/date_picker.h"
 #include "platform/gui/edit.h"
 #include "platform/gui/edit_operations.h"
 #include "platform/gui/form.h"
@@ -96,7 +97,8 @@ TEST_F(EditCommands, EachCommandActsOnTheClassesItServes)
     EXPECT_TRUE(TNCommon::VyberVse(form.get()));
     EXPECT_EQ(edit->SelLength(), 3);
 
-    // A combo box takes no undo; a list box only select-all.
+    // A combo box takes no undo; a list box only select-all; a date picker
+    // only copy and cut.
     auto* combo = Focused<TFlatComboBox>();
     EXPECT_FALSE(TNCommon::Zpet(form.get()));
     auto* list = Focused<TListBox>();
@@ -105,6 +107,10 @@ TEST_F(EditCommands, EachCommandActsOnTheClassesItServes)
     EXPECT_FALSE(TNCommon::KopirujDoSchranky(form.get()));
     EXPECT_TRUE(TNCommon::VyberVse(form.get()));
     EXPECT_TRUE(list->Selected(0) && list->Selected(1));
+    Focused<TDateTimePicker>()->SetDate(2024, 1, 1);
+    EXPECT_TRUE(TNCommon::KopirujDoSchranky(form.get()));
+    EXPECT_EQ(Clipboard::Text(), " po 01. ledna 2024");
+    EXPECT_FALSE(TNCommon::VlozZeSchranky(form.get()));
     (void)combo;
 }
 

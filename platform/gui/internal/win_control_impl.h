@@ -62,6 +62,7 @@ struct WinControlImpl {
     ControlWidget* widget = nullptr;
     // The Qt editor inside the widget, if any.
     QWidget* editor = nullptr;
+    EditorFilter* filter = nullptr;
     int editorInset = 0;
 
     void AttachEditor(TWinControl* control, QWidget* inner, int inset);
