@@ -11,12 +11,12 @@ namespace {
 // The classes each command acts on.
 const char* const kUndoClasses[] = {"TFlatEdit", "TEdit", "TFlatMemo", "TRichEdit", "TMemo", "TFlatSpinEditInteger",
                                     nullptr};
-const char* const kCopyClasses[] = {"TFlatEdit",    "TEdit",           "TFlatComboBox", "TFlatMemo",
-                                    "TRichEdit",    "TMemo",           "TFlatSpinEditInteger",
-                                    "TDateTimePicker", nullptr};
-const char* const kPasteClasses[] = {"TFlatEdit", "TEdit",  "TFlatComboBox",        "TFlatMemo",
-                                     "TRichEdit", "TMemo",  "TFlatSpinEditInteger", nullptr};
-const char* const kSelectAllClasses[] = {"TFlatEdit", "TEdit", "TFlatComboBox",        "TFlatMemo", "TRichEdit",
+const char* const kCopyClasses[] = {"TFlatEdit", "TEdit", "TFlatComboBox",        "TFlatMemo",
+                                    "TRichEdit", "TMemo", "TFlatSpinEditInteger", "TDateTimePicker",
+                                    nullptr};
+const char* const kPasteClasses[] = {"TFlatEdit", "TEdit", "TFlatComboBox",        "TFlatMemo",
+                                     "TRichEdit", "TMemo", "TFlatSpinEditInteger", nullptr};
+const char* const kSelectAllClasses[] = {"TFlatEdit", "TEdit",    "TFlatComboBox",        "TFlatMemo", "TRichEdit",
                                          "TMemo",     "TListBox", "TFlatSpinEditInteger", nullptr};
 
 bool InTable(const char* const* table, const char* name)

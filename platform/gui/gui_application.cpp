@@ -11,9 +11,9 @@
 
 #include <QApplication>
 #include <QImageReader>
+#include <QKeyEvent>
 #include <QLibraryInfo>
 #include <QTranslator>
-#include <QKeyEvent>
 #include <QWheelEvent>
 
 #include <clocale>

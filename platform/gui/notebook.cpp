@@ -4,7 +4,9 @@
 
 namespace plat {
 
-TNotebookPage::TNotebookPage(TComponent* owner) : TWinControl(owner) {}
+TNotebookPage::TNotebookPage(TComponent* owner) : TWinControl(owner)
+{
+}
 
 TNotebook::TNotebook(TComponent* owner) : TWinControl(owner)
 {

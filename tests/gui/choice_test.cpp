@@ -94,7 +94,7 @@ TEST_F(Choices, OwnerDrawnListPaintsRowsOfItsHeight)
 
 TEST_F(Choices, DatePickerShowsCzechNamesForEveryMonthAndDay)
 {
-    const char* months[] = {"ledna",    "února", "března", "dubna",  "května",   "června",
+    const char* months[] = {"ledna",    "února", "března", "dubna", "května",    "června",
                             "července", "srpna", "září",   "října", "listopadu", "prosince"};
     const char* days[] = {"po", "út", "st", "čt", "pá", "so", "ne"};
     TOwned<TDateTimePicker> owned(new TDateTimePicker(nullptr));
@@ -105,8 +105,7 @@ TEST_F(Choices, DatePickerShowsCzechNamesForEveryMonthAndDay)
     EXPECT_EQ(testing::ShownText(picker), " po 01. ledna 2024");
     for (int month = 1; month <= 12; ++month) {
         picker.SetDate(2024, month, 1);
-        EXPECT_NE(testing::ShownText(picker).find(std::string(". ") + months[month - 1] + " 2024"),
-                  std::string::npos)
+        EXPECT_NE(testing::ShownText(picker).find(std::string(". ") + months[month - 1] + " 2024"), std::string::npos)
             << month;
     }
     // 1 to 7 January 2024 run from Monday to Sunday.

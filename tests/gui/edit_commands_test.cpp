@@ -150,10 +150,8 @@ TEST_F(EditCommands, WithoutAnActiveControlEachLogsItsName)
         text << file.rdbuf();
         log += text.str();
     }
-    for (const char* name : {"Zpet", "KopirujDoSchranky", "VyjmiDoSchranky", "VlozZeSchranky", "SmazVyber",
-                             "VyberVse"})
-        EXPECT_NE(log.find(std::string("[TNCommon::") + name + "] No Form->ActiveControl defined!"),
-                  std::string::npos)
+    for (const char* name : {"Zpet", "KopirujDoSchranky", "VyjmiDoSchranky", "VlozZeSchranky", "SmazVyber", "VyberVse"})
+        EXPECT_NE(log.find(std::string("[TNCommon::") + name + "] No Form->ActiveControl defined!"), std::string::npos)
             << name << "\n"
             << log;
 }
