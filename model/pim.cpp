@@ -5,13 +5,13 @@
 #include "foundation/dirs.h"
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "foundation/users.h"
 #include "model/hooks.h"
 #include "model/model_lock.h"
 #include "model/numbers.h"
-#include "platform/core/clock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -395,6 +395,11 @@ void TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
                 counts.writtenOff += file.writeOff_toSave(tsp) ? 1 : 0;
             }
         }
+        // The records written so far are committed before any deletion is
+        // staged: a record that moved to a new id is durable under it first.
+        if (phase == 0 && !raf.flushFile(fid)) {
+            counts.writeFailed = true;
+        }
     }
     LogTextInt("[TNPIM::Save][FINISH] really_saved = ", counts.reallySaved);
     LogTextInt("[TNPIM::Save][FINALLY] toSave[aa]->saved count = ", file.toSaveSavedCount());
@@ -491,17 +496,24 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             items.ReserveForLoad(expected);
         }
     });
-    time_t lastReport = 0;
+    int64_t lastReport = 0;
     for (uint32_t aa = 0; aa < total && aa < file.index.size(); ++aa) {
         TNRAFileIndexEntry entry = file.index[aa];
         if (progress != nullptr) {
-            time_t now = std::time(nullptr);
+            int64_t now = TNLocalClock::Now();
             if (aa == 0 || aa + 1 == total || now - lastReport >= 2) {
                 progress(kProgressLoadingCount, static_cast<int32_t>(aa + 1), static_cast<int32_t>(total));
                 lastReport = now;
             }
         }
-        if (entry.IsHole() || entry.type > kRaftLastType) {
+        if (entry.IsHole()) {
+            continue;
+        }
+        if (entry.IsUnknownType()) {
+            // Written by a later version: kept in the file, not loaded.
+            char text[64];
+            std::snprintf(text, sizeof text, "type = %u; id = %u", entry.type, entry.id);
+            LogWrite("[TNPIM::Load] Record of unknown type kept; ", text, false);
             continue;
         }
         int64_t length = raf.loadStreamHeader(fid, entry.position, entry.type, entry.id);
@@ -518,6 +530,16 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             // The reader ends where the record ends: a length or a body that
             // runs past it makes the item unreadable.
             TNItemLoad result = LoadItem(item, file.recordReader());
+            // A body under another id than its index entry would be saved
+            // under that id and leave this record live beside it.
+            if (result != TNItemLoad::Unreadable && StoredID(item) != entry.id) {
+                char text[96];
+                std::snprintf(text, sizeof text, "type = %s; id = %u; body id = %u", RaftTypeName(entry.type), entry.id,
+                              StoredID(item));
+                LogWrite("[TNPIM::Load][ERROR] Record whose body has another id dropped; ", text, false);
+                items.Resize(items.Count - 1);
+                return;
+            }
             if (result == TNItemLoad::Unreadable) {
                 // Perhaps a newer version: leave its record as it is.
                 char text[96];
@@ -560,7 +582,7 @@ bool TNPIM::CheckAll()
         TNModelWriteGuard lock;
         LogText("[TNPIM::CheckAll][BEGIN]");
         bool changes = false;
-        time_t now = static_cast<time_t>(plat::UnixSeconds());
+        int64_t now = TNLocalClock::Now();
         if (LastCheckAllTime + kCheckAllInterval < now) {
             changes = Records->CheckAll();
             if (changes) {

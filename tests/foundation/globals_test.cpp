@@ -11,16 +11,6 @@
 
 namespace {
 
-// Every test of this binary runs with the program's globals built.
-class GlobalsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(ConstructGlobals()); }
-    void TearDown() override { DestroyGlobals(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const globalsEnvironment =
-    ::testing::AddGlobalTestEnvironment(new GlobalsEnvironment);
-
 std::vector<std::string>* trace = nullptr;
 
 void Record(const char* name, bool constructed)
@@ -65,8 +55,9 @@ TEST(Globals, BuiltInTableOrderAndDestroyedInExactReverse)
     SetGlobalsTrace(nullptr);
     FoundationHooks = TNFoundationHooks{};
 
-    std::vector<std::string> order = {"App",  "ProgramStartTime", "DataRootFolder", "FolderHelper", "c",
-                                      "Dirs", "HigherGlobals"};
+    std::vector<std::string> order = {
+        "App",   "ProgramStartTime", "DataRootFolder", "FolderHelper", "c", "Dirs", "Uzivatele", "raf",
+        "Setup", "HigherGlobals"};
     order.insert(order.end(), std::begin(kHigher), std::end(kHigher));
     std::vector<std::string> expected;
     for (const std::string& name : order)

@@ -7,10 +7,11 @@
 #include "log_capture.h"
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -18,19 +19,11 @@ namespace recfiletest {
 
 class TempFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = plat::TempFolder() + "dalmora-recfile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern + "/";
-    }
-    void TearDown() override
-    {
-        plat::FailNthWrite(0);
-        std::string command = "rm -rf '" + folder_ + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
-    std::string folder_;
+    void SetUp() override { ASSERT_FALSE(folder_.empty()); }
+    void TearDown() override { plat::FailNthWrite(0); }
+
+    testing_support::ScratchFolder scratch_;
+    std::string folder_ = scratch_.Path();
 };
 
 // Bytes from a hex fixture: pairs of hex digits, "text" for its bytes, XX*n
@@ -78,21 +71,17 @@ inline std::string ParseHex(const std::string& text)
 
 inline std::string Fixture(const std::string& name)
 {
-    std::string text;
-    EXPECT_TRUE(plat::ReadWholeFile(std::string(DALMORA_TEST_DATA_DIR) + name, text)) << name;
-    return ParseHex(text);
+    return ParseHex(testing_support::ReadFixture(name));
 }
 
 inline std::string FileBytes(const std::string& path)
 {
-    std::string bytes;
-    EXPECT_TRUE(plat::ReadWholeFile(path, bytes)) << path;
-    return bytes;
+    return testing_support::ReadBytes(path);
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes)
 {
-    ASSERT_TRUE(plat::WriteFileAtomically(path, bytes));
+    testing_support::WriteFile(path, bytes);
 }
 
 // Adds a slot for the organizer data file at `path` and opens it.
@@ -118,7 +107,8 @@ inline int32_t FindQueued(TNRAFile& file, uint8_t type, uint32_t id)
     return -1;
 }
 
-// Queues and writes one record as an item's Save does.
+// Queues and writes one record as an item's Save does, in a save pass of
+// its own.
 inline bool SaveRecord(TNRAF& set, int32_t fid, uint8_t type, uint32_t id, const std::string& data)
 {
     TNRAFile& file = *set.Items[static_cast<size_t>(fid)];
@@ -127,7 +117,7 @@ inline bool SaveRecord(TNRAF& set, int32_t fid, uint8_t type, uint32_t id, const
     set.resetStream(fid);
     for (char byte : data)
         set.writeNumber(static_cast<uint8_t>(byte), 1, fid);
-    return set.saveStream(fid, tsp);
+    return set.saveStream(fid, tsp) && set.flushFile(fid);
 }
 
 inline bool DeleteRecord(TNRAF& set, int32_t fid, uint8_t type, uint32_t id)
@@ -136,7 +126,7 @@ inline bool DeleteRecord(TNRAF& set, int32_t fid, uint8_t type, uint32_t id)
     file.add_toSave(type, id, 0, 1, true, false);
     int32_t tsp = FindQueued(file, type, id);
     set.resetStream(fid);
-    return set.saveStream(fid, tsp);
+    return set.saveStream(fid, tsp) && set.flushFile(fid);
 }
 
 // The data of (type, id) read through the index and the record reader.
