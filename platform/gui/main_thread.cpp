@@ -1,5 +1,6 @@
 #include "platform/gui/main_thread.h"
 
+#include "platform/core/main_loop.h"
 #include "platform/gui/component.h"
 #include "platform/gui/internal/layer.h"
 
@@ -31,6 +32,11 @@ bool IsMainThread()
 
 void RunOnMainThread(std::function<void()> work)
 {
+    // Before the layer starts, the core's loop (if any) is the main thread's.
+    if (QCoreApplication::instance() == nullptr) {
+        PostToMainThread(std::move(work));
+        return;
+    }
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
         [work = std::move(work)] {
