@@ -284,6 +284,11 @@ void TapKey(TWinControl& control, uint16_t key, TShiftState shift)
     SendKey(control, key, shift, false);
 }
 
+std::string QtTranslation(const char* context, const char* text)
+{
+    return QCoreApplication::translate(context, text).toStdString();
+}
+
 int OverrideCursorDepth()
 {
     int depth = 0;

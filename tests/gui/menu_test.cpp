@@ -3,6 +3,7 @@
 #include "platform/gui/font.h"
 #include "platform/gui/form.h"
 #include "platform/gui/label.h"
+#include "platform/gui/memo.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/screen.h"
@@ -201,6 +202,28 @@ TEST_F(Dialogs, MessageBoxesAreAnsweredByTheResponderOrSafely)
     EXPECT_TRUE(FontDialog::Execute(font));
     EXPECT_EQ(font.Name(), "Arial");
     EXPECT_EQ(font.Size(), 12);
+}
+
+TEST_F(Dialogs, QtsOwnTextsAreCzech)
+{
+    // The calendar pop-up and the font dialog use Qt's own texts.
+    EXPECT_EQ(testing::QtTranslation("QPlatformTheme", "Cancel"), "Zrušit");
+}
+
+TEST_F(Dialogs, MemoKeepsItsMaxLengthTypedOrPasted)
+{
+    TOwned<TForm> form(new TForm);
+    auto* memo = new TMemo(form.get());
+    memo->SetParent(form.get());
+    memo->SetMaxLength(5);
+    form->Show();
+    memo->SetFocus();
+    testing::TypeText(*memo, "abcdefg");
+    EXPECT_EQ(memo->Text(), "abcde");
+    memo->SelectAll();
+    Clipboard::SetText("1234567");
+    memo->PasteFromClipboard();
+    EXPECT_EQ(memo->Text(), "12345");
 }
 
 TEST_F(Dialogs, TheScreenCursorIsAState)
