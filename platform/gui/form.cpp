@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QScrollBar>
 
 #include <algorithm>
 
@@ -18,6 +19,17 @@ namespace plat {
 struct ModalLoop {
     QEventLoop loop;
 };
+
+struct FormScrollBar {
+    QScrollBar* bar = nullptr;
+    bool shown = false;
+};
+
+namespace {
+
+constexpr int kScrollBarWidth = 17;
+
+} // namespace
 
 namespace {
 
@@ -442,6 +454,90 @@ bool TForm::DialogKey(uint16_t key, TWinControl* focused)
     return true;
 }
 
+int TForm::VertScrollRange() const
+{
+    if (scrollRange_ > 0)
+        return scrollRange_;
+    int extent = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        const TControl* child = Controls(i);
+        if (child->Visible() && child->Align() == TAlign::alNone)
+            extent = std::max(extent, child->Top() + child->Height() + scrollPosition_);
+    }
+    return extent;
+}
+
+void TForm::SetVertScrollRange(int range)
+{
+    scrollRange_ = std::max(0, range);
+    SetVertScrollPosition(scrollPosition_);
+}
+
+bool TForm::ScrollBarShown() const
+{
+    return VertScrollRange() > ClientHeight();
+}
+
+void TForm::SetVertScrollPosition(int position)
+{
+    RequireMainThread(ClassName(), "SetVertScrollPosition");
+    const int limit = std::max(0, VertScrollRange() - ClientHeight());
+    position = std::clamp(position, 0, limit);
+    const int delta = scrollPosition_ - position;
+    scrollPosition_ = position;
+    if (delta != 0)
+        for (int i = 0; i < ControlCount(); ++i) {
+            TControl* child = Controls(i);
+            if (child->Align() == TAlign::alNone)
+                child->SetBounds(child->Left(), child->Top() + delta, child->Width(), child->Height());
+        }
+    UpdateScrollBar();
+}
+
+void TForm::UpdateScrollBar()
+{
+    const bool shown = ScrollBarShown();
+    if (scrollBar_ == nullptr) {
+        if (!shown)
+            return;
+        scrollBar_ = new FormScrollBar;
+        scrollBar_->bar = new QScrollBar(Qt::Vertical, Impl().widget);
+        QObject::connect(scrollBar_->bar, &QScrollBar::valueChanged, [this](int value) {
+            if (value != scrollPosition_) {
+                DispatchScope scope;
+                SetVertScrollPosition(value);
+            }
+        });
+    }
+    QScrollBar* bar = scrollBar_->bar;
+    const QSignalBlocker quiet(bar);
+    bar->setRange(0, std::max(0, VertScrollRange() - ClientHeight()));
+    bar->setPageStep(std::max(1, ClientHeight()));
+    bar->setValue(scrollPosition_);
+    bar->setGeometry(ClientWidth() - kScrollBarWidth, 0, kScrollBarWidth, std::max(0, ClientHeight()));
+    bar->setVisible(shown);
+    bar->raise();
+    if (scrollBar_->shown != shown) {
+        scrollBar_->shown = shown;
+        Realign();
+    }
+}
+
+TRect TForm::AlignRect() const
+{
+    TRect rect = TWinControl::AlignRect();
+    if (ScrollBarShown())
+        rect.Right -= kScrollBarWidth;
+    return rect;
+}
+
+void TForm::BoundsChanged(bool sizeChanged)
+{
+    TWinControl::BoundsChanged(sizeChanged);
+    if (sizeChanged && scrollBar_ != nullptr)
+        SetVertScrollPosition(scrollPosition_);
+}
+
 void TForm::SetMenu(TMainMenu* menu)
 {
     menu_ = menu;
@@ -484,6 +580,10 @@ void TForm::Detach()
     }
     if (modalLoop_ != nullptr)
         modalLoop_->loop.exit();
+    if (scrollBar_ != nullptr)
+        QObject::disconnect(scrollBar_->bar, nullptr, nullptr, nullptr);
+    delete scrollBar_;
+    scrollBar_ = nullptr;
     if (activeForm.Get() == this)
         activeForm = nullptr;
     OnShow = nullptr;

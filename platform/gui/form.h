@@ -80,6 +80,15 @@ public:
     TWinControl* ActiveControl() const { return activeControl_.Get(); }
     void SetActiveControl(TWinControl* control);
 
+    // The vertical scroll bar. Range 0 means the children's extent. Moving
+    // Position moves the children (their Top changes, as scrolling does);
+    // the bar shows while the range exceeds the client height and then
+    // narrows the area aligned children fill.
+    int VertScrollRange() const;
+    void SetVertScrollRange(int range);
+    int VertScrollPosition() const { return scrollPosition_; }
+    void SetVertScrollPosition(int position);
+
     // The menu whose short cuts the form serves (and shows as its menu bar).
     TMainMenu* Menu() const { return menu_.Get(); }
     void SetMenu(TMainMenu* menu);
@@ -118,6 +127,8 @@ public:
 protected:
     void Detach() override;
     TPoint ClientOrigin() const override;
+    TRect AlignRect() const override;
+    void BoundsChanged(bool sizeChanged) override;
     void ApplyGeometry() override;
     void ApplyVisibility() override;
     void CaptionChanged() override;
@@ -127,6 +138,8 @@ private:
     void ApplyWindowFlags();
     void SendActivate(bool active);
     void RunCloseAction(TCloseAction action);
+    void UpdateScrollBar();
+    bool ScrollBarShown() const;
 
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
     TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
@@ -142,6 +155,9 @@ private:
     bool activateSent_ = false;
     TWeakRef<TWinControl> activeControl_;
     TWeakRef<TMainMenu> menu_;
+    int scrollRange_ = 0;
+    int scrollPosition_ = 0;
+    struct FormScrollBar* scrollBar_ = nullptr;
 };
 
 // The program's forms as a whole.

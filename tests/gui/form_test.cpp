@@ -259,6 +259,31 @@ TEST_F(Forms, EnterAndEscapeClickTheRightButton)
     }
 }
 
+TEST_F(Forms, TheVerticalScrollBarMovesTheChildren)
+{
+    TOwned<TForm> form(new TForm);
+    form->SetBounds(0, 0, 300, 200);
+    auto* header = new TPanel(form.get());
+    header->SetParent(form.get());
+    header->SetAlign(TAlign::alTop);
+    header->SetHeight(20);
+    auto* tall = new TPanel(form.get());
+    tall->SetParent(form.get());
+    tall->SetBounds(0, 20, 100, 480);
+    form->Show();
+    EXPECT_EQ(form->VertScrollRange(), 500);
+    form->SetVertScrollPosition(1000);
+    EXPECT_EQ(form->VertScrollPosition(), 300);
+    EXPECT_EQ(tall->Top(), -280);
+    EXPECT_EQ(header->Top(), 0) << "aligned children stay";
+    EXPECT_EQ(header->Width(), 300 - 17) << "the bar narrows the aligned area";
+    form->SetVertScrollPosition(0);
+    EXPECT_EQ(tall->Top(), 20);
+    tall->SetHeight(100);
+    form->SetVertScrollPosition(50);
+    EXPECT_EQ(form->VertScrollPosition(), 0) << "nothing to scroll";
+}
+
 TEST_F(Forms, ClosingTheMainFormEndsTheMainLoop)
 {
     TOwned<TForm> form(new TForm);
