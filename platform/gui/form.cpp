@@ -1,6 +1,7 @@
 #include "platform/gui/form.h"
 
 #include "platform/gui/button.h"
+#include "platform/gui/internal/graphic_impl.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
@@ -10,6 +11,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QIcon>
+#include <QPixmap>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -218,6 +221,12 @@ void TForm::SetBorderIcons(TBorderIcons icons)
         return;
     borderIcons_ = icons;
     ApplyWindowFlags();
+}
+
+void TForm::SetIcon(const TGraphic& icon)
+{
+    RequireMainThread(ClassName(), "SetIcon");
+    Impl().widget->setWindowIcon(icon.Empty() ? QIcon() : QIcon(QPixmap::fromImage(icon.Impl().Drawn())));
 }
 
 void TForm::SetWindowState(TWindowState state)

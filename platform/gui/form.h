@@ -26,6 +26,7 @@ constexpr TModalResult mrCancel = 2;
 constexpr TModalResult mrYes = 6;
 constexpr TModalResult mrNo = 7;
 
+class TGraphic;
 class TMainMenu;
 struct ModalLoop;
 
@@ -49,6 +50,8 @@ public:
     void SetBorderStyle(TFormBorderStyle style);
     TBorderIcons BorderIcons() const { return borderIcons_; }
     void SetBorderIcons(TBorderIcons icons);
+    // The window's icon (title bar, task bar); an empty graphic clears it.
+    void SetIcon(const TGraphic& icon);
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState state);
     // Constraints of the outer size; 0 = none.

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPixmap>
@@ -282,6 +283,13 @@ void TapKey(TWinControl& control, uint16_t key, TShiftState shift)
 {
     SendKey(control, key, shift, true);
     SendKey(control, key, shift, false);
+}
+
+int WindowIconSize(const TForm& form)
+{
+    const QIcon icon = form.Impl().widget->windowIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    return sizes.isEmpty() ? 0 : sizes.last().width();
 }
 
 std::string QtTranslation(const char* context, const char* text)

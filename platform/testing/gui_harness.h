@@ -61,6 +61,8 @@ void SendKey(TWinControl& control, uint16_t key, TShiftState shift, bool press, 
 void TapKey(TWinControl& control, uint16_t key, TShiftState shift = 0);
 // How many override cursors Qt holds.
 int OverrideCursorDepth();
+// The width of the largest size of the form's window icon; 0 without one.
+int WindowIconSize(const TForm& form);
 // Qt's own translation of one of its texts, as UTF-8.
 std::string QtTranslation(const char* context, const char* text);
 // True once the window system made the form's window the active one.

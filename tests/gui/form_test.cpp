@@ -3,6 +3,7 @@
 #include "platform/gui/gui_main_loop.h"
 #include "platform/gui/main_thread.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/picture.h"
 #include "platform/gui/timer.h"
 #include "platform/testing/gui_seams.h"
 #include "tests/gui/gui_test_support.h"
@@ -282,6 +283,17 @@ TEST_F(Forms, TheVerticalScrollBarMovesTheChildren)
     tall->SetHeight(100);
     form->SetVertScrollPosition(50);
     EXPECT_EQ(form->VertScrollPosition(), 0) << "nothing to scroll";
+}
+
+TEST_F(Forms, IconsShowInTheWindowTitle)
+{
+    TOwned<TForm> form(new TForm);
+    TPicture icon;
+    icon.LoadFromFile(DALMORA_TEST_DATA_DIR "sample.png");
+    form->SetIcon(*icon.Graphic());
+    EXPECT_EQ(testing::WindowIconSize(*form), icon.Width());
+    form->SetIcon(TGraphic());
+    EXPECT_EQ(testing::WindowIconSize(*form), 0);
 }
 
 TEST_F(Forms, ClosingTheMainFormEndsTheMainLoop)
