@@ -1,0 +1,125 @@
+#include "platform/gui/gui_main_loop.h"
+
+#include "platform/gui/component.h"
+
+#include <QCoreApplication>
+#include <QSocketNotifier>
+
+#include <atomic>
+#include <cerrno>
+#include <map>
+#include <memory>
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace plat {
+
+struct GuiMainLoop::Impl {
+    int signalFd = -1;
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    std::map<int, std::unique_ptr<QSocketNotifier>> watches;
+    int nextWatchId = 1;
+    // Shared with queued exits, which may outlive the loop.
+    std::shared_ptr<std::atomic<bool>> exitPending = std::make_shared<std::atomic<bool>>(false);
+    std::atomic<int> exitResult{0};
+};
+
+GuiMainLoop::GuiMainLoop() : impl_(std::make_unique<Impl>())
+{
+    BlockTerminationSignals();
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    impl_->signalFd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
+    if (impl_->signalFd < 0)
+        throw std::system_error(errno, std::generic_category(), "signalfd");
+    impl_->signalNotifier = std::make_unique<QSocketNotifier>(impl_->signalFd, QSocketNotifier::Read);
+    QObject::connect(impl_->signalNotifier.get(), &QSocketNotifier::activated, [this] {
+        signalfd_siginfo info{};
+        while (read(impl_->signalFd, &info, sizeof(info)) == static_cast<ssize_t>(sizeof(info))) {
+            const int signal = static_cast<int>(info.ssi_signo);
+            DispatchScope scope;
+            if (auto slot = OnSessionEnd)
+                slot(signal);
+            else
+                Exit(signal);
+        }
+    });
+}
+
+GuiMainLoop::~GuiMainLoop()
+{
+    impl_->watches.clear();
+    impl_->signalNotifier.reset();
+    if (impl_->signalFd >= 0)
+        close(impl_->signalFd);
+}
+
+int GuiMainLoop::Run()
+{
+    if (impl_->exitPending->exchange(false))
+        return impl_->exitResult.load();
+    const int result = QCoreApplication::exec();
+    impl_->exitPending->store(false);
+    return result;
+}
+
+void GuiMainLoop::Quit()
+{
+    Exit(0);
+}
+
+void GuiMainLoop::Exit(int result)
+{
+    impl_->exitResult.store(result);
+    impl_->exitPending->store(true);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [pending = impl_->exitPending, result] {
+            // A quit that Run() already took before the loop started is spent.
+            if (pending->exchange(false))
+                QCoreApplication::exit(result);
+        },
+        Qt::QueuedConnection);
+}
+
+void GuiMainLoop::Post(Task task)
+{
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [task = std::move(task)] {
+            DispatchScope scope;
+            task();
+        },
+        Qt::QueuedConnection);
+}
+
+int GuiMainLoop::WatchReadable(int fd, Task onReady)
+{
+    if (fd < 0)
+        return 0;
+    const int id = impl_->nextWatchId++;
+    auto notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    QObject::connect(notifier.get(), &QSocketNotifier::activated, [task = std::move(onReady)] {
+        DispatchScope scope;
+        task();
+    });
+    impl_->watches.emplace(id, std::move(notifier));
+    return id;
+}
+
+void GuiMainLoop::Unwatch(int watchId)
+{
+    auto it = impl_->watches.find(watchId);
+    if (it == impl_->watches.end())
+        return;
+    it->second->setEnabled(false);
+    // The watch may be ending from inside its own callback.
+    it->second.release()->deleteLater();
+    impl_->watches.erase(it);
+}
+
+} // namespace plat

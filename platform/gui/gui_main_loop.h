@@ -1,0 +1,38 @@
+#pragma once
+
+#include "platform/core/main_loop.h"
+
+#include <functional>
+#include <memory>
+
+namespace plat {
+
+// The main loop of a program with windows: Qt's event loop serving posted
+// work, watched descriptors, and SIGTERM and SIGINT (which must be blocked,
+// see BlockTerminationSignals). GuiApplication::Start must have run.
+class GuiMainLoop final : public MainLoop {
+public:
+    // Throws std::system_error when the signal descriptor cannot be made.
+    GuiMainLoop();
+    ~GuiMainLoop() override;
+    GuiMainLoop(const GuiMainLoop&) = delete;
+    GuiMainLoop& operator=(const GuiMainLoop&) = delete;
+
+    int Run() override;
+    void Quit() override;
+    void Post(Task task) override;
+    int WatchReadable(int fd, Task onReady) override;
+    void Unwatch(int watchId) override;
+
+    // Gets SIGTERM or SIGINT on the loop's thread. The default ends Run()
+    // with the signal's number.
+    std::function<void(int signal)> OnSessionEnd;
+    // Ends Run() with `result`, from any thread.
+    void Exit(int result);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace plat

@@ -1,0 +1,255 @@
+#include "platform/gui/win_control.h"
+
+#include "platform/gui/component.h"
+#include "platform/gui/internal/canvas_impl.h"
+#include "platform/gui/internal/hover.h"
+#include "platform/gui/internal/qt_bridge.h"
+#include "platform/gui/internal/win_control_impl.h"
+
+#include <QCursor>
+#include <QPainter>
+
+#include <algorithm>
+
+namespace plat {
+
+TWinControl::TWinControl(TComponent* owner) : TControl(owner), impl_(std::make_unique<WinControlImpl>())
+{
+    impl_->widget = new ControlWidget(this);
+}
+
+TWinControl::~TWinControl()
+{
+    impl_->ReleaseWidget();
+}
+
+void TWinControl::Detach()
+{
+    while (!controls_.empty())
+        controls_.back()->Free();
+    if (impl_->widget != nullptr) {
+        impl_->widget->control = nullptr;
+        impl_->widget->hide();
+        impl_->widget->setParent(nullptr);
+    }
+    OnResize = nullptr;
+    OnKeyDown = nullptr;
+    OnKeyPress = nullptr;
+    TControl::Detach();
+}
+
+void TWinControl::SetParent(TWinControl* parent)
+{
+    if (parent == Parent() || !Alive())
+        return;
+    QWidget* widget = impl_->widget;
+    widget->hide();
+    widget->setParent(parent != nullptr ? parent->impl_->widget : nullptr);
+    TControl::SetParent(parent);
+    ApplyGeometry();
+    ApplyVisibility();
+}
+
+void TWinControl::InsertControl(TControl* control)
+{
+    controls_.push_back(control);
+    if (auto* windowed = dynamic_cast<TWinControl*>(control))
+        windowed->impl_->widget->raise();
+    control->Invalidate();
+}
+
+void TWinControl::RemoveControl(TControl* control)
+{
+    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+}
+
+void TWinControl::Invalidate()
+{
+    if (impl_->widget != nullptr)
+        impl_->widget->update();
+}
+
+void TWinControl::ZOrderChanged()
+{
+    impl_->widget->lower();
+    // Qt keeps its own order of sibling widgets: restack every windowed
+    // sibling in the layer's order.
+    if (Parent() != nullptr) {
+        for (int i = 0; i < Parent()->ControlCount(); ++i)
+            if (auto* sibling = dynamic_cast<TWinControl*>(Parent()->Controls(i)))
+                sibling->impl_->widget->raise();
+    }
+}
+
+void TWinControl::SetBorderWidth(int width)
+{
+    if (width == borderWidth_)
+        return;
+    borderWidth_ = width;
+    Realign();
+    Invalidate();
+}
+
+TRect TWinControl::AlignRect() const
+{
+    return Rect(borderWidth_, borderWidth_, ClientWidth() - borderWidth_, ClientHeight() - borderWidth_);
+}
+
+void TWinControl::Realign()
+{
+    if (aligning_ || !Alive())
+        return;
+    aligning_ = true;
+    TRect rest = AlignRect();
+    for (TControl* child : controls_) {
+        if (child->Align() != TAlign::alTop || !child->Visible())
+            continue;
+        child->StoreBounds(rest.Left, rest.Top, rest.Width(), child->Height());
+        rest.Top += child->Height();
+    }
+    for (TControl* child : controls_) {
+        if (child->Align() != TAlign::alClient || !child->Visible())
+            continue;
+        child->StoreBounds(rest.Left, rest.Top, std::max(0, rest.Width()), std::max(0, rest.Height()));
+    }
+    aligning_ = false;
+}
+
+void TWinControl::BeginUpdate()
+{
+    if (updateCount_++ == 0)
+        impl_->widget->setUpdatesEnabled(false);
+}
+
+void TWinControl::EndUpdate()
+{
+    if (updateCount_ == 0)
+        return;
+    if (--updateCount_ == 0) {
+        impl_->widget->setUpdatesEnabled(true);
+        impl_->widget->update();
+    }
+}
+
+TControl* TWinControl::ControlAtPos(TPoint point) const
+{
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        TControl* child = *it;
+        if (child->IsWindowed() || !child->Visible() || !child->Enabled())
+            continue;
+        if (point.x >= child->Left() && point.x < child->Left() + child->Width() && point.y >= child->Top() &&
+            point.y < child->Top() + child->Height())
+            return child;
+    }
+    return nullptr;
+}
+
+void TWinControl::SetFocus()
+{
+    impl_->widget->setFocus(Qt::OtherFocusReason);
+}
+
+bool TWinControl::Focused() const
+{
+    return impl_->widget->hasFocus();
+}
+
+void TWinControl::PaintWindow(TCanvas& canvas)
+{
+    canvas.Brush.Color = Color();
+    canvas.Brush.Style = TBrushStyle::bsSolid;
+    canvas.FillRect(Rect(0, 0, ClientWidth(), ClientHeight()));
+}
+
+void TWinControl::BoundsChanged(bool sizeChanged)
+{
+    ApplyGeometry();
+    if (sizeChanged) {
+        Realign();
+        Resized();
+    }
+}
+
+void TWinControl::Resized()
+{
+    DispatchScope scope;
+    if (auto slot = OnResize)
+        slot(this);
+}
+
+void TWinControl::ApplyGeometry()
+{
+    impl_->widget->setGeometry(Left(), Top(), std::max(0, Width()), std::max(0, Height()));
+}
+
+void TWinControl::ApplyVisibility()
+{
+    // A parentless control never becomes a window of its own.
+    impl_->widget->setVisible(Visible() && Parent() != nullptr);
+}
+
+void TWinControl::VisibilityChanged()
+{
+    ApplyVisibility();
+    TControl::VisibilityChanged();
+}
+
+void TWinControl::EnabledChanged()
+{
+    impl_->widget->setEnabled(Enabled());
+}
+
+void TWinControl::FontChanged()
+{
+    TControl::FontChanged();
+}
+
+void TWinControl::HintChanged()
+{
+    impl_->widget->setToolTip(ShowHint() ? ToolTipFor(Hint()) : QString());
+}
+
+void TWinControl::CursorChanged()
+{
+    impl_->widget->setCursor(ToQCursor(Cursor()));
+}
+
+void WinControlImpl::InvalidateArea(const TRect& area) const
+{
+    if (widget != nullptr)
+        widget->update(ToQRect(area));
+}
+
+void WinControlImpl::ReleaseWidget()
+{
+    if (widget == nullptr)
+        return;
+    widget->control = nullptr;
+    if (DispatchScope::Unwinding())
+        widget->deleteLater();
+    else
+        delete widget;
+    widget = nullptr;
+}
+
+void PaintControlTree(TWinControl& control, QPainter& painter, const QRect& area)
+{
+    TCanvas canvas(CanvasImpl::ForPainter(painter));
+    control.PaintWindow(canvas);
+    for (int i = 0; i < control.ControlCount(); ++i) {
+        TControl* child = control.Controls(i);
+        if (child->IsWindowed() || !child->Visible() || child->Width() <= 0 || child->Height() <= 0)
+            continue;
+        const QRect bounds(child->Left(), child->Top(), child->Width(), child->Height());
+        if (!bounds.intersects(area))
+            continue;
+        painter.save();
+        painter.setClipRect(bounds, Qt::IntersectClip);
+        painter.translate(child->Left(), child->Top());
+        TCanvas childCanvas(CanvasImpl::ForPainter(painter));
+        static_cast<TGraphicControl*>(child)->Paint(childCanvas);
+        painter.restore();
+    }
+}
+
+} // namespace plat

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "platform/gui/control.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace plat {
+
+struct WinControlImpl;
+
+using TKeyEvent = std::function<void(TComponent* sender, uint16_t& key, TShiftState shift)>;
+using TKeyPressEvent = std::function<void(TComponent* sender, char& key)>;
+
+// A control with a window of its own (a Qt widget behind the API). It paints
+// its background and content, then its graphic children in z-order; windowed
+// children always lie above graphic ones. A parentless one (other than a
+// form) never becomes a window.
+class TWinControl : public TControl {
+public:
+    explicit TWinControl(TComponent* owner);
+
+    void SetParent(TWinControl* parent) override;
+    bool IsWindowed() const override { return true; }
+    void Invalidate() override;
+
+    // Children in z-order, bottom first.
+    int ControlCount() const { return static_cast<int>(controls_.size()); }
+    TControl* Controls(int index) const { return controls_.at(static_cast<size_t>(index)); }
+
+    // Insets the area that aligned children fill.
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int width);
+    // Places the aligned children: top-aligned ones stack from the top in
+    // creation order, a client-aligned one fills the rest.
+    void Realign();
+
+    // Counted; painting is frozen until the count is back at 0.
+    void BeginUpdate();
+    void EndUpdate();
+    int UpdateCount() const { return updateCount_; }
+
+    // The top-most visible and enabled graphic child at a client point.
+    TControl* ControlAtPos(TPoint point) const;
+
+    void SetFocus();
+    bool Focused() const;
+
+    TNotifyEvent OnResize;
+    TKeyEvent OnKeyDown;
+    TKeyPressEvent OnKeyPress;
+
+    WinControlImpl& Impl() const { return *impl_; }
+
+    // Paints the background and own content (before graphic children).
+    virtual void PaintWindow(TCanvas& canvas);
+
+protected:
+    ~TWinControl() override;
+    void Detach() override;
+    void BoundsChanged(bool sizeChanged) override;
+    void VisibilityChanged() override;
+    void EnabledChanged() override;
+    void FontChanged() override;
+    void HintChanged() override;
+    void CursorChanged() override;
+    void ZOrderChanged() override;
+    // The rectangle aligned children fill, in client coordinates.
+    virtual TRect AlignRect() const;
+    // Pushes the stored geometry and visibility to the widget.
+    virtual void ApplyGeometry();
+    virtual void ApplyVisibility();
+    void Resized();
+
+private:
+    friend class TControl;
+
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+
+    std::vector<TControl*> controls_;
+    std::unique_ptr<WinControlImpl> impl_;
+    int borderWidth_ = 0;
+    int updateCount_ = 0;
+    bool aligning_ = false;
+};
+
+} // namespace plat

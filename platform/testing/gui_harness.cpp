@@ -1,0 +1,302 @@
+#include "platform/testing/gui_harness.h"
+
+#include "platform/gui/form.h"
+#include "platform/gui/gui_application.h"
+#include "platform/gui/internal/qt_bridge.h"
+#include "platform/gui/internal/win_control_impl.h"
+#include "platform/gui/text_metrics.h"
+#include "platform/gui/win_control.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QTest>
+#include <QTextDocument>
+#include <QWindow>
+
+#include <cstdlib>
+
+namespace plat::testing {
+namespace {
+
+QWidget* HostWidget(const TControl& control)
+{
+    if (control.IsWindowed())
+        return static_cast<const TWinControl&>(control).Impl().widget;
+    return control.Parent() != nullptr ? control.Parent()->Impl().widget : nullptr;
+}
+
+// The control's point in its form window's coordinates.
+QWindow* WindowAt(const TControl& control, int x, int y, QPoint& local)
+{
+    QWidget* host = HostWidget(control);
+    if (host == nullptr)
+        return nullptr;
+    QPoint inHost(x, y);
+    if (!control.IsWindowed())
+        inHost += QPoint(control.Left(), control.Top());
+    QWidget* top = host->window();
+    local = host->mapTo(top, inHost);
+    return top->windowHandle();
+}
+
+Qt::MouseButton ToQtButton(TMouseButton button)
+{
+    switch (button) {
+    case TMouseButton::mbRight:
+        return Qt::RightButton;
+    case TMouseButton::mbMiddle:
+        return Qt::MiddleButton;
+    case TMouseButton::mbLeft:
+        break;
+    }
+    return Qt::LeftButton;
+}
+
+QImage GrabImage(const TControl& control)
+{
+    QWidget* host = HostWidget(control);
+    if (host == nullptr)
+        return QImage();
+    QRect area =
+        control.IsWindowed() ? host->rect() : QRect(control.Left(), control.Top(), control.Width(), control.Height());
+    return host->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+} // namespace
+
+void StartOffscreenGui()
+{
+    if (GuiApplication::Started())
+        return;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    GuiApplication::Start();
+}
+
+std::string MissingFontFamilies()
+{
+    std::string missing;
+    const QStringList families = QFontDatabase::families();
+    for (const char* family : {"Roboto Condensed", "Liberation Sans", "DejaVu Sans"}) {
+        if (families.contains(QString::fromLatin1(family)))
+            continue;
+        if (!missing.empty())
+            missing += ", ";
+        missing += family;
+    }
+    return missing;
+}
+
+void OffscreenGuiTest::SetUp()
+{
+    StartOffscreenGui();
+    const std::string missing = MissingFontFamilies();
+    ASSERT_TRUE(missing.empty()) << "font families missing (run tools/setup-debian): " << missing;
+    TextMetrics::SetFixed(false);
+}
+
+void OffscreenGuiTest::TearDown()
+{
+    Flush();
+    TextMetrics::SetFixed(false);
+}
+
+void OffscreenGuiTest::UseFixedMetrics()
+{
+    TextMetrics::SetFixed(true);
+}
+
+bool WaitUntilExposed(const TForm& form)
+{
+    return QTest::qWaitForWindowExposed(form.Impl().widget, 5000);
+}
+
+bool SaveScreenshot(const std::string& path)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr && screen->grabWindow(0).save(QString::fromStdString(path), "PNG");
+}
+
+int TopLevelWindowCount()
+{
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (widget->isVisible())
+            ++count;
+    return count;
+}
+
+void Flush()
+{
+    GuiApplication::ProcessEvents();
+}
+
+void MousePress(const TControl& control, int x, int y, TMouseButton button)
+{
+    QPoint local;
+    if (QWindow* window = WindowAt(control, x, y, local))
+        QTest::mousePress(window, ToQtButton(button), Qt::NoModifier, local);
+    Flush();
+}
+
+void MouseRelease(const TControl& control, int x, int y, TMouseButton button)
+{
+    QPoint local;
+    if (QWindow* window = WindowAt(control, x, y, local))
+        QTest::mouseRelease(window, ToQtButton(button), Qt::NoModifier, local);
+    Flush();
+}
+
+void MouseMove(const TControl& control, int x, int y)
+{
+    QPoint local;
+    if (QWindow* window = WindowAt(control, x, y, local))
+        QTest::mouseMove(window, local);
+    Flush();
+}
+
+void MouseClick(const TControl& control, int x, int y, TMouseButton button)
+{
+    MousePress(control, x, y, button);
+    MouseRelease(control, x, y, button);
+}
+
+void MouseDoubleClick(const TControl& control, int x, int y)
+{
+    QPoint local;
+    if (QWindow* window = WindowAt(control, x, y, local))
+        QTest::mouseDClick(window, Qt::LeftButton, Qt::NoModifier, local);
+    Flush();
+}
+
+void MouseWheel(const TControl& control, int x, int y, int delta)
+{
+    QPoint local;
+    QWindow* window = WindowAt(control, x, y, local);
+    if (window == nullptr)
+        return;
+    const QPoint global = window->mapToGlobal(local);
+    QWheelEvent event(local, global, QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QWidget* target = HostWidget(control);
+    QApplication::sendEvent(target, &event);
+    Flush();
+}
+
+void TypeText(TWinControl& control, const std::string& utf8)
+{
+    QWidget* widget = control.Impl().widget;
+    for (const QChar ch : QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())))
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+    Flush();
+}
+
+std::string WindowTitle(const TForm& form)
+{
+    return form.Impl().widget->windowTitle().toStdString();
+}
+
+std::string ShownToolTip(const TControl& control)
+{
+    const QString html = control.IsWindowed() ? static_cast<const TWinControl&>(control).Impl().widget->toolTip()
+                                              : ToolTipFor(control.Hint());
+    QTextDocument document;
+    document.setHtml(html);
+    return document.toPlainText().toStdString();
+}
+
+void Render(const TControl& control)
+{
+    GrabImage(control);
+}
+
+std::string GrabPng(const TControl& control)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    GrabImage(control).save(&buffer, "PNG");
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
+TColor Probe(const TControl& control, int x, int y)
+{
+    QWidget* host = HostWidget(control);
+    if (host == nullptr)
+        return 0;
+    QPoint at(x, y);
+    if (!control.IsWindowed())
+        at += QPoint(control.Left(), control.Top());
+    const QImage pixel = host->grab(QRect(at, QSize(1, 1))).toImage();
+    return pixel.isNull() ? 0 : FromQRgb(pixel.pixel(0, 0));
+}
+
+TColor ProbeScreen(int x, int y)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QImage pixel = screen->grabWindow(0, x, y, 1, 1).toImage();
+    return pixel.isNull() ? 0 : FromQRgb(pixel.pixel(0, 0));
+}
+
+::testing::AssertionResult MatchesGolden(const TControl& control, const std::string& goldenPath,
+                                         const std::string& outputFolder, int tolerance, double maxShare)
+{
+    const QImage actual = GrabImage(control);
+    const QString golden = QString::fromStdString(goldenPath);
+    const char* update = std::getenv("DALMORA_UPDATE_GOLDENS");
+    if (update != nullptr && std::string(update) == "1") {
+        actual.save(golden, "PNG");
+        return ::testing::AssertionSuccess() << "golden rewritten";
+    }
+    const QImage expected = QImage(golden).convertToFormat(QImage::Format_RGB32);
+    const QString name = QFileInfo(golden).completeBaseName();
+    QDir().mkpath(QString::fromStdString(outputFolder));
+    const QString actualPath = QString::fromStdString(outputFolder) + "/" + name + ".actual.png";
+    const QString diffPath = QString::fromStdString(outputFolder) + "/" + name + ".diff.png";
+    if (expected.isNull()) {
+        actual.save(actualPath, "PNG");
+        return ::testing::AssertionFailure() << "no golden at " << goldenPath;
+    }
+    if (expected.size() != actual.size()) {
+        actual.save(actualPath, "PNG");
+        return ::testing::AssertionFailure() << "size " << actual.width() << "x" << actual.height() << ", golden "
+                                             << expected.width() << "x" << expected.height();
+    }
+    QImage diff(actual.size(), QImage::Format_RGB32);
+    diff.fill(Qt::white);
+    long long differing = 0;
+    for (int y = 0; y < actual.height(); ++y) {
+        for (int x = 0; x < actual.width(); ++x) {
+            const QRgb a = actual.pixel(x, y);
+            const QRgb e = expected.pixel(x, y);
+            const int worst =
+                std::max({std::abs(qRed(a) - qRed(e)), std::abs(qGreen(a) - qGreen(e)), std::abs(qBlue(a) - qBlue(e))});
+            if (worst > tolerance) {
+                ++differing;
+                diff.setPixel(x, y, qRgb(255, 0, 0));
+            }
+        }
+    }
+    const double share = static_cast<double>(differing) / (static_cast<double>(actual.width()) * actual.height());
+    if (share <= maxShare)
+        return ::testing::AssertionSuccess();
+    actual.save(actualPath, "PNG");
+    diff.save(diffPath, "PNG");
+    return ::testing::AssertionFailure() << differing << " pixels differ (share " << share << " > " << maxShare
+                                         << "); actual and diff written to " << outputFolder;
+}
+
+} // namespace plat::testing
+
+// Fontconfig and D-Bus (which Qt opens on X11) keep allocations they never
+// free; under LeakSanitizer they are not ours.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
+}

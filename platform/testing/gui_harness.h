@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/gui/control.h"
+#include "platform/gui/types.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace plat {
+class TForm;
+class TWinControl;
+} // namespace plat
+
+namespace plat::testing {
+
+// Starts the GUI layer on Qt's offscreen platform, once per process.
+void StartOffscreenGui();
+// The families the layer maps fonts to that are not installed, joined by
+// ", "; empty when all are there.
+std::string MissingFontFamilies();
+
+// A test with the offscreen GUI running. It fails at once, naming the
+// families, when a font the layer needs is missing. Real metrics unless the
+// test switches to fixed ones; every test ends with real metrics again.
+class OffscreenGuiTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    static void UseFixedMetrics();
+};
+
+// Waits until the window system shows the form (real windows); false on
+// time-out.
+bool WaitUntilExposed(const TForm& form);
+// Saves the whole screen as a PNG.
+bool SaveScreenshot(const std::string& path);
+
+// Top-level windows on screen.
+int TopLevelWindowCount();
+
+// Lets Qt deliver what is queued (paints, deferred deletes, posted work).
+void Flush();
+
+// Mouse input through Qt's window-system event path, at x, y in the
+// control's client coordinates. The control's form must be shown.
+void MousePress(const TControl& control, int x, int y, TMouseButton button = TMouseButton::mbLeft);
+void MouseRelease(const TControl& control, int x, int y, TMouseButton button = TMouseButton::mbLeft);
+void MouseMove(const TControl& control, int x, int y);
+void MouseClick(const TControl& control, int x, int y, TMouseButton button = TMouseButton::mbLeft);
+void MouseDoubleClick(const TControl& control, int x, int y);
+// One wheel notch (delta 120 up, -120 down).
+void MouseWheel(const TControl& control, int x, int y, int delta);
+// Types UTF-8 text into a windowed control, one key event per character.
+void TypeText(TWinControl& control, const std::string& utf8);
+
+// A form's window title, as UTF-8.
+std::string WindowTitle(const TForm& form);
+// The text a control's tool tip shows, as UTF-8 plain text.
+std::string ShownToolTip(const TControl& control);
+
+// Paints the control once into an image, as a repaint of the screen would.
+void Render(const TControl& control);
+// The control as its parent shows it, as PNG bytes.
+std::string GrabPng(const TControl& control);
+// The colour at a point of the control's client area.
+TColor Probe(const TControl& control, int x, int y);
+// The colour at a point of the screen (real windows only).
+TColor ProbeScreen(int x, int y);
+
+// Compares a grab of the control with a golden PNG. A channel may differ by
+// `tolerance`; at most `maxShare` of the pixels may differ beyond it. On a
+// mismatch the actual image and a diff image go to `outputFolder`. With
+// DALMORA_UPDATE_GOLDENS=1 in the environment the golden is rewritten.
+::testing::AssertionResult MatchesGolden(const TControl& control, const std::string& goldenPath,
+                                         const std::string& outputFolder, int tolerance = 24, double maxShare = 0.01);
+
+} // namespace plat::testing

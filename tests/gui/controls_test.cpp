@@ -1,0 +1,186 @@
+#include "platform/gui/form.h"
+#include "platform/gui/label.h"
+#include "platform/gui/panel.h"
+#include "platform/testing/gui_harness.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace plat {
+namespace {
+
+class Controls : public testing::OffscreenGuiTest {};
+
+TEST_F(Controls, BoundsReadBackExactlyBeforeAndAfterParenting)
+{
+    struct Case {
+        const char* name;
+        TRect bounds;
+    };
+    const Case cases[] = {
+        {"far outside, empty", Bounds(-999, -100, 0, 0)},
+        {"partly outside", Bounds(-100, -100, 16, 16)},
+        {"inside", Bounds(3, 4, 50, 20)},
+    };
+    TOwned<TForm> form(new TForm);
+    TOwned<TForm> parentForm(new TForm);
+    parentForm->Show();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto* panel = new TPanel(form.get());
+        auto* label = new TLabel(form.get());
+        label->SetAutoSize(false);
+        TOwned<TForm> other(new TForm);
+        for (TControl* control :
+             {static_cast<TControl*>(panel), static_cast<TControl*>(label), static_cast<TControl*>(other.get())}) {
+            control->SetBounds(c.bounds.Left, c.bounds.Top, c.bounds.Width(), c.bounds.Height());
+            EXPECT_EQ(control->BoundsRect(), c.bounds) << control->ClassName();
+            if (control != other.get())
+                control->SetParent(parentForm.get());
+            EXPECT_EQ(control->BoundsRect(), c.bounds) << control->ClassName() << " parented";
+        }
+        other->Show();
+        EXPECT_EQ(other->BoundsRect(), c.bounds) << "shown form";
+    }
+}
+
+TEST_F(Controls, ParentlessPanelMakesNoWindowAndShowsOnceParented)
+{
+    TOwned<TForm> form(new TForm);
+    form->Show();
+    auto* panel = new TPanel(form.get());
+    EXPECT_TRUE(panel->Visible());
+    EXPECT_FALSE(panel->Showing());
+    const auto windowsBefore = testing::TopLevelWindowCount();
+    testing::Flush();
+    EXPECT_EQ(testing::TopLevelWindowCount(), windowsBefore);
+    panel->SetParent(form.get());
+    EXPECT_TRUE(panel->Showing());
+
+    auto* child = new TLabel(form.get());
+    child->SetParent(panel);
+    panel->Hide();
+    EXPECT_TRUE(child->Visible());
+    EXPECT_FALSE(child->Showing());
+    panel->Show();
+    EXPECT_TRUE(child->Showing());
+}
+
+TEST_F(Controls, AlignmentFillsInsideBorderAndFollowsResizeAtOnce)
+{
+    TOwned<TForm> form(new TForm);
+    auto* parent = new TPanel(form.get());
+    parent->SetBevelOuter(TBevelCut::bvNone);
+    parent->SetBorderWidth(2);
+    parent->SetBounds(0, 0, 100, 80);
+    parent->SetParent(form.get());
+    auto* top1 = new TPanel(form.get());
+    top1->SetHeight(10);
+    top1->SetAlign(TAlign::alTop);
+    top1->SetParent(parent);
+    auto* client = new TPanel(form.get());
+    client->SetAlign(TAlign::alClient);
+    client->SetParent(parent);
+    auto* top2 = new TPanel(form.get());
+    top2->SetHeight(5);
+    top2->SetAlign(TAlign::alTop);
+    top2->SetParent(parent);
+
+    EXPECT_EQ(top1->BoundsRect(), Bounds(2, 2, 96, 10));
+    EXPECT_EQ(top2->BoundsRect(), Bounds(2, 12, 96, 5));
+    EXPECT_EQ(client->BoundsRect(), Bounds(2, 17, 96, 61));
+
+    int resizes = 0;
+    client->OnResize = [&](TComponent*) { ++resizes; };
+    parent->SetBounds(0, 0, 60, 40);
+    EXPECT_EQ(top1->BoundsRect(), Bounds(2, 2, 56, 10));
+    EXPECT_EQ(client->BoundsRect(), Bounds(2, 17, 56, 21));
+    EXPECT_EQ(resizes, 1);
+
+    top1->Hide();
+    EXPECT_EQ(top2->BoundsRect(), Bounds(2, 2, 56, 5));
+    parent->SetBounds(0, 0, 3, 3);
+    EXPECT_EQ(client->Width(), 0);
+    EXPECT_EQ(client->Height(), 0);
+}
+
+TEST_F(Controls, KeepsWhatWasSetAndNamesItsClass)
+{
+    TOwned<TForm> form(new TForm);
+    auto* panel = new TJvPanel(form.get());
+    auto* label = new TLabel(form.get());
+    panel->SetTag(INT64_C(0x7FFFFFFF12345678));
+    EXPECT_EQ(panel->Tag(), INT64_C(0x7FFFFFFF12345678));
+    EXPECT_STREQ(panel->ClassName(), "TJvPanel");
+    EXPECT_STREQ(label->ClassName(), "TLabel");
+    EXPECT_STREQ(form->ClassName(), "TForm");
+    EXPECT_EQ(panel->Owner(), form.get());
+    EXPECT_EQ(form->ComponentCount(), 2);
+
+    std::set<THandle> handles{form->Handle(), panel->Handle(), label->Handle()};
+    label->Free();
+    auto* next = new TLabel(form.get());
+    EXPECT_EQ(handles.count(next->Handle()), 0u) << "a handle is never reused";
+    EXPECT_EQ(form->ComponentCount(), 2);
+
+    panel->BeginUpdate();
+    panel->BeginUpdate();
+    panel->EndUpdate();
+    EXPECT_EQ(panel->UpdateCount(), 1);
+    panel->EndUpdate();
+    EXPECT_EQ(panel->UpdateCount(), 0);
+}
+
+TEST_F(Controls, FontFollowsParentUntilSetOwn)
+{
+    TOwned<TForm> form(new TForm);
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    auto* label = new TLabel(form.get());
+    label->SetParent(panel);
+    panel->Font().SetName("Roboto Condensed");
+    EXPECT_EQ(label->Font().Name(), "Roboto Condensed");
+    EXPECT_TRUE(label->ParentFont());
+    label->Font().SetSize(14);
+    EXPECT_FALSE(label->ParentFont());
+    panel->Font().SetName("Arial");
+    EXPECT_EQ(label->Font().Name(), "Roboto Condensed");
+    label->SetParentFont(true);
+    EXPECT_EQ(label->Font().Name(), "Arial");
+}
+
+TEST_F(Controls, ClientToScreenAddsTheParentChain)
+{
+    TOwned<TForm> form(new TForm);
+    form->SetBounds(100, 50, 300, 200);
+    form->Show();
+    auto* panel = new TPanel(form.get());
+    panel->SetBounds(10, 20, 100, 100);
+    panel->SetParent(form.get());
+    auto* label = new TLabel(form.get());
+    label->SetBounds(5, 6, 10, 10);
+    label->SetParent(panel);
+    const TPoint screen = label->ClientToScreen(TPoint{1, 2});
+    EXPECT_EQ(screen, (TPoint{100 + 10 + 5 + 1, 50 + 20 + 6 + 2}));
+    EXPECT_EQ(label->ScreenToClient(screen), (TPoint{1, 2}));
+}
+
+TEST_F(Controls, FreeingWindowedControlFreesChildrenAndNullsWeakReferences)
+{
+    TOwned<TForm> form(new TForm);
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    auto* label = new TLabel(form.get());
+    label->SetParent(panel);
+    TWeakRef<TLabel> labelRef(label);
+    TWeakRef<TPanel> panelRef(panel);
+    panel->Free();
+    EXPECT_FALSE(panelRef);
+    EXPECT_FALSE(labelRef);
+    EXPECT_EQ(form->ControlCount(), 0);
+    EXPECT_EQ(form->ComponentCount(), 0);
+}
+
+} // namespace
+} // namespace plat
