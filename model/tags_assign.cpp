@@ -459,7 +459,7 @@ bool TNPIMTagsAssign::TakeConfirmedTagID(int32_t pos)
     return true;
 }
 
-uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
+uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text, const TNUploadSkip& skip)
 {
     return Guarded("[TNPIMTagsAssign::GetDataToSync]", 0u, [&]() -> uint32_t {
         if (text == nullptr) {
@@ -467,7 +467,7 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
         }
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMTagsAssignItem* a = Items[i];
-            if (a == nullptr || !(a->PleaseSync || a->ID >= kFirstLocalID)) {
+            if (a == nullptr || !(a->PleaseSync || a->ID >= kFirstLocalID) || (skip && skip(a->ID))) {
                 continue;
             }
             // The service cannot resolve a temporary tag id; the assignment
