@@ -59,7 +59,7 @@ bool SyncWorld::RunUntilIdle(int timeoutMs)
                 return false;
             Pump();
             int64_t dueIn = host_->OnlineTimerDueIn();
-            return dueIn > 1000 && g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0;
+            return dueIn > 50 && g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0;
         },
         timeoutMs);
 }
