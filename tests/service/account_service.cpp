@@ -200,6 +200,13 @@ void AccountService::RouteApi(const std::string& name, ApiHandler handler)
 
 Response AccountService::Handle(const Request& request)
 {
+    int now = ++inFlight_;
+    for (int most = mostInFlight_.load(); now > most && !mostInFlight_.compare_exchange_weak(most, now);) {
+    }
+    struct Leave {
+        std::atomic<int>& count;
+        ~Leave() { --count; }
+    } leave{inFlight_};
     FormFields fields = DecodeFormLeniently(request.Body);
     ApiRequest logged{FieldValue(fields, "ApiReq"), fields, Number(fields, "InstID"), Number(fields, "UserID"), ""};
     auto answer = [&](std::string body, int status = 200) {

@@ -3,6 +3,7 @@
 #include "tests/service/form_decoder.h"
 #include "tests/service/service_types.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -101,6 +102,9 @@ public:
     void RecordViolation(const Violation& violation);
 
     // ---- Inspection.
+    // Requests being handled now, and the most ever handled at once.
+    int InFlight() const { return inFlight_.load(); }
+    int MostInFlight() const { return mostInFlight_.load(); }
     std::vector<ApiRequest> Requests() const;
     std::vector<ApiRequest> RequestsNamed(const std::string& name) const;
     // The NetBIOSName last sent with an issued installation id; empty when
@@ -149,6 +153,8 @@ private:
         int Remaining = 0;
     };
     std::map<std::string, std::vector<ArmedApiFault>> apiFaults_;
+    std::atomic<int> inFlight_{0};
+    std::atomic<int> mostInFlight_{0};
 
     bool TakeApiFault(const std::string& name, ApiFault& fault);
 };
