@@ -61,6 +61,15 @@ struct TNAccount {
     int32_t Statistics[12] = {};
 };
 
+// What the synchronisation moved since start, per collection code (the
+// upload types, 10 for organizers): for summaries of runs without windows.
+struct TNSyncCounters {
+    static constexpr int32_t kCodes = 13;
+    std::atomic<int32_t> Downloaded[kCodes] = {};
+    std::atomic<int32_t> Uploaded[kCodes] = {};
+    std::atomic<int32_t> Failed[kCodes] = {};
+};
+
 // Holds the model lock for a request that applies an answer; see
 // TNGlobal::WaitUntilUiJobFinish. Releasing twice does nothing.
 class TNSyncLock {
@@ -229,6 +238,7 @@ public:
     std::atomic<bool> runningTestShownRecords{false};
     // Failed uploads per item, until log-out.
     TNUploadBackOff UploadBackOff;
+    TNSyncCounters SyncCounters;
 
     // ---- Online timer and pass (online_pass.cpp).
     // timerOnline's handler: starts a pass, or re-arms when one runs.

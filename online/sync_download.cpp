@@ -23,6 +23,8 @@ namespace {
 
 constexpr int64_t kShownRecordCheckAge = 86400;
 constexpr int32_t kPairsPerCheck = 50;
+// The collection code of each section of a block, in the order they are read.
+constexpr int32_t kSectionCodes[12] = {10, 1, 3, 4, 2, 7, 9, 5, 6, 8, 11, 12};
 
 std::string Masked(const TNString& body)
 {
@@ -308,6 +310,7 @@ bool TNGlobal::SyncPIM(TNString* block, uint8_t byOrganizer, bool* dataChanged)
                 if (pos < 0)
                     return;
                 ++sections[index].delivered;
+                ++SyncCounters.Downloaded[kSectionCodes[index]];
                 changed = true;
                 if (index == 1) {
                     pim->ViewCache[0].valid = 0;

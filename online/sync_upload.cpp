@@ -117,6 +117,9 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
                 LogText("[TNGlobal::Sync2Upsync][ERROR] handshake != 1");
             }
         }
+        bool counted = type > 0 && type < TNSyncCounters::kCodes;
+        if (counted)
+            ++(confirmed ? SyncCounters.Uploaded : SyncCounters.Failed)[type];
         if (confirmed) {
             UploadBackOff.Succeeded(type, id);
             DoUploadSync = 1;
