@@ -78,7 +78,7 @@ int LiveWithText(const test_service::SyncService& sync, const std::string& text)
     return count;
 }
 
-constexpr const char* kLunch = "Ob\xECd & <porada> \"\x9E\"";
+constexpr const char* kLunch = "Ob\xEC" "d & <porada> \"\x9E\"";
 
 TEST_F(SyncTest, LocalChangesGoUpOnePerPassInUploadOrder)
 {
