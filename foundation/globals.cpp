@@ -5,11 +5,11 @@
 #include "foundation/dirs.h"
 #include "foundation/folder_helper.h"
 #include "foundation/hooks.h"
+#include "foundation/local_clock.h"
 #include "foundation/record_file_set.h"
 #include "foundation/setup.h"
 #include "foundation/string.h"
 #include "foundation/users.h"
-#include "platform/core/clock.h"
 
 #include <atomic>
 #include <new>
@@ -74,7 +74,7 @@ void DestroyHigher()
 // The order of construction; destruction runs it backwards.
 constexpr GlobalEntry kGlobals[] = {
     {"App", [] { InitAppInfo(App, 0, 0); }, Nothing},
-    {"ProgramStartTime", [] { ProgramStartTime = plat::UnixSeconds(); }, Nothing},
+    {"ProgramStartTime", [] { ProgramStartTime = TNLocalClock::Now(); }, Nothing},
     {"DataRootFolder", [] { Build(dataRootFolderStorage); }, [] { Tear(dataRootFolderStorage); }},
     {"FolderHelper", [] { Build(folderHelperStorage); }, [] { Tear(folderHelperStorage); }},
     {"c", [] { Build(commonStorage); }, [] { Tear(commonStorage); }},

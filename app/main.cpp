@@ -1,6 +1,6 @@
+#include "app/stand_in_windows.h"
 #include "foundation/globals.h"
 #include "foundation/program_start.h"
-#include "foundation/stand_in_windows.h"
 #include "foundation/task_files.h"
 #include "model/pim.h"
 #include "online/global.h"
