@@ -121,7 +121,6 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
         if (counted)
             ++(confirmed ? SyncCounters.Uploaded : SyncCounters.Failed)[type];
         if (confirmed) {
-            UploadBackOff.Succeeded(type, id);
             DoUploadSync = 1;
         } else {
             int64_t bound = std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000,
@@ -140,8 +139,12 @@ bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint3
 {
     TNPIM* pim = PIM[0];
     TNModelWriteGuard lock;
-    if (type != TNPIM::kUploadRecords)
-        return pim->DataUpSynced(type, oldId, newChanged, newId);
+    if (type != TNPIM::kUploadRecords) {
+        bool taken = pim->DataUpSynced(type, oldId, newChanged, newId);
+        if (taken)
+            UploadBackOff.Succeeded(type, oldId);
+        return taken;
+    }
 
     TNPIMRecords& records = *pim->Records;
     // What the user changed while the answer was on its way still has to go.
@@ -156,6 +159,7 @@ bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint3
     TNWindowCalls::ReplaceShownNoteId(oldId, newId);
     if (!pim->DataUpSynced(type, oldId, newChanged, newId))
         return false;
+    UploadBackOff.Succeeded(type, oldId);
     pim->ViewCache[0].valid = 0;
     if (editedMeanwhile) {
         int32_t pos = records.GetRecordPosByID(newId);

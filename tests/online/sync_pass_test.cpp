@@ -159,6 +159,58 @@ TEST_F(PassTest, ANewItemAnsweredWithoutANewIdMakesNoCopy)
     EXPECT_EQ(UploadsOf(fresh), 1) << "no retry before the back-off ends";
 }
 
+TEST_F(PassTest, ASeriesGoesUpOnceAndAgainOnlyAfterAFailure)
+{
+    SignIn();
+    uint32_t master = NewRecord(501, "Porada");
+    EditRecord(master, [](TNPIMRecord& r) {
+        r.Type = 3;
+        r.HasBegin = true;
+        r.Begin.SetDateTime(14, 12, 0, 0, 10, 2026);
+        r.RecurrenceFrequency = 3;
+        r.RecurrenceSettings.Set("{\"Range\":1,\"Count\":3,\"RepeatWeekly\":1,\"RepeatWeeklyDay1\":1}");
+        r.ParseRecurrenceSettingsFromJSON();
+        r.PleaseSyncRecurrence = true;
+    });
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntilIdle());
+    uint32_t id = 0;
+    {
+        TNModelReadGuard lock;
+        id = Record(master)->ID;
+        EXPECT_FALSE(Record(master)->PleaseSyncRecurrence);
+    }
+    ASSERT_EQ(Count("DeleteRecurringRecordsByRecurrenceMasterID"), 1);
+    auto series = accounts_.RequestsNamed("SaveRecordRecurrence");
+    ASSERT_EQ(series.size(), 1u);
+    EXPECT_EQ(test_service::FieldValue(series[0].Fields, "mid"), std::to_string(id));
+    EXPECT_EQ(test_service::FieldValue(series[0].Fields, "d"), "2026-12-21;2026-12-28;2027-01-04;");
+    int occurrences = 0;
+    for (const auto& item : sync_.Items(test_service::kRecords))
+        occurrences += item.Deleted == 0 && item.Number("RecurrenceMasterID") == id ? 1 : 0;
+    EXPECT_EQ(occurrences, 3);
+
+    // An importance change of the master sends no series.
+    EditRecord(id, [](TNPIMRecord& r) { r.Importance = 10; });
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(UploadsOf(id), 1);
+    EXPECT_EQ(Count("SaveRecordRecurrence"), 1);
+
+    // A refused series goes again in a later pass.
+    accounts_.ArmApiFault("SaveRecordRecurrence", ApiFault::WithStatus(500, "chyba"));
+    EditRecord(id, [](TNPIMRecord& r) { r.PleaseSyncRecurrence = true; });
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([&] { return Count("SaveRecordRecurrence") == 2 && g.OnlineThreadRunning == 0; }));
+    EXPECT_TRUE(g.UploadBackOff.BackingOff(1, id, plat::MonotonicMilliseconds())) << "the series waits its turn";
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Count("SaveRecordRecurrence"), 3);
+    EXPECT_EQ(Count("DeleteRecurringRecordsByRecurrenceMasterID"), 3);
+    TNModelReadGuard lock;
+    EXPECT_FALSE(Record(id)->PleaseSyncRecurrence);
+    EXPECT_FALSE(Record(id)->PleaseSync);
+}
+
 // Back-off on the program's clock: attempts of one refused item follow
 // about 1, 2, 4 and 8 s apart while the rest goes on.
 class BackOffTest : public PassTest, public ::testing::WithParamInterface<int> {

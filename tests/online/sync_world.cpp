@@ -58,6 +58,11 @@ bool SyncWorld::RunUntilIdle(int timeoutMs)
             if (g.OnlineThreadRunning != 0 || plat::RunningThreadCount() != 0 || g.NewSyncWanted != 0)
                 return false;
             Pump();
+            // Items backing off are still to go.
+            int32_t type = 0;
+            TNString scratch;
+            if (g.UserLoginStatus == 1 && PIM[0]->GetDataToSync(&type, &scratch) != 0)
+                return false;
             int64_t dueIn = host_->OnlineTimerDueIn();
             return dueIn > 50 && g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0;
         },

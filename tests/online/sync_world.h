@@ -24,8 +24,8 @@ protected:
 
     // Signs alice in and runs passes until idle.
     void SignIn();
-    // Runs the loop and the online timer until no pass is wanted, none runs
-    // and the timer waits for the ordinary interval.
+    // Runs the loop and the online timer until no pass is wanted, none runs,
+    // nothing waits for upload and the timer waits for the ordinary interval.
     bool RunUntilIdle(int timeoutMs = 10000);
     // Runs the loop and the timer until `done`.
     bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000);
