@@ -77,6 +77,33 @@ TEST_F(DalmoraSyncTest, SignsInDownloadsUploadsEditsAndEndsIdle)
     EXPECT_EQ(sync_.LiveCount(test_service::kRecords), 30);
 }
 
+TEST_F(DalmoraSyncTest, ARestartReusesTheTemporaryIdForANewRecord)
+{
+    Write("password.txt", "p&ss +1\xC5\xBE\n");
+    Write("first.txt", "new 501 Prvn\xC3\xAD\n");
+    Write("second.txt", "new 501 Druh\xC3\xBD\n");
+    std::string output;
+    ASSERT_EQ(Run("--edits " + root_ + "/first.txt", "password.txt", output), 0) << output;
+    ASSERT_EQ(Run("--edits " + root_ + "/second.txt", "password.txt", output), 0) << output;
+
+    auto uploads = accounts_.RequestsNamed("upsync");
+    ASSERT_EQ(uploads.size(), 2u);
+    EXPECT_EQ(test_service::FieldValue(uploads[0].Fields, "UpSyncID"), "4200000001");
+    EXPECT_EQ(test_service::FieldValue(uploads[1].Fields, "UpSyncID"), "4200000001");
+    EXPECT_EQ(uploads[0].InstID, uploads[1].InstID);
+    int first = 0;
+    int second = 0;
+    for (const auto& item : sync_.Items(test_service::kRecords)) {
+        first += item.Field("Text") == "Prvn\xED" ? 1 : 0;
+        second += item.Field("Text") == "Druh\xFD" ? 1 : 0;
+    }
+    EXPECT_EQ(first, 1) << "the earlier record is unchanged";
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(sync_.LiveCount(test_service::kRecords), 32);
+    // The second run loaded what the first saved: nothing downloaded twice.
+    EXPECT_NE(output.find("records                  32"), std::string::npos) << output;
+}
+
 TEST_F(DalmoraSyncTest, AWrongPasswordPrintsTheServicesTextAndExitsWithOne)
 {
     Write("wrong.txt", "spatne\n");

@@ -322,6 +322,8 @@ int main(int argc, char** argv)
     }
     Dirs.ProducerDirName.Set(App.DirProducer);
     Dirs.ProductDirName.Set(App.DirName);
+    // The installation the service knows this data folder by.
+    g.InstID = Dirs.LoadInstID();
     if (!options.CaFile.empty()) {
         TNTransportConfig config;
         config.CaFile = options.CaFile;
