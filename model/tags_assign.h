@@ -110,6 +110,10 @@ private:
     // The assignment at pos names a confirmed tag by its temporary id: it
     // takes the tag's service id. False when the tag has none yet.
     bool TakeConfirmedTagID(int32_t pos);
+    // An assignment whose tag can never go up (gone, deleted before it went
+    // up, or without an organizer) is written off, so that the uploads
+    // drain; whether it was.
+    bool WriteOffIfTagLost(int32_t pos);
 
     struct RecordTags {
         // TagID of the first live assignment in list order; 0 when none.

@@ -4,6 +4,8 @@
 #include "foundation/common.h"
 #include "foundation/dirs.h"
 #include "foundation/guard.h"
+#include "foundation/local_clock.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/record_file_set.h"
@@ -122,7 +124,7 @@ void TOnline::RunSteps()
     if (pim == nullptr || pim->LoadingPimNow || pim->SavingPimNow)
         return;
     LogTextInt("[TOnline][MAIN_LOOP] g.DoUploadSync = ", g.DoUploadSync.load());
-    int64_t now = plat::UnixSeconds();
+    int64_t now = TNLocalClock::Now();
     Calling("onlineGetIdleStatus");
     onlineGetIdleStatus();
     Calling("onlineSaveBasicProfileSettings");

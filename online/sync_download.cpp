@@ -4,6 +4,7 @@
 
 #include "foundation/app_info.h"
 #include "foundation/guard.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/users.h"
@@ -131,7 +132,7 @@ bool TNGlobal::Sync2UsersOrganizers(bool* dataChanged)
                 ProcessUserData(&answer);
                 TNModelWriteGuard model;
                 pim->UsersOrganizersRecalcTime = HasAnswerElement(&answer, "UsersOrganizersRecalc")
-                                                     ? static_cast<time_t>(plat::UnixSeconds())
+                                                     ? static_cast<time_t>(TNLocalClock::Now())
                                                      : 0;
                 ReadAnswerNumber(&answer, "UsersOrganizersLastRecalc", &pim->UsersOrganizersLastRecalc);
                 ReadAnswerText(&answer, "UsersOrganizers", &pim->UsersOrganizers);
@@ -442,11 +443,11 @@ bool TNGlobal::Sync2CheckOrganizersExistence()
                 if (!ReadAnswerNumber(&answer, key.c_str(), &exists) || exists != 0)
                     continue;
                 if (TNPIMOrganizer* organizer = pim->Organizers.GetOrganizerByID(id)) {
-                    organizer->Deleted = static_cast<uint32_t>(plat::UnixSeconds());
+                    organizer->Deleted = static_cast<uint32_t>(TNLocalClock::Now());
                     pim->Organizers.SaveOrganizerByID(id, false);
                 }
             }
-            LastOrganizersCheckTime = plat::UnixSeconds();
+            LastOrganizersCheckTime = TNLocalClock::Now();
             pleaseCheckOrganizers = 0;
             tag = __uiUpdateZentor;
         } else {
@@ -467,7 +468,7 @@ void TNGlobal::Sync2GetImagesAndAditionalDataAndTestShownRecords()
             runningTestShownRecords = false;
             return;
         }
-        int64_t now = plat::UnixSeconds();
+        int64_t now = TNLocalClock::Now();
         int64_t limit = now - kShownRecordCheckAge;
         for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {
             std::vector<std::string> lists;

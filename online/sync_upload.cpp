@@ -3,6 +3,7 @@
 
 #include "foundation/app_info.h"
 #include "foundation/guard.h"
+#include "foundation/local_clock.h"
 #include "foundation/local_ids.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"

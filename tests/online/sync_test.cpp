@@ -147,6 +147,22 @@ TEST_F(SyncTest, LocalChangesGoUpOnePerPassInUploadOrder)
     }
 }
 
+TEST_F(SyncTest, AnAssignmentWhoseTagCanNeverGoUpIsWrittenOff)
+{
+    uint32_t record = sync_.SeedRecord(501, "Se ztracen\xFDm \xB9t\xEDtkem");
+    SignIn();
+    size_t before = accounts_.Requests().size();
+    {
+        TNModelWriteGuard lock;
+        // The tag was deleted before it ever went up.
+        PIM[0]->TagsAssign.AddAssign(record, kFirstLocalID + 98, 501);
+    }
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_TRUE(SentSince(accounts_, before).uploads.empty());
+    EXPECT_EQ(PIM[0]->TagsAssign.GetTagID(record), 0u);
+}
+
 TEST_F(SyncTest, LostAnswerLeavesOneRecordOnTheServiceAndInTheModel)
 {
     SignIn();
