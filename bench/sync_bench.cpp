@@ -83,7 +83,8 @@ void BM_SyncPIM(benchmark::State& state)
 {
     auto count = static_cast<int>(state.range(0));
     TNString block(RecordBlock(count).c_str());
-    TNString organizer("<ID>501</ID><Origin>1</Origin><Subscribe>1</Subscribe><Changed>1</Changed><Deleted>0</Deleted>");
+    TNString organizer(
+        "<ID>501</ID><Origin>1</Origin><Subscribe>1</Subscribe><Changed>1</Changed><Deleted>0</Deleted>");
     for (auto _ : state) {
         state.PauseTiming();
         Globals("127.0.0.1/index.php");
@@ -132,7 +133,8 @@ void BM_DrainNewRecords(benchmark::State& state)
                         std::this_thread::sleep_for(std::chrono::microseconds(200));
                 }
             };
-            pump([] { return g.UserLoginStatus == 1 && g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0; });
+            pump(
+                [] { return g.UserLoginStatus == 1 && g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0; });
             {
                 TNModelWriteGuard lock;
                 TNPIMRecords& records = *PIM[0]->Records;

@@ -1,7 +1,7 @@
 #include "model/tags_assign.h"
 
-#include "foundation/local_clock.h"
 #include "foundation/guard.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/record_file_set.h"

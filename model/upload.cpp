@@ -67,23 +67,41 @@ uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text,
         // and so on.
         static const Source sources[] = {
             {kUploadRecords, "pimRecords",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Records ? pim.Records->GetDataToSync(out, skip) : 0u; }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.Records ? pim.Records->GetDataToSync(out, skip) : 0u;
+             }},
             {kUploadTagsAssign, "pimTagsAssign",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.TagsAssign.GetDataToSync(out, skip); }},
-            {kUploadTags, "pimTags", [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Tags.GetDataToSync(out, skip); }},
-            {kUploadAlerts, "pimAlerts", [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Alerts.GetDataToSync(out, skip); }},
-            {kUploadGroups, "pimGroups", [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Groups.GetDataToSync(*out, skip); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.TagsAssign.GetDataToSync(out, skip);
+             }},
+            {kUploadTags, "pimTags",
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Tags.GetDataToSync(out, skip); }},
+            {kUploadAlerts, "pimAlerts",
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Alerts.GetDataToSync(out, skip); }},
+            {kUploadGroups, "pimGroups",
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Groups.GetDataToSync(*out, skip); }},
             {kUploadGroupsAssign, "pimGroupsAssign",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.GroupsAssign.GetDataToSync(*out, skip); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.GroupsAssign.GetDataToSync(*out, skip);
+             }},
             {kUploadContacts, "pimContacts",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Contacts.GetDataToSync(*out, skip); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.Contacts.GetDataToSync(*out, skip);
+             }},
             {kUploadNotifications, "pimNotifications",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Notifications.GetDataToSync(*out, skip); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.Notifications.GetDataToSync(*out, skip);
+             }},
             {kUploadContactsRequests, "pimContactsRequests",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.ContactsRequests.GetDataToSync(*out, skip); }},
-            {kUploadSharing, "pimSharing", [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Sharing.GetDataToSync(*out, skip); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.ContactsRequests.GetDataToSync(*out, skip);
+             }},
+            {kUploadSharing, "pimSharing",
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Sharing.GetDataToSync(*out, skip); }},
             {kUploadEventTypes, "pimEventTypes",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.EventTypes.GetDataToSync(*out, skip); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.EventTypes.GetDataToSync(*out, skip);
+             }},
         };
         for (const Source& source : sources) {
             TNUploadSkip skipOfSource;

@@ -4,9 +4,9 @@
 #include "foundation/string.h"
 #include "online/form_builder.h"
 #include "online/request_queue.h"
-#include "online/upload_backoff.h"
 #include "online/ui_tag_queue.h"
 #include "online/ui_tags.h"
+#include "online/upload_backoff.h"
 
 #include <atomic>
 #include <cstdint>

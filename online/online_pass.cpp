@@ -5,7 +5,6 @@
 #include "foundation/dirs.h"
 #include "foundation/guard.h"
 #include "foundation/local_clock.h"
-#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/record_file_set.h"
@@ -80,7 +79,8 @@ void TNGlobal::RearmOnlineTimer()
         interval = LoginPageDelayMs;
     } else {
         int64_t seconds = SyncInterval.load();
-        interval = seconds > 0 ? static_cast<int32_t>(std::min<int64_t>(seconds * 1000, INT32_MAX)) : FastPassDelayMs.load();
+        interval =
+            seconds > 0 ? static_cast<int32_t>(std::min<int64_t>(seconds * 1000, INT32_MAX)) : FastPassDelayMs.load();
     }
     int64_t deadline = UploadBackOff.EarliestDeadline(nowMs);
     if (deadline >= 0)

@@ -131,9 +131,8 @@ bool TNGlobal::Sync2UsersOrganizers(bool* dataChanged)
             if (AnswerIsValid(&answer)) {
                 ProcessUserData(&answer);
                 TNModelWriteGuard model;
-                pim->UsersOrganizersRecalcTime = HasAnswerElement(&answer, "UsersOrganizersRecalc")
-                                                     ? static_cast<time_t>(TNLocalClock::Now())
-                                                     : 0;
+                pim->UsersOrganizersRecalcTime =
+                    HasAnswerElement(&answer, "UsersOrganizersRecalc") ? static_cast<time_t>(TNLocalClock::Now()) : 0;
                 ReadAnswerNumber(&answer, "UsersOrganizersLastRecalc", &pim->UsersOrganizersLastRecalc);
                 ReadAnswerText(&answer, "UsersOrganizers", &pim->UsersOrganizers);
                 TNString block;
@@ -143,7 +142,8 @@ bool TNGlobal::Sync2UsersOrganizers(bool* dataChanged)
                 pim->CheckAndUpdateUsersOrganizersRightsAndSubscriptions();
             }
         }
-        return Sync2Finish(online, false, "Sync2UsersOrganizers", online ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
+        return Sync2Finish(online, false, "Sync2UsersOrganizers",
+                           online ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
     });
 }
 
@@ -239,7 +239,8 @@ bool TNGlobal::Sync2Records(bool* dataChanged)
                 anotherPass = SyncPIM(&block, 1, dataChanged);
         }
         LogText("[TNGlobal::Sync2Records][END]");
-        return Sync2Finish(online, anotherPass, "Sync2Records", online ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
+        return Sync2Finish(online, anotherPass, "Sync2Records",
+                           online ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
     });
 }
 
@@ -266,10 +267,10 @@ bool TNGlobal::SyncPIM(TNString* block, uint8_t byOrganizer, bool* dataChanged)
             const char* name;
             int32_t delivered = 0;
         };
-        SectionCount sections[] = {{"Organizers"},     {"Records"},         {"Tags"},
-                                   {"Alerts"},         {"TagsAssign"},      {"Contacts"},
+        SectionCount sections[] = {{"Organizers"},       {"Records"},        {"Tags"},
+                                   {"Alerts"},           {"TagsAssign"},     {"Contacts"},
                                    {"ContactsRequests"}, {"ContactsGroups"}, {"ContactsGroupsAssign"},
-                                   {"Notifications"},  {"Sharing"},         {"EventTypes"}};
+                                   {"Notifications"},    {"Sharing"},        {"EventTypes"}};
         auto addTo = [&](int32_t index, TNString& item) -> int32_t {
             switch (index) {
             case 0:
@@ -365,8 +366,8 @@ bool TNGlobal::SyncPIM(TNString* block, uint8_t byOrganizer, bool* dataChanged)
                 };
                 commitOrganizer(organizer->recordsLastRequestTime, organizer->recordsNewestChanged,
                                 organizer->recordsOffset, organizer->recordsReceived);
-                commitOrganizer(organizer->tagsLastRequestTime, organizer->tagsNewestChanged,
-                                organizer->tagsOffset, organizer->tagsReceived);
+                commitOrganizer(organizer->tagsLastRequestTime, organizer->tagsNewestChanged, organizer->tagsOffset,
+                                organizer->tagsReceived);
                 commitOrganizer(organizer->tagsAssignLastRequestTime, organizer->tagsAssignNewestChanged,
                                 organizer->tagsAssignOffset, organizer->tagsAssignReceived);
             }

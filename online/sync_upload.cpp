@@ -44,9 +44,8 @@ bool TNGlobal::UploadPendingNow()
     int64_t nowMs = plat::MonotonicMilliseconds();
     int32_t type = 0;
     TNString scratch;
-    return pim->GetDataToSync(&type, &scratch, [&](int32_t t, uint32_t id) {
-        return UploadBackOff.BackingOff(t, id, nowMs);
-    }) != 0;
+    return pim->GetDataToSync(&type, &scratch,
+                              [&](int32_t t, uint32_t id) { return UploadBackOff.BackingOff(t, id, nowMs); }) != 0;
 }
 
 bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
@@ -70,9 +69,8 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
         int64_t nowMs = plat::MonotonicMilliseconds();
         int32_t type = 0;
         TNString form;
-        uint32_t id = pim->GetDataToSync(&type, &form, [&](int32_t t, uint32_t candidate) {
-            return UploadBackOff.BackingOff(t, candidate, nowMs);
-        });
+        uint32_t id = pim->GetDataToSync(
+            &type, &form, [&](int32_t t, uint32_t candidate) { return UploadBackOff.BackingOff(t, candidate, nowMs); });
         if (id == 0) {
             if (App.IsDev != 0)
                 LogTextUInt("[TNGlobal::Sync2Upsync] upload_sync_id = ", 0);
@@ -124,8 +122,8 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
         if (confirmed) {
             DoUploadSync = 1;
         } else {
-            int64_t bound = std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000,
-                                              TNUploadBackOff::kFirstDelayMs);
+            int64_t bound =
+                std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
             UploadBackOff.Failed(type, id, plat::MonotonicMilliseconds(), bound);
             LogTextUInt("[TNGlobal::Sync2Upsync][BACK_OFF] upload_sync_id = ", id);
         }
@@ -239,8 +237,8 @@ bool TNGlobal::UpdateRecurrence(uint32_t oldId, uint32_t newId)
             // The master goes up again, and its series with it, after the
             // back-off.
             master->PleaseSync = true;
-            int64_t bound = std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000,
-                                              TNUploadBackOff::kFirstDelayMs);
+            int64_t bound =
+                std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
             UploadBackOff.Failed(TNPIM::kUploadRecords, newId, plat::MonotonicMilliseconds(), bound);
             LogTextUInt("[UpdateRecurrence][ERROR] series not taken, goes again; ID = ", newId);
         }

@@ -62,7 +62,8 @@ TEST_F(DalmoraSyncTest, SignsInDownloadsUploadsEditsAndEndsIdle)
 {
     // The password arrives UTF-8 on standard input, the edits in a file.
     Write("password.txt", "p&ss +1\xC5\xBE\n");
-    Write("edits.txt", "edit 9001 Ob\xC4\x9B" "d & <porada>\nnew 501 Nov\xC3\xBD z\xC3\xA1znam\ndelete 9002\n");
+    Write("edits.txt", "edit 9001 Ob\xC4\x9B"
+                       "d & <porada>\nnew 501 Nov\xC3\xBD z\xC3\xA1znam\ndelete 9002\n");
     std::string output;
     EXPECT_EQ(Run("--edits " + root_ + "/edits.txt", "password.txt", output), 0) << output;
     EXPECT_NE(output.find("applied 3 local edits"), std::string::npos) << output;
@@ -70,7 +71,8 @@ TEST_F(DalmoraSyncTest, SignsInDownloadsUploadsEditsAndEndsIdle)
 
     test_service::StoredItem edited;
     ASSERT_TRUE(sync_.Find(test_service::kRecords, 9001, edited));
-    EXPECT_EQ(edited.Field("Text"), "Ob\xEC" "d & <porada>");
+    EXPECT_EQ(edited.Field("Text"), "Ob\xEC"
+                                    "d & <porada>");
     test_service::StoredItem deleted;
     ASSERT_TRUE(sync_.Find(test_service::kRecords, 9002, deleted));
     EXPECT_NE(deleted.Deleted, 0);

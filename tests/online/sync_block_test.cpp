@@ -73,7 +73,8 @@ TEST_F(BlockTest, PagingCommitsOnlyAShortPageOfAKnownLimit)
         SCOPED_TRACE(c.limit);
         std::string items;
         for (int i = 0; i < c.items; ++i)
-            items += "<" + std::to_string(i) + ">" + RecordItem(++id, 501, ++changedAt, "X") + "</" + std::to_string(i) + ">";
+            items += "<" + std::to_string(i) + ">" + RecordItem(++id, 501, ++changedAt, "X") + "</" +
+                     std::to_string(i) + ">";
         TNString block(("<Records>" + items + "</Records>").c_str());
         g.ArrayLimit = c.limit;
         bool changed = false;
@@ -93,8 +94,11 @@ TEST_F(BlockTest, SharingIsTakenWholeAndNeverMakesThePassesLoop)
 {
     uint32_t record = sync_.SeedRecord(501, "Sd\xEDlen\xFD");
     for (int i = 0; i < 12; ++i)
-        sync_.Seed(test_service::kSharing, {{"OrganizerID", "501"}, {"RecordID", std::to_string(record)},
-                                             {"Type", "2"}, {"ObjectID", std::to_string(700 + i)}, {"Rights", "1"}});
+        sync_.Seed(test_service::kSharing, {{"OrganizerID", "501"},
+                                            {"RecordID", std::to_string(record)},
+                                            {"Type", "2"},
+                                            {"ObjectID", std::to_string(700 + i)},
+                                            {"Rights", "1"}});
     sync_.SetArrayLimit(10);
     SignIn();
     std::vector<int> sharing = SectionCounts("get-records", "Sharing");

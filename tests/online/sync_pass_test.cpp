@@ -114,12 +114,16 @@ TEST_F(PassTest, AnEditWhileTheAnswerIsOnItsWayGoesUpNext)
     accounts_.ArmApiFault("upsync", ApiFault::Delay(200));
     g.FastSync("test");
     ASSERT_TRUE(RunUntil([&] { return accounts_.InFlight() > 0; }));
-    EditRecord(id, [](TNPIMRecord& r) { r.Text.Set("T\xF8" "et\xED"); });
+    EditRecord(id, [](TNPIMRecord& r) {
+        r.Text.Set("T\xF8"
+                   "et\xED");
+    });
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(UploadsOf(id), 2);
     test_service::StoredItem stored;
     ASSERT_TRUE(sync_.Find(test_service::kRecords, id, stored));
-    EXPECT_EQ(stored.Field("Text"), "T\xF8" "et\xED");
+    EXPECT_EQ(stored.Field("Text"), "T\xF8"
+                                    "et\xED");
     EXPECT_FALSE(Record(id)->PleaseSync);
 }
 
@@ -146,7 +150,8 @@ TEST_F(PassTest, ANewItemAnsweredWithoutANewIdMakesNoCopy)
     SignIn();
     // The service stores the record but answers without its id.
     accounts_.RouteApi("upsync", [&](const test_service::FormFields& fields, const test_service::Account*) {
-        sync_.Seed(test_service::kRecords, {{"OrganizerID", "501"}, {"Text", test_service::FieldValue(fields, "Text")}});
+        sync_.Seed(test_service::kRecords,
+                   {{"OrganizerID", "501"}, {"Text", test_service::FieldValue(fields, "Text")}});
         return std::string("<handshake>1</handshake><uploaded-sync-new-changed>5</uploaded-sync-new-changed>");
     });
     uint32_t fresh = NewRecord(501, "Bez id");

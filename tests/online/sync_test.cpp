@@ -24,7 +24,9 @@ TEST_F(SyncTest, FirstDownloadPagesPerOrganizerAndCommits)
     for (int i = 0; i < 250; ++i)
         sync_.SeedRecord(501, "Z\xE1znam " + std::to_string(i));
     for (int i = 0; i < 40; ++i)
-        sync_.SeedRecord(502, "Pr\xE1" "ce " + std::to_string(i));
+        sync_.SeedRecord(502, "Pr\xE1"
+                              "ce " +
+                                  std::to_string(i));
     SignIn();
 
     EXPECT_EQ(SectionCounts("get-records", "Records", "501"), (std::vector<int>{100, 100, 50}));
@@ -63,9 +65,9 @@ Sent SentSince(const test_service::AccountService& accounts, size_t from)
     for (size_t i = from; i < requests.size(); ++i) {
         sent.names.push_back(requests[i].Name);
         if (requests[i].Name == "upsync")
-            sent.uploads.emplace_back(std::stoi(test_service::FieldValue(requests[i].Fields, "UpSync")),
-                                      static_cast<uint32_t>(
-                                          std::stoul(test_service::FieldValue(requests[i].Fields, "UpSyncID"))));
+            sent.uploads.emplace_back(
+                std::stoi(test_service::FieldValue(requests[i].Fields, "UpSync")),
+                static_cast<uint32_t>(std::stoul(test_service::FieldValue(requests[i].Fields, "UpSyncID"))));
     }
     return sent;
 }
@@ -78,7 +80,8 @@ int LiveWithText(const test_service::SyncService& sync, const std::string& text)
     return count;
 }
 
-constexpr const char* kLunch = "Ob\xEC" "d & <porada> \"\x9E\"";
+constexpr const char* kLunch = "Ob\xEC"
+                               "d & <porada> \"\x9E\"";
 
 TEST_F(SyncTest, LocalChangesGoUpOnePerPassInUploadOrder)
 {
@@ -186,8 +189,7 @@ TEST_F(SyncTest, LostAnswerLeavesOneRecordOnTheServiceAndInTheModel)
     int held = 0;
     for (int32_t i = 0; i < records.Count; ++i) {
         const TNPIMRecord* record = records.Items[i];
-        held += record != nullptr && record->ID != 0 &&
-                        std::string(record->Text.View()) == "Ztracen\xE1 odpov\xEC\xEF"
+        held += record != nullptr && record->ID != 0 && std::string(record->Text.View()) == "Ztracen\xE1 odpov\xEC\xEF"
                     ? 1
                     : 0;
     }

@@ -71,7 +71,10 @@ struct ApiFault {
     static ApiFault Delay(int milliseconds) { return {Kind::Delay, milliseconds, 0, "", 0}; }
     static ApiFault CloseBeforeAnswer() { return {Kind::CloseBeforeAnswer, 0, 0, "", 0}; }
     static ApiFault CommitThenClose() { return {Kind::CommitThenClose, 0, 0, "", 0}; }
-    static ApiFault WithStatus(int status, std::string text = "") { return {Kind::Status, 0, status, std::move(text), 0}; }
+    static ApiFault WithStatus(int status, std::string text = "")
+    {
+        return {Kind::Status, 0, status, std::move(text), 0};
+    }
     static ApiFault Refuse(std::string text = "Odm\xEDtnuto.") { return {Kind::Refuse, 0, 0, std::move(text), 0}; }
     static ApiFault CutBody(size_t after) { return {Kind::CutBody, 0, 0, "", after}; }
 };

@@ -37,7 +37,9 @@ void SeedDemo(test_service::AccountService& accounts, test_service::SyncService&
     accounts.AddAccount(alice);
     accounts.SetSyncInterval(3);
     sync.AddOrganizer(501, 1001, 1, 1, "Alice");
-    sync.AddOrganizer(502, 1001, 10, 1, "Pr\xE1" "ce");
+    sync.AddOrganizer(502, 1001, 10, 1,
+                      "Pr\xE1"
+                      "ce");
     for (int i = 0; i < 250; ++i)
         sync.SeedRecord(501, "Z\xE1znam " + std::to_string(i), 9001 + i);
     for (int i = 0; i < 40; ++i)

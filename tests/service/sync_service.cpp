@@ -28,11 +28,39 @@ const std::vector<SectionInfo>& Sections()
           "CalendarIcon", "CalendarIconName"}},
         {kRecords,
          "Records",
-         {"OrganizerID", "CreatedByUserID", "ParentID", "Type", "EventType", "Text", "Importance", "Finished",
-          "FinishedTime", "HasBegin", "DateBegin", "TimeBegin", "HasEnd", "DateEnd", "TimeEnd", "Reschedule", "Note",
-          "PlainText", "SearchablePlainText", "PlainNote", "SearchablePlainNote", "RecurrenceMasterID",
-          "RecurrenceFrequency", "RecurrenceSettings", "Visibility", "Shared", "MainPicture", "MainPictureWidth",
-          "MainPictureHeight", "PromoterID", "Place", "PlaceID", "Settings"}},
+         {"OrganizerID",
+          "CreatedByUserID",
+          "ParentID",
+          "Type",
+          "EventType",
+          "Text",
+          "Importance",
+          "Finished",
+          "FinishedTime",
+          "HasBegin",
+          "DateBegin",
+          "TimeBegin",
+          "HasEnd",
+          "DateEnd",
+          "TimeEnd",
+          "Reschedule",
+          "Note",
+          "PlainText",
+          "SearchablePlainText",
+          "PlainNote",
+          "SearchablePlainNote",
+          "RecurrenceMasterID",
+          "RecurrenceFrequency",
+          "RecurrenceSettings",
+          "Visibility",
+          "Shared",
+          "MainPicture",
+          "MainPictureWidth",
+          "MainPictureHeight",
+          "PromoterID",
+          "Place",
+          "PlaceID",
+          "Settings"}},
         {kTags, "Tags", {"OrganizerID", "Title"}},
         {kTagsAssign, "TagsAssign", {"OrganizerID", "RecordID", "TagID"}},
         {kSharing,
@@ -40,8 +68,8 @@ const std::vector<SectionInfo>& Sections()
          {"OrganizerID", "RecordID", "Type", "ObjectID", "Rights", "RecordType", "HasBegin", "DateBegin", "DateEnd"}},
         {kAlerts,
          "Alerts",
-         {"OrganizerID", "RecordID", "UserID", "Type", "DaysBefore", "HoursBefore", "MinutesBefore",
-          "AlertTimestamp", "Settings"}},
+         {"OrganizerID", "RecordID", "UserID", "Type", "DaysBefore", "HoursBefore", "MinutesBefore", "AlertTimestamp",
+          "Settings"}},
         {kContacts,
          "Contacts",
          {"UserID", "ContactUserID", "MainOrganizerID", "UsernamePath", "FirstName", "MiddleName", "LastName",
@@ -52,9 +80,7 @@ const std::vector<SectionInfo>& Sections()
           "Company", "City", "ProfilePicture"}},
         {kGroups, "ContactsGroups", {"UserID", "Title"}},
         {kGroupsAssign, "ContactsGroupsAssign", {"UserID", "ContactID", "ContactUserID", "ContactsGroupID"}},
-        {kNotifications,
-         "Notifications",
-         {"Type", "RecipientUserID", "Read", "Emailed", "Text", "URL", "Settings"}},
+        {kNotifications, "Notifications", {"Type", "RecipientUserID", "Read", "Emailed", "Text", "URL", "Settings"}},
         {kEventTypes, "EventTypes", {"CreatedByUserID", "TitleLn", "TitleLngString", "ShowBeforeText"}},
     };
     return sections;
@@ -71,12 +97,35 @@ const SectionInfo& SectionOf(int type)
 
 bool IsTextKey(const std::string& key)
 {
-    static const char* const texts[] = {"Title", "Note", "Name", "CalendarIconName", "Text", "PlainText",
-                                        "SearchablePlainText", "PlainNote", "SearchablePlainNote",
-                                        "RecurrenceSettings", "Settings", "Place", "DateBegin", "TimeBegin", "DateEnd",
-                                        "TimeEnd", "UsernamePath", "FirstName", "MiddleName", "LastName",
-                                        "SecondLastName", "Company", "City", "AcademicTitles", "DisplayAs",
-                                        "RequestIP", "FullName", "URL", "TitleLngString"};
+    static const char* const texts[] = {"Title",
+                                        "Note",
+                                        "Name",
+                                        "CalendarIconName",
+                                        "Text",
+                                        "PlainText",
+                                        "SearchablePlainText",
+                                        "PlainNote",
+                                        "SearchablePlainNote",
+                                        "RecurrenceSettings",
+                                        "Settings",
+                                        "Place",
+                                        "DateBegin",
+                                        "TimeBegin",
+                                        "DateEnd",
+                                        "TimeEnd",
+                                        "UsernamePath",
+                                        "FirstName",
+                                        "MiddleName",
+                                        "LastName",
+                                        "SecondLastName",
+                                        "Company",
+                                        "City",
+                                        "AcademicTitles",
+                                        "DisplayAs",
+                                        "RequestIP",
+                                        "FullName",
+                                        "URL",
+                                        "TitleLngString"};
     for (const char* text : texts) {
         if (key == text)
             return true;
@@ -87,11 +136,13 @@ bool IsTextKey(const std::string& key)
 // Form keys of a record that name item keys of another name.
 std::string RecordItemKey(const std::string& formKey)
 {
-    static const std::map<std::string, std::string> renamed = {
-        {"TypeID", "Type"},         {"Begin_Date", "DateBegin"},
-        {"Begin_Time", "TimeBegin"}, {"End_Date", "DateEnd"},
-        {"End_Time", "TimeEnd"},     {"_RecurrenceFrequency", "RecurrenceFrequency"},
-        {"_RecurrenceSettings", "RecurrenceSettings"}};
+    static const std::map<std::string, std::string> renamed = {{"TypeID", "Type"},
+                                                               {"Begin_Date", "DateBegin"},
+                                                               {"Begin_Time", "TimeBegin"},
+                                                               {"End_Date", "DateEnd"},
+                                                               {"End_Time", "TimeEnd"},
+                                                               {"_RecurrenceFrequency", "RecurrenceFrequency"},
+                                                               {"_RecurrenceSettings", "RecurrenceSettings"}};
     auto found = renamed.find(formKey);
     return found != renamed.end() ? found->second : formKey;
 }
@@ -389,8 +440,8 @@ bool SyncService::Find(int type, uint32_t id, StoredItem& out) const
 int SyncService::LiveCount(int type) const
 {
     std::lock_guard<std::mutex> guard(mutex_);
-    return static_cast<int>(
-        std::count_if(items_.begin(), items_.end(), [&](const StoredItem& i) { return i.Type == type && i.Deleted == 0; }));
+    return static_cast<int>(std::count_if(items_.begin(), items_.end(),
+                                          [&](const StoredItem& i) { return i.Type == type && i.Deleted == 0; }));
 }
 
 std::map<std::tuple<uint32_t, uint32_t, int, uint32_t>, UploadMapEntry> SyncService::UploadMap() const
@@ -495,8 +546,7 @@ std::vector<const StoredItem*> SyncService::Page(int type, uint32_t organizerId,
     return page;
 }
 
-std::string SyncService::Section(const char* name, const std::vector<const StoredItem*>& items,
-                                 uint32_t userId) const
+std::string SyncService::Section(const char* name, const std::vector<const StoredItem*>& items, uint32_t userId) const
 {
     std::string section = "<" + std::string(name) + ">";
     for (size_t i = 0; i < items.size(); ++i)
@@ -548,8 +598,8 @@ std::string SyncService::UsersOrganizers(const FormFields& fields, const Account
     std::string triples;
     for (const auto& [key, relation] : relations_) {
         if (key.first == userId)
-            triples += std::to_string(key.second) + "," + relation.Field("Origin") + "," +
-                       relation.Field("Subscribe") + ";";
+            triples +=
+                std::to_string(key.second) + "," + relation.Field("Origin") + "," + relation.Field("Subscribe") + ";";
     }
     answer += Element("UsersOrganizers", triples) + Element("InContactsGroups", "") + Element("InContactsLists", "");
     answer += Element("newest-version", std::to_string(accounts_.NewestVersion()));
@@ -566,7 +616,7 @@ std::string SyncService::UsersData(const FormFields& fields, const Account* acco
     std::string answer = "<handshake>1</handshake>" + Element("array-limit", std::to_string(arrayLimit_)) +
                          Element("newest-version", std::to_string(accounts_.NewestVersion())) + "<api-sync-pim>";
     static const std::pair<int, const char*> collections[] = {
-        {kEventTypes, "ET"}, {kNotifications, "N"}, {kContacts, "C"}, {kContactsRequests, "CR"},
+        {kEventTypes, "ET"}, {kNotifications, "N"},  {kContacts, "C"}, {kContactsRequests, "CR"},
         {kGroups, "CG"},     {kGroupsAssign, "CGA"}, {kAlerts, "A"}};
     for (const auto& [type, suffix] : collections) {
         std::vector<const StoredItem*> page = Page(type, 0, userId, Signed(fields, std::string("t") + suffix),
@@ -636,8 +686,8 @@ std::string SyncService::UpdatedRecords(const FormFields& fields, const Account*
         if (record == nullptr || !Visible(*record, account->UserID) ||
             record->Changed == Signed(fields, "c" + std::to_string(i)))
             continue;
-        list += "<" + std::to_string(count) + ">" + ItemText(*record, account->UserID) + "</" +
-                std::to_string(count) + ">";
+        list +=
+            "<" + std::to_string(count) + ">" + ItemText(*record, account->UserID) + "</" + std::to_string(count) + ">";
         ++count;
     }
     return "<handshake>1</handshake><records>" + list + "</records>";
@@ -699,14 +749,17 @@ void SyncService::KeepRecordAlert(const StoredItem& record, uint32_t userId, con
     int64_t days = Signed(fields, "Alerts_Days0");
     int64_t hours = Signed(fields, "Alerts_Hours0");
     int64_t minutes = Signed(fields, "Alerts_Minutes0");
-    int64_t when = LocalTime(record.Field("DateBegin"), record.Field("TimeBegin")) -
-                   (days * 86400 + hours * 3600 + minutes * 60);
-    std::map<std::string, std::string> values = {
-        {"OrganizerID", record.Field("OrganizerID")}, {"RecordID", std::to_string(record.ID)},
-        {"UserID", std::to_string(userId)},           {"Type", std::to_string(type)},
-        {"DaysBefore", std::to_string(days)},         {"HoursBefore", std::to_string(hours)},
-        {"MinutesBefore", std::to_string(minutes)},   {"AlertTimestamp", std::to_string(when)},
-        {"Settings", "{}"}};
+    int64_t when =
+        LocalTime(record.Field("DateBegin"), record.Field("TimeBegin")) - (days * 86400 + hours * 3600 + minutes * 60);
+    std::map<std::string, std::string> values = {{"OrganizerID", record.Field("OrganizerID")},
+                                                 {"RecordID", std::to_string(record.ID)},
+                                                 {"UserID", std::to_string(userId)},
+                                                 {"Type", std::to_string(type)},
+                                                 {"DaysBefore", std::to_string(days)},
+                                                 {"HoursBefore", std::to_string(hours)},
+                                                 {"MinutesBefore", std::to_string(minutes)},
+                                                 {"AlertTimestamp", std::to_string(when)},
+                                                 {"Settings", "{}"}};
     if (alert != nullptr) {
         if (alert->Fields != values) {
             alert->Fields = values;
@@ -947,9 +1000,8 @@ std::string SyncService::SaveSeries(const FormFields& fields, const Account* acc
     StoredItem master = *found;
     bool dateOnly = master.Field("TimeBegin").rfind("99", 0) == 0;
     int64_t begin = LocalTime(master.Field("DateBegin"), master.Field("TimeBegin"));
-    int64_t length = master.Number("HasEnd") != 0
-                         ? LocalTime(master.Field("DateEnd"), master.Field("TimeEnd")) - begin
-                         : -1;
+    int64_t length =
+        master.Number("HasEnd") != 0 ? LocalTime(master.Field("DateEnd"), master.Field("TimeEnd")) - begin : -1;
     for (size_t i = 0; i < dates.size(); ++i) {
         StoredItem occurrence = master;
         occurrence.ID = NextID();

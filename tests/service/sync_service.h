@@ -109,8 +109,8 @@ private:
     // One item of its section, as the client reads it.
     std::string ItemText(const StoredItem& item, uint32_t userId) const;
     // The page of (type, organizer) after t and b, in stamp order.
-    std::vector<const StoredItem*> Page(int type, uint32_t organizerId, uint32_t userId, int64_t after,
-                                        int64_t offset, size_t limit) const;
+    std::vector<const StoredItem*> Page(int type, uint32_t organizerId, uint32_t userId, int64_t after, int64_t offset,
+                                        size_t limit) const;
     std::string Section(const char* name, const std::vector<const StoredItem*>& items, uint32_t userId) const;
     void Stamp(StoredItem& item);
     void TombstoneLocked(StoredItem& item);

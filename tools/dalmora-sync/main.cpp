@@ -220,12 +220,18 @@ void PrintSummary()
         int32_t held;
     };
     const Row rows[] = {
-        {"organizers", 10, pim.Organizers.Count},   {"records", 1, pim.Records->Count},
-        {"tags", 3, pim.Tags.Count},                {"tag assignments", 2, pim.TagsAssign.Count},
-        {"alerts", 4, pim.Alerts.Count},            {"contacts", 7, pim.Contacts.Count},
-        {"contact requests", 9, pim.ContactsRequests.Count}, {"groups", 5, pim.Groups.Count},
-        {"group assignments", 6, pim.GroupsAssign.Count},    {"notifications", 8, pim.Notifications.Count},
-        {"sharing", 11, pim.Sharing.Count},         {"event types", 12, pim.EventTypes.Count},
+        {"organizers", 10, pim.Organizers.Count},
+        {"records", 1, pim.Records->Count},
+        {"tags", 3, pim.Tags.Count},
+        {"tag assignments", 2, pim.TagsAssign.Count},
+        {"alerts", 4, pim.Alerts.Count},
+        {"contacts", 7, pim.Contacts.Count},
+        {"contact requests", 9, pim.ContactsRequests.Count},
+        {"groups", 5, pim.Groups.Count},
+        {"group assignments", 6, pim.GroupsAssign.Count},
+        {"notifications", 8, pim.Notifications.Count},
+        {"sharing", 11, pim.Sharing.Count},
+        {"event types", 12, pim.EventTypes.Count},
     };
     std::printf("%-18s %8s %10s %8s %8s\n", "collection", "held", "downloaded", "uploaded", "failed");
     for (const Row& row : rows) {
