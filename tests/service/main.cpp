@@ -97,6 +97,7 @@ int main(int argc, char** argv)
     test_service::TestService service(options);
     test_service::AccountService accounts(service);
     test_service::SyncService sync(accounts);
+    sync.RegisterControls(service);
     if (demo)
         SeedDemo(accounts, sync);
     if (!service.Start()) {

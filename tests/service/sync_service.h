@@ -80,6 +80,9 @@ public:
     bool Change(int type, uint32_t id, const std::map<std::string, std::string>& fields);
     bool Tombstone(int type, uint32_t id);
 
+    // The controls under "/__test/" for a service run by hand.
+    void RegisterControls(TestService& service);
+
     // ---- Inspection.
     std::vector<StoredItem> Items(int type) const;
     bool Find(int type, uint32_t id, StoredItem& out) const;
@@ -89,6 +92,8 @@ public:
 private:
     using MapKey = std::tuple<uint32_t, uint32_t, int, uint32_t>;
 
+    // A control that answers "done" or "refused".
+    static void Route(const char* path, TestService& service, std::function<bool(const FormFields&)> control);
     std::string UsersOrganizers(const FormFields& fields, const Account* account);
     std::string UsersData(const FormFields& fields, const Account* account);
     std::string Records(const FormFields& fields, const Account* account);
