@@ -68,12 +68,16 @@ void TNGlobal::OnlineTimerFired()
 
 void TNGlobal::RearmOnlineTimer()
 {
+    // Asked before the timer's lock: the model lock is never taken under it,
+    // since the user interface may hold the model lock when it asks for a
+    // pass. A change made after this asks for its pass itself.
+    bool uploadPending = UploadPendingNow();
     // Under the lock RunOnlineNow takes, so that a wish made meanwhile is
     // never overwritten by a longer interval.
     std::lock_guard<std::mutex> guard(OnlineTimerMutex);
     int64_t nowMs = plat::MonotonicMilliseconds();
     int32_t interval = 0;
-    if (NewSyncWanted != 0 || UploadPendingNow()) {
+    if (NewSyncWanted != 0 || uploadPending) {
         interval = FastPassDelayMs;
     } else if (WindowState.IsActivePage("Login")) {
         interval = LoginPageDelayMs;
