@@ -87,6 +87,4 @@ public:
 
 private:
     TNPIMIDIndex idIndex_;
-
-    int32_t RecordFileSlot() const;
 };

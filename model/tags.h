@@ -93,6 +93,4 @@ public:
 
 private:
     TNPIMIDIndex idIndex_;
-
-    int32_t RecordFileSlot() const;
 };
