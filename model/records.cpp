@@ -313,9 +313,7 @@ int32_t TNPIMRecords::Add(TNString* element)
             // The user's change waits for upload and wins: the service's copy
             // only counts for the download, and comes again after the upload.
             uint32_t changed = 0;
-            if (element->GetXmlValue("Changed", nullptr, 0, &value, false)) {
-                changed = static_cast<uint32_t>(TextToNumber(value));
-            }
+            TNAnswerItem(*element).Number("Changed", changed);
             CountForOrganizer(Items[pos]->OrganizerID, changed);
             LogTextUInt("[TNPIMRecords::Add] pending local change kept; ID = ", id);
             return pos;
