@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <thread>
 
 namespace plat {
@@ -23,6 +24,15 @@ public:
     {
         if (ms > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+    int64_t SuspendedMilliseconds() override
+    {
+        timespec boot{};
+        timespec monotonic{};
+        if (clock_gettime(CLOCK_BOOTTIME, &boot) != 0 || clock_gettime(CLOCK_MONOTONIC, &monotonic) != 0)
+            return 0;
+        return (static_cast<int64_t>(boot.tv_sec) - monotonic.tv_sec) * 1000 +
+               (static_cast<int64_t>(boot.tv_nsec) - monotonic.tv_nsec) / 1000000;
     }
 };
 

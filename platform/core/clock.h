@@ -13,6 +13,10 @@ public:
     // Milliseconds from an arbitrary start; never goes back.
     virtual int64_t MonotonicMilliseconds() = 0;
     virtual void SleepMilliseconds(int64_t ms) = 0;
+    // Milliseconds the system has spent suspended since it booted (the lead
+    // of the boot-time clock over the monotonic one). Clocks that cannot tell
+    // report 0.
+    virtual int64_t SuspendedMilliseconds() { return 0; }
 };
 
 // The clock in use: the system clock unless a test installed another.
@@ -25,8 +29,17 @@ inline int64_t UnixSeconds()
     int64_t ms = CurrentClock().UnixMilliseconds();
     return ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
 }
-inline int64_t UnixMilliseconds() { return CurrentClock().UnixMilliseconds(); }
-inline int64_t MonotonicMilliseconds() { return CurrentClock().MonotonicMilliseconds(); }
-inline void SleepMilliseconds(int64_t ms) { CurrentClock().SleepMilliseconds(ms); }
+inline int64_t UnixMilliseconds()
+{
+    return CurrentClock().UnixMilliseconds();
+}
+inline int64_t MonotonicMilliseconds()
+{
+    return CurrentClock().MonotonicMilliseconds();
+}
+inline void SleepMilliseconds(int64_t ms)
+{
+    CurrentClock().SleepMilliseconds(ms);
+}
 
 } // namespace plat

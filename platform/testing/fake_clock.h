@@ -17,6 +17,7 @@ public:
 
     int64_t UnixMilliseconds() override { return now_.load(); }
     int64_t MonotonicMilliseconds() override { return monotonic_.load(); }
+    int64_t SuspendedMilliseconds() override { return suspended_.load(); }
     void SleepMilliseconds(int64_t ms) override
     {
         {
@@ -33,6 +34,13 @@ public:
         now_.fetch_add(ms);
         monotonic_.fetch_add(ms);
     }
+    // A suspension of the system: wall-clock time moves on, the monotonic
+    // clock stands still.
+    void Suspend(int64_t ms)
+    {
+        now_.fetch_add(ms);
+        suspended_.fetch_add(ms);
+    }
     std::vector<int64_t> Sleeps() const
     {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -42,6 +50,7 @@ public:
 private:
     std::atomic<int64_t> now_;
     std::atomic<int64_t> monotonic_{1000};
+    std::atomic<int64_t> suspended_{0};
     mutable std::mutex mutex_;
     std::vector<int64_t> sleeps_;
 };
