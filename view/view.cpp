@@ -4,10 +4,10 @@
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
 #include "foundation/log.h"
+#include "foundation/pim_array.h"
 #include "model/hooks.h"
 #include "model/record.h"
 #include "model/records.h"
-#include "foundation/pim_array.h"
 #include "platform/gui/font.h"
 #include "platform/gui/form.h"
 #include "platform/gui/image.h"
@@ -25,13 +25,10 @@ namespace {
 
 constexpr plat::TColor kFormColor = 0xD8E9EC;
 
-// Exact, case-sensitive, equal length; an empty or null name matches
-// nothing.
-bool NameIs(const TNString& name, const char* text)
+// Exact, case-sensitive, equal length.
+bool NameIs(const TNString& name, const char* text, size_t length)
 {
-    if (text == nullptr || text[0] == '\0' || name.Length < 1)
-        return false;
-    return std::strlen(text) == static_cast<size_t>(name.Length) && std::memcmp(name.Text, text, name.Length) == 0;
+    return static_cast<size_t>(name.Length) == length && std::memcmp(name.Text, text, length) == 0;
 }
 
 template <class T> bool Holds(const plat::TWeakRef<T>& field, const plat::TComponent* control)
@@ -49,9 +46,8 @@ bool OwnsControl(const TNViewItem& item, const plat::TComponent* control)
         if (Holds(item.Labels[label - 2], control))
             return true;
     }
-    if (Holds(item.FurtherSlots[0], control) || Holds(item.Images[1], control) ||
-        Holds(item.CaptionLabel, control) || Holds(item.FurtherSlot, control) || Holds(item.TitleLabel, control) ||
-        Holds(item.HintLabel, control))
+    if (Holds(item.FurtherSlots[0], control) || Holds(item.Images[1], control) || Holds(item.CaptionLabel, control) ||
+        Holds(item.FurtherSlot, control) || Holds(item.TitleLabel, control) || Holds(item.HintLabel, control))
         return true;
     for (int32_t i = 0; i < item.InnersCount; ++i) {
         if (item.Inners[i] != nullptr && Holds(item.Inners[i]->ContentPanel, control))
@@ -161,7 +157,7 @@ void InstallViewGlobals()
 TNView::TNView()
 {
     const plat::TColor defaults[kButtonColorCount] = {
-        0xFBFBFB, 0xC4D3DC, 0xF5F5F5, 0xDBDBDB, 0xFFFCF9, 0xEDCA9E, 0xE6E6E6, 0xB4B4B4,
+        0xFBFBFB, 0xC4D3DC, 0xF5F5F5, 0xDBDBDB, 0xFFFCF9,  0xEDCA9E,  0xE6E6E6,    0xB4B4B4,
         0xE6E6E6, 0xB4B4B4, 0xE6E6E6, 0xB4B4B4, FormColor, FormColor, AccentColor,
     };
     std::copy(std::begin(defaults), std::end(defaults), ButtonColors);
@@ -249,10 +245,9 @@ bool TNView::SetDefaultsByItemType(TNViewItem* item, int8_t kind)
         if (item == nullptr || kind != cmpButton)
             return false;
         plat::TColor* slots[kButtonColorCount] = {
-            &item->NormalStart,   &item->NormalEnd,     &item->HoverStart,    &item->HoverEnd,
-            &item->ActiveStart,   &item->ActiveEnd,     &item->NormalBorder1, &item->NormalBorder2,
-            &item->HoverBorder1,  &item->HoverBorder2,  &item->ActiveBorder1, &item->ActiveBorder2,
-            &item->NormalOutline, &item->HoverOutline,  &item->ActiveOutline,
+            &item->NormalStart,   &item->NormalEnd,     &item->HoverStart,    &item->HoverEnd,     &item->ActiveStart,
+            &item->ActiveEnd,     &item->NormalBorder1, &item->NormalBorder2, &item->HoverBorder1, &item->HoverBorder2,
+            &item->ActiveBorder1, &item->ActiveBorder2, &item->NormalOutline, &item->HoverOutline, &item->ActiveOutline,
         };
         for (int i = 0; i < kButtonColorCount; ++i)
             *slots[i] = ButtonColors[i];
@@ -355,8 +350,12 @@ TNViewItem* TNView::GetComponent(const char* name)
 int32_t TNView::GetComponentPosByName(const char* name)
 {
     return Guarded("[TNView::GetComponentPosByName]", -1, [&] {
+        // An empty or null name matches nothing.
+        if (name == nullptr || name[0] == '\0')
+            return -1;
+        const size_t length = std::strlen(name);
         for (int32_t i = 0; i < ItemsCount; ++i) {
-            if (Items[i] != nullptr && NameIs(Items[i]->Name, name))
+            if (Items[i] != nullptr && NameIs(Items[i]->Name, name, length))
                 return i;
         }
         return -1;
@@ -427,7 +426,8 @@ void TNView::ForgetLinksTo(TNViewItem* item)
             other->DayboxItem = nullptr;
         if (other->ParentItem == item)
             other->ParentItem = nullptr;
-        const bool walked = std::find(walkingChildren_.begin(), walkingChildren_.end(), other) != walkingChildren_.end();
+        const bool walked =
+            std::find(walkingChildren_.begin(), walkingChildren_.end(), other) != walkingChildren_.end();
         if (!walked) {
             for (int32_t pos = other->ChildPos(item); pos >= 0; pos = other->ChildPos(item))
                 other->DeleteChildByPos(pos);
@@ -676,22 +676,21 @@ void TNView::CreateChildRecordLists(TNViewItem* item)
 
 TNViewItem* TNView::GetSelectedScrollboxChild(TNViewItem* item)
 {
-    return Guarded("[TNView::GetSelectedScrollboxChild]", static_cast<TNViewItem*>(nullptr),
-                   [&]() -> TNViewItem* {
-                       TNViewInner* inner = GetActiveInner(item);
-                       plat::TJvPanel* content = inner != nullptr ? inner->ContentPanel.Get() : nullptr;
-                       if (content == nullptr)
-                           return nullptr;
-                       for (int32_t i = 0; i < item->ChildrenCount; ++i) {
-                           TNViewItem* child = item->Children[i];
-                           if (child == nullptr || child->Type != cmpRecord || child->Selected != 1)
-                               continue;
-                           plat::TPanel* panel = child->Panel.Get();
-                           if (panel != nullptr && panel->Parent() == content)
-                               return child;
-                       }
-                       return nullptr;
-                   });
+    return Guarded("[TNView::GetSelectedScrollboxChild]", static_cast<TNViewItem*>(nullptr), [&]() -> TNViewItem* {
+        TNViewInner* inner = GetActiveInner(item);
+        plat::TJvPanel* content = inner != nullptr ? inner->ContentPanel.Get() : nullptr;
+        if (content == nullptr)
+            return nullptr;
+        for (int32_t i = 0; i < item->ChildrenCount; ++i) {
+            TNViewItem* child = item->Children[i];
+            if (child == nullptr || child->Type != cmpRecord || child->Selected != 1)
+                continue;
+            plat::TPanel* panel = child->Panel.Get();
+            if (panel != nullptr && panel->Parent() == content)
+                return child;
+        }
+        return nullptr;
+    });
 }
 
 int32_t TNView::GetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t column)
@@ -712,8 +711,8 @@ int32_t TNView::GetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* pa
     });
 }
 
-void TNView::SetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t width,
-                                int32_t column, TNViewItem* given)
+void TNView::SetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t width, int32_t column,
+                                TNViewItem* given)
 {
     Guarded("[TNView::SetCaptionMaxWidth]", [&] {
         if (given == nullptr || column < 0 || column >= kColumnCount)
@@ -723,9 +722,9 @@ void TNView::SetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* paren
             if (item == nullptr || item->OwnerForm.Get() != ownerForm || item->ParentControl.Get() != parentControl ||
                 item->Column != column)
                 continue;
-            const bool sameName = item->Name.Length == given->Name.Length &&
-                                  (item->Name.Length == 0 ||
-                                   std::memcmp(item->Name.Text, given->Name.Text, item->Name.Length) == 0);
+            const bool sameName =
+                item->Name.Length == given->Name.Length &&
+                (item->Name.Length == 0 || std::memcmp(item->Name.Text, given->Name.Text, item->Name.Length) == 0);
             if (item->CaptionPosition == 1 || (item->CaptionPosition == 3 && sameName))
                 item->CaptionWidths[column] = width;
         }

@@ -51,8 +51,7 @@ public:
     bool Resize(int32_t n);
 
     bool ResizeComponent(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
-    bool ResizeComponentByName(const char* name, int32_t left, int32_t top, int32_t width, int32_t height,
-                               bool force);
+    bool ResizeComponentByName(const char* name, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
 
     bool DeleteComponent(const char* name, bool detach);
     bool DeleteComponentById(uint32_t id, bool detach);

@@ -341,7 +341,6 @@ struct TNViewItemData {
     TNViewItemEvent OnChange = nullptr;
     TNViewItemEvent OnScroll = nullptr;
     TNViewItemEvent OnFurther = nullptr;
-
 };
 
 // One drawn component: identity, place in the tree, layout settings, the

@@ -60,8 +60,8 @@ TEST_F(DeletionTest, DeletingAScrollBoxGoesDeepestLastChildFirst)
     ASSERT_EQ(daybox_->ChildrenCount, 3);
 
     EXPECT_TRUE(View.DeleteComponent("box", true));
-    const std::vector<std::string> order = {"card3", "card2", "card1", "daybox", "button2",
-                                            "button1", "toolbar", "box"};
+    const std::vector<std::string> order = {"card3",   "card2",   "card1",   "daybox",
+                                            "button2", "button1", "toolbar", "box"};
     EXPECT_EQ(freed_, order);
     EXPECT_EQ(LiveItems(), 0);
     EXPECT_EQ(View.ItemsCount, 8);

@@ -69,7 +69,8 @@ TEST_F(ViewTest, ColumnsOutsideTheFiveAreStoredAsZero)
             View.CreateComponent(cmpEdit, name.c_str(), MainForm(), nullptr, c.column, "", 1, 0, nullptr, nullptr, 3);
         ASSERT_NE(item, nullptr);
         EXPECT_EQ(item->Column, c.stored) << c.column;
-        const std::string line = "[TNView::CreateComponent][ERROR] Column reset to 0! column = " + std::to_string(c.column);
+        const std::string line =
+            "[TNView::CreateComponent][ERROR] Column reset to 0! column = " + std::to_string(c.column);
         EXPECT_EQ(log_.CountContaining(line.c_str()), c.logged ? 1 : 0) << c.column;
     }
 }
