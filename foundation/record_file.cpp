@@ -5,6 +5,8 @@
 #include "platform/core/clock.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <ctime>
 #include <new>
 
 namespace {
@@ -50,12 +52,19 @@ uint32_t GetU32(const char* at)
     return value;
 }
 
-// A record of the data file is a hole when its type or id is 0 or its type is
-// not one the program knows.
-bool IsHoleHeader(uint32_t type, uint32_t id)
-{
-    return type == raftHole || id == 0 || type > kRaftLastType;
-}
+// How many records ahead the scan of the data file asks for their headers.
+constexpr size_t kPrefetchAhead = 16;
+
+// Size of the index file's header: uint16 length, "rafIndexFile", uint16 version.
+constexpr uint32_t kIndexHeaderSize = 2 + 12 + 2;
+
+// One record header as the scan of the data file found it.
+struct ScannedRecord {
+    uint16_t type;
+    uint32_t id;
+    uint32_t length;
+    uint32_t position;
+};
 
 void EncodeIndexEntry(const TNRAFileIndexEntry& entry, char* out)
 {
@@ -97,6 +106,79 @@ bool TNRAFile::resize_stream(int32_t n)
     return true;
 }
 
+// ---------------------------------------------------------------- write plans
+
+namespace {
+
+const char kZeros[8] = {};
+
+// Writes of one phase, joined where they touch or overlap; a later write of
+// the same bytes wins.
+class WritePlan {
+public:
+    void Add(uint64_t offset, std::string_view bytes) { writes_.push_back({offset, std::string(bytes)}); }
+    void AddU16(uint64_t offset, uint32_t value)
+    {
+        char bytes[2];
+        PutU16(bytes, value);
+        Add(offset, std::string_view(bytes, 2));
+    }
+    void AddU32(uint64_t offset, uint32_t value)
+    {
+        char bytes[4];
+        PutU32(bytes, value);
+        Add(offset, std::string_view(bytes, 4));
+    }
+    bool Empty() const { return writes_.empty(); }
+
+    bool Apply(plat::File& file)
+    {
+        std::stable_sort(writes_.begin(), writes_.end(),
+                         [](const Write& a, const Write& b) { return a.offset < b.offset; });
+        std::vector<Write> runs;
+        for (Write& write : writes_) {
+            if (!runs.empty() && write.offset <= runs.back().offset + runs.back().bytes.size()) {
+                Write& run = runs.back();
+                size_t at = static_cast<size_t>(write.offset - run.offset);
+                if (run.bytes.size() < at + write.bytes.size())
+                    run.bytes.resize(at + write.bytes.size());
+                run.bytes.replace(at, write.bytes.size(), write.bytes);
+            } else {
+                runs.push_back(std::move(write));
+            }
+        }
+        writes_.clear();
+        for (const Write& run : runs)
+            if (!file.WriteAt(run.offset, run.bytes.data(), run.bytes.size()))
+                return false;
+        return true;
+    }
+
+private:
+    struct Write {
+        uint64_t offset;
+        std::string bytes;
+    };
+    std::vector<Write> writes_;
+};
+
+// Dirty index entries closer than this are written as one range, the clean
+// ones between them encoded again from memory.
+constexpr int32_t kIndexJoinGap = 4096 / kIndexEntrySize;
+
+std::string LocalTimeStamp()
+{
+    time_t now = static_cast<time_t>(plat::UnixSeconds());
+    struct tm parts {};
+    localtime_r(&now, &parts);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d%02d%02d-%02d%02d%02d", parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+                  parts.tm_hour, parts.tm_min, parts.tm_sec);
+    return text;
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- index
 
 bool TNRAFile::resize_index(int32_t n, bool writeCount)
@@ -118,7 +200,7 @@ bool TNRAFile::resize_index(int32_t n, bool writeCount)
     if (writeCount && indexHandle.IsOpen()) {
         char bytes[4];
         PutU32(bytes, indexCount);
-        return writeIndex(indexCountFilePos, bytes, sizeof bytes);
+        return indexHandle.WriteAt(indexCountFilePos, bytes, sizeof bytes);
     }
     return true;
 }
@@ -129,17 +211,12 @@ bool TNRAFile::readIndexEntry(plat::ByteReader& in, uint32_t base, TNRAFileIndex
     std::string_view bytes;
     if (!in.ReadView(kIndexEntrySize, bytes))
         return false;
-    uint32_t type = GetU16(bytes.data());
+    // Kept as the file has it: the check against the data file compares
+    // every byte.
+    entry.type = static_cast<uint16_t>(GetU16(bytes.data()));
     entry.length = GetU32(bytes.data() + 2);
     entry.id = GetU32(bytes.data() + 6);
     entry.position = GetU32(bytes.data() + 10);
-    // An unknown type is kept as a hole; the check against the data file
-    // treats both alike.
-    entry.type = static_cast<uint8_t>(type);
-    if (IsHoleHeader(type, entry.id)) {
-        entry.type = raftHole;
-        entry.id = 0;
-    }
     return true;
 }
 
@@ -147,7 +224,7 @@ bool TNRAFile::writeIndexEntry(const TNRAFileIndexEntry& entry)
 {
     char bytes[kIndexEntrySize];
     EncodeIndexEntry(entry, bytes);
-    return writeIndex(entry.ownOffset, bytes, sizeof bytes);
+    return indexHandle.IsOpen() && indexHandle.WriteAt(entry.ownOffset, bytes, sizeof bytes);
 }
 
 int32_t TNRAFile::addIndexEntry(uint8_t type, uint32_t length, uint32_t position, uint32_t id)
@@ -169,7 +246,7 @@ int32_t TNRAFile::addIndexEntry(uint8_t type, uint32_t length, uint32_t position
         return -1;
     char count[4];
     PutU32(count, indexCount + 1);
-    if (!writeIndex(indexCountFilePos, count, sizeof count))
+    if (!indexHandle.WriteAt(indexCountFilePos, count, sizeof count))
         return -1;
     try {
         index.push_back(entry);
@@ -179,7 +256,7 @@ int32_t TNRAFile::addIndexEntry(uint8_t type, uint32_t length, uint32_t position
     }
     ++indexCount;
     int32_t newPosition = static_cast<int32_t>(index.size() - 1);
-    linkEntry(newPosition);
+    linkEntry(newPosition, true);
     return newPosition;
 }
 
@@ -199,6 +276,18 @@ int32_t TNRAFile::getIndexHolePosByLength(uint32_t length) const
     return *found->second.begin();
 }
 
+int32_t TNRAFile::takeHole(uint32_t length)
+{
+    auto found = holes_.find(length);
+    if (found == holes_.end() || found->second.empty())
+        return -1;
+    int32_t hole = *found->second.begin();
+    found->second.erase(found->second.begin());
+    if (found->second.empty())
+        holes_.erase(found);
+    return hole;
+}
+
 void TNRAFile::unlinkEntry(int32_t position)
 {
     const TNRAFileIndexEntry& entry = index[static_cast<size_t>(position)];
@@ -216,38 +305,34 @@ void TNRAFile::unlinkEntry(int32_t position)
         live_.erase(found);
 }
 
-void TNRAFile::linkEntry(int32_t position)
+void TNRAFile::linkEntry(int32_t position, bool reusable)
 {
     TNRAFileIndexEntry& entry = index[static_cast<size_t>(position)];
     if (entry.IsHole()) {
         entry.type = raftHole;
         entry.id = 0;
-        holes_[entry.length].insert(position);
-    } else {
+        if (reusable)
+            holes_[entry.length].insert(position);
+    } else if (!entry.IsUnknownType()) {
         live_[Key(entry.type, entry.id)] = position;
     }
 }
 
-void TNRAFile::setEntry(int32_t position, uint8_t type, uint32_t id)
+void TNRAFile::setEntry(int32_t position, uint16_t type, uint32_t id, bool reusable)
 {
     unlinkEntry(position);
     index[static_cast<size_t>(position)].type = type;
     index[static_cast<size_t>(position)].id = id;
-    linkEntry(position);
+    linkEntry(position, reusable);
 }
 
-void TNRAFile::rebuildLookups()
+void TNRAFile::takeLookups(std::unordered_map<uint64_t, int32_t>& live)
 {
-    live_.clear();
-    live_.reserve(index.size());
+    live_ = std::move(live);
     holes_.clear();
-    for (size_t i = 0; i < index.size(); ++i) {
-        const TNRAFileIndexEntry& entry = index[i];
-        if (entry.IsHole())
-            holes_[entry.length].insert(static_cast<int32_t>(i));
-        else
-            live_[Key(entry.type, entry.id)] = static_cast<int32_t>(i);
-    }
+    for (size_t i = 0; i < index.size(); ++i)
+        if (index[i].IsHole())
+            holes_[index[i].length].insert(static_cast<int32_t>(i));
 }
 
 void TNRAFile::closeFiles()
@@ -255,9 +340,15 @@ void TNRAFile::closeFiles()
     handle.Close();
     indexHandle.Close();
     clearIndex();
+    staged_.clear();
+    stagedByKey_.clear();
+    oldCopies_.clear();
+    idsToZero_.clear();
     itemsCount = 0;
     dataEnd_ = 0;
     needsReindex_ = false;
+    indexUsable_ = false;
+    dropContent();
 }
 
 void TNRAFile::clearIndex()
@@ -271,97 +362,78 @@ void TNRAFile::clearIndex()
     recordReader_ = plat::ByteReader();
 }
 
+void TNRAFile::dropContent()
+{
+    content_ = std::string_view();
+    mapping_.Unmap();
+    windowSize_ = 0;
+    recordReader_ = plat::ByteReader();
+}
+
 bool TNRAFile::createHole(int32_t position)
 {
     if (position < 0 || static_cast<size_t>(position) >= index.size())
         return false;
-    TNRAFileIndexEntry hole = index[static_cast<size_t>(position)];
-    hole.type = raftHole;
-    hole.id = 0;
-    if (handle.IsOpen() && indexHandle.IsOpen()) {
-        // Type first: a write cut short already leaves a hole.
-        char header[6] = {};
-        if (!writeData(hole.position, header, sizeof header) || !writeIndexEntry(hole)) {
-            needsReindex_ = true;
-            return false;
-        }
-    }
-    setEntry(position, raftHole, 0);
+    const TNRAFileIndexEntry& entry = index[static_cast<size_t>(position)];
+    if (entry.IsHole() || entry.IsUnknownType())
+        return false;
+    return stage(static_cast<uint8_t>(entry.type), entry.id, true, -1);
+}
+
+// ---------------------------------------------------------------- reading
+
+bool TNRAFile::readDataFile()
+{
+    dropContent();
+    uint64_t size = 0;
+    if (!handle.IsOpen() || !handle.Size(size) || !mapping_.Map(handle, size))
+        return false;
+    content_ = mapping_.View();
     return true;
 }
 
-// ---------------------------------------------------------------- files
-
-bool TNRAFile::writeData(uint64_t offset, const void* data, size_t size)
+bool TNRAFile::readIndexFile()
 {
-    windowSize_ = 0;
-    return handle.WriteAt(offset, data, size);
-}
-
-bool TNRAFile::writeIndex(uint64_t offset, const void* data, size_t size)
-{
-    return indexHandle.IsOpen() && indexHandle.WriteAt(offset, data, size);
-}
-
-bool TNRAFile::writeIntoHole(int32_t hole, uint8_t type, uint32_t id)
-{
-    const TNRAFileIndexEntry& entry = index[static_cast<size_t>(hole)];
-    // The place stays a hole until its type is written: length and data
-    // first, then the id, then the type that makes it live.
-    std::string body(4 + stream.size(), '\0');
-    PutU32(body.data(), static_cast<uint32_t>(stream.size()));
-    std::copy(stream.begin(), stream.end(), body.begin() + 4);
-    if (!writeData(entry.position + 6u, body.data(), body.size()))
+    clearIndex();
+    indexUsable_ = false;
+    indexFileSize_ = 0;
+    std::string bytes;
+    if (!indexHandle.IsOpen() || !indexHandle.Size(indexFileSize_))
         return false;
-    char idBytes[4];
-    PutU32(idBytes, id);
-    if (!writeData(entry.position + 2u, idBytes, sizeof idBytes))
+    try {
+        bytes.resize(static_cast<size_t>(indexFileSize_));
+    } catch (const std::bad_alloc&) {
         return false;
-    char typeBytes[2];
-    PutU16(typeBytes, type);
-    if (!writeData(entry.position, typeBytes, sizeof typeBytes))
+    }
+    if (!bytes.empty() && !indexHandle.ReadAt(0, bytes.data(), bytes.size()))
         return false;
-    TNRAFileIndexEntry updated = entry;
-    updated.type = type;
-    updated.id = id;
-    if (!writeIndexEntry(updated))
+    plat::ByteReader reader(bytes);
+    int32_t version = 0;
+    ReadHeader("rafIndexFile", reader, version);
+    raIndexVersion = version;
+    indexCountFilePos = static_cast<uint32_t>(reader.Position());
+    uint32_t count = 0;
+    // The count is checked against the bytes the file holds before anything
+    // is allocated for it.
+    uint64_t first = indexCountFilePos + 4u;
+    if (version != 1 || !ReadUNumber(4, reader, count) || count > INT32_MAX ||
+        first + static_cast<uint64_t>(count) * kIndexEntrySize > indexFileSize_ ||
+        !resize_index(static_cast<int32_t>(count), false))
         return false;
-    setEntry(hole, type, id);
+    for (uint32_t i = 0; i < count; ++i)
+        readIndexEntry(reader, 0, index[i]);
+    indexUsable_ = true;
     return true;
-}
-
-bool TNRAFile::appendRecord(uint8_t type, uint32_t id)
-{
-    uint64_t position = dataEnd_;
-    uint64_t end = position + kRecordHeaderSize + stream.size();
-    // Data positions are 32 bits wide in the index.
-    if (position > UINT32_MAX || itemsCount == UINT32_MAX) {
-        LogTextUInt("[TNRAFile::save_stream][ERROR] data file full; id = ", id);
-        return false;
-    }
-    std::string record(kRecordHeaderSize + stream.size(), '\0');
-    PutU16(record.data(), type);
-    PutU32(record.data() + 2, id);
-    PutU32(record.data() + 6, static_cast<uint32_t>(stream.size()));
-    std::copy(stream.begin(), stream.end(), record.begin() + kRecordHeaderSize);
-    // The record first, then the count that commits it.
-    if (!writeData(position, record.data(), record.size())) {
-        handle.Truncate(position);
-        return false;
-    }
-    dataEnd_ = end;
-    char count[4];
-    PutU32(count, itemsCount + 1);
-    if (!writeData(itemsCountFilePos, count, sizeof count))
-        return false;
-    ++itemsCount;
-    return addIndexEntry(type, static_cast<uint32_t>(stream.size()), static_cast<uint32_t>(position), id) >= 0;
 }
 
 bool TNRAFile::readWindow(uint64_t offset, uint64_t size, std::string_view& out)
 {
     if (offset + size > dataEnd_)
         return false;
+    if (!content_.empty()) {
+        out = content_.substr(static_cast<size_t>(offset), static_cast<size_t>(size));
+        return true;
+    }
     if (offset >= windowStart_ && offset + size <= windowStart_ + windowSize_) {
         out = std::string_view(window_).substr(static_cast<size_t>(offset - windowStart_), static_cast<size_t>(size));
         return true;
@@ -391,6 +463,9 @@ bool TNRAFile::readWindow(uint64_t offset, uint64_t size, std::string_view& out)
 int64_t TNRAFile::loadStreamHeader(uint32_t position, uint8_t type, uint32_t id)
 {
     recordReader_ = plat::ByteReader();
+    // What the caller reads must be what the file holds.
+    if (!staged_.empty())
+        commit();
     std::string_view header;
     if (!handle.IsOpen() || position < itemsCountFilePos + 4u || !readWindow(position, kRecordHeaderSize, header)) {
         LogText("[TNRAFile::loadStreamHeader][ERROR][NULL] handle = NULL");
@@ -419,74 +494,502 @@ int64_t TNRAFile::loadStreamHeader(uint32_t position, uint8_t type, uint32_t id)
     return length;
 }
 
-// ---------------------------------------------------------------- checking and rebuilding
+// ---------------------------------------------------------------- committing a save pass
 
-bool TNRAFile::scanData(std::vector<ScannedRecord>& records, uint64_t& validEnd, uint64_t& fileSize)
+bool TNRAFile::stage(uint8_t type, uint32_t id, bool remove, int32_t position)
 {
-    records.clear();
-    if (!handle.IsOpen() || !handle.Size(fileSize))
-        return false;
-    // The count of the header is a hint only; every record takes 10 bytes at least.
-    records.reserve(std::min<uint64_t>(itemsCount, fileSize / kRecordHeaderSize));
-    std::string buffer(kScanBuffer, '\0');
-    uint64_t bufferStart = 0;
-    size_t bufferSize = 0;
-    uint64_t position = itemsCountFilePos + 4u;
-    while (position + kRecordHeaderSize <= fileSize && position <= UINT32_MAX) {
-        if (position < bufferStart || position + kRecordHeaderSize > bufferStart + bufferSize) {
-            bufferSize = static_cast<size_t>(std::min<uint64_t>(kScanBuffer, fileSize - position));
-            if (!handle.ReadAt(position, buffer.data(), bufferSize))
-                return false;
-            bufferStart = position;
+    try {
+        uint64_t key = Key(type, id);
+        auto found = stagedByKey_.find(key);
+        size_t slot = found != stagedByKey_.end() ? found->second : staged_.size();
+        if (slot == staged_.size()) {
+            staged_.push_back(Staged{type, id, remove, position, {}});
+            stagedByKey_[key] = slot;
         }
-        const char* header = buffer.data() + (position - bufferStart);
-        ScannedRecord record{static_cast<uint16_t>(GetU16(header)), GetU32(header + 2), GetU32(header + 6),
-                             static_cast<uint32_t>(position)};
-        uint64_t end = position + kRecordHeaderSize + record.length;
-        // A record that runs past the end of the file was cut short.
-        if (end > fileSize)
-            break;
-        records.push_back(record);
-        position = end;
+        Staged& staged = staged_[slot];
+        staged.remove = remove;
+        staged.position = position;
+        if (remove)
+            std::string().swap(staged.data);
+        else
+            staged.data = stream;
+        return true;
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-    validEnd = position;
+}
+
+void TNRAFile::requeueStaged()
+{
+    for (const Staged& staged : staged_)
+        add_toSave(staged.type, staged.id, staged.position, staged.remove ? 1 : 0, true, false);
+    staged_.clear();
+    stagedByKey_.clear();
+}
+
+bool TNRAFile::commit()
+{
+    if (staged_.empty())
+        return true;
+    if (!handle.IsOpen() || !indexHandle.IsOpen() || needsReindex_) {
+        LogText("[TNRAFile::commit][ERROR] the files are not ready; the records stay queued");
+        requeueStaged();
+        return false;
+    }
+    // A pass builds on what opening found only once that is durable.
+    if (!stateDurable_ && !(handle.Sync() && indexHandle.Sync())) {
+        LogText("[TNRAFile::commit][ERROR] sync failed; the records stay queued");
+        requeueStaged();
+        return false;
+    }
+    stateDurable_ = true;
+    dropContent();
+    WritePlan first;
+    WritePlan second;
+    std::vector<int32_t> dirty;
+    std::string appended;
+    const uint64_t appendAt = dataEnd_;
+    const size_t entriesBefore = index.size();
+    std::vector<int32_t> deleted;
+    std::vector<int32_t> superseded;
+    bool ok = true;
+
+    // Earlier passes: ids of holes whose type is durably 0, and the types
+    // (now) and ids (after the first sync) of old copies whose replacement
+    // is committed.
+    for (int32_t slot : idsToZero_)
+        first.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+    for (int32_t slot : oldCopies_) {
+        first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
+        second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+    }
+
+    for (const Staged& staged : staged_) {
+        int32_t old = getIndexPosById(staged.id, staged.type);
+        if (staged.remove) {
+            if (old >= 0) {
+                second.Add(index[static_cast<size_t>(old)].position, std::string_view(kZeros, 2));
+                setEntry(old, raftHole, 0, false);
+                dirty.push_back(old);
+                deleted.push_back(old);
+            }
+            continue;
+        }
+        auto length = static_cast<uint32_t>(staged.data.size());
+        int32_t hole = takeHole(length);
+        if (hole >= 0) {
+            // The place stays a hole until its type arrives in the second phase.
+            std::string bytes(8 + staged.data.size(), '\0');
+            PutU32(bytes.data(), staged.id);
+            PutU32(bytes.data() + 4, length);
+            std::copy(staged.data.begin(), staged.data.end(), bytes.begin() + 8);
+            first.Add(index[static_cast<size_t>(hole)].position + 2u, bytes);
+            second.AddU16(index[static_cast<size_t>(hole)].position, staged.type);
+            setEntry(hole, staged.type, staged.id);
+            dirty.push_back(hole);
+        } else {
+            // Appended whole behind the committed count, which commits it.
+            uint64_t position = appendAt + appended.size();
+            uint64_t ownOffset = indexCountFilePos + 4 + static_cast<uint64_t>(index.size()) * kIndexEntrySize;
+            if (position + kRecordHeaderSize + length > UINT32_MAX || ownOffset > UINT32_MAX ||
+                index.size() >= INT32_MAX) {
+                LogTextUInt("[TNRAFile::commit][ERROR] data file full; id = ", staged.id);
+                ok = false;
+                break;
+            }
+            size_t at = appended.size();
+            appended.resize(at + kRecordHeaderSize + length);
+            PutU16(appended.data() + at, staged.type);
+            PutU32(appended.data() + at + 2, staged.id);
+            PutU32(appended.data() + at + 6, length);
+            std::copy(staged.data.begin(), staged.data.end(), appended.begin() + static_cast<ptrdiff_t>(at) + 10);
+            TNRAFileIndexEntry entry;
+            entry.type = staged.type;
+            entry.id = staged.id;
+            entry.length = length;
+            entry.position = static_cast<uint32_t>(position);
+            entry.ownOffset = static_cast<uint32_t>(ownOffset);
+            index.push_back(entry);
+            linkEntry(static_cast<int32_t>(index.size() - 1), true);
+            dirty.push_back(static_cast<int32_t>(index.size() - 1));
+        }
+        if (old >= 0) {
+            setEntry(old, raftHole, 0, false);
+            dirty.push_back(old);
+            superseded.push_back(old);
+        }
+    }
+    const auto appendedCount = static_cast<uint32_t>(index.size() - entriesBefore);
+
+    // Phase 1, then the sync that makes the new copies durable before
+    // anything makes them live.
+    ok = ok && (appended.empty() || handle.WriteAt(appendAt, appended.data(), appended.size()));
+    bool firstWrites = !appended.empty() || !first.Empty();
+    ok = ok && first.Apply(handle);
+    ok = ok && (!firstWrites || handle.Sync());
+
+    // Phase 2: types, count and index; then both files synced.
+    if (appendedCount > 0)
+        second.AddU32(itemsCountFilePos, itemsCount + appendedCount);
+    bool secondWrites = !second.Empty();
+    ok = ok && second.Apply(handle);
+    WritePlan indexWrites;
+    std::sort(dirty.begin(), dirty.end());
+    dirty.erase(std::unique(dirty.begin(), dirty.end()), dirty.end());
+    for (size_t i = 0; i < dirty.size();) {
+        size_t j = i;
+        while (j + 1 < dirty.size() && dirty[j + 1] - dirty[j] <= kIndexJoinGap)
+            ++j;
+        std::string bytes(static_cast<size_t>(dirty[j] - dirty[i] + 1) * kIndexEntrySize, '\0');
+        for (int32_t slot = dirty[i]; slot <= dirty[j]; ++slot)
+            EncodeIndexEntry(index[static_cast<size_t>(slot)],
+                             bytes.data() + static_cast<size_t>(slot - dirty[i]) * kIndexEntrySize);
+        indexWrites.Add(index[static_cast<size_t>(dirty[i])].ownOffset, bytes);
+        i = j + 1;
+    }
+    if (appendedCount > 0)
+        indexWrites.AddU32(indexCountFilePos, static_cast<uint32_t>(index.size()));
+    bool indexWritten = !indexWrites.Empty();
+    ok = ok && indexWrites.Apply(indexHandle);
+    ok = ok && (!secondWrites || handle.Sync());
+    ok = ok && (!indexWritten || indexHandle.Sync());
+
+    if (!ok) {
+        LogText("[TNRAFile::commit][ERROR] write failed; the records stay queued");
+        requeueStaged();
+        // Memory took the pass already: it shows the files again, and the
+        // next save repairs them first.
+        uint32_t before = 0;
+        uint32_t after = 0;
+        rebuildIndex(before, after);
+        needsReindex_ = true;
+        return false;
+    }
+    itemsCount += appendedCount;
+    indexCount = static_cast<uint32_t>(index.size());
+    dataEnd_ = appendAt + appended.size();
+    // Old copies that lost their type in this pass, and records deleted in
+    // it, are durable holes now.
+    for (int32_t slot : oldCopies_)
+        holes_[index[static_cast<size_t>(slot)].length].insert(slot);
+    for (int32_t slot : deleted)
+        holes_[index[static_cast<size_t>(slot)].length].insert(slot);
+    idsToZero_ = std::move(deleted);
+    oldCopies_ = std::move(superseded);
+    staged_.clear();
+    stagedByKey_.clear();
     return true;
+}
+
+bool TNRAFile::settle()
+{
+    if (!commit())
+        return false;
+    if (oldCopies_.empty() && idsToZero_.empty())
+        return true;
+    if (!handle.IsOpen() || needsReindex_)
+        return false;
+    dropContent();
+    WritePlan first;
+    WritePlan second;
+    for (int32_t slot : idsToZero_)
+        first.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+    for (int32_t slot : oldCopies_) {
+        first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
+        second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+    }
+    bool ok = first.Apply(handle) && handle.Sync() && second.Apply(handle) && (oldCopies_.empty() || handle.Sync());
+    if (!ok) {
+        needsReindex_ = true;
+        return false;
+    }
+    for (int32_t slot : oldCopies_)
+        holes_[index[static_cast<size_t>(slot)].length].insert(slot);
+    oldCopies_.clear();
+    idsToZero_.clear();
+    return true;
+}
+
+// ---------------------------------------------------------------- checking and recovering
+
+// What opening found in the data file and what it must write.
+struct TNRAFile::RecoveryPlan {
+    std::vector<TNRAFileIndexEntry> entries;
+    // Type bytes first (synced), then ids, lengths of damaged records, the
+    // count and the cut.
+    WritePlan first;
+    WritePlan second;
+    bool firstWrites = false;
+    bool secondWrites = false;
+    uint64_t end = 0;
+    bool cut = false;
+    // Something the protocol of a save pass cannot leave behind.
+    bool damaged = false;
+    // Committed records lost to the damage; they are copied aside first.
+    uint32_t dropped = 0;
+    std::vector<std::string> notes;
+    bool matchesIndex = false;
+    // The live records of `entries` by (type, id).
+    std::unordered_map<uint64_t, int32_t> live;
+};
+
+bool TNRAFile::planRecovery(RecoveryPlan& plan) const
+{
+    const std::string_view data(content_);
+    const uint64_t size = data.size();
+    const uint64_t start = itemsCountFilePos + 4u;
+    if (size < start)
+        return false;
+    const std::vector<TNRAFileIndexEntry>& listed = index;
+    const bool indexUsable = indexUsable_;
+    auto header = [&](uint64_t at, uint32_t& type, uint32_t& id, uint32_t& length) {
+        type = GetU16(data.data() + at);
+        id = GetU32(data.data() + at + 2);
+        length = GetU32(data.data() + at + 6);
+    };
+    // True when entry j of the index is where the data file has a record of
+    // its length that fits (or j is just past the last entry at the end).
+    auto continuesAt = [&](uint64_t at, size_t j) {
+        if (at == size)
+            return j == listed.size();
+        if (j >= listed.size() || listed[j].position != at || at + kRecordHeaderSize > size)
+            return false;
+        uint32_t type = 0, id = 0, length = 0;
+        header(at, type, id, length);
+        return length == listed[j].length && at + kRecordHeaderSize + length <= size;
+    };
+
+    // 1. The chain of records, finding its way past a damaged length
+    // through the index.
+    std::vector<ScannedRecord> records;
+    records.reserve(std::min<uint64_t>(itemsCount, size / kRecordHeaderSize));
+    std::vector<bool> damagedRecord;
+    uint64_t at = start;
+    while (at < size && at <= UINT32_MAX) {
+        size_t k = records.size();
+        const TNRAFileIndexEntry* entry =
+            indexUsable && k < listed.size() && listed[k].position == at ? &listed[k] : nullptr;
+        if (at + kRecordHeaderSize > size)
+            break;
+        // The chain from header to header waits on memory at each step; the
+        // index knows the places ahead.
+        if (indexUsable && k + kPrefetchAhead < listed.size() && listed[k + kPrefetchAhead].position < size)
+            __builtin_prefetch(data.data() + listed[k + kPrefetchAhead].position);
+        uint32_t type = 0, id = 0, length = 0;
+        header(at, type, id, length);
+        uint64_t next = at + kRecordHeaderSize + length;
+        uint64_t guided = 0;
+        size_t skipped = 1;
+        if (entry != nullptr && entry->length != length && continuesAt(at + kRecordHeaderSize + entry->length, k + 1)) {
+            guided = at + kRecordHeaderSize + entry->length;
+        } else if (next > size && indexUsable) {
+            for (size_t j = k + 1; j < listed.size(); ++j) {
+                if (listed[j].position > at + kRecordHeaderSize && continuesAt(listed[j].position, j)) {
+                    guided = listed[j].position;
+                    skipped = j - k;
+                    break;
+                }
+            }
+        }
+        if (guided != 0) {
+            // The bytes up to where the index leads on become one hole; what
+            // they held counts as dropped.
+            auto holeLength = static_cast<uint32_t>(guided - at - kRecordHeaderSize);
+            records.push_back({0, 0, holeLength, static_cast<uint32_t>(at)});
+            damagedRecord.push_back(true);
+            char bytes[10] = {};
+            PutU32(bytes + 6, holeLength);
+            plan.first.Add(at, std::string_view(bytes, sizeof bytes));
+            plan.damaged = true;
+            plan.dropped += static_cast<uint32_t>(skipped);
+            at = guided;
+            continue;
+        }
+        if (next > size)
+            break;
+        records.push_back({static_cast<uint16_t>(type), id, length, static_cast<uint32_t>(at)});
+        damagedRecord.push_back(false);
+        at = next;
+    }
+
+    // 2. What is committed: the count of the data file, or the count of the
+    // durable index when it is larger (written only after the appended
+    // records were synced). What lies behind was never committed.
+    uint64_t committed = std::min<uint64_t>(itemsCount, records.size());
+    if (indexUsable && listed.size() > committed && listed.size() <= records.size())
+        committed = listed.size();
+    if (records.size() > committed || at != size) {
+        plan.cut = true;
+        plan.end = committed == records.size() ? at : records[committed].position;
+        if (itemsCount > committed) {
+            // A committed record cut short: damage, not a crash of a pass.
+            plan.damaged = true;
+            plan.dropped += static_cast<uint32_t>(itemsCount - committed);
+        }
+        std::string note = "[TNRAF::reindexFile] uncommitted tail cut; bytes = " + std::to_string(size - plan.end);
+        plan.notes.push_back(note);
+    } else {
+        plan.end = at;
+    }
+    if (itemsCount > records.size() && !plan.cut)
+        plan.damaged = true;
+    records.resize(committed);
+
+    // 3. Each record's state, and of several live copies of one record the
+    // one to keep: the copy the durable index lists at its place (the save
+    // pass writes that index only after the copy is durable); when it lists
+    // none or several, the last in the file. The others become holes.
+    plan.entries.resize(records.size());
+    plan.live.reserve(records.size());
+    std::unordered_map<uint64_t, std::vector<size_t>> copies;
+    for (size_t k = 0; k < records.size(); ++k) {
+        const ScannedRecord& record = records[k];
+        TNRAFileIndexEntry& entry = plan.entries[k];
+        entry.length = record.length;
+        entry.position = record.position;
+        entry.ownOffset = static_cast<uint32_t>(kIndexHeaderSize + 4 + k * kIndexEntrySize);
+        const TNRAFileIndexEntry* aligned = indexUsable && k < listed.size() && listed[k].position == record.position &&
+                                                    listed[k].length == record.length
+                                                ? &listed[k]
+                                                : nullptr;
+        if (record.type == raftHole) {
+            if (record.id != 0)
+                plan.second.Add(record.position + 2u, std::string_view(kZeros, 4));
+            continue;
+        }
+        if (record.id == 0) {
+            plan.first.Add(record.position, std::string_view(kZeros, 2));
+            continue;
+        }
+        entry.type = record.type;
+        entry.id = record.id;
+        // Another type at the place the index lists: a pass never leaves
+        // that. (Another id alone is left to the loader, which compares it
+        // with the id in the record's body.)
+        if (aligned != nullptr && !aligned->IsHole() && aligned->type != record.type && !damagedRecord[k])
+            plan.damaged = true;
+        if (entry.IsUnknownType())
+            continue;
+        auto [first, added] = plan.live.emplace(Key(record.type, record.id), static_cast<int32_t>(k));
+        if (!added) {
+            std::vector<size_t>& places = copies[first->first];
+            if (places.empty())
+                places.push_back(static_cast<size_t>(first->second));
+            places.push_back(k);
+        }
+    }
+    for (auto& [key, places] : copies) {
+        size_t keep = places.back();
+        std::vector<size_t> listedHere;
+        for (size_t k : places) {
+            if (indexUsable && k < listed.size() && listed[k].position == records[k].position &&
+                listed[k].type == records[k].type && listed[k].id == records[k].id)
+                listedHere.push_back(k);
+        }
+        if (listedHere.size() == 1)
+            keep = listedHere.front();
+        plan.live[key] = static_cast<int32_t>(keep);
+        for (size_t k : places) {
+            if (k == keep)
+                continue;
+            plan.first.Add(records[k].position, std::string_view(kZeros, 2));
+            plan.second.Add(records[k].position + 2u, std::string_view(kZeros, 4));
+            plan.entries[k].type = raftHole;
+            plan.entries[k].id = 0;
+            plan.notes.push_back(
+                "[TNRAF::reindexFile] two copies of one record; type = " + std::to_string(records[k].type) +
+                "; id = " + std::to_string(records[k].id) + "; kept at " + std::to_string(records[keep].position) +
+                ", hole at " + std::to_string(records[k].position));
+        }
+    }
+    if (itemsCount != records.size())
+        plan.second.AddU32(itemsCountFilePos, static_cast<uint32_t>(records.size()));
+    plan.firstWrites = !plan.first.Empty();
+    plan.secondWrites = !plan.second.Empty() || plan.cut;
+
+    // 4. The fast path: the index on disk is exactly what a rebuild writes.
+    plan.matchesIndex = indexUsable && !plan.firstWrites && !plan.secondWrites && !plan.damaged &&
+                        listed.size() == plan.entries.size() && raIndexVersion == raVersion &&
+                        indexCountFilePos == kIndexHeaderSize &&
+                        indexFileSize_ == kIndexHeaderSize + 4 + plan.entries.size() * kIndexEntrySize;
+    for (size_t k = 0; plan.matchesIndex && k < plan.entries.size(); ++k) {
+        const TNRAFileIndexEntry& a = listed[k];
+        const TNRAFileIndexEntry& b = plan.entries[k];
+        plan.matchesIndex = a.type == b.type && a.id == b.id && a.length == b.length && a.position == b.position;
+    }
+    return true;
+}
+
+std::string TNRAFile::asidePath() const
+{
+    return raFile + "." + LocalTimeStamp();
+}
+
+bool TNRAFile::applyRecovery(RecoveryPlan& plan)
+{
+    for (const std::string& note : plan.notes)
+        LogText(note.c_str());
+    std::string aside;
+    if (plan.dropped > 0) {
+        // Nothing goes that is not kept beside the file first.
+        aside = asidePath();
+        if (!plat::WriteFileAtomically(aside, content_, 0600)) {
+            LogWrite("[TNRAF::reindexFile][ERROR] cannot copy the damaged data file aside; left as it is: ",
+                     raFile.c_str(), false);
+            return false;
+        }
+    }
+    if (plan.damaged) {
+        uint32_t kept = 0;
+        for (const TNRAFileIndexEntry& entry : plan.entries)
+            kept += entry.IsHole() ? 0 : 1;
+        std::string text = raFile + "; records kept = " + std::to_string(kept) +
+                           "; dropped = " + std::to_string(plan.dropped) +
+                           "; copy = " + (aside.empty() ? std::string("none") : aside);
+        LogWrite("[TNRAF::reindexFile][ERROR] damaged data file ", text.c_str(), false);
+    }
+    bool ok = plan.first.Apply(handle) && (!plan.firstWrites || handle.Sync());
+    ok = ok && plan.second.Apply(handle) && (!plan.cut || handle.Truncate(plan.end)) &&
+         (!plan.secondWrites || handle.Sync());
+    if (!ok)
+        return false;
+    std::string bytes;
+    index = std::move(plan.entries);
+    indexCount = static_cast<uint32_t>(index.size());
+    indexCountFilePos = kIndexHeaderSize;
+    indexHandle.Close();
+    if (!plat::WriteFileAtomically(raIndexFile, indexFileBytes(), 0600) ||
+        !indexHandle.Open(raIndexFile, plat::File::Mode::ReadWrite))
+        return false;
+    raIndexVersion = raVersion;
+    return true;
+}
+
+std::string TNRAFile::indexFileBytes() const
+{
+    std::string bytes;
+    plat::ByteWriter writer(bytes);
+    WriteHeader("rafIndexFile", raVersion, writer);
+    WriteUNumber(static_cast<uint32_t>(index.size()), 4, writer);
+    size_t first = bytes.size();
+    bytes.resize(first + index.size() * kIndexEntrySize);
+    for (size_t i = 0; i < index.size(); ++i)
+        EncodeIndexEntry(index[i], bytes.data() + first + i * kIndexEntrySize);
+    return bytes;
 }
 
 bool TNRAFile::checkIndexAgainstData()
 {
-    std::vector<ScannedRecord> records;
-    uint64_t validEnd = 0;
-    uint64_t fileSize = 0;
-    if (!scanData(records, validEnd, fileSize) || validEnd != fileSize)
+    RecoveryPlan plan;
+    if (!planRecovery(plan) || !plan.matchesIndex)
         return false;
-    if (indexCount != itemsCount || indexCount != records.size() || index.size() != records.size())
-        return false;
-    std::unordered_map<uint64_t, int32_t> live;
-    live.reserve(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        const ScannedRecord& record = records[i];
-        const TNRAFileIndexEntry& entry = index[i];
-        if (entry.position != record.position || entry.length != record.length)
-            return false;
-        bool hole = IsHoleHeader(record.type, record.id);
-        if (hole != entry.IsHole())
-            return false;
-        if (!hole && (entry.type != record.type || entry.id != record.id))
-            return false;
-        // One (type, id) listed twice is a save cut short between the new
-        // copy and the hole of the old one.
-        if (!hole && !live.emplace(Key(entry.type, entry.id), static_cast<int32_t>(i)).second)
-            return false;
-    }
-    live_ = std::move(live);
-    holes_.clear();
-    for (size_t i = 0; i < index.size(); ++i)
-        if (index[i].IsHole())
-            holes_[index[i].length].insert(static_cast<int32_t>(i));
-    dataEnd_ = validEnd;
+    itemsCount = static_cast<uint32_t>(index.size());
+    indexCount = itemsCount;
+    dataEnd_ = plan.end;
+    takeLookups(plan.live);
     windowSize_ = 0;
     needsReindex_ = false;
+    stateDurable_ = false;
     return true;
 }
 
@@ -495,77 +998,38 @@ bool TNRAFile::rebuildIndex(uint32_t& oldCount, uint32_t& newCount)
     oldCount = indexCount;
     newCount = 0;
     needsReindex_ = true;
-    std::vector<ScannedRecord> records;
-    uint64_t validEnd = 0;
-    uint64_t fileSize = 0;
-    if (!scanData(records, validEnd, fileSize))
+    staged_.clear();
+    stagedByKey_.clear();
+    oldCopies_.clear();
+    idsToZero_.clear();
+    // After a failed write the memory is not what the disk holds: read both again.
+    if (content_.empty() && !readDataFile())
         return false;
-
-    // 1. The index in memory, from the scan: a record cut short at the end is
-    // left out, of two copies of one record the later one stays, and records
-    // of no known type are holes. The files follow below; should they fail,
-    // memory still shows the data file as it is.
-    std::string bytes;
-    plat::ByteWriter writer(bytes);
-    WriteHeader("rafIndexFile", raVersion, writer);
-    indexCountFilePos = static_cast<uint32_t>(bytes.size());
-    WriteUNumber(static_cast<uint32_t>(records.size()), 4, writer);
-    std::unordered_map<uint64_t, size_t> latest;
-    latest.reserve(records.size());
-    for (size_t i = 0; i < records.size(); ++i)
-        if (!IsHoleHeader(records[i].type, records[i].id))
-            latest[Key(static_cast<uint8_t>(records[i].type), records[i].id)] = i;
-    std::vector<uint32_t> earlierCopies;
-    std::vector<TNRAFileIndexEntry> entries(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-        const ScannedRecord& record = records[i];
-        TNRAFileIndexEntry& entry = entries[i];
-        entry.length = record.length;
-        entry.position = record.position;
-        entry.ownOffset = indexCountFilePos + 4 + static_cast<uint32_t>(i) * kIndexEntrySize;
-        if (IsHoleHeader(record.type, record.id))
-            continue;
-        if (latest[Key(static_cast<uint8_t>(record.type), record.id)] != i) {
-            earlierCopies.push_back(record.position);
-            continue;
-        }
-        entry.type = static_cast<uint8_t>(record.type);
-        entry.id = record.id;
+    if (indexHandle.IsOpen())
+        readIndexFile();
+    RecoveryPlan plan;
+    if (!planRecovery(plan))
+        return false;
+    uint64_t end = plan.end;
+    auto count = static_cast<uint32_t>(plan.entries.size());
+    // Memory shows what was found even when the repair cannot be written.
+    std::vector<TNRAFileIndexEntry> found = plan.entries;
+    bool written = applyRecovery(plan);
+    if (!written) {
+        index = std::move(found);
+        indexCount = count;
     }
-    index = std::move(entries);
-    indexCount = static_cast<uint32_t>(index.size());
-    itemsCount = indexCount;
-    newCount = itemsCount;
-    rebuildLookups();
-    dataEnd_ = validEnd;
+    itemsCount = count;
+    newCount = count;
+    dataEnd_ = end;
+    takeLookups(plan.live);
     windowSize_ = 0;
-
-    // 2. The data file: cut, earlier copies made holes, the new count; made
-    // durable before the index that relies on it.
-    if (validEnd != fileSize && !handle.Truncate(validEnd))
-        return false;
-    for (uint32_t position : earlierCopies) {
-        char header[6] = {};
-        if (!writeData(position, header, sizeof header))
-            return false;
-    }
-    char count[4];
-    PutU32(count, itemsCount);
-    if (!writeData(itemsCountFilePos, count, sizeof count) || !handle.Sync())
-        return false;
-
-    // 3. The index file anew, through the atomic writer.
-    size_t first = bytes.size();
-    bytes.resize(first + index.size() * kIndexEntrySize);
-    for (size_t i = 0; i < index.size(); ++i)
-        EncodeIndexEntry(index[i], bytes.data() + first + i * kIndexEntrySize);
-    indexHandle.Close();
-    if (!plat::WriteFileAtomically(raIndexFile, bytes, 0600) ||
-        !indexHandle.Open(raIndexFile, plat::File::Mode::ReadWrite))
-        return false;
-    raIndexVersion = raVersion;
-    needsReindex_ = false;
-    return true;
+    if (plan.cut && written)
+        content_ = content_.substr(0, static_cast<size_t>(end));
+    needsReindex_ = !written;
+    // The repair synced the data file and replaced the index atomically.
+    stateDurable_ = written;
+    return written;
 }
 
 // ---------------------------------------------------------------- save queue
@@ -750,29 +1214,12 @@ bool TNRAFile::save_stream(int32_t tsp)
         LogText("[TNRAFile::save_stream][ERROR] handle = NULL!");
         return false;
     }
-    bool ok = !needsReindex_;
-    if (ok) {
-        int32_t idxpos = getIndexPosById(item.id, item.type);
-        if (item.retype == raftHole) {
-            // 2. Deletion.
-            if (idxpos >= 0)
-                ok = createHole(idxpos);
-            else
-                LogText("[TNRAFile::save_stream] Item does not exist in stream, no need to retype");
-        } else if (stream.size() > UINT32_MAX - kRecordHeaderSize) {
-            ok = false;
-        } else {
-            // 3.-6. The new copy into a hole of its length or at the end; only
-            // then the old place becomes a hole.
-            int32_t hole = getIndexHolePosByLength(static_cast<uint32_t>(stream.size()));
-            ok = hole >= 0 ? writeIntoHole(hole, item.retype, item.id) : appendRecord(item.retype, item.id);
-            if (ok && idxpos >= 0)
-                ok = createHole(idxpos);
-        }
-    }
-    if (!ok) {
-        needsReindex_ = true;
-        LogWrite("[TNRAFile::save_stream][ERROR] write failed; id = ", IdToAnsi(item.id).c_str(), false);
+    bool remove = item.retype == raftHole;
+    if (remove && getIndexPosById(item.id, item.type) < 0 && stagedByKey_.count(Key(item.type, item.id)) == 0)
+        LogText("[TNRAFile::save_stream] Item does not exist in stream, no need to retype");
+    else if (needsReindex_ || stream.size() > UINT32_MAX - kRecordHeaderSize ||
+             !stage(item.type, item.id, remove, item.position)) {
+        LogWrite("[TNRAFile::save_stream][ERROR] cannot stage; id = ", IdToAnsi(item.id).c_str(), false);
         return false;
     }
     std::lock_guard<std::mutex> lock(toSaveMutex_);

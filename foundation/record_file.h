@@ -35,9 +35,10 @@ constexpr uint32_t kRaftLastType = raftLastRequest;
 const char* RaftTypeName(uint32_t type);
 
 // One record's place: the index file holds it as uint16 type, uint32 length,
-// uint32 id, uint32 data position. A hole has type and id 0.
+// uint32 id, uint32 data position. A hole has type and id 0. A type above
+// kRaftLastType is one a later version writes: kept, never reused, not loaded.
 struct TNRAFileIndexEntry {
-    uint8_t type = raftHole;
+    uint16_t type = raftHole;
     uint32_t length = 0;
     uint32_t id = 0;
     // Offset of the record in the data file.
@@ -46,6 +47,7 @@ struct TNRAFileIndexEntry {
     uint32_t ownOffset = 0;
 
     bool IsHole() const { return type == raftHole || id == 0; }
+    bool IsUnknownType() const { return !IsHole() && type > kRaftLastType; }
 };
 
 // One item of the save queue.
@@ -73,11 +75,20 @@ constexpr uint32_t kIndexEntrySize = 14;
 // (type, id), an index file mapping each record to its place, a save queue and
 // the stream in which the record being written is assembled.
 //
-// A live record is never overwritten: a new copy goes into a hole of exactly
-// its length or at the end, and only then does the old place become a hole.
-// An append writes the record before the count that commits it. So a crash
-// leaves every record either in its old or its new state, and the data file
-// alone is enough to rebuild the index (TNRAF::reindexFile).
+// Writing is staged: save_stream only keeps the stream, and commit() (the
+// end of a save pass, TNRAF::flushFile) writes the pass in two phases so that
+// a power cut at any moment leaves every record in its old or its new state:
+//   1. new copies: into holes as id, length and data with the type still 0,
+//      or appended whole behind the committed count; then a sync.
+//   2. the 2-byte types that make the copies in holes live, the count that
+//      commits the appended ones, the types of deleted records, the index;
+//      then a sync of both files.
+// Only a type (2 bytes, one page) ever decides whether a place is live, so a
+// torn write cannot make a record appear under a wrong id. A live record is
+// never overwritten; the old copy of a changed record stays live on disk
+// until its replacement is committed and loses its type in the next pass
+// (or when the file is closed). Until then the durable index names the copy
+// that counts. An id is zeroed only once the type before it is durably 0.
 //
 // Threads: add_toSave, clean_toSave and the queue accessors may run on any
 // thread. Everything that touches the files (save_stream, createHole,
@@ -132,14 +143,15 @@ public:
     int32_t getIndexPosById(uint32_t id, uint8_t type) const;
     // The hole earliest in the index of exactly that length, -1 when none.
     int32_t getIndexHolePosByLength(uint32_t length) const;
-    // Turns a record into a hole: the data header first, then the index entry.
+    // Stages the deletion of the record at that index position; the next
+    // commit makes it a hole.
     bool createHole(int32_t position);
 
-    // Reads the header of the record at a data position and checks it.
-    // Returns the data length, with recordReader() bounded to the record's
-    // data; -1 without a data file or when the header lies outside the file,
-    // -2 for another type, -3 for another id, -4 when the length runs past
-    // the end of the file.
+    // Reads the header of the record at a data position and checks it; a
+    // save pass still staged is committed first. Returns the data length,
+    // with recordReader() bounded to the record's data; -1 without a data file
+    // or when the header lies outside the file, -2 for another type, -3 for
+    // another id, -4 when the length runs past the end of the file.
     int64_t loadStreamHeader(uint32_t position, uint8_t type, uint32_t id);
     // The data of the record last found by loadStreamHeader; it cannot read
     // past the record. Valid until the next file operation.
@@ -165,61 +177,109 @@ public:
     // The unsaved item of (type, id); -1 when none.
     int32_t find_toSave(uint8_t type, uint32_t id) const;
 
-    // Writes the stream as queue item tsp. False, with the item left unsaved,
-    // when any write fails.
+    // Stages the stream as queue item tsp for the next commit and marks the
+    // item saved (a failed commit queues it again).
     bool save_stream(int32_t tsp);
 
     static std::string IdToAnsi(uint32_t id);
 
     // --- Used by TNRAF to open, check and rebuild the files. ---
 
-    // Offset just past the last record, as the file layer knows it.
+    // Writes what the save pass staged (see the class comment). True when
+    // there was nothing to write. On failure the staged records are queued
+    // again and the next save rebuilds the index from the data file first.
+    bool commit();
+    // Records staged and not yet committed.
+    bool hasStaged() const { return !staged_.empty(); }
+    // Commits, then gives the old copies still live on disk their hole
+    // headers, so the closed files agree with each other.
+    bool settle();
+
+    // Offset just past the last committed record.
     uint64_t dataEnd() const { return dataEnd_; }
     // True after a failed write: the files may differ from memory until the
     // index is rebuilt from the data file.
     bool needsReindex() const { return needsReindex_; }
-    // Scans the data file and compares it with the index in memory; on a
-    // match builds the look-ups. False when they differ in any way.
+
+    // --- Used by TNRAF to open, check and repair the files. ---
+
+    // Reads the whole data file once; opening checks and loading use it.
+    bool readDataFile();
+    // The data file as read by readDataFile (empty once it was written to).
+    std::string_view dataContent() const { return content_; }
+    // Reads the index file into `index` as it stands on disk. False when its
+    // header, version or count is not usable; the index is then empty.
+    bool readIndexFile();
+    // Compares the data file with the index read from disk; when they agree
+    // exactly and nothing needs repair, takes the index and returns true.
     bool checkIndexAgainstData();
-    // Rebuilds the index from the data file and writes it anew. Fills
-    // `oldCount` and `newCount` for the log.
+    // Recovers the data file (duplicates left by a cut, torn or uncommitted
+    // tails, damaged records, holes that keep an id) and writes the index
+    // anew. Fills `oldCount` and `newCount` for the log.
     bool rebuildIndex(uint32_t& oldCount, uint32_t& newCount);
+    // The files were just created (and synced): the first pass need not
+    // make what opening found durable first.
+    void markStateDurable() { stateDurable_ = true; }
+    // Where a repair that drops bytes copies the data file first: its name
+    // with the local time appended.
+    std::string asidePath() const;
     // Forgets the index and the look-ups.
     void clearIndex();
-    // Closes both files and forgets what was read from them.
+    // Closes both files and forgets what was read from them and what was staged.
     void closeFiles();
 
 private:
-    struct ScannedRecord {
-        uint16_t type;
+    struct Staged {
+        uint8_t type;
         uint32_t id;
-        uint32_t length;
-        uint32_t position;
+        bool remove;
+        int32_t position;
+        std::string data;
     };
+    struct RecoveryPlan;
 
-    static uint64_t Key(uint8_t type, uint32_t id) { return (static_cast<uint64_t>(type) << 32) | id; }
+    static uint64_t Key(uint16_t type, uint32_t id) { return (static_cast<uint64_t>(type) << 32) | id; }
 
-    bool scanData(std::vector<ScannedRecord>& records, uint64_t& validEnd, uint64_t& fileSize);
-    void rebuildLookups();
+    bool planRecovery(RecoveryPlan& plan) const;
+    bool applyRecovery(RecoveryPlan& plan);
+    // Takes the live records found by a recovery plan; holes from the index.
+    void takeLookups(std::unordered_map<uint64_t, int32_t>& live);
     void unlinkEntry(int32_t position);
-    void linkEntry(int32_t position);
-    void setEntry(int32_t position, uint8_t type, uint32_t id);
-    bool writeData(uint64_t offset, const void* data, size_t size);
-    bool writeIndex(uint64_t offset, const void* data, size_t size);
-    bool writeIntoHole(int32_t hole, uint8_t type, uint32_t id);
-    bool appendRecord(uint8_t type, uint32_t id);
+    void linkEntry(int32_t position, bool reusable);
+    void setEntry(int32_t position, uint16_t type, uint32_t id, bool reusable = true);
+    int32_t takeHole(uint32_t length);
+    std::string indexFileBytes() const;
+    void dropContent();
+    void requeueStaged();
+    bool stage(uint8_t type, uint32_t id, bool remove, int32_t position);
     bool resize_toSave_locked(int32_t n);
     bool readWindow(uint64_t offset, uint64_t size, std::string_view& out);
 
-    // Look-ups over `index`: live records by (type, id), holes by length in
-    // index order.
+    // Look-ups over `index`: live records by (type, id), reusable holes by
+    // length in index order.
     std::unordered_map<uint64_t, int32_t> live_;
     std::map<uint32_t, std::set<int32_t>> holes_;
 
     uint64_t dataEnd_ = 0;
     bool needsReindex_ = false;
+    bool indexUsable_ = false;
+    // False while what opening found may still sit in the page cache only
+    // (a killed writer's last writes); the first commit syncs it first.
+    bool stateDurable_ = false;
+    uint64_t indexFileSize_ = 0;
 
-    // Read-ahead over the data file for loading records in file order.
+    // The save pass in progress: one stream per record, the latest wins.
+    std::vector<Staged> staged_;
+    std::unordered_map<uint64_t, size_t> stagedByKey_;
+    // Old copies whose replacement is committed: still live on disk, holes
+    // in memory and in the index; their type goes in the next pass.
+    std::vector<int32_t> oldCopies_;
+    // Holes whose type is durably 0 but whose id is still on disk.
+    std::vector<int32_t> idsToZero_;
+
+    // The data file as opening read it, and read-ahead for later loads.
+    plat::FileMapping mapping_;
+    std::string_view content_;
     std::string window_;
     uint64_t windowStart_ = 0;
     size_t windowSize_ = 0;

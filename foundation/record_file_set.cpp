@@ -7,6 +7,7 @@
 #include "platform/core/paths.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 
 TNRAF raf;
@@ -14,22 +15,52 @@ TNRAF raf;
 namespace {
 
 constexpr const char* kIndexHeader = "rafIndexFile";
-// Longest header a file can have: uint16 length, 65535 id bytes, uint16 version.
-constexpr size_t kLongestHeader = 2 + 0xFFFF + 2;
 
 void ShowError(const std::string& text)
 {
     ShowMessageBox(text.c_str(), "Chyba", mbOk | mbIconError);
 }
 
-// 20 bytes for a header id of 12 characters: the header and a count of 0.
-std::string NewFileBytes(const std::string& id, int32_t version)
+std::string HeaderBytes(const std::string& id, int32_t version)
 {
     std::string bytes;
     plat::ByteWriter writer(bytes);
     WriteHeader(id, version, writer);
+    return bytes;
+}
+
+// 20 bytes for a header id of 12 characters: the header and a count of 0.
+std::string NewFileBytes(const std::string& id, int32_t version)
+{
+    std::string bytes = HeaderBytes(id, version);
+    plat::ByteWriter writer(bytes);
     WriteUNumber(0, 4, writer);
     return bytes;
+}
+
+uint32_t GetU32At(std::string_view bytes, size_t at)
+{
+    uint32_t value = 0;
+    for (int i = 0; i < 4; ++i)
+        value |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[at + static_cast<size_t>(i)])) << (8 * i);
+    return value;
+}
+
+// True when, behind a header of `headerSize` bytes, the data holds exactly as
+// many whole records as the count says, up to the last byte: the file is
+// ours, only its header is damaged.
+bool RecordsBehindHeaderCheckOut(std::string_view data, size_t headerSize)
+{
+    if (data.size() < headerSize + 4)
+        return false;
+    uint32_t count = GetU32At(data, headerSize);
+    uint64_t at = headerSize + 4;
+    uint32_t records = 0;
+    while (at + kRecordHeaderSize <= data.size() && records <= count) {
+        at += kRecordHeaderSize + GetU32At(data, static_cast<size_t>(at) + 6);
+        ++records;
+    }
+    return at == data.size() && records == count;
 }
 
 } // namespace
@@ -138,24 +169,71 @@ bool TNRAF::openRAFFile(int32_t fid)
         LogWrite("[TNRAF::openRAFFile][ERROR] Failed opening file for random access: ", file.raFile.c_str(), false);
         return false;
     }
-    uint64_t size = 0;
-    std::string head;
-    if (file.handle.Size(size)) {
-        head.resize(static_cast<size_t>(std::min<uint64_t>(size, kLongestHeader + 4)));
-        if (!file.handle.ReadAt(0, head.data(), head.size()))
-            head.clear();
-    }
-    plat::ByteReader reader(head);
-    int32_t version = 0;
-    ReadHeader(file.raHeader, reader, version);
-    file.raVersion = version;
-    LogTextInt("[TNRAF::openRAFFile] Items[fid]->version = ", version);
-    file.itemsCountFilePos = static_cast<uint32_t>(reader.Position());
-    if (version != 1 || !ReadUNumber(4, reader, file.itemsCount)) {
+    // The one read of the data file: the check of the index and the load use it.
+    if (!file.readDataFile()) {
+        LogWrite("[TNRAF::openRAFFile][ERROR] cannot read ", file.raFile.c_str(), false);
         file.handle.Close();
         return false;
     }
+    plat::ByteReader reader(file.dataContent());
+    int32_t version = 0;
+    ReadHeader(file.raHeader, reader, version);
+    LogTextInt("[TNRAF::openRAFFile] Items[fid]->version = ", version);
+    if (version == 0 && !repairDataHeader(fid))
+        return false;
+    if (version == 0) {
+        reader = plat::ByteReader(file.dataContent());
+        ReadHeader(file.raHeader, reader, version);
+    }
+    file.raVersion = version;
+    file.itemsCountFilePos = static_cast<uint32_t>(reader.Position());
+    if (version != 1 || !ReadUNumber(4, reader, file.itemsCount)) {
+        LogWrite("[TNRAF::openRAFFile][ERROR] data file of another version; nothing is saved to it: ",
+                 file.raFile.c_str(), false);
+        ShowError("Datový soubor " + file.raFile + " má jinou verzi (" + std::to_string(version) +
+                  "), než jakou tento program zná. Nic se do něj neukládá.");
+        file.closeFiles();
+        return false;
+    }
     LogTextUInt("[TNRAF::openRAFFile] Items[fid]->itemsCount = ", file.itemsCount);
+    return true;
+}
+
+bool TNRAF::repairDataHeader(int32_t fid)
+{
+    TNRAFile& file = *Items[static_cast<size_t>(fid)];
+    std::string header = HeaderBytes(file.raHeader, 1);
+    std::string aside = file.asidePath();
+    if (RecordsBehindHeaderCheckOut(file.dataContent(), header.size())) {
+        // Our file with a damaged header: copied aside, then the header
+        // written again; every record stays.
+        if (!plat::WriteFileAtomically(aside, file.dataContent(), 0600) ||
+            !file.handle.WriteAt(0, header.data(), header.size()) || !file.handle.Sync() || !file.readDataFile()) {
+            LogWrite("[TNRAF::openRAFFile][ERROR] damaged header; cannot repair ", file.raFile.c_str(), false);
+            file.closeFiles();
+            return false;
+        }
+        LogWrite("[TNRAF::openRAFFile][ERROR] damaged header repaired; copy = ", aside.c_str(), false);
+        return true;
+    }
+    // Not recognisable: moved aside untouched, and a new file takes its
+    // place so that what follows is saved and the next synchronisation
+    // fills it again.
+    file.closeFiles();
+    if (std::rename(file.raFile.c_str(), aside.c_str()) != 0) {
+        LogWrite("[TNRAF::openRAFFile][ERROR] damaged header; cannot move the file aside: ", file.raFile.c_str(),
+                 false);
+        ShowError("Datový soubor " + file.raFile +
+                  " je poškozený a nelze jej odložit stranou. Nic se do něj neukládá.");
+        return false;
+    }
+    LogWrite("[TNRAF::openRAFFile][ERROR] damaged header; file moved aside to ", aside.c_str(), false);
+    ShowError("Datový soubor " + file.raFile + " je poškozený. Byl odložen jako " + aside +
+              " a program začíná s novým souborem; data se doplní při příští synchronizaci.");
+    if (!createNewFile(fid) || !file.handle.Open(file.raFile, plat::File::Mode::ReadWrite) || !file.readDataFile()) {
+        file.closeFiles();
+        return false;
+    }
     return true;
 }
 
@@ -167,43 +245,12 @@ bool TNRAF::openIndexFile(int32_t fid)
         LogWrite("[TNRAF::openIndexFile] ERROR opening file for random access: ", file.raIndexFile.c_str(), false);
         return false;
     }
-    uint64_t size = 0;
-    std::string head;
-    if (file.indexHandle.Size(size)) {
-        head.resize(static_cast<size_t>(std::min<uint64_t>(size, kLongestHeader + 4)));
-        if (!file.indexHandle.ReadAt(0, head.data(), head.size()))
-            head.clear();
-    }
-    plat::ByteReader reader(head);
-    int32_t version = 0;
-    ReadHeader(kIndexHeader, reader, version);
-    file.raIndexVersion = version;
-    file.indexCountFilePos = static_cast<uint32_t>(reader.Position());
-    uint32_t count = 0;
-    // The count is checked against the bytes the file holds before anything
-    // is allocated for it.
-    uint64_t first = file.indexCountFilePos + 4u;
-    if (version != 1 || !ReadUNumber(4, reader, count) || count > INT32_MAX ||
-        first + static_cast<uint64_t>(count) * kIndexEntrySize > size) {
-        file.indexHandle.Close();
-        return false;
-    }
-    std::string entries;
-    try {
-        entries.resize(static_cast<size_t>(count) * kIndexEntrySize);
-    } catch (const std::bad_alloc&) {
-        file.indexHandle.Close();
-        return false;
-    }
-    if (!file.indexHandle.ReadAt(first, entries.data(), entries.size()) ||
-        !file.resize_index(static_cast<int32_t>(count), false)) {
-        file.indexHandle.Close();
-        return false;
-    }
-    plat::ByteReader entryReader(entries);
-    for (uint32_t i = 0; i < count; ++i)
-        file.readIndexEntry(entryReader, static_cast<uint32_t>(first), file.index[i]);
-    return true;
+    // An unusable index stays open: the repair that follows writes it anew.
+    if (file.readIndexFile())
+        return true;
+    LogWrite("[TNRAF::openIndexFile][ERROR] unusable index file, rebuilt from the data file: ",
+             file.raIndexFile.c_str(), false);
+    return false;
 }
 
 plat::File* TNRAF::openFile(int32_t fid)
@@ -236,21 +283,30 @@ plat::File* TNRAF::openFile(int32_t fid)
         return nullptr;
     }
     bool wereOpen = file.handle.IsOpen() && file.indexHandle.IsOpen();
+    if (!wereOpen) {
+        // Left by a writer killed while it replaced one of the files.
+        plat::RemoveStaleTemporaries(file.raFile);
+        plat::RemoveStaleTemporaries(file.raIndexFile);
+    }
     bool indexOpened = file.indexHandle.IsOpen();
-    if (!indexOpened && (plat::FileExists(file.raIndexFile) || createNewIndexFile(fid)))
+    bool created = false;
+    if (!indexOpened && (plat::FileExists(file.raIndexFile) || (created = createNewIndexFile(fid))))
         indexOpened = openIndexFile(fid);
-    if (!file.handle.IsOpen() && (plat::FileExists(file.raFile) || createNewFile(fid)))
+    bool dataExists = file.handle.IsOpen() || plat::FileExists(file.raFile);
+    if (!file.handle.IsOpen() && (dataExists || createNewFile(fid)))
         openRAFFile(fid);
+    created = created && !dataExists;
     if (!file.handle.IsOpen())
         return nullptr;
     if (wereOpen)
         return &file.handle;
 
     // 4. The index is trusted only when it describes the data file exactly.
-    bool consistent = indexOpened && file.raIndexVersion == file.raVersion && file.indexCount == file.itemsCount &&
-                      file.checkIndexAgainstData();
+    bool consistent = indexOpened && file.raIndexVersion == file.raVersion && file.checkIndexAgainstData();
     if (!consistent)
         reindexFile(fid);
+    else if (created)
+        file.markStateDurable();
     return &file.handle;
 }
 
@@ -263,6 +319,8 @@ void TNRAF::closeFile(int32_t fid, bool reset)
     TNRAFile& file = *Items[static_cast<size_t>(fid)];
     bool dataWasOpen = file.handle.IsOpen();
     bool indexWasOpen = file.indexHandle.IsOpen();
+    if (!reset && dataWasOpen && !file.settle())
+        LogTextInt("[TNRAF::closeFile][ERROR] the last save pass could not be written; fid = ", fid);
     file.closeFiles();
     if (reset && dataWasOpen) {
         LogWrite("[TNRAF::closeFile][RESET_DATA_FILE] ", file.raFile.c_str(), false);
@@ -286,10 +344,10 @@ bool TNRAF::flushFile(int32_t fid)
 {
     if (!isValidFid(fid))
         return false;
-    TNRAFile& file = *Items[static_cast<size_t>(fid)];
-    bool ok = (!file.handle.IsOpen() || file.handle.Sync()) && (!file.indexHandle.IsOpen() || file.indexHandle.Sync());
+    // The save pass ends here: its records are written and synced now.
+    bool ok = Items[static_cast<size_t>(fid)]->commit();
     if (!ok)
-        LogTextInt("[TNRAF::flushFile][ERROR] sync failed; fid = ", fid);
+        LogTextInt("[TNRAF::flushFile][ERROR] the save pass could not be written; fid = ", fid);
     return ok;
 }
 

@@ -37,7 +37,8 @@ public:
     plat::File* openFile(int32_t fid);
     void closeFile(int32_t fid, bool reset);
     void closeAllFiles();
-    // Flushes both files of the slot to the disk; the end of a save pass.
+    // The end of a save pass: writes what it staged, safe against a power
+    // cut (TNRAFile::commit). A pass that staged nothing writes and syncs nothing.
     bool flushFile(int32_t fid);
 
     void resetStream(int32_t fid);
@@ -60,6 +61,9 @@ private:
     bool createNewFile(int32_t fid);
     bool createNewIndexFile(int32_t fid);
     bool openRAFFile(int32_t fid);
+    // A data file whose header does not read: repaired when the records
+    // behind it check out, else moved aside and replaced by a new file.
+    bool repairDataHeader(int32_t fid);
     bool openIndexFile(int32_t fid);
 };
 

@@ -395,6 +395,11 @@ void TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
                 counts.writtenOff += file.writeOff_toSave(tsp) ? 1 : 0;
             }
         }
+        // The records written so far are committed before any deletion is
+        // staged: a record that moved to a new id is durable under it first.
+        if (phase == 0 && !raf.flushFile(fid)) {
+            counts.writeFailed = true;
+        }
     }
     LogTextInt("[TNPIM::Save][FINISH] really_saved = ", counts.reallySaved);
     LogTextInt("[TNPIM::Save][FINALLY] toSave[aa]->saved count = ", file.toSaveSavedCount());
@@ -501,7 +506,14 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
                 lastReport = now;
             }
         }
-        if (entry.IsHole() || entry.type > kRaftLastType) {
+        if (entry.IsHole()) {
+            continue;
+        }
+        if (entry.IsUnknownType()) {
+            // Written by a later version: kept in the file, not loaded.
+            char text[64];
+            std::snprintf(text, sizeof text, "type = %u; id = %u", entry.type, entry.id);
+            LogWrite("[TNPIM::Load] Record of unknown type kept; ", text, false);
             continue;
         }
         int64_t length = raf.loadStreamHeader(fid, entry.position, entry.type, entry.id);
@@ -518,6 +530,16 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             // The reader ends where the record ends: a length or a body that
             // runs past it makes the item unreadable.
             TNItemLoad result = LoadItem(item, file.recordReader());
+            // A body under another id than its index entry would be saved
+            // under that id and leave this record live beside it.
+            if (result != TNItemLoad::Unreadable && StoredID(item) != entry.id) {
+                char text[96];
+                std::snprintf(text, sizeof text, "type = %s; id = %u; body id = %u", RaftTypeName(entry.type), entry.id,
+                              StoredID(item));
+                LogWrite("[TNPIM::Load][ERROR] Record whose body has another id dropped; ", text, false);
+                items.Resize(items.Count - 1);
+                return;
+            }
             if (result == TNItemLoad::Unreadable) {
                 // Perhaps a newer version: leave its record as it is.
                 char text[96];

@@ -586,11 +586,11 @@ void TNPIMRecords::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed
             }
             // The record under its new id first; only then the old one goes.
             int32_t entry = FindQueued(newID);
-            bool written = entry >= 0 && raf.indexOk(fid) && record.Save(entry, fid);
+            bool written = entry >= 0 && raf.indexOk(fid) && record.Save(entry, fid) && raf.flushFile(fid);
             Queue(oldID, pos, 1);
             int32_t hole = FindQueued(oldID);
-            if (written && hole >= 0) {
-                raf.saveStream(fid, hole);
+            if (written && hole >= 0 && raf.saveStream(fid, hole)) {
+                raf.flushFile(fid);
             }
         }
         if (rekey) {

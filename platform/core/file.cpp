@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@ namespace plat {
 namespace {
 
 std::atomic<int> writesUntilFailure{0};
+std::atomic<WriteRecorder*> writeRecorder{nullptr};
 
 // Writes go out in pieces of this size, so a fault can hit a file halfway.
 constexpr size_t kWriteChunk = 64 * 1024;
@@ -47,7 +50,7 @@ File::~File()
     Close();
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_)
+File::File(File&& other) noexcept : fd_(other.fd_), path_(std::move(other.path_))
 {
     other.fd_ = -1;
 }
@@ -57,6 +60,7 @@ File& File::operator=(File&& other) noexcept
     if (this != &other) {
         Close();
         fd_ = other.fd_;
+        path_ = std::move(other.path_);
         other.fd_ = -1;
     }
     return *this;
@@ -78,6 +82,8 @@ bool File::Open(const std::string& path, Mode mode)
         break;
     }
     fd_ = open(path.c_str(), flags, 0600);
+    if (fd_ >= 0)
+        path_ = path;
     return fd_ >= 0;
 }
 
@@ -86,6 +92,7 @@ void File::Close()
     if (fd_ >= 0)
         close(fd_);
     fd_ = -1;
+    path_.clear();
 }
 
 bool File::ReadAt(uint64_t offset, void* data, size_t size) const
@@ -106,9 +113,28 @@ bool File::ReadAt(uint64_t offset, void* data, size_t size) const
 
 bool File::WriteAt(uint64_t offset, const void* data, size_t size)
 {
-    if (fd_ < 0 || lseek(fd_, static_cast<off_t>(offset), SEEK_SET) < 0)
+    if (fd_ < 0)
         return false;
-    return WriteFully(fd_, data, size);
+    const auto* bytes = static_cast<const char*>(data);
+    WriteRecorder* recorder = writeRecorder.load();
+    while (size > 0) {
+        size_t piece = size < kWriteChunk ? size : kWriteChunk;
+        if (TakeInjectedFailure()) {
+            errno = ENOSPC;
+            return false;
+        }
+        ssize_t written = pwrite(fd_, bytes, piece, static_cast<off_t>(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        if (recorder != nullptr)
+            recorder->OnWrite(path_, offset, std::string_view(bytes, static_cast<size_t>(written)));
+        bytes += written;
+        offset += static_cast<uint64_t>(written);
+        size -= static_cast<size_t>(written);
+    }
+    return true;
 }
 
 bool File::Size(uint64_t& size) const
@@ -122,12 +148,53 @@ bool File::Size(uint64_t& size) const
 
 bool File::Truncate(uint64_t size)
 {
-    return fd_ >= 0 && ftruncate(fd_, static_cast<off_t>(size)) == 0;
+    if (fd_ < 0 || ftruncate(fd_, static_cast<off_t>(size)) != 0)
+        return false;
+    if (WriteRecorder* recorder = writeRecorder.load())
+        recorder->OnTruncate(path_, size);
+    return true;
 }
 
 bool File::Sync()
 {
-    return fd_ >= 0 && fdatasync(fd_) == 0;
+    if (fd_ < 0 || fdatasync(fd_) != 0)
+        return false;
+    if (WriteRecorder* recorder = writeRecorder.load())
+        recorder->OnSync(path_);
+    return true;
+}
+
+FileMapping::~FileMapping()
+{
+    Unmap();
+}
+
+bool FileMapping::Map(const File& file, uint64_t size)
+{
+    Unmap();
+    if (size == 0)
+        return true;
+    if (file.Descriptor() < 0 || size > SIZE_MAX)
+        return false;
+    void* data = mmap(nullptr, static_cast<size_t>(size), PROT_READ, MAP_SHARED | MAP_POPULATE, file.Descriptor(), 0);
+    if (data == MAP_FAILED)
+        return false;
+    data_ = data;
+    size_ = static_cast<size_t>(size);
+    return true;
+}
+
+void FileMapping::Unmap()
+{
+    if (data_ != nullptr)
+        munmap(data_, size_);
+    data_ = nullptr;
+    size_ = 0;
+}
+
+void SetWriteRecorder(WriteRecorder* recorder)
+{
+    writeRecorder.store(recorder);
 }
 
 bool WriteFully(int fd, const void* data, size_t size)
@@ -191,6 +258,36 @@ bool FileExists(const std::string& path)
 {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+int RemoveStaleTemporaries(const std::string& path)
+{
+    size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::string prefix = path.substr(folder.size()) + ".";
+    DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+    if (dir == nullptr)
+        return 0;
+    int removed = 0;
+    while (const dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        bool temporary = true;
+        for (size_t i = prefix.size(); i < name.size(); ++i) {
+            char ch = name[i];
+            temporary = temporary && ((ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9'));
+        }
+        std::string full = folder + name;
+        struct stat info {};
+        // The writer creates its temporaries 0600 and regular; anything else
+        // is not ours.
+        if (temporary && lstat(full.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 07777) == 0600 &&
+            unlink(full.c_str()) == 0)
+            ++removed;
+    }
+    closedir(dir);
+    return removed;
 }
 
 bool RemoveFile(const std::string& path)

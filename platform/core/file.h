@@ -25,7 +25,7 @@ public:
     void Close();
     bool IsOpen() const { return fd_ >= 0; }
 
-    // Positioned I/O: the whole range or failure.
+    // Positioned I/O (pread/pwrite, no seek): the whole range or failure.
     bool ReadAt(uint64_t offset, void* data, size_t size) const;
     bool WriteAt(uint64_t offset, const void* data, size_t size);
 
@@ -35,10 +35,44 @@ public:
     bool Sync();
 
     int Descriptor() const { return fd_; }
+    const std::string& Path() const { return path_; }
 
 private:
     int fd_ = -1;
+    std::string path_;
 };
+
+// A read-only view of a whole file through the page cache, without copying
+// it. Valid while the mapping lives and the file is not cut shorter.
+class FileMapping {
+public:
+    FileMapping() = default;
+    ~FileMapping();
+    FileMapping(const FileMapping&) = delete;
+    FileMapping& operator=(const FileMapping&) = delete;
+
+    // Maps the first `size` bytes of the open file; false when it cannot.
+    bool Map(const File& file, uint64_t size);
+    void Unmap();
+    std::string_view View() const { return std::string_view(static_cast<const char*>(data_), size_); }
+
+private:
+    void* data_ = nullptr;
+    size_t size_ = 0;
+};
+
+// Test seam: sees every positioned write, truncation and sync of a File, in
+// the order they happen, so a test can rebuild what a disk held at any moment.
+class WriteRecorder {
+public:
+    virtual ~WriteRecorder() = default;
+    virtual void OnWrite(const std::string& path, uint64_t offset, std::string_view bytes) = 0;
+    virtual void OnTruncate(const std::string& path, uint64_t size) = 0;
+    virtual void OnSync(const std::string& path) = 0;
+};
+
+// nullptr stops recording. Install it while no other thread writes.
+void SetWriteRecorder(WriteRecorder* recorder);
 
 // Writes the whole buffer to a descriptor, retrying short writes.
 // Every call counts for the write fault seam.
@@ -59,6 +93,11 @@ bool ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxS
 bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode = 0600);
 
 bool FileExists(const std::string& path);
+
+// Removes the temporary files WriteFileAtomically left beside `path` when it
+// was killed halfway ("<path>.XXXXXX", six letters or digits). Returns how
+// many it removed.
+int RemoveStaleTemporaries(const std::string& path);
 bool RemoveFile(const std::string& path);
 
 } // namespace plat

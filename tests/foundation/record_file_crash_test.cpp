@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -192,6 +193,17 @@ TEST_F(RecordFileCrash, FileSurvivesKillsDuringSavePasses)
         planner.NextPass();
         inProgress = planner.state();
     }
+    // Kills while a repair replaced the index leave no temporary behind
+    // once the file was opened again.
+    DIR* dir = opendir(folder_.c_str());
+    ASSERT_NE(dir, nullptr);
+    while (const dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        EXPECT_TRUE(name == "." || name == ".." || name == "pim-crash.dld" || name == "pim-crash.dli" ||
+                    name == "driver.err")
+            << "left behind: " << name;
+    }
+    closedir(dir);
     std::printf("crash test: %d passes finished, %d rounds cut in the middle of a pass\n", passesTotal, cutMidPass);
 }
 

@@ -118,7 +118,8 @@ inline int32_t FindQueued(TNRAFile& file, uint8_t type, uint32_t id)
     return -1;
 }
 
-// Queues and writes one record as an item's Save does.
+// Queues and writes one record as an item's Save does, in a save pass of
+// its own.
 inline bool SaveRecord(TNRAF& set, int32_t fid, uint8_t type, uint32_t id, const std::string& data)
 {
     TNRAFile& file = *set.Items[static_cast<size_t>(fid)];
@@ -127,7 +128,7 @@ inline bool SaveRecord(TNRAF& set, int32_t fid, uint8_t type, uint32_t id, const
     set.resetStream(fid);
     for (char byte : data)
         set.writeNumber(static_cast<uint8_t>(byte), 1, fid);
-    return set.saveStream(fid, tsp);
+    return set.saveStream(fid, tsp) && set.flushFile(fid);
 }
 
 inline bool DeleteRecord(TNRAF& set, int32_t fid, uint8_t type, uint32_t id)
@@ -136,7 +137,7 @@ inline bool DeleteRecord(TNRAF& set, int32_t fid, uint8_t type, uint32_t id)
     file.add_toSave(type, id, 0, 1, true, false);
     int32_t tsp = FindQueued(file, type, id);
     set.resetStream(fid);
-    return set.saveStream(fid, tsp);
+    return set.saveStream(fid, tsp) && set.flushFile(fid);
 }
 
 // The data of (type, id) read through the index and the record reader.

@@ -229,9 +229,10 @@ TEST_F(TNPIMUpload, DrainLeavesOnlyServiceIdsAndHolesAcrossRestarts)
 TEST_F(TNPIMUpload, UnknownVersionsLoadAsNothingAndNeverGoUp)
 {
     set_.StoreRaw(raftAlert, 70001, ReadFixture("alert_v2.bin"));
-    set_.StoreRaw(raftTag, 812, ReadFixture("tag_v3.bin"));
+    set_.StoreRaw(raftTag, 814, ReadFixture("tag_v3.bin"));
     set_.StoreRaw(raftTagsAssign, 90001, ReadFixture("tags_assign_v2.bin"));
-    set_.StoreRaw(raftTag, 814, ReadFixture("tag_v1.bin"));
+    // Under the id its body holds: a body under another id does not load.
+    set_.StoreRaw(raftTag, 812, ReadFixture("tag_v1.bin"));
     set_.Reopen();
     std::string before = set_.FileBytes();
 

@@ -71,6 +71,62 @@ TEST_F(AtomicWriter, FailureHalfwayKeepsOldFileAndLeavesNoTemporary)
     EXPECT_EQ(Entries(), std::vector<std::string>{"users.dat"});
 }
 
+// A temporary left by a killed writer goes; files that merely look alike stay.
+TEST_F(AtomicWriter, StaleTemporariesOfOneFileAreRemoved)
+{
+    std::string path = folder_ + "pim.dli";
+    ASSERT_TRUE(plat::WriteFileAtomically(path, "index"));
+    struct Case {
+        const char* name;
+        unsigned mode;
+        bool removed;
+    };
+    const Case cases[] = {
+        {"pim.dli.c4kfhS", 0600, true},   {"pim.dli.000000", 0600, true},  {"pim.dli.c4kfh", 0600, false},
+        {"pim.dli.c4kfhSx", 0600, false}, {"pim.dli.c4k-hS", 0600, false}, {"pim.dli.backup", 0644, false},
+        {"pim.dld.c4kfhS", 0600, false},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(plat::WriteFileAtomically(folder_ + c.name, "x", c.mode));
+    }
+    EXPECT_EQ(plat::RemoveStaleTemporaries(path), 2);
+    for (const Case& c : cases)
+        EXPECT_EQ(plat::FileExists(folder_ + c.name), !c.removed) << c.name;
+    EXPECT_TRUE(plat::FileExists(path));
+}
+
+TEST_F(AtomicWriter, RecorderSeesPositionedWritesTruncationsAndSyncs)
+{
+    struct Recorder final : plat::WriteRecorder {
+        std::vector<std::string> events;
+        void OnWrite(const std::string& path, uint64_t offset, std::string_view bytes) override
+        {
+            events.push_back(path.substr(path.rfind('/') + 1) + " write " + std::to_string(offset) + " " +
+                             std::string(bytes));
+        }
+        void OnTruncate(const std::string&, uint64_t size) override
+        {
+            events.push_back("truncate " + std::to_string(size));
+        }
+        void OnSync(const std::string&) override { events.push_back("sync"); }
+    } recorder;
+    std::string path = folder_ + "data.bin";
+    plat::File file;
+    ASSERT_TRUE(file.Open(path, plat::File::Mode::ReadWriteCreate));
+    plat::SetWriteRecorder(&recorder);
+    ASSERT_TRUE(file.WriteAt(4, "abcd", 4));
+    ASSERT_TRUE(file.WriteAt(0, "xy", 2));
+    ASSERT_TRUE(file.Sync());
+    ASSERT_TRUE(file.Truncate(6));
+    plat::SetWriteRecorder(nullptr);
+    ASSERT_TRUE(file.WriteAt(0, "z", 1));
+    const std::vector<std::string> expected = {"data.bin write 4 abcd", "data.bin write 0 xy", "sync", "truncate 6"};
+    EXPECT_EQ(recorder.events, expected);
+    std::string read;
+    ASSERT_TRUE(plat::ReadWholeFile(path, read));
+    EXPECT_EQ(read, std::string("zy\0\0ab", 6));
+}
+
 using Folders = TempFolder;
 
 TEST_F(Folders, CreatesNestedFoldersWithMode0700)
