@@ -30,6 +30,11 @@ void Count(const char* name)
 
 } // namespace
 
+GlobalsReady::GlobalsReady()
+{
+    SharedEnvironment();
+}
+
 FreeProbe::FreeProbe(plat::TComponent* owner, std::string name, std::vector<std::string>* freed)
     : plat::TComponent(owner), name_(std::move(name)), freed_(freed)
 {
@@ -45,7 +50,6 @@ void ViewTest::SetUp()
 {
     OffscreenGuiTest::SetUp();
     UseFixedMetrics();
-    SharedEnvironment();
     ASSERT_TRUE(ViewGlobalsConstructed());
     DestroyViewGlobals();
     ConstructViewGlobals();

@@ -44,6 +44,12 @@ private:
     std::vector<std::string>* freed_;
 };
 
+// Builds the program's globals, once per process, with View joined to
+// them; a member to put before a log capture, which needs them.
+struct GlobalsReady {
+    GlobalsReady();
+};
+
 class ViewTest : public plat::testing::OffscreenGuiTest {
 protected:
     void SetUp() override;
@@ -62,6 +68,7 @@ protected:
     plat::TPanel* FixedPanel(TNMainPanel panel) const { return fixedPanels_[panel]; }
     plat::TPanel* Desk() const { return desk_; }
 
+    GlobalsReady globals_;
     model_test::LogCapture log_;
     HookRecorder recorder_;
     // Names FreeProbes report as they go.

@@ -7,9 +7,19 @@
 
 using view_test::ViewTest;
 
-TEST(TNViewItem, DayboxModeGroups)
+namespace {
+
+// The record alone, without windows.
+class TNViewItemTest : public ::testing::Test {
+protected:
+    view_test::GlobalsReady globals_;
+    model_test::LogCapture log_;
+};
+
+} // namespace
+
+TEST_F(TNViewItemTest, DayboxModeGroups)
 {
-    model_test::LogCapture log;
     TNViewItem item;
     item.daybox_mode = 24;
     struct Case {
@@ -20,7 +30,7 @@ TEST(TNViewItem, DayboxModeGroups)
         EXPECT_EQ(item.DayboxModeGroup(c.mode), c.group) << c.mode;
     for (int32_t mode : {9, 79, 80, -2}) {
         const std::string line = "[TNViewItem::daybox_modeGroup][ERROR] Unknown daybox_mode = " + std::to_string(mode);
-        EXPECT_EQ(log.CountContaining(line.c_str()), 1) << mode;
+        EXPECT_EQ(log_.CountContaining(line.c_str()), 1) << mode;
     }
 
     item.daybox_mode = 8;
@@ -31,7 +41,7 @@ TEST(TNViewItem, DayboxModeGroups)
     EXPECT_FALSE(item.IsDayboxMode(0));
 }
 
-TEST(TNViewItem, RecordColourTable)
+TEST_F(TNViewItemTest, RecordColourTable)
 {
     struct Case {
         int8_t k;
