@@ -17,6 +17,7 @@
 #include "foundation/record_file_set.h"
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
+#include "tests/support/scratch_folder.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -84,6 +85,7 @@ public:
         return scenario;
     }
 
+    testing_support::ScratchFolder scratch;
     std::string folder;
     std::string dataPath;
     std::string indexPath;
@@ -108,24 +110,18 @@ public:
             throw std::runtime_error("cannot restore the database");
     }
 
-    ~Scenario()
-    {
-        std::string command = "rm -rf '" + folder + "'";
-        if (std::system(command.c_str()) != 0)
-            std::fprintf(stderr, "cannot remove %s\n", folder.c_str());
-    }
-
 private:
-    Scenario()
+    static std::string BaseFolder()
     {
         const char* base = std::getenv("DALMORA_BENCH_DIR");
-        std::string pattern = std::string(base != nullptr ? base : plat::TempFolder().c_str());
-        if (!pattern.empty() && pattern.back() != '/')
-            pattern += '/';
-        pattern += "dalmora-bench-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr)
+        return base != nullptr ? std::string(base) : plat::TempFolder();
+    }
+
+    Scenario() : scratch(BaseFolder())
+    {
+        if (scratch.Path().empty())
             throw std::runtime_error("cannot create the bench folder");
-        folder = pattern + "/";
+        folder = scratch.Path();
         dataPath = folder + "pim-bench.dld";
         indexPath = folder + "pim-bench.dli";
         dbPath = folder + "pim-bench.sqlite";

@@ -16,24 +16,16 @@
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
 
-#include <cerrno>
 #include <cinttypes>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <fcntl.h>
 #include <iterator>
 #include <new>
 #include <string>
-#include <unistd.h>
 
 namespace {
-
-// The zone offset outlives the order of static construction: time values
-// built before `c` work it out on first use.
-constexpr int32_t unsetOffset = INT32_MIN;
-constinit std::atomic<int32_t> standardOffset{unsetOffset};
 
 void FillYearDates(int32_t year, TNCommon::YearDates& dates)
 {
@@ -58,25 +50,12 @@ TNCommon::TNCommon()
 
 int32_t TNCommon::SystemTimeZoneOffset()
 {
-    // mktime of UTC fields marked as standard time lands the standard offset
-    // before the true instant, in summer too.
-    const time_t now = static_cast<time_t>(plat::UnixSeconds());
-    std::tm local{};
-    std::tm utc{};
-    if (localtime_r(&now, &local) == nullptr || gmtime_r(&now, &utc) == nullptr)
-        return 0;
-    utc.tm_isdst = 0;
-    return static_cast<int32_t>(std::mktime(&local) - std::mktime(&utc));
+    return TNLocalClock::SystemZoneOffset();
 }
 
 int32_t TNCommon::TimeZoneOffset()
 {
-    int32_t offset = standardOffset.load(std::memory_order_relaxed);
-    if (offset != unsetOffset)
-        return offset;
-    int32_t expected = unsetOffset;
-    standardOffset.compare_exchange_strong(expected, SystemTimeZoneOffset(), std::memory_order_relaxed);
-    return standardOffset.load(std::memory_order_relaxed);
+    return TNLocalClock::ZoneOffset();
 }
 
 int32_t TNCommon::TimeZoneHours()
@@ -92,7 +71,7 @@ int32_t TNCommon::TimeZoneMinutes()
 
 void TNCommon::SetTimeZoneOffset(int32_t seconds)
 {
-    standardOffset.store(seconds, std::memory_order_relaxed);
+    TNLocalClock::SetZoneOffset(seconds);
 }
 
 // ---------------------------------------------------------------------------
@@ -100,18 +79,15 @@ void TNCommon::SetTimeZoneOffset(int32_t seconds)
 
 void TNCommon::RefreshToday()
 {
+    const DayBounds bounds = TNLocalClock::RefreshToday();
     TNTime today;
-    today.SetToday();
-    // Calendar days, so a change day never lands on the same date.
-    TNTime tomorrow = today;
-    tomorrow.NextDay();
-    TNTime weekAgo = today;
-    weekAgo.AddDays(-7);
+    today.SetTimestamp(bounds.TodayStart);
+    TNTime tomorrow;
+    tomorrow.SetTimestamp(bounds.TomorrowStart);
 
     std::lock_guard<std::mutex> lock(todayMutex);
     Today = today;
     Tomorrow = tomorrow;
-    dayBounds = {today.DayStart, today.DayEnd, tomorrow.DayStart, tomorrow.DayEnd, weekAgo.DayStart};
 }
 
 TNTime TNCommon::CopyOfToday() const
@@ -128,8 +104,7 @@ TNTime TNCommon::CopyOfTomorrow() const
 
 TNCommon::DayBounds TNCommon::GetDayBounds() const
 {
-    std::lock_guard<std::mutex> lock(todayMutex);
-    return dayBounds;
+    return TNLocalClock::TodayBounds();
 }
 
 // ---------------------------------------------------------------------------
@@ -458,7 +433,7 @@ void TNCommon::InitCommonHelpers()
     LogMutexName.Set(name);
     SetLogMutexName(LogMutexName.Text);
 
-    // 6. The event-type table.
+    // 2. The event-type table.
     for (const auto& type : kEventTypes) {
         EventTypeKeys.Add(type[0]);
         EventTypeNames.Add(type[1]);
@@ -536,35 +511,7 @@ bool TNCommon::CopyFile(const char* source, const char* target)
     return Guarded("[TNCommon::CopyFile]", false, [&] {
         if (source == nullptr || target == nullptr || source[0] == '\0' || target[0] == '\0')
             return false;
-        int in = open(PathInEnteredFolder(source).c_str(), O_RDONLY | O_CLOEXEC);
-        if (in < 0)
-            return false;
-        std::string targetPath = PathInEnteredFolder(target);
-        int out = open(targetPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        if (out < 0) {
-            close(in);
-            return false;
-        }
-        bool ok = true;
-        char buffer[65536];
-        for (;;) {
-            ssize_t got = read(in, buffer, sizeof(buffer));
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got < 0)
-                ok = false;
-            if (got <= 0)
-                break;
-            if (!plat::WriteFully(out, buffer, static_cast<size_t>(got))) {
-                ok = false;
-                break;
-            }
-        }
-        close(in);
-        ok = close(out) == 0 && ok;
-        if (!ok)
-            unlink(targetPath.c_str());
-        return ok;
+        return plat::CopyFile(PathInEnteredFolder(source), PathInEnteredFolder(target));
     });
 }
 
@@ -609,20 +556,17 @@ TNString TNCommon::GetTempFileName(const char* prefix)
             return TNString();
 
         int64_t now = plat::UnixMilliseconds();
-        std::tm fields{};
-        createTimeInfo(&fields, now >= 1000 ? now / 1000 : 1);
+        const std::tm fields = TNLocalClock::Fields(now >= 1000 ? now / 1000 : 1);
         uint32_t number = static_cast<uint32_t>(now % 1000);
         for (int attempt = 0; attempt < kTempNameAttempts; ++attempt, ++number) {
             char name[64];
             std::snprintf(name, sizeof(name), "_%02u%02u%02u%02u.tmp", static_cast<unsigned>(fields.tm_hour),
                           static_cast<unsigned>(fields.tm_min), static_cast<unsigned>(fields.tm_sec), number);
             std::string path = folder + start + name;
-            int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-            if (fd >= 0) {
-                close(fd);
+            const plat::CreateResult made = plat::CreateFileExclusively(path);
+            if (made == plat::CreateResult::Created)
                 return TNString(std::string_view(path));
-            }
-            if (errno != EEXIST)
+            if (made == plat::CreateResult::Failed)
                 break;
         }
         LogWrite("[TNCommon::GetTempFileName][ERROR] No free name in ", folder.c_str(), false);
@@ -689,11 +633,6 @@ uint32_t TNCommon::GetLastInputSeconds()
     int64_t now = plat::MonotonicMilliseconds() / 1000;
     int64_t last = now - GetIdleSeconds();
     return static_cast<uint32_t>(last > 0 ? last : 0);
-}
-
-int64_t TNCommon::Now()
-{
-    return plat::UnixSeconds();
 }
 
 bool TNCommon::CheckLogin(const char* text)

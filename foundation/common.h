@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/local_clock.h"
 #include "foundation/local_ids.h"
 #include "foundation/string.h"
 #include "foundation/time.h"
@@ -56,10 +57,9 @@ public:
 
     TNCommonHooks Hooks;
 
-    // --- Time zone ---
+    // --- Time zone (kept by the local clock) ---
     // The computer zone's offset without summer time, in seconds east of
-    // UTC, worked out from the system once. Readable before `c` is built,
-    // so time values constructed earlier convert correctly too.
+    // UTC, worked out from the system once.
     static int32_t TimeZoneOffset();
     // Offset split into whole hours and the remaining minutes.
     static int32_t TimeZoneHours();
@@ -72,18 +72,12 @@ public:
     // RefreshToday on the main thread; other threads take copies.
     TNTime Today;
     TNTime Tomorrow;
-    // Sets both from the clock's current date.
+    // Sets both, and the local clock's bounds, from the clock's current date.
     void RefreshToday();
     TNTime CopyOfToday() const;
     TNTime CopyOfTomorrow() const;
-    struct DayBounds {
-        int64_t TodayStart;
-        int64_t TodayEnd;
-        int64_t TomorrowStart;
-        int64_t TomorrowEnd;
-        // 00:00 of the date seven days before today.
-        int64_t WeekAgoStart;
-    };
+    using DayBounds = TNLocalClock::DayBounds;
+    // The local clock's bounds of today.
     DayBounds GetDayBounds() const;
 
     // --- Calendar years of the all-days index ---
@@ -184,7 +178,6 @@ public:
     static bool IsRemoteSession() { return false; }
     static uint32_t GetIdleSeconds();
     static uint32_t GetLastInputSeconds();
-    static int64_t Now();
 
     // Validation.
     static bool CheckLogin(const char* text);
@@ -231,9 +224,8 @@ private:
     // Lock names and the event-type table; the first step of construction.
     void InitCommonHelpers();
 
-    // Guards Today, Tomorrow and dayBounds.
+    // Guards Today and Tomorrow.
     mutable std::mutex todayMutex;
-    DayBounds dayBounds{};
 
     // Guards AllYears and AllDates. Never held while a hook runs.
     mutable std::mutex yearsMutex;

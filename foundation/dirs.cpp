@@ -9,21 +9,11 @@
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
 
-#include <cerrno>
-#include <climits>
-#include <cstdlib>
-#include <dirent.h>
-#include <fcntl.h>
-#include <fnmatch.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
 
 thread_local std::string enteredFolder;
-
-constexpr int kMaxTreeDepth = 64;
 
 std::string WithSlash(std::string path)
 {
@@ -35,67 +25,6 @@ std::string WithSlash(std::string path)
 std::string ToStd(const TNString& text)
 {
     return std::string(text.View());
-}
-
-// The canonical form of an existing folder, with a trailing '/'; empty when
-// it does not resolve.
-std::string Canonical(const std::string& path)
-{
-    if (path.empty())
-        return {};
-    char resolved[PATH_MAX];
-    if (realpath(path.c_str(), resolved) == nullptr)
-        return {};
-    return WithSlash(resolved);
-}
-
-bool DeleteInFolder(int folderFd, const char* pattern, int depth)
-{
-    if (depth > kMaxTreeDepth)
-        return false;
-    int listFd = dup(folderFd);
-    if (listFd < 0)
-        return false;
-    DIR* listing = fdopendir(listFd);
-    if (listing == nullptr) {
-        close(listFd);
-        return false;
-    }
-    struct Entry {
-        std::string name;
-        bool folder;
-    };
-    std::vector<Entry> entries;
-    while (dirent* entry = readdir(listing)) {
-        std::string name = entry->d_name;
-        if (name == "." || name == "..")
-            continue;
-        struct stat info {};
-        if (fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        entries.push_back({name, S_ISDIR(info.st_mode)});
-    }
-    closedir(listing);
-
-    bool ok = true;
-    for (const Entry& entry : entries) {
-        if (entry.folder) {
-            int childFd = openat(folderFd, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-            if (childFd < 0) {
-                ok = false;
-                continue;
-            }
-            ok &= DeleteInFolder(childFd, pattern, depth + 1);
-            close(childFd);
-            // A folder that still holds unmatched files stays.
-            if (unlinkat(folderFd, entry.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOTEMPTY && errno != EEXIST)
-                ok = false;
-        } else if (fnmatch(pattern, entry.name.c_str(), 0) == 0) {
-            if (unlinkat(folderFd, entry.name.c_str(), 0) != 0)
-                ok = false;
-        }
-    }
-    return ok;
 }
 
 } // namespace
@@ -115,11 +44,8 @@ std::string PathInEnteredFolder(const std::string& name)
     if (!name.empty() && name[0] == '/')
         return name;
     std::string folder = enteredFolder;
-    if (folder.empty()) {
-        char current[PATH_MAX];
-        if (getcwd(current, sizeof(current)) != nullptr)
-            folder = WithSlash(current);
-    }
+    if (folder.empty())
+        folder = plat::WorkingFolder();
     return folder + name;
 }
 
@@ -160,12 +86,11 @@ std::string TNDirs::ProgramFolder()
     std::lock_guard<std::mutex> guard(mutex_);
     if (AppDir.IsEmpty()) {
         AppDir.Set(plat::ProgramFolder());
-        char exe[PATH_MAX];
-        ssize_t length = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-        AppFile.Set(std::string_view(exe, length > 0 ? static_cast<size_t>(length) : 0));
-        struct stat info {};
-        if (length > 0 && stat(AppFile.Text, &info) == 0)
-            AppFileTime.SetTimestamp(static_cast<int64_t>(info.st_mtim.tv_sec));
+        std::string file = plat::ProgramFile();
+        AppFile.Set(file);
+        int64_t modified = 0;
+        if (!file.empty() && plat::ModificationTime(file, modified))
+            AppFileTime.SetTimestamp(modified);
     }
     std::string folder = ToStd(AppDir);
     return !folder.empty() && folder[0] == '/' ? WithSlash(folder) : std::string();
@@ -229,6 +154,19 @@ bool TNDirs::GoToUsersDir(bool portable, bool withUser, bool withProduct)
             }
         }
         return !folder.empty() && Enter(folder, nullptr);
+    });
+}
+
+bool TNDirs::UsersDirIsWritable(bool portable, std::string& folder)
+{
+    return Guarded("[TNDirs::UsersDirIsWritable]", false, [&] {
+        if (portable && ProgramFolder().empty())
+            return false;
+        {
+            std::lock_guard<std::mutex> guard(mutex_);
+            folder = UsersFolder(portable);
+        }
+        return !folder.empty() && plat::CreateFolders(folder) && plat::IsWritableFolder(folder);
     });
 }
 
@@ -311,10 +249,10 @@ bool TNDirs::GetCurrentDir(TNString& out)
 bool TNDirs::GetFileTime(const char* path, TNTime& out)
 {
     return Guarded("[TNDirs::GetFileTime]", false, [&] {
-        struct stat info {};
-        if (path == nullptr || path[0] == '\0' || stat(PathInEnteredFolder(path).c_str(), &info) != 0)
+        int64_t modified = 0;
+        if (path == nullptr || path[0] == '\0' || !plat::ModificationTime(PathInEnteredFolder(path), modified))
             return false;
-        out.SetTimestamp(static_cast<int64_t>(info.st_mtim.tv_sec));
+        out.SetTimestamp(modified);
         return true;
     });
 }
@@ -327,21 +265,18 @@ bool TNDirs::DeleteDirTree(const char* folder, const char* pattern)
             return false;
         }
         // The top folder itself must be a real folder, not a link to one.
-        std::string top = folder;
-        while (top.size() > 1 && top.back() == '/')
-            top.pop_back();
-        struct stat info {};
-        if (lstat(top.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        if (!plat::IsRealFolder(folder))
             return false;
-        std::string canonical = Canonical(top);
-        std::vector<std::string> refused = {"/", Canonical(plat::HomeFolder()), Canonical(plat::DataHomeFolder()),
-                                            Canonical(plat::AppDataFolder())};
+        std::string canonical = plat::CanonicalFolder(folder);
+        std::vector<std::string> refused = {"/", plat::CanonicalFolder(plat::HomeFolder()),
+                                            plat::CanonicalFolder(plat::DataHomeFolder()),
+                                            plat::CanonicalFolder(plat::AppDataFolder())};
         {
             std::lock_guard<std::mutex> guard(mutex_);
-            refused.push_back(Canonical(ToStd(DataRootFolder)));
-            refused.push_back(Canonical(UsersFolder(false)));
-            refused.push_back(Canonical(UsersFolder(true)));
-            refused.push_back(Canonical(ToStd(AppDir)));
+            refused.push_back(plat::CanonicalFolder(ToStd(DataRootFolder)));
+            refused.push_back(plat::CanonicalFolder(UsersFolder(false)));
+            refused.push_back(plat::CanonicalFolder(UsersFolder(true)));
+            refused.push_back(plat::CanonicalFolder(ToStd(AppDir)));
         }
         for (const std::string& root : refused) {
             if (canonical.empty() || canonical == root) {
@@ -349,13 +284,8 @@ bool TNDirs::DeleteDirTree(const char* folder, const char* pattern)
                 return false;
             }
         }
-        int fd = open(canonical.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
-            return false;
         std::string match = std::string(pattern) == "*.*" ? std::string("*") : std::string(pattern);
-        bool ok = DeleteInFolder(fd, match.c_str(), 0);
-        close(fd);
-        return ok;
+        return plat::RemoveFolderContents(canonical, match);
     });
 }
 

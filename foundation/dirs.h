@@ -40,6 +40,9 @@ public:
     bool GoToAppDir();
     bool GoToRootDir();
     bool GoToUsersDir(bool portable, bool withUser, bool withProduct);
+    // Creates the users folder when missing; false when this user cannot
+    // write in it, so nothing could be saved. `folder` names it either way.
+    bool UsersDirIsWritable(bool portable, std::string& folder);
     bool GoToUserDir(bool portable);
     bool GoToUpdateDir(bool portable);
     bool GoToTempDir();

@@ -5,8 +5,8 @@
 #include "foundation/dirs.h"
 #include "foundation/folder_helper.h"
 #include "foundation/hooks.h"
+#include "foundation/local_clock.h"
 #include "foundation/string.h"
-#include "platform/core/clock.h"
 
 #include <atomic>
 #include <new>
@@ -65,7 +65,7 @@ void DestroyHigher()
 // The order of construction; destruction runs it backwards.
 constexpr GlobalEntry kGlobals[] = {
     {"App", [] { InitAppInfo(App, 0, 0); }, Nothing},
-    {"ProgramStartTime", [] { ProgramStartTime = plat::UnixSeconds(); }, Nothing},
+    {"ProgramStartTime", [] { ProgramStartTime = TNLocalClock::Now(); }, Nothing},
     {"DataRootFolder", [] { Build(dataRootFolderStorage); }, [] { Tear(dataRootFolderStorage); }},
     {"FolderHelper", [] { Build(folderHelperStorage); }, [] { Tear(folderHelperStorage); }},
     {"c", [] { Build(commonStorage); }, [] { Tear(commonStorage); }},

@@ -1,7 +1,7 @@
 #include "foundation/info_messages.h"
 
 #include "foundation/guard.h"
-#include "platform/core/clock.h"
+#include "foundation/local_clock.h"
 
 int32_t TNInfoMessages::FindLocked(int32_t id) const
 {
@@ -26,7 +26,7 @@ int32_t TNInfoMessages::Add(const char* title, const char* text, bool reuse, int
         message.Kind = kind;
         if (!message.Title.Set(title) || !message.Text.Set(text))
             return -1;
-        message.Added = plat::UnixSeconds();
+        message.Added = TNLocalClock::Now();
         items_.push_back(std::move(message));
         return static_cast<int32_t>(items_.size() - 1);
     });

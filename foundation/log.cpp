@@ -4,7 +4,7 @@
 #include "foundation/globals.h"
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
-#include "foundation/time.h"
+#include "foundation/local_clock.h"
 #include "platform/core/clock.h"
 #include "platform/core/codepage.h"
 #include "platform/core/file.h"
@@ -14,10 +14,8 @@
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
-#include <fcntl.h>
 #include <mutex>
 #include <new>
-#include <unistd.h>
 
 namespace {
 
@@ -46,15 +44,6 @@ thread_local bool writingLine = false;
 
 constexpr const char* kPasswordKeys[] = {
     "&Pass=", "&Password=", "&password=", "&currentPassword=", "&newPassword1=", "&newPassword2="};
-
-bool AppendToFile(const std::string& path, const std::string& line)
-{
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return false;
-    bool ok = plat::WriteFully(fd, line.data(), line.size());
-    return close(fd) == 0 && ok;
-}
 
 void CopyToLogWindow(const std::string& line)
 {
@@ -118,9 +107,7 @@ bool LogWrite(const char* text, const char* value, bool toWindow)
     const TNLogWindowSink& sink = FoundationHooks.LogWindow;
     try {
         // 4. Local date and time of the line.
-        int64_t now = plat::UnixSeconds();
-        std::tm fields{};
-        createTimeInfo(&fields, now);
+        const std::tm fields = TNLocalClock::Fields(TNLocalClock::Now());
         char prefix[32];
         std::snprintf(prefix, sizeof(prefix), "%02d:%02d:%02d ", fields.tm_hour, fields.tm_min, fields.tm_sec);
 
@@ -132,7 +119,7 @@ bool LogWrite(const char* text, const char* value, bool toWindow)
         // 6. The day's file, UTF-8 with CR LF.
         if (folder.size() > 2) {
             std::string path = LogFileName(folder, fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday);
-            AppendToFile(path, prefix + plat::Cp1250ToUtf8(masked) + "\r\n");
+            plat::AppendToFile(path, prefix + plat::Cp1250ToUtf8(masked) + "\r\n");
         }
 
         // 7. The log window gets the CP1250 line.

@@ -3,9 +3,13 @@
 #include "foundation/app_info.h"
 #include "foundation/common.h"
 #include "foundation/dev_version.h"
+#include "foundation/dirs.h"
+#include "foundation/globals.h"
+#include "foundation/hooks.h"
 #include "foundation/task_files.h"
 #include "platform/core/bus_client.h"
 #include "platform/core/clock.h"
+#include "platform/core/codepage.h"
 #include "platform/core/identity.h"
 #include "platform/core/instance_lock.h"
 #include "platform/core/paths.h"
@@ -17,6 +21,10 @@
 namespace {
 
 constexpr int64_t kRestartPauseMs = 3000;
+
+constexpr const char* kUnusableUsersFolderText = "Do složky s daty nelze zapisovat: ";
+constexpr const char* kUnusableUsersFolderEnd =
+    "\nNic z toho, co v programu uděláte, by se neuložilo, a proto se program ukončí.";
 
 std::mutex folderOverrideMutex;
 std::string folderOverride;
@@ -38,6 +46,24 @@ void AppendDebugToProducer(TNAppInfo& app)
 void RestoreWindowsOfClass(const char* className)
 {
     plat::SendToClass(className, kRestoreMainWindowMessage, 0, 0, kRestoreAnswerTimeoutMs);
+}
+
+// The users folder the main window will enter, with the names App ended up
+// with; false when nothing the user does could be saved there.
+bool UsersFolderIsWritable(std::string& folder)
+{
+    Dirs.ProducerDirName.Set(App.DirProducer);
+    Dirs.ProductDirName.Set(App.DirName);
+    return Dirs.UsersDirIsWritable(IsPortable != 0, folder);
+}
+
+void ReportUnusableUsersFolder(const std::string& folder)
+{
+    const std::string text = std::string(kUnusableUsersFolderText) + folder + kUnusableUsersFolderEnd;
+    // Paths are bytes of the file system, never converted; only the text is.
+    std::fprintf(stderr, "dalmora1: %s%s%s\n", plat::Cp1250ToUtf8(kUnusableUsersFolderText).c_str(), folder.c_str(),
+                 plat::Cp1250ToUtf8(kUnusableUsersFolderEnd).c_str());
+    ShowMessageBox(text.c_str(), "CHYBA", mbOk | mbIconError);
 }
 
 int RunFirstCopy(TNProgramWindows& windows)
@@ -119,6 +145,11 @@ int WinMain(const std::vector<std::string>& arguments, TNProgramWindows& windows
     // as the first copy.
     plat::InstanceLock lock;
     if (lock.Acquire(lockName) != plat::InstanceLock::Result::AlreadyHeld) {
+        std::string usersFolder;
+        if (!UsersFolderIsWritable(usersFolder)) {
+            ReportUnusableUsersFolder(usersFolder);
+            return kExitUsersFolderUnusable;
+        }
         RunFirstCopy(windows);
         lock.Release();
         if (App.UpdateReady && startTask)

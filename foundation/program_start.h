@@ -33,8 +33,13 @@ inline constexpr const char* kUniversalDialogClass = "TfrmUnidlgDLMR1";
 // How long a second copy waits for each window's answer.
 constexpr int kRestoreAnswerTimeoutMs = 5000;
 
+// The status of a run that ended because its users folder cannot be written.
+constexpr int kExitUsersFolderUnusable = 2;
+
 // The entry function. `arguments` is the whole command line, the program
-// first. Returns 0 on every path.
+// first. Returns 0, or kExitUsersFolderUnusable when the first copy cannot
+// write in its users folder: it says so on standard error and in a message
+// box naming the folder, and creates no window.
 int WinMain(const std::vector<std::string>& arguments, TNProgramWindows& windows, const TNTaskStarter& startTask);
 
 // The name of the single-instance lock: "<DirName>_<user>", in development

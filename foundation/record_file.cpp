@@ -1052,7 +1052,7 @@ bool TNRAFile::add_toSave(uint8_t type, uint32_t id, int32_t position, uint32_t 
     } release{runningAddToSave};
 
     try {
-        // 2.
+        // 2. The call, when asked.
         if (log)
             LogWrite("[TNRAFile::add_toSave][BEGIN] type = ", RaftTypeName(type), false);
         std::lock_guard<std::mutex> lock(toSaveMutex_);
@@ -1073,7 +1073,8 @@ bool TNRAFile::add_toSave(uint8_t type, uint32_t id, int32_t position, uint32_t 
         }
         freeSlots_.erase(slot);
         queued_[Key(type, id)] = slot;
-        // 4.
+        // 4. The item describes the record; a deletion is written as a hole
+        // where that is allowed.
         TNRAFileToSave& item = toSave_[static_cast<size_t>(slot)];
         item.saved = 0;
         item.type = type;

@@ -271,7 +271,7 @@ plat::File* TNRAF::openFile(int32_t fid)
         return nullptr;
     }
 
-    // 2.
+    // 2. Without a name of its own, the index is named after the data file.
     if (file.raIndexFile.empty())
         file.raIndexFile = IndexPathFor(file.raFile);
 

@@ -2,21 +2,20 @@
 
 #include "foundation/dirs.h"
 #include "foundation/program_start.h"
+#include "platform/core/file.h"
 
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-// Longest line; a longer one is skipped whole rather than read in pieces,
-// whose remainders would turn into lines of their own.
+// Longest line; a longer one is skipped whole.
 constexpr size_t kMaxLineLength = 1023;
+// A configuration file is a few hundred bytes; reading stops here.
+constexpr size_t kMaxFileSize = 1 << 20;
 
 enum Key {
     WebProtocol,
@@ -80,36 +79,27 @@ void TakeLine(std::string_view line, bool withApplicationKeys, Values& values)
 // False when the file does not open; `values` then stays empty.
 bool ReadFile(const std::string& path, bool withApplicationKeys, Values& values)
 {
-    // Only a plain file counts; opened without blocking, so that a named
-    // pipe of that name does not hold the start.
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    // Only a plain file counts, and reading never waits: a named pipe of
+    // that name must not hold the start.
+    std::string text;
+    if (!plat::ReadRegularFile(path, text, kMaxFileSize + 1))
         return false;
-    struct stat info {};
-    std::FILE* file = nullptr;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (file = fdopen(fd, "rb")) == nullptr) {
-        close(fd);
-        return false;
+    // What lies beyond the limit is not read; the line it cuts is dropped,
+    // never taken cut.
+    if (text.size() > kMaxFileSize) {
+        size_t lastEnd = text.rfind('\n');
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     }
-    std::string line;
-    bool overlong = false;
-    for (;;) {
-        int ch = std::getc(file);
-        if (ch == EOF || ch == '\n') {
-            if (!overlong)
-                TakeLine(line, withApplicationKeys, values);
-            line.clear();
-            overlong = false;
-            if (ch == EOF)
-                break;
-            continue;
-        }
-        if (line.size() < kMaxLineLength)
-            line.push_back(static_cast<char>(ch));
-        else
-            overlong = true;
+    std::string_view rest(text);
+    while (!rest.empty()) {
+        size_t end = rest.find('\n');
+        std::string_view line = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+        // A longer line is skipped whole rather than read in pieces, whose
+        // remainders would turn into lines of their own.
+        if (line.size() <= kMaxLineLength)
+            TakeLine(line, withApplicationKeys, values);
     }
-    std::fclose(file);
     return true;
 }
 
@@ -165,6 +155,10 @@ void TakeServer(TNAppInfo& app, const Values& values)
         if (values[k].empty())
             return;
     }
+    // The web domain becomes part of the data files' names: it must not
+    // lead out of their folder.
+    if (!TNDirs::IsSafeFolderName(values[WebDomain]))
+        return;
     int32_t n = app.PimServersCount;
     if (n < 0 || n >= kMaxPimServers)
         return;

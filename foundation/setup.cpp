@@ -2,6 +2,7 @@
 
 #include "foundation/file_numbers.h"
 #include "foundation/hooks.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/time.h"
 #include "foundation/users.h"
@@ -598,7 +599,7 @@ bool TNSetup::Load(const TNUsers& users, const std::string& path)
         return false;
     }
 
-    // 3. and 4.
+    // 3. and 4. The file must exist and be readable.
     if (!plat::FileExists(path)) {
         LogWrite("[TNSetup::Load][WARNING] Setup file does not exist! ", path.c_str(), false);
         return false;
@@ -678,12 +679,12 @@ std::string TNSetup::SerializeLocked(std::vector<std::string>& cutKeys) const
 
 bool TNSetup::Save(const TNUsers& users, const std::string& path)
 {
-    // 1.
+    // 1. Only after a change, and one save at a time.
     if (!changed_.load() || saving_.test_and_set())
         return false;
     SavingGuard saving(saving_);
 
-    // 2.
+    // 2. The password item is never stored.
     Remove(kPasswordKey);
 
     // 3. Only the known active user's own file.
@@ -718,7 +719,7 @@ bool TNSetup::KeepDamagedFile(const std::string& path)
     }
     // A damaged file gone since its load has nothing left to keep.
     if (plat::FileExists(path)) {
-        std::string aside = path + "." + TimeSuffix(plat::UnixSeconds());
+        std::string aside = path + "." + TimeSuffix(TNLocalClock::Now());
         std::string bytes;
         if (!plat::ReadWholeFile(path, bytes, kMaxFileSize) || !plat::WriteFileAtomically(aside, bytes, 0600)) {
             LogWrite("[TNSetup::Save][ERROR] Damaged setup file can't be copied aside, not overwritten! ",

@@ -1,11 +1,10 @@
 #include "foundation/time.h"
 
 #include "foundation/civil_date.h"
-#include "foundation/common.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/string.h"
 #include "platform/core/bytes.h"
-#include "platform/core/clock.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -80,6 +79,13 @@ uint16_t FieldValue(int32_t value)
     return value < 0 || value > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(value);
 }
 
+// Years 1 to 9999 only: the fields hold no other.
+int64_t ClampToYears(int64_t timestamp, int32_t offset)
+{
+    return std::clamp<int64_t>(timestamp, firstDayNumber * civil::SecondsPerDay - offset,
+                               (lastDayNumber + 1) * civil::SecondsPerDay - 1 - offset);
+}
+
 int32_t WeekdayOf(const TNTime& value)
 {
     return civil::Weekday(value.Rok, value.Mesic, value.Den);
@@ -91,18 +97,8 @@ bool createTimeInfo(std::tm* out, int64_t timestamp)
 {
     if (out == nullptr)
         return false;
-    TNTime value;
-    value.SetTimestamp(timestamp == 0 ? plat::UnixSeconds() : timestamp);
-    *out = std::tm{};
-    out->tm_sec = value.Sekunda;
-    out->tm_min = value.Minuta;
-    out->tm_hour = value.Hodina;
-    out->tm_mday = value.Den;
-    out->tm_mon = value.Mesic - 1;
-    out->tm_year = value.Rok - 1900;
-    out->tm_wday = value.DayNo % 7;
-    out->tm_yday = civil::DayOfYear(value.Rok, value.Mesic, value.Den) - 1;
-    out->tm_isdst = value.IsDST;
+    const int64_t moment = timestamp == 0 ? TNLocalClock::Now() : timestamp;
+    *out = TNLocalClock::Fields(ClampToYears(moment, TNLocalClock::ZoneOffset()));
     return true;
 }
 
@@ -117,7 +113,7 @@ TNTime::TNTime()
     // may be changed later.
     static constexpr int64_t dayNumber = civil::DaysFromCivil(1980, 1, 1);
     static const civil::WallDay atZero = civil::WallDayToUnix(dayNumber, 12 * civil::SecondsPerHour, 0);
-    const int32_t offset = TNCommon::TimeZoneOffset();
+    const int32_t offset = TNLocalClock::ZoneOffset();
     Timestamp = atZero.Unix - offset;
     IsDST = atZero.Summer ? 1 : 0;
     SetDerivedFields(dayNumber, {Timestamp, atZero.Summer, atZero.DayStart - offset, atZero.DayEnd - offset});
@@ -189,7 +185,7 @@ int64_t TNTime::GetTimestamp(bool)
     const int64_t dayNumber = civil::DaysFromCivil(Rok, Mesic, Den);
     const int64_t secondsOfDay =
         Hodina == NoTime ? 0 : int64_t{Hodina} * civil::SecondsPerHour + int64_t{Minuta} * 60 + Sekunda;
-    const civil::WallDay converted = civil::WallDayToUnix(dayNumber, secondsOfDay, TNCommon::TimeZoneOffset());
+    const civil::WallDay converted = civil::WallDayToUnix(dayNumber, secondsOfDay, TNLocalClock::ZoneOffset());
     Timestamp = converted.Unix;
     IsDST = converted.Summer ? 1 : 0;
     SetDerivedFields(dayNumber, converted);
@@ -198,10 +194,8 @@ int64_t TNTime::GetTimestamp(bool)
 
 int64_t TNTime::SetTimestamp(int64_t timestamp, bool)
 {
-    const int32_t offset = TNCommon::TimeZoneOffset();
-    // Years 1 to 9999 only: the fields hold no other.
-    timestamp = std::clamp<int64_t>(timestamp, firstDayNumber * civil::SecondsPerDay - offset,
-                                    (lastDayNumber + 1) * civil::SecondsPerDay - 1 - offset);
+    const int32_t offset = TNLocalClock::ZoneOffset();
+    timestamp = ClampToYears(timestamp, offset);
     bool summer = false;
     const int64_t wall = civil::UnixToWall(timestamp, offset, &summer);
     const int64_t dayNumber = civil::FloorDiv(wall, civil::SecondsPerDay);
@@ -231,7 +225,7 @@ void TNTime::SetDerivedFields(int64_t dayNumber, const civil::WallDay& day)
 
 void TNTime::SetNow(bool log)
 {
-    SetTimestamp(plat::UnixSeconds(), log);
+    SetTimestamp(TNLocalClock::Now(), log);
 }
 
 void TNTime::NastavCas(uint16_t hour, uint16_t minute, bool log, uint16_t spare, uint16_t second)
@@ -360,7 +354,7 @@ int32_t TNTime::CompareDate(const TNTime& other) const
 
 bool TNTime::IsToday() const
 {
-    const TNCommon::DayBounds bounds = c.GetDayBounds();
+    const TNLocalClock::DayBounds bounds = TNLocalClock::TodayBounds();
     if (Hodina == 24)
         return Timestamp == bounds.TodayEnd;
     return Timestamp >= bounds.TodayStart && Timestamp < bounds.TodayEnd;
@@ -368,7 +362,7 @@ bool TNTime::IsToday() const
 
 bool TNTime::IsTomorrow() const
 {
-    const TNCommon::DayBounds bounds = c.GetDayBounds();
+    const TNLocalClock::DayBounds bounds = TNLocalClock::TodayBounds();
     if (Hodina == 24)
         return Timestamp == bounds.TomorrowEnd;
     return Timestamp >= bounds.TomorrowStart && Timestamp < bounds.TomorrowEnd;
@@ -376,12 +370,12 @@ bool TNTime::IsTomorrow() const
 
 bool TNTime::IsBeforeToday() const
 {
-    return Timestamp < c.GetDayBounds().TodayStart;
+    return Timestamp < TNLocalClock::TodayBounds().TodayStart;
 }
 
 bool TNTime::IsOlderThanWeek() const
 {
-    return Timestamp < c.GetDayBounds().WeekAgoStart;
+    return Timestamp < TNLocalClock::TodayBounds().WeekAgoStart;
 }
 
 int32_t TNTime::DaysBetween(const TNTime& a, const TNTime& b)

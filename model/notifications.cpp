@@ -1,6 +1,7 @@
 #include "model/notifications.h"
 
 #include "foundation/guard.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "model/body_reader.h"
@@ -8,7 +9,6 @@
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "model/upload.h"
-#include "platform/core/clock.h"
 
 // ------------------------------------------------------------- notification
 
@@ -176,7 +176,7 @@ void TNPIMNotifications::MarkAsReadByObjectId(int32_t objectKind, uint32_t objec
                 match = n->Type == notificationType && n->Settings_OrganizerID == objectID;
             }
             if (match) {
-                n->Read = static_cast<int32_t>(plat::UnixSeconds());
+                n->Read = TNLocalClock::Now32();
                 n->PleaseSync = true;
                 n->PleaseSave = true;
                 QueueItem(aa);
@@ -195,7 +195,7 @@ bool TNPIMNotifications::DeleteItem(uint32_t id)
             return false;
         }
         TNPIMNotification& n = *Items[pos];
-        n.Deleted = static_cast<int32_t>(plat::UnixSeconds());
+        n.Deleted = TNLocalClock::Now32();
         n.PleaseSave = true;
         // The service must hear of the deletion.
         n.PleaseSync = true;

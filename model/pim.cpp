@@ -5,13 +5,13 @@
 #include "foundation/dirs.h"
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "foundation/users.h"
 #include "model/hooks.h"
 #include "model/model_lock.h"
 #include "model/numbers.h"
-#include "platform/core/clock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -496,11 +496,11 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             items.ReserveForLoad(expected);
         }
     });
-    time_t lastReport = 0;
+    int64_t lastReport = 0;
     for (uint32_t aa = 0; aa < total && aa < file.index.size(); ++aa) {
         TNRAFileIndexEntry entry = file.index[aa];
         if (progress != nullptr) {
-            time_t now = std::time(nullptr);
+            int64_t now = TNLocalClock::Now();
             if (aa == 0 || aa + 1 == total || now - lastReport >= 2) {
                 progress(kProgressLoadingCount, static_cast<int32_t>(aa + 1), static_cast<int32_t>(total));
                 lastReport = now;
@@ -582,7 +582,7 @@ bool TNPIM::CheckAll()
         TNModelWriteGuard lock;
         LogText("[TNPIM::CheckAll][BEGIN]");
         bool changes = false;
-        time_t now = static_cast<time_t>(plat::UnixSeconds());
+        int64_t now = TNLocalClock::Now();
         if (LastCheckAllTime + kCheckAllInterval < now) {
             changes = Records->CheckAll();
             if (changes) {

@@ -4,13 +4,13 @@
 #include "foundation/common.h"
 #include "foundation/dirs.h"
 #include "foundation/guard.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "model/hooks.h"
 #include "model/model_lock.h"
 #include "model/numbers.h"
 #include "model/pim.h"
-#include "platform/core/clock.h"
 #include "platform/core/file.h"
 
 #include <algorithm>
@@ -22,11 +22,6 @@
 namespace {
 
 constexpr int32_t kPictureWidthList[] = {16, 24, 32, 48, 64, 128, 170, 256, 300, 640, 720, 1024};
-
-uint32_t Now()
-{
-    return static_cast<uint32_t>(plat::UnixSeconds());
-}
 
 } // namespace
 
@@ -283,10 +278,10 @@ bool TNPIMRecords::SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted)
         TNPIMRecord& record = *Items[pos];
         // 1.-3. The deletion time, the yearly copies and the local change time.
         if (stampDeleted) {
-            record.Deleted = Now();
+            record.Deleted = TNLocalClock::Now32();
         }
         bool copies = CreateVirtuals(pos, false);
-        record.LocalChanged = Now();
+        record.LocalChanged = TNLocalClock::Now32();
         // 4.-5. Queued, and filed under its days.
         Queue(record.ID, pos, record.Deleted);
         if (!copies) {
@@ -695,7 +690,7 @@ TNPIMRecord* TNPIMRecords::GetNotifyConstantly()
         }
         int32_t count = static_cast<int32_t>(candidates.size());
         if (NotifyPos < 0) {
-            std::mt19937 random(NotifySeed != nullptr ? NotifySeed() : Now());
+            std::mt19937 random(NotifySeed != nullptr ? NotifySeed() : TNLocalClock::Now32());
             NotifyPos = static_cast<int32_t>(random() % static_cast<uint32_t>(count));
         } else if (++NotifyPos >= count) {
             NotifyPos = 0;

@@ -3,6 +3,7 @@
 #include "foundation/common.h"
 #include "foundation/dirs.h"
 #include "foundation/guard.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "online/http_exchange.h"
 
@@ -215,7 +216,7 @@ void TNDownload::SaveAnswer(const Call& call)
         path += OrEmpty(call.fileName);
     } else {
         char name[64];
-        std::snprintf(name, sizeof(name), "%u-%05u.", static_cast<uint32_t>(TNCommon::Now()), RandomNumber() % 65535);
+        std::snprintf(name, sizeof(name), "%u-%05u.", TNLocalClock::Now32(), RandomNumber() % 65535);
         path = PathInEnteredFolder(name) + std::string(DocumentExt.View());
     }
     SavedFileName.Set(path);

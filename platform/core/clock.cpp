@@ -52,4 +52,17 @@ void SetClock(Clock* clock)
     installed.store(clock, std::memory_order_release);
 }
 
+int32_t StandardZoneOffset(int64_t unixSeconds)
+{
+    // mktime of UTC fields marked as standard time lands the standard offset
+    // before the true instant, in summer too.
+    const time_t moment = static_cast<time_t>(unixSeconds);
+    std::tm local{};
+    std::tm utc{};
+    if (localtime_r(&moment, &local) == nullptr || gmtime_r(&moment, &utc) == nullptr)
+        return 0;
+    utc.tm_isdst = 0;
+    return static_cast<int32_t>(std::mktime(&local) - std::mktime(&utc));
+}
+
 } // namespace plat

@@ -24,6 +24,10 @@ Clock& CurrentClock();
 // Installs a clock (not owned); nullptr restores the system clock.
 void SetClock(Clock* clock);
 
+// The system zone's offset without summer time at a moment, in seconds east
+// of UTC; 0 when the system cannot tell.
+int32_t StandardZoneOffset(int64_t unixSeconds);
+
 inline int64_t UnixSeconds()
 {
     int64_t ms = CurrentClock().UnixMilliseconds();

@@ -1,5 +1,6 @@
 #include "platform/core/file.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <dirent.h>
@@ -235,6 +236,83 @@ bool ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxS
     return true;
 }
 
+bool ReadRegularFile(const std::string& path, std::string& contents, size_t maxSize)
+{
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    std::string buffer;
+    if (ok)
+        buffer.resize(std::min<uint64_t>(static_cast<uint64_t>(info.st_size), maxSize));
+    size_t got = 0;
+    // The file may have shrunk since fstat: what is there counts.
+    while (ok && got < buffer.size()) {
+        ssize_t n = read(fd, buffer.data() + got, buffer.size() - got);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            ok = n == 0;
+            break;
+        }
+        got += static_cast<size_t>(n);
+    }
+    close(fd);
+    if (!ok)
+        return false;
+    buffer.resize(got);
+    contents = std::move(buffer);
+    return true;
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    bool ok = WriteFully(fd, bytes.data(), bytes.size());
+    return close(fd) == 0 && ok;
+}
+
+CreateResult CreateFileExclusively(const std::string& path)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno == EEXIST ? CreateResult::AlreadyExists : CreateResult::Failed;
+    close(fd);
+    return CreateResult::Created;
+}
+
+bool CopyFile(const std::string& source, const std::string& target)
+{
+    File in;
+    if (!in.Open(source, File::Mode::Read))
+        return false;
+    int out = open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (out < 0)
+        return false;
+    bool ok = true;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = read(in.Descriptor(), buffer, sizeof(buffer));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
+            ok = false;
+        if (got <= 0)
+            break;
+        if (!WriteFully(out, buffer, static_cast<size_t>(got))) {
+            ok = false;
+            break;
+        }
+    }
+    ok = close(out) == 0 && ok;
+    if (!ok)
+        unlink(target.c_str());
+    return ok;
+}
+
 bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode)
 {
     std::string temporary = path + ".XXXXXX";
@@ -258,6 +336,15 @@ bool FileExists(const std::string& path)
 {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+bool ModificationTime(const std::string& path, int64_t& unixSeconds)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0)
+        return false;
+    unixSeconds = static_cast<int64_t>(info.st_mtim.tv_sec);
+    return true;
 }
 
 int RemoveStaleTemporaries(const std::string& path)

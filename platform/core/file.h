@@ -86,6 +86,25 @@ void FailNthWrite(int n);
 // larger than maxSize.
 bool ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxSize = UINT64_C(1) << 30);
 
+// Reads at most maxSize bytes from the start of a regular file, and never
+// waits: the file is opened without blocking, and a named pipe, a device or a
+// folder of that name is refused. False when the path does not open or is
+// refused.
+bool ReadRegularFile(const std::string& path, std::string& contents, size_t maxSize);
+
+// Appends the bytes at the end of a file, creating it with mode 0600.
+bool AppendToFile(const std::string& path, std::string_view bytes);
+
+enum class CreateResult { Created, AlreadyExists, Failed };
+// Creates a new, empty file with mode 0600 only when nothing of that name
+// exists, so two creators never share the file.
+CreateResult CreateFileExclusively(const std::string& path);
+
+// Copies a file's bytes over the target (created with mode 0600 or
+// truncated). A copy that fails after the target was opened removes the
+// target, so no partial copy stays.
+bool CopyFile(const std::string& source, const std::string& target);
+
 // Replaces a file so that a crash or a failed write leaves either the old or
 // the new contents, never a mix: temporary file in the same folder, write,
 // fsync, rename, fsync of the folder. The file gets `mode`; a failure removes
@@ -93,6 +112,8 @@ bool ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxS
 bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode = 0600);
 
 bool FileExists(const std::string& path);
+// Last modification of a file or folder, in Unix seconds.
+bool ModificationTime(const std::string& path, int64_t& unixSeconds);
 
 // Removes the temporary files WriteFileAtomically left beside `path` when it
 // was killed halfway ("<path>.XXXXXX", six letters or digits). Returns how

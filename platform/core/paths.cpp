@@ -3,9 +3,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace plat {
 namespace {
@@ -25,15 +29,72 @@ std::string AbsoluteEnv(const char* name)
     return WithSlash(value);
 }
 
+constexpr int kMaxTreeDepth = 64;
+
+bool RemoveMatchingIn(int folderFd, const char* pattern, int depth)
+{
+    if (depth > kMaxTreeDepth)
+        return false;
+    int listFd = dup(folderFd);
+    if (listFd < 0)
+        return false;
+    DIR* listing = fdopendir(listFd);
+    if (listing == nullptr) {
+        close(listFd);
+        return false;
+    }
+    struct Entry {
+        std::string name;
+        bool folder;
+    };
+    // Listed first, removed after: removing while reading may skip entries.
+    std::vector<Entry> entries;
+    while (dirent* entry = readdir(listing)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info {};
+        if (fstatat(folderFd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+            continue;
+        entries.push_back({name, S_ISDIR(info.st_mode)});
+    }
+    closedir(listing);
+
+    bool ok = true;
+    for (const Entry& entry : entries) {
+        if (entry.folder) {
+            int childFd = openat(folderFd, entry.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (childFd < 0) {
+                ok = false;
+                continue;
+            }
+            ok &= RemoveMatchingIn(childFd, pattern, depth + 1);
+            close(childFd);
+            // A folder that still holds unmatched files stays.
+            if (unlinkat(folderFd, entry.name.c_str(), AT_REMOVEDIR) != 0 && errno != ENOTEMPTY && errno != EEXIST)
+                ok = false;
+        } else if (fnmatch(pattern, entry.name.c_str(), 0) == 0) {
+            if (unlinkat(folderFd, entry.name.c_str(), 0) != 0)
+                ok = false;
+        }
+    }
+    return ok;
+}
+
 } // namespace
 
-std::string ProgramFolder()
+std::string ProgramFile()
 {
     char buffer[PATH_MAX];
     ssize_t length = readlink("/proc/self/exe", buffer, sizeof(buffer) - 1);
-    if (length <= 0)
+    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string();
+}
+
+std::string ProgramFolder()
+{
+    std::string path = ProgramFile();
+    if (path.empty())
         return "./";
-    std::string path(buffer, static_cast<size_t>(length));
     return path.substr(0, path.rfind('/') + 1);
 }
 
@@ -105,6 +166,50 @@ std::string JoinPath(const std::string& folder, const std::string& name)
     if (folder.empty())
         return name;
     return WithSlash(folder) + name;
+}
+
+std::string CanonicalFolder(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    char resolved[PATH_MAX];
+    if (realpath(path.c_str(), resolved) == nullptr)
+        return {};
+    return WithSlash(resolved);
+}
+
+bool IsRealFolder(const std::string& path)
+{
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/')
+        trimmed.pop_back();
+    struct stat info {};
+    return !trimmed.empty() && lstat(trimmed.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool IsWritableFolder(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+           faccessat(AT_FDCWD, path.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+std::string WorkingFolder()
+{
+    char current[PATH_MAX];
+    if (getcwd(current, sizeof(current)) == nullptr)
+        return {};
+    return WithSlash(current);
+}
+
+bool RemoveFolderContents(const std::string& folder, const std::string& pattern)
+{
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = RemoveMatchingIn(fd, pattern.c_str(), 0);
+    close(fd);
+    return ok;
 }
 
 } // namespace plat

@@ -10,7 +10,8 @@
 #include "platform/core/disk.h"
 #include "platform/core/file.h"
 #include "platform/testing/fake_clock.h"
-#include "test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +26,7 @@
 namespace {
 
 using testing_support::ReadFile;
-using testing_support::TestFolder;
+using testing_support::ScratchFolder;
 using testing_support::WriteFile;
 
 std::string CurrentFolder()
@@ -108,8 +109,8 @@ protected:
         return all;
     }
 
-    TestFolder logs_;
-    TestFolder work_;
+    ScratchFolder logs_;
+    ScratchFolder work_;
     TNAppInfo savedApp_;
     std::string savedTemp_;
     std::string cwd_;
@@ -158,7 +159,7 @@ TEST_F(Common, CreateDirsForPathEntersWithoutChangingTheProcessFolder)
 
 TEST_F(Common, ThousandQuickTempNamesAreDistinctFiles)
 {
-    TestFolder temp;
+    ScratchFolder temp;
     Dirs.TempDir.Set(temp.Path());
     std::tm fields{};
     fields.tm_year = 124;
@@ -500,7 +501,7 @@ TEST(CommonSystem, PlatformAnswers)
     EXPECT_EQ(TNCommon::GetIdleSeconds(), 7u);
     FoundationHooks = TNFoundationHooks{};
     plat::testing::ScopedFakeClock clock(1700000000);
-    EXPECT_EQ(TNCommon::Now(), 1700000000);
+    EXPECT_EQ(TNLocalClock::Now(), 1700000000);
 }
 
 // The run's lock name is built by c, and c's end is the last log line.

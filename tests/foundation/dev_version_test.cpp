@@ -1,6 +1,8 @@
 #include "foundation/app_info.h"
 #include "foundation/dev_version.h"
-#include "tests/foundation/test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/named_pipe.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +11,7 @@
 
 namespace {
 
-using testing_support::TestFolder;
+using testing_support::ScratchFolder;
 
 TEST(DevelopmentFile, FirstByteChoosesServersSecondSwitchesLogging)
 {
@@ -37,7 +39,7 @@ TEST(DevelopmentFile, FirstByteChoosesServersSecondSwitchesLogging)
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        TestFolder folder;
+        ScratchFolder folder;
         if (row.contents)
             testing_support::WriteFile(folder.File("development-version.txt"), *row.contents);
         TNDevelopmentFile file = ReadDevelopmentFile(folder.Path());
@@ -55,7 +57,7 @@ TEST(DevelopmentFile, FirstByteChoosesServersSecondSwitchesLogging)
 
 TEST(DevelopmentFile, ValuesOfTheFirstByte)
 {
-    TestFolder folder;
+    ScratchFolder folder;
     const struct {
         const char* contents;
         int32_t value;
@@ -68,7 +70,7 @@ TEST(DevelopmentFile, ValuesOfTheFirstByte)
 
 TEST(DevelopmentFile, AFolderOfThatNameOrNoProgramFolderIsNoFile)
 {
-    TestFolder folder;
+    ScratchFolder folder;
     ASSERT_EQ(mkdir(folder.File("development-version.txt").c_str(), 0700), 0);
     EXPECT_FALSE(ReadDevelopmentFile(folder.Path()).Found);
     EXPECT_FALSE(ReadDevelopmentFile("").Found);
@@ -76,7 +78,7 @@ TEST(DevelopmentFile, AFolderOfThatNameOrNoProgramFolderIsNoFile)
 
 TEST(DevelopmentFile, ANamedPipeOfThatNameIsNoFileAndDoesNotHoldTheStart)
 {
-    TestFolder folder;
+    ScratchFolder folder;
     TNDevelopmentFile file;
     file.Found = true;
     EXPECT_TRUE(testing_support::ReturnsBesideAPipe(folder.File("development-version.txt"),

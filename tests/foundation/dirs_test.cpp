@@ -2,7 +2,8 @@
 #include "foundation/dirs.h"
 #include "foundation/globals.h"
 #include "platform/core/file.h"
-#include "test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +17,7 @@
 namespace {
 
 using testing_support::ReadFile;
-using testing_support::TestFolder;
+using testing_support::ScratchFolder;
 using testing_support::WriteFile;
 
 std::string CurrentFolder()
@@ -78,7 +79,7 @@ protected:
         return std::string(folder.View());
     }
 
-    TestFolder root_;
+    ScratchFolder root_;
     std::string home_;
     std::string data_;
     std::string program_;

@@ -11,16 +11,6 @@
 
 namespace {
 
-// Every test of this binary runs with the program's globals built.
-class GlobalsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(ConstructGlobals()); }
-    void TearDown() override { DestroyGlobals(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const globalsEnvironment =
-    ::testing::AddGlobalTestEnvironment(new GlobalsEnvironment);
-
 std::vector<std::string>* trace = nullptr;
 
 void Record(const char* name, bool constructed)

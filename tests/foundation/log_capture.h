@@ -3,7 +3,8 @@
 #include "foundation/app_info.h"
 #include "foundation/log.h"
 #include "platform/core/codepage.h"
-#include "test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <algorithm>
 #include <string>
@@ -41,7 +42,7 @@ public:
     }
 
 private:
-    TestFolder folder_;
+    ScratchFolder folder_;
     uint8_t savedWriteLog_;
 };
 

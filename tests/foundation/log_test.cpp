@@ -5,7 +5,8 @@
 #include "foundation/log.h"
 #include "platform/core/named_lock.h"
 #include "platform/testing/fake_clock.h"
-#include "test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +21,7 @@
 namespace {
 
 using testing_support::ReadFile;
-using testing_support::TestFolder;
+using testing_support::ScratchFolder;
 
 int64_t PragueSeconds(int year, int month, int day, int hour, int minute, int second)
 {
@@ -60,7 +61,7 @@ protected:
         return ReadFile(LogFileName(folder_.Path(), year, month, day));
     }
 
-    TestFolder folder_;
+    ScratchFolder folder_;
     TNAppInfo saved_;
     int64_t savedStart_ = 0;
 };

@@ -1,12 +1,16 @@
 // Runs copies of the built program in temporary folders, with HOME, the XDG
 // folders and TMPDIR private to the test. Every wait is bounded.
+#include "foundation/program_start.h"
 #include "platform/core/bus_client.h"
+#include "platform/core/codepage.h"
 #include "platform/core/file.h"
 #include "platform/core/identity.h"
 #include "platform/core/instance_lock.h"
 #include "platform/core/paths.h"
-#include "tests/foundation/scratch_folder.h"
+#include "tests/foundation/unusable_users_folder.h"
 #include "tests/platform/process_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +25,9 @@
 #include <vector>
 
 namespace {
+
+using testing_support::ReadBytes;
+using testing_support::ReadFixture;
 
 using Clock = std::chrono::steady_clock;
 
@@ -88,11 +95,12 @@ protected:
         return folder;
     }
 
-    std::unique_ptr<testenv::Child> Start(const std::string& folder, std::vector<std::string> arguments = {})
+    std::unique_ptr<testenv::Child> Start(const std::string& folder, std::vector<std::string> arguments = {},
+                                          bool withStandardError = false)
     {
         arguments.insert(arguments.begin(), folder + "dalmora1");
         auto child = std::make_unique<testenv::Child>();
-        EXPECT_TRUE(child->Spawn(arguments));
+        EXPECT_TRUE(child->Spawn(arguments, withStandardError));
         return child;
     }
 
@@ -370,6 +378,29 @@ TEST_F(ProgramRun, WithoutServersTheProgramRunsAndSaysSo)
     int status = 0;
     ASSERT_TRUE(copy->Wait(status));
     EXPECT_TRUE(ExitedWithZero(status));
+}
+
+TEST_F(ProgramRun, AnUnwritableUsersFolderIsReportedAndEndsTheRun)
+{
+    const std::string folder = Install("prog");
+    for (const auto& row : testing_support::UnusableUsersFolders()) {
+        SCOPED_TRACE(row.name);
+        const std::string home = root_ + row.name;
+        ASSERT_TRUE(row.block(home, "Dalmora"));
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+
+        auto copy = Start(folder, {}, true);
+        const std::string output = copy->ReadToEnd();
+        int status = 0;
+        ASSERT_TRUE(copy->Wait(status));
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == kExitUsersFolderUnusable) << status;
+        // Standard error carries UTF-8; this file's literals are CP1250.
+        const std::string expected =
+            plat::Cp1250ToUtf8("dalmora1: Do složky s daty nelze zapisovat: ") + home + "/Dalmora/";
+        EXPECT_NE(output.find(expected), std::string::npos) << output;
+        EXPECT_TRUE(LockIsFree(LockName()));
+        EXPECT_TRUE(Entries(runtime_ + "dalmora1/").empty()) << "no window was registered";
+    }
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "platform/core/instance_lock.h"
 #include "platform/core/paths.h"
 #include "platform/testing/fake_clock.h"
+#include "tests/foundation/unusable_users_folder.h"
 #include "tests/platform/process_fixture.h"
 
 #include <gtest/gtest.h>
@@ -245,6 +246,41 @@ TEST_F(ProgramStart, SizesThePimArrayOnceForTheFinalServerTable)
         EXPECT_EQ(madeBeforeLoop, row.made);
         EXPECT_EQ(PIM.Count(), static_cast<int32_t>(row.made.size()));
     }
+}
+
+std::vector<std::string>* shownMessages = nullptr;
+int32_t RecordMessage(const char* text, const char* caption, uint32_t)
+{
+    shownMessages->push_back(std::string(caption) + ": " + text);
+    return mrOk;
+}
+
+TEST_F(ProgramStart, AUsersFolderThatCannotBeWrittenEndsTheRunAndNamesTheFolder)
+{
+    std::vector<std::string> messages;
+    shownMessages = &messages;
+    FoundationHooks.MessageBox = &RecordMessage;
+    for (const auto& row : testing_support::UnusableUsersFolders()) {
+        SCOPED_TRACE(row.name);
+        const std::string home = root_ + row.name + "/";
+        ASSERT_TRUE(row.block(home.substr(0, home.size() - 1), "DalmoraDEBUG"));
+        setenv("XDG_DATA_HOME", home.c_str(), 1);
+        messages.clear();
+        windows_.calls.clear();
+
+        EXPECT_EQ(Start({}), kExitUsersFolderUnusable);
+        EXPECT_TRUE(windows_.calls.empty());
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].rfind("CHYBA: ", 0), 0u) << messages[0];
+        EXPECT_NE(messages[0].find(home + "DalmoraDEBUG/"), std::string::npos) << messages[0];
+        EXPECT_TRUE(LockIsFree(LockName()));
+    }
+    FoundationHooks.MessageBox = nullptr;
+    shownMessages = nullptr;
+
+    setenv("XDG_DATA_HOME", (root_ + "home/.local/share/").c_str(), 1);
+    EXPECT_EQ(Start({}), 0) << "a usable folder is made and used";
+    EXPECT_TRUE(plat::IsWritableFolder(root_ + "home/.local/share/DalmoraDEBUG/"));
 }
 
 } // namespace

@@ -7,10 +7,11 @@
 #include "log_capture.h"
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -18,19 +19,11 @@ namespace recfiletest {
 
 class TempFolderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = plat::TempFolder() + "dalmora-recfile-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern + "/";
-    }
-    void TearDown() override
-    {
-        plat::FailNthWrite(0);
-        std::string command = "rm -rf '" + folder_ + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
-    std::string folder_;
+    void SetUp() override { ASSERT_FALSE(folder_.empty()); }
+    void TearDown() override { plat::FailNthWrite(0); }
+
+    testing_support::ScratchFolder scratch_;
+    std::string folder_ = scratch_.Path();
 };
 
 // Bytes from a hex fixture: pairs of hex digits, "text" for its bytes, XX*n
@@ -78,21 +71,17 @@ inline std::string ParseHex(const std::string& text)
 
 inline std::string Fixture(const std::string& name)
 {
-    std::string text;
-    EXPECT_TRUE(plat::ReadWholeFile(std::string(DALMORA_TEST_DATA_DIR) + name, text)) << name;
-    return ParseHex(text);
+    return ParseHex(testing_support::ReadFixture(name));
 }
 
 inline std::string FileBytes(const std::string& path)
 {
-    std::string bytes;
-    EXPECT_TRUE(plat::ReadWholeFile(path, bytes)) << path;
-    return bytes;
+    return testing_support::ReadBytes(path);
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes)
 {
-    ASSERT_TRUE(plat::WriteFileAtomically(path, bytes));
+    testing_support::WriteFile(path, bytes);
 }
 
 // Adds a slot for the organizer data file at `path` and opens it.

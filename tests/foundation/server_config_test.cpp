@@ -1,7 +1,9 @@
 #include "foundation/app_info.h"
 #include "foundation/program_start.h"
 #include "foundation/server_config.h"
-#include "tests/foundation/test_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/named_pipe.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +13,7 @@
 
 namespace {
 
-using testing_support::TestFolder;
+using testing_support::ScratchFolder;
 using testing_support::WriteFile;
 
 // A complete server block; the hosts carry the tag.
@@ -134,6 +136,14 @@ TEST(ServerConfig, ReadsTheFilesAsTheKeyTableSays)
          {{"pimsrv00.cfg", Application("Vyrobce", "a/b")}},
          0,
          [](const TNAppInfo& app) { EXPECT_STREQ(app.DirName, "DLMR1"); }},
+        {"a web domain leading out of the data folder keeps its server out",
+         {{"pimsrv00.cfg", Server("0") + "WebDomain:x/../../escaped/here\n"}, {"pimsrv01.cfg", Server("1")}},
+         1,
+         [](const TNAppInfo& app) { EXPECT_STREQ(app.WebDomain[0], "web1.example"); }},
+        {"a web domain of \"..\" keeps its server out",
+         {{"pimsrv00.cfg", Server("0") + "WebDomain:..\n"}},
+         0,
+         nullptr},
         {"a product folder of \".\" keeps the block out",
          {{"pimsrv00.cfg", Application("Vyrobce", ".")}},
          0,
@@ -141,7 +151,7 @@ TEST(ServerConfig, ReadsTheFilesAsTheKeyTableSays)
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
-        TestFolder folder;
+        ScratchFolder folder;
         for (const auto& [name, contents] : row.files)
             WriteFile(folder.File(name), contents);
         TNAppInfo app = Blank();
@@ -160,7 +170,7 @@ TEST(ServerConfig, VirtualAccountsOnlyForTheTrueWords)
     } cases[] = {{"true", 1}, {"True", 1}, {"TRUE", 1}, {"1", 1}, {"yes", 0}, {"false", 0}, {"tRUE", 0}};
     for (const auto& row : cases) {
         SCOPED_TRACE(row.value);
-        TestFolder folder;
+        ScratchFolder folder;
         WriteFile(folder.File("pimsrv00.cfg"), Server("0") + "EnableVirtualAccounts:" + row.value + "\n");
         WriteFile(folder.File("pimsrv01.cfg"), Server("1"));
         TNAppInfo app = Blank();
@@ -172,7 +182,7 @@ TEST(ServerConfig, VirtualAccountsOnlyForTheTrueWords)
 
 TEST(ServerConfig, ThreeServersGiveThreeApiUrlsAndTheThirdsSingleAddresses)
 {
-    TestFolder folder;
+    ScratchFolder folder;
     for (const char* tag : {"0", "1", "2"})
         WriteFile(folder.File(std::string("pimsrv0") + tag + ".cfg"), Server(tag));
     SetProgramFolderForTest(folder.Path());
@@ -192,7 +202,7 @@ TEST(ServerConfig, ThreeServersGiveThreeApiUrlsAndTheThirdsSingleAddresses)
 
 TEST(ServerConfig, ANamedPipeIsNoFileAndDoesNotHoldTheStart)
 {
-    TestFolder folder;
+    ScratchFolder folder;
     WriteFile(folder.File("pimsrv01.cfg"), Server("1"));
     TNAppInfo app = Blank();
     EXPECT_TRUE(testing_support::ReturnsBesideAPipe(folder.File("pimsrv00.cfg"),
@@ -203,7 +213,7 @@ TEST(ServerConfig, ANamedPipeIsNoFileAndDoesNotHoldTheStart)
 
 TEST(ServerConfig, WithoutFilesTheBuiltInServerStays)
 {
-    TestFolder folder;
+    ScratchFolder folder;
     SetProgramFolderForTest(folder.Path());
     TNAppInfo app;
     InitAppInfo(app, 0, 0);

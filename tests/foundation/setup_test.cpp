@@ -4,7 +4,8 @@
 #include "platform/core/bytes.h"
 #include "platform/core/file.h"
 #include "tests/foundation/log_capture.h"
-#include "tests/foundation/scratch_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,11 @@
 #include <vector>
 
 namespace {
+
+using testing_support::ReadBytes;
+using testing_support::ReadFixture;
+using testing_support::ScratchFolder;
+using testing_support::WriteFile;
 
 std::string Text(const TNString& text)
 {
@@ -80,7 +86,7 @@ protected:
 
     std::string SetupFile() const { return scratch_.Path() + "ivo/setup-dlmr1.dat"; }
 
-    void WriteSetupFile(const std::string& bytes) { WriteBytes(SetupFile(), bytes); }
+    void WriteSetupFile(const std::string& bytes) { WriteFile(SetupFile(), bytes); }
 
     ScratchFolder scratch_;
     TNUsers users_;

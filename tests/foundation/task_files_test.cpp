@@ -3,8 +3,9 @@
 #include "platform/core/file.h"
 #include "platform/core/headless_loop.h"
 #include "platform/core/instance_lock.h"
-#include "tests/foundation/scratch_folder.h"
 #include "tests/platform/process_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,10 @@
 #include <sys/stat.h>
 
 namespace {
+
+using testing_support::ReadBytes;
+using testing_support::ReadFixture;
+using testing_support::ScratchFolder;
 
 // ASCII text as little-endian 16-bit units.
 std::string Units(const std::string& ascii)

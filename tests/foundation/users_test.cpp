@@ -1,7 +1,8 @@
 #include "foundation/users.h"
 #include "platform/core/file.h"
 #include "tests/foundation/log_capture.h"
-#include "tests/foundation/scratch_folder.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,11 @@
 #include <thread>
 
 namespace {
+
+using testing_support::ReadBytes;
+using testing_support::ReadFixture;
+using testing_support::ScratchFolder;
+using testing_support::WriteFile;
 
 constexpr const char* kDamaged = "[TNUsers::Load][ERROR] users file is damaged: ";
 
@@ -65,7 +71,7 @@ TEST_F(TNUsersFile, SavesTheVersion3FixtureExactly)
 
 TEST_F(TNUsersFile, LoadsTheVersion3Fixture)
 {
-    WriteBytes(UsersFile(), ReadFixture("users-v3.dat"));
+    WriteFile(UsersFile(), ReadFixture("users-v3.dat"));
     ASSERT_TRUE(users_.Load(UsersFolder()));
     EXPECT_TRUE(users_.IsLoaded());
     ASSERT_EQ(users_.Count(), 2);
@@ -97,7 +103,7 @@ TEST_F(TNUsersFile, LoadsTheVersion3Fixture)
 
 TEST_F(TNUsersFile, LoadsVersion2AndSavesVersion3)
 {
-    WriteBytes(UsersFile(), ReadFixture("users-v2.dat"));
+    WriteFile(UsersFile(), ReadFixture("users-v2.dat"));
     ASSERT_TRUE(users_.Load(UsersFolder()));
     ASSERT_EQ(users_.Count(), 2);
     EXPECT_EQ(users_.AktivniUzivatel.load(), 0);
@@ -167,7 +173,7 @@ TEST_F(TNUsersFile, APasswordNotRememberedIsNotWritten)
 TEST_F(TNUsersFile, SavingAnEmptyListLeavesTheFileAlone)
 {
     std::string v3 = ReadFixture("users-v3.dat");
-    WriteBytes(UsersFile(), v3);
+    WriteFile(UsersFile(), v3);
     EXPECT_FALSE(users_.Save(UsersFolder()));
     EXPECT_EQ(ReadBytes(UsersFile()), v3);
 }
@@ -193,7 +199,7 @@ TEST_F(TNUsersFile, DamagedFilesLeaveTheListUnchanged)
         TNUsers users;
         ASSERT_EQ(Add(users, "ivo@example.com", "ivo", 5, 1, "x"), 0);
         users.AktivniUzivatel = 0;
-        WriteBytes(UsersFile(), c.Bytes);
+        WriteFile(UsersFile(), c.Bytes);
         testing_support::LogCapture log;
         EXPECT_FALSE(users.Load(UsersFolder()));
         EXPECT_NE(log.Text().find(kDamaged + UsersFile()), std::string::npos) << log.Text();
@@ -214,7 +220,7 @@ TEST_F(TNUsersFile, OtherHeadersAndMissingFilesChangeNothing)
     std::string otherId = v3;
     otherId[2] = 'X';
     for (const std::string& bytes : {version4, otherId}) {
-        WriteBytes(UsersFile(), bytes);
+        WriteFile(UsersFile(), bytes);
         EXPECT_FALSE(users_.Load(UsersFolder()));
         EXPECT_EQ(users_.Count(), 1);
     }

@@ -9,7 +9,6 @@
 #include "model/pim.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 namespace model_test {
 
@@ -197,9 +196,7 @@ AccountWorkspace::AccountWorkspace() : clock_(kNow)
     if (!GlobalsConstructed()) {
         ConstructGlobals();
     }
-    std::string pattern = (std::filesystem::temp_directory_path() / "account-XXXXXX").string();
-    folder_ = mkdtemp(pattern.data()) != nullptr ? pattern + "/" : std::string();
-    Dirs.UserDir.Set(folder_.c_str());
+    Dirs.UserDir.Set(folder_.Path().c_str());
 
     TNString login("tester");
     TNString name("tester");
@@ -211,7 +208,7 @@ AccountWorkspace::AccountWorkspace() : clock_(kNow)
     App.raFileAllPIM = fid_;
     TNRAFile& file = *raf.Items[static_cast<size_t>(fid_)];
     raf.closeFile(fid_, false);
-    file.raFile = folder_ + "pim-" + App.WebDomain[0] + ".dld";
+    file.raFile = folder_.Path() + "pim-" + App.WebDomain[0] + ".dld";
     file.raIndexFile.clear();
     file.raHeader = App.PimFileId;
     file.raVersion = 1;
@@ -235,8 +232,6 @@ AccountWorkspace::~AccountWorkspace()
     raf.closeFile(fid_, true);
     App.raFileAllPIM = savedFid_;
     Uzivatele.AktivniUzivatel = -1;
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
 }
 
 } // namespace model_test

@@ -5,6 +5,7 @@
 // all queued for saving. The same seed gives the same account.
 
 #include "platform/testing/fake_clock.h"
+#include "tests/support/scratch_folder.h"
 
 #include <cstdint>
 #include <string>
@@ -58,13 +59,13 @@ public:
 
     TNPIM& Pim() { return *pim_; }
     int32_t Fid() const { return fid_; }
-    std::string Folder() const { return folder_; }
+    std::string Folder() const { return folder_.Path(); }
     // Puts a fresh set into PIM[0]; the old one is freed.
     TNPIM& FreshSet();
 
 private:
     plat::testing::ScopedFakeClock clock_;
-    std::string folder_;
+    testing_support::ScratchFolder folder_;
     TNPIM* pim_ = nullptr;
     int32_t fid_ = -1;
     int32_t savedFid_ = -1;

@@ -4,13 +4,16 @@
 #include "foundation/app_info.h"
 #include "foundation/pim_array.h"
 #include "foundation/users.h"
+#include "platform/core/clock.h"
 #include "platform/core/file.h"
+#include "platform/testing/fake_clock.h"
 #include "tests/model/data_set_fixture.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -365,6 +368,35 @@ TEST_F(TNPIMData, CheckAllRunsOncePerFiveHours)
     Pim().LastCheckAllTime = first - 100;
     Pim().CheckAll();
     EXPECT_EQ(Pim().LastCheckAllTime, first - 100) << "within five hours nothing is checked";
+}
+
+std::vector<int32_t> reportedProgress;
+int32_t reportedTotal = 0;
+
+// Moves the fake clock two seconds on at the first report.
+void RecordProgress(uint16_t tag, int32_t done, int32_t total)
+{
+    if (tag != TNPIM::kProgressLoadingCount)
+        return;
+    reportedProgress.push_back(done);
+    reportedTotal = total;
+    if (done == 1)
+        dynamic_cast<plat::testing::FakeClock&>(plat::CurrentClock()).Advance(2000);
+}
+
+// Between the first and the last item, progress is reported once two
+// seconds have passed on the clock the tests drive.
+TEST_F(TNPIMData, LoadReportsProgressByTheClock)
+{
+    AddOrganizer(1000);
+    for (uint32_t id = 501; id <= 505; ++id)
+        AddRecord(id, 1000, "2024-03-10 09:30");
+    Pim().Save(true, false);
+    raf.closeFile(workspace_.Fid(), false);
+    reportedProgress.clear();
+    workspace_.FreshSet().Load(&RecordProgress);
+    ASSERT_GE(reportedTotal, 6);
+    EXPECT_EQ(reportedProgress, (std::vector<int32_t>{1, 2, reportedTotal}));
 }
 
 } // namespace

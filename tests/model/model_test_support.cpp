@@ -13,10 +13,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace model_test {
 
@@ -24,17 +22,6 @@ namespace {
 
 // 15 June 2024 10:00 UTC, 12:00 in Prague.
 constexpr int64_t kNow = 1718445600;
-
-std::string MakeTempFolder(const char* prefix)
-{
-    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(prefix) + "XXXXXX")).string();
-    char* made = mkdtemp(pattern.data());
-    if (made == nullptr) {
-        ADD_FAILURE() << "no temporary folder";
-        return "";
-    }
-    return made;
-}
 
 // One record-file slot for all data sets of the process.
 int32_t SharedSlot()
@@ -50,15 +37,6 @@ void DestroyPIM(TNPIM* pim)
 
 } // namespace
 
-std::string ReadFixture(const std::string& name)
-{
-    std::ifstream in(std::string(DALMORA_TEST_DATA_DIR) + name, std::ios::binary);
-    EXPECT_TRUE(in.good()) << name;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 Environment::Environment() : clock_(kNow)
 {
     setenv("TZ", "Europe/Prague", 1);
@@ -67,9 +45,9 @@ Environment::Environment() : clock_(kNow)
     }
 }
 
-LogCapture::LogCapture() : folder_(MakeTempFolder("model-log-"))
+LogCapture::LogCapture()
 {
-    SetLogDir(folder_.c_str());
+    SetLogDir(folder_.Path().c_str());
     SetLogMutexName("model-test-log");
     App.WriteLog = 1;
 }
@@ -77,15 +55,13 @@ LogCapture::LogCapture() : folder_(MakeTempFolder("model-log-"))
 LogCapture::~LogCapture()
 {
     App.WriteLog = 0;
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
 }
 
 int LogCapture::CountContaining(const char* text) const
 {
     std::string wanted = plat::Cp1250ToUtf8(text);
     int count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder_.Path())) {
         std::ifstream in(entry.path());
         std::string line;
         while (std::getline(in, line)) {
@@ -111,7 +87,7 @@ ActiveUser::~ActiveUser()
     Uzivatele.AktivniUzivatel = -1;
 }
 
-DataSet::DataSet() : folder_(MakeTempFolder("model-data-"))
+DataSet::DataSet()
 {
     PIM.Clear(DestroyPIM);
     pim_ = new TNPIM(0);
@@ -119,7 +95,7 @@ DataSet::DataSet() : folder_(MakeTempFolder("model-data-"))
 
     fid_ = SharedSlot();
     TNRAFile& file = *raf.Items[static_cast<size_t>(fid_)];
-    file.raFile = folder_ + "/pim-test.dld";
+    file.raFile = folder_.File("pim-test.dld");
     file.raIndexFile.clear();
     file.raHeader = "DalmoraPIMra";
     file.raVersion = 1;
@@ -136,8 +112,6 @@ DataSet::~DataSet()
     raf.closeFile(fid_, true);
     App.raFileAllPIM = savedFid_;
     PIM.Clear(DestroyPIM);
-    std::error_code ignored;
-    std::filesystem::remove_all(folder_, ignored);
 }
 
 std::string DataSet::Domain() const

@@ -7,6 +7,8 @@
 #include "foundation/record_file.h"
 #include "platform/core/bytes.h"
 #include "platform/testing/fake_clock.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <cstdint>
 #include <functional>
@@ -18,7 +20,7 @@ class TNPIMRecord;
 namespace model_test {
 
 // The bytes of a file in tests/model/data.
-std::string ReadFixture(const std::string& name);
+using testing_support::ReadFixture;
 
 // The program's globals, built once per process, and the clock standing at
 // 15 June 2024 12:00 local time.
@@ -42,7 +44,7 @@ public:
     int CountContaining(const char* text) const;
 
 private:
-    std::string folder_;
+    testing_support::ScratchFolder folder_;
 };
 
 // Makes a signed-in user with this id the active one for its lifetime.
@@ -64,7 +66,7 @@ public:
 
     TNPIM& Pim() { return *pim_; }
     int32_t Fid() const { return fid_; }
-    std::string UserFolder() const { return folder_ + "/"; }
+    std::string UserFolder() const { return folder_.Path(); }
     std::string Domain() const;
 
     // A new record at the end of the set's records.
@@ -97,7 +99,7 @@ public:
 private:
     std::string WrittenBody();
 
-    std::string folder_;
+    testing_support::ScratchFolder folder_;
     TNPIM* pim_ = nullptr;
     int32_t fid_ = -1;
     int32_t savedFid_ = -1;

@@ -1,14 +1,14 @@
 #include "online/download.h"
 #include "tests/foundation/log_capture.h"
 #include "tests/online/online_test_support.h"
+#include "tests/support/files.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <thread>
 
 using online_test::ServiceTest;
@@ -32,13 +32,7 @@ double SecondsSince(std::chrono::steady_clock::time_point start)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+using testing_support::ReadFile;
 
 class DownloadTest : public ServiceTest {
 protected:
@@ -283,13 +277,9 @@ protected:
     void SetUp() override
     {
         DownloadTest::SetUp();
-        folder_ = std::filesystem::temp_directory_path() / ("dalmora-save-" + std::to_string(getpid()));
-        std::filesystem::remove_all(folder_);
-    }
-    void TearDown() override
-    {
-        std::filesystem::remove_all(folder_);
-        DownloadTest::TearDown();
+        ASSERT_FALSE(scratch_.Path().empty());
+        // Not made yet: the download makes it.
+        folder_ = scratch_.File("save");
     }
     size_t FilesInFolder() const
     {
@@ -298,6 +288,7 @@ protected:
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(folder_), {}));
     }
 
+    testing_support::ScratchFolder scratch_;
     std::filesystem::path folder_;
 };
 

@@ -1,5 +1,6 @@
 #include "platform/core/desktop.h"
 #include "platform/core/paths.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +23,7 @@ class DesktopOpen : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        std::string pattern = plat::TempFolder() + "dalmora-desktop-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern + "/";
+        ASSERT_FALSE(folder_.empty());
         record_ = folder_ + "record.txt";
         std::ofstream script(folder_ + "xdg-open");
         script << "#!/bin/sh\n"
@@ -47,8 +46,6 @@ protected:
         setenv("PATH", oldPath_.c_str(), 1);
         unsetenv("DALMORA_RECORD");
         unsetenv("DALMORA_LEAK_FD");
-        std::string command = "rm -rf '" + folder_ + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
     }
     std::string WaitForRecord()
     {
@@ -63,7 +60,8 @@ protected:
         }
         return {};
     }
-    std::string folder_;
+    testing_support::ScratchFolder scratch_;
+    std::string folder_ = scratch_.Path();
     std::string record_;
     std::string oldPath_;
 };

@@ -1,13 +1,16 @@
 #include "platform/core/bytes.h"
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
+#include "tests/support/files.h"
+#include "tests/support/named_pipe.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cstdlib>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -15,31 +18,12 @@ namespace {
 
 class TempFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        std::string pattern = plat::TempFolder() + "dalmora-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern + "/";
-    }
-    void TearDown() override
-    {
-        plat::FailNthWrite(0);
-        std::string command = "rm -rf '" + folder_ + "'";
-        ASSERT_EQ(std::system(command.c_str()), 0);
-    }
-    std::vector<std::string> Entries() const
-    {
-        std::vector<std::string> names;
-        DIR* dir = opendir(folder_.c_str());
-        while (dirent* entry = readdir(dir)) {
-            std::string name = entry->d_name;
-            if (name != "." && name != "..")
-                names.push_back(name);
-        }
-        closedir(dir);
-        return names;
-    }
-    std::string folder_;
+    void SetUp() override { ASSERT_FALSE(folder_.empty()); }
+    void TearDown() override { plat::FailNthWrite(0); }
+    std::vector<std::string> Entries() const { return scratch_.Entries(); }
+
+    testing_support::ScratchFolder scratch_;
+    std::string folder_ = scratch_.Path();
 };
 
 using AtomicWriter = TempFolder;
@@ -137,6 +121,112 @@ TEST_F(Folders, CreatesNestedFoldersWithMode0700)
     ASSERT_EQ(stat((folder_ + "a/b").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     EXPECT_FALSE(plat::CreateFolders("relative/path"));
+}
+
+using FileOperations = TempFolder;
+
+using testing_support::ReadFile;
+using testing_support::WriteFile;
+
+TEST_F(FileOperations, RegularFileReaderTakesAtMostTheLimitAndRefusesAllButFiles)
+{
+    WriteFile(folder_ + "plain.txt", "12345");
+    ASSERT_TRUE(plat::CreateFolders(folder_ + "folder/"));
+    ASSERT_EQ(symlink((folder_ + "plain.txt").c_str(), (folder_ + "link").c_str()), 0);
+    struct Case {
+        const char* name;
+        size_t limit;
+        bool read;
+        std::string contents;
+    };
+    const Case cases[] = {
+        {"plain.txt", 100, true, "12345"}, {"plain.txt", 2, true, "12"}, {"plain.txt", 0, true, ""},
+        {"link", 100, true, "12345"},      {"folder", 100, false, ""},   {"missing", 100, false, ""},
+    };
+    for (const Case& row : cases) {
+        SCOPED_TRACE(std::string(row.name) + " limit " + std::to_string(row.limit));
+        std::string contents = "unchanged";
+        EXPECT_EQ(plat::ReadRegularFile(folder_ + row.name, contents, row.limit), row.read);
+        EXPECT_EQ(contents, row.read ? row.contents : "unchanged");
+    }
+    std::string contents;
+    EXPECT_TRUE(testing_support::ReturnsBesideAPipe(
+        folder_ + "pipe", [&] { EXPECT_FALSE(plat::ReadRegularFile(folder_ + "pipe", contents, 100)); }));
+}
+
+TEST_F(FileOperations, AppendCreatesPrivatelyAndAddsAtTheEnd)
+{
+    const std::string path = folder_ + "log.txt";
+    ASSERT_TRUE(plat::AppendToFile(path, "one\r\n"));
+    ASSERT_TRUE(plat::AppendToFile(path, "two\r\n"));
+    EXPECT_EQ(ReadFile(path), "one\r\ntwo\r\n");
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_FALSE(plat::AppendToFile(folder_ + "missing/log.txt", "x"));
+}
+
+TEST_F(FileOperations, ExclusiveCreateNeverSharesAFile)
+{
+    const std::string path = folder_ + "name.tmp";
+    EXPECT_EQ(plat::CreateFileExclusively(path), plat::CreateResult::Created);
+    EXPECT_EQ(plat::CreateFileExclusively(path), plat::CreateResult::AlreadyExists);
+    ASSERT_EQ(symlink((folder_ + "target").c_str(), (folder_ + "dangling").c_str()), 0);
+    EXPECT_EQ(plat::CreateFileExclusively(folder_ + "dangling"), plat::CreateResult::AlreadyExists);
+    EXPECT_FALSE(plat::FileExists(folder_ + "target")) << "a link is never followed";
+    EXPECT_EQ(plat::CreateFileExclusively(folder_ + "missing/name.tmp"), plat::CreateResult::Failed);
+}
+
+TEST_F(FileOperations, CopyReplacesTheTargetOrLeavesNoPartialCopy)
+{
+    const std::string source = folder_ + "source.dat";
+    const std::string large(200 * 1024, 'x');
+    WriteFile(source, large);
+    WriteFile(folder_ + "target.dat", "an older and longer target text");
+    ASSERT_TRUE(plat::CopyFile(source, folder_ + "target.dat"));
+    EXPECT_EQ(ReadFile(folder_ + "target.dat"), large);
+
+    plat::FailNthWrite(2); // the first chunk goes out, the second fails
+    EXPECT_FALSE(plat::CopyFile(source, folder_ + "partial.dat"));
+    EXPECT_FALSE(plat::FileExists(folder_ + "partial.dat"));
+    EXPECT_FALSE(plat::CopyFile(folder_ + "missing.dat", folder_ + "other.dat"));
+    EXPECT_FALSE(plat::FileExists(folder_ + "other.dat"));
+}
+
+TEST_F(FileOperations, RemovingContentsKeepsTheFolderUnmatchedFilesAndWhatLinksLeadTo)
+{
+    const std::string top = folder_ + "update/";
+    WriteFile(top + "a.tmp", "1");
+    WriteFile(top + "keep.exe", "2");
+    WriteFile(top + "sub/b.tmp", "3");
+    WriteFile(top + "sub/deeper/c.tmp", "4");
+    WriteFile(folder_ + "outside/d.tmp", "5");
+    ASSERT_EQ(symlink((folder_ + "outside").c_str(), (top + "link").c_str()), 0);
+
+    EXPECT_TRUE(plat::RemoveFolderContents(top, "*.tmp"));
+    std::vector<std::string> left = scratch_.Entries("update");
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"keep.exe", "link"}));
+    EXPECT_EQ(ReadFile(folder_ + "outside/d.tmp"), "5");
+
+    EXPECT_FALSE(plat::RemoveFolderContents(top + "link", "*")) << "the folder itself must not be a link";
+    EXPECT_TRUE(plat::RemoveFolderContents(top, "*"));
+    EXPECT_TRUE(scratch_.Entries("update").empty());
+    EXPECT_TRUE(plat::IsRealFolder(top));
+    EXPECT_FALSE(plat::IsRealFolder(folder_ + "outside/d.tmp"));
+}
+
+TEST_F(FileOperations, CanonicalFolderResolvesLinksAndDots)
+{
+    ASSERT_TRUE(plat::CreateFolders(folder_ + "real/inner/"));
+    ASSERT_EQ(symlink((folder_ + "real").c_str(), (folder_ + "alias").c_str()), 0);
+    const std::string real = plat::CanonicalFolder(folder_ + "real");
+    ASSERT_FALSE(real.empty());
+    EXPECT_EQ(real.back(), '/');
+    EXPECT_EQ(plat::CanonicalFolder(folder_ + "alias/inner/../"), real);
+    EXPECT_TRUE(plat::IsRealFolder(folder_ + "real/"));
+    EXPECT_FALSE(plat::IsRealFolder(folder_ + "alias/"));
+    EXPECT_EQ(plat::CanonicalFolder(folder_ + "missing"), "");
 }
 
 TEST(ByteReader, RefusesReadsPastTheEndWithoutMoving)

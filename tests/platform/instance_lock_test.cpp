@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <spawn.h>
 #include <string>
 #include <sys/stat.h>
@@ -160,23 +161,28 @@ TEST_F(InstanceLock, RefusesAFallbackFolderThatIsNotPrivate)
 {
     unsetenv("XDG_RUNTIME_DIR");
     const std::string fallback = temp_ + "dalmora1-" + std::to_string(geteuid());
+    const std::string elsewhere = root_ + "elsewhere";
     struct Case {
         const char* name;
-        std::string command; // shell command that prepares the folder
+        std::function<bool()> prepare; // makes the folder
         bool rootOnly;
     };
     const Case cases[] = {
-        {"readable by others", "mkdir -m 0755 '" + fallback + "'", false},
+        {"readable by others", [&] { return testenv::MakeFolder(fallback, 0755); }, false},
         {"a link to a private folder",
-         "mkdir -m 0700 '" + root_ + "elsewhere' && ln -s '" + root_ + "elsewhere' '" + fallback + "'", false},
-        {"a file", "touch '" + fallback + "'", false},
-        {"owned by another user", "mkdir -m 0700 '" + fallback + "' && chown 65534 '" + fallback + "'", true},
+         [&] { return testenv::MakeFolder(elsewhere, 0700) && symlink(elsewhere.c_str(), fallback.c_str()) == 0; },
+         false},
+        {"a file", [&] { return testenv::MakeFile(fallback); }, false},
+        {"owned by another user",
+         [&] { return testenv::MakeFolder(fallback, 0700) && chown(fallback.c_str(), 65534, -1) == 0; }, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         if (c.rootOnly && geteuid() != 0)
             continue;
-        ASSERT_EQ(std::system(("rm -rf '" + fallback + "' && " + c.command).c_str()), 0);
+        testing_support::RemoveTree(fallback);
+        testing_support::RemoveTree(elsewhere);
+        ASSERT_TRUE(c.prepare());
         plat::InstanceLock lock;
         EXPECT_EQ(lock.Acquire("DLMR1_user"), Result::Failed);
     }

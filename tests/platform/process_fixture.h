@@ -1,7 +1,10 @@
 #pragma once
 
+#include "tests/support/scratch_folder.h"
+
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -30,10 +33,8 @@ protected:
             const char* value = std::getenv(name);
             saved_.emplace_back(name, value != nullptr ? std::optional<std::string>(value) : std::nullopt);
         }
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/dalmora-test-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern + "/";
+        ASSERT_FALSE(scratch_.Path().empty());
+        root_ = scratch_.Path();
         runtime_ = root_ + "run/";
         temp_ = root_ + "tmp/";
         ASSERT_EQ(mkdir(runtime_.c_str(), 0700), 0);
@@ -47,8 +48,6 @@ protected:
     }
     void TearDown() override
     {
-        std::string command = "chmod -R u+rwx '" + root_ + "' 2>/dev/null; rm -rf '" + root_ + "'";
-        EXPECT_EQ(std::system(command.c_str()), 0);
         for (const auto& [name, value] : saved_) {
             if (value)
                 setenv(name, value->c_str(), 1);
@@ -60,10 +59,25 @@ protected:
     static constexpr const char* kVariables[] = {"HOME",           "XDG_DATA_HOME",   "XDG_CONFIG_HOME",
                                                  "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
+    testing_support::ScratchFolder scratch_;
     std::string root_;
     std::string runtime_;
     std::string temp_;
 };
+
+// A folder of exactly this mode (the process's umask left aside), whose
+// parent exists; true when it was made.
+inline bool MakeFolder(const std::string& path, mode_t mode)
+{
+    return (mkdir(path.c_str(), mode) == 0 || errno == EEXIST) && chmod(path.c_str(), mode) == 0;
+}
+
+// A new empty file; true when it was made.
+inline bool MakeFile(const std::string& path)
+{
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    return fd >= 0 && close(fd) == 0;
+}
 
 // Waits until `done` holds or `ms` have passed; true when it holds.
 template <typename Condition> bool WaitUntil(Condition done, int ms = 5000)
@@ -79,7 +93,7 @@ template <typename Condition> bool WaitUntil(Condition done, int ms = 5000)
 
 // A child process started with posix_spawn: it inherits every descriptor
 // not marked close-on-exec, and gets an empty signal mask. Its standard
-// output is read line by line.
+// output (with its standard error, when asked) is read line by line.
 class Child {
 public:
     Child() = default;
@@ -95,7 +109,7 @@ public:
             close(out_);
     }
 
-    bool Spawn(const std::vector<std::string>& argv)
+    bool Spawn(const std::vector<std::string>& argv, bool withStandardError = false)
     {
         int fds[2];
         if (pipe2(fds, O_CLOEXEC) != 0)
@@ -103,6 +117,8 @@ public:
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        if (withStandardError)
+            posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         sigset_t empty;
@@ -147,6 +163,16 @@ public:
                 return false;
             buffer_.append(chunk, static_cast<size_t>(got));
         }
+    }
+
+    // Everything still to come until the output ends or 5 s pass.
+    std::string ReadToEnd()
+    {
+        ReadUntil(std::string(1, '\0'));
+        std::string all;
+        for (const std::string& line : lines_)
+            all += line + "\n";
+        return all + buffer_;
     }
 
     bool Signal(int signal) { return pid_ > 0 && kill(pid_, signal) == 0; }

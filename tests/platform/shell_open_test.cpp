@@ -1,5 +1,6 @@
 #include "platform/core/platform_log.h"
 #include "platform/core/shell_open.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -39,9 +40,7 @@ protected:
         logLines.clear();
         started.clear();
         plat::SetPlatformLogSink(&RecordLogLine);
-        std::string pattern = (std::filesystem::temp_directory_path() / "dalmora-shell-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder_ = pattern + "/";
+        ASSERT_FALSE(folder_.empty());
         std::ofstream(folder_ + "changelog-cs.txt") << "novinky\n";
         std::ofstream(folder_ + "-help") << "a file named like an option\n";
         const char* path = std::getenv("PATH");
@@ -54,9 +53,9 @@ protected:
         plat::SetPlatformLogSink(nullptr);
         setenv("PATH", savedPath_.c_str(), 1);
         std::filesystem::current_path(savedFolder_);
-        std::filesystem::remove_all(folder_);
     }
-    std::string folder_;
+    testing_support::ScratchFolder scratch_;
+    std::string folder_ = scratch_.Path();
     std::string savedPath_;
     std::filesystem::path savedFolder_;
 };

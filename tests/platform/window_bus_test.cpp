@@ -11,6 +11,7 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <functional>
 #include <future>
 #include <poll.h>
 #include <set>
@@ -462,22 +463,23 @@ TEST_F(WindowBus, IsNotUsedInAFolderThatFailsTheChecks)
 {
     struct Case {
         const char* name;
-        std::string command; // shell command that prepares the bus folder
+        std::function<bool()> prepare; // makes the bus folder
     };
     const std::string folder = runtime_ + "dalmora1";
+    const std::string elsewhere = root_ + "elsewhere";
     const Case cases[] = {
-        {"readable by others", "mkdir -m 0755 '" + folder + "'"},
+        {"readable by others", [&] { return testenv::MakeFolder(folder, 0755); }},
         {"a link to a private folder",
-         "mkdir -m 0700 '" + root_ + "elsewhere' && ln -s '" + root_ + "elsewhere' '" + folder + "'"},
-        {"a file", "touch '" + folder + "'"},
-        {"runtime folder missing", "rmdir '" + runtime_ + "'"},
+         [&] { return testenv::MakeFolder(elsewhere, 0700) && symlink(elsewhere.c_str(), folder.c_str()) == 0; }},
+        {"a file", [&] { return testenv::MakeFile(folder); }},
+        {"runtime folder missing", [&] { return rmdir(runtime_.c_str()) == 0; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ASSERT_EQ(std::system(("mkdir -p -m 0700 '" + runtime_ + "' && rm -rf '" + folder + "' '" + root_ +
-                               "elsewhere' && " + c.command)
-                                  .c_str()),
-                  0);
+        testing_support::RemoveTree(folder);
+        testing_support::RemoveTree(elsewhere);
+        ASSERT_TRUE(testenv::MakeFolder(runtime_, 0700));
+        ASSERT_TRUE(c.prepare());
         plat::HeadlessMainLoop loop;
         plat::BusServer server(loop);
         EXPECT_EQ(server.RegisterWindow("TfrmMainDLMR1", [](uint32_t, uint64_t, int64_t) { return 1; }), 0u);
@@ -489,7 +491,7 @@ TEST_F(WindowBus, IsNotUsedInAFolderThatFailsTheChecks)
 TEST_F(WindowBus, WorksWhenTheSocketPathIsTooLongForAnAddress)
 {
     std::string deep = root_ + std::string(60, 'r') + "/" + std::string(60, 'u') + "/";
-    ASSERT_EQ(std::system(("mkdir -p -m 0700 '" + deep + "'").c_str()), 0);
+    ASSERT_TRUE(plat::CreateFolders(deep));
     ASSERT_GT((deep + "dalmora1/p.").size(), sizeof(sockaddr_un::sun_path));
     setenv("XDG_RUNTIME_DIR", deep.c_str(), 1);
 

@@ -3,6 +3,7 @@
 #include "platform/sound/recording_sink.h"
 #include "platform/sound/sound_player.h"
 #include "tests/sound/sound_fixtures.h"
+#include "tests/support/scratch_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -47,9 +48,7 @@ protected:
     {
         logLines.clear();
         plat::SetPlatformLogSink(&RecordLogLine);
-        std::string pattern = (std::filesystem::temp_directory_path() / "dalmora-sound-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        scratch_ = pattern + "/";
+        ASSERT_FALSE(scratch_.empty());
         const char* config = std::getenv("ALSA_CONFIG_PATH");
         savedAlsaConfig_ = config != nullptr ? std::optional<std::string>(config) : std::nullopt;
     }
@@ -60,7 +59,6 @@ protected:
             setenv("ALSA_CONFIG_PATH", savedAlsaConfig_->c_str(), 1);
         else
             unsetenv("ALSA_CONFIG_PATH");
-        std::filesystem::remove_all(scratch_);
     }
     // Makes ALSA read only `text` as its configuration.
     void UseAlsaConfiguration(const std::string& text)
@@ -69,7 +67,8 @@ protected:
         std::ofstream(path) << text;
         setenv("ALSA_CONFIG_PATH", path.c_str(), 1);
     }
-    std::string scratch_;
+    testing_support::ScratchFolder scratchFolder_;
+    std::string scratch_ = scratchFolder_.Path();
     std::optional<std::string> savedAlsaConfig_;
 };
 

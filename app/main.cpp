@@ -1,10 +1,11 @@
+#include "app/stand_in_windows.h"
 #include "foundation/globals.h"
 #include "foundation/program_start.h"
-#include "foundation/stand_in_windows.h"
 #include "foundation/task_files.h"
 #include "model/pim.h"
 #include "online/transport.h"
 #include "platform/core/main_loop.h"
+#include "view/view.h"
 
 #include <cstdio>
 #include <string>
@@ -16,6 +17,7 @@ int main(int argc, char** argv)
     plat::BlockTerminationSignals();
     InitTransport();
     InstallPIMFactory();
+    InstallViewGlobals();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);
         return 1;

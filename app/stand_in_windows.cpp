@@ -1,4 +1,4 @@
-#include "foundation/stand_in_windows.h"
+#include "app/stand_in_windows.h"
 
 #include "foundation/app_info.h"
 #include "foundation/common.h"
