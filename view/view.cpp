@@ -284,7 +284,11 @@ TNViewItem* TNView::CreateComponent(int8_t kind, const char* name, plat::TForm* 
         // 2.-3. The first free slot, or a new one.
         int32_t slot = FreeSlot();
         if (slot >= 0) {
-            delete Items[slot];
+            if (Items[slot] != nullptr) {
+                ForgetLinksTo(Items[slot]);
+                RemoveDesk(Items[slot]);
+                delete Items[slot];
+            }
             Items[slot] = new TNViewItem();
         } else {
             if (!Resize(ItemsCount + 1))
@@ -435,6 +439,13 @@ void TNView::ForgetLinksTo(TNViewItem* item)
     }
 }
 
+// Only a slot that holds this very item goes.
+void TNView::RemoveDesk(TNViewItem* item)
+{
+    if (item->DeskPos >= 0 && item->DeskPos < DesksCount && Desks[item->DeskPos] == item)
+        DeleteDeskByPos(item->DeskPos);
+}
+
 bool TNView::DeleteComponent(const char* name, bool)
 {
     return Guarded("[TNView::DeleteComponent]", false, [&] {
@@ -457,10 +468,7 @@ void TNView::DeleteItem(TNViewItem* item)
         }
     });
     Guarded("TNView::DeleteComponent_B", [&] { ForgetLinksTo(item); });
-    Guarded("TNView::DeleteComponent_C", [&] {
-        if (item->DeskPos >= 0 && item->DeskPos < DesksCount && Desks[item->DeskPos] == item)
-            DeleteDeskByPos(item->DeskPos);
-    });
+    Guarded("TNView::DeleteComponent_C", [&] { RemoveDesk(item); });
     Guarded("TNView::DeleteComponent_D", [&] {
         walkingChildren_.push_back(item);
         for (int32_t i = item->ChildrenCount - 1; i >= 0; --i) {

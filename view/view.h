@@ -132,6 +132,7 @@ private:
     void DeleteItem(TNViewItem* item);
     bool IsRegistered(const TNViewItem* item) const;
     void ForgetLinksTo(TNViewItem* item);
+    void RemoveDesk(TNViewItem* item);
     void FreeAllItems();
 
     // Items whose children step D of a deletion is walking.

@@ -45,14 +45,20 @@ TEST_F(ViewTest, FreedSlotsAreReusedWithNewIds)
 
 TEST_F(ViewTest, AnItemWithAnEmptyNameIsAFreeSlot)
 {
-    TNViewItem* nameless = MakeItem(cmpLabel, "A");
+    TNViewItem* bar = MakeItem(cmpToolbar, "bar");
+    TNViewItem* nameless = MakeItem(cmpLabel, "A", bar->Panel.Get());
+    ASSERT_EQ(bar->ChildrenCount, 1);
+    bar->TopBarItem = nameless;
     nameless->Name.Clear();
     EXPECT_EQ(View.GetComponent(""), nullptr);
 
+    // The freed item leaves no link behind.
     TNViewItem* b = MakeItem(cmpLabel, "B");
-    EXPECT_EQ(b->SlotIndex, 0);
-    EXPECT_EQ(View.ItemsCount, 1);
-    EXPECT_EQ(b->ComponentId, 2u);
+    EXPECT_EQ(b->SlotIndex, 1);
+    EXPECT_EQ(View.ItemsCount, 2);
+    EXPECT_EQ(b->ComponentId, 3u);
+    EXPECT_EQ(bar->ChildrenCount, 0);
+    EXPECT_EQ(bar->TopBarItem, nullptr);
 }
 
 TEST_F(ViewTest, ColumnsOutsideTheFiveAreStoredAsZero)
