@@ -3,6 +3,7 @@
 #include "foundation/program_start.h"
 #include "foundation/task_files.h"
 #include "model/pim.h"
+#include "online/global.h"
 #include "online/transport.h"
 #include "platform/core/main_loop.h"
 #include "view/view.h"
@@ -17,6 +18,7 @@ int main(int argc, char** argv)
     plat::BlockTerminationSignals();
     InitTransport();
     InstallPIMFactory();
+    InstallOnlineGlobals();
     InstallViewGlobals();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);

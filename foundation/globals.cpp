@@ -6,7 +6,10 @@
 #include "foundation/folder_helper.h"
 #include "foundation/hooks.h"
 #include "foundation/local_clock.h"
+#include "foundation/record_file_set.h"
+#include "foundation/setup.h"
 #include "foundation/string.h"
+#include "foundation/users.h"
 
 #include <atomic>
 #include <new>
@@ -20,6 +23,9 @@ TNGlobalStorage<TNString> dataRootFolderStorage;
 TNGlobalStorage<TNFolderHelper> folderHelperStorage;
 TNGlobalStorage<TNCommon> commonStorage;
 TNGlobalStorage<TNDirs> dirsStorage;
+TNGlobalStorage<TNUsers> usersStorage;
+TNGlobalStorage<TNRAF> rafStorage;
+TNGlobalStorage<TNSetup> setupStorage;
 
 template <class T> void Build(TNGlobalStorage<T>& storage)
 {
@@ -37,6 +43,9 @@ constinit TNString& DataRootFolder = dataRootFolderStorage.object;
 constinit TNFolderHelper& FolderHelper = folderHelperStorage.object;
 constinit TNCommon& c = commonStorage.object;
 constinit TNDirs& Dirs = dirsStorage.object;
+constinit TNUsers& Uzivatele = usersStorage.object;
+constinit TNRAF& raf = rafStorage.object;
+constinit TNSetup& Setup = setupStorage.object;
 
 namespace {
 
@@ -70,6 +79,9 @@ constexpr GlobalEntry kGlobals[] = {
     {"FolderHelper", [] { Build(folderHelperStorage); }, [] { Tear(folderHelperStorage); }},
     {"c", [] { Build(commonStorage); }, [] { Tear(commonStorage); }},
     {"Dirs", [] { Build(dirsStorage); }, [] { Tear(dirsStorage); }},
+    {"Uzivatele", [] { Build(usersStorage); }, [] { Tear(usersStorage); }},
+    {"raf", [] { Build(rafStorage); }, [] { Tear(rafStorage); }},
+    {"Setup", [] { Build(setupStorage); }, [] { Tear(setupStorage); }},
     // AutoUpdate, g, the status-bar panels, the main window's values, View.
     {"HigherGlobals", ConstructHigher, DestroyHigher},
 };

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <new>
 
-TNRAF raf;
 
 namespace {
 

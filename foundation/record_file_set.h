@@ -67,4 +67,5 @@ private:
     bool openIndexFile(int32_t fid);
 };
 
-extern TNRAF raf;
+// Built and destroyed by the globals table (globals.h).
+extern TNRAF& raf;

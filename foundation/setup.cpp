@@ -16,7 +16,6 @@
 #include <ctime>
 #include <new>
 
-TNSetup Setup;
 
 namespace {
 

@@ -121,4 +121,5 @@ private:
     std::atomic_flag saving_;
 };
 
-extern TNSetup Setup;
+// Built and destroyed by the globals table (globals.h).
+extern TNSetup& Setup;

@@ -8,7 +8,6 @@
 
 #include <new>
 
-TNUsers Uzivatele;
 
 namespace {
 

@@ -25,6 +25,15 @@ struct TNUser {
     TNTime Time;
     // The account's id at the service; 0 = not known yet.
     uint32_t UserID = 0;
+
+    // What the service last said of the account; kept in memory only.
+    int32_t AccountType = 0;
+    int32_t Deactivated = 0;
+    int32_t Deleted = 0;
+    uint8_t IsVirtual = 0;
+    // The account's settings text (JSON).
+    TNString Settings;
+    int32_t FinishedTasksTimeout = 1;
 };
 
 // The remembered accounts ("users-online.dat" in the users folder) and which
@@ -88,4 +97,5 @@ private:
     std::atomic<bool> loaded_{false};
 };
 
-extern TNUsers Uzivatele;
+// Built and destroyed by the globals table (globals.h).
+extern TNUsers& Uzivatele;

@@ -27,6 +27,20 @@ TNModelWriteGuard::TNModelWriteGuard()
     }
 }
 
+TNModelWriteGuard::TNModelWriteGuard(std::try_to_lock_t)
+{
+    assert(heldMode != 1);
+    if (heldMode == 0 && ModelLock.Mutex.try_lock()) {
+        heldMode = 2;
+        owns_ = true;
+    }
+}
+
+bool TNModelWriteGuard::Held() const
+{
+    return heldMode == 2;
+}
+
 TNModelWriteGuard::~TNModelWriteGuard()
 {
     if (owns_) {

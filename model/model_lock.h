@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <shared_mutex>
 
 // The one lock of the data model, shared by every data set since PIM[0]'s
@@ -24,9 +25,15 @@ extern TNModelLock ModelLock;
 class TNModelWriteGuard {
 public:
     TNModelWriteGuard();
+    // Takes the lock only when that needs no waiting; Held tells.
+    explicit TNModelWriteGuard(std::try_to_lock_t);
     ~TNModelWriteGuard();
     TNModelWriteGuard(const TNModelWriteGuard&) = delete;
     TNModelWriteGuard& operator=(const TNModelWriteGuard&) = delete;
+
+    // This thread holds the lock exclusively (through this guard or an
+    // outer one).
+    bool Held() const;
 
 private:
     bool owns_ = false;

@@ -87,6 +87,10 @@ public:
     TNString InContactsLists;
     uint32_t UsersOrganizersLastRecalc = 0;
     uint32_t UsersOrganizersLastApplied = 1;
+    // When the service last said that the account's data or its organizer
+    // relations changed; 0 = not said in the last sign-in answer.
+    time_t LastPimUpdateTime = 0;
+    time_t UsersOrganizersRecalcTime = 0;
     // Pixel sizes the calendar views read; the set only sets them.
     int32_t ViewMetrics[7] = {};
     bool pleaseMarkAllNotificationsAsRead = false;

@@ -77,7 +77,7 @@ void HeadlessMainLoop::Unwatch(int watchId)
     }
 }
 
-bool HeadlessMainLoop::RunQueuedTasks()
+size_t HeadlessMainLoop::RunTasks(bool stopOnQuit)
 {
     size_t count;
     {
@@ -87,8 +87,8 @@ bool HeadlessMainLoop::RunQueuedTasks()
     // Tasks posted by these tasks wait for the next turn, so a task that
     // posts itself again cannot starve the descriptors.
     for (size_t i = 0; i < count; ++i) {
-        if (quit_.load())
-            return false;
+        if (stopOnQuit && quit_.load())
+            return i;
         Task task;
         {
             std::lock_guard<std::mutex> guard(tasksMutex_);
@@ -97,7 +97,18 @@ bool HeadlessMainLoop::RunQueuedTasks()
         }
         task();
     }
+    return count;
+}
+
+bool HeadlessMainLoop::RunQueuedTasks()
+{
+    RunTasks(true);
     return !quit_.load();
+}
+
+int HeadlessMainLoop::RunPendingTasks()
+{
+    return static_cast<int>(RunTasks(false));
 }
 
 void HeadlessMainLoop::DispatchReady(const std::vector<int>& readyIds)

@@ -27,6 +27,11 @@ public:
     int WatchReadable(int fd, Task onReady) override;
     void Unwatch(int watchId) override;
 
+    // The manual pump of tests: runs, on the calling thread (which stands in
+    // for the loop's thread), the tasks queued so far, oldest first, and
+    // gives how many ran. Tasks they post wait for the next call.
+    int RunPendingTasks();
+
 private:
     struct Watch {
         int id;
@@ -35,6 +40,9 @@ private:
     };
 
     void Wake();
+    // Runs the tasks queued when it starts, stopping at a Quit when asked;
+    // how many ran.
+    size_t RunTasks(bool stopOnQuit);
     // Runs the tasks queued when it starts; false when Quit came meanwhile.
     bool RunQueuedTasks();
     void DispatchReady(const std::vector<int>& readyIds);

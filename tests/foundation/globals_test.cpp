@@ -55,8 +55,9 @@ TEST(Globals, BuiltInTableOrderAndDestroyedInExactReverse)
     SetGlobalsTrace(nullptr);
     FoundationHooks = TNFoundationHooks{};
 
-    std::vector<std::string> order = {"App",  "ProgramStartTime", "DataRootFolder", "FolderHelper", "c",
-                                      "Dirs", "HigherGlobals"};
+    std::vector<std::string> order = {
+        "App",   "ProgramStartTime", "DataRootFolder", "FolderHelper", "c", "Dirs", "Uzivatele", "raf",
+        "Setup", "HigherGlobals"};
     order.insert(order.end(), std::begin(kHigher), std::end(kHigher));
     std::vector<std::string> expected;
     for (const std::string& name : order)

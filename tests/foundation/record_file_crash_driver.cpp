@@ -7,6 +7,7 @@
 // The passes follow crashplan::Planner from the records the file holds at
 // the start, so the test that kills the driver knows what each pass wrote.
 
+#include "foundation/globals.h"
 #include "foundation/record_file_set.h"
 #include "tests/foundation/record_file_crash_plan.h"
 
@@ -80,6 +81,8 @@ void RunPass(int32_t fid, const std::vector<crashplan::Op>& ops)
 
 int main(int argc, char** argv)
 {
+    if (!ConstructGlobals())
+        return 2;
     if (argc == 3 && std::string(argv[2]) == "open") {
         OpenSlot(argv[1]);
         std::printf("opened\n");

@@ -13,6 +13,7 @@
 
 namespace test_service {
 
+class AccountService;
 class Connection;
 class TlsMaterial;
 
@@ -71,6 +72,7 @@ public:
 
 private:
     friend class Connection;
+    friend class AccountService;
     struct ArmedFault {
         Fault What;
         int Remaining = 0;

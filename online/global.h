@@ -1,0 +1,242 @@
+#pragma once
+
+#include "foundation/info_messages.h"
+#include "foundation/string.h"
+#include "online/form_builder.h"
+#include "online/ui_tag_queue.h"
+#include "online/ui_tags.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+class TNDownload;
+class TNModelWriteGuard;
+class TNPIMRecord;
+struct TNUser;
+
+// The account as the service last described it (sign-in and account
+// answers). Kept together under one lock: the job and online threads write
+// it, the main thread reads copies.
+struct TNAccount {
+    TNString UserName;
+    TNString Email;
+    TNString UserPath;
+    TNString FirstName;
+    TNString MiddleName;
+    TNString LastName;
+    // The password typed at sign-in, or the last confirmed new one.
+    TNString Password;
+    int32_t VirtualAccount = 0;
+    int64_t EmailAuthTime = 0;
+    TNString SecondaryEmail;
+    int64_t SecondaryEmailAuthTime = 0;
+    TNString TertiaryEmail;
+    int64_t TertiaryEmailAuthTime = 0;
+    uint32_t ProfilePicture = 0;
+    // Picture id the own profile picture was last fetched for; 0 = fetch.
+    uint32_t ProfilePictureFetched = 0;
+    uint32_t UserOrganizerID = 0;
+    // The message for the user; id 0 = none.
+    uint32_t MessageID = 0;
+    TNString MessageTitle;
+    TNString MessageText;
+    TNString MessageUrl;
+    int32_t MessageType = 0;
+    uint8_t UserCanChangeEmail = 0;
+    uint8_t EnableSecondaryEmail = 0;
+    uint8_t EnableTertiaryEmail = 0;
+    uint8_t SendExtendedStats = 0;
+    // Server statistics (operator accounts): users, API logins, data
+    // updates, created accounts; today, 24 hours, 31 days.
+    int32_t Statistics[12] = {};
+};
+
+// Holds the model lock for a request that applies an answer; see
+// TNGlobal::WaitUntilUiJobFinish. Releasing twice does nothing.
+class TNSyncLock {
+public:
+    TNSyncLock() = default;
+    TNSyncLock(TNSyncLock&& other) noexcept : held_(other.held_) { other.held_ = false; }
+    TNSyncLock& operator=(TNSyncLock&&) = delete;
+    ~TNSyncLock() { Release(); }
+    void Release();
+
+private:
+    friend class TNGlobal;
+    bool held_ = false;
+};
+
+// Holds the model lock for a job of the user interface; see
+// TNGlobal::WaitUntilSyncJobIsDone.
+class TNUiJobLock {
+public:
+    TNUiJobLock(TNUiJobLock&& other) noexcept;
+    TNUiJobLock& operator=(TNUiJobLock&&) = delete;
+    ~TNUiJobLock();
+
+private:
+    friend class TNGlobal;
+    TNUiJobLock(std::unique_ptr<TNModelWriteGuard> guard, bool setsUiRunning);
+    std::unique_ptr<TNModelWriteGuard> guard_;
+    bool setsUiRunning_ = false;
+};
+
+// The program's global object: the online state that the main thread, the
+// online thread and the job thread share, every request to the account
+// service and the UI-update tag queue. Shared bytes are atomics; texts live
+// under locks.
+class TNGlobal {
+public:
+    static constexpr int32_t kDefaultSyncInterval = 1200;
+    static constexpr int32_t kFailedSyncInterval = 60;
+
+    std::atomic<int64_t> ClockTime{0};
+    std::atomic<uint32_t> InstID{0};
+    // A newer version was announced while running with "-update".
+    std::atomic<uint8_t> UpdatePending{0};
+    std::atomic<uint8_t> OnlineThreadRunning{0};
+    int64_t SecondStartTime = 0;
+    int32_t ScreenWidth = 0;
+    int32_t ScreenHeight = 0;
+    std::atomic<uint8_t> InstIdConfirmed{0};
+    std::atomic<int32_t> LastAnnouncedVersion{0};
+    std::atomic<int32_t> ArrayLimit{0};
+    // A pass is wanted at once. Sticky: only the online pass clears it.
+    std::atomic<uint8_t> NewSyncWanted{0};
+    std::atomic<uint8_t> DoUploadSync{0};
+    // A job of the user interface holds the model lock.
+    std::atomic<uint8_t> UiUpdateIsRunning{0};
+    std::atomic<int64_t> LastSyncTime{0};
+    std::atomic<int32_t> SyncInterval{kDefaultSyncInterval};
+    TNUiTagQueue uiTags;
+    // The consumer is taking a tag out.
+    std::atomic<uint8_t> updatingUiTagsNow{0};
+    std::atomic<int32_t> UserLoginStatus{0};
+    // The last request reached the service and got a 2xx answer.
+    std::atomic<uint8_t> Online{0};
+    std::atomic<uint8_t> Close{0};
+    std::atomic<uint8_t> DosloKVyjimceVlaknaOnline{0};
+    TNInfoMessages InfoMessages;
+    std::atomic<uint8_t> runningPaintRecordsComponentsList{0};
+    std::atomic<uint8_t> runningChangedRecordSaveSequence{0};
+    // While above 0, each day-box update rebuilds its calendar and lowers it.
+    std::atomic<int32_t> someRecordChangedSoUpdateViews{0};
+    // The computer's name sent with every request; set once at start.
+    TNString NetBIOSName;
+
+    // The job thread (login.h).
+    std::atomic<bool> runningLogin{false};
+    std::atomic<bool> runningLoadLocalData{false};
+    std::atomic<bool> runningLoadOneRecord{false};
+    std::atomic<bool> runningPicturesOfShownData{false};
+    std::atomic<bool> runningSearch{false};
+    std::atomic<bool> runningOneRecordPictures{false};
+    std::atomic<bool> loginResult{false};
+    std::atomic<int32_t> loginResNo{0};
+    std::atomic<int32_t> loadingDataPos{0};
+    std::atomic<int32_t> loadingDataCount{0};
+
+    TNGlobal();
+    ~TNGlobal();
+    TNGlobal(const TNGlobal&) = delete;
+    TNGlobal& operator=(const TNGlobal&) = delete;
+
+    void Destroy();
+    // Clears the session's busy bytes and queues (constructor, log-out).
+    void ResetSessionFlags();
+
+    // ---- Request head and closing step.
+    // Starts `out` with the head of request `name`: "ApiReq", "InstID", the
+    // user block of `user` (or of the active user when withUser is 1), and
+    // "NetBIOSName". False, with nothing written, when the active user is
+    // asked for and there is none.
+    bool Sync2SetRequest(const char* name, const TNUser* user, uint8_t withUser, TNFormBuilder* out);
+    // Posts a finished body to the API address of the first server. True,
+    // with the answer in `download`, only when an answer with a 2xx status
+    // arrived; sets Online to that.
+    bool PostToApi(const TNString& body, TNDownload& download);
+    // Ends a request: the time, a wish for a pass, the model lock released,
+    // the tag queued; returns the result.
+    bool Sync2Finish(bool result, bool newSyncWish, const char* caller, int16_t uiTag);
+    bool Sync2CheckInstID();
+    void Sync2TestNewestVersion(TNString* answer);
+    bool ActiveUserExists();
+
+    // ---- The two waits: both take the model lock, after the WAITING and
+    // TIMEOUT lines at the old poll counts. A request calls
+    // WaitUntilUiJobFinish after its answer arrived; the lock is released by
+    // Sync2Finish or by the returned lock, whichever comes first.
+    [[nodiscard]] TNSyncLock WaitUntilUiJobFinish(const char* caller);
+    // The user interface, before it changes local data; the lock is held
+    // until the returned lock ends.
+    [[nodiscard]] TNUiJobLock WaitUntilSyncJobIsDone(const char* caller, uint8_t setUiRunning);
+
+    bool FastSync(const char* caller);
+    // Wants a pass at once: NewSyncWanted and the online timer at 1 ms,
+    // under OnlineTimerMutex.
+    void RunOnlineNow();
+    // Taken by every arming of the online timer, so that a re-arm never
+    // overwrites a wish.
+    std::mutex OnlineTimerMutex;
+
+    static bool GetNetBIOSName(TNString* out);
+
+    // ---- Sign-in (sign_in.cpp).
+    bool Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resultText, int32_t* resno,
+                     const TNString& password, const TNString& login);
+    void ProcessUserData(TNString* answer);
+    // A confirmed new password: the active user's entry (saved again when it
+    // remembers the password) and the password kept here.
+    bool SetActivePassword(const TNString& password);
+    // Enters the folder of the user list; its path ("/" at the end), empty
+    // when it cannot be had.
+    static std::string EnterUsersFolder();
+
+    // ---- UI-update tag queue.
+    void SetUpdateUiTag(int16_t tag, uint32_t param);
+
+    // ---- The account.
+    TNAccount Account() const;
+    void UpdateAccount(const std::function<void(TNAccount&)>& change);
+    TNString LoginResultText() const;
+    void SetLoginResultText(const TNString& text);
+    // Job 2's pick for the constant reminder; null when none.
+    std::shared_ptr<const TNPIMRecord> NotifyConstantlyRecord() const;
+    void SetNotifyConstantlyRecord(std::shared_ptr<const TNPIMRecord> record);
+    TNString SearchText() const;
+    void SetSearchText(const TNString& text);
+
+private:
+    friend class TNSyncLock;
+    // Lets go of the model lock this thread took in WaitUntilUiJobFinish.
+    static void ReleaseRequestLockOfThread();
+    // Stores an installation id of an answer; writes "instid.dat" when it
+    // changed. False for 0.
+    bool TakeInstID(uint32_t id);
+    // ProcessUserData's steps.
+    void ReadAccountFlags(TNString* answer);
+    void ReadNamesAndMessage(TNString* answer);
+    void ReadSettingsText(TNString* answer);
+    void ReadStatistics(TNString* answer);
+    void RefreshHeaderWhenChanged();
+    // Synchronise's steps after an accepted login.
+    void TakeAccountOfSignIn(TNString* answer, const TNString& login, const TNString& password);
+
+    mutable std::mutex accountMutex_;
+    TNAccount account_;
+    TNString loginResultText_;
+    TNString searchText_;
+    std::shared_ptr<const TNPIMRecord> notifyConstantlyRecord_;
+};
+
+// Built and destroyed by the globals table after the foundation's globals.
+extern TNGlobal& g;
+
+// Adds g to the globals table (through the foundation's higher-globals
+// hooks). Called once at start, before ConstructGlobals.
+void InstallOnlineGlobals();

@@ -1,0 +1,191 @@
+#include "online/headless_host.h"
+
+#include "foundation/app_info.h"
+#include "foundation/dirs.h"
+#include "foundation/globals.h"
+#include "foundation/guard.h"
+#include "foundation/log.h"
+#include "foundation/pim_array.h"
+#include "foundation/setup.h"
+#include "foundation/users.h"
+#include "model/pim.h"
+#include "online/global.h"
+#include "online/hooks.h"
+#include "online/login.h"
+#include "platform/core/main_loop.h"
+
+#include <string>
+
+std::atomic<TNHeadlessHost*> TNHeadlessHost::current_{nullptr};
+
+namespace {
+
+constexpr size_t kLoginSettingLimit = 50;
+
+bool StartJob(int32_t tag, const TNString* login = nullptr, const TNString* password = nullptr)
+{
+    auto* job = new TLogin();
+    job->Tag = tag;
+    if (login != nullptr)
+        job->Username = *login;
+    if (password != nullptr)
+        job->Password = *password;
+    if (job->Resume())
+        return true;
+    delete job;
+    return false;
+}
+
+} // namespace
+
+TNHeadlessHost::TNHeadlessHost()
+{
+    current_ = this;
+    MainWindowHooks.WakeUiTagConsumer = &TNHeadlessHost::WakeConsumer;
+    MainWindowHooks.ArmAfterOnlineLogin = &TNHeadlessHost::AfterOnlineLogin;
+    MainWindowHooks.ArmOnlineTimer = &TNHeadlessHost::ArmOnlineTimer;
+}
+
+TNHeadlessHost::~TNHeadlessHost()
+{
+    MainWindowHooks.WakeUiTagConsumer = nullptr;
+    MainWindowHooks.ArmAfterOnlineLogin = nullptr;
+    MainWindowHooks.ArmOnlineTimer = nullptr;
+    current_ = nullptr;
+}
+
+bool TNHeadlessHost::SignIn(const char* login, const char* password)
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        typedLogin_.Set(login != nullptr ? login : "");
+        typedPassword_.Set(password != nullptr ? password : "");
+    }
+    TNString typedLogin(login != nullptr ? login : "");
+    TNString typedPassword(password != nullptr ? password : "");
+    return StartJob(1, &typedLogin, &typedPassword);
+}
+
+std::vector<std::pair<int16_t, uint32_t>> TNHeadlessHost::TakenTags() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return takenTags_;
+}
+
+std::vector<int32_t> TNHeadlessHost::OnlineTimerArms() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return onlineTimerArms_;
+}
+
+std::vector<int32_t> TNHeadlessHost::AfterLoginTags() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return afterLoginTags_;
+}
+
+// timerUpdateUI switched on: one tick on the next turn of the loop.
+void TNHeadlessHost::WakeConsumer()
+{
+    TNHeadlessHost* host = current_.load();
+    if (host != nullptr && !host->consumerArmed_.exchange(true))
+        plat::PostToMainThread(&TNHeadlessHost::ConsumeOneTag);
+}
+
+// One tick of the consumer: one tag per turn, none while PIM[0] is saved.
+void TNHeadlessHost::ConsumeOneTag()
+{
+    TNHeadlessHost* host = current_.load();
+    if (host == nullptr)
+        return;
+    host->consumerArmed_ = false;
+    TNPIM* pim = PIM[0];
+    if (pim != nullptr && pim->SavingPimNow) {
+        LogText("[TfrmMainDLMR1::timerUpdateUITimer][RETURN] PIM[0]->SavingPimNow = true");
+        WakeConsumer();
+        return;
+    }
+    LogText("[timerUpdateUITimer][BEFORE][BEGIN]");
+    int16_t tag = 0;
+    uint32_t param = 0;
+    {
+        g.updatingUiTagsNow = 1;
+        if (!g.uiTags.Take(&tag, &param))
+            tag = 0;
+        g.updatingUiTagsNow = 0;
+    }
+    LogWrite("[timerUpdateUITimer][BEGIN] ui_tag = ", uiTagToStr(tag).c_str(), false);
+    if (tag != 0) {
+        {
+            std::lock_guard<std::mutex> guard(host->mutex_);
+            host->takenTags_.emplace_back(tag, param);
+        }
+        if (tag == __uiFastSync)
+            Guarded("[timerUpdateUITimer][EXCEPTION]", [] { g.FastSync("__uiFastSync"); });
+    }
+    if (g.uiTags.Count() > 0) {
+        LogTextInt("[timerUpdateUITimer] g.uiTagsCount = ", g.uiTags.Count());
+        WakeConsumer();
+    }
+    LogText("[timerUpdateUITimer][END]");
+}
+
+void TNHeadlessHost::AfterOnlineLogin(int32_t tag)
+{
+    TNHeadlessHost* host = current_.load();
+    if (host == nullptr)
+        return;
+    {
+        std::lock_guard<std::mutex> guard(host->mutex_);
+        host->afterLoginTags_.push_back(tag);
+    }
+    if (tag == 1 && g.loginResult) {
+        host->ContinueSignIn();
+    } else if (tag == 2) {
+        g.UserLoginStatus = 1;
+        g.RunOnlineNow();
+    } else if (tag == 1) {
+        LogTextInt("[TNHeadlessHost] sign-in refused, resno = ", g.loginResNo.load());
+    }
+}
+
+// The login page's continuation after an accepted sign-in.
+void TNHeadlessHost::ContinueSignIn()
+{
+    TNString login;
+    TNString password;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        login = typedLogin_;
+        password = typedPassword_;
+    }
+    std::string usersFolder = TNGlobal::EnterUsersFolder();
+    if (usersFolder.empty() || !Uzivatele.Save(usersFolder))
+        LogText("[TNHeadlessHost][ERROR] The user list could not be saved.");
+
+    TNUser user;
+    if (Uzivatele.GetActiveUser(&user)) {
+        Dirs.UserDirName.Set(std::to_string(user.UserID).c_str());
+        TNString userFolder;
+        if (Dirs.GoToUserDir(IsPortable != 0) && Dirs.GetCurrentDir(userFolder)) {
+            std::string settingsFile = std::string(userFolder.View()) + App.SetupFileName;
+            Dirs.UsersSetupFile.Set(settingsFile.c_str());
+            Setup.Load(Uzivatele, settingsFile);
+        }
+    }
+    std::string shortLogin(login.View().substr(0, kLoginSettingLimit));
+    Setup.SetString("SmsUcet_Username", shortLogin.c_str(), TNSetupItem::kText8);
+    Setup.SetString("SmsUcet_Email", shortLogin.c_str(), TNSetupItem::kText8);
+    g.UpdateAccount([&](TNAccount& account) { account.Password = password; });
+    if (!StartJob(2))
+        LogText("[TNHeadlessHost][ERROR] The job thread could not be started.");
+}
+
+void TNHeadlessHost::ArmOnlineTimer(int32_t intervalMs)
+{
+    TNHeadlessHost* host = current_.load();
+    if (host == nullptr)
+        return;
+    std::lock_guard<std::mutex> guard(host->mutex_);
+    host->onlineTimerArms_.push_back(intervalMs);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "foundation/string.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+// The main window's share of the online layer for runs without windows (the
+// command-line driver, integration tests): it fills the main-window hooks
+// with the UI-update tag consumer, the sign-in continuation of the login
+// page and the online timer. Everything it does runs on the main loop's
+// thread. One host at a time; it empties its hooks again when it ends.
+class TNHeadlessHost {
+public:
+    TNHeadlessHost();
+    ~TNHeadlessHost();
+    TNHeadlessHost(const TNHeadlessHost&) = delete;
+    TNHeadlessHost& operator=(const TNHeadlessHost&) = delete;
+
+    // The login button: job 1 with the typed login and password.
+    bool SignIn(const char* login, const char* password);
+
+    // The tags the consumer took, in order.
+    std::vector<std::pair<int16_t, uint32_t>> TakenTags() const;
+    // The intervals the online timer was armed with, in order.
+    std::vector<int32_t> OnlineTimerArms() const;
+    // timerAfterOnlineLogin's tags as they fired.
+    std::vector<int32_t> AfterLoginTags() const;
+
+private:
+    static void WakeConsumer();
+    static void ConsumeOneTag();
+    static void AfterOnlineLogin(int32_t tag);
+    static void ArmOnlineTimer(int32_t intervalMs);
+    void ContinueSignIn();
+
+    static std::atomic<TNHeadlessHost*> current_;
+    std::atomic<bool> consumerArmed_{false};
+    mutable std::mutex mutex_;
+    TNString typedLogin_;
+    TNString typedPassword_;
+    std::vector<std::pair<int16_t, uint32_t>> takenTags_;
+    std::vector<int32_t> onlineTimerArms_;
+    std::vector<int32_t> afterLoginTags_;
+};

@@ -1,0 +1,131 @@
+#include "online/login.h"
+
+#include "foundation/guard.h"
+#include "foundation/log.h"
+#include "foundation/pim_array.h"
+#include "model/model_lock.h"
+#include "model/pim.h"
+#include "online/global.h"
+#include "online/window_calls.h"
+
+#include <atomic>
+#include <string>
+
+namespace {
+
+// The busy flag of a job, null for the jobs that may run side by side.
+std::atomic<bool>* BusyFlag(int32_t tag)
+{
+    switch (tag) {
+    case 1:
+        return &g.runningLogin;
+    case 2:
+        return &g.runningLoadLocalData;
+    case 4:
+        return &g.runningLoadOneRecord;
+    case 6:
+        return &g.runningPicturesOfShownData;
+    case 7:
+        return &g.runningSearch;
+    case 9:
+        return &g.runningOneRecordPictures;
+    default:
+        return nullptr;
+    }
+}
+
+// Clears a busy flag on every way out.
+class BusyRelease {
+public:
+    explicit BusyRelease(std::atomic<bool>* flag) : flag_(flag) {}
+    ~BusyRelease()
+    {
+        if (flag_ != nullptr)
+            flag_->store(false);
+    }
+    BusyRelease(const BusyRelease&) = delete;
+    BusyRelease& operator=(const BusyRelease&) = delete;
+
+private:
+    std::atomic<bool>* flag_;
+};
+
+} // namespace
+
+TLogin::TLogin() : plat::TThread("TLogin")
+{
+    FreeOnTerminate = true;
+}
+
+void TLogin::Execute()
+{
+    // 1.
+    if (g.Close != 0) {
+        LogTextInt("[TLogin][RETURN][Nothing will happen; App is closing; Thread will no run!] Tag = ", Tag);
+        return;
+    }
+    // 2. Another thread runs the same job.
+    std::atomic<bool>* busy = BusyFlag(Tag);
+    bool idle = false;
+    if (busy != nullptr && !busy->compare_exchange_strong(idle, true))
+        return;
+    {
+        BusyRelease release(busy);
+        // 3.-4.
+        LogTextInt("[TLogin][BEGIN] Tag = ", Tag);
+        std::string caller = "[TLogin][Tag=" + std::to_string(Tag) + "]";
+        Guarded(caller.c_str(), [&] { RunJob(); });
+    }
+    // 5.
+    LogTextInt("[TLogin][END] Tag = ", Tag);
+}
+
+void TLogin::RunJob()
+{
+    switch (Tag) {
+    case 1:
+        SignIn();
+        break;
+    case 2:
+        LoadLocalData();
+        break;
+    default:
+        break;
+    }
+}
+
+void TLogin::SignIn()
+{
+    g.SetUpdateUiTag(__uiTextLogingUser, 0);
+    TNString resultText;
+    int32_t resno = 0;
+    bool result = g.Synchronise(0, 0, &resultText, &resno, Password, Username);
+    g.loginResult = result;
+    g.loginResNo = resno;
+    g.SetLoginResultText(resultText);
+    TNWindowCalls::ArmAfterOnlineLogin(1);
+    g.SetUpdateUiTag(__uiTextUserLogged, 0);
+}
+
+void TLogin::ProgressCallback(uint16_t tag, int32_t done, int32_t total)
+{
+    g.loadingDataPos = done;
+    g.loadingDataCount = total;
+    g.SetUpdateUiTag(static_cast<int16_t>(tag), 0);
+}
+
+void TLogin::LoadLocalData()
+{
+    for (int32_t position = 0; position < PIM.Count(); ++position)
+        PIM[position]->Load(&TLogin::ProgressCallback);
+    std::shared_ptr<const TNPIMRecord> pick;
+    {
+        TNModelWriteGuard lock;
+        TNPIM* pim = PIM[0];
+        if (pim != nullptr && pim->Records)
+            pick.reset(pim->Records->GetNotifyConstantly());
+    }
+    g.SetNotifyConstantlyRecord(std::move(pick));
+    TNWindowCalls::ArmAfterOnlineLogin(2);
+    g.SetUpdateUiTag(__uiTextRunningApplication, 1);
+}

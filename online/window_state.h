@@ -1,0 +1,62 @@
+#pragma once
+
+#include "foundation/app_info.h"
+#include "foundation/string.h"
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// A record shown on screen, as the workers may know it: by id, never by
+// pointer, since the main thread may free the record meanwhile.
+struct TNShownRecord {
+    uint32_t RecordID = 0;
+    int32_t PimSrvPos = 0;
+};
+
+// The user shown in the header.
+struct TNHeaderUser {
+    uint32_t ProfilePicture = 0;
+    TNString FirstName;
+    TNString LastName;
+};
+
+// Window state that workers read. Only the main thread writes it; workers
+// get copies or atomics, never a window object.
+class TNWindowState {
+public:
+    static constexpr int32_t kNotWindowSlots = 6;
+
+    // The page shown in the page notebook ("Login" at start).
+    void SetActivePage(const char* name);
+    std::string ActivePage() const;
+    bool IsActivePage(const char* name) const { return ActivePage() == name; }
+
+    // The records of the views; empty while nothing is shown.
+    void SetShownRecords(std::vector<TNShownRecord> records);
+    std::vector<TNShownRecord> ShownRecords() const;
+
+    void SetHeaderUser(const TNHeaderUser& user);
+    TNHeaderUser HeaderUser() const;
+
+    // The main window has built its current view.
+    std::atomic<bool> ViewBuilt{false};
+    // Per server position, the main window's copy of the data set's
+    // organizer-list change stamp.
+    std::atomic<uint32_t> OrganizerListStamps[kMaxPimServers] = {};
+    // The alert id each alert window shows; -1 none.
+    std::atomic<int64_t> NotWindowAlertID[kNotWindowSlots] = {-1, -1, -1, -1, -1, -1};
+
+    // Back to the state at start.
+    void Reset();
+
+private:
+    mutable std::mutex mutex_;
+    std::string activePage_ = "Login";
+    std::vector<TNShownRecord> shownRecords_;
+    TNHeaderUser headerUser_;
+};
+
+extern TNWindowState WindowState;

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "tests/service/form_decoder.h"
+#include "tests/service/service_types.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace test_service {
+
+class TestService;
+
+// One account of the service. Texts are CP1250 bytes.
+struct Account {
+    uint32_t UserID = 0;
+    std::string Password;
+    std::string UserName;
+    std::string Email;
+    // A digits-only login, when the account has one.
+    std::string DigitsLogin;
+    std::string FirstName;
+    std::string MiddleName;
+    std::string LastName;
+    uint32_t MainOrganizer = 0;
+    int Deactivated = 0;
+    int Deleted = 0;
+    bool Operator = false;
+    std::string Settings = "{\"FinishedTasksTimeout\":1}";
+
+    // The user name, the e-mail and the digits login, A–Z case ignored.
+    bool HasAlias(const std::string& login) const;
+};
+
+// One request to the account API as the service understood it.
+struct ApiRequest {
+    std::string Name;
+    FormFields Fields;
+    uint32_t InstID = 0;
+    uint32_t UserID = 0;
+    std::string Answer;
+};
+
+// The account service on a test service's API path ("/index.php"): the
+// accounts, installation ids, the request head's rules and the requests of
+// installation and sign-in. Later requests add themselves through RouteApi.
+class AccountService {
+public:
+    static constexpr const char* kApiPath = "/index.php";
+
+    explicit AccountService(TestService& service);
+
+    // ---- Seeding and configuration.
+    void AddAccount(const Account& account);
+    void SetSyncInterval(int seconds);
+    void SetNewestVersion(int version);
+    // The next installation id issued.
+    void SetNextInstID(uint32_t id);
+    // "login" refuses without a message: resno 1 with UserLoginOK 0.
+    void SetLoginRefusedSilently(bool refused);
+    // Keys left out of every account block.
+    void OmitAccountKeys(const std::vector<std::string>& keys);
+    // An "api-sync-pim" block appended to every answer with an account block.
+    void SetSyncBlock(const std::string& block);
+
+    // ---- Inspection.
+    std::vector<ApiRequest> Requests() const;
+    std::vector<ApiRequest> RequestsNamed(const std::string& name) const;
+    // The NetBIOSName last sent with an issued installation id; empty when
+    // the id was never issued.
+    std::string NetBIOSNameOf(uint32_t instId) const;
+
+    // A request of the head form: `account` is the authenticated account
+    // (null for a head without a user). Returns the answer body.
+    using ApiHandler = std::function<std::string(const FormFields& fields, const Account* account)>;
+    void RouteApi(const std::string& name, ApiHandler handler);
+
+    // The account block (section 7) of an account, in its order.
+    std::string AccountBlock(const Account& account, uint32_t instId, bool withInstId) const;
+
+private:
+    Response Handle(const Request& request);
+    std::string CheckInstID(const FormFields& fields);
+    std::string GetNewestVersion(const FormFields& fields);
+    std::string Login(const FormFields& fields);
+    // Issues an id for 0 or an id never issued, else echoes it.
+    uint32_t IssueOrEcho(uint32_t instId, const std::string& netBiosName);
+    const Account* FindByLogin(const std::string& login) const;
+
+    TestService& service_;
+    mutable std::mutex mutex_;
+    std::vector<Account> accounts_;
+    std::map<std::string, ApiHandler> handlers_;
+    std::map<uint32_t, std::string> issued_;
+    uint32_t nextInstId_ = 77;
+    int syncInterval_ = 1200;
+    int newestVersion_ = 167;
+    bool loginRefusedSilently_ = false;
+    std::set<std::string> omittedKeys_;
+    std::string syncBlock_;
+    std::vector<ApiRequest> requests_;
+};
+
+// "&", "<", ">" and '"' as entities.
+std::string EscapeText(const std::string& text);
+std::string Element(const std::string& key, const std::string& value);
+
+} // namespace test_service
