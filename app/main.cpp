@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     InstallPIMFactory();
     InstallOnlineGlobals();
     InstallViewGlobals();
+    InstallViewHooks();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);
         return 1;

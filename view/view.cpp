@@ -8,6 +8,8 @@
 #include "model/hooks.h"
 #include "model/record.h"
 #include "model/records.h"
+#include "online/hooks.h"
+#include "online/window_state.h"
 #include "platform/gui/font.h"
 #include "platform/gui/form.h"
 #include "platform/gui/image.h"
@@ -113,8 +115,7 @@ void DestroyHigherWithView()
 
 void EmptyShownRecords()
 {
-    if (ViewGlobalsConstructed())
-        View.ShownRecords.Truncate(0);
+    WindowState.TruncateShownRecords(0);
 }
 
 } // namespace
@@ -151,7 +152,14 @@ void InstallViewGlobals()
         FoundationHooks.ConstructHigherGlobals = &ConstructHigherWithView;
         FoundationHooks.DestroyHigherGlobals = &DestroyHigherWithView;
     }
+}
+
+void InstallViewHooks()
+{
     ModelHooks.ShownDataReplaced = &EmptyShownRecords;
+    ViewHooks.SetComponentText = [](const char* name, const char* text) { View.SetText(name, text, false, 0); };
+    ViewHooks.DeleteAllDeletableComponents = [] { View.DeleteAllDeletableComponents(); };
+    ViewHooks.SetClosing = [](bool closing) { View.ClosingApplication = closing ? 1 : 0; };
 }
 
 TNView::TNView()
@@ -744,18 +752,18 @@ int32_t TNView::AddShownRecord(TNPIMRecord* record)
     return Guarded("[TNView::AddShownRecord]", -1, [&] {
         if (record == nullptr)
             return -1;
-        return ShownRecords.Add(record->ID, record->GetParentPIMPos());
+        return WindowState.AddShownRecord(record->ID, record->GetParentPIMPos());
     });
 }
 
 int32_t TNView::GetShownRecord(uint32_t recordId)
 {
-    return ShownRecords.Find(recordId);
+    return WindowState.FindShownRecord(recordId);
 }
 
 bool TNView::ResizeShownRecords(int32_t n)
 {
-    ShownRecords.Truncate(n);
+    WindowState.TruncateShownRecords(n);
     return true;
 }
 

@@ -2,7 +2,6 @@
 
 #include "platform/gui/component.h"
 #include "platform/gui/types.h"
-#include "view/shown_records.h"
 #include "view/view_item.h"
 
 #include <cstdint>
@@ -81,7 +80,7 @@ public:
     void SetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t width, int32_t column,
                             TNViewItem* item);
 
-    // Shown records.
+    // Shown records, kept in WindowState where the workers read them.
     int32_t AddShownRecord(TNPIMRecord* record);
     int32_t GetShownRecord(uint32_t recordId);
     bool ResizeShownRecords(int32_t n);
@@ -119,7 +118,6 @@ public:
     plat::TColor DialogColor = 0xD8E9EC;
     // Copied into every new button, in the order of its colour slots.
     plat::TColor ButtonColors[kButtonColorCount] = {};
-    TNShownRecords ShownRecords;
     int32_t ScreenRows = 0;
     int32_t RowHeight = 32;
     TNViewItem** Desks = nullptr;
@@ -147,7 +145,11 @@ void ConstructViewGlobals();
 void DestroyViewGlobals();
 bool ViewGlobalsConstructed();
 
-// Joins View to the program's ordered globals (built after what the
-// foundation hook already builds, torn down before it) and lets the model
-// empty the shown records when it replaces its data.
+// Joins View to the program's ordered globals: built after what the
+// foundation hook already builds (g), torn down before it. Called once at
+// start, after InstallOnlineGlobals and before ConstructGlobals.
 void InstallViewGlobals();
+// Fills the lower libraries' hooks the view answers: the model's
+// replaced-data notice (which empties the shown records) and online's view
+// entries.
+void InstallViewHooks();

@@ -1,3 +1,4 @@
+#include "online/hooks.h"
 #include "tests/view/view_fixture.h"
 
 #include <gtest/gtest.h>
@@ -151,4 +152,16 @@ TEST_F(DeletionTest, DestroyAfterTheOwnerFormWasFreedRunsClean)
     EXPECT_EQ(View.Destroyed, 1);
     EXPECT_EQ(View.ItemsCount, 0);
     EXPECT_EQ(View.Items, nullptr);
+}
+
+// The log-out of the online layer reaches the view through its hooks.
+TEST_F(DeletionTest, LogOutMarksClosingAndDeletesEveryComponent)
+{
+    BuildTree();
+    ViewHooks.SetClosing(true);
+    EXPECT_EQ(View.ClosingApplication, 1);
+    ViewHooks.DeleteAllDeletableComponents();
+    EXPECT_EQ(LiveItems(), 0);
+    ViewHooks.SetClosing(false);
+    EXPECT_EQ(View.ClosingApplication, 0);
 }

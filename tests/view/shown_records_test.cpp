@@ -1,6 +1,7 @@
 #include "model/hooks.h"
 #include "model/pim.h"
 #include "model/record.h"
+#include "online/window_state.h"
 #include "tests/view/view_fixture.h"
 
 #include <gtest/gtest.h>
@@ -23,15 +24,17 @@ TEST_F(ViewTest, ShownRecordsKeepOneEntryAnId)
     EXPECT_EQ(View.AddShownRecord(&first), 0);
     EXPECT_EQ(View.AddShownRecord(&second), 1);
     EXPECT_EQ(View.AddShownRecord(&first), 0);
-    EXPECT_EQ(View.ShownRecords.Count(), 2);
+    EXPECT_EQ(WindowState.ShownRecords().size(), 2u);
     EXPECT_EQ(View.GetShownRecord(502), 1);
     EXPECT_EQ(View.GetShownRecord(9), -1);
-    const std::vector<TNShownRecords::Entry> expected = {{501, 0}, {502, 0}};
-    EXPECT_EQ(View.ShownRecords.Snapshot(), expected);
+    const std::vector<TNShownRecord> shown = WindowState.ShownRecords();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].RecordID, 502u);
+    EXPECT_EQ(shown[1].PimSrvPos, 0);
 
     // A load or log-out replaces the records: the list lets go of them.
     NotifyShownDataReplaced();
-    EXPECT_EQ(View.ShownRecords.Count(), 0);
+    EXPECT_TRUE(WindowState.ShownRecords().empty());
     EXPECT_EQ(View.GetShownRecord(501), -1);
 }
 
@@ -45,8 +48,8 @@ TEST_F(ViewTest, ShownRecordsAreSafeAcrossThreads)
     for (int i = 0; i < 4; ++i) {
         readers.emplace_back([&] {
             while (!done.load()) {
-                for (const TNShownRecords::Entry& entry : View.ShownRecords.Snapshot())
-                    ASSERT_GE(entry.RecordId, 1u);
+                for (const TNShownRecord& entry : WindowState.ShownRecords())
+                    ASSERT_GE(entry.RecordID, 1u);
                 copies.fetch_add(1);
             }
         });
@@ -56,12 +59,12 @@ TEST_F(ViewTest, ShownRecordsAreSafeAcrossThreads)
             NotifyShownDataReplaced();
     });
     for (uint32_t id = 1; id <= 10000; ++id)
-        ASSERT_GE(View.ShownRecords.Add(id, 0), 0);
+        ASSERT_GE(WindowState.AddShownRecord(id, 0), 0);
     done.store(true);
     for (std::thread& reader : readers)
         reader.join();
     logout.join();
     NotifyShownDataReplaced();
-    EXPECT_EQ(View.ShownRecords.Count(), 0);
+    EXPECT_TRUE(WindowState.ShownRecords().empty());
     EXPECT_GT(copies.load(), 0);
 }

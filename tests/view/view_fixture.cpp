@@ -1,6 +1,8 @@
 #include "tests/view/view_fixture.h"
 
 #include "foundation/globals.h"
+#include "online/global.h"
+#include "online/window_state.h"
 
 #include <utility>
 
@@ -14,7 +16,9 @@ namespace {
 model_test::Environment& SharedEnvironment()
 {
     static model_test::Environment* environment = [] {
+        InstallOnlineGlobals();
         InstallViewGlobals();
+        InstallViewHooks();
         return new model_test::Environment();
     }();
     return *environment;
@@ -53,6 +57,7 @@ void ViewTest::SetUp()
     ASSERT_TRUE(ViewGlobalsConstructed());
     DestroyViewGlobals();
     ConstructViewGlobals();
+    WindowState.TruncateShownRecords(0);
 
     mainForm_.reset(new plat::TForm());
     mainForm_->SetBounds(0, 0, 800, 600);
