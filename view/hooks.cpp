@@ -1,6 +1,8 @@
 #include "view/hooks.h"
 
 #include "foundation/log.h"
+#include "online/login.h"
+#include "view/view.h"
 
 #include <string>
 #include <utility>
@@ -183,6 +185,24 @@ plat::TComponent* timerResize()
 int32_t DayCellSize()
 {
     return Call(ViewMainHooks.DayCellSize, "DayCellSize", int32_t{34});
+}
+
+void StartPicturesJob()
+{
+    if (ViewMainHooks.StartPicturesJob != nullptr) {
+        ViewMainHooks.StartPicturesJob();
+        return;
+    }
+    LogText("[ViewHooks::StartPicturesJob][NULL] Hook not set");
+    auto* job = new TLogin();
+    job->Tag = 6;
+    job->Value = 0;
+    job->OnTerminate = [] {
+        if (ViewGlobalsConstructed())
+            View.ThreadTerminated(nullptr);
+    };
+    if (!job->Resume())
+        delete job;
 }
 
 } // namespace ViewMain

@@ -75,6 +75,9 @@ struct TNViewMainHooks {
     void (*SetRecordImportancePimPos)(int32_t pimPos) = nullptr;
     plat::TComponent* (*timerResize)() = nullptr;
     int32_t (*DayCellSize)() = nullptr;
+
+    // Starts the pictures job of the shown data (job 6).
+    void (*StartPicturesJob)() = nullptr;
 };
 
 // One share-with selection list of a dialog: (id, selected) in list order.
@@ -137,6 +140,9 @@ void SetRecordImportancePimPos(int32_t pimPos);
 plat::TComponent* timerResize();
 // 34 when unset.
 int32_t DayCellSize();
+// Unset: a job thread with Tag 6 and parameter 0 whose end runs
+// TNView::ThreadTerminated on the main thread.
+void StartPicturesJob();
 } // namespace ViewMain
 
 namespace ViewDialog {

@@ -1,3 +1,5 @@
+#include "platform/core/thread.h"
+#include "platform/gui/gui_main_loop.h"
 #include "platform/gui/label.h"
 #include "tests/view/view_fixture.h"
 
@@ -249,4 +251,24 @@ TEST_F(ViewTest, TextWidthUsesTheLayersMetrics)
     plat::TFont font;
     EXPECT_EQ(TNView::GetTextWidth("abc d", font), 35);
     EXPECT_EQ(TNView::GetTextWidth(nullptr, font), 0);
+}
+
+// With no main window to start it, the pictures job starts itself and its
+// end reaches the view on the main thread.
+TEST_F(ViewTest, PicturesJobRunsWithoutAMainWindow)
+{
+    plat::GuiMainLoop loop;
+    plat::SetMainLoop(&loop);
+    ViewMain::StartPicturesJob();
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    loop.Post([&] { loop.Quit(); });
+    loop.Run();
+    plat::SetMainLoop(nullptr);
+    EXPECT_EQ(log_.CountContaining("[TODO][UNFINISHED] TNView::ThreadTerminated"), 1);
+    EXPECT_EQ(log_.CountContaining("[ViewHooks::StartPicturesJob][NULL]"), 1);
+
+    static int started = 0;
+    ViewMainHooks.StartPicturesJob = [] { ++started; };
+    ViewMain::StartPicturesJob();
+    EXPECT_EQ(started, 1);
 }
