@@ -1,5 +1,6 @@
 #include "view/view.h"
 
+#include "foundation/common.h"
 #include "foundation/globals.h"
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
@@ -10,10 +11,17 @@
 #include "model/records.h"
 #include "online/hooks.h"
 #include "online/window_state.h"
+#include "platform/gui/check_box.h"
+#include "platform/gui/combo_box.h"
+#include "platform/gui/date_picker.h"
+#include "platform/gui/edit.h"
+#include "platform/gui/flat_button.h"
 #include "platform/gui/font.h"
 #include "platform/gui/form.h"
 #include "platform/gui/image.h"
 #include "platform/gui/label.h"
+#include "platform/gui/list_box.h"
+#include "platform/gui/memo.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/text_metrics.h"
 #include "view/hooks.h"
@@ -38,8 +46,18 @@ template <class T> bool Holds(const plat::TWeakRef<T>& field, const plat::TCompo
     return field.Get() != nullptr && field.Get() == control;
 }
 
+template <class T, size_t N> bool HoldsAny(const plat::TWeakRef<T> (&fields)[N], const plat::TComponent* control)
+{
+    for (const plat::TWeakRef<T>& field : fields) {
+        if (Holds(field, control))
+            return true;
+    }
+    return false;
+}
+
 // Whether the control is one the item answers for, in the order the
-// look-up compares them.
+// look-up compares them. Labels 2 and 3, pictures 1, 3 and 4, combo box 3,
+// the frame panels, gradient, shapes and timer are not compared.
 bool OwnsControl(const TNViewItem& item, const plat::TComponent* control)
 {
     if (Holds(item.LeftColumnPanel, control))
@@ -48,8 +66,13 @@ bool OwnsControl(const TNViewItem& item, const plat::TComponent* control)
         if (Holds(item.Labels[label - 2], control))
             return true;
     }
-    if (Holds(item.FurtherSlots[0], control) || Holds(item.Images[1], control) || Holds(item.CaptionLabel, control) ||
-        Holds(item.FurtherSlot, control) || Holds(item.TitleLabel, control) || Holds(item.HintLabel, control))
+    if (Holds(item.FurtherSlots[0], control) || Holds(item.Edits[1], control) || Holds(item.Edits[2], control) ||
+        Holds(item.Images[1], control) || Holds(item.CaptionLabel, control) || Holds(item.Memo, control) ||
+        Holds(item.Edits[0], control) || Holds(item.ListBox, control) || HoldsAny(item.Buttons, control) ||
+        Holds(item.SpeedButton, control) || HoldsAny(item.DateButtons, control) || Holds(item.DatePicker, control) ||
+        Holds(item.FurtherSlot, control) || Holds(item.CheckBox, control) || Holds(item.Combos[0], control) ||
+        Holds(item.Combos[1], control) || HoldsAny(item.AlertCombos, control) || Holds(item.TitleLabel, control) ||
+        Holds(item.HintLabel, control))
         return true;
     for (int32_t i = 0; i < item.InnersCount; ++i) {
         if (item.Inners[i] != nullptr && Holds(item.Inners[i]->ContentPanel, control))
@@ -91,6 +114,29 @@ void CopyTemplateFields(TNViewItem& item, const TNViewItem& from)
     item.LeftColumnButtonItem = from.LeftColumnButtonItem;
     item.ActiveStart = from.ActiveStart;
     item.ActiveEnd = from.ActiveEnd;
+}
+
+bool SetEditText(plat::TCustomEdit* edit, const std::string& text)
+{
+    if (edit == nullptr)
+        return false;
+    edit->SetText(text);
+    return true;
+}
+
+// The control whose text GetText reads, by kind.
+plat::TCustomEdit* TextControl(TNViewItem& item)
+{
+    switch (item.Type) {
+    case cmpMemo:
+        return item.Memo.Get();
+    case cmpEdit:
+        return item.Edits[0].Get();
+    case cmpNumberEdit:
+        return item.Edits[1].Get();
+    default:
+        return nullptr;
+    }
 }
 
 TNGlobalStorage<TNView> viewStorage;
@@ -581,16 +627,114 @@ bool TNView::SetText(const char* name, const char* text, bool setColor, plat::TC
         TNViewItem* item = GetComponent(name);
         if (item == nullptr)
             return false;
-        if (item->Type == cmpLabel) {
+        const std::string value(text != nullptr ? text : "");
+        switch (item->Type) {
+        case cmpLabel: {
             plat::TLabel* label = item->Label(4);
             if (label == nullptr)
                 return false;
-            label->SetCaption(text != nullptr ? text : "");
+            label->SetCaption(value);
             if (setColor)
                 label->Font().SetColor(color);
             return true;
         }
-        return false;
+        case cmpMemo:
+            return SetEditText(item->Memo.Get(), value);
+        case cmpEdit:
+            return SetEditText(item->Edits[0].Get(), value);
+        case cmpNumberEdit:
+            return SetEditText(item->Edits[1].Get(), std::to_string(TNCommon::StrToInt(value.c_str())));
+        default:
+            return false;
+        }
+    });
+}
+
+std::string TNView::GetText(const char* name)
+{
+    return Guarded("[TNView::GetText]", std::string(), [&] {
+        TNViewItem* item = GetComponent(name);
+        plat::TCustomEdit* edit = item != nullptr ? TextControl(*item) : nullptr;
+        return edit != nullptr ? edit->Text() : std::string();
+    });
+}
+
+void TNView::SetFocus(const char* name)
+{
+    Guarded("[TNView::SetFocus]", [&] {
+        TNViewItem* item = GetComponent(name);
+        if (item == nullptr || item->Shown != 1)
+            return;
+        plat::TWinControl* control = nullptr;
+        switch (item->Type) {
+        case cmpMemo:
+            control = item->Memo.Get();
+            break;
+        case cmpComboBox:
+            control = item->Combos[0].Get();
+            break;
+        case cmpEdit:
+            control = item->Edits[0].Get();
+            break;
+        case cmpNumberEdit:
+        case cmpRepeatInterval:
+            control = item->Edits[1].Get();
+            break;
+        default:
+            break;
+        }
+        if (control != nullptr && control->Visible())
+            control->SetFocus();
+    });
+}
+
+bool TNView::SetHint(const char* name, bool showHint, const char* hint)
+{
+    return Guarded("[TNView::SetHint]", false, [&] {
+        TNViewItem* item = GetComponent(name);
+        plat::TCheckBox* box = item != nullptr && item->Type == cmpCheckbox ? item->CheckBox.Get() : nullptr;
+        if (box == nullptr)
+            return false;
+        box->SetShowHint(showHint);
+        box->SetHint(hint != nullptr ? hint : "");
+        return true;
+    });
+}
+
+std::string TNView::GetComboValue(const char* name)
+{
+    return Guarded("[TNView::GetComboValue]", std::string(), [&] {
+        TNViewItem* item = GetComponent(name);
+        plat::TFlatComboBox* combo = item != nullptr ? item->Combos[0].Get() : nullptr;
+        if (combo == nullptr)
+            return std::string();
+        const int index = combo->ItemIndex();
+        if (index < 0 || index >= static_cast<int>(combo->Items().size())) {
+            LogWrite("[TNView::GetComboValue][ERROR] No entry selected; name = ", name, false);
+            return std::string();
+        }
+        return combo->Items()[static_cast<size_t>(index)];
+    });
+}
+
+bool TNView::GetCheckboxValue(const char* name)
+{
+    return Guarded("[TNView::GetCheckboxValue]", false, [&] {
+        TNViewItem* item = GetComponent(name);
+        plat::TCheckBox* box = item != nullptr ? item->CheckBox.Get() : nullptr;
+        return box != nullptr && box->Checked();
+    });
+}
+
+bool TNView::SetCheckboxValue(const char* name, bool value)
+{
+    return Guarded("[TNView::SetCheckboxValue]", false, [&] {
+        TNViewItem* item = GetComponent(name);
+        plat::TCheckBox* box = item != nullptr ? item->CheckBox.Get() : nullptr;
+        if (box == nullptr)
+            return false;
+        box->SetChecked(value);
+        return true;
     });
 }
 

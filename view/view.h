@@ -63,7 +63,13 @@ public:
     bool SetShownFlag(TNViewItem* item, bool shown);
     bool IsShown(TNViewItem* item);
     bool SetText(const char* name, const char* text, bool setColor, plat::TColor color);
+    std::string GetText(const char* name);
+    void SetFocus(const char* name);
+    bool SetHint(const char* name, bool showHint, const char* hint);
     int32_t GetValue(const char* name);
+    std::string GetComboValue(const char* name);
+    bool GetCheckboxValue(const char* name);
+    bool SetCheckboxValue(const char* name, bool value);
     bool SetButtonTitle(TNViewItem* item, const char* title, const char* subtitle, plat::TColor subtitleFontColor,
                         plat::TColor subtitleColor, bool transparent, bool relayout);
     int32_t GetHeight(const char* name);

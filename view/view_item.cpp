@@ -3,12 +3,20 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "model/records.h"
+#include "platform/gui/check_box.h"
+#include "platform/gui/combo_box.h"
+#include "platform/gui/date_picker.h"
+#include "platform/gui/edit.h"
+#include "platform/gui/flat_button.h"
 #include "platform/gui/form.h"
 #include "platform/gui/gradient.h"
 #include "platform/gui/image.h"
 #include "platform/gui/label.h"
+#include "platform/gui/list_box.h"
+#include "platform/gui/memo.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/shape.h"
+#include "platform/gui/timer.h"
 #include "view/hooks.h"
 
 #include <algorithm>
@@ -89,17 +97,34 @@ plat::TColor ShiftColor(plat::TColor color, int delta)
 constexpr int kLastDayboxGroup = 7;
 
 // Walks every control field in the order they are freed: hint label,
-// title label, then the rest in reverse order of their declaration.
+// timer, title label, the eight buttons, then the rest in reverse order of
+// their declaration.
 template <class Visit> void VisitControls(TNViewItem& item, Visit visit)
 {
     visit(item.HintLabel);
+    visit(item.RepaintTimer);
     visit(item.TitleLabel);
+    for (auto& button : item.Buttons)
+        visit(button);
     for (int i = 3; i >= 0; --i)
         visit(item.Shapes[i]);
     visit(item.Gradient);
     visit(item.FurtherSlot);
+    visit(item.DatePicker);
+    visit(item.CheckBox);
+    for (int i = 4; i >= 0; --i)
+        visit(item.DateButtons[i]);
+    visit(item.SpeedButton);
+    for (int i = 2; i >= 0; --i)
+        visit(item.AlertCombos[i]);
+    for (int i = 2; i >= 0; --i)
+        visit(item.Combos[i]);
     for (int i = 3; i >= 0; --i)
         visit(item.Images[i]);
+    visit(item.ListBox);
+    for (int i = 2; i >= 0; --i)
+        visit(item.Edits[i]);
+    visit(item.Memo);
     for (int i = 4; i >= 0; --i)
         visit(item.FurtherSlots[i]);
     for (int i = 7; i >= 0; --i)

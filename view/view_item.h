@@ -20,6 +20,15 @@ class TLabel;
 class TImage;
 class TShape;
 class TJvGradient;
+class TRichEdit;
+class TFlatEdit;
+class TListBox;
+class TFlatComboBox;
+class TSpeedButton;
+class TFlatButton;
+class TCheckBox;
+class TDateTimePicker;
+class TTimer;
 } // namespace plat
 
 class TNPIMRecord;
@@ -325,12 +334,25 @@ struct TNViewItemData {
     // Labels 2 to 9 at 0 to 7.
     plat::TWeakRef<plat::TLabel> Labels[8];
     plat::TWeakRef<plat::TComponent> FurtherSlots[5];
+    plat::TWeakRef<plat::TRichEdit> Memo;
+    // Edits 1 to 3 at 0 to 2.
+    plat::TWeakRef<plat::TFlatEdit> Edits[3];
+    plat::TWeakRef<plat::TListBox> ListBox;
     // Pictures 1 to 4 at 0 to 3; the second is the icon.
     plat::TWeakRef<plat::TImage> Images[4];
+    // Combo boxes 1 to 3 at 0 to 2.
+    plat::TWeakRef<plat::TFlatComboBox> Combos[3];
+    plat::TWeakRef<plat::TFlatComboBox> AlertCombos[3];
+    plat::TWeakRef<plat::TSpeedButton> SpeedButton;
+    plat::TWeakRef<plat::TFlatButton> DateButtons[5];
+    plat::TWeakRef<plat::TCheckBox> CheckBox;
+    plat::TWeakRef<plat::TDateTimePicker> DatePicker;
     plat::TWeakRef<plat::TComponent> FurtherSlot;
     plat::TWeakRef<plat::TJvGradient> Gradient;
     plat::TWeakRef<plat::TShape> Shapes[4];
+    plat::TWeakRef<plat::TFlatButton> Buttons[8];
     plat::TWeakRef<plat::TLabel> TitleLabel;
+    plat::TWeakRef<plat::TTimer> RepaintTimer;
     plat::TWeakRef<plat::TLabel> HintLabel;
 
     // Callbacks.
