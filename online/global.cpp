@@ -71,6 +71,8 @@ TNGlobal::TNGlobal()
     ClockTime = plat::UnixSeconds();
     SecondStartTime = ClockTime;
     GetScreenSize(&ScreenWidth, &ScreenHeight);
+    LastResW = ScreenWidth;
+    LastResH = ScreenHeight;
     GetNetBIOSName(&NetBIOSName);
     ResetSessionFlags();
 }
@@ -130,9 +132,12 @@ bool TNGlobal::Sync2SetRequest(const char* name, const TNUser* user, uint8_t wit
     });
 }
 
-bool TNGlobal::PostToApi(const TNString& body, TNDownload& download)
+bool TNGlobal::PostToApi(const TNString& body, TNDownload& download, const TNCancelCheck& cancel)
 {
-    bool answered = download.Post(App.ApiUrl[0], body.Text != nullptr ? body.Text : "", false);
+    // A request of a sign-in the log-out has ended is cut off.
+    uint32_t generation = SignInGeneration;
+    TNCancelCheck check = cancel ? cancel : TNCancelCheck([generation] { return g.SignInGeneration != generation; });
+    bool answered = download.Post(App.ApiUrl[0], body.Text != nullptr ? body.Text : "", false, check);
     // An error page is no answer of the service: nothing in it is read.
     bool online = answered && download.ResultCode >= 200 && download.ResultCode <= 299;
     Online = online ? 1 : 0;
