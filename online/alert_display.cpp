@@ -142,7 +142,12 @@ void TNGlobal::DisplayAlerts()
         AlertDisplay.AlertShown = 0;
         if (chosen.ID == 0)
             return;
-        if (GetAlertOnDisplayStatus(chosen.ID, chosen.OrganizerID, Account().Password, OneShotLogin())) {
+        bool show = GetAlertOnDisplayStatus(chosen.ID, chosen.OrganizerID, Account().Password, OneShotLogin());
+        if (SignInGeneration != generation) {
+            LogTextUInt("[g.DisplayAlerts][DROPPED] answer of an earlier sign-in; AlertID = ", chosen.ID);
+            return;
+        }
+        if (show) {
             AlertDisplay.AlertShown = 1;
             AlertDisplay.LastShownAlertID = chosen.ID;
             plat::PostToMainThread([id = chosen.ID] { OpenAlertWhenTimerIsFree(id, 0); });

@@ -225,10 +225,15 @@ bool TNGlobal::GetAlertOnDisplayStatus(uint32_t alertId, uint32_t organizerId, c
         TNFormBuilder body = Body("get-alert-on-display-status", login);
         body.Add("Pass", password).AddUInt("AlertID", alertId).AddUInt("OrganizerID", organizerId);
         AddTail(body);
+        uint32_t generation = SignInGeneration;
         for (int32_t attempt = 1; attempt <= kDisplayStatusTries; ++attempt) {
             TNString answer;
             if (PostOneShot(body, &answer))
                 return Resno(answer) != 2;
+            // A log-out ended the sign-in: no more tries; the caller drops
+            // the result.
+            if (SignInGeneration != generation)
+                return true;
             LogTextInt("[g.GetAlertOnDisplayStatus][ERROR] attempt = ", attempt);
             if (attempt < kDisplayStatusTries)
                 plat::SleepMilliseconds(kDisplayStatusPauseMs);
