@@ -30,6 +30,8 @@ constexpr int32_t kWaitPolls = 600;
 
 // The model lock a request of this thread took in WaitUntilUiJobFinish.
 thread_local std::unique_ptr<TNModelWriteGuard> requestLock;
+// The sign-in generation of this thread's last post.
+thread_local uint32_t postGeneration = 0;
 
 // Polls for the model lock every 25 ms, logging through `waiting` at each
 // poll, up to 600 polls; then calls `timedOut` and waits for it.
@@ -136,6 +138,7 @@ bool TNGlobal::PostToApi(const TNString& body, TNDownload& download, const TNCan
 {
     // A request of a sign-in the log-out has ended is cut off.
     uint32_t generation = SignInGeneration;
+    postGeneration = generation;
     TNCancelCheck check = cancel ? cancel : TNCancelCheck([generation] { return g.SignInGeneration != generation; });
     bool answered = download.Post(App.ApiUrl[0], body.Text != nullptr ? body.Text : "", false, check);
     // An error page is no answer of the service: nothing in it is read.
@@ -181,6 +184,8 @@ bool TNGlobal::Sync2CheckInstID()
         bool online = PostToApi(body.Text(), download);
         if (online) {
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2CheckInstID]");
+            if (lock.Stale())
+                return Sync2Finish(false, false, "Sync2CheckInstID", __uiNone);
             TNString answer(download.DocumentBytes());
             TNString value;
             if (answer.GetXmlValue("inst-id", nullptr, 0, &value, false) && TakeInstID(AnswerUInt(value)))
@@ -253,9 +258,15 @@ void TNSyncLock::Release()
     }
 }
 
+bool TNSyncLock::Stale() const
+{
+    return g.SignInGeneration != generation_;
+}
+
 TNSyncLock TNGlobal::WaitUntilUiJobFinish(const char* caller)
 {
     TNSyncLock lock;
+    lock.generation_ = postGeneration;
     if (requestLock)
         return lock;
     std::string who = caller != nullptr ? caller : "";
@@ -273,6 +284,8 @@ TNSyncLock TNGlobal::WaitUntilUiJobFinish(const char* caller)
         });
     c.SyncIsRunning = 1;
     lock.held_ = true;
+    if (lock.Stale())
+        LogWrite("[g.WaitUntilUiJobFinish][DROPPED] answer of an earlier sign-in; caller = ", who.c_str(), false);
     return lock;
 }
 

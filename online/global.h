@@ -64,14 +64,21 @@ struct TNAccount {
 class TNSyncLock {
 public:
     TNSyncLock() = default;
-    TNSyncLock(TNSyncLock&& other) noexcept : held_(other.held_) { other.held_ = false; }
+    TNSyncLock(TNSyncLock&& other) noexcept : held_(other.held_), generation_(other.generation_)
+    {
+        other.held_ = false;
+    }
     TNSyncLock& operator=(TNSyncLock&&) = delete;
     ~TNSyncLock() { Release(); }
     void Release();
+    // The answer belongs to a sign-in a log-out has ended since the post:
+    // it must not be applied.
+    bool Stale() const;
 
 private:
     friend class TNGlobal;
     bool held_ = false;
+    uint32_t generation_ = 0;
 };
 
 // Holds the model lock for a job of the user interface; see
