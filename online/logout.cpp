@@ -10,6 +10,7 @@
 #include "foundation/pim_array.h"
 #include "foundation/setup.h"
 #include "foundation/users.h"
+#include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/hooks.h"
 #include "online/session_hooks.h"
@@ -19,16 +20,14 @@
 #include "platform/core/paths.h"
 #include "platform/core/thread.h"
 
-#include <cstdio>
+#include <chrono>
 #include <string>
+#include <thread>
 
 namespace {
 
 constexpr int64_t kPollMs = 25;
 constexpr int32_t kPolls = 400;
-// After its bound the log-out still waits for a running save, so that its
-// own never runs beside it; this only keeps a stuck save from hanging it.
-constexpr int32_t kSaveHardPolls = 12000;
 
 // The log-out runs on the main thread: the window entries are called at
 // once, in the order of its steps, not posted.
@@ -61,9 +60,15 @@ void WaitForSave(TNPIM& pim)
     }
     if (!pim.SavingPimNow)
         return;
+    // The flag stays: a save always clears it when it ends, and holds the
+    // model lock meanwhile, so waiting for the lock waits for the save.
     LogText("[g.OdhlasUzivatele][ERROR] Resetting PIM[pim_srv_pos]->SavingPimNow");
-    for (int32_t more = 0; pim.SavingPimNow && more < kSaveHardPolls; ++more)
-        plat::SleepMilliseconds(kPollMs);
+    while (pim.SavingPimNow) {
+        {
+            TNModelWriteGuard running;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 bool SaveUserList()

@@ -14,13 +14,16 @@
 #include "online/window_state.h"
 #include "platform/core/clock.h"
 #include "platform/core/thread.h"
+#include "platform/testing/fake_clock.h"
 #include "tests/online/online_world.h"
 #include "tests/service/one_shot_routes.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace online_test {
@@ -153,6 +156,37 @@ TEST_F(LogoutTest, LateAnswerOfTheOldSignInIsDropped)
     EXPECT_EQ(Uzivatele.ActiveUserID(), 1002u);
     EXPECT_EQ(PIM[0]->Alerts.Count, 0);
     EXPECT_EQ(std::string(g.OneShotLogin().View()), "bob@example.test");
+}
+
+TEST_F(LogoutTest, FinalSaveWaitsForASaveThatRunsLong)
+{
+    TNHeadlessHost host;
+    SignIn(host, kAliceLogin, kAlicePassword);
+    AddDueAlert(11);
+    PIM[0]->Alerts.QueueForSave(0);
+
+    // Another save still runs when the log-out's 10 s have passed, and ends
+    // a while later.
+    plat::testing::FakeClock clock(plat::UnixMilliseconds());
+    plat::SetClock(&clock);
+    int64_t bound = clock.UnixMilliseconds() + 10000;
+    PIM[0]->SavingPimNow = true;
+    std::atomic<bool> released{false};
+    std::thread other([&] {
+        while (clock.UnixMilliseconds() < bound)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        released = true;
+        PIM[0]->SavingPimNow = false;
+    });
+    EXPECT_TRUE(g.OdhlasUzivatele(false));
+    other.join();
+    plat::SetClock(nullptr);
+    EXPECT_TRUE(released);
+    EXPECT_EQ(LogLinesContaining("[g.OdhlasUzivatele][ERROR] Resetting PIM[pim_srv_pos]->SavingPimNow"), 1);
+    // The final save ran, after the other one.
+    EXPECT_EQ(LogLinesContaining("[TNPIM::Save][RETURN] SavingPimNow = true"), 0);
+    EXPECT_EQ(LogLinesContaining("[PIM::Save] close_ra_file = 1"), 1);
 }
 
 } // namespace
