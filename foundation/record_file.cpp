@@ -1240,3 +1240,33 @@ std::string TNRAFile::IdToAnsi(uint32_t id)
 {
     return std::to_string(id);
 }
+
+// ---------------------------------------------------------------- reading for a load
+
+uint32_t TNRAFile::entryCount() const
+{
+    return static_cast<uint32_t>(std::min<size_t>(indexCount, index.size()));
+}
+
+bool TNRAFile::liveEntry(uint32_t n, uint16_t& type, uint32_t& id) const
+{
+    if (n >= index.size() || index[n].IsHole())
+        return false;
+    type = index[n].type;
+    id = index[n].id;
+    return true;
+}
+
+int64_t TNRAFile::openEntry(uint32_t n)
+{
+    if (n >= index.size() || index[n].IsHole() || index[n].IsUnknownType())
+        return -1;
+    const TNRAFileIndexEntry& entry = index[n];
+    return loadStreamHeader(entry.position, static_cast<uint8_t>(entry.type), entry.id);
+}
+
+bool TNRAFile::holeRecord(uint8_t type, uint32_t id)
+{
+    int32_t position = getIndexPosById(id, type);
+    return position >= 0 && createHole(position);
+}

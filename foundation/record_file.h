@@ -157,6 +157,22 @@ public:
     // past the record. Valid until the next file operation.
     plat::ByteReader& recordReader() { return recordReader_; }
 
+    // --- What a load reads: the live records, in index order. ---
+
+    // True while the data file is open.
+    bool isOpen() const { return handle.IsOpen(); }
+    // Entries of the index, holes included.
+    uint32_t entryCount() const;
+    // Entry n when it is a live record, of a known type or not: its type
+    // and id. False for a hole and past the end.
+    bool liveEntry(uint32_t n, uint16_t& type, uint32_t& id) const;
+    // Reads the record header of live entry n of a known type as
+    // loadStreamHeader does: the data length with recordReader() bounded to
+    // the data, or a value below 1.
+    int64_t openEntry(uint32_t n);
+    // Turns the live record of (type, id) into a hole; false when there is none.
+    bool holeRecord(uint8_t type, uint32_t id);
+
     // Queues (type, id); a record already queued keeps its item, and the last
     // call decides what is written. With deleted != 0 and deleteAllowed the
     // record is to be removed. False when no item could be had.

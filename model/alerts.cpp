@@ -2,10 +2,8 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
-#include "model/body_reader.h"
+#include "model/item_helpers.h"
 #include "model/model_lock.h"
-#include "model/numbers.h"
 #include "model/pim.h"
 #include "model/upload.h"
 
@@ -14,18 +12,17 @@
 bool TNPIMAlert::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMAlert::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, Created, Changed, Deleted, OrganizerID, RecordID, UserID}) {
-            raf.writeNumber(value, 4, fid);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
+        for (uint32_t value : {OrganizerID, RecordID, UserID}) {
+            w.Unsigned(value, 4);
         }
         for (int32_t value : {Type, DaysBefore, HoursBefore, MinutesBefore}) {
-            raf.writeNumber(static_cast<uint32_t>(value), 1, fid);
+            w.Signed(value, 1);
         }
-        raf.writeNumber(AlertTimestamp, 4, fid);
-        raf.writeString(Settings, fid);
-        return raf.saveStream(fid, queuePos);
+        w.Unsigned(AlertTimestamp, 4);
+        w.String(Settings);
+        return w.Commit();
     });
 }
 
@@ -33,21 +30,15 @@ bool TNPIMAlert::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMAlert::Load]", false, [&] {
         TNBodyReader r(in);
-        if (r.Unsigned(1) != kStoredVersion || !r.Ok()) {
+        if (ReadItemHead(r, *this, kStoredVersion, kStoredVersion) == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Unsigned(4);
-        Changed = r.Unsigned(4);
-        Deleted = r.Unsigned(4);
         OrganizerID = r.Unsigned(4);
         RecordID = r.Unsigned(4);
         UserID = r.Unsigned(4);
-        Type = static_cast<int32_t>(r.Unsigned(1));
-        DaysBefore = static_cast<int32_t>(r.Unsigned(1));
-        HoursBefore = static_cast<int32_t>(r.Unsigned(1));
-        MinutesBefore = static_cast<int32_t>(r.Unsigned(1));
+        for (int32_t* value : {&Type, &DaysBefore, &HoursBefore, &MinutesBefore}) {
+            *value = static_cast<int32_t>(r.Unsigned(1));
+        }
         AlertTimestamp = r.Unsigned(4);
         r.String(Settings);
         return r.Ok();
@@ -122,20 +113,13 @@ bool TNPIMAlerts::Resize(int32_t n)
     });
 }
 
-int32_t TNPIMAlerts::RecordFileSlot() const
-{
-    return ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
-}
-
 void TNPIMAlerts::QueueForSave(int32_t pos)
 {
-    int32_t fid = RecordFileSlot();
-    if (pos < 0 || pos >= Count || Items[pos] == nullptr || !raf.isValidFid(fid)) {
+    if (pos < 0 || pos >= Count || Items[pos] == nullptr) {
         return;
     }
     const TNPIMAlert& alert = *Items[pos];
-    raf.Items[static_cast<size_t>(fid)]->add_toSave(raftAlert, alert.ID, pos, alert.Deleted, !alert.DeletePending,
-                                                    false);
+    ::QueueForSave(RecordFileSlotOf(ParentPIM), raftAlert, alert.ID, pos, alert.Deleted, !alert.DeletePending);
 }
 
 int32_t TNPIMAlerts::Add(TNString* answer)
@@ -146,44 +130,25 @@ int32_t TNPIMAlerts::Add(TNString* answer)
             return -1;
         }
         LogWrite("[TNPIMAlerts::Add] ", answer->Text, false);
-        TNString value;
-        auto read = [&](const char* key, bool decode) { return answer->GetXmlValue(key, nullptr, 0, &value, decode); };
-        uint32_t id = read("ID", false) ? static_cast<uint32_t>(TextToNumber(value)) : 0;
-        int32_t pos = PosForIDOrAppend(id);
+        TNAnswerItem in(*answer);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }
         TNPIMAlert& a = *Items[pos];
-        pimDataReceived = true;
-        a.PleaseSync = false;
-
-        auto number = [&](const char* key, auto& field) {
-            if (read(key, false)) {
-                field = static_cast<std::remove_reference_t<decltype(field)>>(TextToNumber(value));
-            }
-        };
-        number("ID", a.ID);
         idIndex_.Note(pos, a);
-        number("Created", a.Created);
-        number("Changed", a.Changed);
-        number("Deleted", a.Deleted);
-        number("OrganizerID", a.OrganizerID);
-        number("RecordID", a.RecordID);
-        number("UserID", a.UserID);
-        number("Type", a.Type);
-        number("DaysBefore", a.DaysBefore);
-        number("HoursBefore", a.HoursBefore);
-        number("MinutesBefore", a.MinutesBefore);
-        number("AlertTimestamp", a.AlertTimestamp);
-        if (read("Settings", true)) {
-            a.Settings = value;
-        }
+        pimDataReceived = true;
+        in.Number("OrganizerID", a.OrganizerID);
+        in.Number("RecordID", a.RecordID);
+        in.Number("UserID", a.UserID);
+        in.Number("Type", a.Type);
+        in.Number("DaysBefore", a.DaysBefore);
+        in.Number("HoursBefore", a.HoursBefore);
+        in.Number("MinutesBefore", a.MinutesBefore);
+        in.Number("AlertTimestamp", a.AlertTimestamp);
+        in.Text("Settings", a.Settings);
 
-        ++Received;
-        ++Offset;
-        if (static_cast<int32_t>(a.Changed) > static_cast<int32_t>(NewestChanged)) {
-            NewestChanged = a.Changed;
-        }
+        collection_steps::CountReceived(*this, a.Changed);
         QueueForSave(pos);
         return pos;
     });
@@ -240,7 +205,7 @@ void TNPIMAlerts::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t /*newCha
         a.ID = newID;
         idIndex_.Note(pos, a);
         // The stored alert must stop being pending too.
-        StoreConfirmedItem(a, raftAlert, oldID, pos, RecordFileSlot(), !a.DeletePending);
+        StoreConfirmedItem(a, raftAlert, oldID, pos, RecordFileSlotOf(ParentPIM), !a.DeletePending);
     });
 }
 

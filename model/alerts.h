@@ -85,6 +85,4 @@ public:
 
 private:
     TNPIMIDIndex idIndex_;
-
-    int32_t RecordFileSlot() const;
 };

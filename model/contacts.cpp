@@ -4,7 +4,6 @@
 #include "foundation/dirs.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/hooks.h"
 #include "model/item_helpers.h"
@@ -30,17 +29,18 @@ TNPIMContact::~TNPIMContact()
 bool TNPIMContact::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMContact::Save]", false, [&] {
-        WriteItemHead(*this, kStoredVersion, fid);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
         for (uint32_t value : {UserID, ContactUserID, MainOrganizerID}) {
-            raf.writeNumber(value, 4, fid);
+            w.Unsigned(value, 4);
         }
         for (const TNString* text :
              {&UsernamePath, &FirstName, &MiddleName, &LastName, &SecondLastName, &Company, &City, &AcademicTitles}) {
-            raf.writeString(*text, fid);
+            w.String(*text);
         }
-        raf.writeNumber(ProfilePicture, 4, fid);
-        raf.writeString(DisplayAs, fid);
-        if (!raf.saveStream(fid, queuePos)) {
+        w.Unsigned(ProfilePicture, 4);
+        w.String(DisplayAs);
+        if (!w.Commit()) {
             return false;
         }
         Unsaved = false;
@@ -145,7 +145,7 @@ int32_t TNPIMContacts::Add(TNString* answer)
         }
         LogWrite("[TNPIMContacts::Add] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

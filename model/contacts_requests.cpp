@@ -2,7 +2,6 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
@@ -14,20 +13,21 @@
 bool TNPIMContactsRequest::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMContactsRequest::Save]", false, [&] {
-        WriteItemHead(*this, kStoredVersion, fid);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
         for (uint32_t value : {UserID, ContactUserID}) {
-            raf.writeNumber(value, 4, fid);
+            w.Unsigned(value, 4);
         }
-        raf.writeString(RequestIP, fid);
-        raf.writeNumber(static_cast<uint32_t>(AcceptanceType), 1, fid);
-        raf.writeNumber(static_cast<uint32_t>(AcceptanceTimestamp), 4, fid);
-        raf.writeNumber(EmailID, 4, fid);
+        w.String(RequestIP);
+        w.Unsigned(static_cast<uint32_t>(AcceptanceType), 1);
+        w.Signed(AcceptanceTimestamp, 4);
+        w.Unsigned(EmailID, 4);
         for (const TNString* text : {&FullName, &Bio, &Web, &Company, &City}) {
-            raf.writeString(*text, fid);
+            w.String(*text);
         }
-        raf.writeNumber(ProfilePicture, 4, fid);
-        raf.writeNumber(static_cast<uint32_t>(ProfilePictureState), 4, fid);
-        if (!raf.saveStream(fid, queuePos)) {
+        w.Unsigned(ProfilePicture, 4);
+        w.Signed(ProfilePictureState, 4);
+        if (!w.Commit()) {
             return false;
         }
         Unsaved = false;
@@ -103,7 +103,7 @@ int32_t TNPIMContactsRequests::Add(TNString* answer)
         }
         LogWrite("[TNPIMContactsRequests::Add] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

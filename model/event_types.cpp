@@ -3,7 +3,6 @@
 #include "foundation/common.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
@@ -14,13 +13,14 @@
 bool TNPIMEventType::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMEventType::Save]", false, [&] {
-        WriteItemHead(*this, kStoredVersion, fid);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
         for (uint32_t value : {CreatedByUserID, TitleLn}) {
-            raf.writeNumber(value, 4, fid);
+            w.Unsigned(value, 4);
         }
-        raf.writeString(TitleLngString, fid);
-        raf.writeNumber(ShowBeforeText ? 1 : 0, 1, fid);
-        return raf.saveStream(fid, queuePos);
+        w.String(TitleLngString);
+        w.Flag(ShowBeforeText);
+        return w.Commit();
     });
 }
 
@@ -79,7 +79,7 @@ int32_t TNPIMEventTypes::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

@@ -2,7 +2,6 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
@@ -12,10 +11,11 @@
 bool TNPIMGroup::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMGroup::Save]", false, [&] {
-        WriteItemHead(*this, kStoredVersion, fid);
-        raf.writeNumber(UserID, 4, fid);
-        raf.writeString(Title, fid);
-        if (!raf.saveStream(fid, queuePos)) {
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
+        w.Unsigned(UserID, 4);
+        w.String(Title);
+        if (!w.Commit()) {
             return false;
         }
         Unsaved = false;
@@ -59,7 +59,7 @@ int32_t TNPIMGroups::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

@@ -2,7 +2,6 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
@@ -12,11 +11,12 @@
 bool TNPIMGroupsAssignItem::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMGroupsAssignItem::Save]", false, [&] {
-        WriteItemHead(*this, kStoredVersion, fid);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
         for (uint32_t value : {UserID, ContactID, ContactUserID, ContactsGroupID}) {
-            raf.writeNumber(value, 4, fid);
+            w.Unsigned(value, 4);
         }
-        if (!raf.saveStream(fid, queuePos)) {
+        if (!w.Commit()) {
             return false;
         }
         Unsaved = false;
@@ -64,7 +64,7 @@ int32_t TNPIMGroupsAssign::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

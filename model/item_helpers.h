@@ -1,23 +1,31 @@
 #pragma once
 
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
+#include "foundation/record_file.h"
 #include "foundation/string.h"
 #include "model/body_reader.h"
+#include "model/body_writer.h"
 #include "model/collection.h"
 #include "model/numbers.h"
 
 #include <cstdint>
 
 class TNPIM;
+class TNPIMLastRequests;
+class TNPIMOrganizers;
 
-// Helpers shared by the collections of contacts, groups, notifications,
-// sharing and event types: reading an answer item and queueing items for the
+// Helpers shared by every collection of a data set: reading an answer item,
+// writing and reading the stored head of an item, and queueing items for the
 // record file. Upload forms and confirmations use model/upload.h.
 
 // The record-file slot a data set's collection writes to; the application's
 // data slot when the collection has no data set.
 int32_t RecordFileSlotOf(const TNPIM* pim);
+
+// The organizers and last-request times an item belongs with: its own data
+// set's when it has one, else those of the set that ran Init last.
+TNPIMOrganizers* OrganizersOf(TNPIM* pim);
+TNPIMLastRequests* LastRequestsOf(TNPIM* pim);
 
 // One answer item of a download. Each read leaves the field alone when its
 // element is missing.
@@ -61,38 +69,71 @@ private:
     TNString& answer_;
 };
 
-// Queues (type, id) for the next save pass; a deleted item is queued to
-// become a hole. False without a record-file slot.
-bool QueueForSave(int32_t fid, uint8_t type, uint32_t id, int32_t pos, uint32_t deleted);
-
-// Every stored item here begins with its version, PleaseSync and the four
-// common numbers; these start a record's stream with them and read them back.
-template <class Item> void WriteItemHead(const Item& item, uint8_t version, int32_t fid)
+// The item the answer's "ID" names, found or appended to the collection,
+// takes over the fields every answer item starts with; PleaseSync is
+// cleared. Its position, or -1 when the collection cannot grow.
+template <class Collection> int32_t TakeAnswerItem(Collection& items, TNAnswerItem& in)
 {
-    raf.resetStream(fid);
-    raf.writeNumber(version, 1, fid);
-    raf.writeNumber(item.PleaseSync ? 1 : 0, 1, fid);
+    uint32_t id = 0;
+    in.Number("ID", id);
+    int32_t pos = items.PosForIDOrAppend(id);
+    if (pos < 0) {
+        return -1;
+    }
+    auto& item = *items.Items[pos];
+    item.PleaseSync = false;
+    item.ID = id;
+    in.Number("Created", item.Created);
+    in.Number("Changed", item.Changed);
+    in.Number("Deleted", item.Deleted);
+    return pos;
+}
+
+// Queues (type, id) for the next save pass; a deleted item is queued to
+// become a hole unless deleteAllowed is false. False without a record-file
+// slot.
+bool QueueForSave(int32_t fid, uint8_t type, uint32_t id, int32_t pos, uint32_t deleted, bool deleteAllowed = true);
+
+// ID, Created, Changed and Deleted, as every stored item holds them.
+template <class Item> void WriteItemNumbers(TNBodyWriter& w, const Item& item)
+{
     for (uint32_t value : {item.ID, static_cast<uint32_t>(item.Created), static_cast<uint32_t>(item.Changed),
                            static_cast<uint32_t>(item.Deleted)}) {
-        raf.writeNumber(value, 4, fid);
+        w.Unsigned(value, 4);
     }
 }
 
-// The stored version, or 0 after logging errorLine with it when it is not
-// one of oldest to newest: the item is unreadable.
+template <class Item> void ReadItemNumbers(TNBodyReader& r, Item& item)
+{
+    item.ID = r.Unsigned(4);
+    item.Created = static_cast<decltype(item.Created)>(r.Unsigned(4));
+    item.Changed = static_cast<decltype(item.Changed)>(r.Unsigned(4));
+    item.Deleted = static_cast<decltype(item.Deleted)>(r.Unsigned(4));
+}
+
+// Most stored items begin with their version, PleaseSync and the four
+// common numbers; these write them and read them back.
+template <class Item> void WriteItemHead(TNBodyWriter& w, const Item& item, uint8_t version)
+{
+    w.Unsigned(version, 1);
+    w.Flag(item.PleaseSync);
+    WriteItemNumbers(w, item);
+}
+
+// The stored version, or 0 when it is not one of oldest to newest: the item
+// is unreadable. errorLine, when given, is logged with the version.
 template <class Item>
-uint32_t ReadItemHead(TNBodyReader& r, Item& item, uint32_t oldest, uint32_t newest, const char* errorLine)
+uint32_t ReadItemHead(TNBodyReader& r, Item& item, uint32_t oldest, uint32_t newest, const char* errorLine = nullptr)
 {
     uint32_t version = r.Unsigned(1);
     if (!r.Ok() || version < oldest || version > newest) {
-        LogTextUInt(errorLine, version);
+        if (errorLine != nullptr) {
+            LogTextUInt(errorLine, version);
+        }
         return 0;
     }
     item.PleaseSync = r.Flag();
-    item.ID = r.Unsigned(4);
-    item.Created = r.Signed(4);
-    item.Changed = r.Signed(4);
-    item.Deleted = r.Signed(4);
+    ReadItemNumbers(r, item);
     return version;
 }
 

@@ -2,8 +2,7 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
-#include "model/body_reader.h"
+#include "model/item_helpers.h"
 #include "model/pim.h"
 
 #include <cstdio>
@@ -11,13 +10,13 @@
 bool TNPIMLastRequest::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMLastRequest::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(static_cast<uint32_t>(Type), 4, fid);
-        raf.writeNumber(ID, 4, fid);
-        raf.writeNumber(Time, 4, fid);
-        raf.writeNumber(Deleted, 4, fid);
-        return raf.saveStream(fid, queuePos);
+        TNBodyWriter w(fid, queuePos);
+        w.Unsigned(kStoredVersion, 1);
+        w.Signed(Type, 4);
+        for (uint32_t value : {ID, Time, Deleted}) {
+            w.Unsigned(value, 4);
+        }
+        return w.Commit();
     });
 }
 
@@ -102,11 +101,9 @@ void TNPIMLastRequests::SetItem(int32_t type, uint32_t id, uint32_t time)
             Items[pos]->ID = id;
             Items[pos]->Time = time;
         }
-        int32_t fid = ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
-        if (raf.isValidFid(fid)) {
-            raf.Items[fid]->add_toSave(raftLastRequest, static_cast<uint8_t>(Items[pos]->Type), pos,
-                                       Items[pos]->Deleted, true, false);
-        }
+        // Stored under its type byte.
+        QueueForSave(RecordFileSlotOf(ParentPIM), raftLastRequest, static_cast<uint8_t>(Items[pos]->Type), pos,
+                     Items[pos]->Deleted);
     });
 }
 

@@ -3,7 +3,6 @@
 #include "foundation/guard.h"
 #include "foundation/local_clock.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
@@ -15,18 +14,19 @@
 bool TNPIMNotification::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMNotification::Save]", false, [&] {
-        WriteItemHead(*this, kStoredVersion, fid);
-        raf.writeNumber(static_cast<uint32_t>(Type), 1, fid);
-        raf.writeNumber(RecipientUserID, 4, fid);
-        raf.writeString(Text, fid);
-        raf.writeString(URL, fid);
-        raf.writeNumber(static_cast<uint32_t>(Read), 4, fid);
-        raf.writeNumber(static_cast<uint32_t>(Emailed), 4, fid);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
+        w.Unsigned(static_cast<uint32_t>(Type), 1);
+        w.Unsigned(RecipientUserID, 4);
+        w.String(Text);
+        w.String(URL);
+        w.Signed(Read, 4);
+        w.Signed(Emailed, 4);
         for (const TNString* text : {&Settings, &Reserved1, &Reserved2, &Reserved3, &Reserved4}) {
-            raf.writeString(*text, fid);
+            w.String(*text);
         }
-        raf.writeNumber(static_cast<uint32_t>(Reserved5), 4, fid);
-        if (!raf.saveStream(fid, queuePos)) {
+        w.Signed(Reserved5, 4);
+        if (!w.Commit()) {
             return false;
         }
         PleaseSave = false;
@@ -116,7 +116,7 @@ int32_t TNPIMNotifications::Add(TNString* answer)
         }
         LogWrite("[TNPIMNotifications::Add][A] ", answer->Text, false);
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

@@ -6,9 +6,8 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
-#include "model/body_reader.h"
 #include "model/hooks.h"
-#include "model/numbers.h"
+#include "model/item_helpers.h"
 #include "model/pim.h"
 
 #include <cstdio>
@@ -94,22 +93,21 @@ void TNPIMOrganizer::DestroyImages()
 bool TNPIMOrganizer::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMOrganizer::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        for (uint32_t value : {ID, Created, Changed, Deleted, UserID}) {
-            raf.writeNumber(value, 4, fid);
+        TNBodyWriter w(fid, queuePos);
+        w.Unsigned(kStoredVersion, 1);
+        WriteItemNumbers(w, *this);
+        w.Unsigned(UserID, 4);
+        for (const TNString* text : {&Title, &Note, &Name}) {
+            w.String(*text);
         }
-        raf.writeString(Title, fid);
-        raf.writeString(Note, fid);
-        raf.writeString(Name, fid);
         for (uint32_t value : {Type, Visibility, SubscribersCount, CalendarIcon}) {
-            raf.writeNumber(value, 4, fid);
+            w.Unsigned(value, 4);
         }
-        raf.writeString(CalendarIconName, fid);
-        raf.writeNumber(Origin, 4, fid);
-        raf.writeNumber(Subscribe, 4, fid);
-        raf.writeNumber(ViewSetting, 4, fid);
-        return raf.saveStream(fid, queuePos);
+        w.String(CalendarIconName);
+        for (uint32_t value : {Origin, Subscribe, ViewSetting}) {
+            w.Unsigned(value, 4);
+        }
+        return w.Commit();
     });
 }
 
@@ -121,18 +119,14 @@ bool TNPIMOrganizer::Load(plat::ByteReader& in)
         if (!r.Ok() || version < 1 || version > kStoredVersion) {
             return false;
         }
-        ID = r.Unsigned(4);
-        Created = r.Unsigned(4);
-        Changed = r.Unsigned(4);
-        Deleted = r.Unsigned(4);
+        ReadItemNumbers(r, *this);
         UserID = r.Unsigned(4);
-        r.String(Title);
-        r.String(Note);
-        r.String(Name);
-        Type = r.Unsigned(4);
-        Visibility = r.Unsigned(4);
-        SubscribersCount = r.Unsigned(4);
-        CalendarIcon = r.Unsigned(4);
+        for (TNString* text : {&Title, &Note, &Name}) {
+            r.String(*text);
+        }
+        for (uint32_t* value : {&Type, &Visibility, &SubscribersCount, &CalendarIcon}) {
+            *value = r.Unsigned(4);
+        }
         r.String(CalendarIconName);
         Origin = r.Unsigned(4);
         Subscribe = r.Unsigned(4);
@@ -200,12 +194,9 @@ int32_t TNPIMOrganizers::Add(TNString* answer, bool log)
         if (log) {
             LogWrite("[TNPIMOrganizers::Add] ", answer->Text, false);
         }
-        TNString value;
-        auto read = [&](const char* key, bool decode) { return answer->GetXmlValue(key, nullptr, 0, &value, decode); };
-
-        uint32_t id = read("ID", false) ? static_cast<uint32_t>(TextToNumber(value)) : 0;
+        TNAnswerItem in(*answer);
         int32_t countBefore = Count;
-        int32_t pos = PosForIDOrAppend(id);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }
@@ -213,38 +204,23 @@ int32_t TNPIMOrganizers::Add(TNString* answer, bool log)
             LogTextInt("[TNPIMOrganizers::Add][UPDATE] pos = ", pos);
         }
         TNPIMOrganizer& o = *Items[pos];
-
-        auto number = [&](const char* key, uint32_t& field) {
-            if (read(key, false)) {
-                field = static_cast<uint32_t>(TextToNumber(value));
-            }
-        };
-        auto text = [&](const char* key, TNString& field) {
-            if (read(key, true)) {
-                field = value;
-            }
-        };
-        number("ID", o.ID);
-        number("Origin", o.Origin);
-        number("Subscribe", o.Subscribe);
-        number("Created", o.Created);
-        number("Changed", o.Changed);
-        number("Deleted", o.Deleted);
-        number("UserID", o.UserID);
+        in.Number("Origin", o.Origin);
+        in.Number("Subscribe", o.Subscribe);
+        in.Number("UserID", o.UserID);
         // A renamed organizer must not keep showing its cached old name.
-        if (read("Title", true)) {
-            if (o.Title.View() != value.View()) {
+        if (in.Has("Title", true)) {
+            if (o.Title.View() != in.value.View()) {
                 o.ReadableTitle.Set("");
             }
-            o.Title = value;
+            o.Title = in.value;
         }
-        text("Note", o.Note);
-        text("Name", o.Name);
-        number("Type", o.Type);
-        number("Visibility", o.Visibility);
-        number("SubscribersCount", o.SubscribersCount);
-        number("CalendarIcon", o.CalendarIcon);
-        text("CalendarIconName", o.CalendarIconName);
+        in.Text("Note", o.Note);
+        in.Text("Name", o.Name);
+        in.Number("Type", o.Type);
+        in.Number("Visibility", o.Visibility);
+        in.Number("SubscribersCount", o.SubscribersCount);
+        in.Number("CalendarIcon", o.CalendarIcon);
+        in.Text("CalendarIconName", o.CalendarIconName);
 
         if (o.CalendarIcon != o.ImagesIcon) {
             o.ImagesIcon = 0;
@@ -252,7 +228,6 @@ int32_t TNPIMOrganizers::Add(TNString* answer, bool log)
         o.SyncStamp = SyncStamp;
         o.Role = o.GetRole();
         o.Unsaved = 1;
-        o.PleaseSync = 0;
         SaveOrganizerByPos(pos, false);
         LastReq = GetNewestChanged();
         return pos;
@@ -280,15 +255,10 @@ void TNPIMOrganizers::FinalizeLoading()
     });
 }
 
-int32_t TNPIMOrganizers::RecordFileSlot() const
-{
-    return ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
-}
-
 bool TNPIMOrganizers::SaveOrganizerByPos(int32_t pos, bool log)
 {
     return Guarded("[TNPIMOrganizers::SaveOrganizerByPos]", false, [&] {
-        int32_t fid = RecordFileSlot();
+        int32_t fid = RecordFileSlotOf(ParentPIM);
         if (!raf.isValidFid(fid)) {
             LogTextInt("[TNPIMOrganizers::SaveOrganizerByPos][ERROR][NULL] raf.Items "
                        "= NULL; App.raFileAllPIM = ",

@@ -161,7 +161,6 @@ public:
     void CleanFilterListStruct();
 
 private:
-    int32_t RecordFileSlot() const;
     void NameFilterListAuthor(size_t i);
 
     // The map of GetItemPosByID, made again when the list was resized.

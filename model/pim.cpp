@@ -13,7 +13,6 @@
 #include "model/model_lock.h"
 #include "model/numbers.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <type_traits>
 
@@ -457,7 +456,8 @@ void TNPIM::Load(TNPIMLoadProgress progress)
         int32_t fid = RecordFileSlot();
 
         // 4. An open file only.
-        if (raf.isValidFid(fid) && raf.Items[static_cast<size_t>(fid)]->handle.IsOpen()) {
+        TNRAFile* file = raf.isValidFid(fid) ? raf.Items[static_cast<size_t>(fid)].get() : nullptr;
+        if (file != nullptr && file->isOpen()) {
             if (Uzivatele.HasActiveUser() && Uzivatele.ActiveUserID() != 0) {
                 // 5.-7. A signed-in user's items replace what the set held.
                 LogTextUInt("[TNPIM::Load] AktivniUzivatel. UserID = ", Uzivatele.ActiveUserID());
@@ -469,7 +469,7 @@ void TNPIM::Load(TNPIMLoadProgress progress)
                 // The records leave the per-day index before they are freed.
                 ForEachCollection([](auto& items) { EmptyForLoad(items); });
                 NotifyShownDataReplaced();
-                LoadFile(*raf.Items[static_cast<size_t>(fid)], fid, progress);
+                LoadFile(*file, progress);
             }
             // 8. Each collection finishes what its items need.
             LogText("[TNPIM::Load] Calling all FinalizeLoading...");
@@ -485,20 +485,17 @@ void TNPIM::Load(TNPIMLoadProgress progress)
     });
 }
 
-void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
+void TNPIM::LoadFile(TNRAFile& file, TNPIMLoadProgress progress)
 {
-    uint32_t total = file.indexCount;
+    uint32_t total = file.entryCount();
     LogTextUInt("[TNPIM::Load] Load all items; raf.Items[App.raFileAllPIM]->indexCount = ", total);
-    // The index in memory bounds what a damaged count could ask for.
-    const auto expected = static_cast<uint32_t>(std::min<size_t>(total, file.index.size()));
     ForEachCollection([&](auto& items) {
-        if constexpr (requires { items.ReserveForLoad(expected); }) {
-            items.ReserveForLoad(expected);
+        if constexpr (requires { items.ReserveForLoad(total); }) {
+            items.ReserveForLoad(total);
         }
     });
     int64_t lastReport = 0;
-    for (uint32_t aa = 0; aa < total && aa < file.index.size(); ++aa) {
-        TNRAFileIndexEntry entry = file.index[aa];
+    for (uint32_t aa = 0; aa < total; ++aa) {
         if (progress != nullptr) {
             int64_t now = TNLocalClock::Now();
             if (aa == 0 || aa + 1 == total || now - lastReport >= 2) {
@@ -506,22 +503,25 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
                 lastReport = now;
             }
         }
-        if (entry.IsHole()) {
+        uint16_t storedType = raftHole;
+        uint32_t id = 0;
+        if (!file.liveEntry(aa, storedType, id)) {
             continue;
         }
-        if (entry.IsUnknownType()) {
+        if (storedType > kRaftLastType) {
             // Written by a later version: kept in the file, not loaded.
             char text[64];
-            std::snprintf(text, sizeof text, "type = %u; id = %u", entry.type, entry.id);
+            std::snprintf(text, sizeof text, "type = %u; id = %u", storedType, id);
             LogWrite("[TNPIM::Load] Record of unknown type kept; ", text, false);
             continue;
         }
-        int64_t length = raf.loadStreamHeader(fid, entry.position, entry.type, entry.id);
+        const auto type = static_cast<uint8_t>(storedType);
+        int64_t length = file.openEntry(aa);
         if (length <= 0) {
             LogTextUInt("[TNPIM::Load][ERROR] raf.loadStreamHeader... stream_length <= 0; aa = ", aa);
             continue;
         }
-        ForCollection(entry.type, [&](auto& items) {
+        ForCollection(type, [&](auto& items) {
             if (!items.Resize(items.Count + 1)) {
                 return;
             }
@@ -532,9 +532,9 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             TNItemLoad result = LoadItem(item, file.recordReader());
             // A body under another id than its index entry would be saved
             // under that id and leave this record live beside it.
-            if (result != TNItemLoad::Unreadable && StoredID(item) != entry.id) {
+            if (result != TNItemLoad::Unreadable && StoredID(item) != id) {
                 char text[96];
-                std::snprintf(text, sizeof text, "type = %s; id = %u; body id = %u", RaftTypeName(entry.type), entry.id,
+                std::snprintf(text, sizeof text, "type = %s; id = %u; body id = %u", RaftTypeName(type), id,
                               StoredID(item));
                 LogWrite("[TNPIM::Load][ERROR] Record whose body has another id dropped; ", text, false);
                 items.Resize(items.Count - 1);
@@ -543,7 +543,7 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             if (result == TNItemLoad::Unreadable) {
                 // Perhaps a newer version: leave its record as it is.
                 char text[96];
-                std::snprintf(text, sizeof text, "type = %s; id = %u; aa = %u", RaftTypeName(entry.type), entry.id, aa);
+                std::snprintf(text, sizeof text, "type = %s; id = %u; aa = %u", RaftTypeName(type), id, aa);
                 LogWrite("[TNPIM::Load][ERROR] Unreadable record dropped; ", text, false);
                 items.Resize(items.Count - 1);
                 return;
@@ -554,15 +554,12 @@ void TNPIM::LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress)
             if (result == TNItemLoad::NotKept) {
                 // The item reads as to be removed: hole its record and queue
                 // the deletion for upload.
-                int32_t idx = file.getIndexPosById(entry.id, entry.type);
-                if (idx >= 0) {
-                    LogTextInt("[TNPIM::Load] CREATE HOLE at pos ", pos);
-                    file.createHole(idx);
-                }
+                LogTextInt("[TNPIM::Load] CREATE HOLE at pos ", pos);
+                file.holeRecord(type, id);
                 if constexpr (requires { item.PleaseSync; }) {
                     item.PleaseSync = true;
                 }
-                file.add_toSave(entry.type, entry.id, pos, item.Deleted, true, false);
+                file.add_toSave(type, id, pos, item.Deleted, true, false);
                 LogTextInt("[TNPIM::Load] DELETE at pos ", pos);
             }
             if constexpr (std::is_same_v<std::decay_t<decltype(item)>, TNPIMOrganizer>) {

@@ -197,7 +197,7 @@ private:
     // when there is none.
     void OpenRecordFile();
     void SaveQueue(TNRAFile& file, int32_t fid);
-    void LoadFile(TNRAFile& file, int32_t fid, TNPIMLoadProgress progress);
+    void LoadFile(TNRAFile& file, TNPIMLoadProgress progress);
 
     // The record carries the tag: by its first live assignment, or by its own TagID.
     bool RecordHasTag(const TNPIMRecord& record, uint32_t tagID) const;

@@ -2,41 +2,11 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
-#include "model/body_reader.h"
-#include "model/numbers.h"
+#include "model/item_helpers.h"
 #include "model/organizers.h"
 #include "model/pim.h"
 
 #include <cstdio>
-
-namespace {
-
-// The organizers and last-request times a record belongs with: its own data
-// set's when it has one, else those of the set that ran Init last.
-TNPIMOrganizers* OrganizersOf(const TNPIM* pim)
-{
-    return pim != nullptr ? const_cast<TNPIMOrganizers*>(&pim->Organizers) : CurrentPIMOrganizers;
-}
-
-TNPIMLastRequests* LastRequestsOf(const TNPIM* pim)
-{
-    return pim != nullptr ? const_cast<TNPIMLastRequests*>(&pim->LastRequests) : CurrentPIMLastRequests;
-}
-
-// The record file's form of a time: day, month, year (2 bytes), hour,
-// minute, second.
-void WriteTime(const TNTime& time, int32_t fid)
-{
-    raf.writeNumber(time.Den, 1, fid);
-    raf.writeNumber(time.Mesic, 1, fid);
-    raf.writeNumber(time.Rok, 2, fid);
-    raf.writeNumber(time.Hodina, 1, fid);
-    raf.writeNumber(time.Minuta, 1, fid);
-    raf.writeNumber(time.Sekunda, 1, fid);
-}
-
-} // namespace
 
 int32_t TNPIMRecord::GetParentPIMPos() const
 {
@@ -56,80 +26,59 @@ void TNPIMRecord::ParseFromXML(TNString* element)
         if (element == nullptr) {
             return;
         }
-        TNString value;
-        auto read = [&](const char* key, bool decode) { return element->GetXmlValue(key, nullptr, 0, &value, decode); };
-        auto number = [&](const char* key, auto& field) {
-            if (!read(key, false)) {
-                return false;
-            }
-            field = static_cast<std::remove_reference_t<decltype(field)>>(TextToNumber(value));
-            return true;
-        };
-        auto flag = [&](const char* key, bool& field) {
-            if (read(key, false)) {
-                field = TextToNumber(value) != 0;
-            }
-        };
-        auto text = [&](const char* key, TNString& field) {
-            if (!read(key, true)) {
-                return false;
-            }
-            field = value;
-            return true;
-        };
-
-        number("ID", ID);
-        number("Created", Created);
-        if (number("Changed", Changed)) {
+        TNAnswerItem in(*element);
+        in.Number("ID", ID);
+        in.Number("Created", Created);
+        if (in.Number("Changed", Changed)) {
             LocalChanged = Changed;
         }
-        number("Deleted", Deleted);
-        number("OrganizerID", OrganizerID);
-        number("CreatedByUserID", CreatedByUserID);
-        number("ParentID", ParentID);
-        number("Type", Type);
-        number("EventType", EventType);
-        text("Text", Text);
-        number("Importance", Importance);
-        number("Finished", Finished);
-        number("FinishedTime", FinishedTime);
-        flag("HasBegin", HasBegin);
-        if (read("DateBegin", false)) {
-            Begin.SetDateFromString(&value);
+        in.Number("Deleted", Deleted);
+        in.Number("OrganizerID", OrganizerID);
+        in.Number("CreatedByUserID", CreatedByUserID);
+        in.Number("ParentID", ParentID);
+        in.Number("Type", Type);
+        in.Number("EventType", EventType);
+        in.Text("Text", Text);
+        in.Number("Importance", Importance);
+        in.Number("Finished", Finished);
+        in.Number("FinishedTime", FinishedTime);
+        in.Flag("HasBegin", HasBegin);
+        if (in.Has("DateBegin", false)) {
+            Begin.SetDateFromString(&in.value);
         }
-        if (read("TimeBegin", false)) {
-            Begin.SetTimeFromString(&value);
+        if (in.Has("TimeBegin", false)) {
+            Begin.SetTimeFromString(&in.value);
         }
-        flag("HasEnd", HasEnd);
-        if (read("DateEnd", false)) {
-            End.SetDateFromString(&value);
+        in.Flag("HasEnd", HasEnd);
+        if (in.Has("DateEnd", false)) {
+            End.SetDateFromString(&in.value);
         }
-        if (read("TimeEnd", false)) {
-            End.SetTimeFromString(&value);
+        if (in.Has("TimeEnd", false)) {
+            End.SetTimeFromString(&in.value);
         }
-        number("Reschedule", Reschedule);
-        text("Note", Note);
-        text("PlainText", PlainText);
-        text("SearchablePlainText", SearchablePlainText);
-        text("PlainNote", PlainNote);
-        text("SearchablePlainNote", SearchablePlainNote);
-        number("RecurrenceMasterID", RecurrenceMasterID);
-        number("RecurrenceFrequency", RecurrenceFrequency);
-        if (text("RecurrenceSettings", RecurrenceSettings)) {
+        in.Number("Reschedule", Reschedule);
+        in.Text("Note", Note);
+        in.Text("PlainText", PlainText);
+        in.Text("SearchablePlainText", SearchablePlainText);
+        in.Text("PlainNote", PlainNote);
+        in.Text("SearchablePlainNote", SearchablePlainNote);
+        in.Number("RecurrenceMasterID", RecurrenceMasterID);
+        in.Number("RecurrenceFrequency", RecurrenceFrequency);
+        if (in.Text("RecurrenceSettings", RecurrenceSettings)) {
             ParseRecurrenceSettingsFromJSON();
         }
-        number("Visibility", Visibility);
-        flag("Shared", Shared);
+        in.Number("Visibility", Visibility);
+        in.Flag("Shared", Shared);
         uint32_t picture = MainPicture;
-        if (number("MainPicture", MainPicture) && MainPicture != picture) {
+        if (in.Number("MainPicture", MainPicture) && MainPicture != picture) {
             lastMainPicture = 0;
         }
-        number("MainPictureWidth", MainPictureWidth);
-        number("MainPictureHeight", MainPictureHeight);
-        number("PromoterID", PromoterID);
-        text("Place", Place);
-        number("PlaceID", PlaceID);
-        if (text("Settings", Settings)) {
+        in.Number("MainPictureWidth", MainPictureWidth);
+        in.Number("MainPictureHeight", MainPictureHeight);
+        in.Number("PromoterID", PromoterID);
+        in.Text("Place", Place);
+        in.Number("PlaceID", PlaceID);
+        if (in.Text("Settings", Settings)) {
             ParseSettingsFromJSON();
         }
 
@@ -217,49 +166,42 @@ void TNPIMRecord::Copy(const TNPIMRecord* source)
     });
 }
 
-void TNPIMRecord::WriteFieldsTo(int32_t fid)
+void TNPIMRecord::WriteFieldsTo(TNBodyWriter& w) const
 {
-    auto number = [&](uint32_t value, int32_t width) { raf.writeNumber(value, width, fid); };
-    number(kStoredVersion, 1);
-    number(PleaseSync ? 1 : 0, 1);
-    number(PleaseSyncRecurrence ? 1 : 0, 1);
-    number(ID, 4);
-    number(Created, 4);
-    number(Changed, 4);
-    number(Deleted, 4);
-    number(OrganizerID, 4);
-    number(CreatedByUserID, 4);
-    number(ParentID, 4);
-    number(static_cast<uint32_t>(Type), 1);
-    number(static_cast<uint32_t>(EventType), 1);
-    raf.writeString(Text, fid);
-    number(static_cast<uint32_t>(Importance), 1);
-    number(static_cast<uint32_t>(Finished), 1);
-    number(FinishedTime, 4);
-    number(HasBegin ? 1 : 0, 1);
-    WriteTime(Begin, fid);
-    number(HasEnd ? 1 : 0, 1);
-    WriteTime(End, fid);
-    number(static_cast<uint32_t>(Reschedule), 1);
-    raf.writeString(Note, fid);
-    raf.writeString(PlainText, fid);
-    raf.writeString(SearchablePlainText, fid);
-    raf.writeString(PlainNote, fid);
-    raf.writeString(SearchablePlainNote, fid);
-    number(RecurrenceMasterID, 4);
-    number(static_cast<uint32_t>(RecurrenceFrequency), 1);
-    raf.writeString(RecurrenceSettings, fid);
-    raf.writeString(Settings, fid);
-    number(static_cast<uint32_t>(Visibility), 1);
-    number(Shared ? 1 : 0, 1);
-    raf.writeString(SharingRequest, fid);
-    number(static_cast<uint32_t>(RecurrenceSaveMode), 1);
-    number(MainPicture, 4);
-    number(MainPictureWidth, 2);
-    number(MainPictureHeight, 2);
-    number(PromoterID, 4);
-    raf.writeString(Place, fid);
-    number(PlaceID, 4);
+    w.Flag(PleaseSync);
+    w.Flag(PleaseSyncRecurrence);
+    WriteItemNumbers(w, *this);
+    for (uint32_t value : {OrganizerID, CreatedByUserID, ParentID}) {
+        w.Unsigned(value, 4);
+    }
+    w.Signed(Type, 1);
+    w.Signed(EventType, 1);
+    w.String(Text);
+    w.Signed(Importance, 1);
+    w.Signed(Finished, 1);
+    w.Unsigned(FinishedTime, 4);
+    w.Flag(HasBegin);
+    w.Time(Begin);
+    w.Flag(HasEnd);
+    w.Time(End);
+    w.Signed(Reschedule, 1);
+    for (const TNString* text : {&Note, &PlainText, &SearchablePlainText, &PlainNote, &SearchablePlainNote}) {
+        w.String(*text);
+    }
+    w.Unsigned(RecurrenceMasterID, 4);
+    w.Signed(RecurrenceFrequency, 1);
+    w.String(RecurrenceSettings);
+    w.String(Settings);
+    w.Signed(Visibility, 1);
+    w.Flag(Shared);
+    w.String(SharingRequest);
+    w.Signed(RecurrenceSaveMode, 1);
+    w.Unsigned(MainPicture, 4);
+    w.Unsigned(MainPictureWidth, 2);
+    w.Unsigned(MainPictureHeight, 2);
+    w.Unsigned(PromoterID, 4);
+    w.String(Place);
+    w.Unsigned(PlaceID, 4);
 }
 
 bool TNPIMRecord::Save(int32_t queuePos, int32_t fid)
@@ -273,21 +215,18 @@ bool TNPIMRecord::Save(int32_t queuePos, int32_t fid)
         if (PleaseSync) {
             SetJSON();
         }
-        raf.resetStream(fid);
-        WriteFieldsTo(fid);
-        return raf.saveStream(fid, queuePos);
+        TNBodyWriter w(fid, queuePos);
+        w.Unsigned(kStoredVersion, 1);
+        WriteFieldsTo(w);
+        return w.Commit();
     });
 }
 
-bool TNPIMRecord::ReadFieldsFrom(plat::ByteReader& in, uint8_t version)
+bool TNPIMRecord::ReadFieldsFrom(TNBodyReader& r, uint32_t version)
 {
-    TNBodyReader r(in);
     PleaseSync = r.Flag();
     PleaseSyncRecurrence = r.Flag();
-    ID = r.Unsigned(4);
-    Created = r.Unsigned(4);
-    Changed = r.Unsigned(4);
-    Deleted = r.Unsigned(4);
+    ReadItemNumbers(r, *this);
     OrganizerID = r.Unsigned(4);
     CreatedByUserID = r.Unsigned(4);
     ParentID = r.Unsigned(4);
@@ -302,11 +241,9 @@ bool TNPIMRecord::ReadFieldsFrom(plat::ByteReader& in, uint8_t version)
     HasEnd = r.Flag();
     r.Time(End);
     Reschedule = static_cast<int32_t>(r.Unsigned(1));
-    r.String(Note);
-    r.String(PlainText);
-    r.String(SearchablePlainText);
-    r.String(PlainNote);
-    r.String(SearchablePlainNote);
+    for (TNString* text : {&Note, &PlainText, &SearchablePlainText, &PlainNote, &SearchablePlainNote}) {
+        r.String(*text);
+    }
     RecurrenceMasterID = r.Unsigned(4);
     RecurrenceFrequency = static_cast<int32_t>(r.Unsigned(1));
     r.String(RecurrenceSettings);
@@ -331,11 +268,12 @@ bool TNPIMRecord::ReadFieldsFrom(plat::ByteReader& in, uint8_t version)
 bool TNPIMRecord::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMRecord::Load]", false, [&] {
-        uint32_t version = 0;
-        if (!in.ReadUnsigned(1, version) || version < 1 || version > kStoredVersion) {
+        TNBodyReader r(in);
+        uint32_t version = r.Unsigned(1);
+        if (!r.Ok() || version < 1 || version > kStoredVersion) {
             return false;
         }
-        if (!ReadFieldsFrom(in, static_cast<uint8_t>(version))) {
+        if (!ReadFieldsFrom(r, version)) {
             return false;
         }
         ParseRecurrenceSettingsFromJSON();

@@ -9,6 +9,8 @@
 #include <memory>
 #include <vector>
 
+class TNBodyReader;
+class TNBodyWriter;
 class TNPIM;
 class TNPIMOrganizer;
 struct TNUsersRights;
@@ -235,8 +237,9 @@ public:
 private:
     uint8_t* WeeklyDay(int32_t weekday);
     const uint8_t* WeeklyDay(int32_t weekday) const;
-    void WriteFieldsTo(int32_t fid);
-    bool ReadFieldsFrom(plat::ByteReader& in, uint8_t version);
+    // The stored body after its version byte, in the order of the file.
+    void WriteFieldsTo(TNBodyWriter& w) const;
+    bool ReadFieldsFrom(TNBodyReader& r, uint32_t version);
     void AfterLoadOrParse();
     bool RuleIsInRange() const;
 };

@@ -8,8 +8,8 @@
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "model/hooks.h"
+#include "model/item_helpers.h"
 #include "model/model_lock.h"
-#include "model/numbers.h"
 #include "model/pim.h"
 #include "platform/core/file.h"
 
@@ -248,23 +248,14 @@ uint32_t TNPIMRecords::GetNextID()
 
 // ---------------------------------------------------------------- saving
 
-int32_t TNPIMRecords::RecordFileSlot() const
-{
-    return ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
-}
-
 bool TNPIMRecords::Queue(uint32_t id, int32_t pos, uint32_t deleted)
 {
-    int32_t fid = RecordFileSlot();
-    if (!raf.isValidFid(fid)) {
-        return false;
-    }
-    return raf.Items[static_cast<size_t>(fid)]->add_toSave(raftRecord, id, pos, deleted, true, false);
+    return QueueForSave(RecordFileSlotOf(ParentPIM), raftRecord, id, pos, deleted);
 }
 
 int32_t TNPIMRecords::FindQueued(uint32_t id) const
 {
-    int32_t fid = RecordFileSlot();
+    int32_t fid = RecordFileSlotOf(ParentPIM);
     return raf.isValidFid(fid) ? raf.Items[static_cast<size_t>(fid)]->find_toSave(raftRecord, id) : -1;
 }
 
@@ -302,9 +293,8 @@ int32_t TNPIMRecords::Add(TNString* element)
         }
         TNModelWriteGuard lock;
         // 1. The record of the answer's id, or a new one.
-        TNString value;
-        uint32_t id =
-            element->GetXmlValue("ID", nullptr, 0, &value, false) ? static_cast<uint32_t>(TextToNumber(value)) : 0;
+        uint32_t id = 0;
+        TNAnswerItem(*element).Number("ID", id);
         int32_t pos = -1;
         if (id != 0) {
             ForEachPosOfID(id, [&](int32_t p) {
@@ -561,7 +551,7 @@ void TNPIMRecords::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed
             }
         }
         // 3. Only the stored record is re-keyed and written.
-        int32_t fid = RecordFileSlot();
+        int32_t fid = RecordFileSlotOf(ParentPIM);
         for (int32_t pos : masters) {
             TNPIMRecord& record = *Items[pos];
             LogTextInt("[TNPIMRecords::DataUpSynced] GetRecordPosByID = ", pos);

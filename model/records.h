@@ -123,7 +123,6 @@ private:
     void ClearIDIndex();
     // Frees the records past n, out of the per-day index first.
     void DropFrom(int32_t n);
-    int32_t RecordFileSlot() const;
     bool Queue(uint32_t id, int32_t pos, uint32_t deleted);
     int32_t FindQueued(uint32_t id) const;
 

@@ -2,45 +2,29 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
 #include "model/body_reader.h"
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/upload.h"
-
-namespace {
-
-// The record file's form of a time: day, month, year (2 bytes), hour,
-// minute, second.
-void WriteTime(const TNTime& time, int32_t fid)
-{
-    raf.writeNumber(time.Den, 1, fid);
-    raf.writeNumber(time.Mesic, 1, fid);
-    raf.writeNumber(time.Rok, 2, fid);
-    raf.writeNumber(time.Hodina, 1, fid);
-    raf.writeNumber(time.Minuta, 1, fid);
-    raf.writeNumber(time.Sekunda, 1, fid);
-}
-
-} // namespace
 
 // -------------------------------------------------------------------- entry
 
 bool TNPIMSharingItem::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMSharingItem::Save]", false, [&] {
-        WriteItemHead(*this, kStoredVersion, fid);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
         for (uint32_t value : {OrganizerID, RecordID}) {
-            raf.writeNumber(value, 4, fid);
+            w.Unsigned(value, 4);
         }
-        raf.writeNumber(static_cast<uint32_t>(Type), 1, fid);
-        raf.writeNumber(ObjectID, 4, fid);
-        raf.writeNumber(static_cast<uint32_t>(Rights), 1, fid);
-        raf.writeNumber(static_cast<uint32_t>(RecordType), 1, fid);
-        raf.writeNumber(HasBegin ? 1 : 0, 1, fid);
-        WriteTime(DateBegin, fid);
-        WriteTime(DateEnd, fid);
-        return raf.saveStream(fid, queuePos);
+        w.Unsigned(static_cast<uint32_t>(Type), 1);
+        w.Unsigned(ObjectID, 4);
+        w.Unsigned(static_cast<uint32_t>(Rights), 1);
+        w.Unsigned(static_cast<uint32_t>(RecordType), 1);
+        w.Flag(HasBegin);
+        w.Time(DateBegin);
+        w.Time(DateEnd);
+        return w.Commit();
     });
 }
 
@@ -126,7 +110,7 @@ int32_t TNPIMSharing::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(in);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }

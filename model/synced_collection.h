@@ -109,25 +109,6 @@ public:
         });
     }
 
-    // The item the answer's "ID" names, found or appended, takes over the
-    // fields every item shares; its position, or -1 when the list cannot grow.
-    int32_t TakeAnswerItem(TNAnswerItem& in)
-    {
-        uint32_t id = 0;
-        in.Number("ID", id);
-        int32_t pos = this->PosForIDOrAppend(id);
-        if (pos < 0) {
-            return -1;
-        }
-        Item& item = *this->Items[pos];
-        item.PleaseSync = false;
-        item.ID = id;
-        in.Number("Created", item.Created);
-        in.Number("Changed", item.Changed);
-        in.Number("Deleted", item.Deleted);
-        return pos;
-    }
-
     // Queues the item at pos for the next save; a deleted item to become a
     // hole unless it waits for upload.
     bool QueueItem(int32_t pos)

@@ -2,49 +2,30 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
-#include "foundation/record_file_set.h"
-#include "model/body_reader.h"
+#include "model/item_helpers.h"
 #include "model/model_lock.h"
-#include "model/numbers.h"
 #include "model/pim.h"
 #include "model/upload.h"
 
 #include <cstdio>
-
-namespace {
-
-TNPIMOrganizers* OrganizersOf(TNPIM* pim)
-{
-    return pim != nullptr ? &pim->Organizers : CurrentPIMOrganizers;
-}
-
-TNPIMLastRequests* LastRequestsOf(TNPIM* pim)
-{
-    return pim != nullptr ? &pim->LastRequests : CurrentPIMLastRequests;
-}
-
-} // namespace
 
 // ---------------------------------------------------------------------- tag
 
 bool TNPIMTag::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMTag::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, Created, Changed, Deleted, OrganizerID}) {
-            raf.writeNumber(value, 4, fid);
-        }
-        raf.writeString(Title, fid);
-        raf.writeNumber(SelectedOnTasksPage ? 1 : 0, 1, fid);
-        raf.writeNumber(SelectedOnNotesPage ? 1 : 0, 1, fid);
-        raf.writeNumber(static_cast<uint32_t>(Reserved1), 1, fid);
-        raf.writeNumber(Reserved2, 4, fid);
-        raf.writeNumber(Reserved3, 4, fid);
-        raf.writeString(ReservedText1, fid);
-        raf.writeString(ReservedText2, fid);
-        return raf.saveStream(fid, queuePos);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
+        w.Unsigned(OrganizerID, 4);
+        w.String(Title);
+        w.Flag(SelectedOnTasksPage);
+        w.Flag(SelectedOnNotesPage);
+        w.Signed(Reserved1, 1);
+        w.Unsigned(Reserved2, 4);
+        w.Unsigned(Reserved3, 4);
+        w.String(ReservedText1);
+        w.String(ReservedText2);
+        return w.Commit();
     });
 }
 
@@ -52,20 +33,15 @@ bool TNPIMTag::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMTag::Load]", false, [&] {
         TNBodyReader r(in);
-        uint32_t version = r.Unsigned(1);
-        if (!r.Ok() || (version != 1 && version != 2)) {
+        uint32_t version = ReadItemHead(r, *this, 1, kStoredVersion);
+        if (version == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Unsigned(4);
-        Changed = r.Unsigned(4);
-        Deleted = r.Unsigned(4);
         OrganizerID = r.Unsigned(4);
         r.String(Title);
         SelectedOnTasksPage = r.Flag();
         SelectedOnNotesPage = r.Flag();
-        if (version == 2) {
+        if (version >= 2) {
             Reserved1 = static_cast<int32_t>(r.Unsigned(1));
             Reserved2 = r.Unsigned(4);
             Reserved3 = r.Unsigned(4);
@@ -161,18 +137,12 @@ TNPIMTag* TNPIMTags::MakeItem()
     return tag;
 }
 
-int32_t TNPIMTags::RecordFileSlot() const
-{
-    return ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
-}
-
 void TNPIMTags::QueueForSave(int32_t pos)
 {
-    int32_t fid = RecordFileSlot();
-    if (pos < 0 || pos >= Count || Items[pos] == nullptr || !raf.isValidFid(fid)) {
+    if (pos < 0 || pos >= Count || Items[pos] == nullptr) {
         return;
     }
-    raf.Items[static_cast<size_t>(fid)]->add_toSave(raftTag, Items[pos]->ID, pos, Items[pos]->Deleted, true, false);
+    ::QueueForSave(RecordFileSlotOf(ParentPIM), raftTag, Items[pos]->ID, pos, Items[pos]->Deleted);
 }
 
 int32_t TNPIMTags::Add(TNString* answer)
@@ -182,30 +152,16 @@ int32_t TNPIMTags::Add(TNString* answer)
         if (answer == nullptr) {
             return -1;
         }
-        TNString value;
-        auto read = [&](const char* key, bool decode) { return answer->GetXmlValue(key, nullptr, 0, &value, decode); };
-        uint32_t id = read("ID", false) ? static_cast<uint32_t>(TextToNumber(value)) : 0;
-        int32_t pos = PosForIDOrAppend(id);
+        TNAnswerItem in(*answer);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }
         TNPIMTag& t = *Items[pos];
-        pimDataReceived = true;
-        t.PleaseSync = false;
-        auto number = [&](const char* key, uint32_t& field) {
-            if (read(key, false)) {
-                field = static_cast<uint32_t>(TextToNumber(value));
-            }
-        };
-        number("ID", t.ID);
         idIndex_.Note(pos, t);
-        number("Created", t.Created);
-        number("Changed", t.Changed);
-        number("Deleted", t.Deleted);
-        number("OrganizerID", t.OrganizerID);
-        if (read("Title", true)) {
-            t.Title = value;
-        }
+        pimDataReceived = true;
+        in.Number("OrganizerID", t.OrganizerID);
+        in.Text("Title", t.Title);
 
         TNPIMOrganizers* organizers = OrganizersOf(ParentPIM);
         if (TNPIMOrganizer* o = organizers != nullptr ? organizers->GetOrganizerByID(t.OrganizerID) : nullptr) {
@@ -309,6 +265,6 @@ void TNPIMTags::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged
         if (newChanged > 0) {
             t.Changed = newChanged;
         }
-        StoreConfirmedItem(t, raftTag, oldID, pos, RecordFileSlot());
+        StoreConfirmedItem(t, raftTag, oldID, pos, RecordFileSlotOf(ParentPIM));
     });
 }

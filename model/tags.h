@@ -91,6 +91,4 @@ public:
 
 private:
     TNPIMIDIndex idIndex_;
-
-    int32_t RecordFileSlot() const;
 };

@@ -3,42 +3,25 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
-#include "foundation/record_file_set.h"
-#include "model/body_reader.h"
+#include "model/item_helpers.h"
 #include "model/model_lock.h"
-#include "model/numbers.h"
 #include "model/pim.h"
 #include "model/tags.h"
 #include "model/upload.h"
 
 #include <algorithm>
 
-namespace {
-
-TNPIMOrganizers* OrganizersOf(TNPIM* pim)
-{
-    return pim != nullptr ? &pim->Organizers : CurrentPIMOrganizers;
-}
-
-TNPIMLastRequests* LastRequestsOf(TNPIM* pim)
-{
-    return pim != nullptr ? &pim->LastRequests : CurrentPIMLastRequests;
-}
-
-} // namespace
-
 // ------------------------------------------------------------------- item
 
 bool TNPIMTagsAssignItem::Save(int32_t queuePos, int32_t fid)
 {
     return Guarded("[TNPIMTagsAssignItem::Save]", false, [&] {
-        raf.resetStream(fid);
-        raf.writeNumber(kStoredVersion, 1, fid);
-        raf.writeNumber(PleaseSync ? 1 : 0, 1, fid);
-        for (uint32_t value : {ID, Created, Changed, Deleted, OrganizerID, RecordID, TagID}) {
-            raf.writeNumber(value, 4, fid);
+        TNBodyWriter w(fid, queuePos);
+        WriteItemHead(w, *this, kStoredVersion);
+        for (uint32_t value : {OrganizerID, RecordID, TagID}) {
+            w.Unsigned(value, 4);
         }
-        return raf.saveStream(fid, queuePos);
+        return w.Commit();
     });
 }
 
@@ -46,14 +29,9 @@ bool TNPIMTagsAssignItem::Load(plat::ByteReader& in)
 {
     return Guarded("[TNPIMTagsAssignItem::Load]", false, [&] {
         TNBodyReader r(in);
-        if (r.Unsigned(1) != kStoredVersion || !r.Ok()) {
+        if (ReadItemHead(r, *this, kStoredVersion, kStoredVersion) == 0) {
             return false;
         }
-        PleaseSync = r.Flag();
-        ID = r.Unsigned(4);
-        Created = r.Unsigned(4);
-        Changed = r.Unsigned(4);
-        Deleted = r.Unsigned(4);
         OrganizerID = r.Unsigned(4);
         RecordID = r.Unsigned(4);
         TagID = r.Unsigned(4);
@@ -152,19 +130,12 @@ TNPIMTagsAssignItem* TNPIMTagsAssign::MakeItem()
     return item;
 }
 
-int32_t TNPIMTagsAssign::RecordFileSlot() const
-{
-    return ParentPIM != nullptr ? ParentPIM->RecordFileSlot() : -1;
-}
-
 void TNPIMTagsAssign::QueueForSave(int32_t pos)
 {
-    int32_t fid = RecordFileSlot();
-    if (pos < 0 || pos >= Count || Items[pos] == nullptr || !raf.isValidFid(fid)) {
+    if (pos < 0 || pos >= Count || Items[pos] == nullptr) {
         return;
     }
-    raf.Items[static_cast<size_t>(fid)]->add_toSave(raftTagsAssign, Items[pos]->ID, pos, Items[pos]->Deleted, true,
-                                                    false);
+    ::QueueForSave(RecordFileSlotOf(ParentPIM), raftTagsAssign, Items[pos]->ID, pos, Items[pos]->Deleted);
 }
 
 void TNPIMTagsAssign::MapInsert(int32_t pos)
@@ -249,33 +220,18 @@ int32_t TNPIMTagsAssign::Add(TNString* answer)
         if (answer == nullptr) {
             return -1;
         }
-        TNString value;
-        auto read = [&](const char* key) { return answer->GetXmlValue(key, nullptr, 0, &value, false); };
-        uint32_t id = read("ID") ? static_cast<uint32_t>(TextToNumber(value)) : 0;
-        int32_t pos = PosForIDOrAppend(id);
+        TNAnswerItem in(*answer);
+        int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }
         TNPIMTagsAssignItem& a = *Items[pos];
-        uint32_t recordBefore = a.RecordID;
-        pimDataReceived = true;
-        a.PleaseSync = false;
-        auto number = [&](const char* key, uint32_t& field) {
-            if (read(key)) {
-                field = static_cast<uint32_t>(TextToNumber(value));
-            }
-        };
-        number("ID", a.ID);
         idIndex_.Note(pos, a);
-        number("Created", a.Created);
-        number("Changed", a.Changed);
-        number("Deleted", a.Deleted);
-        bool hasOrganizer = read("OrganizerID");
-        if (hasOrganizer) {
-            a.OrganizerID = static_cast<uint32_t>(TextToNumber(value));
-        }
-        number("RecordID", a.RecordID);
-        number("TagID", a.TagID);
+        pimDataReceived = true;
+        uint32_t recordBefore = a.RecordID;
+        bool hasOrganizer = in.Number("OrganizerID", a.OrganizerID);
+        in.Number("RecordID", a.RecordID);
+        in.Number("TagID", a.TagID);
         if (a.RecordID != recordBefore) {
             MapErase(recordBefore, pos);
             MapInsert(pos);
@@ -507,7 +463,7 @@ void TNPIMTagsAssign::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newC
             LogTextUInt("[TNPIMTagsAssign::DataUpSynced] upload_sync_id = ", oldID);
             LogTextUInt("[TNPIMTagsAssign::DataUpSynced] uploaded_sync_new_id = ", newID);
             LogTextUInt("[TNPIMTagsAssign::DataUpSynced] uploaded_sync_new_changed = ", newChanged);
-            StoreConfirmedItem(a, raftTagsAssign, oldID, pos, RecordFileSlot());
+            StoreConfirmedItem(a, raftTagsAssign, oldID, pos, RecordFileSlotOf(ParentPIM));
         }
         LogText("[TNPIMTagsAssign::DataUpSynced][END]");
     });

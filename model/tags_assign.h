@@ -98,7 +98,6 @@ public:
     void RebuildRecordMap();
 
 private:
-    int32_t RecordFileSlot() const;
     void QueueForSave(int32_t pos);
     // Files position pos under its item's RecordID, keeping list order.
     void MapInsert(int32_t pos);

@@ -183,10 +183,9 @@ void DataSet::StoreRaw(uint8_t type, uint32_t id, const std::string& body)
 {
     TNRAFile& file = *raf.Items[static_cast<size_t>(fid_)];
     file.add_toSave(type, id, 0, 0, true, false);
+    // The bytes as they are, past every item's own writer.
     raf.resetStream(fid_);
-    for (char byte : body) {
-        raf.writeNumber(static_cast<uint8_t>(byte), 1, fid_);
-    }
+    file.stream = body;
     EXPECT_TRUE(raf.saveStream(fid_, QueueItem(type, id)));
     file.clean_toSave();
 }
