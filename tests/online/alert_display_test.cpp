@@ -7,7 +7,9 @@
 #include "model/records.h"
 #include "online/global.h"
 #include "online/hooks.h"
+#include "online/online_steps.h"
 #include "online/session_hooks.h"
+#include "online/window_state.h"
 #include "platform/core/clock.h"
 #include "platform/core/thread.h"
 #include "platform/testing/fake_clock.h"
@@ -202,6 +204,38 @@ TEST_F(AlertDisplayTest, WorkerKeepsTheMainLoopFreeAndWaitsForTheAlertTimer)
     ASSERT_TRUE(PumpUntil([] { return notTimerArms == 1; }));
     EXPECT_EQ(g.AlertDisplay.NotAlertID, 11u);
     EXPECT_FALSE(g.AlertDisplay.WorkerBusy);
+}
+
+std::vector<std::string> windowCalls;
+
+TEST_F(AlertDisplayTest, AlertWindowsOnScreenAreMovedAndClosedWhenHandledElsewhere)
+{
+    windowCalls.clear();
+    MainWindowHooks.UpdateNotWindowPosition = [](int32_t slot) {
+        windowCalls.push_back("move " + std::to_string(slot));
+    };
+    MainWindowHooks.CloseNotWindow = [](int32_t slot) { windowCalls.push_back("close " + std::to_string(slot)); };
+    MainWindowHooks.TurnMonitorOn = [] { windowCalls.push_back("monitor"); };
+    AddRecord(101, 0);
+    AddAlert(11, 101, kNow - 10);
+    AddAlert(12, 101, kNow - 10);
+    WindowState.NotWindowAlertID[0] = 11;
+    WindowState.NotWindowAlertID[3] = 12;
+    routes_.MarkAlertHandled(12);
+    online::onlineShowNotificationWindows(kNow);
+    Pump();
+    EXPECT_EQ(windowCalls, (std::vector<std::string>{"move 0", "monitor", "move 3", "monitor", "close 3"}));
+    EXPECT_EQ(Alert(12).Deleted, 999u);
+    EXPECT_EQ(Alert(11).Deleted, 0u);
+
+    // Moved again only when the screen changed.
+    windowCalls.clear();
+    WindowState.NotWindowAlertID[3] = -1;
+    online::onlineShowNotificationWindows(kNow);
+    online::SetNotWindowScreenStamp(2);
+    online::onlineShowNotificationWindows(kNow);
+    Pump();
+    EXPECT_EQ(windowCalls, (std::vector<std::string>{"monitor", "move 0", "monitor"}));
 }
 
 } // namespace
