@@ -185,7 +185,7 @@ bool TNGlobal::Sync2CheckInstID()
         if (online) {
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2CheckInstID]");
             if (lock.Stale())
-                return Sync2Finish(false, false, "Sync2CheckInstID", __uiNone);
+                return false;
             TNString answer(download.DocumentBytes());
             TNString value;
             if (answer.GetXmlValue("inst-id", nullptr, 0, &value, false) && TakeInstID(AnswerUInt(value)))

@@ -210,6 +210,10 @@ std::vector<std::string> windowCalls;
 
 TEST_F(AlertDisplayTest, AlertWindowsOnScreenAreMovedAndClosedWhenHandledElsewhere)
 {
+    // A screen no window was placed for yet, in every run of the test.
+    static uint32_t screen = 100;
+    screen += 2;
+    online::SetNotWindowScreenStamp(screen);
     windowCalls.clear();
     MainWindowHooks.UpdateNotWindowPosition = [](int32_t slot) {
         windowCalls.push_back("move " + std::to_string(slot));
@@ -232,7 +236,7 @@ TEST_F(AlertDisplayTest, AlertWindowsOnScreenAreMovedAndClosedWhenHandledElsewhe
     windowCalls.clear();
     WindowState.NotWindowAlertID[3] = -1;
     online::onlineShowNotificationWindows(kNow);
-    online::SetNotWindowScreenStamp(2);
+    online::SetNotWindowScreenStamp(screen + 1);
     online::onlineShowNotificationWindows(kNow);
     Pump();
     EXPECT_EQ(windowCalls, (std::vector<std::string>{"monitor", "move 0", "monitor"}));

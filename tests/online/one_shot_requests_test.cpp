@@ -254,8 +254,12 @@ TEST_F(OneShotTest, WebPageOpensSignedInThroughTheLink)
     g.UpdateAccount([](TNAccount& account) { account.Password.Set(kAlicePassword); });
     g.UserLoginStatus = 1;
     EXPECT_TRUE(g.OpenWebPageLoggedIn(TNString()));
-    EXPECT_TRUE(g.OpenWebPageLoggedIn(TNString("https://example.test/kalendare/?a=1&b=2")));
-    Pump();
+    // From the menus, on the worker.
+    ASSERT_TRUE(g.StartOpenWebPageLoggedIn(TNString("https://example.test/kalendare/?a=1&b=2")));
+    ASSERT_TRUE(PumpUntil([this] {
+        std::lock_guard<std::mutex> guard(seen_.Mutex);
+        return seen_.Opened.size() == 4;
+    }));
     std::vector<std::string> opened = seen_.Opened;
     ASSERT_EQ(opened.size(), 4u);
     EXPECT_EQ(opened[0], "https://example.test/a");
