@@ -179,6 +179,16 @@ public:
     static uint32_t GetIdleSeconds();
     static uint32_t GetLastInputSeconds();
 
+    // Edit commands of the text menus on the form's active control (the
+    // form is opaque; see the foundation hooks). True when the control's
+    // class takes the command.
+    static bool Zpet(void* form);
+    static bool KopirujDoSchranky(void* form);
+    static bool VyjmiDoSchranky(void* form);
+    static bool VlozZeSchranky(void* form);
+    static bool SmazVyber(void* form);
+    static bool VyberVse(void* form);
+
     // Validation.
     static bool CheckLogin(const char* text);
     static bool CheckPassword(const char* text);

@@ -68,6 +68,22 @@ struct TNFoundationHooks {
     // The screen's width and height in pixels. The GUI layer fills it before
     // the global objects are built.
     void (*ScreenSize)(int32_t* width, int32_t* height) = nullptr;
+
+    // The class name of a form's active control ("TEdit", "TListBox" ...),
+    // null when it has none; and that control's own edit operation. The form
+    // is opaque here; the code starting the GUI fills both.
+    const char* (*ActiveControlClass)(void* form) = nullptr;
+    void (*EditActiveControl)(void* form, int32_t operation) = nullptr;
+};
+
+// The edit operations of the text menus, by number.
+enum TNEditOperation : int32_t {
+    eoUndo = 0,
+    eoCopy = 1,
+    eoCut = 2,
+    eoPaste = 3,
+    eoClearSelection = 4,
+    eoSelectAll = 5,
 };
 
 extern TNFoundationHooks FoundationHooks;

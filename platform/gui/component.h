@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -46,8 +47,9 @@ public:
     int ComponentCount() const { return static_cast<int>(components_.size()); }
     TComponent* Components(int index) const { return components_.at(static_cast<size_t>(index)); }
 
-    int64_t Tag() const { return tag_; }
-    void SetTag(int64_t tag) { tag_ = tag; }
+    // Atomic: workers set the Tag of timers they arm.
+    int64_t Tag() const { return tag_.load(std::memory_order_acquire); }
+    void SetTag(int64_t tag) { tag_.store(tag, std::memory_order_release); }
     const std::string& Name() const { return name_; }
     void SetName(const std::string& name) { name_ = name; }
 
@@ -68,7 +70,7 @@ private:
     TComponent* owner_;
     std::vector<TComponent*> components_;
     std::shared_ptr<bool> alive_;
-    int64_t tag_ = 0;
+    std::atomic<int64_t> tag_{0};
     std::string name_;
 };
 

@@ -3,6 +3,7 @@
 #include "platform/gui/form.h"
 #include "platform/gui/internal/hover.h"
 #include "platform/gui/internal/win_control_impl.h"
+#include "platform/gui/main_thread.h"
 #include "platform/gui/win_control.h"
 
 #include <algorithm>
@@ -26,6 +27,7 @@ TControl::TControl(TComponent* owner) : TComponent(owner), handle_(NextHandle())
 
 void TControl::SetParent(TWinControl* parent)
 {
+    RequireMainThread(ClassName(), "SetParent");
     if (parent == parent_ || !Alive())
         return;
     TWinControl* old = parent_;
@@ -47,6 +49,7 @@ void TControl::SetParent(TWinControl* parent)
 
 void TControl::SetBounds(int left, int top, int width, int height)
 {
+    RequireMainThread(ClassName(), "SetBounds");
     if (left == left_ && top == top_ && width == width_ && height == height_)
         return;
     StoreBounds(left, top, width, height);
@@ -85,6 +88,7 @@ void TControl::SetClientHeight(int height)
 
 void TControl::SetVisible(bool visible)
 {
+    RequireMainThread(ClassName(), "SetVisible");
     if (visible == visible_)
         return;
     if (!visible)
@@ -109,6 +113,7 @@ bool TControl::Showing() const
 
 void TControl::SetEnabled(bool enabled)
 {
+    RequireMainThread(ClassName(), "SetEnabled");
     if (enabled == enabled_)
         return;
     enabled_ = enabled;
@@ -125,6 +130,7 @@ TColor TControl::Color() const
 
 void TControl::SetColor(TColor color)
 {
+    RequireMainThread(ClassName(), "SetColor");
     if (color == color_ && !parentColor_)
         return;
     color_ = color;
@@ -180,6 +186,7 @@ void TControl::FontChanged()
 
 void TControl::SetCaption(const std::string& caption)
 {
+    RequireMainThread(ClassName(), "SetCaption");
     if (caption == caption_)
         return;
     caption_ = caption;
@@ -188,6 +195,7 @@ void TControl::SetCaption(const std::string& caption)
 
 void TControl::SetHint(const std::string& hint)
 {
+    RequireMainThread(ClassName(), "SetHint");
     if (hint == hint_)
         return;
     hint_ = hint;
@@ -202,6 +210,7 @@ void TControl::SetShowHint(bool showHint)
 
 void TControl::SetCursor(TCursor cursor)
 {
+    RequireMainThread(ClassName(), "SetCursor");
     if (cursor == cursor_)
         return;
     cursor_ = cursor;
@@ -210,6 +219,7 @@ void TControl::SetCursor(TCursor cursor)
 
 void TControl::SetAlign(TAlign align)
 {
+    RequireMainThread(ClassName(), "SetAlign");
     if (align == align_)
         return;
     align_ = align;
@@ -219,6 +229,11 @@ void TControl::SetAlign(TAlign align)
 
 void TControl::BringToFront()
 {
+    RequireMainThread(ClassName(), "BringToFront");
+    if (auto* form = dynamic_cast<TForm*>(this); form != nullptr && form->Visible()) {
+        form->Impl().widget->raise();
+        form->Activate();
+    }
     if (parent_ == nullptr)
         return;
     auto& list = parent_->controls_;
@@ -229,6 +244,7 @@ void TControl::BringToFront()
 
 void TControl::SendToBack()
 {
+    RequireMainThread(ClassName(), "SendToBack");
     if (parent_ == nullptr)
         return;
     auto& list = parent_->controls_;
@@ -298,12 +314,14 @@ void TControl::Detach()
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y)
 {
+    Invalidate();
     if (auto slot = OnMouseDown)
         slot(this, button, shift, x, y);
 }
 
 void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y)
 {
+    Invalidate();
     if (auto slot = OnMouseUp)
         slot(this, button, shift, x, y);
 }
@@ -328,12 +346,16 @@ void TControl::DblClick()
 
 void TControl::MouseEnter()
 {
+    // Pressed and hot looks follow the mouse.
+    Invalidate();
     if (auto slot = OnMouseEnter)
         slot(this);
 }
 
 void TControl::MouseLeave()
 {
+    // Pressed and hot looks follow the mouse.
+    Invalidate();
     if (auto slot = OnMouseLeave)
         slot(this);
 }

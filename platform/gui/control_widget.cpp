@@ -4,9 +4,11 @@
 #include "platform/gui/internal/key_codes.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
+#include "platform/gui/menu.h"
 #include "platform/gui/win_control.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHelpEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -47,10 +49,25 @@ void ControlWidget::paintEvent(QPaintEvent* event)
     PaintControlTree(*control, painter, event->rect());
 }
 
+namespace {
+
+// A click makes its form the active one at once.
+void ActivateFormOf(TWinControl& control)
+{
+    if (TForm* form = control.ParentForm())
+        form->Activate();
+}
+
+} // namespace
+
 void ControlWidget::mousePressEvent(QMouseEvent* event)
 {
-    if (control != nullptr)
-        Hover::Press(*control, *event, false);
+    if (control == nullptr)
+        return;
+    TWeakRef<TWinControl> self(control);
+    ActivateFormOf(*control);
+    if (self)
+        Hover::Press(*self.Get(), *event, false);
 }
 
 void ControlWidget::mouseDoubleClickEvent(QMouseEvent* event)
@@ -61,8 +78,13 @@ void ControlWidget::mouseDoubleClickEvent(QMouseEvent* event)
 
 void ControlWidget::mouseReleaseEvent(QMouseEvent* event)
 {
-    if (control != nullptr)
-        Hover::Release(*control, *event);
+    if (control == nullptr)
+        return;
+    TWeakRef<TWinControl> self(control);
+    Hover::Release(*control, *event);
+    if (self && event->button() == Qt::RightButton &&
+        Hover::TargetAt(*self.Get(), event->position().toPoint().x(), event->position().toPoint().y()) == self.Get())
+        RouteRightRelease(*self.Get(), event->globalPosition().toPoint());
 }
 
 void ControlWidget::mouseMoveEvent(QMouseEvent* event)
@@ -86,25 +108,130 @@ void ControlWidget::leaveEvent(QEvent*)
         Hover::Leave(*control);
 }
 
+// Keys an editor inside left unused come up here; the layer saw them already.
 void ControlWidget::keyPressEvent(QKeyEvent* event)
 {
-    if (control == nullptr)
-        return;
+    if (control == nullptr || control->Impl().editor != nullptr || !RouteKeyPress(*control, *event, *this))
+        QWidget::keyPressEvent(event);
+}
+
+void ControlWidget::keyReleaseEvent(QKeyEvent* event)
+{
+    if (control == nullptr || control->Impl().editor != nullptr || !RouteKeyRelease(*control, *event))
+        QWidget::keyReleaseEvent(event);
+}
+
+void ControlWidget::focusInEvent(QFocusEvent* event)
+{
+    if (control != nullptr)
+        RouteFocusIn(*control, event->reason());
+    QWidget::focusInEvent(event);
+}
+
+namespace {
+
+// A key event rebuilt with another text, for a character OnKeyPress changed.
+bool resending = false;
+
+} // namespace
+
+bool RouteKeyPress(TWinControl& control, QKeyEvent& event, QWidget& receiver)
+{
+    if (resending)
+        return false;
     DispatchScope scope;
-    TWeakRef<TWinControl> self(control);
-    uint16_t key = VirtualKeyOf(*event);
-    if (key != 0 && control->OnKeyDown) {
-        auto slot = control->OnKeyDown;
-        slot(control, key, ShiftStateOf(event->modifiers(), Qt::NoButton));
+    TWeakRef<TWinControl> self(&control);
+    uint16_t key = VirtualKeyOf(event);
+    if (key != 0 && control.KeyDown(key, ShiftStateOf(event.modifiers(), Qt::NoButton)))
+        return true;
+    if (!self || event.text().isEmpty())
+        return !self;
+    const std::string typed = FromQString(event.text());
+    std::string passed;
+    for (const char byte : typed) {
+        char character = byte;
+        if (!self || self->KeyPress(character))
+            return true;
+        passed.push_back(character);
     }
-    if (!self || event->text().isEmpty())
+    if (passed == typed)
+        return false;
+    QKeyEvent changed(event.type(), event.key(), event.modifiers(), ToQString(passed), event.isAutoRepeat(),
+                      static_cast<ushort>(event.count()));
+    resending = true;
+    QCoreApplication::sendEvent(&receiver, &changed);
+    resending = false;
+    return true;
+}
+
+bool RouteKeyRelease(TWinControl& control, QKeyEvent& event)
+{
+    // X11 reports a held key as release-press pairs: only the real release
+    // counts.
+    if (event.isAutoRepeat())
+        return false;
+    const uint16_t key = VirtualKeyOf(event);
+    if (key != 0)
+        control.KeyUp(key, ShiftStateOf(event.modifiers(), Qt::NoButton));
+    return false;
+}
+
+void RouteFocusIn(TWinControl& control, Qt::FocusReason reason)
+{
+    // Window activation returns the focus to the same control: nothing moves.
+    if (reason == Qt::PopupFocusReason)
         return;
-    for (const char byte : FromQString(event->text())) {
-        if (!self || !self->OnKeyPress)
-            return;
-        char typed = byte;
-        auto slot = self->OnKeyPress;
-        slot(self.Get(), typed);
+    if (TForm* form = control.ParentForm())
+        form->FocusMoved(&control);
+}
+
+bool RouteRightRelease(TWinControl& control, const QPoint& globalPos)
+{
+    TPopupMenu* menu = control.PopupMenu();
+    if (menu == nullptr)
+        return false;
+    DispatchScope scope;
+    menu->SetPopupComponent(&control);
+    menu->Popup(globalPos.x(), globalPos.y());
+    return true;
+}
+
+EditorFilter::EditorFilter(TWinControl* owner, QWidget* editor) : QObject(editor), control(owner)
+{
+    editor->installEventFilter(this);
+}
+
+bool EditorFilter::eventFilter(QObject* watched, QEvent* event)
+{
+    if (control == nullptr)
+        return false;
+    auto* receiver = static_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        return RouteKeyPress(*control, *static_cast<QKeyEvent*>(event), *receiver);
+    case QEvent::KeyRelease:
+        return RouteKeyRelease(*control, *static_cast<QKeyEvent*>(event));
+    case QEvent::FocusIn:
+        receiver->parentWidget()->update();
+        RouteFocusIn(*control, static_cast<QFocusEvent*>(event)->reason());
+        return false;
+    case QEvent::FocusOut:
+        receiver->parentWidget()->update();
+        return false;
+    case QEvent::MouseButtonPress:
+        ActivateFormOf(*control);
+        return control == nullptr;
+    case QEvent::ContextMenu:
+        // The layer's own popup menu, or none: never Qt's.
+        return true;
+    case QEvent::MouseButtonRelease: {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::RightButton)
+            return RouteRightRelease(*control, mouse->globalPosition().toPoint());
+        return false;
+    }
+    default:
+        return false;
     }
 }
 
@@ -127,7 +254,7 @@ void ControlWidget::closeEvent(QCloseEvent* event)
     // The form decides through its message handler.
     event->ignore();
     if (auto* form = dynamic_cast<TForm*>(control))
-        form->Close();
+        form->Perform(WM_CLOSE, 0, 0);
 }
 
 void ControlWidget::showEvent(QShowEvent*)
@@ -141,7 +268,7 @@ void ControlWidget::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::ActivationChange && control != nullptr && isWindow())
         if (auto* form = dynamic_cast<TForm*>(control))
-            form->Perform(WM_ACTIVATE, isActiveWindow() ? WA_ACTIVE : WA_INACTIVE, 0);
+            form->WindowActivationChanged(isActiveWindow());
     QWidget::changeEvent(event);
 }
 

@@ -1,17 +1,108 @@
 #include "platform/gui/form.h"
 
+#include "platform/gui/button.h"
+#include "platform/gui/internal/graphic_impl.h"
+#include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
+#include "platform/gui/main_thread.h"
+#include "platform/gui/menu.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QIcon>
+#include <QPixmap>
+#include <QScrollBar>
 
 #include <algorithm>
 
 namespace plat {
 
+struct ModalLoop {
+    QEventLoop loop;
+};
+
+struct FormScrollBar {
+    QScrollBar* bar = nullptr;
+    bool shown = false;
+};
+
+namespace {
+
+constexpr int kScrollBarWidth = 17;
+
+} // namespace
+
+namespace {
+
+TWeakRef<TForm> activeForm;
+TWeakRef<TForm> mainForm;
+bool windowSyncPending = false;
+
+// The window system learns the final active form after the current event,
+// so showing a window and activating the old one again moves nothing.
+void SyncWindowActivation()
+{
+    if (windowSyncPending)
+        return;
+    windowSyncPending = true;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            windowSyncPending = false;
+            TForm* form = activeForm.Get();
+            if (form == nullptr || !form->Visible())
+                return;
+            QWidget* widget = form->Impl().widget;
+            if (!widget->isActiveWindow())
+                widget->activateWindow();
+        },
+        Qt::QueuedConnection);
+}
+
+// Every button of the form that may take a dialog key, in creation order.
+TButton* FindDialogButton(TWinControl& parent, bool cancel)
+{
+    for (int i = 0; i < parent.ControlCount(); ++i) {
+        auto* windowed = dynamic_cast<TWinControl*>(parent.Controls(i));
+        if (windowed == nullptr)
+            continue;
+        if (auto* button = dynamic_cast<TButton*>(windowed))
+            if ((cancel ? button->Cancel() : button->Default()) && button->CanFocus())
+                return button;
+        if (TButton* inner = FindDialogButton(*windowed, cancel))
+            return inner;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TForm* Application::ActiveForm()
+{
+    return activeForm.Get();
+}
+
+TForm* Application::MainForm()
+{
+    return mainForm.Get();
+}
+
+void Application::SetMainForm(TForm* form)
+{
+    mainForm = form;
+}
+
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
+    // The layer decides which form is active and tells the window system.
+    Impl().widget->setAttribute(Qt::WA_ShowWithoutActivating);
     SetVisible(false);
     SetBounds(0, 0, 640, 480);
     ApplyWindowFlags();
+    if (!mainForm)
+        mainForm = this;
 }
 
 void TForm::SetVisible(bool visible)
@@ -21,10 +112,13 @@ void TForm::SetVisible(bool visible)
     if (was == visible)
         return;
     DispatchScope scope;
+    TWeakRef<TForm> self(this);
     if (visible) {
         WindowGeometryChanged();
         if (auto slot = OnShow)
             slot(this);
+        if (self)
+            Activate();
     } else if (auto slot = OnHide) {
         slot(this);
     }
@@ -129,6 +223,12 @@ void TForm::SetBorderIcons(TBorderIcons icons)
     ApplyWindowFlags();
 }
 
+void TForm::SetIcon(const TGraphic& icon)
+{
+    RequireMainThread(ClassName(), "SetIcon");
+    Impl().widget->setWindowIcon(icon.Empty() ? QIcon() : QIcon(QPixmap::fromImage(icon.Impl().Drawn())));
+}
+
 void TForm::SetWindowState(TWindowState state)
 {
     windowState_ = state;
@@ -147,15 +247,315 @@ void TForm::SetMinSize(int width, int height)
     Impl().widget->setMinimumSize(std::max(0, minWidth_ - frameWidth_), std::max(0, minHeight_ - frameHeight_));
 }
 
+TModalResult TForm::ShowModal()
+{
+    RequireMainThread(ClassName(), "ShowModal");
+    if (modalLoop_ != nullptr || !Alive())
+        return mrNone;
+    DispatchScope scope;
+    TWeakRef<TForm> self(this);
+    TWeakRef<TForm> opener(Application::ActiveForm());
+    ModalLoop modal;
+    modalLoop_ = &modal;
+    modalResult_ = mrNone;
+    QWidget* widget = Impl().widget;
+    widget->hide();
+    widget->setWindowModality(Qt::ApplicationModal);
+    Show();
+    if (self && Seams().modalScript)
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self] {
+                if (self && self->Modal() && Seams().modalScript) {
+                    DispatchScope inner;
+                    Seams().modalScript(*self.Get());
+                }
+            },
+            Qt::QueuedConnection);
+    TCloseAction action = TCloseAction::caHide;
+    while (self) {
+        if (modalResult_ == mrNone)
+            modal.loop.exec();
+        if (!self)
+            break;
+        // The whole program is ending (every loop was told to exit).
+        if (modalResult_ == mrNone) {
+            modalResult_ = mrCancel;
+            break;
+        }
+        if (!CloseQuery()) {
+            modalResult_ = mrNone;
+            continue;
+        }
+        action = TCloseAction::caHide;
+        if (auto slot = OnClose)
+            slot(this, action);
+        if (action != TCloseAction::caNone)
+            break;
+        modalResult_ = mrNone;
+    }
+    if (!self)
+        return mrCancel;
+    const TModalResult result = modalResult_;
+    modalLoop_ = nullptr;
+    Hide();
+    widget->setWindowModality(Qt::NonModal);
+    if (opener)
+        opener->Activate();
+    if (action == TCloseAction::caFree)
+        Free();
+    return result;
+}
+
+void TForm::SetModalResult(TModalResult result)
+{
+    modalResult_ = result;
+    if (result != mrNone && modalLoop_ != nullptr)
+        modalLoop_->loop.exit();
+}
+
 void TForm::Close()
 {
-    Perform(WM_CLOSE, 0, 0);
+    RequireMainThread(ClassName(), "Close");
+    if (modalLoop_ != nullptr) {
+        SetModalResult(mrCancel);
+        return;
+    }
+    if (closing_ || !Alive())
+        return;
+    DispatchScope scope;
+    TWeakRef<TForm> self(this);
+    closing_ = true;
+    const bool canClose = CloseQuery();
+    TCloseAction action = TCloseAction::caHide;
+    if (self && canClose)
+        if (auto slot = OnClose)
+            slot(this, action);
+    if (!self)
+        return;
+    closing_ = false;
+    if (canClose)
+        RunCloseAction(action);
+}
+
+void TForm::RunCloseAction(TCloseAction action)
+{
+    const bool endsProgram =
+        this == mainForm.Get() && (action == TCloseAction::caHide || action == TCloseAction::caFree);
+    switch (action) {
+    case TCloseAction::caNone:
+        return;
+    case TCloseAction::caHide:
+        Hide();
+        break;
+    case TCloseAction::caMinimize:
+        SetWindowState(TWindowState::wsMinimized);
+        break;
+    case TCloseAction::caFree:
+        Free();
+        break;
+    }
+    if (endsProgram)
+        QCoreApplication::exit(0);
+}
+
+bool TForm::CloseQuery()
+{
+    DispatchScope scope;
+    bool canClose = true;
+    if (auto slot = OnCloseQuery)
+        slot(this, canClose);
+    return canClose;
+}
+
+bool TForm::Active() const
+{
+    return activeForm.Get() == this;
+}
+
+void TForm::Activate()
+{
+    if (!Alive() || activeForm.Get() == this)
+        return;
+    DispatchScope scope;
+    TWeakRef<TForm> self(this);
+    TWeakRef<TForm> old(activeForm);
+    activeForm = this;
+    if (old) {
+        old->SendActivate(false);
+        if (auto slot = old->OnDeactivate)
+            slot(old.Get());
+    }
+    if (self && activeForm.Get() == this) {
+        SendActivate(true);
+        if (auto slot = OnActivate)
+            slot(this);
+    }
+    SyncWindowActivation();
+}
+
+void TForm::SendActivate(bool active)
+{
+    if (activateSent_ == active || !Alive())
+        return;
+    activateSent_ = active;
+    Perform(WM_ACTIVATE, active ? WA_ACTIVE : WA_INACTIVE, 0);
+}
+
+void TForm::WindowActivationChanged(bool active)
+{
+    if (active) {
+        if (activeForm.Get() == this)
+            SendActivate(true);
+        else if (activeForm && activeForm->Visible())
+            // The platform activated a window on its own (a newly shown one):
+            // the layer's choice stands.
+            SyncWindowActivation();
+        else
+            Activate();
+        return;
+    }
+    // Switches between our own forms went through Activate already; only a
+    // switch to another program is news, and only for the message hook.
+    QWidget* now = QApplication::activeWindow();
+    if (now == nullptr || dynamic_cast<ControlWidget*>(now) == nullptr)
+        SendActivate(false);
+}
+
+void TForm::SetActiveControl(TWinControl* control)
+{
+    if (control == nullptr) {
+        activeControl_ = nullptr;
+        return;
+    }
+    control->SetFocus();
+}
+
+void TForm::FocusMoved(TWinControl* control)
+{
+    if (control == activeControl_.Get() || control == this)
+        return;
+    DispatchScope scope;
+    TWeakRef<TWinControl> old(activeControl_);
+    TWeakRef<TWinControl> next(control);
+    activeControl_ = control;
+    if (old)
+        if (auto slot = old->OnExit)
+            slot(old.Get());
+    if (next)
+        if (auto slot = next->OnEnter)
+            slot(next.Get());
+}
+
+bool TForm::DialogKey(uint16_t key, TWinControl* focused)
+{
+    TButton* button = nullptr;
+    if (key == 0x0D) {
+        button = dynamic_cast<TButton*>(focused);
+        if (button == nullptr)
+            button = FindDialogButton(*this, false);
+    } else if (key == 0x1B) {
+        button = FindDialogButton(*this, true);
+    }
+    if (button == nullptr)
+        return false;
+    button->Click();
+    return true;
+}
+
+int TForm::VertScrollRange() const
+{
+    if (scrollRange_ > 0)
+        return scrollRange_;
+    int extent = 0;
+    for (int i = 0; i < ControlCount(); ++i) {
+        const TControl* child = Controls(i);
+        if (child->Visible() && child->Align() == TAlign::alNone)
+            extent = std::max(extent, child->Top() + child->Height() + scrollPosition_);
+    }
+    return extent;
+}
+
+void TForm::SetVertScrollRange(int range)
+{
+    scrollRange_ = std::max(0, range);
+    SetVertScrollPosition(scrollPosition_);
+}
+
+bool TForm::ScrollBarShown() const
+{
+    return VertScrollRange() > ClientHeight();
+}
+
+void TForm::SetVertScrollPosition(int position)
+{
+    RequireMainThread(ClassName(), "SetVertScrollPosition");
+    const int limit = std::max(0, VertScrollRange() - ClientHeight());
+    position = std::clamp(position, 0, limit);
+    const int delta = scrollPosition_ - position;
+    scrollPosition_ = position;
+    if (delta != 0)
+        for (int i = 0; i < ControlCount(); ++i) {
+            TControl* child = Controls(i);
+            if (child->Align() == TAlign::alNone)
+                child->SetBounds(child->Left(), child->Top() + delta, child->Width(), child->Height());
+        }
+    UpdateScrollBar();
+}
+
+void TForm::UpdateScrollBar()
+{
+    const bool shown = ScrollBarShown();
+    if (scrollBar_ == nullptr) {
+        if (!shown)
+            return;
+        scrollBar_ = new FormScrollBar;
+        scrollBar_->bar = new QScrollBar(Qt::Vertical, Impl().widget);
+        QObject::connect(scrollBar_->bar, &QScrollBar::valueChanged, [this](int value) {
+            if (value != scrollPosition_) {
+                DispatchScope scope;
+                SetVertScrollPosition(value);
+            }
+        });
+    }
+    QScrollBar* bar = scrollBar_->bar;
+    const QSignalBlocker quiet(bar);
+    bar->setRange(0, std::max(0, VertScrollRange() - ClientHeight()));
+    bar->setPageStep(std::max(1, ClientHeight()));
+    bar->setValue(scrollPosition_);
+    bar->setGeometry(ClientWidth() - kScrollBarWidth, 0, kScrollBarWidth, std::max(0, ClientHeight()));
+    bar->setVisible(shown);
+    bar->raise();
+    if (scrollBar_->shown != shown) {
+        scrollBar_->shown = shown;
+        Realign();
+    }
+}
+
+TRect TForm::AlignRect() const
+{
+    TRect rect = TWinControl::AlignRect();
+    if (ScrollBarShown())
+        rect.Right -= kScrollBarWidth;
+    return rect;
+}
+
+void TForm::BoundsChanged(bool sizeChanged)
+{
+    TWinControl::BoundsChanged(sizeChanged);
+    if (sizeChanged && scrollBar_ != nullptr)
+        SetVertScrollPosition(scrollPosition_);
+}
+
+void TForm::SetMenu(TMainMenu* menu)
+{
+    menu_ = menu;
 }
 
 LRESULT TForm::Dispatch(TMessageId message, WPARAM, LPARAM)
 {
     if (message == WM_CLOSE)
-        Hide();
+        Close();
     return 0;
 }
 
@@ -187,9 +587,21 @@ void TForm::Detach()
         DispatchScope scope;
         slot(this);
     }
+    if (modalLoop_ != nullptr)
+        modalLoop_->loop.exit();
+    if (scrollBar_ != nullptr)
+        QObject::disconnect(scrollBar_->bar, nullptr, nullptr, nullptr);
+    delete scrollBar_;
+    scrollBar_ = nullptr;
+    if (activeForm.Get() == this)
+        activeForm = nullptr;
     OnShow = nullptr;
     OnHide = nullptr;
     OnDestroy = nullptr;
+    OnActivate = nullptr;
+    OnDeactivate = nullptr;
+    OnCloseQuery = nullptr;
+    OnClose = nullptr;
     OnMouseWheelUp = nullptr;
     OnMouseWheelDown = nullptr;
     TWinControl::Detach();

@@ -15,6 +15,21 @@ constexpr TBorderIcons biSystemMenu = 1;
 constexpr TBorderIcons biMinimize = 2;
 constexpr TBorderIcons biMaximize = 4;
 
+enum class TCloseAction { caNone, caHide, caFree, caMinimize };
+using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
+using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = 1;
+constexpr TModalResult mrCancel = 2;
+constexpr TModalResult mrYes = 6;
+constexpr TModalResult mrNo = 7;
+
+class TGraphic;
+class TMainMenu;
+struct ModalLoop;
+
 using TMouseWheelUpDownEvent =
     std::function<void(TComponent* sender, TShiftState shift, TPoint mousePos, bool& handled)>;
 
@@ -35,6 +50,8 @@ public:
     void SetBorderStyle(TFormBorderStyle style);
     TBorderIcons BorderIcons() const { return borderIcons_; }
     void SetBorderIcons(TBorderIcons icons);
+    // The window's icon (title bar, task bar); an empty graphic clears it.
+    void SetIcon(const TGraphic& icon);
     TWindowState WindowState() const { return windowState_; }
     void SetWindowState(TWindowState state);
     // Constraints of the outer size; 0 = none.
@@ -42,16 +59,54 @@ public:
     int MinHeight() const { return minHeight_; }
     void SetMinSize(int width, int height);
 
-    // Ends the form's showing; the close message goes through Dispatch.
+    // Shows the form and runs a nested loop until ModalResult is set and the
+    // close query agrees. Other forms take no input meanwhile; timers, posted
+    // work and painting go on. Returns the ModalResult.
+    TModalResult ShowModal();
+    bool Modal() const { return modalLoop_ != nullptr; }
+    TModalResult ModalResult() const { return modalResult_; }
+    void SetModalResult(TModalResult result);
+
+    // On a modal form only sets ModalResult to mrCancel. Otherwise runs
+    // OnCloseQuery, then OnClose, then its action (freeing waits for the end
+    // of the event). Closing the main form ends the main loop.
     void Close();
+    // Runs OnCloseQuery; true when the form may close.
+    bool CloseQuery();
+
+    // Makes this the active form (OnDeactivate of the old one, OnActivate of
+    // this one, at once); the window system follows after the current event.
+    void Activate();
+    bool Active() const;
+
+    // The control of this form that has or last had the focus.
+    TWinControl* ActiveControl() const { return activeControl_.Get(); }
+    void SetActiveControl(TWinControl* control);
+
+    // The vertical scroll bar. Range 0 means the children's extent. Moving
+    // Position moves the children (their Top changes, as scrolling does);
+    // the bar shows while the range exceeds the client height and then
+    // narrows the area aligned children fill.
+    int VertScrollRange() const;
+    void SetVertScrollRange(int range);
+    int VertScrollPosition() const { return scrollPosition_; }
+    void SetVertScrollPosition(int position);
+
+    // The menu whose short cuts the form serves (and shows as its menu bar).
+    TMainMenu* Menu() const { return menu_.Get(); }
+    void SetMenu(TMainMenu* menu);
 
     // The form's message handler. Overrides handle their messages and pass
-    // the rest to the inherited one. WM_CLOSE hides the form.
+    // the rest to the inherited one. WM_CLOSE runs Close.
     virtual LRESULT Dispatch(TMessageId message, WPARAM wParam, LPARAM lParam);
     // Sends a message to the form now, as the system would.
     LRESULT Perform(TMessageId message, WPARAM wParam, LPARAM lParam);
 
     TNotifyEvent OnShow;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TCloseQueryEvent OnCloseQuery;
+    TCloseEvent OnClose;
     TNotifyEvent OnHide;
     TNotifyEvent OnDestroy;
     // The form sees each wheel event over it before its controls do;
@@ -63,16 +118,31 @@ public:
     void WindowGeometryChanged();
     // A wheel step over the form; true when a handler took it.
     bool MouseWheel(int delta, TShiftState shift, TPoint screenPos);
+    // The focus moved to a control of this form: OnExit of the old one, then
+    // OnEnter of the new one.
+    void FocusMoved(TWinControl* control);
+    // The window system changed the window's activation.
+    void WindowActivationChanged(bool active);
+    // Enter and Esc: clicks the focused, Default or Cancel button; true when
+    // the key was used.
+    bool DialogKey(uint16_t key, TWinControl* focused);
 
 protected:
     void Detach() override;
     TPoint ClientOrigin() const override;
+    TRect AlignRect() const override;
+    void BoundsChanged(bool sizeChanged) override;
     void ApplyGeometry() override;
     void ApplyVisibility() override;
     void CaptionChanged() override;
 
 private:
+    friend class Application;
     void ApplyWindowFlags();
+    void SendActivate(bool active);
+    void RunCloseAction(TCloseAction action);
+    void UpdateScrollBar();
+    bool ScrollBarShown() const;
 
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
     TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
@@ -82,6 +152,26 @@ private:
     int frameWidth_ = 0;
     int frameHeight_ = 0;
     bool applying_ = false;
+    TModalResult modalResult_ = mrNone;
+    struct ModalLoop* modalLoop_ = nullptr;
+    bool closing_ = false;
+    bool activateSent_ = false;
+    TWeakRef<TWinControl> activeControl_;
+    TWeakRef<TMainMenu> menu_;
+    int scrollRange_ = 0;
+    int scrollPosition_ = 0;
+    struct FormScrollBar* scrollBar_ = nullptr;
+};
+
+// The program's forms as a whole.
+class Application {
+public:
+    // The form the layer holds active; null when none.
+    static TForm* ActiveForm();
+    // The first form created, unless set otherwise; closing it ends the main
+    // loop.
+    static TForm* MainForm();
+    static void SetMainForm(TForm* form);
 };
 
 } // namespace plat

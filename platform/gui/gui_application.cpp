@@ -5,10 +5,15 @@
 #include "platform/gui/component.h"
 #include "platform/gui/form.h"
 #include "platform/gui/internal/key_codes.h"
+#include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/win_control_impl.h"
+#include "platform/gui/menu.h"
 
 #include <QApplication>
 #include <QImageReader>
+#include <QKeyEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QWheelEvent>
 
 #include <clocale>
@@ -31,10 +36,33 @@ public:
     {
         if (event->type() == QEvent::Wheel && receiver->isWidgetType() && FormTakesWheel(receiver, event))
             return true;
+        if (event->type() == QEvent::KeyPress && receiver->isWidgetType() && MenuTakesKey(receiver, event))
+            return true;
         return QApplication::notify(receiver, event);
     }
 
 private:
+    // A key matching an enabled short cut of the active form's menu runs
+    // that item only: the focused editor must not act on it as well.
+    static bool MenuTakesKey(QObject* receiver, QEvent* event)
+    {
+        TForm* form = Application::ActiveForm();
+        if (form == nullptr || form->Menu() == nullptr ||
+            static_cast<QWidget*>(receiver)->window() != form->Impl().widget)
+            return false;
+        auto* key = static_cast<QKeyEvent*>(event);
+        const uint16_t code = VirtualKeyOf(*key);
+        if (code == 0)
+            return false;
+        TMenuItem* item =
+            form->Menu()->Items()->FindShortCut(ShortCut(code, ShiftStateOf(key->modifiers(), Qt::NoButton)));
+        if (item == nullptr)
+            return false;
+        DispatchScope scope;
+        item->Click();
+        return true;
+    }
+
     static bool FormTakesWheel(QObject* receiver, QEvent* event)
     {
         auto* window = dynamic_cast<ControlWidget*>(static_cast<QWidget*>(receiver)->window());
@@ -84,6 +112,8 @@ void GuiApplication::Start(const LogLine& log)
 {
     if (application != nullptr)
         return;
+    MarkMainThread();
+    SetLayerLog(log);
     if (const char* platform = ChoosePlatform(log))
         setenv("QT_QPA_PLATFORM", platform, 1);
     std::string offscreenConfig;
@@ -106,6 +136,13 @@ void GuiApplication::Start(const LogLine& log)
     // Qt sets the locale from the environment; numbers must stay "C".
     std::setlocale(LC_NUMERIC, "C");
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's own texts (the calendar pop-up, the font dialog) in Czech,
+    // whatever the system locale.
+    static QTranslator czech;
+    if (czech.load(QStringLiteral("qtbase_cs"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&czech);
+    else if (log)
+        log("[GuiApplication] Qt's Czech texts (qtbase_cs) not found");
     // Decoders refuse to allocate more than the picture limits allow.
     QImageReader::setAllocationLimit(128);
 }

@@ -1,13 +1,18 @@
 #include "platform/gui/win_control.h"
 
 #include "platform/gui/component.h"
+#include "platform/gui/form.h"
 #include "platform/gui/internal/canvas_impl.h"
+#include "platform/gui/internal/font_face.h"
 #include "platform/gui/internal/hover.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
+#include "platform/gui/main_thread.h"
 
+#include <QApplication>
 #include <QCursor>
 #include <QPainter>
+#include <QPalette>
 
 #include <algorithm>
 
@@ -27,13 +32,26 @@ void TWinControl::Detach()
 {
     while (!controls_.empty())
         controls_.back()->Free();
+    if (impl_->filter != nullptr)
+        impl_->filter->control = nullptr;
     if (impl_->widget != nullptr) {
+        // Hand the focus to the window first: Qt moving it on from a widget
+        // being hidden can reach editors already on their way out.
+        QWidget* focus = QApplication::focusWidget();
+        QWidget* window = impl_->widget->window();
+        if (focus != nullptr && window != impl_->widget && impl_->widget->isAncestorOf(focus))
+            window->setFocus(Qt::OtherFocusReason);
         impl_->widget->control = nullptr;
         impl_->widget->hide();
         impl_->widget->setParent(nullptr);
     }
+    if (TForm* form = ParentForm(); form != nullptr && form->ActiveControl() == this)
+        form->SetActiveControl(nullptr);
     OnResize = nullptr;
+    OnEnter = nullptr;
+    OnExit = nullptr;
     OnKeyDown = nullptr;
+    OnKeyUp = nullptr;
     OnKeyPress = nullptr;
     TControl::Detach();
 }
@@ -67,6 +85,17 @@ void TWinControl::Invalidate()
 {
     if (impl_->widget != nullptr)
         impl_->widget->update();
+    if (impl_->editor != nullptr && Alive()) {
+        // Colour and font changes reach the editor inside too.
+        impl_->editor->setFont(FaceFor(Font()).font);
+        QPalette palette = impl_->editor->palette();
+        palette.setColor(QPalette::Base, ToQColor(Color()));
+        palette.setColor(QPalette::Window, ToQColor(Color()));
+        palette.setColor(QPalette::Text, ToQColor(Font().Color()));
+        palette.setColor(QPalette::WindowText, ToQColor(Font().Color()));
+        palette.setColor(QPalette::ButtonText, ToQColor(Font().Color()));
+        impl_->editor->setPalette(palette);
+    }
 }
 
 void TWinControl::ZOrderChanged()
@@ -146,12 +175,78 @@ TControl* TWinControl::ControlAtPos(TPoint point) const
 
 void TWinControl::SetFocus()
 {
+    RequireMainThread(ClassName(), "SetFocus");
+    if (!CanFocus())
+        return;
+    TForm* form = ParentForm();
+    form->Activate();
     impl_->widget->setFocus(Qt::OtherFocusReason);
+    // The window system may deliver the focus later, or never offscreen.
+    form->FocusMoved(this);
 }
 
 bool TWinControl::Focused() const
 {
-    return impl_->widget->hasFocus();
+    // The layer follows the focus itself: the window system may deliver it
+    // later, or never offscreen.
+    const TForm* form = ParentForm();
+    return form != nullptr && form->ActiveControl() == this && Application::ActiveForm() == form;
+}
+
+bool TWinControl::CanFocus() const
+{
+    if (!Alive())
+        return false;
+    const TForm* form = ParentForm();
+    if (form == nullptr || !form->Visible() || !form->Enabled())
+        return false;
+    for (const TControl* control = this; control != form; control = control->Parent())
+        if (control == nullptr || !control->Visible() || !control->Enabled())
+            return false;
+    return true;
+}
+
+void TWinControl::SetTabStop(bool tabStop)
+{
+    tabStop_ = tabStop;
+    QWidget* target = impl_->widget->focusProxy() != nullptr ? impl_->widget->focusProxy() : impl_->widget;
+    target->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
+void TWinControl::SetPopupMenu(TPopupMenu* menu)
+{
+    popupMenu_ = menu;
+}
+
+bool TWinControl::KeyDown(uint16_t& key, TShiftState shift)
+{
+    DispatchScope scope;
+    TWeakRef<TWinControl> self(this);
+    const bool dialogKey = (key == 0x0D || key == 0x1B) && (shift & (ssCtrl | ssAlt)) == 0;
+    if (dialogKey && !(key == 0x0D && WantsReturn()))
+        if (TForm* form = ParentForm(); form != nullptr && form->DialogKey(key, this))
+            return true;
+    if (!self)
+        return true;
+    if (auto slot = OnKeyDown)
+        slot(this, key, shift);
+    return !self || key == 0;
+}
+
+void TWinControl::KeyUp(uint16_t key, TShiftState shift)
+{
+    DispatchScope scope;
+    if (auto slot = OnKeyUp)
+        slot(this, key, shift);
+}
+
+bool TWinControl::KeyPress(char& key)
+{
+    DispatchScope scope;
+    TWeakRef<TWinControl> self(this);
+    if (auto slot = OnKeyPress)
+        slot(this, key);
+    return !self || key == 0;
 }
 
 void TWinControl::PaintWindow(TCanvas& canvas)
@@ -180,6 +275,7 @@ void TWinControl::Resized()
 void TWinControl::ApplyGeometry()
 {
     impl_->widget->setGeometry(Left(), Top(), std::max(0, Width()), std::max(0, Height()));
+    impl_->PlaceEditor();
 }
 
 void TWinControl::ApplyVisibility()
@@ -212,6 +308,24 @@ void TWinControl::HintChanged()
 void TWinControl::CursorChanged()
 {
     impl_->widget->setCursor(ToQCursor(Cursor()));
+}
+
+void WinControlImpl::AttachEditor(TWinControl* control, QWidget* inner, int inset)
+{
+    editor = inner;
+    editorInset = inset;
+    inner->setParent(widget);
+    filter = new EditorFilter(control, inner);
+    widget->setFocusProxy(inner);
+    inner->setFocusPolicy(Qt::ClickFocus);
+    PlaceEditor();
+    inner->show();
+}
+
+void WinControlImpl::PlaceEditor() const
+{
+    if (editor != nullptr)
+        editor->setGeometry(widget->rect().adjusted(editorInset, editorInset, -editorInset, -editorInset));
 }
 
 void WinControlImpl::InvalidateArea(const TRect& area) const

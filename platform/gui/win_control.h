@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/gui/control.h"
+#include "platform/gui/menu.h"
 
 #include <cstdint>
 #include <memory>
@@ -44,12 +45,34 @@ public:
     // The top-most visible and enabled graphic child at a client point.
     TControl* ControlAtPos(TPoint point) const;
 
+    // Does nothing when the control cannot take the focus.
     void SetFocus();
     bool Focused() const;
+    // Shown (parents included, on a form) and enabled.
+    bool CanFocus() const;
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop);
+
+    // Opens on the right button's release over the control.
+    TPopupMenu* PopupMenu() const { return popupMenu_.Get(); }
+    void SetPopupMenu(TPopupMenu* menu);
 
     TNotifyEvent OnResize;
+    TNotifyEvent OnEnter;
+    TNotifyEvent OnExit;
+    // Windows key numbers; setting key 0 stops the key.
     TKeyEvent OnKeyDown;
+    TKeyEvent OnKeyUp;
+    // A CP1250 character; setting 0 stops it.
     TKeyPressEvent OnKeyPress;
+
+    // The key path every windowed control shares; true when the key was
+    // used up and the Qt widget must not see it.
+    bool KeyDown(uint16_t& key, TShiftState shift);
+    void KeyUp(uint16_t key, TShiftState shift);
+    bool KeyPress(char& key);
+    // An Enter that the control itself wants (a memo's new line).
+    virtual bool WantsReturn() const { return false; }
 
     WinControlImpl& Impl() const { return *impl_; }
 
@@ -84,6 +107,8 @@ private:
     int borderWidth_ = 0;
     int updateCount_ = 0;
     bool aligning_ = false;
+    bool tabStop_ = false;
+    TWeakRef<TPopupMenu> popupMenu_;
 };
 
 } // namespace plat

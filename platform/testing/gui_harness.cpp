@@ -13,7 +13,9 @@
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QImage>
+#include <QKeyEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -189,9 +191,152 @@ void MouseWheel(const TControl& control, int x, int y, int delta)
     Flush();
 }
 
-void TypeText(TWinControl& control, const std::string& utf8)
+namespace {
+
+QWidget* KeyTarget(const TWinControl& control)
 {
     QWidget* widget = control.Impl().widget;
+    return widget->focusProxy() != nullptr ? widget->focusProxy() : widget;
+}
+
+} // namespace
+
+namespace {
+
+int QtKeyOf(uint16_t key)
+{
+    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
+        return key;
+    if (key >= 0x70 && key <= 0x87)
+        return Qt::Key_F1 + (key - 0x70);
+    switch (key) {
+    case 0x08:
+        return Qt::Key_Backspace;
+    case 0x09:
+        return Qt::Key_Tab;
+    case 0x0D:
+        return Qt::Key_Return;
+    case 0x1B:
+        return Qt::Key_Escape;
+    case 0x20:
+        return Qt::Key_Space;
+    case 0x24:
+        return Qt::Key_Home;
+    case 0x25:
+        return Qt::Key_Left;
+    case 0x26:
+        return Qt::Key_Up;
+    case 0x27:
+        return Qt::Key_Right;
+    case 0x28:
+        return Qt::Key_Down;
+    case 0x2E:
+        return Qt::Key_Delete;
+    default:
+        return Qt::Key_unknown;
+    }
+}
+
+QString TextOf(uint16_t key, TShiftState shift)
+{
+    if (shift & (ssCtrl | ssAlt)) {
+        if (key >= 'A' && key <= 'Z' && !(shift & ssAlt))
+            return QString(QChar(key - 'A' + 1));
+        return QString();
+    }
+    if (key >= 'A' && key <= 'Z')
+        return QString(QChar((shift & ssShift) ? key : key + 32));
+    if ((key >= '0' && key <= '9') || key == ' ')
+        return QString(QChar(key));
+    if (key == 0x0D)
+        return QStringLiteral("\r");
+    if (key == 0x1B)
+        return QString(QChar(0x1B));
+    if (key == 0x08)
+        return QString(QChar(0x08));
+    return QString();
+}
+
+Qt::KeyboardModifiers QtModifiersOf(TShiftState shift)
+{
+    Qt::KeyboardModifiers modifiers;
+    if (shift & ssShift)
+        modifiers |= Qt::ShiftModifier;
+    if (shift & ssCtrl)
+        modifiers |= Qt::ControlModifier;
+    if (shift & ssAlt)
+        modifiers |= Qt::AltModifier;
+    return modifiers;
+}
+
+} // namespace
+
+void SendKey(TWinControl& control, uint16_t key, TShiftState shift, bool press, bool autoRepeat)
+{
+    QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, QtKeyOf(key), QtModifiersOf(shift),
+                    TextOf(key, shift), autoRepeat);
+    QApplication::sendEvent(KeyTarget(control), &event);
+    Flush();
+}
+
+void TapKey(TWinControl& control, uint16_t key, TShiftState shift)
+{
+    SendKey(control, key, shift, true);
+    SendKey(control, key, shift, false);
+}
+
+int WindowIconSize(const TForm& form)
+{
+    const QIcon icon = form.Impl().widget->windowIcon();
+    const QList<QSize> sizes = icon.availableSizes();
+    return sizes.isEmpty() ? 0 : sizes.last().width();
+}
+
+std::string QtTranslation(const char* context, const char* text)
+{
+    return QCoreApplication::translate(context, text).toStdString();
+}
+
+int OverrideCursorDepth()
+{
+    int depth = 0;
+    QList<QCursor> popped;
+    while (QGuiApplication::overrideCursor() != nullptr) {
+        popped.push_front(*QGuiApplication::overrideCursor());
+        QGuiApplication::restoreOverrideCursor();
+        ++depth;
+    }
+    for (const QCursor& cursor : popped)
+        QGuiApplication::setOverrideCursor(cursor);
+    return depth;
+}
+
+bool WindowIsActive(const TForm& form)
+{
+    return form.Impl().widget->isActiveWindow();
+}
+
+void SimulateOtherProgramActivated()
+{
+    QT_WARNING_PUSH
+    QT_WARNING_DISABLE_DEPRECATED
+    QApplication::setActiveWindow(nullptr);
+    QT_WARNING_POP
+    Flush();
+}
+
+std::string ShownText(const TWinControl& control)
+{
+    QWidget* editor = control.Impl().editor;
+    if (editor == nullptr)
+        return std::string();
+    const QVariant text = editor->property("text");
+    return text.toString().toStdString();
+}
+
+void TypeText(TWinControl& control, const std::string& utf8)
+{
+    QWidget* widget = KeyTarget(control);
     for (const QChar ch : QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())))
         QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(ch), Qt::NoModifier);
     Flush();

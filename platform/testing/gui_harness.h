@@ -53,6 +53,25 @@ void MouseDoubleClick(const TControl& control, int x, int y);
 void MouseWheel(const TControl& control, int x, int y, int delta);
 // Types UTF-8 text into a windowed control, one key event per character.
 void TypeText(TWinControl& control, const std::string& utf8);
+// One key event (press or release) by its Windows key number, sent to the
+// control's editor through Qt's event path as the window system would. The
+// text defaults to what the key types.
+void SendKey(TWinControl& control, uint16_t key, TShiftState shift, bool press, bool autoRepeat = false);
+// Press and release.
+void TapKey(TWinControl& control, uint16_t key, TShiftState shift = 0);
+// How many override cursors Qt holds.
+int OverrideCursorDepth();
+// The width of the largest size of the form's window icon; 0 without one.
+int WindowIconSize(const TForm& form);
+// Qt's own translation of one of its texts, as UTF-8.
+std::string QtTranslation(const char* context, const char* text);
+// True once the window system made the form's window the active one.
+bool WindowIsActive(const TForm& form);
+// Another program takes the activation from ours.
+void SimulateOtherProgramActivated();
+// The Qt editor's own display of a control's text (a date picker's field),
+// as UTF-8.
+std::string ShownText(const TWinControl& control);
 
 // A form's window title, as UTF-8.
 std::string WindowTitle(const TForm& form);

@@ -1,0 +1,86 @@
+#pragma once
+
+// Scripts for what would wait for a user: modal forms, popup menus, message
+// boxes and font dialogs; and a manual clock for timers. Each seam holds for
+// the lifetime of its object.
+
+#include "platform/gui/internal/layer.h"
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace plat {
+class TFont;
+class TForm;
+} // namespace plat
+
+namespace plat::testing {
+
+// Runs the script inside the real nested loop of every ShowModal.
+class ScopedModalScript {
+public:
+    explicit ScopedModalScript(std::function<void(TForm& form)> script);
+    ~ScopedModalScript();
+    ScopedModalScript(const ScopedModalScript&) = delete;
+    ScopedModalScript& operator=(const ScopedModalScript&) = delete;
+};
+
+// Records every Popup and chooses the item named by `choose` ("" = none).
+// `during` runs while the menu is open (a nested loop's work).
+class MenuRecorder {
+public:
+    MenuRecorder();
+    ~MenuRecorder();
+    MenuRecorder(const MenuRecorder&) = delete;
+    MenuRecorder& operator=(const MenuRecorder&) = delete;
+
+    std::vector<PopupRecord> popups;
+    std::string choose;
+    std::function<void()> during;
+};
+
+// Records message boxes and answers from the queue (then `otherwise`).
+class MessageBoxResponder {
+public:
+    MessageBoxResponder();
+    ~MessageBoxResponder();
+    MessageBoxResponder(const MessageBoxResponder&) = delete;
+    MessageBoxResponder& operator=(const MessageBoxResponder&) = delete;
+
+    std::vector<MessageBoxRecord> boxes;
+    std::deque<int> answers;
+    int otherwise = 1;
+    std::function<void()> during;
+};
+
+// Answers font dialogs: confirms with the given name and size, or cancels.
+class FontDialogResponder {
+public:
+    FontDialogResponder();
+    ~FontDialogResponder();
+    FontDialogResponder(const FontDialogResponder&) = delete;
+    FontDialogResponder& operator=(const FontDialogResponder&) = delete;
+
+    int calls = 0;
+    bool confirm = false;
+    std::string name;
+    int size = 0;
+};
+
+// Timers run on a clock that moves only when told.
+class ManualTimers {
+public:
+    ManualTimers();
+    ~ManualTimers();
+    ManualTimers(const ManualTimers&) = delete;
+    ManualTimers& operator=(const ManualTimers&) = delete;
+
+    // Moves the clock and fires what is due (each due timer once).
+    void Advance(int64_t ms);
+    int ArmedCount() const;
+};
+
+} // namespace plat::testing

@@ -1,0 +1,242 @@
+#include "platform/gui/dialogs.h"
+#include "platform/gui/edit.h"
+#include "platform/gui/font.h"
+#include "platform/gui/form.h"
+#include "platform/gui/label.h"
+#include "platform/gui/memo.h"
+#include "platform/gui/menu.h"
+#include "platform/gui/panel.h"
+#include "platform/gui/screen.h"
+#include "platform/testing/gui_seams.h"
+#include "tests/gui/gui_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace plat {
+namespace {
+
+class Menus : public testing::OffscreenGuiTest {
+protected:
+    void SetUp() override
+    {
+        OffscreenGuiTest::SetUp();
+        form.reset(new TForm);
+    }
+    TMenuItem* Item(TMenuItem* parent, const std::string& name, const std::string& caption)
+    {
+        auto* item = new TMenuItem(form.get());
+        item->SetName(name);
+        item->SetCaption(caption);
+        item->OnClick = [this, name](TComponent*) { log.push_back("click " + name); };
+        parent->Add(item);
+        return item;
+    }
+
+    TOwned<TForm> form;
+    std::vector<std::string> log;
+};
+
+TEST_F(Menus, PopupIsRecordedAndTheChoiceRunsAfterIt)
+{
+    auto* menu = new TPopupMenu(form.get());
+    Item(menu->Items(), "mnuA", "&Otevřít");
+    Item(menu->Items(), "mnuSep", "-");
+    Item(menu->Items(), "mnuHidden", "Skrytá")->SetVisible(false);
+    Item(menu->Items(), "mnuAmp", "A && B");
+    menu->OnPopup = [&](TComponent*) { log.push_back("OnPopup"); };
+    testing::MenuRecorder recorder;
+    recorder.choose = "mnuAmp";
+    recorder.during = [&] { log.push_back("open"); };
+    menu->Popup(300, 200);
+    log.push_back("returned");
+    testing::Flush();
+    EXPECT_EQ(log, (std::vector<std::string>{"OnPopup", "open", "returned", "click mnuAmp"}));
+    ASSERT_EQ(recorder.popups.size(), 1u);
+    const PopupRecord& popup = recorder.popups[0];
+    EXPECT_EQ(popup.x, 300);
+    EXPECT_EQ(popup.left, 300);
+    EXPECT_EQ(popup.y, 200);
+    EXPECT_EQ(popup.items, (std::vector<std::string>{"mnuA", "mnuSep", "mnuAmp"}));
+    EXPECT_EQ(popup.captions[2], "A & B");
+
+    menu->SetAlignment(TPopupAlignment::paRight);
+    recorder.choose.clear();
+    menu->Popup(300, 200);
+    const PopupRecord& right = recorder.popups[1];
+    EXPECT_GT(right.width, 0);
+    EXPECT_EQ(right.left + right.width, 300);
+}
+
+TEST_F(Menus, WithNobodyToAskNothingIsChosenAndOneLineLogged)
+{
+    std::vector<std::string> lines;
+    SetLayerLog([&](const std::string& line) { lines.push_back(line); });
+    auto* menu = new TPopupMenu(form.get());
+    menu->SetName("popupTray");
+    Item(menu->Items(), "mnuA", "A");
+    menu->Popup(1, 1);
+    testing::Flush();
+    SetLayerLog(nullptr);
+    EXPECT_TRUE(log.empty());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("popupTray"), std::string::npos);
+}
+
+TEST_F(Menus, RadioItemsUncheckTheirGroupAndClicksDoNotToggle)
+{
+    auto* menu = new TMainMenu(form.get());
+    auto* sub = Item(menu->Items(), "mnuView", "Výchozí obrazovka");
+    std::vector<TMenuItem*> radios;
+    for (int i = 0; i < 3; ++i) {
+        TMenuItem* item = Item(sub, "r" + std::to_string(i), "R");
+        item->SetRadioItem(true);
+        item->SetGroupIndex(97);
+        radios.push_back(item);
+    }
+    TMenuItem* other = Item(sub, "other", "O");
+    other->SetRadioItem(true);
+    other->SetGroupIndex(1);
+    other->SetChecked(true);
+    radios[0]->SetChecked(true);
+    radios[2]->SetChecked(true);
+    EXPECT_FALSE(radios[0]->Checked());
+    EXPECT_TRUE(radios[2]->Checked());
+    EXPECT_TRUE(other->Checked());
+    radios[1]->Click();
+    EXPECT_FALSE(radios[1]->Checked());
+    EXPECT_EQ(menu->FindByName("r1"), radios[1]);
+    sub->Delete(sub->IndexOf(radios[1]));
+    EXPECT_EQ(menu->FindByName("r1"), nullptr);
+}
+
+TEST_F(Menus, MainMenuShortCutsRunTheirItemOnly)
+{
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(form.get());
+    auto* menu = new TMainMenu(form.get());
+    form->SetMenu(menu);
+    auto* edits = Item(menu->Items(), "mnuEdit", "Úpravy");
+    Item(edits, "mnuCopy", "Kopírovat")->SetShortCut(ShortCut('C', ssCtrl));
+    Item(edits, "mnuHidden", "Skrytá")->SetShortCut(ShortCut('B', ssCtrl));
+    edits->Items(1)->SetVisible(false);
+    Item(edits, "mnuDisabled", "Zakázaná")->SetShortCut(ShortCut('Z', ssCtrl));
+    edits->Items(2)->SetEnabled(false);
+    form->Show();
+    edit->SetFocus();
+    edit->SetText("text");
+    edit->SelectAll();
+    Clipboard::SetText("before");
+
+    testing::TapKey(*edit, 'C', ssCtrl);
+    EXPECT_EQ(log, (std::vector<std::string>{"click mnuCopy"}));
+    EXPECT_EQ(Clipboard::Text(), "before");
+
+    log.clear();
+    testing::TapKey(*edit, 'B', ssCtrl);
+    EXPECT_EQ(log, (std::vector<std::string>{"click mnuHidden"}));
+
+    log.clear();
+    edit->SetText("");
+    testing::TypeText(*edit, "abc");
+    testing::TapKey(*edit, 'Z', ssCtrl);
+    EXPECT_TRUE(log.empty());
+    // Not taken by the menu: the edit's own undo acts.
+    EXPECT_NE(edit->Text(), "abc");
+}
+
+TEST_F(Menus, RightReleaseOpensAControlsPopupMenu)
+{
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetBounds(0, 0, 100, 100);
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(form.get());
+    edit->SetBounds(0, 120, 100, 23);
+    auto* menu = new TPopupMenu(form.get());
+    Item(menu->Items(), "mnuA", "A");
+    panel->SetPopupMenu(menu);
+    edit->SetPopupMenu(menu);
+    form->Show();
+    testing::MenuRecorder recorder;
+    testing::MousePress(*panel, 10, 10, TMouseButton::mbRight);
+    EXPECT_TRUE(recorder.popups.empty());
+    testing::MouseRelease(*panel, 10, 10, TMouseButton::mbRight);
+    ASSERT_EQ(recorder.popups.size(), 1u);
+    EXPECT_EQ(menu->PopupComponent(), panel);
+    EXPECT_EQ(recorder.popups[0].x, panel->ClientToScreen(TPoint{10, 10}).x);
+    testing::MouseClick(*edit, 5, 5, TMouseButton::mbRight);
+    ASSERT_EQ(recorder.popups.size(), 2u);
+    EXPECT_EQ(menu->PopupComponent(), edit);
+}
+
+class Dialogs : public testing::OffscreenGuiTest {};
+
+TEST_F(Dialogs, MessageBoxesAreAnsweredByTheResponderOrSafely)
+{
+    {
+        testing::MessageBoxResponder responder;
+        responder.answers = {IDYES};
+        EXPECT_EQ(MessageBox("Smazat?", "Otázka", MB_YESNO | MB_ICONQUESTION), IDYES);
+        EXPECT_EQ(MessageBox("<b>x</b>", "Chyba", MB_ICONERROR), 1);
+        ASSERT_EQ(responder.boxes.size(), 2u);
+        EXPECT_EQ(responder.boxes[0].caption, "Otázka");
+        EXPECT_EQ(responder.boxes[0].text, "Smazat?");
+        EXPECT_EQ(responder.boxes[0].flags, MB_YESNO | MB_ICONQUESTION);
+    }
+    std::vector<std::string> lines;
+    SetLayerLog([&](const std::string& line) { lines.push_back(line); });
+    EXPECT_EQ(MessageBox("text", "Chyba", MB_OK | MB_ICONERROR), IDOK);
+    EXPECT_EQ(MessageBox("text", "Otázka", MB_YESNO), IDNO);
+    TFont font;
+    EXPECT_FALSE(FontDialog::Execute(font));
+    SetLayerLog(nullptr);
+    EXPECT_EQ(lines.size(), 3u);
+
+    testing::FontDialogResponder fonts;
+    fonts.confirm = true;
+    fonts.name = "Arial";
+    fonts.size = 12;
+    EXPECT_TRUE(FontDialog::Execute(font));
+    EXPECT_EQ(font.Name(), "Arial");
+    EXPECT_EQ(font.Size(), 12);
+}
+
+TEST_F(Dialogs, QtsOwnTextsAreCzech)
+{
+    // The calendar pop-up and the font dialog use Qt's own texts.
+    EXPECT_EQ(testing::QtTranslation("QPlatformTheme", "Cancel"), "Zrušit");
+}
+
+TEST_F(Dialogs, MemoKeepsItsMaxLengthTypedOrPasted)
+{
+    TOwned<TForm> form(new TForm);
+    auto* memo = new TMemo(form.get());
+    memo->SetParent(form.get());
+    memo->SetMaxLength(5);
+    form->Show();
+    memo->SetFocus();
+    testing::TypeText(*memo, "abcdefg");
+    EXPECT_EQ(memo->Text(), "abcde");
+    memo->SelectAll();
+    Clipboard::SetText("1234567");
+    memo->PasteFromClipboard();
+    EXPECT_EQ(memo->Text(), "12345");
+}
+
+TEST_F(Dialogs, TheScreenCursorIsAState)
+{
+    Screen::SetCursor(crHourGlass);
+    Screen::SetCursor(crHourGlass);
+    EXPECT_EQ(testing::OverrideCursorDepth(), 1);
+    Screen::SetCursor(crHandPoint);
+    EXPECT_EQ(testing::OverrideCursorDepth(), 1);
+    Screen::SetCursor(crDefault);
+    EXPECT_EQ(testing::OverrideCursorDepth(), 0);
+    EXPECT_EQ(Screen::Cursor(), crDefault);
+}
+
+} // namespace
+} // namespace plat
