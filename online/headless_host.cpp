@@ -12,7 +12,11 @@
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/login.h"
+#include "online/window_state.h"
+#include "platform/core/clock.h"
 #include "platform/core/main_loop.h"
+
+#include <algorithm>
 
 #include <string>
 
@@ -142,6 +146,7 @@ void TNHeadlessHost::AfterOnlineLogin(int32_t tag)
     if (tag == 1 && g.loginResult) {
         host->ContinueSignIn();
     } else if (tag == 2) {
+        WindowState.SetActivePage("Kalendar");
         g.UserLoginStatus = 1;
         g.RunOnlineNow();
     } else if (tag == 1) {
@@ -188,4 +193,26 @@ void TNHeadlessHost::ArmOnlineTimer(int32_t intervalMs)
         return;
     std::lock_guard<std::mutex> guard(host->mutex_);
     host->onlineTimerArms_.push_back(intervalMs);
+    host->onlineTimerDue_ = plat::MonotonicMilliseconds() + intervalMs;
+}
+
+bool TNHeadlessHost::FireDueOnlineTimer()
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (onlineTimerDue_ < 0 || onlineTimerDue_ > plat::MonotonicMilliseconds())
+            return false;
+        // The handler switches the timer off first.
+        onlineTimerDue_ = -1;
+    }
+    g.OnlineTimerFired();
+    return true;
+}
+
+int64_t TNHeadlessHost::OnlineTimerDueIn() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (onlineTimerDue_ < 0)
+        return -1;
+    return std::max<int64_t>(0, onlineTimerDue_ - plat::MonotonicMilliseconds());
 }

@@ -27,6 +27,11 @@ public:
     std::vector<std::pair<int16_t, uint32_t>> TakenTags() const;
     // The intervals the online timer was armed with, in order.
     std::vector<int32_t> OnlineTimerArms() const;
+    // timerOnline: runs its handler when it is due by the program's clock;
+    // whether it ran. The driver of the loop calls it between tasks.
+    bool FireDueOnlineTimer();
+    // Milliseconds until timerOnline is due (0 when due), -1 when off.
+    int64_t OnlineTimerDueIn() const;
     // timerAfterOnlineLogin's tags as they fired.
     std::vector<int32_t> AfterLoginTags() const;
 
@@ -44,5 +49,7 @@ private:
     TNString typedPassword_;
     std::vector<std::pair<int16_t, uint32_t>> takenTags_;
     std::vector<int32_t> onlineTimerArms_;
+    // When timerOnline fires, by the monotonic clock; -1 when off.
+    int64_t onlineTimerDue_ = -1;
     std::vector<int32_t> afterLoginTags_;
 };

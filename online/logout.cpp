@@ -178,6 +178,8 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         LogText("Calling Setup.Clear()");
         Setup.Clear();
         UiUpdateIsRunning = 0;
+        apiQueueRequests.Clear();
+        UploadBackOff.Clear();
         NewSyncWanted = 0;
         DoUploadSync = 0;
         LastSyncTime = 0;
