@@ -30,6 +30,8 @@ constexpr int32_t kWaitPolls = 600;
 
 // The model lock a request of this thread took in WaitUntilUiJobFinish.
 thread_local std::unique_ptr<TNModelWriteGuard> requestLock;
+// The sign-in generation of this thread's last post.
+thread_local uint32_t postGeneration = 0;
 
 // Polls for the model lock every 25 ms, logging through `waiting` at each
 // poll, up to 600 polls; then calls `timedOut` and waits for it.
@@ -71,6 +73,8 @@ TNGlobal::TNGlobal()
     ClockTime = plat::UnixSeconds();
     SecondStartTime = ClockTime;
     GetScreenSize(&ScreenWidth, &ScreenHeight);
+    LastResW = ScreenWidth;
+    LastResH = ScreenHeight;
     GetNetBIOSName(&NetBIOSName);
     ResetSessionFlags();
 }
@@ -134,9 +138,13 @@ bool TNGlobal::Sync2SetRequest(const char* name, const TNUser* user, uint8_t wit
     });
 }
 
-bool TNGlobal::PostToApi(const TNString& body, TNDownload& download)
+bool TNGlobal::PostToApi(const TNString& body, TNDownload& download, const TNCancelCheck& cancel)
 {
-    bool answered = download.Post(App.ApiUrl[0], body.Text != nullptr ? body.Text : "", false);
+    // A request of a sign-in the log-out has ended is cut off.
+    uint32_t generation = SignInGeneration;
+    postGeneration = generation;
+    TNCancelCheck check = cancel ? cancel : TNCancelCheck([generation] { return g.SignInGeneration != generation; });
+    bool answered = download.Post(App.ApiUrl[0], body.Text != nullptr ? body.Text : "", false, check);
     // An error page is no answer of the service: nothing in it is read.
     bool online = answered && download.ResultCode >= 200 && download.ResultCode <= 299;
     Online = online ? 1 : 0;
@@ -180,6 +188,8 @@ bool TNGlobal::Sync2CheckInstID()
         bool online = PostToApi(body.Text(), download);
         if (online) {
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2CheckInstID]");
+            if (lock.Stale())
+                return false;
             TNString answer(download.DocumentBytes());
             TNString value;
             if (answer.GetXmlValue("inst-id", nullptr, 0, &value, false) && TakeInstID(AnswerUInt(value)))
@@ -252,9 +262,15 @@ void TNSyncLock::Release()
     }
 }
 
+bool TNSyncLock::Stale() const
+{
+    return g.SignInGeneration != generation_;
+}
+
 TNSyncLock TNGlobal::WaitUntilUiJobFinish(const char* caller)
 {
     TNSyncLock lock;
+    lock.generation_ = postGeneration;
     if (requestLock)
         return lock;
     std::string who = caller != nullptr ? caller : "";
@@ -272,6 +288,8 @@ TNSyncLock TNGlobal::WaitUntilUiJobFinish(const char* caller)
         });
     c.SyncIsRunning = 1;
     lock.held_ = true;
+    if (lock.Stale())
+        LogWrite("[g.WaitUntilUiJobFinish][DROPPED] answer of an earlier sign-in; caller = ", who.c_str(), false);
     return lock;
 }
 

@@ -3,6 +3,8 @@
 #include "foundation/info_messages.h"
 #include "foundation/string.h"
 #include "online/form_builder.h"
+#include "online/session_state.h"
+#include "online/transport.h"
 #include "online/request_queue.h"
 #include "online/ui_tag_queue.h"
 #include "online/ui_tags.h"
@@ -75,14 +77,21 @@ struct TNSyncCounters {
 class TNSyncLock {
 public:
     TNSyncLock() = default;
-    TNSyncLock(TNSyncLock&& other) noexcept : held_(other.held_) { other.held_ = false; }
+    TNSyncLock(TNSyncLock&& other) noexcept : held_(other.held_), generation_(other.generation_)
+    {
+        other.held_ = false;
+    }
     TNSyncLock& operator=(TNSyncLock&&) = delete;
     ~TNSyncLock() { Release(); }
     void Release();
+    // The answer belongs to a sign-in a log-out has ended since the post:
+    // it must not be applied.
+    bool Stale() const;
 
 private:
     friend class TNGlobal;
     bool held_ = false;
+    uint32_t generation_ = 0;
 };
 
 // Holds the model lock for a job of the user interface; see
@@ -173,7 +182,8 @@ public:
     // Posts a finished body to the API address of the first server. True,
     // with the answer in `download`, only when an answer with a 2xx status
     // arrived; sets Online to that.
-    bool PostToApi(const TNString& body, TNDownload& download);
+    // A request of an older sign-in generation is cut off by `cancel`.
+    bool PostToApi(const TNString& body, TNDownload& download, const TNCancelCheck& cancel = {});
     // Ends a request: the time, a wish for a pass, the model lock released,
     // the tag queued; returns the result.
     bool Sync2Finish(bool result, bool newSyncWish, const char* caller, int16_t uiTag);
@@ -283,10 +293,75 @@ public:
     TNString SearchText() const;
     void SetSearchText(const TNString& text);
 
+    // ---- Log-out and portable mode (logout.cpp).
+    // Raised by the log-out. A request notes it when it starts and applies
+    // its answer only while it is unchanged (TNSyncLock::Stale).
+    std::atomic<uint32_t> SignInGeneration{0};
+    bool OdhlasUzivatele(bool closing_application);
+    static void SetPortableDataFolder();
+    // The final switch the log-out hands to TNPIM::Save.
+    std::atomic<bool> SaveFinalSwitch{false};
+
+    // ---- Autorun, connection text and idle state (session_services.cpp).
+    bool SetAutorun(uint8_t enable, uint8_t withPrefix);
+    void UpdateConnectionStatusText(int32_t state, uint8_t secure, uint8_t force);
+    int32_t GetUserIdleStatus();
+    void StartUrgentImportanceHintTimer(const TNPIMRecord* record);
+    std::atomic<uint8_t> LastShownConnectionState{0};
+    std::atomic<int32_t> IdleSeconds{0};
+    std::atomic<int32_t> IdleStatus{0};
+    // The user-interface code's input mark and bytes.
+    std::atomic<int64_t> InputTimeMark{0};
+    std::atomic<uint8_t> FirstInput{0};
+    std::atomic<uint8_t> InputSeen{0};
+    // Set: no update at idle in this run.
+    std::atomic<uint8_t> NoIdleUpdate{0};
+
+    // ---- One-shot account requests (one_shot_requests.cpp).
+    TNNewAccountState NewAccount;
+    int32_t UsernameExists(const TNString& login);
+    int32_t UsernamePathNotExists(const TNString& path);
+    int32_t EmailNotExists(const TNString& email);
+    int32_t CreateNewAccount(const TNString& login, const TNString& password, const TNString& path);
+    bool GetNewestVersion();
+    bool GetAlertOnDisplayStatus(uint32_t alertId, uint32_t organizerId, const TNString& password,
+                                 const TNString& login);
+    void DeleteAcceptedAlerts();
+    bool GetOneTimeLoginLink(const TNString& login, const TNString& password, bool showErrors, TNString* link);
+    bool FlagMessageForUsers(const TNString& login, const TNString& password, bool showErrors, uint32_t itemId);
+    // The login of the one-shot requests: the active user's, else the
+    // setting "SmsUcet_Username".
+    TNString OneShotLogin() const;
+
+    // ---- Alert display and the signed-in web link (alert_display.cpp).
+    TNAlertDisplayState AlertDisplay;
+    void DisplayAlerts();
+    bool OpenWebPageLoggedIn(const TNString& address);
+    // Run the two above on their worker; false when it is busy.
+    bool StartDisplayAlerts();
+    bool StartOpenWebPageLoggedIn(const TNString& address);
+
+    // ---- Window geometry and captions (window_geometry.cpp).
+    std::atomic<int32_t> LastResW{-1};
+    std::atomic<int32_t> LastResH{-1};
+    bool GeometryRestoredOnce = false;
+    bool SavingGeometry = false;
+    void UpdateTodayWindowSize();
+    void SaveWindowGeometry();
+    void SaveWindowSize();
+    void SaveWindowPosition();
+    void SaveWindowState(int32_t state);
+    void GetOrganizerRelationText(bool userPresent, const TNPIMOrganizer* organizer, TNString* result,
+                                  const TNString* ownerName);
+    void ClearOwnOrganizersCachedText();
+
 private:
     friend class TNSyncLock;
     // Lets go of the model lock this thread took in WaitUntilUiJobFinish.
     static void ReleaseRequestLockOfThread();
+    // Posts a one-shot body of the generation; the answer and whether the
+    // post succeeded. Updates the connection text and takes "inst-id".
+    bool PostOneShot(const TNFormBuilder& body, TNString* answer);
     // Stores an installation id of an answer; writes "instid.dat" when it
     // changed. False for 0.
     bool TakeInstID(uint32_t id);

@@ -1,4 +1,5 @@
 #include "online/online_pass.h"
+#include "online/online_steps.h"
 
 #include "foundation/app_info.h"
 #include "foundation/common.h"
@@ -127,6 +128,14 @@ void TOnline::RunSteps()
     TNPIM* pim = PIM[0];
     if (pim == nullptr || pim->LoadingPimNow || pim->SavingPimNow)
         return;
+    // The login page's tests and a new account go first, and alone.
+    if (g.NewAccount.PreLoginTestPending != 0 || g.NewAccount.RequestPending != 0) {
+        LogText("[TOnline][MAIN_LOOP_A] Calling onlineCreateNewAccount...");
+        onlineCreateNewAccount();
+        LogText("[TOnline][MAIN_LOOP_A] Calling onlineProceedTests...");
+        onlineProceedTests();
+        return;
+    }
     LogTextInt("[TOnline][MAIN_LOOP] g.DoUploadSync = ", g.DoUploadSync.load());
     int64_t now = TNLocalClock::Now();
     Calling("onlineGetIdleStatus");
@@ -280,7 +289,7 @@ void TOnline::onlineCheckOrganizersExistence()
 
 void TOnline::onlineGetIdleStatus()
 {
-    NotBuiltYet("onlineGetIdleStatus");
+    online::onlineGetIdleStatus();
 }
 
 void TOnline::onlineSaveBasicProfileSettings()
@@ -290,22 +299,22 @@ void TOnline::onlineSaveBasicProfileSettings()
 
 void TOnline::onlineCreateNewAccount()
 {
-    NotBuiltYet("onlineCreateNewAccount");
+    online::onlineCreateNewAccount();
 }
 
 void TOnline::onlineProceedTests()
 {
-    NotBuiltYet("onlineProceedTests");
+    online::onlineProceedTests();
 }
 
-void TOnline::onlineShowNotificationWindows(int64_t)
+void TOnline::onlineShowNotificationWindows(int64_t now)
 {
-    NotBuiltYet("onlineShowNotificationWindows");
+    online::onlineShowNotificationWindows(now);
 }
 
 void TOnline::onlineDisplayAlerts()
 {
-    NotBuiltYet("onlineDisplayAlerts");
+    online::onlineDisplayAlerts();
 }
 
 void TOnline::onlineGetObjectData()

@@ -198,6 +198,20 @@ void AccountService::RouteApi(const std::string& name, ApiHandler handler)
     handlers_[name] = std::move(handler);
 }
 
+void AccountService::RouteOwnFormat(const std::string& name, ApiHandler handler)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    handlers_[name] = std::move(handler);
+    ownFormat_.insert(name);
+}
+
+Account AccountService::AccountByLogin(const std::string& login) const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    const Account* found = FindByLogin(login);
+    return found != nullptr ? *found : Account();
+}
+
 Response AccountService::Handle(const Request& request)
 {
     int now = ++inFlight_;
@@ -231,7 +245,8 @@ Response AccountService::Handle(const Request& request)
             handler = found->second;
         // The head with a user authenticates every request but "login".
         bool withUser = !FieldValue(fields, "Username").empty() || !FieldValue(fields, "Pass").empty();
-        if (handler && logged.Name != "login" && withUser) {
+        bool ownFormat = logged.Name == "login" || ownFormat_.count(logged.Name) != 0;
+        if (handler && !ownFormat && withUser) {
             const Account* byLogin = FindByLogin(FieldValue(fields, "Username"));
             bool idNames = logged.UserID == 0 || (byLogin != nullptr && byLogin->UserID == logged.UserID);
             if (byLogin == nullptr || !idNames || byLogin->Password != FieldValue(fields, "Pass"))

@@ -118,6 +118,12 @@ public:
     // (null for a head without a user). Returns the answer body.
     using ApiHandler = std::function<std::string(const FormFields& fields, const Account* account)>;
     void RouteApi(const std::string& name, ApiHandler handler);
+    // A request of its own format (sections 8.B and 8.C): the head's
+    // authentication is skipped; the handler checks what it needs.
+    void RouteOwnFormat(const std::string& name, ApiHandler handler);
+
+    // A copy of the account with this alias; UserID 0 when none.
+    Account AccountByLogin(const std::string& login) const;
     // Called from inside a handler: `written` runs once its answer went out
     // whole to a connection still open.
     static void WhenAnswerWritten(std::function<void()> written);
@@ -143,6 +149,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<Account> accounts_;
     std::map<std::string, ApiHandler> handlers_;
+    std::set<std::string> ownFormat_;
     std::map<uint32_t, std::string> issued_;
     uint32_t nextInstId_ = 77;
     int syncInterval_ = 1200;
