@@ -6,7 +6,7 @@
 #include "online/hooks.h"
 #include "online/online_steps.h"
 #include "online/session_hooks.h"
-#include "platform/core/desktop.h"
+#include "platform/core/shell_open.h"
 #include "platform/core/thread.h"
 #include "tests/online/online_world.h"
 #include "tests/service/one_shot_routes.h"
@@ -69,15 +69,15 @@ protected:
             seen->Add(std::string("box ") + caption + " " + std::to_string(flags) + " " + text);
             return int32_t(mrOk);
         };
-        plat::SetDesktopOpener([](const std::string& target) {
+        plat::SetShellStarter([](const std::vector<std::string>& argv, int*) {
             std::lock_guard<std::mutex> guard(seen->Mutex);
-            seen->Opened.push_back(target);
+            seen->Opened.push_back(argv.back());
             return true;
         });
     }
     void TearDown() override
     {
-        plat::SetDesktopOpener(nullptr);
+        plat::SetShellStarter(nullptr);
         SessionHooks = TNSessionHooks{};
         FoundationHooks.MessageBox = nullptr;
         OnlineWorld::TearDown();
