@@ -6,6 +6,7 @@
 #include "online/global.h"
 #include "online/transport.h"
 #include "platform/core/main_loop.h"
+#include "view/view.h"
 
 #include <cstdio>
 #include <string>
@@ -18,6 +19,8 @@ int main(int argc, char** argv)
     InitTransport();
     InstallPIMFactory();
     InstallOnlineGlobals();
+    InstallViewGlobals();
+    InstallViewHooks();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);
         return 1;

@@ -174,7 +174,7 @@ void TNPIMAlerts::FinalizeLoading()
     });
 }
 
-uint32_t TNPIMAlerts::GetDataToSync(TNString* text)
+uint32_t TNPIMAlerts::GetDataToSync(TNString* text, const TNUploadSkip& skip)
 {
     return Guarded("[TNPIMAlerts::GetDataToSync]", 0u, [&]() -> uint32_t {
         if (text == nullptr) {
@@ -182,7 +182,7 @@ uint32_t TNPIMAlerts::GetDataToSync(TNString* text)
         }
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMAlert* a = Items[i];
-            if (a != nullptr && (a->PleaseSync || a->ID >= kFirstLocalID)) {
+            if (a != nullptr && (a->PleaseSync || a->ID >= kFirstLocalID) && !(skip && skip(a->ID))) {
                 a->PleaseSync = true;
                 a->GetDataToSync(text);
                 return a->ID;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/upload.h"
+
 #include "foundation/string.h"
 #include "foundation/time.h"
 #include "model/collection.h"
@@ -75,7 +77,7 @@ public:
     void UpdateLastRequestTime(int32_t pos);
     void FinalizeLoading();
     // Appends the form of the first pending alert; its id, 0 when none.
-    uint32_t GetDataToSync(TNString* text);
+    uint32_t GetDataToSync(TNString* text, const TNUploadSkip& skip = {});
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
     // Every alert of the record fires its own interval before the new begin.
     void UpdateByRecordID(uint32_t recordID, TNTime& begin);

@@ -7,6 +7,7 @@
 #include "model/body_writer.h"
 #include "model/collection.h"
 #include "model/numbers.h"
+#include "model/upload.h"
 
 #include <cstdint>
 
@@ -142,11 +143,11 @@ namespace collection_steps {
 
 // The first present item waiting for upload: PleaseSync set or a temporary
 // id; -1 when none.
-template <class Collection> int32_t FirstPending(const Collection& items)
+template <class Collection> int32_t FirstPending(const Collection& items, const TNUploadSkip& skip = {})
 {
     for (int32_t i = 0; i < items.Count; ++i) {
         const auto* item = items.Items[i];
-        if (item != nullptr && (item->PleaseSync || item->ID >= kFirstLocalID)) {
+        if (item != nullptr && (item->PleaseSync || item->ID >= kFirstLocalID) && !(skip && skip(item->ID))) {
             return i;
         }
     }

@@ -18,6 +18,7 @@
 #include "model/sharing.h"
 #include "model/tags.h"
 #include "model/tags_assign.h"
+#include "model/upload.h"
 
 #include <atomic>
 #include <cstdint>
@@ -146,8 +147,10 @@ public:
 
     // Appends the form of the first pending item, asking the collections in
     // upload order, and gives its collection's code; the item's id, 0 when
-    // nothing is pending (the code is then left as it was).
-    uint32_t GetDataToSync(int32_t* upload_sync_type, TNString* text);
+    // nothing is pending (the code is then left as it was). Items for which
+    // skip(code, id) holds are passed over.
+    uint32_t GetDataToSync(int32_t* upload_sync_type, TNString* text,
+                           const std::function<bool(int32_t type, uint32_t id)>& skip = {});
     // Hands the service's answer to the collection of the code. False, with
     // nothing changed, for an unknown code or a new id that cannot be the
     // service's (IsAcceptableNewID); the item then stays pending.

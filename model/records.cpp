@@ -309,6 +309,15 @@ int32_t TNPIMRecords::Add(TNString* element)
                 }
             }
         }
+        if (pos >= 0 && Items[pos]->PleaseSync) {
+            // The user's change waits for upload and wins: the service's copy
+            // only counts for the download, and comes again after the upload.
+            uint32_t changed = 0;
+            TNAnswerItem(*element).Number("Changed", changed);
+            CountForOrganizer(Items[pos]->OrganizerID, changed);
+            LogTextUInt("[TNPIMRecords::Add] pending local change kept; ID = ", id);
+            return pos;
+        }
         if (pos < 0) {
             if (!Resize(Count + 1)) {
                 return -1;
@@ -327,18 +336,7 @@ int32_t TNPIMRecords::Add(TNString* element)
         record.ShortTitle.Clear();
         record.TagID = 0;
         // 5. Counted for its organizer's download.
-        TNPIMOrganizer* organizer =
-            ParentPIM != nullptr ? ParentPIM->Organizers.GetOrganizerByID(record.OrganizerID) : nullptr;
-        if (organizer != nullptr) {
-            ++organizer->recordsOffset;
-            ++organizer->recordsReceived;
-            if (record.Changed > organizer->recordsNewestChanged) {
-                organizer->recordsNewestChanged = record.Changed;
-            }
-            ParentPIM->LastRequests.SetItem(raftRecord, organizer->ID, record.Changed);
-        } else {
-            LogTextInt("[TNPIMRecords::Add][ERROR] organizer_pos = ", -1);
-        }
+        CountForOrganizer(record.OrganizerID, record.Changed);
         // 6.-7. Its length, then saved as the editor saves.
         record.CalcEventLength();
         SaveOrDeleteRecordByPos(pos, false);
@@ -346,19 +344,37 @@ int32_t TNPIMRecords::Add(TNString* element)
     });
 }
 
-void TNPIMRecords::GetUpdatedRecords(TNString* answer)
+void TNPIMRecords::CountForOrganizer(uint32_t organizerID, uint32_t changed)
 {
-    Guarded("[TNPIMRecords::GetUpdatedRecords]", [&] {
+    TNPIMOrganizer* organizer = ParentPIM != nullptr ? ParentPIM->Organizers.GetOrganizerByID(organizerID) : nullptr;
+    if (organizer == nullptr) {
+        LogTextInt("[TNPIMRecords::Add][ERROR] organizer_pos = ", -1);
+        return;
+    }
+    ++organizer->recordsOffset;
+    ++organizer->recordsReceived;
+    if (changed > organizer->recordsNewestChanged) {
+        organizer->recordsNewestChanged = changed;
+    }
+    ParentPIM->LastRequests.SetItem(raftRecord, organizer->ID, changed);
+}
+
+int32_t TNPIMRecords::GetUpdatedRecords(TNString* answer)
+{
+    return Guarded("[TNPIMRecords::GetUpdatedRecords]", 0, [&] {
         TNString records;
+        int32_t taken = 0;
         if (answer == nullptr || !answer->GetXmlValue("records", nullptr, 0, &records, false)) {
-            return;
+            return taken;
         }
         for (int32_t n = 0;; ++n) {
             TNString item;
             if (!records.GetXmlValue(std::to_string(n).c_str(), nullptr, 0, &item, false)) {
-                return;
+                return taken;
             }
-            if (Add(&item) < 0) {
+            if (Add(&item) >= 0) {
+                ++taken;
+            } else {
                 LogWrite("[TNPIMRecords::GetUpdatedRecords][ERROR] Add(line) = ", item.Text, false);
             }
         }
@@ -475,7 +491,7 @@ bool TNPIMRecords::CreateVirtuals(int32_t masterPos, bool skipIndex)
 
 // ---------------------------------------------------------------- upload
 
-uint32_t TNPIMRecords::GetDataToSync(TNString* body)
+uint32_t TNPIMRecords::GetDataToSync(TNString* body, const TNUploadSkip& skip)
 {
     return Guarded("[TNPIMRecords::GetDataToSync]", 0u, [&] {
         TNModelWriteGuard lock;
@@ -488,6 +504,9 @@ uint32_t TNPIMRecords::GetDataToSync(TNString* body)
             }
             if (record->Virtual) {
                 record->PleaseSync = false;
+                continue;
+            }
+            if (skip && skip(record->ID)) {
                 continue;
             }
             if (record->OrganizerID == 0) {
@@ -517,6 +536,32 @@ uint32_t TNPIMRecords::GetDataToSync(TNString* body)
         }
         LogText("[TNPIMRecords::GetDataToSync][END]");
         return result;
+    });
+}
+
+void TNPIMRecords::ForgetDuplicate(uint32_t id)
+{
+    Guarded("[TNPIMRecords::ForgetDuplicate]", [&] {
+        TNModelWriteGuard lock;
+        std::vector<int32_t> masters;
+        ForEachPosOfID(id, [&](int32_t pos) {
+            if (!Items[pos]->Virtual) {
+                masters.push_back(pos);
+            }
+        });
+        for (int32_t pos : masters) {
+            TNPIMRecord& record = *Items[pos];
+            DeleteVirtuals(pos);
+            record.DeleteRecordFromAllDays();
+            LogTextUInt("[TNPIMRecords::ForgetDuplicate] ID = ", id);
+            // An empty slot: found by no id, shown nowhere, never stored.
+            record.ID = 0;
+            record.OldID = 0;
+            record.Deleted = 1;
+            record.PleaseSync = false;
+            record.DoNotSave = true;
+            NoteIDChanged(pos);
+        }
     });
 }
 

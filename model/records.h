@@ -3,6 +3,7 @@
 #include "foundation/string.h"
 #include "model/collection.h"
 #include "model/record.h"
+#include "model/upload.h"
 
 #include <cstdint>
 #include <unordered_map>
@@ -93,8 +94,13 @@ public:
     // The form of the first record waiting for upload; its id, 0 when none.
     // A record whose form would name a new tag still waiting for upload
     // stays back until the tag is confirmed; those behind it still go.
-    uint32_t GetDataToSync(TNString* body);
+    uint32_t GetDataToSync(TNString* body, const TNUploadSkip& skip = {});
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed);
+    // The service's copy of a record whose upload answer was lost came down
+    // under the id the confirmation now gives: the copy leaves memory and
+    // the per-day index without an upload, so that one record per id
+    // remains; the confirmed record takes over its file record.
+    void ForgetDuplicate(uint32_t id);
     // A tag confirmed under a new id: the records naming its old id take the
     // new one and are queued for saving.
     void TagIDChanged(uint32_t oldTagID, uint32_t newTagID);
@@ -102,7 +108,8 @@ public:
     // Yearly copies of an anniversary or birthday up to the index's last
     // year; whether any exist afterwards.
     bool CreateVirtuals(int32_t masterPos, bool skipIndex);
-    void GetUpdatedRecords(TNString* answer);
+    // Takes over the records of a "records" answer; how many it took.
+    int32_t GetUpdatedRecords(TNString* answer);
     static int32_t GetFinishedFromMenuText(const char* text);
     static int32_t GetRescheduleFromMenuText(const char* text);
     // The record's picture at a width, loaded through the view layer; owned
@@ -125,6 +132,8 @@ private:
     void DropFrom(int32_t n);
     bool Queue(uint32_t id, int32_t pos, uint32_t deleted);
     int32_t FindQueued(uint32_t id) const;
+    // One downloaded record counted for its organizer's download position.
+    void CountForOrganizer(uint32_t organizerID, uint32_t changed);
 
     enum class TagState { Ready, Waits, SendWithout };
     // Whether the record at pos may go up as far as its tag is concerned.

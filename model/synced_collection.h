@@ -71,11 +71,11 @@ public:
 
     // The first item waiting for upload is marked and its form appended;
     // its id, or 0 when none waits.
-    uint32_t GetDataToSync(TNString& out)
+    uint32_t GetDataToSync(TNString& out, const TNUploadSkip& skip = {})
     {
         return Guarded(Caller("GetDataToSync").c_str(), 0u, [&] {
             TNModelWriteGuard lock;
-            int32_t pos = collection_steps::FirstPending(*this);
+            int32_t pos = collection_steps::FirstPending(*this, skip);
             if (pos < 0) {
                 return 0u;
             }

@@ -225,7 +225,7 @@ TNPIMTag* TNPIMTags::GetTagByTitle(const TNString& title) const
     });
 }
 
-uint32_t TNPIMTags::GetDataToSync(TNString* text)
+uint32_t TNPIMTags::GetDataToSync(TNString* text, const TNUploadSkip& skip)
 {
     return Guarded("[TNPIMTags::GetDataToSync]", 0u, [&]() -> uint32_t {
         if (text == nullptr) {
@@ -233,7 +233,7 @@ uint32_t TNPIMTags::GetDataToSync(TNString* text)
         }
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMTag* t = Items[i];
-            if (t == nullptr || !(t->PleaseSync || t->ID >= kFirstLocalID)) {
+            if (t == nullptr || !(t->PleaseSync || t->ID >= kFirstLocalID) || (skip && skip(t->ID))) {
                 continue;
             }
             if (t->OrganizerID == 0) {

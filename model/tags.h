@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/upload.h"
+
 #include "foundation/string.h"
 #include "model/collection.h"
 
@@ -83,7 +85,7 @@ public:
 
     // Appends the form of the first pending tag that has an organizer; its
     // id, 0 when none.
-    uint32_t GetDataToSync(TNString* text);
+    uint32_t GetDataToSync(TNString* text, const TNUploadSkip& skip = {});
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 
     // Queues the tag at pos for saving.

@@ -1,6 +1,7 @@
 #include "model/tags_assign.h"
 
 #include "foundation/guard.h"
+#include "foundation/local_clock.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "model/item_helpers.h"
@@ -415,7 +416,29 @@ bool TNPIMTagsAssign::TakeConfirmedTagID(int32_t pos)
     return true;
 }
 
-uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
+bool TNPIMTagsAssign::WriteOffIfTagLost(int32_t pos)
+{
+    TNPIMTagsAssignItem& a = *Items[pos];
+    const TNPIMTag* tag = ParentPIM != nullptr ? ParentPIM->Tags.GetTagByID(a.TagID) : nullptr;
+    bool lost = tag == nullptr || (tag->ID >= kFirstLocalID && (tag->Deleted != 0 || tag->OrganizerID == 0));
+    if (!lost) {
+        return false;
+    }
+    LogTextUInt("[TNPIMTagsAssign::GetDataToSync][WRITTEN_OFF] its tag can never go up; TagID = ", a.TagID);
+    a.Deleted = static_cast<uint32_t>(TNLocalClock::Now());
+    a.PleaseSync = false;
+    // The service never had it: its record becomes a hole, and the item
+    // keeps no id that would offer it again.
+    QueueForSave(pos);
+    if (a.ID >= kFirstLocalID) {
+        a.ID = 0;
+        NoteIDChanged(pos);
+    }
+    RefreshFirstTag(a.RecordID);
+    return true;
+}
+
+uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text, const TNUploadSkip& skip)
 {
     return Guarded("[TNPIMTagsAssign::GetDataToSync]", 0u, [&]() -> uint32_t {
         if (text == nullptr) {
@@ -423,7 +446,7 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
         }
         for (int32_t i = 0; i < Count; ++i) {
             TNPIMTagsAssignItem* a = Items[i];
-            if (a == nullptr || !(a->PleaseSync || a->ID >= kFirstLocalID)) {
+            if (a == nullptr || !(a->PleaseSync || a->ID >= kFirstLocalID) || (skip && skip(a->ID))) {
                 continue;
             }
             // The service cannot resolve a temporary tag id; the assignment
@@ -431,6 +454,7 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text)
             // One made after the confirmation, under the tag's old id, takes
             // the service id here.
             if (a->TagID >= kFirstLocalID && !TakeConfirmedTagID(i)) {
+                WriteOffIfTagLost(i);
                 continue;
             }
             a->PleaseSync = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/upload.h"
+
 #include "foundation/string.h"
 #include "model/collection.h"
 
@@ -83,7 +85,7 @@ public:
     // Appends the form of the first pending assignment whose tag the service
     // knows (a tag with a temporary id goes up after the assignments); its
     // id, 0 when none.
-    uint32_t GetDataToSync(TNString* text);
+    uint32_t GetDataToSync(TNString* text, const TNUploadSkip& skip = {});
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 
     // Called by the data set's Load for each item read: files it under the
@@ -107,6 +109,10 @@ private:
     // The assignment at pos names a confirmed tag by its temporary id: it
     // takes the tag's service id. False when the tag has none yet.
     bool TakeConfirmedTagID(int32_t pos);
+    // An assignment whose tag can never go up (gone, deleted before it went
+    // up, or without an organizer) is written off, so that the uploads
+    // drain; whether it was.
+    bool WriteOffIfTagLost(int32_t pos);
 
     struct RecordTags {
         // TagID of the first live assignment in list order; 0 when none.

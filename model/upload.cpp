@@ -49,7 +49,8 @@ int32_t QueuePosOf(int32_t fid, uint8_t type, uint32_t id)
 
 // ------------------------------------------------------------- data set
 
-uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text)
+uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text,
+                              const std::function<bool(int32_t type, uint32_t id)>& skip)
 {
     return Guarded("[TNPIM::GetDataToSync]", 0u, [&]() -> uint32_t {
         LogText("[TNPIM::GetDataToSync][BEGIN]");
@@ -60,32 +61,54 @@ uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text)
         struct Source {
             int32_t code;
             const char* logName;
-            uint32_t (*offer)(TNPIM& pim, TNString* text);
+            uint32_t (*offer)(TNPIM& pim, TNString* text, const TNUploadSkip& skip);
         };
         // The upload order: every pending record before any tag assignment,
         // and so on.
         static const Source sources[] = {
             {kUploadRecords, "pimRecords",
-             [](TNPIM& pim, TNString* out) { return pim.Records ? pim.Records->GetDataToSync(out) : 0u; }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.Records ? pim.Records->GetDataToSync(out, skip) : 0u;
+             }},
             {kUploadTagsAssign, "pimTagsAssign",
-             [](TNPIM& pim, TNString* out) { return pim.TagsAssign.GetDataToSync(out); }},
-            {kUploadTags, "pimTags", [](TNPIM& pim, TNString* out) { return pim.Tags.GetDataToSync(out); }},
-            {kUploadAlerts, "pimAlerts", [](TNPIM& pim, TNString* out) { return pim.Alerts.GetDataToSync(out); }},
-            {kUploadGroups, "pimGroups", [](TNPIM& pim, TNString* out) { return pim.Groups.GetDataToSync(*out); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.TagsAssign.GetDataToSync(out, skip);
+             }},
+            {kUploadTags, "pimTags",
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Tags.GetDataToSync(out, skip); }},
+            {kUploadAlerts, "pimAlerts",
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Alerts.GetDataToSync(out, skip); }},
+            {kUploadGroups, "pimGroups",
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Groups.GetDataToSync(*out, skip); }},
             {kUploadGroupsAssign, "pimGroupsAssign",
-             [](TNPIM& pim, TNString* out) { return pim.GroupsAssign.GetDataToSync(*out); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.GroupsAssign.GetDataToSync(*out, skip);
+             }},
             {kUploadContacts, "pimContacts",
-             [](TNPIM& pim, TNString* out) { return pim.Contacts.GetDataToSync(*out); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.Contacts.GetDataToSync(*out, skip);
+             }},
             {kUploadNotifications, "pimNotifications",
-             [](TNPIM& pim, TNString* out) { return pim.Notifications.GetDataToSync(*out); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.Notifications.GetDataToSync(*out, skip);
+             }},
             {kUploadContactsRequests, "pimContactsRequests",
-             [](TNPIM& pim, TNString* out) { return pim.ContactsRequests.GetDataToSync(*out); }},
-            {kUploadSharing, "pimSharing", [](TNPIM& pim, TNString* out) { return pim.Sharing.GetDataToSync(*out); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.ContactsRequests.GetDataToSync(*out, skip);
+             }},
+            {kUploadSharing, "pimSharing",
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Sharing.GetDataToSync(*out, skip); }},
             {kUploadEventTypes, "pimEventTypes",
-             [](TNPIM& pim, TNString* out) { return pim.EventTypes.GetDataToSync(*out); }},
+             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
+                 return pim.EventTypes.GetDataToSync(*out, skip);
+             }},
         };
         for (const Source& source : sources) {
-            uint32_t id = source.offer(*this, text);
+            TNUploadSkip skipOfSource;
+            if (skip) {
+                skipOfSource = [&](uint32_t id) { return skip(source.code, id); };
+            }
+            uint32_t id = source.offer(*this, text, skipOfSource);
             if (id != 0) {
                 if (upload_sync_type != nullptr) {
                     *upload_sync_type = source.code;

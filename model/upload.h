@@ -4,8 +4,13 @@
 #include "foundation/string.h"
 
 #include <cstdint>
+#include <functional>
 
 // Helpers that the collections share when the service confirms an upload.
+
+// Passes over a pending item (by id) when the offer of the next upload is
+// made: it backs off after a refusal, and the items behind it go first.
+using TNUploadSkip = std::function<bool(uint32_t id)>;
 
 // Whether the service's answer may become an item's id: 0 would strip the
 // item of its identity and a temporary-looking id would send it up again on

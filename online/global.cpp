@@ -92,6 +92,10 @@ void TNGlobal::ResetSessionFlags()
     runningPaintRecordsComponentsList = 0;
     runningChangedRecordSaveSequence = 0;
     DosloKVyjimceVlaknaOnline = 0;
+    apiQueueRequests.Clear();
+    UploadBackOff.Clear();
+    std::lock_guard<std::mutex> guard(shownChecksMutex_);
+    shownChecks_.clear();
 }
 
 bool TNGlobal::GetNetBIOSName(TNString* out)

@@ -3,8 +3,10 @@
 #include "foundation/info_messages.h"
 #include "foundation/string.h"
 #include "online/form_builder.h"
+#include "online/request_queue.h"
 #include "online/ui_tag_queue.h"
 #include "online/ui_tags.h"
+#include "online/upload_backoff.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,9 +15,12 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 class TNDownload;
 class TNModelWriteGuard;
+class TNPIMOrganizer;
 class TNPIMRecord;
 struct TNUser;
 
@@ -54,6 +59,15 @@ struct TNAccount {
     // Server statistics (operator accounts): users, API logins, data
     // updates, created accounts; today, 24 hours, 31 days.
     int32_t Statistics[12] = {};
+};
+
+// What the synchronisation moved since start, per collection code (the
+// upload types, 10 for organizers): for summaries of runs without windows.
+struct TNSyncCounters {
+    static constexpr int32_t kCodes = 13;
+    std::atomic<int32_t> Downloaded[kCodes] = {};
+    std::atomic<int32_t> Uploaded[kCodes] = {};
+    std::atomic<int32_t> Failed[kCodes] = {};
 };
 
 // Holds the model lock for a request that applies an answer; see
@@ -197,8 +211,66 @@ public:
     // when it cannot be had.
     static std::string EnterUsersFolder();
 
+    // ---- Synchronisation (sync_download.cpp, sync_upload.cpp).
+    static constexpr int8_t kQueueUpdatedRecords = 1;
+    // Whose records are downloaded: the user's own and created organizers,
+    // and pages and organizers of others the user follows.
+    static bool WantRecordsOfThisOrganizer(const TNPIMOrganizer* organizer);
+    // handshake 1.
+    static bool AnswerIsValid(TNString* answer);
+    void ReadArrayLimit(TNString* answer);
+    bool Sync2UsersOrganizers(bool* dataChanged);
+    bool Sync2Alerts_Notifications_Contacts_Groups_Types_etc(bool* dataChanged);
+    bool Sync2Records(bool* dataChanged);
+    // Takes in an "api-sync-pim" block; whether another pass is wanted.
+    bool SyncPIM(TNString* block, uint8_t byOrganizer, bool* dataChanged);
+    void SetOrganizersToCheck(std::vector<uint32_t> ids);
+    bool Sync2CheckOrganizersExistence();
+    void Sync2GetImagesAndAditionalDataAndTestShownRecords();
+    // Uploads the first pending item not backing off; its id in
+    // uploadedId (0 when none went up). True when the upload was confirmed.
+    bool Sync2Upsync(uint32_t* uploadedId);
+    // An item is pending that is not backing off.
+    bool UploadPendingNow();
+    // The organizer check was asked for; when it last ran.
+    std::atomic<uint8_t> pleaseCheckOrganizers{0};
+    std::atomic<int64_t> LastOrganizersCheckTime{0};
+    std::atomic<bool> runningTestShownRecords{false};
+    // Failed uploads per item, until log-out.
+    TNUploadBackOff UploadBackOff;
+    TNSyncCounters SyncCounters;
+
+    // ---- Online timer and pass (online_pass.cpp).
+    // timerOnline's handler: starts a pass, or re-arms when one runs.
+    void OnlineTimerFired();
+    // The timer's Tag; 999 after the log-out.
+    std::atomic<int32_t> OnlineTimerTag{0};
+    // The fast pass and the login page's rhythm; tests shorten them.
+    std::atomic<int32_t> FastPassDelayMs{250};
+    std::atomic<int32_t> LoginPageDelayMs{5250};
+    // The end of a pass: arms the online timer for the next one.
+    void RearmOnlineTimer();
+    // Set by the log-out step and the save requests: the pass saves PIM[0].
+    std::atomic<uint8_t> pleaseSavePIM{0};
+    std::atomic<int64_t> LastDataSaveTime{0};
+
+    // ---- Request queue (request_queue.cpp).
+    // Queues a request; its position, an equal item's, or -1.
+    int32_t apiQueueRequest(int32_t position, const char* name, const char* data, int8_t functionCode,
+                            uint8_t withUser);
+    // Sends the first live item of the queue; one per pass.
+    void onlineProceedAPIQueue();
+    TNRequestQueue apiQueueRequests;
+
     // ---- UI-update tag queue.
     void SetUpdateUiTag(int16_t tag, uint32_t param);
+
+    // ---- Automatic update (auto_update.cpp): the check with the download,
+    // on the update thread. True when this call made the update ready.
+    bool AutomatickaAktualizace();
+    std::atomic<uint8_t> runningAutoUpdateCheck{0};
+    // An update is downloaded and will be installed when the program ends.
+    std::atomic<uint8_t> WantUpdate{0};
 
     // ---- The account.
     TNAccount Account() const;
@@ -226,6 +298,16 @@ private:
     void RefreshHeaderWhenChanged();
     // Synchronise's steps after an accepted login.
     void TakeAccountOfSignIn(TNString* answer, const TNString& login, const TNString& password);
+
+    // Sync2Upsync's steps.
+    bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged, const TNString& sentForm);
+    bool UpdateRecurrence(uint32_t oldId, uint32_t newId);
+
+    std::mutex organizersToCheckMutex_;
+    std::vector<uint32_t> organizersToCheck_;
+    // When each shown record (server position, id) was last checked.
+    std::mutex shownChecksMutex_;
+    std::unordered_map<uint64_t, int64_t> shownChecks_;
 
     mutable std::mutex accountMutex_;
     TNAccount account_;

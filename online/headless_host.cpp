@@ -9,10 +9,15 @@
 #include "foundation/setup.h"
 #include "foundation/users.h"
 #include "model/pim.h"
+#include "online/auto_update.h"
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/login.h"
+#include "online/window_state.h"
+#include "platform/core/clock.h"
 #include "platform/core/main_loop.h"
+
+#include <algorithm>
 
 #include <string>
 
@@ -44,10 +49,16 @@ TNHeadlessHost::TNHeadlessHost()
     MainWindowHooks.WakeUiTagConsumer = &TNHeadlessHost::WakeConsumer;
     MainWindowHooks.ArmAfterOnlineLogin = &TNHeadlessHost::AfterOnlineLogin;
     MainWindowHooks.ArmOnlineTimer = &TNHeadlessHost::ArmOnlineTimer;
+    OnlineHooks.BeginAutoUpdate = &BeginAutoUpdate;
 }
 
 TNHeadlessHost::~TNHeadlessHost()
 {
+    // The end of a run without windows is its close: a ready update is
+    // installed now.
+    StopAutoUpdateForClose();
+    CompleteAutoUpdateAtClose();
+    OnlineHooks.BeginAutoUpdate = nullptr;
     MainWindowHooks.WakeUiTagConsumer = nullptr;
     MainWindowHooks.ArmAfterOnlineLogin = nullptr;
     MainWindowHooks.ArmOnlineTimer = nullptr;
@@ -142,6 +153,7 @@ void TNHeadlessHost::AfterOnlineLogin(int32_t tag)
     if (tag == 1 && g.loginResult) {
         host->ContinueSignIn();
     } else if (tag == 2) {
+        WindowState.SetActivePage("Kalendar");
         g.UserLoginStatus = 1;
         g.RunOnlineNow();
     } else if (tag == 1) {
@@ -188,4 +200,26 @@ void TNHeadlessHost::ArmOnlineTimer(int32_t intervalMs)
         return;
     std::lock_guard<std::mutex> guard(host->mutex_);
     host->onlineTimerArms_.push_back(intervalMs);
+    host->onlineTimerDue_ = plat::MonotonicMilliseconds() + intervalMs;
+}
+
+bool TNHeadlessHost::FireDueOnlineTimer()
+{
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        if (onlineTimerDue_ < 0 || onlineTimerDue_ > plat::MonotonicMilliseconds())
+            return false;
+        // The handler switches the timer off first.
+        onlineTimerDue_ = -1;
+    }
+    g.OnlineTimerFired();
+    return true;
+}
+
+int64_t TNHeadlessHost::OnlineTimerDueIn() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (onlineTimerDue_ < 0)
+        return -1;
+    return std::max<int64_t>(0, onlineTimerDue_ - plat::MonotonicMilliseconds());
 }

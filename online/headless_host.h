@@ -11,8 +11,10 @@
 // The main window's share of the online layer for runs without windows (the
 // command-line driver, integration tests): it fills the main-window hooks
 // with the UI-update tag consumer, the sign-in continuation of the login
-// page and the online timer. Everything it does runs on the main loop's
-// thread. One host at a time; it empties its hooks again when it ends.
+// page and the online timer, and it starts announced updates. Everything it
+// does runs on the main loop's thread. One host at a time; it empties its
+// hooks again when it ends, and its end is the run's close: a ready update is
+// installed then.
 class TNHeadlessHost {
 public:
     TNHeadlessHost();
@@ -27,6 +29,11 @@ public:
     std::vector<std::pair<int16_t, uint32_t>> TakenTags() const;
     // The intervals the online timer was armed with, in order.
     std::vector<int32_t> OnlineTimerArms() const;
+    // timerOnline: runs its handler when it is due by the program's clock;
+    // whether it ran. The driver of the loop calls it between tasks.
+    bool FireDueOnlineTimer();
+    // Milliseconds until timerOnline is due (0 when due), -1 when off.
+    int64_t OnlineTimerDueIn() const;
     // timerAfterOnlineLogin's tags as they fired.
     std::vector<int32_t> AfterLoginTags() const;
 
@@ -44,5 +51,7 @@ private:
     TNString typedPassword_;
     std::vector<std::pair<int16_t, uint32_t>> takenTags_;
     std::vector<int32_t> onlineTimerArms_;
+    // When timerOnline fires, by the monotonic clock; -1 when off.
+    int64_t onlineTimerDue_ = -1;
     std::vector<int32_t> afterLoginTags_;
 };

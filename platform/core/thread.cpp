@@ -43,13 +43,16 @@ bool TThread::Resume()
     if (started_)
         return true;
     Register();
+    // Before the thread runs: one that frees itself may be gone before this
+    // call returns, and nothing here may touch the object after the start.
+    started_ = true;
     try {
         std::thread([this] { Body(); }).detach();
     } catch (const std::system_error&) {
+        started_ = false;
         Unregister();
         return false;
     }
-    started_ = true;
     return true;
 }
 

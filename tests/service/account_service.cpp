@@ -2,7 +2,10 @@
 
 #include "tests/service/test_service.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 
 namespace test_service {
 
@@ -28,6 +31,10 @@ std::string Lower(std::string text)
     }
     return text;
 }
+
+// The handler's wish to hear that its answer was written; the connection's
+// thread runs the handler and writes the answer.
+thread_local std::function<void()> pendingWritten;
 
 uint32_t Number(const FormFields& fields, const char* key)
 {
@@ -151,6 +158,17 @@ void AccountService::SetSyncBlock(const std::string& block)
     syncBlock_ = block;
 }
 
+int AccountService::NewestVersion() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return newestVersion_;
+}
+
+void AccountService::RecordViolation(const Violation& violation)
+{
+    service_.Record({violation});
+}
+
 std::vector<ApiRequest> AccountService::Requests() const
 {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -182,6 +200,13 @@ void AccountService::RouteApi(const std::string& name, ApiHandler handler)
 
 Response AccountService::Handle(const Request& request)
 {
+    int now = ++inFlight_;
+    for (int most = mostInFlight_.load(); now > most && !mostInFlight_.compare_exchange_weak(most, now);) {
+    }
+    struct Leave {
+        std::atomic<int>& count;
+        ~Leave() { --count; }
+    } leave{inFlight_};
     FormFields fields = DecodeFormLeniently(request.Body);
     ApiRequest logged{FieldValue(fields, "ApiReq"), fields, Number(fields, "InstID"), Number(fields, "UserID"), ""};
     auto answer = [&](std::string body, int status = 200) {
@@ -219,7 +244,69 @@ Response AccountService::Handle(const Request& request)
     }
     if (!handler)
         return answer(kUnknownRequest);
-    return answer(handler(fields, account));
+
+    ApiFault fault;
+    bool faulted = TakeApiFault(logged.Name, fault);
+    if (faulted) {
+        switch (fault.Type) {
+        case ApiFault::Kind::Delay:
+            std::this_thread::sleep_for(std::chrono::milliseconds(fault.Milliseconds));
+            break;
+        case ApiFault::Kind::CloseBeforeAnswer: {
+            Response closed = answer("");
+            closed.CloseWithoutAnswer = true;
+            return closed;
+        }
+        case ApiFault::Kind::Status:
+            return answer(fault.Text, fault.Status);
+        case ApiFault::Kind::Refuse:
+            return answer("<handshake>0</handshake>" + Element("Response", fault.Text));
+        case ApiFault::Kind::CommitThenClose:
+        case ApiFault::Kind::CutBody:
+            break;
+        }
+    }
+    pendingWritten = nullptr;
+    Response response = answer(handler(fields, account));
+    std::function<void()> written = std::move(pendingWritten);
+    pendingWritten = nullptr;
+    if (faulted && fault.Type == ApiFault::Kind::CommitThenClose)
+        response.CloseWithoutAnswer = true;
+    else if (faulted && fault.Type == ApiFault::Kind::CutBody)
+        response.CutAfter = std::max<size_t>(1, fault.CutAfter);
+    else
+        response.Written = std::move(written);
+    return response;
+}
+
+void AccountService::WhenAnswerWritten(std::function<void()> written)
+{
+    pendingWritten = std::move(written);
+}
+
+void AccountService::ArmApiFault(const std::string& name, const ApiFault& fault, int times)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    apiFaults_[name].push_back({fault, times});
+}
+
+void AccountService::DisarmApiFaults()
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    apiFaults_.clear();
+}
+
+bool AccountService::TakeApiFault(const std::string& name, ApiFault& fault)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto found = apiFaults_.find(name);
+    if (found == apiFaults_.end() || found->second.empty())
+        return false;
+    ArmedApiFault& armed = found->second.front();
+    fault = armed.What;
+    if (armed.Remaining != kAlways && --armed.Remaining <= 0)
+        found->second.erase(found->second.begin());
+    return true;
 }
 
 uint32_t AccountService::IssueOrEcho(uint32_t instId, const std::string& netBiosName)

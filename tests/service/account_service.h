@@ -3,6 +3,7 @@
 #include "tests/service/form_decoder.h"
 #include "tests/service/service_types.h"
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -45,6 +46,39 @@ struct ApiRequest {
     std::string Answer;
 };
 
+// What a request of one name meets instead of its normal answer.
+struct ApiFault {
+    enum class Kind {
+        // Holds the request before anything is stored, then answers it.
+        Delay,
+        // Closes the connection without storing or answering.
+        CloseBeforeAnswer,
+        // Stores, then closes without an answer (a lost answer).
+        CommitThenClose,
+        // Answers Status with Text, storing nothing.
+        Status,
+        // Answers handshake 0 with Text as the Response, storing nothing.
+        Refuse,
+        // Stores, announces the whole answer and sends CutAfter bytes.
+        CutBody,
+    };
+    Kind Type = Kind::Refuse;
+    int Milliseconds = 0;
+    int Status = 500;
+    std::string Text;
+    size_t CutAfter = 0;
+
+    static ApiFault Delay(int milliseconds) { return {Kind::Delay, milliseconds, 0, "", 0}; }
+    static ApiFault CloseBeforeAnswer() { return {Kind::CloseBeforeAnswer, 0, 0, "", 0}; }
+    static ApiFault CommitThenClose() { return {Kind::CommitThenClose, 0, 0, "", 0}; }
+    static ApiFault WithStatus(int status, std::string text = "")
+    {
+        return {Kind::Status, 0, status, std::move(text), 0};
+    }
+    static ApiFault Refuse(std::string text = "Odm\xEDtnuto.") { return {Kind::Refuse, 0, 0, std::move(text), 0}; }
+    static ApiFault CutBody(size_t after) { return {Kind::CutBody, 0, 0, "", after}; }
+};
+
 // The account service on a test service's API path ("/index.php"): the
 // accounts, installation ids, the request head's rules and the requests of
 // installation and sign-in. Later requests add themselves through RouteApi.
@@ -67,7 +101,13 @@ public:
     // An "api-sync-pim" block appended to every answer with an account block.
     void SetSyncBlock(const std::string& block);
 
+    int NewestVersion() const;
+    void RecordViolation(const Violation& violation);
+
     // ---- Inspection.
+    // Requests being handled now, and the most ever handled at once.
+    int InFlight() const { return inFlight_.load(); }
+    int MostInFlight() const { return mostInFlight_.load(); }
     std::vector<ApiRequest> Requests() const;
     std::vector<ApiRequest> RequestsNamed(const std::string& name) const;
     // The NetBIOSName last sent with an issued installation id; empty when
@@ -78,6 +118,14 @@ public:
     // (null for a head without a user). Returns the answer body.
     using ApiHandler = std::function<std::string(const FormFields& fields, const Account* account)>;
     void RouteApi(const std::string& name, ApiHandler handler);
+    // Called from inside a handler: `written` runs once its answer went out
+    // whole to a connection still open.
+    static void WhenAnswerWritten(std::function<void()> written);
+
+    // The next `times` requests of that name (or all, kAlways) meet the
+    // fault. Faults of a name are taken in the order they were armed.
+    void ArmApiFault(const std::string& name, const ApiFault& fault, int times = 1);
+    void DisarmApiFaults();
 
     // The account block (section 7) of an account, in its order.
     std::string AccountBlock(const Account& account, uint32_t instId, bool withInstId) const;
@@ -103,6 +151,15 @@ private:
     std::set<std::string> omittedKeys_;
     std::string syncBlock_;
     std::vector<ApiRequest> requests_;
+    struct ArmedApiFault {
+        ApiFault What;
+        int Remaining = 0;
+    };
+    std::map<std::string, std::vector<ArmedApiFault>> apiFaults_;
+    std::atomic<int> inFlight_{0};
+    std::atomic<int> mostInFlight_{0};
+
+    bool TakeApiFault(const std::string& name, ApiFault& fault);
 };
 
 // "&", "<", ">" and '"' as entities.

@@ -342,12 +342,22 @@ bool Connection::Answer(const Request& request)
     } catch (...) {
         response = Response::Text("Handler failed", 500);
     }
-    if (faulted && fault.Type == Fault::Kind::CutBody) {
-        WriteResponse(request, response, fault.CutAfter, 0);
+    if (response.CloseWithoutAnswer) {
+        ResetAbortively();
         return false;
     }
-    return WriteResponse(request, response, 0,
-                         faulted && fault.Type == Fault::Kind::SlowBody ? fault.BytesPerSecond : 0);
+    size_t cutAfter = faulted && fault.Type == Fault::Kind::CutBody ? fault.CutAfter : response.CutAfter;
+    if (cutAfter > 0) {
+        WriteResponse(request, response, cutAfter, 0);
+        return false;
+    }
+    if (response.Written && ClientClosed())
+        return false;
+    bool written =
+        WriteResponse(request, response, 0, faulted && fault.Type == Fault::Kind::SlowBody ? fault.BytesPerSecond : 0);
+    if (written && response.Written)
+        response.Written();
+    return written;
 }
 
 bool Connection::Stall(int milliseconds)

@@ -3,8 +3,13 @@
 // file) and serves until SIGTERM or SIGINT.
 //
 //   dalmora-test-service [--port N] [--tls] [--cert-name NAME]
-//                        [--proxy [--proxy-user U --proxy-pass P]]
+//                        [--proxy [--proxy-user U --proxy-pass P]] [--demo]
+//
+// With --demo it serves the account service with alice ("alice@example.test",
+// password "p&ss +1ž"): organizer 501 with 250 records, 502 with 40.
 
+#include "tests/service/account_service.h"
+#include "tests/service/sync_service.h"
 #include "tests/service/test_service.h"
 
 #include <openssl/ssl.h>
@@ -16,6 +21,30 @@
 #include <string>
 
 namespace {
+
+bool demo = false;
+
+void SeedDemo(test_service::AccountService& accounts, test_service::SyncService& sync)
+{
+    test_service::Account alice;
+    alice.UserID = 1001;
+    alice.Password = "p&ss +1\x9E";
+    alice.UserName = "alice";
+    alice.Email = "alice@example.test";
+    alice.FirstName = "Alice";
+    alice.LastName = "Nov\xE1kov\xE1";
+    alice.MainOrganizer = 501;
+    accounts.AddAccount(alice);
+    accounts.SetSyncInterval(3);
+    sync.AddOrganizer(501, 1001, 1, 1, "Alice");
+    sync.AddOrganizer(502, 1001, 10, 1,
+                      "Pr\xE1"
+                      "ce");
+    for (int i = 0; i < 250; ++i)
+        sync.SeedRecord(501, "Z\xE1znam " + std::to_string(i), 9001 + i);
+    for (int i = 0; i < 40; ++i)
+        sync.SeedRecord(502, "\xDAkol " + std::to_string(i));
+}
 
 bool ParseArguments(int argc, char** argv, test_service::Options& options)
 {
@@ -34,6 +63,8 @@ bool ParseArguments(int argc, char** argv, test_service::Options& options)
             options.ProxyUser = argv[++i];
         else if (argument == "--proxy-pass" && hasValue)
             options.ProxyPass = argv[++i];
+        else if (argument == "--demo")
+            demo = true;
         else
             return false;
     }
@@ -49,7 +80,7 @@ int main(int argc, char** argv)
     if (!ParseArguments(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: %s [--port N] [--tls] [--cert-name NAME] [--proxy [--proxy-user U "
-                     "--proxy-pass P]]\n",
+                     "--proxy-pass P]] [--demo]\n",
                      argv[0]);
         return 2;
     }
@@ -64,6 +95,11 @@ int main(int argc, char** argv)
     OPENSSL_init_ssl(0, nullptr);
 
     test_service::TestService service(options);
+    test_service::AccountService accounts(service);
+    test_service::SyncService sync(accounts);
+    sync.RegisterControls(service);
+    if (demo)
+        SeedDemo(accounts, sync);
     if (!service.Start()) {
         std::fprintf(stderr, "dalmora-test-service: could not start\n");
         return 1;

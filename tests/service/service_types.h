@@ -39,6 +39,13 @@ struct Response {
     // Written after Content-Type and Content-Length.
     HeaderFields Headers;
     std::string Body;
+    // Closes the connection abortively instead of answering.
+    bool CloseWithoutAnswer = false;
+    // Announces the whole body, sends this many bytes and closes; 0 = all.
+    size_t CutAfter = 0;
+    // Runs once the whole answer was written to a connection that was still
+    // open just before the write.
+    std::function<void()> Written;
 
     static Response Text(std::string body, int status = 200);
 };

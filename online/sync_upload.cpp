@@ -1,0 +1,248 @@
+// The upload of one pending item, its confirmation and the series of a
+// recurring master.
+
+#include "foundation/app_info.h"
+#include "foundation/guard.h"
+#include "foundation/local_clock.h"
+#include "foundation/local_ids.h"
+#include "foundation/log.h"
+#include "foundation/pim_array.h"
+#include "foundation/setup.h"
+#include "model/model_lock.h"
+#include "model/pim.h"
+#include "model/upload.h"
+#include "online/answer_reader.h"
+#include "online/download.h"
+#include "online/global.h"
+#include "online/window_calls.h"
+#include "platform/core/clock.h"
+
+#include <algorithm>
+#include <string>
+
+namespace {
+
+// A series request: a 2xx answer with handshake 1.
+bool PostSeriesRequest(const TNString& body)
+{
+    TNDownload download;
+    bool answered = download.Post(App.ApiUrl[0], body.Text != nullptr ? body.Text : "", false);
+    if (!answered || download.ResultCode < 200 || download.ResultCode > 299)
+        return false;
+    TNString answer(download.DocumentBytes());
+    LogWrite("[UpdateRecurrence] response = ", answer.Text, false);
+    return TNGlobal::AnswerIsValid(&answer);
+}
+
+} // namespace
+
+bool TNGlobal::UploadPendingNow()
+{
+    TNPIM* pim = PIM[0];
+    if (pim == nullptr || UserLoginStatus != 1)
+        return false;
+    int64_t nowMs = plat::MonotonicMilliseconds();
+    int32_t type = 0;
+    TNString scratch;
+    return pim->GetDataToSync(&type, &scratch,
+                              [&](int32_t t, uint32_t id) { return UploadBackOff.BackingOff(t, id, nowMs); }) != 0;
+}
+
+bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
+{
+    return Guarded("[TNGlobal::Sync2Upsync]", false, [&] {
+        LogText("[TNGlobal::Sync2Upsync][BEGIN]");
+        if (uploadedId != nullptr)
+            *uploadedId = 0;
+        if (!ActiveUserExists()) {
+            LogText("[TNGlobal::Sync2Upsync] g.ActiveUserExists() = false; RETURN");
+            return false;
+        }
+        DoUploadSync = 0;
+        TNPIM* pim = PIM[0];
+        if (UserLoginStatus != 1 || pim == nullptr) {
+            LogTextInt("[TNGlobal::Sync2Upsync] UserLoginStatus = ", UserLoginStatus.load());
+            Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
+            return false;
+        }
+        LogText("[TNGlobal::Sync2Upsync] Calling PIM[0]->GetDataToSync()...");
+        int64_t nowMs = plat::MonotonicMilliseconds();
+        int32_t type = 0;
+        TNString form;
+        uint32_t id = pim->GetDataToSync(
+            &type, &form, [&](int32_t t, uint32_t candidate) { return UploadBackOff.BackingOff(t, candidate, nowMs); });
+        if (id == 0) {
+            if (App.IsDev != 0)
+                LogTextUInt("[TNGlobal::Sync2Upsync] upload_sync_id = ", 0);
+            Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
+            return false;
+        }
+        if (uploadedId != nullptr)
+            *uploadedId = id;
+        LogTextUInt("[TNGlobal::Sync2Upsync][BEGIN] PIM[0]->GetDataToSync() upload_sync_id = ", id);
+        TNFormBuilder head;
+        if (!Sync2SetRequest("upsync", nullptr, 1, &head)) {
+            LogText("[TNGlobal::Sync2Upsync] Sync2SetRequest() = false; RETURN");
+            return false;
+        }
+        TNString body = head.Text();
+        body.Append("&UpSync=");
+        body.AppendInt(type);
+        body.Append("&UpSyncID=");
+        body.AppendUInt(id);
+        body.Append(form.Text);
+
+        TNDownload download;
+        bool online = PostToApi(body, download);
+        bool confirmed = false;
+        if (online) {
+            TNString answer(download.DocumentBytes());
+            // Every answer is applied: the service has stored the item once
+            // it answered, whatever the user does meanwhile.
+            TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2Upsync]");
+            Sync2TestNewestVersion(&answer);
+            if (AnswerIsValid(&answer)) {
+                TNString value;
+                bool hasNewId = answer.GetXmlValue("uploaded-sync-new-id", nullptr, 0, &value, false);
+                uint32_t newId = hasNewId ? AnswerUInt(value) : id;
+                uint32_t newChanged = 0;
+                ReadAnswerNumber(&answer, "uploaded-sync-new-changed", &newChanged);
+                LogTextInt("[g.Sync2Upsync] Calling PIM[0]->DataUpSynced... upload_sync_type = ", type);
+                // A new item left with its temporary id would go up again on
+                // every pass, and the service would make a copy each time.
+                if (IsAcceptableNewID(newId))
+                    confirmed = ConfirmUpload(type, id, newId, newChanged, form);
+            } else {
+                LogText("[TNGlobal::Sync2Upsync][ERROR] handshake != 1");
+            }
+        }
+        bool counted = type > 0 && type < TNSyncCounters::kCodes;
+        if (counted)
+            ++(confirmed ? SyncCounters.Uploaded : SyncCounters.Failed)[type];
+        if (confirmed) {
+            DoUploadSync = 1;
+        } else {
+            int64_t bound =
+                std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
+            UploadBackOff.Failed(type, id, plat::MonotonicMilliseconds(), bound);
+            LogTextUInt("[TNGlobal::Sync2Upsync][BACK_OFF] upload_sync_id = ", id);
+        }
+        LogTextInt("[TNGlobal::Sync2Upsync][END] call_for_new_sync = ", confirmed ? 1 : 0);
+        Sync2Finish(online, confirmed, "Sync2Upsync", online ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
+        return confirmed;
+    });
+}
+
+bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged,
+                             const TNString& sentForm)
+{
+    TNPIM* pim = PIM[0];
+    TNModelWriteGuard lock;
+    if (type != TNPIM::kUploadRecords) {
+        bool taken = pim->DataUpSynced(type, oldId, newChanged, newId);
+        if (taken)
+            UploadBackOff.Succeeded(type, oldId);
+        return taken;
+    }
+
+    TNPIMRecords& records = *pim->Records;
+    // What the user changed while the answer was on its way still has to go.
+    bool editedMeanwhile = false;
+    if (TNPIMRecord* record = records.GetRecordByID(oldId)) {
+        TNString again;
+        record->GetDataToSync(&again);
+        editedMeanwhile = again.View() != sentForm.View();
+    }
+    if (newId != oldId)
+        records.ForgetDuplicate(newId);
+    TNWindowCalls::ReplaceShownNoteId(oldId, newId);
+    if (!pim->DataUpSynced(type, oldId, newChanged, newId))
+        return false;
+    UploadBackOff.Succeeded(type, oldId);
+    pim->ViewCache[0].valid = 0;
+    if (editedMeanwhile) {
+        int32_t pos = records.GetRecordPosByID(newId);
+        if (pos >= 0) {
+            records.Items[pos]->PleaseSync = true;
+            records.SaveOrDeleteRecordByPos(pos, false);
+            LogTextUInt("[g.Sync2Upsync] edited while uploaded, stays pending; ID = ", newId);
+        }
+    }
+    LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [HHH]");
+    SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
+    UpdateRecurrence(oldId, newId);
+    return true;
+}
+
+bool TNGlobal::UpdateRecurrence(uint32_t oldId, uint32_t newId)
+{
+    return Guarded("[TNGlobal::Sync2Upsync]", false, [&] {
+        LogTextUInt("[UpdateRecurrence] upload_sync_id = ", oldId);
+        LogTextUInt("[UpdateRecurrence] uploaded_sync_new_id = ", newId);
+        TNPIMRecords& records = *PIM[0]->Records;
+        int32_t pos = records.GetRecordPosByID(newId);
+        if (pos < 0)
+            return false;
+        TNPIMRecord* master = records.Items[pos];
+        LogTextInt("[UpdateRecurrence] uploaded_record->PleaseSyncRecurrence = ", master->PleaseSyncRecurrence ? 1 : 0);
+        LogTextUInt("[UpdateRecurrence] uploaded_record->RecurrenceMasterID = ", master->RecurrenceMasterID);
+        if (!master->PleaseSyncRecurrence || master->RecurrenceMasterID != 0)
+            return false;
+        someRecordChangedSoUpdateViews = 7;
+        LogText("[UpdateRecurrence] Before Delete old recurring records");
+        if (newId < kFirstLocalID) {
+            Guarded("[TNGlobal::Sync2Upsync][DeleteRecurringRecordsByRecurrenceMasterID]", [&] {
+                for (int32_t i = 0; i < records.Count; ++i) {
+                    TNPIMRecord* record = records.Items[i];
+                    if (record != nullptr && !record->Virtual && record->RecurrenceMasterID == newId &&
+                        record->Deleted == 0)
+                        records.SaveOrDeleteRecordByPos(i, true);
+                }
+            });
+        }
+        // The series counts as sent only when every request of it was taken.
+        bool sent = false;
+        TNFormBuilder head;
+        if (Sync2SetRequest("DeleteRecurringRecordsByRecurrenceMasterID", nullptr, 1, &head)) {
+            head.AddUInt("mid", newId);
+            sent = PostSeriesRequest(head.Text());
+        }
+        LogText("[UpdateRecurrence] Before uploaded_record->CreateRecurrenceArray(true)...");
+        if (sent && master->CreateRecurrenceArray(true, 0) <= 0) {
+            LogText("[UpdateRecurrence] uploaded_record->CreateRecurrenceArray(true) <= 0");
+        } else {
+            for (int32_t i = 0; sent && i < TNRequestStrings::kCount; ++i) {
+                const TNString& dates = master->RecurrenceDates[i];
+                const TNString& times = master->RecurrenceTimes[i];
+                if (dates.Length <= 3 || times.Length <= 3)
+                    break;
+                TNFormBuilder request;
+                if (!Sync2SetRequest("SaveRecordRecurrence", nullptr, 1, &request)) {
+                    sent = false;
+                    break;
+                }
+                request.AddUInt("mid", newId);
+                TNString body = request.Text();
+                body.Append(dates.Text);
+                body.Append(times.Text);
+                LogWrite("[UpdateRecurrence] request = ", body.Text, false);
+                sent = PostSeriesRequest(body);
+                if (sent)
+                    SetUpdateUiTag(__uiFastSync, 0);
+            }
+        }
+        if (sent) {
+            master->PleaseSyncRecurrence = false;
+        } else {
+            // The master goes up again, and its series with it, after the
+            // back-off.
+            master->PleaseSync = true;
+            int64_t bound =
+                std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
+            UploadBackOff.Failed(TNPIM::kUploadRecords, newId, plat::MonotonicMilliseconds(), bound);
+            LogTextUInt("[UpdateRecurrence][ERROR] series not taken, goes again; ID = ", newId);
+        }
+        records.SaveOrDeleteRecordByPos(pos, false);
+        return sent;
+    });
+}

@@ -1,0 +1,220 @@
+// The synchronisation pass end to end: the headless host signed in against
+// the test service's item store, through the real transport.
+
+#include "foundation/pim_array.h"
+#include "model/model_lock.h"
+#include "model/pim.h"
+#include "online/global.h"
+#include "tests/online/sync_world.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+namespace online_test {
+namespace {
+
+using test_service::StoredItem;
+
+class SyncTest : public SyncWorld {};
+
+TEST_F(SyncTest, FirstDownloadPagesPerOrganizerAndCommits)
+{
+    for (int i = 0; i < 250; ++i)
+        sync_.SeedRecord(501, "Z\xE1znam " + std::to_string(i));
+    for (int i = 0; i < 40; ++i)
+        sync_.SeedRecord(502, "Pr\xE1"
+                              "ce " +
+                                  std::to_string(i));
+    SignIn();
+
+    EXPECT_EQ(SectionCounts("get-records", "Records", "501"), (std::vector<int>{100, 100, 50}));
+    EXPECT_EQ(SectionCounts("get-records", "Records", "502"), (std::vector<int>{40, 0, 0}));
+
+    TNModelReadGuard lock;
+    TNPIM& pim = *PIM[0];
+    std::map<uint32_t, uint32_t> newest;
+    for (const StoredItem& stored : sync_.Items(test_service::kRecords)) {
+        const TNPIMRecord* record = pim.Records->GetRecordByID(stored.ID);
+        ASSERT_NE(record, nullptr) << stored.ID;
+        EXPECT_EQ(record->Changed, stored.Changed);
+        EXPECT_EQ(std::string(record->Text.View()), stored.Field("Text"));
+        uint32_t& top = newest[stored.Number("OrganizerID")];
+        top = std::max<uint32_t>(top, static_cast<uint32_t>(stored.Changed));
+    }
+    for (uint32_t id : {501u, 502u}) {
+        const TNPIMOrganizer* organizer = pim.Organizers.GetOrganizerByID(id);
+        ASSERT_NE(organizer, nullptr);
+        EXPECT_EQ(organizer->recordsOffset, 0);
+        EXPECT_EQ(organizer->recordsLastRequestTime, newest[id]);
+    }
+    EXPECT_TRUE(service_.Violations().empty());
+}
+
+// The names and (type, id) of the requests after the first `from`.
+struct Sent {
+    std::vector<std::string> names;
+    std::vector<std::pair<int, uint32_t>> uploads;
+};
+
+Sent SentSince(const test_service::AccountService& accounts, size_t from)
+{
+    Sent sent;
+    std::vector<test_service::ApiRequest> requests = accounts.Requests();
+    for (size_t i = from; i < requests.size(); ++i) {
+        sent.names.push_back(requests[i].Name);
+        if (requests[i].Name == "upsync")
+            sent.uploads.emplace_back(
+                std::stoi(test_service::FieldValue(requests[i].Fields, "UpSync")),
+                static_cast<uint32_t>(std::stoul(test_service::FieldValue(requests[i].Fields, "UpSyncID"))));
+    }
+    return sent;
+}
+
+int LiveWithText(const test_service::SyncService& sync, const std::string& text)
+{
+    int count = 0;
+    for (const StoredItem& item : sync.Items(test_service::kRecords))
+        count += item.Deleted == 0 && item.Field("Text") == text ? 1 : 0;
+    return count;
+}
+
+constexpr const char* kLunch = "Ob\xEC"
+                               "d & <porada> \"\x9E\"";
+
+TEST_F(SyncTest, LocalChangesGoUpOnePerPassInUploadOrder)
+{
+    std::vector<uint32_t> ids;
+    for (int i = 0; i < 5; ++i)
+        ids.push_back(sync_.SeedRecord(501, "Z\xE1znam " + std::to_string(i)));
+    SignIn();
+    size_t before = accounts_.Requests().size();
+
+    EditRecord(ids[0], [](TNPIMRecord& r) { r.Text.Set(kLunch); });
+    EditRecord(ids[1], [](TNPIMRecord& r) { r.Importance = 10; });
+    EditRecord(ids[2], [](TNPIMRecord& r) { r.Text.Set("Zm\xECn\xECno"); });
+    uint32_t tag = 0;
+    {
+        TNModelWriteGuard lock;
+        TNPIMTags& tags = PIM[0]->Tags;
+        tag = tags.GetNextID();
+        ASSERT_TRUE(tags.Resize(tags.Count + 1));
+        TNPIMTag& made = *tags.Items[tags.Count - 1];
+        made.ID = tag;
+        made.OrganizerID = 501;
+        made.Title.Set("Nov\xFD");
+        made.PleaseSync = true;
+        tags.NoteIDChanged(tags.Count - 1);
+        tags.QueueForSave(tags.Count - 1);
+    }
+    uint32_t fresh = NewRecord(501, "Nov\xFD z\xE1znam");
+    EditRecord(fresh, [&](TNPIMRecord& r) { r.TagID = tag; });
+    {
+        TNModelWriteGuard lock;
+        PIM[0]->TagsAssign.AddAssign(fresh, tag, 501);
+    }
+    EditRecord(ids[3], [](TNPIMRecord& r) { r.Deleted = 1; });
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntilIdle());
+
+    Sent sent = SentSince(accounts_, before);
+    using Up = std::pair<int, uint32_t>;
+    ASSERT_EQ(sent.uploads.size(), 7u);
+    EXPECT_EQ(std::vector<Up>(sent.uploads.begin(), sent.uploads.begin() + 4),
+              (std::vector<Up>{{1, ids[0]}, {1, ids[1]}, {1, ids[2]}, {1, ids[3]}}));
+    EXPECT_EQ(sent.uploads[4], (Up{3, tag}));
+    EXPECT_EQ(sent.uploads[5], (Up{1, fresh}));
+    EXPECT_EQ(sent.uploads[6].first, 2);
+    // One upload per pass and no download between them.
+    for (size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(sent.names[i], "upsync") << i;
+
+    EXPECT_EQ(LiveWithText(sync_, kLunch), 1);
+    EXPECT_EQ(LiveWithText(sync_, "Nov\xFD z\xE1znam"), 1);
+    EXPECT_EQ(sync_.LiveCount(test_service::kTags), 1);
+    EXPECT_EQ(sync_.LiveCount(test_service::kTagsAssign), 1);
+    StoredItem deleted;
+    ASSERT_TRUE(sync_.Find(test_service::kRecords, ids[3], deleted));
+    EXPECT_NE(deleted.Deleted, 0);
+    EXPECT_TRUE(service_.Violations().empty());
+
+    TNModelReadGuard lock;
+    const TNPIMRecords& records = *PIM[0]->Records;
+    for (int32_t i = 0; i < records.Count; ++i) {
+        const TNPIMRecord* record = records.Items[i];
+        if (record == nullptr || record->Virtual || record->DoNotSave)
+            continue;
+        EXPECT_LT(record->ID, kFirstLocalID);
+        EXPECT_FALSE(record->PleaseSync) << record->ID;
+    }
+}
+
+TEST_F(SyncTest, AnAssignmentWhoseTagCanNeverGoUpIsWrittenOff)
+{
+    uint32_t record = sync_.SeedRecord(501, "Se ztracen\xFDm \xB9t\xEDtkem");
+    SignIn();
+    size_t before = accounts_.Requests().size();
+    {
+        TNModelWriteGuard lock;
+        // The tag was deleted before it ever went up.
+        PIM[0]->TagsAssign.AddAssign(record, kFirstLocalID + 98, 501);
+    }
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_TRUE(SentSince(accounts_, before).uploads.empty());
+    EXPECT_EQ(PIM[0]->TagsAssign.GetTagID(record), 0u);
+}
+
+TEST_F(SyncTest, LostAnswerLeavesOneRecordOnTheServiceAndInTheModel)
+{
+    SignIn();
+    accounts_.ArmApiFault("upsync", test_service::ApiFault::CommitThenClose());
+    uint32_t fresh = NewRecord(501, "Ztracen\xE1 odpov\xEC\xEF");
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([&] {
+        TNModelReadGuard lock;
+        const TNPIMRecord* record = PIM[0]->Records->GetRecordByID(fresh);
+        return record != nullptr && record->ID < kFirstLocalID && !record->PleaseSync;
+    }));
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(LiveWithText(sync_, "Ztracen\xE1 odpov\xEC\xEF"), 1);
+    std::vector<std::pair<int, uint32_t>> uploads = SentSince(accounts_, 0).uploads;
+    ASSERT_GE(uploads.size(), 2u);
+    EXPECT_EQ(uploads[0].second, fresh);
+    EXPECT_EQ(uploads[1].second, fresh) << "the retry carries the same temporary id";
+
+    TNModelReadGuard lock;
+    const TNPIMRecords& records = *PIM[0]->Records;
+    int held = 0;
+    for (int32_t i = 0; i < records.Count; ++i) {
+        const TNPIMRecord* record = records.Items[i];
+        held += record != nullptr && record->ID != 0 && std::string(record->Text.View()) == "Ztracen\xE1 odpov\xEC\xEF"
+                    ? 1
+                    : 0;
+    }
+    EXPECT_EQ(held, 1);
+}
+
+TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
+{
+    accounts_.SetSyncInterval(1);
+    std::vector<uint32_t> ids;
+    for (int i = 0; i < 3; ++i)
+        ids.push_back(sync_.SeedRecord(501, "P\xF9vodn\xED " + std::to_string(i)));
+    SignIn();
+    ASSERT_TRUE(sync_.Change(test_service::kRecords, ids[0], {{"Text", "Jin\xFD text"}}));
+    ASSERT_TRUE(sync_.Change(test_service::kRecords, ids[1], {{"Importance", "99"}}));
+    ASSERT_TRUE(sync_.Tombstone(test_service::kRecords, ids[2]));
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            TNModelReadGuard lock;
+            return Record(ids[2]) != nullptr && Record(ids[2])->Deleted != 0;
+        },
+        5000));
+    EXPECT_EQ(std::string(Record(ids[0])->Text.View()), "Jin\xFD text");
+    EXPECT_EQ(Record(ids[1])->Importance, 99);
+}
+
+} // namespace
+} // namespace online_test
