@@ -1,6 +1,7 @@
 #include "platform/gui/form.h"
 
 #include "platform/gui/button.h"
+#include "platform/gui/internal/form_bus_link.h"
 #include "platform/gui/internal/graphic_impl.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/qt_bridge.h"
@@ -39,6 +40,9 @@ namespace {
 TWeakRef<TForm> activeForm;
 TWeakRef<TForm> mainForm;
 bool windowSyncPending = false;
+// Every living form, in creation order.
+std::vector<TForm*> allForms;
+uint64_t lastZStamp = 0;
 
 // The window system learns the final active form after the current event,
 // so showing a window and activating the old one again moves nothing.
@@ -94,6 +98,13 @@ void Application::SetMainForm(TForm* form)
     mainForm = form;
 }
 
+std::vector<TForm*> Application::FormsTopmostFirst()
+{
+    std::vector<TForm*> forms(allForms.rbegin(), allForms.rend());
+    std::stable_sort(forms.begin(), forms.end(), [](TForm* a, TForm* b) { return a->zStamp_ > b->zStamp_; });
+    return forms;
+}
+
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
     // The layer decides which form is active and tells the window system.
@@ -103,6 +114,20 @@ TForm::TForm(TComponent* owner) : TWinControl(owner)
     ApplyWindowFlags();
     if (!mainForm)
         mainForm = this;
+    allForms.push_back(this);
+}
+
+void TForm::ExportOnBus(const std::string& className)
+{
+    RequireMainThread(ClassName(), "ExportOnBus");
+    if (Alive())
+        BusFormExported(*this, className);
+}
+
+void TForm::Raised()
+{
+    zStamp_ = ++lastZStamp;
+    BusFormRaised(*this);
 }
 
 void TForm::SetVisible(bool visible)
@@ -114,6 +139,7 @@ void TForm::SetVisible(bool visible)
     DispatchScope scope;
     TWeakRef<TForm> self(this);
     if (visible) {
+        Raised();
         WindowGeometryChanged();
         if (auto slot = OnShow)
             slot(this);
@@ -387,6 +413,7 @@ void TForm::Activate()
             slot(old.Get());
     }
     if (self && activeForm.Get() == this) {
+        Raised();
         SendActivate(true);
         if (auto slot = OnActivate)
             slot(this);
@@ -595,6 +622,8 @@ void TForm::Detach()
     scrollBar_ = nullptr;
     if (activeForm.Get() == this)
         activeForm = nullptr;
+    BusFormGone(*this);
+    std::erase(allForms, this);
     OnShow = nullptr;
     OnHide = nullptr;
     OnDestroy = nullptr;

@@ -3,7 +3,10 @@
 #include "platform/gui/messages.h"
 #include "platform/gui/win_control.h"
 
+#include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace plat {
 
@@ -102,6 +105,10 @@ public:
     // Sends a message to the form now, as the system would.
     LRESULT Perform(TMessageId message, WPARAM wParam, LPARAM lParam);
 
+    // Puts the form on the window bus under `className` (A-Z a-z 0-9 _)
+    // until it is destroyed, hidden or shown (form_bus.h).
+    void ExportOnBus(const std::string& className);
+
     TNotifyEvent OnShow;
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
@@ -139,6 +146,7 @@ protected:
 private:
     friend class Application;
     void ApplyWindowFlags();
+    void Raised();
     void SendActivate(bool active);
     void RunCloseAction(TCloseAction action);
     void UpdateScrollBar();
@@ -156,6 +164,7 @@ private:
     struct ModalLoop* modalLoop_ = nullptr;
     bool closing_ = false;
     bool activateSent_ = false;
+    uint64_t zStamp_ = 0; // higher was shown or activated later
     TWeakRef<TWinControl> activeControl_;
     TWeakRef<TMainMenu> menu_;
     int scrollRange_ = 0;
@@ -172,6 +181,9 @@ public:
     // loop.
     static TForm* MainForm();
     static void SetMainForm(TForm* form);
+    // Every form, shown or hidden, the one shown or activated last first;
+    // never-shown forms last, newest first.
+    static std::vector<TForm*> FormsTopmostFirst();
 };
 
 } // namespace plat
