@@ -1,23 +1,59 @@
-#include "app/stand_in_windows.h"
 #include "foundation/globals.h"
+#include "foundation/log.h"
 #include "foundation/program_start.h"
 #include "foundation/task_files.h"
+#include "mainwindow/stand_in_windows.h"
 #include "model/pim.h"
 #include "online/global.h"
 #include "online/transport.h"
 #include "platform/core/main_loop.h"
+#include "platform/core/platform_log.h"
+#include "platform/core/termination_before_loop.h"
+#include "view/view.h"
 
 #include <cstdio>
 #include <string>
 #include <vector>
 
+namespace {
+
+// The windows of the first copy, which will run the main loop: from the
+// application object on, termination signals wait for that loop.
+class TNWindowsWithLoop final : public TNProgramWindows {
+public:
+    TNWindowsWithLoop(TNProgramWindows& windows, plat::TerminationBeforeLoop& guard) : windows_(windows), guard_(guard)
+    {
+    }
+
+    void InitializeApplication(const char* title) override
+    {
+        guard_.Stop();
+        windows_.InitializeApplication(title);
+    }
+    void CreateMainWindow() override { windows_.CreateMainWindow(); }
+    void CreateLogWindow() override { windows_.CreateLogWindow(); }
+    void CreateTimePicker() override { windows_.CreateTimePicker(); }
+    void Run() override { windows_.Run(); }
+
+private:
+    TNProgramWindows& windows_;
+    plat::TerminationBeforeLoop& guard_;
+};
+
+} // namespace
+
 int main(int argc, char** argv)
 {
-    // Before any thread: SIGTERM and SIGINT wait for the main loop.
+    // Before any thread: SIGTERM and SIGINT wait for the main loop, and
+    // until there is one the guard ends the run on them.
     plat::BlockTerminationSignals();
+    plat::TerminationBeforeLoop guard(HoldLogForExit);
+    plat::SetPlatformLogSink(LogPlatformLine);
     InitTransport();
     InstallPIMFactory();
     InstallOnlineGlobals();
+    InstallViewGlobals();
+    InstallViewHooks();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);
         return 1;
@@ -26,8 +62,12 @@ int main(int argc, char** argv)
     {
         std::vector<std::string> arguments(argv, argv + argc);
         TNStandInWindows windows;
-        result = WinMain(arguments, windows, [](const std::string& name) { RunScheduledTask(name); });
+        TNWindowsWithLoop guardedWindows(windows, guard);
+        result = WinMain(arguments, guardedWindows, [](const std::string& name) { RunScheduledTask(name); });
     }
+    // What follows must not be cut off: a signal now waits, unanswered.
+    guard.Stop();
     DestroyGlobals();
+    plat::SetPlatformLogSink(nullptr);
     return result;
 }

@@ -42,11 +42,12 @@ struct BuiltInServer {
 };
 
 // Release, first and second development set. Reserved example hosts only.
+// The update service is always https: its files are installed as the program.
 constexpr BuiltInServer kBuiltInServers[] = {
-    {"https", "www.dalmora.example", "https", "www.dalmora.example/index.php", "http", "update.dalmora.example"},
-    {"https", "dev1.dalmora.example", "https", "dev1.dalmora.example/zoro2/index.php", "http",
+    {"https", "www.dalmora.example", "https", "www.dalmora.example/index.php", "https", "update.dalmora.example"},
+    {"https", "dev1.dalmora.example", "https", "dev1.dalmora.example/zoro2/index.php", "https",
      "update.dalmora.example"},
-    {"http", "dev2.dalmora.example", "http", "dev2.dalmora.example/zoro2/index.php", "http", "update.dalmora.example"},
+    {"http", "dev2.dalmora.example", "http", "dev2.dalmora.example/zoro2/index.php", "https", "update.dalmora.example"},
 };
 
 void UseBuiltInServers(TNAppInfo& app, int32_t developmentValue)

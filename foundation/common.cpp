@@ -11,10 +11,10 @@
 #include "foundation/pim_array.h"
 #include "platform/core/bytes.h"
 #include "platform/core/clock.h"
-#include "platform/core/desktop.h"
 #include "platform/core/disk.h"
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
+#include "platform/core/shell_open.h"
 
 #include <cinttypes>
 #include <climits>
@@ -370,22 +370,6 @@ bool OnlyCharacters(const char* text, std::string_view allowed, size_t shortest,
            value.find_first_not_of(allowed) == std::string_view::npos;
 }
 
-char LowerAscii(char ch)
-{
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-bool StartsWithNoCase(std::string_view text, std::string_view start)
-{
-    if (text.size() < start.size())
-        return false;
-    for (size_t i = 0; i < start.size(); ++i) {
-        if (LowerAscii(text[i]) != start[i])
-            return false;
-    }
-    return true;
-}
-
 // True when the file opens for reading; size 0 otherwise.
 bool SizeOfFile(const char* path, int64_t& size)
 {
@@ -601,18 +585,13 @@ bool TNCommon::isEnoughDiskSpace(const char* path)
 bool TNCommon::OpenUrl(const char* address)
 {
     return Guarded("[TNCommon::OpenUrl]", false, [&] {
-        std::string_view text = address != nullptr ? std::string_view(address) : std::string_view();
-        bool web = StartsWithNoCase(text, "http://") || StartsWithNoCase(text, "https://") ||
-                   StartsWithNoCase(text, "mailto:");
-        if (web && text.find_first_of("\r\n", 0) == std::string_view::npos)
-            return plat::OpenInDesktop(std::string(text));
-        if (!text.empty() && text.find(':') == std::string_view::npos) {
-            std::string path = PathInEnteredFolder(std::string(text));
-            if (plat::FileExists(path))
-                return plat::OpenInDesktop(path);
-        }
-        LogWrite("[TNCommon::OpenUrl][ERROR] Refused: ", address, false);
-        return false;
+        std::string target = address != nullptr ? address : "";
+        // A name without a scheme is a file of the folder this thread entered.
+        if (!target.empty() && target.find(':') == std::string::npos)
+            target = PathInEnteredFolder(target);
+        // The shell layer refuses anything but web addresses and existing
+        // files, and logs why.
+        return plat::ShellOpen(target, "open");
     });
 }
 

@@ -196,6 +196,24 @@ bool SetLogMutexName(const char* name)
     }
 }
 
+void LogPlatformLine(const std::string& line)
+{
+    if (!LogText(plat::Utf8ToCp1250(line).c_str()))
+        std::fprintf(stderr, "%s\n", line.c_str());
+}
+
+void HoldLogForExit()
+{
+    std::string mutexName;
+    {
+        LogSettings& settings = Settings();
+        std::lock_guard<std::mutex> guard(settings.mutex);
+        mutexName = settings.mutexName;
+    }
+    if (!mutexName.empty())
+        plat::AcquireNamedLock(mutexName, kLockAttempts, kLockPauseMs);
+}
+
 bool ExceptionHandler(const char* caller, uint32_t code, uint32_t)
 {
     try {

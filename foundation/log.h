@@ -14,6 +14,14 @@ bool SetLogDir(const char* path);
 bool SetLogMutexName(const char* name);
 bool ExceptionHandler(const char* caller, uint32_t code, uint32_t info);
 
+// The platform layer's log sink: its UTF-8 lines go to the day's log; before
+// the log folder is known, or with logging off, to standard error.
+void LogPlatformLine(const std::string& line);
+
+// For a process about to end without its destructors: waits until no line
+// is being written and keeps the run's log lock, so no line starts either.
+void HoldLogForExit();
+
 // The line with the whole value of every password key replaced by '*'.
 std::string MaskPasswords(std::string_view line);
 

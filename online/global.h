@@ -272,6 +272,13 @@ public:
     // ---- UI-update tag queue.
     void SetUpdateUiTag(int16_t tag, uint32_t param);
 
+    // ---- Automatic update (auto_update.cpp): the check with the download,
+    // on the update thread. True when this call made the update ready.
+    bool AutomatickaAktualizace();
+    std::atomic<uint8_t> runningAutoUpdateCheck{0};
+    // An update is downloaded and will be installed when the program ends.
+    std::atomic<uint8_t> WantUpdate{0};
+
     // ---- The account.
     TNAccount Account() const;
     void UpdateAccount(const std::function<void(TNAccount&)>& change);

@@ -9,6 +9,7 @@
 #include "foundation/setup.h"
 #include "foundation/users.h"
 #include "model/pim.h"
+#include "online/auto_update.h"
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/login.h"
@@ -48,10 +49,16 @@ TNHeadlessHost::TNHeadlessHost()
     MainWindowHooks.WakeUiTagConsumer = &TNHeadlessHost::WakeConsumer;
     MainWindowHooks.ArmAfterOnlineLogin = &TNHeadlessHost::AfterOnlineLogin;
     MainWindowHooks.ArmOnlineTimer = &TNHeadlessHost::ArmOnlineTimer;
+    OnlineHooks.BeginAutoUpdate = &BeginAutoUpdate;
 }
 
 TNHeadlessHost::~TNHeadlessHost()
 {
+    // The end of a run without windows is its close: a ready update is
+    // installed now.
+    StopAutoUpdateForClose();
+    CompleteAutoUpdateAtClose();
+    OnlineHooks.BeginAutoUpdate = nullptr;
     MainWindowHooks.WakeUiTagConsumer = nullptr;
     MainWindowHooks.ArmAfterOnlineLogin = nullptr;
     MainWindowHooks.ArmOnlineTimer = nullptr;

@@ -11,8 +11,10 @@
 // The main window's share of the online layer for runs without windows (the
 // command-line driver, integration tests): it fills the main-window hooks
 // with the UI-update tag consumer, the sign-in continuation of the login
-// page and the online timer. Everything it does runs on the main loop's
-// thread. One host at a time; it empties its hooks again when it ends.
+// page and the online timer, and it starts announced updates. Everything it
+// does runs on the main loop's thread. One host at a time; it empties its
+// hooks again when it ends, and its end is the run's close: a ready update is
+// installed then.
 class TNHeadlessHost {
 public:
     TNHeadlessHost();

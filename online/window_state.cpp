@@ -26,6 +26,40 @@ std::vector<TNShownRecord> TNWindowState::ShownRecords() const
     return shownRecords_;
 }
 
+int32_t TNWindowState::AddShownRecord(uint32_t recordID, int32_t pimSrvPos)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    const int32_t known = FindShownRecordLocked(recordID);
+    if (known >= 0)
+        return known;
+    shownRecords_.push_back(TNShownRecord{recordID, pimSrvPos});
+    return static_cast<int32_t>(shownRecords_.size()) - 1;
+}
+
+int32_t TNWindowState::FindShownRecord(uint32_t recordID) const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    return FindShownRecordLocked(recordID);
+}
+
+int32_t TNWindowState::FindShownRecordLocked(uint32_t recordID) const
+{
+    for (size_t i = 0; i < shownRecords_.size(); ++i) {
+        if (shownRecords_[i].RecordID == recordID)
+            return static_cast<int32_t>(i);
+    }
+    return -1;
+}
+
+void TNWindowState::TruncateShownRecords(int32_t n)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    if (n <= 0)
+        shownRecords_.clear();
+    else if (static_cast<size_t>(n) < shownRecords_.size())
+        shownRecords_.resize(static_cast<size_t>(n));
+}
+
 void TNWindowState::SetHeaderUser(const TNHeaderUser& user)
 {
     std::lock_guard<std::mutex> guard(mutex_);

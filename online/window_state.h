@@ -37,6 +37,13 @@ public:
     // The records of the views; empty while nothing is shown.
     void SetShownRecords(std::vector<TNShownRecord> records);
     std::vector<TNShownRecord> ShownRecords() const;
+    // The position of a listed id, else the position the record is
+    // appended at.
+    int32_t AddShownRecord(uint32_t recordID, int32_t pimSrvPos);
+    // Position of the id; -1 when it is not listed.
+    int32_t FindShownRecord(uint32_t recordID) const;
+    // Keeps the first n; n <= 0 empties the list.
+    void TruncateShownRecords(int32_t n);
 
     void SetHeaderUser(const TNHeaderUser& user);
     TNHeaderUser HeaderUser() const;
@@ -53,6 +60,8 @@ public:
     void Reset();
 
 private:
+    int32_t FindShownRecordLocked(uint32_t recordID) const;
+
     mutable std::mutex mutex_;
     std::string activePage_ = "Login";
     std::vector<TNShownRecord> shownRecords_;

@@ -33,7 +33,7 @@ TEST(TNAppInfo, ReleaseWithoutConfigurationHasOneBuiltInServer)
     EXPECT_TRUE(EndsWith(app.ApiUrl[0], "?ApiCall=1&AppID=16&AppPrefix=dlmr1&Version=167")) << app.ApiUrl[0];
     EXPECT_TRUE(EndsWith(app.ApiUrl[0], "/index.php?ApiCall=1&AppID=16&AppPrefix=dlmr1&Version=167"));
     EXPECT_EQ(std::string(app.ApiUrl[0]).rfind("https://", 0), 0u);
-    EXPECT_EQ(std::string(app.UpdateCheckUrl).rfind("http://", 0), 0u);
+    EXPECT_EQ(std::string(app.UpdateCheckUrl).rfind("https://", 0), 0u);
     EXPECT_TRUE(EndsWith(app.UpdateCheckUrl, "/api/get-update.php"));
     EXPECT_STREQ(app.SetupFileName, "setup-dlmr1.dat");
     EXPECT_STREQ(app.ApplicationTitle, "Dalmora");

@@ -6,9 +6,10 @@
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "platform/core/bytes.h"
-#include "platform/core/desktop.h"
 #include "platform/core/disk.h"
 #include "platform/core/file.h"
+#include "platform/core/platform_log.h"
+#include "platform/core/shell_open.h"
 #include "platform/testing/fake_clock.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
@@ -98,7 +99,8 @@ protected:
         App = savedApp_;
         FoundationHooks = TNFoundationHooks{};
         plat::SetFreeSpaceProvider(nullptr);
-        plat::SetDesktopOpener(nullptr);
+        plat::SetShellStarter(nullptr);
+        plat::SetPlatformLogSink(nullptr);
         plat::FailNthWrite(0);
     }
     std::string Log() const
@@ -209,18 +211,19 @@ TEST_F(Common, EnoughDiskSpaceNeedsThreeGibibytes)
     EXPECT_EQ(c.isEnoughDiskSpace((work_.Path() + "not/yet/there").c_str()), c.isEnoughDiskSpace(work_.Path().c_str()));
 }
 
-std::vector<std::string>* opened = nullptr;
-bool RecordOpen(const std::string& target)
+std::vector<std::string>* started = nullptr;
+bool RecordStart(const std::vector<std::string>& argv, int*)
 {
-    opened->push_back(target);
+    started->insert(started->end(), argv.begin(), argv.end());
     return true;
 }
 
 TEST_F(Common, OpenUrlOpensOnlyWebAddressesAndExistingFiles)
 {
     std::vector<std::string> recorded;
-    opened = &recorded;
-    plat::SetDesktopOpener(&RecordOpen);
+    started = &recorded;
+    plat::SetShellStarter(&RecordStart);
+    plat::SetPlatformLogSink(LogPlatformLine);
     WriteFile(work_.Path() + "readme.txt", "x");
 
     for (const char* address : {"https://www.dalmora.example/", "HTTP://dalmora.example/x?a=1&b=2",
@@ -231,11 +234,15 @@ TEST_F(Common, OpenUrlOpensOnlyWebAddressesAndExistingFiles)
         EXPECT_FALSE(c.OpenUrl(address)) << address;
     EXPECT_FALSE(c.OpenUrl(nullptr));
 
-    std::vector<std::string> expected = {"https://www.dalmora.example/", "HTTP://dalmora.example/x?a=1&b=2",
-                                         "mailto:uzivatel@example.com", work_.Path() + "readme.txt"};
+    // A relative name is a file of the entered folder, never an option.
+    std::vector<std::string> expected = {
+        "xdg-open", "https://www.dalmora.example/", "xdg-open", "HTTP://dalmora.example/x?a=1&b=2",
+        "xdg-open", "mailto:uzivatel@example.com",  "xdg-open", work_.Path() + "readme.txt"};
     EXPECT_EQ(recorded, expected);
-    EXPECT_NE(Log().find("[TNCommon::OpenUrl][ERROR] Refused: javascript:alert(1)"), std::string::npos);
-    opened = nullptr;
+    // Refusals reach the program's log.
+    EXPECT_NE(Log().find("[ShellOpen][ERROR] Refused \"open\" of: javascript:alert(1)"), std::string::npos) << Log();
+    EXPECT_NE(Log().find("[ShellOpen][ERROR] Refused \"open\" of: " + work_.Path() + "-x"), std::string::npos);
+    started = nullptr;
 }
 
 TEST(CommonValidation, CheckEmailGivesEveryCodeWithItsMessage)

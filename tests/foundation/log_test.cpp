@@ -4,6 +4,7 @@
 #include "foundation/hooks.h"
 #include "foundation/log.h"
 #include "platform/core/named_lock.h"
+#include "platform/core/platform_log.h"
 #include "platform/testing/fake_clock.h"
 #include "tests/support/files.h"
 #include "tests/support/scratch_folder.h"
@@ -152,6 +153,29 @@ TEST_F(LogWriter, LineIsDroppedWhileAnotherHoldsTheLockTooLong)
     plat::ReleaseNamedLock("logMutexTest");
     EXPECT_TRUE(LogText("kept"));
     EXPECT_EQ(folder_.Entries().size(), 1u);
+}
+
+TEST_F(LogWriter, PlatformLinesReachTheDaysFileOrElseStandardError)
+{
+    plat::testing::ScopedFakeClock clock(PragueSeconds(2024, 3, 14, 9, 5, 7));
+    plat::SetPlatformLogSink(LogPlatformLine);
+    // UTF-8, as the platform layer writes; the file keeps it intact.
+    plat::PlatformLog("[SoundPlayer] \xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD");
+    EXPECT_EQ(DayFile(2024, 3, 14), "09:05:07 [SoundPlayer] \xC5\xBDlu\xC5\xA5ou\xC4\x8Dk\xC3\xBD\r\n");
+
+    SetLogDir("");
+    ::testing::internal::CaptureStderr();
+    plat::PlatformLog("[ShellOpen][ERROR] early");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "[ShellOpen][ERROR] early\n");
+    plat::SetPlatformLogSink(nullptr);
+}
+
+TEST_F(LogWriter, HoldingTheLogForExitLetsNoLineStart)
+{
+    HoldLogForExit();
+    EXPECT_FALSE(LogText("after the hold"));
+    EXPECT_TRUE(folder_.Entries().empty());
+    plat::ReleaseNamedLock("logMutexTest");
 }
 
 TEST_F(LogWriter, FourThreadsLeaveEveryLineWhole)

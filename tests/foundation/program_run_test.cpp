@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <dirent.h>
 #include <memory>
 #include <string>
@@ -202,6 +203,39 @@ TEST_F(ProgramRun, RestartWaitsThreeSecondsUnlessSchtasksComesFirst)
     EXPECT_TRUE(plat::FileExists(folder + "DalmoraRestore.xml"));
 }
 
+TEST_F(ProgramRun, TheRestartPauseEndsSoonOnATerminationSignal)
+{
+    std::string folder = Install("prog");
+    for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        auto copy = Start(folder, {"restart"});
+        // Well inside the 3 s pause.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        ASSERT_TRUE(copy->Signal(signal));
+        auto signalled = Clock::now();
+        int status = 0;
+        ASSERT_TRUE(copy->Wait(status, 3000));
+        EXPECT_LT(MillisecondsSince(signalled), 1000);
+        EXPECT_TRUE(ExitedWithZero(status)) << status;
+        EXPECT_TRUE(Log().empty()) << "the run never began";
+        EXPECT_TRUE(LockIsFree(LockName()));
+    }
+}
+
+TEST_F(ProgramRun, WithoutADisplayTheWindowsRunOffscreen)
+{
+    unsetenv("QT_QPA_PLATFORM");
+    auto copy = Start(Install("prog", "01"), {}, true);
+    // Said before the log folder is known, so on standard error.
+    ASSERT_TRUE(copy->ReadUntil("[GuiApplication] No display: windows are drawn offscreen"));
+    ASSERT_TRUE(WaitForMainWindow(*copy));
+    ASSERT_TRUE(copy->Signal(SIGTERM));
+    int status = 0;
+    ASSERT_TRUE(copy->Wait(status, 1000));
+    EXPECT_TRUE(ExitedWithZero(status));
+    EXPECT_NE(Log().find(kLastLine), std::string::npos);
+}
+
 TEST_F(ProgramRun, ASecondCopyRestoresTheFirstWhichTheRestoreTaskDoesAgain)
 {
     std::string folder = Install("prog", "0x");
@@ -292,6 +326,30 @@ TEST_F(BusPeerRun, AnUnansweredWindowDelaysTheSecondCopyOnlyByItsTimeOut)
     ASSERT_EQ(messages.size(), 4u);
     EXPECT_EQ(messages[1], "1 TfrmMainDLMR1 1125 0 0");
     EXPECT_EQ(messages[3], "3 TfrmUnidlgDLMR1 1125 0 0");
+}
+
+TEST_F(BusPeerRun, ASecondCopyWaitingForAWindowEndsSoonOnATerminationSignal)
+{
+    std::string folder = Install("prog");
+    for (int signal : {SIGTERM, SIGINT}) {
+        SCOPED_TRACE(signal);
+        std::remove((root_ + "messages").c_str());
+        // The topmost main window never answers: the copy waits 5 s for it.
+        auto peer = StartPeer({"--silent", "2"});
+        auto copy = Start(folder);
+        ASSERT_EQ(Messages(1), std::vector<std::string>{"2 TfrmMainDLMR1 1125 0 0"});
+        ASSERT_TRUE(copy->Signal(signal));
+        auto signalled = Clock::now();
+        int status = 0;
+        ASSERT_TRUE(copy->Wait(status, 3000));
+        EXPECT_LT(MillisecondsSince(signalled), 1000);
+        EXPECT_TRUE(ExitedWithZero(status)) << status;
+        // It went no further: no other window, no restore task's copy.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        EXPECT_EQ(Messages(1).size(), 1u);
+        ASSERT_TRUE(peer->Signal(SIGTERM));
+        ASSERT_TRUE(peer->Wait(status));
+    }
 }
 
 TEST_F(ProgramRun, DevelopmentAndReleaseCopiesRunSideBySide)

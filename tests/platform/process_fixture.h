@@ -45,6 +45,10 @@ protected:
         setenv("XDG_CACHE_HOME", (root_ + "home/.cache").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
         setenv("TMPDIR", temp_.c_str(), 1);
+        // Programs with windows draw them offscreen, display or not.
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
     }
     void TearDown() override
     {
@@ -56,8 +60,9 @@ protected:
         }
     }
 
-    static constexpr const char* kVariables[] = {"HOME",           "XDG_DATA_HOME",   "XDG_CONFIG_HOME",
-                                                 "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"};
+    static constexpr const char* kVariables[] = {
+        "HOME",   "XDG_DATA_HOME",   "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR",
+        "TMPDIR", "QT_QPA_PLATFORM", "DISPLAY",         "WAYLAND_DISPLAY"};
     std::vector<std::pair<const char*, std::optional<std::string>>> saved_;
     testing_support::ScratchFolder scratch_;
     std::string root_;

@@ -1,4 +1,4 @@
-#include "app/stand_in_windows.h"
+#include "mainwindow/stand_in_windows.h"
 
 #include "foundation/app_info.h"
 #include "foundation/common.h"
@@ -7,8 +7,10 @@
 #include "foundation/log.h"
 #include "foundation/string.h"
 #include "platform/core/bus_server.h"
-#include "platform/core/headless_loop.h"
+#include "platform/core/platform_log.h"
 #include "platform/core/window_messages.h"
+#include "platform/gui/gui_application.h"
+#include "platform/gui/gui_main_loop.h"
 
 #include <optional>
 
@@ -25,7 +27,8 @@ TNStandInWindows::~TNStandInWindows()
 
 void TNStandInWindows::InitializeApplication(const char*)
 {
-    loop_ = std::make_unique<plat::HeadlessMainLoop>();
+    plat::GuiApplication::Start([](const std::string& line) { plat::PlatformLog(line); });
+    loop_ = std::make_unique<plat::GuiMainLoop>();
     plat::SetMainLoop(loop_.get());
 }
 

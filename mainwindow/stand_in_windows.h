@@ -8,7 +8,7 @@
 
 namespace plat {
 class BusServer;
-class HeadlessMainLoop;
+class GuiMainLoop;
 } // namespace plat
 
 // SCAFFOLD: stands in for the application object and its three windows until
@@ -20,8 +20,9 @@ class HeadlessMainLoop;
 // installation id, the zero-server line) and registers a "TfrmMainDLMR1"
 // window on the window bus that answers message 1125 and the end of the
 // session as the real one will.
-// The log window and the time picker do nothing. The loop is the headless
-// main loop; it returns on SIGTERM or SIGINT.
+// The log window and the time picker do nothing. The application object
+// starts the GUI layer and the loop is its main loop, which returns on
+// SIGTERM or SIGINT; the windows themselves are not shown yet.
 class TNStandInWindows final : public TNProgramWindows {
 public:
     TNStandInWindows();
@@ -43,7 +44,7 @@ private:
     // and WM_ENDSESSION answer 1 and end the run.
     std::optional<int64_t> MainWindowMessage(uint32_t msg);
 
-    std::unique_ptr<plat::HeadlessMainLoop> loop_;
+    std::unique_ptr<plat::GuiMainLoop> loop_;
     std::unique_ptr<plat::BusServer> bus_;
     uint32_t mainWindow_ = 0;
     uint32_t instId_ = 0;

@@ -1,0 +1,72 @@
+// The registry's look-ups are linear scans of the slots. Targets (with the
+// indexes that come later): under 20 us a creation with 5,000 live items,
+// under 50 ms to delete a day box holding 1,000 cards.
+#include "platform/gui/form.h"
+#include "platform/gui/panel.h"
+#include "platform/testing/gui_harness.h"
+#include "view/view.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace {
+
+// A component with a panel on `parent`, as a kind's create operation
+// leaves it, so that its own children link to it.
+TNViewItem* Make(plat::TForm& form, int8_t kind, const std::string& name, plat::TWinControl* parent)
+{
+    TNViewItem* item = View.CreateComponent(kind, name.c_str(), &form, parent, 0, "", 1, -1, nullptr, nullptr, 3);
+    auto* panel = new plat::TPanel(&form);
+    panel->SetParent(parent);
+    item->Panel = panel;
+    return item;
+}
+
+void FreshView()
+{
+    DestroyViewGlobals();
+    ConstructViewGlobals();
+}
+
+void CreateWithFiveThousandLiveItems(benchmark::State& state)
+{
+    plat::testing::StartOffscreenGui();
+    FreshView();
+    plat::TOwned<plat::TForm> form(new plat::TForm);
+    for (int i = 0; i < 5000; ++i)
+        Make(*form, cmpButton, "item" + std::to_string(i), form.get());
+    int n = 0;
+    for (auto _ : state) {
+        const std::string name = "new" + std::to_string(n++);
+        benchmark::DoNotOptimize(
+            View.CreateComponent(cmpButton, name.c_str(), form.get(), form.get(), 0, "", 1, -1, nullptr, nullptr, 3));
+        state.PauseTiming();
+        View.DeleteComponent(name.c_str(), true);
+        state.ResumeTiming();
+    }
+    DestroyViewGlobals();
+}
+BENCHMARK(CreateWithFiveThousandLiveItems);
+
+void DeleteDayboxWithThousandCards(benchmark::State& state)
+{
+    plat::testing::StartOffscreenGui();
+    for (auto _ : state) {
+        state.PauseTiming();
+        FreshView();
+        plat::TOwned<plat::TForm> form(new plat::TForm);
+        TNViewItem* daybox = Make(*form, cmpDaybox, "daybox", form.get());
+        for (int i = 0; i < 1000; ++i)
+            Make(*form, cmpRecord, "card" + std::to_string(i), daybox->Panel.Get())->ParentItem = daybox;
+        state.ResumeTiming();
+        View.DeleteComponent("daybox", true);
+        state.PauseTiming();
+        form.reset();
+        state.ResumeTiming();
+    }
+    DestroyViewGlobals();
+}
+BENCHMARK(DeleteDayboxWithThousandCards)->Unit(benchmark::kMillisecond);
+
+} // namespace

@@ -1,0 +1,123 @@
+#include "tests/view/view_fixture.h"
+
+#include "foundation/globals.h"
+#include "online/global.h"
+#include "online/window_state.h"
+
+#include <utility>
+
+namespace view_test {
+
+HookRecorder* Recorder = nullptr;
+
+namespace {
+
+// The program's globals, once per process, with View joined to them.
+model_test::Environment& SharedEnvironment()
+{
+    static model_test::Environment* environment = [] {
+        InstallOnlineGlobals();
+        InstallViewGlobals();
+        InstallViewHooks();
+        return new model_test::Environment();
+    }();
+    return *environment;
+}
+
+ViewTest* current = nullptr;
+
+void Count(const char* name)
+{
+    if (Recorder != nullptr)
+        ++Recorder->Calls[name];
+}
+
+} // namespace
+
+GlobalsReady::GlobalsReady()
+{
+    SharedEnvironment();
+}
+
+FreeProbe::FreeProbe(plat::TComponent* owner, std::string name, std::vector<std::string>* freed)
+    : plat::TComponent(owner), name_(std::move(name)), freed_(freed)
+{
+}
+
+void FreeProbe::Detach()
+{
+    freed_->push_back(name_);
+    plat::TComponent::Detach();
+}
+
+void ViewTest::SetUp()
+{
+    OffscreenGuiTest::SetUp();
+    UseFixedMetrics();
+    ASSERT_TRUE(ViewGlobalsConstructed());
+    DestroyViewGlobals();
+    ConstructViewGlobals();
+    WindowState.TruncateShownRecords(0);
+
+    mainForm_.reset(new plat::TForm());
+    mainForm_->SetBounds(0, 0, 800, 600);
+    for (int i = 0; i < kMainPanelCount; ++i) {
+        fixedPanels_[i] = new plat::TPanel(mainForm_.get());
+        fixedPanels_[i]->SetParent(mainForm_.get());
+    }
+    desk_ = new plat::TPanel(mainForm_.get());
+    desk_->SetParent(mainForm_.get());
+    dialogForm_.reset(new plat::TForm());
+
+    current = this;
+    Recorder = &recorder_;
+    ViewMainHooks = TNViewMainHooks();
+    ViewMainHooks.MainForm = [] { return current->MainForm(); };
+    ViewMainHooks.pDesk = [] { return current->Desk(); };
+    ViewMainHooks.FixedPanel = [](TNMainPanel panel) { return current->FixedPanel(panel); };
+    ViewMainHooks.AddTagFromEditRecordDialog = [] { Count("AddTagFromEditRecordDialog"); };
+    ViewMainHooks.FormMouseDown = [](plat::TComponent*, int32_t, uint32_t, int32_t, int32_t) {
+        Count("FormMouseDown");
+    };
+    ViewDialogHooks = TNViewDialogHooks();
+    ViewDialogHooks.Form = [](int32_t formTag) { return formTag == 0 ? current->DialogForm() : nullptr; };
+}
+
+void ViewTest::TearDown()
+{
+    DestroyViewGlobals();
+    ConstructViewGlobals();
+    ViewMainHooks = TNViewMainHooks();
+    ViewDialogHooks = TNViewDialogHooks();
+    Recorder = nullptr;
+    current = nullptr;
+    dialogForm_.reset();
+    mainForm_.reset();
+    OffscreenGuiTest::TearDown();
+}
+
+TNViewItem* ViewTest::MakeItem(int8_t kind, const char* name, plat::TWinControl* parentControl, plat::TForm* owner)
+{
+    if (owner == nullptr)
+        owner = mainForm_.get();
+    TNViewItem* item = View.CreateComponent(kind, name, owner, parentControl, 0, "", 1, -1, nullptr, nullptr, 3);
+    if (item != nullptr && item->Panel.Get() == nullptr) {
+        auto* panel = new plat::TPanel(owner);
+        panel->SetBounds(0, 0, 50, 20);
+        panel->SetParent(parentControl);
+        item->Panel = panel;
+    }
+    return item;
+}
+
+TNViewItem* ViewTest::MakeScrollbox(const char* name, plat::TWinControl* parentControl)
+{
+    TNViewItem* box = MakeItem(cmpScrollbox, name, parentControl);
+    auto* frame = new plat::TJvPanel(box->OwnerForm.Get());
+    frame->SetParent(box->Panel.Get());
+    box->Scrollbox = frame;
+    box->AddInner();
+    return box;
+}
+
+} // namespace view_test

@@ -1,0 +1,161 @@
+#pragma once
+
+#include "platform/gui/component.h"
+#include "platform/gui/types.h"
+#include "view/view_item.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plat {
+class TFont;
+class TForm;
+class TLabel;
+class TPanel;
+class TWinControl;
+} // namespace plat
+
+class TNPIMRecord;
+
+// The registry and dispatcher of every drawn component: components are
+// created by name, found by name, id or control, laid out through their
+// kind, and deleted by name, by owning window or all at once. Main thread
+// only, except the shown-records list.
+class TNView {
+public:
+    static constexpr uint32_t kLastComponentIdLimit = 4294967295u;
+    static constexpr int32_t kColumnCount = 5;
+    static constexpr int32_t kButtonColorCount = 15;
+
+    TNView();
+    ~TNView();
+    TNView(const TNView&) = delete;
+    TNView& operator=(const TNView&) = delete;
+
+    void Destroy();
+    void ResetFormColor();
+
+    // Registry.
+    TNViewItem* CreateComponent(int8_t kind, const char* name, plat::TForm* ownerForm, plat::TWinControl* parentControl,
+                                int32_t column, const char* caption, uint8_t captionAlignment, int32_t dialogIndex,
+                                TNViewItem* itemTemplate, TNViewItem* parentItem, int32_t captionPosition);
+    TNViewItem* CreateComponentFromTemplate(TNViewItem* itemTemplate);
+    TNViewItem* GetComponent(const char* name);
+    int32_t GetComponentPosByName(const char* name);
+    TNViewItem* GetComponentById(uint32_t id);
+    TNViewItem* GetComponentByHandle(const plat::TComponent* control);
+    uint32_t GetNewComponentId();
+    bool SetDefaultsByItemType(TNViewItem* item, int8_t kind);
+    bool Resize(int32_t n);
+
+    bool ResizeComponent(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
+    bool ResizeComponentByName(const char* name, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
+
+    bool DeleteComponent(const char* name, bool detach);
+    bool DeleteComponentById(uint32_t id, bool detach);
+    void DeleteAllDeletableComponents();
+    void DeleteComponentsByFormHandle(plat::TForm* form);
+
+    // Accessors by name or item.
+    bool SetComponentVisibility(const char* name, bool visible);
+    bool ShowOrHideShowComponent(TNViewItem* item, bool show);
+    bool SetShownFlag(TNViewItem* item, bool shown);
+    bool IsShown(TNViewItem* item);
+    bool SetText(const char* name, const char* text, bool setColor, plat::TColor color);
+    std::string GetText(const char* name);
+    void SetFocus(const char* name);
+    bool SetHint(const char* name, bool showHint, const char* hint);
+    int32_t GetValue(const char* name);
+    std::string GetComboValue(const char* name);
+    bool GetCheckboxValue(const char* name);
+    bool SetCheckboxValue(const char* name, bool value);
+    bool SetButtonTitle(TNViewItem* item, const char* title, const char* subtitle, plat::TColor subtitleFontColor,
+                        plat::TColor subtitleColor, bool transparent, bool relayout);
+    int32_t GetHeight(const char* name);
+    int32_t GetWidth(const char* name);
+    void ButtonHoverOn(TNViewItem* item);
+    void ButtonHoverOff(TNViewItem* item);
+    TNViewInner* GetActiveInner(TNViewItem* item);
+    void CreateChildRecordLists(TNViewItem* item);
+    // The first selected record card of a scroll box's active list.
+    TNViewItem* GetSelectedScrollboxChild(TNViewItem* item);
+
+    // Caption columns.
+    int32_t GetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t column);
+    void SetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t width, int32_t column,
+                            TNViewItem* item);
+
+    // Shown records, kept in WindowState where the workers read them.
+    int32_t AddShownRecord(TNPIMRecord* record);
+    int32_t GetShownRecord(uint32_t recordId);
+    bool ResizeShownRecords(int32_t n);
+
+    // Desks.
+    bool ResizeDesks(int32_t n);
+    int32_t SetDesk(TNViewItem* item, plat::TWinControl* window, const char* name);
+    int32_t DeleteDeskByPos(int32_t position);
+
+    void ThreadTerminated(plat::TComponent* sender);
+
+    // The width of a text in a font, as labels measure it.
+    static int32_t GetTextWidth(const char* text, const plat::TFont& font);
+
+    uint8_t ClosingApplication = 0;
+    int32_t ItemsCount = 0;
+    TNViewItem** Items = nullptr;
+    uint32_t LastComponentId = 0;
+    uint8_t Destroyed = 0;
+    int32_t StatusBarHeight = 24;
+    int32_t MainFormWidth = 0;
+    int32_t MainFormHeight = 0;
+    uint8_t StatusBarInitialised = 0;
+    uint8_t StatusBarVisible = 1;
+    std::string TitleFontName = "Roboto Condensed";
+    std::string FontName = TitleFontName;
+    plat::TColor ButtonTextColor = 0;
+    plat::TColor AccentColor = 0xBE6E19;
+    int32_t DayTitleWidth = 245;
+    int32_t FontSize = 10;
+    plat::TWeakRef<plat::TPanel> ClockPanel;
+    plat::TWeakRef<plat::TLabel> ClockLabel;
+    int32_t ZentorButtonHeight = 34;
+    plat::TColor FormColor = 0xD8E9EC;
+    plat::TColor DialogColor = 0xD8E9EC;
+    // Copied into every new button, in the order of its colour slots.
+    plat::TColor ButtonColors[kButtonColorCount] = {};
+    int32_t ScreenRows = 0;
+    int32_t RowHeight = 32;
+    TNViewItem** Desks = nullptr;
+    int32_t DesksCount = 0;
+    // While set, the calendar's refresh of all day boxes does nothing.
+    uint8_t RefreshInhibited = 0;
+
+private:
+    int32_t FreeSlot() const;
+    void DeleteItem(TNViewItem* item);
+    bool IsRegistered(const TNViewItem* item) const;
+    void ForgetLinksTo(TNViewItem* item);
+    void RemoveDesk(TNViewItem* item);
+    void FreeAllItems();
+
+    // Items whose children step D of a deletion is walking.
+    std::vector<const TNViewItem*> walkingChildren_;
+};
+
+// The one component tree; exists between ConstructViewGlobals and
+// DestroyViewGlobals.
+extern TNView& View;
+
+void ConstructViewGlobals();
+void DestroyViewGlobals();
+bool ViewGlobalsConstructed();
+
+// Joins View to the program's ordered globals: built after what the
+// foundation hook already builds (g), torn down before it. Called once at
+// start, after InstallOnlineGlobals and before ConstructGlobals.
+void InstallViewGlobals();
+// Fills the lower libraries' hooks the view answers: the model's
+// replaced-data notice (which empties the shown records) and online's view
+// entries.
+void InstallViewHooks();

@@ -1,0 +1,420 @@
+#pragma once
+
+#include "foundation/string.h"
+#include "foundation/time.h"
+#include "platform/gui/component.h"
+#include "platform/gui/types.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace plat {
+class TControl;
+class TForm;
+class TWinControl;
+class TPanel;
+class TJvPanel;
+class TLabel;
+class TImage;
+class TShape;
+class TJvGradient;
+class TRichEdit;
+class TFlatEdit;
+class TListBox;
+class TFlatComboBox;
+class TSpeedButton;
+class TFlatButton;
+class TCheckBox;
+class TDateTimePicker;
+class TTimer;
+} // namespace plat
+
+class TNPIMRecord;
+class TNPIMRecords;
+class TNViewItem;
+
+// Callbacks stored in a component; null means none.
+using TNViewItemEvent = void (*)(TNViewItem* item);
+using TNViewSizeEvent = void (*)(TNViewItem* item, int32_t* width, int32_t* height);
+
+// Component kinds (the item's Type).
+enum TNViewKind : int8_t {
+    cmpNone = 0,
+    cmpMemo = 1,
+    cmpImage = 2,
+    cmpPriority = 3,
+    cmpComboBox = 4,
+    cmpIconButton = 5,
+    cmpCheckbox = 6,
+    cmpVisibility = 7,
+    cmpDate = 8,
+    cmpAlert = 9,
+    cmpShareWith = 10,
+    cmpEdit = 11,
+    cmpDayTitle = 12,
+    cmpButton = 13,
+    cmpScrollbox = 14,
+    cmpToolbar = 15,
+    cmpDaybox = 16,
+    cmpRecord = 17,
+    cmpListBox = 18,
+    cmpNumberEdit = 19,
+    cmpLabel = 20,
+    cmpRepeatInterval = 21,
+    cmpComboBox2 = 22,
+    cmpComboBox3 = 23,
+};
+constexpr int kViewKindCount = 23;
+
+// One list state of a scroll box. The main window's record lists fill the
+// rows; the list state owns its record list and its two row arrays.
+class TNViewInner {
+public:
+    TNViewInner() = default;
+    ~TNViewInner();
+    TNViewInner(const TNViewInner&) = delete;
+    TNViewInner& operator=(const TNViewInner&) = delete;
+
+    // Frees Records, Tops and Heights; LastTagID goes back to "none".
+    void FreeRows();
+
+    int32_t Position = -1;
+    int32_t ListItemsCount = 0;
+    int32_t FirstRow = 0;
+    int32_t KeptValue = 0;
+    int32_t RowHeight = 32;
+    int32_t VisibleRows = 0;
+    int32_t LastTagID = -9999;
+    int32_t Marker = -10000;
+    TNPIMRecords* Records = nullptr;
+    int32_t* Tops = nullptr;
+    int32_t* Heights = nullptr;
+    plat::TWeakRef<plat::TJvPanel> ContentPanel;
+};
+
+// The fields of a component, each with the default Init gives it.
+struct TNViewItemData {
+    TNViewItemData();
+    ~TNViewItemData();
+    TNViewItemData(const TNViewItemData&) = delete;
+    TNViewItemData& operator=(const TNViewItemData&) = delete;
+    TNViewItemData& operator=(TNViewItemData&&) noexcept;
+
+    // Identity and registry.
+    uint32_t ComponentId = 0;
+    int32_t SlotIndex = -1;
+    int8_t Type = cmpNone;
+    TNString Name;
+    TNString Caption;
+    uint8_t IsNew = 1;
+    uint8_t Deletable = 1;
+    int32_t FormTag = -1;
+    int32_t pimSrvPos = 0;
+
+    // State flags.
+    uint8_t KindFlag = 0;
+    uint8_t RecordFlag = 1;
+    uint8_t RecordFlag2 = 1;
+    uint8_t Enabled = 1;
+    uint8_t Shown = 1;
+    uint8_t Active = 0;
+    uint8_t Marked = 0;
+    uint8_t Selected = 0;
+    uint8_t SpareFlag = 0;
+    uint8_t Hovered = 0;
+    uint8_t ClickAddsTag = 0;
+
+    // Caption column (template).
+    int32_t Column = 0;
+    int32_t CaptionPosition = 3;
+    uint8_t CaptionAlignment = 0;
+    int32_t CaptionWidths[5] = {};
+    int32_t LastCaptionWidths[5] = {};
+
+    // Layout values (template) and the last layout pass; -999 = none yet.
+    int32_t LayoutValue1 = -1;
+    int32_t LayoutValue2 = 0;
+    int32_t LastLeft = -999;
+    int32_t LastTop = -999;
+    int32_t LastWidth = -999;
+    int32_t LastHeight = -999;
+    int32_t LastParentWidth = -999;
+    int32_t LastParentHeight = -999;
+    int32_t LastChildrenCount = -1;
+
+    // Kind-specific values.
+    int32_t KindValue1 = 0;
+    int32_t KindValue2 = 0;
+    int32_t KindValue3 = 0;
+    int32_t KindValue4 = 0;
+    int32_t KindValue5 = 0;
+    int32_t KindValue15 = 15;
+    int32_t KindValue8 = 8;
+    int32_t KindValue10 = 10;
+    int32_t KindValue6 = 0;
+    int32_t KindValue7 = 0;
+    int32_t KindValue9 = 0;
+    uint8_t KindFlag2 = 0;
+    int32_t Value = 0;
+    uint32_t UIntValue = 0;
+
+    // Alert kind: delivery index, days, hours, minutes.
+    int32_t AlertDelivery = 0;
+    int32_t AlertDays = 0;
+    int32_t AlertHours = 0;
+    int32_t AlertMinutes = 0;
+    // Limits of the first and of the second number.
+    int32_t MinValue1 = 1;
+    int32_t MaxValue1 = 999;
+    int32_t MinValue2 = 1;
+    int32_t MaxValue2 = 999;
+    int32_t NumberEditWidth = -1;
+    std::string LastAcceptedText;
+    uint8_t MemoEnterKeepsText = 0;
+
+    // Date setter.
+    uint8_t DateFlag = 0;
+    uint8_t DateMayBeDeleted = 0;
+    uint8_t SetsDate = 0;
+    uint8_t HasDate = 0;
+    uint8_t TimeMayBeDeleted = 0;
+    uint8_t TimeMayBeAdded = 0;
+    uint8_t HasTime = 0;
+    TNTime DateValue;
+    // The time the setter offers when a time is added.
+    int32_t OfferedHour = 8;
+    int32_t OfferedMinute = 0;
+
+    // Button look and layout (mostly template).
+    TNString ButtonTitle;
+    TNString IconName;
+    plat::TColor PanelColor = 0;
+    int32_t TextInsetX = 0;
+    int32_t TextInsetY = 0;
+    int32_t TextInsetValue = 0;
+    int32_t FrameWidth = 1;
+    int32_t FrameInset = 1;
+    uint8_t IconShown = 0;
+    int32_t IconGap = 6;
+    int32_t IconTop = 0;
+    int32_t IconPosition = 0;
+    int32_t BadgePosition = 1;
+    int32_t BadgeGap = 4;
+    int32_t BadgeTop = 2;
+    uint8_t HasCheckbox = 0;
+    uint8_t HasDropDown = 0;
+    int32_t CheckboxSide = 3;
+    int32_t CheckboxGap = 4;
+    int32_t DropDownValue = 1;
+    int32_t DropDownGap = 7;
+    uint8_t TextHAlign = 2;
+    uint8_t TextVAlign = 1;
+    int32_t MaxTextHeight = 256;
+    uint8_t RightAligned = 0;
+    uint8_t AutoWidth = 0;
+    uint8_t WordWrap = 0;
+    uint8_t HeightFollowsParent = 0;
+    uint8_t UnderlineOnHover = 0;
+    // Normal, hover and active looks.
+    plat::TColor NormalStart = 0;
+    plat::TColor NormalEnd = 0;
+    plat::TColor NormalText = 0;
+    plat::TColor HoverStart = 0;
+    plat::TColor HoverEnd = 0;
+    plat::TColor HoverText = 0;
+    plat::TColor ActiveStart = 0;
+    plat::TColor ActiveEnd = 0;
+    plat::TColor FrameColor = 0;
+    plat::TColor NormalBorder1 = 0;
+    plat::TColor NormalBorder2 = 0;
+    plat::TColor HoverBorder1 = 0;
+    plat::TColor HoverBorder2 = 0;
+    plat::TColor ActiveBorder1 = 0;
+    plat::TColor ActiveBorder2 = 0;
+    plat::TColor NormalOutline = 0;
+    plat::TColor HoverOutline = 0;
+    plat::TColor ActiveOutline = 0;
+
+    // Scroll box.
+    int32_t VirtualHeight = -1;
+    int32_t VirtualOffset = 0;
+    uint8_t LeftColumnShown = 0;
+    uint8_t TopBarShown = 0;
+    uint8_t SecondBarShown = 0;
+    uint8_t ThirdBarShown = 0;
+    int32_t LeftColumnWidth = 64;
+    int32_t LeftColumnHeight = 64;
+    int32_t TopBarHeight = 32;
+    int32_t SecondBarHeight = 32;
+    int32_t ThirdBarHeight = 32;
+    uint8_t AlwaysShowScrollbar = 0;
+    int32_t ThumbY = -999;
+    TNViewInner** Inners = nullptr;
+    int32_t InnersCount = 0;
+    int32_t ActiveInnerPos = -1;
+    // Record lists: 1 task list, 2 note list, 0 other.
+    int32_t ListKind = 0;
+
+    // Day box.
+    int32_t ClickX = 0;
+    int32_t ClickY = 0;
+    int32_t daybox_mode = 0;
+    float* MinuteTops = nullptr;
+    int32_t QuarterRowHeight = 0;
+    // The first is the first shown day (From), the second the last (To).
+    TNTime Times[4];
+    int32_t shownDaysCount = 0;
+    int32_t* DayValues1 = nullptr;
+    int32_t* DayValues2 = nullptr;
+    int32_t MonthRows = 0;
+    int32_t* MonthDayTable = nullptr;
+    int32_t* MonthColumnWidths = nullptr;
+    int32_t* MonthRowHeights = nullptr;
+    int32_t* SpareArray1 = nullptr;
+    int32_t* SpareArray2 = nullptr;
+    int32_t DayboxValues[4] = {-1, -1, -1, -1};
+    int32_t DayboxValue = 0;
+    uint8_t DayboxFlag = 0;
+    // The item that asked for the day box (by id) and the hour it chose;
+    // -999 = no hour chosen.
+    uint32_t CallerItemId = 0;
+    int32_t CallerHour = -999;
+
+    // Record card.
+    TNPIMRecord* recordPointer = nullptr;
+    int32_t RecordValue1 = 0;
+    int32_t RecordValue2 = 0;
+    uint8_t ColorCombination = 0;
+    int32_t dayPos = 0;
+    int32_t ColumnPos = 0;
+    int32_t ColumnsCount = 0;
+    // A record id a button carries (parent or master record).
+    uint32_t CarriedRecordId = 0;
+
+    // Organizer lists: record lists per column.
+    std::vector<std::unique_ptr<TNPIMRecords>> ColumnRecords;
+    int32_t SelectedColumn = 0;
+    int32_t ColumnScrollPos = 0;
+    uint32_t ChangeStamp = 0;
+
+    // Desk.
+    int32_t DeskPos = -1;
+    std::string DeskName;
+    plat::TWeakRef<plat::TWinControl> DeskWindow;
+
+    // Tree.
+    TNViewItem* ParentItem = nullptr;
+    TNViewItem** Children = nullptr;
+    int32_t ChildrenCount = 0;
+    TNViewItem* LeftColumnButtonItem = nullptr;
+    TNViewItem* TopBarItem = nullptr;
+    TNViewItem* SecondBarItem = nullptr;
+    TNViewItem* ThirdBarItem = nullptr;
+    TNViewItem* PagesLinkItem = nullptr;
+    TNViewItem* DayboxItem = nullptr;
+
+    // Owner and place.
+    plat::TWeakRef<plat::TForm> OwnerForm;
+    plat::TWeakRef<plat::TWinControl> ParentControl;
+
+    // Controls.
+    plat::TWeakRef<plat::TPanel> Panel;
+    plat::TWeakRef<plat::TJvPanel> FramePanel1;
+    plat::TWeakRef<plat::TJvPanel> FramePanel2;
+    plat::TWeakRef<plat::TJvPanel> LeftColumnPanel;
+    plat::TWeakRef<plat::TJvPanel> TopBarPanel;
+    plat::TWeakRef<plat::TJvPanel> SecondBarPanel;
+    plat::TWeakRef<plat::TJvPanel> ThirdBarPanel;
+    plat::TWeakRef<plat::TJvPanel> Scrollbox;
+    plat::TWeakRef<plat::TJvPanel> TrackPanel;
+    plat::TWeakRef<plat::TLabel> Thumb;
+    plat::TWeakRef<plat::TLabel> CaptionLabel;
+    // Labels 2 to 9 at 0 to 7.
+    plat::TWeakRef<plat::TLabel> Labels[8];
+    plat::TWeakRef<plat::TComponent> FurtherSlots[5];
+    plat::TWeakRef<plat::TRichEdit> Memo;
+    // Edits 1 to 3 at 0 to 2.
+    plat::TWeakRef<plat::TFlatEdit> Edits[3];
+    plat::TWeakRef<plat::TListBox> ListBox;
+    // Pictures 1 to 4 at 0 to 3; the second is the icon.
+    plat::TWeakRef<plat::TImage> Images[4];
+    // Combo boxes 1 to 3 at 0 to 2.
+    plat::TWeakRef<plat::TFlatComboBox> Combos[3];
+    plat::TWeakRef<plat::TFlatComboBox> AlertCombos[3];
+    plat::TWeakRef<plat::TSpeedButton> SpeedButton;
+    plat::TWeakRef<plat::TFlatButton> DateButtons[5];
+    plat::TWeakRef<plat::TCheckBox> CheckBox;
+    plat::TWeakRef<plat::TDateTimePicker> DatePicker;
+    plat::TWeakRef<plat::TComponent> FurtherSlot;
+    plat::TWeakRef<plat::TJvGradient> Gradient;
+    plat::TWeakRef<plat::TShape> Shapes[4];
+    plat::TWeakRef<plat::TFlatButton> Buttons[8];
+    plat::TWeakRef<plat::TLabel> TitleLabel;
+    plat::TWeakRef<plat::TTimer> RepaintTimer;
+    plat::TWeakRef<plat::TLabel> HintLabel;
+
+    // Callbacks.
+    TNViewSizeEvent OnBeforeResize = nullptr;
+    TNViewSizeEvent OnContentResize = nullptr;
+    TNViewItemEvent OnResize = nullptr;
+    TNViewItemEvent OnButtonClick = nullptr;
+    TNViewItemEvent OnChange = nullptr;
+    TNViewItemEvent OnScroll = nullptr;
+    TNViewItemEvent OnFurther = nullptr;
+};
+
+// One drawn component: identity, place in the tree, layout settings, the
+// values the user edits, the controls that show it and its callbacks. A
+// plain record: View makes, fills and frees it; the kinds fill the fields
+// that belong to them. Every control field is a weak reference and reads
+// null once the owner form freed the control.
+class TNViewItem : public TNViewItemData {
+public:
+    TNViewItem() = default;
+    ~TNViewItem();
+
+    // Every field back to its default; for a new item and a reused slot.
+    void Init();
+    // Frees the controls and the day-box arrays.
+    void Destroy();
+    // Forgets the controls without freeing them, for when their forms and
+    // the GUI layer are already gone.
+    void DropControls();
+
+    bool ResizeChildren(int32_t n);
+    int32_t AddChild(TNViewItem* child);
+    bool DeleteChildByPos(int32_t pos);
+    // Position of the child in Children; -1 when absent.
+    int32_t ChildPos(const TNViewItem* child) const;
+
+    int32_t AddInner();
+    bool ResizeInners(int32_t n);
+
+    void Click(plat::TComponent* sender);
+
+    bool SetRecordColors(plat::TColor panel, plat::TColor frame, plat::TColor accent, plat::TColor text);
+    bool SetRecordColorCombination(int8_t combination, bool shifted, bool remember);
+    bool GetRecordColors(int8_t combination, bool* shifted, plat::TColor* panel, plat::TColor* frame,
+                         plat::TColor* accent, plat::TColor* text);
+
+    int32_t DayboxModeGroup(int32_t mode);
+    bool IsDayboxMode(int32_t group);
+
+    bool ResizeAllDays(int32_t n);
+
+    int32_t DeskWidth();
+    int32_t DeskHeight();
+
+    // Every item link (scroll-box bars and the pages' link), in order.
+    static constexpr int kItemLinkCount = 5;
+    TNViewItem** ItemLink(int index);
+
+    // The numbered labels, 2 to 9; null outside.
+    plat::TLabel* Label(int number) const;
+
+private:
+    void FreeDayArrays();
+    void FreeOwnedLists();
+};
