@@ -24,6 +24,7 @@ class TNDownload;
 class TNModelWriteGuard;
 class TNPIMOrganizer;
 class TNPIMRecord;
+class TNPIMSharing;
 struct TNUser;
 
 // The account as the service last described it (sign-in and account
@@ -271,6 +272,12 @@ public:
     // Sends the first live item of the queue; one per pass.
     void onlineProceedAPIQueue();
     TNRequestQueue apiQueueRequests;
+
+    // ---- Single things outside the pass (record_request.cpp).
+    // The record as the service has it, with its sharing list when it has
+    // any (else `sharing` is left alone). True when a record came back.
+    bool LoadOneRecordFromServer(uint32_t recordId, uint32_t organizerId, int32_t position,
+                                 std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing);
 
     // ---- UI-update tag queue.
     void SetUpdateUiTag(int16_t tag, uint32_t param);

@@ -74,9 +74,11 @@ struct TNPagesHooks {
 // The universal dialog.
 struct TNDialogHooks {
     // Job 4: the record (and its sharing list, may be null) as the service
-    // has it, for the editor at that nesting depth; the dialog applies them
-    // when it still exists.
-    void (*HandOverRecordFromServer)(int32_t dialogIndex, std::shared_ptr<const TNPIMRecord> record,
+    // has it, for the editor at that nesting depth. The dialog applies them,
+    // and arms timerUpdateUniDlgUi with Tag 1 and 250 ms, only when the
+    // dialog open at that depth is still the one with dialogId: a dialog
+    // opened later at the same depth must not get another record.
+    void (*HandOverRecordFromServer)(int32_t dialogIndex, uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
                                      std::shared_ptr<const TNPIMSharing> sharing) = nullptr;
     // The new-account page's result label and continue button.
     void (*SetNewAccountLabel)(const char* text) = nullptr;

@@ -5,6 +5,8 @@
 #include "foundation/pim_array.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/record.h"
+#include "model/sharing.h"
 #include "online/global.h"
 #include "online/window_calls.h"
 
@@ -57,6 +59,8 @@ TLogin::TLogin() : plat::TThread("TLogin")
     FreeOnTerminate = true;
 }
 
+TLogin::~TLogin() = default;
+
 void TLogin::Execute()
 {
     // 1.
@@ -88,6 +92,9 @@ void TLogin::RunJob()
         break;
     case 2:
         LoadLocalData();
+        break;
+    case 4:
+        LoadOneRecord();
         break;
     default:
         break;
@@ -128,4 +135,23 @@ void TLogin::LoadLocalData()
     g.SetNotifyConstantlyRecord(std::move(pick));
     TNWindowCalls::ArmAfterOnlineLogin(2);
     g.SetUpdateUiTag(__uiTextRunningApplication, 1);
+}
+
+void TLogin::LoadOneRecord()
+{
+    if (EditedRecord) {
+        std::unique_ptr<TNPIMRecord> fresh;
+        std::unique_ptr<TNPIMSharing> sharing;
+        bool ok = g.LoadOneRecordFromServer(EditedRecord->ID, EditedRecord->OrganizerID, pim_srv_pos, &fresh, &sharing);
+        if (ok && fresh) {
+            TNPIM* pim = PIM[pim_srv_pos] != nullptr ? PIM[pim_srv_pos] : PIM[0];
+            bool changed = !EditedRecord->Compare(fresh.get()) ||
+                           (pim != nullptr && !pim->Sharing.Compare(EditedRecord->ID, sharing.get()));
+            // The dialog may close meanwhile: the main thread checks that it
+            // is still the same one before it takes the copies.
+            if (changed && DialogIndex >= 0)
+                TNWindowCalls::HandOverRecordFromServer(DialogIndex, DialogId, std::move(fresh), std::move(sharing));
+        }
+    }
+    DialogIndex = -1;
 }

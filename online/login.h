@@ -4,6 +4,9 @@
 #include "platform/core/thread.h"
 
 #include <cstdint>
+#include <memory>
+
+class TNPIMRecord;
 
 // The background job thread: one job, chosen by Tag, then the object frees
 // itself. The starter creates it (suspended), sets Tag and the fields the
@@ -24,6 +27,10 @@ public:
     int32_t pim_srv_pos = 0;
     TNString Username;
     TNString Password;
+    // Job 4: the identity of the waiting dialog (see TNDialogHooks) and a
+    // copy of the record as the dialog opened it.
+    uint64_t DialogId = 0;
+    std::unique_ptr<TNPIMRecord> EditedRecord;
     uint32_t RecordID = 0;
     uint32_t AlertID = 0;
     uint32_t AlertUserID = 0;
@@ -32,6 +39,7 @@ public:
     int32_t Value = 0;
 
     TLogin();
+    ~TLogin() override;
 
 protected:
     void Execute() override;
@@ -41,5 +49,6 @@ protected:
 private:
     void SignIn();
     void LoadLocalData();
+    void LoadOneRecord();
     static void ProgressCallback(uint16_t tag, int32_t done, int32_t total);
 };

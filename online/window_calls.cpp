@@ -211,11 +211,11 @@ void SetOrganizerToOpen(uint32_t organizerId)
     Post("SetOrganizerToOpen", PagesHooks, &TNPagesHooks::SetOrganizerToOpen, [=](auto fn) { fn(organizerId); });
 }
 
-void HandOverRecordFromServer(int32_t dialogIndex, std::shared_ptr<const TNPIMRecord> record,
+void HandOverRecordFromServer(int32_t dialogIndex, uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
                               std::shared_ptr<const TNPIMSharing> sharing)
 {
     Post("HandOverRecordFromServer", DialogHooks, &TNDialogHooks::HandOverRecordFromServer,
-         [=](auto fn) { fn(dialogIndex, record, sharing); });
+         [=](auto fn) { fn(dialogIndex, dialogId, record, sharing); });
 }
 
 void SetNewAccountLabel(const char* text)

@@ -48,7 +48,7 @@ void DestroyCalendarComponents();
 void ArmSearchTimer(int32_t tag);
 void SetOrganizerToOpen(uint32_t organizerId);
 
-void HandOverRecordFromServer(int32_t dialogIndex, std::shared_ptr<const TNPIMRecord> record,
+void HandOverRecordFromServer(int32_t dialogIndex, uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
                               std::shared_ptr<const TNPIMSharing> sharing);
 void SetNewAccountLabel(const char* text);
 void EnableNewAccountContinue(bool enabled);

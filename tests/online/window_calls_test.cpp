@@ -56,8 +56,9 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
                        &Recorder<void, int32_t>,
                        &Recorder<void>};
     PagesHooks = {&Recorder<void, int32_t>, &Recorder<void>, &Recorder<void, int32_t>, &Recorder<void, uint32_t>};
-    DialogHooks = {&Recorder<void, int32_t, std::shared_ptr<const TNPIMRecord>, std::shared_ptr<const TNPIMSharing>>,
-                   &Recorder<void, const char*>, &Recorder<void, bool>};
+    DialogHooks = {
+        &Recorder<void, int32_t, uint64_t, std::shared_ptr<const TNPIMRecord>, std::shared_ptr<const TNPIMSharing>>,
+        &Recorder<void, const char*>, &Recorder<void, bool>};
     FoundationHooks.MessageBox = &Recorder<int32_t, const char*, const char*, uint32_t>;
     FoundationHooks.ResetCursor = &Recorder<void>;
 
@@ -94,7 +95,7 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
         [] { TNWindowCalls::DestroyCalendarComponents(); },
         [] { TNWindowCalls::ArmSearchTimer(1); },
         [] { TNWindowCalls::SetOrganizerToOpen(501); },
-        [] { TNWindowCalls::HandOverRecordFromServer(0, nullptr, nullptr); },
+        [] { TNWindowCalls::HandOverRecordFromServer(0, 0, nullptr, nullptr); },
         [] { TNWindowCalls::SetNewAccountLabel("ok"); },
         [] { TNWindowCalls::EnableNewAccountContinue(true); },
         [] { TNWindowCalls::ShowMessageBox("text", "Chyba", mbOk); },

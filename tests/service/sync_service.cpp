@@ -296,6 +296,7 @@ SyncService::SyncService(AccountService& accounts) : accounts_(accounts)
     route("DeleteRecurringRecordsByRecurrenceMasterID", &SyncService::DeleteSeries);
     route("SaveRecordRecurrence", &SyncService::SaveSeries);
     route("get-updated-records", &SyncService::UpdatedRecords);
+    route("get-one-record", &SyncService::OneRecord);
 }
 
 // ---------------------------------------------------------------------------
@@ -691,6 +692,33 @@ std::string SyncService::UpdatedRecords(const FormFields& fields, const Account*
         ++count;
     }
     return "<handshake>1</handshake><records>" + list + "</records>";
+}
+
+std::string SyncService::OneRecord(const FormFields& fields, const Account* account)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    uint32_t id = Unsigned(fields, "RecordID");
+    const std::string asked = std::to_string(id);
+    if (id >= kFirstTemporaryID) {
+        auto mapped = uploadMap_.find({account->UserID, Unsigned(fields, "InstID"), kRecords, id});
+        id = mapped != uploadMap_.end() ? mapped->second.ServerID : 0;
+    }
+    const StoredItem* record = FindLocked(kRecords, id);
+    if (record == nullptr || !Visible(*record, account->UserID))
+        return "<handshake>1</handshake>";
+    // Tombstones go out too: a record deleted meanwhile closes the editor.
+    std::vector<const StoredItem*> sharing;
+    for (const StoredItem& item : items_)
+        if (item.Type == kSharing && item.Deleted == 0 && item.Number("RecordID") == record->ID &&
+            Visible(item, account->UserID))
+            sharing.push_back(&item);
+    const std::string name = "pim-record-id-" + asked;
+    std::string answer =
+        "<handshake>1</handshake><" + name + ">" + ItemText(*record, account->UserID) + "</" + name + ">";
+    answer += Element("sharing-count", std::to_string(sharing.size()));
+    if (!sharing.empty())
+        answer += Section("Sharing", sharing, account->UserID);
+    return answer;
 }
 
 // ---------------------------------------------------------------------------

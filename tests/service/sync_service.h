@@ -102,6 +102,7 @@ private:
     std::string DeleteSeries(const FormFields& fields, const Account* account);
     std::string SaveSeries(const FormFields& fields, const Account* account);
     std::string UpdatedRecords(const FormFields& fields, const Account* account);
+    std::string OneRecord(const FormFields& fields, const Account* account);
 
     // The rest need mutex_ held.
     int64_t NextStamp();
