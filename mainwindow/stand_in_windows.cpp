@@ -4,11 +4,13 @@
 #include "foundation/common.h"
 #include "foundation/dirs.h"
 #include "foundation/globals.h"
+#include "foundation/hooks.h"
 #include "foundation/log.h"
 #include "foundation/string.h"
 #include "platform/core/bus_server.h"
 #include "platform/core/platform_log.h"
 #include "platform/core/window_messages.h"
+#include "platform/gui/edit_operations.h"
 #include "platform/gui/gui_application.h"
 #include "platform/gui/gui_main_loop.h"
 
@@ -30,6 +32,9 @@ void TNStandInWindows::InitializeApplication(const char*)
     plat::GuiApplication::Start([](const std::string& line) { plat::PlatformLog(line); });
     loop_ = std::make_unique<plat::GuiMainLoop>();
     plat::SetMainLoop(loop_.get());
+    // The edit commands of the menus act on whatever control has the focus.
+    FoundationHooks.ActiveControlClass = &plat::ActiveControlClassName;
+    FoundationHooks.EditActiveControl = &plat::EditActiveControl;
 }
 
 void TNStandInWindows::CreateMainWindow()
