@@ -34,19 +34,19 @@ void AppendLine(int fd, const std::string& line)
         std::fputs("closing_peer: log line lost\n", stderr);
 }
 
-struct WindowSpec {
+struct PeerWindow {
     std::string className;
     std::string behaviour;
 };
 
-bool ParseSpec(const std::string& text, WindowSpec& spec)
+bool ParsePeerWindow(const std::string& text, PeerWindow& peer)
 {
     size_t colon = text.find(':');
     if (colon == std::string::npos)
         return false;
-    spec = {text.substr(0, colon), text.substr(colon + 1)};
-    return spec.behaviour == "close" || spec.behaviour == "query" || spec.behaviour == "stay" ||
-           spec.behaviour == "silent";
+    peer = {text.substr(0, colon), text.substr(colon + 1)};
+    return peer.behaviour == "close" || peer.behaviour == "query" || peer.behaviour == "stay" ||
+           peer.behaviour == "silent";
 }
 
 } // namespace
@@ -66,18 +66,18 @@ int main(int argc, char** argv)
     plat::HeadlessMainLoop loop;
     plat::BusServer server(loop);
     for (int k = 1; k + 2 < argc; ++k) {
-        WindowSpec spec;
-        if (!ParseSpec(argv[k + 2], spec))
+        PeerWindow peer;
+        if (!ParsePeerWindow(argv[k + 2], peer))
             return 2;
-        std::string name = spec.className + "#" + std::to_string(k);
+        std::string name = peer.className + "#" + std::to_string(k);
         auto window = std::make_shared<uint32_t>(0);
-        *window = server.RegisterWindow(spec.className,
+        *window = server.RegisterWindow(peer.className,
                                         [=, &server](uint32_t msg, uint64_t, int64_t) -> std::optional<int64_t> {
                                             AppendLine(logFd, tag + " " + name + " " + std::to_string(msg));
-                                            if (spec.behaviour == "silent")
+                                            if (peer.behaviour == "silent")
                                                 return std::nullopt;
-                                            if ((spec.behaviour == "close" && msg == plat::kWmClose) ||
-                                                (spec.behaviour == "query" && msg == plat::kWmQueryEndSession))
+                                            if ((peer.behaviour == "close" && msg == plat::kWmClose) ||
+                                                (peer.behaviour == "query" && msg == plat::kWmQueryEndSession))
                                                 server.UnregisterWindow(*window);
                                             return 1;
                                         });
