@@ -198,8 +198,9 @@ TEST_F(Forms, NonModalCloseRunsQueryCloseAndItsAction)
             expected.push_back("close");
         if (!c.visibleAfter && c.aliveAfter)
             expected.push_back("hide");
-        if (c.aliveAfter)
+        if (c.aliveAfter) {
             EXPECT_EQ(log, expected);
+        }
         EXPECT_EQ(static_cast<bool>(weak), c.aliveAfter);
         if (weak) {
             EXPECT_EQ(weak->Visible(), c.visibleAfter);
