@@ -148,6 +148,8 @@ void TNGlobal::onlineProceedAPIQueue()
                     TNPIM* pim = PIM[item.Position];
                     if (item.FunctionCode == kQueueUpdatedRecords && pim != nullptr && pim->Records != nullptr)
                         changedItems = pim->Records->GetUpdatedRecords(&answer);
+                    else if (item.FunctionCode == kQueueRecordsIdsOfOrganizer)
+                        changedItems = fncGetRecordsIDsOfOrganizer(&answer);
                     else
                         LogTextInt("[onlineProceedAPIQueue][ERROR][DEFAULT] fnc_code = ", item.FunctionCode);
                 } else {
