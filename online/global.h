@@ -289,6 +289,11 @@ public:
     // in the last 24 hours, 50 to a request.
     void Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer);
     std::atomic<bool> runningRecordsIdsOfOrganizer{false};
+    static constexpr int8_t kQueuePublicOrganizerRecords = 3;
+    // The queue's handler of a public organizer's records: they are added,
+    // and those of an organizer the user does not follow are shown only,
+    // never stored or uploaded. The answer's records count.
+    int32_t fncGetAvailableRecordsOfPublicOrganizer(TNString* document);
 
     // ---- Single things outside the pass (record_request.cpp).
     // The record as the service has it, with its sharing list when it has

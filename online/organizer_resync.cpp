@@ -1,6 +1,7 @@
-// The full resynchronisation of an organizer: the service's list of all its
-// record ids against the local records, and the reload of the records that
-// were missing here.
+// The queue's handlers of an organizer's records: the full resynchronisation
+// (the service's list of all its record ids against the local records, and
+// the reload of the records that were missing here) and the records of a
+// public organizer.
 
 #include "foundation/app_info.h"
 #include "foundation/guard.h"
@@ -13,10 +14,14 @@
 #include "model/pim.h"
 #include "model/record.h"
 #include "model/records.h"
+#include "model/users_rights.h"
 #include "online/answer_reader.h"
 #include "online/global.h"
+#include "online/window_calls.h"
+#include "online/window_state.h"
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -250,5 +255,67 @@ void TNGlobal::Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer)
         for (const std::string& body : bodies)
             apiQueueRequest(position, "get-updated-records", body.c_str(), kQueueUpdatedRecords, 1);
         LogTextUInt("[Sync2ReloadRecordsOfOrganizer][END] organizer->ID = ", organizerId);
+    });
+}
+
+int32_t TNGlobal::fncGetAvailableRecordsOfPublicOrganizer(TNString* document)
+{
+    return Guarded("[TNGlobal::fncGetAvailableRecordsOfPublicOrganizer]", 0, [&] {
+        // 1.
+        if (document == nullptr) {
+            LogText("[fncGetAvailableRecordsOfPublicOrganizer]ERROR][NULL] document = NULL");
+            return 0;
+        }
+        // 2.
+        uint32_t organizerId = 0;
+        int32_t position = 0;
+        int32_t count = 0;
+        ReadAnswerNumber(document, "organizer-id", &organizerId);
+        ReadAnswerNumber(document, "pim-srv-pos", &position);
+        ReadAnswerNumber(document, "records-count", &count);
+        if (position < 0 || position >= App.PimServersCount || position >= kMaxPimServers)
+            position = 0;
+        TNPIM* pim = PIM[position];
+        TNModelWriteGuard lock;
+        std::unique_ptr<TNUsersRights> rights;
+        if (organizerId > 0 && pim != nullptr) {
+            if (const TNPIMOrganizer* organizer = pim->Organizers.GetOrganizerByID(organizerId))
+                rights = organizer->GetUsersRights();
+        }
+        // 4. Records of an organizer the user does not follow are shown but
+        // never stored or uploaded.
+        bool follows = rights && rights->Subscribe != 0 && rights->Subscribe != 5 && rights->Origin != 0;
+        TNString list;
+        bool arrived = false;
+        if (count > 0 && pim != nullptr && pim->Records != nullptr &&
+            document->GetXmlValue("records", nullptr, 0, &list, false)) {
+            arrived = true;
+            for (int32_t i = 0; i < count; ++i) {
+                TNString element;
+                if (!list.GetXmlValue(std::to_string(i).c_str(), nullptr, 0, &element, false))
+                    continue;
+                int32_t pos = pim->Records->Add(&element);
+                if (pos < 0)
+                    continue;
+                if (App.IsDev)
+                    TNWindowCalls::PlaySoundA(1);
+                LogTextUInt("[fncGetAvailableRecordsOfPublicOrganizer] organizer_id = ", organizerId);
+                if (rights) {
+                    LogTextInt("[fncGetAvailableRecordsOfPublicOrganizer] upr->Origin = ", rights->Origin);
+                    LogTextInt("[fncGetAvailableRecordsOfPublicOrganizer] upr->Subscribe = ", rights->Subscribe);
+                }
+                if (!follows) {
+                    pim->Records->Items[pos]->Virtual = true;
+                    pim->Records->Items[pos]->DoNotSave = true;
+                }
+            }
+        }
+        // 5.
+        document->Set("");
+        if (WindowState.ViewBuilt && arrived) {
+            LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [OOO]");
+            SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
+        }
+        return count;
     });
 }

@@ -150,7 +150,11 @@ void TNGlobal::onlineProceedAPIQueue()
                         changedItems = pim->Records->GetUpdatedRecords(&answer);
                     else if (item.FunctionCode == kQueueRecordsIdsOfOrganizer)
                         changedItems = fncGetRecordsIDsOfOrganizer(&answer);
-                    else
+                    else if (item.FunctionCode == kQueuePublicOrganizerRecords) {
+                        LogTextInt("[onlineProceedAPIQueue][fncGetAvailableRecordsOfPublicOrganizer] fnc_code = ",
+                                   item.FunctionCode);
+                        changedItems = fncGetAvailableRecordsOfPublicOrganizer(&answer);
+                    } else
                         LogTextInt("[onlineProceedAPIQueue][ERROR][DEFAULT] fnc_code = ", item.FunctionCode);
                 } else {
                     LogTextInt("[onlineProceedAPIQueue][ERROR] fnc_code = ", item.FunctionCode);

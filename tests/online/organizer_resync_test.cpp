@@ -9,7 +9,7 @@
 #include "online/global.h"
 #include "platform/core/clock.h"
 #include "tests/online/sync_world.h"
-#include "tests/service/records_ids_route.h"
+#include "tests/service/organizer_records_routes.h"
 
 #include <gtest/gtest.h>
 
@@ -69,7 +69,7 @@ protected:
         return pairs;
     }
 
-    test_service::RecordsIdsRoute idsRoute_{accounts_, sync_};
+    test_service::OrganizerRecordsRoutes organizerRoutes_{accounts_, sync_};
 };
 
 TEST_F(OrganizerResyncTest, OnlyConfirmedRecordsTheListLacksAreDeleted)
@@ -181,6 +181,54 @@ TEST_F(OrganizerResyncTest, MissingRecordsComeBackThroughQueuedReloads)
     }
     EXPECT_EQ(std::string(Record(ids[119])->Text.View()), "Z\xE1znam 119");
     EXPECT_TRUE(service_.Violations().empty());
+}
+
+TEST_F(OrganizerResyncTest, RecordsOfAnOrganizerNotFollowedAreShownOnly)
+{
+    sync_.AddOrganizer(601, kBobID, 1, 1,
+                       "Ve\xF8"
+                       "ejn\xFD");
+    sync_.Change(test_service::kOrganizers, 601, {{"Visibility", "1"}});
+    std::vector<uint32_t> shown;
+    for (const char* date : {"2026-03-02", "2026-01-05"})
+        shown.push_back(
+            sync_.Seed(test_service::kRecords,
+                       {{"OrganizerID", "601"}, {"Text", "Koncert"}, {"HasBegin", "1"}, {"DateBegin", date}}));
+    sync_.AddOrganizer(602, kBobID, 1, 1, "Odeb\xEDran\xFD");
+    sync_.Change(test_service::kOrganizers, 602, {{"Visibility", "1"}});
+    sync_.Relate(kAliceID, 602, 50, 1);
+    uint32_t followed = sync_.SeedRecord(602, "Tr\xE9nink");
+    SignIn();
+    for (uint32_t organizer : {601, 602}) {
+        std::string data = "&OrganizerID=" + std::to_string(organizer);
+        ASSERT_GE(g.apiQueueRequest(0, "get-available-records-of-public-organizer", data.c_str(),
+                                    TNGlobal::kQueuePublicOrganizerRecords, 1),
+                  0);
+    }
+    g.RunOnlineNow();
+    ASSERT_TRUE(RunUntilIdle());
+    std::vector<test_service::ApiRequest> asked = accounts_.RequestsNamed("get-available-records-of-public-organizer");
+    ASSERT_EQ(asked.size(), 2u);
+    // Ordered by begin.
+    EXPECT_LT(asked[0].Answer.find("2026-01-05"), asked[0].Answer.find("2026-03-02"));
+    for (uint32_t id : shown) {
+        ASSERT_NE(Record(id), nullptr);
+        EXPECT_TRUE(Record(id)->Virtual && Record(id)->DoNotSave);
+    }
+    ASSERT_NE(Record(followed), nullptr);
+    EXPECT_FALSE(Record(followed)->Virtual || Record(followed)->DoNotSave);
+
+    // Even changed here, they never go up, and a reload does not bring them.
+    EditRecord(shown[0], [](TNPIMRecord& record) { record.Text.Set("Jinak"); });
+    g.RunOnlineNow();
+    ASSERT_TRUE(RunUntilIdle());
+    for (const test_service::ApiRequest& upload : accounts_.RequestsNamed("upsync"))
+        EXPECT_NE(test_service::FieldValue(upload.Fields, "ItemID"), std::to_string(shown[0]));
+    PIM[0]->Save(false, false);
+    PIM[0]->Load(nullptr);
+    EXPECT_EQ(Record(shown[0]), nullptr);
+    EXPECT_EQ(Record(shown[1]), nullptr);
+    EXPECT_NE(Record(followed), nullptr);
 }
 
 } // namespace
