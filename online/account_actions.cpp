@@ -26,15 +26,10 @@ namespace {
 
 constexpr int64_t kExtendedStatsEverySeconds = 43200;
 
-int32_t ServerPosition(int32_t position)
-{
-    return position >= 0 && position < App.PimServersCount && position < kMaxPimServers ? position : 0;
-}
-
 // Posts a body to the API address of a server position; as PostToApi.
 bool PostAt(int32_t position, const TNString& body, TNDownload& download)
 {
-    position = ServerPosition(position);
+    position = TNGlobal::ServerPosition(position);
     if (position == 0)
         return g.PostToApi(body, download);
     uint32_t generation = g.SignInGeneration;
@@ -195,8 +190,8 @@ bool TNGlobal::Sync2SubscribeOrganizer(uint32_t organizerId, int32_t position, i
         bool result = false;
         if (online) {
             uint32_t instId = 0;
-            if (ReadAnswerNumber(&answer, "inst-id", &instId) && TakeInstID(instId))
-                InstIdConfirmed = 1;
+            if (ReadAnswerNumber(&answer, "inst-id", &instId))
+                TakeInstID(instId);
             if (!AnswerFlagIsOne(&answer, "handshake")) {
                 message = "N\xEC"
                           "co se nepovedlo (hodnota handshake = false).\nZkuste akci zopakovat.";
@@ -211,7 +206,7 @@ bool TNGlobal::Sync2SubscribeOrganizer(uint32_t organizerId, int32_t position, i
             // An empty Response would give an empty box: the own message
             // then.
             TNString response;
-            if (ReadAnswerText(&answer, "Response", &response) && response.Length > 0) {
+            if (online && ReadAnswerText(&answer, "Response", &response) && response.Length > 0) {
                 response.DecodeHtmlEntities();
                 message = std::string(response.View());
             }

@@ -102,6 +102,11 @@ void TNGlobal::ResetSessionFlags()
     shownChecks_.clear();
 }
 
+int32_t TNGlobal::ServerPosition(int32_t position)
+{
+    return position >= 0 && position < App.PimServersCount && position < kMaxPimServers ? position : 0;
+}
+
 bool TNGlobal::GetNetBIOSName(TNString* out)
 {
     std::string name = plat::ShortHostName();

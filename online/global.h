@@ -215,6 +215,8 @@ public:
     std::mutex OnlineTimerMutex;
 
     static bool GetNetBIOSName(TNString* out);
+    // The position itself when a server is configured there, else 0.
+    static int32_t ServerPosition(int32_t position);
 
     // ---- Sign-in (sign_in.cpp).
     bool Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resultText, int32_t* resno,

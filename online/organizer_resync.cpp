@@ -20,7 +20,6 @@
 #include "online/window_calls.h"
 #include "online/window_state.h"
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
@@ -31,7 +30,6 @@
 namespace {
 
 constexpr int32_t kMaxDigitsOfAnID = 16;
-constexpr int32_t kPairsPerReload = 50;
 constexpr int64_t kReloadAgainAfterSeconds = 86400;
 
 // The ids of the "records-ids" element: runs of digits, each ended by any
@@ -106,8 +104,7 @@ int32_t TNGlobal::fncGetRecordsIDsOfOrganizer(TNString* document)
         ReadAnswerNumber(document, "last-id", &lastId);
         ReadAnswerNumber(document, "records-count", &recordsCount);
         ReadAnswerNumber(document, "real-count", &realCount);
-        if (position < 0 || position >= App.PimServersCount || position >= kMaxPimServers)
-            position = 0;
+        position = ServerPosition(position);
         TNPIM* pim = PIM[position];
         int32_t deleted = 0;
         int32_t created = 0;
@@ -216,21 +213,18 @@ void TNGlobal::Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer)
         if (!ActiveUserExists())
             return;
         int32_t position = organizer->pim_srv_pos;
-        if (position < 0 || position >= App.PimServersCount || position >= kMaxPimServers)
-            position = 0;
+        position = ServerPosition(position);
         TNPIM* pim = PIM[position];
         if (pim == nullptr || pim->Records == nullptr)
             return;
         uint32_t organizerId = organizer->ID;
-        std::vector<std::string> bodies;
+        TNUpdatedRecordsBodies bodies;
         {
             TNModelWriteGuard lock;
             TNPIMRecords& records = *pim->Records;
             LogTextUInt("[Sync2ReloadRecordsOfOrganizer][BEGIN] organizer->ID = ", organizerId);
             LogTextInt("[Sync2ReloadRecordsOfOrganizer] records->Count = ", records.Count);
             int64_t now = TNLocalClock::Now();
-            std::string body;
-            int32_t pair = 0;
             for (int32_t pos = 0; pos < records.Count; ++pos) {
                 TNPIMRecord* record = records.Items[pos];
                 if (record == nullptr || record->Deleted != 0 || record->OrganizerID != organizerId ||
@@ -238,21 +232,10 @@ void TNGlobal::Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer)
                     static_cast<int64_t>(record->LocalChanged) >= now - kReloadAgainAfterSeconds)
                     continue;
                 record->LocalChanged = static_cast<uint32_t>(now);
-                if (pair == kPairsPerReload) {
-                    bodies.push_back(std::move(body));
-                    body.clear();
-                    pair = 0;
-                }
-                char text[64];
-                std::snprintf(text, sizeof text, "&r%d=%u&c%d=%d", pair, record->ID, pair,
-                              static_cast<int32_t>(record->Changed));
-                body += text;
-                ++pair;
+                bodies.Add(record->ID, record->Changed);
             }
-            if (!body.empty())
-                bodies.push_back(std::move(body));
         }
-        for (const std::string& body : bodies)
+        for (const std::string& body : bodies.Take())
             apiQueueRequest(position, "get-updated-records", body.c_str(), kQueueUpdatedRecords, 1);
         LogTextUInt("[Sync2ReloadRecordsOfOrganizer][END] organizer->ID = ", organizerId);
     });
@@ -273,8 +256,7 @@ int32_t TNGlobal::fncGetAvailableRecordsOfPublicOrganizer(TNString* document)
         ReadAnswerNumber(document, "organizer-id", &organizerId);
         ReadAnswerNumber(document, "pim-srv-pos", &position);
         ReadAnswerNumber(document, "records-count", &count);
-        if (position < 0 || position >= App.PimServersCount || position >= kMaxPimServers)
-            position = 0;
+        position = ServerPosition(position);
         TNPIM* pim = PIM[position];
         TNModelWriteGuard lock;
         std::unique_ptr<TNUsersRights> rights;
