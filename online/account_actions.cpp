@@ -76,10 +76,12 @@ bool TNGlobal::Sync2SaveBasicProfileSettings(int32_t position)
         TNDownload download;
         bool online = PostAt(position, body.Text(), download);
         bool saved = false;
+        bool stale = false;
         if (online) {
             TNString answer(download.DocumentBytes());
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2SaveBasicProfileSettings]");
-            if (!lock.Stale() && AnswerFlagIsOne(&answer, "handshake") && AnswerFlagIsOne(&answer, "success")) {
+            stale = lock.Stale();
+            if (!stale && AnswerFlagIsOne(&answer, "handshake") && AnswerFlagIsOne(&answer, "success")) {
                 Setup.SetString("FirstName", std::string(account.NewFirstName.View()).c_str(), TNSetupItem::kText8);
                 Setup.SetString("LastName", std::string(account.NewLastName.View()).c_str(), TNSetupItem::kText8);
                 UpdateAccount([&](TNAccount& current) {
@@ -93,8 +95,9 @@ bool TNGlobal::Sync2SaveBasicProfileSettings(int32_t position)
                 saved = true;
             }
         }
-        // The online pass sends it again.
-        if (!saved)
+        // The online pass sends it again; not for a user who has logged
+        // out meanwhile.
+        if (!saved && !stale)
             pleaseSaveBasicProfileSettings = 1;
         return Sync2Finish(online, false, "Sync2SaveBasicProfileSettings",
                            online ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);

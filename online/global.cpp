@@ -98,6 +98,9 @@ void TNGlobal::ResetSessionFlags()
     DosloKVyjimceVlaknaOnline = 0;
     apiQueueRequests.Clear();
     UploadBackOff.Clear();
+    // A save the user did not see through must not reach the next account.
+    pleaseSaveBasicProfileSettings = 0;
+    basicProfileSettingsChanged = 0;
     std::lock_guard<std::mutex> guard(shownChecksMutex_);
     shownChecks_.clear();
 }

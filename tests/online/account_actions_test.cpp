@@ -20,6 +20,7 @@
 #include "online/hooks.h"
 #include "online/login.h"
 #include "online/online_steps.h"
+#include "online/window_state.h"
 #include "platform/core/clock.h"
 #include "platform/core/main_loop.h"
 #include "platform/core/thread.h"
@@ -152,7 +153,7 @@ TEST_F(AccountActionsTest, BasicProfileStaysPendingUntilTheServiceTookIt)
     g.pleaseSaveBasicProfileSettings = 1;
     g.basicProfileSettingsChanged = 1;
     accounts_.ArmApiFault("save-basic-profile-settings", test_service::ApiFault::WithStatus(500));
-    RunPass();
+    online::onlineSaveBasicProfileSettings();
     EXPECT_EQ(accounts_.RequestsNamed("save-basic-profile-settings").size(), 1u);
     EXPECT_EQ(g.pleaseSaveBasicProfileSettings.load(), 1);
     EXPECT_EQ(std::string(g.Account().FirstName.View()), "Alice");
@@ -176,6 +177,18 @@ TEST_F(AccountActionsTest, BasicProfileStaysPendingUntilTheServiceTookIt)
     RunPass();
     EXPECT_EQ(accounts_.RequestsNamed("save-basic-profile-settings").size(), 2u);
     EXPECT_TRUE(service_.Violations().empty());
+}
+
+TEST_F(AccountActionsTest, ASaveLeftPendingAtLogOutNeverReachesTheNextAccount)
+{
+    SignIn();
+    g.UpdateAccount([](TNAccount& account) { account.NewFirstName.Set("Ciz\xED"); });
+    g.pleaseSaveBasicProfileSettings = 1;
+    g.basicProfileSettingsChanged = 1;
+    WindowState.SetActivePage("Dnes");
+    EXPECT_TRUE(g.OdhlasUzivatele(false));
+    EXPECT_EQ(g.pleaseSaveBasicProfileSettings.load(), 0);
+    EXPECT_EQ(g.basicProfileSettingsChanged.load(), 0);
 }
 
 TEST_F(AccountActionsTest, AtMostThreeContactAnswersGoUpPerPass)
