@@ -288,11 +288,18 @@ TEST_F(AccountActionsTest, SubscriptionRunsOffTheMainThreadAndReportsThere)
     plat::PostToMainThread([&] { ranWhileWaiting = g.runningSubscribeOrganizer.load(); });
     Pump();
     EXPECT_TRUE(ranWhileWaiting);
+    // A second click meanwhile finds the job running and ends at once.
+    auto* again = new TLogin();
+    again->Tag = 10;
+    again->OrganizerID = 601;
+    again->Value = 1;
+    ASSERT_TRUE(again->Resume());
     ASSERT_TRUE(plat::WaitForRunningThreads(10000));
     Pump();
 
     int subscribe = IndexOf("subscribe-organizer", requestsBefore);
     ASSERT_GE(subscribe, 0);
+    EXPECT_EQ(IndexOf("subscribe-organizer", subscribe + 1), -1);
     EXPECT_GT(IndexOf("get-users-organizers", subscribe), subscribe);
     std::vector<test_service::ApiRequest> all = accounts_.Requests();
     EXPECT_EQ(test_service::FieldValue(all[subscribe].Fields, "pimSrvPos"), "0");
