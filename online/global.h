@@ -280,23 +280,6 @@ public:
     void onlineProceedAPIQueue();
     TNRequestQueue apiQueueRequests;
 
-    // ---- Full resynchronisation of an organizer (organizer_resync.cpp).
-    static constexpr int8_t kQueueRecordsIdsOfOrganizer = 2;
-    // The queue's handler of "get-list-of-organizers-all-records-ids":
-    // deletes the confirmed local records the list lacks and makes blanks
-    // for the listed ids missing here, reloaded through the queue. The
-    // number of records deleted and created.
-    int32_t fncGetRecordsIDsOfOrganizer(TNString* document);
-    // Queues "get-updated-records" for the organizer's blanks not asked for
-    // in the last 24 hours, 50 to a request.
-    void Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer);
-    std::atomic<bool> runningRecordsIdsOfOrganizer{false};
-    static constexpr int8_t kQueuePublicOrganizerRecords = 3;
-    // The queue's handler of a public organizer's records: they are added,
-    // and those of an organizer the user does not follow are shown only,
-    // never stored or uploaded. The answer's records count.
-    int32_t fncGetAvailableRecordsOfPublicOrganizer(TNString* document);
-
     // ---- Single things outside the pass (record_request.cpp).
     // The record as the service has it, with its sharing list when it has
     // any (else `sharing` is left alone). True when a record came back.

@@ -171,13 +171,7 @@ void TNGlobal::onlineProceedAPIQueue()
                     TNPIM* pim = PIM[item.Position];
                     if (item.FunctionCode == kQueueUpdatedRecords && pim != nullptr && pim->Records != nullptr)
                         changedItems = pim->Records->GetUpdatedRecords(&answer);
-                    else if (item.FunctionCode == kQueueRecordsIdsOfOrganizer)
-                        changedItems = fncGetRecordsIDsOfOrganizer(&answer);
-                    else if (item.FunctionCode == kQueuePublicOrganizerRecords) {
-                        LogTextInt("[onlineProceedAPIQueue][fncGetAvailableRecordsOfPublicOrganizer] fnc_code = ",
-                                   item.FunctionCode);
-                        changedItems = fncGetAvailableRecordsOfPublicOrganizer(&answer);
-                    } else
+                    else
                         LogTextInt("[onlineProceedAPIQueue][ERROR][DEFAULT] fnc_code = ", item.FunctionCode);
                 } else {
                     LogTextInt("[onlineProceedAPIQueue][ERROR] fnc_code = ", item.FunctionCode);

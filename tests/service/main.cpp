@@ -10,7 +10,6 @@
 
 #include "tests/service/account_actions.h"
 #include "tests/service/account_service.h"
-#include "tests/service/organizer_records_routes.h"
 #include "tests/service/sync_service.h"
 #include "tests/service/test_service.h"
 
@@ -100,7 +99,6 @@ int main(int argc, char** argv)
     test_service::AccountService accounts(service);
     test_service::SyncService sync(accounts);
     test_service::AccountActions actions(accounts, sync);
-    test_service::OrganizerRecordsRoutes organizerRecords(accounts, sync);
     sync.RegisterControls(service);
     if (demo)
         SeedDemo(accounts, sync);

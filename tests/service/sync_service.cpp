@@ -471,21 +471,6 @@ bool SyncService::Relation(uint32_t userId, uint32_t organizerId, int* origin, i
     return true;
 }
 
-std::string SyncService::ListedItems(int type, const std::vector<uint32_t>& ids, uint32_t userId) const
-{
-    std::lock_guard<std::mutex> guard(mutex_);
-    std::string list;
-    int count = 0;
-    for (uint32_t id : ids) {
-        auto found = index_.find({type, id});
-        if (found == index_.end())
-            continue;
-        std::string name = std::to_string(count++);
-        list += "<" + name + ">" + ItemText(items_[found->second], userId) + "</" + name + ">";
-    }
-    return list;
-}
-
 int SyncService::SubscribersCount(uint32_t organizerId) const
 {
     std::lock_guard<std::mutex> guard(mutex_);

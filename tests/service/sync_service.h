@@ -90,8 +90,6 @@ public:
     std::map<std::tuple<uint32_t, uint32_t, int, uint32_t>, UploadMapEntry> UploadMap() const;
     // The user's relation to the organizer; false when there is none.
     bool Relation(uint32_t userId, uint32_t organizerId, int* origin, int* subscribe) const;
-    // The items of those ids as the user reads them, as children "0", "1" …
-    std::string ListedItems(int type, const std::vector<uint32_t>& ids, uint32_t userId) const;
     // Users following the organizer: Origin 50 with Subscribe 1, 10 or 20.
     int SubscribersCount(uint32_t organizerId) const;
     // The server id a temporary id of the user's installation was given;
