@@ -3,6 +3,11 @@
 #include "platform/gui/font.h"
 #include "platform/gui/internal/timer_scheduler.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFontDialog>
+#include <QTimer>
+
 namespace plat::testing {
 
 ScopedModalScript::ScopedModalScript(std::function<void(TForm& form)> script)
@@ -64,6 +69,55 @@ FontDialogResponder::FontDialogResponder()
 FontDialogResponder::~FontDialogResponder()
 {
     Seams().fontDialogResponder = nullptr;
+}
+
+struct RealFontDialogDriver::Impl {
+    QTimer poll;
+    QElapsedTimer sinceStart;
+    QElapsedTimer sinceOpened;
+    QFontDialog* seen = nullptr;
+};
+
+RealFontDialogDriver::RealFontDialogDriver() : impl_(std::make_unique<Impl>())
+{
+    Seams().realDialogsOffscreen = true;
+    impl_->sinceStart.start();
+    impl_->poll.setInterval(5);
+    QObject::connect(&impl_->poll, &QTimer::timeout, [this] {
+        constexpr qint64 kGiveUpMs = 5000;
+        auto* dialog = qobject_cast<QFontDialog*>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            if (impl_->sinceStart.elapsed() > kGiveUpMs)
+                impl_->poll.stop();
+            return;
+        }
+        if (dialog != impl_->seen) {
+            impl_->seen = dialog;
+            impl_->sinceOpened.start();
+            ++opened;
+            title = dialog->windowTitle().toStdString();
+            startFamily = dialog->currentFont().family().toStdString();
+            startPointSize = dialog->currentFont().pointSize();
+        }
+        const qint64 open = impl_->sinceOpened.elapsed();
+        if (open > kGiveUpMs) {
+            timedOut = true;
+            dialog->reject();
+        } else if (open >= holdMs && accept) {
+            QFont font(QString::fromStdString(family));
+            font.setPointSize(pointSize);
+            dialog->setCurrentFont(font);
+            dialog->accept();
+        } else if (open >= holdMs) {
+            dialog->reject();
+        }
+    });
+    impl_->poll.start();
+}
+
+RealFontDialogDriver::~RealFontDialogDriver()
+{
+    Seams().realDialogsOffscreen = false;
 }
 
 ManualTimers::ManualTimers()

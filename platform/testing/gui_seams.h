@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,34 @@ public:
     bool confirm = false;
     std::string name;
     int size = 0;
+};
+
+// Lets the real Qt dialogs open on the offscreen platform and drives the
+// font dialog through Qt's own API from a timer inside its modal loop: once
+// the dialog has been open `holdMs`, it picks `family` at `pointSize` and
+// accepts, or it rejects. A dialog left open 5 s is rejected (`timedOut`).
+class RealFontDialogDriver {
+public:
+    RealFontDialogDriver();
+    ~RealFontDialogDriver();
+    RealFontDialogDriver(const RealFontDialogDriver&) = delete;
+    RealFontDialogDriver& operator=(const RealFontDialogDriver&) = delete;
+
+    bool accept = false;
+    std::string family;
+    int pointSize = 0;
+    int holdMs = 0;
+
+    // What the dialog showed when it opened, UTF-8.
+    int opened = 0;
+    std::string title;
+    std::string startFamily;
+    int startPointSize = 0;
+    bool timedOut = false;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 // Timers run on a clock that moves only when told.
