@@ -51,11 +51,13 @@ void FormMenuBar::Rebuild(TMainMenu* menu)
         actions_[action] = item;
     }
     bar_->setVisible(any);
+    // Layouts ask for the height often: measure once per build.
+    height_ = any ? bar_->sizeHint().height() : 0;
 }
 
 int FormMenuBar::Height() const
 {
-    return bar_->isVisibleTo(bar_->parentWidget()) ? bar_->sizeHint().height() : 0;
+    return height_;
 }
 
 void FormMenuBar::Place(int width)

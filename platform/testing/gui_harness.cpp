@@ -282,6 +282,12 @@ std::string QtTranslation(const char* context, const char* text)
     return QCoreApplication::translate(context, text).toStdString();
 }
 
+bool ShowsCursor(const TControl& control, TCursor cursor)
+{
+    QWidget* host = HostWidget(control);
+    return host != nullptr && host->cursor().shape() == ToQCursor(cursor).shape();
+}
+
 int OverrideCursorDepth()
 {
     int depth = 0;

@@ -60,6 +60,9 @@ void TypeText(TWinControl& control, const std::string& utf8);
 void SendKey(TWinControl& control, uint16_t key, TShiftState shift, bool press, bool autoRepeat = false);
 // Press and release.
 void TapKey(TWinControl& control, uint16_t key, TShiftState shift = 0);
+// True when the window under the control shows that cursor's shape now
+// (override cursors aside).
+bool ShowsCursor(const TControl& control, TCursor cursor);
 // How many override cursors Qt holds.
 int OverrideCursorDepth();
 // The width of the largest size of the form's window icon; 0 without one.

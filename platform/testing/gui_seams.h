@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+class QDialog;
+
 namespace plat {
 class TFont;
 class TForm;
@@ -71,30 +73,40 @@ public:
     int size = 0;
 };
 
-// Lets the real Qt dialogs open on the offscreen platform and drives the
-// font dialog through Qt's own API from a timer inside its modal loop: once
-// the dialog has been open `holdMs`, it picks `family` at `pointSize` and
-// accepts, or it rejects. A dialog left open 5 s is rejected (`timedOut`).
-class RealFontDialogDriver {
+// Lets the real Qt dialogs open on the offscreen platform and answers them
+// through Qt's own API from a timer inside their modal loop, once a dialog
+// has been open `holdMs`: a message box by clicking the button captioned
+// `press` (UTF-8; "" = the Esc key), the font dialog by picking `family` at
+// `pointSize` and accepting (with `accept`) or by cancelling. A dialog left
+// open 5 s is cancelled and `timedOut` set.
+class RealDialogDriver {
 public:
-    RealFontDialogDriver();
-    ~RealFontDialogDriver();
-    RealFontDialogDriver(const RealFontDialogDriver&) = delete;
-    RealFontDialogDriver& operator=(const RealFontDialogDriver&) = delete;
+    RealDialogDriver();
+    ~RealDialogDriver();
+    RealDialogDriver(const RealDialogDriver&) = delete;
+    RealDialogDriver& operator=(const RealDialogDriver&) = delete;
 
+    int holdMs = 0;
+    std::string press;
     bool accept = false;
     std::string family;
     int pointSize = 0;
-    int holdMs = 0;
 
-    // What the dialog showed when it opened, UTF-8.
-    int opened = 0;
-    std::string title;
-    std::string startFamily;
-    int startPointSize = 0;
+    // Each dialog as it opened, texts UTF-8.
+    struct Shown {
+        std::string title;
+        std::string text;
+        bool plainText = false;
+        std::vector<std::string> buttons;
+        std::string fontFamily;
+        int fontPointSize = 0;
+    };
+    std::vector<Shown> shown;
     bool timedOut = false;
 
 private:
+    void Answer(QDialog& dialog);
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

@@ -315,21 +315,50 @@ TEST_F(Dialogs, TheRealFontDialogRunsInANestedLoopAndGivesTheChoice)
         font.SetSize(9);
         int changes = 0;
         font.OnChange = [&] { ++changes; };
-        testing::RealFontDialogDriver driver;
+        testing::RealDialogDriver driver;
         driver.accept = c.accept;
         driver.family = "Liberation Serif";
         driver.pointSize = 14;
         driver.holdMs = 60;
         EXPECT_EQ(FontDialog::Execute(font), c.accept);
-        EXPECT_EQ(driver.opened, 1);
         EXPECT_FALSE(driver.timedOut);
-        EXPECT_EQ(driver.startFamily, "Liberation Sans");
-        EXPECT_EQ(driver.startPointSize, 9);
-        EXPECT_EQ(driver.title, testing::QtTranslation("QFontDialog", "Select Font"));
+        ASSERT_EQ(driver.shown.size(), 1u);
+        EXPECT_EQ(driver.shown[0].fontFamily, "Liberation Sans");
+        EXPECT_EQ(driver.shown[0].fontPointSize, 9);
+        EXPECT_EQ(driver.shown[0].title, testing::QtTranslation("QFontDialog", "Select Font"));
         EXPECT_GE(ticks, 2) << "timers run while the dialog is open";
         EXPECT_EQ(font.Name(), c.changed ? "Liberation Serif" : "Liberation Sans");
         EXPECT_EQ(font.Size(), c.changed ? 14 : 9);
         EXPECT_EQ(changes, c.changed ? 1 : 0) << "one change notification for the whole choice";
+    }
+}
+
+TEST_F(Dialogs, TheRealMessageBoxShowsPlainTextAndAnswersByItsButtons)
+{
+    struct Case {
+        const char* name;
+        uint32_t flags;
+        const char* press;
+        int answer;
+    };
+    const Case cases[] = {
+        {"OK", MB_OK | MB_ICONERROR, "OK", IDOK},          {"Esc on OK", MB_OK | MB_ICONINFORMATION, "", IDOK},
+        {"Ano", MB_YESNO | MB_ICONQUESTION, "Ano", IDYES}, {"Ne", MB_YESNO | MB_ICONQUESTION, "Ne", IDNO},
+        {"Esc on Ano and Ne", MB_YESNO, "", IDNO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::RealDialogDriver driver;
+        driver.press = c.press;
+        EXPECT_EQ(MessageBox("<b>x</b>", "Chyba \350ten\355", c.flags), c.answer);
+        EXPECT_FALSE(driver.timedOut);
+        ASSERT_EQ(driver.shown.size(), 1u);
+        EXPECT_EQ(driver.shown[0].title, "Chyba čtení");
+        EXPECT_EQ(driver.shown[0].text, "<b>x</b>");
+        EXPECT_TRUE(driver.shown[0].plainText) << "markup shows literally";
+        const std::vector<std::string> buttons =
+            (c.flags & 0x0F) == MB_YESNO ? std::vector<std::string>{"Ano", "Ne"} : std::vector<std::string>{"OK"};
+        EXPECT_EQ(driver.shown[0].buttons, buttons);
     }
 }
 

@@ -47,6 +47,7 @@ public:
 private:
     QMenuBar* bar_;
     MenuActions actions_;
+    int height_ = 0;
 };
 
 } // namespace plat
