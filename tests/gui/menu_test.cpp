@@ -156,6 +156,11 @@ TEST_F(Menus, TheMainMenuShowsAsTheFormsMenuBarAboveTheClientArea)
     label->SetBounds(0, 0, 50, 20);
     int labelClicks = 0;
     label->OnClick = [&](TComponent*) { ++labelClicks; };
+    auto* corner = new TPanel(form.get());
+    corner->SetParent(form.get());
+    corner->SetBounds(100, 0, 40, 10);
+    int cornerClicks = 0;
+    corner->OnClick = [&](TComponent*) { ++cornerClicks; };
     auto* panel = new TPanel(form.get());
     panel->SetParent(form.get());
     panel->SetAlign(TAlign::alClient);
@@ -185,6 +190,8 @@ TEST_F(Menus, TheMainMenuShowsAsTheFormsMenuBarAboveTheClientArea)
     panel->Hide();
     testing::MouseClick(*label, 5, 5);
     EXPECT_EQ(labelClicks, 1) << "a graphic control at the client top lies below the bar";
+    testing::MouseClick(*form, 105, 5);
+    EXPECT_EQ(cornerClicks, 1) << "and so does a windowed one";
     const std::vector<testing::ShownMenuItem> items = testing::MenuBarMenu(*form, 0);
     ASSERT_EQ(items.size(), 3u);
     EXPECT_EQ(items[0].text, "&Zvuk");
