@@ -1,6 +1,23 @@
 #include "platform/gui/internal/key_codes.h"
 
+#include <array>
+#include <utility>
+
 namespace plat {
+namespace {
+
+// Keys outside the letter, digit and function-key ranges; where two Qt keys
+// share a code, the first is the one a code stands for.
+constexpr std::array<std::pair<int, uint16_t>, 21> kNamedKeys{{
+    {Qt::Key_Backspace, 0x08}, {Qt::Key_Tab, 0x09},     {Qt::Key_Return, 0x0D},   {Qt::Key_Enter, 0x0D},
+    {Qt::Key_Shift, 0x10},     {Qt::Key_Control, 0x11}, {Qt::Key_Alt, 0x12},      {Qt::Key_Escape, 0x1B},
+    {Qt::Key_Space, 0x20},     {Qt::Key_PageUp, 0x21},  {Qt::Key_PageDown, 0x22}, {Qt::Key_End, 0x23},
+    {Qt::Key_Home, 0x24},      {Qt::Key_Left, 0x25},    {Qt::Key_Up, 0x26},       {Qt::Key_Right, 0x27},
+    {Qt::Key_Down, 0x28},      {Qt::Key_Insert, 0x2D},  {Qt::Key_Delete, 0x2E},   {Qt::Key_Menu, 0x5D},
+    {Qt::Key_Pause, 0x13},
+}};
+
+} // namespace
 
 uint16_t VirtualKeyOf(const QKeyEvent& event)
 {
@@ -9,47 +26,22 @@ uint16_t VirtualKeyOf(const QKeyEvent& event)
         return static_cast<uint16_t>(key);
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return static_cast<uint16_t>(0x70 + (key - Qt::Key_F1));
-    switch (key) {
-    case Qt::Key_Backspace:
-        return 0x08;
-    case Qt::Key_Tab:
-        return 0x09;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 0x0D;
-    case Qt::Key_Shift:
-        return 0x10;
-    case Qt::Key_Control:
-        return 0x11;
-    case Qt::Key_Alt:
-        return 0x12;
-    case Qt::Key_Escape:
-        return 0x1B;
-    case Qt::Key_Space:
-        return 0x20;
-    case Qt::Key_PageUp:
-        return 0x21;
-    case Qt::Key_PageDown:
-        return 0x22;
-    case Qt::Key_End:
-        return 0x23;
-    case Qt::Key_Home:
-        return 0x24;
-    case Qt::Key_Left:
-        return 0x25;
-    case Qt::Key_Up:
-        return 0x26;
-    case Qt::Key_Right:
-        return 0x27;
-    case Qt::Key_Down:
-        return 0x28;
-    case Qt::Key_Insert:
-        return 0x2D;
-    case Qt::Key_Delete:
-        return 0x2E;
-    default:
-        return 0;
-    }
+    for (const auto& [qtKey, code] : kNamedKeys)
+        if (qtKey == key)
+            return code;
+    return 0;
+}
+
+int QtKeyOf(uint16_t virtualKey)
+{
+    if ((virtualKey >= 'A' && virtualKey <= 'Z') || (virtualKey >= '0' && virtualKey <= '9'))
+        return virtualKey;
+    if (virtualKey >= 0x70 && virtualKey <= 0x87)
+        return Qt::Key_F1 + (virtualKey - 0x70);
+    for (const auto& [qtKey, code] : kNamedKeys)
+        if (code == virtualKey)
+            return qtKey;
+    return Qt::Key_unknown;
 }
 
 TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)

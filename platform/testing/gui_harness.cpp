@@ -2,6 +2,7 @@
 
 #include "platform/gui/form.h"
 #include "platform/gui/gui_application.h"
+#include "platform/gui/internal/key_codes.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/text_metrics.h"
@@ -203,40 +204,6 @@ QWidget* KeyTarget(const TWinControl& control)
 
 namespace {
 
-int QtKeyOf(uint16_t key)
-{
-    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
-        return key;
-    if (key >= 0x70 && key <= 0x87)
-        return Qt::Key_F1 + (key - 0x70);
-    switch (key) {
-    case 0x08:
-        return Qt::Key_Backspace;
-    case 0x09:
-        return Qt::Key_Tab;
-    case 0x0D:
-        return Qt::Key_Return;
-    case 0x1B:
-        return Qt::Key_Escape;
-    case 0x20:
-        return Qt::Key_Space;
-    case 0x24:
-        return Qt::Key_Home;
-    case 0x25:
-        return Qt::Key_Left;
-    case 0x26:
-        return Qt::Key_Up;
-    case 0x27:
-        return Qt::Key_Right;
-    case 0x28:
-        return Qt::Key_Down;
-    case 0x2E:
-        return Qt::Key_Delete;
-    default:
-        return Qt::Key_unknown;
-    }
-}
-
 QString TextOf(uint16_t key, TShiftState shift)
 {
     if (shift & (ssCtrl | ssAlt)) {
@@ -322,6 +289,23 @@ void SimulateOtherProgramActivated()
     QT_WARNING_DISABLE_DEPRECATED
     QApplication::setActiveWindow(nullptr);
     QT_WARNING_POP
+    Flush();
+}
+
+bool WindowIsShown(const TForm& form)
+{
+    return form.Impl().widget->isVisible();
+}
+
+bool WindowIsMinimized(const TForm& form)
+{
+    return form.Impl().widget->isMinimized();
+}
+
+void UserRestoresWindow(TForm& form)
+{
+    QWidget* window = form.Impl().widget;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     Flush();
 }
 
