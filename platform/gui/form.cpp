@@ -449,6 +449,17 @@ void TForm::WindowActivationChanged(bool active)
         SendActivate(false);
 }
 
+void TForm::WindowStateChanged()
+{
+    const Qt::WindowStates states = Impl().widget->windowState();
+    if (states & Qt::WindowMinimized)
+        windowState_ = TWindowState::wsMinimized;
+    else if (states & Qt::WindowMaximized)
+        windowState_ = TWindowState::wsMaximized;
+    else
+        windowState_ = TWindowState::wsNormal;
+}
+
 void TForm::SetActiveControl(TWinControl* control)
 {
     if (control == nullptr) {
