@@ -3,6 +3,7 @@
 #include "platform/gui/button.h"
 #include "platform/gui/internal/form_bus_link.h"
 #include "platform/gui/internal/graphic_impl.h"
+#include "platform/gui/internal/hot_key_links.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
@@ -634,6 +635,7 @@ void TForm::Detach()
     if (activeForm.Get() == this)
         activeForm = nullptr;
     BusFormGone(*this);
+    HotKeysFormGone(*this);
     std::erase(allForms, this);
     OnShow = nullptr;
     OnHide = nullptr;

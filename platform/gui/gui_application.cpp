@@ -4,7 +4,7 @@
 
 #include "platform/gui/component.h"
 #include "platform/gui/form.h"
-#include "platform/gui/internal/focus_hot_keys.h"
+#include "platform/gui/internal/hot_key_links.h"
 #include "platform/gui/internal/key_codes.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/win_control_impl.h"

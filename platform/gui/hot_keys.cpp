@@ -1,7 +1,7 @@
 #include "platform/gui/hot_keys.h"
 
 #include "platform/gui/form.h"
-#include "platform/gui/internal/focus_hot_keys.h"
+#include "platform/gui/internal/hot_key_links.h"
 #include "platform/gui/internal/key_codes.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/win_control_impl.h"
@@ -69,15 +69,6 @@ void Release(Registration& entry)
     entry.active = false;
 }
 
-// Registrations of freed forms give their keys back.
-void ForgetFreedForms()
-{
-    for (Registration& entry : registrations)
-        if (!entry.form)
-            Release(entry);
-    std::erase_if(registrations, [](const Registration& entry) { return !entry.form; });
-}
-
 void Deliver(const Registration& entry)
 {
     TWeakRef<TForm> form = entry.form;
@@ -87,7 +78,6 @@ void Deliver(const Registration& entry)
 
 void RootKeyPressed(uint8_t keycode, uint16_t state)
 {
-    ForgetFreedForms();
     for (const Registration& entry : registrations)
         if (entry.active && entry.Global() && entry.grab.Matches(keycode, state)) {
             const Registration copy = entry;
@@ -133,7 +123,6 @@ bool HotKeys::Register(TForm& form, int id, unsigned modifiers, uint16_t virtual
 {
     RequireMainThread("HotKeys", "Register");
     Unregister(form, id);
-    ForgetFreedForms();
     Registration entry;
     entry.form = &form;
     entry.id = id;
@@ -164,7 +153,6 @@ void HotKeys::Unregister(TForm& form, int id)
 bool HotKeys::Simulate(int id)
 {
     RequireMainThread("HotKeys", "Simulate");
-    ForgetFreedForms();
     auto it = std::find_if(registrations.rbegin(), registrations.rend(),
                            [id](const Registration& entry) { return entry.id == id; });
     if (it == registrations.rend())
@@ -198,6 +186,16 @@ bool FocusHotKeyTakes(QObject* receiver, const QKeyEvent& event)
     dispatchingFocusKey = false;
     keySentDuringDispatch = outerSent;
     return used != 0 || sent;
+}
+
+void HotKeysFormGone(TForm& form)
+{
+    // The form's own references may already read null.
+    auto gone = [&](const Registration& entry) { return !entry.form || entry.form.Get() == &form; };
+    for (Registration& entry : registrations)
+        if (gone(entry))
+            Release(entry);
+    std::erase_if(registrations, gone);
 }
 
 void SendKeyDown(TWinControl& control, uint16_t virtualKey)

@@ -82,6 +82,11 @@ TEST_F(HotKeysTest, WithoutX11GlobalKeysFailWithOneLineAndSimulateStillDelivers)
     HotKeys::Unregister(*form_, 101);
     EXPECT_FALSE(HotKeys::Simulate(101));
     EXPECT_EQ(form_->received.size(), 1u);
+
+    TOwned<HotKeyForm> gone(new HotKeyForm(nullptr));
+    HotKeys::Register(*gone, 105, MOD_ALT | MOD_SHIFT, 'A');
+    gone.reset();
+    EXPECT_FALSE(HotKeys::Simulate(105));
 }
 
 TEST_F(HotKeysTest, AFocusKeyIsConsumedOnlyWhenTheHandlerUsesIt)

@@ -183,5 +183,15 @@ TEST_F(HotKeysX11, UnregisterGivesEveryVariantBack)
         EXPECT_TRUE(other.Grab(kAltShift | locks)) << "locks " << locks;
 }
 
+TEST_F(HotKeysX11, AFreedFormGivesItsKeysBack)
+{
+    ASSERT_TRUE(HotKeys::Register(*form_, 101, MOD_ALT | MOD_SHIFT, 'S'));
+    OtherClient other;
+    EXPECT_FALSE(other.Grab(kAltShift));
+    form_.reset();
+    testing::Flush();
+    EXPECT_TRUE(other.Grab(kAltShift));
+}
+
 } // namespace
 } // namespace plat
