@@ -86,6 +86,34 @@ void RootKeyPressed(uint8_t keycode, uint16_t state)
         }
 }
 
+bool Grab(Registration& entry, const std::string& caller)
+{
+    switch (X11KeyGrabs::Grab(entry.modifiers, entry.virtualKey, entry.grab)) {
+    case X11KeyGrabs::Result::Grabbed:
+        return true;
+    case X11KeyGrabs::Result::Taken:
+        LayerLog(caller + Describe(entry) + " is taken by another program");
+        return false;
+    case X11KeyGrabs::Result::NoKey:
+        LayerLog(caller + Describe(entry) + ": no such key on this keyboard");
+        return false;
+    case X11KeyGrabs::Result::Failed:
+        break;
+    }
+    LayerLog(caller + Describe(entry) + ": the X server refused the grab");
+    return false;
+}
+
+// A new key map may move the keys: every grab is made again.
+void KeyboardMappingChanged()
+{
+    for (Registration& entry : registrations)
+        if (entry.active && entry.Global()) {
+            Release(entry);
+            entry.active = Grab(entry, "[HotKeys] After a keyboard change: ");
+        }
+}
+
 bool GrabGlobal(Registration& entry)
 {
     if (!X11KeyGrabs::Available()) {
@@ -93,20 +121,8 @@ bool GrabGlobal(Registration& entry)
         return false;
     }
     X11KeyGrabs::SetPressHandler(RootKeyPressed);
-    switch (X11KeyGrabs::Grab(entry.modifiers, entry.virtualKey, entry.grab)) {
-    case X11KeyGrabs::Result::Grabbed:
-        return true;
-    case X11KeyGrabs::Result::Taken:
-        LayerLog("[HotKeys::Register] " + Describe(entry) + " is taken by another program");
-        return false;
-    case X11KeyGrabs::Result::NoKey:
-        LayerLog("[HotKeys::Register] " + Describe(entry) + ": no such key on this keyboard");
-        return false;
-    case X11KeyGrabs::Result::Failed:
-        break;
-    }
-    LayerLog("[HotKeys::Register] " + Describe(entry) + ": the X server refused the grab");
-    return false;
+    X11KeyGrabs::SetMappingHandler(KeyboardMappingChanged);
+    return Grab(entry, "[HotKeys::Register] ");
 }
 
 TForm* FormOfWidget(QObject* receiver)

@@ -128,6 +128,49 @@ ModifierBits ReadModifierBits(xcb_connection_t* connection, xcb_key_symbols_t* s
 
 uint16_t numLockMask = 0;
 std::function<void(uint8_t, uint16_t)> pressHandler;
+std::function<void()> mappingHandler;
+bool mappingChangePosted = false;
+
+// The first event number of the keyboard extension; 0 without it. Qt's
+// connection learns keyboard changes from its events, not from the core
+// MappingNotify.
+uint8_t keyboardExtensionEvent = 0;
+
+uint8_t KeyboardExtensionEvent(xcb_connection_t* connection)
+{
+    static constexpr char name[] = "XKEYBOARD";
+    std::unique_ptr<xcb_query_extension_reply_t, decltype(&std::free)> reply(
+        xcb_query_extension_reply(connection, xcb_query_extension(connection, sizeof name - 1, name), nullptr),
+        &std::free);
+    return reply && reply->present ? reply->first_event : 0;
+}
+
+// A new keyboard or a new key map (the extension's first two event kinds),
+// or the core protocol's mapping change.
+bool KeyboardMappingChanged(const xcb_generic_event_t& event)
+{
+    const uint8_t type = event.response_type & 0x7F;
+    if (type == XCB_MAPPING_NOTIFY)
+        return reinterpret_cast<const xcb_mapping_notify_event_t&>(event).request != XCB_MAPPING_POINTER;
+    return keyboardExtensionEvent != 0 && type == keyboardExtensionEvent && event.pad0 <= 1;
+}
+
+// The grabs follow the keys to their new keycodes, once per burst of
+// changes, after the window system has taken the new map.
+void PostMappingChange()
+{
+    if (mappingChangePosted)
+        return;
+    mappingChangePosted = true;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [] {
+            mappingChangePosted = false;
+            if (auto handler = mappingHandler)
+                handler();
+        },
+        Qt::QueuedConnection);
+}
 
 // Root key presses are the grabbed keys; Qt has no window for them.
 class RootKeyFilter : public QAbstractNativeEventFilter {
@@ -137,6 +180,10 @@ public:
         if (eventType != "xcb_generic_event_t")
             return false;
         auto* event = static_cast<xcb_generic_event_t*>(message);
+        if (KeyboardMappingChanged(*event)) {
+            PostMappingChange();
+            return false;
+        }
         if ((event->response_type & 0x7F) != XCB_KEY_PRESS)
             return false;
         auto* press = reinterpret_cast<xcb_key_press_event_t*>(event);
@@ -157,11 +204,12 @@ public:
     }
 };
 
-void InstallRootKeyFilter()
+void InstallRootKeyFilter(xcb_connection_t* connection)
 {
     static RootKeyFilter* filter = nullptr;
     if (filter != nullptr)
         return;
+    keyboardExtensionEvent = KeyboardExtensionEvent(connection);
     filter = new RootKeyFilter;
     QCoreApplication::instance()->installNativeEventFilter(filter);
 }
@@ -184,7 +232,7 @@ X11KeyGrabs::Result X11KeyGrabs::Grab(unsigned modifiers, uint16_t virtualKey, X
     xcb_connection_t* connection = Connection();
     if (connection == nullptr)
         return Result::Failed;
-    InstallRootKeyFilter();
+    InstallRootKeyFilter(connection);
     const KeySymbols symbols(xcb_key_symbols_alloc(connection), &xcb_key_symbols_free);
     const xcb_keysym_t keysym = KeysymOf(virtualKey);
     if (!symbols || keysym == 0)
@@ -235,6 +283,11 @@ void X11KeyGrabs::Release(X11KeyGrab& grab)
 void X11KeyGrabs::SetPressHandler(std::function<void(uint8_t keycode, uint16_t state)> handler)
 {
     pressHandler = std::move(handler);
+}
+
+void X11KeyGrabs::SetMappingHandler(std::function<void()> handler)
+{
+    mappingHandler = std::move(handler);
 }
 
 } // namespace plat

@@ -38,6 +38,9 @@ public:
     // Gets every key press on a root window (the grabbed keys), with the
     // modifier state less CapsLock and NumLock, on the main thread.
     static void SetPressHandler(std::function<void(uint8_t keycode, uint16_t state)> handler);
+    // Runs on the main thread after the keyboard's key map changed, when
+    // keys may have moved to other keycodes.
+    static void SetMappingHandler(std::function<void()> handler);
 };
 
 } // namespace plat

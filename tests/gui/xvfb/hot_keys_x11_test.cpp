@@ -183,6 +183,27 @@ TEST_F(HotKeysX11, UnregisterGivesEveryVariantBack)
         EXPECT_TRUE(other.Grab(kAltShift | locks)) << "locks " << locks;
 }
 
+TEST_F(HotKeysX11, AHotKeyFollowsItsKeyToANewKeyboardLayout)
+{
+    ASSERT_TRUE(HotKeys::Register(*form_, 105, MOD_ALT | MOD_SHIFT, 'A'));
+    // On a French keyboard "a" lies where "q" lay. The X server outlives
+    // this test: the layout goes back on every way out.
+    struct Layout {
+        Layout() { EXPECT_EQ(std::system("setxkbmap fr"), 0); }
+        ~Layout() { EXPECT_EQ(std::system("setxkbmap us"), 0); }
+    } french;
+    const auto settled = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+    while (std::chrono::steady_clock::now() < settled) {
+        testing::Flush();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    Xdotool("alt+shift+a");
+    ASSERT_TRUE(WaitForHotKeys(1));
+    EXPECT_EQ(form_->received[0].first, 105u);
+    EXPECT_EQ(form_->received[0].second, (MOD_ALT | MOD_SHIFT) | ('A' << 16));
+    HotKeys::Unregister(*form_, 105);
+}
+
 TEST_F(HotKeysX11, AFreedFormGivesItsKeysBack)
 {
     ASSERT_TRUE(HotKeys::Register(*form_, 101, MOD_ALT | MOD_SHIFT, 'S'));
