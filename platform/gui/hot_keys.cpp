@@ -86,9 +86,9 @@ void RootKeyPressed(uint8_t keycode, uint16_t state)
         }
 }
 
-bool Grab(Registration& entry, const std::string& caller)
+bool Logged(X11KeyGrabs::Result result, const Registration& entry, const std::string& caller)
 {
-    switch (X11KeyGrabs::Grab(entry.modifiers, entry.virtualKey, entry.grab)) {
+    switch (result) {
     case X11KeyGrabs::Result::Grabbed:
         return true;
     case X11KeyGrabs::Result::Taken:
@@ -104,14 +104,13 @@ bool Grab(Registration& entry, const std::string& caller)
     return false;
 }
 
-// A new key map may move the keys: every grab is made again.
+// A new key map may move the keys to other keycodes.
 void KeyboardMappingChanged()
 {
     for (Registration& entry : registrations)
-        if (entry.active && entry.Global()) {
-            Release(entry);
-            entry.active = Grab(entry, "[HotKeys] After a keyboard change: ");
-        }
+        if (entry.active && entry.Global())
+            entry.active = Logged(X11KeyGrabs::Regrab(entry.modifiers, entry.virtualKey, entry.grab), entry,
+                                  "[HotKeys] After a keyboard change: ");
 }
 
 bool GrabGlobal(Registration& entry)
@@ -122,7 +121,7 @@ bool GrabGlobal(Registration& entry)
     }
     X11KeyGrabs::SetPressHandler(RootKeyPressed);
     X11KeyGrabs::SetMappingHandler(KeyboardMappingChanged);
-    return Grab(entry, "[HotKeys::Register] ");
+    return Logged(X11KeyGrabs::Grab(entry.modifiers, entry.virtualKey, entry.grab), entry, "[HotKeys::Register] ");
 }
 
 TForm* FormOfWidget(QObject* receiver)

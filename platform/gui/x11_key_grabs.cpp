@@ -226,6 +226,39 @@ bool X11KeyGrabs::Available()
     return Connection() != nullptr;
 }
 
+namespace {
+
+// Fills the keycodes, the mask and, as `held`, every grab the combination
+// needs, without making any.
+X11KeyGrabs::Result PlanGrab(xcb_connection_t* connection, unsigned modifiers, uint16_t virtualKey, X11KeyGrab& plan)
+{
+    plan = X11KeyGrab();
+    const KeySymbols symbols(xcb_key_symbols_alloc(connection), &xcb_key_symbols_free);
+    const xcb_keysym_t keysym = KeysymOf(virtualKey);
+    if (!symbols || keysym == 0)
+        return X11KeyGrabs::Result::NoKey;
+    plan.keycodes = KeycodesOf(symbols.get(), keysym);
+    if (plan.keycodes.empty())
+        return X11KeyGrabs::Result::NoKey;
+    const ModifierBits bits = ReadModifierBits(connection, symbols.get());
+    numLockMask = bits.numLock;
+    plan.mask = static_cast<uint16_t>(
+        ((modifiers & MOD_ALT) ? bits.alt : 0) | ((modifiers & MOD_CONTROL) ? XCB_MOD_MASK_CONTROL : 0) |
+        ((modifiers & MOD_SHIFT) ? XCB_MOD_MASK_SHIFT : 0) | ((modifiers & MOD_WIN) ? bits.super : 0));
+    std::vector<uint16_t> variants;
+    for (const uint16_t locks : {uint16_t{0}, uint16_t{XCB_MOD_MASK_LOCK}, bits.numLock,
+                                 static_cast<uint16_t>(XCB_MOD_MASK_LOCK | bits.numLock)})
+        if (std::find(variants.begin(), variants.end(), plan.mask | locks) == variants.end())
+            variants.push_back(static_cast<uint16_t>(plan.mask | locks));
+    for (const xcb_window_t root : RootWindows(connection))
+        for (const uint8_t keycode : plan.keycodes)
+            for (const uint16_t variant : variants)
+                plan.held.push_back({root, keycode, variant});
+    return X11KeyGrabs::Result::Grabbed;
+}
+
+} // namespace
+
 X11KeyGrabs::Result X11KeyGrabs::Grab(unsigned modifiers, uint16_t virtualKey, X11KeyGrab& grab)
 {
     grab = X11KeyGrab();
@@ -233,40 +266,36 @@ X11KeyGrabs::Result X11KeyGrabs::Grab(unsigned modifiers, uint16_t virtualKey, X
     if (connection == nullptr)
         return Result::Failed;
     InstallRootKeyFilter(connection);
-    const KeySymbols symbols(xcb_key_symbols_alloc(connection), &xcb_key_symbols_free);
-    const xcb_keysym_t keysym = KeysymOf(virtualKey);
-    if (!symbols || keysym == 0)
-        return Result::NoKey;
-    grab.keycodes = KeycodesOf(symbols.get(), keysym);
-    if (grab.keycodes.empty())
-        return Result::NoKey;
-    const ModifierBits bits = ReadModifierBits(connection, symbols.get());
-    numLockMask = bits.numLock;
-    grab.mask = static_cast<uint16_t>(
-        ((modifiers & MOD_ALT) ? bits.alt : 0) | ((modifiers & MOD_CONTROL) ? XCB_MOD_MASK_CONTROL : 0) |
-        ((modifiers & MOD_SHIFT) ? XCB_MOD_MASK_SHIFT : 0) | ((modifiers & MOD_WIN) ? bits.super : 0));
-    std::vector<uint16_t> variants;
-    for (const uint16_t locks : {uint16_t{0}, uint16_t{XCB_MOD_MASK_LOCK}, bits.numLock,
-                                 static_cast<uint16_t>(XCB_MOD_MASK_LOCK | bits.numLock)})
-        if (std::find(variants.begin(), variants.end(), grab.mask | locks) == variants.end())
-            variants.push_back(static_cast<uint16_t>(grab.mask | locks));
-
+    X11KeyGrab plan;
+    if (const Result planned = PlanGrab(connection, modifiers, virtualKey, plan); planned != Result::Grabbed)
+        return planned;
+    grab.keycodes = plan.keycodes;
+    grab.mask = plan.mask;
     // One request at a time, so the grabs held are exactly those made before
     // a refusal.
-    for (const xcb_window_t root : RootWindows(connection))
-        for (const uint8_t keycode : grab.keycodes)
-            for (const uint16_t variant : variants) {
-                const xcb_void_cookie_t cookie = xcb_grab_key_checked(connection, 0, root, variant, keycode,
-                                                                      XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-                if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
-                    const bool taken = error->error_code == kBadAccess;
-                    std::free(error);
-                    Release(grab);
-                    return taken ? Result::Taken : Result::Failed;
-                }
-                grab.held.push_back({root, keycode, variant});
-            }
+    for (const X11KeyGrab::Held& wanted : plan.held) {
+        const xcb_void_cookie_t cookie = xcb_grab_key_checked(connection, 0, wanted.root, wanted.mask, wanted.keycode,
+                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
+            const bool taken = error->error_code == kBadAccess;
+            std::free(error);
+            Release(grab);
+            return taken ? Result::Taken : Result::Failed;
+        }
+        grab.held.push_back(wanted);
+    }
     return Result::Grabbed;
+}
+
+X11KeyGrabs::Result X11KeyGrabs::Regrab(unsigned modifiers, uint16_t virtualKey, X11KeyGrab& grab)
+{
+    xcb_connection_t* connection = Connection();
+    X11KeyGrab plan;
+    if (connection != nullptr && PlanGrab(connection, modifiers, virtualKey, plan) == Result::Grabbed &&
+        plan.held == grab.held)
+        return Result::Grabbed;
+    Release(grab);
+    return Grab(modifiers, virtualKey, grab);
 }
 
 void X11KeyGrabs::Release(X11KeyGrab& grab)

@@ -16,6 +16,7 @@ struct X11KeyGrab {
         uint32_t root = 0;
         uint8_t keycode = 0;
         uint16_t mask = 0;
+        friend bool operator==(const Held&, const Held&) = default;
     };
     std::vector<uint8_t> keycodes;
     uint16_t mask = 0;
@@ -35,6 +36,9 @@ public:
     // grab behind.
     static Result Grab(unsigned modifiers, uint16_t virtualKey, X11KeyGrab& grab);
     static void Release(X11KeyGrab& grab);
+    // Makes the grabs again where the key map moved the key or its
+    // modifiers; keeps them untouched otherwise.
+    static Result Regrab(unsigned modifiers, uint16_t virtualKey, X11KeyGrab& grab);
     // Gets every key press on a root window (the grabbed keys), with the
     // modifier state less CapsLock and NumLock, on the main thread.
     static void SetPressHandler(std::function<void(uint8_t keycode, uint16_t state)> handler);
