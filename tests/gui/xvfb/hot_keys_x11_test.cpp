@@ -153,20 +153,33 @@ TEST_F(HotKeysX11, TheCombinationArrivesWithAndWithoutTheLocks)
 
 TEST_F(HotKeysX11, ACombinationAnotherProgramHoldsFailsAndLeavesNoGrab)
 {
-    OtherClient other;
-    // The other program holds only the NumLock variant, so the plain and
-    // CapsLock variants are grabbed before the refusal.
-    ASSERT_TRUE(other.Grab(kAltShift | kNumLock));
-    EXPECT_FALSE(HotKeys::Register(*form_, 101, MOD_ALT | MOD_SHIFT, 'S'));
-    ASSERT_EQ(log_.size(), 1u);
-    EXPECT_NE(log_[0].find("taken by another program"), std::string::npos);
+    constexpr uint16_t kLock = XCB_MOD_MASK_LOCK;
+    const uint16_t variants[] = {kAltShift, kAltShift | kLock, kAltShift | kNumLock, kAltShift | kLock | kNumLock};
+    const struct {
+        const char* name;
+        uint16_t held;
+    } cases[] = {
+        {"the combination itself", kAltShift},
+        // The plain and CapsLock variants are grabbed before the refusal.
+        {"only its NumLock variant", kAltShift | kNumLock},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        log_.clear();
+        OtherClient other;
+        ASSERT_TRUE(other.Grab(row.held));
+        EXPECT_FALSE(HotKeys::Register(*form_, 101, MOD_ALT | MOD_SHIFT, 'S'));
+        ASSERT_EQ(log_.size(), 1u);
+        EXPECT_NE(log_[0].find("hot key 101 (Alt+Shift+S) is taken by another program"), std::string::npos);
 
-    OtherClient third;
-    EXPECT_TRUE(third.Grab(kAltShift));
-    EXPECT_TRUE(third.Grab(kAltShift | XCB_MOD_MASK_LOCK));
-    third.Ungrab(kAltShift);
-    third.Ungrab(kAltShift | XCB_MOD_MASK_LOCK);
-    other.Ungrab(kAltShift | kNumLock);
+        OtherClient third;
+        for (const uint16_t variant : variants)
+            if (variant != row.held) {
+                EXPECT_TRUE(third.Grab(variant)) << "variant " << variant;
+                third.Ungrab(variant);
+            }
+        other.Ungrab(row.held);
+    }
 }
 
 TEST_F(HotKeysX11, UnregisterGivesEveryVariantBack)
