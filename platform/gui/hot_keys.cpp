@@ -217,7 +217,7 @@ void SendKeyDown(TWinControl& control, uint16_t virtualKey)
 {
     RequireMainThread(control.ClassName(), "SendKeyDown");
     QWidget* target = control.Impl().editor != nullptr ? control.Impl().editor : control.Impl().widget;
-    QKeyEvent event(QEvent::KeyPress, QtKeyOf(virtualKey), Qt::NoModifier, QString());
+    QKeyEvent event(QEvent::KeyPress, QtKeyOfVirtualKey(virtualKey), Qt::NoModifier, QString());
     if (dispatchingFocusKey)
         keySentDuringDispatch = true;
     const bool outer = sendingKeyDown;
