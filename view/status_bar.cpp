@@ -105,8 +105,9 @@ void TNStatusBar::SetBounds(int32_t left, int32_t top, int32_t width, int32_t he
         plat::TPanel* panel = panel_.Get();
         if (panel == nullptr)
             return;
-        panel->SetBounds(left, top, width > -1 ? width : panel->Width(), panel->Height());
-        // Kept before the empty case too, so that a later text fits again.
+        // Width and height are kept before the empty case too, so that a
+        // later text fits again.
+        panel->SetBounds(left, top, width > -1 ? width : panel->Width(), height);
         panel->SetTag(width);
         plat::TLabel* label = label_.Get();
         plat::TImage* icon = IconVisible() ? icon_.Get() : nullptr;
@@ -116,7 +117,6 @@ void TNStatusBar::SetBounds(int32_t left, int32_t top, int32_t width, int32_t he
             FitOverlay();
             return;
         }
-        panel->SetHeight(height);
         int32_t x = 0;
         if (icon != nullptr) {
             int32_t iconTop = height / 2 - icon->Height() / 2;

@@ -83,6 +83,8 @@ void ViewTest::SetUp()
         icon.SetSize(16, 16);
         icon.Canvas().Brush.Color = ActionIconColor(i);
         icon.Canvas().FillRect(plat::Rect(0, 0, 16, 16));
+        // A transparent picture shows through its bottom-left colour.
+        icon.Canvas().SetPixel(0, 15, plat::clWhite);
         actionImages_->Add(icon);
     }
     ImageTable.Clear();
