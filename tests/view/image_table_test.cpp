@@ -165,6 +165,16 @@ TEST_F(ImageTableTest, SetIconCopiesThePictureAndItsSize)
     EXPECT_EQ(log_.CountContaining("[TNViewItem::SetIcon][ERROR][NULL] img = NULL"), 1);
 }
 
+TEST_F(ImageTableTest, TheModelsPicturesLoadThroughTheLayer)
+{
+    TNModelImage* picture = LoadModelImage((program_.Path() + "images/photo.jpg").c_str());
+    ASSERT_NE(picture, nullptr);
+    EXPECT_EQ(picture->Picture().Width(), 16);
+    FreeModelImage(picture);
+    EXPECT_EQ(LoadModelImage((program_.Path() + "images/truncated.png").c_str()), nullptr);
+    EXPECT_EQ(LoadModelImage((program_.Path() + "images/none.png").c_str()), nullptr);
+}
+
 // Profile pictures under the data set's user folder.
 class ProfilePictureTest : public ViewTest {
 protected:

@@ -1,4 +1,5 @@
 #include "foundation/app_info.h"
+#include "platform/core/paths.h"
 #include "platform/gui/gradient.h"
 #include "platform/gui/image.h"
 #include "platform/gui/label.h"
@@ -183,6 +184,10 @@ TEST_F(MainLayoutTest, StatusPanelsStandRightToLeft)
     std::snprintf(version, sizeof version, "%d.%02d", App.VersionMajor, App.VersionMinor);
     EXPECT_EQ(View.StatusBars[1].Label()->Caption(), version);
     EXPECT_EQ(View.StatusBars[6].Label()->Caption(), "Připojuji k serveru...");
+    const std::string hint = View.StatusBars[1].Overlay()->Hint();
+    EXPECT_EQ(hint.rfind("Verze aplikace\n", 0), 0u);
+    EXPECT_EQ(hint.substr(hint.rfind('\n') + 1), plat::ProgramFile());
+    EXPECT_EQ(View.StatusBars[5].Overlay()->Hint(), "Technická podpora na internetu");
     EXPECT_EQ(Status(1)->Left() + Status(1)->Width(), 1024 - 2);
     EXPECT_EQ(Status(1)->Width(), 10);
     EXPECT_EQ(Status(7)->Left() + Status(7)->Width(), Status(6)->Left() - 2);
