@@ -83,6 +83,28 @@ TEST_F(ButtonTest, AutomaticWidthAddsTextIconMarksAndGaps)
     }
 }
 
+TEST_F(ButtonTest, DropDownMarkEndsTheIconAndTextRowInsideTheGradient)
+{
+    TNViewItem* item = Button("menu", "Den", [](TNViewItem& b) {
+        b.IconName = TNString("imgIcon");
+        b.IconPosition = 3;
+        b.HasDropDown = 1;
+    });
+    View.SetButtonTitle(item, "Den", "7", plat::clWhite, 0x808080, false, false);
+    View.ResizeComponent(item, 0, 0, 120, 30, true);
+    plat::TLabel* text = item->Label(2);
+    plat::TLabel* badge = item->Label(3);
+    plat::TImage* mark = item->Images[3].Get();
+    EXPECT_EQ(badge->Left(), text->Left() + text->Width() + item->BadgeGap);
+    EXPECT_EQ(mark->Left(), badge->Left() + badge->Width() + item->DropDownGap);
+    EXPECT_EQ(mark->Top(), (30 - 8) / 2 + 1);
+
+    // A narrow button keeps the mark inside its gradient.
+    View.ResizeComponent(item, 0, 0, 40, 30, true);
+    plat::TRect gradient = item->Gradient.Get()->BoundsRect();
+    EXPECT_LE(mark->Left() + mark->Width(), gradient.Right);
+}
+
 TEST_F(ButtonTest, WrappedTextSetsTheHeightUpToItsMaximum)
 {
     TNViewItem* item = Button("wrap", "aaaaaaaaaa bbbbbbbbbb cccccccccc", [](TNViewItem& b) { b.WordWrap = 1; });
