@@ -180,12 +180,22 @@ void TNView::CreateButton(TNViewItem* item)
 
         plat::TLabel* hover = MakeLabel(owner, panel);
         hover->SetAutoSize(false);
-        hover->OnMouseEnter = [this](plat::TComponent* sender) { ButtonMouseEnter(sender); };
-        hover->OnMouseLeave = [this](plat::TComponent* sender) { ButtonMouseLeave(sender); };
+        // Through the global: the controls may outlive this view object.
+        hover->OnMouseEnter = [](plat::TComponent* sender) {
+            if (ViewGlobalsConstructed())
+                View.ButtonMouseEnter(sender);
+        };
+        hover->OnMouseLeave = [](plat::TComponent* sender) {
+            if (ViewGlobalsConstructed())
+                View.ButtonMouseLeave(sender);
+        };
         item->TitleLabel = hover;
         plat::TLabel* check = MakeLabel(owner, panel);
         check->SetAutoSize(false);
-        check->OnClick = [this](plat::TComponent* sender) { ButtonCheckboxClick(sender); };
+        check->OnClick = [](plat::TComponent* sender) {
+            if (ViewGlobalsConstructed())
+                View.ButtonCheckboxClick(sender);
+        };
         item->HintLabel = check;
         if (owner != nullptr && owner == ViewMain::MainForm()) {
             auto forward = [](plat::TComponent* sender, plat::TMouseButton button, plat::TShiftState shift, int x,

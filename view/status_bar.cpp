@@ -28,6 +28,14 @@ void DrawFilledRect(plat::TCanvas& canvas, int32_t width, int32_t height, plat::
 
 } // namespace
 
+TNStatusBar::~TNStatusBar()
+{
+    if (plat::TLabel* overlay = overlay_.Get()) {
+        overlay->OnMouseEnter = nullptr;
+        overlay->OnMouseLeave = nullptr;
+    }
+}
+
 bool TNStatusBar::Create(int32_t tag, plat::TForm* owner, bool clickable, bool bold, int32_t iconIndex,
                          const char* text, plat::TWinControl* parent)
 {

@@ -20,6 +20,12 @@ class TWinControl;
 // The controls belong to the owner form.
 class TNStatusBar {
 public:
+    TNStatusBar() = default;
+    // Unbinds the overlay, whose form may outlive this object.
+    ~TNStatusBar();
+    TNStatusBar(const TNStatusBar&) = delete;
+    TNStatusBar& operator=(const TNStatusBar&) = delete;
+
     bool Create(int32_t tag, plat::TForm* owner, bool clickable, bool bold, int32_t iconIndex, const char* text,
                 plat::TWinControl* parent);
     // Width -1 fits the content; the requested width stays in the panel's

@@ -94,6 +94,19 @@ TEST_F(StatusPanelTest, HoverHighlightsThenShowsTheNormalColours)
     EXPECT_EQ(recorder_.LastStatusTag, 5);
 }
 
+TEST_F(StatusPanelTest, OverlayOutlivingItsPanelObjectIgnoresTheMouse)
+{
+    plat::TLabel* overlay = nullptr;
+    {
+        TNStatusBar gone;
+        ASSERT_TRUE(gone.Create(0, MainForm(), true, false, -1, "abc", MainForm()));
+        overlay = gone.Overlay();
+    }
+    overlay->MouseEnter();
+    overlay->MouseLeave();
+    EXPECT_TRUE(overlay->Alive());
+}
+
 TEST_F(StatusPanelTest, IconIndexOutsideTheListKeepsThePicture)
 {
     Make("abc", 3);
