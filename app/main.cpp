@@ -4,6 +4,7 @@
 #include "foundation/task_files.h"
 #include "mainwindow/stand_in_windows.h"
 #include "model/pim.h"
+#include "online/end_of_run.h"
 #include "online/global.h"
 #include "online/transport.h"
 #include "platform/core/main_loop.h"
@@ -67,6 +68,7 @@ int main(int argc, char** argv)
     }
     // What follows must not be cut off: a signal now waits, unanswered.
     guard.Stop();
+    EndRunUnderThreads(result);
     DestroyGlobals();
     plat::SetPlatformLogSink(nullptr);
     return result;
