@@ -160,19 +160,20 @@ protected:
     }
     void ChooseTagInRecord(uint32_t recordId, int change)
     {
-        uint32_t organizerId = 0;
-        {
-            TNModelReadGuard lock;
-            if (TNPIMRecord* record = PIM[0]->Records->GetRecordByID(recordId))
-                organizerId = record->OrganizerID;
-        }
-        uint32_t tag = organizerId != 0 ? ChooseTag(organizerId, change) : 0;
+        // As the editor does it: all under the model lock, with the ids the
+        // record and the tag hold now (a pass may have confirmed them).
+        TNModelWriteGuard lock;
+        TNPIMRecord* record = PIM[0]->Records->GetRecordByID(recordId);
+        if (record == nullptr)
+            return;
+        const uint32_t organizerId = record->OrganizerID;
+        const uint32_t currentId = record->ID;
+        const uint32_t tag = ChooseTag(organizerId, change);
         if (tag == 0)
             return;
-        EditRecord(recordId, [&](TNPIMRecord& r) { r.TagID = tag; });
-        TNModelWriteGuard lock;
-        PIM[0]->TagsAssign.DeleteAssign(recordId);
-        PIM[0]->TagsAssign.AddAssign(recordId, tag, organizerId);
+        EditRecord(currentId, [&](TNPIMRecord& r) { r.TagID = tag; });
+        PIM[0]->TagsAssign.DeleteAssign(currentId);
+        PIM[0]->TagsAssign.AddAssign(currentId, tag, organizerId);
     }
 
     // One change of the scripted user, sometimes met by the other party.
