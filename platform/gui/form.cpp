@@ -583,6 +583,8 @@ LRESULT TForm::Dispatch(TMessageId message, WPARAM, LPARAM)
 {
     if (message == WM_CLOSE)
         Close();
+    else if (message == WM_QUERYENDSESSION)
+        return CloseQuery() ? 1 : 0;
     return 0;
 }
 

@@ -100,7 +100,8 @@ public:
     void SetMenu(TMainMenu* menu);
 
     // The form's message handler. Overrides handle their messages and pass
-    // the rest to the inherited one. WM_CLOSE runs Close.
+    // the rest to the inherited one. WM_CLOSE runs Close; WM_QUERYENDSESSION
+    // answers the close query (1 may close, 0 refuses).
     virtual LRESULT Dispatch(TMessageId message, WPARAM wParam, LPARAM lParam);
     // Sends a message to the form now, as the system would.
     LRESULT Perform(TMessageId message, WPARAM wParam, LPARAM lParam);

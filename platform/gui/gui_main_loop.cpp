@@ -28,11 +28,12 @@ struct GuiMainLoop::Impl {
 
 GuiMainLoop::GuiMainLoop() : impl_(std::make_unique<Impl>())
 {
-    BlockTerminationSignals();
+    BlockSessionEndSignals();
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGTERM);
     sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
     impl_->signalFd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
     if (impl_->signalFd < 0)
         throw std::system_error(errno, std::generic_category(), "signalfd");

@@ -8,8 +8,9 @@
 namespace plat {
 
 // The main loop of a program with windows: Qt's event loop serving posted
-// work, watched descriptors, and SIGTERM and SIGINT (which must be blocked,
-// see BlockTerminationSignals). GuiApplication::Start must have run.
+// work, watched descriptors, and SIGTERM, SIGINT and SIGHUP (which must be
+// blocked, see BlockSessionEndSignals; the loop blocks them in its own
+// thread). GuiApplication::Start must have run.
 class GuiMainLoop final : public MainLoop {
 public:
     // Throws std::system_error when the signal descriptor cannot be made.
@@ -24,7 +25,7 @@ public:
     int WatchReadable(int fd, Task onReady) override;
     void Unwatch(int watchId) override;
 
-    // Gets SIGTERM or SIGINT on the loop's thread. The default ends Run()
+    // Gets SIGTERM, SIGINT or SIGHUP on the loop's thread. The default ends Run()
     // with the signal's number.
     std::function<void(int signal)> OnSessionEnd;
     // Ends Run() with `result`, from any thread.

@@ -1,0 +1,156 @@
+#include "platform/gui/system_events.h"
+
+#include "platform/core/resume_detector.h"
+#include "platform/gui/form.h"
+#include "platform/gui/gui_main_loop.h"
+#include "platform/gui/internal/layer.h"
+#include "platform/gui/timer.h"
+
+#include <QGuiApplication>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+namespace {
+
+// How often a modal form asked to close is looked at again.
+constexpr int kModalCheckMilliseconds = 10;
+
+struct Installed {
+    GuiMainLoop* loop = nullptr;
+    std::unique_ptr<ResumeDetector> resume;
+    TTimer* resumePoll = nullptr;
+    QMetaObject::Connection commitConnection;
+};
+
+struct Round {
+    bool active = false;
+    std::vector<TWeakRef<TForm>> asked;
+    TWeakRef<TForm> closingModal;
+};
+
+Installed installed;
+Round round;
+
+bool WasAsked(TForm* form)
+{
+    return std::any_of(round.asked.begin(), round.asked.end(),
+                       [form](const TWeakRef<TForm>& asked) { return asked.Get() == form; });
+}
+
+void EndRound()
+{
+    round = Round{};
+}
+
+void Refused(const std::string& className)
+{
+    LayerLog("[SessionEnd] " + className + " refused to close; the session end stops");
+    EndRound();
+}
+
+void AskNext();
+
+void CheckClosingModal()
+{
+    DispatchScope scope;
+    TForm* form = round.closingModal.Get();
+    if (form != nullptr && form->Modal()) {
+        // Still inside its loop: the close query refused, or it has not run yet.
+        if (form->ModalResult() == mrNone)
+            Refused(form->ClassName());
+        else
+            QTimer::singleShot(kModalCheckMilliseconds, CheckClosingModal);
+        return;
+    }
+    round.closingModal = nullptr;
+    AskNext();
+}
+
+void AskNext()
+{
+    for (TForm* form : Application::FormsTopmostFirst()) {
+        if (WasAsked(form))
+            continue;
+        round.asked.emplace_back(form);
+        if (form->Modal()) {
+            round.closingModal = form;
+            form->Perform(WM_CLOSE, 0, 0);
+            QTimer::singleShot(kModalCheckMilliseconds, CheckClosingModal);
+            return;
+        }
+        const std::string className = form->ClassName();
+        if (form->Perform(WM_QUERYENDSESSION, 0, 0) == 0) {
+            Refused(className);
+            return;
+        }
+        // Its answer may have freed other forms or ended a loop: list again.
+        AskNext();
+        return;
+    }
+    EndRound();
+    if (installed.loop != nullptr)
+        installed.loop->Exit(0);
+}
+
+void BeginRound(const std::string& cause)
+{
+    if (round.active) {
+        LayerLog("[SessionEnd] " + cause + " ignored: the windows are already being asked");
+        return;
+    }
+    round.active = true;
+    DispatchScope scope;
+    AskNext();
+}
+
+void PollResume()
+{
+    if (!installed.resume || !installed.resume->Poll())
+        return;
+    for (TForm* form : Application::FormsTopmostFirst())
+        form->Perform(WM_POWERBROADCAST, SystemEvents::kResumeAutomatic, 0);
+}
+
+} // namespace
+
+void SystemEvents::Install(GuiMainLoop& loop)
+{
+    Uninstall();
+    installed.loop = &loop;
+    loop.OnSessionEnd = [](int signal) { BeginRound("Signal " + std::to_string(signal)); };
+    installed.commitConnection = QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest,
+                                                  [](QSessionManager&) { CommitRequest(); });
+    installed.resume = std::make_unique<ResumeDetector>();
+    installed.resumePoll = new TTimer(nullptr);
+    installed.resumePoll->SetInterval(static_cast<uint32_t>(ResumeDetector::kPollIntervalMilliseconds));
+    installed.resumePoll->OnTimer = [](TComponent*) { PollResume(); };
+}
+
+void SystemEvents::Uninstall()
+{
+    if (installed.loop != nullptr)
+        installed.loop->OnSessionEnd = nullptr;
+    QObject::disconnect(installed.commitConnection);
+    if (installed.resumePoll != nullptr)
+        installed.resumePoll->Free();
+    installed = Installed{};
+    EndRound();
+}
+
+void SystemEvents::CommitRequest()
+{
+    BeginRound("Commit request");
+}
+
+bool SystemEvents::SessionEndInProgress()
+{
+    return round.active;
+}
+
+} // namespace plat
