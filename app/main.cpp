@@ -44,9 +44,9 @@ private:
 
 int main(int argc, char** argv)
 {
-    // Before any thread: SIGTERM and SIGINT wait for the main loop, and
-    // until there is one the guard ends the run on them.
-    plat::BlockTerminationSignals();
+    // Before any thread: SIGTERM, SIGINT and SIGHUP wait for the main loop,
+    // and until there is one the guard ends the run on the first two.
+    plat::BlockSessionEndSignals();
     plat::TerminationBeforeLoop guard(HoldLogForExit);
     plat::SetPlatformLogSink(LogPlatformLine);
     InitTransport();

@@ -6,7 +6,8 @@
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/timer.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QTimer>
 
 #include <algorithm>
@@ -50,8 +51,21 @@ void EndRound()
 
 void Refused(const std::string& className)
 {
-    LayerLog("[SessionEnd] " + className + " refused to close; the session end stops");
     EndRound();
+    LayerLog("[SessionEnd] " + className + " refused to close; the session end stops");
+}
+
+// A popup menu or a message box over a modal form runs a nested loop of its
+// own: the form's loop cannot return beneath it, and the round would wait for
+// ever. They go first, as their own escape would close them.
+void CloseNestedLoopsOverForms()
+{
+    constexpr int kMostNestedPopups = 16;
+    for (int i = 0; i < kMostNestedPopups && QApplication::activePopupWidget() != nullptr; ++i)
+        QApplication::activePopupWidget()->close();
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(widget); dialog != nullptr && dialog->isVisible())
+            dialog->reject();
 }
 
 void AskNext();
@@ -74,6 +88,7 @@ void CheckClosingModal()
 
 void AskNext()
 {
+    CloseNestedLoopsOverForms();
     for (TForm* form : Application::FormsTopmostFirst()) {
         if (WasAsked(form))
             continue;
@@ -124,8 +139,8 @@ void SystemEvents::Install(GuiMainLoop& loop)
     Uninstall();
     installed.loop = &loop;
     loop.OnSessionEnd = [](int signal) { BeginRound("Signal " + std::to_string(signal)); };
-    installed.commitConnection = QObject::connect(qGuiApp, &QGuiApplication::commitDataRequest,
-                                                  [](QSessionManager&) { CommitRequest(); });
+    installed.commitConnection =
+        QObject::connect(qApp, &QGuiApplication::commitDataRequest, [](QSessionManager&) { CommitRequest(); });
     installed.resume = std::make_unique<ResumeDetector>();
     installed.resumePoll = new TTimer(nullptr);
     installed.resumePoll->SetInterval(static_cast<uint32_t>(ResumeDetector::kPollIntervalMilliseconds));

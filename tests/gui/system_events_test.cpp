@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
+#include <optional>
 #include <pthread.h>
 #include <string>
 #include <vector>
@@ -44,7 +46,12 @@ protected:
     void SetUp() override
     {
         OffscreenGuiTest::SetUp();
-        SetLayerLog([this](const std::string& line) { layerLog_.push_back(line); });
+        loop_.emplace();
+        SetLayerLog([this](const std::string& line) {
+            layerLog_.push_back(line);
+            if (onLayerLog)
+                onLayerLog();
+        });
     }
     void TearDown() override
     {
@@ -54,6 +61,7 @@ protected:
         for (TForm* form : Application::FormsTopmostFirst())
             form->Free();
         testing::Flush();
+        loop_.reset();
         OffscreenGuiTest::TearDown();
     }
 
@@ -71,12 +79,14 @@ protected:
             else
                 whenInnerShows();
         };
-        loop_.Post([this] { outer_->ShowModal(); });
+        loop_->Post([this] { outer_->ShowModal(); });
     }
 
     static void Terminate() { pthread_kill(pthread_self(), SIGTERM); }
 
-    GuiMainLoop loop_;
+    // Made once the application exists.
+    std::optional<GuiMainLoop> loop_;
+    std::function<void()> onLayerLog;
     std::vector<std::string> log_;
     std::vector<std::string> layerLog_;
     LoggingForm* main_ = nullptr;
@@ -86,14 +96,14 @@ protected:
 
 TEST_F(SystemEventsTest, TerminationClosesDialogsInnermostFirstThenAsksTheMainForm)
 {
-    SystemEvents::Install(loop_);
+    SystemEvents::Install(*loop_);
     OpenNestedDialogs(Terminate);
     // A second signal while the inner dialog is closing is not a new round.
     inner_->onMessage = [](TMessageId message) {
         if (message == WM_CLOSE)
             Terminate();
     };
-    EXPECT_EQ(loop_.Run(), 0);
+    EXPECT_EQ(loop_->Run(), 0);
     EXPECT_EQ(log_, (std::vector<std::string>{"WM_CLOSE inner", "WM_CLOSE outer", "WM_QUERYENDSESSION main"}));
     ASSERT_EQ(layerLog_.size(), 1u);
     EXPECT_EQ(layerLog_[0], "[SessionEnd] Signal 15 ignored: the windows are already being asked");
@@ -102,27 +112,30 @@ TEST_F(SystemEventsTest, TerminationClosesDialogsInnermostFirstThenAsksTheMainFo
 
 TEST_F(SystemEventsTest, ARefusalStopsTheRoundAndALaterRequestAsksAgain)
 {
-    SystemEvents::Install(loop_);
+    SystemEvents::Install(*loop_);
     bool refuse = true;
     OpenNestedDialogs([&] {
         inner_->OnCloseQuery = [&](TComponent*, bool& canClose) { canClose = !refuse; };
         SystemEvents::CommitRequest();
     });
-    ASSERT_TRUE(testing::RunUntil([&] { return !layerLog_.empty(); }));
-    EXPECT_EQ(log_, (std::vector<std::string>{"WM_CLOSE inner"}));
+    // The refusal leaves both dialogs up; the next request asks again.
+    bool innerStayed = false;
+    onLayerLog = [&] {
+        innerStayed = inner_->Modal() && outer_->Modal();
+        EXPECT_FALSE(SystemEvents::SessionEndInProgress());
+        refuse = false;
+        loop_->Post([] { SystemEvents::CommitRequest(); });
+    };
+    EXPECT_EQ(loop_->Run(), 0);
+    EXPECT_TRUE(innerStayed);
     EXPECT_EQ(layerLog_, (std::vector<std::string>{"[SessionEnd] TForm refused to close; the session end stops"}));
-    EXPECT_TRUE(inner_->Modal());
-
-    refuse = false;
-    loop_.Post([] { SystemEvents::CommitRequest(); });
-    EXPECT_EQ(loop_.Run(), 0);
     EXPECT_EQ(log_, (std::vector<std::string>{"WM_CLOSE inner", "WM_CLOSE inner", "WM_CLOSE outer",
                                               "WM_QUERYENDSESSION main"}));
 }
 
 TEST_F(SystemEventsTest, AHiddenFormRefusingTheQueryStopsTheRound)
 {
-    SystemEvents::Install(loop_);
+    SystemEvents::Install(*loop_);
     main_ = new LoggingForm("main", log_);
     auto* other = new LoggingForm("other", log_);
     other->Show();
@@ -136,7 +149,7 @@ TEST_F(SystemEventsTest, EachResumeReachesEveryFormOnce)
 {
     testing::ScopedFakeClock clock(1700000000);
     testing::ManualTimers timers;
-    SystemEvents::Install(loop_);
+    SystemEvents::Install(*loop_);
     new LoggingForm("a", log_);
     new LoggingForm("b", log_);
 
