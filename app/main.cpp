@@ -2,6 +2,7 @@
 #include "foundation/log.h"
 #include "foundation/program_start.h"
 #include "foundation/task_files.h"
+#include "mainwindow/desktop_hooks.h"
 #include "mainwindow/stand_in_windows.h"
 #include "model/pim.h"
 #include "online/global.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
     InstallOnlineGlobals();
     InstallViewGlobals();
     InstallViewHooks();
+    InstallDesktopHooks();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);
         return 1;
