@@ -1,5 +1,6 @@
 #include "platform/gui/system_events.h"
 
+#include "platform/core/clock.h"
 #include "platform/core/resume_detector.h"
 #include "platform/gui/form.h"
 #include "platform/gui/gui_main_loop.h"
@@ -21,6 +22,9 @@ namespace {
 
 // How often a modal form asked to close is looked at again.
 constexpr int kModalCheckMilliseconds = 10;
+// A round still going after this long is stuck (a form that never returns
+// its loop): the next signal ends the run without it.
+constexpr int64_t kPatienceMilliseconds = 10000;
 
 struct Installed {
     GuiMainLoop* loop = nullptr;
@@ -31,6 +35,9 @@ struct Installed {
 
 struct Round {
     bool active = false;
+    // Tells a check left over from an ended round from one of this round.
+    uint64_t number = 0;
+    int64_t startedMs = 0;
     std::vector<TWeakRef<TForm>> asked;
     TWeakRef<TForm> closingModal;
 };
@@ -43,6 +50,8 @@ bool WasAsked(TForm* form)
     return std::any_of(round.asked.begin(), round.asked.end(),
                        [form](const TWeakRef<TForm>& asked) { return asked.Get() == form; });
 }
+
+uint64_t roundsBegun = 0;
 
 void EndRound()
 {
@@ -70,8 +79,17 @@ void CloseNestedLoopsOverForms()
 
 void AskNext();
 
-void CheckClosingModal()
+void CheckClosingModal(uint64_t roundNumber);
+
+void CheckClosingModalLater()
 {
+    QTimer::singleShot(kModalCheckMilliseconds, [number = round.number] { CheckClosingModal(number); });
+}
+
+void CheckClosingModal(uint64_t roundNumber)
+{
+    if (!round.active || round.number != roundNumber)
+        return;
     DispatchScope scope;
     TForm* form = round.closingModal.Get();
     if (form != nullptr && form->Modal()) {
@@ -79,7 +97,7 @@ void CheckClosingModal()
         if (form->ModalResult() == mrNone)
             Refused(form->ClassName());
         else
-            QTimer::singleShot(kModalCheckMilliseconds, CheckClosingModal);
+            CheckClosingModalLater();
         return;
     }
     round.closingModal = nullptr;
@@ -96,7 +114,7 @@ void AskNext()
         if (form->Modal()) {
             round.closingModal = form;
             form->Perform(WM_CLOSE, 0, 0);
-            QTimer::singleShot(kModalCheckMilliseconds, CheckClosingModal);
+            CheckClosingModalLater();
             return;
         }
         const std::string className = form->ClassName();
@@ -116,10 +134,19 @@ void AskNext()
 void BeginRound(const std::string& cause)
 {
     if (round.active) {
-        LayerLog("[SessionEnd] " + cause + " ignored: the windows are already being asked");
+        if (MonotonicMilliseconds() - round.startedMs < kPatienceMilliseconds) {
+            LayerLog("[SessionEnd] " + cause + " ignored: the windows are already being asked");
+            return;
+        }
+        EndRound();
+        LayerLog("[SessionEnd] " + cause + ": the windows have not answered for 10 s; the run ends");
+        if (installed.loop != nullptr)
+            installed.loop->Exit(0);
         return;
     }
     round.active = true;
+    round.number = ++roundsBegun;
+    round.startedMs = MonotonicMilliseconds();
     DispatchScope scope;
     AskNext();
 }

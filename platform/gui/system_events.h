@@ -12,7 +12,11 @@ class GuiMainLoop;
 // is asked once its loop has returned; any other form, hidden or shown, gets
 // WM_QUERYENDSESSION (0 refuses). A refusal ends the round with a log line;
 // when every form agreed, the loop ends with 0. A signal during a round is
-// logged and ignored.
+// logged and ignored, unless the round has been going for 10 s: then the
+// run ends with 0 without waiting for the rest (a form that never returns
+// its loop cannot keep the program alive). Popup menus and message boxes
+// over the forms are closed first, as their nested loops would hold the
+// forms' loops.
 //
 // Resume: every 2 s the clock is asked whether the system was suspended;
 // each resume sends WM_POWERBROADCAST PBT_APMRESUMEAUTOMATIC to every form.

@@ -110,6 +110,30 @@ TEST_F(SystemEventsTest, TerminationClosesDialogsInnermostFirstThenAsksTheMainFo
     EXPECT_FALSE(SystemEvents::SessionEndInProgress());
 }
 
+TEST_F(SystemEventsTest, ASignalAfterTenSecondsOfAStuckRoundEndsTheRun)
+{
+    testing::ScopedFakeClock clock(1700000000);
+    SystemEvents::Install(*loop_);
+    OpenNestedDialogs(Terminate);
+    // The inner dialog takes the close but never gets to return its loop
+    // before the patience runs out.
+    inner_->onMessage = [&](TMessageId message) {
+        if (message != WM_CLOSE)
+            return;
+        clock->Advance(9999);
+        Terminate();
+        loop_->Post([&] {
+            clock->Advance(1);
+            Terminate();
+        });
+    };
+    EXPECT_EQ(loop_->Run(), 0);
+    EXPECT_EQ(layerLog_, (std::vector<std::string>{
+                             "[SessionEnd] Signal 15 ignored: the windows are already being asked",
+                             "[SessionEnd] Signal 15: the windows have not answered for 10 s; the run ends"}));
+    EXPECT_FALSE(SystemEvents::SessionEndInProgress());
+}
+
 TEST_F(SystemEventsTest, ARefusalStopsTheRoundAndALaterRequestAsksAgain)
 {
     SystemEvents::Install(*loop_);

@@ -1,12 +1,15 @@
 // Runs under Xvfb (CTest label "xvfb", screen 1280 x 1024): screen size,
 // focus, window states and idle time on a real X server without a window
 // manager. Another program is played by an X client of the test's own.
+#include "platform/gui/dialogs.h"
 #include "platform/gui/foreground.h"
 #include "platform/gui/form.h"
 #include "platform/gui/gui_application.h"
+#include "platform/gui/gui_main_loop.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/monitor.h"
 #include "platform/gui/screen.h"
+#include "platform/gui/system_events.h"
 #include "platform/gui/user_idle.h"
 #include "platform/testing/gui_harness.h"
 
@@ -15,9 +18,11 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <pthread.h>
 #include <string>
 #include <thread>
 #include <vector>
@@ -268,6 +273,33 @@ TEST_F(DesktopX11Test, IdleSecondsGrowWithoutInputAndWakeRaisesNoError)
     EXPECT_EQ(UserIdle::Seconds(), 0u);
     Monitor::Wake();
     EXPECT_TRUE(layerLog_.empty()) << layerLog_.front();
+}
+
+// A real message box runs its own nested loop over the modal dialog: the
+// session end closes it first, or the dialog's loop could never return.
+TEST_F(DesktopX11Test, ASessionEndClosesAMessageBoxOverAModalDialog)
+{
+    GuiMainLoop loop;
+    SystemEvents::Install(loop);
+    auto* main = new TForm();
+    Application::SetMainForm(main);
+    auto* dialog = new TForm();
+    std::vector<std::string> order;
+    int answer = 0;
+    Seams().modalScript = [&](TForm&) {
+        loop.Post([] { pthread_kill(pthread_self(), SIGTERM); });
+        answer = MessageBox("Ulo\x9eit zm\xecny?", "Test", MB_YESNO);
+        order.push_back("box closed");
+    };
+    loop.Post([&] {
+        dialog->ShowModal();
+        order.push_back("dialog closed");
+    });
+    EXPECT_EQ(loop.Run(), 0);
+    Seams().modalScript = nullptr;
+    SystemEvents::Uninstall();
+    EXPECT_EQ(answer, IDNO);
+    EXPECT_EQ(order, (std::vector<std::string>{"box closed", "dialog closed"}));
 }
 
 } // namespace
