@@ -288,7 +288,9 @@ void TForm::BringToForeground()
     if (!Visible() || !Alive())
         return;
     QWidget* widget = Impl().widget;
-    widget->raise();
+    // The offscreen platform has no stacking (and says so on every raise).
+    if (!NobodyToAsk())
+        widget->raise();
     Activate();
     if (noActivate_)
         return;
