@@ -8,11 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <csignal>
 #include <functional>
 #include <optional>
+#include <poll.h>
 #include <pthread.h>
 #include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace plat {
@@ -191,6 +196,113 @@ TEST_F(SystemEventsTest, EachResumeReachesEveryFormOnce)
         clock->Suspend(step.suspendMs);
         timers.Advance(2000);
         EXPECT_EQ(log_, step.expected) << "suspended " << step.suspendMs << " ms";
+    }
+}
+
+// The session-end peer program, its standard output read line by line.
+class PeerProcess {
+public:
+    explicit PeerProcess(const char* argument)
+    {
+        int fds[2];
+        if (pipe(fds) != 0)
+            return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(fds[1], STDOUT_FILENO);
+            close(fds[0]);
+            close(fds[1]);
+            execl(DALMORA_SESSION_END_PEER, DALMORA_SESSION_END_PEER, argument, static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(fds[1]);
+        out_ = fds[0];
+    }
+    ~PeerProcess()
+    {
+        if (pid_ > 0 && !reaped_) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+        if (out_ >= 0)
+            close(out_);
+    }
+
+    // Reads lines until `last` came; false after 10 s or at the end.
+    bool ReadUntil(const std::string& last)
+    {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        for (;;) {
+            const size_t newline = pending_.find('\n');
+            if (newline != std::string::npos) {
+                lines.push_back(pending_.substr(0, newline));
+                pending_.erase(0, newline + 1);
+                if (lines.back() == last)
+                    return true;
+                continue;
+            }
+            const auto left =
+                std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now()).count();
+            pollfd readable{out_, POLLIN, 0};
+            if (left <= 0 || poll(&readable, 1, static_cast<int>(left)) <= 0)
+                return false;
+            char chunk[256];
+            const ssize_t got = read(out_, chunk, sizeof chunk);
+            if (got <= 0)
+                return false;
+            pending_.append(chunk, static_cast<size_t>(got));
+        }
+    }
+    void Signal(int signal) const { kill(pid_, signal); }
+    // The exit status, or -1 when it did not exit normally within 10 s.
+    int ExitStatus()
+    {
+        for (int i = 0; i < 1000; ++i) {
+            int status = 0;
+            if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                reaped_ = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+
+    std::vector<std::string> lines;
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    bool reaped_ = false;
+    std::string pending_;
+};
+
+TEST(SessionEndProcess, ASignalFromOutsideClosesTheDialogsThenAsksTheMainFormAndTheProgramExitsZero)
+{
+    const std::vector<std::string> closed = {"WM_CLOSE inner", "WM_CLOSE outer", "WM_QUERYENDSESSION main"};
+    {
+        PeerProcess peer("agree");
+        ASSERT_TRUE(peer.ReadUntil("ready"));
+        peer.lines.clear();
+        peer.Signal(SIGINT);
+        ASSERT_TRUE(peer.ReadUntil("WM_QUERYENDSESSION main"));
+        EXPECT_EQ(peer.lines, closed);
+        EXPECT_EQ(peer.ExitStatus(), 0);
+    }
+    {
+        // A refusal keeps the program running; the next signal asks again.
+        PeerProcess peer("refuse");
+        ASSERT_TRUE(peer.ReadUntil("ready"));
+        peer.lines.clear();
+        peer.Signal(SIGTERM);
+        const std::string refusal = "log [SessionEnd] TForm refused to close; the session end stops";
+        ASSERT_TRUE(peer.ReadUntil(refusal));
+        EXPECT_EQ(peer.lines, (std::vector<std::string>{"WM_CLOSE inner", refusal}));
+        peer.lines.clear();
+        peer.Signal(SIGHUP);
+        ASSERT_TRUE(peer.ReadUntil("WM_QUERYENDSESSION main"));
+        EXPECT_EQ(peer.lines, closed);
+        EXPECT_EQ(peer.ExitStatus(), 0);
     }
 }
 
