@@ -110,6 +110,14 @@ std::vector<TForm*> Application::FormsTopmostFirst()
     return forms;
 }
 
+void Application::Broadcast(TMessageId message, WPARAM wParam, LPARAM lParam)
+{
+    DispatchScope scope;
+    for (TForm* form : FormsTopmostFirst())
+        if (form->Alive())
+            form->Perform(message, wParam, lParam);
+}
+
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
     // The layer decides which form is active and tells the window system.

@@ -218,6 +218,10 @@ public:
     // Every form, shown or hidden, the one shown or activated last first;
     // never-shown forms last, newest first.
     static std::vector<TForm*> FormsTopmostFirst();
+    // Sends a message to every form, topmost first, as the system tells all
+    // windows of a change; a form freed by an earlier one's handler is
+    // skipped.
+    static void Broadcast(TMessageId message, WPARAM wParam, LPARAM lParam);
 };
 
 } // namespace plat

@@ -106,8 +106,7 @@ void AnnounceIfChanged()
     }
     announced = now;
     const LPARAM size = static_cast<LPARAM>(now.width) | (static_cast<LPARAM>(now.height) << 16);
-    for (TForm* form : Application::FormsTopmostFirst())
-        form->Perform(WM_DISPLAYCHANGE, kBitsPerPixel, size);
+    Application::Broadcast(WM_DISPLAYCHANGE, kBitsPerPixel, size);
 }
 
 void WatchScreen(QScreen* screen)

@@ -155,8 +155,7 @@ void PollResume()
 {
     if (!installed.resume || !installed.resume->Poll())
         return;
-    for (TForm* form : Application::FormsTopmostFirst())
-        form->Perform(WM_POWERBROADCAST, SystemEvents::kResumeAutomatic, 0);
+    Application::Broadcast(WM_POWERBROADCAST, SystemEvents::kResumeAutomatic, 0);
 }
 
 } // namespace

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,15 @@ class DisplayForm : public TForm {
 public:
     LRESULT Dispatch(TMessageId message, WPARAM wParam, LPARAM lParam) override
     {
-        if (message == WM_DISPLAYCHANGE)
+        if (message == WM_DISPLAYCHANGE) {
             changes.push_back({wParam, lParam});
+            if (onChange)
+                onChange();
+        }
         return TForm::Dispatch(message, wParam, lParam);
     }
     std::vector<std::pair<WPARAM, LPARAM>> changes;
+    std::function<void()> onChange;
 };
 
 class DesktopTest : public testing::OffscreenGuiTest {
@@ -164,8 +169,15 @@ TEST_F(DesktopTest, AScreenOverrideReadsBackAndAChangeReachesEveryFormOnce)
     small.height = small.desktopHeight = 768;
     small.workArea = TRect{0, 0, 1024, 728};
     Screen::SetOverride(small);
+    auto* victim = new DisplayForm();
     auto* a = new DisplayForm();
     auto* b = new DisplayForm();
+    // The newest hears first and frees the oldest, which then hears nothing.
+    b->onChange = [&] {
+        if (victim != nullptr)
+            victim->Free();
+        victim = nullptr;
+    };
 
     ScreenGeometry large = small;
     large.width = large.desktopWidth = 1920;
@@ -186,6 +198,8 @@ TEST_F(DesktopTest, AScreenOverrideReadsBackAndAChangeReachesEveryFormOnce)
     large.workArea = TRect{0, 0, 1920, 1040};
     Screen::SetOverride(large);
     EXPECT_EQ(b->changes.size(), 2u);
+    EXPECT_EQ(victim, nullptr);
+    b->onChange = nullptr;
 }
 
 // The common helpers' window operations through the hooks the program fills.
