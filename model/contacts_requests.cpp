@@ -119,7 +119,11 @@ int32_t TNPIMContactsRequests::Add(TNString* answer)
         in.Text("FullName", r.FullName);
         in.Text("Company", r.Company);
         in.Text("City", r.City);
-        in.Number("ProfilePicture", r.ProfilePicture);
+        // A new picture must be fetched, as for the contacts.
+        if (in.Number("ProfilePicture", r.ProfilePicture) &&
+            r.ProfilePicture != static_cast<uint32_t>(r.ProfilePictureState)) {
+            r.ProfilePictureState = 0;
+        }
         collection_steps::CountReceived(*this, r.Changed);
         QueueItem(pos);
         return pos;

@@ -10,6 +10,7 @@
 #include "foundation/record_file_set.h"
 #include "foundation/users.h"
 #include "model/model_lock.h"
+#include "model/organizers.h"
 #include "online/answer_reader.h"
 #include "online/download.h"
 #include "online/hooks.h"
@@ -87,6 +88,12 @@ void TNGlobal::Destroy()
         LogText("[TNGlobal::Destroy][BEGIN]");
         uiTags.Clear();
         InfoMessages.Clear();
+        LogTextInt("[TNGlobal::Destroy] objectDataCount = ", ObjectData.objectDataCount());
+        ObjectData.Clear();
+        {
+            TNModelWriteGuard lock;
+            AvailableOrganizers.reset();
+        }
         LogText("[TNGlobal::Destroy][END]");
     });
 }
@@ -98,6 +105,8 @@ void TNGlobal::ResetSessionFlags()
     DosloKVyjimceVlaknaOnline = 0;
     apiQueueRequests.Clear();
     UploadBackOff.Clear();
+    ObjectData.Clear();
+    LastAvailableOrganizersTime = 0;
     std::lock_guard<std::mutex> guard(shownChecksMutex_);
     shownChecks_.clear();
 }

@@ -96,6 +96,12 @@ void TLogin::RunJob()
     case 4:
         LoadOneRecord();
         break;
+    case 6:
+        PicturesOfShownData();
+        break;
+    case 9:
+        PicturesOfOneRecord();
+        break;
     default:
         break;
     }
@@ -154,4 +160,23 @@ void TLogin::LoadOneRecord()
         }
     }
     DialogIndex = -1;
+}
+
+void TLogin::PicturesOfShownData()
+{
+    // All three run, whatever the first ones gave.
+    bool saved = g.Sync2GetShownRecordsPictures();
+    saved = g.Sync2GetOrganizersPictures() || saved;
+    saved = g.Sync2GetAvailableOrganizersPictures() || saved;
+    if (saved) {
+        LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [DDD]");
+        g.SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
+    }
+}
+
+void TLogin::PicturesOfOneRecord()
+{
+    g.Sync2GetOneRecordPictures(RecordID);
+    LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [EEE]");
+    g.SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
 }

@@ -50,5 +50,7 @@ private:
     void SignIn();
     void LoadLocalData();
     void LoadOneRecord();
+    void PicturesOfShownData();
+    void PicturesOfOneRecord();
     static void ProgressCallback(uint16_t tag, int32_t done, int32_t total);
 };
