@@ -333,12 +333,11 @@ void TNGlobal::CompareRecordsWithIds(TNPIM& pim, uint32_t organizerId, int32_t r
     }
     TNPIMOrganizer* organizer = pim.Organizers.GetOrganizerByID(organizerId);
     TNPIMRecords* records = pim.Records.get();
-    if (organizer == nullptr || records == nullptr || records->Items == nullptr) {
+    // An empty record list has no array yet; it still takes blanks.
+    if (organizer == nullptr || records == nullptr) {
         LogTextInt("[fncGetRecordsIDsOfOrganizer][ERROR][NULL] organizer = ", organizer != nullptr ? 1 : 0);
         LogTextInt("[fncGetRecordsIDsOfOrganizer][ERROR][NULL] PIM[pim_srv_pos]->Records = ",
                    records != nullptr ? 1 : 0);
-        LogTextInt("[fncGetRecordsIDsOfOrganizer][ERROR][NULL] PIM[pim_srv_pos]->Records->Items = ",
-                   records != nullptr && records->Items != nullptr ? 1 : 0);
         return;
     }
     std::unordered_set<uint32_t> listed(ids.begin(), ids.end());
