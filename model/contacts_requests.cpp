@@ -119,10 +119,10 @@ int32_t TNPIMContactsRequests::Add(TNString* answer)
         in.Text("FullName", r.FullName);
         in.Text("Company", r.Company);
         in.Text("City", r.City);
-        // A new picture must be fetched, as for the contacts.
-        if (in.Number("ProfilePicture", r.ProfilePicture) &&
-            r.ProfilePicture != static_cast<uint32_t>(r.ProfilePictureState)) {
-            r.ProfilePictureState = 0;
+        // A new picture must be fetched: its state starts again.
+        uint32_t oldPicture = r.ProfilePicture;
+        if (in.Number("ProfilePicture", r.ProfilePicture) && r.ProfilePicture != oldPicture) {
+            r.ProfilePictureState = 1;
         }
         collection_steps::CountReceived(*this, r.Changed);
         QueueItem(pos);

@@ -93,8 +93,9 @@ FormFields Decode(std::string_view text, std::string_view path, std::vector<Viol
         std::string_view key = pair.substr(0, equals);
         std::string_view value = pair.substr(equals + 1);
         bool repeated = false;
-        for (size_t i = 0; i < fields.size(); ++i)
-            repeated = repeated || (fields[i].first == key && (i >= formStart || key != "UserID"));
+        bool inForm = fields.size() >= formStart && key == "UserID";
+        for (size_t i = inForm ? formStart : 0; i < fields.size(); ++i)
+            repeated = repeated || fields[i].first == key;
         if (key == "UpSyncID")
             formStart = fields.size() + 1;
         if (violations != nullptr) {
