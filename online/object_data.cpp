@@ -77,11 +77,6 @@ void TNObjectDataList::Clear()
 
 namespace {
 
-int32_t KnownPosition(int32_t position)
-{
-    return position >= 0 && position < App.PimServersCount && position < kMaxPimServers ? position : 0;
-}
-
 // "false", or the number 0 as a whole: the object is gone on the service.
 bool ObjectIsGone(const TNString& value)
 {
@@ -159,7 +154,7 @@ bool TNGlobal::Sync2GetObjectData(uint8_t type, uint32_t id, int32_t position)
             return false;
         }
         int32_t listPosition = position;
-        position = KnownPosition(position);
+        position = PIM.PositionOrFirst(position);
         TNFormBuilder body;
         if (!Sync2SetRequest("get-object-data", nullptr, 1, &body))
             return false;

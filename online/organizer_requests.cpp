@@ -11,6 +11,7 @@
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/answer_reader.h"
+#include "online/busy_flag.h"
 #include "online/download.h"
 #include "online/global.h"
 #include "online/window_calls.h"
@@ -31,29 +32,6 @@ constexpr int64_t kBlankReloadAge = 86400;
 constexpr int32_t kPairsPerReload = 50;
 constexpr size_t kMaxIdDigits = 16;
 constexpr int32_t kDevRecordSound = 1;
-
-int32_t KnownPosition(int32_t position)
-{
-    return position >= 0 && position < App.PimServersCount && position < kMaxPimServers ? position : 0;
-}
-
-// Clears a busy flag on every way out, once taken.
-class Busy {
-public:
-    explicit Busy(std::atomic<bool>& flag) : flag_(flag), taken_(!flag.exchange(true)) {}
-    ~Busy()
-    {
-        if (taken_)
-            flag_ = false;
-    }
-    Busy(const Busy&) = delete;
-    Busy& operator=(const Busy&) = delete;
-    bool Taken() const { return taken_; }
-
-private:
-    std::atomic<bool>& flag_;
-    bool taken_;
-};
 
 // The ids between "<records-ids>" and "</records-ids>": runs of digits, each
 // ended by any other character. False when the element is not whole, or an
@@ -103,7 +81,7 @@ bool MayBeDeletedByResync(const TNPIMRecord& record)
 void TNGlobal::GetAvailableOrganizers(int64_t now)
 {
     Guarded("[onlineGetAvailableOrganizers]", [&] {
-        Busy busy(runningAvailableOrganizers);
+        TNBusyFlagTake busy(runningAvailableOrganizers);
         if (!busy.Taken())
             return;
         LogText("[onlineGetAvailableOrganizers][BEGIN]");
@@ -173,7 +151,7 @@ int32_t TNGlobal::fncGetAvailableRecordsOfPublicOrganizer(TNString* document)
         int32_t position = 0;
         ReadAnswerNumber(document, "organizer-id", &organizerId);
         ReadAnswerNumber(document, "pim-srv-pos", &position);
-        position = KnownPosition(position);
+        position = PIM.PositionOrFirst(position);
         TNModelWriteGuard lock;
         TNPIM* pim = PIM[position];
         if (pim == nullptr || pim->Records == nullptr)
@@ -234,7 +212,7 @@ void TNGlobal::QueueOrganizersFullResync(int64_t now)
 {
     Guarded("[onlineOrganizersFullResync]", [&] {
         const int64_t interval = App.IsDev ? kFullResyncIntervalDev : FullResyncInterval.load();
-        Busy busy(runningFullResync);
+        TNBusyFlagTake busy(runningFullResync);
         if (!busy.Taken())
             return;
         LogText("[onlineOrganizersFullResync][BEGIN]");
@@ -289,7 +267,7 @@ int32_t TNGlobal::fncGetRecordsIDsOfOrganizer(TNString* document)
             LogText("[fncGetRecordsIDsOfOrganizer][ERROR][NULL] document = NULL");
             return 0;
         }
-        Busy running(runningRecordsIdsOfOrganizer);
+        TNBusyFlagTake running(runningRecordsIdsOfOrganizer);
         LogTextInt("[fncGetRecordsIDsOfOrganizer][BEGIN] Length = ", document->Length);
         LogWrite("[fncGetRecordsIDsOfOrganizer] ", document->Text, false);
         uint32_t organizerId = 0;
@@ -302,7 +280,7 @@ int32_t TNGlobal::fncGetRecordsIDsOfOrganizer(TNString* document)
         ReadAnswerNumber(document, "last-id", &lastId);
         ReadAnswerNumber(document, "records-count", &recordsCount);
         ReadAnswerNumber(document, "real-count", &realCount);
-        position = KnownPosition(position);
+        position = PIM.PositionOrFirst(position);
         int32_t deleted = 0;
         int32_t created = 0;
         TNModelWriteGuard lock;
@@ -395,7 +373,7 @@ void TNGlobal::Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer)
         }
         if (!ActiveUserExists())
             return;
-        int32_t position = KnownPosition(organizer->pim_srv_pos);
+        int32_t position = PIM.PositionOrFirst(organizer->pim_srv_pos);
         std::vector<std::string> bodies;
         {
             TNModelWriteGuard lock;

@@ -14,6 +14,7 @@
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/answer_reader.h"
+#include "online/busy_flag.h"
 #include "online/download.h"
 #include "online/global.h"
 #include "online/http_exchange.h"
@@ -36,16 +37,11 @@ constexpr uint32_t kPictureUnseen = 0;
 constexpr uint32_t kPictureWanted = 1;
 constexpr uint32_t kPictureFound = 2;
 
-int32_t KnownPosition(int32_t position)
-{
-    return position >= 0 && position < App.PimServersCount && position < kMaxPimServers ? position : 0;
-}
-
 // "<data folder><WebDomain>/<kind>/<a>/[<b>/]".
 std::string CacheFolder(int32_t position, const char* kind, uint32_t first, const uint32_t* second = nullptr)
 {
     std::string folder = Dirs.UserDir.Text != nullptr ? Dirs.UserDir.Text : "";
-    folder += App.WebDomain[KnownPosition(position)];
+    folder += App.WebDomain[PIM.PositionOrFirst(position)];
     folder += "/";
     folder += kind;
     folder += "/" + std::to_string(first) + "/";
@@ -53,24 +49,6 @@ std::string CacheFolder(int32_t position, const char* kind, uint32_t first, cons
         folder += std::to_string(*second) + "/";
     return folder;
 }
-
-// Clears the busy flag it took on every way out.
-class PictureBusy {
-public:
-    explicit PictureBusy(std::atomic<bool>& flag) : flag_(flag), taken_(!flag.exchange(true)) {}
-    ~PictureBusy()
-    {
-        if (taken_)
-            flag_ = false;
-    }
-    PictureBusy(const PictureBusy&) = delete;
-    PictureBusy& operator=(const PictureBusy&) = delete;
-    bool Taken() const { return taken_; }
-
-private:
-    std::atomic<bool>& flag_;
-    bool taken_;
-};
 
 // One picture to look at: where it goes, what the request adds to the head,
 // and its word before the fetch.
@@ -222,7 +200,7 @@ bool EnoughDiskSpace(const char* member)
 std::vector<int32_t> RecordWidths(int32_t position)
 {
     TNModelReadGuard lock;
-    TNPIM* pim = PIM[KnownPosition(position)];
+    TNPIM* pim = PIM[PIM.PositionOrFirst(position)];
     if (pim == nullptr || pim->Records == nullptr)
         return {};
     return std::vector<int32_t>(pim->Records->PictureWidths,
@@ -232,7 +210,7 @@ std::vector<int32_t> RecordWidths(int32_t position)
 std::vector<int32_t> ContactWidths(int32_t position)
 {
     TNModelReadGuard lock;
-    TNPIM* pim = PIM[KnownPosition(position)];
+    TNPIM* pim = PIM[PIM.PositionOrFirst(position)];
     if (pim == nullptr)
         return {};
     return std::vector<int32_t>(pim->Contacts.ImageWidths, pim->Contacts.ImageWidths + pim->Contacts.ImageWidthsCount);
@@ -318,7 +296,7 @@ bool TNGlobal::Sync2GetOneRecordPictures(uint32_t recordId)
     Guarded("[Sync2GetOneRecordPictures]", [&] {
         if (!EnoughDiskSpace("Sync2GetOneRecordPictures"))
             return;
-        PictureBusy busy(runningOneRecordPicturesFetch);
+        TNBusyFlagTake busy(runningOneRecordPicturesFetch);
         if (!busy.Taken())
             return;
         LogTextInt("[Sync2GetOneRecordPictures][BEGIN] record_id = ", static_cast<int32_t>(recordId));
@@ -344,7 +322,7 @@ bool TNGlobal::Sync2GetShownRecordsPictures()
             return;
         if (!EnoughDiskSpace("Sync2GetShownRecordsPictures"))
             return;
-        PictureBusy busy(runningShownRecordsPicturesFetch);
+        TNBusyFlagTake busy(runningShownRecordsPicturesFetch);
         if (!busy.Taken())
             return;
         LogTextInt("[Sync2GetShownRecordsPictures][BEGIN] show_records_count = ", static_cast<int32_t>(shown.size()));
@@ -352,7 +330,7 @@ bool TNGlobal::Sync2GetShownRecordsPictures()
             return;
         SetUpdateUiTag(__uiStatusText_Synchronising, 0);
         for (const TNShownRecord& entry : shown)
-            FetchRecordPictures("Sync2GetShownRecordsPictures", entry.RecordID, KnownPosition(entry.PimSrvPos));
+            FetchRecordPictures("Sync2GetShownRecordsPictures", entry.RecordID, PIM.PositionOrFirst(entry.PimSrvPos));
         SetUpdateUiTag(__uiStatusText_Empty, 0);
         LogText("[Sync2GetShownRecordsPictures][END]");
     });
@@ -378,7 +356,7 @@ std::vector<OrganizerPicture> ReadOrganizerPictures(const TNPIMOrganizers& organ
             continue;
         OrganizerPicture picture;
         picture.OrganizerID = organizer->ID;
-        picture.Position = listPosition >= 0 ? listPosition : KnownPosition(organizer->pim_srv_pos);
+        picture.Position = listPosition >= 0 ? listPosition : PIM.PositionOrFirst(organizer->pim_srv_pos);
         picture.Item.PictureId = organizer->CalendarIcon;
         picture.Item.LastPicture = organizer->lastCalendarIcon;
         picture.Item.Folder = CacheFolder(picture.Position, "Organizers", organizer->ID);
@@ -423,7 +401,7 @@ bool TNGlobal::Sync2GetOrganizersPictures()
     return Guarded("[Sync2GetOrganizersPictures]", false, [&] {
         if (!EnoughDiskSpace("Sync2GetOrganizersPictures"))
             return false;
-        PictureBusy busy(runningOrganizersPicturesFetch);
+        TNBusyFlagTake busy(runningOrganizersPicturesFetch);
         if (!busy.Taken() || !ActiveUserExists())
             return false;
         LogText("[Sync2GetOrganizersPictures][BEGIN]");
@@ -452,7 +430,7 @@ bool TNGlobal::Sync2GetAvailableOrganizersPictures()
         }
         if (!EnoughDiskSpace("Sync2GetAvailableOrganizersPictures"))
             return false;
-        PictureBusy busy(runningAvailableOrganizersPicturesFetch);
+        TNBusyFlagTake busy(runningAvailableOrganizersPicturesFetch);
         if (!busy.Taken() || !ActiveUserExists())
             return false;
         LogText("[Sync2GetAvailableOrganizersPictures][BEGIN]");
