@@ -287,5 +287,35 @@ TEST_F(PictureRequestTest, ProfilePicturesOfContactsRequestsAndTheUser)
     EXPECT_EQ(PIM[0]->ContactsRequests.GetItemByID(request)->ProfilePictureState, 52);
 }
 
+TEST_F(PictureJobTest, TheUsersOwnPictureAndThePublicOrganizersIcons)
+{
+    test_service::Account alice = Alice();
+    alice.ProfilePicture = 44;
+    accounts_.AddAccount(alice);
+    sync_.SeedPicture(44, jpeg_);
+    sync_.SeedPicture(45, jpeg_);
+    sync_.AddOrganizer(700, 5005, 1, 1, "Ve\xF8ejn\xFD");
+    sync_.Change(test_service::kOrganizers, 700, {{"Visibility", "1"}, {"CalendarIcon", "45"}});
+    SignIn();
+    const std::string domain = std::string(Dirs.UserDir.View()) + "127.0.0.1:" + std::to_string(service_.Port()) + "/";
+    EXPECT_EQ(testing_support::ReadFile(domain + "Profiles/1001/44.jpg"), jpeg_);
+    EXPECT_EQ(testing_support::ReadFile(domain + "Profiles/1001/44-w256.jpg"), jpeg_);
+    EXPECT_EQ(g.Account().ProfilePictureFetched, 44u);
+    auto taken = host_->TakenTags();
+    EXPECT_NE(
+        std::find_if(taken.begin(), taken.end(), [](const auto& entry) { return entry.first == __uiUpdateHeaderUser; }),
+        taken.end());
+    // Fetched once: later passes ask for nothing.
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(accounts_.RequestsNamed("get-user-profile-picture").size(), 1u);
+
+    EXPECT_EQ(RunJobCountingTag9(6, 0), 1);
+    EXPECT_EQ(testing_support::ReadFile(domain + "Organizers/700/45.jpg"), jpeg_);
+    EXPECT_EQ(testing_support::ReadFile(domain + "Organizers/700/45-w16.jpg"), jpeg_);
+    EXPECT_EQ(RunJobCountingTag9(6, 0), 0);
+    EXPECT_EQ(accounts_.RequestsNamed("get-organizer-picture").size(), 1u);
+}
+
 } // namespace
 } // namespace online_test

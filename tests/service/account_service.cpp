@@ -119,6 +119,12 @@ AccountService::AccountService(TestService& service) : service_(service)
 void AccountService::AddAccount(const Account& account)
 {
     std::lock_guard<std::mutex> guard(mutex_);
+    for (Account& known : accounts_) {
+        if (known.UserID == account.UserID) {
+            known = account;
+            return;
+        }
+    }
     accounts_.push_back(account);
 }
 
@@ -405,7 +411,7 @@ std::string AccountService::AccountBlock(const Account& account, uint32_t instId
     add("secondaryEmailAuthTime", "0");
     add("tertiaryEmail", "");
     add("tertiaryEmailAuthTime", "0");
-    add("ProfilePicture", "0");
+    add("ProfilePicture", std::to_string(account.ProfilePicture));
     add("sync-interval", std::to_string(syncInterval_));
     add("Settings", account.Settings);
     add("userCanChangeEmail", "1");

@@ -28,6 +28,8 @@ struct Account {
     std::string MiddleName;
     std::string LastName;
     uint32_t MainOrganizer = 0;
+    // The picture id of the account's profile picture; 0 none.
+    uint32_t ProfilePicture = 0;
     int Deactivated = 0;
     int Deleted = 0;
     bool Operator = false;
@@ -89,6 +91,7 @@ public:
     explicit AccountService(TestService& service);
 
     // ---- Seeding and configuration.
+    // Replaces the account of the same UserID.
     void AddAccount(const Account& account);
     void SetSyncInterval(int seconds);
     void SetNewestVersion(int version);
