@@ -103,10 +103,10 @@ void TNGlobal::ResetSessionFlags()
     runningPaintRecordsComponentsList = 0;
     runningChangedRecordSaveSequence = 0;
     DosloKVyjimceVlaknaOnline = 0;
-    apiQueueRequests.Clear();
-    UploadBackOff.Clear();
     ObjectData.Clear();
     LastAvailableOrganizersTime = 0;
+    apiQueueRequests.Clear();
+    UploadBackOff.Clear();
     std::lock_guard<std::mutex> guard(shownChecksMutex_);
     shownChecks_.clear();
 }

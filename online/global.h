@@ -276,12 +276,6 @@ public:
     void onlineProceedAPIQueue();
     TNRequestQueue apiQueueRequests;
 
-    // ---- Single things outside the pass (record_request.cpp).
-    // The record as the service has it, with its sharing list when it has
-    // any (else `sharing` is left alone). True when a record came back.
-    bool LoadOneRecordFromServer(uint32_t recordId, uint32_t organizerId, int32_t position,
-                                 std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing);
-
     // ---- Pictures (pictures.cpp). Each fetches the pictures whose id is new
     // and whose file is not on disk into the picture cache.
     bool Sync2GetOneRecordPictures(uint32_t recordId);
@@ -330,6 +324,12 @@ public:
     // that count the passes' requests set it out of reach.
     std::atomic<int64_t> FullResyncInterval{86400};
     std::atomic<bool> runningRecordsIdsOfOrganizer{false};
+
+    // ---- Single things outside the pass (record_request.cpp).
+    // The record as the service has it, with its sharing list when it has
+    // any (else `sharing` is left alone). True when a record came back.
+    bool LoadOneRecordFromServer(uint32_t recordId, uint32_t organizerId, int32_t position,
+                                 std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing);
 
     // ---- UI-update tag queue.
     void SetUpdateUiTag(int16_t tag, uint32_t param);

@@ -87,6 +87,12 @@ void TLogin::Execute()
 void TLogin::RunJob()
 {
     switch (Tag) {
+    case 6:
+        PicturesOfShownData();
+        break;
+    case 9:
+        PicturesOfOneRecord();
+        break;
     case 1:
         SignIn();
         break;
@@ -95,12 +101,6 @@ void TLogin::RunJob()
         break;
     case 4:
         LoadOneRecord();
-        break;
-    case 6:
-        PicturesOfShownData();
-        break;
-    case 9:
-        PicturesOfOneRecord();
         break;
     default:
         break;

@@ -47,10 +47,10 @@ protected:
     virtual void RunJob();
 
 private:
+    void PicturesOfShownData();
+    void PicturesOfOneRecord();
     void SignIn();
     void LoadLocalData();
     void LoadOneRecord();
-    void PicturesOfShownData();
-    void PicturesOfOneRecord();
     static void ProgressCallback(uint16_t tag, int32_t done, int32_t total);
 };

@@ -289,17 +289,26 @@ TEST_F(PictureRequestTest, ProfilePicturesOfContactsRequestsAndTheUser)
 
 TEST_F(PictureJobTest, TheUsersOwnPictureAndThePublicOrganizersIcons)
 {
-    test_service::Account alice = Alice();
-    alice.ProfilePicture = 44;
-    accounts_.AddAccount(alice);
+    // Bob has a profile picture.
+    test_service::Account bob;
+    bob.UserID = 1002;
+    bob.Password = "heslo";
+    bob.UserName = "bob";
+    bob.Email = "bob@example.test";
+    bob.MainOrganizer = 601;
+    bob.ProfilePicture = 44;
+    accounts_.AddAccount(bob);
+    sync_.AddOrganizer(601, 1002, 1, 1, "Bob");
     sync_.SeedPicture(44, jpeg_);
     sync_.SeedPicture(45, jpeg_);
     sync_.AddOrganizer(700, 5005, 1, 1, "Ve\xF8ejn\xFD");
     sync_.Change(test_service::kOrganizers, 700, {{"Visibility", "1"}, {"CalendarIcon", "45"}});
-    SignIn();
+    ASSERT_TRUE(host_->SignIn("bob@example.test", "heslo"));
+    ASSERT_TRUE(RunUntil([] { return g.UserLoginStatus == 1; }));
+    ASSERT_TRUE(RunUntilIdle());
     const std::string domain = std::string(Dirs.UserDir.View()) + "127.0.0.1:" + std::to_string(service_.Port()) + "/";
-    EXPECT_EQ(testing_support::ReadFile(domain + "Profiles/1001/44.jpg"), jpeg_);
-    EXPECT_EQ(testing_support::ReadFile(domain + "Profiles/1001/44-w256.jpg"), jpeg_);
+    EXPECT_EQ(testing_support::ReadFile(domain + "Profiles/1002/44.jpg"), jpeg_);
+    EXPECT_EQ(testing_support::ReadFile(domain + "Profiles/1002/44-w256.jpg"), jpeg_);
     EXPECT_EQ(g.Account().ProfilePictureFetched, 44u);
     auto taken = host_->TakenTags();
     EXPECT_NE(

@@ -119,12 +119,6 @@ AccountService::AccountService(TestService& service) : service_(service)
 void AccountService::AddAccount(const Account& account)
 {
     std::lock_guard<std::mutex> guard(mutex_);
-    for (Account& known : accounts_) {
-        if (known.UserID == account.UserID) {
-            known = account;
-            return;
-        }
-    }
     accounts_.push_back(account);
 }
 

@@ -91,7 +91,6 @@ public:
     explicit AccountService(TestService& service);
 
     // ---- Seeding and configuration.
-    // Replaces the account of the same UserID.
     void AddAccount(const Account& account);
     void SetSyncInterval(int seconds);
     void SetNewestVersion(int version);
