@@ -19,8 +19,6 @@ public:
     int32_t Count() const { return count_; }
     bool Has(int32_t position) const { return position >= 0 && position < count_; }
     TNPIM* operator[](int32_t position) const { return Has(position) ? items_[position] : nullptr; }
-    // A position outside the array counts as the first server's.
-    int32_t PositionOrFirst(int32_t position) const { return Has(position) ? position : 0; }
 
     // Takes a data set at the end; false when the array is full.
     bool Append(TNPIM* pim);

@@ -154,7 +154,7 @@ bool TNGlobal::Sync2GetObjectData(uint8_t type, uint32_t id, int32_t position)
             return false;
         }
         int32_t listPosition = position;
-        position = PIM.PositionOrFirst(position);
+        position = TNGlobal::ServerPosition(position);
         TNFormBuilder body;
         if (!Sync2SetRequest("get-object-data", nullptr, 1, &body))
             return false;

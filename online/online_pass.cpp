@@ -31,12 +31,6 @@ void Calling(const char* step)
     LogWrite("[TOnline][MAIN_LOOP] Calling ", (std::string(step) + "...").c_str(), false);
 }
 
-// Steps whose requests come with later work: they say so and do nothing.
-void NotBuiltYet(const char* step)
-{
-    LogWrite("[TOnline][NOT_BUILT_YET] ", step, false);
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -294,7 +288,7 @@ void TOnline::onlineGetIdleStatus()
 
 void TOnline::onlineSaveBasicProfileSettings()
 {
-    NotBuiltYet("onlineSaveBasicProfileSettings");
+    online::onlineSaveBasicProfileSettings();
 }
 
 void TOnline::onlineCreateNewAccount()
@@ -324,12 +318,12 @@ void TOnline::onlineGetObjectData()
 
 void TOnline::onlineIgnoreOrAcceptContactsRequests()
 {
-    NotBuiltYet("onlineIgnoreOrAcceptContactsRequests");
+    online::onlineIgnoreOrAcceptContactsRequests();
 }
 
 void TOnline::onlineMarkAllNotificationsAsRead()
 {
-    NotBuiltYet("onlineMarkAllNotificationsAsRead");
+    online::onlineMarkAllNotificationsAsRead();
 }
 
 void TOnline::onlineGetAvailableOrganizers(int64_t now)

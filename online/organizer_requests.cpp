@@ -29,7 +29,6 @@ namespace {
 constexpr int64_t kAvailableOrganizersInterval = 3600;
 constexpr int64_t kFullResyncIntervalDev = 2700;
 constexpr int64_t kBlankReloadAge = 86400;
-constexpr int32_t kPairsPerReload = 50;
 constexpr size_t kMaxIdDigits = 16;
 constexpr int32_t kDevRecordSound = 1;
 
@@ -151,7 +150,7 @@ int32_t TNGlobal::fncGetAvailableRecordsOfPublicOrganizer(TNString* document)
         int32_t position = 0;
         ReadAnswerNumber(document, "organizer-id", &organizerId);
         ReadAnswerNumber(document, "pim-srv-pos", &position);
-        position = PIM.PositionOrFirst(position);
+        position = TNGlobal::ServerPosition(position);
         TNModelWriteGuard lock;
         TNPIM* pim = PIM[position];
         if (pim == nullptr || pim->Records == nullptr)
@@ -280,7 +279,7 @@ int32_t TNGlobal::fncGetRecordsIDsOfOrganizer(TNString* document)
         ReadAnswerNumber(document, "last-id", &lastId);
         ReadAnswerNumber(document, "records-count", &recordsCount);
         ReadAnswerNumber(document, "real-count", &realCount);
-        position = PIM.PositionOrFirst(position);
+        position = TNGlobal::ServerPosition(position);
         int32_t deleted = 0;
         int32_t created = 0;
         TNModelWriteGuard lock;
@@ -373,7 +372,7 @@ void TNGlobal::Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer)
         }
         if (!ActiveUserExists())
             return;
-        int32_t position = PIM.PositionOrFirst(organizer->pim_srv_pos);
+        int32_t position = TNGlobal::ServerPosition(organizer->pim_srv_pos);
         std::vector<std::string> bodies;
         {
             TNModelWriteGuard lock;
@@ -384,8 +383,7 @@ void TNGlobal::Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer)
             LogTextInt("[Sync2ReloadRecordsOfOrganizer][BEGIN] organizer->ID = ", static_cast<int32_t>(organizer->ID));
             LogTextInt("[Sync2ReloadRecordsOfOrganizer] records->Count = ", records.Count);
             const uint32_t now = TNLocalClock::Now32();
-            std::string body;
-            int32_t pair = 0;
+            TNUpdatedRecordsBodies pairs;
             for (int32_t pos = 0; pos < records.Count; ++pos) {
                 TNPIMRecord* record = records.Items[pos];
                 if (record == nullptr || record->Deleted != 0 || record->GetParentPIMPos() != position ||
@@ -393,17 +391,9 @@ void TNGlobal::Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer)
                     static_cast<int64_t>(record->LocalChanged) >= static_cast<int64_t>(now) - kBlankReloadAge)
                     continue;
                 record->LocalChanged = now;
-                if (pair == kPairsPerReload) {
-                    bodies.push_back(std::move(body));
-                    body.clear();
-                    pair = 0;
-                }
-                body += "&r" + std::to_string(pair) + "=" + std::to_string(record->ID) + "&c" + std::to_string(pair) +
-                        "=" + std::to_string(static_cast<int32_t>(record->Changed));
-                ++pair;
+                pairs.Add(record->ID, record->Changed);
             }
-            if (!body.empty())
-                bodies.push_back(std::move(body));
+            bodies = pairs.Take();
         }
         for (const std::string& body : bodies)
             apiQueueRequest(position, "get-updated-records", body.c_str(), kQueueUpdatedRecords, 1);

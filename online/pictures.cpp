@@ -41,7 +41,7 @@ constexpr uint32_t kPictureFound = 2;
 std::string CacheFolder(int32_t position, const char* kind, uint32_t first, const uint32_t* second = nullptr)
 {
     std::string folder = Dirs.UserDir.Text != nullptr ? Dirs.UserDir.Text : "";
-    folder += App.WebDomain[PIM.PositionOrFirst(position)];
+    folder += App.WebDomain[TNGlobal::ServerPosition(position)];
     folder += "/";
     folder += kind;
     folder += "/" + std::to_string(first) + "/";
@@ -200,7 +200,7 @@ bool EnoughDiskSpace(const char* member)
 std::vector<int32_t> RecordWidths(int32_t position)
 {
     TNModelReadGuard lock;
-    TNPIM* pim = PIM[PIM.PositionOrFirst(position)];
+    TNPIM* pim = PIM[TNGlobal::ServerPosition(position)];
     if (pim == nullptr || pim->Records == nullptr)
         return {};
     return std::vector<int32_t>(pim->Records->PictureWidths,
@@ -210,7 +210,7 @@ std::vector<int32_t> RecordWidths(int32_t position)
 std::vector<int32_t> ContactWidths(int32_t position)
 {
     TNModelReadGuard lock;
-    TNPIM* pim = PIM[PIM.PositionOrFirst(position)];
+    TNPIM* pim = PIM[TNGlobal::ServerPosition(position)];
     if (pim == nullptr)
         return {};
     return std::vector<int32_t>(pim->Contacts.ImageWidths, pim->Contacts.ImageWidths + pim->Contacts.ImageWidthsCount);
@@ -330,7 +330,8 @@ bool TNGlobal::Sync2GetShownRecordsPictures()
             return;
         SetUpdateUiTag(__uiStatusText_Synchronising, 0);
         for (const TNShownRecord& entry : shown)
-            FetchRecordPictures("Sync2GetShownRecordsPictures", entry.RecordID, PIM.PositionOrFirst(entry.PimSrvPos));
+            FetchRecordPictures("Sync2GetShownRecordsPictures", entry.RecordID,
+                                TNGlobal::ServerPosition(entry.PimSrvPos));
         SetUpdateUiTag(__uiStatusText_Empty, 0);
         LogText("[Sync2GetShownRecordsPictures][END]");
     });
@@ -356,7 +357,7 @@ std::vector<OrganizerPicture> ReadOrganizerPictures(const TNPIMOrganizers& organ
             continue;
         OrganizerPicture picture;
         picture.OrganizerID = organizer->ID;
-        picture.Position = listPosition >= 0 ? listPosition : PIM.PositionOrFirst(organizer->pim_srv_pos);
+        picture.Position = listPosition >= 0 ? listPosition : TNGlobal::ServerPosition(organizer->pim_srv_pos);
         picture.Item.PictureId = organizer->CalendarIcon;
         picture.Item.LastPicture = organizer->lastCalendarIcon;
         picture.Item.Folder = CacheFolder(picture.Position, "Organizers", organizer->ID);
