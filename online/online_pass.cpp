@@ -31,12 +31,6 @@ void Calling(const char* step)
     LogWrite("[TOnline][MAIN_LOOP] Calling ", (std::string(step) + "...").c_str(), false);
 }
 
-// Steps whose requests come with later work: they say so and do nothing.
-void NotBuiltYet(const char* step)
-{
-    LogWrite("[TOnline][NOT_BUILT_YET] ", step, false);
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -158,7 +152,7 @@ void TOnline::RunSteps()
     if (uploadedId_ != 0)
         return;
     Calling("Sync2GetActualUserProfilePicture");
-    NotBuiltYet("Sync2GetActualUserProfilePicture");
+    g.Sync2GetActualUserProfilePicture(false);
     Calling("onlineSaveSettingsAndPIM");
     onlineSaveSettingsAndPIM(now);
     Calling("onlineDisplayAlerts");
@@ -166,9 +160,9 @@ void TOnline::RunSteps()
     Calling("onlineCheckOrganizersExistence");
     onlineCheckOrganizersExistence();
     Calling("Sync2GetContactsUsersProfilePictures");
-    NotBuiltYet("Sync2GetContactsUsersProfilePictures");
+    g.Sync2GetContactsUsersProfilePictures();
     Calling("Sync2GetContactsRequestsProfilePictures");
-    NotBuiltYet("Sync2GetContactsRequestsProfilePictures");
+    g.Sync2GetContactsRequestsProfilePictures();
     Calling("onlineGetObjectData");
     onlineGetObjectData();
     Calling("onlineIgnoreOrAcceptContactsRequests");
@@ -319,7 +313,7 @@ void TOnline::onlineDisplayAlerts()
 
 void TOnline::onlineGetObjectData()
 {
-    NotBuiltYet("onlineGetObjectData");
+    g.GetNextObjectData();
 }
 
 void TOnline::onlineIgnoreOrAcceptContactsRequests()
@@ -332,12 +326,12 @@ void TOnline::onlineMarkAllNotificationsAsRead()
     online::onlineMarkAllNotificationsAsRead();
 }
 
-void TOnline::onlineGetAvailableOrganizers(int64_t)
+void TOnline::onlineGetAvailableOrganizers(int64_t now)
 {
-    NotBuiltYet("onlineGetAvailableOrganizers");
+    g.GetAvailableOrganizers(now);
 }
 
-void TOnline::onlineOrganizersFullResync(int64_t)
+void TOnline::onlineOrganizersFullResync(int64_t now)
 {
-    NotBuiltYet("onlineOrganizersFullResync");
+    g.QueueOrganizersFullResync(now);
 }
