@@ -54,6 +54,11 @@ uint32_t GetU32(const char* at)
 
 // How many records ahead the scan of the data file asks for their headers.
 constexpr size_t kPrefetchAhead = 16;
+// How many entries ahead a load asks for a record's bytes, and how many of
+// its first bytes it asks for.
+constexpr uint32_t kLoadPrefetchAhead = 16;
+constexpr uint64_t kPrefetchRecordBytes = 1024;
+constexpr uint64_t kCacheLine = 64;
 
 // Size of the index file's header: uint16 length, "rafIndexFile", uint16 version.
 constexpr uint32_t kIndexHeaderSize = 2 + 12 + 2;
@@ -264,8 +269,7 @@ int32_t TNRAFile::getIndexPosById(uint32_t id, uint8_t type) const
 {
     if (type == raftHole || id == 0)
         return -1;
-    auto found = live_.find(Key(type, id));
-    return found == live_.end() ? -1 : found->second;
+    return live_.find(Key(type, id));
 }
 
 int32_t TNRAFile::getIndexHolePosByLength(uint32_t length) const
@@ -300,9 +304,8 @@ void TNRAFile::unlinkEntry(int32_t position)
         }
         return;
     }
-    auto found = live_.find(Key(entry.type, entry.id));
-    if (found != live_.end() && found->second == position)
-        live_.erase(found);
+    if (live_.find(Key(entry.type, entry.id)) == position)
+        live_.erase(Key(entry.type, entry.id));
 }
 
 void TNRAFile::linkEntry(int32_t position, bool reusable)
@@ -314,7 +317,7 @@ void TNRAFile::linkEntry(int32_t position, bool reusable)
         if (reusable)
             holes_[entry.length].insert(position);
     } else if (!entry.IsUnknownType()) {
-        live_[Key(entry.type, entry.id)] = position;
+        live_.assign(Key(entry.type, entry.id), position);
     }
 }
 
@@ -326,7 +329,7 @@ void TNRAFile::setEntry(int32_t position, uint16_t type, uint32_t id, bool reusa
     linkEntry(position, reusable);
 }
 
-void TNRAFile::takeLookups(std::unordered_map<uint64_t, int32_t>& live)
+void TNRAFile::takeLookups(TNRecordKeyMap& live)
 {
     live_ = std::move(live);
     holes_.clear();
@@ -730,7 +733,7 @@ struct TNRAFile::RecoveryPlan {
     std::vector<std::string> notes;
     bool matchesIndex = false;
     // The live records of `entries` by (type, id).
-    std::unordered_map<uint64_t, int32_t> live;
+    TNRecordKeyMap live;
 };
 
 bool TNRAFile::planRecovery(RecoveryPlan& plan) const
@@ -843,6 +846,8 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
     plan.live.reserve(records.size());
     std::unordered_map<uint64_t, std::vector<size_t>> copies;
     for (size_t k = 0; k < records.size(); ++k) {
+        if (k + kPrefetchAhead < records.size())
+            plan.live.prefetch(Key(records[k + kPrefetchAhead].type, records[k + kPrefetchAhead].id));
         const ScannedRecord& record = records[k];
         TNRAFileIndexEntry& entry = plan.entries[k];
         entry.length = record.length;
@@ -870,11 +875,12 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
             plan.damaged = true;
         if (entry.IsUnknownType())
             continue;
-        auto [first, added] = plan.live.emplace(Key(record.type, record.id), static_cast<int32_t>(k));
-        if (!added) {
-            std::vector<size_t>& places = copies[first->first];
+        uint64_t key = Key(record.type, record.id);
+        int32_t first = plan.live.insert(key, static_cast<int32_t>(k));
+        if (first != static_cast<int32_t>(k)) {
+            std::vector<size_t>& places = copies[key];
             if (places.empty())
-                places.push_back(static_cast<size_t>(first->second));
+                places.push_back(static_cast<size_t>(first));
             places.push_back(k);
         }
     }
@@ -888,7 +894,7 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
         }
         if (listedHere.size() == 1)
             keep = listedHere.front();
-        plan.live[key] = static_cast<int32_t>(keep);
+        plan.live.assign(key, static_cast<int32_t>(keep));
         for (size_t k : places) {
             if (k == keep)
                 continue;
@@ -1261,6 +1267,16 @@ int64_t TNRAFile::openEntry(uint32_t n)
 {
     if (n >= index.size() || index[n].IsHole() || index[n].IsUnknownType())
         return -1;
+    // A load walks the entries in order: the record a few entries ahead
+    // comes from memory while this one is read. (In this body: a function
+    // made only of prefetches counts as doing nothing and is dropped.)
+    if (size_t ahead = size_t{n} + kLoadPrefetchAhead; ahead < index.size()) {
+        const TNRAFileIndexEntry& next = index[ahead];
+        uint64_t end = std::min<uint64_t>({content_.size(), uint64_t{next.position} + kRecordHeaderSize + next.length,
+                                           uint64_t{next.position} + kPrefetchRecordBytes});
+        for (uint64_t at = next.position; at < end; at += kCacheLine)
+            __builtin_prefetch(content_.data() + at);
+    }
     const TNRAFileIndexEntry& entry = index[n];
     return loadStreamHeader(entry.position, static_cast<uint8_t>(entry.type), entry.id);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/record_key_map.h"
 #include "platform/core/bytes.h"
 #include "platform/core/file.h"
 
@@ -259,7 +260,7 @@ private:
     bool planRecovery(RecoveryPlan& plan) const;
     bool applyRecovery(RecoveryPlan& plan);
     // Takes the live records found by a recovery plan; holes from the index.
-    void takeLookups(std::unordered_map<uint64_t, int32_t>& live);
+    void takeLookups(TNRecordKeyMap& live);
     void unlinkEntry(int32_t position);
     void linkEntry(int32_t position, bool reusable);
     void setEntry(int32_t position, uint16_t type, uint32_t id, bool reusable = true);
@@ -273,7 +274,7 @@ private:
 
     // Look-ups over `index`: live records by (type, id), reusable holes by
     // length in index order.
-    std::unordered_map<uint64_t, int32_t> live_;
+    TNRecordKeyMap live_;
     std::map<uint32_t, std::set<int32_t>> holes_;
 
     uint64_t dataEnd_ = 0;
