@@ -248,7 +248,7 @@ public:
     // long, or when nothing is left to upload now. A crash loses at most
     // the batch, whose items then go up again.
     static constexpr int32_t kConfirmationsPerSave = 64;
-    static constexpr int64_t kConfirmationSaveDelayMs = 500;
+    static constexpr int64_t kConfirmationSaveDelayMs = 250;
     void SaveConfirmedUploadsWhenDue();
     // The organizer check was asked for; when it last ran.
     std::atomic<uint8_t> pleaseCheckOrganizers{0};
