@@ -25,6 +25,7 @@ namespace {
 constexpr int64_t kSaveEverySeconds = 180;
 constexpr uint32_t kIdleBeforeSaveSeconds = 20;
 constexpr int32_t kLogOutTag = 999;
+constexpr int32_t kBusyRearmMinMs = 1;
 
 void Calling(const char* step)
 {
@@ -51,10 +52,13 @@ void TNGlobal::OnlineTimerFired()
         }
         if (OnlineTimerTag == kLogOutTag)
             return;
+        // A fast-pass delay of 0 would make the timer poll the busy pass
+        // without a pause, taking a processor from the pass itself.
+        const int32_t busyDelay = std::max(FastPassDelayMs.load(), kBusyRearmMinMs);
         uint8_t idle = 0;
         if (!OnlineThreadRunning.compare_exchange_strong(idle, 1)) {
             std::lock_guard<std::mutex> guard(OnlineTimerMutex);
-            TNWindowCalls::ArmOnlineTimer(FastPassDelayMs);
+            TNWindowCalls::ArmOnlineTimer(busyDelay);
             return;
         }
         auto* pass = new TOnline();
@@ -62,7 +66,7 @@ void TNGlobal::OnlineTimerFired()
             delete pass;
             OnlineThreadRunning = 0;
             std::lock_guard<std::mutex> guard(OnlineTimerMutex);
-            TNWindowCalls::ArmOnlineTimer(FastPassDelayMs);
+            TNWindowCalls::ArmOnlineTimer(busyDelay);
         }
     });
 }
