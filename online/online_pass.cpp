@@ -240,7 +240,12 @@ bool TOnline::onlineSynchronise(int64_t now)
             pim->CheckAll();
         }
     }
-    for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {
+    // A pass that confirmed an upload ends early and the next follows at
+    // once: the record to be notified constantly is picked by the passes
+    // that end normally, not thousands of times over while changes drain
+    // (each pick walks every record).
+    for (int32_t position = 0; uploadedId_ == 0 && position < App.PimServersCount && position < kMaxPimServers;
+         ++position) {
         TNPIM* pim = PIM[position];
         if (pim == nullptr || pim->Records == nullptr)
             continue;
