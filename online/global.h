@@ -253,6 +253,13 @@ public:
     bool Sync2Upsync(uint32_t* uploadedId);
     // An item is pending that is not backing off.
     bool UploadPendingNow();
+    // Confirmed uploads are saved in batches, one commit of the data file
+    // for many re-keys: when this many wait, when the oldest waited this
+    // long, or when nothing is left to upload now. A crash loses at most
+    // the batch, whose items then go up again.
+    static constexpr int32_t kConfirmationsPerSave = 64;
+    static constexpr int64_t kConfirmationSaveDelayMs = 250;
+    void SaveConfirmedUploadsWhenDue();
     // The organizer check was asked for; when it last ran.
     std::atomic<uint8_t> pleaseCheckOrganizers{0};
     std::atomic<int64_t> LastOrganizersCheckTime{0};
@@ -472,6 +479,9 @@ private:
 
     // Sync2Upsync's steps.
     bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged, const TNString& sentForm);
+    // Confirmations queued for saving and not saved yet; when the first came.
+    std::atomic<int32_t> unsavedConfirmations_{0};
+    std::atomic<int64_t> firstUnsavedConfirmationMs_{0};
     bool UpdateRecurrence(uint32_t oldId, uint32_t newId);
 
     std::mutex organizersToCheckMutex_;

@@ -25,6 +25,7 @@ namespace {
 constexpr int64_t kSaveEverySeconds = 180;
 constexpr uint32_t kIdleBeforeSaveSeconds = 20;
 constexpr int32_t kLogOutTag = 999;
+constexpr int32_t kBusyRearmMinMs = 1;
 
 void Calling(const char* step)
 {
@@ -45,10 +46,13 @@ void TNGlobal::OnlineTimerFired()
         }
         if (OnlineTimerTag == kLogOutTag)
             return;
+        // A fast-pass delay of 0 would make the timer poll the busy pass
+        // without a pause, taking a processor from the pass itself.
+        const int32_t busyDelay = std::max(FastPassDelayMs.load(), kBusyRearmMinMs);
         uint8_t idle = 0;
         if (!OnlineThreadRunning.compare_exchange_strong(idle, 1)) {
             std::lock_guard<std::mutex> guard(OnlineTimerMutex);
-            TNWindowCalls::ArmOnlineTimer(FastPassDelayMs);
+            TNWindowCalls::ArmOnlineTimer(busyDelay);
             return;
         }
         auto* pass = new TOnline();
@@ -56,7 +60,7 @@ void TNGlobal::OnlineTimerFired()
             delete pass;
             OnlineThreadRunning = 0;
             std::lock_guard<std::mutex> guard(OnlineTimerMutex);
-            TNWindowCalls::ArmOnlineTimer(FastPassDelayMs);
+            TNWindowCalls::ArmOnlineTimer(busyDelay);
         }
     });
 }
@@ -148,6 +152,7 @@ void TOnline::RunSteps()
     onlineShowNotificationWindows(now);
     Calling("onlineSynchronise");
     shownDataChanged_ = onlineSynchronise(now);
+    g.SaveConfirmedUploadsWhenDue();
     // A confirmed upload ends the pass; the next one follows at once.
     if (uploadedId_ != 0)
         return;
@@ -229,7 +234,12 @@ bool TOnline::onlineSynchronise(int64_t now)
             pim->CheckAll();
         }
     }
-    for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {
+    // A pass that confirmed an upload ends early and the next follows at
+    // once: the record to be notified constantly is picked by the passes
+    // that end normally, not thousands of times over while changes drain
+    // (each pick walks every record).
+    for (int32_t position = 0; uploadedId_ == 0 && position < App.PimServersCount && position < kMaxPimServers;
+         ++position) {
         TNPIM* pim = PIM[position];
         if (pim == nullptr || pim->Records == nullptr)
             continue;
