@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <type_traits>
 
 namespace {
@@ -356,6 +357,45 @@ void TNViewItem::Click(plat::TComponent*)
     Guarded("[TNViewItem::Click]", [&] {
         if (ClickAddsTag == 1)
             ViewMain::AddTagFromEditRecordDialog();
+    });
+}
+
+bool TNViewItem::ClearComboItems()
+{
+    return Guarded("[TNViewItem::ClearComboItems]", false, [&] {
+        plat::TFlatComboBox* combo = Combos[0].Get();
+        if (combo == nullptr)
+            return false;
+        combo->ClearItems();
+        return true;
+    });
+}
+
+bool TNViewItem::AddComboItem(const char* text)
+{
+    return Guarded("[TNViewItem::AddComboItem]", false, [&] {
+        plat::TFlatComboBox* combo = Combos[0].Get();
+        if (combo == nullptr)
+            return false;
+        combo->AddItem(text != nullptr ? text : "");
+        return true;
+    });
+}
+
+bool TNViewItem::SetSafeItemIndex(int32_t index)
+{
+    return Guarded("[TNViewItem::SetSafeItemIndex]", false, [&] {
+        plat::TFlatComboBox* combo = Combos[0].Get();
+        if (combo == nullptr)
+            return false;
+        combo->SetItemIndex(index);
+        if (combo->ItemIndex() == index)
+            return true;
+        for (int32_t i = static_cast<int32_t>(combo->Items().size()); i <= index; ++i)
+            combo->AddItem(std::to_string(i) + " [Aktualizujte DL]");
+        combo->SetItemIndex(index);
+        combo->SetEnabled(false);
+        return false;
     });
 }
 

@@ -171,7 +171,12 @@ struct TNViewItemData {
     int32_t MinValue2 = 1;
     int32_t MaxValue2 = 999;
     int32_t NumberEditWidth = -1;
+    // The number edit's step buttons: 0 hides them.
+    int32_t StepButtons = 0;
     std::string LastAcceptedText;
+    // Set while a number kind's change handling runs: the text it writes
+    // back fires the edit's change again, which then returns at once.
+    uint8_t NumberChangeRunning = 0;
     uint8_t MemoEnterKeepsText = 0;
 
     // Date setter.
@@ -393,6 +398,13 @@ public:
     bool ResizeInners(int32_t n);
 
     void Click(plat::TComponent* sender);
+
+    // The first combo box's entries. An index beyond them is padded with
+    // "<i> [Aktualizujte DL]" entries up to it, selected and the combo box
+    // disabled: the value shows but cannot be changed (false).
+    bool ClearComboItems();
+    bool AddComboItem(const char* text);
+    bool SetSafeItemIndex(int32_t index);
 
     bool SetRecordColors(plat::TColor panel, plat::TColor frame, plat::TColor accent, plat::TColor text);
     bool SetRecordColorCombination(int8_t combination, bool shifted, bool remember);
