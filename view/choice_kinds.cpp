@@ -56,7 +56,7 @@ void ResizeButtonRow(TNView& view, TNViewItem* item, int32_t left, int32_t top, 
     if (panel == nullptr)
         return;
     panel->SetBounds(left, top, width, kRowHeight);
-    int32_t x = TNView::PlaceCaption(view, item);
+    int32_t x = view.PlaceCaption(item);
     for (const auto& slot : item->Buttons) {
         plat::TFlatButton* button = slot.Get();
         if (button == nullptr)
@@ -111,7 +111,7 @@ void ResizeCombos(TNView& view, TNViewItem* item, int count, int32_t left, int32
     if (panel == nullptr || first == nullptr)
         return;
     const int32_t dy = TNView::ControlsTop(item);
-    int32_t x = TNView::PlaceCaption(view, item);
+    int32_t x = view.PlaceCaption(item);
     panel->SetBounds(left, top, width, dy + first->Height());
     const int32_t comboWidth = (panel->Width() - x - kComboGap * (count - 1)) / count;
     for (int i = 0; i < count; ++i) {
@@ -235,7 +235,7 @@ void TNView::ResizeListBox(TNView& view, TNViewItem* item, int32_t left, int32_t
     if (panel == nullptr || list == nullptr)
         return;
     panel->SetBounds(left, top, width, height);
-    const int32_t x = PlaceCaption(view, item);
+    const int32_t x = view.PlaceCaption(item);
     const int32_t dy = ControlsTop(item);
     list->SetBounds(x, dy, panel->Width() - x, panel->Height() - dy);
     panel->SetVisible(item->Shown == 1);

@@ -186,7 +186,7 @@ void TNView::ResizeDate(TNView& view, TNViewItem* item, int32_t left, int32_t to
     const int32_t dy = ControlsTop(item);
     if (left != -1)
         panel->SetBounds(left, top, width, height > 0 ? height : kRowHeight + dy);
-    int32_t x = PlaceCaption(view, item);
+    int32_t x = view.PlaceCaption(item);
     plat::TFlatButton* set = item->DateButtons[dbSet].Get();
     if (IsShownControl(set)) {
         set->SetBounds(x, dy, kPickerWidth, kRowHeight);
@@ -372,7 +372,7 @@ void TNView::ResizeAlert(TNView& view, TNViewItem* item, int32_t left, int32_t t
         return;
     if (left != -1)
         panel->SetBounds(left, top, width, height != 0 ? height : kRowHeight);
-    const int32_t x0 = PlaceCaption(view, item);
+    const int32_t x0 = view.PlaceCaption(item);
     frame->SetBounds(x0, 0, panel->Width() - x0, panel->Height());
     inner->SetBounds(1, 1, frame->Width() - 2, frame->Height() - 2);
     leading->SetLeft(5);

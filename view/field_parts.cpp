@@ -122,7 +122,7 @@ std::string ProgramImage(const std::string& name)
 
 } // namespace field_parts
 
-int32_t TNView::PlaceCaption(TNView& view, TNViewItem* item)
+int32_t TNView::PlaceCaption(TNViewItem* item)
 {
     return Guarded("[TNView::PlaceCaption]", 0, [&] {
         plat::TLabel* label = item != nullptr ? item->CaptionLabel.Get() : nullptr;
@@ -137,8 +137,8 @@ int32_t TNView::PlaceCaption(TNView& view, TNViewItem* item)
         plat::TForm* owner = item->OwnerForm.Get();
         plat::TWinControl* parent = item->ParentControl.Get();
         const int32_t widest =
-            std::max(view.GetCaptionMaxWidth(owner, parent, item->Column), static_cast<int32_t>(label->Width()));
-        view.SetCaptionMaxWidth(owner, parent, widest, item->Column, item);
+            std::max(GetCaptionMaxWidth(owner, parent, item->Column), static_cast<int32_t>(label->Width()));
+        SetCaptionMaxWidth(owner, parent, widest, item->Column, item);
         if (label->Alignment() == plat::TAlignment::taRightJustify)
             label->SetLeft(7 + widest - label->Width());
         return widest + 14;

@@ -121,7 +121,7 @@ void TNView::ResizeNumberEdit(TNView& view, TNViewItem* item, int32_t left, int3
     plat::TLabel* unit = item->Label(kUnitLabel);
     if (panel == nullptr || edit == nullptr || unit == nullptr)
         return;
-    int32_t x = PlaceCaption(view, item);
+    int32_t x = view.PlaceCaption(item);
     int32_t dy = 0;
     int32_t labelTop = 0;
     RowTops(item, dy, labelTop);
@@ -239,7 +239,7 @@ void TNView::ResizeRepeatInterval(TNView& view, TNViewItem* item, int32_t left, 
     if (panel == nullptr || hours == nullptr || minutes == nullptr || labels[0] == nullptr || labels[1] == nullptr ||
         labels[2] == nullptr)
         return;
-    int32_t x = PlaceCaption(view, item);
+    int32_t x = view.PlaceCaption(item);
     const int32_t dy = ControlsTop(item);
     panel->SetBounds(left, top, width, dy + kRowHeight);
     int32_t editWidth = (width - labels[0]->Width() - labels[1]->Width() - labels[2]->Width()) / 2;

@@ -58,7 +58,7 @@ void TNView::ResizeMemo(TNView& view, TNViewItem* item, int32_t left, int32_t to
     const int32_t margin = item->FrameWidth;
     if (height == -1)
         height = memo->Height() + 2 * margin;
-    const int32_t x = PlaceCaption(view, item);
+    const int32_t x = view.PlaceCaption(item);
     const int32_t dy = ControlsTop(item);
     panel->SetBounds(left, top, width, dy + height);
     frame->SetBounds(x, dy, panel->Width() - x, panel->Height() - dy);
@@ -90,7 +90,7 @@ void TNView::ResizeEdit(TNView& view, TNViewItem* item, int32_t left, int32_t to
     plat::TFlatEdit* edit = item->Edits[0].Get();
     if (panel == nullptr || edit == nullptr)
         return;
-    const int32_t x = PlaceCaption(view, item);
+    const int32_t x = view.PlaceCaption(item);
     const int32_t dy = ControlsTop(item);
     panel->SetBounds(left, top, width, dy + edit->Height());
     edit->SetBounds(x, dy, panel->Width() - x, panel->Height() - dy);
@@ -111,7 +111,7 @@ void TNView::ResizeLabel(TNView& view, TNViewItem* item, int32_t left, int32_t t
     plat::TLabel* text = item->Label(4);
     if (panel == nullptr || text == nullptr)
         return;
-    const int32_t x = PlaceCaption(view, item);
+    const int32_t x = view.PlaceCaption(item);
     const int32_t dy = ControlsTop(item);
     plat::TLabel* caption = item->CaptionLabel.Get();
     if (text->Caption().empty()) {
@@ -156,7 +156,7 @@ void TNView::ResizeCheckbox(TNView& view, TNViewItem* item, int32_t left, int32_
     plat::TLabel* text = item->Label(4);
     if (panel == nullptr || box == nullptr || text == nullptr)
         return;
-    const int32_t x = PlaceCaption(view, item);
+    const int32_t x = view.PlaceCaption(item);
     const int32_t dy = ControlsTop(item);
     box->SetBounds(x, dy + 3, 18, 18);
     WrapLabelAt(text, x + 18, dy + 4, width - x - 18);

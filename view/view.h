@@ -89,7 +89,7 @@ public:
 
     // Form fields: where a field's own controls start after its caption,
     // and the top of its controls under a caption placed above them.
-    static int32_t PlaceCaption(TNView& view, TNViewItem* item);
+    int32_t PlaceCaption(TNViewItem* item);
     static int32_t ControlsTop(TNViewItem* item);
     // A date setter shows its stored value again; false for other kinds.
     bool UpdateComponent(const char* name);

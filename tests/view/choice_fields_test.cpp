@@ -74,7 +74,7 @@ TEST_F(ChoiceFields, ButtonRowIsOneLineHighAndAClickSelects)
     EXPECT_EQ(urgent->Caption(), "Urgentní");
     EXPECT_EQ(urgent->Width(), 72);
     EXPECT_EQ(priority->Buttons[1]->Left() - urgent->Left(), 75);
-    EXPECT_EQ(urgent->Left(), TNView::PlaceCaption(View, priority));
+    EXPECT_EQ(urgent->Left(), View.PlaceCaption(priority));
 
     testing_gui::MouseClick(*priority->Buttons[3].Get(), 5, 5);
     EXPECT_EQ(View.GetValue("rowPriority"), -10);
@@ -98,7 +98,7 @@ TEST_F(ChoiceFields, CombosShareTheRowAfterTheCaption)
         const std::string name = "combo" + std::to_string(n++);
         TNViewItem* item = Field(c.kind, name.c_str(), "Opakování", 3, 1, n);
         View.ResizeComponent(item, 0, 0, 300, 0, true);
-        ASSERT_EQ(TNView::PlaceCaption(View, item), 84);
+        ASSERT_EQ(View.PlaceCaption(item), 84);
         item->CaptionWidths[n] = 86;
         View.ResizeComponent(item, 0, 0, 300, 0, true);
         for (size_t i = 0; i < c.lefts.size(); ++i) {

@@ -71,7 +71,7 @@ TEST_F(DateFields, SetterShowsWhatItsFlagsAndClicksAllow)
         ASSERT_TRUE(View.UpdateComponent(name.c_str()));
         for (int button : c.clicks)
             testing_gui::MouseClick(*item->DateButtons[button].Get(), 5, 5);
-        const int x = TNView::PlaceCaption(View, item);
+        const int x = View.PlaceCaption(item);
         EXPECT_EQ(VisibleParts(item, x), c.visible) << c.name;
         if (c.clicks.empty())
             EXPECT_EQ(item->DateButtons[0]->BoundsRect(), plat::Bounds(x, 0, 170, 25)) << c.name;

@@ -119,7 +119,7 @@ TEST_F(NumberFields, StepSwitchPlacesTheButtonsAfterTheUnit)
     item->NumberEditWidth = 50;
     item->Label(4)->SetCaption("dní");
     View.ResizeComponent(item, 0, 0, 500, 80, true);
-    const int x = TNView::PlaceCaption(View, item);
+    const int x = View.PlaceCaption(item);
     EXPECT_EQ(item->Panel->Height(), 23);
     EXPECT_EQ(item->Edits[1]->BoundsRect(), plat::Bounds(x, 0, 50, 23));
     EXPECT_EQ(item->Label(4)->Left(), x + 54);

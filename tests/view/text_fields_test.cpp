@@ -58,7 +58,7 @@ TEST_F(TextFields, CaptionAboveOrAtTheLeftEdgeStartsTheControlsAtZero)
         View.ResizeComponent(item, 0, 0, 300, 50, true);
         EXPECT_EQ(item->CaptionLabel->Left(), 0) << c.name;
         EXPECT_EQ(item->CaptionLabel->Top(), 4) << c.name;
-        EXPECT_EQ(TNView::PlaceCaption(View, item), 0) << c.name;
+        EXPECT_EQ(View.PlaceCaption(item), 0) << c.name;
         EXPECT_EQ(TNView::ControlsTop(item), c.controlsTop) << c.name;
     }
 }
@@ -131,7 +131,7 @@ TEST_F(TextFields, CheckboxLayoutClicksAndFocusColours)
     item->OnChange = &RecordChange;
     item->Label(4)->SetCaption("Událost trvá celý den");
     View.ResizeComponent(item, 10, 20, 400, 99, true);
-    const int x = TNView::PlaceCaption(View, item);
+    const int x = View.PlaceCaption(item);
     EXPECT_EQ(item->CheckBox->BoundsRect(), plat::Bounds(x, 3, 18, 18));
     EXPECT_EQ(item->Label(4)->Left(), x + 18);
     EXPECT_EQ(item->Label(4)->Top(), 4);
