@@ -165,6 +165,19 @@ public:
     void RepeatMinutesChange(plat::TComponent* sender);
     void RepeatMinutesExit(plat::TComponent* sender);
 
+    // Image, icon button and share-with kinds.
+    static void CreateImage(TNView& view, TNViewItem* item);
+    static void CreateIconButton(TNView& view, TNViewItem* item);
+    static void CreateShareWith(TNView& view, TNViewItem* item);
+    static void ResizeImage(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+    static void ResizeIconButton(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                 int32_t height);
+    static void ResizeShareWith(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                int32_t height);
+    // Rebuilds the share-with rows from the owning dialog's selection.
+    static void ResetSharingItems(TNView& view, TNViewItem* item);
+    void ShareWithAddClick(plat::TComponent* sender);
+
     // Shown records, kept in WindowState where the workers read them.
     int32_t AddShownRecord(TNPIMRecord* record);
     int32_t GetShownRecord(uint32_t recordId);

@@ -18,6 +18,7 @@
 #include "platform/gui/shape.h"
 #include "platform/gui/timer.h"
 #include "view/hooks.h"
+#include "view/sharing_item.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -196,6 +197,7 @@ void TNViewItem::FreeOwnedLists()
         delete Inners[i];
     FreeArray(Inners);
     InnersCount = 0;
+    ResizeSharingItems(0);
     ColumnRecords.clear();
 }
 
@@ -357,6 +359,54 @@ void TNViewItem::Click(plat::TComponent*)
     Guarded("[TNViewItem::Click]", [&] {
         if (ClickAddsTag == 1)
             ViewMain::AddTagFromEditRecordDialog();
+    });
+}
+
+bool TNViewItem::ResizeSharingItems(int32_t n)
+{
+    return Guarded("[TNViewItem::ResizeSharingItems]", false, [&] {
+        // Rows past the new end go with their controls.
+        for (int32_t i = std::max(n, 0); i < SharingItemsCount; ++i) {
+            delete SharingItems[i];
+            SharingItems[i] = nullptr;
+        }
+        if (n <= 0) {
+            FreeArray(SharingItems);
+            SharingItemsCount = 0;
+            return true;
+        }
+        void* grown = std::realloc(SharingItems, sizeof(TNViewSharingItem*) * static_cast<size_t>(n));
+        if (grown == nullptr) {
+            LogText("[TNViewSharingItems::Resize][ERROR]");
+            SharingItemsCount = std::min(SharingItemsCount, n);
+            return false;
+        }
+        SharingItems = static_cast<TNViewSharingItem**>(grown);
+        for (int32_t i = SharingItemsCount; i < n; ++i)
+            SharingItems[i] = new TNViewSharingItem();
+        SharingItemsCount = n;
+        return true;
+    });
+}
+
+int32_t TNViewItem::AddSharingItem(uint32_t objectId, int32_t objectKind)
+{
+    return Guarded("[TNViewItem::AddSharingItem]", -1, [&] {
+        int32_t pos = -1;
+        for (int32_t i = 0; i < SharingItemsCount && pos < 0; ++i) {
+            if (SharingItems[i]->ObjectId == objectId && SharingItems[i]->ObjectKind == objectKind)
+                pos = i;
+        }
+        if (pos < 0) {
+            if (!ResizeSharingItems(SharingItemsCount + 1))
+                return -1;
+            pos = SharingItemsCount - 1;
+        }
+        TNViewSharingItem& row = *SharingItems[pos];
+        row.ObjectId = objectId;
+        row.ObjectKind = objectKind;
+        row.Position = pos;
+        return pos;
     });
 }
 

@@ -34,6 +34,7 @@ class TTimer;
 class TNPIMRecord;
 class TNPIMRecords;
 class TNViewItem;
+class TNViewSharingItem;
 
 // Callbacks stored in a component; null means none.
 using TNViewItemEvent = void (*)(TNViewItem* item);
@@ -309,6 +310,10 @@ struct TNViewItemData {
     std::string DeskName;
     plat::TWeakRef<plat::TWinControl> DeskWindow;
 
+    // Share-with field: its rows, owned.
+    TNViewSharingItem** SharingItems = nullptr;
+    int32_t SharingItemsCount = 0;
+
     // Tree.
     TNViewItem* ParentItem = nullptr;
     TNViewItem** Children = nullptr;
@@ -396,6 +401,11 @@ public:
 
     int32_t AddInner();
     bool ResizeInners(int32_t n);
+
+    // Sharing rows: a row of the same id and kind is filled again; the
+    // row's index, -1 when the list could not grow.
+    int32_t AddSharingItem(uint32_t objectId, int32_t objectKind);
+    bool ResizeSharingItems(int32_t n);
 
     void Click(plat::TComponent* sender);
 
