@@ -52,10 +52,10 @@ TEST_F(ChoiceFields, ButtonRowsSelectByValueAndKeepTheValueGiven)
         int32_t value;
         int selected;
     } cases[] = {
-        {priority, &TNView::UpdatePriorityButtons, 99, 0},       {priority, &TNView::UpdatePriorityButtons, 10, 1},
-        {priority, &TNView::UpdatePriorityButtons, 0, 2},        {priority, &TNView::UpdatePriorityButtons, -10, 3},
-        {priority, &TNView::UpdatePriorityButtons, 5, 2},        {visibility, &TNView::UpdateVisibilityButtons, 0, 0},
-        {visibility, &TNView::UpdateVisibilityButtons, 3, 1},    {visibility, &TNView::UpdateVisibilityButtons, 1, 2},
+        {priority, &TNView::UpdatePriorityButtons, 99, 0},    {priority, &TNView::UpdatePriorityButtons, 10, 1},
+        {priority, &TNView::UpdatePriorityButtons, 0, 2},     {priority, &TNView::UpdatePriorityButtons, -10, 3},
+        {priority, &TNView::UpdatePriorityButtons, 5, 2},     {visibility, &TNView::UpdateVisibilityButtons, 0, 0},
+        {visibility, &TNView::UpdateVisibilityButtons, 3, 1}, {visibility, &TNView::UpdateVisibilityButtons, 1, 2},
         {visibility, &TNView::UpdateVisibilityButtons, 2, 0},
     };
     for (const Case& c : cases) {
@@ -123,9 +123,8 @@ TEST_F(ChoiceFields, SafeItemIndexPadsAShortListAndLocksIt)
     EXPECT_TRUE(item->Combos[0]->Enabled());
 
     EXPECT_FALSE(item->SetSafeItemIndex(5));
-    EXPECT_EQ(item->Combos[0]->Items(),
-              (std::vector<std::string>{"Osobní", "Práce", "Rodina", "3 [Aktualizujte DL]", "4 [Aktualizujte DL]",
-                                        "5 [Aktualizujte DL]"}));
+    EXPECT_EQ(item->Combos[0]->Items(), (std::vector<std::string>{"Osobní", "Práce", "Rodina", "3 [Aktualizujte DL]",
+                                                                  "4 [Aktualizujte DL]", "5 [Aktualizujte DL]"}));
     EXPECT_EQ(item->Combos[0]->ItemIndex(), 5);
     EXPECT_FALSE(item->Combos[0]->Enabled());
 

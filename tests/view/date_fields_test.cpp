@@ -25,9 +25,9 @@ using DateFields = FieldTest;
 std::map<std::string, int> VisibleParts(TNViewItem* item, int x)
 {
     const std::pair<const char*, plat::TControl*> parts[] = {
-        {"set", item->DateButtons[0].Get()},  {"picker", item->DatePicker.Get()},
-        {"add", item->DateButtons[1].Get()},  {"time", item->Label(5)},
-        {"hour", item->DateButtons[2].Get()}, {"colon", item->Label(6)},
+        {"set", item->DateButtons[0].Get()},    {"picker", item->DatePicker.Get()},
+        {"add", item->DateButtons[1].Get()},    {"time", item->Label(5)},
+        {"hour", item->DateButtons[2].Get()},   {"colon", item->Label(6)},
         {"minute", item->DateButtons[3].Get()}, {"delete", item->DateButtons[4].Get()},
     };
     std::map<std::string, int> visible;
@@ -52,10 +52,14 @@ TEST_F(DateFields, SetterShowsWhatItsFlagsAndClicksAllow)
         {"new", {1, 1, 1, 1}, {}, {{"set", 0}}},
         {"set means date", {1, 1, 1, 1}, {0}, {{"picker", 0}, {"add", 174}, {"delete", 248}}},
         {"set means date, nothing deletable", {1, 0, 0, 1}, {0}, {{"picker", 0}}},
-        {"set means time", {0, 0, 1, 0}, {0}, {{"time", 0}, {"hour", 32}, {"colon", 62}, {"minute", 71},
-                                                 {"delete", 103}}},
-        {"date and time", {1, 1, 1, 1}, {0, 1}, {{"picker", 0}, {"time", 174}, {"hour", 206}, {"colon", 236},
-                                                   {"minute", 245}, {"delete", 277}}},
+        {"set means time",
+         {0, 0, 1, 0},
+         {0},
+         {{"time", 0}, {"hour", 32}, {"colon", 62}, {"minute", 71}, {"delete", 103}}},
+        {"date and time",
+         {1, 1, 1, 1},
+         {0, 1},
+         {{"picker", 0}, {"time", 174}, {"hour", 206}, {"colon", 236}, {"minute", 245}, {"delete", 277}}},
         {"delete removes the time first", {1, 1, 1, 1}, {0, 1, 4}, {{"picker", 0}, {"add", 174}, {"delete", 248}}},
         {"then the date", {1, 1, 1, 1}, {0, 1, 4, 4}, {{"set", 0}}},
     };
@@ -225,9 +229,9 @@ TEST_F(DateFields, AlertUnitsFollowCzechNumbers)
         int n;
         const char* text;
     } cases[] = {
-        {0, 0, "0 dní"},    {0, 1, "1 den"},      {0, 2, "2 dny"},     {0, 4, "4 dny"},
-        {0, 5, "5 dní"},    {0, 62, "62 dní"},    {1, 1, "1 hodinu"},  {1, 3, "3 hodiny"},
-        {1, 5, "5 hodin"},  {2, 1, "1 minutu"},   {2, 2, "2 minuty"},  {2, 10, "10 minut"},
+        {0, 0, "0 dní"},   {0, 1, "1 den"},    {0, 2, "2 dny"},    {0, 4, "4 dny"},
+        {0, 5, "5 dní"},   {0, 62, "62 dní"},  {1, 1, "1 hodinu"}, {1, 3, "3 hodiny"},
+        {1, 5, "5 hodin"}, {2, 1, "1 minutu"}, {2, 2, "2 minuty"}, {2, 10, "10 minut"},
     };
     for (const Case& c : cases)
         EXPECT_EQ(item->AlertCombos[c.combo]->Items().at(static_cast<size_t>(c.n)), c.text);

@@ -112,8 +112,8 @@ TEST_F(TextFields, LabelShrinksToItsCaptionWhenEmptyAndWrapsItsText)
 
     auto* wrapping = new TNViewItem();
     wrapping->WordWrap = 1;
-    TNViewItem* wrapped = View.CreateComponent(cmpLabel, "labelWrapped", MainForm(), Host(), 0, "", 1, -1, wrapping,
-                                               nullptr, 3);
+    TNViewItem* wrapped =
+        View.CreateComponent(cmpLabel, "labelWrapped", MainForm(), Host(), 0, "", 1, -1, wrapping, nullptr, 3);
     std::string text;
     for (int i = 0; i < 40; ++i)
         text += i == 0 ? "slovo" : " slovo";
