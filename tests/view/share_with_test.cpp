@@ -241,6 +241,17 @@ TEST_F(PictureKinds, ImageWithoutItsGridPictureIsMadeQuietly)
     EXPECT_EQ(WorkingFolder(), folder);
 }
 
+TEST_F(PictureKinds, UnreadableGridPictureIsLoggedAndTheImageStillMade)
+{
+    // Its folder is spelled "images" here: the program finds it all the same.
+    SetProgramFolderForTest(DALMORA_TEST_DATA_DIR "broken/");
+    TNViewItem* item = Field(cmpImage, "imgBroken", "");
+    ASSERT_NE(item->Images[1].Get(), nullptr);
+    EXPECT_EQ(item->Images[0]->Picture().Graphic(), nullptr);
+    EXPECT_EQ(log_.CountContaining("CreateImage_A"), 1);
+    EXPECT_EQ(log_.CountContaining("CreateImage_B"), 0);
+}
+
 TEST_F(PictureKinds, IconButtonShowsItsGlyphAndAddsATag)
 {
     TNViewItem* item = Field(cmpIconButton, "btnAddTag", "Přidat štítek");
