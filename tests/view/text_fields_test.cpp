@@ -3,6 +3,7 @@
 #include "platform/gui/form.h"
 #include "platform/gui/label.h"
 #include "platform/gui/memo.h"
+#include "platform/gui/menu.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/shape.h"
 #include "platform/testing/gui_harness.h"
@@ -75,6 +76,20 @@ TEST_F(TextFields, MemoWithoutCaptionFillsItsFrame)
     const int editHeight = memo->Memo->Height();
     View.ResizeComponent(memo, 5, 6, 200, -1, true);
     EXPECT_EQ(memo->Panel->Height(), editHeight + 2);
+}
+
+TEST_F(TextFields, EditorsTakeTheTextMenuOfTheirWindow)
+{
+    static plat::TPopupMenu* mainMenu = nullptr;
+    mainMenu = new plat::TPopupMenu(MainForm());
+    ViewMainHooks.popupText = []() -> plat::TComponent* { return mainMenu; };
+    TNViewItem* inDialog = DialogField(cmpMemo, "memoDialog", "Poznámka");
+    TNViewItem* inMain = Field(cmpEdit, "editMain", "Název");
+    TNViewItem* number = DialogField(cmpNumberEdit, "numberDialog", "Počet");
+    EXPECT_EQ(inDialog->Memo->PopupMenu(), dialog_.PopupText);
+    EXPECT_EQ(inMain->Edits[0]->PopupMenu(), mainMenu);
+    EXPECT_EQ(number->Edits[1]->PopupMenu(), dialog_.PopupText);
+    mainMenu = nullptr;
 }
 
 TEST_F(TextFields, EnterKeepsTheMemoTextOnlyWithTheFlag)
