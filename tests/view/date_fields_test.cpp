@@ -182,6 +182,9 @@ TEST_F(DateFields, AlertEditorStoresWhatItsCombosShow)
     plat::TFlatComboBox* days = item->AlertCombos[0].Get();
     plat::TFlatComboBox* hours = item->AlertCombos[1].Get();
     plat::TFlatComboBox* minutes = item->AlertCombos[2].Get();
+    ASSERT_NE(delivery, nullptr);
+    ASSERT_NE(minutes, nullptr);
+    EXPECT_EQ(log_.CountContaining("EXCEPTION"), 0);
     EXPECT_EQ(delivery->Text(), "Žádné upozornění");
     EXPECT_EQ(item->AlertDelivery, 0);
     EXPECT_EQ(minutes->ItemIndex(), 10);
