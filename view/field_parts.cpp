@@ -11,9 +11,9 @@
 #include "platform/gui/panel.h"
 #include "platform/gui/text_metrics.h"
 #include "view/hooks.h"
+#include "view/image_table.h"
 #include "view/view.h"
 
-#include <algorithm>
 #include <unistd.h>
 
 namespace field_parts {
@@ -40,15 +40,9 @@ plat::TPanel* MakeFramePanel(TNView& view, TNViewItem* item, int width, int heig
 
 plat::TLabel* MakeCaptionLabel(TNView& view, TNViewItem* item, bool emptyWhenNoCaption)
 {
-    plat::TLabel* label = MakeLabel(view, item, item->Panel.Get(), "", view.FontSize);
-    label->SetAlignment(static_cast<plat::TAlignment>(item->CaptionAlignment));
-    const std::string caption(item->Caption.Text != nullptr ? item->Caption.Text : "");
-    label->SetCaption(caption.empty() && emptyWhenNoCaption ? std::string() : caption + ":");
-    item->CaptionLabel = label;
-    plat::TForm* owner = item->OwnerForm.Get();
-    plat::TWinControl* parent = item->ParentControl.Get();
-    const int32_t widest = view.GetCaptionMaxWidth(owner, parent, item->Column);
-    view.SetCaptionMaxWidth(owner, parent, std::max(widest, label->Width()), item->Column, item);
+    plat::TLabel* label = view.CreateCaptionLabel(item, item->Panel.Get());
+    if (label != nullptr && emptyWhenNoCaption && item->Caption.IsEmpty())
+        label->SetCaption("");
     return label;
 }
 
@@ -108,42 +102,13 @@ int TextWidthIn(const plat::TControl* control, const std::string& text)
 
 std::string ProgramImage(const std::string& name)
 {
-    const std::string folder = GetProgramFolder();
-    if (folder.empty())
+    if (GetProgramFolder().empty())
         return std::string();
-    // "Images" and "images" are one folder of the program.
-    for (const char* images : {"Images/", "images/"}) {
-        const std::string path = folder + images + name;
-        if (access(path.c_str(), R_OK) == 0)
-            return path;
-    }
-    return std::string();
+    const std::string path = TNImageTable::PictureFilePath(("Images\\" + name).c_str());
+    return access(path.c_str(), R_OK) == 0 ? path : std::string();
 }
 
 } // namespace field_parts
-
-int32_t TNView::PlaceCaption(TNViewItem* item)
-{
-    return Guarded("[TNView::PlaceCaption]", 0, [&] {
-        plat::TLabel* label = item != nullptr ? item->CaptionLabel.Get() : nullptr;
-        if (label == nullptr || item->Caption.IsEmpty())
-            return 0;
-        label->SetLeft(7);
-        label->SetTop(4);
-        if (item->CaptionPosition == 0 || item->CaptionPosition == 2) {
-            label->SetLeft(0);
-            return 0;
-        }
-        plat::TForm* owner = item->OwnerForm.Get();
-        plat::TWinControl* parent = item->ParentControl.Get();
-        const int32_t widest =
-            std::max(GetCaptionMaxWidth(owner, parent, item->Column), static_cast<int32_t>(label->Width()));
-        SetCaptionMaxWidth(owner, parent, widest, item->Column, item);
-        if (label->Alignment() == plat::TAlignment::taRightJustify)
-            label->SetLeft(7 + widest - label->Width());
-        return widest + 14;
-    });
-}
 
 int32_t TNView::ControlsTop(TNViewItem* item)
 {

@@ -48,8 +48,8 @@ plat::TFlatComboBox* MakeComboBox(TNViewItem* item, plat::TWinControl* parent);
 void SetTextPopup(TNViewItem* item, plat::TWinControl* control);
 // The width of a text in a control's font.
 int TextWidthIn(const plat::TControl* control, const std::string& text);
-// The picture file of that name in the program's images folder; empty when
-// the file is not there.
+// The absolute path of a picture in the program's images folder; empty
+// when the file is not there.
 std::string ProgramImage(const std::string& name);
 
 // The grey of field frames and borders.

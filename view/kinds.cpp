@@ -14,6 +14,26 @@ bool FieldLayout(TNView& view, TNViewItem* item, int32_t left, int32_t top, int3
     return item->Shown == 1;
 }
 
+void CreateDayTitle(TNView& view, TNViewItem* item)
+{
+    view.CreateDayTitle(item);
+}
+
+bool LayOutDayTitle(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool)
+{
+    return view.ResizeDayTitle(item, left, top, width, height);
+}
+
+void CreateButton(TNView& view, TNViewItem* item)
+{
+    view.CreateButton(item);
+}
+
+bool LayOutButton(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force)
+{
+    return view.ResizeButton(item, left, top, width, height, force);
+}
+
 // Indexed by kind. Each kind's issue fills in its operations.
 const TNViewKindOps kKinds[kViewKindCount + 1] = {
     {"", nullptr, nullptr},
@@ -28,8 +48,8 @@ const TNViewKindOps kKinds[kViewKindCount + 1] = {
     {"cmpAlert", &TNView::CreateAlert, &FieldLayout<&TNView::ResizeAlert>},
     {"cmpShareWith", &TNView::CreateShareWith, &FieldLayout<&TNView::ResizeShareWith>},
     {"cmpEdit", &TNView::CreateEdit, &FieldLayout<&TNView::ResizeEdit>},
-    {"cmpDayTitle", nullptr, nullptr},
-    {"cmpButton", nullptr, nullptr},
+    {"cmpDayTitle", CreateDayTitle, LayOutDayTitle},
+    {"cmpButton", CreateButton, LayOutButton},
     {"cmpScrollbox", nullptr, nullptr},
     {"cmpToolbar", nullptr, nullptr},
     {"cmpDaybox", nullptr, nullptr},

@@ -5,12 +5,14 @@
 #include "model/contacts.h"
 #include "model/groups.h"
 #include "model/pim.h"
+#include "platform/gui/canvas.h"
 #include "platform/gui/flat_button.h"
 #include "platform/gui/form.h"
 #include "platform/gui/image.h"
 #include "platform/gui/label.h"
 #include "platform/gui/panel.h"
 #include "view/hooks.h"
+#include "view/image_table.h"
 
 #include <string>
 
@@ -92,6 +94,9 @@ bool TNViewSharingItem::CreateComponents(plat::TForm* owner, plat::TWinControl* 
         picture->SetBounds(3, 3, kPictureSide, kPictureSide);
         picture->SetParent(panel);
         Picture = picture;
+        plat::TImage* contact = ImageTable.GetImage("imgKontakt");
+        if (contact != nullptr && contact->Picture().Graphic() != nullptr)
+            picture->Canvas().Draw(0, 0, *contact->Picture().Graphic());
 
         auto* label = new plat::TLabel(owner);
         label->SetAutoSize(true);

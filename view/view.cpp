@@ -25,6 +25,7 @@
 #include "platform/gui/panel.h"
 #include "platform/gui/text_metrics.h"
 #include "view/hooks.h"
+#include "view/image_table.h"
 #include "view/kinds.h"
 
 #include <algorithm>
@@ -206,6 +207,7 @@ void InstallViewHooks()
     ViewHooks.SetComponentText = [](const char* name, const char* text) { View.SetText(name, text, false, 0); };
     ViewHooks.DeleteAllDeletableComponents = [] { View.DeleteAllDeletableComponents(); };
     ViewHooks.SetClosing = [](bool closing) { View.ClosingApplication = closing ? 1 : 0; };
+    InstallImageHooks();
 }
 
 TNView::TNView()
@@ -730,6 +732,11 @@ bool TNView::SetCheckboxValue(const char* name, bool value)
 {
     return Guarded("[TNView::SetCheckboxValue]", false, [&] {
         TNViewItem* item = GetComponent(name);
+        if (item != nullptr && item->Type == cmpButton) {
+            item->Marked = value ? 1 : 0;
+            SetButtonCheckbox(item);
+            return true;
+        }
         plat::TCheckBox* box = item != nullptr ? item->CheckBox.Get() : nullptr;
         if (box == nullptr)
             return false;

@@ -2,6 +2,7 @@
 
 #include "platform/gui/component.h"
 #include "platform/gui/types.h"
+#include "view/status_bar.h"
 #include "view/view_item.h"
 
 #include <cstdint>
@@ -82,14 +83,35 @@ public:
     // The first selected record card of a scroll box's active list.
     TNViewItem* GetSelectedScrollboxChild(TNViewItem* item);
 
+    // Buttons (kind 13).
+    void CreateButton(TNViewItem* item);
+    bool ResizeButton(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
+    void ButtonMouseEnter(plat::TComponent* sender);
+    void ButtonMouseLeave(plat::TComponent* sender);
+    void ButtonCheckboxClick(plat::TComponent* sender);
+    void SetButtonCheckbox(TNViewItem* item);
+
+    // Day titles (kind 12).
+    void CreateDayTitle(TNViewItem* item);
+    bool ResizeDayTitle(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+
+    // The caption label of a field and its place in the caption column;
+    // PlaceCaption gives the left edge of the field's own controls.
+    plat::TLabel* CreateCaptionLabel(TNViewItem* item, plat::TWinControl* panel);
+    int32_t PlaceCaption(TNViewItem* item);
+
+    // The main window's status bar and the frame of panels around its pages.
+    bool InitMainStatusBar();
+    void ResizeMainStatusBar();
+    void ResizeMainForm();
+
     // Caption columns.
     int32_t GetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t column);
     void SetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t width, int32_t column,
                             TNViewItem* item);
 
-    // Form fields: where a field's own controls start after its caption,
-    // and the top of its controls under a caption placed above them.
-    int32_t PlaceCaption(TNViewItem* item);
+    // Form fields: the top of a field's controls under a caption placed
+    // above them.
     static int32_t ControlsTop(TNViewItem* item);
     // A date setter shows its stored value again; false for other kinds.
     bool UpdateComponent(const char* name);
@@ -203,6 +225,9 @@ public:
     int32_t MainFormHeight = 0;
     uint8_t StatusBarInitialised = 0;
     uint8_t StatusBarVisible = 1;
+    static constexpr int32_t kStatusBarCount = 9;
+    // Panels 1 to 9 at 0 to 8.
+    TNStatusBar StatusBars[kStatusBarCount];
     std::string TitleFontName = "Roboto Condensed";
     std::string FontName = TitleFontName;
     plat::TColor ButtonTextColor = 0;
@@ -224,6 +249,8 @@ public:
     uint8_t RefreshInhibited = 0;
 
 private:
+    void ShowButtonLook(TNViewItem* item, bool hover);
+    void LayOutButton(TNViewItem* item, int32_t captionLeft, int32_t left, int32_t top, int32_t width, int32_t height);
     int32_t FreeSlot() const;
     void DeleteItem(TNViewItem* item);
     bool IsRegistered(const TNViewItem* item) const;

@@ -18,6 +18,7 @@
 #include "platform/gui/shape.h"
 #include "platform/gui/timer.h"
 #include "view/hooks.h"
+#include "view/image_table.h"
 #include "view/sharing_item.h"
 
 #include <algorithm>
@@ -360,6 +361,148 @@ void TNViewItem::Click(plat::TComponent*)
         if (ClickAddsTag == 1)
             ViewMain::AddTagFromEditRecordDialog();
     });
+}
+
+namespace {
+
+void SetPenColor(plat::TShape* shape, plat::TColor color)
+{
+    if (shape == nullptr)
+        return;
+    plat::TPen pen = shape->Pen();
+    pen.Color = color;
+    shape->SetPen(pen);
+}
+
+void SetPenAndBrushColor(plat::TShape* shape, plat::TColor color)
+{
+    if (shape == nullptr)
+        return;
+    SetPenColor(shape, color);
+    plat::TBrush brush = shape->Brush();
+    brush.Color = color;
+    shape->SetBrush(brush);
+}
+
+void SetGradientColors(plat::TJvGradient* gradient, plat::TColor start, plat::TColor end)
+{
+    if (gradient != nullptr)
+        gradient->SetColors(start, end);
+}
+
+} // namespace
+
+bool TNViewItem::SetCheckboxColors(plat::TColor color)
+{
+    return Guarded("[TNViewItem::SetCheckboxColors]", false, [&] {
+        if (plat::TPanel* panel = Panel.Get())
+            panel->SetColor(color);
+        for (auto& shape : Shapes)
+            SetPenAndBrushColor(shape.Get(), color);
+        for (int i : {2, 3}) {
+            if (plat::TShape* shape = Shapes[i].Get())
+                shape->SetVisible(false);
+        }
+        if (plat::TJvGradient* gradient = Gradient.Get()) {
+            gradient->SetVisible(false);
+            gradient->SetColors(color, color);
+        }
+        return true;
+    });
+}
+
+bool TNViewItem::SetFlatButtonColors(plat::TColor color)
+{
+    return Guarded("[TNViewItem::SetFlatButtonColors]", false, [&] {
+        NormalStart = NormalEnd = color;
+        NormalBorder1 = NormalBorder2 = color;
+        NormalOutline = color;
+        SetPenColor(Shapes[0].Get(), color);
+        SetPenColor(Shapes[1].Get(), color);
+        SetPenAndBrushColor(Shapes[2].Get(), color);
+        SetPenAndBrushColor(Shapes[3].Get(), color);
+        SetGradientColors(Gradient.Get(), color, color);
+        return true;
+    });
+}
+
+bool TNViewItem::SetFlatButtonHiColors(plat::TColor color)
+{
+    return Guarded("[TNViewItem::SetFlatButtonHiColors]", false, [&] {
+        HoverStart = HoverEnd = color;
+        HoverBorder1 = HoverBorder2 = color;
+        HoverOutline = color;
+        ActiveOutline = color;
+        return true;
+    });
+}
+
+bool TNViewItem::SetActiveButtonColors(bool active)
+{
+    return Guarded("[TNViewItem::SetActiveButtonColors]", false, [&] {
+        Active = active ? 1 : 0;
+        plat::TColor outline = active ? ActiveOutline : NormalOutline;
+        SetPenColor(Shapes[0].Get(), outline);
+        SetPenColor(Shapes[1].Get(), outline);
+        SetPenColor(Shapes[2].Get(), active ? ActiveBorder1 : NormalBorder1);
+        SetPenColor(Shapes[3].Get(), active ? ActiveBorder2 : NormalBorder2);
+        SetGradientColors(Gradient.Get(), active ? ActiveStart : NormalStart, active ? ActiveEnd : NormalEnd);
+        return true;
+    });
+}
+
+bool TNViewItem::SetEnabledState(bool enabled)
+{
+    Enabled = enabled ? 1 : 0;
+    if (plat::TImage* icon = Images[1].Get())
+        icon->SetEnabled(enabled);
+    if (plat::TLabel* caption = CaptionLabel.Get())
+        caption->SetEnabled(enabled);
+    return true;
+}
+
+bool TNViewItem::SetButtonEnabled()
+{
+    return Guarded("[TNViewItem::SetButtonEnabled]", false, [&] { return SetEnabledState(true); });
+}
+
+bool TNViewItem::SetButtonDisabled()
+{
+    return Guarded("[TNViewItem::SetButtonDisabled]", false, [&] { return SetEnabledState(false); });
+}
+
+bool TNViewItem::SetIcon(const char* imageName, bool show)
+{
+    return Guarded("[TNViewItem::SetIcon]", false, [&] {
+        plat::TImage* image = ImageTable.GetImage(imageName);
+        if (image == nullptr || image->Picture().Graphic() == nullptr) {
+            LogWrite("[TNViewItem::SetIcon][ERROR][NULL] image_name = ", imageName != nullptr ? imageName : "", false);
+            return false;
+        }
+        return CopyIcon(*image, show);
+    });
+}
+
+bool TNViewItem::SetIcon(plat::TImage* image, bool show)
+{
+    return Guarded("[TNViewItem::SetIcon_2]", false, [&] {
+        if (image == nullptr || image->Picture().Graphic() == nullptr) {
+            LogText("[TNViewItem::SetIcon][ERROR][NULL] img = NULL");
+            return false;
+        }
+        return CopyIcon(*image, show);
+    });
+}
+
+bool TNViewItem::CopyIcon(const plat::TImage& image, bool show)
+{
+    plat::TImage* icon = Images[1].Get();
+    if (icon == nullptr)
+        return false;
+    icon->Picture().Assign(image.Picture());
+    icon->SetBounds(icon->Left(), icon->Top(), image.Picture().Width(), image.Picture().Height());
+    IconShown = show ? 1 : 0;
+    return true;
 }
 
 bool TNViewItem::ResizeSharingItems(int32_t n)

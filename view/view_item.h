@@ -416,6 +416,18 @@ public:
     bool AddComboItem(const char* text);
     bool SetSafeItemIndex(int32_t index);
 
+    // Button looks.
+    bool SetCheckboxColors(plat::TColor color);
+    bool SetFlatButtonColors(plat::TColor color);
+    bool SetFlatButtonHiColors(plat::TColor color);
+    bool SetActiveButtonColors(bool active);
+    bool SetButtonEnabled();
+    bool SetButtonDisabled();
+
+    // The icon picture takes a copy of a table image and its size.
+    bool SetIcon(const char* imageName, bool show);
+    bool SetIcon(plat::TImage* image, bool show);
+
     bool SetRecordColors(plat::TColor panel, plat::TColor frame, plat::TColor accent, plat::TColor text);
     bool SetRecordColorCombination(int8_t combination, bool shifted, bool remember);
     bool GetRecordColors(int8_t combination, bool* shifted, plat::TColor* panel, plat::TColor* frame,
@@ -437,6 +449,8 @@ public:
     plat::TLabel* Label(int number) const;
 
 private:
+    bool SetEnabledState(bool enabled);
+    bool CopyIcon(const plat::TImage& image, bool show);
     void FreeDayArrays();
     void FreeOwnedLists();
 };

@@ -10,6 +10,7 @@
 #include "platform/gui/panel.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/view/field_fixture.h"
+#include "view/image_table.h"
 #include "view/sharing_item.h"
 
 #include <gtest/gtest.h>
@@ -95,7 +96,9 @@ TEST_F(ShareWith, RowsShowTheNamesOfGroupsAndContacts)
     dialog_.ContactSelected[3] = 1;
     dialog_.GroupIds.push_back(55);
     dialog_.GroupSelected.push_back(0);
+    ImageTable.CreateBlankImage("imgKontakt", 16, 16, 0x0000FF);
     TNView::ResetSharingItems(View, item);
+    ImageTable.Clear();
 
     EXPECT_EQ(RowNames(item), (std::vector<std::string>{"Rodina", "Babička", "Jan Novák", "", "Eva Malá"}));
     for (int32_t i = 0; i < item->SharingItemsCount; ++i) {
@@ -111,6 +114,8 @@ TEST_F(ShareWith, RowsShowTheNamesOfGroupsAndContacts)
         EXPECT_EQ(row.Panel->Width(), 47 + labelWidth);
         EXPECT_EQ(row.Panel->Color(), 0x996600u);
         EXPECT_EQ(row.Panel->Parent(), item->FramePanel2.Get());
+        testing_gui::Render(*row.Panel.Get());
+        EXPECT_EQ(testing_gui::Probe(*row.Panel.Get(), 10, 10), 0x0000FFu) << "the contact picture";
     }
     EXPECT_EQ(item->SharingItems[0]->ObjectKind, TNViewSharingItem::kGroup);
     EXPECT_EQ(item->SharingItems[4]->ObjectKind, TNViewSharingItem::kContact);
@@ -243,7 +248,6 @@ TEST_F(PictureKinds, ImageWithoutItsGridPictureIsMadeQuietly)
 
 TEST_F(PictureKinds, UnreadableGridPictureIsLoggedAndTheImageStillMade)
 {
-    // Its folder is spelled "images" here: the program finds it all the same.
     SetProgramFolderForTest(DALMORA_TEST_DATA_DIR "broken/");
     TNViewItem* item = Field(cmpImage, "imgBroken", "");
     ASSERT_NE(item->Images[1].Get(), nullptr);

@@ -3,6 +3,9 @@
 #include "foundation/globals.h"
 #include "online/global.h"
 #include "online/window_state.h"
+#include "platform/gui/bitmap.h"
+#include "platform/gui/canvas.h"
+#include "view/image_table.h"
 
 #include <utility>
 
@@ -68,6 +71,23 @@ void ViewTest::SetUp()
     desk_ = new plat::TPanel(mainForm_.get());
     desk_->SetParent(mainForm_.get());
     dialogForm_.reset(new plat::TForm());
+    pages_ = new plat::TNotebook(mainForm_.get());
+    for (const char* page : {"Login", "Pomocne", "Kalendar"})
+        pages_->AddPage(page);
+    pages_->SetActivePage("Kalendar");
+    resizeTimer_ = new plat::TTimer(mainForm_.get());
+    resizeTimer_->SetEnabled(false);
+    actionImages_ = std::make_unique<plat::TImageList>(16, 16);
+    for (int i = 0; i < 18; ++i) {
+        plat::TBitmap icon;
+        icon.SetSize(16, 16);
+        icon.Canvas().Brush.Color = ActionIconColor(i);
+        icon.Canvas().FillRect(plat::Rect(0, 0, 16, 16));
+        // A transparent picture shows through its bottom-left colour.
+        icon.Canvas().SetPixel(0, 15, plat::clWhite);
+        actionImages_->Add(icon);
+    }
+    ImageTable.Clear();
 
     current = this;
     Recorder = &recorder_;
@@ -75,6 +95,14 @@ void ViewTest::SetUp()
     ViewMainHooks.MainForm = [] { return current->MainForm(); };
     ViewMainHooks.pDesk = [] { return current->Desk(); };
     ViewMainHooks.FixedPanel = [](TNMainPanel panel) { return current->FixedPanel(panel); };
+    ViewMainHooks.gDesk = []() -> plat::TWinControl* { return current->Pages(); };
+    ViewMainHooks.timerResize = []() -> plat::TComponent* { return current->ResizeTimer(); };
+    ViewMainHooks.imagelistAction = [] { return current->ActionImages(); };
+    ViewMainHooks.StatusClick = [](plat::TComponent* sender) {
+        Count("StatusClick");
+        if (Recorder != nullptr)
+            Recorder->LastStatusTag = sender != nullptr ? sender->Tag() : -1;
+    };
     ViewMainHooks.AddTagFromEditRecordDialog = [] { Count("AddTagFromEditRecordDialog"); };
     ViewMainHooks.FormMouseDown = [](plat::TComponent*, int32_t, uint32_t, int32_t, int32_t) {
         Count("FormMouseDown");
@@ -85,6 +113,7 @@ void ViewTest::SetUp()
 
 void ViewTest::TearDown()
 {
+    ImageTable.Clear();
     DestroyViewGlobals();
     ConstructViewGlobals();
     ViewMainHooks = TNViewMainHooks();
@@ -94,6 +123,11 @@ void ViewTest::TearDown()
     dialogForm_.reset();
     mainForm_.reset();
     OffscreenGuiTest::TearDown();
+}
+
+plat::TColor ViewTest::ActionIconColor(int index)
+{
+    return plat::RGB(10 * index, 255 - 10 * index, 100);
 }
 
 TNViewItem* ViewTest::MakeItem(int8_t kind, const char* name, plat::TWinControl* parentControl, plat::TForm* owner)

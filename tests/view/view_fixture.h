@@ -6,7 +6,10 @@
 // a fake dialog window in slot 0.
 
 #include "platform/gui/form.h"
+#include "platform/gui/image_list.h"
+#include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/timer.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/model/model_test_support.h"
 #include "view/hooks.h"
@@ -22,6 +25,8 @@ namespace view_test {
 // Counts the calls that reach the hook tables, by entry name.
 struct HookRecorder {
     std::map<std::string, int> Calls;
+    // The Tag of the control the last status click came from.
+    int64_t LastStatusTag = -1;
     int Count(const std::string& name) const
     {
         auto found = Calls.find(name);
@@ -67,6 +72,13 @@ protected:
     plat::TForm* DialogForm() const { return dialogForm_.get(); }
     plat::TPanel* FixedPanel(TNMainPanel panel) const { return fixedPanels_[panel]; }
     plat::TPanel* Desk() const { return desk_; }
+    // The page notebook with "Login", "Pomocne" and "Kalendar", on "Kalendar".
+    plat::TNotebook* Pages() const { return pages_; }
+    // Disabled at 1000 ms until a layout arms it.
+    plat::TTimer* ResizeTimer() const { return resizeTimer_; }
+    // 18 icons of 16 x 16, icon i filled with ActionIconColor(i).
+    plat::TImageList* ActionImages() const { return actionImages_.get(); }
+    static plat::TColor ActionIconColor(int index);
 
     GlobalsReady globals_;
     model_test::LogCapture log_;
@@ -79,6 +91,9 @@ private:
     plat::TOwned<plat::TForm> dialogForm_;
     plat::TPanel* fixedPanels_[kMainPanelCount] = {};
     plat::TPanel* desk_ = nullptr;
+    plat::TNotebook* pages_ = nullptr;
+    plat::TTimer* resizeTimer_ = nullptr;
+    std::unique_ptr<plat::TImageList> actionImages_;
 };
 
 } // namespace view_test
