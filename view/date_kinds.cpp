@@ -292,20 +292,7 @@ void TNView::CreateAlert(TNView& view, TNViewItem* item)
 {
     plat::TPanel* panel = field_parts::MakeFramePanel(view, item, 300, kRowHeight, true);
     field_parts::MakeCaptionLabel(view, item, false);
-    auto* frame = new plat::TJvPanel(item->OwnerForm.Get());
-    frame->SetDoubleBuffered(true);
-    frame->SetBevelOuter(plat::TBevelCut::bvNone);
-    frame->SetColor(field_parts::kFrameGrey);
-    frame->SetCaption("");
-    frame->SetParent(panel);
-    item->FramePanel1 = frame;
-    auto* inner = new plat::TJvPanel(item->OwnerForm.Get());
-    inner->SetBevelOuter(plat::TBevelCut::bvNone);
-    inner->SetCaption("");
-    if (plat::TForm* owner = item->OwnerForm.Get())
-        inner->SetColor(owner->Color());
-    inner->SetParent(frame);
-    item->FramePanel2 = inner;
+    plat::TJvPanel* inner = field_parts::MakeGreyFrame(item);
     item->Labels[kLeadingLabel - 2] = field_parts::MakeLabel(view, item, inner, "", 8);
     for (int i = 0; i < 3; ++i) {
         plat::TFlatComboBox* combo = MakeAlertCombo(view, item, inner);

@@ -46,6 +46,26 @@ plat::TLabel* MakeCaptionLabel(TNView& view, TNViewItem* item, bool emptyWhenNoC
     return label;
 }
 
+plat::TJvPanel* MakeGreyFrame(TNViewItem* item)
+{
+    plat::TForm* owner = item->OwnerForm.Get();
+    auto* frame = new plat::TJvPanel(owner);
+    frame->SetDoubleBuffered(true);
+    frame->SetBevelOuter(plat::TBevelCut::bvNone);
+    frame->SetColor(kFrameGrey);
+    frame->SetCaption("");
+    frame->SetParent(item->Panel.Get());
+    item->FramePanel1 = frame;
+    auto* inner = new plat::TJvPanel(owner);
+    inner->SetBevelOuter(plat::TBevelCut::bvNone);
+    inner->SetCaption("");
+    if (owner != nullptr)
+        inner->SetColor(owner->Color());
+    inner->SetParent(frame);
+    item->FramePanel2 = inner;
+    return inner;
+}
+
 plat::TLabel* MakeLabel(TNView& view, TNViewItem* item, plat::TWinControl* parent, const std::string& text, int size)
 {
     auto* label = new plat::TLabel(item->OwnerForm.Get());

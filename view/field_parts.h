@@ -15,6 +15,7 @@ namespace plat {
 class TFlatButton;
 class TFlatComboBox;
 class TFlatEdit;
+class TJvPanel;
 class TLabel;
 class TPanel;
 class TWinControl;
@@ -35,6 +36,9 @@ plat::TPanel* MakeFramePanel(TNView& view, TNViewItem* item, int width, int heig
 // caption column. With `emptyWhenNoCaption` an empty caption gives an empty
 // text instead of ":".
 plat::TLabel* MakeCaptionLabel(TNView& view, TNViewItem* item, bool emptyWhenNoCaption);
+// The grey one-pixel frame panel on the frame panel and the inner panel in
+// the owner form's colour inside it (FramePanel1 and FramePanel2).
+plat::TJvPanel* MakeGreyFrame(TNViewItem* item);
 // A transparent label in the view's font at `size` points.
 plat::TLabel* MakeLabel(TNView& view, TNViewItem* item, plat::TWinControl* parent, const std::string& text, int size);
 // A flat edit in white with the grey border and the text popup menu.

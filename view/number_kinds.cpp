@@ -55,6 +55,34 @@ private:
     bool entered_;
 };
 
+// The number field whose edit sent an event; both null when none.
+struct NumberField {
+    TNViewItem* Item = nullptr;
+    plat::TFlatEdit* Edit = nullptr;
+};
+
+NumberField FindNumberField(TNView& view, plat::TComponent* sender)
+{
+    TNViewItem* item = view.GetComponentByHandle(sender);
+    auto* edit = dynamic_cast<plat::TFlatEdit*>(sender);
+    if (item == nullptr || edit == nullptr)
+        return {};
+    return {item, edit};
+}
+
+// Runs `handle` for the number field whose edit changed, unless the
+// field's change handling already runs: the text it writes back fires the
+// change again.
+template <class Handle> void HandleChangeOnce(TNView& view, plat::TComponent* sender, Handle handle)
+{
+    const auto [item, edit] = FindNumberField(view, sender);
+    if (item == nullptr)
+        return;
+    ChangeScope scope(*item);
+    if (scope.Entered())
+        handle(item, edit);
+}
+
 plat::TFlatEdit* MakeNumberEdit(TNView& view, TNViewItem* item, plat::TWinControl* parent,
                                 void (TNView::*change)(plat::TComponent*), void (TNView::*exit)(plat::TComponent*))
 {
@@ -152,40 +180,34 @@ void TNView::ResizeNumberEdit(TNView& view, TNViewItem* item, int32_t left, int3
 void TNView::NumberEditChange(plat::TComponent* sender)
 {
     Guarded("[TNView::NumberEditChange]", [&] {
-        TNViewItem* item = GetComponentByHandle(sender);
-        auto* edit = dynamic_cast<plat::TFlatEdit*>(sender);
-        if (item == nullptr || edit == nullptr)
-            return;
-        ChangeScope scope(*item);
-        if (!scope.Entered())
-            return;
-        const std::string text = edit->Text();
-        const int caret = edit->SelStart();
-        const bool forceMinimum = item->MinValue2 >= 0;
-        if (!text.empty()) {
-            int32_t value = TNCommon::StrToInt(text.c_str());
-            if (value < item->MinValue1 && forceMinimum)
-                value = item->MinValue1;
-            value = std::min(value, item->MaxValue1);
-            const std::string accepted = std::to_string(value);
-            if (accepted.size() != text.size() || text != item->LastAcceptedText) {
-                if (forceMinimum)
-                    edit->SetText(accepted);
-                edit->SetSelStart(caret);
+        HandleChangeOnce(*this, sender, [&](TNViewItem* item, plat::TFlatEdit* edit) {
+            const std::string text = edit->Text();
+            const int caret = edit->SelStart();
+            const bool forceMinimum = item->MinValue2 >= 0;
+            if (!text.empty()) {
+                int32_t value = TNCommon::StrToInt(text.c_str());
+                if (value < item->MinValue1 && forceMinimum)
+                    value = item->MinValue1;
+                value = std::min(value, item->MaxValue1);
+                const std::string accepted = std::to_string(value);
+                if (accepted.size() != text.size() || text != item->LastAcceptedText) {
+                    if (forceMinimum)
+                        edit->SetText(accepted);
+                    edit->SetSelStart(caret);
+                }
             }
-        }
-        item->LastAcceptedText = edit->Text();
-        item->Value = TNCommon::StrToInt(item->LastAcceptedText.c_str());
-        RunOnChange(item);
+            item->LastAcceptedText = edit->Text();
+            item->Value = TNCommon::StrToInt(item->LastAcceptedText.c_str());
+            RunOnChange(item);
+        });
     });
 }
 
 void TNView::NumberEditExit(plat::TComponent* sender)
 {
     Guarded("[TNView::NumberEditExit]", [&] {
-        TNViewItem* item = GetComponentByHandle(sender);
-        auto* edit = dynamic_cast<plat::TFlatEdit*>(sender);
-        if (item == nullptr || edit == nullptr)
+        const auto [item, edit] = FindNumberField(*this, sender);
+        if (item == nullptr)
             return;
         const auto change = [&] { NumberEditChange(sender); };
         if (item->MinValue2 >= 0)
@@ -265,34 +287,28 @@ void TNView::ResizeRepeatInterval(TNView& view, TNViewItem* item, int32_t left, 
 void TNView::RepeatMinutesChange(plat::TComponent* sender)
 {
     Guarded("[TNView::RepeatMinutesChange]", [&] {
-        TNViewItem* item = GetComponentByHandle(sender);
-        auto* edit = dynamic_cast<plat::TFlatEdit*>(sender);
-        if (item == nullptr || edit == nullptr)
-            return;
-        ChangeScope scope(*item);
-        if (!scope.Entered())
-            return;
-        const std::string text = edit->Text();
-        if (!text.empty()) {
-            const int32_t value =
-                std::min(std::max(TNCommon::StrToInt(text.c_str()), item->MinValue2), item->MaxValue2);
-            const std::string accepted = std::to_string(value);
-            if (accepted.size() != text.size() || text != item->LastAcceptedText) {
-                edit->SetText(accepted);
-                edit->SetSelStart(static_cast<int>(accepted.size()));
+        HandleChangeOnce(*this, sender, [&](TNViewItem* item, plat::TFlatEdit* edit) {
+            const std::string text = edit->Text();
+            if (!text.empty()) {
+                const int32_t value =
+                    std::min(std::max(TNCommon::StrToInt(text.c_str()), item->MinValue2), item->MaxValue2);
+                const std::string accepted = std::to_string(value);
+                if (accepted.size() != text.size() || text != item->LastAcceptedText) {
+                    edit->SetText(accepted);
+                    edit->SetSelStart(static_cast<int>(accepted.size()));
+                }
             }
-        }
-        item->LastAcceptedText = edit->Text();
-        RunOnChange(item);
+            item->LastAcceptedText = edit->Text();
+            RunOnChange(item);
+        });
     });
 }
 
 void TNView::RepeatMinutesExit(plat::TComponent* sender)
 {
     Guarded("[TNView::RepeatMinutesExit]", [&] {
-        TNViewItem* item = GetComponentByHandle(sender);
-        auto* edit = dynamic_cast<plat::TFlatEdit*>(sender);
-        if (item != nullptr && edit != nullptr)
+        const auto [item, edit] = FindNumberField(*this, sender);
+        if (item != nullptr)
             FillWhenEmpty(edit, item->MinValue2, [&] { RepeatMinutesChange(sender); });
     });
 }

@@ -108,22 +108,9 @@ void TNView::ResizeIconButton(TNView&, TNViewItem* item, int32_t left, int32_t t
 
 void TNView::CreateShareWith(TNView& view, TNViewItem* item)
 {
-    plat::TPanel* panel = field_parts::MakeFramePanel(view, item, 300, kEmptyShareWithHeight, false);
+    field_parts::MakeFramePanel(view, item, 300, kEmptyShareWithHeight, false);
     field_parts::MakeCaptionLabel(view, item, false);
-    auto* frame = new plat::TJvPanel(item->OwnerForm.Get());
-    frame->SetDoubleBuffered(true);
-    frame->SetBevelOuter(plat::TBevelCut::bvNone);
-    frame->SetColor(field_parts::kFrameGrey);
-    frame->SetCaption("");
-    frame->SetParent(panel);
-    item->FramePanel1 = frame;
-    auto* inner = new plat::TJvPanel(item->OwnerForm.Get());
-    inner->SetBevelOuter(plat::TBevelCut::bvNone);
-    inner->SetCaption("");
-    if (plat::TForm* owner = item->OwnerForm.Get())
-        inner->SetColor(owner->Color());
-    inner->SetParent(frame);
-    item->FramePanel2 = inner;
+    plat::TJvPanel* inner = field_parts::MakeGreyFrame(item);
     auto* add = new plat::TSpeedButton(item->OwnerForm.Get());
     add->SetFlat(true);
     add->SetCaption("Přidat");

@@ -18,7 +18,26 @@ namespace testing_gui = plat::testing;
 
 namespace {
 
-using DateFields = FieldTest;
+class DateFields : public FieldTest {
+protected:
+    // A date setter showing today at hour:minute, laid out, with its
+    // changes recorded from here on.
+    TNViewItem* DateAndTime(int hour, int minute)
+    {
+        TNViewItem* item = Field(cmpDate, "dateStart", "Začátek");
+        item->SetsDate = 1;
+        item->HasDate = 1;
+        item->HasTime = 1;
+        item->DateValue.SetNow();
+        item->DateValue.NastavCas(static_cast<uint16_t>(hour), static_cast<uint16_t>(minute));
+        item->DateValue.GetTimestamp();
+        item->OnChange = &RecordChange;
+        View.ResizeComponent(item, 0, 0, 600, 0, true);
+        View.UpdateComponent("dateStart");
+        changed_.clear();
+        return item;
+    }
+};
 
 // The date setter's controls that are visible, by name, with their left
 // edges relative to where the field's controls start.
@@ -103,18 +122,9 @@ TEST_F(DateFields, TurningTheDateOnWithoutATimestampTakesNow)
 
 TEST_F(DateFields, TimePickerReceivesTheItemAndItsWriteShows)
 {
-    TNViewItem* item = Field(cmpDate, "dateStart", "Začátek");
-    item->SetsDate = 1;
-    item->HasDate = 1;
-    item->HasTime = 1;
-    item->DateValue.SetNow();
-    item->DateValue.NastavCas(9, 5);
-    item->OnChange = &RecordChange;
-    View.ResizeComponent(item, 0, 0, 600, 0, true);
-    View.UpdateComponent("dateStart");
+    TNViewItem* item = DateAndTime(9, 5);
     EXPECT_EQ(item->DateButtons[2]->Caption(), "09");
     EXPECT_EQ(item->DateButtons[3]->Caption(), "05");
-    changed_.clear();
 
     testing_gui::MouseClick(*item->DateButtons[2].Get(), 5, 5);
     testing_gui::MouseClick(*item->DateButtons[3].Get(), 5, 5);
@@ -141,17 +151,7 @@ TEST_F(DateFields, TimePickerReceivesTheItemAndItsWriteShows)
 
 TEST_F(DateFields, ADatePickedKeepsTheTimeAndMovesTheTimestamp)
 {
-    TNViewItem* item = Field(cmpDate, "dateStart", "Začátek");
-    item->SetsDate = 1;
-    item->HasDate = 1;
-    item->HasTime = 1;
-    item->DateValue.SetNow();
-    item->DateValue.NastavCas(9, 30);
-    item->DateValue.GetTimestamp();
-    item->OnChange = &RecordChange;
-    View.UpdateComponent("dateStart");
-    View.ResizeComponent(item, 0, 0, 600, 0, true);
-    changed_.clear();
+    TNViewItem* item = DateAndTime(9, 30);
     const int64_t before = item->DateValue.Timestamp;
 
     plat::TDateTimePicker* picker = item->DatePicker.Get();
