@@ -96,8 +96,9 @@ TEST_F(DateFields, SetterShowsWhatItsFlagsAndClicksAllow)
             testing_gui::MouseClick(*item->DateButtons[button].Get(), 5, 5);
         const int x = View.PlaceCaption(item);
         EXPECT_EQ(VisibleParts(item, x), c.visible) << c.name;
-        if (c.clicks.empty())
+        if (c.clicks.empty()) {
             EXPECT_EQ(item->DateButtons[0]->BoundsRect(), plat::Bounds(x, 0, 170, 25)) << c.name;
+        }
     }
 }
 

@@ -75,8 +75,9 @@ TEST_F(NumberFields, TypingKeepsANumberWithinTheLimits)
         EXPECT_EQ(edit->Text(), c.text) << c.name;
         EXPECT_EQ(View.GetValue("numberCount"), c.value) << c.name;
         EXPECT_EQ(item->LastAcceptedText, c.text) << c.name;
-        if (!c.leave)
+        if (!c.leave) {
             EXPECT_EQ(edit->SelStart(), c.caret) << c.name;
+        }
         EXPECT_EQ(changed_.size(), c.changes) << c.name;
         View.DeleteComponent("numberCount", true);
         View.DeleteComponent("editOther", true);
@@ -124,8 +125,9 @@ TEST_F(NumberFields, StepSwitchPlacesTheButtonsAfterTheUnit)
     EXPECT_EQ(item->Edits[1]->BoundsRect(), plat::Bounds(x, 0, 50, 23));
     EXPECT_EQ(item->Label(4)->Left(), x + 54);
     for (const auto& button : item->Buttons) {
-        if (button.Get() != nullptr)
+        if (button.Get() != nullptr) {
             EXPECT_FALSE(button->Visible());
+        }
     }
 
     item->StepButtons = 1;
