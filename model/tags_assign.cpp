@@ -139,19 +139,6 @@ void TNPIMTagsAssign::QueueForSave(int32_t pos)
     ::QueueForSave(RecordFileSlotOf(ParentPIM), raftTagsAssign, Items[pos]->ID, pos, Items[pos]->Deleted);
 }
 
-void TNPIMTagsAssign::StoreNow(int32_t pos)
-{
-    QueueForSave(pos);
-    const int32_t fid = RecordFileSlotOf(ParentPIM);
-    if (!raf.indexOk(fid)) {
-        return;
-    }
-    const int32_t queued = QueuePosOf(fid, raftTagsAssign, Items[pos]->ID);
-    if (queued >= 0 && Items[pos]->Save(queued, fid)) {
-        raf.flushFile(fid);
-    }
-}
-
 void TNPIMTagsAssign::MapInsert(int32_t pos)
 {
     uint32_t recordID = Items[pos]->RecordID;
@@ -392,7 +379,7 @@ void TNPIMTagsAssign::RecordIDChanged(uint32_t oldRecordID, uint32_t newRecordID
             a->RecordID = newRecordID;
             a->PleaseSync = true;
             MapInsert(pos);
-            StoreNow(pos);
+            QueueForSave(pos);
         }
     });
 }
@@ -411,7 +398,7 @@ void TNPIMTagsAssign::TagIDChanged(uint32_t oldTagID, uint32_t newTagID)
             }
             a->TagID = newTagID;
             RefreshFirstTag(a->RecordID);
-            StoreNow(pos);
+            QueueForSave(pos);
         }
     });
 }

@@ -104,10 +104,6 @@ private:
     // Files position pos under its item's RecordID, keeping list order.
     void MapInsert(int32_t pos);
     void MapErase(uint32_t recordID, int32_t pos);
-    // Writes the item at once: a reference that a confirmation rewrote must
-    // not come back as the temporary id after a crash, for the service
-    // refuses that id as stale.
-    void StoreNow(int32_t pos);
     // Empties every item but the one at confirmedPos that holds the id.
     void ForgetDuplicate(uint32_t id, int32_t confirmedPos);
     // Takes the tag of the record's first live assignment again.
