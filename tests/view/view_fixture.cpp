@@ -146,12 +146,7 @@ TNViewItem* ViewTest::MakeItem(int8_t kind, const char* name, plat::TWinControl*
 
 TNViewItem* ViewTest::MakeScrollbox(const char* name, plat::TWinControl* parentControl)
 {
-    TNViewItem* box = MakeItem(cmpScrollbox, name, parentControl);
-    auto* frame = new plat::TJvPanel(box->OwnerForm.Get());
-    frame->SetParent(box->Panel.Get());
-    box->Scrollbox = frame;
-    box->AddInner();
-    return box;
+    return MakeItem(cmpScrollbox, name, parentControl);
 }
 
 } // namespace view_test

@@ -65,7 +65,7 @@ protected:
     // own children can be linked to it.
     TNViewItem* MakeItem(int8_t kind, const char* name, plat::TWinControl* parentControl = nullptr,
                          plat::TForm* owner = nullptr);
-    // A scroll box with its clipping frame and one list state.
+    // A scroll box, with its clipping frame and one list state.
     TNViewItem* MakeScrollbox(const char* name, plat::TWinControl* parentControl = nullptr);
 
     plat::TForm* MainForm() const { return mainForm_.get(); }
