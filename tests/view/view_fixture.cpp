@@ -7,6 +7,7 @@
 #include "platform/gui/canvas.h"
 #include "view/image_table.h"
 
+#include <string>
 #include <utility>
 
 namespace view_test {
@@ -128,6 +129,14 @@ void ViewTest::TearDown()
 plat::TColor ViewTest::ActionIconColor(int index)
 {
     return plat::RGB(10 * index, 255 - 10 * index, 100);
+}
+
+void ViewTest::MakeDayboxBackgrounds()
+{
+    for (int32_t rowHeight : {15, 20, 23}) {
+        const std::string name = "bgCalendarOneDay" + std::to_string(4 * rowHeight);
+        ImageTable.CreateBlankImage(name.c_str(), 800, 24 * 4 * rowHeight, plat::clWhite);
+    }
 }
 
 TNViewItem* ViewTest::MakeItem(int8_t kind, const char* name, plat::TWinControl* parentControl, plat::TForm* owner)

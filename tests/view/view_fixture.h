@@ -68,6 +68,10 @@ protected:
     // A scroll box, with its clipping frame and one list state.
     TNViewItem* MakeScrollbox(const char* name, plat::TWinControl* parentControl = nullptr);
 
+    // The week views' row backgrounds the main window draws at start, as
+    // blank white images 800 wide and one day (24 hours of four rows) high.
+    static void MakeDayboxBackgrounds();
+
     plat::TForm* MainForm() const { return mainForm_.get(); }
     plat::TForm* DialogForm() const { return dialogForm_.get(); }
     plat::TPanel* FixedPanel(TNMainPanel panel) const { return fixedPanels_[panel]; }
