@@ -100,11 +100,20 @@ void TNView::CreateDaybox(TNViewItem* item)
         picture->SetCenter(false);
         picture->SetStretch(false);
         picture->SetAutoSize(true);
-        picture->OnMouseDown = [this](plat::TComponent* sender, plat::TMouseButton button, plat::TShiftState, int x,
-                                      int y) { DayboxMouseDown(sender, static_cast<int32_t>(button), x, y); };
-        picture->OnMouseUp = [this](plat::TComponent* sender, plat::TMouseButton button, plat::TShiftState, int x,
-                                    int y) { DayboxMouseUp(sender, static_cast<int32_t>(button), x, y); };
-        picture->OnDblClick = [this](plat::TComponent* sender) { DayboxDblClick(sender); };
+        // Through the global: the controls may outlive this view object.
+        picture->OnMouseDown = [](plat::TComponent* sender, plat::TMouseButton button, plat::TShiftState, int x,
+                                  int y) {
+            if (ViewGlobalsConstructed())
+                View.DayboxMouseDown(sender, static_cast<int32_t>(button), x, y);
+        };
+        picture->OnMouseUp = [](plat::TComponent* sender, plat::TMouseButton button, plat::TShiftState, int x, int y) {
+            if (ViewGlobalsConstructed())
+                View.DayboxMouseUp(sender, static_cast<int32_t>(button), x, y);
+        };
+        picture->OnDblClick = [](plat::TComponent* sender) {
+            if (ViewGlobalsConstructed())
+                View.DayboxDblClick(sender);
+        };
         item->Images[1] = picture;
 
         plat::TJvPanel* timeLabel = MakeMarker(owner, panel);

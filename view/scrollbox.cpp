@@ -143,10 +143,18 @@ void TNView::CreateScrollbox(TNViewItem* item)
         thumb->SetCaption("");
         thumb->Font().SetName(FontName);
         thumb->Font().SetSize(FontSize);
-        thumb->OnMouseEnter = [this](plat::TComponent* sender) { ScrollThumbMouseEnter(sender); };
-        thumb->OnMouseLeave = [this](plat::TComponent* sender) { ScrollThumbMouseLeave(sender); };
-        thumb->OnMouseDown = [this](plat::TComponent* sender, plat::TMouseButton, plat::TShiftState, int, int y) {
-            ScrollThumbMouseDown(sender, y);
+        // Through the global: the controls may outlive this view object.
+        thumb->OnMouseEnter = [](plat::TComponent* sender) {
+            if (ViewGlobalsConstructed())
+                View.ScrollThumbMouseEnter(sender);
+        };
+        thumb->OnMouseLeave = [](plat::TComponent* sender) {
+            if (ViewGlobalsConstructed())
+                View.ScrollThumbMouseLeave(sender);
+        };
+        thumb->OnMouseDown = [](plat::TComponent* sender, plat::TMouseButton, plat::TShiftState, int, int y) {
+            if (ViewGlobalsConstructed())
+                View.ScrollThumbMouseDown(sender, y);
         };
         thumb->SetParent(track);
         item->Thumb = thumb;
@@ -396,11 +404,13 @@ void TNView::ScrollThumbMouseDown(plat::TComponent* sender, int32_t y)
         if (thumb == nullptr)
             return;
         thumb->SetTag(y);
-        thumb->OnMouseMove = [this](plat::TComponent* from, plat::TShiftState, int, int moveY) {
-            ScrollThumbMouseMove(from, moveY);
+        thumb->OnMouseMove = [](plat::TComponent* from, plat::TShiftState, int, int moveY) {
+            if (ViewGlobalsConstructed())
+                View.ScrollThumbMouseMove(from, moveY);
         };
-        thumb->OnMouseUp = [this](plat::TComponent* from, plat::TMouseButton, plat::TShiftState, int, int) {
-            ScrollThumbMouseUp(from);
+        thumb->OnMouseUp = [](plat::TComponent* from, plat::TMouseButton, plat::TShiftState, int, int) {
+            if (ViewGlobalsConstructed())
+                View.ScrollThumbMouseUp(from);
         };
         thumb->SetColor(kThumbDragged);
     });

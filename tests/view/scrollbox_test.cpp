@@ -247,6 +247,19 @@ TEST_F(ScrollboxTest, ScrollScrollboxToClampsAndMovesTheThumb)
     }
 }
 
+TEST_F(ScrollboxTest, LayoutHandsTheScrollPositionToTheMainWindow)
+{
+    // As the main window does: the box by name, then ScrollScrollboxTo.
+    ViewMainHooks.ScrollWheelableTo = [](int32_t position, const char* name) {
+        return View.ScrollScrollboxTo(View.GetComponent(name), position);
+    };
+    ASSERT_TRUE(LayOut(200, 800));
+    Content()->SetTop(-550);
+    ASSERT_TRUE(LayOut(200, 400));
+    EXPECT_EQ(Content()->Top(), -200) << "a shorter content stays filled to the frame's bottom";
+    EXPECT_EQ(Thumb()->Top(), 100);
+}
+
 TEST_F(ScrollboxTest, ListStatesAreMadeAndFreedWhole)
 {
     EXPECT_EQ(box_->AddInner(), 1);
