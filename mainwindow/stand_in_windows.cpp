@@ -13,6 +13,7 @@
 #include "platform/gui/edit_operations.h"
 #include "platform/gui/gui_application.h"
 #include "platform/gui/gui_main_loop.h"
+#include "platform/gui/system_events.h"
 
 #include <optional>
 
@@ -22,8 +23,10 @@ TNStandInWindows::~TNStandInWindows()
 {
     // The bus goes before the loop it watches.
     bus_.reset();
-    if (loop_)
+    if (loop_) {
+        plat::SystemEvents::Uninstall();
         plat::SetMainLoop(nullptr);
+    }
     loop_.reset();
 }
 
@@ -32,6 +35,8 @@ void TNStandInWindows::InitializeApplication(const char*)
     plat::GuiApplication::Start([](const std::string& line) { plat::PlatformLog(line); });
     loop_ = std::make_unique<plat::GuiMainLoop>();
     plat::SetMainLoop(loop_.get());
+    // Termination signals and the session manager ask the forms first.
+    plat::SystemEvents::Install(*loop_);
     // The edit commands of the menus act on whatever control has the focus.
     FoundationHooks.ActiveControlClass = &plat::ActiveControlClassName;
     FoundationHooks.EditActiveControl = &plat::EditActiveControl;
