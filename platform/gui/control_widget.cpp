@@ -27,7 +27,8 @@ bool ControlWidget::event(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && control != nullptr) {
         auto* help = static_cast<QHelpEvent*>(event);
-        TControl* target = Hover::TargetAt(*control, help->pos().x(), help->pos().y());
+        const QPoint point = ClientPointOf(*control, help->pos());
+        TControl* target = Hover::TargetAt(*control, point.x(), point.y());
         if (target != nullptr && target != control) {
             if (target->ShowHint() && !target->Hint().empty())
                 QToolTip::showText(help->globalPos(), ToolTipFor(target->Hint()), this);
@@ -46,7 +47,9 @@ void ControlWidget::paintEvent(QPaintEvent* event)
     DispatchScope scope;
     QPainter painter(this);
     painter.setClipRegion(event->region());
-    PaintControlTree(*control, painter, event->rect());
+    const TPoint offset = control->ClientOffset();
+    painter.translate(offset.x, offset.y);
+    PaintControlTree(*control, painter, event->rect().translated(-offset.x, -offset.y));
 }
 
 namespace {
@@ -82,8 +85,10 @@ void ControlWidget::mouseReleaseEvent(QMouseEvent* event)
         return;
     TWeakRef<TWinControl> self(control);
     Hover::Release(*control, *event);
-    if (self && event->button() == Qt::RightButton &&
-        Hover::TargetAt(*self.Get(), event->position().toPoint().x(), event->position().toPoint().y()) == self.Get())
+    if (!self || event->button() != Qt::RightButton)
+        return;
+    const QPoint point = ClientPointOf(*self.Get(), event->position());
+    if (Hover::TargetAt(*self.Get(), point.x(), point.y()) == self.Get())
         RouteRightRelease(*self.Get(), event->globalPosition().toPoint());
 }
 

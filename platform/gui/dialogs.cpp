@@ -11,6 +11,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace plat {
 namespace {
 
@@ -28,6 +30,20 @@ QMessageBox::Icon IconOf(uint32_t flags)
     default:
         return QMessageBox::NoIcon;
     }
+}
+
+TFontStyles StyleOf(const QFont& font)
+{
+    TFontStyles style = 0;
+    if (font.bold())
+        style |= fsBold;
+    if (font.italic())
+        style |= fsItalic;
+    if (font.underline())
+        style |= fsUnderline;
+    if (font.strikeOut())
+        style |= fsStrikeOut;
+    return style;
 }
 
 } // namespace
@@ -69,14 +85,21 @@ bool FontDialog::Execute(TFont& font)
         LayerLog("[TFontDialog::Execute] No user on the offscreen platform, cancelled");
         return false;
     }
+    // The dialog starts on the face the program draws the font with.
+    QFont start = FaceFor(font).font;
+    start.setPointSize(std::max(1, font.Size()));
     bool confirmed = false;
-    QFont start(ToQString(font.Name()));
-    start.setPointSize(font.Size());
     const QFont chosen = QFontDialog::getFont(&confirmed, start);
     if (!confirmed)
         return false;
-    font.SetName(FromQString(chosen.family()));
-    font.SetSize(chosen.pointSize());
+    TFont result;
+    result.Assign(font);
+    result.SetName(FromQString(chosen.family()));
+    if (chosen.pointSize() > 0)
+        result.SetSize(chosen.pointSize());
+    result.SetStyle(StyleOf(chosen));
+    // One change notification for the whole choice.
+    font.Assign(result);
     return true;
 }
 

@@ -46,7 +46,7 @@ void TFlatButton::SetColorShadow(TColor color)
 void TFlatButton::PaintWindow(TCanvas& canvas)
 {
     TColor face = Color();
-    if (Hover::Captured() == this)
+    if (Hover::Captured() == this || (spaceDown_ && Focused()))
         face = colorDown_;
     else if (Hover::UnderMouse() == this)
         face = colorFocused_;
@@ -60,6 +60,40 @@ void TFlatButton::PaintWindow(TCanvas& canvas)
     const int x = (Width() - canvas.TextWidth(Caption())) / 2;
     const int y = (Height() - canvas.TextHeight(Caption())) / 2;
     canvas.TextOut(x, y, Caption());
+}
+
+namespace {
+
+constexpr uint16_t kSpaceKey = 0x20;
+
+bool PlainSpace(uint16_t key, TShiftState shift)
+{
+    return key == kSpaceKey && (shift & (ssCtrl | ssAlt)) == 0;
+}
+
+} // namespace
+
+// Space presses the face and clicks on release, as a push button does; a
+// held Space repeats the press but clicks once.
+bool TFlatButton::OwnKeyDown(uint16_t key, TShiftState shift)
+{
+    if (!PlainSpace(key, shift))
+        return false;
+    if (!spaceDown_) {
+        spaceDown_ = true;
+        Invalidate();
+    }
+    return true;
+}
+
+void TFlatButton::OwnKeyUp(uint16_t key, TShiftState shift)
+{
+    if (key != kSpaceKey || !spaceDown_)
+        return;
+    spaceDown_ = false;
+    Invalidate();
+    if (PlainSpace(key, shift))
+        Click();
 }
 
 TSpeedButton::TSpeedButton(TComponent* owner) : TGraphicControl(owner)

@@ -8,7 +8,8 @@ namespace plat {
 
 // A painted push button in the flat style: its face in Color, ColorFocused
 // under the mouse and ColorDown while pressed, a one-pixel ColorBorder
-// frame, the caption centred in the font's colour.
+// frame, the caption centred in the font's colour. When focused, Space
+// clicks it on release and Enter clicks it (not the form's Default button).
 class TFlatButton : public TWinControl {
 public:
     explicit TFlatButton(TComponent* owner);
@@ -27,7 +28,13 @@ public:
 
     void PaintWindow(TCanvas& canvas) override;
 
+protected:
+    bool OwnKeyDown(uint16_t key, TShiftState shift) override;
+    void OwnKeyUp(uint16_t key, TShiftState shift) override;
+
 private:
+    // Space went down on this button and has not come up yet.
+    bool spaceDown_ = false;
     TColor colorFocused_ = 0xE1E1E1;
     TColor colorDown_ = 0xC8C8C8;
     TColor colorBorder_ = 0x808080;

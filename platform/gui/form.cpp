@@ -1,9 +1,11 @@
 #include "platform/gui/form.h"
 
 #include "platform/gui/button.h"
+#include "platform/gui/flat_button.h"
 #include "platform/gui/internal/form_bus_link.h"
 #include "platform/gui/internal/graphic_impl.h"
 #include "platform/gui/internal/layer.h"
+#include "platform/gui/internal/menu_bridge.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/main_thread.h"
@@ -15,6 +17,7 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -162,7 +165,17 @@ int TForm::ClientWidth() const
 
 int TForm::ClientHeight() const
 {
-    return Height() - frameHeight_;
+    return Height() - frameHeight_ - MenuBarHeight();
+}
+
+int TForm::MenuBarHeight() const
+{
+    return menuBar_ != nullptr ? menuBar_->Height() : 0;
+}
+
+TPoint TForm::ClientOffset() const
+{
+    return TPoint{0, MenuBarHeight()};
 }
 
 void TForm::ApplyGeometry()
@@ -171,7 +184,9 @@ void TForm::ApplyGeometry()
         return;
     QWidget* widget = Impl().widget;
     widget->move(Left(), Top());
-    widget->resize(std::max(0, ClientWidth()), std::max(0, ClientHeight()));
+    widget->resize(std::max(0, ClientWidth()), std::max(0, ClientHeight() + MenuBarHeight()));
+    if (menuBar_ != nullptr)
+        menuBar_->Place(std::max(0, ClientWidth()));
 }
 
 void TForm::ApplyVisibility()
@@ -196,6 +211,8 @@ void TForm::WindowGeometryChanged()
     applying_ = true;
     StoreBounds(frame.x(), frame.y(), client.width() + frameWidth_, client.height() + frameHeight_);
     applying_ = false;
+    if (menuBar_ != nullptr)
+        menuBar_->Place(client.width());
 }
 
 void TForm::ApplyWindowFlags()
@@ -476,6 +493,11 @@ void TForm::FocusMoved(TWinControl* control)
 
 bool TForm::DialogKey(uint16_t key, TWinControl* focused)
 {
+    // A focused flat button is a button too: Enter clicks it.
+    if (auto* flat = dynamic_cast<TFlatButton*>(focused); flat != nullptr && key == 0x0D) {
+        flat->Click();
+        return true;
+    }
     TButton* button = nullptr;
     if (key == 0x0D) {
         button = dynamic_cast<TButton*>(focused);
@@ -550,7 +572,7 @@ void TForm::UpdateScrollBar()
     bar->setRange(0, std::max(0, VertScrollRange() - ClientHeight()));
     bar->setPageStep(std::max(1, ClientHeight()));
     bar->setValue(scrollPosition_);
-    bar->setGeometry(ClientWidth() - kScrollBarWidth, 0, kScrollBarWidth, std::max(0, ClientHeight()));
+    bar->setGeometry(ClientWidth() - kScrollBarWidth, MenuBarHeight(), kScrollBarWidth, std::max(0, ClientHeight()));
     bar->setVisible(shown);
     bar->raise();
     if (scrollBar_->shown != shown) {
@@ -576,7 +598,62 @@ void TForm::BoundsChanged(bool sizeChanged)
 
 void TForm::SetMenu(TMainMenu* menu)
 {
+    RequireMainThread(ClassName(), "SetMenu");
     menu_ = menu;
+    UpdateMenuBar();
+}
+
+void TForm::UpdateMenuBar()
+{
+    menuBarPending_ = false;
+    if (!Alive() || (menuBar_ == nullptr && !menu_))
+        return;
+    if (menuBar_ == nullptr)
+        menuBar_ = new FormMenuBar(Impl().widget);
+    const int oldHeight = menuBar_->Height();
+    menuBar_->Rebuild(menu_.Get());
+    menuBar_->Place(std::max(0, ClientWidth()));
+    if (menuBar_->Height() == oldHeight)
+        return;
+    // The outer size stays: the client area gives up or takes back the bar.
+    ClientOffsetChanged();
+    Realign();
+    UpdateScrollBar();
+    Resized();
+}
+
+void TForm::UpdateMenuBarSoon()
+{
+    if (menuBarPending_)
+        return;
+    menuBarPending_ = true;
+    TWeakRef<TForm> self(this);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [self] {
+            TForm* form = self.Get();
+            if (form == nullptr)
+                return;
+            // Not under an open menu of the bar: its items would go with it.
+            if (form->menuBar_ != nullptr && form->menuBar_->Open()) {
+                form->menuBarPending_ = false;
+                QTimer::singleShot(50, QCoreApplication::instance(), [self] {
+                    if (TForm* again = self.Get())
+                        again->UpdateMenuBarSoon();
+                });
+                return;
+            }
+            DispatchScope scope;
+            form->UpdateMenuBar();
+        },
+        Qt::QueuedConnection);
+}
+
+void MainMenuChanged(const TMainMenu& menu)
+{
+    for (TForm* form : allForms)
+        if (form->Menu() == &menu)
+            form->UpdateMenuBarSoon();
 }
 
 LRESULT TForm::Dispatch(TMessageId message, WPARAM, LPARAM)
@@ -604,7 +681,7 @@ bool TForm::MouseWheel(int delta, TShiftState shift, TPoint screenPos)
 
 TPoint TForm::ClientOrigin() const
 {
-    const QPoint origin = Impl().widget->mapToGlobal(QPoint(0, 0));
+    const QPoint origin = Impl().widget->mapToGlobal(QPoint(0, MenuBarHeight()));
     return TPoint{origin.x(), origin.y()};
 }
 
@@ -620,6 +697,8 @@ void TForm::Detach()
         QObject::disconnect(scrollBar_->bar, nullptr, nullptr, nullptr);
     delete scrollBar_;
     scrollBar_ = nullptr;
+    delete menuBar_;
+    menuBar_ = nullptr;
     if (activeForm.Get() == this)
         activeForm = nullptr;
     BusFormGone(*this);

@@ -31,6 +31,7 @@ constexpr TModalResult mrNo = 7;
 
 class TGraphic;
 class TMainMenu;
+class FormMenuBar;
 struct ModalLoop;
 
 using TMouseWheelUpDownEvent =
@@ -95,9 +96,14 @@ public:
     int VertScrollPosition() const { return scrollPosition_; }
     void SetVertScrollPosition(int position);
 
-    // The menu whose short cuts the form serves (and shows as its menu bar).
+    // The menu whose short cuts the form serves and which it shows as its
+    // menu bar. The bar lies above the client area: the outer size stays,
+    // ClientHeight shrinks by MenuBarHeight and the children move down.
     TMainMenu* Menu() const { return menu_.Get(); }
     void SetMenu(TMainMenu* menu);
+    // 0 while no bar shows.
+    int MenuBarHeight() const;
+    TPoint ClientOffset() const override;
 
     // The form's message handler. Overrides handle their messages and pass
     // the rest to the inherited one. WM_CLOSE runs Close.
@@ -145,6 +151,9 @@ protected:
 
 private:
     friend class Application;
+    friend void MainMenuChanged(const TMainMenu& menu);
+    void UpdateMenuBar();
+    void UpdateMenuBarSoon();
     void ApplyWindowFlags();
     void Raised();
     void SendActivate(bool active);
@@ -170,6 +179,8 @@ private:
     int scrollRange_ = 0;
     int scrollPosition_ = 0;
     struct FormScrollBar* scrollBar_ = nullptr;
+    FormMenuBar* menuBar_ = nullptr;
+    bool menuBarPending_ = false;
 };
 
 // The program's forms as a whole.

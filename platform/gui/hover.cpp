@@ -100,7 +100,7 @@ void Hover::Press(TWinControl& host, const QMouseEvent& event, bool doubleClick)
     if (!ToButton(event.button(), button))
         return;
     DispatchScope scope;
-    const QPoint point = event.position().toPoint();
+    const QPoint point = ClientPointOf(host, event.position());
     TWeakRef<TControl> target = TargetAt(host, point.x(), point.y());
     if (!target)
         return;
@@ -127,7 +127,7 @@ void Hover::Release(TWinControl& host, const QMouseEvent& event)
     if (!ToButton(event.button(), button))
         return;
     DispatchScope scope;
-    const QPoint point = event.position().toPoint();
+    const QPoint point = ClientPointOf(host, event.position());
     TWeakRef<TControl> target = captured ? captured : TWeakRef<TControl>(TargetAt(host, point.x(), point.y()));
     if (event.buttons() == Qt::NoButton)
         captured = nullptr;
@@ -153,7 +153,7 @@ void Hover::Release(TWinControl& host, const QMouseEvent& event)
 void Hover::Move(TWinControl& host, const QMouseEvent& event)
 {
     DispatchScope scope;
-    const QPoint point = event.position().toPoint();
+    const QPoint point = ClientPointOf(host, event.position());
     const TShiftState shift = ShiftStateOf(event.modifiers(), event.buttons());
     if (TControl* held = captured.Get()) {
         if (HostOf(*held) != &host)

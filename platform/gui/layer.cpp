@@ -26,7 +26,7 @@ void LayerLog(const std::string& line)
 
 bool NobodyToAsk()
 {
-    return QGuiApplication::platformName() == QLatin1String("offscreen");
+    return QGuiApplication::platformName() == QLatin1String("offscreen") && !Seams().realDialogsOffscreen;
 }
 
 GuiSeams& Seams()

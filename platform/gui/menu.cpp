@@ -1,12 +1,15 @@
 #include "platform/gui/menu.h"
 
+#include "platform/gui/internal/key_codes.h"
 #include "platform/gui/internal/layer.h"
+#include "platform/gui/internal/menu_bridge.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/main_thread.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCoreApplication>
+#include <QKeySequence>
 #include <QMenu>
 
 #include <algorithm>
@@ -33,14 +36,54 @@ std::string TMenuItem::ShownCaption() const
     return shown;
 }
 
+void TMenuItem::SetCaption(const std::string& caption)
+{
+    caption_ = caption;
+    Changed();
+}
+
 void TMenuItem::SetChecked(bool checked)
 {
     checked_ = checked;
+    Changed();
     if (!checked || !radioItem_ || parentItem_ == nullptr)
         return;
     for (TMenuItem* sibling : parentItem_->items_)
         if (sibling != this && sibling->radioItem_ && sibling->groupIndex_ == groupIndex_)
             sibling->checked_ = false;
+}
+
+void TMenuItem::SetRadioItem(bool radio)
+{
+    radioItem_ = radio;
+    Changed();
+}
+
+void TMenuItem::SetVisible(bool visible)
+{
+    visible_ = visible;
+    Changed();
+}
+
+void TMenuItem::SetEnabled(bool enabled)
+{
+    enabled_ = enabled;
+    Changed();
+}
+
+void TMenuItem::SetShortCut(TShortCut shortCut)
+{
+    shortCut_ = shortCut;
+    Changed();
+}
+
+void TMenuItem::Changed()
+{
+    const TMenuItem* root = this;
+    while (root->parentItem_ != nullptr)
+        root = root->parentItem_;
+    if (auto* menu = dynamic_cast<const TMainMenu*>(root->Owner()))
+        MainMenuChanged(*menu);
 }
 
 void TMenuItem::Add(TMenuItem* item)
@@ -55,6 +98,7 @@ void TMenuItem::Insert(int index, TMenuItem* item)
     index = std::clamp(index, 0, Count());
     items_.insert(items_.begin() + index, item);
     item->parentItem_ = this;
+    Changed();
 }
 
 void TMenuItem::Remove(TMenuItem* item)
@@ -64,6 +108,7 @@ void TMenuItem::Remove(TMenuItem* item)
         return;
     items_.erase(it);
     item->parentItem_ = nullptr;
+    Changed();
 }
 
 void TMenuItem::Delete(int index)
@@ -135,41 +180,29 @@ void TMenu::Detach()
     TComponent::Detach();
 }
 
+void TMainMenu::Detach()
+{
+    // The bars showing the menu lose it after this event.
+    MainMenuChanged(*this);
+    TMenu::Detach();
+}
+
 namespace {
 
-using ItemsOfActions = std::map<QAction*, TWeakRef<TMenuItem>>;
-
-void FillMenu(QMenu& menu, TMenuItem& parent, ItemsOfActions& items)
+// "Ctrl+C", "Del", "Shift+F1": the short cut as the menu shows it.
+QString ShortCutText(TShortCut shortCut)
 {
-    QActionGroup* group = nullptr;
-    for (int i = 0; i < parent.Count(); ++i) {
-        TMenuItem* item = parent.Items(i);
-        if (!item->Visible())
-            continue;
-        if (item->IsSeparator()) {
-            menu.addSeparator();
-            continue;
-        }
-        const QString caption = ToQString(item->Caption());
-        if (item->Count() > 0) {
-            QMenu* sub = menu.addMenu(caption);
-            sub->setEnabled(item->Enabled());
-            FillMenu(*sub, *item, items);
-            continue;
-        }
-        QAction* action = menu.addAction(caption);
-        action->setEnabled(item->Enabled());
-        if (item->Checked() || item->RadioItem()) {
-            action->setCheckable(true);
-            action->setChecked(item->Checked());
-        }
-        if (item->RadioItem()) {
-            if (group == nullptr)
-                group = new QActionGroup(&menu);
-            group->addAction(action);
-        }
-        items[action] = item;
-    }
+    const int key = QtKeyOfVirtualKey(static_cast<uint16_t>(shortCut & 0x1FFF));
+    if (key == 0)
+        return QString();
+    int modifiers = 0;
+    if (shortCut & scShift)
+        modifiers |= Qt::SHIFT;
+    if (shortCut & scCtrl)
+        modifiers |= Qt::CTRL;
+    if (shortCut & scAlt)
+        modifiers |= Qt::ALT;
+    return QKeySequence(key | modifiers).toString(QKeySequence::NativeText);
 }
 
 void CollectVisible(TMenuItem& root, PopupRecord& record)
@@ -185,6 +218,52 @@ void CollectVisible(TMenuItem& root, PopupRecord& record)
 
 } // namespace
 
+void FillMenu(QMenu& menu, TMenuItem& parent, MenuActions& actions)
+{
+    QActionGroup* group = nullptr;
+    for (int i = 0; i < parent.Count(); ++i) {
+        TMenuItem* item = parent.Items(i);
+        if (!item->Visible())
+            continue;
+        if (item->IsSeparator()) {
+            menu.addSeparator();
+            continue;
+        }
+        const QString caption = ToQString(item->Caption());
+        if (item->Count() > 0) {
+            QMenu* sub = menu.addMenu(caption);
+            sub->setEnabled(item->Enabled());
+            FillMenu(*sub, *item, actions);
+            continue;
+        }
+        const QString shortCut = ShortCutText(item->ShortCut());
+        QAction* action = menu.addAction(shortCut.isEmpty() ? caption : caption + QLatin1Char('\t') + shortCut);
+        action->setEnabled(item->Enabled());
+        if (item->Checked() || item->RadioItem()) {
+            action->setCheckable(true);
+            action->setChecked(item->Checked());
+        }
+        if (item->RadioItem()) {
+            if (group == nullptr)
+                group = new QActionGroup(&menu);
+            group->addAction(action);
+        }
+        actions[action] = item;
+    }
+}
+
+void PostMenuClick(TMenuItem* item)
+{
+    TWeakRef<TMenuItem> chosen(item);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [chosen] {
+            if (TMenuItem* item = chosen.Get())
+                item->Click();
+        },
+        Qt::QueuedConnection);
+}
+
 void TPopupMenu::Popup(int x, int y)
 {
     RequireMainThread(ClassName(), "Popup");
@@ -195,7 +274,7 @@ void TPopupMenu::Popup(int x, int y)
     if (!self)
         return;
     QMenu menu;
-    ItemsOfActions items;
+    MenuActions items;
     FillMenu(menu, *Items(), items);
     PopupRecord record;
     record.menu = this;
@@ -218,16 +297,8 @@ void TPopupMenu::Popup(int x, int y)
         if (it != items.end())
             chosen = it->second;
     }
-    if (!chosen || !chosen->Enabled())
-        return;
-    // The command arrives after the menu closed, as a posted message would.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [chosen] {
-            if (TMenuItem* item = chosen.Get())
-                item->Click();
-        },
-        Qt::QueuedConnection);
+    if (chosen && chosen->Enabled())
+        PostMenuClick(chosen.Get());
 }
 
 void TPopupMenu::Detach()

@@ -29,7 +29,7 @@ public:
     const char* ClassName() const override { return "TMenuItem"; }
 
     const std::string& Caption() const { return caption_; }
-    void SetCaption(const std::string& caption) { caption_ = caption; }
+    void SetCaption(const std::string& caption);
     // The caption as shown: access-key marks taken out.
     std::string ShownCaption() const;
     bool IsSeparator() const { return caption_ == "-"; }
@@ -37,15 +37,15 @@ public:
     bool Checked() const { return checked_; }
     void SetChecked(bool checked);
     bool RadioItem() const { return radioItem_; }
-    void SetRadioItem(bool radio) { radioItem_ = radio; }
+    void SetRadioItem(bool radio);
     int GroupIndex() const { return groupIndex_; }
     void SetGroupIndex(int index) { groupIndex_ = index; }
     bool Visible() const { return visible_; }
-    void SetVisible(bool visible) { visible_ = visible; }
+    void SetVisible(bool visible);
     bool Enabled() const { return enabled_; }
-    void SetEnabled(bool enabled) { enabled_ = enabled; }
+    void SetEnabled(bool enabled);
     TShortCut ShortCut() const { return shortCut_; }
-    void SetShortCut(TShortCut shortCut) { shortCut_ = shortCut; }
+    void SetShortCut(TShortCut shortCut);
 
     // Sub-items, in order.
     int Count() const { return static_cast<int>(items_.size()); }
@@ -73,6 +73,9 @@ protected:
     void Detach() override;
 
 private:
+    // Tells a menu bar showing this item's menu.
+    void Changed();
+
     std::string caption_;
     bool checked_ = false;
     bool radioItem_ = false;
@@ -97,12 +100,17 @@ private:
     TMenuItem* items_;
 };
 
-// A form's menu: its short cuts run while its form is active, a key matching
-// an enabled one runs that item only (the focused control never sees it).
+// A form's menu, shown as its window's menu bar (while an item is visible)
+// and followed there when items change. Its short cuts run while its form
+// is active, a key matching an enabled one runs that item only (the focused
+// control never sees it); Alt and an access key open a menu of the bar.
 class TMainMenu : public TMenu {
 public:
     using TMenu::TMenu;
     const char* ClassName() const override { return "TMainMenu"; }
+
+protected:
+    void Detach() override;
 };
 
 enum class TPopupAlignment { paLeft, paRight };

@@ -230,14 +230,19 @@ bool TWinControl::KeyDown(uint16_t& key, TShiftState shift)
         return true;
     if (auto slot = OnKeyDown)
         slot(this, key, shift);
-    return !self || key == 0;
+    if (!self || key == 0)
+        return true;
+    return OwnKeyDown(key, shift);
 }
 
 void TWinControl::KeyUp(uint16_t key, TShiftState shift)
 {
     DispatchScope scope;
+    TWeakRef<TWinControl> self(this);
     if (auto slot = OnKeyUp)
         slot(this, key, shift);
+    if (self && key != 0)
+        OwnKeyUp(key, shift);
 }
 
 bool TWinControl::KeyPress(char& key)
@@ -274,8 +279,17 @@ void TWinControl::Resized()
 
 void TWinControl::ApplyGeometry()
 {
-    impl_->widget->setGeometry(Left(), Top(), std::max(0, Width()), std::max(0, Height()));
+    const TPoint offset = Parent() != nullptr ? Parent()->ClientOffset() : TPoint{0, 0};
+    impl_->widget->setGeometry(Left() + offset.x, Top() + offset.y, std::max(0, Width()), std::max(0, Height()));
     impl_->PlaceEditor();
+}
+
+void TWinControl::ClientOffsetChanged()
+{
+    for (TControl* child : controls_)
+        if (auto* windowed = dynamic_cast<TWinControl*>(child))
+            windowed->ApplyGeometry();
+    Invalidate();
 }
 
 void TWinControl::ApplyVisibility()
@@ -330,8 +344,10 @@ void WinControlImpl::PlaceEditor() const
 
 void WinControlImpl::InvalidateArea(const TRect& area) const
 {
-    if (widget != nullptr)
-        widget->update(ToQRect(area));
+    if (widget == nullptr)
+        return;
+    const TPoint offset = widget->control != nullptr ? widget->control->ClientOffset() : TPoint{0, 0};
+    widget->update(ToQRect(area).translated(offset.x, offset.y));
 }
 
 void WinControlImpl::ReleaseWidget()
@@ -344,6 +360,12 @@ void WinControlImpl::ReleaseWidget()
     else
         delete widget;
     widget = nullptr;
+}
+
+QPoint ClientPointOf(const TWinControl& control, const QPointF& widgetPoint)
+{
+    const TPoint offset = control.ClientOffset();
+    return widgetPoint.toPoint() - QPoint(offset.x, offset.y);
 }
 
 void PaintControlTree(TWinControl& control, QPainter& painter, const QRect& area)

@@ -79,6 +79,10 @@ public:
     // Paints the background and own content (before graphic children).
     virtual void PaintWindow(TCanvas& canvas);
 
+    // Where the client area starts in the control's window (a form's menu
+    // bar lies above it).
+    virtual TPoint ClientOffset() const { return TPoint{0, 0}; }
+
 protected:
     ~TWinControl() override;
     void Detach() override;
@@ -91,10 +95,16 @@ protected:
     void ZOrderChanged() override;
     // The rectangle aligned children fill, in client coordinates.
     virtual TRect AlignRect() const;
+    // The control's own use of a key its handlers left alone (a button's
+    // Space); true when used up.
+    virtual bool OwnKeyDown(uint16_t /*key*/, TShiftState /*shift*/) { return false; }
+    virtual void OwnKeyUp(uint16_t /*key*/, TShiftState /*shift*/) {}
     // Pushes the stored geometry and visibility to the widget.
     virtual void ApplyGeometry();
     virtual void ApplyVisibility();
     void Resized();
+    // The client area moved inside the window: the children follow.
+    void ClientOffsetChanged();
 
 private:
     friend class TControl;

@@ -2,6 +2,7 @@
 
 #include "platform/gui/form.h"
 #include "platform/gui/gui_application.h"
+#include "platform/gui/internal/key_codes.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/text_metrics.h"
@@ -16,6 +17,8 @@
 #include <QIcon>
 #include <QImage>
 #include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -34,15 +37,24 @@ QWidget* HostWidget(const TControl& control)
     return control.Parent() != nullptr ? control.Parent()->Impl().widget : nullptr;
 }
 
+// A point of the control's client area in its host widget's coordinates.
+QPoint HostPoint(const TControl& control, int x, int y)
+{
+    if (control.IsWindowed()) {
+        const TPoint offset = static_cast<const TWinControl&>(control).ClientOffset();
+        return QPoint(x + offset.x, y + offset.y);
+    }
+    const TPoint offset = control.Parent()->ClientOffset();
+    return QPoint(x + control.Left() + offset.x, y + control.Top() + offset.y);
+}
+
 // The control's point in its form window's coordinates.
 QWindow* WindowAt(const TControl& control, int x, int y, QPoint& local)
 {
     QWidget* host = HostWidget(control);
     if (host == nullptr)
         return nullptr;
-    QPoint inHost(x, y);
-    if (!control.IsWindowed())
-        inHost += QPoint(control.Left(), control.Top());
+    const QPoint inHost = HostPoint(control, x, y);
     QWidget* top = host->window();
     local = host->mapTo(top, inHost);
     return top->windowHandle();
@@ -66,8 +78,9 @@ QImage GrabImage(const TControl& control)
     QWidget* host = HostWidget(control);
     if (host == nullptr)
         return QImage();
-    QRect area =
-        control.IsWindowed() ? host->rect() : QRect(control.Left(), control.Top(), control.Width(), control.Height());
+    // A form's menu bar is no part of its client area.
+    const QRect area = control.IsWindowed() ? host->rect().adjusted(0, HostPoint(control, 0, 0).y(), 0, 0)
+                                            : QRect(HostPoint(control, 0, 0), QSize(control.Width(), control.Height()));
     return host->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
@@ -205,36 +218,8 @@ namespace {
 
 int QtKeyOf(uint16_t key)
 {
-    if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9'))
-        return key;
-    if (key >= 0x70 && key <= 0x87)
-        return Qt::Key_F1 + (key - 0x70);
-    switch (key) {
-    case 0x08:
-        return Qt::Key_Backspace;
-    case 0x09:
-        return Qt::Key_Tab;
-    case 0x0D:
-        return Qt::Key_Return;
-    case 0x1B:
-        return Qt::Key_Escape;
-    case 0x20:
-        return Qt::Key_Space;
-    case 0x24:
-        return Qt::Key_Home;
-    case 0x25:
-        return Qt::Key_Left;
-    case 0x26:
-        return Qt::Key_Up;
-    case 0x27:
-        return Qt::Key_Right;
-    case 0x28:
-        return Qt::Key_Down;
-    case 0x2E:
-        return Qt::Key_Delete;
-    default:
-        return Qt::Key_unknown;
-    }
+    const int qt = QtKeyOfVirtualKey(key);
+    return qt != 0 ? qt : Qt::Key_unknown;
 }
 
 QString TextOf(uint16_t key, TShiftState shift)
@@ -297,6 +282,12 @@ std::string QtTranslation(const char* context, const char* text)
     return QCoreApplication::translate(context, text).toStdString();
 }
 
+bool ShowsCursor(const TControl& control, TCursor cursor)
+{
+    QWidget* host = HostWidget(control);
+    return host != nullptr && host->cursor().shape() == ToQCursor(cursor).shape();
+}
+
 int OverrideCursorDepth()
 {
     int depth = 0;
@@ -342,6 +333,101 @@ void TypeText(TWinControl& control, const std::string& utf8)
     Flush();
 }
 
+namespace {
+
+QMenuBar* MenuBarOf(const TForm& form)
+{
+    QMenuBar* bar = form.Impl().widget->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+    return bar != nullptr && bar->isVisibleTo(form.Impl().widget) ? bar : nullptr;
+}
+
+QList<QAction*> VisibleActions(const QWidget& widget)
+{
+    QList<QAction*> visible;
+    for (QAction* action : widget.actions())
+        if (action->isVisible())
+            visible.push_back(action);
+    return visible;
+}
+
+QAction* MenuBarEntry(const TForm& form, int entry)
+{
+    QMenuBar* bar = MenuBarOf(form);
+    if (bar == nullptr)
+        return nullptr;
+    const QList<QAction*> entries = VisibleActions(*bar);
+    return entry >= 0 && entry < entries.size() ? entries[entry] : nullptr;
+}
+
+} // namespace
+
+std::vector<std::string> MenuBarEntries(const TForm& form)
+{
+    std::vector<std::string> entries;
+    if (QMenuBar* bar = MenuBarOf(form))
+        for (QAction* action : VisibleActions(*bar))
+            entries.push_back(action->text().toStdString());
+    return entries;
+}
+
+std::vector<ShownMenuItem> MenuBarMenu(const TForm& form, int entry)
+{
+    std::vector<ShownMenuItem> items;
+    QAction* action = MenuBarEntry(form, entry);
+    if (action == nullptr || action->menu() == nullptr)
+        return items;
+    for (QAction* item : VisibleActions(*action->menu()))
+        items.push_back(ShownMenuItem{item->isSeparator() ? std::string("-") : item->text().toStdString(),
+                                      item->isChecked(), item->isEnabled()});
+    return items;
+}
+
+std::string OpenMenuBarEntry(const TForm& form)
+{
+    auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QMenuBar* bar = MenuBarOf(form);
+    if (open == nullptr || bar == nullptr)
+        return std::string();
+    for (QAction* action : bar->actions())
+        if (action->menu() == open)
+            return action->text().toStdString();
+    return std::string();
+}
+
+void ClickMenuBarEntry(const TForm& form, int entry)
+{
+    QAction* action = MenuBarEntry(form, entry);
+    if (action == nullptr)
+        return;
+    QMenuBar* bar = MenuBarOf(form);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(action).center());
+    Flush();
+}
+
+void ClickOpenMenuItem(const std::string& text)
+{
+    auto* open = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (open == nullptr)
+        return;
+    for (QAction* action : VisibleActions(*open))
+        if (action->text().section(QLatin1Char('\t'), 0, 0).toStdString() == text) {
+            QTest::mouseClick(open, Qt::LeftButton, Qt::NoModifier, open->actionGeometry(action).center());
+            break;
+        }
+    Flush();
+}
+
+void TapWindowKey(const TForm& form, uint16_t key, TShiftState shift)
+{
+    QWidget* target = QApplication::activePopupWidget();
+    if (target == nullptr) {
+        QWidget* focus = QApplication::focusWidget();
+        target = focus != nullptr && focus->window() == form.Impl().widget ? focus : form.Impl().widget;
+    }
+    QTest::keyClick(target, static_cast<Qt::Key>(QtKeyOf(key)), QtModifiersOf(shift));
+    Flush();
+}
+
 std::string WindowTitle(const TForm& form)
 {
     return form.Impl().widget->windowTitle().toStdString();
@@ -375,10 +461,7 @@ TColor Probe(const TControl& control, int x, int y)
     QWidget* host = HostWidget(control);
     if (host == nullptr)
         return 0;
-    QPoint at(x, y);
-    if (!control.IsWindowed())
-        at += QPoint(control.Left(), control.Top());
-    const QImage pixel = host->grab(QRect(at, QSize(1, 1))).toImage();
+    const QImage pixel = host->grab(QRect(HostPoint(control, x, y), QSize(1, 1))).toImage();
     return pixel.isNull() ? 0 : FromQRgb(pixel.pixel(0, 0));
 }
 

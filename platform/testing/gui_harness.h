@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace plat {
 class TForm;
@@ -59,6 +60,9 @@ void TypeText(TWinControl& control, const std::string& utf8);
 void SendKey(TWinControl& control, uint16_t key, TShiftState shift, bool press, bool autoRepeat = false);
 // Press and release.
 void TapKey(TWinControl& control, uint16_t key, TShiftState shift = 0);
+// True when the window under the control shows that cursor's shape now
+// (override cursors aside).
+bool ShowsCursor(const TControl& control, TCursor cursor);
 // How many override cursors Qt holds.
 int OverrideCursorDepth();
 // The width of the largest size of the form's window icon; 0 without one.
@@ -72,6 +76,28 @@ void SimulateOtherProgramActivated();
 // The Qt editor's own display of a control's text (a date picker's field),
 // as UTF-8.
 std::string ShownText(const TWinControl& control);
+
+// A form's menu bar as Qt shows it. Texts are UTF-8 with their "&" marks;
+// an item's short cut follows a tab ("Kopírovat\tCtrl+C").
+struct ShownMenuItem {
+    std::string text;
+    bool checked = false;
+    bool enabled = true;
+};
+// The bar's visible entries; empty without a bar.
+std::vector<std::string> MenuBarEntries(const TForm& form);
+// The items of the menu the bar's entry opens, "-" for separators.
+std::vector<ShownMenuItem> MenuBarMenu(const TForm& form, int entry);
+// The bar's entry whose menu is open; "" when none is.
+std::string OpenMenuBarEntry(const TForm& form);
+// Mouse clicks on the bar's entry, and on an item of the open menu by its
+// text (without the short cut).
+void ClickMenuBarEntry(const TForm& form, int entry);
+void ClickOpenMenuItem(const std::string& text);
+// A key as the window system delivers it to the form's window: through
+// Qt's short-cut map first (the bar's access keys), then to the open menu,
+// else to the focused widget.
+void TapWindowKey(const TForm& form, uint16_t key, TShiftState shift = 0);
 
 // A form's window title, as UTF-8.
 std::string WindowTitle(const TForm& form);

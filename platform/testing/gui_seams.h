@@ -9,8 +9,11 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+class QDialog;
 
 namespace plat {
 class TFont;
@@ -68,6 +71,44 @@ public:
     bool confirm = false;
     std::string name;
     int size = 0;
+};
+
+// Lets the real Qt dialogs open on the offscreen platform and answers them
+// through Qt's own API from a timer inside their modal loop, once a dialog
+// has been open `holdMs`: a message box by clicking the button captioned
+// `press` (UTF-8; "" = the Esc key), the font dialog by picking `family` at
+// `pointSize` and accepting (with `accept`) or by cancelling. A dialog left
+// open 5 s is cancelled and `timedOut` set.
+class RealDialogDriver {
+public:
+    RealDialogDriver();
+    ~RealDialogDriver();
+    RealDialogDriver(const RealDialogDriver&) = delete;
+    RealDialogDriver& operator=(const RealDialogDriver&) = delete;
+
+    int holdMs = 0;
+    std::string press;
+    bool accept = false;
+    std::string family;
+    int pointSize = 0;
+
+    // Each dialog as it opened, texts UTF-8.
+    struct Shown {
+        std::string title;
+        std::string text;
+        bool plainText = false;
+        std::vector<std::string> buttons;
+        std::string fontFamily;
+        int fontPointSize = 0;
+    };
+    std::vector<Shown> shown;
+    bool timedOut = false;
+
+private:
+    void Answer(QDialog& dialog);
+
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 // Timers run on a clock that moves only when told.

@@ -42,6 +42,37 @@ TEST_F(Buttons, FlatButtonPaintsItsColourSlotsAndClicks)
     EXPECT_EQ(clicks, 1);
 }
 
+TEST_F(Buttons, SpaceOnAFocusedFlatButtonPressesItAndClicksOnRelease)
+{
+    auto* button = new TFlatButton(form.get());
+    button->SetParent(form.get());
+    button->SetBounds(10, 10, 80, 25);
+    button->SetColorDown(clBlue);
+    int clicks = 0;
+    int keyDowns = 0;
+    button->OnClick = [&](TComponent*) { ++clicks; };
+    button->OnKeyDown = [&](TComponent*, uint16_t&, TShiftState) { ++keyDowns; };
+    button->SetFocus();
+    testing::SendKey(*button, 0x20, 0, true);
+    for (int i = 0; i < 3; ++i) {
+        testing::SendKey(*button, 0x20, 0, false, true);
+        testing::SendKey(*button, 0x20, 0, true, true);
+    }
+    EXPECT_EQ(testing::Probe(*button, 4, 4), clBlue) << "held down";
+    EXPECT_EQ(clicks, 0) << "a button clicks on release";
+    testing::SendKey(*button, 0x20, 0, false);
+    EXPECT_EQ(clicks, 1) << "a held Space clicks once";
+    EXPECT_EQ(keyDowns, 4) << "the program sees every press";
+    EXPECT_NE(testing::Probe(*button, 4, 4), clBlue) << "released";
+
+    button->OnKeyDown = [](TComponent*, uint16_t& key, TShiftState) { key = 0; };
+    testing::TapKey(*button, 0x20);
+    EXPECT_EQ(clicks, 1) << "key 0 in OnKeyDown stops the press";
+    button->OnKeyDown = nullptr;
+    testing::TapKey(*button, 0x20, ssCtrl);
+    EXPECT_EQ(clicks, 1) << "Ctrl+Space is no click";
+}
+
 TEST_F(Buttons, SpeedButtonDrawsItsGlyphWithTheCornerColourSeeThrough)
 {
     auto* panel = new TPanel(form.get());

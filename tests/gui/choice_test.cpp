@@ -121,6 +121,26 @@ TEST_F(Choices, DatePickerShowsCzechNamesForEveryMonthAndDay)
     EXPECT_EQ(year * 10000 + month * 100 + day, 20240107);
 }
 
+TEST_F(Choices, DatePickerNotifiesOnlyTheUser)
+{
+    auto* picker = new TDateTimePicker(form.get());
+    picker->SetParent(form.get());
+    picker->SetBounds(10, 10, 160, 23);
+    int changes = 0;
+    picker->OnChange = [&](TComponent*) { ++changes; };
+    picker->SetDate(2024, 1, 15);
+    EXPECT_EQ(changes, 0);
+    picker->SetFocus();
+    // The window takes the focus after this event: the first field is then
+    // selected, as Tab selects it.
+    testing::Flush();
+    testing::TapKey(*picker, 0x26);
+    EXPECT_EQ(changes, 1);
+    int year = 0, month = 0, day = 0;
+    picker->Date(year, month, day);
+    EXPECT_NE(year * 10000 + month * 100 + day, 20240115);
+}
+
 TEST_F(Choices, NotebookShowsOnlyTheActivePage)
 {
     auto* book = new TNotebook(form.get());

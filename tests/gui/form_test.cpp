@@ -1,7 +1,10 @@
 #include "platform/gui/button.h"
+#include "platform/gui/edit.h"
+#include "platform/gui/flat_button.h"
 #include "platform/gui/form.h"
 #include "platform/gui/gui_main_loop.h"
 #include "platform/gui/main_thread.h"
+#include "platform/gui/memo.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/picture.h"
 #include "platform/gui/timer.h"
@@ -221,6 +224,11 @@ TEST_F(Forms, EnterAndEscapeClickTheRightButton)
     const Case cases[] = {
         {"Enter in an edit-like panel clicks Default", 0x0D, "other", "visible", "ok"},
         {"Enter on another button clicks that one", 0x0D, "other button", "visible", "other button"},
+        {"Enter in an edit clicks Default", 0x0D, "edit", "visible", "ok"},
+        {"Enter in a memo that wants returns clicks nothing", 0x0D, "memo", "visible", ""},
+        {"Esc in a memo clicks Cancel", 0x1B, "memo", "visible", "cancel"},
+        {"Enter on a flat button clicks that one", 0x0D, "flat button", "visible", "flat button"},
+        {"Esc on a flat button clicks Cancel", 0x1B, "flat button", "visible", "cancel"},
         {"Esc clicks a visible Cancel", 0x1B, "other", "visible", "cancel"},
         {"Esc clicks an off-screen Cancel", 0x1B, "other", "off-screen", "cancel"},
         {"Esc ignores a hidden Cancel", 0x1B, "other", "hidden", ""},
@@ -246,6 +254,17 @@ TEST_F(Forms, EnterAndEscapeClickTheRightButton)
         panel->SetParent(form.get());
         panel->SetBounds(10, 50, 60, 25);
         panel->SetTabStop(true);
+        auto* flat = new TFlatButton(form.get());
+        flat->SetParent(form.get());
+        flat->SetBounds(80, 50, 60, 25);
+        flat->OnClick = [&clicked](TComponent*) { clicked = "flat button"; };
+        auto* edit = new TEdit(form.get());
+        edit->SetParent(form.get());
+        edit->SetBounds(10, 90, 60, 23);
+        auto* memo = new TMemo(form.get());
+        memo->SetParent(form.get());
+        memo->SetBounds(80, 90, 60, 40);
+        memo->SetWantReturns(true);
         const std::string place = c.cancelPlace;
         if (place == "off-screen")
             cancel->SetBounds(-256, -256, 60, 25);
@@ -254,7 +273,16 @@ TEST_F(Forms, EnterAndEscapeClickTheRightButton)
         else if (place == "disabled")
             cancel->SetEnabled(false);
         form->Show();
-        TWinControl* focus = std::string(c.focus) == "other button" ? static_cast<TWinControl*>(other) : panel;
+        const std::string focusName = c.focus;
+        TWinControl* focus = panel;
+        if (focusName == "other button")
+            focus = other;
+        else if (focusName == "flat button")
+            focus = flat;
+        else if (focusName == "edit")
+            focus = edit;
+        else if (focusName == "memo")
+            focus = memo;
         focus->SetFocus();
         testing::TapKey(*focus, c.key);
         EXPECT_EQ(clicked, c.clicked);

@@ -7,6 +7,7 @@
 #include "platform/gui/menu.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/screen.h"
+#include "platform/gui/timer.h"
 #include "platform/testing/gui_seams.h"
 #include "tests/gui/gui_test_support.h"
 
@@ -147,6 +148,101 @@ TEST_F(Menus, MainMenuShortCutsRunTheirItemOnly)
     EXPECT_NE(edit->Text(), "abc");
 }
 
+TEST_F(Menus, TheMainMenuShowsAsTheFormsMenuBarAboveTheClientArea)
+{
+    form->SetBounds(0, 0, 400, 300);
+    auto* label = new TLabel(form.get());
+    label->SetParent(form.get());
+    label->SetBounds(0, 0, 50, 20);
+    int labelClicks = 0;
+    label->OnClick = [&](TComponent*) { ++labelClicks; };
+    auto* corner = new TPanel(form.get());
+    corner->SetParent(form.get());
+    corner->SetBounds(100, 0, 40, 10);
+    int cornerClicks = 0;
+    corner->OnClick = [&](TComponent*) { ++cornerClicks; };
+    auto* panel = new TPanel(form.get());
+    panel->SetParent(form.get());
+    panel->SetAlign(TAlign::alClient);
+    panel->SetBounds(0, 100, 10, 10);
+    form->Show();
+    const int fullClient = form->ClientHeight();
+
+    auto* menu = new TMainMenu(form.get());
+    // Captions are CP1250 (octal escapes); the bar shows them as UTF-8.
+    auto* settings = Item(menu->Items(), "mnuSettings", "&Nastaven\355");
+    Item(settings, "mnuSound", "&Zvuk")->SetChecked(true);
+    Item(settings, "mnuSep", "-");
+    Item(settings, "mnuFont", "&P\355smo...")->SetShortCut(ShortCut('P', ssCtrl));
+    Item(menu->Items(), "mnuHelp", "N\341&pov\354da && tipy");
+    auto* edits = Item(menu->Items(), "mnuEdit", "\332pravy");
+    Item(edits, "mnuCopy", "Kop\355rovat")->SetShortCut(ShortCut('C', ssCtrl));
+    edits->SetVisible(false);
+    form->SetMenu(menu);
+
+    EXPECT_EQ(testing::MenuBarEntries(*form), (std::vector<std::string>{"&Nastavení", "Ná&pověda && tipy"}));
+    const int bar = form->MenuBarHeight();
+    EXPECT_GT(bar, 10);
+    EXPECT_EQ(form->Height(), 300) << "the outer size stays";
+    EXPECT_EQ(form->ClientHeight(), fullClient - bar);
+    EXPECT_EQ(panel->Height(), fullClient - bar) << "aligned children fill the smaller client area";
+    EXPECT_EQ(form->ClientToScreen(TPoint{0, 0}).y, form->Top() + bar);
+    panel->Hide();
+    testing::MouseClick(*label, 5, 5);
+    EXPECT_EQ(labelClicks, 1) << "a graphic control at the client top lies below the bar";
+    testing::MouseClick(*form, 105, 5);
+    EXPECT_EQ(cornerClicks, 1) << "and so does a windowed one";
+    const std::vector<testing::ShownMenuItem> items = testing::MenuBarMenu(*form, 0);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].text, "&Zvuk");
+    EXPECT_TRUE(items[0].checked);
+    EXPECT_EQ(items[1].text, "-");
+    EXPECT_EQ(items[2].text, "&Písmo...\tCtrl+P");
+
+    // Alt and the access key open the menu; the item's key chooses it and
+    // its command comes after the menu closed, leaving the check mark alone.
+    testing::TapWindowKey(*form, 'N', ssAlt);
+    EXPECT_EQ(testing::OpenMenuBarEntry(*form), "&Nastavení");
+    testing::TapWindowKey(*form, 'Z');
+    EXPECT_EQ(testing::OpenMenuBarEntry(*form), "");
+    EXPECT_EQ(log, (std::vector<std::string>{"click mnuSound"}));
+    EXPECT_TRUE(menu->FindByName("mnuSound")->Checked());
+
+    log.clear();
+    testing::ClickMenuBarEntry(*form, 0);
+    EXPECT_EQ(testing::OpenMenuBarEntry(*form), "&Nastavení");
+    testing::ClickOpenMenuItem("&Písmo...");
+    testing::ClickMenuBarEntry(*form, 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"click mnuFont", "click mnuHelp"}));
+
+    // Short cuts run once, through the window system's path too, hidden
+    // items' included.
+    log.clear();
+    panel->Show();
+    panel->SetTabStop(true);
+    panel->SetFocus();
+    testing::TapWindowKey(*form, 'P', ssCtrl);
+    testing::TapWindowKey(*form, 'C', ssCtrl);
+    EXPECT_EQ(log, (std::vector<std::string>{"click mnuFont", "click mnuCopy"}));
+
+    // The bar follows the items, and goes with the menu.
+    menu->FindByName("mnuHelp")->SetVisible(false);
+    menu->FindByName("mnuSound")->SetChecked(false);
+    testing::Flush();
+    EXPECT_EQ(testing::MenuBarEntries(*form), (std::vector<std::string>{"&Nastavení"}));
+    EXPECT_FALSE(testing::MenuBarMenu(*form, 0)[0].checked);
+    form->SetMenu(nullptr);
+    EXPECT_EQ(form->MenuBarHeight(), 0);
+    EXPECT_EQ(form->ClientHeight(), fullClient);
+    EXPECT_EQ(panel->Height(), fullClient);
+    EXPECT_TRUE(testing::MenuBarEntries(*form).empty());
+    form->SetMenu(menu);
+    menu->Free();
+    testing::Flush();
+    EXPECT_EQ(form->Menu(), nullptr);
+    EXPECT_EQ(form->ClientHeight(), fullClient);
+}
+
 TEST_F(Menus, RightReleaseOpensAControlsPopupMenu)
 {
     auto* panel = new TPanel(form.get());
@@ -202,6 +298,75 @@ TEST_F(Dialogs, MessageBoxesAreAnsweredByTheResponderOrSafely)
     EXPECT_TRUE(FontDialog::Execute(font));
     EXPECT_EQ(font.Name(), "Arial");
     EXPECT_EQ(font.Size(), 12);
+}
+
+TEST_F(Dialogs, TheRealFontDialogRunsInANestedLoopAndGivesTheChoice)
+{
+    struct Case {
+        const char* name;
+        bool accept;
+        bool changed;
+    };
+    const Case cases[] = {
+        {"accepted", true, true},
+        {"cancelled", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TOwned<TTimer> ticker(new TTimer(nullptr));
+        ticker->SetInterval(10);
+        int ticks = 0;
+        ticker->OnTimer = [&](TComponent*) { ++ticks; };
+        TFont font;
+        font.SetName("Liberation Sans");
+        font.SetSize(9);
+        int changes = 0;
+        font.OnChange = [&] { ++changes; };
+        testing::RealDialogDriver driver;
+        driver.accept = c.accept;
+        driver.family = "Liberation Serif";
+        driver.pointSize = 14;
+        driver.holdMs = 60;
+        EXPECT_EQ(FontDialog::Execute(font), c.accept);
+        EXPECT_FALSE(driver.timedOut);
+        ASSERT_EQ(driver.shown.size(), 1u);
+        EXPECT_EQ(driver.shown[0].fontFamily, "Liberation Sans");
+        EXPECT_EQ(driver.shown[0].fontPointSize, 9);
+        EXPECT_EQ(driver.shown[0].title, testing::QtTranslation("QFontDialog", "Select Font"));
+        EXPECT_GE(ticks, 2) << "timers run while the dialog is open";
+        EXPECT_EQ(font.Name(), c.changed ? "Liberation Serif" : "Liberation Sans");
+        EXPECT_EQ(font.Size(), c.changed ? 14 : 9);
+        EXPECT_EQ(changes, c.changed ? 1 : 0) << "one change notification for the whole choice";
+    }
+}
+
+TEST_F(Dialogs, TheRealMessageBoxShowsPlainTextAndAnswersByItsButtons)
+{
+    struct Case {
+        const char* name;
+        uint32_t flags;
+        const char* press;
+        int answer;
+    };
+    const Case cases[] = {
+        {"OK", MB_OK | MB_ICONERROR, "OK", IDOK},          {"Esc on OK", MB_OK | MB_ICONINFORMATION, "", IDOK},
+        {"Ano", MB_YESNO | MB_ICONQUESTION, "Ano", IDYES}, {"Ne", MB_YESNO | MB_ICONQUESTION, "Ne", IDNO},
+        {"Esc on Ano and Ne", MB_YESNO, "", IDNO},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        testing::RealDialogDriver driver;
+        driver.press = c.press;
+        EXPECT_EQ(MessageBox("<b>x</b>", "Chyba \350ten\355", c.flags), c.answer);
+        EXPECT_FALSE(driver.timedOut);
+        ASSERT_EQ(driver.shown.size(), 1u);
+        EXPECT_EQ(driver.shown[0].title, "Chyba čtení");
+        EXPECT_EQ(driver.shown[0].text, "<b>x</b>");
+        EXPECT_TRUE(driver.shown[0].plainText) << "markup shows literally";
+        const std::vector<std::string> buttons =
+            (c.flags & 0x0F) == MB_YESNO ? std::vector<std::string>{"Ano", "Ne"} : std::vector<std::string>{"OK"};
+        EXPECT_EQ(driver.shown[0].buttons, buttons);
+    }
 }
 
 TEST_F(Dialogs, QtsOwnTextsAreCzech)

@@ -253,6 +253,17 @@ TEST_F(MouseDispatch, FormSeesTheWheelBeforeItsControls)
               (std::vector<std::string>{"down " + std::to_string(screen.x) + "," + std::to_string(screen.y), "up"}));
 }
 
+TEST_F(MouseDispatch, AHandCursorLabelShowsItWhenHovered)
+{
+    a->SetCursor(crHandPoint);
+    MouseMove(*panel, 5, 100);
+    EXPECT_TRUE(testing::ShowsCursor(*a, crDefault));
+    MouseMove(*a, 5, 5);
+    EXPECT_TRUE(testing::ShowsCursor(*a, crHandPoint));
+    MouseMove(*panel, 5, 100);
+    EXPECT_TRUE(testing::ShowsCursor(*a, crDefault)) << "the panel's own cursor again";
+}
+
 TEST_F(MouseDispatch, CursorPositionCanBeSet)
 {
     plat::Mouse::SetCursorPos(TPoint{37, 41});

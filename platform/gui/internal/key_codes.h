@@ -13,6 +13,8 @@ namespace plat {
 
 // The virtual-key code of a key, or 0 for keys the program has no code for.
 uint16_t VirtualKeyOf(const QKeyEvent& event);
+// The Qt key of a virtual-key code, or 0 when Qt has none.
+int QtKeyOfVirtualKey(uint16_t key);
 TShiftState ShiftStateOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons);
 
 } // namespace plat

@@ -20,7 +20,8 @@ void MarkMainThread();
 void SetLayerLog(std::function<void(const std::string&)> log);
 void LayerLog(const std::string& line);
 
-// True on the offscreen platform, where nothing may wait for a user.
+// True on the offscreen platform, where nothing may wait for a user, unless
+// a test drives the real dialogs there.
 bool NobodyToAsk();
 
 // What a popup menu showed, for the menu seam.
@@ -53,6 +54,8 @@ struct GuiSeams {
     std::function<int(const MessageBoxRecord& box)> messageBoxResponder;
     // Answers a font dialog: false = cancelled; may change the font.
     std::function<bool(TFont& font)> fontDialogResponder;
+    // The real dialogs open on the offscreen platform too; a test drives them.
+    bool realDialogsOffscreen = false;
 };
 
 GuiSeams& Seams();

@@ -74,6 +74,10 @@ struct WinControlImpl {
     void ReleaseWidget();
 };
 
+// A point of the control's widget in its client coordinates (a form's menu
+// bar lies above the client area).
+QPoint ClientPointOf(const TWinControl& control, const QPointF& widgetPoint);
+
 // Paints a windowed control and its graphic children into the area.
 void PaintControlTree(TWinControl& control, QPainter& painter, const QRect& area);
 
