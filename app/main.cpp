@@ -1,8 +1,9 @@
+#include "dialog/unidlg.h"
 #include "foundation/globals.h"
 #include "foundation/log.h"
 #include "foundation/program_start.h"
 #include "foundation/task_files.h"
-#include "mainwindow/stand_in_windows.h"
+#include "mainwindow/program_windows.h"
 #include "model/pim.h"
 #include "online/global.h"
 #include "online/transport.h"
@@ -61,7 +62,8 @@ int main(int argc, char** argv)
     int result = 0;
     {
         std::vector<std::string> arguments(argv, argv + argc);
-        TNStandInWindows windows;
+        InstallUniversalDialog();
+        TNMainProgramWindows windows;
         TNWindowsWithLoop guardedWindows(windows, guard);
         result = WinMain(arguments, guardedWindows, [](const std::string& name) { RunScheduledTask(name); });
     }
