@@ -32,6 +32,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 TfrmMainDLMR1* frmMainDLMR1 = nullptr;
@@ -436,6 +437,21 @@ void TfrmMainDLMR1::DeleteLeftOverInstallers()
         if (plat::FileExists(path))
             plat::RemoveFile(path);
     }
+}
+
+int32_t TfrmMainDLMR1::NamedImageCount()
+{
+    return static_cast<int32_t>(std::size(kNamedImages));
+}
+
+const char* TfrmMainDLMR1::NamedImageName(int32_t index)
+{
+    return index >= 0 && index < NamedImageCount() ? kNamedImages[index][0] : "";
+}
+
+const char* TfrmMainDLMR1::NamedImageFile(int32_t index)
+{
+    return index >= 0 && index < NamedImageCount() ? kNamedImages[index][1] : "";
 }
 
 void TfrmMainDLMR1::LoadNamedImages()

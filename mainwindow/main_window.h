@@ -63,6 +63,11 @@ protected:
 
 public:
     // ---- Start-up.
+    // The named images loaded at start: name and file below the program
+    // folder, by index.
+    static int32_t NamedImageCount();
+    static const char* NamedImageName(int32_t index);
+    static const char* NamedImageFile(int32_t index);
     void CreateMainComponents();
     void RunOnlineNow();
     void timerOnlineTimer();
