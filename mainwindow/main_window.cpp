@@ -342,6 +342,15 @@ void TfrmMainDLMR1::CreateFixedParts()
         if (std::string(name) == "mnuSettings") {
             plat::TMenuItem* log = AddMenuItem(this, top, "mnuShowLogWindow", "Zobrazit log");
             log->OnClick = [this](plat::TComponent*) { mnuShowLogWindowClick(); };
+            const std::pair<const char*, const char*> modes[] = {
+                {"mnuAfterStartupKeepHidden", "Po spuštění skrýt"},
+                {"mnuAfterStartupShow", "Po spuštění zobrazit"},
+                {"mnuAfterStartupMinimize", "Po spuštění minimalizovat"}};
+            for (int32_t mode = 0; mode < 3; ++mode) {
+                plat::TMenuItem* item = AddMenuItem(this, top, modes[mode].first, modes[mode].second);
+                item->SetRadioItem(true);
+                item->OnClick = [this, mode](plat::TComponent*) { SetAfterStartupMode(mode); };
+            }
         }
     }
     popupTray = new plat::TPopupMenu(this);
@@ -373,7 +382,9 @@ void TfrmMainDLMR1::CreateTimers()
     timerResize = MakeTimer(this, "timerResize", 1);
     timerResize->OnTimer = [this](plat::TComponent*) { timerResizeTimer(); };
     timerMaximizeMainWindow = MakeTimer(this, "timerMaximizeMainWindow", 1);
+    timerMaximizeMainWindow->OnTimer = [this](plat::TComponent*) { timerMaximizeMainWindowTimer(); };
     timerFocus = MakeTimer(this, "timerFocus", 1);
+    timerFocus->OnTimer = [this](plat::TComponent*) { timerFocusTimer(); };
     timerFinishShowingLogForm = MakeTimer(this, "timerFinishShowingLogForm", 1250);
     timerFinishShowingLogForm->OnTimer = [this](plat::TComponent*) { timerFinishShowingLogFormTimer(); };
     timerResetView = MakeTimer(this, "timerResetView", 60000);

@@ -98,6 +98,11 @@ public:
     void FormResize();
     void timerFormResizeTimer();
     void timerResizeTimer();
+    void timerMaximizeMainWindowTimer();
+    void timerFocusTimer();
+    void trayIconMouseDown(plat::TMouseButton button);
+    // The after-start mode: 0 keep hidden, 1 show, 2 minimise.
+    void SetAfterStartupMode(int32_t mode);
     static int32_t GetFormBorderSize(const plat::TForm& form, int32_t& height);
     static int32_t GetFormBorderSize(int32_t outerWidth, int32_t clientWidth, int32_t outerHeight, int32_t clientHeight,
                                      int32_t& height);

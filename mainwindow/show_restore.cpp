@@ -8,6 +8,7 @@
 #include "mainwindow/page_services.h"
 #include "mainwindow/screen_info.h"
 #include "online/global.h"
+#include "platform/gui/edit.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
@@ -186,6 +187,48 @@ void TfrmMainDLMR1::timerResizeTimer()
         g.SaveWindowGeometry();
         timerResize->SetTag(0);
         pages_->ResizeDayboxes();
+    });
+}
+
+void TfrmMainDLMR1::timerMaximizeMainWindowTimer()
+{
+    timerMaximizeMainWindow->SetEnabled(false);
+    // A hidden window only learns its state; it is not shown by this.
+    SetWindowState(plat::TWindowState::wsMaximized);
+}
+
+void TfrmMainDLMR1::timerFocusTimer()
+{
+    Guarded("[TfrmMainDLMR1::timerFocusTimer]", [&] {
+        LogTextInt("[TfrmMainDLMR1::timerFocusTimer][BEGIN] Tag = ", static_cast<int32_t>(timerFocus->Tag()));
+        timerFocus->SetEnabled(false);
+        if (timerFocus->Tag() == 1 && gDesk->ActivePage() == "Login") {
+            LogText("[ShowLoginForm focus] not built yet");
+        } else if (timerFocus->Tag() == 2 && !focusLock) {
+            TNViewItem* item =
+                View.GetComponent(gDesk->ActivePage() == "Search" ? "editSearchSearch" : "editHeaderSearch");
+            plat::TWinControl* edit = item != nullptr ? item->Edits[0].Get() : nullptr;
+            if (edit != nullptr)
+                edit->SetFocus();
+        }
+    });
+}
+
+void TfrmMainDLMR1::trayIconMouseDown(plat::TMouseButton button)
+{
+    if (button == plat::TMouseButton::mbLeft)
+        RestoreApplication();
+}
+
+void TfrmMainDLMR1::SetAfterStartupMode(int32_t mode)
+{
+    Guarded("[TfrmMainDLMR1::SetAfterStartupMode]", [&] {
+        Setup.SetValue("SettingsAfterStartup", mode, TNSetupItem::kInt8);
+        const char* items[] = {"mnuAfterStartupKeepHidden", "mnuAfterStartupShow", "mnuAfterStartupMinimize"};
+        for (int32_t i = 0; i < 3; ++i) {
+            if (plat::TMenuItem* item = MainMenu2->FindByName(items[i]))
+                item->SetChecked(i == mode);
+        }
     });
 }
 

@@ -1,4 +1,6 @@
+#include "foundation/setup.h"
 #include "online/global.h"
+#include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/timer.h"
 #include "tests/mainwindow/shell_fixture.h"
@@ -85,6 +87,39 @@ TEST_F(ShowRestoreTest, TheRestoreAndEndOfSessionMessagesAnswerOne)
     EXPECT_EQ(LogCount("[FormClose][END] <APP-END>"), 1);
     EXPECT_EQ(g.Close.load(), 1);
     plat::testing::Flush();
+}
+
+} // namespace
+} // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+TEST_F(ShowRestoreTest, HidingArmsTheViewResetAndTheTrayClickBringsTheWindowBack)
+{
+    Main().Show();
+    Main().pmnuHideClick();
+    EXPECT_FALSE(Main().Visible());
+    EXPECT_EQ(Main().trayIcon.Tag, 0);
+    EXPECT_TRUE(Main().timerResetView->Enabled());
+    EXPECT_EQ(Main().timerResetView->Interval(), 3000u) << "development mode";
+
+    Main().trayIconMouseDown(plat::TMouseButton::mbRight);
+    EXPECT_FALSE(Main().Visible());
+    Main().trayIconMouseDown(plat::TMouseButton::mbLeft);
+    EXPECT_TRUE(Main().Visible());
+    EXPECT_FALSE(Main().timerResetView->Enabled());
+}
+
+TEST_F(ShowRestoreTest, TheAfterStartModeIsStoredAndItsItemChecked)
+{
+    for (int32_t mode : {2, 0, 1}) {
+        Main().SetAfterStartupMode(mode);
+        EXPECT_EQ(::Setup.GetInt("SettingsAfterStartup"), mode);
+        const char* items[] = {"mnuAfterStartupKeepHidden", "mnuAfterStartupShow", "mnuAfterStartupMinimize"};
+        for (int32_t i = 0; i < 3; ++i)
+            EXPECT_EQ(Main().MainMenu2->FindByName(items[i])->Checked(), i == mode) << items[i];
+    }
 }
 
 } // namespace
