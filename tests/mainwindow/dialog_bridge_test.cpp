@@ -1,11 +1,17 @@
 #include "dialog/unidlg.h"
 #include "foundation/app_info.h"
+#include "foundation/program_start.h"
 #include "mainwindow/dialog_bridge.h"
+#include "platform/core/bus_client.h"
+#include "platform/gui/form_bus.h"
 #include "platform/gui/label.h"
 #include "platform/gui/screen.h"
 #include "platform/gui/timer.h"
+#include "tests/gui/gui_test_support.h"
 #include "tests/mainwindow/shell_fixture.h"
 
+#include <filesystem>
+#include <future>
 #include <stdexcept>
 
 namespace shell_test {
@@ -176,6 +182,52 @@ TEST_F(DialogBridgeTest, TheStandInServesTheMessageBoxAndNothingElse)
     EXPECT_EQ(Main().UniDialog("EditRecord", nullptr, 0, 0, 0, 0, 0, 0, 0, 0), 0);
     EXPECT_TRUE(caption.empty()) << "never shown";
     EXPECT_EQ(LogCount("[AktivujDialog] not built yet: EditRecord"), 1);
+}
+
+} // namespace
+} // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+TEST_F(DialogBridgeTest, ASecondCopyGetsOneFromTheOpenDialogAndFromTheMainWindow)
+{
+    const std::string runtime = home_.Path() + "run";
+    ASSERT_TRUE(std::filesystem::create_directories(runtime));
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    const char* oldRuntime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string restoreRuntime = oldRuntime != nullptr ? oldRuntime : "";
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    Main().ExportOnBus(App.MainWindowClass);
+    ASSERT_TRUE(plat::FormBus::Start(Loop()));
+    InstallUniversalDialog();
+
+    std::vector<int64_t> answers;
+    Script([&](plat::TForm& form) {
+        auto asked = std::async(std::launch::async, [] {
+            std::vector<int64_t> results;
+            for (const char* windowClass : {kUniversalDialogClass, static_cast<const char*>(App.MainWindowClass)}) {
+                for (const plat::BusWindow& window : plat::ListBusWindows(windowClass)) {
+                    int64_t result = 0;
+                    if (plat::SendBusMessage(window, kRestoreMainWindowMessage, 0, 0, 5000, result) ==
+                        plat::BusSendResult::Answered)
+                        results.push_back(result);
+                }
+            }
+            return results;
+        });
+        EXPECT_TRUE(plat::testing::RunUntil(
+            [&] { return asked.wait_for(std::chrono::seconds(0)) == std::future_status::ready; }, 10000));
+        answers = asked.get();
+        form.SetModalResult(plat::mrOk);
+    });
+    EXPECT_EQ(Main().MB("Text", "Titulek", 0), 1);
+    EXPECT_EQ(answers, (std::vector<int64_t>{1, 1}));
+    plat::FormBus::Stop();
+    if (restoreRuntime.empty())
+        unsetenv("XDG_RUNTIME_DIR");
+    else
+        setenv("XDG_RUNTIME_DIR", restoreRuntime.c_str(), 1);
 }
 
 } // namespace

@@ -25,6 +25,8 @@ int ShellTest::picturesJobs = 0;
 
 namespace {
 
+plat::GuiMainLoop* guiLoop = nullptr;
+
 // The program's globals once per process, View joined to them.
 void GlobalsOnce()
 {
@@ -36,15 +38,19 @@ void GlobalsOnce()
     }();
     (void)environment;
     // Posted window calls run on the GUI's loop, as in the program.
-    static plat::GuiMainLoop* loop = [] {
-        auto* made = new plat::GuiMainLoop();
-        plat::SetMainLoop(made);
-        return made;
-    }();
-    (void)loop;
+    if (guiLoop == nullptr) {
+        guiLoop = new plat::GuiMainLoop();
+        plat::SetMainLoop(guiLoop);
+    }
 }
 
 } // namespace
+
+plat::MainLoop& ShellTest::Loop()
+{
+    GlobalsOnce();
+    return *guiLoop;
+}
 
 int PageRecorder::Count(const std::string& name) const
 {

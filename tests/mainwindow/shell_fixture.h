@@ -13,6 +13,10 @@
 #include "tests/support/scratch_folder.h"
 
 #include <functional>
+
+namespace plat {
+class MainLoop;
+} // namespace plat
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +88,8 @@ protected:
     std::string LogText() const;
 
     TfrmMainDLMR1& Main() { return *main_; }
+    // The GUI loop the program's posted calls and the window bus run on.
+    static plat::MainLoop& Loop();
     PageRecorder& Pages() { return *pages_; }
 
     testing_support::ScratchFolder home_;
