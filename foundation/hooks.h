@@ -45,6 +45,8 @@ struct TNFoundationHooks {
     int32_t (*MessageBox)(const char* text, const char* caption, uint32_t flags) = nullptr;
     // Puts the screen cursor back to the default arrow.
     void (*ResetCursor)() = nullptr;
+    // The hourglass while the program works for the user.
+    void (*SetWaitCursor)() = nullptr;
 
     TNLogWindowSink LogWindow;
 

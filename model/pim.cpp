@@ -422,10 +422,16 @@ void TNPIM::OpenRecordFile()
     if (!raf.isValidFid(fid) || raf.isFileReady(fid)) {
         return;
     }
+    // Without a user folder the name would be relative to whatever folder the
+    // process runs in: another account's data could be opened, or files left
+    // in a stranger's folder.
+    if (Dirs.UserDir.Text == nullptr || Dirs.UserDir.Text[0] == '\0') {
+        LogText("[TNPIM::Load][ERROR] No user folder; the record file stays closed");
+        return;
+    }
     TNRAFile& file = *raf.Items[static_cast<size_t>(fid)];
     char name[1024];
-    std::snprintf(name, sizeof name, "%spim-%s.dld", Dirs.UserDir.Text != nullptr ? Dirs.UserDir.Text : "",
-                  App.WebDomain[pimSrvPos]);
+    std::snprintf(name, sizeof name, "%spim-%s.dld", Dirs.UserDir.Text, App.WebDomain[pimSrvPos]);
     file.raFile = name;
     file.raIndexFile.clear();
     file.raHeader = App.PimFileId;

@@ -98,8 +98,16 @@ void TNGlobal::ResetSessionFlags()
     DosloKVyjimceVlaknaOnline = 0;
     apiQueueRequests.Clear();
     UploadBackOff.Clear();
+    // A save the user did not see through must not reach the next account.
+    pleaseSaveBasicProfileSettings = 0;
+    basicProfileSettingsChanged = 0;
     std::lock_guard<std::mutex> guard(shownChecksMutex_);
     shownChecks_.clear();
+}
+
+int32_t TNGlobal::ServerPosition(int32_t position)
+{
+    return position >= 0 && position < App.PimServersCount && position < kMaxPimServers ? position : 0;
 }
 
 bool TNGlobal::GetNetBIOSName(TNString* out)

@@ -3,9 +3,9 @@
 #include "foundation/info_messages.h"
 #include "foundation/string.h"
 #include "online/form_builder.h"
+#include "online/request_queue.h"
 #include "online/session_state.h"
 #include "online/transport.h"
-#include "online/request_queue.h"
 #include "online/ui_tag_queue.h"
 #include "online/ui_tags.h"
 #include "online/upload_backoff.h"
@@ -37,6 +37,10 @@ struct TNAccount {
     TNString FirstName;
     TNString MiddleName;
     TNString LastName;
+    // The names typed in the basic-profile dialog, until the service took
+    // them.
+    TNString NewFirstName;
+    TNString NewLastName;
     // The password typed at sign-in, or the last confirmed new one.
     TNString Password;
     int32_t VirtualAccount = 0;
@@ -160,6 +164,7 @@ public:
     std::atomic<bool> runningPicturesOfShownData{false};
     std::atomic<bool> runningSearch{false};
     std::atomic<bool> runningOneRecordPictures{false};
+    std::atomic<bool> runningSubscribeOrganizer{false};
     std::atomic<bool> loginResult{false};
     std::atomic<int32_t> loginResNo{0};
     std::atomic<int32_t> loadingDataPos{0};
@@ -210,6 +215,8 @@ public:
     std::mutex OnlineTimerMutex;
 
     static bool GetNetBIOSName(TNString* out);
+    // The position itself when a server is configured there, else 0.
+    static int32_t ServerPosition(int32_t position);
 
     // ---- Sign-in (sign_in.cpp).
     bool Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resultText, int32_t* resno,
@@ -278,6 +285,32 @@ public:
     // any (else `sharing` is left alone). True when a record came back.
     bool LoadOneRecordFromServer(uint32_t recordId, uint32_t organizerId, int32_t position,
                                  std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing);
+
+    // ---- Account actions and statistics (account_actions.cpp).
+    // The basic profile's save is to be sent (the pass clears it before it
+    // sends), and the dialog's change is not confirmed yet. The typed names
+    // are the account's NewFirstName and NewLastName.
+    std::atomic<uint8_t> pleaseSaveBasicProfileSettings{0};
+    std::atomic<uint8_t> basicProfileSettingsChanged{0};
+    // When the extended statistics last went out; whether the empty login
+    // window was reported in this run.
+    std::atomic<int64_t> lastExtendedStatsTime{0};
+    std::atomic<uint8_t> emptyLoginWindowStatsSent{0};
+    bool Sync2SaveBasicProfileSettings(int32_t position);
+    // action 1 accepts, 2 ignores.
+    bool Sync2IgnoreOrAcceptContactRequest(int32_t action, uint32_t requestId, int32_t position);
+    bool Sync2MarkAllNotificationsAsRead(int32_t position);
+    // subscribe 1 subscribes, 0 leaves; true when the service confirmed.
+    // Runs on the job thread (job 10): its boxes and cursor are posted.
+    bool Sync2SubscribeOrganizer(uint32_t organizerId, int32_t position, int32_t subscribe);
+    bool PostponeAlert(int32_t minutes, uint32_t alertId, int32_t position, int32_t alertType, uint32_t organizerId,
+                       uint32_t recordId, uint32_t alertUserId);
+    bool SendStatsToServer_NewAccountButtonClick(int32_t position);
+    bool SendStatsToServer_EmptyLoginWindowShown(int32_t position);
+    bool SendStatsToServer_ExtendedStats(const TNString& stats, int32_t position);
+    // Job 5: "delete-recurring-record"; what 1 this occurrence, 2 this and
+    // all following, 3 all.
+    bool DeleteRecurringRecordUsingThread(uint32_t recordId, int32_t what, int32_t position);
 
     // ---- UI-update tag queue.
     void SetUpdateUiTag(int16_t tag, uint32_t param);

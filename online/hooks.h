@@ -4,6 +4,7 @@
 #include <memory>
 
 class TNPIMRecord;
+class TNPIMRecordList;
 class TNPIMSharing;
 
 // Calls from the online layer up into the windows. The view, main-window and
@@ -64,9 +65,10 @@ struct TNPagesHooks {
     // DestroyCalendarComponents_Filter, _OneDayView, _WorkWeekView,
     // _WeekView and _MonthView, in this order, each with true.
     void (*DestroyCalendarComponents)() = nullptr;
-    // Sets timerSearch's Tag and switches it on; the search job has handed
-    // its results over through PrepareSearchResults before.
-    void (*ArmSearchTimer)(int32_t tag) = nullptr;
+    // The search job's results, its own list with `count` entries: the page
+    // sorts them (PrepareSearchResults) and arms timerSearch with Tag 1,
+    // which shows them.
+    void (*HandOverSearchResults)(std::shared_ptr<TNPIMRecordList> results, int32_t count) = nullptr;
     // The organizer the main window opens on __uiOpenEditedOrganizer.
     void (*SetOrganizerToOpen)(uint32_t organizerId) = nullptr;
 };

@@ -31,6 +31,8 @@ std::atomic<bool>* BusyFlag(int32_t tag)
         return &g.runningSearch;
     case 9:
         return &g.runningOneRecordPictures;
+    case 10:
+        return &g.runningSubscribeOrganizer;
     default:
         return nullptr;
     }
@@ -93,8 +95,23 @@ void TLogin::RunJob()
     case 2:
         LoadLocalData();
         break;
+    case 3:
+        SendNewAccountStats();
+        break;
     case 4:
         LoadOneRecord();
+        break;
+    case 5:
+        DeleteRecurringSeries();
+        break;
+    case 7:
+        Search();
+        break;
+    case 8:
+        PostponeAlert();
+        break;
+    case 10:
+        SubscribeOrganizer();
         break;
     default:
         break;

@@ -16,10 +16,12 @@ class TNPIMRecord;
 //   3 statistics request                 4 fetch the edited record
 //   5 delete a recurring series          6 pictures of the shown data
 //   7 search                             8 postpone an alert
-//   9 pictures of one record
+//   9 pictures of one record             10 subscribe to or leave an
+//                                           organizer (OrganizerID, Value 1
+//                                           subscribe / 0 leave)
 //
-// Jobs 1, 2, 4, 6, 7 and 9 run at most once at a time: a second start while
-// one runs ends at once.
+// Jobs 1, 2, 4, 6, 7, 9 and 10 run at most once at a time: a second start
+// while one runs ends at once.
 class TLogin : public plat::TThread {
 public:
     int32_t DialogIndex = -1;
@@ -50,5 +52,10 @@ private:
     void SignIn();
     void LoadLocalData();
     void LoadOneRecord();
+    void SendNewAccountStats();
+    void DeleteRecurringSeries();
+    void Search();
+    void PostponeAlert();
+    void SubscribeOrganizer();
     static void ProgressCallback(uint16_t tag, int32_t done, int32_t total);
 };

@@ -294,7 +294,7 @@ void TOnline::onlineGetIdleStatus()
 
 void TOnline::onlineSaveBasicProfileSettings()
 {
-    NotBuiltYet("onlineSaveBasicProfileSettings");
+    online::onlineSaveBasicProfileSettings();
 }
 
 void TOnline::onlineCreateNewAccount()
@@ -324,12 +324,12 @@ void TOnline::onlineGetObjectData()
 
 void TOnline::onlineIgnoreOrAcceptContactsRequests()
 {
-    NotBuiltYet("onlineIgnoreOrAcceptContactsRequests");
+    online::onlineIgnoreOrAcceptContactsRequests();
 }
 
 void TOnline::onlineMarkAllNotificationsAsRead()
 {
-    NotBuiltYet("onlineMarkAllNotificationsAsRead");
+    online::onlineMarkAllNotificationsAsRead();
 }
 
 void TOnline::onlineGetAvailableOrganizers(int64_t)

@@ -3,7 +3,8 @@
 #include <cstdint>
 
 // The steps of the online pass that serve the login page, the new-account
-// dialog and the alert windows. Each runs on the online thread.
+// dialog, the alert windows and the account actions. Each runs on the online
+// thread.
 namespace online {
 
 // The user's idle state.
@@ -17,6 +18,14 @@ void onlineProceedTests();
 void onlineShowNotificationWindows(int64_t now);
 // Due alerts, while signed in.
 void onlineDisplayAlerts();
+
+// The basic profile's pending save.
+void onlineSaveBasicProfileSettings();
+// The user's answers to contact requests that have not gone up, at most
+// three per pass.
+void onlineIgnoreOrAcceptContactsRequests();
+// The read mark the notifications bell asked for, per server position.
+void onlineMarkAllNotificationsAsRead();
 
 // The screen stamp the alert windows were last placed for; the main window
 // raises it when the screen changes.

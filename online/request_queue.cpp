@@ -8,6 +8,30 @@
 #include "online/download.h"
 #include "online/global.h"
 
+#include <cstdio>
+
+void TNUpdatedRecordsBodies::Add(uint32_t recordId, uint32_t changed)
+{
+    if (pairs_ == kPairsPerRequest) {
+        bodies_.push_back(std::move(current_));
+        current_.clear();
+        pairs_ = 0;
+    }
+    char pair[64];
+    std::snprintf(pair, sizeof pair, "&r%d=%u&c%d=%d", pairs_, recordId, pairs_, static_cast<int32_t>(changed));
+    current_ += pair;
+    ++pairs_;
+}
+
+std::vector<std::string> TNUpdatedRecordsBodies::Take()
+{
+    if (!current_.empty())
+        bodies_.push_back(std::move(current_));
+    current_.clear();
+    pairs_ = 0;
+    return std::move(bodies_);
+}
+
 int32_t TNRequestQueue::Add(const TNQueuedRequest& request, bool* repeated)
 {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -92,8 +116,7 @@ int32_t TNGlobal::apiQueueRequest(int32_t position, const char* name, const char
         LogWrite("[apiQueueRequest][BEGIN] api_request = ", name, false);
         if (data != nullptr)
             LogWrite("[apiQueueRequest] data = ", data, false);
-        if (position < 0 || position >= App.PimServersCount)
-            position = 0;
+        position = ServerPosition(position);
         // The head is written when the item is sent; here only whether it
         // could be.
         if (withUser == 1 && !ActiveUserExists())

@@ -20,6 +20,22 @@ struct TNQueuedRequest {
     int32_t Tries = 0;
 };
 
+// The data of "get-updated-records" requests: pairs "&r<n>=<id>&c<n>=<Changed>"
+// numbered from 0, at most 50 to a request.
+class TNUpdatedRecordsBodies {
+public:
+    static constexpr int32_t kPairsPerRequest = 50;
+
+    void Add(uint32_t recordId, uint32_t changed);
+    // The bodies so far, the last one unfinished included.
+    std::vector<std::string> Take();
+
+private:
+    std::vector<std::string> bodies_;
+    std::string current_;
+    int32_t pairs_ = 0;
+};
+
 // The requests the online pass sends one at a time. Items stay in place
 // once consumed, so positions stay valid until the list is cleared at
 // log-out.

@@ -23,7 +23,6 @@
 namespace {
 
 constexpr int64_t kShownRecordCheckAge = 86400;
-constexpr int32_t kPairsPerCheck = 50;
 // The collection code of each section of a block, in the order they are read.
 constexpr int32_t kSectionCodes[12] = {10, 1, 3, 4, 2, 7, 9, 5, 6, 8, 11, 12};
 
@@ -472,14 +471,12 @@ void TNGlobal::Sync2GetImagesAndAditionalDataAndTestShownRecords()
         int64_t now = TNLocalClock::Now();
         int64_t limit = now - kShownRecordCheckAge;
         for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {
-            std::vector<std::string> lists;
+            TNUpdatedRecordsBodies bodies;
             {
                 TNModelWriteGuard lock;
                 TNPIM* pim = PIM[position];
                 if (pim == nullptr || pim->Records == nullptr)
                     continue;
-                std::string list;
-                int32_t i = 0;
                 for (const TNShownRecord& entry : shown) {
                     TNPIMRecord* record =
                         entry.PimSrvPos == position ? pim->Records->GetRecordByID(entry.RecordID) : nullptr;
@@ -493,22 +490,11 @@ void TNGlobal::Sync2GetImagesAndAditionalDataAndTestShownRecords()
                             continue;
                         checked = now;
                     }
-                    if (i == kPairsPerCheck) {
-                        lists.push_back(std::move(list));
-                        list.clear();
-                        i = 0;
-                    }
-                    char pair[64];
-                    std::snprintf(pair, sizeof pair, "&r%d=%u&c%d=%d", i, record->ID, i,
-                                  static_cast<int32_t>(record->Changed));
-                    list += pair;
-                    ++i;
+                    bodies.Add(record->ID, record->Changed);
                 }
-                if (!list.empty())
-                    lists.push_back(std::move(list));
             }
-            for (const std::string& list : lists)
-                apiQueueRequest(position, "get-updated-records", list.c_str(), kQueueUpdatedRecords, 1);
+            for (const std::string& body : bodies.Take())
+                apiQueueRequest(position, "get-updated-records", body.c_str(), kQueueUpdatedRecords, 1);
         }
         runningTestShownRecords = false;
     });

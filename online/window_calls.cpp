@@ -201,9 +201,10 @@ void DestroyCalendarComponents()
     Post("DestroyCalendarComponents", PagesHooks, &TNPagesHooks::DestroyCalendarComponents, [](auto fn) { fn(); });
 }
 
-void ArmSearchTimer(int32_t tag)
+void HandOverSearchResults(std::shared_ptr<TNPIMRecordList> results, int32_t count)
 {
-    Post("ArmSearchTimer", PagesHooks, &TNPagesHooks::ArmSearchTimer, [=](auto fn) { fn(tag); });
+    Post("HandOverSearchResults", PagesHooks, &TNPagesHooks::HandOverSearchResults,
+         [results = std::move(results), count](auto fn) { fn(results, count); });
 }
 
 void SetOrganizerToOpen(uint32_t organizerId)
@@ -239,6 +240,11 @@ void ShowMessageBox(const char* text, const char* caption, uint32_t flags)
 void ResetCursor()
 {
     Post("ResetCursor", FoundationHooks, &TNFoundationHooks::ResetCursor, [](auto fn) { fn(); });
+}
+
+void SetWaitCursor()
+{
+    Post("SetWaitCursor", FoundationHooks, &TNFoundationHooks::SetWaitCursor, [](auto fn) { fn(); });
 }
 
 } // namespace TNWindowCalls

@@ -4,6 +4,7 @@
 #include <memory>
 
 class TNPIMRecord;
+class TNPIMRecordList;
 class TNPIMSharing;
 
 // How the online layer reaches the windows: every call is posted to the main
@@ -45,7 +46,7 @@ void gDeskPageChanged();
 
 void SaveEditedNote(int32_t mode);
 void DestroyCalendarComponents();
-void ArmSearchTimer(int32_t tag);
+void HandOverSearchResults(std::shared_ptr<TNPIMRecordList> results, int32_t count);
 void SetOrganizerToOpen(uint32_t organizerId);
 
 void HandOverRecordFromServer(int32_t dialogIndex, uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
@@ -57,5 +58,6 @@ void EnableNewAccountContinue(bool enabled);
 // button chosen.
 void ShowMessageBox(const char* text, const char* caption, uint32_t flags);
 void ResetCursor();
+void SetWaitCursor();
 
 } // namespace TNWindowCalls

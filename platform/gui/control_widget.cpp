@@ -274,6 +274,9 @@ void ControlWidget::changeEvent(QEvent* event)
     if (event->type() == QEvent::ActivationChange && control != nullptr && isWindow())
         if (auto* form = dynamic_cast<TForm*>(control))
             form->WindowActivationChanged(isActiveWindow());
+    if (event->type() == QEvent::WindowStateChange && control != nullptr && isWindow())
+        if (auto* form = dynamic_cast<TForm*>(control))
+            form->WindowStateChanged();
     QWidget::changeEvent(event);
 }
 

@@ -4,6 +4,7 @@
 #include "platform/gui/flat_button.h"
 #include "platform/gui/internal/form_bus_link.h"
 #include "platform/gui/internal/graphic_impl.h"
+#include "platform/gui/internal/hot_key_links.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/menu_bridge.h"
 #include "platform/gui/internal/qt_bridge.h"
@@ -520,6 +521,17 @@ void TForm::WindowActivationChanged(bool active)
         SendActivate(false);
 }
 
+void TForm::WindowStateChanged()
+{
+    const Qt::WindowStates states = Impl().widget->windowState();
+    if (states & Qt::WindowMinimized)
+        windowState_ = TWindowState::wsMinimized;
+    else if (states & Qt::WindowMaximized)
+        windowState_ = TWindowState::wsMaximized;
+    else
+        windowState_ = TWindowState::wsNormal;
+}
+
 void TForm::SetActiveControl(TWinControl* control)
 {
     if (control == nullptr) {
@@ -756,6 +768,7 @@ void TForm::Detach()
     if (activeForm.Get() == this)
         activeForm = nullptr;
     BusFormGone(*this);
+    HotKeysFormGone(*this);
     std::erase(allForms, this);
     OnShow = nullptr;
     OnHide = nullptr;

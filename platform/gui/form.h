@@ -136,6 +136,9 @@ public:
     void FocusMoved(TWinControl* control);
     // The window system changed the window's activation.
     void WindowActivationChanged(bool active);
+    // The window system or the user minimised, maximised or restored the
+    // window.
+    void WindowStateChanged();
     // Enter and Esc: clicks the focused, Default or Cancel button; true when
     // the key was used.
     bool DialogKey(uint16_t key, TWinControl* focused);

@@ -4,6 +4,7 @@
 
 #include "platform/gui/component.h"
 #include "platform/gui/form.h"
+#include "platform/gui/internal/hot_key_links.h"
 #include "platform/gui/internal/key_codes.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/win_control_impl.h"
@@ -36,7 +37,8 @@ public:
     {
         if (event->type() == QEvent::Wheel && receiver->isWidgetType() && FormTakesWheel(receiver, event))
             return true;
-        if (event->type() == QEvent::KeyPress && receiver->isWidgetType() && MenuTakesKey(receiver, event))
+        if (event->type() == QEvent::KeyPress && receiver->isWidgetType() &&
+            (FocusHotKeyTakes(receiver, *static_cast<QKeyEvent*>(event)) || MenuTakesKey(receiver, event)))
             return true;
         return QApplication::notify(receiver, event);
     }

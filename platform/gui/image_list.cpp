@@ -35,6 +35,13 @@ void TImageList::GetBitmap(int index, TBitmap& bitmap) const
     bitmap.Canvas().Draw(0, 0, images_[static_cast<size_t>(index)]);
 }
 
+TGraphic TImageList::Image(int index) const
+{
+    if (index < 0 || index >= Count())
+        return TGraphic();
+    return images_[static_cast<size_t>(index)];
+}
+
 void TImageList::Draw(TCanvas& canvas, int x, int y, int index) const
 {
     if (index < 0 || index >= Count())

@@ -26,6 +26,8 @@ public:
     // empty bitmap to the image size first; the bitmap shows through the
     // image's transparent pixels. An index out of range changes nothing.
     void GetBitmap(int index, TBitmap& bitmap) const;
+    // Image `index` with its transparency; empty out of range.
+    TGraphic Image(int index) const;
     void Draw(TCanvas& canvas, int x, int y, int index) const;
 
 private:

@@ -316,6 +316,23 @@ void SimulateOtherProgramActivated()
     Flush();
 }
 
+bool WindowIsShown(const TForm& form)
+{
+    return form.Impl().widget->isVisible();
+}
+
+bool WindowIsMinimized(const TForm& form)
+{
+    return form.Impl().widget->isMinimized();
+}
+
+void UserRestoresWindow(TForm& form)
+{
+    QWidget* window = form.Impl().widget;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    Flush();
+}
+
 std::string ShownText(const TWinControl& control)
 {
     QWidget* editor = control.Impl().editor;

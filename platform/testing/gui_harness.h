@@ -73,6 +73,11 @@ std::string QtTranslation(const char* context, const char* text);
 bool WindowIsActive(const TForm& form);
 // Another program takes the activation from ours.
 void SimulateOtherProgramActivated();
+// Whether the window system shows the form's window, and whether minimised.
+bool WindowIsShown(const TForm& form);
+bool WindowIsMinimized(const TForm& form);
+// The user restores the minimised window through the window system.
+void UserRestoresWindow(TForm& form);
 // The Qt editor's own display of a control's text (a date picker's field),
 // as UTF-8.
 std::string ShownText(const TWinControl& control);

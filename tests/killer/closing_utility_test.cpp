@@ -94,8 +94,9 @@ TEST_F(ClosingUtility, AWindowThatDoesNotCloseGetsThePair21TimesAndItsProcessIsE
         EXPECT_EQ(Messages(), expected);
         EXPECT_EQ(clock_->Sleeps().size() - pausesBefore, 42u);
         EXPECT_TRUE(WasKilled(*copy));
-        // Two classes of 21 passes of two sends each, plus the grace.
-        EXPECT_LT(elapsed, 2 * 21 * 2 * row.sendTimeoutMs + 1500);
+        // Two classes of 21 passes of two sends each, plus a grace wide enough
+        // for a loaded machine yet far below one unbounded send.
+        EXPECT_LT(elapsed, 2 * 21 * 2 * row.sendTimeoutMs + 5000);
     }
     EXPECT_EQ(clock_->Sleeps(), Pauses(84)) << "every pause is 250 ms";
 }

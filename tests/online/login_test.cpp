@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <mutex>
 #include <stdexcept>
 #include <string>
@@ -83,6 +87,24 @@ TEST_F(JobTest, TwoQuickStartsRunOneJobEach)
     EXPECT_EQ(accounts_.RequestsNamed("login").size(), 1u);
     EXPECT_FALSE(g.runningLogin);
     EXPECT_FALSE(g.runningLoadLocalData);
+}
+
+TEST_F(JobTest, LoadingWithoutAUserFolderOpensNoFileWhereTheProcessRuns)
+{
+    // Job 2 before any user folder is chosen: the record file's name would
+    // otherwise be relative to the working folder.
+    std::string work = Root() + "/work";
+    ASSERT_EQ(::mkdir(work.c_str(), 0700), 0);
+    char before[4096];
+    ASSERT_NE(::getcwd(before, sizeof before), nullptr);
+    ASSERT_EQ(::chdir(work.c_str()), 0);
+    Dirs.UserDir.Set("");
+    Start(2);
+    bool joined = plat::WaitForRunningThreads(5000);
+    ASSERT_EQ(::chdir(before), 0);
+    ASSERT_TRUE(joined);
+    EXPECT_TRUE(std::filesystem::is_empty(work));
+    EXPECT_EQ(LogLinesContaining("[TNPIM::Load][ERROR] No user folder; the record file stays closed"), 1);
 }
 
 TEST_F(JobTest, LoadingReportsItsProgressThenHandsOver)

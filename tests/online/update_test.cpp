@@ -66,7 +66,7 @@ struct WindowRecord {
 WindowRecord windows;
 
 // Moves a fake clock on while real time passes, so the update's pauses run
-// ten times faster and their lengths can be read off the clock.
+// five times faster and their lengths can be read off the clock.
 class ClockTicker {
 public:
     explicit ClockTicker(plat::testing::FakeClock& clock) : clock_(clock)
@@ -74,7 +74,7 @@ public:
         thread_ = std::thread([this] {
             while (!stop_) {
                 std::this_thread::sleep_for(std::chrono::microseconds(500));
-                clock_.Advance(5);
+                clock_.Advance(2);
             }
         });
     }
@@ -329,7 +329,9 @@ TEST_F(UpdateTest, FailedChunksAreRetriedAtTheSameOffsetWithGrowingPauses)
         EXPECT_EQ(seen[i].first, 250000u);
         int64_t gap = seen[i].second - seen[i - 1].second;
         EXPECT_GE(gap, expected[i - 1]) << "attempt " << i;
-        EXPECT_LT(gap, expected[i - 1] + 1000) << "attempt " << i;
+        // Below the next, doubled pause: a loaded machine adds real time to
+        // every gap, so a tighter bound only measures the machine.
+        EXPECT_LT(gap, 2 * expected[i - 1]) << "attempt " << i;
     }
     EXPECT_EQ(seen[5].first, 500000u);
     EXPECT_EQ(windows.Notices, 3);
@@ -344,7 +346,7 @@ TEST_F(UpdateTest, AStopEndsAPauseAtOnceAndLeavesTheFileUnfinished)
     std::thread check([&] { result = g.AutomatickaAktualizace(); });
     ASSERT_TRUE(PumpUntil([&] { return FromsOf("readme.txt").size() >= 2; }));
     // The back-off now waits 3 s of the clock; the ticker alone would take
-    // 600 ms of real time.
+    // 1.5 s of real time.
     ticker_.reset();
     auto stopped = std::chrono::steady_clock::now();
     AutoUpdate.StopDownloads();

@@ -55,12 +55,14 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
                        &Recorder<void, bool>,
                        &Recorder<void, int32_t>,
                        &Recorder<void>};
-    PagesHooks = {&Recorder<void, int32_t>, &Recorder<void>, &Recorder<void, int32_t>, &Recorder<void, uint32_t>};
+    PagesHooks = {&Recorder<void, int32_t>, &Recorder<void>, &Recorder<void, std::shared_ptr<TNPIMRecordList>, int32_t>,
+                  &Recorder<void, uint32_t>};
     DialogHooks = {
         &Recorder<void, int32_t, uint64_t, std::shared_ptr<const TNPIMRecord>, std::shared_ptr<const TNPIMSharing>>,
         &Recorder<void, const char*>, &Recorder<void, bool>};
     FoundationHooks.MessageBox = &Recorder<int32_t, const char*, const char*, uint32_t>;
     FoundationHooks.ResetCursor = &Recorder<void>;
+    FoundationHooks.SetWaitCursor = &Recorder<void>;
 
     const std::vector<std::function<void()>> calls = {
         [] { TNWindowCalls::SetStatusBarText(1, "a"); },
@@ -93,13 +95,14 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
         [] { TNWindowCalls::gDeskPageChanged(); },
         [] { TNWindowCalls::SaveEditedNote(2); },
         [] { TNWindowCalls::DestroyCalendarComponents(); },
-        [] { TNWindowCalls::ArmSearchTimer(1); },
+        [] { TNWindowCalls::HandOverSearchResults(nullptr, 0); },
         [] { TNWindowCalls::SetOrganizerToOpen(501); },
         [] { TNWindowCalls::HandOverRecordFromServer(0, 0, nullptr, nullptr); },
         [] { TNWindowCalls::SetNewAccountLabel("ok"); },
         [] { TNWindowCalls::EnableNewAccountContinue(true); },
         [] { TNWindowCalls::ShowMessageBox("text", "Chyba", mbOk); },
         [] { TNWindowCalls::ResetCursor(); },
+        [] { TNWindowCalls::SetWaitCursor(); },
     };
     calledOn.clear();
     std::thread worker([&] {
@@ -115,6 +118,7 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
         EXPECT_EQ(id, std::this_thread::get_id());
     FoundationHooks.MessageBox = nullptr;
     FoundationHooks.ResetCursor = nullptr;
+    FoundationHooks.SetWaitCursor = nullptr;
 }
 
 TEST_F(WindowCallsTest, AnUnsetEntryIsLoggedAndDoesNothing)

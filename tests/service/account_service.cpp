@@ -122,6 +122,28 @@ void AccountService::AddAccount(const Account& account)
     accounts_.push_back(account);
 }
 
+Account AccountService::AccountByID(uint32_t userId) const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (const Account& account : accounts_) {
+        if (account.UserID == userId)
+            return account;
+    }
+    return Account();
+}
+
+bool AccountService::ChangeAccount(uint32_t userId, const std::function<void(Account&)>& change)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (Account& account : accounts_) {
+        if (account.UserID == userId) {
+            change(account);
+            return true;
+        }
+    }
+    return false;
+}
+
 void AccountService::SetSyncInterval(int seconds)
 {
     std::lock_guard<std::mutex> guard(mutex_);

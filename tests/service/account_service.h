@@ -124,6 +124,10 @@ public:
 
     // A copy of the account with this alias; UserID 0 when none.
     Account AccountByLogin(const std::string& login) const;
+    // A copy of the account with this id; UserID 0 when none.
+    Account AccountByID(uint32_t userId) const;
+    // Changes the account with this id; false when there is none.
+    bool ChangeAccount(uint32_t userId, const std::function<void(Account&)>& change);
     // Called from inside a handler: `written` runs once its answer went out
     // whole to a connection still open.
     static void WhenAnswerWritten(std::function<void()> written);

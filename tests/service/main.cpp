@@ -8,6 +8,7 @@
 // With --demo it serves the account service with alice ("alice@example.test",
 // password "p&ss +1ž"): organizer 501 with 250 records, 502 with 40.
 
+#include "tests/service/account_actions.h"
 #include "tests/service/account_service.h"
 #include "tests/service/sync_service.h"
 #include "tests/service/test_service.h"
@@ -97,6 +98,7 @@ int main(int argc, char** argv)
     test_service::TestService service(options);
     test_service::AccountService accounts(service);
     test_service::SyncService sync(accounts);
+    test_service::AccountActions actions(accounts, sync);
     sync.RegisterControls(service);
     if (demo)
         SeedDemo(accounts, sync);

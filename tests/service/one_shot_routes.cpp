@@ -128,6 +128,12 @@ void OneShotRoutes::MarkAlertHandled(uint32_t alertId)
     handledAlerts_.insert(alertId);
 }
 
+void OneShotRoutes::ClearAlertHandled(uint32_t alertId)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    handledAlerts_.erase(alertId);
+}
+
 void OneShotRoutes::OnAlertDeleted(std::function<void(uint32_t)> tombstone)
 {
     std::lock_guard<std::mutex> guard(mutex_);

@@ -23,6 +23,8 @@ public:
     // ---- Controls.
     // The alert counts as handled (get-alert-on-display-status answers 2).
     void MarkAlertHandled(uint32_t alertId);
+    // A postponed alert is to be shown again.
+    void ClearAlertHandled(uint32_t alertId);
     // Told every alert that delete-accepted-alert tombstoned, so that a data
     // store can send the tombstone with the next download.
     void OnAlertDeleted(std::function<void(uint32_t alertId)> tombstone);

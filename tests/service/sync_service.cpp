@@ -460,6 +460,39 @@ StoredItem* SyncService::FindLocked(int type, uint32_t id)
     return found != index_.end() ? &items_[found->second] : nullptr;
 }
 
+bool SyncService::Relation(uint32_t userId, uint32_t organizerId, int* origin, int* subscribe) const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    const StoredItem* relation = RelationOf(userId, organizerId);
+    if (relation == nullptr)
+        return false;
+    *origin = static_cast<int>(relation->Number("Origin"));
+    *subscribe = static_cast<int>(relation->Number("Subscribe"));
+    return true;
+}
+
+int SyncService::SubscribersCount(uint32_t organizerId) const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    int count = 0;
+    for (const auto& [key, relation] : relations_) {
+        uint32_t subscribe = relation.Number("Subscribe");
+        if (key.second == organizerId && relation.Number("Origin") == 50 &&
+            (subscribe == 1 || subscribe == 10 || subscribe == 20))
+            ++count;
+    }
+    return count;
+}
+
+uint32_t SyncService::ServerIdOf(uint32_t userId, uint32_t instId, int type, uint32_t id) const
+{
+    if (id < kFirstTemporaryID)
+        return id;
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto found = uploadMap_.find({userId, instId, type, id});
+    return found != uploadMap_.end() ? found->second.ServerID : 0;
+}
+
 const StoredItem* SyncService::RelationOf(uint32_t userId, uint32_t organizerId) const
 {
     auto found = relations_.find({userId, organizerId});

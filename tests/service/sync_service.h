@@ -88,6 +88,13 @@ public:
     bool Find(int type, uint32_t id, StoredItem& out) const;
     int LiveCount(int type) const;
     std::map<std::tuple<uint32_t, uint32_t, int, uint32_t>, UploadMapEntry> UploadMap() const;
+    // The user's relation to the organizer; false when there is none.
+    bool Relation(uint32_t userId, uint32_t organizerId, int* origin, int* subscribe) const;
+    // Users following the organizer: Origin 50 with Subscribe 1, 10 or 20.
+    int SubscribersCount(uint32_t organizerId) const;
+    // The server id a temporary id of the user's installation was given;
+    // the id itself when it is no temporary one, 0 when it is not mapped.
+    uint32_t ServerIdOf(uint32_t userId, uint32_t instId, int type, uint32_t id) const;
 
 private:
     using MapKey = std::tuple<uint32_t, uint32_t, int, uint32_t>;
