@@ -26,6 +26,7 @@
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
+#include "platform/gui/tray_icon.h"
 #include "view/hooks.h"
 #include "view/image_table.h"
 #include "view/view.h"
@@ -229,7 +230,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
             const TNScreenInfo screen = CurrentScreen();
             SetLeft(3 * screen.DesktopWidth);
             SetTop(3 * screen.DesktopHeight);
-            trayIcon.Tag = 0;
+            trayIcon->SetTag(0);
         }
 
         // 18. and 19.
@@ -238,10 +239,10 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         plat::Application::SetTitle(App.ApplicationTitle);
 
         // 20. to 23.
-        trayIcon.IconIndex = App.TrayIconNormal;
-        trayIcon.Active = true;
-        trayIcon.Visible = true;
-        trayIcon.Hint = std::string(App.ApplicationTitle) + "\n" + App.ApplicationMotto;
+        trayIcon->SetIconIndex(App.TrayIconNormal);
+        trayIcon->SetActive(true);
+        trayIcon->SetIconVisible(true);
+        trayIcon->SetHint(std::string(App.ApplicationTitle) + "\n" + App.ApplicationMotto);
         if (plat::TMenuItem* exit = MainMenu2->FindByName("mnuExit"))
             exit->SetCaption(std::string("Ukončit ") + App.ApplicationName);
         if (plat::TMenuItem* exit = popupTray->FindByName("pmnuExit"))
@@ -363,6 +364,14 @@ void TfrmMainDLMR1::CreateFixedParts()
     popupText->SetName("popupText");
     popupPostponeAlert = new plat::TPopupMenu(this);
     popupPostponeAlert->SetName("popupPostponeAlert");
+
+    trayIcon = new plat::TrayIcon(this);
+    trayIcon->SetName("trayIcon");
+    trayIcon->SetIcons(imagelistAction.get());
+    trayIcon->SetPopupMenu(popupTray);
+    trayIcon->OnMouseDown = [this](plat::TComponent*, plat::TMouseButton button, plat::TShiftState, int, int) {
+        trayIconMouseDown(button);
+    };
 
     OnResize = [this](plat::TComponent*) { FormResize(); };
     OnActivate = [this](plat::TComponent*) { FormActivate(); };
@@ -555,8 +564,8 @@ void TfrmMainDLMR1::FormCloseQuery(bool& canClose)
         // any other close hides the window, so the run keeps serving.
         canClose = c.ExitAllowed != 0 || c.RealExit != 0;
         if (!canClose) {
-            trayIcon.Tag = 0;
-            plat::Application::ShowMainForm(plat::Application::kShowHide);
+            trayIcon->SetTag(0);
+            trayIcon->HideApplication();
         }
         LogTextInt("[FormCloseQuery][END] CanClose = ", canClose ? 1 : 0);
     });

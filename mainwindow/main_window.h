@@ -16,22 +16,12 @@ class TNotebook;
 class TPanel;
 class TPopupMenu;
 class TTimer;
+class TrayIcon;
 } // namespace plat
 
 class TNPageServices;
 class TNViewItem;
 class TNUniDialogForm;
-
-// The tray icon as the shell uses it: its Tag (1 while the window is shown
-// by the program, 0 when the program hid it) and whether the application
-// is visible.
-struct TNTrayIconState {
-    int64_t Tag = 0;
-    int32_t IconIndex = 0;
-    bool Active = false;
-    bool Visible = false;
-    std::string Hint;
-};
 
 // The main window: its fixed parts, start-up, the control bar and page
 // switching, showing, hiding and resizing, and the bridge to the universal
@@ -137,7 +127,8 @@ public:
     plat::TPanel* pInfo = nullptr;
     plat::TButton* btnESC = nullptr;
     plat::TLabel* labelTestFont = nullptr;
-    TNTrayIconState trayIcon;
+    // Tag 1 while the program shows the window, 0 when it hid it.
+    plat::TrayIcon* trayIcon = nullptr;
     std::unique_ptr<plat::TImageList> imagelistAction;
     plat::TMainMenu* MainMenu2 = nullptr;
     plat::TPopupMenu* popupTray = nullptr;

@@ -13,6 +13,7 @@
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
+#include "platform/gui/tray_icon.h"
 #include "view/view.h"
 
 #include <algorithm>
@@ -22,7 +23,7 @@ void TfrmMainDLMR1::ShowApplication(const char* caller, int32_t showCommand)
     Guarded("[TfrmMainDLMR1::ShowApplication]", [&] {
         LogWrite("[TfrmMainDLMR1::ShowApplication][BEGIN] caller = ", caller != nullptr ? caller : "", false);
         timerResetView->SetEnabled(false);
-        trayIcon.Tag = 1;
+        trayIcon->SetTag(1);
         const bool minimise = showCommand == plat::Application::kShowMinimized;
         if (App.IsAutorun != 0 && minimise) {
             plat::Application::Minimize();
@@ -30,6 +31,7 @@ void TfrmMainDLMR1::ShowApplication(const char* caller, int32_t showCommand)
             // A window started hidden comes back onto the screen.
             if (App.IsAutorun != 0)
                 KeepInWorkArea();
+            trayIcon->ShowApplication();
             plat::Application::ShowMainForm(showCommand);
         }
 
@@ -106,8 +108,8 @@ void TfrmMainDLMR1::SetMainWindowAsForeground()
 
 void TfrmMainDLMR1::pmnuHideClick()
 {
-    trayIcon.Tag = 0;
-    plat::Application::ShowMainForm(plat::Application::kShowHide);
+    trayIcon->SetTag(0);
+    trayIcon->HideApplication();
     timerResetView->SetInterval(App.IsDev != 0 ? 3000 : 60000);
     timerResetView->SetEnabled(true);
 }
@@ -121,8 +123,8 @@ void TfrmMainDLMR1::FormActivate()
         gDeskPageChanged();
         // An activation at start does not show a run started hidden; one
         // that the program showed stays.
-        if (App.IsAutorun != 0 && trayIcon.Tag == 0)
-            plat::Application::ShowMainForm(plat::Application::kShowHide);
+        if (App.IsAutorun != 0 && trayIcon->Tag() == 0)
+            trayIcon->HideApplication();
         View.ResetFormColor();
     });
 }
@@ -179,7 +181,7 @@ void TfrmMainDLMR1::timerResizeTimer()
 {
     Guarded("[TfrmMainDLMR1::timerResizeTimer]", [&] {
         timerResize->SetEnabled(false);
-        if ((trayIcon.Tag == 0 && App.IsAutorun != 0) || !Visible())
+        if ((trayIcon->Tag() == 0 && App.IsAutorun != 0) || !trayIcon->ApplicationVisible())
             return;
         if (rememberedTop != -1 && WindowState() != plat::TWindowState::wsMaximized)
             SetTop(rememberedTop);

@@ -9,6 +9,7 @@
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
+#include "platform/gui/tray_icon.h"
 #include "tests/mainwindow/shell_fixture.h"
 
 #include <filesystem>
@@ -101,14 +102,14 @@ TEST_F(ConstructionTest, AnAutorunRunStaysOffScreenAndUnshownUntilShownMinimised
     App.IsAutorun = 1;
     MakeMainWindow();
     EXPECT_FALSE(Main().Visible());
-    EXPECT_EQ(Main().trayIcon.Tag, 0);
+    EXPECT_EQ(Main().trayIcon->Tag(), 0);
     EXPECT_EQ(Main().Left(), 3 * 1280);
     EXPECT_EQ(Main().Top(), 3 * 1024);
     g.NewSyncWanted = 0;
 
     Main().ShowApplication("test", 6);
     EXPECT_EQ(Main().WindowState(), plat::TWindowState::wsMinimized);
-    EXPECT_EQ(Main().trayIcon.Tag, 1);
+    EXPECT_EQ(Main().trayIcon->Tag(), 1);
     EXPECT_EQ(g.NewSyncWanted.load(), 1) << "its first show asks for a pass";
     EXPECT_EQ(App.IsAutorun, 0);
 }

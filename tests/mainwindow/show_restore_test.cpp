@@ -3,6 +3,7 @@
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/timer.h"
+#include "platform/gui/tray_icon.h"
 #include "tests/mainwindow/shell_fixture.h"
 
 namespace shell_test {
@@ -26,7 +27,7 @@ TEST_F(ShowRestoreTest, RestoringPicksThePageThatFitsTheSignInState)
     EXPECT_EQ(Main().gDesk->ActivePage(), "Homepage");
     EXPECT_EQ(Main().controlActive, TfrmMainDLMR1::kHomepage) << "the bar follows";
     EXPECT_TRUE(Main().Visible());
-    EXPECT_EQ(Main().trayIcon.Tag, 1);
+    EXPECT_EQ(Main().trayIcon->Tag(), 1);
 
     Main().signedIn = 0;
     Main().RestoreApplication();
@@ -80,7 +81,7 @@ TEST_F(ShowRestoreTest, TheRestoreAndEndOfSessionMessagesAnswerOne)
 
     // A plain close hides the window; the end of the session closes it.
     Main().Perform(plat::WM_CLOSE, 0, 0);
-    EXPECT_FALSE(Main().Visible());
+    EXPECT_FALSE(Main().trayIcon->ApplicationVisible());
     EXPECT_EQ(LogCount("[FormClose][BEGIN] <APP-END>"), 0);
     EXPECT_EQ(Main().Perform(plat::WM_QUERYENDSESSION, 0, 0), 1);
     EXPECT_EQ(LogCount("[FormClose][BEGIN] <APP-END>"), 1);
@@ -99,14 +100,15 @@ TEST_F(ShowRestoreTest, HidingArmsTheViewResetAndTheTrayClickBringsTheWindowBack
 {
     Main().Show();
     Main().pmnuHideClick();
-    EXPECT_FALSE(Main().Visible());
-    EXPECT_EQ(Main().trayIcon.Tag, 0);
+    EXPECT_FALSE(Main().trayIcon->ApplicationVisible());
+    EXPECT_EQ(Main().trayIcon->Tag(), 0);
     EXPECT_TRUE(Main().timerResetView->Enabled());
     EXPECT_EQ(Main().timerResetView->Interval(), 3000u) << "development mode";
 
     Main().trayIconMouseDown(plat::TMouseButton::mbRight);
-    EXPECT_FALSE(Main().Visible());
+    EXPECT_FALSE(Main().trayIcon->ApplicationVisible());
     Main().trayIconMouseDown(plat::TMouseButton::mbLeft);
+    EXPECT_TRUE(Main().trayIcon->ApplicationVisible());
     EXPECT_TRUE(Main().Visible());
     EXPECT_FALSE(Main().timerResetView->Enabled());
 }
