@@ -385,9 +385,6 @@ void TfrmMainDLMR1::UpdateActuallyShownData(const char* caller)
         }
         noSyncInUpdateActuallyShownData = false;
     });
-    // Cleared on every path, so one refresh without pictures never becomes
-    // all of them.
-    noSyncInUpdateActuallyShownData = false;
 }
 
 void TfrmMainDLMR1::btnESCClick()

@@ -57,6 +57,8 @@ int32_t TfrmMainDLMR1::UniDialog(const char* key, plat::TComponent* sender, int3
             }
         } guard{*this, slot, plat::TOwned<TNUniDialogForm>(dialogFactory())};
         TNUniDialogForm* dialog = guard.dialog.get();
+        if (dialog == nullptr)
+            return -1;
         frmUnidlgDLMR1[slot] = dialog;
 
         dialog->CallerTag = sender != nullptr ? static_cast<int32_t>(sender->Tag()) : -1;
