@@ -3,6 +3,7 @@
 #include "foundation/log.h"
 #include "foundation/program_start.h"
 #include "foundation/task_files.h"
+#include "mainwindow/desktop_hooks.h"
 #include "mainwindow/program_windows.h"
 #include "model/pim.h"
 #include "online/global.h"
@@ -45,9 +46,9 @@ private:
 
 int main(int argc, char** argv)
 {
-    // Before any thread: SIGTERM and SIGINT wait for the main loop, and
-    // until there is one the guard ends the run on them.
-    plat::BlockTerminationSignals();
+    // Before any thread: SIGTERM, SIGINT and SIGHUP wait for the main loop,
+    // and until there is one the guard ends the run on the first two.
+    plat::BlockSessionEndSignals();
     plat::TerminationBeforeLoop guard(HoldLogForExit);
     plat::SetPlatformLogSink(LogPlatformLine);
     InitTransport();
@@ -55,6 +56,7 @@ int main(int argc, char** argv)
     InstallOnlineGlobals();
     InstallViewGlobals();
     InstallViewHooks();
+    InstallDesktopHooks();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);
         return 1;

@@ -189,6 +189,16 @@ public:
     static bool SmazVyber(void* form);
     static bool VyberVse(void* form);
 
+    // Window helpers (the windows and the canvas are opaque; see the
+    // foundation hooks). Without the hooks they do nothing.
+    // Centres `window` over `over`.
+    static void CenterControl(void* window, void* over);
+    // Limits a form's height to the work area's height less 20 pixels.
+    static void FitHeightToWorkArea(void* form);
+    // Moves and limits a form so that it lies wholly inside the work area.
+    static void KeepFormInWorkArea(void* form);
+    static void DrawFilledRect(void* canvas, int32_t width, int32_t height, uint32_t fill, uint32_t outline);
+
     // Validation.
     static bool CheckLogin(const char* text);
     static bool CheckPassword(const char* text);

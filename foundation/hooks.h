@@ -76,6 +76,16 @@ struct TNFoundationHooks {
     // is opaque here; the code starting the GUI fills both.
     const char* (*ActiveControlClass)(void* form) = nullptr;
     void (*EditActiveControl)(void* form, int32_t operation) = nullptr;
+
+    // The window helpers' view of the screen and its windows; forms,
+    // controls and canvases are opaque here. The work area is the screen
+    // less panels and task bars. A form's bounds lie on the screen, a
+    // control's in its parent.
+    void (*WorkArea)(int32_t* left, int32_t* top, int32_t* width, int32_t* height) = nullptr;
+    void (*ControlBounds)(void* control, int32_t* left, int32_t* top, int32_t* width, int32_t* height) = nullptr;
+    void (*SetControlBounds)(void* control, int32_t left, int32_t top, int32_t width, int32_t height) = nullptr;
+    // Fills the rectangle from 0, 0 of that size and outlines it.
+    void (*FillAndOutline)(void* canvas, int32_t width, int32_t height, uint32_t fill, uint32_t outline) = nullptr;
 };
 
 // The edit operations of the text menus, by number.

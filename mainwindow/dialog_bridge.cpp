@@ -89,7 +89,7 @@ int32_t TfrmMainDLMR1::UniDialog(const char* key, plat::TComponent* sender, int3
                 LogText("[UniDialog][BringToFront][B]");
                 SetFocus();
             }
-            Activate();
+            BringToForeground();
         }
         return slot;
     });

@@ -2,8 +2,8 @@
 
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
-#include "mainwindow/screen_info.h"
 #include "platform/gui/label.h"
+#include "platform/gui/screen.h"
 #include "platform/gui/timer.h"
 
 #include <utility>
@@ -37,6 +37,7 @@ TfrmLogDLMR1::TfrmLogDLMR1(plat::TComponent* owner) : plat::TForm(owner)
     SetCaption("Log");
     SetBorderStyle(plat::TFormBorderStyle::bsSizeToolWin);
     SetBorderIcons(plat::biSystemMenu);
+    SetNoActivate(true);
     SetColor(plat::clWhite);
     labelLog_ = new plat::TLabel(this);
     labelLog_->SetParent(this);
@@ -87,7 +88,7 @@ void TfrmLogDLMR1::FormShow()
 void TfrmLogDLMR1::LayOutFirstShowing()
 {
     SetTag(1);
-    const plat::TRect area = CurrentScreen().WorkArea;
+    const plat::TRect area = plat::Screen::WorkArea();
     SetBounds(10, area.Top + 10, (area.Width() / 5) * 2 - 10, area.Height() - 20);
     if (OnFirstShown)
         OnFirstShown();

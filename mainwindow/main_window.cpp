@@ -11,7 +11,6 @@
 #include "foundation/record_file_set.h"
 #include "foundation/string.h"
 #include "mainwindow/page_services.h"
-#include "mainwindow/screen_info.h"
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/window_state.h"
@@ -25,6 +24,7 @@
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/screen.h"
 #include "platform/gui/timer.h"
 #include "platform/gui/tray_icon.h"
 #include "view/hooks.h"
@@ -227,9 +227,12 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         // 17. A run started hidden stays off screen and out of the task bar
         // until it is shown.
         if (App.IsAutorun != 0) {
-            const TNScreenInfo screen = CurrentScreen();
-            SetLeft(3 * screen.DesktopWidth);
-            SetTop(3 * screen.DesktopHeight);
+            SetSkipTaskbar(true);
+            SetLeft(3 * plat::Screen::DesktopWidth());
+            SetTop(3 * plat::Screen::DesktopHeight());
+            // FormCreate: the window stays unseen until it is shown.
+            SetAlphaBlendValue(0);
+            SetAlphaBlend(true);
             trayIcon->SetTag(0);
         }
 

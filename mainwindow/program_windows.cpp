@@ -13,6 +13,7 @@
 #include "platform/gui/gui_application.h"
 #include "platform/gui/gui_main_loop.h"
 #include "platform/gui/screen.h"
+#include "platform/gui/system_events.h"
 #include "platform/gui/timer.h"
 
 TNMainProgramWindows::TNMainProgramWindows() = default;
@@ -25,8 +26,10 @@ TNMainProgramWindows::~TNMainProgramWindows()
     logWindow_.reset();
     frmLogDLMR1 = nullptr;
     mainWindow_.reset();
-    if (loop_)
+    if (loop_) {
+        plat::SystemEvents::Uninstall();
         plat::SetMainLoop(nullptr);
+    }
     loop_.reset();
 }
 
@@ -35,6 +38,8 @@ void TNMainProgramWindows::InitializeApplication(const char* title)
     plat::GuiApplication::Start([](const std::string& line) { plat::PlatformLog(line); });
     loop_ = std::make_unique<plat::GuiMainLoop>();
     plat::SetMainLoop(loop_.get());
+    // Termination signals and the session manager ask the forms first.
+    plat::SystemEvents::Install(*loop_);
     plat::Application::SetTitle(title != nullptr ? title : "");
     FoundationHooks.ActiveControlClass = &plat::ActiveControlClassName;
     FoundationHooks.EditActiveControl = &plat::EditActiveControl;

@@ -6,12 +6,12 @@
 #include "mainwindow/log_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/page_services.h"
-#include "mainwindow/screen_info.h"
 #include "online/global.h"
 #include "platform/gui/edit.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/screen.h"
 #include "platform/gui/timer.h"
 #include "platform/gui/tray_icon.h"
 #include "view/view.h"
@@ -61,13 +61,17 @@ void TfrmMainDLMR1::ShowApplication(const char* caller, int32_t showCommand)
         }
         if (!minimise)
             SetMainWindowAsForeground();
+        if (AlphaBlend()) {
+            SetAlphaBlendValue(255);
+            SetAlphaBlend(false);
+        }
         LogText("[TfrmMainDLMR1::ShowApplication][END]");
     });
 }
 
 void TfrmMainDLMR1::KeepInWorkArea()
 {
-    const plat::TRect area = CurrentScreen().WorkArea;
+    const plat::TRect area = plat::Screen::WorkArea();
     const int32_t width = std::min(Width(), area.Width());
     const int32_t height = std::min(Height(), area.Height());
     const int32_t left = std::clamp(Left(), area.Left, area.Right - width);
@@ -99,9 +103,8 @@ void TfrmMainDLMR1::SetMainWindowAsForeground()
         if (dialogDepth_ != 0 || !Visible() || !CanFocus())
             return;
         LogText("[TfrmMainDLMR1::SetMainWindowAsForeground][BEGIN]");
+        BringToForeground();
         LogText("[TfrmMainDLMR1::SetMainWindowAsForeground][BringToFront]");
-        BringToFront();
-        Activate();
         LogText("[TfrmMainDLMR1::SetMainWindowAsForeground][END]");
     });
 }
@@ -265,15 +268,10 @@ void TfrmMainDLMR1::ShowLogWindow(bool bringToFront)
             return;
         LogTextInt("[TfrmMainDLMR1::ShowLogWindow][BEGIN] bring_to_front = ", bringToFront ? 1 : 0);
         cachedAutoHide = false;
-        // The log window never takes the activation from where it is.
-        plat::TForm* active = plat::Application::ActiveForm();
         frmLogDLMR1->Show();
-        if (active != nullptr && active != frmLogDLMR1)
-            active->Activate();
         if (bringToFront) {
             LogText("[ShowLogWindow][BringToFront]");
-            BringToFront();
-            Activate();
+            BringToForeground();
         }
         LogText("[TfrmMainDLMR1::ShowLogWindow][END]");
         logWindowShown_ = true;

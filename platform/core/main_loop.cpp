@@ -36,4 +36,14 @@ bool BlockTerminationSignals()
     return pthread_sigmask(SIG_BLOCK, &set, nullptr) == 0;
 }
 
+bool BlockSessionEndSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
+    return pthread_sigmask(SIG_BLOCK, &set, nullptr) == 0;
+}
+
 } // namespace plat

@@ -50,4 +50,9 @@ bool PostToMainThread(MainLoop::Task task);
 // Programs started from here get an empty mask again (process.h).
 bool BlockTerminationSignals();
 
+// Blocks SIGTERM, SIGINT and SIGHUP in the calling thread: the signals that
+// end a session of a program with windows (GuiMainLoop). Called first in the
+// entry function for the same reason as BlockTerminationSignals.
+bool BlockSessionEndSignals();
+
 } // namespace plat

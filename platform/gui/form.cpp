@@ -9,6 +9,7 @@
 #include "platform/gui/internal/menu_bridge.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
+#include "platform/gui/internal/x11.h"
 #include "platform/gui/main_thread.h"
 #include "platform/gui/menu.h"
 
@@ -19,8 +20,12 @@
 #include <QPixmap>
 #include <QScrollBar>
 #include <QTimer>
+#include <QWindow>
+
+#include <xcb/xcb.h>
 
 #include <algorithm>
+#include <vector>
 
 namespace plat {
 
@@ -108,6 +113,14 @@ std::vector<TForm*> Application::FormsTopmostFirst()
     std::vector<TForm*> forms(allForms.rbegin(), allForms.rend());
     std::stable_sort(forms.begin(), forms.end(), [](TForm* a, TForm* b) { return a->zStamp_ > b->zStamp_; });
     return forms;
+}
+
+void Application::Broadcast(TMessageId message, WPARAM wParam, LPARAM lParam)
+{
+    DispatchScope scope;
+    for (TForm* form : FormsTopmostFirst())
+        if (form->Alive())
+            form->Perform(message, wParam, lParam);
 }
 
 const std::string& Application::Title()
@@ -244,9 +257,138 @@ void TForm::ApplyGeometry()
         menuBar_->Place(std::max(0, ClientWidth()));
 }
 
+namespace {
+
+// Client messages to the window manager on behalf of the user.
+constexpr uint32_t kSourcePager = 2;
+
+// The platform window's own id: Qt may replace the platform window of a
+// widget (a change of flags) without the widget's cached id following.
+uint32_t NativeWindow(QWidget& widget)
+{
+    widget.winId();
+    QWindow* window = widget.windowHandle();
+    return window != nullptr ? static_cast<uint32_t>(window->winId()) : 0;
+}
+
+} // namespace
+
+bool TForm::Mappable() const
+{
+    if (Width() < 1 || Height() < 1)
+        return false;
+    return !(alphaBlend_ && alphaBlendValue_ == 0 && !x11::CompositorRunning());
+}
+
 void TForm::ApplyVisibility()
 {
-    Impl().widget->setVisible(Visible());
+    QWidget* widget = Impl().widget;
+    const bool mapped = Visible() && Mappable();
+    if (alphaBlend_ && x11::CompositorRunning())
+        widget->setWindowOpacity(alphaBlendValue_ / 255.0);
+    else if (widget->windowOpacity() != 1.0)
+        widget->setWindowOpacity(1.0);
+    const bool wasMapped = widget->isVisible();
+    widget->setVisible(mapped);
+    if (mapped && !wasMapped)
+        MarkSkipTaskbar();
+}
+
+// Qt knows no flag for it, and may replace the platform window as it maps
+// it, so the hint goes on the mapped window: through the window manager where
+// one handles _NET_WM_STATE, else on the property itself.
+void TForm::MarkSkipTaskbar()
+{
+    if (!skipTaskbar_)
+        return;
+    xcb_connection_t* connection = x11::Connection();
+    if (connection == nullptr)
+        return;
+    const uint32_t window = NativeWindow(*Impl().widget);
+    const uint32_t state = x11::Atom(connection, "_NET_WM_STATE");
+    const uint32_t skipTaskbar = x11::Atom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
+    const uint32_t skipPager = x11::Atom(connection, "_NET_WM_STATE_SKIP_PAGER");
+    if (x11::WindowManagerSupports(connection, "_NET_WM_STATE")) {
+        constexpr uint32_t kAdd = 1;
+        x11::SendToWindowManager(connection, window, state, {kAdd, skipTaskbar, skipPager, kSourcePager});
+    } else {
+        std::vector<uint32_t> atoms = x11::Property32(connection, window, state);
+        for (uint32_t atom : {skipTaskbar, skipPager})
+            if (std::find(atoms.begin(), atoms.end(), atom) == atoms.end())
+                atoms.push_back(atom);
+        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32,
+                            static_cast<uint32_t>(atoms.size()), atoms.data());
+    }
+    xcb_flush(connection);
+}
+
+void TForm::SetAlphaBlend(bool on)
+{
+    alphaBlend_ = on;
+    ApplyVisibility();
+}
+
+void TForm::SetAlphaBlendValue(int value)
+{
+    alphaBlendValue_ = std::clamp(value, 0, 255);
+    ApplyVisibility();
+}
+
+void TForm::SetStayOnTop(bool on)
+{
+    SetWindowFlag(stayOnTop_, on);
+}
+
+void TForm::SetNoActivate(bool on)
+{
+    SetWindowFlag(noActivate_, on);
+    if (on && activeForm.Get() == this)
+        activeForm = nullptr;
+}
+
+void TForm::SetSkipTaskbar(bool on)
+{
+    SetWindowFlag(skipTaskbar_, on);
+}
+
+void TForm::SetWindowFlag(bool& flag, bool on)
+{
+    RequireMainThread(ClassName(), "SetWindowFlag");
+    if (flag == on)
+        return;
+    flag = on;
+    ApplyWindowFlags();
+}
+
+void TForm::BringToForeground()
+{
+    RequireMainThread(ClassName(), "BringToForeground");
+    if (!Visible() || !Alive())
+        return;
+    QWidget* widget = Impl().widget;
+    // The offscreen platform has no stacking (and says so on every raise).
+    if (!NobodyToAsk())
+        widget->raise();
+    Activate();
+    if (noActivate_)
+        return;
+    xcb_connection_t* connection = x11::Connection();
+    if (connection == nullptr || !widget->isVisible()) {
+        widget->activateWindow();
+        return;
+    }
+    const uint32_t window = NativeWindow(*widget);
+    if (x11::WindowManagerSupports(connection, "_NET_ACTIVE_WINDOW")) {
+        // As a pager acting for the user, which window managers obey without
+        // their focus-stealing prevention.
+        x11::SendToWindowManager(connection, window, x11::Atom(connection, "_NET_ACTIVE_WINDOW"),
+                                 {kSourcePager, XCB_CURRENT_TIME});
+    } else {
+        const uint32_t above = XCB_STACK_MODE_ABOVE;
+        xcb_configure_window(connection, window, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        xcb_set_input_focus(connection, XCB_INPUT_FOCUS_PARENT, window, XCB_CURRENT_TIME);
+    }
+    xcb_flush(connection);
 }
 
 void TForm::CaptionChanged()
@@ -298,11 +440,23 @@ void TForm::ApplyWindowFlags()
         if (borderIcons_ & biMaximize)
             flags |= Qt::WindowMaximizeButtonHint;
     }
+    if (stayOnTop_)
+        flags |= Qt::WindowStaysOnTopHint;
+    if (noActivate_)
+        flags |= Qt::WindowDoesNotAcceptFocus;
     QWidget* widget = Impl().widget;
+    if (widget->windowFlags() == flags && !skipTaskbar_)
+        return;
+    // Qt re-creates the window, hidden: it comes back in place, and the form
+    // hears of no show or activation.
+    const bool wasActive = activeForm.Get() == this;
+    applying_ = true;
     widget->setWindowFlags(flags);
-    // Changing the flags hides the window.
-    if (Visible())
-        widget->show();
+    applying_ = false;
+    ApplyGeometry();
+    ApplyVisibility();
+    if (wasActive)
+        SyncWindowActivation();
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style)
@@ -473,7 +627,7 @@ bool TForm::Active() const
 
 void TForm::Activate()
 {
-    if (!Alive() || activeForm.Get() == this)
+    if (!Alive() || activeForm.Get() == this || noActivate_)
         return;
     DispatchScope scope;
     TWeakRef<TForm> self(this);
@@ -503,6 +657,9 @@ void TForm::SendActivate(bool active)
 
 void TForm::WindowActivationChanged(bool active)
 {
+    // The window left and came back while its flags changed.
+    if (applying_)
+        return;
     if (active) {
         if (activeForm.Get() == this)
             SendActivate(true);
@@ -658,6 +815,9 @@ TRect TForm::AlignRect() const
 void TForm::BoundsChanged(bool sizeChanged)
 {
     TWinControl::BoundsChanged(sizeChanged);
+    // Growing from or shrinking to nothing maps or unmaps the window.
+    if (sizeChanged && Visible() && Impl().widget->isVisible() != Mappable())
+        ApplyVisibility();
     if (sizeChanged && scrollBar_ != nullptr)
         SetVertScrollPosition(scrollPosition_);
 }
@@ -726,6 +886,8 @@ LRESULT TForm::Dispatch(TMessageId message, WPARAM, LPARAM)
 {
     if (message == WM_CLOSE)
         Close();
+    else if (message == WM_QUERYENDSESSION)
+        return CloseQuery() ? 1 : 0;
     return 0;
 }
 

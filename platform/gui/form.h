@@ -63,6 +63,31 @@ public:
     int MinHeight() const { return minHeight_; }
     void SetMinSize(int width, int height);
 
+    // Translucency: with AlphaBlend on, the window's opacity is
+    // AlphaBlendValue (0 transparent .. 255 opaque) where a compositor draws
+    // it. Without one, alpha 0 leaves the window unmapped (Visible stays true)
+    // and any other alpha is opaque. A form narrower or lower than 1 pixel is
+    // not mapped either.
+    bool AlphaBlend() const { return alphaBlend_; }
+    void SetAlphaBlend(bool on);
+    int AlphaBlendValue() const { return alphaBlendValue_; }
+    // Clamped to 0..255.
+    void SetAlphaBlendValue(int value);
+    // The window stays above ordinary windows.
+    bool StayOnTop() const { return stayOnTop_; }
+    void SetStayOnTop(bool on);
+    // The window never takes the focus and never becomes the active form,
+    // shown or clicked.
+    bool NoActivate() const { return noActivate_; }
+    void SetNoActivate(bool on);
+    // No task bar or pager entry.
+    bool SkipTaskbar() const { return skipTaskbar_; }
+    void SetSkipTaskbar(bool on);
+    // Raises the window and makes it the active form and the window system's
+    // focus window, taking the focus from other programs where the window
+    // system lets it.
+    void BringToForeground();
+
     // Shows the form and runs a nested loop until ModalResult is set and the
     // close query agrees. Other forms take no input meanwhile; timers, posted
     // work and painting go on. Returns the ModalResult.
@@ -106,7 +131,8 @@ public:
     TPoint ClientOffset() const override;
 
     // The form's message handler. Overrides handle their messages and pass
-    // the rest to the inherited one. WM_CLOSE runs Close.
+    // the rest to the inherited one. WM_CLOSE runs Close; WM_QUERYENDSESSION
+    // answers the close query (1 may close, 0 refuses).
     virtual LRESULT Dispatch(TMessageId message, WPARAM wParam, LPARAM lParam);
     // Sends a message to the form now, as the system would.
     LRESULT Perform(TMessageId message, WPARAM wParam, LPARAM lParam);
@@ -158,6 +184,9 @@ private:
     void UpdateMenuBar();
     void UpdateMenuBarSoon();
     void ApplyWindowFlags();
+    bool Mappable() const;
+    void MarkSkipTaskbar();
+    void SetWindowFlag(bool& flag, bool on);
     void Raised();
     void SendActivate(bool active);
     void RunCloseAction(TCloseAction action);
@@ -172,6 +201,11 @@ private:
     int frameWidth_ = 0;
     int frameHeight_ = 0;
     bool applying_ = false;
+    bool alphaBlend_ = false;
+    int alphaBlendValue_ = 255;
+    bool stayOnTop_ = false;
+    bool noActivate_ = false;
+    bool skipTaskbar_ = false;
     TModalResult modalResult_ = mrNone;
     struct ModalLoop* modalLoop_ = nullptr;
     bool closing_ = false;
@@ -198,6 +232,10 @@ public:
     // Every form, shown or hidden, the one shown or activated last first;
     // never-shown forms last, newest first.
     static std::vector<TForm*> FormsTopmostFirst();
+    // Sends a message to every form, topmost first, as the system tells all
+    // windows of a change; a form freed by an earlier one's handler is
+    // skipped.
+    static void Broadcast(TMessageId message, WPARAM wParam, LPARAM lParam);
 
     // The application's title (CP1250), as task lists name the program.
     static const std::string& Title();

@@ -9,6 +9,7 @@
 #include "platform/gui/internal/layer.h"
 #include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/menu.h"
+#include "platform/gui/screen.h"
 
 #include <QApplication>
 #include <QImageReader>
@@ -147,6 +148,7 @@ void GuiApplication::Start(const LogLine& log)
         log("[GuiApplication] Qt's Czech texts (qtbase_cs) not found");
     // Decoders refuse to allocate more than the picture limits allow.
     QImageReader::setAllocationLimit(128);
+    Screen::WatchChanges();
 }
 
 bool GuiApplication::Started()

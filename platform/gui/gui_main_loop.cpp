@@ -9,15 +9,33 @@
 #include <cerrno>
 #include <map>
 #include <memory>
+#include <pthread.h>
 #include <signal.h>
+#include <stdexcept>
 #include <sys/signalfd.h>
 #include <system_error>
 #include <unistd.h>
 
 namespace plat {
 
+namespace {
+
+sigset_t SessionEndSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGHUP);
+    return set;
+}
+
+} // namespace
+
 struct GuiMainLoop::Impl {
     int signalFd = -1;
+    // The session-end signals this loop blocked, unblocked again when it goes.
+    sigset_t blockedHere;
     std::unique_ptr<QSocketNotifier> signalNotifier;
     std::map<int, std::unique_ptr<QSocketNotifier>> watches;
     int nextWatchId = 1;
@@ -28,14 +46,23 @@ struct GuiMainLoop::Impl {
 
 GuiMainLoop::GuiMainLoop() : impl_(std::make_unique<Impl>())
 {
-    BlockTerminationSignals();
-    sigset_t set;
-    sigemptyset(&set);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGINT);
+    // Without the application there is no event dispatcher: the signal
+    // notifier would never fire and the signals would wait for ever.
+    if (QCoreApplication::instance() == nullptr)
+        throw std::logic_error("GuiMainLoop needs GuiApplication::Start first");
+    const sigset_t set = SessionEndSignals();
+    sigset_t before;
+    pthread_sigmask(SIG_BLOCK, &set, &before);
+    sigemptyset(&impl_->blockedHere);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        if (sigismember(&before, signal) == 0)
+            sigaddset(&impl_->blockedHere, signal);
     impl_->signalFd = signalfd(-1, &set, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (impl_->signalFd < 0)
-        throw std::system_error(errno, std::generic_category(), "signalfd");
+    if (impl_->signalFd < 0) {
+        const int error = errno;
+        pthread_sigmask(SIG_UNBLOCK, &impl_->blockedHere, nullptr);
+        throw std::system_error(error, std::generic_category(), "signalfd");
+    }
     impl_->signalNotifier = std::make_unique<QSocketNotifier>(impl_->signalFd, QSocketNotifier::Read);
     QObject::connect(impl_->signalNotifier.get(), &QSocketNotifier::activated, [this] {
         signalfd_siginfo info{};
@@ -56,6 +83,9 @@ GuiMainLoop::~GuiMainLoop()
     impl_->signalNotifier.reset();
     if (impl_->signalFd >= 0)
         close(impl_->signalFd);
+    // Nobody is left to hear a termination signal: one that arrives now, or
+    // waits unread, ends the process as it would have without the loop.
+    pthread_sigmask(SIG_UNBLOCK, &impl_->blockedHere, nullptr);
 }
 
 int GuiMainLoop::Run()

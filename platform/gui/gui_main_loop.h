@@ -8,11 +8,14 @@
 namespace plat {
 
 // The main loop of a program with windows: Qt's event loop serving posted
-// work, watched descriptors, and SIGTERM and SIGINT (which must be blocked,
-// see BlockTerminationSignals). GuiApplication::Start must have run.
+// work, watched descriptors, and SIGTERM, SIGINT and SIGHUP. Other threads
+// must block those signals (BlockSessionEndSignals at entry); the loop blocks
+// them in its own thread while it exists and unblocks what it blocked when it
+// goes, so a signal nobody reads still ends the process.
 class GuiMainLoop final : public MainLoop {
 public:
-    // Throws std::system_error when the signal descriptor cannot be made.
+    // Throws std::logic_error before GuiApplication::Start, and
+    // std::system_error when the signal descriptor cannot be made.
     GuiMainLoop();
     ~GuiMainLoop() override;
     GuiMainLoop(const GuiMainLoop&) = delete;
@@ -24,7 +27,7 @@ public:
     int WatchReadable(int fd, Task onReady) override;
     void Unwatch(int watchId) override;
 
-    // Gets SIGTERM or SIGINT on the loop's thread. The default ends Run()
+    // Gets SIGTERM, SIGINT or SIGHUP on the loop's thread. The default ends Run()
     // with the signal's number.
     std::function<void(int signal)> OnSessionEnd;
     // Ends Run() with `result`, from any thread.

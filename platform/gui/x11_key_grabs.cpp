@@ -1,6 +1,7 @@
 #include "platform/gui/internal/x11_key_grabs.h"
 
 #include "platform/gui/hot_keys.h"
+#include "platform/gui/internal/x11.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -62,14 +63,6 @@ xcb_keysym_t KeysymOf(uint16_t virtualKey)
         if (code == virtualKey)
             return keysym;
     return 0;
-}
-
-xcb_connection_t* Connection()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 != nullptr ? x11->connection() : nullptr;
 }
 
 std::vector<xcb_window_t> RootWindows(xcb_connection_t* connection)
@@ -223,7 +216,7 @@ bool X11KeyGrab::Matches(uint8_t keycode, uint16_t stateWithoutLocks) const
 
 bool X11KeyGrabs::Available()
 {
-    return Connection() != nullptr;
+    return x11::Connection() != nullptr;
 }
 
 namespace {
@@ -262,7 +255,7 @@ X11KeyGrabs::Result PlanGrab(xcb_connection_t* connection, unsigned modifiers, u
 X11KeyGrabs::Result X11KeyGrabs::Grab(unsigned modifiers, uint16_t virtualKey, X11KeyGrab& grab)
 {
     grab = X11KeyGrab();
-    xcb_connection_t* connection = Connection();
+    xcb_connection_t* connection = x11::Connection();
     if (connection == nullptr)
         return Result::Failed;
     InstallRootKeyFilter(connection);
@@ -289,7 +282,7 @@ X11KeyGrabs::Result X11KeyGrabs::Grab(unsigned modifiers, uint16_t virtualKey, X
 
 X11KeyGrabs::Result X11KeyGrabs::Regrab(unsigned modifiers, uint16_t virtualKey, X11KeyGrab& grab)
 {
-    xcb_connection_t* connection = Connection();
+    xcb_connection_t* connection = x11::Connection();
     X11KeyGrab plan;
     if (connection != nullptr && PlanGrab(connection, modifiers, virtualKey, plan) == Result::Grabbed &&
         plan.held == grab.held)
@@ -300,7 +293,7 @@ X11KeyGrabs::Result X11KeyGrabs::Regrab(unsigned modifiers, uint16_t virtualKey,
 
 void X11KeyGrabs::Release(X11KeyGrab& grab)
 {
-    xcb_connection_t* connection = Connection();
+    xcb_connection_t* connection = x11::Connection();
     if (connection != nullptr) {
         for (const X11KeyGrab::Held& held : grab.held)
             xcb_ungrab_key(connection, held.keycode, held.root, held.mask);

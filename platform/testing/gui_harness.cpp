@@ -307,6 +307,24 @@ bool WindowIsActive(const TForm& form)
     return form.Impl().widget->isActiveWindow();
 }
 
+bool WindowMapped(const TForm& form)
+{
+    return form.Impl().widget->isVisible();
+}
+
+TPoint WindowPosition(const TForm& form)
+{
+    const QPoint position = form.Impl().widget->pos();
+    return TPoint{position.x(), position.y()};
+}
+
+uintptr_t NativeWindowId(const TForm& form)
+{
+    QWidget* widget = form.Impl().widget;
+    widget->winId();
+    return widget->windowHandle() != nullptr ? static_cast<uintptr_t>(widget->windowHandle()->winId()) : 0;
+}
+
 void SimulateOtherProgramActivated()
 {
     QT_WARNING_PUSH

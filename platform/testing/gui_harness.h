@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -71,6 +72,11 @@ int WindowIconSize(const TForm& form);
 std::string QtTranslation(const char* context, const char* text);
 // True once the window system made the form's window the active one.
 bool WindowIsActive(const TForm& form);
+// The form's window is mapped (the window system shows it), and where.
+bool WindowMapped(const TForm& form);
+TPoint WindowPosition(const TForm& form);
+// The window system's id of the form's window (an X window on xcb).
+uintptr_t NativeWindowId(const TForm& form);
 // Another program takes the activation from ours.
 void SimulateOtherProgramActivated();
 // Whether the window system shows the form's window, and whether minimised.

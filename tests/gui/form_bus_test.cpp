@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <future>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -51,11 +52,13 @@ protected:
         oldRuntime_ = old ? std::optional<std::string>(old) : std::nullopt;
         setenv("XDG_RUNTIME_DIR", runtime_.c_str(), 1);
         SetLayerLog([this](const std::string& line) { log_.push_back(line); });
-        ASSERT_TRUE(FormBus::Start(loop_));
+        loop_.emplace();
+        ASSERT_TRUE(FormBus::Start(*loop_));
     }
     void TearDown() override
     {
         FormBus::Stop();
+        loop_.reset();
         SetLayerLog(nullptr);
         if (oldRuntime_)
             setenv("XDG_RUNTIME_DIR", oldRuntime_->c_str(), 1);
@@ -82,7 +85,8 @@ protected:
         return ids;
     }
 
-    GuiMainLoop loop_;
+    // Made once the application exists.
+    std::optional<GuiMainLoop> loop_;
     std::string runtime_;
     std::optional<std::string> oldRuntime_;
     std::vector<std::string> log_;
@@ -173,7 +177,7 @@ TEST_F(FormBusTest, CloseReachesTheInnerOfNestedModalDialogs)
         sent = std::async(std::launch::async,
                           [top, &result] { return SendBusMessage(top, WM_CLOSE, 0, 0, 5000, result); });
     };
-    loop_.Post([&] {
+    loop_->Post([&] {
         outer->ShowModal();
         order.push_back("outer returned");
     });

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <pthread.h>
 #include <thread>
@@ -54,20 +55,50 @@ TEST_F(GuiLoop, WatchesDescriptorsAndHandsSignalsToTheSessionEndHook)
         if (read(fds[0], &byte, 1) == 1)
             ++readable;
         loop.Unwatch(watch);
-        pthread_kill(pthread_self(), SIGTERM);
+        for (int signal : {SIGTERM, SIGINT, SIGHUP})
+            pthread_kill(pthread_self(), signal);
     });
     ASSERT_GT(watch, 0);
     ASSERT_EQ(write(fds[1], "x", 1), 1);
     std::vector<int> signals;
     loop.OnSessionEnd = [&](int signal) {
         signals.push_back(signal);
-        loop.Exit(signal);
+        if (signals.size() == 3)
+            loop.Exit(signal);
     };
-    EXPECT_EQ(loop.Run(), SIGTERM);
+    EXPECT_NE(loop.Run(), 0);
     EXPECT_EQ(readable, 1);
-    EXPECT_EQ(signals, (std::vector<int>{SIGTERM}));
+    std::sort(signals.begin(), signals.end());
+    EXPECT_EQ(signals, (std::vector<int>{SIGHUP, SIGINT, SIGTERM}));
     close(fds[0]);
     close(fds[1]);
+}
+
+// A test or program that outlives its loop must still end on SIGTERM; what
+// the entry function blocked itself stays blocked.
+TEST_F(GuiLoop, UnblocksOnlyTheSignalsItBlockedWhenItGoes)
+{
+    sigset_t mask;
+    sigemptyset(&mask);
+    sigaddset(&mask, SIGTERM);
+    sigaddset(&mask, SIGINT);
+    sigaddset(&mask, SIGHUP);
+    pthread_sigmask(SIG_UNBLOCK, &mask, nullptr);
+    sigset_t onlyInt;
+    sigemptyset(&onlyInt);
+    sigaddset(&onlyInt, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &onlyInt, nullptr);
+    {
+        GuiMainLoop loop;
+        pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+        EXPECT_EQ(sigismember(&mask, SIGTERM), 1);
+        EXPECT_EQ(sigismember(&mask, SIGHUP), 1);
+    }
+    pthread_sigmask(SIG_BLOCK, nullptr, &mask);
+    EXPECT_EQ(sigismember(&mask, SIGTERM), 0);
+    EXPECT_EQ(sigismember(&mask, SIGHUP), 0);
+    EXPECT_EQ(sigismember(&mask, SIGINT), 1);
+    pthread_sigmask(SIG_UNBLOCK, &onlyInt, nullptr);
 }
 
 } // namespace

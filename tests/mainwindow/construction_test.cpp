@@ -102,6 +102,9 @@ TEST_F(ConstructionTest, AnAutorunRunStaysOffScreenAndUnshownUntilShownMinimised
     App.IsAutorun = 1;
     MakeMainWindow();
     EXPECT_FALSE(Main().Visible());
+    EXPECT_TRUE(Main().AlphaBlend());
+    EXPECT_EQ(Main().AlphaBlendValue(), 0);
+    EXPECT_TRUE(Main().SkipTaskbar());
     EXPECT_EQ(Main().trayIcon->Tag(), 0);
     EXPECT_EQ(Main().Left(), 3 * 1280);
     EXPECT_EQ(Main().Top(), 3 * 1024);

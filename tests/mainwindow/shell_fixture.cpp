@@ -4,13 +4,13 @@
 #include "foundation/common.h"
 #include "foundation/globals.h"
 #include "foundation/log.h"
-#include "mainwindow/screen_info.h"
 #include "online/global.h"
 #include "online/window_state.h"
 #include "platform/core/codepage.h"
 #include "platform/gui/gui_main_loop.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/screen.h"
 #include "view/hooks.h"
 #include "view/view.h"
 
@@ -94,11 +94,11 @@ void ShellTest::SetUp()
     ConstructViewGlobals();
     WindowState.Reset();
 
-    TNScreenInfo screen;
-    screen.DesktopWidth = 1280;
-    screen.DesktopHeight = 1024;
-    screen.WorkArea = plat::TRect{0, 30, 1280, 1024};
-    SetScreenOverrideForTest(screen);
+    plat::ScreenGeometry screen;
+    screen.width = screen.desktopWidth = 1280;
+    screen.height = screen.desktopHeight = 1024;
+    screen.workArea = plat::TRect{0, 30, 1280, 1024};
+    plat::Screen::SetOverride(screen);
     timers_ = std::make_unique<plat::testing::ManualTimers>();
     boxes_ = std::make_unique<plat::testing::MessageBoxResponder>();
     menus_ = std::make_unique<plat::testing::MenuRecorder>();
@@ -115,7 +115,7 @@ void ShellTest::TearDown()
     menus_.reset();
     boxes_.reset();
     timers_.reset();
-    ClearScreenOverrideForTest();
+    plat::Screen::ClearOverride();
     DestroyViewGlobals();
     ConstructViewGlobals();
     App.WriteLog = 0;

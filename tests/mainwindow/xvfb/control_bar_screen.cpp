@@ -1,8 +1,10 @@
 // Runs under Xvfb (CTest label "xvfb"): the control bar of a signed-in main
 // window on a real X11 display, as a captioned column in a wide window and a
-// captionless row in a narrow one, probed on the screen at the squares.
+// captionless row in a narrow one, probed on the screen at the squares; and
+// the log window, which a click does not activate.
 #include "foundation/app_info.h"
 #include "foundation/globals.h"
+#include "mainwindow/log_window.h"
 #include "mainwindow/main_window.h"
 #include "online/global.h"
 #include "platform/gui/gui_application.h"
@@ -15,10 +17,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace shell_test {
 namespace {
@@ -33,21 +38,42 @@ bool Near(plat::TColor actual, plat::TColor expected)
     return true;
 }
 
+// The GUI on X11 and the program's globals in a private home, once.
+bool Ready()
+{
+    static bool ready = [] {
+        static testing_support::ScratchFolder home;
+        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+            setenv(variable, home.Path().c_str(), 1);
+        plat::GuiApplication::Start();
+        InstallOnlineGlobals();
+        InstallViewGlobals();
+        InstallViewHooks();
+        const bool built = ConstructGlobals();
+        App.IsDev = 1;
+        return built && plat::GuiApplication::PlatformName() == "xcb";
+    }();
+    return ready;
+}
+
+std::string Output(const std::string& command)
+{
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+            text += buffer;
+        pclose(pipe);
+    }
+    return text;
+}
+
 TEST(ControlBarScreen, AColumnInAWideWindowAndARowInANarrowOne)
 {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0')
         GTEST_SKIP() << "no X11 display";
-    testing_support::ScratchFolder home;
-    for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-        setenv(variable, home.Path().c_str(), 1);
-    plat::GuiApplication::Start();
-    ASSERT_EQ(plat::GuiApplication::PlatformName(), "xcb");
-    InstallOnlineGlobals();
-    InstallViewGlobals();
-    InstallViewHooks();
-    ASSERT_TRUE(ConstructGlobals());
-    App.IsDev = 1;
+    ASSERT_TRUE(Ready());
     for (int slot : {4, 5, 10, 11, 14})
         View.ButtonColors[slot] = kActive;
 
@@ -94,7 +120,39 @@ TEST(ControlBarScreen, AColumnInAWideWindowAndARowInANarrowOne)
         EXPECT_EQ(!home->Labels[0].Get()->Caption().empty(), c.captions);
     }
     window.reset();
-    DestroyGlobals();
+    plat::testing::Flush();
+}
+
+TEST(LogWindowScreen, AClickOnItLeavesTheMainWindowInFront)
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+        GTEST_SKIP() << "no X11 display";
+    ASSERT_TRUE(Ready());
+    plat::TOwned<TfrmMainDLMR1> window(new TfrmMainDLMR1(nullptr, std::make_unique<PageRecorder>()));
+    plat::Application::SetMainForm(window.get());
+    window->SetBounds(10, 10, 400, 300);
+    window->Show();
+    ASSERT_TRUE(plat::testing::WaitUntilExposed(*window));
+    window->BringToForeground();
+    plat::TOwned<TfrmLogDLMR1> log(new TfrmLogDLMR1(nullptr));
+    log->Show();
+    ASSERT_TRUE(plat::testing::WaitUntilExposed(*log));
+    log->SetBounds(600, 300, 300, 300);
+    plat::testing::Flush();
+
+    const std::string mainId = std::to_string(plat::testing::NativeWindowId(*window));
+    ASSERT_EQ(std::system("xdotool mousemove --sync 750 450 click 1"), 0);
+    for (int i = 0; i < 30; ++i) {
+        plat::testing::Flush();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(Output("xdotool getwindowfocus").substr(0, mainId.size()), mainId);
+    EXPECT_TRUE(window->Active());
+    EXPECT_FALSE(log->Active());
+    log.reset();
+    window.reset();
+    plat::testing::Flush();
 }
 
 } // namespace
