@@ -54,6 +54,11 @@ uint32_t GetU32(const char* at)
 
 // How many records ahead the scan of the data file asks for their headers.
 constexpr size_t kPrefetchAhead = 16;
+// How many entries ahead a load asks for a record's bytes, and how many of
+// its first bytes it asks for.
+constexpr uint32_t kLoadPrefetchAhead = 16;
+constexpr uint64_t kPrefetchRecordBytes = 1024;
+constexpr uint64_t kCacheLine = 64;
 
 // Size of the index file's header: uint16 length, "rafIndexFile", uint16 version.
 constexpr uint32_t kIndexHeaderSize = 2 + 12 + 2;
@@ -264,8 +269,7 @@ int32_t TNRAFile::getIndexPosById(uint32_t id, uint8_t type) const
 {
     if (type == raftHole || id == 0)
         return -1;
-    auto found = live_.find(Key(type, id));
-    return found == live_.end() ? -1 : found->second;
+    return live_.find(Key(type, id));
 }
 
 int32_t TNRAFile::getIndexHolePosByLength(uint32_t length) const
@@ -300,9 +304,8 @@ void TNRAFile::unlinkEntry(int32_t position)
         }
         return;
     }
-    auto found = live_.find(Key(entry.type, entry.id));
-    if (found != live_.end() && found->second == position)
-        live_.erase(found);
+    if (live_.find(Key(entry.type, entry.id)) == position)
+        live_.erase(Key(entry.type, entry.id));
 }
 
 void TNRAFile::linkEntry(int32_t position, bool reusable)
@@ -314,7 +317,7 @@ void TNRAFile::linkEntry(int32_t position, bool reusable)
         if (reusable)
             holes_[entry.length].insert(position);
     } else if (!entry.IsUnknownType()) {
-        live_[Key(entry.type, entry.id)] = position;
+        live_.assign(Key(entry.type, entry.id), position);
     }
 }
 
@@ -326,7 +329,7 @@ void TNRAFile::setEntry(int32_t position, uint16_t type, uint32_t id, bool reusa
     linkEntry(position, reusable);
 }
 
-void TNRAFile::takeLookups(std::unordered_map<uint64_t, int32_t>& live)
+void TNRAFile::takeLookups(TNRecordKeyMap& live)
 {
     live_ = std::move(live);
     holes_.clear();
@@ -344,6 +347,11 @@ void TNRAFile::closeFiles()
     stagedByKey_.clear();
     oldCopies_.clear();
     idsToZero_.clear();
+    retired_.clear();
+    {
+        std::lock_guard<std::mutex> lock(toSaveMutex_);
+        replacements_.clear();
+    }
     itemsCount = 0;
     dataEnd_ = 0;
     needsReindex_ = false;
@@ -416,14 +424,22 @@ bool TNRAFile::readIndexFile()
     // The count is checked against the bytes the file holds before anything
     // is allocated for it.
     uint64_t first = indexCountFilePos + 4u;
-    if (version != 1 || !ReadUNumber(4, reader, count) || count > INT32_MAX ||
-        first + static_cast<uint64_t>(count) * kIndexEntrySize > indexFileSize_ ||
-        !resize_index(static_cast<int32_t>(count), false))
+    if (version != 1 || !ReadUNumber(4, reader, count))
         return false;
-    for (uint32_t i = 0; i < count; ++i)
+    uint64_t whole = indexFileSize_ > first ? (indexFileSize_ - first) / kIndexEntrySize : 0;
+    bool complete = count <= INT32_MAX && first + static_cast<uint64_t>(count) * kIndexEntrySize <= indexFileSize_;
+    // A count that arrived before its entries (a cut pass) leaves the index
+    // unusable, but the entries it holds still name re-keyed records'
+    // successors for the repair.
+    auto readable = static_cast<uint32_t>(std::min<uint64_t>({count, whole, INT32_MAX}));
+    if (!resize_index(static_cast<int32_t>(readable), false)) {
+        clearIndex();
+        return false;
+    }
+    for (uint32_t i = 0; i < readable; ++i)
         readIndexEntry(reader, 0, index[i]);
-    indexUsable_ = true;
-    return true;
+    indexUsable_ = complete;
+    return complete;
 }
 
 bool TNRAFile::readWindow(uint64_t offset, uint64_t size, std::string_view& out)
@@ -563,9 +579,28 @@ bool TNRAFile::commit()
         first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
         second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
     }
+    // Old records of earlier re-keys: the same, and their index entries
+    // stop naming a successor once their type is durably 0.
+    for (int32_t slot : retired_) {
+        first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
+        second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+        index[static_cast<size_t>(slot)].id = 0;
+        dirty.push_back(slot);
+    }
+
+    // Re-keys of this pass: the old record's place by the new record's key.
+    std::unordered_map<uint64_t, Rekey> rekeys = takeRekeys();
+    std::set<int32_t> retiredNow;
+    for (const auto& [key, rekey] : rekeys)
+        retiredNow.insert(rekey.place);
+    WritePlan successors;
+    std::vector<int32_t> retiring;
 
     for (const Staged& staged : staged_) {
         int32_t old = getIndexPosById(staged.id, staged.type);
+        // Retired with its successor below.
+        if (old >= 0 && retiredNow.count(old) != 0)
+            continue;
         if (staged.remove) {
             if (old >= 0) {
                 second.Add(index[static_cast<size_t>(old)].position, std::string_view(kZeros, 2));
@@ -618,6 +653,20 @@ bool TNRAFile::commit()
             dirty.push_back(old);
             superseded.push_back(old);
         }
+        auto rekey = rekeys.find(Key(staged.type, staged.id));
+        if (rekey != rekeys.end()) {
+            // The old record's entry names its successor before the
+            // successor goes live; memory keeps the name so that the index
+            // writes of this pass repeat it.
+            int32_t place = rekey->second.place;
+            setEntry(place, raftHole, 0, false);
+            TNRAFileIndexEntry& entry = index[static_cast<size_t>(place)];
+            entry.id = staged.id;
+            char bytes[kIndexEntrySize];
+            EncodeIndexEntry(entry, bytes);
+            successors.Add(entry.ownOffset, std::string_view(bytes, sizeof bytes));
+            retiring.push_back(place);
+        }
     }
     const auto appendedCount = static_cast<uint32_t>(index.size() - entriesBefore);
 
@@ -627,6 +676,8 @@ bool TNRAFile::commit()
     bool firstWrites = !appended.empty() || !first.Empty();
     ok = ok && first.Apply(handle);
     ok = ok && (!firstWrites || handle.Sync());
+    bool successorsNamed = !successors.Empty();
+    ok = ok && successors.Apply(indexHandle) && (!successorsNamed || indexHandle.Sync());
 
     // Phase 2: types, count and index; then both files synced.
     if (appendedCount > 0)
@@ -656,6 +707,8 @@ bool TNRAFile::commit()
 
     if (!ok) {
         LogText("[TNRAFile::commit][ERROR] write failed; the records stay queued");
+        for (const auto& [key, rekey] : rekeys)
+            noteReplacement(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key), rekey.oldId);
         requeueStaged();
         // Memory took the pass already: it shows the files again, and the
         // next save repairs them first.
@@ -674,39 +727,90 @@ bool TNRAFile::commit()
         holes_[index[static_cast<size_t>(slot)].length].insert(slot);
     for (int32_t slot : deleted)
         holes_[index[static_cast<size_t>(slot)].length].insert(slot);
+    for (int32_t slot : retired_)
+        holes_[index[static_cast<size_t>(slot)].length].insert(slot);
     idsToZero_ = std::move(deleted);
     oldCopies_ = std::move(superseded);
+    retired_ = std::move(retiring);
     staged_.clear();
     stagedByKey_.clear();
     return true;
+}
+
+void TNRAFile::noteReplacement(uint8_t type, uint32_t newId, uint32_t oldId)
+{
+    if (type == raftHole || newId == 0 || oldId == 0 || newId == oldId)
+        return;
+    std::lock_guard<std::mutex> lock(toSaveMutex_);
+    try {
+        replacements_[Key(type, newId)] = oldId;
+    } catch (const std::bad_alloc&) {
+        // The old record then goes in the deletion that follows the write.
+    }
+}
+
+std::unordered_map<uint64_t, TNRAFile::Rekey> TNRAFile::takeRekeys()
+{
+    std::unordered_map<uint64_t, Rekey> rekeys;
+    std::lock_guard<std::mutex> lock(toSaveMutex_);
+    for (const Staged& staged : staged_) {
+        auto found = replacements_.find(Key(staged.type, staged.id));
+        if (found == replacements_.end())
+            continue;
+        uint32_t oldId = found->second;
+        // Taken by this pass whatever it writes: a replacement never waits
+        // for a later write, which might follow a reuse of the old id.
+        replacements_.erase(found);
+        int32_t old = getIndexPosById(oldId, staged.type);
+        auto rewritten = stagedByKey_.find(Key(staged.type, oldId));
+        bool oldRewritten = rewritten != stagedByKey_.end() && !staged_[rewritten->second].remove;
+        if (staged.remove || old < 0 || oldRewritten)
+            continue;
+        rekeys.emplace(Key(staged.type, staged.id), Rekey{old, oldId});
+    }
+    return rekeys;
 }
 
 bool TNRAFile::settle()
 {
     if (!commit())
         return false;
-    if (oldCopies_.empty() && idsToZero_.empty())
+    if (oldCopies_.empty() && idsToZero_.empty() && retired_.empty())
         return true;
     if (!handle.IsOpen() || needsReindex_)
         return false;
     dropContent();
     WritePlan first;
     WritePlan second;
+    WritePlan entries;
     for (int32_t slot : idsToZero_)
         first.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
-    for (int32_t slot : oldCopies_) {
-        first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
-        second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+    for (const std::vector<int32_t>* copies : {&oldCopies_, &retired_}) {
+        for (int32_t slot : *copies) {
+            first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
+            second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+        }
     }
-    bool ok = first.Apply(handle) && handle.Sync() && second.Apply(handle) && (oldCopies_.empty() || handle.Sync());
+    // Retired records' entries stop naming a successor once their type is durably 0.
+    for (int32_t slot : retired_) {
+        index[static_cast<size_t>(slot)].id = 0;
+        char bytes[kIndexEntrySize];
+        EncodeIndexEntry(index[static_cast<size_t>(slot)], bytes);
+        entries.Add(index[static_cast<size_t>(slot)].ownOffset, std::string_view(bytes, sizeof bytes));
+    }
+    bool copiesLeft = !oldCopies_.empty() || !retired_.empty();
+    bool ok = first.Apply(handle) && handle.Sync() && second.Apply(handle) && (!copiesLeft || handle.Sync()) &&
+              entries.Apply(indexHandle) && (retired_.empty() || indexHandle.Sync());
     if (!ok) {
         needsReindex_ = true;
         return false;
     }
-    for (int32_t slot : oldCopies_)
-        holes_[index[static_cast<size_t>(slot)].length].insert(slot);
+    for (const std::vector<int32_t>* copies : {&oldCopies_, &retired_})
+        for (int32_t slot : *copies)
+            holes_[index[static_cast<size_t>(slot)].length].insert(slot);
     oldCopies_.clear();
     idsToZero_.clear();
+    retired_.clear();
     return true;
 }
 
@@ -730,7 +834,7 @@ struct TNRAFile::RecoveryPlan {
     std::vector<std::string> notes;
     bool matchesIndex = false;
     // The live records of `entries` by (type, id).
-    std::unordered_map<uint64_t, int32_t> live;
+    TNRecordKeyMap live;
 };
 
 bool TNRAFile::planRecovery(RecoveryPlan& plan) const
@@ -843,6 +947,8 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
     plan.live.reserve(records.size());
     std::unordered_map<uint64_t, std::vector<size_t>> copies;
     for (size_t k = 0; k < records.size(); ++k) {
+        if (k + kPrefetchAhead < records.size())
+            plan.live.prefetch(Key(records[k + kPrefetchAhead].type, records[k + kPrefetchAhead].id));
         const ScannedRecord& record = records[k];
         TNRAFileIndexEntry& entry = plan.entries[k];
         entry.length = record.length;
@@ -870,11 +976,12 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
             plan.damaged = true;
         if (entry.IsUnknownType())
             continue;
-        auto [first, added] = plan.live.emplace(Key(record.type, record.id), static_cast<int32_t>(k));
-        if (!added) {
-            std::vector<size_t>& places = copies[first->first];
+        uint64_t key = Key(record.type, record.id);
+        int32_t first = plan.live.insert(key, static_cast<int32_t>(k));
+        if (first != static_cast<int32_t>(k)) {
+            std::vector<size_t>& places = copies[key];
             if (places.empty())
-                places.push_back(static_cast<size_t>(first->second));
+                places.push_back(static_cast<size_t>(first));
             places.push_back(k);
         }
     }
@@ -888,7 +995,7 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
         }
         if (listedHere.size() == 1)
             keep = listedHere.front();
-        plan.live[key] = static_cast<int32_t>(keep);
+        plan.live.assign(key, static_cast<int32_t>(keep));
         for (size_t k : places) {
             if (k == keep)
                 continue;
@@ -902,12 +1009,32 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
                 ", hole at " + std::to_string(records[k].position));
         }
     }
+    // 4. A re-key cut short: the durable index lists the old record's place
+    // as a hole naming its successor. The old record goes when the successor
+    // is live, and stays when the cut came before it was.
+    for (size_t k = 0; k < records.size() && k < listed.size(); ++k) {
+        const ScannedRecord& record = records[k];
+        const TNRAFileIndexEntry& entry = listed[k];
+        if (plan.entries[k].IsHole() || plan.entries[k].IsUnknownType() || entry.type != raftHole || entry.id == 0 ||
+            entry.id == record.id || entry.position != record.position || entry.length != record.length ||
+            plan.live.find(Key(record.type, entry.id)) < 0)
+            continue;
+        if (plan.live.find(Key(record.type, record.id)) == static_cast<int32_t>(k))
+            plan.live.erase(Key(record.type, record.id));
+        plan.first.Add(record.position, std::string_view(kZeros, 2));
+        plan.second.Add(record.position + 2u, std::string_view(kZeros, 4));
+        plan.entries[k].type = raftHole;
+        plan.entries[k].id = 0;
+        plan.notes.push_back(
+            "[TNRAF::reindexFile] record replaced by its new id; type = " + std::to_string(record.type) +
+            "; id = " + std::to_string(record.id) + "; new id = " + std::to_string(entry.id));
+    }
     if (itemsCount != records.size())
         plan.second.AddU32(itemsCountFilePos, static_cast<uint32_t>(records.size()));
     plan.firstWrites = !plan.first.Empty();
     plan.secondWrites = !plan.second.Empty() || plan.cut;
 
-    // 4. The fast path: the index on disk is exactly what a rebuild writes.
+    // 5. The fast path: the index on disk is exactly what a rebuild writes.
     plan.matchesIndex = indexUsable && !plan.firstWrites && !plan.secondWrites && !plan.damaged &&
                         listed.size() == plan.entries.size() && raIndexVersion == raVersion &&
                         indexCountFilePos == kIndexHeaderSize &&
@@ -1002,6 +1129,7 @@ bool TNRAFile::rebuildIndex(uint32_t& oldCount, uint32_t& newCount)
     stagedByKey_.clear();
     oldCopies_.clear();
     idsToZero_.clear();
+    retired_.clear();
     // After a failed write the memory is not what the disk holds: read both again.
     if (content_.empty() && !readDataFile())
         return false;
@@ -1261,6 +1389,16 @@ int64_t TNRAFile::openEntry(uint32_t n)
 {
     if (n >= index.size() || index[n].IsHole() || index[n].IsUnknownType())
         return -1;
+    // A load walks the entries in order: the record a few entries ahead
+    // comes from memory while this one is read. (In this body: a function
+    // made only of prefetches counts as doing nothing and is dropped.)
+    if (size_t ahead = size_t{n} + kLoadPrefetchAhead; ahead < index.size()) {
+        const TNRAFileIndexEntry& next = index[ahead];
+        uint64_t end = std::min<uint64_t>({content_.size(), uint64_t{next.position} + kRecordHeaderSize + next.length,
+                                           uint64_t{next.position} + kPrefetchRecordBytes});
+        for (uint64_t at = next.position; at < end; at += kCacheLine)
+            __builtin_prefetch(content_.data() + at);
+    }
     const TNRAFileIndexEntry& entry = index[n];
     return loadStreamHeader(entry.position, static_cast<uint8_t>(entry.type), entry.id);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/record_key_map.h"
 #include "platform/core/bytes.h"
 #include "platform/core/file.h"
 
@@ -83,6 +84,11 @@ constexpr uint32_t kIndexEntrySize = 14;
 //   2. the 2-byte types that make the copies in holes live, the count that
 //      commits the appended ones, the types of deleted records, the index;
 //      then a sync of both files.
+// A pass that re-keys records (noteReplacement) first writes, between the
+// two phases and synced, each old record's index entry as a hole that names
+// its successor (type 0, the new id). Opening drops a live record whose
+// entry names a successor that is live too, and keeps it otherwise; its type
+// goes in the next pass, and then the entry becomes a plain hole.
 // Only a type (2 bytes, one page) ever decides whether a place is live, so a
 // torn write cannot make a record appear under a wrong id. A live record is
 // never overwritten; the old copy of a changed record stays live on disk
@@ -197,6 +203,12 @@ public:
     // item saved (a failed commit queues it again).
     bool save_stream(int32_t tsp);
 
+    // The next committed write of (type, newId) replaces the live record
+    // (type, oldId), as when the service gives an item its id (a re-key):
+    // the commit that makes the new record live retires the old one with
+    // it, so that a cut leaves exactly one of the two.
+    void noteReplacement(uint8_t type, uint32_t newId, uint32_t oldId);
+
     static std::string IdToAnsi(uint32_t id);
 
     // --- Used by TNRAF to open, check and rebuild the files. ---
@@ -259,7 +271,7 @@ private:
     bool planRecovery(RecoveryPlan& plan) const;
     bool applyRecovery(RecoveryPlan& plan);
     // Takes the live records found by a recovery plan; holes from the index.
-    void takeLookups(std::unordered_map<uint64_t, int32_t>& live);
+    void takeLookups(TNRecordKeyMap& live);
     void unlinkEntry(int32_t position);
     void linkEntry(int32_t position, bool reusable);
     void setEntry(int32_t position, uint16_t type, uint32_t id, bool reusable = true);
@@ -268,12 +280,19 @@ private:
     void dropContent();
     void requeueStaged();
     bool stage(uint8_t type, uint32_t id, bool remove, int32_t position);
+    // The re-keys of the staged pass whose old record is live: the old
+    // record's index position by the new record's key.
+    struct Rekey {
+        int32_t place;
+        uint32_t oldId;
+    };
+    std::unordered_map<uint64_t, Rekey> takeRekeys();
     bool resize_toSave_locked(int32_t n);
     bool readWindow(uint64_t offset, uint64_t size, std::string_view& out);
 
     // Look-ups over `index`: live records by (type, id), reusable holes by
     // length in index order.
-    std::unordered_map<uint64_t, int32_t> live_;
+    TNRecordKeyMap live_;
     std::map<uint32_t, std::set<int32_t>> holes_;
 
     uint64_t dataEnd_ = 0;
@@ -292,6 +311,11 @@ private:
     std::vector<int32_t> oldCopies_;
     // Holes whose type is durably 0 but whose id is still on disk.
     std::vector<int32_t> idsToZero_;
+    // Old records of committed re-keys: live on disk, their index entry
+    // naming the successor; their type goes in the next pass.
+    std::vector<int32_t> retired_;
+    // Re-keys waiting for their commit: the old id by the new record's key.
+    std::unordered_map<uint64_t, uint32_t> replacements_;
 
     // The data file as opening read it, and read-ahead for later loads.
     plat::FileMapping mapping_;

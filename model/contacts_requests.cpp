@@ -119,7 +119,11 @@ int32_t TNPIMContactsRequests::Add(TNString* answer)
         in.Text("FullName", r.FullName);
         in.Text("Company", r.Company);
         in.Text("City", r.City);
-        in.Number("ProfilePicture", r.ProfilePicture);
+        // A new picture must be fetched: its state starts again.
+        uint32_t oldPicture = r.ProfilePicture;
+        if (in.Number("ProfilePicture", r.ProfilePicture) && r.ProfilePicture != oldPicture) {
+            r.ProfilePictureState = 1;
+        }
         collection_steps::CountReceived(*this, r.Changed);
         QueueItem(pos);
         return pos;

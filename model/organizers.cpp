@@ -258,6 +258,9 @@ void TNPIMOrganizers::FinalizeLoading()
 bool TNPIMOrganizers::SaveOrganizerByPos(int32_t pos, bool log)
 {
     return Guarded("[TNPIMOrganizers::SaveOrganizerByPos]", false, [&] {
+        if (NeverSaved) {
+            return false;
+        }
         int32_t fid = RecordFileSlotOf(ParentPIM);
         if (!raf.isValidFid(fid)) {
             LogTextInt("[TNPIMOrganizers::SaveOrganizerByPos][ERROR][NULL] raf.Items "

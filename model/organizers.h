@@ -73,6 +73,11 @@ public:
     int32_t tagsAssignReceived = 0;
     // Shown in the pages.
     bool Selected = false;
+    // The picture fetch's word for CalendarIcon: 0 not looked at, 1 to be
+    // downloaded, 2 found, else the icon whose file is on disk.
+    uint32_t lastCalendarIcon = 0;
+    // When the list of all the organizer's record ids was last asked for.
+    int64_t lastFullResync = 0;
 
     TNPIMOrganizer() = default;
     ~TNPIMOrganizer() { DestroyImages(); }
@@ -118,6 +123,10 @@ public:
     std::vector<uint32_t> FilterListAuthorID;
     std::vector<TNString> FilterListName;
     std::vector<uint8_t> FilterListShown;
+
+    // A list that only shows organizers (the public ones the service
+    // offers): nothing of it goes to the record file.
+    bool NeverSaved = false;
 
     TNPIMOrganizers() = default;
 

@@ -11,6 +11,7 @@
 #include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/upload.h"
 #include "platform/core/file.h"
 
 #include <algorithm>
@@ -251,12 +252,6 @@ uint32_t TNPIMRecords::GetNextID()
 bool TNPIMRecords::Queue(uint32_t id, int32_t pos, uint32_t deleted)
 {
     return QueueForSave(RecordFileSlotOf(ParentPIM), raftRecord, id, pos, deleted);
-}
-
-int32_t TNPIMRecords::FindQueued(uint32_t id) const
-{
-    int32_t fid = RecordFileSlotOf(ParentPIM);
-    return raf.isValidFid(fid) ? raf.Items[static_cast<size_t>(fid)]->find_toSave(raftRecord, id) : -1;
 }
 
 bool TNPIMRecords::SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted)
@@ -609,19 +604,7 @@ void TNPIMRecords::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t changed
             NoteIDChanged(pos);
             // Queued even without a new time: the stored record must stop
             // being pending, and a confirmed deletion must become a hole.
-            Queue(newID, pos, record.Deleted);
-            if (!rekey) {
-                // The stored record stays until the next save replaces it.
-                continue;
-            }
-            // The record under its new id first; only then the old one goes.
-            int32_t entry = FindQueued(newID);
-            bool written = entry >= 0 && raf.indexOk(fid) && record.Save(entry, fid) && raf.flushFile(fid);
-            Queue(oldID, pos, 1);
-            int32_t hole = FindQueued(oldID);
-            if (written && hole >= 0 && raf.saveStream(fid, hole)) {
-                raf.flushFile(fid);
-            }
+            StoreConfirmedItem(record, raftRecord, oldID, pos, fid);
         }
         if (rekey) {
             for (int32_t pos : masters) {

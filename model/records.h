@@ -131,7 +131,6 @@ private:
     // Frees the records past n, out of the per-day index first.
     void DropFrom(int32_t n);
     bool Queue(uint32_t id, int32_t pos, uint32_t deleted);
-    int32_t FindQueued(uint32_t id) const;
     // One downloaded record counted for its organizer's download position.
     void CountForOrganizer(uint32_t organizerID, uint32_t changed);
 

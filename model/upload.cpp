@@ -31,22 +31,6 @@ void AppendFormField(TNString& text, const char* key, const TNString& value)
     text.Append(value.Text, true);
 }
 
-int32_t QueuePosOf(int32_t fid, uint8_t type, uint32_t id)
-{
-    if (!raf.isValidFid(fid)) {
-        return -1;
-    }
-    TNRAFile& file = *raf.Items[static_cast<size_t>(fid)];
-    int32_t count = file.toSaveCount();
-    for (int32_t tsp = 0; tsp < count; ++tsp) {
-        TNRAFileToSave item;
-        if (file.get_toSave(tsp, item) && item.saved == 0 && item.type == type && item.id == id) {
-            return tsp;
-        }
-    }
-    return -1;
-}
-
 // ------------------------------------------------------------- data set
 
 uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text,

@@ -22,15 +22,12 @@ bool IsAcceptableNewID(uint32_t newID);
 void AppendFormField(TNString& text, const char* key, int64_t value);
 void AppendFormField(TNString& text, const char* key, const TNString& value);
 
-// The unsaved queue item of (type, id) in the file of the slot; -1 when none.
-int32_t QueuePosOf(int32_t fid, uint8_t type, uint32_t id);
-
-// Stores a confirmed item whose ID now holds the service's id. With an
-// unchanged id the item is only queued. With a new id the item is written
-// under the new id at once and only then does the record of the old id
-// become a hole, so the file never lacks the item; when the file is not
-// open both wait in the queue, the new id first. Without deleteAllowed a
-// deleted item stays a record.
+// Queues a confirmed item, whose ID now holds the service's id, for the next
+// save. With a new id the record of the old id goes in the same save: the
+// file retires it in the commit that makes the new record live, so that a
+// cut leaves exactly one of the two. Confirmations are saved in batches by
+// the synchronisation, one commit for many. Without deleteAllowed a deleted
+// item stays a record.
 template <class Item>
 void StoreConfirmedItem(Item& item, uint8_t type, uint32_t oldID, int32_t pos, int32_t fid, bool deleteAllowed = true)
 {
@@ -42,16 +39,6 @@ void StoreConfirmedItem(Item& item, uint8_t type, uint32_t oldID, int32_t pos, i
     if (item.ID == oldID) {
         return;
     }
+    file.noteReplacement(type, item.ID, oldID);
     file.add_toSave(type, oldID, pos, 1, true, false);
-    if (!raf.indexOk(fid)) {
-        return;
-    }
-    int32_t newPos = QueuePosOf(fid, type, item.ID);
-    if (newPos < 0 || !item.Save(newPos, fid)) {
-        return;
-    }
-    int32_t oldPos = QueuePosOf(fid, type, oldID);
-    if (oldPos >= 0) {
-        raf.saveStream(fid, oldPos);
-    }
 }

@@ -10,6 +10,7 @@
 #include "foundation/record_file_set.h"
 #include "foundation/users.h"
 #include "model/model_lock.h"
+#include "model/organizers.h"
 #include "online/answer_reader.h"
 #include "online/download.h"
 #include "online/hooks.h"
@@ -87,6 +88,12 @@ void TNGlobal::Destroy()
         LogText("[TNGlobal::Destroy][BEGIN]");
         uiTags.Clear();
         InfoMessages.Clear();
+        LogTextInt("[TNGlobal::Destroy] objectDataCount = ", ObjectData.objectDataCount());
+        ObjectData.Clear();
+        {
+            TNModelWriteGuard lock;
+            AvailableOrganizers.reset();
+        }
         LogText("[TNGlobal::Destroy][END]");
     });
 }
@@ -96,6 +103,8 @@ void TNGlobal::ResetSessionFlags()
     runningPaintRecordsComponentsList = 0;
     runningChangedRecordSaveSequence = 0;
     DosloKVyjimceVlaknaOnline = 0;
+    ObjectData.Clear();
+    LastAvailableOrganizersTime = 0;
     apiQueueRequests.Clear();
     UploadBackOff.Clear();
     // A save the user did not see through must not reach the next account.

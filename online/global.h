@@ -3,6 +3,7 @@
 #include "foundation/info_messages.h"
 #include "foundation/string.h"
 #include "online/form_builder.h"
+#include "online/object_data.h"
 #include "online/request_queue.h"
 #include "online/session_state.h"
 #include "online/transport.h"
@@ -22,7 +23,9 @@
 
 class TNDownload;
 class TNModelWriteGuard;
+class TNPIM;
 class TNPIMOrganizer;
+class TNPIMOrganizers;
 class TNPIMRecord;
 class TNPIMSharing;
 struct TNUser;
@@ -250,6 +253,13 @@ public:
     bool Sync2Upsync(uint32_t* uploadedId);
     // An item is pending that is not backing off.
     bool UploadPendingNow();
+    // Confirmed uploads are saved in batches, one commit of the data file
+    // for many re-keys: when this many wait, when the oldest waited this
+    // long, or when nothing is left to upload now. A crash loses at most
+    // the batch, whose items then go up again.
+    static constexpr int32_t kConfirmationsPerSave = 64;
+    static constexpr int64_t kConfirmationSaveDelayMs = 250;
+    void SaveConfirmedUploadsWhenDue();
     // The organizer check was asked for; when it last ran.
     std::atomic<uint8_t> pleaseCheckOrganizers{0};
     std::atomic<int64_t> LastOrganizersCheckTime{0};
@@ -279,6 +289,55 @@ public:
     // Sends the first live item of the queue; one per pass.
     void onlineProceedAPIQueue();
     TNRequestQueue apiQueueRequests;
+
+    // ---- Pictures (pictures.cpp). Each fetches the pictures whose id is new
+    // and whose file is not on disk into the picture cache.
+    bool Sync2GetOneRecordPictures(uint32_t recordId);
+    bool Sync2GetShownRecordsPictures();
+    bool Sync2GetOrganizersPictures();
+    bool Sync2GetAvailableOrganizersPictures();
+    void Sync2GetContactsUsersProfilePictures();
+    void Sync2GetActualUserProfilePicture(bool onlyLookOnDisk);
+    void Sync2GetContactsRequestsProfilePictures();
+    // Shows or clears the status bar's warning of a full disk.
+    void ShowDiskSpaceWarning(bool show);
+    std::atomic<bool> runningOneRecordPicturesFetch{false};
+    std::atomic<bool> runningShownRecordsPicturesFetch{false};
+    std::atomic<bool> runningOrganizersPicturesFetch{false};
+    std::atomic<bool> runningAvailableOrganizersPicturesFetch{false};
+    std::atomic<uint8_t> DiskSpaceWarningShown{0};
+
+    // ---- Object data (object_data.cpp): the contact requests and
+    // notifications whose details are to be fetched.
+    int32_t AddObjectData(uint8_t type, uint32_t id, int32_t position);
+    int32_t DeleteObjectData(uint8_t type, uint32_t id, int32_t position);
+    bool Sync2GetObjectData(uint8_t type, uint32_t id, int32_t position);
+    // Fetches the first entry not done; one per pass.
+    void GetNextObjectData();
+    TNObjectDataList ObjectData;
+
+    // ---- Organizers beyond the user's own (organizer_requests.cpp).
+    // The popular and newest public organizers, at most once an hour.
+    void GetAvailableOrganizers(int64_t now);
+    // Queues the list of all record ids of each organizer that is due.
+    void QueueOrganizersFullResync(int64_t now);
+    // Handlers of the queued requests of codes 2 and 3; the number of
+    // records changed.
+    int32_t fncGetRecordsIDsOfOrganizer(TNString* document);
+    int32_t fncGetAvailableRecordsOfPublicOrganizer(TNString* document);
+    // Queues the reload of the organizer's blank records.
+    void Sync2ReloadRecordsOfOrganizer(const TNPIMOrganizer* organizer);
+    static constexpr int8_t kQueueRecordsIdsOfOrganizer = 2;
+    static constexpr int8_t kQueuePublicOrganizerRecords = 3;
+    // The public organizers offered by the service; null until fetched.
+    std::unique_ptr<TNPIMOrganizers> AvailableOrganizers;
+    std::atomic<bool> runningAvailableOrganizers{false};
+    std::atomic<int64_t> LastAvailableOrganizersTime{0};
+    std::atomic<bool> runningFullResync{false};
+    // Seconds between two full resynchronisations of an organizer; tests
+    // that count the passes' requests set it out of reach.
+    std::atomic<int64_t> FullResyncInterval{86400};
+    std::atomic<bool> runningRecordsIdsOfOrganizer{false};
 
     // ---- Single things outside the pass (record_request.cpp).
     // The record as the service has it, with its sharing list when it has
@@ -414,8 +473,15 @@ private:
     // Synchronise's steps after an accepted login.
     void TakeAccountOfSignIn(TNString* answer, const TNString& login, const TNString& password);
 
+    // fncGetRecordsIDsOfOrganizer's steps 3 to 9, under the model lock.
+    void CompareRecordsWithIds(TNPIM& pim, uint32_t organizerId, int32_t realCount, const TNString& document,
+                               int32_t* deleted, int32_t* created);
+
     // Sync2Upsync's steps.
     bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged, const TNString& sentForm);
+    // Confirmations queued for saving and not saved yet; when the first came.
+    std::atomic<int32_t> unsavedConfirmations_{0};
+    std::atomic<int64_t> firstUnsavedConfirmationMs_{0};
     bool UpdateRecurrence(uint32_t oldId, uint32_t newId);
 
     std::mutex organizersToCheckMutex_;

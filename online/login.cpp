@@ -89,6 +89,12 @@ void TLogin::Execute()
 void TLogin::RunJob()
 {
     switch (Tag) {
+    case 6:
+        PicturesOfShownData();
+        break;
+    case 9:
+        PicturesOfOneRecord();
+        break;
     case 1:
         SignIn();
         break;
@@ -171,4 +177,23 @@ void TLogin::LoadOneRecord()
         }
     }
     DialogIndex = -1;
+}
+
+void TLogin::PicturesOfShownData()
+{
+    // All three run, whatever the first ones gave.
+    bool saved = g.Sync2GetShownRecordsPictures();
+    saved = g.Sync2GetOrganizersPictures() || saved;
+    saved = g.Sync2GetAvailableOrganizersPictures() || saved;
+    if (saved) {
+        LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [DDD]");
+        g.SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
+    }
+}
+
+void TLogin::PicturesOfOneRecord()
+{
+    g.Sync2GetOneRecordPictures(RecordID);
+    LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [EEE]");
+    g.SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
 }

@@ -49,6 +49,8 @@ protected:
     virtual void RunJob();
 
 private:
+    void PicturesOfShownData();
+    void PicturesOfOneRecord();
     void SignIn();
     void LoadLocalData();
     void LoadOneRecord();

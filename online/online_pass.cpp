@@ -25,16 +25,11 @@ namespace {
 constexpr int64_t kSaveEverySeconds = 180;
 constexpr uint32_t kIdleBeforeSaveSeconds = 20;
 constexpr int32_t kLogOutTag = 999;
+constexpr int32_t kBusyRearmMinMs = 1;
 
 void Calling(const char* step)
 {
     LogWrite("[TOnline][MAIN_LOOP] Calling ", (std::string(step) + "...").c_str(), false);
-}
-
-// Steps whose requests come with later work: they say so and do nothing.
-void NotBuiltYet(const char* step)
-{
-    LogWrite("[TOnline][NOT_BUILT_YET] ", step, false);
 }
 
 } // namespace
@@ -51,10 +46,13 @@ void TNGlobal::OnlineTimerFired()
         }
         if (OnlineTimerTag == kLogOutTag)
             return;
+        // A fast-pass delay of 0 would make the timer poll the busy pass
+        // without a pause, taking a processor from the pass itself.
+        const int32_t busyDelay = std::max(FastPassDelayMs.load(), kBusyRearmMinMs);
         uint8_t idle = 0;
         if (!OnlineThreadRunning.compare_exchange_strong(idle, 1)) {
             std::lock_guard<std::mutex> guard(OnlineTimerMutex);
-            TNWindowCalls::ArmOnlineTimer(FastPassDelayMs);
+            TNWindowCalls::ArmOnlineTimer(busyDelay);
             return;
         }
         auto* pass = new TOnline();
@@ -62,7 +60,7 @@ void TNGlobal::OnlineTimerFired()
             delete pass;
             OnlineThreadRunning = 0;
             std::lock_guard<std::mutex> guard(OnlineTimerMutex);
-            TNWindowCalls::ArmOnlineTimer(FastPassDelayMs);
+            TNWindowCalls::ArmOnlineTimer(busyDelay);
         }
     });
 }
@@ -154,11 +152,12 @@ void TOnline::RunSteps()
     onlineShowNotificationWindows(now);
     Calling("onlineSynchronise");
     shownDataChanged_ = onlineSynchronise(now);
+    g.SaveConfirmedUploadsWhenDue();
     // A confirmed upload ends the pass; the next one follows at once.
     if (uploadedId_ != 0)
         return;
     Calling("Sync2GetActualUserProfilePicture");
-    NotBuiltYet("Sync2GetActualUserProfilePicture");
+    g.Sync2GetActualUserProfilePicture(false);
     Calling("onlineSaveSettingsAndPIM");
     onlineSaveSettingsAndPIM(now);
     Calling("onlineDisplayAlerts");
@@ -166,9 +165,9 @@ void TOnline::RunSteps()
     Calling("onlineCheckOrganizersExistence");
     onlineCheckOrganizersExistence();
     Calling("Sync2GetContactsUsersProfilePictures");
-    NotBuiltYet("Sync2GetContactsUsersProfilePictures");
+    g.Sync2GetContactsUsersProfilePictures();
     Calling("Sync2GetContactsRequestsProfilePictures");
-    NotBuiltYet("Sync2GetContactsRequestsProfilePictures");
+    g.Sync2GetContactsRequestsProfilePictures();
     Calling("onlineGetObjectData");
     onlineGetObjectData();
     Calling("onlineIgnoreOrAcceptContactsRequests");
@@ -235,7 +234,12 @@ bool TOnline::onlineSynchronise(int64_t now)
             pim->CheckAll();
         }
     }
-    for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {
+    // A pass that confirmed an upload ends early and the next follows at
+    // once: the record to be notified constantly is picked by the passes
+    // that end normally, not thousands of times over while changes drain
+    // (each pick walks every record).
+    for (int32_t position = 0; uploadedId_ == 0 && position < App.PimServersCount && position < kMaxPimServers;
+         ++position) {
         TNPIM* pim = PIM[position];
         if (pim == nullptr || pim->Records == nullptr)
             continue;
@@ -319,7 +323,7 @@ void TOnline::onlineDisplayAlerts()
 
 void TOnline::onlineGetObjectData()
 {
-    NotBuiltYet("onlineGetObjectData");
+    g.GetNextObjectData();
 }
 
 void TOnline::onlineIgnoreOrAcceptContactsRequests()
@@ -332,12 +336,12 @@ void TOnline::onlineMarkAllNotificationsAsRead()
     online::onlineMarkAllNotificationsAsRead();
 }
 
-void TOnline::onlineGetAvailableOrganizers(int64_t)
+void TOnline::onlineGetAvailableOrganizers(int64_t now)
 {
-    NotBuiltYet("onlineGetAvailableOrganizers");
+    g.GetAvailableOrganizers(now);
 }
 
-void TOnline::onlineOrganizersFullResync(int64_t)
+void TOnline::onlineOrganizersFullResync(int64_t now)
 {
-    NotBuiltYet("onlineOrganizersFullResync");
+    g.QueueOrganizersFullResync(now);
 }

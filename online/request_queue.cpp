@@ -169,10 +169,17 @@ void TNGlobal::onlineProceedAPIQueue()
                     // The model lock only while the answer is taken in.
                     TNSyncLock lock = WaitUntilUiJobFinish("[g.onlineProceedAPIQueue]");
                     TNPIM* pim = PIM[item.Position];
-                    if (item.FunctionCode == kQueueUpdatedRecords && pim != nullptr && pim->Records != nullptr)
+                    if (item.FunctionCode == kQueueUpdatedRecords && pim != nullptr && pim->Records != nullptr) {
                         changedItems = pim->Records->GetUpdatedRecords(&answer);
-                    else
+                    } else if (item.FunctionCode == kQueueRecordsIdsOfOrganizer) {
+                        changedItems = fncGetRecordsIDsOfOrganizer(&answer);
+                    } else if (item.FunctionCode == kQueuePublicOrganizerRecords) {
+                        LogTextInt("[onlineProceedAPIQueue][fncGetAvailableRecordsOfPublicOrganizer] fnc_code = ",
+                                   item.FunctionCode);
+                        changedItems = fncGetAvailableRecordsOfPublicOrganizer(&answer);
+                    } else {
                         LogTextInt("[onlineProceedAPIQueue][ERROR][DEFAULT] fnc_code = ", item.FunctionCode);
+                    }
                 } else {
                     LogTextInt("[onlineProceedAPIQueue][ERROR] fnc_code = ", item.FunctionCode);
                     LogWrite("[onlineProceedAPIQueue][ERROR] ", download.ResultString.Text, false);

@@ -2,6 +2,7 @@
 // recurring master.
 
 #include "foundation/app_info.h"
+#include "foundation/common.h"
 #include "foundation/guard.h"
 #include "foundation/local_clock.h"
 #include "foundation/local_ids.h"
@@ -121,6 +122,8 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
             ++(confirmed ? SyncCounters.Uploaded : SyncCounters.Failed)[type];
         if (confirmed) {
             DoUploadSync = 1;
+            if (unsavedConfirmations_++ == 0)
+                firstUnsavedConfirmationMs_ = plat::MonotonicMilliseconds();
         } else {
             int64_t bound =
                 std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
@@ -131,6 +134,23 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
         Sync2Finish(online, confirmed, "Sync2Upsync", online ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
         return confirmed;
     });
+}
+
+void TNGlobal::SaveConfirmedUploadsWhenDue()
+{
+    TNPIM* pim = PIM[0];
+    int32_t waiting = unsavedConfirmations_.load();
+    if (pim == nullptr || waiting == 0)
+        return;
+    bool due = waiting >= kConfirmationsPerSave ||
+               plat::MonotonicMilliseconds() - firstUnsavedConfirmationMs_.load() >= kConfirmationSaveDelayMs ||
+               !UploadPendingNow();
+    // Another save or request holds the data set: the next pass tries again.
+    if (!due || pim->SavingPimNow || c.SyncIsRunning)
+        return;
+    LogTextInt("[TNGlobal::SaveConfirmedUploadsWhenDue] confirmations = ", waiting);
+    unsavedConfirmations_ -= waiting;
+    pim->Save(false, false);
 }
 
 bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged,

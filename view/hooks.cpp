@@ -244,9 +244,10 @@ void FormResize()
     Run(ViewDialogHooks.FormResize, "FormResize");
 }
 
-void ShowTimePicker(int32_t type, plat::TForm* owner, TNViewItem* item, plat::TComponent* button, int32_t value)
+void ShowTimePicker(int32_t type, plat::TForm* owner, TNViewItem* item, uint32_t componentId, plat::TComponent* button,
+                    int32_t value)
 {
-    Run(ViewDialogHooks.ShowTimePicker, "ShowTimePicker", type, owner, item, button, value);
+    Run(ViewDialogHooks.ShowTimePicker, "ShowTimePicker", type, owner, item, componentId, button, value);
 }
 
 } // namespace ViewDialog

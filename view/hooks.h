@@ -99,8 +99,9 @@ struct TNViewDialogHooks {
     // Lays the topmost open dialog out again.
     void (*FormResize)() = nullptr;
     // The hour (type 1) or minute (type 2) picker for a date setter.
-    void (*ShowTimePicker)(int32_t type, plat::TForm* owner, TNViewItem* item, plat::TComponent* button,
-                           int32_t value) = nullptr;
+    // The picker re-finds the item by its id before it writes to it.
+    void (*ShowTimePicker)(int32_t type, plat::TForm* owner, TNViewItem* item, uint32_t componentId,
+                           plat::TComponent* button, int32_t value) = nullptr;
 };
 
 extern TNViewMainHooks ViewMainHooks;
@@ -153,5 +154,6 @@ TNShareSelection ShareWithGroups(int32_t formTag);
 TNShareSelection ShareWithContacts(int32_t formTag);
 int32_t UniDialog(const char* key, plat::TForm* caller, const int32_t params[8]);
 void FormResize();
-void ShowTimePicker(int32_t type, plat::TForm* owner, TNViewItem* item, plat::TComponent* button, int32_t value);
+void ShowTimePicker(int32_t type, plat::TForm* owner, TNViewItem* item, uint32_t componentId, plat::TComponent* button,
+                    int32_t value);
 } // namespace ViewDialog

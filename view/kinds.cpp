@@ -5,6 +5,15 @@
 
 namespace {
 
+// A form field's layout: the kind's resize operation, then whether the
+// field is shown. Fields lay out every time; they hold few controls.
+template <void (*Resize)(TNView&, TNViewItem*, int32_t, int32_t, int32_t, int32_t)>
+bool FieldLayout(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool)
+{
+    Resize(view, item, left, top, width, height);
+    return item->Shown == 1;
+}
+
 void CreateDayTitle(TNView& view, TNViewItem* item)
 {
     view.CreateDayTitle(item);
@@ -28,29 +37,29 @@ bool LayOutButton(TNView& view, TNViewItem* item, int32_t left, int32_t top, int
 // Indexed by kind. Each kind's issue fills in its operations.
 const TNViewKindOps kKinds[kViewKindCount + 1] = {
     {"", nullptr, nullptr},
-    {"cmpMemo", nullptr, nullptr},
-    {"cmpImage", nullptr, nullptr},
-    {"cmpPriority", nullptr, nullptr},
-    {"cmpComboBox", nullptr, nullptr},
-    {"cmpIconButton", nullptr, nullptr},
-    {"cmpCheckbox", nullptr, nullptr},
-    {"cmpVisibility", nullptr, nullptr},
-    {"cmpDate", nullptr, nullptr},
-    {"cmpAlert", nullptr, nullptr},
-    {"cmpShareWith", nullptr, nullptr},
-    {"cmpEdit", nullptr, nullptr},
+    {"cmpMemo", &TNView::CreateMemo, &FieldLayout<&TNView::ResizeMemo>},
+    {"cmpImage", &TNView::CreateImage, &FieldLayout<&TNView::ResizeImage>},
+    {"cmpPriority", &TNView::CreatePriority, &FieldLayout<&TNView::ResizePriority>},
+    {"cmpComboBox", &TNView::CreateComboBox, &FieldLayout<&TNView::ResizeComboBox>},
+    {"cmpIconButton", &TNView::CreateIconButton, &FieldLayout<&TNView::ResizeIconButton>},
+    {"cmpCheckbox", &TNView::CreateCheckbox, &FieldLayout<&TNView::ResizeCheckbox>},
+    {"cmpVisibility", &TNView::CreateVisibility, &FieldLayout<&TNView::ResizeVisibility>},
+    {"cmpDate", &TNView::CreateDate, &FieldLayout<&TNView::ResizeDate>},
+    {"cmpAlert", &TNView::CreateAlert, &FieldLayout<&TNView::ResizeAlert>},
+    {"cmpShareWith", &TNView::CreateShareWith, &FieldLayout<&TNView::ResizeShareWith>},
+    {"cmpEdit", &TNView::CreateEdit, &FieldLayout<&TNView::ResizeEdit>},
     {"cmpDayTitle", CreateDayTitle, LayOutDayTitle},
     {"cmpButton", CreateButton, LayOutButton},
     {"cmpScrollbox", nullptr, nullptr},
     {"cmpToolbar", nullptr, nullptr},
     {"cmpDaybox", nullptr, nullptr},
     {"cmpRecord", nullptr, nullptr},
-    {"cmpListBox", nullptr, nullptr},
-    {"cmpNumberEdit", nullptr, nullptr},
-    {"cmpLabel", nullptr, nullptr},
-    {"cmpRepeatInterval", nullptr, nullptr},
-    {"cmpComboBox2", nullptr, nullptr},
-    {"cmpComboBox3", nullptr, nullptr},
+    {"cmpListBox", &TNView::CreateListBox, &FieldLayout<&TNView::ResizeListBox>},
+    {"cmpNumberEdit", &TNView::CreateNumberEdit, &FieldLayout<&TNView::ResizeNumberEdit>},
+    {"cmpLabel", &TNView::CreateLabel, &FieldLayout<&TNView::ResizeLabel>},
+    {"cmpRepeatInterval", &TNView::CreateRepeatInterval, &FieldLayout<&TNView::ResizeRepeatInterval>},
+    {"cmpComboBox2", &TNView::CreateComboBox2, &FieldLayout<&TNView::ResizeComboBox2>},
+    {"cmpComboBox3", &TNView::CreateComboBox3, &FieldLayout<&TNView::ResizeComboBox3>},
 };
 
 } // namespace

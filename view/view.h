@@ -10,6 +10,7 @@
 #include <vector>
 
 namespace plat {
+class TCanvas;
 class TFont;
 class TForm;
 class TLabel;
@@ -108,6 +109,96 @@ public:
     int32_t GetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t column);
     void SetCaptionMaxWidth(plat::TForm* ownerForm, plat::TWinControl* parentControl, int32_t width, int32_t column,
                             TNViewItem* item);
+
+    // Form fields: the top of a field's controls under a caption placed
+    // above them.
+    static int32_t ControlsTop(TNViewItem* item);
+    // A date setter shows its stored value again; false for other kinds.
+    bool UpdateComponent(const char* name);
+
+    // Text kinds.
+    static void CreateMemo(TNView& view, TNViewItem* item);
+    static void CreateEdit(TNView& view, TNViewItem* item);
+    static void CreateLabel(TNView& view, TNViewItem* item);
+    static void CreateCheckbox(TNView& view, TNViewItem* item);
+    static void ResizeMemo(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+    static void ResizeEdit(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+    static void ResizeLabel(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+    static void ResizeCheckbox(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                               int32_t height);
+    void MemoKeyDown(plat::TComponent* sender, uint16_t& key);
+    void CheckboxEnter(plat::TComponent* sender);
+    void CheckboxExit(plat::TComponent* sender);
+    void CheckboxClick(plat::TComponent* sender);
+    void CheckboxLabelClick(plat::TComponent* sender);
+
+    // Choice kinds.
+    static void CreatePriority(TNView& view, TNViewItem* item);
+    static void CreateVisibility(TNView& view, TNViewItem* item);
+    static void CreateComboBox(TNView& view, TNViewItem* item);
+    static void CreateComboBox2(TNView& view, TNViewItem* item);
+    static void CreateComboBox3(TNView& view, TNViewItem* item);
+    static void CreateListBox(TNView& view, TNViewItem* item);
+    static void ResizePriority(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                               int32_t height);
+    static void ResizeVisibility(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                 int32_t height);
+    static void ResizeComboBox(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                               int32_t height);
+    static void ResizeComboBox2(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                int32_t height);
+    static void ResizeComboBox3(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                int32_t height);
+    static void ResizeListBox(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+    static void UpdatePriorityButtons(TNView& view, TNViewItem* item, int32_t value);
+    static void UpdateVisibilityButtons(TNView& view, TNViewItem* item, int32_t value);
+    void PriorityButtonClick(plat::TComponent* sender);
+    void VisibilityButtonClick(plat::TComponent* sender);
+    void ListBoxClick(plat::TComponent* sender);
+    static void ListBoxDrawItem(plat::TComponent* control, int32_t index, const plat::TRect& rect, bool selected,
+                                plat::TCanvas& canvas);
+
+    // Date and alert kinds.
+    static void CreateDate(TNView& view, TNViewItem* item);
+    static void CreateAlert(TNView& view, TNViewItem* item);
+    static void ResizeDate(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+    static void ResizeAlert(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+    static void UpdateDateTimeSetter(TNView& view, TNViewItem* item);
+    static void UpdateAlertEditor(TNView& view, TNViewItem* item);
+    void DateSetClick(plat::TComponent* sender);
+    void DateAddTimeClick(plat::TComponent* sender);
+    void DateHourClick(plat::TComponent* sender);
+    void DateMinuteClick(plat::TComponent* sender);
+    void DateDeleteClick(plat::TComponent* sender);
+    void DatePickerChange(plat::TComponent* sender);
+    void AlertComboChange(plat::TComponent* sender);
+    void AlertDeliveryDropDown(plat::TComponent* sender);
+
+    // Number kinds.
+    static void CreateNumberEdit(TNView& view, TNViewItem* item);
+    static void CreateRepeatInterval(TNView& view, TNViewItem* item);
+    static void ResizeNumberEdit(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                 int32_t height);
+    static void ResizeRepeatInterval(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                     int32_t height);
+    void NumberEditChange(plat::TComponent* sender);
+    void NumberEditExit(plat::TComponent* sender);
+    void NumberEditStepClick(plat::TComponent* sender);
+    void RepeatMinutesChange(plat::TComponent* sender);
+    void RepeatMinutesExit(plat::TComponent* sender);
+
+    // Image, icon button and share-with kinds.
+    static void CreateImage(TNView& view, TNViewItem* item);
+    static void CreateIconButton(TNView& view, TNViewItem* item);
+    static void CreateShareWith(TNView& view, TNViewItem* item);
+    static void ResizeImage(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
+    static void ResizeIconButton(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                 int32_t height);
+    static void ResizeShareWith(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width,
+                                int32_t height);
+    // Rebuilds the share-with rows from the owning dialog's selection.
+    static void ResetSharingItems(TNView& view, TNViewItem* item);
+    void ShareWithAddClick(plat::TComponent* sender);
 
     // Shown records, kept in WindowState where the workers read them.
     int32_t AddShownRecord(TNPIMRecord* record);

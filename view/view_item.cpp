@@ -19,9 +19,11 @@
 #include "platform/gui/timer.h"
 #include "view/hooks.h"
 #include "view/image_table.h"
+#include "view/sharing_item.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <type_traits>
 
 namespace {
@@ -196,6 +198,7 @@ void TNViewItem::FreeOwnedLists()
         delete Inners[i];
     FreeArray(Inners);
     InnersCount = 0;
+    ResizeSharingItems(0);
     ColumnRecords.clear();
 }
 
@@ -500,6 +503,93 @@ bool TNViewItem::CopyIcon(const plat::TImage& image, bool show)
     icon->SetBounds(icon->Left(), icon->Top(), image.Picture().Width(), image.Picture().Height());
     IconShown = show ? 1 : 0;
     return true;
+}
+
+bool TNViewItem::ResizeSharingItems(int32_t n)
+{
+    return Guarded("[TNViewItem::ResizeSharingItems]", false, [&] {
+        // Rows past the new end go with their controls.
+        for (int32_t i = std::max(n, 0); i < SharingItemsCount; ++i) {
+            delete SharingItems[i];
+            SharingItems[i] = nullptr;
+        }
+        if (n <= 0) {
+            FreeArray(SharingItems);
+            SharingItemsCount = 0;
+            return true;
+        }
+        void* grown = std::realloc(SharingItems, sizeof(TNViewSharingItem*) * static_cast<size_t>(n));
+        if (grown == nullptr) {
+            LogText("[TNViewSharingItems::Resize][ERROR]");
+            SharingItemsCount = std::min(SharingItemsCount, n);
+            return false;
+        }
+        SharingItems = static_cast<TNViewSharingItem**>(grown);
+        for (int32_t i = SharingItemsCount; i < n; ++i)
+            SharingItems[i] = new TNViewSharingItem();
+        SharingItemsCount = n;
+        return true;
+    });
+}
+
+int32_t TNViewItem::AddSharingItem(uint32_t objectId, int32_t objectKind)
+{
+    return Guarded("[TNViewItem::AddSharingItem]", -1, [&] {
+        int32_t pos = -1;
+        for (int32_t i = 0; i < SharingItemsCount && pos < 0; ++i) {
+            if (SharingItems[i]->ObjectId == objectId && SharingItems[i]->ObjectKind == objectKind)
+                pos = i;
+        }
+        if (pos < 0) {
+            if (!ResizeSharingItems(SharingItemsCount + 1))
+                return -1;
+            pos = SharingItemsCount - 1;
+        }
+        TNViewSharingItem& row = *SharingItems[pos];
+        row.ObjectId = objectId;
+        row.ObjectKind = objectKind;
+        row.Position = pos;
+        return pos;
+    });
+}
+
+bool TNViewItem::ClearComboItems()
+{
+    return Guarded("[TNViewItem::ClearComboItems]", false, [&] {
+        plat::TFlatComboBox* combo = Combos[0].Get();
+        if (combo == nullptr)
+            return false;
+        combo->ClearItems();
+        return true;
+    });
+}
+
+bool TNViewItem::AddComboItem(const char* text)
+{
+    return Guarded("[TNViewItem::AddComboItem]", false, [&] {
+        plat::TFlatComboBox* combo = Combos[0].Get();
+        if (combo == nullptr)
+            return false;
+        combo->AddItem(text != nullptr ? text : "");
+        return true;
+    });
+}
+
+bool TNViewItem::SetSafeItemIndex(int32_t index)
+{
+    return Guarded("[TNViewItem::SetSafeItemIndex]", false, [&] {
+        plat::TFlatComboBox* combo = Combos[0].Get();
+        if (combo == nullptr)
+            return false;
+        combo->SetItemIndex(index);
+        if (combo->ItemIndex() == index)
+            return true;
+        for (int32_t i = static_cast<int32_t>(combo->Items().size()); i <= index; ++i)
+            combo->AddItem(std::to_string(i) + " [Aktualizujte DL]");
+        combo->SetItemIndex(index);
+        combo->SetEnabled(false);
+        return false;
+    });
 }
 
 bool TNViewItem::SetRecordColors(plat::TColor panel, plat::TColor frame, plat::TColor, plat::TColor text)

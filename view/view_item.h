@@ -34,6 +34,7 @@ class TTimer;
 class TNPIMRecord;
 class TNPIMRecords;
 class TNViewItem;
+class TNViewSharingItem;
 
 // Callbacks stored in a component; null means none.
 using TNViewItemEvent = void (*)(TNViewItem* item);
@@ -171,7 +172,12 @@ struct TNViewItemData {
     int32_t MinValue2 = 1;
     int32_t MaxValue2 = 999;
     int32_t NumberEditWidth = -1;
+    // The number edit's step buttons: 0 hides them.
+    int32_t StepButtons = 0;
     std::string LastAcceptedText;
+    // Set while a number kind's change handling runs: the text it writes
+    // back fires the edit's change again, which then returns at once.
+    uint8_t NumberChangeRunning = 0;
     uint8_t MemoEnterKeepsText = 0;
 
     // Date setter.
@@ -304,6 +310,10 @@ struct TNViewItemData {
     std::string DeskName;
     plat::TWeakRef<plat::TWinControl> DeskWindow;
 
+    // Share-with field: its rows, owned.
+    TNViewSharingItem** SharingItems = nullptr;
+    int32_t SharingItemsCount = 0;
+
     // Tree.
     TNViewItem* ParentItem = nullptr;
     TNViewItem** Children = nullptr;
@@ -392,7 +402,19 @@ public:
     int32_t AddInner();
     bool ResizeInners(int32_t n);
 
+    // Sharing rows: a row of the same id and kind is filled again; the
+    // row's index, -1 when the list could not grow.
+    int32_t AddSharingItem(uint32_t objectId, int32_t objectKind);
+    bool ResizeSharingItems(int32_t n);
+
     void Click(plat::TComponent* sender);
+
+    // The first combo box's entries. An index beyond them is padded with
+    // "<i> [Aktualizujte DL]" entries up to it, selected and the combo box
+    // disabled: the value shows but cannot be changed (false).
+    bool ClearComboItems();
+    bool AddComboItem(const char* text);
+    bool SetSafeItemIndex(int32_t index);
 
     // Button looks.
     bool SetCheckboxColors(plat::TColor color);

@@ -1,5 +1,6 @@
 #include "platform/gui/combo_box.h"
 
+#include "platform/gui/canvas.h"
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/main_thread.h"
@@ -233,6 +234,46 @@ void TComboBox::Detach()
     Editor(*this).combo = nullptr;
     OnDropDown = nullptr;
     TCustomEdit::Detach();
+}
+
+TFlatComboBox::TFlatComboBox(TComponent* owner) : TComboBox(owner)
+{
+    Impl().editorInset = 1;
+    Impl().PlaceEditor();
+    SetColor(clWhite);
+    fontHeight_.Apply(*this);
+}
+
+void TFlatComboBox::SetColorFlat(TColor color)
+{
+    colorFlat_ = color;
+    Invalidate();
+}
+
+void TFlatComboBox::SetColorBorder(TColor color)
+{
+    colorBorder_ = color;
+    Invalidate();
+}
+
+void TFlatComboBox::PaintWindow(TCanvas& canvas)
+{
+    canvas.Brush.Color = colorFlat_;
+    canvas.Brush.Style = TBrushStyle::bsSolid;
+    canvas.Pen.Color = colorBorder_;
+    canvas.Rectangle(Rect(0, 0, Width(), Height()));
+}
+
+void TFlatComboBox::BoundsChanged(bool sizeChanged)
+{
+    fontHeight_.NoteBoundsChanged(*this);
+    TComboBox::BoundsChanged(sizeChanged);
+}
+
+void TFlatComboBox::FontChanged()
+{
+    TComboBox::FontChanged();
+    fontHeight_.Apply(*this);
 }
 
 } // namespace plat

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/gui/custom_edit.h"
+#include "platform/gui/font_height.h"
 
 #include <string>
 #include <vector>
@@ -63,11 +64,29 @@ private:
     bool byCode_ = false;
 };
 
-// The flat-style combo box under its library's name.
+// The flat-style combo box: a one-pixel border in ColorBorder around the
+// field, drawn on ColorFlat; the field itself in Color. Its height follows
+// the font (line height + 8) until the program sets one, as an edit's does.
 class TFlatComboBox : public TComboBox {
 public:
-    using TComboBox::TComboBox;
+    explicit TFlatComboBox(TComponent* owner);
     const char* ClassName() const override { return "TFlatComboBox"; }
+
+    TColor ColorFlat() const { return colorFlat_; }
+    void SetColorFlat(TColor color);
+    TColor ColorBorder() const { return colorBorder_; }
+    void SetColorBorder(TColor color);
+
+    void PaintWindow(TCanvas& canvas) override;
+
+protected:
+    void BoundsChanged(bool sizeChanged) override;
+    void FontChanged() override;
+
+private:
+    TColor colorFlat_ = clWhite;
+    TColor colorBorder_ = 0x7A7A7A;
+    TFontHeight fontHeight_;
 };
 
 } // namespace plat

@@ -4,7 +4,6 @@
 #include "platform/gui/internal/qt_bridge.h"
 #include "platform/gui/internal/win_control_impl.h"
 #include "platform/gui/main_thread.h"
-#include "platform/gui/text_metrics.h"
 
 #include <QLineEdit>
 
@@ -31,28 +30,19 @@ TEdit::TEdit(TComponent* owner) : TCustomEdit(owner)
     QObject::connect(editor, &QLineEdit::textChanged, [this] { TextChanged(); });
     SetColor(clWhite);
     SetWidth(121);
-    ApplyDefaultHeight();
-}
-
-void TEdit::ApplyDefaultHeight()
-{
-    settingHeight_ = true;
-    SetHeight(TextMetrics::LineHeight(Font()) + 8);
-    settingHeight_ = false;
+    fontHeight_.Apply(*this);
 }
 
 void TEdit::BoundsChanged(bool sizeChanged)
 {
-    if (sizeChanged && !settingHeight_)
-        heightSet_ = true;
+    fontHeight_.NoteBoundsChanged(*this);
     TCustomEdit::BoundsChanged(sizeChanged);
 }
 
 void TEdit::FontChanged()
 {
     TCustomEdit::FontChanged();
-    if (!heightSet_)
-        ApplyDefaultHeight();
+    fontHeight_.Apply(*this);
 }
 
 std::string TEdit::Text() const

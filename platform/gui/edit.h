@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/gui/custom_edit.h"
+#include "platform/gui/font_height.h"
 
 namespace plat {
 
@@ -46,14 +47,11 @@ protected:
     void FontChanged() override;
 
 private:
-    void ApplyDefaultHeight();
-
     char passwordChar_ = 0;
     bool flat_ = false;
     TColor borderColor_ = 0x7A7A7A;
     TColor focusedColor_ = 0xD77800;
-    bool heightSet_ = false;
-    bool settingHeight_ = false;
+    TFontHeight fontHeight_;
 };
 
 // The flat-style edit under its library's name.

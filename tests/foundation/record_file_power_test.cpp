@@ -144,7 +144,7 @@ protected:
     // held once, and in its state before the pass or after it; and that the
     // index the open leaves is what a rebuild writes.
     void CheckImage(const std::string& data, const std::string& index, const crashplan::State& before,
-                    const crashplan::State& after)
+                    const crashplan::State& after, crashplan::State* opened = nullptr)
     {
         WriteBytes(imageData_, data);
         WriteBytes(imageIndex_, index);
@@ -181,6 +181,8 @@ protected:
             ASSERT_TRUE(get(found) == get(before) || get(found) == get(after))
                 << "record " << key << " is neither in its old nor in its new state";
         }
+        if (opened != nullptr)
+            *opened = found;
         // The files the open left are what a rebuild from the data file writes.
         std::string openedIndex = FileBytes(imageIndex_);
         plat::RemoveFile(imageIndex_);
@@ -274,6 +276,126 @@ TEST_F(RecordFilePowerCut, EveryCrashImageHoldsEachRecordOldOrNew)
     }
     plat::SetWriteRecorder(nullptr);
     EXPECT_GT(images, kPasses);
+}
+
+// Uploads confirmed in a batch: each record moves from its temporary id to
+// the service's id, some into holes of its new length, some appended, beside
+// changes of other records. A cut after any write of the batch's pass, of the
+// pass after it (which retires the old records) or of the close, by a kill
+// or by a power cut, leaves each moved record once, under one of its ids.
+TEST_F(RecordFilePowerCut, BatchOfRekeysLeavesEachRecordOnceUnderOneOfItsIds)
+{
+    constexpr uint32_t kMoved = 24;
+    constexpr uint32_t kFirstTemporary = 4200000001u;
+    constexpr uint32_t kFirstService = 7000;
+    const char* seedText = std::getenv("DALMORA_CRASH_SEED");
+    const uint32_t seed =
+        seedText != nullptr ? static_cast<uint32_t>(std::strtoul(seedText, nullptr, 10)) : std::random_device{}();
+    SCOPED_TRACE("DALMORA_CRASH_SEED=" + std::to_string(seed));
+    std::mt19937 random(seed);
+    crashplan::State state;
+    uint32_t version = 1;
+    auto write = [&](TNRAF& set, int32_t fid, uint8_t type, uint32_t id, uint32_t length, crashplan::State& into) {
+        TNRAFile& file = *set.Items[0];
+        into[crashplan::Key(type, id)] = crashplan::Content{++version, length};
+        file.add_toSave(type, id, 0, 0, true, false);
+        set.resetStream(fid);
+        file.stream = crashplan::RecordBytes(type, id, version, length);
+        ASSERT_TRUE(set.saveStream(fid, recfiletest::FindQueued(file, type, id)));
+    };
+
+    TNRAF set;
+    int32_t fid = OpenSlot(set, dataPath_);
+    TNRAFile& file = *set.Items[0];
+    // The records waiting under temporary ids, others that stay, and holes
+    // of the lengths some moved records take.
+    for (uint32_t i = 0; i < kMoved; ++i)
+        write(set, fid, raftRecord, kFirstTemporary + i, 40 + 8 * (i % 5), state);
+    for (uint32_t id = 1; id <= 10; ++id)
+        write(set, fid, raftTag, id, 24 + id, state);
+    for (uint32_t id = 100; id < 106; ++id)
+        write(set, fid, raftAlert, id, 300 + (id % 2) * 8, state);
+    ASSERT_TRUE(set.flushFile(fid));
+    for (uint32_t id = 100; id < 106; ++id) {
+        ASSERT_TRUE(recfiletest::DeleteRecord(set, fid, raftAlert, id));
+        state.erase(crashplan::Key(raftAlert, id));
+    }
+    file.clean_toSave();
+
+    Recorder recorder;
+    std::vector<std::pair<std::string, std::string>> images;
+    recorder.afterWrite = [&]() {
+        // A kill after this write, and power cuts that lose some of its pages.
+        images.emplace_back(recorder.files[dataPath_].current, recorder.files[indexPath_].current);
+        for (int cut = 0; cut < 3; ++cut)
+            images.emplace_back(CrashImage(recorder.files[dataPath_], random),
+                                CrashImage(recorder.files[indexPath_], random));
+    };
+    auto checkImages = [&](const crashplan::State& before, const crashplan::State& after) {
+        plat::SetWriteRecorder(nullptr);
+        ASSERT_GT(images.size(), 4u);
+        for (const auto& [data, index] : images) {
+            crashplan::State found;
+            CheckImage(data, index, before, after, &found);
+            ASSERT_FALSE(HasFailure());
+            for (uint32_t i = 0; i < kMoved; ++i) {
+                bool temporary = found.count(crashplan::Key(raftRecord, kFirstTemporary + i)) != 0;
+                bool service = found.count(crashplan::Key(raftRecord, kFirstService + i)) != 0;
+                ASSERT_NE(temporary, service) << "moved record " << i << (temporary ? " is held twice" : " is lost");
+            }
+        }
+        images.clear();
+        plat::SetWriteRecorder(&recorder);
+    };
+    auto startRecording = [&]() {
+        recorder.Start(dataPath_);
+        recorder.Start(indexPath_);
+        plat::SetWriteRecorder(&recorder);
+    };
+
+    // 1. The batch: every confirmation queues the record under its new id
+    // and the deletion of its old one, and one pass writes them all.
+    startRecording();
+    crashplan::State after = state;
+    for (uint32_t i = 0; i < kMoved; ++i) {
+        uint32_t temporary = kFirstTemporary + i;
+        uint32_t service = kFirstService + i;
+        // Half keep their length, the others take a hole's or are appended.
+        uint32_t length = i % 2 == 0 ? 40 + 8 * (i % 5) : (i % 4 == 1 ? 300 : 500 + i);
+        write(set, fid, raftRecord, service, length, after);
+        file.noteReplacement(raftRecord, service, temporary);
+        file.add_toSave(raftRecord, temporary, 0, 1, true, false);
+        set.resetStream(fid);
+        ASSERT_TRUE(set.saveStream(fid, recfiletest::FindQueued(file, raftRecord, temporary)));
+        after.erase(crashplan::Key(raftRecord, temporary));
+    }
+    for (uint32_t id = 1; id <= 10; id += 3)
+        write(set, fid, raftTag, id, 24 + id + (id % 2), after);
+    ASSERT_TRUE(set.flushFile(fid));
+    file.clean_toSave();
+    checkImages(state, after);
+    state = after;
+
+    // 2. The next pass retires the old records; 3. the close settles the rest.
+    write(set, fid, raftTag, 2, 60, after);
+    ASSERT_TRUE(set.flushFile(fid));
+    file.clean_toSave();
+    checkImages(state, after);
+    state = after;
+    set.closeAllFiles();
+    checkImages(state, state);
+    plat::SetWriteRecorder(nullptr);
+
+    // The moved records sit under their new ids only, and the old places are holes.
+    TNRAF reopened;
+    int32_t again = OpenSlot(reopened, dataPath_);
+    for (uint32_t i = 0; i < kMoved; ++i) {
+        EXPECT_FALSE(LoadRecord(reopened, again, raftRecord, kFirstTemporary + i).has_value());
+        EXPECT_TRUE(LoadRecord(reopened, again, raftRecord, kFirstService + i).has_value());
+    }
+    for (const TNRAFileIndexEntry& entry : reopened.Items[0]->index)
+        EXPECT_TRUE(entry.type != raftHole || entry.id == 0) << "a hole keeps an id";
+    reopened.closeAllFiles();
 }
 
 TEST_F(RecordFilePowerCut, PassOfAppendedRecordsTakesFewWritesAndTwoSyncs)

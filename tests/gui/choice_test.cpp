@@ -5,6 +5,7 @@
 #include "platform/gui/list_box.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/text_metrics.h"
 #include "tests/gui/gui_test_support.h"
 
 #include <gtest/gtest.h>
@@ -26,6 +27,33 @@ protected:
     }
     TOwned<TForm> form;
 };
+
+TEST_F(Choices, FlatComboBoxDrawsItsBorderAndFollowsItsFontsHeight)
+{
+    auto* combo = new TFlatComboBox(form.get());
+    combo->SetParent(form.get());
+    combo->SetBounds(10, 10, 120, combo->Height());
+    const int small = combo->Height();
+    EXPECT_EQ(small, TextMetrics::LineHeight(combo->Font()) + 8);
+    combo->Font().SetSize(14);
+    EXPECT_EQ(combo->Height(), TextMetrics::LineHeight(combo->Font()) + 8);
+    EXPECT_GT(combo->Height(), small);
+
+    combo->SetColorBorder(0xA9A9A9);
+    combo->SetColorFlat(0x00FF00);
+    combo->SetColor(0x0000FF);
+    testing::Render(*form);
+    EXPECT_EQ(testing::Probe(*combo, 0, 0), 0xA9A9A9u);
+    EXPECT_EQ(testing::Probe(*combo, 119, 22), 0xA9A9A9u);
+    EXPECT_EQ(combo->ColorFlat(), 0x00FF00u);
+
+    combo->SetHeight(40);
+    combo->Font().SetSize(8);
+    EXPECT_EQ(combo->Height(), 40);
+
+    UseFixedMetrics();
+    EXPECT_EQ(TFlatComboBox(nullptr).Height(), 23);
+}
 
 TEST_F(Choices, ComboBoxNotifiesOnlyTheUserAndWidensBeforeDropping)
 {

@@ -163,7 +163,7 @@ TEST_F(DialogBridgeTest, MainWindowTimersTickDuringAModalDialog)
     EXPECT_EQ(ticks, 2);
 }
 
-TEST_F(DialogBridgeTest, TheStandInServesTheMessageBoxAndNothingElse)
+TEST_F(DialogBridgeTest, TheScaffoldDialogServesTheMessageBoxAndNothingElse)
 {
     InstallUniversalDialog();
     std::string caption;

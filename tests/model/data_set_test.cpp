@@ -167,7 +167,10 @@ TEST_F(TNPIMData, ConfirmedUploadLeavesTheNewIdInTheFile)
         int32_t copies = 0;
         Records().ForEachPosOfID(5123 + pos, [&](int32_t p) { copies += Records().Items[p]->Virtual ? 1 : 0; });
         EXPECT_EQ(copies, c.copies) << "the copies carry the new id";
-        EXPECT_TRUE(Stored(5123 + pos)) << "on disk under the new id at once";
+        EXPECT_TRUE(Stored(temp)) << "queued for the save of the confirmations";
+        EXPECT_FALSE(Stored(5123 + pos));
+        Pim().Save(false, false);
+        EXPECT_TRUE(Stored(5123 + pos)) << "on disk under the new id after the save";
         EXPECT_FALSE(Stored(temp));
     }
 

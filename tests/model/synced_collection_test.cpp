@@ -129,9 +129,9 @@ TEST(TNPIMSyncedCollection, UnknownVersionLoadsAsNothingAndStaysInTheFile)
     }
 }
 
-// A pending item under a temporary id, confirmed under the service's id: the
-// file holds it under the new id at once and no longer under the old one,
-// and after a restart it is not pending. Confirmed again under the same id,
+// A pending item under a temporary id, confirmed under the service's id:
+// the file keeps it under the old id until the save of the confirmations,
+// which moves it to the new id, and after a restart it is not pending. Confirmed again under the same id,
 // it is queued so that the next save writes it.
 template <class Collection, Collection TNPIM::*Member> void Confirmation(const Fixtures& row)
 {
@@ -155,7 +155,10 @@ template <class Collection, Collection TNPIM::*Member> void Confirmation(const F
     pending.DataUpSynced(kTemporary, row.id, 0);
     EXPECT_EQ(pending.Items[0]->ID, row.id);
     EXPECT_FALSE(pending.Items[0]->PleaseSync);
-    // Before any save: a crash now loses nothing.
+    // Queued only: a crash now leaves it pending under its old id.
+    EXPECT_FALSE(StoredBody(account.set, type, kTemporary).empty());
+    EXPECT_TRUE(StoredBody(account.set, type, row.id).empty());
+    account.Pim().Save(false, false);
     EXPECT_TRUE(StoredBody(account.set, type, kTemporary).empty());
     EXPECT_EQ(StoredBody(account.set, type, row.id), model_test::ReadFixture(row.stored));
 

@@ -149,6 +149,7 @@ TEST(TNPIMTagsAssign, GetTagResolvesThroughTheDataSetsTags)
 TEST(TNPIMTagsAssign, UploadFormAndConfirmationUnderANewId)
 {
     model_test::Environment environment;
+    model_test::ActiveUser user{77};
     model_test::DataSet set;
     TNPIMTagsAssign& list = set.Pim().TagsAssign;
     Append(list, 90001, 81234, 812);
@@ -168,6 +169,7 @@ TEST(TNPIMTagsAssign, UploadFormAndConfirmationUnderANewId)
     EXPECT_EQ(list.GetItemPosByID(90002), 1);
     TNString none;
     EXPECT_EQ(list.GetDataToSync(&none), 0u);
+    set.Pim().Save(false, false);
     set.Reopen();
     EXPECT_EQ(set.StoredCount(raftTagsAssign), 0) << "the confirmed deletion leaves a hole only";
 }

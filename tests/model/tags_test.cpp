@@ -111,6 +111,7 @@ TEST(TNPIMTags, AnswerIsDecodedCountedAndItsFormEncoded)
 TEST(TNPIMTags, ConfirmedUnderANewIdIsFoundByBothAndStoredOnlyUnderTheNew)
 {
     model_test::Environment environment;
+    model_test::ActiveUser user{77};
     model_test::DataSet set;
     TNPIMTags& tags = set.Pim().Tags;
     ASSERT_TRUE(tags.Resize(1));
@@ -126,6 +127,7 @@ TEST(TNPIMTags, ConfirmedUnderANewIdIsFoundByBothAndStoredOnlyUnderTheNew)
     EXPECT_FALSE(tags.Items[0]->PleaseSync);
     EXPECT_EQ(tags.Items[0]->Changed, 1700009999u);
 
+    set.Pim().Save(false, false);
     set.Reopen();
     EXPECT_EQ(set.StoredCount(raftTag), 1);
     TNPIMTag loaded;

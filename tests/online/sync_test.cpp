@@ -1,16 +1,22 @@
 // The synchronisation pass end to end: the headless host signed in against
 // the test service's item store, through the real transport.
 
+#include "foundation/app_info.h"
+#include "foundation/local_ids.h"
 #include "foundation/pim_array.h"
+#include "foundation/record_file_set.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/global.h"
+#include "platform/core/file.h"
 #include "tests/online/sync_world.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace online_test {
 namespace {
@@ -194,6 +200,59 @@ TEST_F(SyncTest, LostAnswerLeavesOneRecordOnTheServiceAndInTheModel)
                     : 0;
     }
     EXPECT_EQ(held, 1);
+}
+
+// Counts the syncs of one file.
+class SyncCounter final : public plat::WriteRecorder {
+public:
+    explicit SyncCounter(std::string path) : path_(std::move(path)) {}
+    void OnWrite(const std::string&, uint64_t, std::string_view) override {}
+    void OnTruncate(const std::string&, uint64_t) override {}
+    void OnSync(const std::string& path) override { syncs += path == path_ ? 1 : 0; }
+    std::atomic<int> syncs{0};
+
+private:
+    std::string path_;
+};
+
+// New records that were saved under temporary ids go up one per pass; their
+// confirmations are saved together, and the file ends with each record once,
+// under the service's id.
+TEST_F(SyncTest, ConfirmedUploadsAreSavedInOneCommitForMany)
+{
+    SignIn();
+    constexpr int kRecords = 20;
+    std::vector<uint32_t> temporary;
+    for (int i = 0; i < kRecords; ++i)
+        temporary.push_back(NewRecord(501, ("Dávka " + std::to_string(i)).c_str()));
+    PIM[0]->Save(false, false);
+    TNRAFile& file = *raf.Items[static_cast<size_t>(App.raFileAllPIM)];
+    for (uint32_t id : temporary)
+        ASSERT_GE(file.getIndexPosById(id, raftRecord), 0) << "saved under its temporary id first";
+
+    SyncCounter counter(file.raFile);
+    plat::SetWriteRecorder(&counter);
+    g.FastSync("test");
+    bool idle = RunUntilIdle();
+    plat::SetWriteRecorder(nullptr);
+    ASSERT_TRUE(idle);
+    EXPECT_EQ(SentSince(accounts_, 0).uploads.size(), static_cast<size_t>(kRecords));
+    EXPECT_LE(counter.syncs.load(), 6) << "one commit for the batch, not one per record";
+    for (int i = 0; i < kRecords; ++i) {
+        std::string text = "Dávka " + std::to_string(i);
+        EXPECT_EQ(LiveWithText(sync_, text.c_str()), 1) << text;
+        EXPECT_LT(file.getIndexPosById(temporary[static_cast<size_t>(i)], raftRecord), 0) << text;
+    }
+    int stored = 0;
+    for (uint32_t n = 0; n < file.entryCount(); ++n) {
+        uint16_t type = 0;
+        uint32_t id = 0;
+        if (file.liveEntry(n, type, id) && type == raftRecord) {
+            EXPECT_LT(id, kFirstLocalID);
+            ++stored;
+        }
+    }
+    EXPECT_EQ(stored, kRecords);
 }
 
 TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)

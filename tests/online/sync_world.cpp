@@ -20,10 +20,13 @@ void SyncWorld::SetUp()
     host_ = std::make_unique<TNHeadlessHost>();
     // Passes that follow at once do so after 2 ms here.
     g.FastPassDelayMs = 2;
+    // The daily full resynchronisation only where a test asks for it.
+    g.FullResyncInterval = kNoFullResync;
 }
 
 void SyncWorld::TearDown()
 {
+    g.FullResyncInterval = 86400;
     g.Close = 1;
     EXPECT_TRUE(plat::WaitForRunningThreads(10000));
     host_.reset();

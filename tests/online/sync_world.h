@@ -7,6 +7,7 @@
 #include "tests/online/online_world.h"
 #include "tests/service/sync_service.h"
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -18,6 +19,8 @@ namespace online_test {
 
 class SyncWorld : public OnlineWorld {
 protected:
+    static constexpr int64_t kNoFullResync = INT64_MAX / 4;
+
     SyncWorld() : sync_(accounts_) {}
     void SetUp() override;
     void TearDown() override;

@@ -57,14 +57,14 @@ std::vector<std::string> RawKeys(const std::string& body)
     return keys;
 }
 
+// An upload's item form, after "UpSyncID", may name a head key once more
+// ("UserID" in several forms): head and form are counted apart.
 bool HeadKeyRepeated(const std::string& body)
 {
     std::vector<std::string> keys = RawKeys(body);
+    auto formStart = std::find(keys.begin(), keys.end(), "UpSyncID");
     for (const char* head : kHeadKeys) {
-        int count = 0;
-        for (const std::string& key : keys)
-            count += key == head ? 1 : 0;
-        if (count > 1)
+        if (std::count(keys.begin(), formStart, head) > 1 || std::count(formStart, keys.end(), head) > 1)
             return true;
     }
     return false;
@@ -427,7 +427,7 @@ std::string AccountService::AccountBlock(const Account& account, uint32_t instId
     add("secondaryEmailAuthTime", "0");
     add("tertiaryEmail", "");
     add("tertiaryEmailAuthTime", "0");
-    add("ProfilePicture", "0");
+    add("ProfilePicture", std::to_string(account.ProfilePicture));
     add("sync-interval", std::to_string(syncInterval_));
     add("Settings", account.Settings);
     add("userCanChangeEmail", "1");

@@ -28,6 +28,8 @@ struct Account {
     std::string MiddleName;
     std::string LastName;
     uint32_t MainOrganizer = 0;
+    // The picture id of the account's profile picture; 0 none.
+    uint32_t ProfilePicture = 0;
     int Deactivated = 0;
     int Deleted = 0;
     bool Operator = false;

@@ -1,5 +1,6 @@
 #include "tests/service/form_decoder.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace test_service {
@@ -73,6 +74,9 @@ void CheckValue(std::string_view key, std::string_view value, std::string_view p
 FormFields Decode(std::string_view text, std::string_view path, std::vector<Violation>* violations)
 {
     FormFields fields;
+    // An upload's item form follows "UpSyncID"; its own "UserID" is no
+    // repeat of the head's.
+    size_t formStart = SIZE_MAX;
     size_t start = 0;
     while (start <= text.size()) {
         size_t end = text.find('&', start);
@@ -89,8 +93,11 @@ FormFields Decode(std::string_view text, std::string_view path, std::vector<Viol
         std::string_view key = pair.substr(0, equals);
         std::string_view value = pair.substr(equals + 1);
         bool repeated = false;
-        for (const auto& field : fields)
-            repeated = repeated || field.first == key;
+        bool inForm = fields.size() >= formStart && key == "UserID";
+        for (size_t i = inForm ? formStart : 0; i < fields.size(); ++i)
+            repeated = repeated || fields[i].first == key;
+        if (key == "UpSyncID")
+            formStart = fields.size() + 1;
         if (violations != nullptr) {
             if (!IsKey(key))
                 violations->push_back({"key", std::string(path), std::string(key), ""});

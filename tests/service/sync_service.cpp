@@ -297,6 +297,7 @@ SyncService::SyncService(AccountService& accounts) : accounts_(accounts)
     route("SaveRecordRecurrence", &SyncService::SaveSeries);
     route("get-updated-records", &SyncService::UpdatedRecords);
     route("get-one-record", &SyncService::OneRecord);
+    RouteSingleThings();
 }
 
 // ---------------------------------------------------------------------------

@@ -83,6 +83,13 @@ public:
     // The controls under "/__test/" for a service run by hand.
     void RegisterControls(TestService& service);
 
+    // ---- Single things (sync_single_things.cpp).
+    // The JPEG bytes served for a picture id, at every width.
+    void SeedPicture(uint32_t pictureId, std::string jpegBytes);
+    // Serves "/pictures/<id>.jpg" and "/pictures/<id>-w<w>.jpg" on the
+    // service; the picture requests answer with its addresses.
+    void ServePictures(TestService& service);
+
     // ---- Inspection.
     std::vector<StoredItem> Items(int type) const;
     bool Find(int type, uint32_t id, StoredItem& out) const;
@@ -110,6 +117,16 @@ private:
     std::string SaveSeries(const FormFields& fields, const Account* account);
     std::string UpdatedRecords(const FormFields& fields, const Account* account);
     std::string OneRecord(const FormFields& fields, const Account* account);
+    void RouteSingleThings();
+    std::string RecordPicture(const FormFields& fields, const Account* account);
+    std::string OrganizerPicture(const FormFields& fields, const Account* account);
+    std::string UserProfilePicture(const FormFields& fields, const Account* account);
+    std::string PictureAnswer(uint32_t pictureId, const FormFields& fields, bool withWidths) const;
+    Response PictureFile(const Request& request) const;
+    std::string ObjectData(const FormFields& fields, const Account* account);
+    std::string PopularOrganizers(const FormFields& fields, const Account* account);
+    std::string AllRecordsIds(const FormFields& fields, const Account* account);
+    std::string PublicOrganizerRecords(const FormFields& fields, const Account* account);
 
     // The rest need mutex_ held.
     int64_t NextStamp();
@@ -149,6 +166,8 @@ private:
     std::map<std::pair<uint32_t, uint32_t>, StoredItem> relations_;
     std::map<uint32_t, uint32_t> recalc_;
     std::map<MapKey, UploadMapEntry> uploadMap_;
+    std::map<uint32_t, std::string> pictures_;
+    std::string pictureBase_;
 };
 
 } // namespace test_service

@@ -177,7 +177,13 @@ Handler TestService::FindHandler(const std::string& path) const
 {
     std::lock_guard<std::mutex> guard(mutex_);
     auto found = routes_.find(path);
-    return found != routes_.end() ? found->second : Handler();
+    if (found != routes_.end())
+        return found->second;
+    // A route ending with "/" serves every path below it.
+    for (const auto& [route, handler] : routes_)
+        if (!route.empty() && route.back() == '/' && path.compare(0, route.size(), route) == 0)
+            return handler;
+    return Handler();
 }
 
 void TestService::Log(const Request& request)

@@ -57,7 +57,8 @@ public:
     // The test CA's PEM file in TLS mode, else empty.
     std::string CaFile() const;
 
-    // Replaces the handler of a path (the target before any "?").
+    // Replaces the handler of a path (the target before any "?"). A path
+    // ending with "/" also serves the paths below it that have no route.
     void Route(const std::string& path, Handler handler);
     // The next `times` requests of the path (or all, kAlways) meet the fault.
     void ArmFault(const std::string& path, const Fault& fault, int times = 1);
