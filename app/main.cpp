@@ -1,9 +1,10 @@
+#include "dialog/unidlg.h"
 #include "foundation/globals.h"
 #include "foundation/log.h"
 #include "foundation/program_start.h"
 #include "foundation/task_files.h"
 #include "mainwindow/desktop_hooks.h"
-#include "mainwindow/stand_in_windows.h"
+#include "mainwindow/program_windows.h"
 #include "model/pim.h"
 #include "online/end_of_run.h"
 #include "online/global.h"
@@ -64,7 +65,8 @@ int main(int argc, char** argv)
     int result = 0;
     {
         std::vector<std::string> arguments(argv, argv + argc);
-        TNStandInWindows windows;
+        InstallUniversalDialog();
+        TNMainProgramWindows windows;
         TNWindowsWithLoop guardedWindows(windows, guard);
         result = WinMain(arguments, guardedWindows, [](const std::string& name) { RunScheduledTask(name); });
     }
@@ -75,3 +77,12 @@ int main(int argc, char** argv)
     plat::SetPlatformLogSink(nullptr);
     return result;
 }
+
+#if defined(__SANITIZE_ADDRESS__)
+// Fontconfig and D-Bus, which Qt opens, keep allocations they never free;
+// under LeakSanitizer they are not the program's.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\nleak:libdbus-1.so\n";
+}
+#endif

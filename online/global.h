@@ -157,6 +157,9 @@ public:
     std::atomic<uint8_t> runningChangedRecordSaveSequence{0};
     // While above 0, each day-box update rebuilds its calendar and lowers it.
     std::atomic<int32_t> someRecordChangedSoUpdateViews{0};
+    // The before-resize argument of a scroll-box layout while its
+    // OnBeforeResize runs; 0 otherwise.
+    std::atomic<uint8_t> ScrollboxBeforeResize{0};
     // The computer's name sent with every request; set once at start.
     TNString NetBIOSName;
 

@@ -34,6 +34,37 @@ bool LayOutButton(TNView& view, TNViewItem* item, int32_t left, int32_t top, int
     return view.ResizeButton(item, left, top, width, height, force);
 }
 
+void CreateScrollbox(TNView& view, TNViewItem* item)
+{
+    view.CreateScrollbox(item);
+}
+
+bool LayOutScrollbox(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height,
+                     bool force)
+{
+    return view.ResizeScrollbox(item, left, top, width, height, force, 1, 0, "TNView::ResizeComponent");
+}
+
+void CreateToolbar(TNView& view, TNViewItem* item)
+{
+    view.CreateToolbar(item);
+}
+
+bool LayOutToolbar(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force)
+{
+    return view.ResizeToolbar(item, left, top, width, height, force);
+}
+
+void CreateDaybox(TNView& view, TNViewItem* item)
+{
+    view.CreateDaybox(item);
+}
+
+bool LayOutDaybox(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force)
+{
+    return view.ResizeDaybox(item, left, top, width, height, force, false, true);
+}
+
 // Indexed by kind. Each kind's issue fills in its operations.
 const TNViewKindOps kKinds[kViewKindCount + 1] = {
     {"", nullptr, nullptr},
@@ -50,9 +81,9 @@ const TNViewKindOps kKinds[kViewKindCount + 1] = {
     {"cmpEdit", &TNView::CreateEdit, &FieldLayout<&TNView::ResizeEdit>},
     {"cmpDayTitle", CreateDayTitle, LayOutDayTitle},
     {"cmpButton", CreateButton, LayOutButton},
-    {"cmpScrollbox", nullptr, nullptr},
-    {"cmpToolbar", nullptr, nullptr},
-    {"cmpDaybox", nullptr, nullptr},
+    {"cmpScrollbox", CreateScrollbox, LayOutScrollbox},
+    {"cmpToolbar", CreateToolbar, LayOutToolbar},
+    {"cmpDaybox", CreateDaybox, LayOutDaybox},
     {"cmpRecord", nullptr, nullptr},
     {"cmpListBox", &TNView::CreateListBox, &FieldLayout<&TNView::ResizeListBox>},
     {"cmpNumberEdit", &TNView::CreateNumberEdit, &FieldLayout<&TNView::ResizeNumberEdit>},

@@ -95,6 +95,36 @@ public:
     void CreateDayTitle(TNViewItem* item);
     bool ResizeDayTitle(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height);
 
+    // Scroll boxes (kind 14).
+    void CreateScrollbox(TNViewItem* item);
+    bool ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force,
+                         uint8_t updateScrollbar, uint8_t beforeResize, const char* caller);
+    void ScrollThumbMouseEnter(plat::TComponent* sender);
+    void ScrollThumbMouseLeave(plat::TComponent* sender);
+    void ScrollThumbMouseDown(plat::TComponent* sender, int32_t y);
+    void ScrollThumbMouseMove(plat::TComponent* sender, int32_t y);
+    void ScrollThumbMouseUp(plat::TComponent* sender);
+    void SetScrollThumbHot(TNViewItem* item, bool hot);
+    // Moves the content to a position (0 = top, clamped to the content) and
+    // the thumb after it.
+    bool ScrollScrollboxTo(TNViewItem* item, int32_t position);
+
+    // Tool bars (kind 15).
+    void CreateToolbar(TNViewItem* item);
+    TNViewItem* priToolbar(TNViewItem* toolbarItem, int8_t kind, const char* name, uint8_t rightAligned);
+    TNViewItem* AddToolbarComponent(TNViewItem* prepared);
+    bool ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
+    bool SetToolbarBackground(TNViewItem* item, plat::TColor color);
+
+    // Day boxes (kind 16).
+    void CreateDaybox(TNViewItem* item);
+    bool ResizeDaybox(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force,
+                      bool resizeImage, bool resizeChildren);
+    bool UpdateRedline(TNViewItem* item);
+    void DayboxMouseDown(plat::TComponent* sender, int32_t button, int32_t x, int32_t y);
+    void DayboxMouseUp(plat::TComponent* sender, int32_t button, int32_t x, int32_t y);
+    void DayboxDblClick(plat::TComponent* sender);
+
     // The caption label of a field and its place in the caption column;
     // PlaceCaption gives the left edge of the field's own controls.
     plat::TLabel* CreateCaptionLabel(TNViewItem* item, plat::TWinControl* panel);

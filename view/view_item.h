@@ -144,6 +144,9 @@ struct TNViewItemData {
     int32_t LastParentWidth = -999;
     int32_t LastParentHeight = -999;
     int32_t LastChildrenCount = -1;
+    // Tool bars: 555 or 777 on a bar lays out only the bar itself; -999 on
+    // a bar's last child makes it fill the rest of the bar.
+    int32_t LayoutCode = 0;
 
     // Kind-specific values.
     int32_t KindValue1 = 0;
@@ -437,6 +440,19 @@ public:
     bool IsDayboxMode(int32_t group);
 
     bool ResizeAllDays(int32_t n);
+
+    // The scroll box's own scroll bar.
+    int32_t UpdateScrollbarHeight(uint8_t apply, int32_t contentHeight);
+    bool UpdateScrollbarPosition();
+    // The one-shot repaint of a record list.
+    bool CreateTimerCalcScrollbox(bool enabled);
+    void timerCalcScrollboxTimer(plat::TComponent* sender);
+
+    // The date and time under the last click of a day box.
+    int32_t GetTimeFromClickPos(int32_t* hour, int32_t* minute);
+    bool GetTimeFromClickPos_WeekView(int32_t* hour, int32_t* minute, int32_t* day, int32_t* month, int32_t* year);
+    bool GetDateFromClickPos_WeekView(int32_t* day, int32_t* month, int32_t* year);
+    bool GetTimeFromClickPos_MonthView(int32_t* hour, int32_t* minute, int32_t* day, int32_t* month, int32_t* year);
 
     int32_t DeskWidth();
     int32_t DeskHeight();

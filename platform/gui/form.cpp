@@ -48,6 +48,7 @@ namespace {
 
 TWeakRef<TForm> activeForm;
 TWeakRef<TForm> mainForm;
+std::string applicationTitle;
 bool windowSyncPending = false;
 // Every living form, in creation order.
 std::vector<TForm*> allForms;
@@ -120,6 +121,55 @@ void Application::Broadcast(TMessageId message, WPARAM wParam, LPARAM lParam)
     for (TForm* form : FormsTopmostFirst())
         if (form->Alive())
             form->Perform(message, wParam, lParam);
+}
+
+const std::string& Application::Title()
+{
+    return applicationTitle;
+}
+
+void Application::SetTitle(const std::string& title)
+{
+    applicationTitle = title;
+    QCoreApplication::setApplicationName(ToQString(title));
+}
+
+void Application::Minimize()
+{
+    if (TForm* form = mainForm.Get())
+        form->SetWindowState(TWindowState::wsMinimized);
+}
+
+void Application::Restore()
+{
+    if (TForm* form = mainForm.Get(); form != nullptr && form->WindowState() == TWindowState::wsMinimized)
+        form->SetWindowState(TWindowState::wsNormal);
+}
+
+void Application::ShowMainForm(int showCommand)
+{
+    TForm* form = mainForm.Get();
+    if (form == nullptr)
+        return;
+    switch (showCommand) {
+    case kShowHide:
+        form->Hide();
+        break;
+    case kShowMinimized:
+        form->SetWindowState(TWindowState::wsMinimized);
+        form->Show();
+        break;
+    default:
+        if (form->WindowState() == TWindowState::wsMinimized)
+            form->SetWindowState(TWindowState::wsNormal);
+        form->Show();
+        break;
+    }
+}
+
+void Application::Terminate()
+{
+    QCoreApplication::exit(0);
 }
 
 TForm::TForm(TComponent* owner) : TWinControl(owner)
@@ -197,8 +247,12 @@ void TForm::ApplyGeometry()
     if (applying_)
         return;
     QWidget* widget = Impl().widget;
+    // The move reports the old size back at once; that report must not
+    // undo the size still to be applied.
+    applying_ = true;
     widget->move(Left(), Top());
     widget->resize(std::max(0, ClientWidth()), std::max(0, ClientHeight() + MenuBarHeight()));
+    applying_ = false;
     if (menuBar_ != nullptr)
         menuBar_->Place(std::max(0, ClientWidth()));
 }

@@ -236,6 +236,22 @@ public:
     // windows of a change; a form freed by an earlier one's handler is
     // skipped.
     static void Broadcast(TMessageId message, WPARAM wParam, LPARAM lParam);
+
+    // The application's title (CP1250), as task lists name the program.
+    static const std::string& Title();
+    static void SetTitle(const std::string& title);
+    // Minimise and restore the main form; before its first show they only
+    // set the state it will show in.
+    static void Minimize();
+    static void Restore();
+    // Show commands of the main form: 0 hides, 5 shows, 6 minimises.
+    static constexpr int kShowHide = 0;
+    static constexpr int kShowNormal = 5;
+    static constexpr int kShowMinimized = 6;
+    static void ShowMainForm(int showCommand);
+    // Ends the main loop once the event being handled has returned, so an
+    // answer under way (a bus reply) is still written.
+    static void Terminate();
 };
 
 } // namespace plat

@@ -236,6 +236,26 @@ TEST_F(ProgramRun, WithoutADisplayTheWindowsRunOffscreen)
     EXPECT_NE(Log().find(kLastLine), std::string::npos);
 }
 
+TEST_F(ProgramRun, TheMainWindowStartsOnTheLoginPageWithItsFirstLines)
+{
+    auto copy = Start(Install("prog", "02"));
+    ASSERT_TRUE(WaitForMainWindow(*copy));
+    ASSERT_TRUE(WaitForLog("[gDeskPageChanged][END] gDesk->ActivePage = Login", 1)) << Log();
+    const std::string log = Log();
+    EXPECT_NE(log.find("[TfrmMainDLMR1] <APP-BEGIN> App.Random = "), std::string::npos);
+    EXPECT_NE(log.find("[TfrmMainDLMR1::TfrmMainDLMR1] InstID = "), std::string::npos);
+    const size_t name = log.find("[TfrmMainDLMR1] c.NetBIOSName = ");
+    ASSERT_NE(name, std::string::npos);
+    const size_t start = name + std::string("[TfrmMainDLMR1] c.NetBIOSName = ").size();
+    const std::string host = log.substr(start, log.find_first_of("\r\n", start) - start);
+    EXPECT_FALSE(host.empty());
+    EXPECT_EQ(host.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ"), std::string::npos) << host;
+    ASSERT_TRUE(copy->Signal(SIGTERM));
+    int status = 0;
+    ASSERT_TRUE(copy->Wait(status, 2000));
+    EXPECT_TRUE(ExitedWithZero(status));
+}
+
 TEST_F(ProgramRun, ASecondCopyRestoresTheFirstWhichTheRestoreTaskDoesAgain)
 {
     std::string folder = Install("prog", "0x");

@@ -340,3 +340,20 @@ TEST_F(Forms, ClosingTheMainFormEndsTheMainLoop)
 
 } // namespace
 } // namespace plat
+
+namespace plat {
+namespace {
+
+TEST_F(Forms, AShownFormTakesANewPositionAndSizeTogether)
+{
+    TOwned<TForm> form(new TForm());
+    form->Show();
+    form->SetBounds(200, 300, 400, 500);
+    EXPECT_EQ(form->Left(), 200);
+    EXPECT_EQ(form->Top(), 300);
+    EXPECT_EQ(form->Width(), 400);
+    EXPECT_EQ(form->Height(), 500);
+}
+
+} // namespace
+} // namespace plat

@@ -1,3 +1,4 @@
+#include "platform/gui/form.h"
 #include "platform/gui/gui_main_loop.h"
 #include "platform/testing/gui_harness.h"
 
@@ -99,6 +100,45 @@ TEST_F(GuiLoop, UnblocksOnlyTheSignalsItBlockedWhenItGoes)
     EXPECT_EQ(sigismember(&mask, SIGHUP), 0);
     EXPECT_EQ(sigismember(&mask, SIGINT), 1);
     pthread_sigmask(SIG_UNBLOCK, &onlyInt, nullptr);
+}
+
+} // namespace
+} // namespace plat
+
+namespace plat {
+namespace {
+
+TEST_F(GuiLoop, TerminateEndsTheLoopOnceTheRunningTaskHasReturned)
+{
+    GuiMainLoop loop;
+    std::vector<int> order;
+    loop.Post([&] {
+        Application::Terminate();
+        order.push_back(1);
+    });
+    EXPECT_EQ(loop.Run(), 0);
+    EXPECT_EQ(order, (std::vector<int>{1}));
+}
+
+TEST_F(GuiLoop, TheMainFormsShowCommandsAndAMinimiseBeforeTheFirstShow)
+{
+    TOwned<TForm> form(new TForm());
+    Application::SetMainForm(form.get());
+    Application::Minimize();
+    EXPECT_FALSE(form->Visible()) << "a minimise before the first show shows nothing";
+    EXPECT_EQ(form->WindowState(), TWindowState::wsMinimized);
+    Application::ShowMainForm(Application::kShowNormal);
+    EXPECT_TRUE(form->Visible());
+    EXPECT_EQ(form->WindowState(), TWindowState::wsNormal);
+    Application::ShowMainForm(Application::kShowMinimized);
+    EXPECT_EQ(form->WindowState(), TWindowState::wsMinimized);
+    Application::Restore();
+    EXPECT_EQ(form->WindowState(), TWindowState::wsNormal);
+    Application::ShowMainForm(Application::kShowHide);
+    EXPECT_FALSE(form->Visible());
+    Application::SetTitle("Dalmora 1");
+    EXPECT_EQ(Application::Title(), "Dalmora 1");
+    Application::SetMainForm(nullptr);
 }
 
 } // namespace

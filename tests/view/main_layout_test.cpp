@@ -78,6 +78,8 @@ TEST_F(StatusPanelTest, HoverHighlightsThenShowsTheNormalColours)
     const int bottom = gradient.Height() - 1;
     EXPECT_EQ(Probe(gradient, 2, 0), 0x112233u);
 
+    // From a known place: a move to where the pointer already is is no move.
+    MouseMove(*MainForm(), 500, 500);
     MouseMove(*bar_.Overlay(), 10, 10);
     EXPECT_EQ(Probe(gradient, 2, 0), 0xB8EEFFu);
     EXPECT_EQ(Probe(gradient, 2, bottom), 0x00C3FFu);

@@ -7,6 +7,7 @@
 #include "platform/gui/canvas.h"
 #include "view/image_table.h"
 
+#include <string>
 #include <utility>
 
 namespace view_test {
@@ -130,6 +131,14 @@ plat::TColor ViewTest::ActionIconColor(int index)
     return plat::RGB(10 * index, 255 - 10 * index, 100);
 }
 
+void ViewTest::MakeDayboxBackgrounds()
+{
+    for (int32_t rowHeight : {15, 20, 23}) {
+        const std::string name = "bgCalendarOneDay" + std::to_string(4 * rowHeight);
+        ImageTable.CreateBlankImage(name.c_str(), 800, 24 * 4 * rowHeight, plat::clWhite);
+    }
+}
+
 TNViewItem* ViewTest::MakeItem(int8_t kind, const char* name, plat::TWinControl* parentControl, plat::TForm* owner)
 {
     if (owner == nullptr)
@@ -146,12 +155,7 @@ TNViewItem* ViewTest::MakeItem(int8_t kind, const char* name, plat::TWinControl*
 
 TNViewItem* ViewTest::MakeScrollbox(const char* name, plat::TWinControl* parentControl)
 {
-    TNViewItem* box = MakeItem(cmpScrollbox, name, parentControl);
-    auto* frame = new plat::TJvPanel(box->OwnerForm.Get());
-    frame->SetParent(box->Panel.Get());
-    box->Scrollbox = frame;
-    box->AddInner();
-    return box;
+    return MakeItem(cmpScrollbox, name, parentControl);
 }
 
 } // namespace view_test

@@ -65,8 +65,12 @@ protected:
     // own children can be linked to it.
     TNViewItem* MakeItem(int8_t kind, const char* name, plat::TWinControl* parentControl = nullptr,
                          plat::TForm* owner = nullptr);
-    // A scroll box with its clipping frame and one list state.
+    // A scroll box, with its clipping frame and one list state.
     TNViewItem* MakeScrollbox(const char* name, plat::TWinControl* parentControl = nullptr);
+
+    // The week views' row backgrounds the main window draws at start, as
+    // blank white images 800 wide and one day (24 hours of four rows) high.
+    static void MakeDayboxBackgrounds();
 
     plat::TForm* MainForm() const { return mainForm_.get(); }
     plat::TForm* DialogForm() const { return dialogForm_.get(); }

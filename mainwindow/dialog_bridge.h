@@ -1,0 +1,43 @@
+#pragma once
+
+#include "platform/gui/form.h"
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// The universal dialog as the main window's bridge opens it: a form that
+// takes the bridge's fields and prepares its page by key. `dialog/` makes
+// them through the factory it installs at start-up, so the bridge never
+// names the dialog's class.
+class TNUniDialogForm : public plat::TForm {
+public:
+    using plat::TForm::TForm;
+
+    // Prepares the page of Key; false when the dialog must not be shown.
+    virtual bool AktivujDialog() = 0;
+
+    int32_t SlotIndex = -1;
+    int32_t CallerTag = -1;
+    std::string Key;
+    // p1 to p8 at 0 to 7; p6 (index 5) is the server position.
+    int32_t Params[8] = {};
+};
+
+using TNUniDialogFactory = TNUniDialogForm* (*)();
+void SetUniDialogFactory(TNUniDialogFactory factory);
+
+// The open dialogs, one slot per nesting depth.
+constexpr int32_t kUniDialogSlots = 32;
+extern TNUniDialogForm* frmUnidlgDLMR1[kUniDialogSlots];
+
+// The message-box page's fields: text and caption the main window's MB
+// writes, the result the page leaves.
+struct TNMessageBoxFields {
+    std::string Text;
+    std::string Caption;
+    int32_t Result = 0;
+};
+extern TNMessageBoxFields MessageBoxFields;
+// Set while the bridge shows a message box of its own.
+extern std::atomic<uint8_t> MessageBoxShown;

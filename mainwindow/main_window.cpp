@@ -1,0 +1,678 @@
+#include "mainwindow/main_window.h"
+
+#include "foundation/app_info.h"
+#include "foundation/common.h"
+#include "foundation/dirs.h"
+#include "foundation/globals.h"
+#include "foundation/guard.h"
+#include "foundation/hooks.h"
+#include "foundation/log.h"
+#include "foundation/program_start.h"
+#include "foundation/record_file_set.h"
+#include "foundation/string.h"
+#include "mainwindow/page_services.h"
+#include "online/global.h"
+#include "online/hooks.h"
+#include "online/window_state.h"
+#include "platform/core/clock.h"
+#include "platform/core/file.h"
+#include "platform/gui/bitmap.h"
+#include "platform/gui/button.h"
+#include "platform/gui/canvas.h"
+#include "platform/gui/image_list.h"
+#include "platform/gui/label.h"
+#include "platform/gui/menu.h"
+#include "platform/gui/notebook.h"
+#include "platform/gui/panel.h"
+#include "platform/gui/screen.h"
+#include "platform/gui/timer.h"
+#include "platform/gui/tray_icon.h"
+#include "view/hooks.h"
+#include "view/image_table.h"
+#include "view/view.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
+TfrmMainDLMR1* frmMainDLMR1 = nullptr;
+
+namespace {
+
+// The 66 named images of start-up, in their order.
+constexpr const char* kNamedImages[][2] = {
+    {"imgSandClock24", "images/sand-clock-24x24.png"},
+    {"imgRefresh24", "images/refresh-24x24.png"},
+    {"imgSearch24", "images/search-24x24.png"},
+    {"imgBell24", "images/bell-24x24.png"},
+    {"imgBellWithRedDot24", "images/bell-with-red-dot-24x24.png"},
+    {"imgChats24", "images/chats-24x24.png"},
+    {"imgDalmora32", "images/dalmora-32x32.png"},
+    {"imgUserPhotoBlankHeader32", "images/user-photo-blank-header-32x32.png"},
+    {"imgUserPhotoBlankHeader48", "images/user-photo-blank-header-48x48.png"},
+    {"imgSkupina", "images/contacts-groups.bmp"},
+    {"imgKontakt", "images/user-photo.bmp"},
+    {"imgMenu", "images/menu-gray-16x16.png"},
+    {"imgHamburgerMenu24", "images/hamburger-menu-24x24.png"},
+    {"imgCalendarTypeNormal", "images/calendar-type-normal-16x16.png"},
+    {"imgCloseXBlack", "images/close-x-black-16x16.png"},
+    {"imgSmallCloseXBlack", "images/small-close-x-black-16x16.png"},
+    {"imgFilter16", "images/filter-16x16.png"},
+    {"imgAdd", "images/add-green-circle-16x16.png"},
+    {"imgAdd24", "images/add-24x24.png"},
+    {"imgAddCalendar16", "images/add-calendar-16x16.png"},
+    {"imgSubscribe16", "images/subscribe-16x16.png"},
+    {"imgArrowNext", "images/arrow-next-16x16.png"},
+    {"imgArrowPrevious", "images/arrow-previous-16x16.png"},
+    {"imgToday", "images/today-16x16.png"},
+    {"imgCheckboxChecked", "images/checkbox-checked-black-14x14.png"},
+    {"imgCheckboxCheckedWhiteBG", "images/checkbox-checked-black-whitebg-14x14.png"},
+    {"imgCheckboxUnchecked", "images/checkbox-unchecked-black-14x14.png"},
+    {"imgCheckboxUncheckedWhiteBG", "images/checkbox-unchecked-black-whitebg-14x14.png"},
+    {"imgControlHomepage", "images/control/color/homepage-28x28.png"},
+    {"imgControlCalendar", "images/control/color/calendar-28x28.png"},
+    {"imgControlTasks", "images/control/color/tasklist-28x28.png"},
+    {"imgControlNotes", "images/control/color/notes-28x28.png"},
+    {"imgControlPages", "images/control/color/pages-28x28.png"},
+    {"imgControlSearch", "images/control/color/search-28x28.png"},
+    {"imgDropdownSilver", "images/dropdown-silver-7x8.png"},
+    {"imgArrowTreeUp", "images/arrow-tree-up-silver-14x14.png"},
+    {"imgBlank14", "images/blank-14x14.png"},
+    {"imgBluePencil", "images/blue-pencil-14x14.png"},
+    {"imgTransparent14", "images/transparent-14x14.png"},
+    {"imgNewSubrecord", "images/add-blue-circle.png"},
+    {"imgNewSubrecordDisabled", "images/add-disabled-circle.png"},
+    {"imgFinishedGreen12", "images/finished-green-12x12.png"},
+    {"imgSharedSilver12", "images/shared-silver-12x12.png"},
+    {"imgRecurringSilver12", "images/recurring-silver-12x12.png"},
+    {"imgPlaceSilver12", "images/place-silver-12x12.png"},
+    {"imgNoteSilver12", "images/note-silver-12x12.png"},
+    {"imgAlertSilver12", "images/alert-silver-12x12.png"},
+    {"imgClock", "images/clock-14x14.png"},
+    {"imgInfoSilver", "images/info-silver.png"},
+    {"imgNotePinIcon", "images/note-pin-icon-24x24.png"},
+    {"imgTasks24", "images/tasks-24x24.png"},
+    {"imgImportanceBlank", "images/importance-blank-9x14.png"},
+    {"imgImportance0", "images/importance-0-9x14.png"},
+    {"imgImportance10", "images/importance-10-9x14.png"},
+    {"imgImportance99", "images/importance-99-9x14.png"},
+    {"imgImportanceMinus10", "images/importance-minus10-9x14.png"},
+    {"imgCheckmarkSilver", "images/checkmark-silver-10x12.png"},
+    {"imgCheckmarkBlue", "images/checkmark-blue-10x12.png"},
+    {"imgPages16", "images/pages-16x16.png"},
+    {"imgOrganizerNoIcon48", "images/organizer-layout-48x48.png"},
+    {"imgOrganizerNoIcon16", "images/organizer-layout-16x16.png"},
+    {"imgGoBack32", "images/go-back-32x32.png"},
+    {"imgInviteUsers16", "images/invite-users-16x16.png"},
+    {"imgPicture24", "images/picture-24x24.png"},
+    {"imgPictureSilver24", "images/picture-silver-24x24.png"},
+    {"imgWeb16", "images/web-16x16.png"},
+};
+static_assert(sizeof(kNamedImages) / sizeof(kNamedImages[0]) == 66);
+
+// The action pictures the tray and the status-bar panels use by index.
+constexpr int kActionImageCount = 18;
+
+plat::TPanel* MakePanel(plat::TComponent* owner, plat::TWinControl* parent, const char* name, plat::TColor color)
+{
+    auto* panel = new plat::TPanel(owner);
+    panel->SetName(name);
+    panel->SetBevelOuter(plat::TBevelCut::bvNone);
+    panel->SetBevelInner(plat::TBevelCut::bvNone);
+    panel->SetDoubleBuffered(true);
+    panel->SetColor(color);
+    panel->SetCaption("");
+    if (parent != nullptr)
+        panel->SetParent(parent);
+    return panel;
+}
+
+plat::TTimer* MakeTimer(plat::TComponent* owner, const char* name, uint32_t interval)
+{
+    auto* timer = new plat::TTimer(owner);
+    timer->SetName(name);
+    timer->SetEnabled(false);
+    timer->SetInterval(interval);
+    return timer;
+}
+
+plat::TMenuItem* AddMenuItem(plat::TComponent* owner, plat::TMenuItem* parent, const char* name, const char* caption)
+{
+    auto* item = new plat::TMenuItem(owner);
+    item->SetName(name);
+    item->SetCaption(caption);
+    parent->Add(item);
+    return item;
+}
+
+// Hooks of the lower libraries, answered by the one main window.
+TfrmMainDLMR1* Main()
+{
+    return frmMainDLMR1;
+}
+
+} // namespace
+
+TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServices> pages)
+    : plat::TForm(owner), pages_(pages ? std::move(pages) : std::make_unique<TNPageServices>())
+{
+    // The form designer's part, then the constructor's steps.
+    CreateFixedParts();
+    CreateTimers();
+    frmMainDLMR1 = this;
+    InstallHooks();
+
+    Guarded("[TfrmMainDLMR1::TfrmMainDLMR1]", [&] {
+        // 2. The computer's name for the request head.
+        TNString name;
+        if (!TNGlobal::GetNetBIOSName(&name) || name.Length == 0)
+            name.Set("local");
+        name.ToLower();
+        g.NetBIOSName = name;
+
+        // 3. Presets (the members' initialisers hold the rest).
+        pDesk->SetLeft(0);
+        pDesk->SetTop(0);
+
+        // 4. and 5.
+        std::srand(static_cast<unsigned>(plat::UnixSeconds()));
+        GetScreenSize(&g.ScreenWidth, &g.ScreenHeight);
+
+        // 6. Folders and the run's first lines.
+        Dirs.ProducerDirName.Set(App.DirProducer);
+        Dirs.ProductDirName.Set(App.DirName);
+        TNString folder;
+        if (Dirs.GoToUsersDir(IsPortable != 0, false, false) && Dirs.GetCurrentDir(folder))
+            SetLogDir(folder.Text);
+        LogTextUInt("[TfrmMainDLMR1] <APP-BEGIN> App.Random = ", App.Random);
+        LogWrite("[TfrmMainDLMR1] c.NetBIOSName = ", g.NetBIOSName.Text, false);
+
+        // 7. The installation id.
+        InstID = Dirs.LoadInstID();
+        g.InstID = InstID;
+        LogTextUInt("[TfrmMainDLMR1::TfrmMainDLMR1] InstID = ", InstID);
+        c.ReportNoServer();
+
+        // 8. Minimising and restoring would map the window, which a run
+        // started hidden must not do.
+        LogText("[TfrmMainDLMR1::TfrmMainDLMR1] Minimise and restore at start left out: it would show the window.");
+
+        // 9. Installers left over from earlier updates.
+        if (App.IsUpdate == 0)
+            DeleteLeftOverInstallers();
+
+        // 11. and 12.
+        for (plat::TWinControl* control :
+             {static_cast<plat::TWinControl*>(this), static_cast<plat::TWinControl*>(pDesk),
+              static_cast<plat::TWinControl*>(pDesk0), static_cast<plat::TWinControl*>(pDesk1),
+              static_cast<plat::TWinControl*>(gDesk), static_cast<plat::TWinControl*>(pHpDesk),
+              static_cast<plat::TWinControl*>(pCalendarDesk), static_cast<plat::TWinControl*>(pTasksDesk),
+              static_cast<plat::TWinControl*>(pNotesDesk), static_cast<plat::TWinControl*>(pPagesDesk),
+              static_cast<plat::TWinControl*>(pSearchDesk)})
+            control->SetColor(View.FormColor);
+        View.ScreenRows = g.ScreenHeight / 32;
+
+        // 13. Sounds come with the sound Part.
+        LogText("[NactiZvuky] not built yet");
+
+        // 14. The named images.
+        LoadNamedImages();
+        LogText("[CreateDynamicImages] not built yet");
+
+        // 15. and 16.
+        btnESC->SetBounds(-100, -100, 0, 0);
+        CreateMainComponents();
+
+        // 17. A run started hidden stays off screen and out of the task bar
+        // until it is shown.
+        if (App.IsAutorun != 0) {
+            SetSkipTaskbar(true);
+            SetLeft(3 * plat::Screen::DesktopWidth());
+            SetTop(3 * plat::Screen::DesktopHeight());
+            // FormCreate: the window stays unseen until it is shown.
+            SetAlphaBlendValue(0);
+            SetAlphaBlend(true);
+            trayIcon->SetTag(0);
+        }
+
+        // 18. and 19.
+        TNGlobal::SetPortableDataFolder();
+        SetCaption(App.ApplicationTitle);
+        plat::Application::SetTitle(App.ApplicationTitle);
+
+        // 20. to 23.
+        trayIcon->SetIconIndex(App.TrayIconNormal);
+        trayIcon->SetActive(true);
+        trayIcon->SetIconVisible(true);
+        trayIcon->SetHint(std::string(App.ApplicationTitle) + "\n" + App.ApplicationMotto);
+        if (plat::TMenuItem* exit = MainMenu2->FindByName("mnuExit"))
+            exit->SetCaption(std::string("Ukončit ") + App.ApplicationName);
+        if (plat::TMenuItem* exit = popupTray->FindByName("pmnuExit"))
+            exit->SetCaption(std::string("Ukončit ") + App.ApplicationName);
+        popupPostponeAlert->SetTag(-1);
+
+        // 24. The login page.
+        LogText("[ZavriInfoPanel] not built yet");
+        ShowLoginForm();
+
+        // 25. The start-with-the-system entry.
+        if (App.IsDev == 0)
+            g.SetAutorun(1, 0);
+
+        // 26. The alert windows are built on the first tick.
+        timerNot->SetTag(0);
+        timerNot->SetInterval(5);
+        LogText("[timerNot] not built yet");
+    });
+}
+
+TfrmMainDLMR1::~TfrmMainDLMR1() = default;
+
+void TfrmMainDLMR1::Detach()
+{
+    LogText("[TfrmMainDLMR1::FormDestroy][BEGIN]");
+    // The components built on this window go with it, not after it.
+    if (ViewGlobalsConstructed())
+        Guarded("[TfrmMainDLMR1::FormDestroy]", [&] { View.DeleteComponentsByFormHandle(this); });
+    RemoveHooks();
+    if (frmMainDLMR1 == this)
+        frmMainDLMR1 = nullptr;
+    plat::TForm::Detach();
+    LogText("[TfrmMainDLMR1::FormDestroy][END]");
+}
+
+void TfrmMainDLMR1::CreateFixedParts()
+{
+    SetName("frmMainDLMR1");
+    SetBounds(0, 0, 1016, 739);
+    pDesk = MakePanel(this, this, "pDesk", View.FormColor);
+    pDesk->OnResize = [this](plat::TComponent*) { pDeskResize(); };
+    pDesk0 = MakePanel(this, pDesk, "pDesk0", View.FormColor);
+    pDesk1 = MakePanel(this, pDesk, "pDesk1", View.FormColor);
+    gDesk = new plat::TNotebook(this);
+    gDesk->SetName("gDesk");
+    gDesk->SetParent(pDesk1);
+    for (const char* page : {"Login", "Homepage", "Calendar", "Tasks", "Notes", "Pages", "Search", "Pomocne"})
+        gDesk->AddPage(page);
+    struct DeskPanel {
+        plat::TPanel** panel;
+        const char* name;
+        const char* page;
+    };
+    const DeskPanel desks[] = {{&pHpDesk, "pHpDesk", "Homepage"},    {&pCalendarDesk, "pCalendarDesk", "Calendar"},
+                               {&pTasksDesk, "pTasksDesk", "Tasks"}, {&pNotesDesk, "pNotesDesk", "Notes"},
+                               {&pPagesDesk, "pPagesDesk", "Pages"}, {&pSearchDesk, "pSearchDesk", "Search"}};
+    for (const DeskPanel& desk : desks) {
+        *desk.panel = MakePanel(this, gDesk->PageByName(desk.page), desk.name, View.FormColor);
+        (*desk.panel)->SetVisible(false);
+    }
+    pLogin = MakePanel(this, gDesk->PageByName("Login"), "pLogin", View.FormColor);
+    pInfo = MakePanel(this, this, "pInfo", 0xFFFFFF);
+    pInfo->SetVisible(false);
+    pInfo->SetHeight(0);
+
+    btnESC = new plat::TButton(this);
+    btnESC->SetName("btnESC");
+    btnESC->SetCancel(true);
+    btnESC->SetTabStop(false);
+    btnESC->SetCaption("btnESC");
+    btnESC->SetBounds(12, 12, 75, 25);
+    btnESC->SetParent(this);
+    btnESC->OnClick = [this](plat::TComponent*) { btnESCClick(); };
+
+    labelTestFont = new plat::TLabel(this);
+    labelTestFont->SetName("labelTestFont");
+    labelTestFont->SetVisible(false);
+    labelTestFont->SetParent(this);
+
+    imagelistAction = std::make_unique<plat::TImageList>(16, 16);
+    for (int i = 0; i < kActionImageCount; ++i) {
+        plat::TBitmap picture;
+        picture.SetSize(16, 16);
+        const plat::TColor colour = static_cast<plat::TColor>(0x203040 + i * 0x0A0806);
+        picture.Canvas().Brush.Color = colour;
+        picture.Canvas().FillRect(plat::TRect{0, 0, 16, 16});
+        imagelistAction->Add(picture);
+    }
+
+    MainMenu2 = new plat::TMainMenu(this);
+    MainMenu2->SetName("MainMenu2");
+    for (const auto& [name, caption] : {std::pair{"mnuFile", "&Soubor"}, std::pair{"mnuView", "&Zobrazit"},
+                                        std::pair{"mnuSettings", "&Nastavení"}, std::pair{"mnuHelp", "Nápo&věda"}}) {
+        plat::TMenuItem* top = AddMenuItem(this, MainMenu2->Items(), name, caption);
+        if (std::string(name) == "mnuFile")
+            AddMenuItem(this, top, "mnuExit", "Ukončit");
+        if (std::string(name) == "mnuSettings") {
+            plat::TMenuItem* log = AddMenuItem(this, top, "mnuShowLogWindow", "Zobrazit log");
+            log->OnClick = [this](plat::TComponent*) { mnuShowLogWindowClick(); };
+            const std::pair<const char*, const char*> modes[] = {
+                {"mnuAfterStartupKeepHidden", "Po spuštění skrýt"},
+                {"mnuAfterStartupShow", "Po spuštění zobrazit"},
+                {"mnuAfterStartupMinimize", "Po spuštění minimalizovat"}};
+            for (int32_t mode = 0; mode < 3; ++mode) {
+                plat::TMenuItem* item = AddMenuItem(this, top, modes[mode].first, modes[mode].second);
+                item->SetRadioItem(true);
+                item->OnClick = [this, mode](plat::TComponent*) { SetAfterStartupMode(mode); };
+            }
+        }
+    }
+    popupTray = new plat::TPopupMenu(this);
+    popupTray->SetName("popupTray");
+    AddMenuItem(this, popupTray->Items(), "pmnuHide", "Skrýt")->OnClick = [this](plat::TComponent*) {
+        pmnuHideClick();
+    };
+    AddMenuItem(this, popupTray->Items(), "pmnuExit", "Ukončit");
+    popupText = new plat::TPopupMenu(this);
+    popupText->SetName("popupText");
+    popupPostponeAlert = new plat::TPopupMenu(this);
+    popupPostponeAlert->SetName("popupPostponeAlert");
+
+    trayIcon = new plat::TrayIcon(this);
+    trayIcon->SetName("trayIcon");
+    trayIcon->SetIcons(imagelistAction.get());
+    trayIcon->SetPopupMenu(popupTray);
+    trayIcon->OnMouseDown = [this](plat::TComponent*, plat::TMouseButton button, plat::TShiftState, int, int) {
+        trayIconMouseDown(button);
+    };
+
+    OnResize = [this](plat::TComponent*) { FormResize(); };
+    OnActivate = [this](plat::TComponent*) { FormActivate(); };
+    OnCloseQuery = [this](plat::TComponent*, bool& canClose) { FormCloseQuery(canClose); };
+    OnClose = [this](plat::TComponent*, plat::TCloseAction&) { FormClose(); };
+    gDesk->OnPageChanged = [this](plat::TComponent*) { gDeskPageChanged(); };
+}
+
+void TfrmMainDLMR1::CreateTimers()
+{
+    timerOnline = MakeTimer(this, "timerOnline", 1);
+    timerOnline->OnTimer = [this](plat::TComponent*) { timerOnlineTimer(); };
+    timerCreateHiddenViews = MakeTimer(this, "timerCreateHiddenViews", 333);
+    timerCreateHiddenViews->OnTimer = [this](plat::TComponent*) { timerCreateHiddenViewsTimer(); };
+    timerFormResize = MakeTimer(this, "timerFormResize", 333);
+    timerFormResize->OnTimer = [this](plat::TComponent*) { timerFormResizeTimer(); };
+    timerResize = MakeTimer(this, "timerResize", 1);
+    timerResize->OnTimer = [this](plat::TComponent*) { timerResizeTimer(); };
+    timerMaximizeMainWindow = MakeTimer(this, "timerMaximizeMainWindow", 1);
+    timerMaximizeMainWindow->OnTimer = [this](plat::TComponent*) { timerMaximizeMainWindowTimer(); };
+    timerFocus = MakeTimer(this, "timerFocus", 1);
+    timerFocus->OnTimer = [this](plat::TComponent*) { timerFocusTimer(); };
+    timerFinishShowingLogForm = MakeTimer(this, "timerFinishShowingLogForm", 1250);
+    timerFinishShowingLogForm->OnTimer = [this](plat::TComponent*) { timerFinishShowingLogFormTimer(); };
+    timerResetView = MakeTimer(this, "timerResetView", 60000);
+    timerNot = MakeTimer(this, "timerNot", 5);
+    timerUpdateUI = MakeTimer(this, "timerUpdateUI", 1);
+    timerAfterOnlineLogin = MakeTimer(this, "timerAfterOnlineLogin", 1);
+    timerMainFromOnline = MakeTimer(this, "timerMainFromOnline", 1);
+    timerAutoLogin = MakeTimer(this, "timerAutoLogin", 1000);
+    timerHodiny = MakeTimer(this, "timerHodiny", 1000);
+    timerCloseApp = MakeTimer(this, "timerCloseApp", 250);
+    timerEmergencyAppClose = MakeTimer(this, "timerEmergencyAppClose", 25);
+    timerTasksAfterTagSelect = MakeTimer(this, "timerTasksAfterTagSelect", 1);
+    timerSearch = MakeTimer(this, "timerSearch", 1);
+    timerInfoPruh = MakeTimer(this, "timerInfoPruh", 1);
+    timerHint = MakeTimer(this, "timerHint", 1000);
+    timerSetCalendarToToday = MakeTimer(this, "timerSetCalendarToToday", 1);
+    timerAddSomethingNew = MakeTimer(this, "timerAddSomethingNew", 1);
+    timerDblClickTimer = MakeTimer(this, "timerDblClickTimer", 500);
+}
+
+void TfrmMainDLMR1::CreateMainComponents()
+{
+    Guarded("[TfrmMainDLMR1::CreateMainComponents]", [&] {
+        struct FixedPanel {
+            plat::TPanel** panel;
+            const char* name;
+            plat::TColor colour;
+        };
+        const FixedPanel panels[] = {{&pSpare1, "pSpare1", View.FormColor}, {&pScrollbar, "pScrollbar", View.FormColor},
+                                     {&pHeader, "pHeader", 0xFFFFFF},       {&pControl, "pControl", View.FormColor},
+                                     {&pZentor, "pZentor", View.FormColor}, {&pSpare2, "pSpare2", 0xF1F1F1},
+                                     {&pSpare3, "pSpare3", 0xFFFF00},       {&pSideboard, "pSideboard", 0xFFFFFF},
+                                     {&pSuggestor, "pSuggestor", 0x00FFFF}};
+        for (const FixedPanel& fixed : panels) {
+            if (*fixed.panel != nullptr)
+                continue;
+            plat::TPanel* panel = MakePanel(this, nullptr, fixed.name, fixed.colour);
+            panel->SetAlignment(plat::TAlignment::taLeftJustify);
+            panel->SetBounds(-16, -16, 8, 8);
+            panel->OnMouseDown = [this](plat::TComponent*, plat::TMouseButton, plat::TShiftState, int, int) {
+                pages_->FormMouseDown();
+            };
+            panel->SetParent(this);
+            *fixed.panel = panel;
+        }
+        pSideboard->BringToFront();
+        LogText("[pSideboard][BringToFront]");
+        pSuggestor->BringToFront();
+        LogText("[pSuggestor][BringToFront]");
+    });
+}
+
+void TfrmMainDLMR1::DeleteLeftOverInstallers()
+{
+    if (!Dirs.GoToUpdateDir(IsPortable != 0))
+        return;
+    const std::string folder = Dirs.UpdateDir.Text != nullptr ? Dirs.UpdateDir.Text : "";
+    for (int32_t i = 0; i <= App.VersionMinor + 9; ++i) {
+        char path[1024];
+        std::snprintf(path, sizeof path, "%s%d%02d/update.exe", folder.c_str(), App.VersionMajor, i);
+        if (plat::FileExists(path))
+            plat::RemoveFile(path);
+    }
+}
+
+int32_t TfrmMainDLMR1::NamedImageCount()
+{
+    return static_cast<int32_t>(std::size(kNamedImages));
+}
+
+const char* TfrmMainDLMR1::NamedImageName(int32_t index)
+{
+    return index >= 0 && index < NamedImageCount() ? kNamedImages[index][0] : "";
+}
+
+const char* TfrmMainDLMR1::NamedImageFile(int32_t index)
+{
+    return index >= 0 && index < NamedImageCount() ? kNamedImages[index][1] : "";
+}
+
+void TfrmMainDLMR1::LoadNamedImages()
+{
+    const std::string programFolder = GetProgramFolder();
+    for (const auto& image : kNamedImages)
+        ImageTable.LoadImage(image[0], (programFolder + image[1]).c_str());
+}
+
+void TfrmMainDLMR1::ShowLoginForm()
+{
+    gDesk->SetActivePage("Login");
+    ShowOrHideWindowPartsForLogin();
+    LogText("[ShowLoginForm] not built yet");
+}
+
+// ---------------------------------------------------------------------------
+// Synchronisation passes and the views built after sign-in
+
+void TfrmMainDLMR1::RunOnlineNow()
+{
+    g.RunOnlineNow();
+}
+
+void TfrmMainDLMR1::timerOnlineTimer()
+{
+    timerOnline->SetEnabled(false);
+    // Closing, the log-out's Tag and a running pass are the pass starter's.
+    g.OnlineTimerFired();
+}
+
+void TfrmMainDLMR1::timerCreateHiddenViewsTimer()
+{
+    Guarded("[TfrmMainDLMR1::timerCreateHiddenViewsTimer]", [&] {
+        if (signedIn == 0 || g.Close != 0 || g.runningLogin) {
+            timerCreateHiddenViews->SetEnabled(false);
+            return;
+        }
+        const int64_t view = timerCreateHiddenViews->Tag();
+        if (view < 1 || view > 8) {
+            timerCreateHiddenViews->SetEnabled(false);
+            return;
+        }
+        timerCreateHiddenViews->SetTag(view + 1);
+        pages_->CreateHiddenView(static_cast<int32_t>(view));
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Messages and the close
+
+plat::LRESULT TfrmMainDLMR1::Dispatch(plat::TMessageId message, plat::WPARAM wParam, plat::LPARAM lParam)
+{
+    switch (message) {
+    case plat::WM_DALMORA_RESTORE:
+        LogText("[RestoreMainWindow] wmRestoreMainWindow received.");
+        RestoreApplication();
+        return 1;
+    case plat::WM_QUERYENDSESSION:
+    case plat::WM_ENDSESSION:
+        EndSession(message);
+        return 1;
+    case plat::WM_CLOSE:
+        LogText("[TfrmMainDLMR1] WM_CLOSE received.");
+        break;
+    default:
+        break;
+    }
+    return plat::TForm::Dispatch(message, wParam, lParam);
+}
+
+void TfrmMainDLMR1::EndSession(plat::TMessageId message)
+{
+    LogText(message == plat::WM_QUERYENDSESSION ? "[EndSession] WM_QUERYENDSESSION received."
+                                                : "[EndSession] WM_ENDSESSION received.");
+    c.ExitAllowed = 1;
+    Close();
+}
+
+void TfrmMainDLMR1::FormCloseQuery(bool& canClose)
+{
+    Guarded("[TfrmMainDLMR1::FormCloseQuery]", [&] {
+        if (g.runningLogin) {
+            LogText("[FormCloseQuery][RETURN] g.LoginInProgress = true");
+            canClose = false;
+            return;
+        }
+        LogText("[FormCloseQuery][BEGIN]");
+        // Until the shut-down sequence exists, only an allowed exit closes;
+        // any other close hides the window, so the run keeps serving.
+        canClose = c.ExitAllowed != 0 || c.RealExit != 0;
+        if (!canClose) {
+            trayIcon->SetTag(0);
+            trayIcon->HideApplication();
+        }
+        LogTextInt("[FormCloseQuery][END] CanClose = ", canClose ? 1 : 0);
+    });
+}
+
+void TfrmMainDLMR1::FormClose()
+{
+    Guarded("[TfrmMainDLMR1::FormClose]", [&] {
+        LogText("[FormClose][BEGIN] <APP-END>");
+        g.Close = 1;
+        raf.closeAllFiles();
+        LogText("[FormClose][END] <APP-END>");
+    });
+}
+
+// ---------------------------------------------------------------------------
+// Hooks
+
+void TfrmMainDLMR1::InstallHooks()
+{
+    MainWindowHooks.ArmOnlineTimer = [](int32_t intervalMs) {
+        if (TfrmMainDLMR1* form = Main()) {
+            form->timerOnline->SetInterval(static_cast<uint32_t>(intervalMs));
+            form->timerOnline->SetEnabled(true);
+        }
+    };
+    MainWindowHooks.SetOnlineTimerTag = [](int32_t tag) {
+        if (TfrmMainDLMR1* form = Main())
+            form->timerOnline->SetTag(tag);
+        g.OnlineTimerTag = tag;
+    };
+    MainWindowHooks.ShowApplication = [](const char* caller, int32_t showCommand) {
+        if (TfrmMainDLMR1* form = Main())
+            form->ShowApplication(caller, showCommand);
+    };
+    MainWindowHooks.gDeskPageChanged = [] {
+        if (TfrmMainDLMR1* form = Main())
+            form->gDeskPageChanged();
+    };
+
+    ViewMainHooks.btnESCClick = [] {
+        if (TfrmMainDLMR1* form = Main())
+            form->btnESCClick();
+    };
+    ViewMainHooks.ResizeControl = [](int32_t width, int32_t height, int32_t barHeight, int32_t barWidth) {
+        if (TfrmMainDLMR1* form = Main())
+            form->ResizeControl(width, height, barHeight, barWidth);
+    };
+    // The scroll-bar panel holds nothing.
+    ViewMainHooks.ResizeScrollbar = [](int32_t, int32_t, int32_t, int32_t) {};
+    ViewMainHooks.FormMouseDown = [](plat::TComponent*, int32_t, uint32_t, int32_t, int32_t) {
+        if (TfrmMainDLMR1* form = Main())
+            form->Pages().FormMouseDown();
+    };
+    ViewMainHooks.MainForm = []() -> plat::TForm* { return Main(); };
+    ViewMainHooks.gDesk = []() -> plat::TWinControl* { return Main() != nullptr ? Main()->gDesk : nullptr; };
+    ViewMainHooks.pDesk = []() -> plat::TPanel* { return Main() != nullptr ? Main()->pDesk : nullptr; };
+    ViewMainHooks.FixedPanel = [](TNMainPanel which) -> plat::TPanel* {
+        TfrmMainDLMR1* form = Main();
+        if (form == nullptr)
+            return nullptr;
+        switch (which) {
+        case mpHeader:
+            return form->pHeader;
+        case mpZentor:
+            return form->pZentor;
+        case mpControl:
+            return form->pControl;
+        case mpScrollbar:
+            return form->pScrollbar;
+        case mpSpare1:
+            return form->pSpare1;
+        case mpSpare2:
+            return form->pSpare2;
+        case mpSpare3:
+            return form->pSpare3;
+        default:
+            return nullptr;
+        }
+    };
+    ViewMainHooks.imagelistAction = []() -> plat::TImageList* {
+        return Main() != nullptr ? Main()->imagelistAction.get() : nullptr;
+    };
+    ViewMainHooks.popupText = []() -> plat::TComponent* { return Main() != nullptr ? Main()->popupText : nullptr; };
+    ViewMainHooks.timerResize = []() -> plat::TComponent* { return Main() != nullptr ? Main()->timerResize : nullptr; };
+    ViewMainHooks.DayCellSize = []() -> int32_t { return kDayCellSize; };
+}
+
+void TfrmMainDLMR1::RemoveHooks()
+{
+    MainWindowHooks.ArmOnlineTimer = nullptr;
+    MainWindowHooks.SetOnlineTimerTag = nullptr;
+    MainWindowHooks.ShowApplication = nullptr;
+    MainWindowHooks.gDeskPageChanged = nullptr;
+    ViewMainHooks.btnESCClick = nullptr;
+    ViewMainHooks.ResizeControl = nullptr;
+    ViewMainHooks.ResizeScrollbar = nullptr;
+    ViewMainHooks.FormMouseDown = nullptr;
+    ViewMainHooks.MainForm = nullptr;
+    ViewMainHooks.gDesk = nullptr;
+    ViewMainHooks.pDesk = nullptr;
+    ViewMainHooks.FixedPanel = nullptr;
+    ViewMainHooks.imagelistAction = nullptr;
+    ViewMainHooks.popupText = nullptr;
+    ViewMainHooks.timerResize = nullptr;
+    ViewMainHooks.DayCellSize = nullptr;
+}

@@ -1,0 +1,147 @@
+#include "mainwindow/page_services.h"
+
+#include "foundation/log.h"
+
+#include <string>
+
+void TNPageServices::NotBuiltYet(const char* name)
+{
+    LogText(("[" + std::string(name) + "] not built yet").c_str());
+}
+
+void TNPageServices::CreateHomepageComponents()
+{
+    NotBuiltYet("CreateHomepageComponents");
+}
+void TNPageServices::ResizeHomepageComponents()
+{
+    NotBuiltYet("ResizeHomepageComponents");
+}
+void TNPageServices::CreateCalendarComponents()
+{
+    NotBuiltYet("CreateCalendarComponents");
+}
+void TNPageServices::ResizeCalendarComponents()
+{
+    NotBuiltYet("ResizeCalendarComponents");
+}
+void TNPageServices::CreateTasksComponents(int32_t)
+{
+    NotBuiltYet("CreateTasksComponents");
+}
+void TNPageServices::ResizeTasksComponents(int32_t)
+{
+    NotBuiltYet("ResizeTasksComponents");
+}
+void TNPageServices::CreateNotesComponents(int32_t)
+{
+    NotBuiltYet("CreateNotesComponents");
+}
+void TNPageServices::ResizeNotesComponents()
+{
+    NotBuiltYet("ResizeNotesComponents");
+}
+void TNPageServices::CreatePagesComponents(int32_t)
+{
+    NotBuiltYet("CreatePagesComponents");
+}
+void TNPageServices::ResizePagesComponents()
+{
+    NotBuiltYet("ResizePagesComponents");
+}
+void TNPageServices::CreateSearchComponents(int32_t)
+{
+    NotBuiltYet("CreateSearchComponents");
+}
+void TNPageServices::ResizeSearchComponents()
+{
+    NotBuiltYet("ResizeSearchComponents");
+}
+
+void TNPageServices::CreateHiddenView(int32_t view)
+{
+    static const char* const names[] = {"CreateOneDayView",      "CreateWorkWeekView",    "CreateWeekView",
+                                        "CreateMonthView",       "CreateTasksComponents", "CreateNotesComponents",
+                                        "CreatePagesComponents", "CreateSearchComponents"};
+    if (view >= 1 && view <= 8)
+        NotBuiltYet(names[view - 1]);
+}
+
+void TNPageServices::UpdateHomepageListFilters()
+{
+    NotBuiltYet("UpdateHomepageListFilters");
+}
+void TNPageServices::UpdateTodayList()
+{
+    NotBuiltYet("UpdateTodayList");
+}
+void TNPageServices::UpdateHomepageDayboxes()
+{
+    NotBuiltYet("UpdateHomepageDayboxes");
+}
+void TNPageServices::UpdateHpTasks()
+{
+    NotBuiltYet("UpdateHpTasks");
+}
+void TNPageServices::UpdateCalendarView(int32_t)
+{
+    NotBuiltYet("UpdateActuallyShownData_CalendarView");
+}
+void TNPageServices::UpdateNotes()
+{
+    NotBuiltYet("UpdateNotes");
+}
+void TNPageServices::UpdatePages()
+{
+    NotBuiltYet("UpdatePages");
+}
+void TNPageServices::UpdateSearch(int32_t)
+{
+    NotBuiltYet("UpdateSearch");
+}
+void TNPageServices::UpdateZentor(int32_t)
+{
+    NotBuiltYet("UpdateZentor");
+}
+void TNPageServices::UpdateAllRedlines()
+{
+    NotBuiltYet("UpdateAllRedlines");
+}
+void TNPageServices::ResizeDayboxes()
+{
+    NotBuiltYet("ResizeDayboxes");
+}
+void TNPageServices::SaveEditedNote(int32_t)
+{
+    NotBuiltYet("SaveEditedNote");
+}
+void TNPageServices::ForgetEditedNote()
+{
+    NotBuiltYet("ForgetEditedNote");
+}
+void TNPageServices::HideSideboard()
+{
+    NotBuiltYet("HideSideboard");
+}
+void TNPageServices::FormMouseDown()
+{
+    NotBuiltYet("FormMouseDown");
+}
+
+int32_t TNPageServices::CalendarMode()
+{
+    NotBuiltYet("CalendarMode");
+    return 1;
+}
+
+int32_t TNPageServices::TasksSelectedTag()
+{
+    NotBuiltYet("TasksSelectedTag");
+    return 0;
+}
+
+bool TNPageServices::SearchTextUnchanged()
+{
+    NotBuiltYet("SearchTextUnchanged");
+    return true;
+}

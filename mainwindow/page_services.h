@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstdint>
+
+// What the shell calls of its pages (home page, calendar views, Zentor panel,
+// lists, organizer pages, search, side panel). The main window holds one;
+// until the pages exist each entry logs "[<name>] not built yet" and returns
+// its default, and tests put a recorder in its place.
+class TNPageServices {
+public:
+    virtual ~TNPageServices() = default;
+
+    // Control-bar builders and layouts, one pair per page.
+    virtual void CreateHomepageComponents();
+    virtual void ResizeHomepageComponents();
+    virtual void CreateCalendarComponents();
+    virtual void ResizeCalendarComponents();
+    virtual void CreateTasksComponents(int32_t flag);
+    virtual void ResizeTasksComponents(int32_t flag);
+    virtual void CreateNotesComponents(int32_t flag);
+    virtual void ResizeNotesComponents();
+    virtual void CreatePagesComponents(int32_t flag);
+    virtual void ResizePagesComponents();
+    virtual void CreateSearchComponents(int32_t flag);
+    virtual void ResizeSearchComponents();
+
+    // The views built hidden after sign-in: 1 one-day, 2 work-week, 3 week,
+    // 4 month, 5 tasks, 6 notes, 7 pages, 8 search.
+    virtual void CreateHiddenView(int32_t view);
+
+    // Refreshers.
+    virtual void UpdateHomepageListFilters();
+    virtual void UpdateTodayList();
+    virtual void UpdateHomepageDayboxes();
+    virtual void UpdateHpTasks();
+    // Calendar modes 1 one-day, 2 work-week, 3 week, 4 month.
+    virtual void UpdateCalendarView(int32_t mode);
+    virtual void UpdateNotes();
+    virtual void UpdatePages();
+    virtual void UpdateSearch(int32_t mode);
+    virtual void UpdateZentor(int32_t changed);
+    virtual void UpdateAllRedlines();
+    virtual void ResizeDayboxes();
+
+    // Notes and the side panel.
+    virtual void SaveEditedNote(int32_t mode);
+    virtual void ForgetEditedNote();
+    virtual void HideSideboard();
+    // The mouse-down handler of the window's panels and drawn buttons.
+    virtual void FormMouseDown();
+
+    // Page state the shell reads.
+    virtual int32_t CalendarMode();
+    virtual int32_t TasksSelectedTag();
+    // The search text equals the text searched last.
+    virtual bool SearchTextUnchanged();
+
+protected:
+    static void NotBuiltYet(const char* name);
+};

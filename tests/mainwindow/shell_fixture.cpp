@@ -1,0 +1,177 @@
+#include "tests/mainwindow/shell_fixture.h"
+
+#include "foundation/app_info.h"
+#include "foundation/common.h"
+#include "foundation/globals.h"
+#include "foundation/log.h"
+#include "online/global.h"
+#include "online/window_state.h"
+#include "platform/core/codepage.h"
+#include "platform/gui/gui_main_loop.h"
+#include "platform/gui/notebook.h"
+#include "platform/gui/panel.h"
+#include "platform/gui/screen.h"
+#include "view/hooks.h"
+#include "view/view.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace shell_test {
+
+int ShellTest::picturesJobs = 0;
+
+namespace {
+
+plat::GuiMainLoop* guiLoop = nullptr;
+
+// The program's globals once per process, View joined to them.
+void GlobalsOnce()
+{
+    static model_test::Environment* environment = [] {
+        InstallOnlineGlobals();
+        InstallViewGlobals();
+        InstallViewHooks();
+        return new model_test::Environment();
+    }();
+    (void)environment;
+    // Posted window calls run on the GUI's loop, as in the program.
+    if (guiLoop == nullptr) {
+        guiLoop = new plat::GuiMainLoop();
+        plat::SetMainLoop(guiLoop);
+    }
+}
+
+} // namespace
+
+plat::MainLoop& ShellTest::Loop()
+{
+    GlobalsOnce();
+    return *guiLoop;
+}
+
+int PageRecorder::Count(const std::string& name) const
+{
+    return static_cast<int>(std::count(Calls.begin(), Calls.end(), name));
+}
+
+void PageRecorder::Note(const std::string& name)
+{
+    Calls.push_back(name);
+    if (!ThrowOn.empty() && name == ThrowOn)
+        throw std::runtime_error("page callback failed: " + name);
+}
+
+void PageRecorder::Create(const std::string& name)
+{
+    Note(name);
+    if (DuringCreate)
+        DuringCreate();
+}
+
+void ShellTest::SetUp()
+{
+    OffscreenGuiTest::SetUp();
+    UseFixedMetrics();
+    GlobalsOnce();
+    for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
+        setenv(variable, home_.Path().c_str(), 1);
+    logFolder_ = home_.Path() + "log/";
+    std::filesystem::create_directories(logFolder_);
+    App.IsDev = 1;
+    App.IsAutorun = 0;
+    App.IsUpdate = 0;
+    App.WriteLog = 1;
+    SetLogMutexName("shell-test-log");
+    g.Close = 0;
+    g.runningLogin = false;
+    g.GeometryRestoredOnce = false;
+    g.OnlineTimerTag = 0;
+    c.ExitAllowed = 0;
+    DestroyViewGlobals();
+    ConstructViewGlobals();
+    WindowState.Reset();
+
+    plat::ScreenGeometry screen;
+    screen.width = screen.desktopWidth = 1280;
+    screen.height = screen.desktopHeight = 1024;
+    screen.workArea = plat::TRect{0, 30, 1280, 1024};
+    plat::Screen::SetOverride(screen);
+    timers_ = std::make_unique<plat::testing::ManualTimers>();
+    boxes_ = std::make_unique<plat::testing::MessageBoxResponder>();
+    menus_ = std::make_unique<plat::testing::MenuRecorder>();
+    picturesJobs = 0;
+    ViewMainHooks.StartPicturesJob = [] { ++picturesJobs; };
+    MakeMainWindow();
+}
+
+void ShellTest::TearDown()
+{
+    main_.reset();
+    ViewMainHooks.StartPicturesJob = nullptr;
+    plat::Application::SetMainForm(nullptr);
+    menus_.reset();
+    boxes_.reset();
+    timers_.reset();
+    plat::Screen::ClearOverride();
+    DestroyViewGlobals();
+    ConstructViewGlobals();
+    App.WriteLog = 0;
+    OffscreenGuiTest::TearDown();
+}
+
+void ShellTest::MakeMainWindow()
+{
+    main_.reset();
+    auto pages = std::make_unique<PageRecorder>();
+    pages_ = pages.get();
+    main_.reset(new TfrmMainDLMR1(nullptr, std::move(pages)));
+    plat::Application::SetMainForm(main_.get());
+    // The constructor logs into the users folder; the rest goes here.
+    SetLogDir(logFolder_.c_str());
+}
+
+void ShellTest::SignIn(int width)
+{
+    Main().signedIn = 1;
+    Main().SetBounds(0, 0, width, 739);
+    Main().CreateControlComponents(Main().pControl);
+    Main().Show();
+    Main().ClickOnControlButton("btnControlHomepage");
+    Pages().Calls.clear();
+}
+
+void ShellTest::Click(int32_t id)
+{
+    const char* names[] = {"btnControlHomepage", "btnControlCalendar", "btnControlTasks",
+                           "btnControlNotes",    "btnControlPages",    "btnControlSearch"};
+    const int32_t ids[] = {1, 2, 3, 4, 7, 88};
+    for (int i = 0; i < 6; ++i) {
+        if (ids[i] == id)
+            Main().ClickOnControlButton(names[i]);
+    }
+}
+
+std::string ShellTest::LogText() const
+{
+    std::string all;
+    for (const auto& entry : std::filesystem::directory_iterator(logFolder_)) {
+        std::ifstream in(entry.path());
+        all.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return all;
+}
+
+int ShellTest::LogCount(const char* text) const
+{
+    const std::string wanted = plat::Cp1250ToUtf8(text);
+    const std::string all = LogText();
+    int count = 0;
+    for (size_t at = all.find(wanted); at != std::string::npos; at = all.find(wanted, at + 1))
+        ++count;
+    return count;
+}
+
+} // namespace shell_test

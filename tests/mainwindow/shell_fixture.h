@@ -1,0 +1,109 @@
+#pragma once
+
+// The shell test fixture: the main window on the offscreen GUI with the
+// manual clock, a screen override, the page-services recorder, the message
+// box and menu responders, the online hooks recorded, a clean home and data
+// folder, and the log captured.
+
+#include "mainwindow/main_window.h"
+#include "mainwindow/page_services.h"
+#include "platform/testing/gui_harness.h"
+#include "platform/testing/gui_seams.h"
+#include "tests/model/model_test_support.h"
+#include "tests/support/scratch_folder.h"
+
+#include <functional>
+
+namespace plat {
+class MainLoop;
+} // namespace plat
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace shell_test {
+
+// Records each page entry by name; a name in ThrowOn makes it throw.
+class PageRecorder : public TNPageServices {
+public:
+    std::vector<std::string> Calls;
+    std::string ThrowOn;
+    // Runs inside every create callback (after it is recorded).
+    std::function<void()> DuringCreate;
+    int32_t CalendarModeValue = 1;
+    bool SearchUnchanged = true;
+
+    int Count(const std::string& name) const;
+
+    void CreateHomepageComponents() override { Create("CreateHomepageComponents"); }
+    void ResizeHomepageComponents() override { Note("ResizeHomepageComponents"); }
+    void CreateCalendarComponents() override { Create("CreateCalendarComponents"); }
+    void ResizeCalendarComponents() override { Note("ResizeCalendarComponents"); }
+    void CreateTasksComponents(int32_t) override { Create("CreateTasksComponents"); }
+    void ResizeTasksComponents(int32_t) override { Note("ResizeTasksComponents"); }
+    void CreateNotesComponents(int32_t) override { Create("CreateNotesComponents"); }
+    void ResizeNotesComponents() override { Note("ResizeNotesComponents"); }
+    void CreatePagesComponents(int32_t) override { Create("CreatePagesComponents"); }
+    void ResizePagesComponents() override { Note("ResizePagesComponents"); }
+    void CreateSearchComponents(int32_t) override { Create("CreateSearchComponents"); }
+    void ResizeSearchComponents() override { Note("ResizeSearchComponents"); }
+    void CreateHiddenView(int32_t view) override { Note("CreateHiddenView " + std::to_string(view)); }
+    void UpdateHomepageListFilters() override { Note("UpdateHomepageListFilters"); }
+    void UpdateTodayList() override { Note("UpdateTodayList"); }
+    void UpdateHomepageDayboxes() override { Note("UpdateHomepageDayboxes"); }
+    void UpdateHpTasks() override { Note("UpdateHpTasks"); }
+    void UpdateCalendarView(int32_t mode) override { Note("UpdateCalendarView " + std::to_string(mode)); }
+    void UpdateNotes() override { Note("UpdateNotes"); }
+    void UpdatePages() override { Note("UpdatePages"); }
+    void UpdateSearch(int32_t) override { Note("UpdateSearch"); }
+    void UpdateZentor(int32_t) override { Note("UpdateZentor"); }
+    void UpdateAllRedlines() override { Note("UpdateAllRedlines"); }
+    void ResizeDayboxes() override { Note("ResizeDayboxes"); }
+    void SaveEditedNote(int32_t mode) override { Note("SaveEditedNote " + std::to_string(mode)); }
+    void ForgetEditedNote() override { Note("ForgetEditedNote"); }
+    void HideSideboard() override { Note("HideSideboard"); }
+    void FormMouseDown() override { Note("FormMouseDown"); }
+    int32_t CalendarMode() override { return CalendarModeValue; }
+    int32_t TasksSelectedTag() override { return 0; }
+    bool SearchTextUnchanged() override { return SearchUnchanged; }
+
+private:
+    void Note(const std::string& name);
+    void Create(const std::string& name);
+};
+
+class ShellTest : public plat::testing::OffscreenGuiTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A fresh main window (the old one goes first).
+    void MakeMainWindow();
+    // The signed-in frame: the control bar built and the home page shown.
+    void SignIn(int width = 1016);
+    // Clicks a control-bar button by view id.
+    void Click(int32_t id);
+    // Log lines containing the text since the fixture began.
+    int LogCount(const char* text) const;
+    std::string LogText() const;
+
+    TfrmMainDLMR1& Main() { return *main_; }
+    // The GUI loop the program's posted calls and the window bus run on.
+    static plat::MainLoop& Loop();
+    PageRecorder& Pages() { return *pages_; }
+
+    testing_support::ScratchFolder home_;
+    std::unique_ptr<plat::testing::ManualTimers> timers_;
+    std::unique_ptr<plat::testing::MessageBoxResponder> boxes_;
+    std::unique_ptr<plat::testing::MenuRecorder> menus_;
+    // Pictures jobs started by refreshes.
+    static int picturesJobs;
+    std::vector<int32_t> onlineArms;
+
+private:
+    plat::TOwned<TfrmMainDLMR1> main_;
+    PageRecorder* pages_ = nullptr;
+    std::string logFolder_;
+};
+
+} // namespace shell_test

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <cstdint>
+
+// The day-box sizes every day box shares, kept in the first data set; the
+// start values when no data set exists.
+struct TNDayboxMetrics {
+    int32_t TimeColumnWidth = 55;
+    int32_t RowHeight = 20;
+    int32_t RecordFontSize = 10;
+    int32_t RecordMargin = 7;
+};
+
+TNDayboxMetrics DayboxMetrics();
