@@ -6,6 +6,7 @@
 #include "mainwindow/desktop_hooks.h"
 #include "mainwindow/program_windows.h"
 #include "model/pim.h"
+#include "online/end_of_run.h"
 #include "online/global.h"
 #include "online/transport.h"
 #include "platform/core/main_loop.h"
@@ -71,6 +72,7 @@ int main(int argc, char** argv)
     }
     // What follows must not be cut off: a signal now waits, unanswered.
     guard.Stop();
+    EndRunUnderThreads(result);
     DestroyGlobals();
     plat::SetPlatformLogSink(nullptr);
     return result;

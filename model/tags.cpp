@@ -249,6 +249,22 @@ uint32_t TNPIMTags::GetDataToSync(TNString* text, const TNUploadSkip& skip)
     });
 }
 
+void TNPIMTags::ForgetDuplicate(uint32_t id, int32_t confirmedPos)
+{
+    // The service's copy of an upload whose answer was lost came down under
+    // its id beside the pending tag; the confirmed tag takes its place.
+    for (int32_t pos = GetItemPosByID(id); pos >= 0 && pos != confirmedPos; pos = GetItemPosByID(id)) {
+        TNPIMTag& copy = *Items[pos];
+        LogTextUInt("[TNPIMTags::ForgetDuplicate] ID = ", id);
+        // An empty slot: found by no id, never stored.
+        copy.ID = 0;
+        copy.OldID = 0;
+        copy.Deleted = 1;
+        copy.PleaseSync = false;
+        idIndex_.Note(pos, copy);
+    }
+}
+
 void TNPIMTags::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged)
 {
     Guarded("[TNPIMTags::DataUpSynced]", [&] {
@@ -257,6 +273,7 @@ void TNPIMTags::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged
         if (pos < 0) {
             return;
         }
+        ForgetDuplicate(newID, pos);
         TNPIMTag& t = *Items[pos];
         t.PleaseSync = false;
         t.OldID = oldID;

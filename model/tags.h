@@ -78,6 +78,8 @@ public:
 
     // By ID, or by OldID when the id is temporary.
     int32_t GetItemPosByID(uint32_t id) const;
+    // Empties every tag but the one at confirmedPos that holds the id.
+    void ForgetDuplicate(uint32_t id, int32_t confirmedPos);
     int32_t GetTagPosByID(uint32_t id) const { return GetItemPosByID(id); }
     TNPIMTag* GetTagByID(uint32_t id) const;
     // The first tag not deleted with this title (A-Z case ignored).

@@ -468,6 +468,26 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text, const TNUploadSkip& skip
     });
 }
 
+void TNPIMTagsAssign::ForgetDuplicate(uint32_t id, int32_t confirmedPos)
+{
+    // The service's copy of an upload whose answer was lost came down under
+    // its id beside the pending item; the confirmed item takes its place.
+    for (int32_t pos = GetItemPosByID(id); pos >= 0 && pos != confirmedPos; pos = GetItemPosByID(id)) {
+        TNPIMTagsAssignItem& copy = *Items[pos];
+        LogTextUInt("[TNPIMTagsAssign::ForgetDuplicate] ID = ", id);
+        const uint32_t recordID = copy.RecordID;
+        MapErase(recordID, pos);
+        // An empty slot: found by no id, never stored.
+        copy.ID = 0;
+        copy.OldID = 0;
+        copy.RecordID = 0;
+        copy.Deleted = 1;
+        copy.PleaseSync = false;
+        idIndex_.Note(pos, copy);
+        RefreshFirstTag(recordID);
+    }
+}
+
 void TNPIMTagsAssign::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged)
 {
     Guarded("[TNPIMTagsAssign::DataUpSynced]", [&] {
@@ -476,6 +496,7 @@ void TNPIMTagsAssign::DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newC
         int32_t pos = GetItemPosByID(oldID);
         LogTextInt("[TNPIMTagsAssign::DataUpSynced] pos = ", pos);
         if (pos >= 0) {
+            ForgetDuplicate(newID, pos);
             TNPIMTagsAssignItem& a = *Items[pos];
             a.PleaseSync = false;
             a.OldID = oldID;

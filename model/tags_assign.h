@@ -104,6 +104,8 @@ private:
     // Files position pos under its item's RecordID, keeping list order.
     void MapInsert(int32_t pos);
     void MapErase(uint32_t recordID, int32_t pos);
+    // Empties every item but the one at confirmedPos that holds the id.
+    void ForgetDuplicate(uint32_t id, int32_t confirmedPos);
     // Takes the tag of the record's first live assignment again.
     void RefreshFirstTag(uint32_t recordID);
     // The assignment at pos names a confirmed tag by its temporary id: it

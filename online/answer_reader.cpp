@@ -1,5 +1,6 @@
 #include "online/answer_reader.h"
 
+#include "foundation/log.h"
 #include "model/numbers.h"
 
 #include <string>
@@ -21,6 +22,23 @@ bool ReadAnswerText(TNString* answer, const char* key, TNString* out)
     if (!answer->GetXmlValue(key, nullptr, 0, &value, true))
         return false;
     *out = std::move(value);
+    return true;
+}
+
+bool ReadAnswerCount(TNString* answer, const char* key, const TNString& holder, int32_t minItemBytes,
+                     const char* caller, int32_t* out)
+{
+    TNString value;
+    if (!answer->GetXmlValue(key, nullptr, 0, &value, false))
+        return false;
+    const int64_t count = AnswerInt(value);
+    const int64_t room = minItemBytes > 0 ? holder.Length / minItemBytes : holder.Length;
+    if (count < 0 || count > room) {
+        std::string line = std::string(key) + " = " + std::string(value.View()) + " does not fit the answer";
+        LogWrite(caller, line.c_str(), false);
+        return false;
+    }
+    *out = static_cast<int32_t>(count);
     return true;
 }
 

@@ -254,6 +254,9 @@ public:
     // Uploads the first pending item not backing off; its id in
     // uploadedId (0 when none went up). True when the upload was confirmed.
     bool Sync2Upsync(uint32_t* uploadedId);
+    // Reads an upload's answer and confirms the item (type, id) that went up
+    // with `sentForm`; true when confirmed. Takes the model lock.
+    bool ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, const TNString& sentForm);
     // An item is pending that is not backing off.
     bool UploadPendingNow();
     // Confirmed uploads are saved in batches, one commit of the data file

@@ -81,10 +81,12 @@ size_t CollectHeader(char* data, size_t size, size_t count, void* target)
     return size * count;
 }
 
-int PollCancel(void* check, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+int PollCancel(void* target, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 {
-    const auto* cancel = static_cast<const TNCancelCheck*>(check);
-    return (*cancel)() ? 1 : 0;
+    const auto* request = static_cast<const TNHttpRequest*>(target);
+    if (TransfersCancelled())
+        return 1;
+    return request->Cancel != nullptr && *request->Cancel && (*request->Cancel)() ? 1 : 0;
 }
 
 void LoadCookies(CURL* handle, const std::string& cookies)
@@ -176,6 +178,10 @@ void SetMethod(CURL* handle, const TNHttpRequest& request)
 TNHttpAnswer PerformHttpExchange(const TNHttpRequest& request)
 {
     TNHttpAnswer answer;
+    if (TransfersCancelled()) {
+        answer.StatusText = "cancelled at the end of the program";
+        return answer;
+    }
     TNTransportConfig config = GetTransportConfig();
     HandleLease lease(config.ReuseHandle);
     CURL* handle = lease.Get();
@@ -202,11 +208,10 @@ TNHttpAnswer PerformHttpExchange(const TNHttpRequest& request)
     curl_easy_setopt(handle, CURLOPT_WRITEDATA, &answer.Body);
     curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, CollectHeader);
     curl_easy_setopt(handle, CURLOPT_HEADERDATA, &answer);
-    if (request.Cancel != nullptr && *request.Cancel) {
-        curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, PollCancel);
-        curl_easy_setopt(handle, CURLOPT_XFERINFODATA, request.Cancel);
-    }
+    // Always polled: the end of the program cancels every transfer at once.
+    curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, PollCancel);
+    curl_easy_setopt(handle, CURLOPT_XFERINFODATA, &request);
     char error[CURL_ERROR_SIZE] = {0};
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, error);
 

@@ -31,6 +31,11 @@ constexpr int64_t kFullResyncIntervalDev = 2700;
 constexpr int64_t kBlankReloadAge = 86400;
 constexpr size_t kMaxIdDigits = 16;
 constexpr int32_t kDevRecordSound = 1;
+// The least an answer spends on one item of a list ("<0></0>") and on one
+// listed id (a digit and a separator): a count beyond what the answer can
+// hold is refused before it is looped over.
+constexpr int32_t kMinListItemBytes = 7;
+constexpr int32_t kMinListedIdBytes = 2;
 
 // The ids between "<records-ids>" and "</records-ids>": runs of digits, each
 // ended by any other character. False when the element is not whole, or an
@@ -110,8 +115,9 @@ void TNGlobal::GetAvailableOrganizers(int64_t now)
             TNString answer(download.DocumentBytes());
             int32_t count = 0;
             TNString list;
-            if (!AnswerIsValid(&answer) || !ReadAnswerNumber(&answer, "organizers-count", &count) ||
-                !answer.GetXmlValue("organizers", nullptr, 0, &list, false))
+            if (!AnswerIsValid(&answer) || !answer.GetXmlValue("organizers", nullptr, 0, &list, false) ||
+                !ReadAnswerCount(&answer, "organizers-count", list, kMinListItemBytes,
+                                 "[onlineGetAvailableOrganizers][ERROR] ", &count))
                 continue;
             came = true;
             TNModelWriteGuard lock;
@@ -170,8 +176,10 @@ int32_t TNGlobal::fncGetAvailableRecordsOfPublicOrganizer(TNString* document)
         int32_t count = 0;
         TNString list;
         bool arrived = false;
-        if (ReadAnswerNumber(document, "records-count", &count) && count > 0 &&
-            document->GetXmlValue("records", nullptr, 0, &list, false)) {
+        if (document->GetXmlValue("records", nullptr, 0, &list, false) &&
+            ReadAnswerCount(document, "records-count", list, kMinListItemBytes,
+                            "[fncGetAvailableRecordsOfPublicOrganizer][ERROR] ", &count) &&
+            count > 0) {
             arrived = true;
             for (int32_t i = 0; i < count; ++i) {
                 TNString item;
@@ -278,7 +286,8 @@ int32_t TNGlobal::fncGetRecordsIDsOfOrganizer(TNString* document)
         ReadAnswerNumber(document, "pim-srv-pos", &position);
         ReadAnswerNumber(document, "last-id", &lastId);
         ReadAnswerNumber(document, "records-count", &recordsCount);
-        ReadAnswerNumber(document, "real-count", &realCount);
+        ReadAnswerCount(document, "real-count", *document, kMinListedIdBytes, "[fncGetRecordsIDsOfOrganizer][ERROR] ",
+                        &realCount);
         position = TNGlobal::ServerPosition(position);
         int32_t deleted = 0;
         int32_t created = 0;

@@ -341,17 +341,22 @@ bool TNGlobal::SyncPIM(TNString* block, uint8_t byOrganizer, bool* dataChanged)
                 if (index != 10 && sections[index].delivered >= limit)
                     anotherPass = true;
             }
-            auto commitIfLastPage = [&](auto& items) {
-                if (items.Received > 0 && items.Received < limit)
+            // Every page commits its newest Changed, a full one too. The
+            // stamps are unique, so all that is still to come is newer; an
+            // offset into the items after the committed time would skip one
+            // whenever an item already received is changed again between
+            // two pages, and that item would never come.
+            auto commitPage = [&](auto& items) {
+                if (items.Received > 0)
                     Commit(items.LastRequestTime, items.NewestChanged, items.Offset, false);
             };
-            commitIfLastPage(pim->Alerts);
-            commitIfLastPage(pim->Contacts);
-            commitIfLastPage(pim->ContactsRequests);
-            commitIfLastPage(pim->Groups);
-            commitIfLastPage(pim->GroupsAssign);
-            commitIfLastPage(pim->Notifications);
-            commitIfLastPage(pim->EventTypes);
+            commitPage(pim->Alerts);
+            commitPage(pim->Contacts);
+            commitPage(pim->ContactsRequests);
+            commitPage(pim->Groups);
+            commitPage(pim->GroupsAssign);
+            commitPage(pim->Notifications);
+            commitPage(pim->EventTypes);
             for (int32_t i = 0; i < pim->Organizers.Count; ++i) {
                 TNPIMOrganizer* organizer = pim->Organizers.Items[i];
                 if (organizer == nullptr || organizer->Deleted != 0) {
@@ -360,7 +365,7 @@ bool TNGlobal::SyncPIM(TNString* block, uint8_t byOrganizer, bool* dataChanged)
                     continue;
                 }
                 auto commitOrganizer = [&](uint32_t& time, uint32_t& newest, int32_t& offset, int32_t received) {
-                    if (byOrganizer == 1 ? received < limit : (received > 0 && received < limit))
+                    if (byOrganizer == 1 || received > 0)
                         Commit(time, newest, offset, byOrganizer == 1);
                 };
                 commitOrganizer(organizer->recordsLastRequestTime, organizer->recordsNewestChanged,

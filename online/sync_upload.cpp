@@ -98,24 +98,7 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
         bool confirmed = false;
         if (online) {
             TNString answer(download.DocumentBytes());
-            // Every answer is applied: the service has stored the item once
-            // it answered, whatever the user does meanwhile.
-            TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2Upsync]");
-            Sync2TestNewestVersion(&answer);
-            if (AnswerIsValid(&answer)) {
-                TNString value;
-                bool hasNewId = answer.GetXmlValue("uploaded-sync-new-id", nullptr, 0, &value, false);
-                uint32_t newId = hasNewId ? AnswerUInt(value) : id;
-                uint32_t newChanged = 0;
-                ReadAnswerNumber(&answer, "uploaded-sync-new-changed", &newChanged);
-                LogTextInt("[g.Sync2Upsync] Calling PIM[0]->DataUpSynced... upload_sync_type = ", type);
-                // A new item left with its temporary id would go up again on
-                // every pass, and the service would make a copy each time.
-                if (IsAcceptableNewID(newId))
-                    confirmed = ConfirmUpload(type, id, newId, newChanged, form);
-            } else {
-                LogText("[TNGlobal::Sync2Upsync][ERROR] handshake != 1");
-            }
+            confirmed = ApplyUploadAnswer(&answer, type, id, form);
         }
         bool counted = type > 0 && type < TNSyncCounters::kCodes;
         if (counted)
@@ -134,6 +117,27 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
         Sync2Finish(online, confirmed, "Sync2Upsync", online ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
         return confirmed;
     });
+}
+
+bool TNGlobal::ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, const TNString& sentForm)
+{
+    // Every answer is applied: the service has stored the item once it
+    // answered, whatever the user does meanwhile.
+    TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2Upsync]");
+    Sync2TestNewestVersion(answer);
+    if (!AnswerIsValid(answer)) {
+        LogText("[TNGlobal::Sync2Upsync][ERROR] handshake != 1");
+        return false;
+    }
+    TNString value;
+    bool hasNewId = answer->GetXmlValue("uploaded-sync-new-id", nullptr, 0, &value, false);
+    uint32_t newId = hasNewId ? AnswerUInt(value) : id;
+    uint32_t newChanged = 0;
+    ReadAnswerNumber(answer, "uploaded-sync-new-changed", &newChanged);
+    LogTextInt("[g.Sync2Upsync] Calling PIM[0]->DataUpSynced... upload_sync_type = ", type);
+    // A new item left with its temporary id would go up again on every
+    // pass, and the service would make a copy each time.
+    return IsAcceptableNewID(newId) && ConfirmUpload(type, id, newId, newChanged, sentForm);
 }
 
 void TNGlobal::SaveConfirmedUploadsWhenDue()

@@ -4,11 +4,13 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <csignal>
 #include <mutex>
 
 namespace {
 
+std::atomic<bool> allCancelled{false};
 std::mutex configMutex;
 TNTransportConfig& Config()
 {
@@ -37,6 +39,16 @@ TNTransportConfig GetTransportConfig()
 {
     std::lock_guard<std::mutex> guard(configMutex);
     return Config();
+}
+
+void CancelAllTransfers()
+{
+    allCancelled.store(true);
+}
+
+bool TransfersCancelled()
+{
+    return allCancelled.load();
 }
 
 TNProxySettings TNProxySettings::FromSetup()

@@ -33,6 +33,11 @@ void InitTransport();
 void SetTransportConfig(const TNTransportConfig& config);
 TNTransportConfig GetTransportConfig();
 
+// For the end of the program: every transfer under way fails at its next
+// poll, and every later one fails at once. There is no way back.
+void CancelAllTransfers();
+bool TransfersCancelled();
+
 // Polled about once a second and more often while data flows; true ends the
 // call as a failure.
 using TNCancelCheck = std::function<bool()>;

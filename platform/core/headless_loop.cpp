@@ -127,6 +127,14 @@ void HeadlessMainLoop::DispatchReady(const std::vector<int>& readyIds)
     }
 }
 
+int HeadlessMainLoop::TakeSignal()
+{
+    signalfd_siginfo info{};
+    if (read(signalFd_, &info, sizeof(info)) == static_cast<ssize_t>(sizeof(info)))
+        return static_cast<int>(info.ssi_signo);
+    return 0;
+}
+
 int HeadlessMainLoop::Run()
 {
     std::vector<pollfd> fds;
@@ -154,9 +162,8 @@ int HeadlessMainLoop::Run()
             throw std::system_error(errno, std::generic_category(), "poll");
         }
         if (fds[0].revents != 0) {
-            signalfd_siginfo info{};
-            if (read(signalFd_, &info, sizeof(info)) == static_cast<ssize_t>(sizeof(info)))
-                return static_cast<int>(info.ssi_signo);
+            if (int signal = TakeSignal(); signal != 0)
+                return signal;
         }
         if (fds[1].revents != 0) {
             uint64_t count;

@@ -31,6 +31,9 @@ public:
     // for the loop's thread), the tasks queued so far, oldest first, and
     // gives how many ran. Tasks they post wait for the next call.
     int RunPendingTasks();
+    // For a manual pump: the number of a SIGTERM or SIGINT that came, taken
+    // off the queue, else 0. Never waits.
+    int TakeSignal();
 
 private:
     struct Watch {

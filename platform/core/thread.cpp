@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -15,18 +16,22 @@ std::atomic<TThreadExceptionReporter> exceptionReporter{nullptr};
 
 std::mutex registryMutex;
 std::condition_variable registryChanged;
-int runningCount = 0;
+// Running threads by registration number, with their names for the log of
+// threads that outlive the end of the program.
+std::map<uint64_t, std::string> running;
+uint64_t lastRegistration = 0;
 
-void Register()
+uint64_t Register(const std::string& name)
 {
     std::lock_guard<std::mutex> guard(registryMutex);
-    ++runningCount;
+    running.emplace(++lastRegistration, name);
+    return lastRegistration;
 }
 
-void Unregister()
+void Unregister(uint64_t registration)
 {
     std::lock_guard<std::mutex> guard(registryMutex);
-    --runningCount;
+    running.erase(registration);
     registryChanged.notify_all();
 }
 
@@ -42,7 +47,7 @@ bool TThread::Resume()
 {
     if (started_)
         return true;
-    Register();
+    registration_ = Register(name_);
     // Before the thread runs: one that frees itself may be gone before this
     // call returns, and nothing here may touch the object after the start.
     started_ = true;
@@ -50,7 +55,7 @@ bool TThread::Resume()
         std::thread([this] { Body(); }).detach();
     } catch (const std::system_error&) {
         started_ = false;
-        Unregister();
+        Unregister(registration_);
         return false;
     }
     return true;
@@ -63,6 +68,8 @@ bool TThread::Finished() const
 
 void TThread::Body()
 {
+    // The object may be gone before the thread unregisters.
+    const uint64_t registration = registration_;
     try {
         Execute();
     } catch (...) {
@@ -80,13 +87,13 @@ void TThread::Body()
             delete self;
         });
         if (posted) {
-            Unregister();
+            Unregister(registration);
             return;
         }
     }
     if (freeOnTerminate)
         delete this;
-    Unregister();
+    Unregister(registration);
 }
 
 void SetThreadExceptionReporter(TThreadExceptionReporter reporter)
@@ -97,13 +104,22 @@ void SetThreadExceptionReporter(TThreadExceptionReporter reporter)
 int RunningThreadCount()
 {
     std::lock_guard<std::mutex> guard(registryMutex);
-    return runningCount;
+    return static_cast<int>(running.size());
+}
+
+std::vector<std::string> RunningThreadNames()
+{
+    std::lock_guard<std::mutex> guard(registryMutex);
+    std::vector<std::string> names;
+    for (const auto& entry : running)
+        names.push_back(entry.second);
+    return names;
 }
 
 bool WaitForRunningThreads(int64_t timeoutMs)
 {
     std::unique_lock<std::mutex> lock(registryMutex);
-    return registryChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [] { return runningCount == 0; });
+    return registryChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [] { return running.empty(); });
 }
 
 } // namespace plat

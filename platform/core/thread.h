@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace plat {
 
@@ -42,6 +43,7 @@ private:
 
     std::string name_;
     bool started_ = false;
+    uint64_t registration_ = 0;
     std::atomic<bool> finished_{false};
 };
 
@@ -52,6 +54,8 @@ void SetThreadExceptionReporter(TThreadExceptionReporter reporter);
 
 // Threads started by TThread whose Execute has not yet returned.
 int RunningThreadCount();
+// The names of those threads, oldest first.
+std::vector<std::string> RunningThreadNames();
 // Waits until no TThread runs, at most timeoutMs; true when none is left.
 bool WaitForRunningThreads(int64_t timeoutMs);
 

@@ -2,15 +2,21 @@
 
 #include "tests/online/online_world.h"
 #include "tests/service/sync_service.h"
+#include "tests/service/update_service.h"
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace online_test {
 namespace {
@@ -31,6 +37,8 @@ protected:
     }
     void TearDown() override
     {
+        // Neither the tool's output nor its logs hold a form of the password.
+        EXPECT_EQ(FindPasswordForm(ReadAll(root_ + "/out.txt") + Logs(), kAlicePassword), "");
         std::filesystem::remove_all(root_);
         ServiceTest::TearDown();
     }
@@ -53,6 +61,45 @@ protected:
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
+    // Starts the tool as Run does, without waiting; its process id.
+    pid_t Start(const std::string& arguments, const std::string& input)
+    {
+        std::string command = "exec " + std::string(DALMORA_SYNC) + " --data " + root_ +
+                              "/data --user alice@example.test --timeout 60 " + arguments + " < " + root_ + "/" +
+                              input + " > " + root_ + "/out.txt 2>&1";
+        pid_t child = fork();
+        if (child == 0) {
+            execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        return child;
+    }
+    // A request whose target or body holds the text has come in (the
+    // account service logs a request only once it answered).
+    bool Received(const std::string& text) const
+    {
+        for (const auto& request : service_.Requests())
+            if (request.Target.find(text) != std::string::npos || request.Body.find(text) != std::string::npos)
+                return true;
+        return false;
+    }
+    // Everything the tool logged.
+    std::string Logs()
+    {
+        std::string log;
+        if (std::filesystem::exists(root_ + "/data/log"))
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(root_ + "/data/log"))
+                log += ReadAll(entry.path().string());
+        return log;
+    }
+    std::string ReadAll(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+
     test_service::AccountService accounts_;
     test_service::SyncService sync_;
     std::string root_;
@@ -61,7 +108,7 @@ protected:
 TEST_F(DalmoraSyncTest, SignsInDownloadsUploadsEditsAndEndsIdle)
 {
     // The password arrives UTF-8 on standard input, the edits in a file.
-    Write("password.txt", "p&ss +1\xC5\xBE\n");
+    Write("password.txt", "p&ss +1%=\xC5\xBE\n");
     Write("edits.txt", "edit 9001 Ob\xC4\x9B"
                        "d & <porada>\nnew 501 Nov\xC3\xBD z\xC3\xA1znam\ndelete 9002\n");
     std::string output;
@@ -81,7 +128,7 @@ TEST_F(DalmoraSyncTest, SignsInDownloadsUploadsEditsAndEndsIdle)
 
 TEST_F(DalmoraSyncTest, ARestartReusesTheTemporaryIdForANewRecord)
 {
-    Write("password.txt", "p&ss +1\xC5\xBE\n");
+    Write("password.txt", "p&ss +1%=\xC5\xBE\n");
     Write("first.txt", "new 501 Prvn\xC3\xAD\n");
     Write("second.txt", "new 501 Druh\xC3\xBD\n");
     std::string output;
@@ -115,6 +162,70 @@ TEST_F(DalmoraSyncTest, AWrongPasswordPrintsTheServicesTextAndExitsWithOne)
     EXPECT_NE(output.find("sign-in refused: Nespr\xC3\xA1vn\xC3\xA9 p\xC5\x99ihla\xC5\xA1ovac\xC3\xAD jm\xC3\xA9no"),
               std::string::npos)
         << output;
+}
+
+bool WaitFor(const std::function<bool()>& condition, int milliseconds)
+{
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+// SIGTERM while threads wait on answers the service holds back: the tool
+// cancels the transfers, joins its threads and ends at once with status 0.
+TEST_F(DalmoraSyncTest, SigtermEndsTheRunPromptlyWhileThreadsWaitOnStalledAnswers)
+{
+    Write("password.txt", "p&ss +1%=\xC5\xBE\n");
+    test_service::UpdateService updates(service_);
+    updates.SetNewestVersion(168);
+    updates.AddFile("readme.txt", "?", "0123456789");
+    accounts_.SetNewestVersion(168);
+    const std::string port = std::to_string(service_.Port());
+    Write("pimsrv00.cfg", "WebProtocol:http\nWebDomain:127.0.0.1\nApiProtocol:http\nApiDomain:127.0.0.1:" + port +
+                              "/index.php\nUpdateWebProtocol:http\nUpdateWebDomain:127.0.0.1:" + port + "\n");
+    struct Case {
+        const char* what;
+        std::function<void()> arm;
+        std::function<bool()> waiting;
+    };
+    const Case cases[] = {
+        {"the sign-in job", [&] { accounts_.ArmApiFault("login", test_service::ApiFault::Delay(60000)); },
+         [&] { return Received("ApiReq=login&"); }},
+        {"a pass and the update thread",
+         [&] {
+             accounts_.ArmApiFault("get-records", test_service::ApiFault::Delay(60000), test_service::kAlways);
+             service_.ArmFault(test_service::UpdateService::kCheckPath, test_service::Fault::Stall(0));
+         },
+         [&] { return Received(test_service::UpdateService::kCheckPath) && Received("ApiReq=get%2Drecords&"); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(root_ + "/data");
+        service_.ClearLogs();
+        accounts_.DisarmApiFaults();
+        service_.DisarmFaults();
+        c.arm();
+        pid_t child = Start("--server " + root_ + "/pimsrv00.cfg", "password.txt");
+        ASSERT_GT(child, 0);
+        ASSERT_TRUE(WaitFor(c.waiting, 20000)) << ReadAll(root_ + "/out.txt") << Logs();
+        // Let the waiting thread settle into its transfer.
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        const auto sent = std::chrono::steady_clock::now();
+        ASSERT_EQ(kill(child, SIGTERM), 0);
+        int status = 0;
+        ASSERT_TRUE(WaitFor([&] { return waitpid(child, &status, WNOHANG) == child; }, 15000));
+        const auto took =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent);
+        EXPECT_LT(took.count(), 12000);
+        ASSERT_TRUE(WIFEXITED(status)) << ReadAll(root_ + "/out.txt");
+        EXPECT_EQ(WEXITSTATUS(status), 0) << ReadAll(root_ + "/out.txt");
+        const std::string log = Logs();
+        EXPECT_NE(log.find("[dalmora-sync][END] exit code = 0"), std::string::npos) << log;
+    }
 }
 
 } // namespace

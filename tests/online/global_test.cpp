@@ -55,7 +55,7 @@ TEST_F(GlobalTest, RequestHeadTable)
     TNFormBuilder withUser;
     ASSERT_TRUE(g.Sync2SetRequest("get-records", nullptr, 1, &withUser));
     EXPECT_EQ(std::string(withUser.Text().View()),
-              "ApiReq=get%2Drecords&InstID=7&UserID=1001&Username=alice%40example%2Etest&Pass=p%26ss+%2B1%9E"
+              "ApiReq=get%2Drecords&InstID=7&UserID=1001&Username=alice%40example%2Etest&Pass=p%26ss+%2B1%25%3D%9E"
               "&IsVirtual=0&NetBIOSName=BUILDHOST");
 }
 

@@ -2,11 +2,13 @@
 
 #include "foundation/globals.h"
 #include "foundation/setup.h"
+#include "platform/core/codepage.h"
 
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdlib>
 
 namespace online_test {
@@ -29,6 +31,70 @@ public:
 const auto* const environment = ::testing::AddGlobalTestEnvironment(new OnlineEnvironment);
 
 } // namespace
+
+namespace {
+
+std::string PercentEncoded(const std::string& bytes, const char* space, const char* digits)
+{
+    std::string out;
+    for (unsigned char byte : bytes) {
+        if (std::isalnum(byte) || byte == '-' || byte == '_' || byte == '.' || byte == '~') {
+            out += static_cast<char>(byte);
+        } else if (byte == ' ') {
+            out += space;
+        } else {
+            out += '%';
+            out += digits[byte >> 4];
+            out += digits[byte & 15];
+        }
+    }
+    return out;
+}
+
+std::string EntityEscaped(const std::string& text)
+{
+    std::string out;
+    for (char ch : text) {
+        switch (ch) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += ch;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+std::vector<std::string> PasswordForms(const std::string& cp1250)
+{
+    const std::string utf8 = plat::Cp1250ToUtf8(cp1250);
+    std::vector<std::string> forms{cp1250, utf8, EntityEscaped(cp1250), EntityEscaped(utf8)};
+    for (const std::string& bytes : {cp1250, utf8})
+        for (const char* space : {"+", "%20"})
+            for (const char* digits : {"0123456789ABCDEF", "0123456789abcdef"})
+                forms.push_back(PercentEncoded(bytes, space, digits));
+    return forms;
+}
+
+std::string FindPasswordForm(const std::string& text, const std::string& cp1250)
+{
+    for (const std::string& form : PasswordForms(cp1250))
+        if (text.find(form) != std::string::npos)
+            return form;
+    return "";
+}
 
 TNTransportConfig ShortTimeouts(const std::string& caFile)
 {

@@ -9,8 +9,16 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace online_test {
+
+// The forms a password (CP1250) could take in a log or an output: its
+// CP1250 bytes, UTF-8, percent-encoded (space as "+" or "%20", either hex
+// case, of either byte form) and entity-escaped.
+std::vector<std::string> PasswordForms(const std::string& cp1250);
+// The first of those forms that `text` holds; empty when none.
+std::string FindPasswordForm(const std::string& text, const std::string& cp1250);
 
 // What the tests use instead of the program's time-outs.
 TNTransportConfig ShortTimeouts(const std::string& caFile = "");

@@ -4,6 +4,7 @@
 #include "foundation/common.h"
 #include "foundation/dirs.h"
 #include "foundation/globals.h"
+#include "foundation/hooks.h"
 #include "foundation/log.h"
 #include "foundation/record_file_set.h"
 #include "foundation/users.h"
@@ -46,6 +47,21 @@ void OnlineWorld::SetUp()
     root_ = pattern;
     setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
 
+    RebuildGlobals();
+
+    // A visible log window that keeps every line, for the password scan.
+    FoundationHooks.LogWindow = {&logWindowVisible_, &logWindowBusy_, [](const char* line) {
+                                     std::lock_guard<std::mutex> guard(logWindowMutex_);
+                                     logWindowLines_ += line;
+                                     logWindowLines_ += '\n';
+                                 }};
+    loop_ = std::make_unique<plat::HeadlessMainLoop>();
+    plat::SetMainLoop(loop_.get());
+    accounts_.AddAccount(Alice());
+}
+
+void OnlineWorld::RebuildGlobals()
+{
     // Fresh globals: g, the user list, the settings and the data set.
     DestroyGlobals();
     InstallPIMFactory();
@@ -63,16 +79,20 @@ void OnlineWorld::SetUp()
     SetLogDir((root_ + "/log/").c_str());
     App.WriteLog = 1;
     g.NetBIOSName.Set("BUILDHOST");
-
-    loop_ = std::make_unique<plat::HeadlessMainLoop>();
-    plat::SetMainLoop(loop_.get());
-    accounts_.AddAccount(Alice());
 }
 
 void OnlineWorld::TearDown()
 {
     // Jobs end before the loop and the globals go.
     EXPECT_TRUE(plat::WaitForRunningThreads(10000));
+    // No form of a test password in any log or in the log window.
+    const std::string logs = AllLogBytes() + LogWindowLines();
+    EXPECT_EQ(FindPasswordForm(logs, kAlicePassword), "");
+    FoundationHooks.LogWindow = {};
+    {
+        std::lock_guard<std::mutex> guard(logWindowMutex_);
+        logWindowLines_.clear();
+    }
     Pump();
     plat::SetMainLoop(nullptr);
     loop_.reset();
@@ -128,6 +148,12 @@ std::string OnlineWorld::AllLogBytes() const
         bytes += content.str();
     }
     return bytes;
+}
+
+std::string OnlineWorld::LogWindowLines() const
+{
+    std::lock_guard<std::mutex> guard(logWindowMutex_);
+    return logWindowLines_;
 }
 
 int OnlineWorld::LogLinesContaining(const std::string& text) const

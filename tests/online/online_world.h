@@ -9,14 +9,18 @@
 
 #include "platform/core/headless_loop.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace online_test {
 
-// The CP1250 bytes of alice's password "p&ss +1ž".
-inline constexpr const char* kAlicePassword = "p&ss +1\x9E";
+// The CP1250 bytes of alice's password "p&ss +1%=ž": every character that
+// needs care in a form, an entity or a code page.
+inline constexpr const char* kAlicePassword = "p&ss +1%=\x9E";
 inline constexpr const char* kAliceLogin = "alice@example.test";
 inline constexpr uint32_t kAliceID = 1001;
 
@@ -32,6 +36,9 @@ protected:
     bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000);
     // Runs what is queued now.
     void Pump();
+    // Fresh globals pointed at the service, as a new run of the program
+    // finds them: nothing of the data set in memory is kept.
+    void RebuildGlobals();
 
     // An active user of the list with a record-file slot, as after a sign-in.
     void MakeActiveUser(uint32_t userId, const char* login, const char* password);
@@ -42,6 +49,8 @@ protected:
     std::string AllLogBytes() const;
 
     std::string Root() const { return root_; }
+    // The lines the log window was given.
+    std::string LogWindowLines() const;
     std::string UsersFile() const;
 
     test_service::AccountService accounts_;
@@ -49,6 +58,10 @@ protected:
 
 private:
     std::string root_;
+    std::atomic<bool> logWindowVisible_{true};
+    std::atomic<uint8_t> logWindowBusy_{0};
+    static inline std::mutex logWindowMutex_;
+    static inline std::string logWindowLines_;
 };
 
 } // namespace online_test

@@ -41,6 +41,11 @@ protected:
                "</real-count><records-ids>" + ids + (whole ? "</records-ids>" : "");
     }
 
+    static std::string Replace(std::string text, const std::string& from, const std::string& to)
+    {
+        return text.replace(text.find(from), from.size(), to);
+    }
+
     int32_t Handle(const std::string& document)
     {
         TNString text(document.c_str());
@@ -176,6 +181,9 @@ TEST_F(OrganizerRequestTest, FullResyncHandlerTable)
         {"cut before the closing tag", IdList(2, "9005;9006;", false), 0, {}},
         {"real-count 0", IdList(0, ""), 0, {}},
         {"an id of 0", IdList(3, "9005;0;9006;"), 0, {}},
+        // Counts the answer cannot hold: refused before anything is allocated.
+        {"real-count 4000000000", Replace(IdList(2, "9005;9006;"), "<real-count>2<", "<real-count>4000000000<"), 0, {}},
+        {"real-count 2000000000", Replace(IdList(2, "9005;9006;"), "<real-count>2<", "<real-count>2000000000<"), 0, {}},
         {"a synced record missing", IdList(2, "9005;9006;"), 1, {9001}},
     };
     for (const Row& row : rows) {
@@ -207,6 +215,28 @@ TEST_F(OrganizerRequestTest, FullResyncHandlerTable)
     EXPECT_NE(stored.Deleted, 0);
     EXPECT_EQ(CopiesOf(9006), 1);
     EXPECT_TRUE(service_.Violations().empty());
+}
+
+TEST_F(OrganizerRequestTest, ARecordsCountThePublicAnswerCannotHoldTakesNothing)
+{
+    SignIn();
+    ASSERT_TRUE(g.AvailableOrganizers);
+    const int32_t before = PIM[0]->Records->Count;
+    struct Case {
+        const char* count;
+        int32_t taken;
+    };
+    // The last, a count the answer holds, shows that the answer is read.
+    for (const Case& c : {Case{"4000000000", 0}, Case{"2000000000", 0}, Case{"1", 1}}) {
+        SCOPED_TRACE(c.count);
+        TNString document(("<organizer-id>501</organizer-id><pim-srv-pos>0</pim-srv-pos><records-count>" +
+                           std::string(c.count) +
+                           "</records-count><records><0><ID>9100</ID><OrganizerID>501</OrganizerID><Text>X</Text></0>"
+                           "</records>")
+                              .c_str());
+        EXPECT_EQ(g.fncGetAvailableRecordsOfPublicOrganizer(&document), c.taken);
+        EXPECT_EQ(PIM[0]->Records->Count, before + c.taken);
+    }
 }
 
 TEST_F(OrganizerRequestTest, MissingIdsBecomeBlanksThatTheQueuedReloadsFill)

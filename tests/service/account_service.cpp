@@ -286,9 +286,13 @@ Response AccountService::Handle(const Request& request)
     bool faulted = TakeApiFault(logged.Name, fault);
     if (faulted) {
         switch (fault.Type) {
-        case ApiFault::Kind::Delay:
-            std::this_thread::sleep_for(std::chrono::milliseconds(fault.Milliseconds));
+        case ApiFault::Kind::Delay: {
+            // In slices, so that stopping the service never waits for a long delay.
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(fault.Milliseconds);
+            while (!service_.Stopping() && std::chrono::steady_clock::now() < until)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
             break;
+        }
         case ApiFault::Kind::CloseBeforeAnswer: {
             Response closed = answer("");
             closed.CloseWithoutAnswer = true;
@@ -338,12 +342,18 @@ bool AccountService::TakeApiFault(const std::string& name, ApiFault& fault)
     std::lock_guard<std::mutex> guard(mutex_);
     auto found = apiFaults_.find(name);
     if (found == apiFaults_.end() || found->second.empty())
-        return false;
+        return faultChooser_ && faultChooser_(name, fault);
     ArmedApiFault& armed = found->second.front();
     fault = armed.What;
     if (armed.Remaining != kAlways && --armed.Remaining <= 0)
         found->second.erase(found->second.begin());
     return true;
+}
+
+void AccountService::SetApiFaultChooser(ApiFaultChooser chooser)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    faultChooser_ = std::move(chooser);
 }
 
 uint32_t AccountService::IssueOrEcho(uint32_t instId, const std::string& netBiosName)

@@ -138,6 +138,10 @@ public:
     // fault. Faults of a name are taken in the order they were armed.
     void ArmApiFault(const std::string& name, const ApiFault& fault, int times = 1);
     void DisarmApiFaults();
+    // Asked for every request that meets no armed fault: true and a fault
+    // gives the request that fault (random faults at a rate). Empty: none.
+    using ApiFaultChooser = std::function<bool(const std::string& name, ApiFault& fault)>;
+    void SetApiFaultChooser(ApiFaultChooser chooser);
 
     // The account block (section 7) of an account, in its order.
     std::string AccountBlock(const Account& account, uint32_t instId, bool withInstId) const;
@@ -153,6 +157,7 @@ private:
 
     TestService& service_;
     mutable std::mutex mutex_;
+    ApiFaultChooser faultChooser_;
     std::vector<Account> accounts_;
     std::map<std::string, ApiHandler> handlers_;
     std::set<std::string> ownFormat_;

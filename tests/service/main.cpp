@@ -6,7 +6,7 @@
 //                        [--proxy [--proxy-user U --proxy-pass P]] [--demo]
 //
 // With --demo it serves the account service with alice ("alice@example.test",
-// password "p&ss +1ž"): organizer 501 with 250 records, 502 with 40.
+// password "p&ss +1%=ž"): organizer 501 with 250 records, 502 with 40.
 
 #include "tests/service/account_actions.h"
 #include "tests/service/account_service.h"
@@ -29,7 +29,7 @@ void SeedDemo(test_service::AccountService& accounts, test_service::SyncService&
 {
     test_service::Account alice;
     alice.UserID = 1001;
-    alice.Password = "p&ss +1\x9E";
+    alice.Password = "p&ss +1%=\x9E";
     alice.UserName = "alice";
     alice.Email = "alice@example.test";
     alice.FirstName = "Alice";

@@ -309,6 +309,12 @@ void SyncService::SetArrayLimit(int limit)
     arrayLimit_ = limit;
 }
 
+void SyncService::SetAtOrAfterPaging(bool on)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    atOrAfter_ = on;
+}
+
 void SyncService::SetClock(std::function<int64_t()> clock)
 {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -565,7 +571,8 @@ std::vector<const StoredItem*> SyncService::Page(int type, uint32_t organizerId,
 {
     std::vector<const StoredItem*> page;
     for (const StoredItem& item : items_) {
-        if (item.Type != type || item.Changed <= after || !Visible(item, userId))
+        const bool before = atOrAfter_ ? item.Changed < after : item.Changed <= after;
+        if (item.Type != type || before || !Visible(item, userId))
             continue;
         if (organizerId != 0 && item.Number("OrganizerID") != organizerId)
             continue;

@@ -63,6 +63,9 @@ public:
 
     // ---- Configuration.
     void SetArrayLimit(int limit);
+    // Pages "at or after t" instead of "after t": the items stamped at the
+    // committed time come again (duplicate deliveries).
+    void SetAtOrAfterPaging(bool on);
     // The clock of the stamps (Unix seconds); unset: the system's.
     void SetClock(std::function<int64_t()> clock);
 
@@ -157,6 +160,7 @@ private:
     mutable std::mutex mutex_;
     std::function<int64_t()> clock_;
     int arrayLimit_ = 100;
+    bool atOrAfter_ = false;
     int64_t lastStamp_ = 0;
     uint32_t nextId_ = 100000;
     // A deque: items stay where they are while more are added.

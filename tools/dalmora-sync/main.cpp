@@ -14,7 +14,8 @@
 //   new <organizer id> <text>
 //   delete <record id>
 //
-// Exit status: 0 when idle, 1 when the sign-in was refused, 2 otherwise.
+// Exit status: 0 when idle or ended by SIGTERM or SIGINT, 1 when the sign-in
+// was refused, 2 otherwise.
 
 #include "foundation/app_info.h"
 #include "foundation/common.h"
@@ -25,6 +26,7 @@
 #include "foundation/server_config.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "online/end_of_run.h"
 #include "online/global.h"
 #include "online/headless_host.h"
 #include "online/transport.h"
@@ -119,7 +121,8 @@ bool ConfigureServer(const std::string& server)
     if (scheme == std::string::npos) {
         std::filesystem::path file(server);
         std::string folder = file.parent_path().string();
-        return ReadServerConfigFilesFrom(App, (folder.empty() ? std::string(".") : folder) + "/");
+        return ReadServerConfigFilesFrom(App, (folder.empty() ? std::string(".") : folder) + "/") &&
+               BuildServerAddresses(App);
     }
     std::string protocol = server.substr(0, scheme);
     std::string rest = server.substr(scheme + 3);
@@ -254,6 +257,12 @@ int Run(const Options& options, const std::string& password, const std::vector<E
     bool editsApplied = edits.empty();
     int result = kFailed;
     while (std::chrono::steady_clock::now() < deadline) {
+        if (int signal = loop.TakeSignal(); signal != 0) {
+            LogTextInt("[dalmora-sync] ended by signal ", signal);
+            std::printf("ended by signal %d\n", signal);
+            result = kIdle;
+            break;
+        }
         bool worked = loop.RunPendingTasks() > 0;
         worked = host.FireDueOnlineTimer() || worked;
         std::vector<int32_t> afterLogin = host.AfterLoginTags();
@@ -276,8 +285,7 @@ int Run(const Options& options, const std::string& password, const std::vector<E
         if (!worked)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    g.Close = 1;
-    plat::WaitForRunningThreads(10000);
+    EndRunUnderThreads(result);
     loop.RunPendingTasks();
     if (result != kSignInRefused) {
         if (g.UserLoginStatus == 1) {
@@ -295,6 +303,9 @@ int Run(const Options& options, const std::string& password, const std::vector<E
 
 int main(int argc, char** argv)
 {
+    // Before any thread, so that every thread inherits the mask and the
+    // signals wait for the pump.
+    plat::BlockTerminationSignals();
     Options options;
     if (!ParseArguments(argc, argv, options)) {
         Usage();
@@ -336,6 +347,7 @@ int main(int argc, char** argv)
         SetTransportConfig(config);
     }
     int result = Run(options, password, edits);
+    LogTextInt("[dalmora-sync][END] exit code = ", result);
     DestroyGlobals();
     return result;
 }
