@@ -18,7 +18,7 @@
 
 namespace {
 
-struct StatusPanelSpec {
+struct StatusPanelLayout {
     int32_t Tag;
     bool Clickable;
     int32_t IconIndex;
@@ -27,7 +27,7 @@ struct StatusPanelSpec {
 
 // Panels 1 to 9: connection, version, three social-network pages, support,
 // status, warning, and the filler at the left.
-constexpr StatusPanelSpec kStatusPanels[TNView::kStatusBarCount] = {
+constexpr StatusPanelLayout kStatusPanels[TNView::kStatusBarCount] = {
     {0, false, -1, 10}, {1, true, -1, -1}, {2, true, 3, -1},   {3, true, 2, -1},    {6, true, 15, -1},
     {4, true, 8, -1},   {0, false, 1, -1}, {0, false, 17, -1}, {0, false, -1, 250},
 };
@@ -93,15 +93,15 @@ bool TNView::InitMainStatusBar()
         const std::string versionHint = VersionHint();
         hints[1] = versionHint.c_str();
         for (int32_t i = 0; i < kStatusBarCount; ++i) {
-            const StatusPanelSpec& spec = kStatusPanels[i];
+            const StatusPanelLayout& panel = kStatusPanels[i];
             TNStatusBar& bar = StatusBars[i];
-            if (!bar.Create(spec.Tag, form, spec.Clickable, false, spec.IconIndex, texts[i].c_str(), form))
+            if (!bar.Create(panel.Tag, form, panel.Clickable, false, panel.IconIndex, texts[i].c_str(), form))
                 continue;
             if (hints[i] != nullptr)
                 bar.SetHint(hints[i]);
             if (i == 0)
                 bar.SetGradient(0xE6E6E6, 0x808080, "");
-            bar.SetBounds(0, 0, spec.Width, StatusBarHeight);
+            bar.SetBounds(0, 0, panel.Width, StatusBarHeight);
         }
         StatusBarInitialised = 1;
         return true;
