@@ -23,6 +23,7 @@
 #include "platform/core/file.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -468,6 +469,49 @@ uint32_t Word(int32_t state)
     return static_cast<uint32_t>(state);
 }
 
+// Fetches the profile pictures of one collection's people (contacts or
+// contact requests) that changed since their last fetch. Empty when the
+// request head could not be made; else whether any picture was saved.
+template <class Collection, class UserIdOf>
+std::optional<bool> FetchProfilePictures(const char* caller, Collection TNPIM::*collection, UserIdOf userIdOf,
+                                         bool withWidths)
+{
+    bool saved = false;
+    for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {
+        std::vector<ProfilePicture> pictures;
+        {
+            TNModelReadGuard lock;
+            TNPIM* pim = PIM[position];
+            if (pim == nullptr)
+                continue;
+            const Collection& items = pim->*collection;
+            for (int32_t i = 0; i < items.Count; ++i) {
+                const auto* person = items.Items[i];
+                if (person == nullptr || person->ProfilePicture == 0 ||
+                    person->ProfilePicture == Word(person->ProfilePictureState))
+                    continue;
+                pictures.push_back({person->ID, ProfileItem(userIdOf(*person), person->ProfilePicture,
+                                                            Word(person->ProfilePictureState))});
+            }
+        }
+        if (pictures.empty())
+            continue;
+        std::vector<int32_t> widths = withWidths ? ContactWidths(position) : std::vector<int32_t>{};
+        PictureFetcher fetcher(caller, "get-user-profile-picture", withWidths ? &widths : nullptr);
+        if (!fetcher.MakeHead())
+            return std::nullopt;
+        for (const ProfilePicture& picture : pictures) {
+            PictureOutcome outcome = fetcher.Fetch(picture.Item);
+            saved = saved || outcome.LastPicture == picture.Item.PictureId;
+            TNModelWriteGuard lock;
+            auto* person = (PIM[position]->*collection).GetItemByID(picture.ItemID);
+            if (person != nullptr && person->ProfilePicture == picture.Item.PictureId)
+                person->ProfilePictureState = static_cast<int32_t>(outcome.LastPicture);
+        }
+    }
+    return saved;
+}
+
 } // namespace
 
 void TNGlobal::Sync2GetContactsUsersProfilePictures()
@@ -476,39 +520,12 @@ void TNGlobal::Sync2GetContactsUsersProfilePictures()
         if (!EnoughDiskSpace("Sync2GetContactsUsersProfilePictures") || !ActiveUserExists())
             return;
         LogText("[Sync2GetContactsUsersProfilePictures][BEGIN]");
-        bool saved = false;
-        for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {
-            std::vector<ProfilePicture> pictures;
-            {
-                TNModelReadGuard lock;
-                TNPIM* pim = PIM[position];
-                if (pim == nullptr)
-                    continue;
-                for (int32_t i = 0; i < pim->Contacts.Count; ++i) {
-                    const TNPIMContact* contact = pim->Contacts.Items[i];
-                    if (contact == nullptr || contact->ProfilePicture == 0 ||
-                        contact->ProfilePicture == Word(contact->ProfilePictureState))
-                        continue;
-                    pictures.push_back({contact->ID, ProfileItem(contact->ContactUserID, contact->ProfilePicture,
-                                                                 Word(contact->ProfilePictureState))});
-                }
-            }
-            if (pictures.empty())
-                continue;
-            std::vector<int32_t> widths = ContactWidths(position);
-            PictureFetcher fetcher("Sync2GetContactsUsersProfilePictures", "get-user-profile-picture", &widths);
-            if (!fetcher.MakeHead())
-                return;
-            for (const ProfilePicture& picture : pictures) {
-                PictureOutcome outcome = fetcher.Fetch(picture.Item);
-                saved = saved || outcome.LastPicture == picture.Item.PictureId;
-                TNModelWriteGuard lock;
-                TNPIMContact* contact = PIM[position]->Contacts.GetItemByID(picture.ItemID);
-                if (contact != nullptr && contact->ProfilePicture == picture.Item.PictureId)
-                    contact->ProfilePictureState = static_cast<int32_t>(outcome.LastPicture);
-            }
-        }
-        if (saved)
+        std::optional<bool> saved = FetchProfilePictures(
+            "Sync2GetContactsUsersProfilePictures", &TNPIM::Contacts,
+            [](const TNPIMContact& contact) { return contact.ContactUserID; }, true);
+        if (!saved)
+            return;
+        if (*saved)
             RefreshView(">>> g.SetUpdateUiTag(__uiUpdateShownData) [III]");
         LogText("[Sync2GetContactsUsersProfilePictures][END]");
     });
@@ -552,38 +569,12 @@ void TNGlobal::Sync2GetContactsRequestsProfilePictures()
         if (!ActiveUserExists())
             return;
         LogText("[Sync2GetContactsRequestsProfilePictures][BEGIN]");
-        bool saved = false;
-        for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {
-            std::vector<ProfilePicture> pictures;
-            {
-                TNModelReadGuard lock;
-                TNPIM* pim = PIM[position];
-                if (pim == nullptr)
-                    continue;
-                for (int32_t i = 0; i < pim->ContactsRequests.Count; ++i) {
-                    const TNPIMContactsRequest* request = pim->ContactsRequests.Items[i];
-                    if (request == nullptr || request->ProfilePicture == 0 ||
-                        request->ProfilePicture == Word(request->ProfilePictureState))
-                        continue;
-                    pictures.push_back({request->ID, ProfileItem(request->UserID, request->ProfilePicture,
-                                                                 Word(request->ProfilePictureState))});
-                }
-            }
-            if (pictures.empty())
-                continue;
-            PictureFetcher fetcher("Sync2GetContactsRequestsProfilePictures", "get-user-profile-picture", nullptr);
-            if (!fetcher.MakeHead())
-                return;
-            for (const ProfilePicture& picture : pictures) {
-                PictureOutcome outcome = fetcher.Fetch(picture.Item);
-                saved = saved || outcome.LastPicture == picture.Item.PictureId;
-                TNModelWriteGuard lock;
-                TNPIMContactsRequest* request = PIM[position]->ContactsRequests.GetItemByID(picture.ItemID);
-                if (request != nullptr && request->ProfilePicture == picture.Item.PictureId)
-                    request->ProfilePictureState = static_cast<int32_t>(outcome.LastPicture);
-            }
-        }
-        if (saved)
+        std::optional<bool> saved = FetchProfilePictures(
+            "Sync2GetContactsRequestsProfilePictures", &TNPIM::ContactsRequests,
+            [](const TNPIMContactsRequest& request) { return request.UserID; }, false);
+        if (!saved)
+            return;
+        if (*saved)
             RefreshView(">>> g.SetUpdateUiTag(__uiUpdateShownData) [LLL]");
         LogText("[Sync2GetContactsRequestsProfilePictures][END]");
     });
