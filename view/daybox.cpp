@@ -83,16 +83,8 @@ void TNView::CreateDaybox(TNViewItem* item)
         plat::TForm* owner = item->OwnerForm.Get();
         plat::TWinControl* parent = item->ParentControl.Get();
 
-        auto* panel = new plat::TPanel(owner);
-        item->Panel = panel;
-        panel->SetDoubleBuffered(true);
+        plat::TPanel* panel = CreateItemPanel(item);
         panel->SetBounds(0, 0, 16, 16);
-        panel->SetBevelInner(plat::TBevelCut::bvNone);
-        panel->SetBevelOuter(plat::TBevelCut::bvNone);
-        panel->SetColor(parent != nullptr ? parent->Color() : FormColor);
-        panel->SetCaption("");
-        panel->Font().SetName(FontName);
-        panel->Font().SetSize(FontSize);
 
         auto* picture = new plat::TImage(owner);
         picture->SetParent(panel);

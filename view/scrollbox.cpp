@@ -108,17 +108,9 @@ void TNView::CreateScrollbox(TNViewItem* item)
         item->BadgeGap = 0;
         plat::TForm* owner = item->OwnerForm.Get();
         plat::TWinControl* parent = item->ParentControl.Get();
-        const plat::TColor parentColor = parent != nullptr ? parent->Color() : FormColor;
 
-        auto* panel = new plat::TPanel(owner);
-        item->Panel = panel;
-        panel->SetDoubleBuffered(true);
-        panel->SetBevelInner(plat::TBevelCut::bvNone);
-        panel->SetBevelOuter(plat::TBevelCut::bvNone);
-        panel->SetColor(parentColor);
-        panel->SetCaption("");
-        panel->Font().SetName(FontName);
-        panel->Font().SetSize(FontSize);
+        plat::TPanel* panel = CreateItemPanel(item);
+        const plat::TColor parentColor = panel->Color();
 
         const plat::TColor frameColor = item->FrameColor != 0 ? item->FrameColor : panel->Color();
         item->Shapes[0] = MakeFrameShape(owner, panel, frameColor);

@@ -40,16 +40,8 @@ void TNView::CreateToolbar(TNViewItem* item)
             return;
         plat::TForm* owner = item->OwnerForm.Get();
         plat::TWinControl* parent = item->ParentControl.Get();
-        auto* panel = new plat::TPanel(owner);
-        item->Panel = panel;
-        panel->SetDoubleBuffered(true);
+        plat::TPanel* panel = CreateItemPanel(item);
         panel->SetBounds(0, 0, 16, 16);
-        panel->SetBevelInner(plat::TBevelCut::bvNone);
-        panel->SetBevelOuter(plat::TBevelCut::bvNone);
-        panel->SetColor(parent != nullptr ? parent->Color() : FormColor);
-        panel->SetCaption("");
-        panel->Font().SetName(FontName);
-        panel->Font().SetSize(FontSize);
         if (owner != nullptr && owner == ViewMain::MainForm()) {
             panel->OnMouseDown = [](plat::TComponent* sender, plat::TMouseButton button, plat::TShiftState shift, int x,
                                     int y) {

@@ -995,3 +995,18 @@ int32_t TNView::GetTextWidth(const char* text, const plat::TFont& font)
     return Guarded("[TNView::GetTextWidth]", 0,
                    [&] { return plat::TextMetrics::TextWidth(font, text != nullptr ? text : ""); });
 }
+
+plat::TPanel* TNView::CreateItemPanel(TNViewItem* item)
+{
+    plat::TWinControl* parent = item->ParentControl.Get();
+    auto* panel = new plat::TPanel(item->OwnerForm.Get());
+    item->Panel = panel;
+    panel->SetDoubleBuffered(true);
+    panel->SetBevelInner(plat::TBevelCut::bvNone);
+    panel->SetBevelOuter(plat::TBevelCut::bvNone);
+    panel->SetColor(parent != nullptr ? parent->Color() : FormColor);
+    panel->SetCaption("");
+    panel->Font().SetName(FontName);
+    panel->Font().SetSize(FontSize);
+    return panel;
+}

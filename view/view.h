@@ -279,6 +279,9 @@ public:
     uint8_t RefreshInhibited = 0;
 
 private:
+    // The item's own borderless, double-buffered panel in its parent's colour
+    // and the view's font, as the container kinds start from.
+    plat::TPanel* CreateItemPanel(TNViewItem* item);
     void ShowButtonLook(TNViewItem* item, bool hover);
     void LayOutButton(TNViewItem* item, int32_t captionLeft, int32_t left, int32_t top, int32_t width, int32_t height);
     int32_t FreeSlot() const;
