@@ -8,6 +8,7 @@
 #include "foundation/pim_array.h"
 #include "foundation/setup.h"
 #include "foundation/users.h"
+#include "model/hooks.h"
 #include "model/pim.h"
 #include "online/auto_update.h"
 #include "online/global.h"
@@ -49,6 +50,7 @@ TNHeadlessHost::TNHeadlessHost()
     MainWindowHooks.WakeUiTagConsumer = &TNHeadlessHost::WakeConsumer;
     MainWindowHooks.ArmAfterOnlineLogin = &TNHeadlessHost::AfterOnlineLogin;
     MainWindowHooks.ArmOnlineTimer = &TNHeadlessHost::ArmOnlineTimer;
+    ModelHooks.SaveFinished = &TNHeadlessHost::WakeConsumerAfterSave;
     OnlineHooks.BeginAutoUpdate = &BeginAutoUpdate;
 }
 
@@ -59,6 +61,7 @@ TNHeadlessHost::~TNHeadlessHost()
     StopAutoUpdateForClose();
     CompleteAutoUpdateAtClose();
     OnlineHooks.BeginAutoUpdate = nullptr;
+    ModelHooks.SaveFinished = nullptr;
     MainWindowHooks.WakeUiTagConsumer = nullptr;
     MainWindowHooks.ArmAfterOnlineLogin = nullptr;
     MainWindowHooks.ArmOnlineTimer = nullptr;
@@ -103,6 +106,14 @@ void TNHeadlessHost::WakeConsumer()
         plat::PostToMainThread(&TNHeadlessHost::ConsumeOneTag);
 }
 
+// A consumer that met a save goes on when the save ends.
+void TNHeadlessHost::WakeConsumerAfterSave()
+{
+    TNHeadlessHost* host = current_.load();
+    if (host != nullptr && host->consumerWaitsForSave_.exchange(false))
+        WakeConsumer();
+}
+
 // One tick of the consumer: one tag per turn, none while PIM[0] is saved.
 void TNHeadlessHost::ConsumeOneTag()
 {
@@ -113,7 +124,12 @@ void TNHeadlessHost::ConsumeOneTag()
     TNPIM* pim = PIM[0];
     if (pim != nullptr && pim->SavingPimNow) {
         LogText("[TfrmMainDLMR1::timerUpdateUITimer][RETURN] PIM[0]->SavingPimNow = true");
-        WakeConsumer();
+        // Waits for the save's end rather than asking again at once, which
+        // would keep the loop busy for the whole save. A save that ended
+        // before the wait was noted wakes nobody: checked again here.
+        host->consumerWaitsForSave_ = true;
+        if (!pim->SavingPimNow)
+            WakeConsumerAfterSave();
         return;
     }
     LogText("[timerUpdateUITimer][BEFORE][BEGIN]");
