@@ -259,13 +259,12 @@ public:
     bool ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, const TNString& sentForm);
     // An item is pending that is not backing off.
     bool UploadPendingNow();
-    // Confirmed uploads are saved in batches, one commit of the data file
-    // for many re-keys: when this many wait, when the oldest waited this
-    // long, or when nothing is left to upload now. A crash loses at most
-    // the batch, whose items then go up again.
-    static constexpr int32_t kConfirmationsPerSave = 64;
-    static constexpr int64_t kConfirmationSaveDelayMs = 250;
-    void SaveConfirmedUploadsWhenDue();
+    // Saves the confirmations not saved yet; true when none is left unsaved.
+    // Each is on disk before the next upload goes out: a crash that lost one
+    // would leave its item under the temporary id, which the service takes
+    // as a new item once it answered, so the item's next upload would make
+    // a second copy on the service.
+    bool SaveConfirmedUploads();
     // The organizer check was asked for; when it last ran.
     std::atomic<uint8_t> pleaseCheckOrganizers{0};
     std::atomic<int64_t> LastOrganizersCheckTime{0};
@@ -484,10 +483,9 @@ private:
                                int32_t* deleted, int32_t* created);
 
     // Sync2Upsync's steps.
-    bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged, const TNString& sentForm);
-    // Confirmations queued for saving and not saved yet; when the first came.
+    bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm);
+    // Confirmations queued for saving and not saved yet.
     std::atomic<int32_t> unsavedConfirmations_{0};
-    std::atomic<int64_t> firstUnsavedConfirmationMs_{0};
     bool UpdateRecurrence(uint32_t oldId, uint32_t newId);
 
     std::mutex organizersToCheckMutex_;

@@ -152,7 +152,6 @@ void TOnline::RunSteps()
     onlineShowNotificationWindows(now);
     Calling("onlineSynchronise");
     shownDataChanged_ = onlineSynchronise(now);
-    g.SaveConfirmedUploadsWhenDue();
     // A confirmed upload ends the pass; the next one follows at once.
     if (uploadedId_ != 0)
         return;

@@ -66,6 +66,11 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
             Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
             return false;
         }
+        if (!SaveConfirmedUploads()) {
+            LogText("[TNGlobal::Sync2Upsync] earlier confirmations not saved yet; no upload in this pass");
+            Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
+            return false;
+        }
         LogText("[TNGlobal::Sync2Upsync] Calling PIM[0]->GetDataToSync()...");
         int64_t nowMs = plat::MonotonicMilliseconds();
         int32_t type = 0;
@@ -105,8 +110,8 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
             ++(confirmed ? SyncCounters.Uploaded : SyncCounters.Failed)[type];
         if (confirmed) {
             DoUploadSync = 1;
-            if (unsavedConfirmations_++ == 0)
-                firstUnsavedConfirmationMs_ = plat::MonotonicMilliseconds();
+            ++unsavedConfirmations_;
+            SaveConfirmedUploads();
         } else {
             int64_t bound =
                 std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
@@ -133,37 +138,42 @@ bool TNGlobal::ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, co
     bool hasNewId = answer->GetXmlValue("uploaded-sync-new-id", nullptr, 0, &value, false);
     uint32_t newId = hasNewId ? AnswerUInt(value) : id;
     uint32_t newChanged = 0;
-    ReadAnswerNumber(answer, "uploaded-sync-new-changed", &newChanged);
+    if (ReadAnswerNumber(answer, "uploaded-sync-new-changed", &newChanged))
+        LogTextUInt("[g.Sync2Upsync] uploaded_sync_new_changed = ", newChanged);
     LogTextInt("[g.Sync2Upsync] Calling PIM[0]->DataUpSynced... upload_sync_type = ", type);
     // A new item left with its temporary id would go up again on every
     // pass, and the service would make a copy each time.
-    return IsAcceptableNewID(newId) && ConfirmUpload(type, id, newId, newChanged, sentForm);
+    return IsAcceptableNewID(newId) && ConfirmUpload(type, id, newId, sentForm);
 }
 
-void TNGlobal::SaveConfirmedUploadsWhenDue()
+bool TNGlobal::SaveConfirmedUploads()
 {
     TNPIM* pim = PIM[0];
     int32_t waiting = unsavedConfirmations_.load();
     if (pim == nullptr || waiting == 0)
-        return;
-    bool due = waiting >= kConfirmationsPerSave ||
-               plat::MonotonicMilliseconds() - firstUnsavedConfirmationMs_.load() >= kConfirmationSaveDelayMs ||
-               !UploadPendingNow();
-    // Another save or request holds the data set: the next pass tries again.
-    if (!due || pim->SavingPimNow || c.SyncIsRunning)
-        return;
-    LogTextInt("[TNGlobal::SaveConfirmedUploadsWhenDue] confirmations = ", waiting);
+        return true;
+    LogTextInt("[TNGlobal::SaveConfirmedUploads] confirmations = ", waiting);
+    // Another save or a download holds the data set, or a write failed:
+    // the next pass tries again before it uploads.
+    if (!pim->Save(false, false)) {
+        LogText("[TNGlobal::SaveConfirmedUploads] not saved now");
+        return false;
+    }
     unsavedConfirmations_ -= waiting;
-    pim->Save(false, false);
+    return true;
 }
 
-bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged,
-                             const TNString& sentForm)
+bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm)
 {
     TNPIM* pim = PIM[0];
+    // The item keeps the stamp of its last download; the service's new stamp
+    // comes with the next download of the item. A data set loaded again takes
+    // the newest stamps it holds as its download positions: an upload's stamp
+    // among them would pass over what another party changed just before it.
+    constexpr uint32_t kKeepDownloadedStamp = 0;
     TNModelWriteGuard lock;
     if (type != TNPIM::kUploadRecords) {
-        bool taken = pim->DataUpSynced(type, oldId, newChanged, newId);
+        bool taken = pim->DataUpSynced(type, oldId, kKeepDownloadedStamp, newId);
         if (taken)
             UploadBackOff.Succeeded(type, oldId);
         return taken;
@@ -180,7 +190,7 @@ bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint3
     if (newId != oldId)
         records.ForgetDuplicate(newId);
     TNWindowCalls::ReplaceShownNoteId(oldId, newId);
-    if (!pim->DataUpSynced(type, oldId, newChanged, newId))
+    if (!pim->DataUpSynced(type, oldId, kKeepDownloadedStamp, newId))
         return false;
     UploadBackOff.Succeeded(type, oldId);
     pim->ViewCache[0].valid = 0;

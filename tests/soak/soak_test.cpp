@@ -10,14 +10,12 @@
 
 #include "tests/online/sync_world.h"
 
-#include "foundation/dirs.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "model/record.h"
 #include "model/tags.h"
 #include "model/tags_assign.h"
 #include "online/global.h"
-#include "platform/core/thread.h"
 
 #include <gtest/gtest.h>
 
@@ -222,8 +220,11 @@ protected:
         while (static_cast<int>(restartAt.size()) < restarts && restarts < changes)
             restartAt.insert(1 + static_cast<int>(random_() % static_cast<uint32_t>(changes - 1)));
         for (int change = 0; change < changes; ++change) {
-            if (restartAt.count(change) != 0)
+            if (restartAt.count(change) != 0) {
                 Restart(false);
+                if (HasFatalFailure())
+                    return;
+            }
             UserChange(change);
             if (random_() % 4 == 0)
                 PartyChange(change);
@@ -238,24 +239,6 @@ protected:
         }
         StopFaults();
         ASSERT_TRUE(RunUntilIdle(120000)) << "seed " << seed_;
-    }
-
-    // The data set dropped as in a crash (or saved first), loaded again from
-    // its file, and a new sign-in.
-    void Restart(bool save)
-    {
-        g.Close = 1;
-        ASSERT_TRUE(plat::WaitForRunningThreads(10000));
-        Pump();
-        if (save)
-            PIM[0]->Save(false, false);
-        host_.reset();
-        RebuildGlobals();
-        g.InstID = Dirs.LoadInstID();
-        g.FastPassDelayMs = 0;
-        host_ = std::make_unique<TNHeadlessHost>();
-        ASSERT_TRUE(host_->SignIn(kAliceLogin, kAlicePassword));
-        ASSERT_TRUE(RunUntil([] { return g.UserLoginStatus == 1; }, 60000)) << "seed " << seed_;
     }
 
     // The local side, per collection: id -> the fields compared.
