@@ -486,7 +486,11 @@ private:
     bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm);
     // Confirmations queued for saving and not saved yet.
     std::atomic<int32_t> unsavedConfirmations_{0};
+    // The series of a confirmed recurring master; no lock is held while its
+    // requests wait.
     bool UpdateRecurrence(uint32_t oldId, uint32_t newId);
+    // The id a record confirmed from oldId holds now.
+    uint32_t ConfirmedRecordId(uint32_t oldId);
 
     std::mutex organizersToCheckMutex_;
     std::vector<uint32_t> organizersToCheck_;

@@ -112,6 +112,8 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
             DoUploadSync = 1;
             ++unsavedConfirmations_;
             SaveConfirmedUploads();
+            if (type == TNPIM::kUploadRecords)
+                UpdateRecurrence(id, ConfirmedRecordId(id));
         } else {
             int64_t bound =
                 std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
@@ -204,8 +206,14 @@ bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const
     }
     LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [HHH]");
     SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
-    UpdateRecurrence(oldId, newId);
     return true;
+}
+
+uint32_t TNGlobal::ConfirmedRecordId(uint32_t oldId)
+{
+    TNModelReadGuard lock;
+    const TNPIMRecord* record = PIM[0] != nullptr ? PIM[0]->Records->GetRecordByID(oldId) : nullptr;
+    return record != nullptr ? record->ID : oldId;
 }
 
 bool TNGlobal::UpdateRecurrence(uint32_t oldId, uint32_t newId)
@@ -214,57 +222,78 @@ bool TNGlobal::UpdateRecurrence(uint32_t oldId, uint32_t newId)
         LogTextUInt("[UpdateRecurrence] upload_sync_id = ", oldId);
         LogTextUInt("[UpdateRecurrence] uploaded_sync_new_id = ", newId);
         TNPIMRecords& records = *PIM[0]->Records;
-        int32_t pos = records.GetRecordPosByID(newId);
-        if (pos < 0)
-            return false;
-        TNPIMRecord* master = records.Items[pos];
-        LogTextInt("[UpdateRecurrence] uploaded_record->PleaseSyncRecurrence = ", master->PleaseSyncRecurrence ? 1 : 0);
-        LogTextUInt("[UpdateRecurrence] uploaded_record->RecurrenceMasterID = ", master->RecurrenceMasterID);
-        if (!master->PleaseSyncRecurrence || master->RecurrenceMasterID != 0)
-            return false;
-        someRecordChangedSoUpdateViews = 7;
-        LogText("[UpdateRecurrence] Before Delete old recurring records");
-        if (newId < kFirstLocalID) {
-            Guarded("[TNGlobal::Sync2Upsync][DeleteRecurringRecordsByRecurrenceMasterID]", [&] {
-                for (int32_t i = 0; i < records.Count; ++i) {
-                    TNPIMRecord* record = records.Items[i];
-                    if (record != nullptr && !record->Virtual && record->RecurrenceMasterID == newId &&
-                        record->Deleted == 0)
-                        records.SaveOrDeleteRecordByPos(i, true);
-                }
-            });
+        // 1. Under the model lock: the old occurrences go, and the series'
+        // dates and times are taken from the master.
+        std::vector<std::string> series;
+        bool noDates = false;
+        {
+            TNModelWriteGuard lock;
+            int32_t pos = records.GetRecordPosByID(newId);
+            if (pos < 0)
+                return false;
+            TNPIMRecord* master = records.Items[pos];
+            LogTextInt("[UpdateRecurrence] uploaded_record->PleaseSyncRecurrence = ",
+                       master->PleaseSyncRecurrence ? 1 : 0);
+            LogTextUInt("[UpdateRecurrence] uploaded_record->RecurrenceMasterID = ", master->RecurrenceMasterID);
+            if (!master->PleaseSyncRecurrence || master->RecurrenceMasterID != 0)
+                return false;
+            someRecordChangedSoUpdateViews = 7;
+            LogText("[UpdateRecurrence] Before Delete old recurring records");
+            if (newId < kFirstLocalID) {
+                Guarded("[TNGlobal::Sync2Upsync][DeleteRecurringRecordsByRecurrenceMasterID]", [&] {
+                    for (int32_t i = 0; i < records.Count; ++i) {
+                        TNPIMRecord* record = records.Items[i];
+                        if (record != nullptr && !record->Virtual && record->RecurrenceMasterID == newId &&
+                            record->Deleted == 0)
+                            records.SaveOrDeleteRecordByPos(i, true);
+                    }
+                });
+            }
+            LogText("[UpdateRecurrence] Before uploaded_record->CreateRecurrenceArray(true)...");
+            if (master->CreateRecurrenceArray(true, 0) <= 0) {
+                LogText("[UpdateRecurrence] uploaded_record->CreateRecurrenceArray(true) <= 0");
+                noDates = true;
+            }
+            for (int32_t i = 0; !noDates && i < TNRequestStrings::kCount; ++i) {
+                const TNString& dates = master->RecurrenceDates[i];
+                const TNString& times = master->RecurrenceTimes[i];
+                if (dates.Length <= 3 || times.Length <= 3)
+                    break;
+                series.push_back(std::string(dates.View()) + std::string(times.View()));
+            }
         }
-        // The series counts as sent only when every request of it was taken.
+
+        // 2. The requests, with no lock held: the user goes on working while
+        // they wait. The series counts as sent only when every request of it
+        // was taken.
         bool sent = false;
         TNFormBuilder head;
         if (Sync2SetRequest("DeleteRecurringRecordsByRecurrenceMasterID", nullptr, 1, &head)) {
             head.AddUInt("mid", newId);
             sent = PostSeriesRequest(head.Text());
         }
-        LogText("[UpdateRecurrence] Before uploaded_record->CreateRecurrenceArray(true)...");
-        if (sent && master->CreateRecurrenceArray(true, 0) <= 0) {
-            LogText("[UpdateRecurrence] uploaded_record->CreateRecurrenceArray(true) <= 0");
-        } else {
-            for (int32_t i = 0; sent && i < TNRequestStrings::kCount; ++i) {
-                const TNString& dates = master->RecurrenceDates[i];
-                const TNString& times = master->RecurrenceTimes[i];
-                if (dates.Length <= 3 || times.Length <= 3)
-                    break;
-                TNFormBuilder request;
-                if (!Sync2SetRequest("SaveRecordRecurrence", nullptr, 1, &request)) {
-                    sent = false;
-                    break;
-                }
-                request.AddUInt("mid", newId);
-                TNString body = request.Text();
-                body.Append(dates.Text);
-                body.Append(times.Text);
-                LogWrite("[UpdateRecurrence] request = ", body.Text, false);
-                sent = PostSeriesRequest(body);
-                if (sent)
-                    SetUpdateUiTag(__uiFastSync, 0);
+        for (size_t i = 0; sent && i < series.size(); ++i) {
+            TNFormBuilder request;
+            if (!Sync2SetRequest("SaveRecordRecurrence", nullptr, 1, &request)) {
+                sent = false;
+                break;
             }
+            request.AddUInt("mid", newId);
+            TNString body = request.Text();
+            body.Append(series[i].c_str());
+            LogWrite("[UpdateRecurrence] request = ", body.Text, false);
+            sent = PostSeriesRequest(body);
+            if (sent)
+                SetUpdateUiTag(__uiFastSync, 0);
         }
+
+        // 3. Under the lock again, the master found anew: it may have moved
+        // or gone meanwhile.
+        TNModelWriteGuard lock;
+        int32_t pos = records.GetRecordPosByID(newId);
+        if (pos < 0)
+            return sent;
+        TNPIMRecord* master = records.Items[pos];
         if (sent) {
             master->PleaseSyncRecurrence = false;
         } else {
