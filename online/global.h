@@ -317,6 +317,9 @@ public:
     int32_t AddObjectData(uint8_t type, uint32_t id, int32_t position);
     int32_t DeleteObjectData(uint8_t type, uint32_t id, int32_t position);
     bool Sync2GetObjectData(uint8_t type, uint32_t id, int32_t position);
+    // Applies a valid "get-object-data" answer about the item (type, id) of
+    // the data set, under the model lock.
+    static void ApplyObjectData(TNPIM* pim, uint8_t type, uint32_t id, TNString* answer);
     // Fetches the first entry not done; one per pass.
     void GetNextObjectData();
     TNObjectDataList ObjectData;
@@ -349,6 +352,9 @@ public:
     // any (else `sharing` is left alone). True when a record came back.
     bool LoadOneRecordFromServer(uint32_t recordId, uint32_t organizerId, int32_t position,
                                  std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing);
+    // Reads a valid "get-one-record" answer the same way.
+    static bool ReadOneRecordAnswer(TNString* answer, uint32_t recordId, TNPIM* pim,
+                                    std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing);
 
     // ---- Account actions and statistics (account_actions.cpp).
     // The basic profile's save is to be sent (the pass clears it before it
