@@ -11,6 +11,7 @@
 #include "tests/online/sync_world.h"
 
 #include "model/model_lock.h"
+#include "model/notifications.h"
 #include "model/pim.h"
 #include "model/record.h"
 #include "model/tags.h"
@@ -191,6 +192,9 @@ protected:
                 sync_.Change(test_service::kRecords, id, {{"Text", Marker("party", change)}});
         } else if (kind < 85) {
             EditRecord(Pick(live), [](TNPIMRecord& r) { r.Deleted = 1; });
+        } else if (kind < 92) {
+            // The user opens a record: its notifications are read.
+            PIM[0]->Notifications.MarkAsReadByObjectId(TNPIMNotifications::otRecordId, Pick(live), 0);
         } else {
             ChooseTagInRecord(Pick(live), change);
         }
@@ -206,10 +210,20 @@ protected:
         if (ids.empty())
             return;
         uint32_t id = Pick(ids);
-        if (random_() % 4 == 0)
+        const uint32_t what = random_() % 8;
+        if (what < 2) {
             sync_.Tombstone(test_service::kRecords, id);
-        else
+        } else if (what < 4) {
+            // A notification about the record for the user.
+            sync_.Seed(test_service::kNotifications,
+                       {{"RecipientUserID", std::to_string(kAliceID)},
+                        {"Type", "1"},
+                        {"Text", Marker("note", change)},
+                        {"Settings", "{\"SenderUserID\":1002,\"OrganizerID\":0,\"RecordID\":" + std::to_string(id) +
+                                         ",\"Data\":\"\"}"}});
+        } else {
             sync_.Change(test_service::kRecords, id, {{"Text", Marker("party", change)}});
+        }
     }
 
     // The changes, with passes running between them, faults on.
@@ -291,6 +305,20 @@ protected:
         }
         return out;
     }
+    std::map<uint32_t, Fields> LocalNotifications(std::vector<std::string>& problems) const
+    {
+        TNModelReadGuard lock;
+        std::map<uint32_t, Fields> out;
+        const TNPIMNotifications& notes = PIM[0]->Notifications;
+        for (int32_t i = 0; i < notes.Count; ++i) {
+            const TNPIMNotification* n = notes.Items[i];
+            if (n == nullptr)
+                continue;
+            Fields fields{{"Deleted", n->Deleted != 0 ? "1" : "0"}, {"Read", std::to_string(n->Read)}};
+            Note(out, n->ID, n->PleaseSync, fields, "notifications", problems);
+        }
+        return out;
+    }
     static void Note(std::map<uint32_t, Fields>& out, uint32_t id, bool pending, const Fields& fields,
                      const char* collection, std::vector<std::string>& problems)
     {
@@ -365,6 +393,8 @@ protected:
         Compare("tags", LocalTags(problems), ServiceSide(test_service::kTags, {"OrganizerID", "Title"}), problems);
         Compare("tag assignments", LocalAssignments(problems),
                 ServiceSide(test_service::kTagsAssign, {"OrganizerID", "RecordID", "TagID"}), problems);
+        Compare("notifications", LocalNotifications(problems), ServiceSide(test_service::kNotifications, {"Read"}),
+                problems);
         ExpectNoDoubledCreation(problems);
         EXPECT_TRUE(g.apiQueueRequests.HasLive() == false) << when;
         std::ostringstream text;
@@ -380,9 +410,14 @@ protected:
         if (HasFatalFailure())
             return;
         ExpectEqual("at the end");
-        std::printf("soak: %zu requests, %d faults, %d live records, %d tags, %d tag assignments on the service\n",
+        int read = 0;
+        for (const StoredItem& item : sync_.Items(test_service::kNotifications))
+            read += item.Field("Read") != "0" ? 1 : 0;
+        std::printf("soak: %zu requests, %d faults, %d live records, %d tags, %d tag assignments, %d notifications "
+                    "(%d read) on the service\n",
                     accounts_.Requests().size(), faults_, sync_.LiveCount(test_service::kRecords),
-                    sync_.LiveCount(test_service::kTags), sync_.LiveCount(test_service::kTagsAssign));
+                    sync_.LiveCount(test_service::kTags), sync_.LiveCount(test_service::kTagsAssign),
+                    sync_.LiveCount(test_service::kNotifications), read);
         Restart(true);
         if (HasFatalFailure())
             return;
