@@ -129,7 +129,7 @@ bool TNGlobal::AutomatickaAktualizace()
 // ---------------------------------------------------------------------------
 // The thread
 
-TAktualizace::TAktualizace(bool createSuspended) : plat::TThread("TAktualizace")
+TAktualizace::TAktualizace(bool createSuspended) : plat::TThread(kUpdateThreadName)
 {
     if (!createSuspended)
         Resume();

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+inline constexpr const char* kUpdateThreadName = "TAktualizace";
+
 // The update thread: one check with its download (g.AutomatickaAktualizace),
 // then it ends. Its starter keeps and frees it.
 class TAktualizace : public plat::TThread {
