@@ -172,6 +172,8 @@ bool TNGlobal::PostToApiAt(int32_t position, const TNString& body, TNDownload& d
     postGeneration = SignInGeneration;
     TNCancelCheck check = cancel ? cancel : SignInEndedCheck();
     bool answered = download.Post(App.ApiUrl[position], body.Text != nullptr ? body.Text : "", false, check);
+    if (!answered && SignInGeneration != postGeneration)
+        LogText("[g.PostToApi][DROPPED] request of an earlier sign-in cut off");
     // An error page is no answer of the service: nothing in it is read.
     bool online = answered && download.ResultCode >= 200 && download.ResultCode <= 299;
     Online = online ? 1 : 0;
