@@ -21,6 +21,8 @@ protected:
 // newer version later in the run is checked again. OnlineHooks.BeginAutoUpdate
 // points here.
 void BeginAutoUpdate(int32_t newestVersion);
+// For the program with windows: announced versions start BeginAutoUpdate.
+void InstallAutoUpdate();
 
 // The close's share, on the main thread. First it stops the download (pauses
 // end at once, requests under way are cancelled), waits for it at most 10 s
