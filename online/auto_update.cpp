@@ -8,6 +8,7 @@
 #include "foundation/log.h"
 #include "online/form_builder.h"
 #include "online/global.h"
+#include "online/hooks.h"
 #include "online/http_send.h"
 #include "online/update.h"
 #include "online/web_answer.h"
@@ -129,7 +130,7 @@ bool TNGlobal::AutomatickaAktualizace()
 // ---------------------------------------------------------------------------
 // The thread
 
-TAktualizace::TAktualizace(bool createSuspended) : plat::TThread("TAktualizace")
+TAktualizace::TAktualizace(bool createSuspended) : plat::TThread(kUpdateThreadName)
 {
     if (!createSuspended)
         Resume();
@@ -175,6 +176,11 @@ void BeginAutoUpdate(int32_t newestVersion)
         }
         LogText("[g.BeginAutoUpdate][END]");
     });
+}
+
+void InstallAutoUpdate()
+{
+    OnlineHooks.BeginAutoUpdate = &BeginAutoUpdate;
 }
 
 bool AutoUpdateThreadRunning()

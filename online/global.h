@@ -196,6 +196,10 @@ public:
     // arrived; sets Online to that.
     // A request of an older sign-in generation is cut off by `cancel`.
     bool PostToApi(const TNString& body, TNDownload& download, const TNCancelCheck& cancel = {});
+    // As PostToApi, to the API address of a server position.
+    bool PostToApiAt(int32_t position, const TNString& body, TNDownload& download, const TNCancelCheck& cancel = {});
+    // True once a log-out has ended the sign-in current at this call.
+    TNCancelCheck SignInEndedCheck() const;
     // Ends a request: the time, a wish for a pass, the model lock released,
     // the tag queued; returns the result.
     bool Sync2Finish(bool result, bool newSyncWish, const char* caller, int16_t uiTag);

@@ -49,7 +49,7 @@ TNHeadlessHost::TNHeadlessHost()
     MainWindowHooks.WakeUiTagConsumer = &TNHeadlessHost::WakeConsumer;
     MainWindowHooks.ArmAfterOnlineLogin = &TNHeadlessHost::AfterOnlineLogin;
     MainWindowHooks.ArmOnlineTimer = &TNHeadlessHost::ArmOnlineTimer;
-    OnlineHooks.BeginAutoUpdate = &BeginAutoUpdate;
+    InstallAutoUpdate();
 }
 
 TNHeadlessHost::~TNHeadlessHost()

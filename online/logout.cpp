@@ -12,6 +12,7 @@
 #include "foundation/users.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "online/auto_update.h"
 #include "online/hooks.h"
 #include "online/session_hooks.h"
 #include "online/window_state.h"
@@ -20,9 +21,11 @@
 #include "platform/core/paths.h"
 #include "platform/core/thread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -37,10 +40,18 @@ template <class Entry, class... Args> void CallWindow(Entry entry, Args... args)
         entry(args...);
 }
 
+// Threads that may still touch the signed-in account. The update thread
+// serves the program, not the account, and may download for minutes.
+bool AccountWorkersRunning()
+{
+    std::vector<std::string> names = plat::RunningThreadNames();
+    return std::any_of(names.begin(), names.end(), [](const std::string& name) { return name != kUpdateThreadName; });
+}
+
 void WaitForWorkers()
 {
     for (int32_t poll = 1; poll <= kPolls; ++poll) {
-        if (g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0)
+        if (g.OnlineThreadRunning == 0 && !AccountWorkersRunning())
             return;
         if (poll >= 10)
             LogTextInt("[g.OdhlasUzivatele] Waiting for the online thread and the jobs... ", poll);
