@@ -162,6 +162,7 @@ void DestroyHigherWithView()
 
 void EmptyShownRecords()
 {
+    TNView::NoteShownDataReplaced();
     WindowState.TruncateShownRecords(0);
 }
 

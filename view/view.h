@@ -230,6 +230,34 @@ public:
     static void ResetSharingItems(TNView& view, TNViewItem* item);
     void ShareWithAddClick(plat::TComponent* sender);
 
+    // Record cards (kind 17).
+    void CreateRecord(TNViewItem* item);
+    // Paints the card into its picture; the height used, 0 when nothing
+    // was painted.
+    int32_t PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const char* caller, const char* text, bool hover,
+                             int32_t height, int32_t width);
+    bool ResizeRecord(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
+    void RecordMouseEnter(plat::TComponent* sender);
+    void RecordMouseLeave(plat::TComponent* sender);
+    void RecordMouseMove(plat::TComponent* sender);
+    // Acts on the hovered element; true for every element it handled.
+    bool RecordMouseClick(TNViewItem* item, TNPIMRecord* record, plat::TComponent* sender);
+    // The card's record: its pointer while no model reload replaced the
+    // shown data since it was taken, else found by record_id.
+    TNPIMRecord* RecordOfCard(TNViewItem* item);
+    static void SetCardRecord(TNViewItem* item, TNPIMRecord* record);
+    // Counts the model's replacements of the shown data.
+    static uint32_t ShownDataGeneration();
+    static void NoteShownDataReplaced();
+    // A month cell's record n of day position p: its bounds in the day box,
+    // 0 x 0 when it does not fit in the cell.
+    void GetMonthViewRecordBounds(int32_t n, int32_t dayPos, TNViewItem* daybox, int32_t* left, int32_t* top,
+                                  int32_t* width, int32_t* height);
+    // Splits the day box's size evenly over columns and rows (the
+    // remainder to the first ones); false for 0 or more than 7 of either.
+    bool CalcWidthsAnsHeightsOfMonthViewCalendar(TNViewItem* daybox, int32_t width, int32_t height, int32_t columns,
+                                                 int32_t rows);
+
     // Shown records, kept in WindowState where the workers read them.
     int32_t AddShownRecord(TNPIMRecord* record);
     int32_t GetShownRecord(uint32_t recordId);
@@ -290,6 +318,12 @@ private:
     void ForgetLinksTo(TNViewItem* item);
     void RemoveDesk(TNViewItem* item);
     void FreeAllItems();
+
+    // Record cards.
+    bool CardWidthFromParent(TNViewItem* item, int32_t* left, int32_t* top, int32_t* width, int32_t* height);
+    void RepaintCardHover(TNViewItem* item, bool hover);
+    void ToggleFinished(TNPIMRecord* record, int32_t pimPos);
+    void AskForQuickSync();
 
     // Items whose children step D of a deletion is walking.
     std::vector<const TNViewItem*> walkingChildren_;

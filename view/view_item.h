@@ -302,6 +302,43 @@ struct TNViewItemData {
     // A record id a button carries (parent or master record).
     uint32_t CarriedRecordId = 0;
 
+    // Record card: what it shows and how it was last painted.
+    uint32_t record_id = 0;
+    // 1 task row, 2 note, 126 loading placeholder, 222 organizer card,
+    // 111 and 127 without side line; anything else a plain card.
+    int32_t DisplayType = 0;
+    // 0 none, 1 check box, 2 check mark, 3 to 6 the links, 7 importance.
+    uint8_t HoveredElement = 0;
+    uint8_t LinksShown = 0;
+    uint8_t AutoHeight = 0;
+    // -1 shows no tag chip.
+    int32_t TagDisplay = -1;
+    int32_t ExtentLeft = 99;
+    int32_t ExtentBottom = 0;
+    int32_t LastLinksShown = -1;
+    uint8_t LayoutNeeded = 0;
+    // Running number among the cards of the same record under one parent.
+    int32_t RecordSerial = 0;
+    int32_t RecordSerialCount = 0;
+    // Place among the records of a month cell.
+    int32_t MonthPos = 0;
+    // The model's replacement count when recordPointer was taken; an older
+    // pointer is not trusted.
+    uint32_t RecordPointerGeneration = 0;
+    uint32_t PaintCount = 0;
+
+    // Day box filling: the cards' font size, the busy byte and the
+    // snapshot of the last rebuild.
+    int32_t RecordFontSize = 0;
+    uint8_t FillBusy = 0;
+    int32_t SnapshotCount = -1;
+    uint32_t SnapshotStamp = 0;
+    int32_t SnapshotMode = -1;
+    int64_t SnapshotFirstDay = -1;
+    int32_t SnapshotScrollboxHeight = -1;
+    int32_t SnapshotContentHeight = -1;
+    int32_t SnapshotShowHidden = -1;
+
     // Organizer lists: record lists per column.
     std::vector<std::unique_ptr<TNPIMRecords>> ColumnRecords;
     int32_t SelectedColumn = 0;
