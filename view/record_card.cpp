@@ -501,8 +501,10 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
 
         // 3.
         bool shifted = hover;
-        plat::TColor background = 0, sideLine = 0, accent = 0, textColor = 0;
-        item->GetRecordColors(static_cast<int8_t>(item->ColorCombination), &shifted, &background, &sideLine, &accent,
+        // The row's accent is the side line; its frame mostly equals the
+        // panel and would not show.
+        plat::TColor background = 0, frame = 0, sideLine = 0, textColor = 0;
+        item->GetRecordColors(static_cast<int8_t>(item->ColorCombination), &shifted, &background, &frame, &sideLine,
                               &textColor);
         bitmap.SetSize(width, bitmapHeight);
         canvas.Brush.Style = plat::TBrushStyle::bsSolid;
