@@ -115,6 +115,11 @@ public:
     TNViewItem* AddToolbarComponent(TNViewItem* prepared);
     bool ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
     bool SetToolbarBackground(TNViewItem* item, plat::TColor color);
+    // Record cards in a tool bar: packed into lines over the days of the
+    // week views, stacked one under the other elsewhere.
+    void StackToolbarRecords(TNViewItem* bar, int32_t dayWidth, int32_t lineHeight);
+    void ResizeToolbar_cmpRecordComponents_WorkWeek_and_Week(TNViewItem* bar, int32_t dayWidth, int32_t lineHeight,
+                                                             int32_t firstRecordIndex);
 
     // Day boxes (kind 16).
     void CreateDaybox(TNViewItem* item);
@@ -320,6 +325,7 @@ private:
     void FreeAllItems();
 
     // Record cards.
+    void LayOutToolbarRecords(TNViewItem* bar);
     bool CardWidthFromParent(TNViewItem* item, int32_t* left, int32_t* top, int32_t* width, int32_t* height);
     void RepaintCardHover(TNViewItem* item, bool hover);
     void ToggleFinished(TNPIMRecord* record, int32_t pimPos);
