@@ -18,7 +18,10 @@ class TPanel;
 class TWinControl;
 } // namespace plat
 
+class TNPIMAllDay;
 class TNPIMRecord;
+struct TNDayboxDay;
+struct TNDayboxDynamicLayout;
 
 // The registry and dispatcher of every drawn component: components are
 // created by name, found by name, id or control, laid out through their
@@ -129,6 +132,18 @@ public:
     void DayboxMouseDown(plat::TComponent* sender, int32_t button, int32_t x, int32_t y);
     void DayboxMouseUp(plat::TComponent* sender, int32_t button, int32_t x, int32_t y);
     void DayboxDblClick(plat::TComponent* sender);
+
+    // Filling a day box with the record cards of its days.
+    void UpdateDaybox(TNViewItem* daybox, TNViewItem* scrollbox, int32_t recordFontSize);
+    // Lays out one day; `layout` gets the home page's dynamic layout.
+    bool UpdateDayboxCalendar(int32_t dayPos, TNViewItem* daybox, TNViewItem* scrollbox, TNPIMAllDay* entry,
+                              int32_t recordFontSize, int32_t* allDayCount, TNDayboxDynamicLayout* layout,
+                              bool showHidden);
+    TNViewItem* CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* daybox, TNViewItem* parent,
+                                            const TNDayboxDay& day, int32_t recordPos, int32_t group, int32_t columns,
+                                            bool month, bool allDay);
+    void Daybox_UpdateScrollbox_ModeDynamic(const TNDayboxDynamicLayout* layout, TNViewItem* daybox,
+                                            TNViewItem* scrollbox);
 
     // The caption label of a field and its place in the caption column;
     // PlaceCaption gives the left edge of the field's own controls.
@@ -326,6 +341,13 @@ private:
 
     // Record cards.
     void LayOutToolbarRecords(TNViewItem* bar);
+    void FillDays(TNViewItem* daybox, TNViewItem* scrollbox, const std::vector<TNPIMAllDay*>& entries,
+                  int32_t recordFontSize, bool showHidden);
+    void LayOutScrollboxAgain(TNViewItem* scrollbox, const char* caller);
+    void DeleteDayboxCards(TNViewItem* daybox, TNViewItem* bar, TNViewItem* scrollbox);
+    void NumberCardsOfRecord(TNViewItem* parent, uint32_t recordId);
+    void FinishFill(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group);
+    void ShowRedline(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group);
     bool CardWidthFromParent(TNViewItem* item, int32_t* left, int32_t* top, int32_t* width, int32_t* height);
     void RepaintCardHover(TNViewItem* item, bool hover);
     void ToggleFinished(TNPIMRecord* record, int32_t pimPos);
