@@ -12,6 +12,7 @@
 #include "platform/gui/image.h"
 #include "platform/gui/label.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/text_metrics.h"
 #include "platform/testing/fake_clock.h"
 #include "tests/view/view_fixture.h"
 #include "view/daybox_fill.h"
@@ -569,6 +570,50 @@ TEST_F(DayboxFillTest, AnEmptyHomeDayReusesItsBackground)
     Fill();
     EXPECT_EQ(ImageTable.GetImage("bgCalendarOneDay_ModeDynamic_Empty", true), empty) << "same object";
     EXPECT_FLOAT_EQ(daybox_->MinuteTops[60], frame / 24.0f) << "24 equal hours";
+}
+
+} // namespace
+} // namespace view_test
+
+namespace view_test {
+namespace {
+
+const std::string kGoldens = DALMORA_TEST_DATA_DIR;
+const std::string kOutput = DALMORA_BINARY_DIR "gui-test-output";
+
+// Real fonts, as the program draws.
+TEST_F(DayboxFillTest, GoldenWeekOfTwentyRecords)
+{
+    plat::TextMetrics::SetFixed(false);
+    BuildView(34, 4, 3, 2024, 7, 900);
+    View.ResizeDaybox(daybox_, 0, 0, 755, 900, true, true, false);
+    uint32_t id = 1;
+    // Three that overlap on Tuesday, two that last several days.
+    Event(id++, "Porada", 5, 3, 2024, 9, 0, 90);
+    Event(id++, "Telefonát", 5, 3, 2024, 9, 30, 30);
+    Event(id++, "Oběd", 5, 3, 2024, 10, 0, 60);
+    Event(id++, "Konference", 6, 3, 2024, 99, 0, 0).End.SetDateTime(8, 3, 0, 0, 99, 2024);
+    Event(id++, "Noční směna", 7, 3, 2024, 20, 0, 720);
+    const int32_t hours[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 2, 5, 7, 3, 1};
+    for (int32_t i = 0; i < 15; ++i)
+        Event(id++, "Schůzka", 4 + i % 7, 3, 2024, hours[i], 0, 45);
+    Fill();
+    MainForm()->Show();
+    EXPECT_TRUE(plat::testing::MatchesGolden(*daybox_->Panel.Get(), kGoldens + "daybox_week_filled.png", kOutput));
+}
+
+TEST_F(DayboxFillTest, GoldenMonthCellOfFiveRecords)
+{
+    plat::TextMetrics::SetFixed(false);
+    BuildView(44, 4, 3, 2024, 35, 500);
+    daybox_->Panel.Get()->SetBounds(0, 0, 700, 500);
+    daybox_->Panel.Get()->SetColor(plat::clWhite);
+    daybox_->MonthRows = 5;
+    for (uint32_t id = 1; id <= 5; ++id)
+        Event(id, "Akce", 4, 3, 2024, 8 + static_cast<int32_t>(id), 0, 30);
+    Fill();
+    MainForm()->Show();
+    EXPECT_TRUE(plat::testing::MatchesGolden(*daybox_->Panel.Get(), kGoldens + "daybox_month_cell.png", kOutput));
 }
 
 } // namespace
