@@ -6,7 +6,9 @@
 #include "view/view_item.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace plat {
@@ -332,7 +334,7 @@ private:
     plat::TPanel* CreateItemPanel(TNViewItem* item);
     void ShowButtonLook(TNViewItem* item, bool hover);
     void LayOutButton(TNViewItem* item, int32_t captionLeft, int32_t left, int32_t top, int32_t width, int32_t height);
-    int32_t FreeSlot() const;
+    int32_t FreeSlot();
     void DeleteItem(TNViewItem* item);
     bool IsRegistered(const TNViewItem* item) const;
     void ForgetLinksTo(TNViewItem* item);
@@ -352,6 +354,21 @@ private:
     void RepaintCardHover(TNViewItem* item, bool hover);
     void ToggleFinished(TNPIMRecord* record, int32_t pimPos);
     void AskForQuickSync();
+
+    // Indexes of the registry: each maps to the ascending slots that may
+    // hold the key; a look-up checks them against the item, so a stale
+    // entry costs a check, and the tracked fields make a missing one
+    // impossible.
+    static int32_t RegisteredSlot(const TNViewItemData* owner);
+    void NoteNameChanged(TNViewItemData* owner, const TNString& before);
+    void NoteControlAssigned(TNViewItemData* owner, const void* control);
+    void ForgetIndexes(TNViewItem* item, int32_t slot);
+    void ClearIndexes();
+    std::unordered_map<std::string, std::vector<int32_t>> nameIndex_;
+    std::unordered_map<const void*, std::vector<int32_t>> controlIndex_;
+    std::unordered_map<uint32_t, int32_t> idIndex_;
+    // Slots without an item or with an empty name.
+    std::set<int32_t> freeSlots_;
 
     // Items whose children step D of a deletion is walking.
     std::vector<const TNViewItem*> walkingChildren_;
