@@ -68,3 +68,15 @@ TEST_F(ViewTest, ShownRecordsAreSafeAcrossThreads)
     EXPECT_TRUE(WindowState.ShownRecords().empty());
     EXPECT_GT(copies.load(), 0);
 }
+
+TEST_F(ViewTest, ShownRecordLookUpsFollowReplacementAndTruncation)
+{
+    WindowState.SetShownRecords({{7, 0}, {8, 0}, {7, 1}, {9, 0}});
+    EXPECT_EQ(View.GetShownRecord(7), 0) << "the first of equal ids";
+    EXPECT_EQ(View.GetShownRecord(9), 3);
+    EXPECT_TRUE(View.ResizeShownRecords(2));
+    EXPECT_EQ(View.GetShownRecord(9), -1) << "cut off";
+    EXPECT_EQ(View.GetShownRecord(8), 1);
+    EXPECT_EQ(WindowState.AddShownRecord(9, 0), 2);
+    EXPECT_EQ(View.GetShownRecord(9), 2);
+}
