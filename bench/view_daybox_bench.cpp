@@ -244,6 +244,15 @@ std::string Words(size_t characters)
     return text;
 }
 
+// Paints one card of the record at the given height, again and again.
+void PaintCard(benchmark::State& state, TNPIMRecord& record, int32_t displayType, int32_t height)
+{
+    CardFixture fixture(record, displayType);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            View.PaintRecordImage(fixture.card, &record, "bench", record.Text.Text, false, height, 400));
+}
+
 void PaintPlainCardOfSixteenLines(benchmark::State& state)
 {
     FreshView();
@@ -254,10 +263,7 @@ void PaintPlainCardOfSixteenLines(benchmark::State& state)
     record.Place = TNString("Praha");
     record.Note = TNString("Poznámka");
     record.AlertType0 = 1;
-    CardFixture fixture(record, 0);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(
-            View.PaintRecordImage(fixture.card, &record, "bench", record.Text.Text, false, 300, 400));
+    PaintCard(state, record, 0, 300);
 }
 BENCHMARK(PaintPlainCardOfSixteenLines)->Unit(benchmark::kMicrosecond);
 
@@ -266,10 +272,7 @@ void PaintTaskRowWithLinks(benchmark::State& state)
     FreshView();
     TNPIMRecord& record = AddRecord(1, 6, 3, 10, 0, 60);
     record.Type = 1;
-    CardFixture fixture(record, kCardTaskRow);
-    for (auto _ : state)
-        benchmark::DoNotOptimize(
-            View.PaintRecordImage(fixture.card, &record, "bench", record.Text.Text, false, 60, 400));
+    PaintCard(state, record, kCardTaskRow, 60);
 }
 BENCHMARK(PaintTaskRowWithLinks)->Unit(benchmark::kMicrosecond);
 

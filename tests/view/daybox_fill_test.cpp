@@ -141,16 +141,6 @@ protected:
         clock_->SetUnixSeconds(time.GetTimestamp());
     }
 
-    std::vector<int16_t> QueuedTags()
-    {
-        std::vector<int16_t> tags;
-        int16_t tag = 0;
-        uint32_t param = 0;
-        while (g.uiTags.Take(&tag, &param))
-            tags.push_back(tag);
-        return tags;
-    }
-
     static inline DayboxFillTest* current = nullptr;
     model_test::DataSet set_;
     TNPIMOrganizer* organizer_ = nullptr;
@@ -324,11 +314,11 @@ TEST_F(DayboxFillTest, UnchangedCallsRebuildNothingButPlaceTheRedline)
     Fill();
     EXPECT_EQ(picturesJobs_, 2) << "forced";
     EXPECT_EQ(g.someRecordChangedSoUpdateViews.load(), 1);
-    EXPECT_EQ(QueuedTags(), (std::vector<int16_t>{__uiFastSync, __uiUpdateShownData_NoSync}));
+    EXPECT_EQ(TakeQueuedUiTags(), (std::vector<int16_t>{__uiFastSync, __uiUpdateShownData_NoSync}));
     Fill();
     EXPECT_EQ(picturesJobs_, 3);
     EXPECT_EQ(g.someRecordChangedSoUpdateViews.load(), 0);
-    EXPECT_TRUE(QueuedTags().empty());
+    EXPECT_TRUE(TakeQueuedUiTags().empty());
 }
 
 TEST_F(DayboxFillTest, BusyByteAndMissingData)

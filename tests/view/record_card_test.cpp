@@ -411,16 +411,6 @@ protected:
         RecordCardTest::TearDown();
     }
 
-    std::vector<int16_t> QueuedTags()
-    {
-        std::vector<int16_t> tags;
-        int16_t tag = 0;
-        uint32_t param = 0;
-        while (g.uiTags.Take(&tag, &param))
-            tags.push_back(tag);
-        return tags;
-    }
-
     static bool LockFree()
     {
         bool taken = false;
@@ -455,7 +445,7 @@ TEST_F(RecordClickTest, TickingATaskCommitsAndAsksForASync)
     EXPECT_EQ(calls_.saves, 1);
     EXPECT_EQ(calls_.saved, &record);
     EXPECT_EQ(log_.CountContaining("[FastSync] caller = RecordMouseClick"), 1);
-    EXPECT_EQ(QueuedTags(), std::vector<int16_t>{__uiUpdateShownData});
+    EXPECT_EQ(TakeQueuedUiTags(), std::vector<int16_t>{__uiUpdateShownData});
     EXPECT_TRUE(LockFree());
     EXPECT_EQ(g.UiUpdateIsRunning.load(), 0);
 
@@ -483,15 +473,15 @@ TEST_F(RecordClickTest, EachElementReachesItsEntry)
     ASSERT_EQ(calls_.edits.size(), 2u);
     EXPECT_EQ(calls_.edits[0], std::make_pair(&record, 4000u)) << "edits the record under its parent";
     EXPECT_EQ(calls_.edits[1], std::make_pair(static_cast<TNPIMRecord*>(nullptr), 5102u)) << "a new sub-task";
-    EXPECT_TRUE(QueuedTags().empty());
+    EXPECT_TRUE(TakeQueuedUiTags().empty());
 
     calls_.deleteSucceeds = false;
     EXPECT_TRUE(Click(card, record, 6));
-    EXPECT_TRUE(QueuedTags().empty()) << "a refused delete asks for nothing";
+    EXPECT_TRUE(TakeQueuedUiTags().empty()) << "a refused delete asks for nothing";
     calls_.deleteSucceeds = true;
     EXPECT_TRUE(Click(card, record, 6));
     EXPECT_EQ(calls_.deletes, (std::vector<uint32_t>{5102, 5102}));
-    EXPECT_EQ(QueuedTags(), std::vector<int16_t>{__uiUpdateShownData});
+    EXPECT_EQ(TakeQueuedUiTags(), std::vector<int16_t>{__uiUpdateShownData});
 
     plat::testing::MenuRecorder menus;
     plat::Mouse::SetCursorPos(plat::TPoint{321, 123});

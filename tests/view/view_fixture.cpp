@@ -126,6 +126,16 @@ void ViewTest::TearDown()
     OffscreenGuiTest::TearDown();
 }
 
+std::vector<int16_t> ViewTest::TakeQueuedUiTags()
+{
+    std::vector<int16_t> tags;
+    int16_t tag = 0;
+    uint32_t param = 0;
+    while (g.uiTags.Take(&tag, &param))
+        tags.push_back(tag);
+    return tags;
+}
+
 plat::TColor ViewTest::ActionIconColor(int index)
 {
     return plat::RGB(10 * index, 255 - 10 * index, 100);

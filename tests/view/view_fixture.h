@@ -83,6 +83,8 @@ protected:
     // 18 icons of 16 x 16, icon i filled with ActionIconColor(i).
     plat::TImageList* ActionImages() const { return actionImages_.get(); }
     static plat::TColor ActionIconColor(int index);
+    // Takes every UI-update tag queued so far, oldest first.
+    static std::vector<int16_t> TakeQueuedUiTags();
 
     GlobalsReady globals_;
     model_test::LogCapture log_;
