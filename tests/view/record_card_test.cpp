@@ -576,7 +576,7 @@ TEST_F(RecordCardTest, GoldenCards)
     strip->SetParent(MainForm());
     strip->SetBevelOuter(plat::TBevelCut::bvNone);
     strip->SetColor(plat::clWhite);
-    strip->SetBounds(0, 0, 420, 330);
+    strip->SetBounds(0, 0, 420, 320);
 
     TNPIMRecord& task = NewRecord(6001, "Zavolat do servisu a domluvit termín", 1);
     TNPIMRecord& done = NewRecord(6002, "Zaplatit nájem", 1);
@@ -595,6 +595,11 @@ TEST_F(RecordCardTest, GoldenCards)
     pim.Tags.NoteIDChanged(pim.Tags.Count - 1);
     pim.TagsAssign.AddAssign(6003, 78, 0);
     TNPIMRecord& loading = NewRecord(6004, "Načítám...", 126);
+    ASSERT_TRUE(pim.Organizers.Resize(1));
+    pim.Organizers.Items[0]->ID = 55;
+    pim.Organizers.Items[0]->Origin = 1;
+    TNPIMRecord& organizer = NewRecord(6005, "Rodina", 3);
+    organizer.OrganizerID = 55;
 
     struct Row {
         TNPIMRecord* record;
@@ -604,7 +609,7 @@ TEST_F(RecordCardTest, GoldenCards)
     const Row rows[] = {{&task, kCardTaskRow, 0, 60},
                         {&done, kCardTaskRow, 62, 60},
                         {&plain, 0, 124, 80},
-                        {&loading, kCardPlaceholder, 206, 44}};
+                        {&loading, kCardPlaceholder, 206, 44}, {&organizer, kCardOrganizer, 252, 54}};
     int n = 0;
     for (const Row& row : rows) {
         const std::string name = "golden" + std::to_string(n++);
