@@ -642,7 +642,7 @@ void TNView::DeleteDayboxCards(TNViewItem* daybox, TNViewItem* bar, TNViewItem* 
         std::vector<std::string> names;
         for (int32_t i = parent->ChildrenCount - 1; i >= 0; --i) {
             const TNViewItem* child = parent->Children[i];
-            if (child != nullptr && child->Type == cmpRecord && child->Name.Text != nullptr)
+            if (child != nullptr && !child->Name.IsEmpty())
                 names.emplace_back(child->Name.Text);
         }
         for (const std::string& name : names)
