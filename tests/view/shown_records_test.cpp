@@ -58,6 +58,10 @@ TEST_F(ViewTest, ShownRecordsAreSafeAcrossThreads)
         while (!done.load())
             NotifyShownDataReplaced();
     });
+    // The adds are quick: they start once a reader runs, so that the two
+    // overlap even on a loaded machine.
+    while (copies.load() == 0)
+        std::this_thread::yield();
     for (uint32_t id = 1; id <= 10000; ++id)
         ASSERT_GE(WindowState.AddShownRecord(id, 0), 0);
     done.store(true);
