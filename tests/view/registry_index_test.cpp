@@ -104,10 +104,11 @@ TEST_F(RegistryIndexTest, RandomOperationsGiveTheScansResults)
     for (int step = 0; step < 100000 && mismatches < 5; ++step) {
         const int32_t op = pick(100);
         if (op < 20) {
-            // Under the form or under another item's panel (step 9's look-up).
+            // Under the form or under another item's panel (step 9's look-up);
+            // a nameless item's slot may be reused, freeing its panel.
             TNViewItem* parent = randomItem();
             plat::TWinControl* parentControl = MainForm();
-            if (parent != nullptr && parent->Panel.Get() != nullptr && pick(2) == 0)
+            if (parent != nullptr && !parent->Name.IsEmpty() && parent->Panel.Get() != nullptr && pick(2) == 0)
                 parentControl = parent->Panel.Get();
             View.CreateComponent(cmpNone, randomName().c_str(), MainForm(), parentControl, 0, "", 1, -1, nullptr,
                                  nullptr, 3);
