@@ -38,9 +38,6 @@ protected:
     void SetUp() override
     {
         ViewTest::SetUp();
-        clock_ = dynamic_cast<plat::testing::FakeClock*>(&plat::CurrentClock());
-        ASSERT_NE(clock_, nullptr);
-        savedNow_ = clock_->UnixMilliseconds();
         Desk()->SetBounds(0, 0, 755, 2000);
         MakeDayboxBackgrounds();
         TNPIM& pim = set_.Pim();
@@ -62,7 +59,6 @@ protected:
     }
     void TearDown() override
     {
-        clock_->SetUnixMilliseconds(savedNow_);
         g.someRecordChangedSoUpdateViews = 0;
         g.uiTags.Clear();
         ViewTest::TearDown();
@@ -134,21 +130,12 @@ protected:
         return View.GetComponent(name.c_str());
     }
 
-    void SetNow(int32_t day, int32_t month, int32_t year, int32_t hour, int32_t minute)
-    {
-        TNTime time;
-        time.SetDateTime(day, month, 0, minute, hour, year);
-        clock_->SetUnixSeconds(time.GetTimestamp());
-    }
-
     static inline DayboxFillTest* current = nullptr;
     model_test::DataSet set_;
     TNPIMOrganizer* organizer_ = nullptr;
     TNViewItem* scroll_ = nullptr;
     TNViewItem* daybox_ = nullptr;
     TNViewItem* bar_ = nullptr;
-    plat::testing::FakeClock* clock_ = nullptr;
-    int64_t savedNow_ = 0;
     int picturesJobs_ = 0;
     std::vector<int32_t> scrolls_;
 };
