@@ -42,14 +42,14 @@ bool NameIs(const TNString& name, const char* text, size_t length)
     return static_cast<size_t>(name.Length) == length && std::memcmp(name.Text, text, length) == 0;
 }
 
-template <class T> bool Holds(const plat::TWeakRef<T>& field, const plat::TComponent* control)
+template <class T> bool Holds(const TNControlRef<T>& field, const plat::TComponent* control)
 {
     return field.Get() != nullptr && field.Get() == control;
 }
 
 template <class T, size_t N> bool HoldsAny(const TNControlRef<T> (&fields)[N], const plat::TComponent* control)
 {
-    for (const plat::TWeakRef<T>& field : fields) {
+    for (const TNControlRef<T>& field : fields) {
         if (Holds(field, control))
             return true;
     }
@@ -57,7 +57,8 @@ template <class T, size_t N> bool HoldsAny(const TNControlRef<T> (&fields)[N], c
 }
 
 // Whether the control is one the item answers for, in the order the
-// look-up compares them. Labels 2 and 3, pictures 1, 3 and 4, combo box 3,
+// look-up compares them. Only tracked fields compile here, so the control
+// index knows of every holder. Labels 2 and 3, pictures 1, 3 and 4, combo box 3,
 // the frame panels, gradient, shapes and timer are not compared.
 bool OwnsControl(const TNViewItem& item, const plat::TComponent* control)
 {

@@ -466,7 +466,8 @@ struct TNViewItemData {
     plat::TWeakRef<plat::TForm> OwnerForm;
     plat::TWeakRef<plat::TWinControl> ParentControl;
 
-    // Controls.
+    // Controls. Each is a TNControlRef: the registry finds an item by the
+    // controls it answers for only through assignments it was told of.
     TNControlRef<plat::TPanel> Panel;
     TNControlRef<plat::TJvPanel> FramePanel1;
     TNControlRef<plat::TJvPanel> FramePanel2;
