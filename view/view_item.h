@@ -151,6 +151,26 @@ public:
 
     void SetOwner(TNViewItemData* owner) { owner_ = owner; }
 
+    // The string's other writers would change the name unseen.
+    template <class... A> void Destroy(A&&...) = delete;
+    template <class... A> void Resize(A&&...) = delete;
+    template <class... A> void SetInt(A&&...) = delete;
+    template <class... A> void Fill(A&&...) = delete;
+    template <class... A> void Copy(A&&...) = delete;
+    template <class... A> void Insert(A&&...) = delete;
+    template <class... A> void Append(A&&...) = delete;
+    template <class... A> void AppendInt(A&&...) = delete;
+    template <class... A> void AppendUInt(A&&...) = delete;
+    template <class... A> void AppendChar(A&&...) = delete;
+    template <class... A> void ToLower(A&&...) = delete;
+    template <class... A> void TrimLeft(A&&...) = delete;
+    template <class... A> void TrimRight(A&&...) = delete;
+    template <class... A> void Trim(A&&...) = delete;
+    template <class... A> void Replace(A&&...) = delete;
+    template <class... A> void DecodeHtmlEntities(A&&...) = delete;
+    template <class... A> void UrlEncode(A&&...) = delete;
+    template <class... A> void AppendMonthLocative(A&&...) = delete;
+
 private:
     template <class Write> void Change(Write write)
     {
