@@ -79,6 +79,15 @@ protected:
 
     // A fresh main window (the old one goes first).
     void MakeMainWindow();
+    // Runs what the showing of the login page armed, then forgets the pages'
+    // calls so far.
+    void Settle();
+    // A remembered account of the user list, saved as the login page reads
+    // it; its index.
+    int32_t RememberAccount(const char* login, const char* password, bool automatic, bool active = true,
+                            uint32_t userId = 1001);
+    // The account service's address ("host:port"), plain HTTP.
+    static void PointServiceAt(const std::string& hostAndPort);
     // The signed-in frame: the control bar built and the home page shown.
     void SignIn(int width = 1016);
     // Clicks a control-bar button by view id.
