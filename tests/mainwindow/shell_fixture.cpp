@@ -63,6 +63,8 @@ int PageRecorder::Count(const std::string& name) const
 
 void PageRecorder::Note(const std::string& name)
 {
+    if (std::this_thread::get_id() != thread_)
+        CalledOffItsThread = true;
     Calls.push_back(name);
     if (!ThrowOn.empty() && name == ThrowOn)
         throw std::runtime_error("page callback failed: " + name);

@@ -13,6 +13,7 @@
 #include "tests/support/scratch_folder.h"
 
 #include <functional>
+#include <thread>
 
 namespace plat {
 class MainLoop;
@@ -31,6 +32,8 @@ public:
     // Runs inside every create callback (after it is recorded).
     std::function<void()> DuringCreate;
     int32_t CalendarModeValue = 1;
+    // A call came on another thread than the one that made the recorder.
+    bool CalledOffItsThread = false;
     bool SearchUnchanged = true;
 
     int Count(const std::string& name) const;
@@ -63,6 +66,17 @@ public:
     void ForgetEditedNote() override { Note("ForgetEditedNote"); }
     void HideSideboard() override { Note("HideSideboard"); }
     void FormMouseDown() override { Note("FormMouseDown"); }
+    void zentorGetUpcomingEvents(int32_t) override { Note("zentorGetUpcomingEvents"); }
+    void ClearZentorListBuilt() override { Note("ClearZentorListBuilt"); }
+    void OnHpTasksChange(int32_t param) override { Note("OnHpTasksChange " + std::to_string(param)); }
+    void OnHpNoteChange(int32_t param) override { Note("OnHpNoteChange " + std::to_string(param)); }
+    void RefreshAllDayboxes(const char* caller) override { Note(std::string("RefreshAllDayboxes ") + caller); }
+    bool Pages_ShowCalendarOrPage(uint32_t id) override
+    {
+        Note("Pages_ShowCalendarOrPage " + std::to_string(id));
+        return true;
+    }
+    void ReopenSideboard() override { Note("ReopenSideboard"); }
     int32_t CalendarMode() override { return CalendarModeValue; }
     int32_t TasksSelectedTag() override { return 0; }
     bool SearchTextUnchanged() override { return SearchUnchanged; }
@@ -70,6 +84,7 @@ public:
 private:
     void Note(const std::string& name);
     void Create(const std::string& name);
+    std::thread::id thread_ = std::this_thread::get_id();
 };
 
 class ShellTest : public plat::testing::OffscreenGuiTest {
