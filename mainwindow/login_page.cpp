@@ -407,6 +407,9 @@ void TfrmMainDLMR1::EnableLoginComponents(bool enable)
           static_cast<plat::TControl*>(btn9Login), static_cast<plat::TControl*>(label9NewAccount),
           static_cast<plat::TControl*>(label9Proxy)})
         control->SetEnabled(enable);
+    // The button still follows the checks.
+    if (enable)
+        EnableLoginButton();
 }
 
 // The name to test was handed over at the change; the flag follows it.
