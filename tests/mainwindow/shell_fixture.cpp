@@ -102,6 +102,7 @@ void ShellTest::SetUp()
     PointServiceAt("127.0.0.1:1");
     g.emptyLoginWindowStatsSent = 1;
     g.StartPageWanted = 1;
+    g.LoginInProgress = 0;
     Uzivatele.Resize(0);
     Uzivatele.AktivniUzivatel = -1;
     Uzivatele.SelectedIndex = -1;
