@@ -13,6 +13,7 @@
 #include "platform/testing/fake_clock.h"
 #include "tests/mainwindow/shell_fixture.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,8 @@ TEST_F(LoginPageTest, TheSignInAnswerDecidesBetweenTheBoxTheRetryAndSilence)
     EXPECT_EQ(boxes_->boxes[0].caption, "Chyba přihlašování");
     EXPECT_EQ(boxes_->boxes[0].flags & 0xF0, 0x10u) << "the error icon";
     EXPECT_EQ(openFlag, std::vector<uint8_t>{1});
+    const std::vector<int64_t> sleeps = clock.Sleeps();
+    EXPECT_EQ(std::count(sleeps.begin(), sleeps.end(), 300), 1) << "the pause before the box";
     EXPECT_EQ(MessageBoxShown.load(), 0);
     EXPECT_FALSE(Main().autoLoginPending);
     EXPECT_EQ(App.IsAutorun, 0);
