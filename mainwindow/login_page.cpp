@@ -177,9 +177,11 @@ void TfrmMainDLMR1::CreateLoginPage()
     btn9Login->SetParent(pLogin);
 
     label9LoginTest = MakeLabel(this, pLogin, "label9LoginTest", "", 27, 488, plat::clWhite);
+    // Wrapped at the page's width; it grows to the lines the text needs.
     label9LoginTest->SetAutoSize(false);
-    label9LoginTest->SetWordWrap(true);
     label9LoginTest->SetBounds(27, 488, 225, 33);
+    label9LoginTest->SetWordWrap(true);
+    label9LoginTest->SetAutoSize(true);
 
     label9Proxy = MakeLabel(this, pLogin, "label9Proxy", "Proxy server", 27, 539, plat::clSilver);
     label9Proxy->SetHint("Pokud by se připojení nezdařilo, zkontrolujte nastavení proxy serveru.");

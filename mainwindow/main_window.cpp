@@ -296,6 +296,9 @@ void TfrmMainDLMR1::CreateFixedParts()
     gDesk = new plat::TNotebook(this);
     gDesk->SetName("gDesk");
     gDesk->SetParent(pDesk1);
+    // The page notebook fills the desk, as the login page needs it to.
+    pDesk1->SetAlign(plat::TAlign::alClient);
+    gDesk->SetAlign(plat::TAlign::alClient);
     for (const char* page : {"Login", "Homepage", "Calendar", "Tasks", "Notes", "Pages", "Search", "Pomocne"})
         gDesk->AddPage(page);
     struct DeskPanel {

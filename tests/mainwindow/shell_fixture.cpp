@@ -173,7 +173,7 @@ int32_t ShellTest::RememberAccount(const char* login, const char* password, bool
     return index;
 }
 
-void ShellTest::PointServiceAt(const std::string& hostAndPort)
+void PointServiceAt(const std::string& hostAndPort)
 {
     App.PimServersCount = 1;
     std::snprintf(App.ApiProtocol[0], sizeof(App.ApiProtocol[0]), "http");

@@ -87,6 +87,9 @@ private:
     std::thread::id thread_ = std::this_thread::get_id();
 };
 
+// The account service's address ("host:port"), plain HTTP.
+void PointServiceAt(const std::string& hostAndPort);
+
 class ShellTest : public plat::testing::OffscreenGuiTest {
 protected:
     void SetUp() override;
@@ -101,8 +104,6 @@ protected:
     // it; its index.
     int32_t RememberAccount(const char* login, const char* password, bool automatic, bool active = true,
                             uint32_t userId = 1001);
-    // The account service's address ("host:port"), plain HTTP.
-    static void PointServiceAt(const std::string& hostAndPort);
     // The signed-in frame: the control bar built and the home page shown.
     void SignIn(int width = 1016);
     // Clicks a control-bar button by view id.
