@@ -180,11 +180,13 @@ void SignInWithAHundredThousandRecords(benchmark::State& state)
             const auto turn = std::chrono::steady_clock::now();
             plat::testing::Flush();
             timers.Advance(10);
-            const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - turn).count();
+            const double ms =
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - turn).count();
             longestTurnMs = std::max(longestTurnMs, ms);
             std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
-        clickToSignedInMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+        clickToSignedInMs +=
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
         ++runs;
 
         if (window->signedIn == 0) {

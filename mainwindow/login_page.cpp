@@ -188,7 +188,8 @@ void TfrmMainDLMR1::CreateLoginPage()
     label9Proxy->SetShowHint(true);
     label9Proxy->SetCursor(plat::crHandPoint);
     label9Proxy->OnClick = [this](plat::TComponent*) { label9ProxyClick(); };
-    label9ForgotPassword = MakeLabel(this, pLogin, "label9ForgotPassword", "Zapomenuté heslo?", 158, 539, plat::clWhite);
+    label9ForgotPassword =
+        MakeLabel(this, pLogin, "label9ForgotPassword", "Zapomenuté heslo?", 158, 539, plat::clWhite);
     label9ForgotPassword->SetCursor(plat::crHandPoint);
     label9ForgotPassword->OnClick = [this](plat::TComponent*) { label9ForgotPasswordClick(); };
 
@@ -467,7 +468,7 @@ void TfrmMainDLMR1::StopFirstTimeBlink()
 void TfrmMainDLMR1::FocusLoginEdits()
 {
     plat::TWinControl* edit = edit9Login->Text().size() >= 3 ? static_cast<plat::TWinControl*>(edit9Pass)
-                                                               : static_cast<plat::TWinControl*>(edit9Login);
+                                                             : static_cast<plat::TWinControl*>(edit9Login);
     if (edit == edit9Pass)
         edit9Pass->SelectAll();
     else

@@ -46,7 +46,10 @@ void (*windowArmOnlineTimer)(int32_t) = nullptr;
 
 class LoginServiceTest : public ShellTest {
 protected:
-    LoginServiceTest() : accounts_(service_), sync_(accounts_), oneShot_(service_, accounts_), actions_(accounts_, sync_, &oneShot_) {}
+    LoginServiceTest()
+        : accounts_(service_), sync_(accounts_), oneShot_(service_, accounts_), actions_(accounts_, sync_, &oneShot_)
+    {
+    }
 
     void SetUp() override
     {
@@ -230,7 +233,8 @@ TEST_F(LoginServiceTest, ATypedExistingLoginIsConfirmedByARealPass)
 {
     StartRun();
     Type(kAliceLogin, "");
-    ASSERT_TRUE(RunUntil([&] { return Main().label9LoginTest->Caption() == "V pořádku, účet existuje. Zadejte heslo"; }));
+    ASSERT_TRUE(
+        RunUntil([&] { return Main().label9LoginTest->Caption() == "V pořádku, účet existuje. Zadejte heslo"; }));
     EXPECT_EQ(accounts_.RequestsNamed("username-exists").size(), 1u);
     Type("nikdo", "");
     ASSERT_TRUE(RunUntil([&] { return Main().label9LoginTest->Caption() == "Uživatelský účet neexistuje."; }));

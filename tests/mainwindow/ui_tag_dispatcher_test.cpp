@@ -20,9 +20,9 @@
 #include "view/view.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
-#include <atomic>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -134,7 +134,10 @@ TEST_F(UiTagDispatcherTest, EachTagDoesWhatItsTableLineSays)
              EXPECT_EQ(Main().trayIcon->IconIndex(), offline);
              EXPECT_EQ(LogCount("[FormCloseQuery][BEGIN]"), 1) << "the window is asked to close";
          }},
-        {8, 7, nullptr, [&] { EXPECT_EQ(calls(), (std::vector<std::string>{"OnHpTasksChange 7", "OnHpNoteChange 7"})); }},
+        {8, 7, nullptr,
+         [&] {
+             EXPECT_EQ(calls(), (std::vector<std::string>{"OnHpTasksChange 7", "OnHpNoteChange 7"}));
+         }},
         {9, 0, [this] { SignIn(); },
          [&] {
              EXPECT_TRUE(has("zentorGetUpcomingEvents"));
@@ -163,8 +166,12 @@ TEST_F(UiTagDispatcherTest, EachTagDoesWhatItsTableLineSays)
          [this] {
              NewStatusBar();
              Post(106);
-         }, [&] { EXPECT_EQ(StatusText(), ""); }},
-        {200, 0, nullptr, [&] { EXPECT_EQ(calls(), (std::vector<std::string>{"zentorGetUpcomingEvents", "UpdateZentor"})); }},
+         },
+         [&] { EXPECT_EQ(StatusText(), ""); }},
+        {200, 0, nullptr,
+         [&] {
+             EXPECT_EQ(calls(), (std::vector<std::string>{"zentorGetUpcomingEvents", "UpdateZentor"}));
+         }},
         {201, 0, [this] { SignIn(); },
          [&] {
              EXPECT_TRUE(has("ClearZentorListBuilt"));
@@ -221,8 +228,8 @@ TEST_F(UiTagDispatcherTest, TheStartPageOpensOnceAndOnlyWhenTheSettingAsks)
 TEST_F(UiTagDispatcherTest, TheSignInTextsGoToTheInfoLabelInTheirColour)
 {
     const std::pair<int16_t, const char*> texts[] = {
-        {100, "Přihlašuji uživatele"}, {101, "Uživatel přihlášen"}, {102, "Načítám data"},
-        {104, "Pracuji"},              {105, "Spouštím aplikaci"},
+        {100, "Přihlašuji uživatele"}, {101, "Uživatel přihlášen"}, {102, "Načítám data"}, {104, "Pracuji"},
+        {105, "Spouštím aplikaci"},
     };
     for (const auto& [tag, text] : texts) {
         Main().label9LoginTest->Font().SetColor(plat::clBlack);

@@ -95,18 +95,12 @@ TEST(LoginScreen, AFreshWindowShowsTheLoginPageFirst)
         int height;
     };
     const Place places[] = {
-        {window->gradLogin, 0, 0, 280, 580},
-        {window->Image1, 76, 27, 128, 128},
-        {window->btn9NewAccount, 27, 242, 225, 57},
-        {window->label9Login, 27, 328, -1, -1},
-        {window->edit9Login, 27, 346, 226, 23},
-        {window->label9Pass, 27, 376, -1, -1},
-        {window->edit9Pass, 27, 394, 225, 21},
-        {window->label9NewAccount, 27, 434, -1, -1},
-        {window->btn9Login, 156, 434, 96, 29},
-        {window->label9LoginTest, 27, 488, 225, -1},
-        {window->label9Proxy, 27, 539, -1, -1},
-        {window->label9ForgotPassword, 158, 539, -1, -1},
+        {window->gradLogin, 0, 0, 280, 580},        {window->Image1, 76, 27, 128, 128},
+        {window->btn9NewAccount, 27, 242, 225, 57}, {window->label9Login, 27, 328, -1, -1},
+        {window->edit9Login, 27, 346, 226, 23},     {window->label9Pass, 27, 376, -1, -1},
+        {window->edit9Pass, 27, 394, 225, 21},      {window->label9NewAccount, 27, 434, -1, -1},
+        {window->btn9Login, 156, 434, 96, 29},      {window->label9LoginTest, 27, 488, 225, -1},
+        {window->label9Proxy, 27, 539, -1, -1},     {window->label9ForgotPassword, 158, 539, -1, -1},
     };
     for (const Place& place : places) {
         SCOPED_TRACE(place.control->Name());
