@@ -1,13 +1,9 @@
 #include "online/headless_host.h"
 
-#include "foundation/app_info.h"
-#include "foundation/dirs.h"
 #include "foundation/globals.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
-#include "foundation/setup.h"
-#include "foundation/users.h"
 #include "model/pim.h"
 #include "online/auto_update.h"
 #include "online/global.h"
@@ -18,8 +14,6 @@
 #include "platform/core/main_loop.h"
 
 #include <algorithm>
-
-#include <string>
 
 std::atomic<TNHeadlessHost*> TNHeadlessHost::current_{nullptr};
 
