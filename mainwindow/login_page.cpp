@@ -269,13 +269,11 @@ void TfrmMainDLMR1::ShowLoginForm()
             SetTop(top);
         }
 
-        // 6.
-        if (plat::TPanel* status = View.StatusBars[6].Panel()) {
-            (void)status;
-            View.StatusBars[6].SetText("Připraven", "");
-        }
-        LogText("[UpdateStatusBarVersion] not built yet");
+        // 6. The first layout makes the status panels.
+        g.GeometryRestoredOnce = false;
         View.ResizeMainStatusBar();
+        View.StatusBars[kStatusTextPanel].SetText("Připraven", "");
+        LogText("[UpdateStatusBarVersion] not built yet");
         std::string usersFolder = TNGlobal::EnterUsersFolder();
         if (!usersFolder.empty())
             Uzivatele.Load(usersFolder);

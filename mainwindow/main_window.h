@@ -205,6 +205,8 @@ public:
 public:
     // ---- Login page and the UI-update tag dispatcher (login_page.cpp,
     // ui_tag_dispatcher.cpp).
+    // The status-message panel of the main status bar (the seventh).
+    static constexpr int32_t kStatusTextPanel = 6;
     void ShowLoginForm();
     void edit9LoginChange();
     void edit9PassChange();

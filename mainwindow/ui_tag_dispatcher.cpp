@@ -22,8 +22,6 @@
 
 namespace {
 
-// The status panel of the main status bar (the seventh).
-constexpr int32_t kStatusPanel = 6;
 constexpr int64_t kDeactivatedPauseMs = 300;
 
 // The info label's colour for the sign-in texts (a TColor value).
@@ -114,7 +112,7 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
     case __uiOnlineAndLogged:
         SetTrayIcon(App.TrayIconNormal);
         g.UpdateConnectionStatusText(1, 1, 0);
-        View.StatusBars[kStatusPanel].SetText("", "");
+        View.StatusBars[kStatusTextPanel].SetText("", "");
         NotBuiltYet("UpdateStatusBarVersion");
         UpdateLogoutCaptions();
         if (g.StartPageWanted.exchange(0) != 0 && Setup.GetBool("SettingsStartupDalmoraCz"))
@@ -128,7 +126,7 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         LogText("[timerUpdateUITimer] __uiOnlineAndLoginNotTested");
         SetTrayIcon(App.TrayIconNormal);
         g.UpdateConnectionStatusText(1, 1, 1);
-        View.StatusBars[kStatusPanel].SetText("", "");
+        View.StatusBars[kStatusTextPanel].SetText("", "");
         NotBuiltYet("UpdateStatusBarVersion");
         NotBuiltYet("UpdateMainMenuItems");
         NotBuiltYet("ResizeHeaderComponents");
@@ -199,10 +197,10 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         ShowInfoText("Spouštím aplikaci");
         break;
     case __uiStatusText_Synchronising:
-        View.StatusBars[kStatusPanel].SetText("Synchronizuji...", "");
+        View.StatusBars[kStatusTextPanel].SetText("Synchronizuji...", "");
         break;
     case __uiStatusText_Empty:
-        View.StatusBars[kStatusPanel].SetText("", "");
+        View.StatusBars[kStatusTextPanel].SetText("", "");
         break;
     case __uiUpdateZentor:
         pages_->zentorGetUpcomingEvents(1);
