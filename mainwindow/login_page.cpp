@@ -63,6 +63,7 @@ plat::TLabel* MakeLabel(plat::TComponent* owner, plat::TWinControl* parent, cons
     auto* label = new plat::TLabel(owner);
     label->SetName(name);
     label->SetTransparent(true);
+    label->Font().SetName(View.FontName);
     label->Font().SetSize(9);
     label->Font().SetColor(colour);
     label->SetCaption(caption);
@@ -269,9 +270,10 @@ void TfrmMainDLMR1::ShowLoginForm()
             SetTop(top);
         }
 
-        // 6. The first layout makes the status panels.
+        // 6. The layout of the new size places the status bar (and makes
+        // its panels the first time).
         g.GeometryRestoredOnce = false;
-        View.ResizeMainStatusBar();
+        View.ResizeMainForm();
         View.StatusBars[kStatusTextPanel].SetText("Připraven", "");
         LogText("[UpdateStatusBarVersion] not built yet");
         std::string usersFolder = TNGlobal::EnterUsersFolder();

@@ -65,6 +65,8 @@ TEST(LoginScreen, AFreshWindowShowsTheLoginPageFirst)
     // Nothing leaves the machine.
     PointServiceAt("127.0.0.1:1");
     g.emptyLoginWindowStatsSent = 1;
+    // Windows of earlier tests took their status panels with them.
+    View.StatusBarInitialised = 0;
 
     plat::TOwned<TfrmMainDLMR1> window(new TfrmMainDLMR1(nullptr, std::make_unique<PageRecorder>()));
     plat::Application::SetMainForm(window.get());
