@@ -246,6 +246,7 @@ TEST_F(LoginPageTest, TheSignInAnswerDecidesBetweenTheBoxTheRetryAndSilence)
     Main().btn9LoginClick_afterSync(false, 0, "");
     EXPECT_FALSE(Main().timerAutoLogin->Enabled());
     EXPECT_EQ(boxes_->boxes.size(), 1u);
+    boxes_->during = nullptr;
     plat::SetClock(nullptr);
 }
 

@@ -209,6 +209,7 @@ TEST_F(LoginServiceTest, ARefusalShowsTheServicesTextLiterally)
     EXPECT_EQ(App.IsAutorun, 0);
     EXPECT_EQ(Main().signedIn.load(), 0);
     EXPECT_TRUE(Main().edit9Login->Enabled());
+    boxes_->during = nullptr;
 }
 
 TEST_F(LoginServiceTest, WithoutTheServiceTheAutomaticSignInRetriesEveryTenSeconds)
@@ -266,10 +267,16 @@ TEST_F(LoginServiceTest, TheEmptyPageIsReportedOncePerRunAndNeverFromTheMainThre
     ASSERT_TRUE(plat::WaitForRunningThreads(10000));
     Main().ShowLoginForm();
     ASSERT_TRUE(plat::WaitForRunningThreads(10000));
-    std::lock_guard<std::mutex> lock(mutex);
-    EXPECT_EQ(reports, 1);
-    EXPECT_FALSE(arrivedWhileBuilding);
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        EXPECT_EQ(reports, 1);
+        EXPECT_FALSE(arrivedWhileBuilding);
+    }
     g.emptyLoginWindowStatsSent = 1;
+    // The handler's state ends with the test.
+    accounts_.RouteApi("send-stats", [](const test_service::FormFields&, const test_service::Account*) {
+        return std::string("<handshake>1</handshake><success>1</success>");
+    });
 }
 
 } // namespace
