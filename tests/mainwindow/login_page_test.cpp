@@ -1,8 +1,10 @@
+#include "dialog/unidlg.h"
 #include "foundation/app_info.h"
 #include "foundation/users.h"
 #include "mainwindow/dialog_bridge.h"
 #include "online/global.h"
 #include "online/hooks.h"
+#include "platform/core/thread.h"
 #include "platform/gui/button.h"
 #include "platform/gui/combo_box.h"
 #include "platform/gui/edit.h"
@@ -14,6 +16,7 @@
 #include "tests/mainwindow/shell_fixture.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -263,6 +266,42 @@ TEST_F(LoginPageTest, TheTrayLogOutWaitsForASignedInUser)
     EXPECT_EQ(LogCount("[g.OdhlasUzivatele][BEGIN] closing_application = 0"), 1);
     EXPECT_EQ(Main().gDesk->ActivePage(), "Login");
     EXPECT_EQ(Main().signedIn.load(), 0);
+}
+
+} // namespace
+} // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+TEST_F(LoginPageTest, TheAccountCommandsOpenTheirDialogs)
+{
+    InstallUniversalDialog();
+    struct Case {
+        std::function<void()> command;
+        const char* key;
+        int32_t which;
+    };
+    const Case cases[] = {
+        {[this] { Main().mnuChangeEmailClick(0); }, "ChangeEmail", 0},
+        {[this] { Main().mnuChangeEmailClick(2); }, "ChangeEmail", 2},
+        {[this] { Main().mnuChangePasswordClick(); }, "ChangePassword", 0},
+        {[this] { Main().label9ProxyClick(); }, "Proxy", 0},
+        {[this] { Main().btn9NewAccountClick(); }, "NewUser", 0},
+    };
+    int opened = 0;
+    for (const Case& item : cases) {
+        SCOPED_TRACE(item.key);
+        item.command();
+        ++opened;
+        EXPECT_EQ(LogCount("[AktivujDialog] not built yet: "), opened);
+        EXPECT_GE(LogCount((std::string("[AktivujDialog] not built yet: ") + item.key).c_str()), 1);
+    }
+    // The new-account button also reports its click and stops the blink.
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    EXPECT_EQ(LogCount("[TLogin][BEGIN] Tag = 3"), 1);
+    EXPECT_FALSE(Main().timerDblClickTimer->Enabled());
+    SetUniDialogFactory(nullptr);
 }
 
 } // namespace
