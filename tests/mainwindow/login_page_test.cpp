@@ -216,6 +216,7 @@ TEST_F(LoginPageTest, RememberedAccountsFillThePage)
 TEST_F(LoginPageTest, TheSignInAnswerDecidesBetweenTheBoxTheRetryAndSilence)
 {
     plat::testing::FakeClock clock(1700000000000);
+    plat::Clock& previousClock = plat::CurrentClock();
     plat::SetClock(&clock);
     std::vector<uint8_t> openFlag;
     boxes_->during = [&] { openFlag.push_back(MessageBoxShown.load()); };
@@ -250,7 +251,7 @@ TEST_F(LoginPageTest, TheSignInAnswerDecidesBetweenTheBoxTheRetryAndSilence)
     EXPECT_FALSE(Main().timerAutoLogin->Enabled());
     EXPECT_EQ(boxes_->boxes.size(), 1u);
     boxes_->during = nullptr;
-    plat::SetClock(nullptr);
+    plat::SetClock(&previousClock);
 }
 
 TEST_F(LoginPageTest, TheTrayLogOutWaitsForASignedInUser)

@@ -160,6 +160,8 @@ TEST_F(LoginServiceTest, AliceSignsInThroughThePage)
     plat::testing::Flush();
     EXPECT_EQ(fastArms - armsAtSignIn, 1) << "one RunOnlineNow follows";
 
+    // The texts' tags wait in the queue behind those the sign-in posted.
+    ASSERT_TRUE(RunUntil([&] { return LogCount("ui_tag = __uiTextUserLogged (101)") == 1; }));
     const std::string log = LogText();
     const size_t signingIn = log.find("ui_tag = __uiTextLogingUser (100)");
     const size_t signedInLine = log.find("ui_tag = __uiTextUserLogged (101)");

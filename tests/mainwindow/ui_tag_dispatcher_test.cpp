@@ -52,11 +52,12 @@ protected:
         g.uiTags.Clear();
         shellStarts = 0;
         plat::SetShellStarter(&CountShellStart);
+        previousClock_ = &plat::CurrentClock();
         plat::SetClock(&clock_);
     }
     void TearDown() override
     {
-        plat::SetClock(nullptr);
+        plat::SetClock(previousClock_);
         ShellTest::TearDown();
         plat::SetShellStarter(nullptr);
         g.uiTags.Clear();
@@ -87,6 +88,8 @@ protected:
     }
 
     plat::testing::FakeClock clock_{1700000000000};
+    // The fixture's own clock, back after the test.
+    plat::Clock* previousClock_ = nullptr;
 };
 
 TEST_F(UiTagDispatcherTest, EachTagDoesWhatItsTableLineSays)
