@@ -43,6 +43,8 @@ void Ready()
         ConstructGlobals();
         App.IsDev = 1;
         App.WriteLog = 0;
+        // The login page's report goes nowhere.
+        g.emptyLoginWindowStatsSent = 1;
         const char* samples[] = {"sample.png", "photo.jpg", "glyph.bmp", "sample.gif"};
         const std::string program = root + "program/";
         for (int32_t i = 0; i < TfrmMainDLMR1::NamedImageCount(); ++i) {

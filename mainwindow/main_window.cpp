@@ -160,8 +160,10 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
     // The form designer's part, then the constructor's steps.
     CreateFixedParts();
     CreateTimers();
+    CreateLoginPage();
     frmMainDLMR1 = this;
     InstallHooks();
+    InstallLoginPageHooks();
 
     Guarded("[TfrmMainDLMR1::TfrmMainDLMR1]", [&] {
         // 2. The computer's name for the request head.
@@ -276,6 +278,7 @@ void TfrmMainDLMR1::Detach()
     if (ViewGlobalsConstructed())
         Guarded("[TfrmMainDLMR1::FormDestroy]", [&] { View.DeleteComponentsByFormHandle(this); });
     RemoveHooks();
+    RemoveLoginPageHooks();
     if (frmMainDLMR1 == this)
         frmMainDLMR1 = nullptr;
     plat::TForm::Detach();
@@ -293,6 +296,9 @@ void TfrmMainDLMR1::CreateFixedParts()
     gDesk = new plat::TNotebook(this);
     gDesk->SetName("gDesk");
     gDesk->SetParent(pDesk1);
+    // The page notebook fills the desk, as the login page needs it to.
+    pDesk1->SetAlign(plat::TAlign::alClient);
+    gDesk->SetAlign(plat::TAlign::alClient);
     for (const char* page : {"Login", "Homepage", "Calendar", "Tasks", "Notes", "Pages", "Search", "Pomocne"})
         gDesk->AddPage(page);
     struct DeskPanel {
@@ -482,13 +488,6 @@ void TfrmMainDLMR1::LoadNamedImages()
     const std::string programFolder = GetProgramFolder();
     for (const auto& image : kNamedImages)
         ImageTable.LoadImage(image[0], (programFolder + image[1]).c_str());
-}
-
-void TfrmMainDLMR1::ShowLoginForm()
-{
-    gDesk->SetActivePage("Login");
-    ShowOrHideWindowPartsForLogin();
-    LogText("[ShowLoginForm] not built yet");
 }
 
 // ---------------------------------------------------------------------------

@@ -9,7 +9,13 @@
 
 namespace plat {
 class TButton;
+class TComboBox;
+class TEdit;
+class TFlatButton;
+class TImage;
 class TImageList;
+class TJvGradient;
+class TMenuItem;
 class TLabel;
 class TMainMenu;
 class TNotebook;
@@ -197,6 +203,77 @@ public:
     std::atomic<uint8_t> deskResizeBusy{0};
 
 public:
+    // ---- Login page and the UI-update tag dispatcher (login_page.cpp,
+    // ui_tag_dispatcher.cpp).
+    // The status-message panel of the main status bar (the seventh).
+    static constexpr int32_t kStatusTextPanel = 6;
+    void ShowLoginForm();
+    void edit9LoginChange();
+    void edit9PassChange();
+    void EnableLoginButton();
+    void EnableLoginComponents(bool enable);
+    void btn9LoginClick();
+    void btn9LoginClick_afterSync(bool success, int32_t resno, const std::string& message);
+    void timerAfterOnlineLoginTimer();
+    void timerAutoLoginTimer();
+    void timerRunPreloginTestTimer();
+    void timerMainFromOnlineTimer();
+    void timerDblClickTimerTimer();
+    void btn9NewAccountClick();
+    void label9ProxyClick();
+    void label9ForgotPasswordClick();
+    void RunLoginThreadNow(int32_t job);
+    void mnuUserLogoutClick();
+    void pmnuUserLogoutClick();
+    void mnuChangeEmailClick(int32_t which);
+    void mnuChangePasswordClick();
+    void timerUpdateUITimer();
+    // One tag's action (the dispatcher's table).
+    void DispatchUiTag(int16_t tag, uint32_t param);
+
+    plat::TJvGradient* gradLogin = nullptr;
+    plat::TImage* Image1 = nullptr;
+    plat::TLabel* labelLoginTitle = nullptr;
+    plat::TLabel* labelLoginTitleShadow = nullptr;
+    plat::TLabel* labelLoginSubtitle = nullptr;
+    plat::TFlatButton* btn9NewAccount = nullptr;
+    plat::TLabel* label9Login = nullptr;
+    plat::TComboBox* edit9Login = nullptr;
+    plat::TLabel* label9Pass = nullptr;
+    plat::TEdit* edit9Pass = nullptr;
+    plat::TLabel* label9NewAccount = nullptr;
+    plat::TButton* btn9Login = nullptr;
+    plat::TLabel* label9LoginTest = nullptr;
+    plat::TLabel* label9Proxy = nullptr;
+    plat::TLabel* label9ForgotPassword = nullptr;
+    plat::TTimer* timerRunPreloginTest = nullptr;
+    plat::TMenuItem* mnuUserLogout = nullptr;
+    plat::TMenuItem* pmnuUserLogout = nullptr;
+    bool loginValid = false;
+    bool passwordValid = false;
+    // The organizer tag 10 opens (last subscribed or saved).
+    uint32_t organizerToOpen = 0;
+
+private:
+    void CreateLoginPage();
+    void PlaceLoginTitles();
+    void FillRememberedAccounts(bool& autoSignIn, bool& passwordRemembered);
+    void StopFirstTimeBlink();
+    // Puts the focus into the login edits: the password once a name is typed.
+    void FocusLoginEdits();
+    void InstallLoginPageHooks();
+    void RemoveLoginPageHooks();
+    void ShowInfoText(const char* text);
+    void SetTrayIcon(int32_t index);
+    void UpdateLogoutCaptions();
+    void DeactivatedUser();
+    // The settings step until applying the settings exists: control bar,
+    // home page, opaque window, settings saved.
+    void AktivujNastaveni();
+    // The last name handed to the name test.
+    std::string lastTestedLogin_;
+
+public:
     // One view of the control bar (control_bar.cpp).
     struct ControlView;
 
@@ -207,7 +284,6 @@ private:
     void LoadNamedImages();
     void InstallHooks();
     void RemoveHooks();
-    void ShowLoginForm();
     void KeepInWorkArea();
     const ControlView* FindControlView(int32_t id) const;
     TNViewItem* ControlButton(int32_t id);

@@ -145,3 +145,33 @@ bool TNPageServices::SearchTextUnchanged()
     NotBuiltYet("SearchTextUnchanged");
     return true;
 }
+
+void TNPageServices::zentorGetUpcomingEvents(int32_t)
+{
+    NotBuiltYet("zentorGetUpcomingEvents");
+}
+void TNPageServices::ClearZentorListBuilt()
+{
+    NotBuiltYet("ClearZentorListBuilt");
+}
+void TNPageServices::OnHpTasksChange(int32_t)
+{
+    NotBuiltYet("OnHpTasksChange");
+}
+void TNPageServices::OnHpNoteChange(int32_t)
+{
+    NotBuiltYet("OnHpNoteChange");
+}
+void TNPageServices::RefreshAllDayboxes(const char*)
+{
+    NotBuiltYet("RefreshAllDayboxes");
+}
+bool TNPageServices::Pages_ShowCalendarOrPage(uint32_t)
+{
+    NotBuiltYet("Pages_ShowCalendarOrPage");
+    return false;
+}
+void TNPageServices::ReopenSideboard()
+{
+    NotBuiltYet("ReopenSideboard");
+}

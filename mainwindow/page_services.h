@@ -55,6 +55,16 @@ public:
     // The search text equals the text searched last.
     virtual bool SearchTextUnchanged();
 
+    // What the UI-update tags ask of the pages.
+    virtual void zentorGetUpcomingEvents(int32_t refresh);
+    virtual void ClearZentorListBuilt();
+    virtual void OnHpTasksChange(int32_t param);
+    virtual void OnHpNoteChange(int32_t param);
+    virtual void RefreshAllDayboxes(const char* caller);
+    virtual bool Pages_ShowCalendarOrPage(uint32_t organizerId);
+    // The side panel again on the record it shows, its open counter at 0.
+    virtual void ReopenSideboard();
+
 protected:
     static void NotBuiltYet(const char* name);
 };

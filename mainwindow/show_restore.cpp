@@ -90,8 +90,7 @@ void TfrmMainDLMR1::RestoreApplication()
                 ControlButtonClick(nullptr);
             }
         } else if (page != "Login") {
-            LogText("[mnuUserLogoutClick] not built yet");
-            ShowLoginForm();
+            mnuUserLogoutClick();
         }
         ShowApplication("TfrmMainDLMR1::RestoreApplication", plat::Application::kShowNormal);
     });
@@ -122,7 +121,7 @@ void TfrmMainDLMR1::FormActivate()
     Guarded("[TfrmMainDLMR1::FormActivate]", [&] {
         windowTable[std::clamp(dialogDepth_, 0, kMaxDialogs)] = this;
         if (Visible() && gDesk->ActivePage() == "Login")
-            LogText("[ShowLoginForm focus] not built yet");
+            FocusLoginEdits();
         gDeskPageChanged();
         // An activation at start does not show a run started hidden; one
         // that the program showed stays.
@@ -208,7 +207,7 @@ void TfrmMainDLMR1::timerFocusTimer()
         LogTextInt("[TfrmMainDLMR1::timerFocusTimer][BEGIN] Tag = ", static_cast<int32_t>(timerFocus->Tag()));
         timerFocus->SetEnabled(false);
         if (timerFocus->Tag() == 1 && gDesk->ActivePage() == "Login") {
-            LogText("[ShowLoginForm focus] not built yet");
+            FocusLoginEdits();
         } else if (timerFocus->Tag() == 2 && !focusLock) {
             TNViewItem* item =
                 View.GetComponent(gDesk->ActivePage() == "Search" ? "editSearchSearch" : "editHeaderSearch");

@@ -199,6 +199,12 @@ bool TNGlobal::StartDisplayAlerts()
     return StartWorker("TDisplayAlerts", AlertDisplay.WorkerBusy, [] { g.DisplayAlerts(); });
 }
 
+bool TNGlobal::StartEmptyLoginWindowStats()
+{
+    return StartWorker("TEmptyLoginWindowStats", runningEmptyLoginWindowStats,
+                       [] { g.SendStatsToServer_EmptyLoginWindowShown(0); });
+}
+
 bool TNGlobal::StartOpenWebPageLoggedIn(const TNString& address)
 {
     return StartWorker("TOpenWebPage", AlertDisplay.WorkerBusy, [address] { g.OpenWebPageLoggedIn(address); });

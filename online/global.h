@@ -384,6 +384,24 @@ public:
     // ---- UI-update tag queue.
     void SetUpdateUiTag(int16_t tag, uint32_t param);
 
+    // ---- The main window's tag dispatcher and login page.
+    // Set while the main window works off one UI-update tag.
+    std::atomic<uint8_t> runningUiTag{0};
+    // The login page started a sign-in and has not had its answer.
+    std::atomic<uint8_t> LoginInProgress{0};
+    // The start web page is still to be opened in this run (tag 1).
+    std::atomic<uint8_t> StartPageWanted{1};
+    // Sends "emptyloginwindowshown" on a worker, so the login page never
+    // waits for the network; false when it is already under way.
+    bool StartEmptyLoginWindowStats();
+    std::atomic<bool> runningEmptyLoginWindowStats{false};
+    // An accepted sign-in: the user list saved, the user's folder and
+    // settings file, the typed login and password kept, job 2 started.
+    // False when job 2 could not start (sign_in_continuation.cpp).
+    bool ContinueAcceptedSignIn(const TNString& login, const TNString& password);
+    // Job 2 loaded the local data: the account counts as signed in.
+    void CompleteSignIn();
+
     // ---- Automatic update (auto_update.cpp): the check with the download,
     // on the update thread. True when this call made the update ready.
     bool AutomatickaAktualizace();

@@ -39,6 +39,15 @@ public:
         std::lock_guard<std::mutex> guard(mutex_);
         change(texts_);
     }
+    // The login page's name test: the name first, under the lock, then the
+    // flag, so the pass that sees the flag copies this name.
+    void SetPreLoginTestName(const TNString& login)
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        texts_.TypedLogin = login;
+    }
+    void RequestPreLoginTest() { PreLoginTestPending.store(1, std::memory_order_release); }
+
     void Reset()
     {
         PageActive = 0;

@@ -32,7 +32,7 @@ TEST_F(ShowRestoreTest, RestoringPicksThePageThatFitsTheSignInState)
     Main().signedIn = 0;
     Main().RestoreApplication();
     EXPECT_EQ(Main().gDesk->ActivePage(), "Login");
-    EXPECT_EQ(LogCount("[mnuUserLogoutClick] not built yet"), 1);
+    EXPECT_EQ(LogCount("[g.OdhlasUzivatele][BEGIN] closing_application = 0"), 1) << "logged out on the way";
 }
 
 TEST_F(ShowRestoreTest, WithDialogsOpenTheDeepestTakesTheForeground)
