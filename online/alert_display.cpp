@@ -82,6 +82,7 @@ void OpenAlertWhenTimerIsFree(uint32_t alertId, int32_t poll)
         }
         g.AlertDisplay.NotAlertID = alertId;
         g.AlertDisplay.NotValue = 1;
+        g.AlertDisplay.Ring = 1;
         if (MainWindowHooks.ArmNotTimer != nullptr)
             MainWindowHooks.ArmNotTimer(1, 1);
     });
