@@ -193,16 +193,9 @@ void TfrmMainDLMR1::CreateOneNotWindow(int32_t slot)
 void TfrmMainDLMR1::frmNotActivate(TfrmNotDLMR1& window)
 {
     Guarded("[TfrmMainDLMR1::frmNotActivate]", [&] {
-        if (window.nTimer != nullptr)
+        if (window.pOuter != nullptr)
             return;
         const int32_t slot = static_cast<int32_t>(window.Tag());
-        window.nTimer = new plat::TTimer(&window);
-        window.nTimer->SetEnabled(false);
-        window.nTimer->SetInterval(50);
-        window.nTimer->OnTimer = [this, &window](plat::TComponent*) {
-            nTimerTimer(static_cast<int32_t>(window.nTimer->Tag()));
-        };
-
         window.pOuter = new plat::TPanel(&window);
         window.pInner = new plat::TPanel(&window);
         for (plat::TPanel* panel : {window.pOuter, window.pInner}) {
@@ -230,7 +223,9 @@ void TfrmMainDLMR1::frmNotActivate(TfrmNotDLMR1& window)
         window.imgPicture->SetBounds(8, 8, 64, 64);
         window.imgPicture->SetStretch(true);
         window.imgPicture->SetTransparent(true);
-        window.imgPicture->Picture().LoadFromFile(GetProgramFolder() + "images/dalmora-64x64.png");
+        // A missing picture leaves the place empty; the alert still shows.
+        Guarded("[TfrmMainDLMR1::frmNotActivate][Picture]",
+                [&] { window.imgPicture->Picture().LoadFromFile(GetProgramFolder() + "images/dalmora-64x64.png"); });
         window.imgPicture->SetParent(window.pInner);
 
         window.lblTime = MakeLabel(window, "lblTime", "--:--", "Arial", 12, plat::fsBold, plat::clWhite);
@@ -261,6 +256,14 @@ void TfrmMainDLMR1::frmNotActivate(TfrmNotDLMR1& window)
         window.lblOpen = MakeLabel(window, "lblOpen", "Otevřít", "Arial", 10, 0, kSilver);
         MakeCommand(*window.lblOpen);
         window.lblOpen->OnClick = [this, slot](plat::TComponent*) { nOpenClick(slot); };
+
+        // Last: a slot counts as built once its timer exists.
+        window.nTimer = new plat::TTimer(&window);
+        window.nTimer->SetEnabled(false);
+        window.nTimer->SetInterval(50);
+        window.nTimer->OnTimer = [this, &window](plat::TComponent*) {
+            nTimerTimer(static_cast<int32_t>(window.nTimer->Tag()));
+        };
     });
 }
 
