@@ -163,6 +163,10 @@ void TfrmMainDLMR1::CreateHintWindow()
     frmHint->SetCaption("");
     frmHint->SetBounds(plat::Screen::Width() / 2 - 150, -55, 300, 55);
     frmHint->SetStayOnTop(true);
+    // Shown unmapped: a window mapped at its first size reports that size
+    // back after the fill has resized it.
+    frmHint->SetAlphaBlend(true);
+    frmHint->SetAlphaBlendValue(0);
     plat::TWeakRef<plat::TForm> remembered(plat::Application::ActiveForm());
     frmHint->Show();
     if (plat::TForm* form = remembered.Get())
