@@ -3,7 +3,6 @@
 
 #include "mainwindow/main_window.h"
 
-#include "foundation/app_info.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
@@ -27,7 +26,6 @@
 #include "platform/gui/menu.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
-#include "platform/gui/tray_icon.h"
 
 #include <cstdio>
 #include <string>
@@ -181,10 +179,8 @@ void TfrmMainDLMR1::nPostponeClick(int32_t slot)
         if (slot < 0 || slot >= kNotSlots)
             return;
         const int64_t alertId = notSlots[slot].AlertID;
+        // Also the normal tray icon, and no blink or ring for any window.
         CloseNotWindow(slot);
-        trayIcon->SetIconIndex(App.TrayIconNormal);
-        timerAlertBlink->SetEnabled(false);
-        timerAlertSound->SetEnabled(false);
         if (alertId < 0)
             return;
 
@@ -257,10 +253,8 @@ void TfrmMainDLMR1::nAcceptClick(int32_t slot)
         if (slot < 0 || slot >= kNotSlots)
             return;
         const int64_t alertId = notSlots[slot].AlertID;
+        // Also the normal tray icon, and no blink or ring for any window.
         CloseNotWindow(slot);
-        trayIcon->SetIconIndex(App.TrayIconNormal);
-        timerAlertBlink->SetEnabled(false);
-        timerAlertSound->SetEnabled(false);
         if (alertId >= 0) {
             TNModelWriteGuard lock;
             TNPIM* pim = PIM.Has(0) ? PIM[0] : nullptr;
