@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,6 +31,8 @@ protected:
     {
         static model_test::Environment* environment = new model_test::Environment();
         (void)environment;
+        // After the globals: building them resets the log settings.
+        log_ = std::make_unique<model_test::LogCapture>();
         const std::string data = DALMORA_TEST_DATA_DIR;
         std::filesystem::create_directories(folder_.Path() + "Sounds");
         std::filesystem::copy_file(data + "ring.wav", folder_.Path() + "Sounds/pim_alert.wav");
@@ -50,7 +53,7 @@ protected:
     }
 
     testing_support::ScratchFolder folder_;
-    model_test::LogCapture log_;
+    std::unique_ptr<model_test::LogCapture> log_;
     plat::RecordingSink* sink_ = nullptr;
     std::unique_ptr<plat::SoundPlayer> player_;
     TNSoundTable table_;
@@ -66,9 +69,9 @@ TEST_F(SoundTable, LoadsEachFileWholeAndLogsWhatItCannotRead)
     EXPECT_EQ(*table_.Image(5), Bytes(sounds + "pim_alert.wav"));
     for (int32_t index : {1, 2, 3, 4, 6, 7, 8, 9})
         EXPECT_EQ(table_.Image(index), nullptr) << index;
-    EXPECT_EQ(log_.CountContaining(("[LoadWaveFromFile][ERROR] Can't open file " + sounds + "vseodeslano.wav").c_str()),
-              1);
-    EXPECT_EQ(log_.CountContaining(("[LoadWaveFromFile][ERROR] Error reading file " + sounds + "chyba.wav").c_str()),
+    EXPECT_EQ(
+        log_->CountContaining(("[LoadWaveFromFile][ERROR] Can't open file " + sounds + "vseodeslano.wav").c_str()), 1);
+    EXPECT_EQ(log_->CountContaining(("[LoadWaveFromFile][ERROR] Error reading file " + sounds + "chyba.wav").c_str()),
               1);
     EXPECT_TRUE(table_.SoundOn);
 }
