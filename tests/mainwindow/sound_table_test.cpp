@@ -1,5 +1,7 @@
 #include "mainwindow/sound_table.h"
 
+#include "foundation/globals.h"
+
 #include "platform/sound/recording_sink.h"
 #include "platform/sound/sound_player.h"
 #include "tests/model/model_test_support.h"
@@ -29,8 +31,8 @@ class SoundTable : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        static model_test::Environment* environment = new model_test::Environment();
-        (void)environment;
+        if (!GlobalsConstructed())
+            ConstructGlobals();
         // After the globals: building them resets the log settings.
         log_ = std::make_unique<model_test::LogCapture>();
         const std::string data = DALMORA_TEST_DATA_DIR;
