@@ -11,6 +11,7 @@
 #include "foundation/record_file_set.h"
 #include "foundation/string.h"
 #include "mainwindow/page_services.h"
+#include "mainwindow/sound_table.h"
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/window_state.h"
@@ -215,8 +216,8 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
             control->SetColor(View.FormColor);
         View.ScreenRows = g.ScreenHeight / 32;
 
-        // 13. Sounds come with the sound Part.
-        LogText("[NactiZvuky] not built yet");
+        // 13.
+        NactiZvuky();
 
         // 14. The named images.
         LoadNamedImages();
@@ -265,7 +266,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         // 26. The alert windows are built on the first tick.
         timerNot->SetTag(0);
         timerNot->SetInterval(5);
-        LogText("[timerNot] not built yet");
+        timerNot->SetEnabled(true);
     });
 }
 
@@ -421,6 +422,7 @@ void TfrmMainDLMR1::CreateTimers()
     timerSetCalendarToToday = MakeTimer(this, "timerSetCalendarToToday", 1);
     timerAddSomethingNew = MakeTimer(this, "timerAddSomethingNew", 1);
     timerDblClickTimer = MakeTimer(this, "timerDblClickTimer", 500);
+    CreateAlertTimers();
 }
 
 void TfrmMainDLMR1::CreateMainComponents()
@@ -579,6 +581,7 @@ void TfrmMainDLMR1::FormClose()
         LogText("[FormClose][BEGIN] <APP-END>");
         g.Close = 1;
         raf.closeAllFiles();
+        UvolniZvuky();
         LogText("[FormClose][END] <APP-END>");
     });
 }
@@ -654,6 +657,7 @@ void TfrmMainDLMR1::InstallHooks()
     ViewMainHooks.popupText = []() -> plat::TComponent* { return Main() != nullptr ? Main()->popupText : nullptr; };
     ViewMainHooks.timerResize = []() -> plat::TComponent* { return Main() != nullptr ? Main()->timerResize : nullptr; };
     ViewMainHooks.DayCellSize = []() -> int32_t { return kDayCellSize; };
+    InstallAlertHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -674,4 +678,5 @@ void TfrmMainDLMR1::RemoveHooks()
     ViewMainHooks.popupText = nullptr;
     ViewMainHooks.timerResize = nullptr;
     ViewMainHooks.DayCellSize = nullptr;
+    RemoveAlertHooks();
 }

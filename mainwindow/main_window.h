@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,7 @@ class TJvGradient;
 class TMenuItem;
 class TLabel;
 class TMainMenu;
+class TMenuItem;
 class TNotebook;
 class TPanel;
 class TPopupMenu;
@@ -26,8 +28,22 @@ class TrayIcon;
 } // namespace plat
 
 class TNPageServices;
+class TNSoundTable;
 class TNViewItem;
 class TNUniDialogForm;
+class TfrmHint;
+class TfrmNotDLMR1;
+
+// What the postpone command hands to the job thread (job 8).
+struct TNPostponeJob {
+    int32_t Position = 0;
+    uint32_t AlertID = 0;
+    uint32_t AlertUserID = 0;
+    int32_t AlertType = 0;
+    uint32_t OrganizerID = 0;
+    uint32_t RecordID = 0;
+    int32_t Minutes = 0;
+};
 
 // The main window: its fixed parts, start-up, the control bar and page
 // switching, showing, hiding and resizing, and the bridge to the universal
@@ -201,6 +217,87 @@ public:
     std::atomic<uint8_t> controlClickBusy{0};
     std::atomic<uint8_t> escBusy{0};
     std::atomic<uint8_t> deskResizeBusy{0};
+
+    // ---- Alert windows, sounds and the reminder toast (alert_windows.cpp,
+    // alert_commands.cpp, reminder_toast.cpp, sound_table.cpp).
+    static constexpr int32_t kNotSlots = 6;
+    static constexpr int32_t kNotPoolSize = 5;
+    // One entry of the alert windows' slot table; the pool uses the first
+    // five.
+    struct NotSlot {
+        TfrmNotDLMR1* Window = nullptr;
+        bool MayClose = true;
+        int64_t AlertID = -1;
+        // -1 while free, 1 while it shows an alert.
+        int32_t Kind = -1;
+    };
+    NotSlot notSlots[kNotSlots];
+    int32_t notWindowsCount = 0;
+    // The postpone minutes of the current command.
+    int32_t notPostponeMinutes = 9;
+    // Unix seconds of the last monitor wake-up.
+    int64_t lastMonitorWakeTime = 0;
+    plat::TTimer* timerAlertBlink = nullptr;
+    plat::TTimer* timerAlertSound = nullptr;
+    void timerNotTimer();
+    void CreateNotWindows();
+    void CreateOneNotWindow(int32_t slot);
+    void frmNotActivate(TfrmNotDLMR1& window);
+    void nTimerTimer(int32_t slot);
+    void AlertToNot(int32_t slot, uint32_t alertId);
+    void nPostponeClick(int32_t slot);
+    void pmnuPostponeAlertClick(const plat::TMenuItem& item);
+    void nRemindMenuMouseDown(int32_t slot);
+    void nAcceptClick(int32_t slot);
+    void nOpenClick(int32_t slot);
+    void CloseNotWindow(int32_t slot);
+    void UpdateNotWindowPosition(int32_t slot);
+    void TurnMonitorOn();
+    void frmNotCloseQuery(const TfrmNotDLMR1& window, bool& canClose);
+    void timerAlertBlinkTimer();
+    void timerAlertSoundTimer();
+    // The alert and toast timers' handlers and the online layer's hooks.
+    void CreateAlertTimers();
+    void InstallAlertHooks();
+    static void RemoveAlertHooks();
+    // Starts job 8; tests put a recorder here.
+    std::function<void(const TNPostponeJob&)> StartPostponeJob;
+    // Wakes the screen; tests count.
+    std::function<void()> WakeMonitor;
+
+    std::unique_ptr<TNSoundTable> Zvuky;
+    void NactiZvuky();
+    void UvolniZvuky();
+    // Any thread.
+    void PlaySoundA(int32_t index);
+    // Waits while the UI-update dispatcher takes a tag out of its queue.
+    static void WaitWhileUiDispatcherBusy();
+
+    // The toast, made on first use; timerHint's Tag is its state.
+    TfrmHint* frmHint = nullptr;
+    // Unix seconds of the last toast.
+    int64_t lastToastTime = 0;
+    // An enter paused the hold; the leave resumes it.
+    bool hintHoldPaused = false;
+    void CreateHintWindow();
+    void BindHintLabels();
+    void PauseHintHold();
+    void ResumeHintHold();
+    void SlideHintUp();
+    void timerHintTimer();
+    void frmHintActivate();
+    void frmHintLabelButtonMouseEnter();
+    void frmHintLabelButtonMouseLeave();
+    void frmHintLabelButtonClick();
+    void frmHintTagButtonMouseEnter();
+    void frmHintTagButtonMouseLeave();
+    void frmHintTagButtonClick();
+    void frmHintCloseButtonMouseEnter();
+    void frmHintCloseButtonMouseLeave();
+    void frmHintCloseButtonClick();
+    void frmHintHelpButtonMouseEnter();
+    void frmHintHelpButtonMouseLeave();
+    void frmHintHelpButtonClick();
 
 public:
     // ---- Login page and the UI-update tag dispatcher (login_page.cpp,

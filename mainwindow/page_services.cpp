@@ -9,6 +9,10 @@ void TNPageServices::NotBuiltYet(const char* name)
     LogText(("[" + std::string(name) + "] not built yet").c_str());
 }
 
+void TNPageServices::EditRecord(TNPIMRecord*)
+{
+    NotBuiltYet("EditRecord");
+}
 void TNPageServices::CreateHomepageComponents()
 {
     NotBuiltYet("CreateHomepageComponents");

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class TNPIMRecord;
+
 // What the shell calls of its pages (home page, calendar views, Zentor panel,
 // lists, organizer pages, search, side panel). The main window holds one;
 // until the pages exist each entry logs "[<name>] not built yet" and returns
@@ -41,6 +43,9 @@ public:
     virtual void UpdateZentor(int32_t changed);
     virtual void UpdateAllRedlines();
     virtual void ResizeDayboxes();
+
+    // The record editor on a record (an alert window's open command).
+    virtual void EditRecord(TNPIMRecord* record);
 
     // Notes and the side panel.
     virtual void SaveEditedNote(int32_t mode);

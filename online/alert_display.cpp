@@ -88,6 +88,7 @@ void OpenAlertWhenTimerIsFree(uint32_t alertId, uint32_t generation, int32_t pol
         }
         g.AlertDisplay.NotAlertID = alertId;
         g.AlertDisplay.NotValue = 1;
+        g.AlertDisplay.Ring = 1;
         if (MainWindowHooks.ArmNotTimer != nullptr)
             MainWindowHooks.ArmNotTimer(1, 1);
     });

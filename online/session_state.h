@@ -77,9 +77,12 @@ struct TNAlertDisplayState {
     // For timerNot: the alert to open and the value 1.
     std::atomic<uint32_t> NotAlertID{0};
     std::atomic<int32_t> NotValue{0};
+    // An alert was handed over: its windows ring and blink the tray.
+    std::atomic<uint8_t> Ring{0};
 
     void Reset()
     {
+        Ring = 0;
         LastRunTime = 0;
         LastShownAlertID = 0;
         AlertShown = 0;

@@ -7,6 +7,7 @@
 
 #include "mainwindow/main_window.h"
 #include "mainwindow/page_services.h"
+#include "model/record.h"
 #include "platform/testing/gui_harness.h"
 #include "platform/testing/gui_seams.h"
 #include "tests/model/model_test_support.h"
@@ -65,6 +66,7 @@ public:
     void SaveEditedNote(int32_t mode) override { Note("SaveEditedNote " + std::to_string(mode)); }
     void ForgetEditedNote() override { Note("ForgetEditedNote"); }
     void HideSideboard() override { Note("HideSideboard"); }
+    void EditRecord(TNPIMRecord* record) override { Note("EditRecord " + std::to_string(record->ID)); }
     void FormMouseDown() override { Note("FormMouseDown"); }
     void zentorGetUpcomingEvents(int32_t) override { Note("zentorGetUpcomingEvents"); }
     void ClearZentorListBuilt() override { Note("ClearZentorListBuilt"); }
