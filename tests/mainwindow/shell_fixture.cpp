@@ -60,6 +60,8 @@ int PageRecorder::Count(const std::string& name) const
 void PageRecorder::Note(const std::string& name)
 {
     Calls.push_back(name);
+    if (DuringCall)
+        DuringCall(name);
     if (!ThrowOn.empty() && name == ThrowOn)
         throw std::runtime_error("page callback failed: " + name);
 }
@@ -90,6 +92,7 @@ void ShellTest::SetUp()
     g.GeometryRestoredOnce = false;
     g.OnlineTimerTag = 0;
     c.ExitAllowed = 0;
+    c.RealExit = 0;
     DestroyViewGlobals();
     ConstructViewGlobals();
     WindowState.Reset();

@@ -30,6 +30,8 @@ public:
     std::string ThrowOn;
     // Runs inside every create callback (after it is recorded).
     std::function<void()> DuringCreate;
+    // Runs inside every entry, after it is recorded, with its name.
+    std::function<void(const std::string&)> DuringCall;
     int32_t CalendarModeValue = 1;
     bool SearchUnchanged = true;
 
@@ -63,6 +65,9 @@ public:
     void ForgetEditedNote() override { Note("ForgetEditedNote"); }
     void HideSideboard() override { Note("HideSideboard"); }
     void FormMouseDown() override { Note("FormMouseDown"); }
+    void btnTodayPreviousClick() override { Note("btnTodayPreviousClick"); }
+    void btnTodayNextClick() override { Note("btnTodayNextClick"); }
+    void btnTodayTodayClick() override { Note("btnTodayTodayClick"); }
     int32_t CalendarMode() override { return CalendarModeValue; }
     int32_t TasksSelectedTag() override { return 0; }
     bool SearchTextUnchanged() override { return SearchUnchanged; }
