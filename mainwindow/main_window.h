@@ -115,6 +115,10 @@ public:
     void timerEmergencyAppCloseTimer();
     void mnuExitClick();
     void pmnuExitClick();
+    // After the main loop: a close that the loop's end cut short (the
+    // session's end while the exit waited for the online thread) is carried
+    // out, so nothing of the run is lost. Nothing when the window closed.
+    void FinishCloseAfterLoop();
     plat::LRESULT HotKey(plat::WPARAM id);
     bool HandleArrowKeyPress(int32_t id);
     bool HandleHomeKeyPress(int32_t id);
@@ -276,6 +280,8 @@ private:
     bool foregroundHookInstalled_ = false;
     // The update's download was stopped (and waited for) by an exit.
     bool updateStoppedForClose_ = false;
+    // FormClose has run.
+    bool formClosed_ = false;
     plat::TWeakRef<plat::TWinControl> focusedSearchField_;
 
     std::unique_ptr<TNPageServices> pages_;

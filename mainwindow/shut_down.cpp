@@ -31,6 +31,7 @@ constexpr int32_t kEmergencyPolls = 400;
 constexpr int64_t kEmergencyPollMs = 25;
 // timerCloseApp ticks every 250 ms: 100 ticks bound the wait to 25 s.
 constexpr int64_t kCloseAppTicks = 100;
+constexpr int64_t kCloseAppTickMs = 250;
 constexpr const char* kEmergency = "[TfrmMainDLMR1::timerEmergencyAppCloseTimer]";
 
 // The fatal-error step may run on any thread: it reaches the timer under
@@ -235,6 +236,28 @@ void TfrmMainDLMR1::FormClose()
         }
         // 9.
         LogText("[FormClose][END] <APP-END>");
+    });
+    formClosed_ = true;
+}
+
+void TfrmMainDLMR1::FinishCloseAfterLoop()
+{
+    if (formClosed_)
+        return;
+    Guarded("[TfrmMainDLMR1::FinishCloseAfterLoop]", [&] {
+        LogText("[TfrmMainDLMR1::FinishCloseAfterLoop] The main loop ended before the close; closing now.");
+        c.ExitAllowed = 1;
+        // The wait for the online thread goes on without the loop, within
+        // what is left of its bound.
+        const int64_t ticksDone = timerCloseApp->Enabled() ? timerCloseApp->Tag() : 0;
+        timerCloseApp->SetEnabled(false);
+        for (int64_t tick = ticksDone; g.OnlineThreadRunning != 0 && tick < kCloseAppTicks; ++tick)
+            plat::SleepMilliseconds(kCloseAppTickMs);
+        if (g.OnlineThreadRunning != 0) {
+            LogText("[TfrmMainDLMR1::FinishCloseAfterLoop][ERROR] The online thread did not end; closing.");
+            g.OnlineThreadRunning = 0;
+        }
+        Close();
     });
 }
 

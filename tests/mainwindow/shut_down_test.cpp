@@ -261,6 +261,28 @@ TEST_F(ShutDownTest, StalledPassEndsAtTheBoundWhateverTheRequests)
     EXPECT_EQ(LogCount("[FormCloseQuery] Waiting for AutoUpdate.runningStahniSoubor..."), 1);
 }
 
+TEST_F(ShutDownTest, ALoopEndedDuringTheWaitStillClosesAndSaves)
+{
+    plat::testing::ScopedFakeClock clock(1'800'000'000);
+    SignIn();
+    App.IsDev = 0;
+    g.OnlineThreadRunning = 1;
+    Main().Perform(plat::WM_QUERYENDSESSION, 0, 0);
+    for (int tick = 0; tick < 40; ++tick)
+        timers_->Advance(250);
+    ASSERT_EQ(LogCount("[FormClose][END] <APP-END>"), 0);
+    const int64_t before = clock->UnixMilliseconds();
+
+    // The session's end ended the loop here; the pass never ends.
+    Main().FinishCloseAfterLoop();
+
+    EXPECT_EQ(clock->UnixMilliseconds() - before, 60 * 250);
+    EXPECT_EQ(LogCount("[g.OdhlasUzivatele][BEGIN] closing_application = 1"), 1);
+    EXPECT_EQ(LogCount("[FormClose][END] <APP-END>"), 1);
+    Main().FinishCloseAfterLoop();
+    EXPECT_EQ(LogCount("[TfrmMainDLMR1::FinishCloseAfterLoop]"), 2);
+}
+
 TEST_F(ShutDownTest, EmergencyRestartsOnceAndBrakesALoop)
 {
     plat::testing::ScopedFakeClock clock(1'800'000'000);
