@@ -200,6 +200,25 @@ TEST_F(ShutDownTest, FormCloseReleasesInOrder)
     App.IsUpdate = 0;
 }
 
+TEST_F(ShutDownTest, TheCloseButtonHidesAndASecondCopyShowsTheWindowAgain)
+{
+    SignIn();
+    App.IsDev = 0;
+    Main().trayIcon->ShowApplication();
+
+    Main().Perform(plat::WM_CLOSE, 0, 0);
+    EXPECT_FALSE(Main().trayIcon->ApplicationVisible());
+    EXPECT_EQ(g.Close.load(), 0);
+    EXPECT_EQ(LogCount("[FormClose][BEGIN]"), 0);
+
+    EXPECT_EQ(Main().Perform(plat::WM_DALMORA_RESTORE, 0, 0), 1);
+    EXPECT_TRUE(Main().trayIcon->ApplicationVisible());
+    EXPECT_TRUE(Main().Visible());
+    EXPECT_EQ(Main().trayIcon->Tag(), 1);
+    // The window made transparent by the close query is opaque again.
+    EXPECT_FALSE(Main().AlphaBlend());
+}
+
 TEST(UpdateCompletion, FollowsTheCloseStep)
 {
     struct Case {
