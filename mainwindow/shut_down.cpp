@@ -86,8 +86,7 @@ void TfrmMainDLMR1::mnuExitClick()
 
 void TfrmMainDLMR1::pmnuExitClick()
 {
-    c.RealExit = 1;
-    Close();
+    mnuExitClick();
 }
 
 void TfrmMainDLMR1::FormCloseQuery(bool& canClose)
@@ -129,6 +128,12 @@ bool TfrmMainDLMR1::HideInsteadOfClosing()
     } else {
         trayIcon->SetTag(0);
         trayIcon->HideApplication();
+        // Without a tray the window is only minimised: restored from the
+        // task bar it must not stay transparent.
+        if (!plat::TrayIcon::HostAvailable()) {
+            SetAlphaBlendValue(255);
+            SetAlphaBlend(false);
+        }
     }
     // c. to e.
     pages_->SaveEditedNote(2);

@@ -15,6 +15,7 @@
 #include "platform/gui/timer.h"
 #include "platform/gui/tray_icon.h"
 #include "platform/testing/fake_clock.h"
+#include "platform/testing/tray_host.h"
 #include "tests/mainwindow/shell_fixture.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +218,22 @@ TEST_F(ShutDownTest, TheCloseButtonHidesAndASecondCopyShowsTheWindowAgain)
     EXPECT_EQ(Main().trayIcon->Tag(), 1);
     // The window made transparent by the close query is opaque again.
     EXPECT_FALSE(Main().AlphaBlend());
+}
+
+TEST_F(ShutDownTest, WithoutATrayTheClosedWindowIsMinimisedAndOpaque)
+{
+    SignIn();
+    App.IsDev = 0;
+    for (const bool host : {true, false}) {
+        SCOPED_TRACE(host ? "tray host" : "no tray host");
+        plat::testing::ScopedTrayHost tray(host);
+        Main().trayIcon->ShowApplication();
+        Main().Show();
+        Main().Perform(plat::WM_CLOSE, 0, 0);
+        EXPECT_FALSE(Main().trayIcon->ApplicationVisible());
+        EXPECT_EQ(Main().Visible(), !host);
+        EXPECT_EQ(Main().AlphaBlend(), host);
+    }
 }
 
 TEST(UpdateCompletion, FollowsTheCloseStep)
