@@ -277,7 +277,11 @@ void TfrmMainDLMR1::Detach()
     LogText("[TfrmMainDLMR1::FormDestroy][BEGIN]");
     // The components built on this window go with it, not after it.
     if (ViewGlobalsConstructed())
-        Guarded("[TfrmMainDLMR1::FormDestroy]", [&] { View.DeleteComponentsByFormHandle(this); });
+        Guarded("[TfrmMainDLMR1::FormDestroy]", [&] {
+            View.DeleteComponentsByFormHandle(this);
+            // The named images belong to this window.
+            ImageTable.Clear();
+        });
     RemoveHooks();
     RemoveLoginPageHooks();
     if (frmMainDLMR1 == this)
@@ -525,68 +529,6 @@ void TfrmMainDLMR1::timerCreateHiddenViewsTimer()
 }
 
 // ---------------------------------------------------------------------------
-// Messages and the close
-
-plat::LRESULT TfrmMainDLMR1::Dispatch(plat::TMessageId message, plat::WPARAM wParam, plat::LPARAM lParam)
-{
-    switch (message) {
-    case plat::WM_DALMORA_RESTORE:
-        LogText("[RestoreMainWindow] wmRestoreMainWindow received.");
-        RestoreApplication();
-        return 1;
-    case plat::WM_QUERYENDSESSION:
-    case plat::WM_ENDSESSION:
-        EndSession(message);
-        return 1;
-    case plat::WM_CLOSE:
-        LogText("[TfrmMainDLMR1] WM_CLOSE received.");
-        break;
-    default:
-        break;
-    }
-    return plat::TForm::Dispatch(message, wParam, lParam);
-}
-
-void TfrmMainDLMR1::EndSession(plat::TMessageId message)
-{
-    LogText(message == plat::WM_QUERYENDSESSION ? "[EndSession] WM_QUERYENDSESSION received."
-                                                : "[EndSession] WM_ENDSESSION received.");
-    c.ExitAllowed = 1;
-    Close();
-}
-
-void TfrmMainDLMR1::FormCloseQuery(bool& canClose)
-{
-    Guarded("[TfrmMainDLMR1::FormCloseQuery]", [&] {
-        if (g.runningLogin) {
-            LogText("[FormCloseQuery][RETURN] g.LoginInProgress = true");
-            canClose = false;
-            return;
-        }
-        LogText("[FormCloseQuery][BEGIN]");
-        // Until the shut-down sequence exists, only an allowed exit closes;
-        // any other close hides the window, so the run keeps serving.
-        canClose = c.ExitAllowed != 0 || c.RealExit != 0;
-        if (!canClose) {
-            trayIcon->SetTag(0);
-            trayIcon->HideApplication();
-        }
-        LogTextInt("[FormCloseQuery][END] CanClose = ", canClose ? 1 : 0);
-    });
-}
-
-void TfrmMainDLMR1::FormClose()
-{
-    Guarded("[TfrmMainDLMR1::FormClose]", [&] {
-        LogText("[FormClose][BEGIN] <APP-END>");
-        g.Close = 1;
-        raf.closeAllFiles();
-        UvolniZvuky();
-        LogText("[FormClose][END] <APP-END>");
-    });
-}
-
-// ---------------------------------------------------------------------------
 // Hooks
 
 void TfrmMainDLMR1::InstallHooks()
@@ -658,6 +600,7 @@ void TfrmMainDLMR1::InstallHooks()
     ViewMainHooks.timerResize = []() -> plat::TComponent* { return Main() != nullptr ? Main()->timerResize : nullptr; };
     ViewMainHooks.DayCellSize = []() -> int32_t { return kDayCellSize; };
     InstallAlertHooks();
+    InstallShutDownHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -679,4 +622,5 @@ void TfrmMainDLMR1::RemoveHooks()
     ViewMainHooks.timerResize = nullptr;
     ViewMainHooks.DayCellSize = nullptr;
     RemoveAlertHooks();
+    RemoveShutDownHooks();
 }

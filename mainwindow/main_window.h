@@ -122,10 +122,41 @@ public:
     void ShowLogWindow(bool bringToFront);
     void timerFinishShowingLogFormTimer();
 
-    // ---- Messages and the interim close.
+    // ---- Message map, shut-down and hot keys (window_messages.cpp,
+    // shut_down.cpp, hot_keys.cpp).
+    plat::LRESULT WMActivate(plat::WPARAM state);
     void EndSession(plat::TMessageId message);
+    void DisplayChange();
+    plat::LRESULT PowerBroadcast(plat::WPARAM event);
+    void FreeMemory();
     void FormCloseQuery(bool& canClose);
     void FormClose();
+    void timerCloseAppTimer();
+    void timerEmergencyAppCloseTimer();
+    void mnuExitClick();
+    void pmnuExitClick();
+    // After the main loop: a close that the loop's end cut short (the
+    // session's end while the exit waited for the online thread) is carried
+    // out, so nothing of the run is lost. Nothing when the window closed.
+    void FinishCloseAfterLoop();
+    plat::LRESULT HotKey(plat::WPARAM id);
+    bool HandleArrowKeyPress(int32_t id);
+    bool HandleHomeKeyPress(int32_t id);
+    // The settings step's share: check marks, the user hot keys, the
+    // foreground hook (once a run) and, in front, Left, Right and Home.
+    void RegisterHotkeysFromSettings();
+    void RegisterFocusDependentHotkeys();
+    void UnregisterFocusDependentHotkeys();
+    void UnregisterAllHotkeys();
+    // The foreground hook's callback: the window now in front, null for
+    // another program's.
+    void ForegroundWindowChanged(plat::TForm* form);
+    void mnuShortcutMainWindowClick();
+    void mnuShortcutAddSomethingNewClick();
+    void mnuShortcutNotepadClick();
+    // The search field with the keyboard focus (the header's or the search
+    // page's), set and cleared by the field.
+    void SetFocusedSearchField(plat::TWinControl* field);
 
     // ---- Dialog bridge. `sender` gives the caller tag (-1 without one).
     int32_t UniDialog(const char* key, plat::TComponent* sender, int32_t p1, int32_t p2, int32_t p3, int32_t p4,
@@ -280,6 +311,7 @@ public:
     // An enter paused the hold; the leave resumes it.
     bool hintHoldPaused = false;
     void CreateHintWindow();
+    void CloseHintWindow();
     void BindHintLabels();
     void PauseHintHold();
     void ResumeHintHold();
@@ -371,6 +403,17 @@ private:
     std::string lastTestedLogin_;
 
 public:
+    // ---- Message map, shut-down and hot keys.
+    plat::TMenuItem* mnuShortcuts = nullptr;
+    plat::TMenuItem* mnuShortcutMainWindow = nullptr;
+    plat::TMenuItem* mnuShortcutAddSomethingNew = nullptr;
+    plat::TMenuItem* mnuShortcutNotepad = nullptr;
+    // What the close releases: the reminder toast and the loaded sounds.
+    // Tests put recorders here.
+    std::function<void()> onCloseToast = [this] { CloseHintWindow(); };
+    std::function<void()> onReleaseSounds = [this] { UvolniZvuky(); };
+
+public:
     // One view of the control bar (control_bar.cpp).
     struct ControlView;
 
@@ -386,6 +429,33 @@ private:
     TNViewItem* ControlButton(int32_t id);
     void RunCreateCallback(const ControlView& view, TNViewItem* button);
     bool ControlViewCreated(const ControlView& view, const TNViewItem* button) const;
+
+    // ---- Message map, shut-down and hot keys.
+    void CreateShortcutMenu();
+    bool HideInsteadOfClosing();
+    bool QueryRealExit();
+    void ArmResetViewTimer();
+    void InstallShutDownHooks();
+    void RemoveShutDownHooks();
+    // The window-geometry steps of g reach this window through these.
+    static void InstallScreenHooks();
+    static void RemoveScreenHooks();
+    void ToggleShortcut(int32_t id);
+    bool HomepageTakesKey() const;
+    bool SendKeyToSearchField(uint16_t virtualKey, const char* warning);
+    // WMActivate's guard against the activations its own steps cause.
+    std::atomic<bool> activateBusy_{false};
+    // The emergency close runs once; later ticks return.
+    std::atomic<bool> emergencyStarted_{false};
+    // The screen size DisplayChange handled last (the start size at first).
+    int32_t handledScreenWidth_ = 0;
+    int32_t handledScreenHeight_ = 0;
+    bool foregroundHookInstalled_ = false;
+    // The update's download was stopped (and waited for) by an exit.
+    bool updateStoppedForClose_ = false;
+    // FormClose has run.
+    bool formClosed_ = false;
+    plat::TWeakRef<plat::TWinControl> focusedSearchField_;
 
     std::unique_ptr<TNPageServices> pages_;
     bool paintingFrozen_ = false;

@@ -127,6 +127,18 @@ void TNPageServices::HideSideboard()
 {
     NotBuiltYet("HideSideboard");
 }
+void TNPageServices::btnTodayPreviousClick()
+{
+    NotBuiltYet("btnTodayPreviousClick");
+}
+void TNPageServices::btnTodayNextClick()
+{
+    NotBuiltYet("btnTodayNextClick");
+}
+void TNPageServices::btnTodayTodayClick()
+{
+    NotBuiltYet("btnTodayTodayClick");
+}
 void TNPageServices::FormMouseDown()
 {
     NotBuiltYet("FormMouseDown");

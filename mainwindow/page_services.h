@@ -54,6 +54,11 @@ public:
     // The mouse-down handler of the window's panels and drawn buttons.
     virtual void FormMouseDown();
 
+    // The home page's day commands (the Left, Right and Home keys).
+    virtual void btnTodayPreviousClick();
+    virtual void btnTodayNextClick();
+    virtual void btnTodayTodayClick();
+
     // Page state the shell reads.
     virtual int32_t CalendarMode();
     virtual int32_t TasksSelectedTag();

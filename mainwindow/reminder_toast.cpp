@@ -153,6 +153,12 @@ void TfrmMainDLMR1::timerHintTimer()
     });
 }
 
+void TfrmMainDLMR1::CloseHintWindow()
+{
+    if (frmHint != nullptr)
+        frmHint->Hide();
+}
+
 void TfrmMainDLMR1::CreateHintWindow()
 {
     frmHint = new TfrmHint(this);

@@ -56,7 +56,7 @@ void TfrmMainDLMR1::ShowApplication(const char* caller, int32_t showCommand)
             KeepInWorkArea();
         } else if (!minimise) {
             LogText("[TfrmMainDLMR1::ShowApplication] Calling g.UpdateTodayWindowSize...");
-            LogText("[DisplayChange] not built yet");
+            DisplayChange();
             g.UpdateTodayWindowSize();
         }
         if (!minimise)
@@ -112,6 +112,11 @@ void TfrmMainDLMR1::pmnuHideClick()
 {
     trayIcon->SetTag(0);
     trayIcon->HideApplication();
+    ArmResetViewTimer();
+}
+
+void TfrmMainDLMR1::ArmResetViewTimer()
+{
     timerResetView->SetInterval(App.IsDev != 0 ? 3000 : 60000);
     timerResetView->SetEnabled(true);
 }

@@ -192,14 +192,20 @@ bool AutoUpdateThreadRunning()
 // ---------------------------------------------------------------------------
 // The close
 
-void StopAutoUpdateForClose()
+int32_t StopAutoUpdateForClose()
 {
+    int32_t endedAfter = -1;
     Guarded("[StopAutoUpdateForClose]", [&] {
         AutoUpdate.StopDownloads();
         AutoUpdate.CancelTransfers();
         if (AutoUpdate.runningStahniSoubor != 0) {
-            for (int poll = 0; poll < kCloseWaitPolls && AutoUpdate.runningStahniSoubor != 0; ++poll)
+            for (int32_t poll = 1; poll <= kCloseWaitPolls; ++poll) {
                 plat::SleepMilliseconds(kCloseWaitPollMs);
+                if (AutoUpdate.runningStahniSoubor == 0) {
+                    endedAfter = poll;
+                    break;
+                }
+            }
             // An interrupted download leaves no update to install.
             AutoUpdate.DoNotUpdate = 1;
         }
@@ -215,6 +221,7 @@ void StopAutoUpdateForClose()
         }
         ReleaseEndedThreadLocked();
     });
+    return endedAfter;
 }
 
 bool CompleteAutoUpdateAtClose()

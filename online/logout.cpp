@@ -135,10 +135,14 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
             pim->Save(true, SaveFinalSwitch);
         }
 
-        // 10.-12.
-        LogText("Calling PIM[0]->CleanAll()");
-        if (PIM[0] != nullptr)
-            PIM[0]->CleanAll();
+        // 10.-12. At the end of the run the data go with the program's
+        // objects: emptying a large set record by record here only delays
+        // the exit.
+        if (!closing_application) {
+            LogText("Calling PIM[0]->CleanAll()");
+            if (PIM[0] != nullptr)
+                PIM[0]->CleanAll();
+        }
         LogText("Calling Setup.Save()");
         Setup.Save(Uzivatele, std::string(Dirs.UsersSetupFile.View()));
         LogText("Calling ZavriInfoPanel()");

@@ -66,6 +66,8 @@ void PageRecorder::Note(const std::string& name)
     if (std::this_thread::get_id() != thread_)
         CalledOffItsThread = true;
     Calls.push_back(name);
+    if (DuringCall)
+        DuringCall(name);
     if (!ThrowOn.empty() && name == ThrowOn)
         throw std::runtime_error("page callback failed: " + name);
 }
@@ -106,6 +108,7 @@ void ShellTest::SetUp()
     Uzivatele.Resize(0);
     Uzivatele.AktivniUzivatel = -1;
     Uzivatele.SelectedIndex = -1;
+    c.RealExit = 0;
     DestroyViewGlobals();
     ConstructViewGlobals();
     WindowState.Reset();

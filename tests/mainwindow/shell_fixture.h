@@ -32,6 +32,8 @@ public:
     std::string ThrowOn;
     // Runs inside every create callback (after it is recorded).
     std::function<void()> DuringCreate;
+    // Runs inside every entry, after it is recorded, with its name.
+    std::function<void(const std::string&)> DuringCall;
     int32_t CalendarModeValue = 1;
     // A call came on another thread than the one that made the recorder.
     bool CalledOffItsThread = false;
@@ -79,6 +81,9 @@ public:
         return true;
     }
     void ReopenSideboard() override { Note("ReopenSideboard"); }
+    void btnTodayPreviousClick() override { Note("btnTodayPreviousClick"); }
+    void btnTodayNextClick() override { Note("btnTodayNextClick"); }
+    void btnTodayTodayClick() override { Note("btnTodayTodayClick"); }
     int32_t CalendarMode() override { return CalendarModeValue; }
     int32_t TasksSelectedTag() override { return 0; }
     bool SearchTextUnchanged() override { return SearchUnchanged; }

@@ -1,3 +1,4 @@
+#include "foundation/app_info.h"
 #include "foundation/setup.h"
 #include "online/global.h"
 #include "platform/gui/menu.h"
@@ -74,6 +75,8 @@ TEST_F(ShowRestoreTest, ResizesWithinTheDelayGiveOneLayoutAndOneSave)
 
 TEST_F(ShowRestoreTest, TheRestoreAndEndOfSessionMessagesAnswerOne)
 {
+    SignIn();
+    App.IsDev = 0;
     Main().Hide();
     EXPECT_EQ(Main().Perform(plat::WM_DALMORA_RESTORE, 0, 0), 1);
     EXPECT_TRUE(Main().Visible());

@@ -12,6 +12,7 @@
 #include "platform/gui/panel.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/shell_fixture.h"
+#include "tests/mainwindow/xvfb/screen_support.h"
 #include "tests/support/scratch_folder.h"
 #include "view/view.h"
 
@@ -38,24 +39,6 @@ bool Near(plat::TColor actual, plat::TColor expected)
     return true;
 }
 
-// The GUI on X11 and the program's globals in a private home, once.
-bool Ready()
-{
-    static bool ready = [] {
-        static testing_support::ScratchFolder home;
-        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            setenv(variable, home.Path().c_str(), 1);
-        plat::GuiApplication::Start();
-        InstallOnlineGlobals();
-        InstallViewGlobals();
-        InstallViewHooks();
-        const bool built = ConstructGlobals();
-        App.IsDev = 1;
-        return built && plat::GuiApplication::PlatformName() == "xcb";
-    }();
-    return ready;
-}
-
 std::string Output(const std::string& command)
 {
     std::string text;
@@ -73,7 +56,7 @@ TEST(ControlBarScreen, AColumnInAWideWindowAndARowInANarrowOne)
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0')
         GTEST_SKIP() << "no X11 display";
-    ASSERT_TRUE(Ready());
+    ASSERT_TRUE(XvfbReady());
     for (int slot : {4, 5, 10, 11, 14})
         View.ButtonColors[slot] = kActive;
 
@@ -128,7 +111,7 @@ TEST(LogWindowScreen, AClickOnItLeavesTheMainWindowInFront)
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0')
         GTEST_SKIP() << "no X11 display";
-    ASSERT_TRUE(Ready());
+    ASSERT_TRUE(XvfbReady());
     plat::TOwned<TfrmMainDLMR1> window(new TfrmMainDLMR1(nullptr, std::make_unique<PageRecorder>()));
     plat::Application::SetMainForm(window.get());
     window->SetBounds(10, 10, 400, 300);
