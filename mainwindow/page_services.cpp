@@ -9,6 +9,22 @@ void TNPageServices::NotBuiltYet(const char* name)
     LogText(("[" + std::string(name) + "] not built yet").c_str());
 }
 
+const char* PageCommandName(TNPageCommand command)
+{
+    static constexpr const char* kNames[] = {
+        "mnuFileAddTaskClick",    "mnuFileAddSomethingNewClick", "mnuFileAddBirthdayClick",
+        "mnuFileAddAnniversaryClick", "mnuAddNewOrganizerClick", "btnTodayTodayClick",
+        "btnZentorTomorrowClick", "btnZentorThisWeekClick",      "btnZentorNextWeekClick",
+        "btnZentorThisMonthClick", "btnZentorNextMonthClick",    "ShowOrganizerList"};
+    const auto index = static_cast<size_t>(command);
+    return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "";
+}
+
+void TNPageServices::RunCommand(TNPageCommand command)
+{
+    NotBuiltYet(PageCommandName(command));
+}
+
 void TNPageServices::CreateHomepageComponents()
 {
     NotBuiltYet("CreateHomepageComponents");

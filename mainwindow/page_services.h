@@ -6,6 +6,24 @@
 // lists, organizer pages, search, side panel). The main window holds one;
 // until the pages exist each entry logs "[<name>] not built yet" and returns
 // its default, and tests put a recorder in its place.
+// The page commands the shell's menus run, each named as its handler.
+enum class TNPageCommand : int32_t {
+    mnuFileAddTaskClick,
+    mnuFileAddSomethingNewClick,
+    mnuFileAddBirthdayClick,
+    mnuFileAddAnniversaryClick,
+    mnuAddNewOrganizerClick,
+    btnTodayTodayClick,
+    btnZentorTomorrowClick,
+    btnZentorThisWeekClick,
+    btnZentorNextWeekClick,
+    btnZentorThisMonthClick,
+    btnZentorNextMonthClick,
+    // The pages view forgets its shown organizer and opens on the list.
+    ShowOrganizerList,
+};
+const char* PageCommandName(TNPageCommand command);
+
 class TNPageServices {
 public:
     virtual ~TNPageServices() = default;
@@ -48,6 +66,9 @@ public:
     virtual void HideSideboard();
     // The mouse-down handler of the window's panels and drawn buttons.
     virtual void FormMouseDown();
+
+    // Menu commands of the pages.
+    virtual void RunCommand(TNPageCommand command);
 
     // Page state the shell reads.
     virtual int32_t CalendarMode();
