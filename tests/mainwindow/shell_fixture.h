@@ -63,6 +63,7 @@ public:
     void ForgetEditedNote() override { Note("ForgetEditedNote"); }
     void HideSideboard() override { Note("HideSideboard"); }
     void FormMouseDown() override { Note("FormMouseDown"); }
+    void RunCommand(TNPageCommand command) override { Note(PageCommandName(command)); }
     int32_t CalendarMode() override { return CalendarModeValue; }
     int32_t TasksSelectedTag() override { return 0; }
     bool SearchTextUnchanged() override { return SearchUnchanged; }
