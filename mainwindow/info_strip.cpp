@@ -29,10 +29,10 @@
 
 namespace {
 
-constexpr plat::TColor kStripColour = 0xD8E9EC;     // #ECE9D8
-constexpr plat::TColor kStripTopColour = 0x804000;  // #004080
-constexpr plat::TColor kGradientStart = 0xC56A31;   // #316AC5
-constexpr plat::TColor kGradientEnd = 0x834202;     // #024283
+constexpr plat::TColor kStripColour = 0xD8E9EC;    // #ECE9D8
+constexpr plat::TColor kStripTopColour = 0x804000; // #004080
+constexpr plat::TColor kGradientStart = 0xC56A31;  // #316AC5
+constexpr plat::TColor kGradientEnd = 0x834202;    // #024283
 constexpr plat::TColor kWhite = 0xFFFFFF;
 constexpr plat::TColor kYellow = 0x00FFFF;
 constexpr int32_t kStripStep = 5;
@@ -243,9 +243,9 @@ void TfrmMainDLMR1::UpozorniNaNovouVerzi()
             return;
         newVersionNoticeAdded = true;
         LogText("[TfrmMainDLMR1::UpozorniNaNovouVerzi][AutoUpdate][Aktualizace]");
-        const int32_t index = g.InfoMessages.Add("Nainstalujte nejnovější verzi Dalmora. Stahujte zdarma ZDE",
-                                                 "Kliknutím otevřete domovskou www stránku programu", true, 0,
-                                                 kNewVersionMessageId);
+        const int32_t index =
+            g.InfoMessages.Add("Nainstalujte nejnovější verzi Dalmora. Stahujte zdarma ZDE",
+                               "Kliknutím otevřete domovskou www stránku programu", true, 0, kNewVersionMessageId);
         StartTimerInfoPruh(index);
     });
 }
@@ -276,8 +276,8 @@ void TfrmMainDLMR1::DisplayMessageForUsers(int64_t now)
             return;
 
         // 3. Whom it is for.
-        const bool show = account.MessageType == 1 ||
-                          (account.MessageType == 2 && g.LastAnnouncedVersion > App.VersionNumber);
+        const bool show =
+            account.MessageType == 1 || (account.MessageType == 2 && g.LastAnnouncedVersion > App.VersionNumber);
 
         // 4. The box, then the page.
         if (show) {

@@ -48,9 +48,9 @@ struct PostponeChoice {
     const char* caption;
 };
 constexpr PostponeChoice kPostponeChoices[] = {
-    {2, "2 minuty"},   {5, "5 minut"},   {7, "7 minut"},   {9, "9 minut"},   {10, "10 minut"},
-    {12, "12 minut"},  {15, "15 minut"}, {20, "20 minut"}, {25, "25 minut"}, {30, "30 minut"},
-    {45, "45 minut"},  {60, "60 minut"}, {90, "90 minut"}, {120, "120 minut"},
+    {2, "2 minuty"},  {5, "5 minut"},   {7, "7 minut"},   {9, "9 minut"},     {10, "10 minut"},
+    {12, "12 minut"}, {15, "15 minut"}, {20, "20 minut"}, {25, "25 minut"},   {30, "30 minut"},
+    {45, "45 minut"}, {60, "60 minut"}, {90, "90 minut"}, {120, "120 minut"},
 };
 
 struct DefaultView {
@@ -76,8 +76,7 @@ struct TrayPeriod {
 };
 constexpr TrayPeriod kTrayPeriods[] = {
     {"pmnuSystrayToday", "Dnes", "TfrmMainDLMR1::pmnuSystrayTodayClick", TNPageCommand::btnTodayTodayClick},
-    {"pmnuSystrayTomorrow", "Zítra", "TfrmMainDLMR1::pmnuSystrayTomorrowClick",
-     TNPageCommand::btnZentorTomorrowClick},
+    {"pmnuSystrayTomorrow", "Zítra", "TfrmMainDLMR1::pmnuSystrayTomorrowClick", TNPageCommand::btnZentorTomorrowClick},
     {"pmnuSystrayThisWeek", "Tento týden", "TfrmMainDLMR1::pmnuSystrayThisWeekClick",
      TNPageCommand::btnZentorThisWeekClick},
     {"pmnuSystrayNextWeek", "Příští týden", "TfrmMainDLMR1::pmnuSystrayNextWeekClick",
@@ -160,10 +159,10 @@ void TfrmMainDLMR1::CreateMenuBar()
         {"mnuFileAddBirthday", "Přidat narozeniny..."},
         {"mnuFileAddAnniversary", "Přidat výročí..."},
         {"mnuAddNewOrganizer", "Přidat nový kalendář..."}};
-    const TNPageCommand addCommands[] = {
-        TNPageCommand::mnuFileAddSomethingNewClick, TNPageCommand::mnuFileAddTaskClick,
-        TNPageCommand::mnuFileAddBirthdayClick, TNPageCommand::mnuFileAddAnniversaryClick,
-        TNPageCommand::mnuAddNewOrganizerClick};
+    const TNPageCommand addCommands[] = {TNPageCommand::mnuFileAddSomethingNewClick, TNPageCommand::mnuFileAddTaskClick,
+                                         TNPageCommand::mnuFileAddBirthdayClick,
+                                         TNPageCommand::mnuFileAddAnniversaryClick,
+                                         TNPageCommand::mnuAddNewOrganizerClick};
     for (size_t i = 0; i < std::size(addItems); ++i) {
         const TNPageCommand command = addCommands[i];
         Add(this, file, addItems[i].first, addItems[i].second, [this, command] {
@@ -173,9 +172,9 @@ void TfrmMainDLMR1::CreateMenuBar()
     }
     AddSeparator(this, file);
     Add(this, file, "mnuFind", "Najít...", [this] {
-           timerFocus->SetTag(2);
-           timerFocus->SetEnabled(true);
-       })->SetShortCut(plat::ShortCut('F', plat::ssCtrl));
+        timerFocus->SetTag(2);
+        timerFocus->SetEnabled(true);
+    })->SetShortCut(plat::ShortCut('F', plat::ssCtrl));
     Add(this, file, "mnuCorrectWindowPosition", "Upravit pozici okna", [this] { KeepInWorkArea(); });
     AddSeparator(this, file);
     Add(this, file, "mnuChangeEmail", "Změnit e-mail...",
@@ -228,17 +227,16 @@ void TfrmMainDLMR1::CreateMenuBar()
     }
     plat::TMenuItem* views = Add(this, settings, "mnuDefaultView", "Výchozí obrazovka");
     for (const DefaultView& view : kDefaultViews) {
-        plat::TMenuItem* item = Add(this, views, view.name, view.caption, [this, code = view.code] {
-            SetDefaultView(code);
-        });
+        plat::TMenuItem* item =
+            Add(this, views, view.name, view.caption, [this, code = view.code] { SetDefaultView(code); });
         item->SetRadioItem(true);
         item->SetGroupIndex(kDefaultViewGroup);
     }
     AddSeparator(this, settings);
     plat::TMenuItem* start = Add(this, settings, "mnuStartup", "Spuštění");
     addToggle(start, {"mnuAutorun", "Spouštět automaticky po přihlášení do systému", &TfrmMainDLMR1::mnuAutorunClick});
-    addToggle(start, {"mnuStartupDalmoraCz", "Po spuštění otevřít web Dalmora",
-                      &TfrmMainDLMR1::mnuStartupDalmoraCzClick});
+    addToggle(start,
+              {"mnuStartupDalmoraCz", "Po spuštění otevřít web Dalmora", &TfrmMainDLMR1::mnuStartupDalmoraCzClick});
     plat::TMenuItem* afterStart = Add(this, settings, "mnuAfterStartup", "Po spuštění");
     const std::pair<const char*, const char*> modes[] = {{"mnuAfterStartupKeepHidden", "Skrýt do systémové lišty"},
                                                          {"mnuAfterStartupShow", "Zobrazit hlavní okno"},
@@ -266,8 +264,9 @@ void TfrmMainDLMR1::CreateMenuBar()
     Add(this, shortcuts, "mnuShortcutAddSomethingNew", "Přidat něco nového do kalendáře (Alt+Shift+N)");
     Add(this, shortcuts, "mnuShortcutNotepad", "Poznámkový blok (Alt+Shift+P)");
     AddSeparator(this, settings);
-    Add(this, settings, "mnuShowLogWindow", "Zobrazit log", [this] { mnuShowLogWindowClick(); })
-        ->SetVisible(App.IsDev != 0);
+    Add(this, settings, "mnuShowLogWindow", "Zobrazit log", [this] {
+        mnuShowLogWindowClick();
+    })->SetVisible(App.IsDev != 0);
     Add(this, settings, "mnuProxyServer", "Proxy server...",
         [this] { UniDialog("Proxy", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
     Add(this, settings, "mnuBasicProfileSettings", "Základní nastavení profilu...",
@@ -277,8 +276,9 @@ void TfrmMainDLMR1::CreateMenuBar()
 
     plat::TMenuItem* help = Add(this, bar, "mnuHelp", "Nápo&věda");
     Add(this, help, "mnuHomepage", "Domovská stránka programu", [this] { mnuHomepageClick(); });
-    Add(this, help, "mnuHelpAndroid", "Dalmora pro mobilní telefony", [this] { mnuHelpAndroidClick(); })
-        ->SetVisible(!OutsideAddresses.MobileAppStore.empty());
+    Add(this, help, "mnuHelpAndroid", "Dalmora pro mobilní telefony", [this] {
+        mnuHelpAndroidClick();
+    })->SetVisible(!OutsideAddresses.MobileAppStore.empty());
     AddOutsideItem(this, help, "mnuHelpIconSet", "Autoři ikon...", &OutsideAddresses.IconSetAttribution);
     AddOutsideItem(this, help, "mnuHelpDownloadPortal", "Dalmora na portálu se software...",
                    &OutsideAddresses.DownloadPortal);
@@ -289,8 +289,9 @@ void TfrmMainDLMR1::CreateMenuBar()
     Add(this, help, "mnuSupport", "Technická podpora a řešení problémů...",
         [] { g.StartOpenWebPageLoggedIn(TNString()); });
     AddSeparator(this, help);
-    Add(this, help, "mnuOProgramu", "O programu...", [this] { mnuOProgramuClick(); })
-        ->SetShortCut(plat::ShortCut(kKeyF1, 0));
+    Add(this, help, "mnuOProgramu", "O programu...", [this] {
+        mnuOProgramuClick();
+    })->SetShortCut(plat::ShortCut(kKeyF1, 0));
 }
 
 void TfrmMainDLMR1::CreateTrayMenu()
@@ -330,9 +331,7 @@ void TfrmMainDLMR1::CreateTextMenus()
     popupText->OnPopup = [this](plat::TComponent*) { popupTextPopup(); };
     plat::TMenuItem* items = popupText->Items();
     for (const EditCommand& command : kEditCommands) {
-        Add(this, items, command.popupName, command.caption, [this, handler = command.handler] {
-            (this->*handler)();
-        });
+        Add(this, items, command.popupName, command.caption, [this, handler = command.handler] { (this->*handler)(); });
         // Separators after "Zpět" and before "Vybrat vše".
         if (command.key == 'Z' || command.key == 'D')
             AddSeparator(this, items);
@@ -434,8 +433,7 @@ void TfrmMainDLMR1::mnuSettingsDefaultPostponeMinutes(plat::TComponent* sender)
             return;
         }
         const int64_t tag = sender->Tag();
-        const auto minutes = static_cast<int32_t>(
-            std::clamp<int64_t>(tag, kMinPostponeMinutes, kMaxPostponeMinutes));
+        const auto minutes = static_cast<int32_t>(std::clamp<int64_t>(tag, kMinPostponeMinutes, kMaxPostponeMinutes));
         Setup.SetValue(kPostponeKey, minutes, TNSetupItem::kInt32);
         UpdateDefaultPostponeMinutesMenus(minutes);
     });

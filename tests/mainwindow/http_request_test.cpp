@@ -3,8 +3,8 @@
 #include "online/web_answer.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/screen.h"
+#include "tests/mainwindow/online_seams.h"
 #include "tests/mainwindow/shell_fixture.h"
-#include "tests/online/online_test_support.h"
 #include "tests/service/bracket_writer.h"
 #include "tests/service/test_service.h"
 
@@ -23,7 +23,6 @@ using test_service::Response;
 
 class HttpRequestTest : public ShellTest {
 protected:
-    HttpRequestTest() : config_(online_test::ShortTimeouts()) {}
     void SetUp() override
     {
         ShellTest::SetUp();
@@ -35,7 +34,7 @@ protected:
     }
     std::string Url() const { return service_.BaseUrl() + "/answer"; }
 
-    online_test::ScopedTransportConfig config_;
+    ScopedShortTimeouts config_;
     test_service::TestService service_;
     std::string body_;
     std::atomic<plat::TCursor> cursorDuringRequest{plat::crDefault};
@@ -135,7 +134,7 @@ TEST_F(HttpRequestTest, TheProxySettingsAreReadOnEveryRequest)
                           {"on, without authentication", true, false, true, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        online_test::ScopedProxySettings settings(c.use, "127.0.0.1", port, c.auth, "pavel", "tajne");
+        SetProxySettings(c.use, "127.0.0.1", port, c.auth, "pavel", "tajne");
         const size_t before = proxy.ProxyLog().size();
         const int32_t code = Main().HttpReturn(Url().c_str(), false);
         const auto log = proxy.ProxyLog();
@@ -150,6 +149,7 @@ TEST_F(HttpRequestTest, TheProxySettingsAreReadOnEveryRequest)
             EXPECT_EQ(code, 1);
         }
     }
+    SetProxySettings(false, "", "", false, "", "");
 }
 
 } // namespace

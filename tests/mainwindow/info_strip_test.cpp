@@ -11,11 +11,12 @@
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
 #include "platform/testing/fake_clock.h"
+#include "tests/mainwindow/online_seams.h"
 #include "tests/mainwindow/shell_fixture.h"
 #include "tests/mainwindow/shell_recorders.h"
-#include "tests/online/online_test_support.h"
 #include "tests/service/account_service.h"
 #include "tests/service/one_shot_routes.h"
+#include "tests/service/test_service.h"
 #include "view/view.h"
 
 #include <gtest/gtest.h>
@@ -145,8 +146,8 @@ TEST_F(InfoStripTest, AClickActsByTheMessageIdAndRemovesTheMessage)
         Main().StartTimerInfoPruh(g.InfoMessages.Add("clicked", "", false, 0, c.id));
         RunStripTimer();
         Main().labelInfo->Click();
-        EXPECT_EQ(shell_.Opened(), c.opensHomepage ? std::vector<std::string>{App.HomepageUrl}
-                                                   : std::vector<std::string>{});
+        EXPECT_EQ(shell_.Opened(),
+                  c.opensHomepage ? std::vector<std::string>{App.HomepageUrl} : std::vector<std::string>{});
         EXPECT_EQ(::c.ExitAllowed != 0, c.closes);
         EXPECT_EQ(closes, c.closes ? 1 : 0);
         EXPECT_EQ(g.InfoMessages.Find(c.id), -1);
@@ -214,9 +215,7 @@ constexpr const char* kPassword = "heslo";
 
 class MessageForUsersTest : public InfoStripTest {
 protected:
-    MessageForUsersTest() : config_(online_test::ShortTimeouts()), accounts_(service_), routes_(service_, accounts_)
-    {
-    }
+    MessageForUsersTest() : accounts_(service_), routes_(service_, accounts_) {}
     void SetUp() override
     {
         InfoStripTest::SetUp();
@@ -272,7 +271,7 @@ protected:
         return count;
     }
 
-    online_test::ScopedTransportConfig config_;
+    ScopedShortTimeouts config_;
     test_service::TestService service_;
     test_service::AccountService accounts_;
     test_service::OneShotRoutes routes_;

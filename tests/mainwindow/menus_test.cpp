@@ -72,10 +72,22 @@ protected:
 
 TEST_F(MenusTest, TheMenuBarHoldsItsTreeWithTheEditMenuHidden)
 {
-    const char* present[] = {"mnuFile",        "mnuFind",        "mnuCorrectWindowPosition", "mnuUserLogout",
-                             "mnuExit",        "mnuEdit",        "mnuKopirovatVse",          "mnuSettings",
-                             "mnuShortcuts",   "mnuAfterStartupShow", "mnuProxyServer",       "mnuSettingsResetFont",
-                             "mnuHelp",        "mnuChangelog",   "mnuHelpResetDataFile",     "mnuOProgramu"};
+    const char* present[] = {"mnuFile",
+                             "mnuFind",
+                             "mnuCorrectWindowPosition",
+                             "mnuUserLogout",
+                             "mnuExit",
+                             "mnuEdit",
+                             "mnuKopirovatVse",
+                             "mnuSettings",
+                             "mnuShortcuts",
+                             "mnuAfterStartupShow",
+                             "mnuProxyServer",
+                             "mnuSettingsResetFont",
+                             "mnuHelp",
+                             "mnuChangelog",
+                             "mnuHelpResetDataFile",
+                             "mnuOProgramu"};
     for (const char* name : present)
         EXPECT_NE(Item(name), nullptr) << name;
     EXPECT_FALSE(Item("mnuEdit")->Visible());
@@ -97,7 +109,8 @@ TEST_F(MenusTest, AnOutsideAddressShowsItsItemAndOpensIt)
     EXPECT_FALSE(Item("mnuHelpIconSet")->Visible());
     ClickItem("mnuHelpAndroid");
     ClickItem("mnuHelpDownloadPortal");
-    EXPECT_EQ(shell_.Opened(), (std::vector<std::string>{"https://store.example/dalmora", "https://portal.example/dalmora"}));
+    EXPECT_EQ(shell_.Opened(),
+              (std::vector<std::string>{"https://store.example/dalmora", "https://portal.example/dalmora"}));
     OutsideAddresses = TNOutsideAddresses{};
 }
 
@@ -363,7 +376,8 @@ TEST_F(MenusTest, TrayPeriodItemsShowTheWindowThenRunTheirCommand)
         SCOPED_TRACE(c.item);
         Pages().Calls.clear();
         Main().Hide();
-        const int shows = LogCount((std::string("[TfrmMainDLMR1::ShowApplication][BEGIN] caller = ") + c.caller).c_str());
+        const int shows =
+            LogCount((std::string("[TfrmMainDLMR1::ShowApplication][BEGIN] caller = ") + c.caller).c_str());
         TrayItem(c.item)->Click();
         EXPECT_EQ(LogCount((std::string("[TfrmMainDLMR1::ShowApplication][BEGIN] caller = ") + c.caller).c_str()),
                   shows + 1);

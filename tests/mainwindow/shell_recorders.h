@@ -3,6 +3,7 @@
 // Recorders of what the shell hands to the desktop: the addresses and files
 // it opens (with their verb), for the scope of the recorder.
 
+#include "mainwindow/dialog_bridge.h"
 #include "platform/core/shell_open.h"
 
 #include <mutex>
@@ -54,6 +55,40 @@ private:
     static inline ShellRecorder* recorder_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<std::vector<std::string>> started_;
+};
+
+// Records the keys of the universal dialogs the bridge opens; each declines
+// to show, so no modal loop runs.
+class BridgeRecorder {
+public:
+    BridgeRecorder()
+    {
+        keys_ = &keys;
+        SetUniDialogFactory([]() -> TNUniDialogForm* { return new Declining(); });
+    }
+    ~BridgeRecorder()
+    {
+        SetUniDialogFactory(nullptr);
+        keys_ = nullptr;
+    }
+    BridgeRecorder(const BridgeRecorder&) = delete;
+    BridgeRecorder& operator=(const BridgeRecorder&) = delete;
+
+    std::vector<std::string> keys;
+
+private:
+    class Declining final : public TNUniDialogForm {
+    public:
+        Declining() : TNUniDialogForm(nullptr) {}
+        const char* ClassName() const override { return "DecliningDialog"; }
+        bool AktivujDialog() override
+        {
+            if (keys_ != nullptr)
+                keys_->push_back(Key);
+            return false;
+        }
+    };
+    static inline std::vector<std::string>* keys_ = nullptr;
 };
 
 } // namespace shell_test
