@@ -12,10 +12,10 @@ void TNPageServices::NotBuiltYet(const char* name)
 const char* PageCommandName(TNPageCommand command)
 {
     static constexpr const char* kNames[] = {
-        "mnuFileAddTaskClick",    "mnuFileAddSomethingNewClick", "mnuFileAddBirthdayClick",
-        "mnuFileAddAnniversaryClick", "mnuAddNewOrganizerClick", "btnTodayTodayClick",
-        "btnZentorTomorrowClick", "btnZentorThisWeekClick",      "btnZentorNextWeekClick",
-        "btnZentorThisMonthClick", "btnZentorNextMonthClick",    "ShowOrganizerList"};
+        "mnuFileAddTaskClick",        "mnuFileAddSomethingNewClick", "mnuFileAddBirthdayClick",
+        "mnuFileAddAnniversaryClick", "mnuAddNewOrganizerClick",     "btnTodayTodayClick",
+        "btnZentorTomorrowClick",     "btnZentorThisWeekClick",      "btnZentorNextWeekClick",
+        "btnZentorThisMonthClick",    "btnZentorNextMonthClick",     "ShowOrganizerList"};
     const auto index = static_cast<size_t>(command);
     return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "";
 }
