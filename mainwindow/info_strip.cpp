@@ -115,6 +115,10 @@ void TfrmMainDLMR1::CreateInfoStrip()
     btnInfoZavrit->SetBounds(476, 1, 19, 22);
     btnInfoZavrit->OnClick = [this](plat::TComponent*) { btnInfoZavritClick(); };
     btnInfoZavrit->SetParent(pInfo0);
+    // The close button keeps to the right end of the strip.
+    pInfo0->OnResize = [this](plat::TComponent*) {
+        btnInfoZavrit->SetLeft(pInfo->Width() - btnInfoZavrit->Width() - 1);
+    };
 
     timerInfoPruh->SetInterval(50);
     timerInfoPruh->OnTimer = [this](plat::TComponent*) { timerInfoPruhTimer(); };
@@ -147,6 +151,8 @@ void TfrmMainDLMR1::timerInfoPruhTimer()
             labelInfo->SetHint(std::string(message.Text.View()));
             if (MainWindowHooks.PlaySoundA != nullptr)
                 MainWindowHooks.PlaySoundA(0);
+            // Above the header, which the layout places at the same top.
+            pInfo->BringToFront();
             infoOpeningCounter = 1;
             timerAnimace->SetTag(0);
             timerAnimace->SetEnabled(true);
