@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -127,12 +128,11 @@ bool TfrmMainDLMR1::MouseWheel(plat::TPoint mousePos, bool up)
     return Guarded("[TfrmMainDLMR1::MouseWheel]", false, [&] {
         // The newest component under the mouse takes the wheel.
         TNViewItem* chosen = nullptr;
-        for (int32_t i = View.ItemsCount - 1; i >= 0; --i) {
-            TNViewItem* item = View.Items[i];
-            if (item == nullptr || item->Shown == 0 || (chosen != nullptr && item->ComponentId < chosen->ComponentId))
-                continue;
-            const plat::TJvPanel* frame = item->Scrollbox.Get();
-            if (frame == nullptr || !OnShownPage(frame, gDesk) || !ClientContains(*frame, mousePos))
+        for (int32_t slot : WheelSlots()) {
+            TNViewItem* item = slot < View.ItemsCount ? View.Items[slot] : nullptr;
+            const plat::TJvPanel* frame = item != nullptr ? item->Scrollbox.Get() : nullptr;
+            if (frame == nullptr || item->Shown == 0 || !ClientContains(*frame, mousePos) ||
+                (chosen != nullptr && item->ComponentId < chosen->ComponentId) || !OnShownPage(frame, gDesk))
                 continue;
             chosen = item;
         }
@@ -141,6 +141,23 @@ bool TfrmMainDLMR1::MouseWheel(plat::TPoint mousePos, bool up)
         WheelComponent(chosen, up);
         return true;
     });
+}
+
+const std::vector<int32_t>& TfrmMainDLMR1::WheelSlots()
+{
+    // The component records lie far apart in memory, so reading each at
+    // every wheel step is slow; the slots with a wheel control are found
+    // again only after components were created.
+    const WheelSlotsStamp stamp{View.LastComponentId, View.ItemsCount, View.Items};
+    if (stamp == wheelSlotsStamp_)
+        return wheelSlots_;
+    wheelSlots_.clear();
+    for (int32_t slot = 0; slot < View.ItemsCount; ++slot) {
+        if (View.Items[slot] != nullptr && View.Items[slot]->Scrollbox.Get() != nullptr)
+            wheelSlots_.push_back(slot);
+    }
+    wheelSlotsStamp_ = stamp;
+    return wheelSlots_;
 }
 
 bool TfrmMainDLMR1::WheelComponent(TNViewItem* item, bool up)

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace plat {
 class TButton;
@@ -309,6 +310,17 @@ private:
     void InstallStripAndMenuHooks();
     void RemoveStripAndMenuHooks();
     bool WheelComponent(TNViewItem* item, bool up);
+    // The view's slots whose component has a wheel control, kept while no
+    // component was created.
+    const std::vector<int32_t>& WheelSlots();
+    struct WheelSlotsStamp {
+        uint32_t lastComponentId = 0;
+        int32_t itemsCount = -1;
+        const void* items = nullptr;
+        bool operator==(const WheelSlotsStamp&) const = default;
+    };
+    WheelSlotsStamp wheelSlotsStamp_;
+    std::vector<int32_t> wheelSlots_;
     void DeleteLeftOverInstallers();
     void LoadNamedImages();
     void InstallHooks();
