@@ -37,11 +37,9 @@ protected:
         g.InfoMessages.Clear();
         sounds.clear();
         MainWindowHooks.PlaySoundA = [](int32_t sound) { sounds.push_back(sound); };
-        plat::SetClock(&clock_);
     }
     void TearDown() override
     {
-        plat::SetClock(nullptr);
         MainWindowHooks.PlaySoundA = nullptr;
         g.InfoMessages.Clear();
         ShellTest::TearDown();
@@ -52,14 +50,15 @@ protected:
     int64_t ShownIndex() const { return frmMainDLMR1->labelInfo->Tag(); }
 
     static inline std::vector<int32_t> sounds;
-    plat::testing::FakeClock clock_{1'700'000'000'000};
+    // The shell's fake clock, which stands still.
+    static void AdvanceClock(int64_t ms) { dynamic_cast<plat::testing::FakeClock&>(plat::CurrentClock()).Advance(ms); }
     ShellRecorder shell_;
 };
 
 TEST_F(InfoStripTest, ClosingTheShownMessageOpensTheNewestOfTheRestAndTheLastLeavesItClosed)
 {
     g.InfoMessages.Add("older", "", false, 0, 1);
-    clock_.Advance(1000);
+    AdvanceClock(1000);
     g.InfoMessages.Add("first of the same second", "", false, 0, 2);
     g.InfoMessages.Add("second of the same second", "", false, 0, 3);
     g.InfoMessages.Add("third of the same second", "", false, 0, 4);
@@ -142,7 +141,7 @@ TEST_F(InfoStripTest, AClickActsByTheMessageIdAndRemovesTheMessage)
         closes = 0;
         shell_.Clear();
         g.InfoMessages.Add("other", "", false, 0, 99);
-        clock_.Advance(1000);
+        AdvanceClock(1000);
         Main().StartTimerInfoPruh(g.InfoMessages.Add("clicked", "", false, 0, c.id));
         RunStripTimer();
         Main().labelInfo->Click();
