@@ -75,14 +75,7 @@ const UserHotKey* FindUserHotKey(int32_t id)
 
 void TfrmMainDLMR1::CreateShortcutMenu()
 {
-    plat::TMenuItem* settings = MainMenu2->FindByName("mnuSettings");
     mnuShortcuts = MainMenu2->FindByName("mnuShortcuts");
-    if (mnuShortcuts == nullptr && settings != nullptr) {
-        mnuShortcuts = new plat::TMenuItem(this);
-        mnuShortcuts->SetName("mnuShortcuts");
-        mnuShortcuts->SetCaption("Klávesové zkratky");
-        settings->Add(mnuShortcuts);
-    }
     for (const UserHotKey& hotKey : kUserHotKeys) {
         plat::TMenuItem* item = MainMenu2->FindByName(hotKey.menuName);
         if (item == nullptr && mnuShortcuts != nullptr) {

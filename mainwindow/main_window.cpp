@@ -138,15 +138,6 @@ plat::TTimer* MakeTimer(plat::TComponent* owner, const char* name, uint32_t inte
     return timer;
 }
 
-plat::TMenuItem* AddMenuItem(plat::TComponent* owner, plat::TMenuItem* parent, const char* name, const char* caption)
-{
-    auto* item = new plat::TMenuItem(owner);
-    item->SetName(name);
-    item->SetCaption(caption);
-    parent->Add(item);
-    return item;
-}
-
 // Hooks of the lower libraries, answered by the one main window.
 TfrmMainDLMR1* Main()
 {
@@ -162,6 +153,8 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
     CreateFixedParts();
     CreateTimers();
     CreateLoginPage();
+    CreateInfoStrip();
+    CreateInputPaths();
     frmMainDLMR1 = this;
     InstallHooks();
     InstallLoginPageHooks();
@@ -347,37 +340,7 @@ void TfrmMainDLMR1::CreateFixedParts()
         imagelistAction->Add(picture);
     }
 
-    MainMenu2 = new plat::TMainMenu(this);
-    MainMenu2->SetName("MainMenu2");
-    for (const auto& [name, caption] : {std::pair{"mnuFile", "&Soubor"}, std::pair{"mnuView", "&Zobrazit"},
-                                        std::pair{"mnuSettings", "&Nastavení"}, std::pair{"mnuHelp", "Nápo&věda"}}) {
-        plat::TMenuItem* top = AddMenuItem(this, MainMenu2->Items(), name, caption);
-        if (std::string(name) == "mnuFile")
-            AddMenuItem(this, top, "mnuExit", "Ukončit");
-        if (std::string(name) == "mnuSettings") {
-            plat::TMenuItem* log = AddMenuItem(this, top, "mnuShowLogWindow", "Zobrazit log");
-            log->OnClick = [this](plat::TComponent*) { mnuShowLogWindowClick(); };
-            const std::pair<const char*, const char*> modes[] = {
-                {"mnuAfterStartupKeepHidden", "Po spuštění skrýt"},
-                {"mnuAfterStartupShow", "Po spuštění zobrazit"},
-                {"mnuAfterStartupMinimize", "Po spuštění minimalizovat"}};
-            for (int32_t mode = 0; mode < 3; ++mode) {
-                plat::TMenuItem* item = AddMenuItem(this, top, modes[mode].first, modes[mode].second);
-                item->SetRadioItem(true);
-                item->OnClick = [this, mode](plat::TComponent*) { SetAfterStartupMode(mode); };
-            }
-        }
-    }
-    popupTray = new plat::TPopupMenu(this);
-    popupTray->SetName("popupTray");
-    AddMenuItem(this, popupTray->Items(), "pmnuHide", "Skrýt")->OnClick = [this](plat::TComponent*) {
-        pmnuHideClick();
-    };
-    AddMenuItem(this, popupTray->Items(), "pmnuExit", "Ukončit");
-    popupText = new plat::TPopupMenu(this);
-    popupText->SetName("popupText");
-    popupPostponeAlert = new plat::TPopupMenu(this);
-    popupPostponeAlert->SetName("popupPostponeAlert");
+    CreateMenus();
 
     trayIcon = new plat::TrayIcon(this);
     trayIcon->SetName("trayIcon");
@@ -386,6 +349,7 @@ void TfrmMainDLMR1::CreateFixedParts()
     trayIcon->OnMouseDown = [this](plat::TComponent*, plat::TMouseButton button, plat::TShiftState, int, int) {
         trayIconMouseDown(button);
     };
+    trayIcon->OnDblClick = [this](plat::TComponent*) { trayIconDblClick(); };
 
     OnResize = [this](plat::TComponent*) { FormResize(); };
     OnActivate = [this](plat::TComponent*) { FormActivate(); };
@@ -601,6 +565,7 @@ void TfrmMainDLMR1::InstallHooks()
     ViewMainHooks.DayCellSize = []() -> int32_t { return kDayCellSize; };
     InstallAlertHooks();
     InstallShutDownHooks();
+    InstallStripAndMenuHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -623,4 +588,5 @@ void TfrmMainDLMR1::RemoveHooks()
     ViewMainHooks.DayCellSize = nullptr;
     RemoveAlertHooks();
     RemoveShutDownHooks();
+    RemoveStripAndMenuHooks();
 }

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace plat {
 class TButton;
@@ -27,9 +28,11 @@ class TTimer;
 class TrayIcon;
 } // namespace plat
 
+class TNInfoMessages;
 class TNPageServices;
 class TNSoundTable;
 class TNViewItem;
+class TNWebAnswer;
 class TNUniDialogForm;
 class TfrmHint;
 class TfrmNotDLMR1;
@@ -164,6 +167,94 @@ public:
     int32_t MB(const char* text, const char* caption, int32_t kind);
     int32_t DialogDepth() const { return dialogDepth_; }
     void SetDialogDepthForTest(int32_t depth) { dialogDepth_ = depth; }
+
+    // ---- Information strip, menus, HTTP request, edit commands, wheel and
+    // links (info_strip.cpp, menus.cpp, http_request.cpp, input_paths.cpp).
+    // Strip heights and the opening steps.
+    static constexpr int32_t kInfoStripHeight = 29;
+    static constexpr int32_t kInfoOpeningSteps = 6;
+    // Seconds between two messages for users.
+    static constexpr int64_t kMessageForUsersPause = 72000;
+    void StartTimerInfoPruh(int32_t tag);
+    void timerInfoPruhTimer();
+    void timerAnimaceTimer();
+    void labelInfoClick();
+    void labelInfoMouseEnter();
+    void labelInfoMouseLeave();
+    void btnInfoZavritClick();
+    void VymazAktivniInformaci(int32_t index);
+    void UpozorniNaNovouVerzi();
+    // A null text changes only the colour.
+    void StatusVersionBlink(plat::TColor colour, const char* text);
+    void DisplayMessageForUsers(int64_t now);
+    void mnuHomepageClick();
+    void mnuHelpAndroidClick();
+
+    // Settings, help and tray menus.
+    void mnuPovolitZvukClick();
+    void mnuSettingsTurnMonitorOnClick();
+    void mnuSettingsEnableNotificationBlinkClick();
+    void mnuSettingsUseUrgentImportanceFncClick();
+    void mnuAutorunClick();
+    void mnuStartupDalmoraCzClick();
+    void mnuDontExitClick();
+    void mnuMinimizeInsteadOfHideClick();
+    void mnuShowTrayIconClick();
+    void mnuDblClickOnTrayIconOpensWebClick();
+    void mnuSettingsShowHiddenRecordsClick();
+    void mnuSettingsDefaultPostponeMinutes(plat::TComponent* sender);
+    void UpdateDefaultPostponeMinutesMenus(int32_t minutes);
+    void SetDefaultView(int32_t code);
+    void mnuSettingsChangeFontClick();
+    void mnuSettingsResetFontClick();
+    void mnuHelpResetDataFileClick();
+    void mnuChangelogClick();
+    void mnuOProgramuClick();
+    void trayIconDblClick();
+    void ShowFromTray(const char* caller);
+    // The display font: name (kept twice) and size.
+    std::string DisplayFontName = "Roboto Condensed";
+    std::string DisplayFontName2 = "Roboto Condensed";
+    int32_t DisplayFontSize = 10;
+
+    // HTTP: the answer text ("" after a failure); the return code or -1.
+    std::string HttpSend(const char* url, bool showHourglass, TNWebAnswer* answer, bool fillList);
+    int32_t HttpReturn(const char* url, bool showMessage);
+
+    // Edit commands, the text popup, the wheel and the links.
+    void mnuUndoClick();
+    void mnuCopyClick();
+    void mnuCutClick();
+    void mnuPasteClick();
+    void mnuDeleteClick();
+    void mnuSelectAllClick();
+    void mnuCopyAllClick();
+    void popupTextPopup();
+    bool MouseWheel(plat::TPoint mousePos, bool up);
+    void StatusClick(plat::TComponent* sender);
+    void labelStatusVersionClick();
+    void LinkCloseMouseEnter(plat::TComponent* sender);
+    void LinkCloseMouseLeave(plat::TComponent* sender);
+    void timerLoginTimer();
+    void timerScrollbarMoveTimer();
+    // Set once timerLogin ran: the login wait time has passed.
+    bool loginWaitPassed = false;
+    // The component whose list the wheel moved last.
+    uint32_t wheelMovedComponentId = 0;
+
+    plat::TPanel* pInfo0 = nullptr;
+    plat::TJvGradient* gradInfo = nullptr;
+    plat::TImage* imgInfo = nullptr;
+    plat::TLabel* labelInfo = nullptr;
+    plat::TFlatButton* btnInfoZavrit = nullptr;
+    plat::TTimer* timerAnimace = nullptr;
+    plat::TTimer* timerScrollbarMove = nullptr;
+    plat::TTimer* timerLogin = nullptr;
+    // 0 idle, 1 to kInfoOpeningSteps while the strip opens.
+    int32_t infoOpeningCounter = 0;
+    bool newVersionNoticeAdded = false;
+    int64_t lastMessageForUsersTime = 0;
+    uint32_t lastMessageForUsersId = 0;
 
     // ---- Fixed parts, made as a form designer would.
     plat::TPanel* pDesk = nullptr;
@@ -420,6 +511,28 @@ public:
 private:
     void CreateFixedParts();
     void CreateTimers();
+    // Information strip, menus and input paths.
+    void CreateInfoStrip();
+    void CreateInputPaths();
+    void CreateMenus();
+    void CreateMenuBar();
+    void CreateTrayMenu();
+    void CreateTextMenus();
+    void ToggleSetting(const char* key, plat::TMenuItem* item);
+    void InstallStripAndMenuHooks();
+    void RemoveStripAndMenuHooks();
+    bool WheelComponent(TNViewItem* item, bool up);
+    // The view's slots whose component has a wheel control, kept while no
+    // component was created.
+    const std::vector<int32_t>& WheelSlots();
+    struct WheelSlotsStamp {
+        uint32_t lastComponentId = 0;
+        int32_t itemsCount = -1;
+        const void* items = nullptr;
+        bool operator==(const WheelSlotsStamp&) const = default;
+    };
+    WheelSlotsStamp wheelSlotsStamp_;
+    std::vector<int32_t> wheelSlots_;
     void DeleteLeftOverInstallers();
     void LoadNamedImages();
     void InstallHooks();

@@ -13,6 +13,23 @@ void TNPageServices::EditRecord(TNPIMRecord*)
 {
     NotBuiltYet("EditRecord");
 }
+
+const char* PageCommandName(TNPageCommand command)
+{
+    static constexpr const char* kNames[] = {
+        "mnuFileAddTaskClick",        "mnuFileAddSomethingNewClick", "mnuFileAddBirthdayClick",
+        "mnuFileAddAnniversaryClick", "mnuAddNewOrganizerClick",     "btnTodayTodayClick",
+        "btnZentorTomorrowClick",     "btnZentorThisWeekClick",      "btnZentorNextWeekClick",
+        "btnZentorThisMonthClick",    "btnZentorNextMonthClick",     "ShowOrganizerList"};
+    const auto index = static_cast<size_t>(command);
+    return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "";
+}
+
+void TNPageServices::RunCommand(TNPageCommand command)
+{
+    NotBuiltYet(PageCommandName(command));
+}
+
 void TNPageServices::CreateHomepageComponents()
 {
     NotBuiltYet("CreateHomepageComponents");

@@ -8,6 +8,24 @@ class TNPIMRecord;
 // lists, organizer pages, search, side panel). The main window holds one;
 // until the pages exist each entry logs "[<name>] not built yet" and returns
 // its default, and tests put a recorder in its place.
+// The page commands the shell's menus run, each named as its handler.
+enum class TNPageCommand : int32_t {
+    mnuFileAddTaskClick,
+    mnuFileAddSomethingNewClick,
+    mnuFileAddBirthdayClick,
+    mnuFileAddAnniversaryClick,
+    mnuAddNewOrganizerClick,
+    btnTodayTodayClick,
+    btnZentorTomorrowClick,
+    btnZentorThisWeekClick,
+    btnZentorNextWeekClick,
+    btnZentorThisMonthClick,
+    btnZentorNextMonthClick,
+    // The pages view forgets its shown organizer and opens on the list.
+    ShowOrganizerList,
+};
+const char* PageCommandName(TNPageCommand command);
+
 class TNPageServices {
 public:
     virtual ~TNPageServices() = default;
@@ -58,6 +76,8 @@ public:
     virtual void btnTodayPreviousClick();
     virtual void btnTodayNextClick();
     virtual void btnTodayTodayClick();
+    // Menu commands of the pages.
+    virtual void RunCommand(TNPageCommand command);
 
     // Page state the shell reads.
     virtual int32_t CalendarMode();

@@ -313,10 +313,6 @@ void TfrmMainDLMR1::InstallShutDownHooks()
     handledScreenHeight_ = plat::Screen::Height();
     timerCloseApp->OnTimer = [this](plat::TComponent*) { timerCloseAppTimer(); };
     timerEmergencyAppClose->OnTimer = [this](plat::TComponent*) { timerEmergencyAppCloseTimer(); };
-    if (plat::TMenuItem* exit = MainMenu2->FindByName("mnuExit"))
-        exit->OnClick = [this](plat::TComponent*) { mnuExitClick(); };
-    if (plat::TMenuItem* exit = popupTray->FindByName("pmnuExit"))
-        exit->OnClick = [this](plat::TComponent*) { pmnuExitClick(); };
     {
         std::lock_guard<std::mutex> lock(emergencyTimerMutex);
         emergencyTimer = timerEmergencyAppClose;

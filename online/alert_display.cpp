@@ -210,3 +210,9 @@ bool TNGlobal::StartOpenWebPageLoggedIn(const TNString& address)
 {
     return StartWorker("TOpenWebPage", AlertDisplay.WorkerBusy, [address] { g.OpenWebPageLoggedIn(address); });
 }
+
+bool TNGlobal::StartFlagMessageForUsers(uint32_t itemId)
+{
+    return StartWorker("TFlagMessageForUsers", FlagMessageWorkerBusy,
+                       [itemId] { g.FlagMessageForUsers(g.OneShotLogin(), g.Account().Password, false, itemId); });
+}

@@ -425,6 +425,9 @@ public:
     // its answer only while it is unchanged (TNSyncLock::Stale).
     std::atomic<uint32_t> SignInGeneration{0};
     bool OdhlasUzivatele(bool closing_application);
+    // The user asked to reset the local data file: the log-out deletes it,
+    // and the next sign-in downloads everything again.
+    std::atomic<uint8_t> ResetDataFileAtLogout{0};
     static void SetPortableDataFolder();
     // The final switch the log-out hands to TNPIM::Save.
     std::atomic<bool> SaveFinalSwitch{false};
@@ -467,6 +470,10 @@ public:
     // Run the two above on their worker; false when it is busy.
     bool StartDisplayAlerts();
     bool StartOpenWebPageLoggedIn(const TNString& address);
+    // The message for users: reports it handled on a worker of its own,
+    // with the one-shot login; false when a report still runs.
+    bool StartFlagMessageForUsers(uint32_t itemId);
+    std::atomic<bool> FlagMessageWorkerBusy{false};
 
     // ---- Window geometry and captions (window_geometry.cpp).
     std::atomic<int32_t> LastResW{-1};

@@ -8,6 +8,7 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
+#include "foundation/record_file_set.h"
 #include "foundation/setup.h"
 #include "foundation/users.h"
 #include "model/model_lock.h"
@@ -133,6 +134,14 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
             LogTextInt("[g.OdhlasUzivatele] Calling PIM[pim_srv_pos]->Save(true); pim_srv_pos = ", p);
             WaitForSave(*pim);
             pim->Save(true, SaveFinalSwitch);
+        }
+        // A reset asked for by the user: the data files go after the last
+        // save, so the next sign-in downloads everything again.
+        if (ResetDataFileAtLogout.exchange(0) != 0) {
+            for (int32_t p = 0; p < PIM.Count(); ++p) {
+                if (PIM[p] != nullptr && PIM[p]->RecordFileSlot() >= 0)
+                    raf.closeFile(PIM[p]->RecordFileSlot(), true);
+            }
         }
 
         // 10.-12. At the end of the run the data go with the program's

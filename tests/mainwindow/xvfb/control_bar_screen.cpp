@@ -1,15 +1,19 @@
 // Runs under Xvfb (CTest label "xvfb"): the control bar of a signed-in main
 // window on a real X11 display, as a captioned column in a wide window and a
 // captionless row in a narrow one, probed on the screen at the squares; and
-// the log window, which a click does not activate.
+// the log window, which a click does not activate; and the open information
+// strip with its gradient.
 #include "foundation/app_info.h"
 #include "foundation/globals.h"
+#include "foundation/info_messages.h"
 #include "mainwindow/log_window.h"
 #include "mainwindow/main_window.h"
 #include "online/global.h"
+#include "platform/gui/gradient.h"
 #include "platform/gui/gui_application.h"
 #include "platform/gui/label.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/timer.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/shell_fixture.h"
 #include "tests/mainwindow/xvfb/screen_support.h"
@@ -134,6 +138,52 @@ TEST(LogWindowScreen, AClickOnItLeavesTheMainWindowInFront)
     EXPECT_TRUE(window->Active());
     EXPECT_FALSE(log->Active());
     log.reset();
+    window.reset();
+    plat::testing::Flush();
+}
+
+// Each channel within `tolerance` of the expected colour.
+bool Within(plat::TColor actual, plat::TColor expected, int tolerance)
+{
+    for (unsigned (*channel)(plat::TColor) : {plat::GetRValue, plat::GetGValue, plat::GetBValue})
+        if (std::abs(static_cast<int>(channel(actual)) - static_cast<int>(channel(expected))) > tolerance)
+            return false;
+    return true;
+}
+
+TEST(InfoStripScreen, TheOpenStripShowsItsGradient)
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+        GTEST_SKIP() << "no X11 display";
+    ASSERT_TRUE(Ready());
+    plat::TOwned<TfrmMainDLMR1> window(new TfrmMainDLMR1(nullptr, std::make_unique<PageRecorder>()));
+    plat::Application::SetMainForm(window.get());
+    window->SetBounds(0, 0, 900, 600);
+    window->Show();
+    ASSERT_TRUE(plat::testing::WaitUntilExposed(*window));
+
+    g.InfoMessages.Clear();
+    g.InfoMessages.Add("Nainstalujte nejnovější verzi Dalmora. Stahujte zdarma ZDE", "", true, 0, 7);
+    window->StartTimerInfoPruh(-2);
+    for (int i = 0; i < 200 && (window->pInfo->Height() < 29 || window->timerAnimace->Enabled()); ++i) {
+        plat::testing::Flush();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(window->pInfo->Height(), 29);
+    plat::testing::Render(*window);
+    const std::filesystem::path output(DALMORA_GUI_OUTPUT_DIR);
+    std::filesystem::create_directories(output);
+    EXPECT_TRUE(plat::testing::SaveScreenshot((output / "info_strip.png").string()));
+
+    // Away from the text and the close button.
+    plat::TJvGradient* gradient = window->gradInfo;
+    const int x = gradient->Width() - 120;
+    const plat::TPoint top = gradient->ClientToScreen(plat::TPoint{x, 0});
+    const plat::TPoint bottom = gradient->ClientToScreen(plat::TPoint{x, gradient->Height() - 1});
+    EXPECT_TRUE(Within(plat::testing::ProbeScreen(top.x, top.y), 0xC56A31, 2));
+    EXPECT_TRUE(Within(plat::testing::ProbeScreen(bottom.x, bottom.y), 0x834202, 2));
+    g.InfoMessages.Clear();
     window.reset();
     plat::testing::Flush();
 }
