@@ -352,7 +352,10 @@ void TfrmMainDLMR1::CloseNotWindow(int32_t slot)
             window->SetAlphaBlend(true);
             window->SetAlphaBlendValue(0);
         }
-        trayIcon->SetIconIndex(App.TrayIconNormal);
+        // Only the blink's icon goes: an offline icon set by a log-out that
+        // closes these windows must stay.
+        if (trayIcon->IconIndex() == App.TrayIconBlink)
+            trayIcon->SetIconIndex(App.TrayIconNormal);
         timerAlertBlink->SetEnabled(false);
         timerAlertSound->SetEnabled(false);
     });

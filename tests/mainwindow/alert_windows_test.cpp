@@ -405,9 +405,8 @@ TEST_F(AlertWindows, BlinkAlternatesTheTrayIconAndPaintsTheFrameOnlyWhenAsked)
     ASSERT_TRUE(Main().timerAlertBlink->Enabled());
     EXPECT_EQ(Main().trayIcon->IconIndex(), App.TrayIconNormal);
 
-    auto* blink = new plat::TMenuItem(&Main());
-    blink->SetName("mnuSettingsEnableNotificationBlink");
-    Main().MainMenu2->Items()->Add(blink);
+    plat::TMenuItem* blink = Main().MainMenu2->FindByName("mnuSettingsEnableNotificationBlink");
+    ASSERT_NE(blink, nullptr);
     struct Phase {
         bool checked;
         int icon;

@@ -382,7 +382,10 @@ TEST_F(MenusTest, TrayPeriodItemsShowTheWindowThenRunTheirCommand)
         EXPECT_EQ(LogCount((std::string("[TfrmMainDLMR1::ShowApplication][BEGIN] caller = ") + c.caller).c_str()),
                   shows + 1);
         EXPECT_TRUE(Main().Visible());
-        EXPECT_EQ(Pages().Calls, std::vector<std::string>{c.command});
+        // Showing the window may lay the page out first; the command comes last, once.
+        ASSERT_FALSE(Pages().Calls.empty());
+        EXPECT_EQ(Pages().Calls.back(), c.command);
+        EXPECT_EQ(Pages().Count(c.command), 1);
     }
     EXPECT_FALSE(Main().timerAddSomethingNew->Enabled());
     TrayItem("pmnuSystrayAddSomethingNew")->Click();

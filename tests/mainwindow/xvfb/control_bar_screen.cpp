@@ -142,21 +142,12 @@ TEST(LogWindowScreen, AClickOnItLeavesTheMainWindowInFront)
     plat::testing::Flush();
 }
 
-// Each channel within `tolerance` of the expected colour.
-bool Within(plat::TColor actual, plat::TColor expected, int tolerance)
-{
-    for (unsigned (*channel)(plat::TColor) : {plat::GetRValue, plat::GetGValue, plat::GetBValue})
-        if (std::abs(static_cast<int>(channel(actual)) - static_cast<int>(channel(expected))) > tolerance)
-            return false;
-    return true;
-}
-
 TEST(InfoStripScreen, TheOpenStripShowsItsGradient)
 {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0')
         GTEST_SKIP() << "no X11 display";
-    ASSERT_TRUE(Ready());
+    ASSERT_TRUE(XvfbReady());
     plat::TOwned<TfrmMainDLMR1> window(new TfrmMainDLMR1(nullptr, std::make_unique<PageRecorder>()));
     plat::Application::SetMainForm(window.get());
     window->SetBounds(0, 0, 900, 600);
@@ -181,8 +172,8 @@ TEST(InfoStripScreen, TheOpenStripShowsItsGradient)
     const int x = gradient->Width() - 120;
     const plat::TPoint top = gradient->ClientToScreen(plat::TPoint{x, 0});
     const plat::TPoint bottom = gradient->ClientToScreen(plat::TPoint{x, gradient->Height() - 1});
-    EXPECT_TRUE(Within(plat::testing::ProbeScreen(top.x, top.y), 0xC56A31, 2));
-    EXPECT_TRUE(Within(plat::testing::ProbeScreen(bottom.x, bottom.y), 0x834202, 2));
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(top.x, top.y), 0xC56A31, 2));
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(bottom.x, bottom.y), 0x834202, 2));
     g.InfoMessages.Clear();
     window.reset();
     plat::testing::Flush();

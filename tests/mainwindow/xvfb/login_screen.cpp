@@ -17,6 +17,7 @@
 #include "platform/gui/timer.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/shell_fixture.h"
+#include "tests/mainwindow/xvfb/screen_support.h"
 #include "tests/support/scratch_folder.h"
 #include "view/view.h"
 
@@ -30,38 +31,12 @@
 namespace shell_test {
 namespace {
 
-bool Within(plat::TColor actual, plat::TColor expected, int tolerance)
-{
-    for (unsigned (*channel)(plat::TColor) : {plat::GetRValue, plat::GetGValue, plat::GetBValue})
-        if (std::abs(static_cast<int>(channel(actual)) - static_cast<int>(channel(expected))) > tolerance)
-            return false;
-    return true;
-}
-
-bool Ready()
-{
-    static bool ready = [] {
-        static testing_support::ScratchFolder home;
-        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            setenv(variable, home.Path().c_str(), 1);
-        plat::GuiApplication::Start();
-        InstallOnlineGlobals();
-        InstallViewGlobals();
-        InstallViewHooks();
-        const bool built = GlobalsConstructed() || ConstructGlobals();
-        App.IsDev = 1;
-        App.IsAutorun = 0;
-        return built && plat::GuiApplication::PlatformName() == "xcb";
-    }();
-    return ready;
-}
-
 TEST(LoginScreen, AFreshWindowShowsTheLoginPageFirst)
 {
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0')
         GTEST_SKIP() << "no X11 display";
-    ASSERT_TRUE(Ready());
+    ASSERT_TRUE(XvfbReady());
     // Nothing leaves the machine.
     PointServiceAt("127.0.0.1:1");
     g.emptyLoginWindowStatsSent = 1;
@@ -84,9 +59,9 @@ TEST(LoginScreen, AFreshWindowShowsTheLoginPageFirst)
     EXPECT_EQ(window->ClientHeight(), 608);
     const plat::TPoint top = window->pLogin->ClientToScreen(plat::TPoint{140, 0});
     const plat::TPoint bottom = window->pLogin->ClientToScreen(plat::TPoint{140, 579});
-    EXPECT_TRUE(Within(plat::testing::ProbeScreen(top.x, top.y), plat::RGB(0x19, 0x6E, 0xBE), 2))
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(top.x, top.y), plat::RGB(0x19, 0x6E, 0xBE), 2))
         << std::hex << plat::testing::ProbeScreen(top.x, top.y);
-    EXPECT_TRUE(Within(plat::testing::ProbeScreen(bottom.x, bottom.y), plat::RGB(0x0F, 0x5A, 0x96), 2))
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(bottom.x, bottom.y), plat::RGB(0x0F, 0x5A, 0x96), 2))
         << std::hex << plat::testing::ProbeScreen(bottom.x, bottom.y);
 
     struct Place {
@@ -109,10 +84,12 @@ TEST(LoginScreen, AFreshWindowShowsTheLoginPageFirst)
         EXPECT_EQ(place.control->Parent(), window->pLogin);
         EXPECT_EQ(place.control->Left(), place.left);
         EXPECT_EQ(place.control->Top(), place.top);
-        if (place.width >= 0)
+        if (place.width >= 0) {
             EXPECT_EQ(place.control->Width(), place.width);
-        if (place.height >= 0)
+        }
+        if (place.height >= 0) {
             EXPECT_EQ(place.control->Height(), place.height);
+        }
     }
     // The titles stand centred, the shadow one pixel to the right.
     EXPECT_EQ(window->labelLoginTitleShadow->Left(), window->labelLoginTitle->Left() + 1);

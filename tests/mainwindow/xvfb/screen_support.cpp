@@ -24,11 +24,20 @@ bool XvfbReady()
         InstallOnlineGlobals();
         InstallViewGlobals();
         InstallViewHooks();
-        const bool built = ConstructGlobals();
+        const bool built = GlobalsConstructed() || ConstructGlobals();
         App.IsDev = 1;
+        App.IsAutorun = 0;
         return built && plat::GuiApplication::PlatformName() == "xcb";
     }();
     return ready;
+}
+
+bool ColourWithin(plat::TColor actual, plat::TColor expected, int tolerance)
+{
+    for (unsigned (*channel)(plat::TColor) : {plat::GetRValue, plat::GetGValue, plat::GetBValue})
+        if (std::abs(static_cast<int>(channel(actual)) - static_cast<int>(channel(expected))) > tolerance)
+            return false;
+    return true;
 }
 
 } // namespace shell_test
