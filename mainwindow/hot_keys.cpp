@@ -232,9 +232,9 @@ bool TfrmMainDLMR1::HandleArrowKeyPress(int32_t id)
     return Guarded("[TfrmMainDLMR1::HandleArrowKeyPress]", false, [&] {
         if (HomepageTakesKey()) {
             if (id == kLeftKey)
-                pages_->btnTodayPreviousClick();
+                pages_->RunCommand(TNPageCommand::btnTodayPreviousClick);
             else
-                pages_->btnTodayNextClick();
+                pages_->RunCommand(TNPageCommand::btnTodayNextClick);
             return true;
         }
         const uint16_t key = id == kLeftKey ? kVkLeft : id == kRightKey ? kVkRight : 0;
@@ -247,7 +247,7 @@ bool TfrmMainDLMR1::HandleHomeKeyPress(int32_t id)
 {
     return Guarded("[TfrmMainDLMR1::HandleHomeKeyPress]", false, [&] {
         if (HomepageTakesKey()) {
-            pages_->btnTodayTodayClick();
+            pages_->RunCommand(TNPageCommand::btnTodayTodayClick);
             return true;
         }
         const uint16_t key = id == kHomeKey ? kVkHome : 0;

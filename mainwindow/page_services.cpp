@@ -16,11 +16,13 @@ void TNPageServices::EditRecord(TNPIMRecord*)
 
 const char* PageCommandName(TNPageCommand command)
 {
-    static constexpr const char* kNames[] = {
-        "mnuFileAddTaskClick",        "mnuFileAddSomethingNewClick", "mnuFileAddBirthdayClick",
-        "mnuFileAddAnniversaryClick", "mnuAddNewOrganizerClick",     "btnTodayTodayClick",
-        "btnZentorTomorrowClick",     "btnZentorThisWeekClick",      "btnZentorNextWeekClick",
-        "btnZentorThisMonthClick",    "btnZentorNextMonthClick",     "ShowOrganizerList"};
+    static constexpr const char* kNames[] = {"mnuFileAddTaskClick",     "mnuFileAddSomethingNewClick",
+                                             "mnuFileAddBirthdayClick", "mnuFileAddAnniversaryClick",
+                                             "mnuAddNewOrganizerClick", "btnTodayPreviousClick",
+                                             "btnTodayNextClick",       "btnTodayTodayClick",
+                                             "btnZentorTomorrowClick",  "btnZentorThisWeekClick",
+                                             "btnZentorNextWeekClick",  "btnZentorThisMonthClick",
+                                             "btnZentorNextMonthClick", "ShowOrganizerList"};
     const auto index = static_cast<size_t>(command);
     return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "";
 }
@@ -143,18 +145,6 @@ void TNPageServices::ForgetEditedNote()
 void TNPageServices::HideSideboard()
 {
     NotBuiltYet("HideSideboard");
-}
-void TNPageServices::btnTodayPreviousClick()
-{
-    NotBuiltYet("btnTodayPreviousClick");
-}
-void TNPageServices::btnTodayNextClick()
-{
-    NotBuiltYet("btnTodayNextClick");
-}
-void TNPageServices::btnTodayTodayClick()
-{
-    NotBuiltYet("btnTodayTodayClick");
 }
 void TNPageServices::FormMouseDown()
 {

@@ -15,6 +15,8 @@ enum class TNPageCommand : int32_t {
     mnuFileAddBirthdayClick,
     mnuFileAddAnniversaryClick,
     mnuAddNewOrganizerClick,
+    btnTodayPreviousClick,
+    btnTodayNextClick,
     btnTodayTodayClick,
     btnZentorTomorrowClick,
     btnZentorThisWeekClick,
@@ -72,11 +74,7 @@ public:
     // The mouse-down handler of the window's panels and drawn buttons.
     virtual void FormMouseDown();
 
-    // The home page's day commands (the Left, Right and Home keys).
-    virtual void btnTodayPreviousClick();
-    virtual void btnTodayNextClick();
-    virtual void btnTodayTodayClick();
-    // Menu commands of the pages.
+    // The pages' commands that menus, the tray and keys run.
     virtual void RunCommand(TNPageCommand command);
 
     // Page state the shell reads.

@@ -81,9 +81,6 @@ public:
         return true;
     }
     void ReopenSideboard() override { Note("ReopenSideboard"); }
-    void btnTodayPreviousClick() override { Note("btnTodayPreviousClick"); }
-    void btnTodayNextClick() override { Note("btnTodayNextClick"); }
-    void btnTodayTodayClick() override { Note("btnTodayTodayClick"); }
     void RunCommand(TNPageCommand command) override { Note(PageCommandName(command)); }
     int32_t CalendarMode() override { return CalendarModeValue; }
     int32_t TasksSelectedTag() override { return 0; }
