@@ -1,13 +1,13 @@
 // Targets: under 50 us a wheel step over 5,000 view components of which 300
 // are scroll boxes of the shown page; under 20 us choosing the newest of
 // 1,000 information messages.
+#include "bench/window_bench_support.h"
 #include "foundation/app_info.h"
 #include "foundation/globals.h"
 #include "foundation/info_messages.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/page_services.h"
 #include "online/global.h"
-#include "platform/core/paths.h"
 #include "platform/gui/panel.h"
 #include "platform/testing/gui_harness.h"
 #include "view/view.h"
@@ -15,8 +15,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -24,18 +22,7 @@ namespace {
 void Ready()
 {
     static bool ready = [] {
-        const std::string root = plat::TempFolder() + "/dalmora-input-bench/";
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root);
-        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            setenv(variable, root.c_str(), 1);
-        plat::testing::StartOffscreenGui();
-        InstallOnlineGlobals();
-        InstallViewGlobals();
-        InstallViewHooks();
-        ConstructGlobals();
-        App.IsDev = 1;
-        App.WriteLog = 0;
+        StartWindowBenchGlobals("input-bench");
         return true;
     }();
     (void)ready;

@@ -2,6 +2,7 @@
 // data set, one record changed and no pass running, from the exit request to
 // "[FormClose][END]", at most 50 ms more than TNPIM::Save of the same data set
 // with one record changed, measured in the same run (BM_SaveOneChange).
+#include "bench/window_bench_support.h"
 #include "foundation/app_info.h"
 #include "foundation/common.h"
 #include "foundation/globals.h"
@@ -12,7 +13,6 @@
 #include "model/pim.h"
 #include "model/records.h"
 #include "online/global.h"
-#include "platform/core/paths.h"
 #include "platform/gui/panel.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/model/account_generator.h"
@@ -21,8 +21,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
 namespace {
@@ -42,18 +40,7 @@ model_test::AccountShape Account()
 model_test::AccountWorkspace& Workspace()
 {
     static model_test::AccountWorkspace* workspace = [] {
-        const std::string root = plat::TempFolder() + "/dalmora-shut-down-bench/";
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root);
-        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            setenv(variable, root.c_str(), 1);
-        plat::testing::StartOffscreenGui();
-        InstallOnlineGlobals();
-        InstallViewGlobals();
-        InstallViewHooks();
-        ConstructGlobals();
-        App.IsDev = 1;
-        App.WriteLog = 0;
+        StartWindowBenchGlobals("shut-down-bench");
         auto* made = new model_test::AccountWorkspace();
         model_test::GenerateAccount(made->Pim(), Account());
         made->Pim().Save(true, false);
