@@ -6,6 +6,7 @@
 #include "mainwindow/desktop_hooks.h"
 #include "mainwindow/program_windows.h"
 #include "model/pim.h"
+#include "online/auto_update.h"
 #include "online/end_of_run.h"
 #include "online/global.h"
 #include "online/transport.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv)
     InitTransport();
     InstallPIMFactory();
     InstallOnlineGlobals();
+    InstallAutoUpdate();
     InstallViewGlobals();
     InstallViewHooks();
     InstallDesktopHooks();

@@ -3,6 +3,7 @@
 // switch between two built pages; at most 3 us the log window's share of a
 // line logged from 4 threads; under 5 ms one drain of 1,000 pending lines
 // into a label that holds 10,000.
+#include "bench/window_bench_support.h"
 #include "foundation/app_info.h"
 #include "foundation/globals.h"
 #include "foundation/hooks.h"
@@ -12,7 +13,6 @@
 #include "mainwindow/page_services.h"
 #include "online/global.h"
 #include "platform/core/file.h"
-#include "platform/core/paths.h"
 #include "platform/gui/panel.h"
 #include "platform/testing/gui_harness.h"
 #include "view/image_table.h"
@@ -20,7 +20,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -31,18 +30,9 @@ namespace {
 void Ready()
 {
     static bool ready = [] {
-        const std::string root = plat::TempFolder() + "/dalmora-shell-bench/";
-        std::filesystem::remove_all(root);
-        std::filesystem::create_directories(root + "program");
-        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            setenv(variable, root.c_str(), 1);
-        plat::testing::StartOffscreenGui();
-        InstallOnlineGlobals();
-        InstallViewGlobals();
-        InstallViewHooks();
-        ConstructGlobals();
-        App.IsDev = 1;
-        App.WriteLog = 0;
+        const std::string root = StartWindowBenchGlobals("shell-bench");
+        // The login page's report goes nowhere.
+        g.emptyLoginWindowStatsSent = 1;
         const char* samples[] = {"sample.png", "photo.jpg", "glyph.bmp", "sample.gif"};
         const std::string program = root + "program/";
         for (int32_t i = 0; i < TfrmMainDLMR1::NamedImageCount(); ++i) {

@@ -76,3 +76,14 @@ int32_t TNInfoMessages::Find(int32_t id) const
     std::lock_guard<std::mutex> guard(mutex_);
     return FindLocked(id);
 }
+
+int32_t TNInfoMessages::NewestIndex() const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    int32_t newest = -1;
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (newest < 0 || items_[i].Added > items_[static_cast<size_t>(newest)].Added)
+            newest = static_cast<int32_t>(i);
+    }
+    return newest;
+}

@@ -39,6 +39,9 @@ public:
     bool Get(int32_t index, TNInfoMessage& out) const;
     // Index of the message with the id, -1 when none.
     int32_t Find(int32_t id) const;
+    // Index of the message added last by time (the earlier in the list of
+    // equal times), -1 for an empty list.
+    int32_t NewestIndex() const;
 
 private:
     int32_t FindLocked(int32_t id) const;

@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <new>
 
-
 namespace {
 
 constexpr const char* kIndexHeader = "rafIndexFile";

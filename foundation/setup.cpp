@@ -16,7 +16,6 @@
 #include <ctime>
 #include <new>
 
-
 namespace {
 
 // Settings files are a few kilobytes; anything this large is not one.

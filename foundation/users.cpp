@@ -8,7 +8,6 @@
 
 #include <new>
 
-
 namespace {
 
 // A list of a few hundred users is some hundred kilobytes.

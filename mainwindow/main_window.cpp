@@ -11,6 +11,7 @@
 #include "foundation/record_file_set.h"
 #include "foundation/string.h"
 #include "mainwindow/page_services.h"
+#include "mainwindow/sound_table.h"
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/window_state.h"
@@ -137,15 +138,6 @@ plat::TTimer* MakeTimer(plat::TComponent* owner, const char* name, uint32_t inte
     return timer;
 }
 
-plat::TMenuItem* AddMenuItem(plat::TComponent* owner, plat::TMenuItem* parent, const char* name, const char* caption)
-{
-    auto* item = new plat::TMenuItem(owner);
-    item->SetName(name);
-    item->SetCaption(caption);
-    parent->Add(item);
-    return item;
-}
-
 // Hooks of the lower libraries, answered by the one main window.
 TfrmMainDLMR1* Main()
 {
@@ -160,8 +152,12 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
     // The form designer's part, then the constructor's steps.
     CreateFixedParts();
     CreateTimers();
+    CreateLoginPage();
+    CreateInfoStrip();
+    CreateInputPaths();
     frmMainDLMR1 = this;
     InstallHooks();
+    InstallLoginPageHooks();
 
     Guarded("[TfrmMainDLMR1::TfrmMainDLMR1]", [&] {
         // 2. The computer's name for the request head.
@@ -213,8 +209,8 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
             control->SetColor(View.FormColor);
         View.ScreenRows = g.ScreenHeight / 32;
 
-        // 13. Sounds come with the sound Part.
-        LogText("[NactiZvuky] not built yet");
+        // 13.
+        NactiZvuky();
 
         // 14. The named images.
         LoadNamedImages();
@@ -263,7 +259,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         // 26. The alert windows are built on the first tick.
         timerNot->SetTag(0);
         timerNot->SetInterval(5);
-        LogText("[timerNot] not built yet");
+        timerNot->SetEnabled(true);
     });
 }
 
@@ -274,8 +270,13 @@ void TfrmMainDLMR1::Detach()
     LogText("[TfrmMainDLMR1::FormDestroy][BEGIN]");
     // The components built on this window go with it, not after it.
     if (ViewGlobalsConstructed())
-        Guarded("[TfrmMainDLMR1::FormDestroy]", [&] { View.DeleteComponentsByFormHandle(this); });
+        Guarded("[TfrmMainDLMR1::FormDestroy]", [&] {
+            View.DeleteComponentsByFormHandle(this);
+            // The named images belong to this window.
+            ImageTable.Clear();
+        });
     RemoveHooks();
+    RemoveLoginPageHooks();
     if (frmMainDLMR1 == this)
         frmMainDLMR1 = nullptr;
     plat::TForm::Detach();
@@ -293,6 +294,9 @@ void TfrmMainDLMR1::CreateFixedParts()
     gDesk = new plat::TNotebook(this);
     gDesk->SetName("gDesk");
     gDesk->SetParent(pDesk1);
+    // The page notebook fills the desk, as the login page needs it to.
+    pDesk1->SetAlign(plat::TAlign::alClient);
+    gDesk->SetAlign(plat::TAlign::alClient);
     for (const char* page : {"Login", "Homepage", "Calendar", "Tasks", "Notes", "Pages", "Search", "Pomocne"})
         gDesk->AddPage(page);
     struct DeskPanel {
@@ -336,37 +340,7 @@ void TfrmMainDLMR1::CreateFixedParts()
         imagelistAction->Add(picture);
     }
 
-    MainMenu2 = new plat::TMainMenu(this);
-    MainMenu2->SetName("MainMenu2");
-    for (const auto& [name, caption] : {std::pair{"mnuFile", "&Soubor"}, std::pair{"mnuView", "&Zobrazit"},
-                                        std::pair{"mnuSettings", "&Nastavení"}, std::pair{"mnuHelp", "Nápo&věda"}}) {
-        plat::TMenuItem* top = AddMenuItem(this, MainMenu2->Items(), name, caption);
-        if (std::string(name) == "mnuFile")
-            AddMenuItem(this, top, "mnuExit", "Ukončit");
-        if (std::string(name) == "mnuSettings") {
-            plat::TMenuItem* log = AddMenuItem(this, top, "mnuShowLogWindow", "Zobrazit log");
-            log->OnClick = [this](plat::TComponent*) { mnuShowLogWindowClick(); };
-            const std::pair<const char*, const char*> modes[] = {
-                {"mnuAfterStartupKeepHidden", "Po spuštění skrýt"},
-                {"mnuAfterStartupShow", "Po spuštění zobrazit"},
-                {"mnuAfterStartupMinimize", "Po spuštění minimalizovat"}};
-            for (int32_t mode = 0; mode < 3; ++mode) {
-                plat::TMenuItem* item = AddMenuItem(this, top, modes[mode].first, modes[mode].second);
-                item->SetRadioItem(true);
-                item->OnClick = [this, mode](plat::TComponent*) { SetAfterStartupMode(mode); };
-            }
-        }
-    }
-    popupTray = new plat::TPopupMenu(this);
-    popupTray->SetName("popupTray");
-    AddMenuItem(this, popupTray->Items(), "pmnuHide", "Skrýt")->OnClick = [this](plat::TComponent*) {
-        pmnuHideClick();
-    };
-    AddMenuItem(this, popupTray->Items(), "pmnuExit", "Ukončit");
-    popupText = new plat::TPopupMenu(this);
-    popupText->SetName("popupText");
-    popupPostponeAlert = new plat::TPopupMenu(this);
-    popupPostponeAlert->SetName("popupPostponeAlert");
+    CreateMenus();
 
     trayIcon = new plat::TrayIcon(this);
     trayIcon->SetName("trayIcon");
@@ -375,6 +349,7 @@ void TfrmMainDLMR1::CreateFixedParts()
     trayIcon->OnMouseDown = [this](plat::TComponent*, plat::TMouseButton button, plat::TShiftState, int, int) {
         trayIconMouseDown(button);
     };
+    trayIcon->OnDblClick = [this](plat::TComponent*) { trayIconDblClick(); };
 
     OnResize = [this](plat::TComponent*) { FormResize(); };
     OnActivate = [this](plat::TComponent*) { FormActivate(); };
@@ -415,6 +390,7 @@ void TfrmMainDLMR1::CreateTimers()
     timerSetCalendarToToday = MakeTimer(this, "timerSetCalendarToToday", 1);
     timerAddSomethingNew = MakeTimer(this, "timerAddSomethingNew", 1);
     timerDblClickTimer = MakeTimer(this, "timerDblClickTimer", 500);
+    CreateAlertTimers();
 }
 
 void TfrmMainDLMR1::CreateMainComponents()
@@ -484,13 +460,6 @@ void TfrmMainDLMR1::LoadNamedImages()
         ImageTable.LoadImage(image[0], (programFolder + image[1]).c_str());
 }
 
-void TfrmMainDLMR1::ShowLoginForm()
-{
-    gDesk->SetActivePage("Login");
-    ShowOrHideWindowPartsForLogin();
-    LogText("[ShowLoginForm] not built yet");
-}
-
 // ---------------------------------------------------------------------------
 // Synchronisation passes and the views built after sign-in
 
@@ -520,67 +489,6 @@ void TfrmMainDLMR1::timerCreateHiddenViewsTimer()
         }
         timerCreateHiddenViews->SetTag(view + 1);
         pages_->CreateHiddenView(static_cast<int32_t>(view));
-    });
-}
-
-// ---------------------------------------------------------------------------
-// Messages and the close
-
-plat::LRESULT TfrmMainDLMR1::Dispatch(plat::TMessageId message, plat::WPARAM wParam, plat::LPARAM lParam)
-{
-    switch (message) {
-    case plat::WM_DALMORA_RESTORE:
-        LogText("[RestoreMainWindow] wmRestoreMainWindow received.");
-        RestoreApplication();
-        return 1;
-    case plat::WM_QUERYENDSESSION:
-    case plat::WM_ENDSESSION:
-        EndSession(message);
-        return 1;
-    case plat::WM_CLOSE:
-        LogText("[TfrmMainDLMR1] WM_CLOSE received.");
-        break;
-    default:
-        break;
-    }
-    return plat::TForm::Dispatch(message, wParam, lParam);
-}
-
-void TfrmMainDLMR1::EndSession(plat::TMessageId message)
-{
-    LogText(message == plat::WM_QUERYENDSESSION ? "[EndSession] WM_QUERYENDSESSION received."
-                                                : "[EndSession] WM_ENDSESSION received.");
-    c.ExitAllowed = 1;
-    Close();
-}
-
-void TfrmMainDLMR1::FormCloseQuery(bool& canClose)
-{
-    Guarded("[TfrmMainDLMR1::FormCloseQuery]", [&] {
-        if (g.runningLogin) {
-            LogText("[FormCloseQuery][RETURN] g.LoginInProgress = true");
-            canClose = false;
-            return;
-        }
-        LogText("[FormCloseQuery][BEGIN]");
-        // Until the shut-down sequence exists, only an allowed exit closes;
-        // any other close hides the window, so the run keeps serving.
-        canClose = c.ExitAllowed != 0 || c.RealExit != 0;
-        if (!canClose) {
-            trayIcon->SetTag(0);
-            trayIcon->HideApplication();
-        }
-        LogTextInt("[FormCloseQuery][END] CanClose = ", canClose ? 1 : 0);
-    });
-}
-
-void TfrmMainDLMR1::FormClose()
-{
-    Guarded("[TfrmMainDLMR1::FormClose]", [&] {
-        LogText("[FormClose][BEGIN] <APP-END>");
-        g.Close = 1;
-        raf.closeAllFiles();
-        LogText("[FormClose][END] <APP-END>");
     });
 }
 
@@ -655,6 +563,9 @@ void TfrmMainDLMR1::InstallHooks()
     ViewMainHooks.popupText = []() -> plat::TComponent* { return Main() != nullptr ? Main()->popupText : nullptr; };
     ViewMainHooks.timerResize = []() -> plat::TComponent* { return Main() != nullptr ? Main()->timerResize : nullptr; };
     ViewMainHooks.DayCellSize = []() -> int32_t { return kDayCellSize; };
+    InstallAlertHooks();
+    InstallShutDownHooks();
+    InstallStripAndMenuHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -675,4 +586,7 @@ void TfrmMainDLMR1::RemoveHooks()
     ViewMainHooks.popupText = nullptr;
     ViewMainHooks.timerResize = nullptr;
     ViewMainHooks.DayCellSize = nullptr;
+    RemoveAlertHooks();
+    RemoveShutDownHooks();
+    RemoveStripAndMenuHooks();
 }

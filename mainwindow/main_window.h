@@ -4,14 +4,23 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace plat {
 class TButton;
+class TComboBox;
+class TEdit;
+class TFlatButton;
+class TImage;
 class TImageList;
+class TJvGradient;
+class TMenuItem;
 class TLabel;
 class TMainMenu;
+class TMenuItem;
 class TNotebook;
 class TPanel;
 class TPopupMenu;
@@ -19,9 +28,25 @@ class TTimer;
 class TrayIcon;
 } // namespace plat
 
+class TNInfoMessages;
 class TNPageServices;
+class TNSoundTable;
 class TNViewItem;
+class TNWebAnswer;
 class TNUniDialogForm;
+class TfrmHint;
+class TfrmNotDLMR1;
+
+// What the postpone command hands to the job thread (job 8).
+struct TNPostponeJob {
+    int32_t Position = 0;
+    uint32_t AlertID = 0;
+    uint32_t AlertUserID = 0;
+    int32_t AlertType = 0;
+    uint32_t OrganizerID = 0;
+    uint32_t RecordID = 0;
+    int32_t Minutes = 0;
+};
 
 // The main window: its fixed parts, start-up, the control bar and page
 // switching, showing, hiding and resizing, and the bridge to the universal
@@ -100,10 +125,41 @@ public:
     void ShowLogWindow(bool bringToFront);
     void timerFinishShowingLogFormTimer();
 
-    // ---- Messages and the interim close.
+    // ---- Message map, shut-down and hot keys (window_messages.cpp,
+    // shut_down.cpp, hot_keys.cpp).
+    plat::LRESULT WMActivate(plat::WPARAM state);
     void EndSession(plat::TMessageId message);
+    void DisplayChange();
+    plat::LRESULT PowerBroadcast(plat::WPARAM event);
+    void FreeMemory();
     void FormCloseQuery(bool& canClose);
     void FormClose();
+    void timerCloseAppTimer();
+    void timerEmergencyAppCloseTimer();
+    void mnuExitClick();
+    void pmnuExitClick();
+    // After the main loop: a close that the loop's end cut short (the
+    // session's end while the exit waited for the online thread) is carried
+    // out, so nothing of the run is lost. Nothing when the window closed.
+    void FinishCloseAfterLoop();
+    plat::LRESULT HotKey(plat::WPARAM id);
+    bool HandleArrowKeyPress(int32_t id);
+    bool HandleHomeKeyPress(int32_t id);
+    // The settings step's share: check marks, the user hot keys, the
+    // foreground hook (once a run) and, in front, Left, Right and Home.
+    void RegisterHotkeysFromSettings();
+    void RegisterFocusDependentHotkeys();
+    void UnregisterFocusDependentHotkeys();
+    void UnregisterAllHotkeys();
+    // The foreground hook's callback: the window now in front, null for
+    // another program's.
+    void ForegroundWindowChanged(plat::TForm* form);
+    void mnuShortcutMainWindowClick();
+    void mnuShortcutAddSomethingNewClick();
+    void mnuShortcutNotepadClick();
+    // The search field with the keyboard focus (the header's or the search
+    // page's), set and cleared by the field.
+    void SetFocusedSearchField(plat::TWinControl* field);
 
     // ---- Dialog bridge. `sender` gives the caller tag (-1 without one).
     int32_t UniDialog(const char* key, plat::TComponent* sender, int32_t p1, int32_t p2, int32_t p3, int32_t p4,
@@ -111,6 +167,94 @@ public:
     int32_t MB(const char* text, const char* caption, int32_t kind);
     int32_t DialogDepth() const { return dialogDepth_; }
     void SetDialogDepthForTest(int32_t depth) { dialogDepth_ = depth; }
+
+    // ---- Information strip, menus, HTTP request, edit commands, wheel and
+    // links (info_strip.cpp, menus.cpp, http_request.cpp, input_paths.cpp).
+    // Strip heights and the opening steps.
+    static constexpr int32_t kInfoStripHeight = 29;
+    static constexpr int32_t kInfoOpeningSteps = 6;
+    // Seconds between two messages for users.
+    static constexpr int64_t kMessageForUsersPause = 72000;
+    void StartTimerInfoPruh(int32_t tag);
+    void timerInfoPruhTimer();
+    void timerAnimaceTimer();
+    void labelInfoClick();
+    void labelInfoMouseEnter();
+    void labelInfoMouseLeave();
+    void btnInfoZavritClick();
+    void VymazAktivniInformaci(int32_t index);
+    void UpozorniNaNovouVerzi();
+    // A null text changes only the colour.
+    void StatusVersionBlink(plat::TColor colour, const char* text);
+    void DisplayMessageForUsers(int64_t now);
+    void mnuHomepageClick();
+    void mnuHelpAndroidClick();
+
+    // Settings, help and tray menus.
+    void mnuPovolitZvukClick();
+    void mnuSettingsTurnMonitorOnClick();
+    void mnuSettingsEnableNotificationBlinkClick();
+    void mnuSettingsUseUrgentImportanceFncClick();
+    void mnuAutorunClick();
+    void mnuStartupDalmoraCzClick();
+    void mnuDontExitClick();
+    void mnuMinimizeInsteadOfHideClick();
+    void mnuShowTrayIconClick();
+    void mnuDblClickOnTrayIconOpensWebClick();
+    void mnuSettingsShowHiddenRecordsClick();
+    void mnuSettingsDefaultPostponeMinutes(plat::TComponent* sender);
+    void UpdateDefaultPostponeMinutesMenus(int32_t minutes);
+    void SetDefaultView(int32_t code);
+    void mnuSettingsChangeFontClick();
+    void mnuSettingsResetFontClick();
+    void mnuHelpResetDataFileClick();
+    void mnuChangelogClick();
+    void mnuOProgramuClick();
+    void trayIconDblClick();
+    void ShowFromTray(const char* caller);
+    // The display font: name (kept twice) and size.
+    std::string DisplayFontName = "Roboto Condensed";
+    std::string DisplayFontName2 = "Roboto Condensed";
+    int32_t DisplayFontSize = 10;
+
+    // HTTP: the answer text ("" after a failure); the return code or -1.
+    std::string HttpSend(const char* url, bool showHourglass, TNWebAnswer* answer, bool fillList);
+    int32_t HttpReturn(const char* url, bool showMessage);
+
+    // Edit commands, the text popup, the wheel and the links.
+    void mnuUndoClick();
+    void mnuCopyClick();
+    void mnuCutClick();
+    void mnuPasteClick();
+    void mnuDeleteClick();
+    void mnuSelectAllClick();
+    void mnuCopyAllClick();
+    void popupTextPopup();
+    bool MouseWheel(plat::TPoint mousePos, bool up);
+    void StatusClick(plat::TComponent* sender);
+    void labelStatusVersionClick();
+    void LinkCloseMouseEnter(plat::TComponent* sender);
+    void LinkCloseMouseLeave(plat::TComponent* sender);
+    void timerLoginTimer();
+    void timerScrollbarMoveTimer();
+    // Set once timerLogin ran: the login wait time has passed.
+    bool loginWaitPassed = false;
+    // The component whose list the wheel moved last.
+    uint32_t wheelMovedComponentId = 0;
+
+    plat::TPanel* pInfo0 = nullptr;
+    plat::TJvGradient* gradInfo = nullptr;
+    plat::TImage* imgInfo = nullptr;
+    plat::TLabel* labelInfo = nullptr;
+    plat::TFlatButton* btnInfoZavrit = nullptr;
+    plat::TTimer* timerAnimace = nullptr;
+    plat::TTimer* timerScrollbarMove = nullptr;
+    plat::TTimer* timerLogin = nullptr;
+    // 0 idle, 1 to kInfoOpeningSteps while the strip opens.
+    int32_t infoOpeningCounter = 0;
+    bool newVersionNoticeAdded = false;
+    int64_t lastMessageForUsersTime = 0;
+    uint32_t lastMessageForUsersId = 0;
 
     // ---- Fixed parts, made as a form designer would.
     plat::TPanel* pDesk = nullptr;
@@ -196,6 +340,170 @@ public:
     std::atomic<uint8_t> escBusy{0};
     std::atomic<uint8_t> deskResizeBusy{0};
 
+    // ---- Alert windows, sounds and the reminder toast (alert_windows.cpp,
+    // alert_commands.cpp, reminder_toast.cpp, sound_table.cpp).
+    static constexpr int32_t kNotSlots = 6;
+    static constexpr int32_t kNotPoolSize = 5;
+    // One entry of the alert windows' slot table; the pool uses the first
+    // five.
+    struct NotSlot {
+        TfrmNotDLMR1* Window = nullptr;
+        bool MayClose = true;
+        int64_t AlertID = -1;
+        // -1 while free, 1 while it shows an alert.
+        int32_t Kind = -1;
+    };
+    NotSlot notSlots[kNotSlots];
+    int32_t notWindowsCount = 0;
+    // The postpone minutes of the current command.
+    int32_t notPostponeMinutes = 9;
+    // Unix seconds of the last monitor wake-up.
+    int64_t lastMonitorWakeTime = 0;
+    plat::TTimer* timerAlertBlink = nullptr;
+    plat::TTimer* timerAlertSound = nullptr;
+    void timerNotTimer();
+    void CreateNotWindows();
+    void CreateOneNotWindow(int32_t slot);
+    void frmNotActivate(TfrmNotDLMR1& window);
+    void nTimerTimer(int32_t slot);
+    void AlertToNot(int32_t slot, uint32_t alertId);
+    void nPostponeClick(int32_t slot);
+    void pmnuPostponeAlertClick(const plat::TMenuItem& item);
+    void nRemindMenuMouseDown(int32_t slot);
+    void nAcceptClick(int32_t slot);
+    void nOpenClick(int32_t slot);
+    void CloseNotWindow(int32_t slot);
+    void UpdateNotWindowPosition(int32_t slot);
+    void TurnMonitorOn();
+    void frmNotCloseQuery(const TfrmNotDLMR1& window, bool& canClose);
+    void timerAlertBlinkTimer();
+    void timerAlertSoundTimer();
+    // The alert and toast timers' handlers and the online layer's hooks.
+    void CreateAlertTimers();
+    void InstallAlertHooks();
+    static void RemoveAlertHooks();
+    // Starts job 8; tests put a recorder here.
+    std::function<void(const TNPostponeJob&)> StartPostponeJob;
+    // Wakes the screen; tests count.
+    std::function<void()> WakeMonitor;
+
+    std::unique_ptr<TNSoundTable> Zvuky;
+    void NactiZvuky();
+    void UvolniZvuky();
+    // Any thread.
+    void PlaySoundA(int32_t index);
+    // Waits while the UI-update dispatcher takes a tag out of its queue.
+    static void WaitWhileUiDispatcherBusy();
+
+    // The toast, made on first use; timerHint's Tag is its state.
+    TfrmHint* frmHint = nullptr;
+    // Unix seconds of the last toast.
+    int64_t lastToastTime = 0;
+    // An enter paused the hold; the leave resumes it.
+    bool hintHoldPaused = false;
+    void CreateHintWindow();
+    void CloseHintWindow();
+    void BindHintLabels();
+    void PauseHintHold();
+    void ResumeHintHold();
+    void SlideHintUp();
+    void timerHintTimer();
+    void frmHintActivate();
+    void frmHintLabelButtonMouseEnter();
+    void frmHintLabelButtonMouseLeave();
+    void frmHintLabelButtonClick();
+    void frmHintTagButtonMouseEnter();
+    void frmHintTagButtonMouseLeave();
+    void frmHintTagButtonClick();
+    void frmHintCloseButtonMouseEnter();
+    void frmHintCloseButtonMouseLeave();
+    void frmHintCloseButtonClick();
+    void frmHintHelpButtonMouseEnter();
+    void frmHintHelpButtonMouseLeave();
+    void frmHintHelpButtonClick();
+
+public:
+    // ---- Login page and the UI-update tag dispatcher (login_page.cpp,
+    // ui_tag_dispatcher.cpp).
+    // The status-message panel of the main status bar (the seventh).
+    static constexpr int32_t kStatusTextPanel = 6;
+    void ShowLoginForm();
+    void edit9LoginChange();
+    void edit9PassChange();
+    void EnableLoginButton();
+    void EnableLoginComponents(bool enable);
+    void btn9LoginClick();
+    void btn9LoginClick_afterSync(bool success, int32_t resno, const std::string& message);
+    void timerAfterOnlineLoginTimer();
+    void timerAutoLoginTimer();
+    void timerRunPreloginTestTimer();
+    void timerMainFromOnlineTimer();
+    void timerDblClickTimerTimer();
+    void btn9NewAccountClick();
+    void label9ProxyClick();
+    void label9ForgotPasswordClick();
+    void RunLoginThreadNow(int32_t job);
+    void mnuUserLogoutClick();
+    void pmnuUserLogoutClick();
+    void mnuChangeEmailClick(int32_t which);
+    void mnuChangePasswordClick();
+    void timerUpdateUITimer();
+    // One tag's action (the dispatcher's table).
+    void DispatchUiTag(int16_t tag, uint32_t param);
+
+    plat::TJvGradient* gradLogin = nullptr;
+    plat::TImage* Image1 = nullptr;
+    plat::TLabel* labelLoginTitle = nullptr;
+    plat::TLabel* labelLoginTitleShadow = nullptr;
+    plat::TLabel* labelLoginSubtitle = nullptr;
+    plat::TFlatButton* btn9NewAccount = nullptr;
+    plat::TLabel* label9Login = nullptr;
+    plat::TComboBox* edit9Login = nullptr;
+    plat::TLabel* label9Pass = nullptr;
+    plat::TEdit* edit9Pass = nullptr;
+    plat::TLabel* label9NewAccount = nullptr;
+    plat::TButton* btn9Login = nullptr;
+    plat::TLabel* label9LoginTest = nullptr;
+    plat::TLabel* label9Proxy = nullptr;
+    plat::TLabel* label9ForgotPassword = nullptr;
+    plat::TTimer* timerRunPreloginTest = nullptr;
+    plat::TMenuItem* mnuUserLogout = nullptr;
+    plat::TMenuItem* pmnuUserLogout = nullptr;
+    bool loginValid = false;
+    bool passwordValid = false;
+    // The organizer tag 10 opens (last subscribed or saved).
+    uint32_t organizerToOpen = 0;
+
+private:
+    void CreateLoginPage();
+    void PlaceLoginTitles();
+    void FillRememberedAccounts(bool& autoSignIn, bool& passwordRemembered);
+    void StopFirstTimeBlink();
+    // Puts the focus into the login edits: the password once a name is typed.
+    void FocusLoginEdits();
+    void InstallLoginPageHooks();
+    void RemoveLoginPageHooks();
+    void ShowInfoText(const char* text);
+    void SetTrayIcon(int32_t index);
+    void UpdateLogoutCaptions();
+    void DeactivatedUser();
+    // The settings step until applying the settings exists: control bar,
+    // home page, opaque window, settings saved.
+    void AktivujNastaveni();
+    // The last name handed to the name test.
+    std::string lastTestedLogin_;
+
+public:
+    // ---- Message map, shut-down and hot keys.
+    plat::TMenuItem* mnuShortcuts = nullptr;
+    plat::TMenuItem* mnuShortcutMainWindow = nullptr;
+    plat::TMenuItem* mnuShortcutAddSomethingNew = nullptr;
+    plat::TMenuItem* mnuShortcutNotepad = nullptr;
+    // What the close releases: the reminder toast and the loaded sounds.
+    // Tests put recorders here.
+    std::function<void()> onCloseToast = [this] { CloseHintWindow(); };
+    std::function<void()> onReleaseSounds = [this] { UvolniZvuky(); };
+
 public:
     // One view of the control bar (control_bar.cpp).
     struct ControlView;
@@ -203,16 +511,64 @@ public:
 private:
     void CreateFixedParts();
     void CreateTimers();
+    // Information strip, menus and input paths.
+    void CreateInfoStrip();
+    void CreateInputPaths();
+    void CreateMenus();
+    void CreateMenuBar();
+    void CreateTrayMenu();
+    void CreateTextMenus();
+    void ToggleSetting(const char* key, plat::TMenuItem* item);
+    void InstallStripAndMenuHooks();
+    void RemoveStripAndMenuHooks();
+    bool WheelComponent(TNViewItem* item, bool up);
+    // The view's slots whose component has a wheel control, kept while no
+    // component was created.
+    const std::vector<int32_t>& WheelSlots();
+    struct WheelSlotsStamp {
+        uint32_t lastComponentId = 0;
+        int32_t itemsCount = -1;
+        const void* items = nullptr;
+        bool operator==(const WheelSlotsStamp&) const = default;
+    };
+    WheelSlotsStamp wheelSlotsStamp_;
+    std::vector<int32_t> wheelSlots_;
     void DeleteLeftOverInstallers();
     void LoadNamedImages();
     void InstallHooks();
     void RemoveHooks();
-    void ShowLoginForm();
     void KeepInWorkArea();
     const ControlView* FindControlView(int32_t id) const;
     TNViewItem* ControlButton(int32_t id);
     void RunCreateCallback(const ControlView& view, TNViewItem* button);
     bool ControlViewCreated(const ControlView& view, const TNViewItem* button) const;
+
+    // ---- Message map, shut-down and hot keys.
+    void CreateShortcutMenu();
+    bool HideInsteadOfClosing();
+    bool QueryRealExit();
+    void ArmResetViewTimer();
+    void InstallShutDownHooks();
+    void RemoveShutDownHooks();
+    // The window-geometry steps of g reach this window through these.
+    static void InstallScreenHooks();
+    static void RemoveScreenHooks();
+    void ToggleShortcut(int32_t id);
+    bool HomepageTakesKey() const;
+    bool SendKeyToSearchField(uint16_t virtualKey, const char* warning);
+    // WMActivate's guard against the activations its own steps cause.
+    std::atomic<bool> activateBusy_{false};
+    // The emergency close runs once; later ticks return.
+    std::atomic<bool> emergencyStarted_{false};
+    // The screen size DisplayChange handled last (the start size at first).
+    int32_t handledScreenWidth_ = 0;
+    int32_t handledScreenHeight_ = 0;
+    bool foregroundHookInstalled_ = false;
+    // The update's download was stopped (and waited for) by an exit.
+    bool updateStoppedForClose_ = false;
+    // FormClose has run.
+    bool formClosed_ = false;
+    plat::TWeakRef<plat::TWinControl> focusedSearchField_;
 
     std::unique_ptr<TNPageServices> pages_;
     bool paintingFrozen_ = false;

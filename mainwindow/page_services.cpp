@@ -9,6 +9,29 @@ void TNPageServices::NotBuiltYet(const char* name)
     LogText(("[" + std::string(name) + "] not built yet").c_str());
 }
 
+void TNPageServices::EditRecord(TNPIMRecord*)
+{
+    NotBuiltYet("EditRecord");
+}
+
+const char* PageCommandName(TNPageCommand command)
+{
+    static constexpr const char* kNames[] = {"mnuFileAddTaskClick",     "mnuFileAddSomethingNewClick",
+                                             "mnuFileAddBirthdayClick", "mnuFileAddAnniversaryClick",
+                                             "mnuAddNewOrganizerClick", "btnTodayPreviousClick",
+                                             "btnTodayNextClick",       "btnTodayTodayClick",
+                                             "btnZentorTomorrowClick",  "btnZentorThisWeekClick",
+                                             "btnZentorNextWeekClick",  "btnZentorThisMonthClick",
+                                             "btnZentorNextMonthClick", "ShowOrganizerList"};
+    const auto index = static_cast<size_t>(command);
+    return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "";
+}
+
+void TNPageServices::RunCommand(TNPageCommand command)
+{
+    NotBuiltYet(PageCommandName(command));
+}
+
 void TNPageServices::CreateHomepageComponents()
 {
     NotBuiltYet("CreateHomepageComponents");
@@ -144,4 +167,34 @@ bool TNPageServices::SearchTextUnchanged()
 {
     NotBuiltYet("SearchTextUnchanged");
     return true;
+}
+
+void TNPageServices::zentorGetUpcomingEvents(int32_t)
+{
+    NotBuiltYet("zentorGetUpcomingEvents");
+}
+void TNPageServices::ClearZentorListBuilt()
+{
+    NotBuiltYet("ClearZentorListBuilt");
+}
+void TNPageServices::OnHpTasksChange(int32_t)
+{
+    NotBuiltYet("OnHpTasksChange");
+}
+void TNPageServices::OnHpNoteChange(int32_t)
+{
+    NotBuiltYet("OnHpNoteChange");
+}
+void TNPageServices::RefreshAllDayboxes(const char*)
+{
+    NotBuiltYet("RefreshAllDayboxes");
+}
+bool TNPageServices::Pages_ShowCalendarOrPage(uint32_t)
+{
+    NotBuiltYet("Pages_ShowCalendarOrPage");
+    return false;
+}
+void TNPageServices::ReopenSideboard()
+{
+    NotBuiltYet("ReopenSideboard");
 }

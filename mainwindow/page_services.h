@@ -2,10 +2,32 @@
 
 #include <cstdint>
 
+class TNPIMRecord;
+
 // What the shell calls of its pages (home page, calendar views, Zentor panel,
 // lists, organizer pages, search, side panel). The main window holds one;
 // until the pages exist each entry logs "[<name>] not built yet" and returns
 // its default, and tests put a recorder in its place.
+// The page commands the shell's menus run, each named as its handler.
+enum class TNPageCommand : int32_t {
+    mnuFileAddTaskClick,
+    mnuFileAddSomethingNewClick,
+    mnuFileAddBirthdayClick,
+    mnuFileAddAnniversaryClick,
+    mnuAddNewOrganizerClick,
+    btnTodayPreviousClick,
+    btnTodayNextClick,
+    btnTodayTodayClick,
+    btnZentorTomorrowClick,
+    btnZentorThisWeekClick,
+    btnZentorNextWeekClick,
+    btnZentorThisMonthClick,
+    btnZentorNextMonthClick,
+    // The pages view forgets its shown organizer and opens on the list.
+    ShowOrganizerList,
+};
+const char* PageCommandName(TNPageCommand command);
+
 class TNPageServices {
 public:
     virtual ~TNPageServices() = default;
@@ -42,6 +64,9 @@ public:
     virtual void UpdateAllRedlines();
     virtual void ResizeDayboxes();
 
+    // The record editor on a record (an alert window's open command).
+    virtual void EditRecord(TNPIMRecord* record);
+
     // Notes and the side panel.
     virtual void SaveEditedNote(int32_t mode);
     virtual void ForgetEditedNote();
@@ -49,11 +74,24 @@ public:
     // The mouse-down handler of the window's panels and drawn buttons.
     virtual void FormMouseDown();
 
+    // The pages' commands that menus, the tray and keys run.
+    virtual void RunCommand(TNPageCommand command);
+
     // Page state the shell reads.
     virtual int32_t CalendarMode();
     virtual int32_t TasksSelectedTag();
     // The search text equals the text searched last.
     virtual bool SearchTextUnchanged();
+
+    // What the UI-update tags ask of the pages.
+    virtual void zentorGetUpcomingEvents(int32_t refresh);
+    virtual void ClearZentorListBuilt();
+    virtual void OnHpTasksChange(int32_t param);
+    virtual void OnHpNoteChange(int32_t param);
+    virtual void RefreshAllDayboxes(const char* caller);
+    virtual bool Pages_ShowCalendarOrPage(uint32_t organizerId);
+    // The side panel again on the record it shows, its open counter at 0.
+    virtual void ReopenSideboard();
 
 protected:
     static void NotBuiltYet(const char* name);

@@ -87,4 +87,5 @@ void TNMainProgramWindows::Run()
     loop_->Run();
     // A copy that has stopped no longer answers as the running one.
     plat::FormBus::Stop();
+    mainWindow_->FinishCloseAfterLoop();
 }

@@ -56,7 +56,7 @@ void TfrmMainDLMR1::ShowApplication(const char* caller, int32_t showCommand)
             KeepInWorkArea();
         } else if (!minimise) {
             LogText("[TfrmMainDLMR1::ShowApplication] Calling g.UpdateTodayWindowSize...");
-            LogText("[DisplayChange] not built yet");
+            DisplayChange();
             g.UpdateTodayWindowSize();
         }
         if (!minimise)
@@ -90,8 +90,7 @@ void TfrmMainDLMR1::RestoreApplication()
                 ControlButtonClick(nullptr);
             }
         } else if (page != "Login") {
-            LogText("[mnuUserLogoutClick] not built yet");
-            ShowLoginForm();
+            mnuUserLogoutClick();
         }
         ShowApplication("TfrmMainDLMR1::RestoreApplication", plat::Application::kShowNormal);
     });
@@ -113,6 +112,11 @@ void TfrmMainDLMR1::pmnuHideClick()
 {
     trayIcon->SetTag(0);
     trayIcon->HideApplication();
+    ArmResetViewTimer();
+}
+
+void TfrmMainDLMR1::ArmResetViewTimer()
+{
     timerResetView->SetInterval(App.IsDev != 0 ? 3000 : 60000);
     timerResetView->SetEnabled(true);
 }
@@ -122,7 +126,7 @@ void TfrmMainDLMR1::FormActivate()
     Guarded("[TfrmMainDLMR1::FormActivate]", [&] {
         windowTable[std::clamp(dialogDepth_, 0, kMaxDialogs)] = this;
         if (Visible() && gDesk->ActivePage() == "Login")
-            LogText("[ShowLoginForm focus] not built yet");
+            FocusLoginEdits();
         gDeskPageChanged();
         // An activation at start does not show a run started hidden; one
         // that the program showed stays.
@@ -208,7 +212,7 @@ void TfrmMainDLMR1::timerFocusTimer()
         LogTextInt("[TfrmMainDLMR1::timerFocusTimer][BEGIN] Tag = ", static_cast<int32_t>(timerFocus->Tag()));
         timerFocus->SetEnabled(false);
         if (timerFocus->Tag() == 1 && gDesk->ActivePage() == "Login") {
-            LogText("[ShowLoginForm focus] not built yet");
+            FocusLoginEdits();
         } else if (timerFocus->Tag() == 2 && !focusLock) {
             TNViewItem* item =
                 View.GetComponent(gDesk->ActivePage() == "Search" ? "editSearchSearch" : "editHeaderSearch");

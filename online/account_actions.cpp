@@ -3,7 +3,6 @@
 // mark, subscriptions, postponed alerts, statistics and the deletion of a
 // recurring series.
 
-#include "foundation/app_info.h"
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
 #include "foundation/log.h"
@@ -29,15 +28,7 @@ constexpr int64_t kExtendedStatsEverySeconds = 43200;
 // Posts a body to the API address of a server position; as PostToApi.
 bool PostAt(int32_t position, const TNString& body, TNDownload& download)
 {
-    position = TNGlobal::ServerPosition(position);
-    if (position == 0)
-        return g.PostToApi(body, download);
-    uint32_t generation = g.SignInGeneration;
-    bool answered = download.Post(App.ApiUrl[position], body.Text != nullptr ? body.Text : "", false,
-                                  [generation] { return g.SignInGeneration != generation; });
-    bool online = answered && download.ResultCode >= 200 && download.ResultCode <= 299;
-    g.Online = online ? 1 : 0;
-    return online;
+    return g.PostToApiAt(TNGlobal::ServerPosition(position), body, download);
 }
 
 bool AnswerFlagIsOne(TNString* answer, const char* key)

@@ -71,17 +71,24 @@ void PostAfter(int64_t ms, std::function<void()> task)
         delete worker;
 }
 
-// On the main thread: waits while timerNot is on, then hands the alert to it.
-void OpenAlertWhenTimerIsFree(uint32_t alertId, int32_t poll)
+// On the main thread: waits while timerNot is on, then hands the alert to it,
+// unless a log-out ended its sign-in meanwhile.
+void OpenAlertWhenTimerIsFree(uint32_t alertId, uint32_t generation, int32_t poll)
 {
     Guarded("[g.DisplayAlerts][OpenAlert]", [&] {
+        if (g.SignInGeneration != generation) {
+            LogTextUInt("[g.DisplayAlerts][DROPPED] alert of an earlier sign-in; AlertID = ", alertId);
+            return;
+        }
         bool busy = SessionHooks.NotTimerEnabled != nullptr && SessionHooks.NotTimerEnabled();
         if (busy && poll < kNotTimerPolls) {
-            PostAfter(kNotTimerPollMs, [alertId, poll] { OpenAlertWhenTimerIsFree(alertId, poll + 1); });
+            PostAfter(kNotTimerPollMs,
+                      [alertId, generation, poll] { OpenAlertWhenTimerIsFree(alertId, generation, poll + 1); });
             return;
         }
         g.AlertDisplay.NotAlertID = alertId;
         g.AlertDisplay.NotValue = 1;
+        g.AlertDisplay.Ring = 1;
         if (MainWindowHooks.ArmNotTimer != nullptr)
             MainWindowHooks.ArmNotTimer(1, 1);
     });
@@ -150,7 +157,7 @@ void TNGlobal::DisplayAlerts()
         if (show) {
             AlertDisplay.AlertShown = 1;
             AlertDisplay.LastShownAlertID = chosen.ID;
-            plat::PostToMainThread([id = chosen.ID] { OpenAlertWhenTimerIsFree(id, 0); });
+            plat::PostToMainThread([id = chosen.ID, generation] { OpenAlertWhenTimerIsFree(id, generation, 0); });
             return;
         }
         TNModelWriteGuard lock;
@@ -193,7 +200,19 @@ bool TNGlobal::StartDisplayAlerts()
     return StartWorker("TDisplayAlerts", AlertDisplay.WorkerBusy, [] { g.DisplayAlerts(); });
 }
 
+bool TNGlobal::StartEmptyLoginWindowStats()
+{
+    return StartWorker("TEmptyLoginWindowStats", runningEmptyLoginWindowStats,
+                       [] { g.SendStatsToServer_EmptyLoginWindowShown(0); });
+}
+
 bool TNGlobal::StartOpenWebPageLoggedIn(const TNString& address)
 {
     return StartWorker("TOpenWebPage", AlertDisplay.WorkerBusy, [address] { g.OpenWebPageLoggedIn(address); });
+}
+
+bool TNGlobal::StartFlagMessageForUsers(uint32_t itemId)
+{
+    return StartWorker("TFlagMessageForUsers", FlagMessageWorkerBusy,
+                       [itemId] { g.FlagMessageForUsers(g.OneShotLogin(), g.Account().Password, false, itemId); });
 }

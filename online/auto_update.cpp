@@ -8,6 +8,7 @@
 #include "foundation/log.h"
 #include "online/form_builder.h"
 #include "online/global.h"
+#include "online/hooks.h"
 #include "online/http_send.h"
 #include "online/update.h"
 #include "online/web_answer.h"
@@ -129,7 +130,7 @@ bool TNGlobal::AutomatickaAktualizace()
 // ---------------------------------------------------------------------------
 // The thread
 
-TAktualizace::TAktualizace(bool createSuspended) : plat::TThread("TAktualizace")
+TAktualizace::TAktualizace(bool createSuspended) : plat::TThread(kUpdateThreadName)
 {
     if (!createSuspended)
         Resume();
@@ -177,6 +178,11 @@ void BeginAutoUpdate(int32_t newestVersion)
     });
 }
 
+void InstallAutoUpdate()
+{
+    OnlineHooks.BeginAutoUpdate = &BeginAutoUpdate;
+}
+
 bool AutoUpdateThreadRunning()
 {
     std::lock_guard<std::mutex> lock(threadMutex);
@@ -186,14 +192,20 @@ bool AutoUpdateThreadRunning()
 // ---------------------------------------------------------------------------
 // The close
 
-void StopAutoUpdateForClose()
+int32_t StopAutoUpdateForClose()
 {
+    int32_t endedAfter = -1;
     Guarded("[StopAutoUpdateForClose]", [&] {
         AutoUpdate.StopDownloads();
         AutoUpdate.CancelTransfers();
         if (AutoUpdate.runningStahniSoubor != 0) {
-            for (int poll = 0; poll < kCloseWaitPolls && AutoUpdate.runningStahniSoubor != 0; ++poll)
+            for (int32_t poll = 1; poll <= kCloseWaitPolls; ++poll) {
                 plat::SleepMilliseconds(kCloseWaitPollMs);
+                if (AutoUpdate.runningStahniSoubor == 0) {
+                    endedAfter = poll;
+                    break;
+                }
+            }
             // An interrupted download leaves no update to install.
             AutoUpdate.DoNotUpdate = 1;
         }
@@ -209,6 +221,7 @@ void StopAutoUpdateForClose()
         }
         ReleaseEndedThreadLocked();
     });
+    return endedAfter;
 }
 
 bool CompleteAutoUpdateAtClose()

@@ -157,11 +157,23 @@ bool TNGlobal::Sync2SetRequest(const char* name, const TNUser* user, uint8_t wit
 
 bool TNGlobal::PostToApi(const TNString& body, TNDownload& download, const TNCancelCheck& cancel)
 {
-    // A request of a sign-in the log-out has ended is cut off.
+    return PostToApiAt(0, body, download, cancel);
+}
+
+TNCancelCheck TNGlobal::SignInEndedCheck() const
+{
     uint32_t generation = SignInGeneration;
-    postGeneration = generation;
-    TNCancelCheck check = cancel ? cancel : TNCancelCheck([generation] { return g.SignInGeneration != generation; });
-    bool answered = download.Post(App.ApiUrl[0], body.Text != nullptr ? body.Text : "", false, check);
+    return [generation] { return g.SignInGeneration != generation; };
+}
+
+bool TNGlobal::PostToApiAt(int32_t position, const TNString& body, TNDownload& download, const TNCancelCheck& cancel)
+{
+    // A request of a sign-in the log-out has ended is cut off.
+    postGeneration = SignInGeneration;
+    TNCancelCheck check = cancel ? cancel : SignInEndedCheck();
+    bool answered = download.Post(App.ApiUrl[position], body.Text != nullptr ? body.Text : "", false, check);
+    if (!answered && SignInGeneration != postGeneration)
+        LogText("[g.PostToApi][DROPPED] request of an earlier sign-in cut off");
     // An error page is no answer of the service: nothing in it is read.
     bool online = answered && download.ResultCode >= 200 && download.ResultCode <= 299;
     Online = online ? 1 : 0;

@@ -196,6 +196,10 @@ public:
     // arrived; sets Online to that.
     // A request of an older sign-in generation is cut off by `cancel`.
     bool PostToApi(const TNString& body, TNDownload& download, const TNCancelCheck& cancel = {});
+    // As PostToApi, to the API address of a server position.
+    bool PostToApiAt(int32_t position, const TNString& body, TNDownload& download, const TNCancelCheck& cancel = {});
+    // True once a log-out has ended the sign-in current at this call.
+    TNCancelCheck SignInEndedCheck() const;
     // Ends a request: the time, a wish for a pass, the model lock released,
     // the tag queued; returns the result.
     bool Sync2Finish(bool result, bool newSyncWish, const char* caller, int16_t uiTag);
@@ -385,6 +389,24 @@ public:
     // ---- UI-update tag queue.
     void SetUpdateUiTag(int16_t tag, uint32_t param);
 
+    // ---- The main window's tag dispatcher and login page.
+    // Set while the main window works off one UI-update tag.
+    std::atomic<uint8_t> runningUiTag{0};
+    // The login page started a sign-in and has not had its answer.
+    std::atomic<uint8_t> LoginInProgress{0};
+    // The start web page is still to be opened in this run (tag 1).
+    std::atomic<uint8_t> StartPageWanted{1};
+    // Sends "emptyloginwindowshown" on a worker, so the login page never
+    // waits for the network; false when it is already under way.
+    bool StartEmptyLoginWindowStats();
+    std::atomic<bool> runningEmptyLoginWindowStats{false};
+    // An accepted sign-in: the user list saved, the user's folder and
+    // settings file, the typed login and password kept, job 2 started.
+    // False when job 2 could not start (sign_in_continuation.cpp).
+    bool ContinueAcceptedSignIn(const TNString& login, const TNString& password);
+    // Job 2 loaded the local data: the account counts as signed in.
+    void CompleteSignIn();
+
     // ---- Automatic update (auto_update.cpp): the check with the download,
     // on the update thread. True when this call made the update ready.
     bool AutomatickaAktualizace();
@@ -408,6 +430,9 @@ public:
     // its answer only while it is unchanged (TNSyncLock::Stale).
     std::atomic<uint32_t> SignInGeneration{0};
     bool OdhlasUzivatele(bool closing_application);
+    // The user asked to reset the local data file: the log-out deletes it,
+    // and the next sign-in downloads everything again.
+    std::atomic<uint8_t> ResetDataFileAtLogout{0};
     static void SetPortableDataFolder();
     // The final switch the log-out hands to TNPIM::Save.
     std::atomic<bool> SaveFinalSwitch{false};
@@ -450,6 +475,10 @@ public:
     // Run the two above on their worker; false when it is busy.
     bool StartDisplayAlerts();
     bool StartOpenWebPageLoggedIn(const TNString& address);
+    // The message for users: reports it handled on a worker of its own,
+    // with the one-shot login; false when a report still runs.
+    bool StartFlagMessageForUsers(uint32_t itemId);
+    std::atomic<bool> FlagMessageWorkerBusy{false};
 
     // ---- Window geometry and captions (window_geometry.cpp).
     std::atomic<int32_t> LastResW{-1};

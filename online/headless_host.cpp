@@ -1,13 +1,9 @@
 #include "online/headless_host.h"
 
-#include "foundation/app_info.h"
-#include "foundation/dirs.h"
 #include "foundation/globals.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
-#include "foundation/setup.h"
-#include "foundation/users.h"
 #include "model/hooks.h"
 #include "model/pim.h"
 #include "online/auto_update.h"
@@ -20,13 +16,9 @@
 
 #include <algorithm>
 
-#include <string>
-
 std::atomic<TNHeadlessHost*> TNHeadlessHost::current_{nullptr};
 
 namespace {
-
-constexpr size_t kLoginSettingLimit = 50;
 
 bool StartJob(int32_t tag, const TNString* login = nullptr, const TNString* password = nullptr)
 {
@@ -51,7 +43,7 @@ TNHeadlessHost::TNHeadlessHost()
     MainWindowHooks.ArmAfterOnlineLogin = &TNHeadlessHost::AfterOnlineLogin;
     MainWindowHooks.ArmOnlineTimer = &TNHeadlessHost::ArmOnlineTimer;
     ModelHooks.SaveFinished = &TNHeadlessHost::WakeConsumerAfterSave;
-    OnlineHooks.BeginAutoUpdate = &BeginAutoUpdate;
+    InstallAutoUpdate();
 }
 
 TNHeadlessHost::~TNHeadlessHost()
@@ -170,7 +162,7 @@ void TNHeadlessHost::AfterOnlineLogin(int32_t tag)
         host->ContinueSignIn();
     } else if (tag == 2) {
         WindowState.SetActivePage("Kalendar");
-        g.UserLoginStatus = 1;
+        g.CompleteSignIn();
         g.RunOnlineNow();
     } else if (tag == 1) {
         LogTextInt("[TNHeadlessHost] sign-in refused, resno = ", g.loginResNo.load());
@@ -187,26 +179,7 @@ void TNHeadlessHost::ContinueSignIn()
         login = typedLogin_;
         password = typedPassword_;
     }
-    std::string usersFolder = TNGlobal::EnterUsersFolder();
-    if (usersFolder.empty() || !Uzivatele.Save(usersFolder))
-        LogText("[TNHeadlessHost][ERROR] The user list could not be saved.");
-
-    TNUser user;
-    if (Uzivatele.GetActiveUser(&user)) {
-        Dirs.UserDirName.Set(std::to_string(user.UserID).c_str());
-        TNString userFolder;
-        if (Dirs.GoToUserDir(IsPortable != 0) && Dirs.GetCurrentDir(userFolder)) {
-            std::string settingsFile = std::string(userFolder.View()) + App.SetupFileName;
-            Dirs.UsersSetupFile.Set(settingsFile.c_str());
-            Setup.Load(Uzivatele, settingsFile);
-        }
-    }
-    std::string shortLogin(login.View().substr(0, kLoginSettingLimit));
-    Setup.SetString("SmsUcet_Username", shortLogin.c_str(), TNSetupItem::kText8);
-    Setup.SetString("SmsUcet_Email", shortLogin.c_str(), TNSetupItem::kText8);
-    g.UpdateAccount([&](TNAccount& account) { account.Password = password; });
-    if (!StartJob(2))
-        LogText("[TNHeadlessHost][ERROR] The job thread could not be started.");
+    g.ContinueAcceptedSignIn(login, password);
 }
 
 void TNHeadlessHost::ArmOnlineTimer(int32_t intervalMs)

@@ -8,10 +8,12 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
+#include "foundation/record_file_set.h"
 #include "foundation/setup.h"
 #include "foundation/users.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "online/auto_update.h"
 #include "online/hooks.h"
 #include "online/session_hooks.h"
 #include "online/window_state.h"
@@ -20,9 +22,11 @@
 #include "platform/core/paths.h"
 #include "platform/core/thread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -37,10 +41,18 @@ template <class Entry, class... Args> void CallWindow(Entry entry, Args... args)
         entry(args...);
 }
 
+// Threads that may still touch the signed-in account. The update thread
+// serves the program, not the account, and may download for minutes.
+bool AccountWorkersRunning()
+{
+    std::vector<std::string> names = plat::RunningThreadNames();
+    return std::any_of(names.begin(), names.end(), [](const std::string& name) { return name != kUpdateThreadName; });
+}
+
 void WaitForWorkers()
 {
     for (int32_t poll = 1; poll <= kPolls; ++poll) {
-        if (g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0)
+        if (g.OnlineThreadRunning == 0 && !AccountWorkersRunning())
             return;
         if (poll >= 10)
             LogTextInt("[g.OdhlasUzivatele] Waiting for the online thread and the jobs... ", poll);
@@ -123,11 +135,23 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
             WaitForSave(*pim);
             pim->Save(true, SaveFinalSwitch);
         }
+        // A reset asked for by the user: the data files go after the last
+        // save, so the next sign-in downloads everything again.
+        if (ResetDataFileAtLogout.exchange(0) != 0) {
+            for (int32_t p = 0; p < PIM.Count(); ++p) {
+                if (PIM[p] != nullptr && PIM[p]->RecordFileSlot() >= 0)
+                    raf.closeFile(PIM[p]->RecordFileSlot(), true);
+            }
+        }
 
-        // 10.-12.
-        LogText("Calling PIM[0]->CleanAll()");
-        if (PIM[0] != nullptr)
-            PIM[0]->CleanAll();
+        // 10.-12. At the end of the run the data go with the program's
+        // objects: emptying a large set record by record here only delays
+        // the exit.
+        if (!closing_application) {
+            LogText("Calling PIM[0]->CleanAll()");
+            if (PIM[0] != nullptr)
+                PIM[0]->CleanAll();
+        }
         LogText("Calling Setup.Save()");
         Setup.Save(Uzivatele, std::string(Dirs.UsersSetupFile.View()));
         LogText("Calling ZavriInfoPanel()");

@@ -102,9 +102,8 @@ TNString TNGlobal::OneShotLogin() const
 
 bool TNGlobal::PostOneShot(const TNFormBuilder& body, TNString* answer)
 {
-    uint32_t generation = SignInGeneration;
     TNDownload download;
-    bool posted = PostToApi(body.Text(), download, [generation] { return g.SignInGeneration != generation; });
+    bool posted = PostToApi(body.Text(), download);
     UpdateConnectionStatusText(posted ? 1 : -1, 1, 0);
     if (!posted)
         return false;

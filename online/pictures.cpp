@@ -164,7 +164,7 @@ private:
             return false;
         }
         TNDownload download;
-        download.Get(url.c_str(), true, folder.c_str(), name.c_str());
+        download.Get(url.c_str(), true, folder.c_str(), name.c_str(), g.SignInEndedCheck());
         return plat::FileExists(folder + name);
     }
 

@@ -1,6 +1,5 @@
 #include "online/request_queue.h"
 
-#include "foundation/app_info.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
@@ -160,14 +159,24 @@ void TNGlobal::onlineProceedAPIQueue()
                 TNString text = body.Text();
                 text.Append(item.Data.c_str());
                 TNDownload download;
-                bool answered = download.Post(App.ApiUrl[item.Position], text.Text, false);
-                bool online = answered && download.ResultCode >= 200 && download.ResultCode <= 299;
-                Online = online ? 1 : 0;
+                uint32_t generation = SignInGeneration;
+                bool online = PostToApiAt(item.Position, text, download);
                 TNString answer(download.DocumentBytes());
+                // After a log-out the queue and the data set are another
+                // sign-in's: the index means nothing there.
+                auto signInEnded = [&] {
+                    if (SignInGeneration == generation)
+                        return false;
+                    LogWrite("[onlineProceedAPIQueue][DROPPED] answer of an earlier sign-in; api_request = ",
+                             item.Name.c_str(), false);
+                    return true;
+                };
                 if (online && AnswerIsValid(&answer)) {
-                    apiQueueRequests.Consume(index);
                     // The model lock only while the answer is taken in.
                     TNSyncLock lock = WaitUntilUiJobFinish("[g.onlineProceedAPIQueue]");
+                    if (signInEnded())
+                        return;
+                    apiQueueRequests.Consume(index);
                     TNPIM* pim = PIM[item.Position];
                     if (item.FunctionCode == kQueueUpdatedRecords && pim != nullptr && pim->Records != nullptr) {
                         changedItems = pim->Records->GetUpdatedRecords(&answer);
@@ -180,7 +189,7 @@ void TNGlobal::onlineProceedAPIQueue()
                     } else {
                         LogTextInt("[onlineProceedAPIQueue][ERROR][DEFAULT] fnc_code = ", item.FunctionCode);
                     }
-                } else {
+                } else if (!signInEnded()) {
                     LogTextInt("[onlineProceedAPIQueue][ERROR] fnc_code = ", item.FunctionCode);
                     LogWrite("[onlineProceedAPIQueue][ERROR] ", download.ResultString.Text, false);
                     if (apiQueueRequests.CountFailure(index))

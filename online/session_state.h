@@ -39,6 +39,15 @@ public:
         std::lock_guard<std::mutex> guard(mutex_);
         change(texts_);
     }
+    // The login page's name test: the name first, under the lock, then the
+    // flag, so the pass that sees the flag copies this name.
+    void SetPreLoginTestName(const TNString& login)
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        texts_.TypedLogin = login;
+    }
+    void RequestPreLoginTest() { PreLoginTestPending.store(1, std::memory_order_release); }
+
     void Reset()
     {
         PageActive = 0;
@@ -68,9 +77,12 @@ struct TNAlertDisplayState {
     // For timerNot: the alert to open and the value 1.
     std::atomic<uint32_t> NotAlertID{0};
     std::atomic<int32_t> NotValue{0};
+    // An alert was handed over: its windows ring and blink the tray.
+    std::atomic<uint8_t> Ring{0};
 
     void Reset()
     {
+        Ring = 0;
         LastRunTime = 0;
         LastShownAlertID = 0;
         AlertShown = 0;

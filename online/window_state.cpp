@@ -18,6 +18,10 @@ void TNWindowState::SetShownRecords(std::vector<TNShownRecord> records)
 {
     std::lock_guard<std::mutex> guard(mutex_);
     shownRecords_ = std::move(records);
+    shownRecordPos_.clear();
+    // The first of equal ids is the one a look-up finds.
+    for (size_t i = 0; i < shownRecords_.size(); ++i)
+        shownRecordPos_.emplace(shownRecords_[i].RecordID, static_cast<int32_t>(i));
 }
 
 std::vector<TNShownRecord> TNWindowState::ShownRecords() const
@@ -33,7 +37,9 @@ int32_t TNWindowState::AddShownRecord(uint32_t recordID, int32_t pimSrvPos)
     if (known >= 0)
         return known;
     shownRecords_.push_back(TNShownRecord{recordID, pimSrvPos});
-    return static_cast<int32_t>(shownRecords_.size()) - 1;
+    const int32_t position = static_cast<int32_t>(shownRecords_.size()) - 1;
+    shownRecordPos_[recordID] = position;
+    return position;
 }
 
 int32_t TNWindowState::FindShownRecord(uint32_t recordID) const
@@ -44,20 +50,21 @@ int32_t TNWindowState::FindShownRecord(uint32_t recordID) const
 
 int32_t TNWindowState::FindShownRecordLocked(uint32_t recordID) const
 {
-    for (size_t i = 0; i < shownRecords_.size(); ++i) {
-        if (shownRecords_[i].RecordID == recordID)
-            return static_cast<int32_t>(i);
-    }
-    return -1;
+    const auto found = shownRecordPos_.find(recordID);
+    return found != shownRecordPos_.end() ? found->second : -1;
 }
 
 void TNWindowState::TruncateShownRecords(int32_t n)
 {
     std::lock_guard<std::mutex> guard(mutex_);
-    if (n <= 0)
+    if (n <= 0) {
         shownRecords_.clear();
-    else if (static_cast<size_t>(n) < shownRecords_.size())
+        shownRecordPos_.clear();
+    } else if (static_cast<size_t>(n) < shownRecords_.size()) {
+        for (size_t i = static_cast<size_t>(n); i < shownRecords_.size(); ++i)
+            shownRecordPos_.erase(shownRecords_[i].RecordID);
         shownRecords_.resize(static_cast<size_t>(n));
+    }
 }
 
 void TNWindowState::SetHeaderUser(const TNHeaderUser& user)
@@ -78,6 +85,7 @@ void TNWindowState::Reset()
         std::lock_guard<std::mutex> guard(mutex_);
         activePage_ = "Login";
         shownRecords_.clear();
+        shownRecordPos_.clear();
         headerUser_ = TNHeaderUser();
     }
     ViewBuilt = false;

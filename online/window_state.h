@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // A record shown on screen, as the workers may know it: by id, never by
@@ -65,6 +66,8 @@ private:
     mutable std::mutex mutex_;
     std::string activePage_ = "Login";
     std::vector<TNShownRecord> shownRecords_;
+    // Each id's place in shownRecords_, where it appears once.
+    std::unordered_map<uint32_t, int32_t> shownRecordPos_;
     TNHeaderUser headerUser_;
 };
 

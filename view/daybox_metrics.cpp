@@ -11,6 +11,9 @@ TNDayboxMetrics DayboxMetrics()
         metrics.RowHeight = pim->ViewMetrics[1];
         metrics.RecordFontSize = pim->ViewMetrics[2];
         metrics.RecordMargin = pim->ViewMetrics[3];
+        metrics.MonthHeaderHeight = pim->ViewMetrics[4];
+        metrics.MonthRowHeight = pim->ViewMetrics[5];
+        metrics.MonthRecordMargin = pim->ViewMetrics[6];
     }
     return metrics;
 }

@@ -9,6 +9,11 @@ struct TNDayboxMetrics {
     int32_t RowHeight = 20;
     int32_t RecordFontSize = 10;
     int32_t RecordMargin = 7;
+    // Month cells: the date header, one record row (rows 1 px apart) and
+    // the free margin at the right.
+    int32_t MonthHeaderHeight = 16;
+    int32_t MonthRowHeight = 15;
+    int32_t MonthRecordMargin = 7;
 };
 
 TNDayboxMetrics DayboxMetrics();

@@ -12,6 +12,7 @@
 #include "model/organizers.h"
 #include "model/pim.h"
 #include "online/global.h"
+#include "platform/core/clock.h"
 #include "platform/core/file.h"
 #include "platform/gui/bitmap.h"
 #include "platform/gui/canvas.h"
@@ -21,7 +22,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 
 TNImageTable ImageTable;
 
@@ -264,7 +264,7 @@ plat::TImage* TNImageTable::CreateBlankImage(const char* name, int32_t width, in
         int32_t slot = FindImageSlot(name);
         if (slot >= 0) {
             if (plat::TImage* old = Image(slot); old != nullptr) {
-                old->SetTag(static_cast<int64_t>(std::time(nullptr)));
+                old->SetTag(plat::UnixSeconds());
                 old->SetHint("");
                 old->Free();
             }

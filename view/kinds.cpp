@@ -65,6 +65,16 @@ bool LayOutDaybox(TNView& view, TNViewItem* item, int32_t left, int32_t top, int
     return view.ResizeDaybox(item, left, top, width, height, force, false, true);
 }
 
+void CreateRecord(TNView& view, TNViewItem* item)
+{
+    view.CreateRecord(item);
+}
+
+bool LayOutRecord(TNView& view, TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force)
+{
+    return view.ResizeRecord(item, left, top, width, height, force);
+}
+
 // Indexed by kind. Each kind's issue fills in its operations.
 const TNViewKindOps kKinds[kViewKindCount + 1] = {
     {"", nullptr, nullptr},
@@ -84,7 +94,7 @@ const TNViewKindOps kKinds[kViewKindCount + 1] = {
     {"cmpScrollbox", CreateScrollbox, LayOutScrollbox},
     {"cmpToolbar", CreateToolbar, LayOutToolbar},
     {"cmpDaybox", CreateDaybox, LayOutDaybox},
-    {"cmpRecord", nullptr, nullptr},
+    {"cmpRecord", CreateRecord, LayOutRecord},
     {"cmpListBox", &TNView::CreateListBox, &FieldLayout<&TNView::ResizeListBox>},
     {"cmpNumberEdit", &TNView::CreateNumberEdit, &FieldLayout<&TNView::ResizeNumberEdit>},
     {"cmpLabel", &TNView::CreateLabel, &FieldLayout<&TNView::ResizeLabel>},

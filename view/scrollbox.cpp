@@ -110,7 +110,6 @@ void TNView::CreateScrollbox(TNViewItem* item)
         plat::TWinControl* parent = item->ParentControl.Get();
 
         plat::TPanel* panel = CreateItemPanel(item);
-        const plat::TColor parentColor = panel->Color();
 
         const plat::TColor frameColor = item->FrameColor != 0 ? item->FrameColor : panel->Color();
         item->Shapes[0] = MakeFrameShape(owner, panel, frameColor);

@@ -169,6 +169,9 @@ bool TNView::ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t 
             x -= child->DeskWidth();
             ResizeComponent(child, x, 0, -1, -1, true);
         }
+
+        // 9.
+        LayOutToolbarRecords(item);
         return true;
     });
 }

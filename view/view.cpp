@@ -42,14 +42,14 @@ bool NameIs(const TNString& name, const char* text, size_t length)
     return static_cast<size_t>(name.Length) == length && std::memcmp(name.Text, text, length) == 0;
 }
 
-template <class T> bool Holds(const plat::TWeakRef<T>& field, const plat::TComponent* control)
+template <class T> bool Holds(const TNControlRef<T>& field, const plat::TComponent* control)
 {
     return field.Get() != nullptr && field.Get() == control;
 }
 
-template <class T, size_t N> bool HoldsAny(const plat::TWeakRef<T> (&fields)[N], const plat::TComponent* control)
+template <class T, size_t N> bool HoldsAny(const TNControlRef<T> (&fields)[N], const plat::TComponent* control)
 {
-    for (const plat::TWeakRef<T>& field : fields) {
+    for (const TNControlRef<T>& field : fields) {
         if (Holds(field, control))
             return true;
     }
@@ -57,7 +57,8 @@ template <class T, size_t N> bool HoldsAny(const plat::TWeakRef<T> (&fields)[N],
 }
 
 // Whether the control is one the item answers for, in the order the
-// look-up compares them. Labels 2 and 3, pictures 1, 3 and 4, combo box 3,
+// look-up compares them. Only tracked fields compile here, so the control
+// index knows of every holder. Labels 2 and 3, pictures 1, 3 and 4, combo box 3,
 // the frame panels, gradient, shapes and timer are not compared.
 bool OwnsControl(const TNViewItem& item, const plat::TComponent* control)
 {
@@ -162,6 +163,7 @@ void DestroyHigherWithView()
 
 void EmptyShownRecords()
 {
+    TNView::NoteShownDataReplaced();
     WindowState.TruncateShownRecords(0);
 }
 
@@ -218,6 +220,14 @@ TNView::TNView()
     };
     std::copy(std::begin(defaults), std::end(defaults), ButtonColors);
     ResetFormColor();
+    ViewRegistryHooks.NameChanged = [](TNViewItemData* owner, const TNString& before) {
+        if (ViewGlobalsConstructed())
+            View.NoteNameChanged(owner, before);
+    };
+    ViewRegistryHooks.ControlAssigned = [](TNViewItemData* owner, const void* control) {
+        if (ViewGlobalsConstructed())
+            View.NoteControlAssigned(owner, control);
+    };
 }
 
 TNView::~TNView()
@@ -253,6 +263,7 @@ void TNView::FreeAllItems()
     std::free(Items);
     Items = nullptr;
     ItemsCount = 0;
+    ClearIndexes();
     ResizeDesks(0);
 }
 
@@ -277,8 +288,10 @@ bool TNView::Resize(int32_t n)
             return false;
         }
         Items = static_cast<TNViewItem**>(grown);
-        for (int32_t i = ItemsCount; i < n; ++i)
+        for (int32_t i = ItemsCount; i < n; ++i) {
             Items[i] = new TNViewItem();
+            freeSlots_.insert(i);
+        }
         ItemsCount = n;
         return true;
     });
@@ -311,13 +324,103 @@ bool TNView::SetDefaultsByItemType(TNViewItem* item, int8_t kind)
     });
 }
 
-int32_t TNView::FreeSlot() const
+int32_t TNView::FreeSlot()
 {
-    for (int32_t i = 0; i < ItemsCount; ++i) {
-        if (Items[i] == nullptr || Items[i]->Name.IsEmpty())
-            return i;
+    while (!freeSlots_.empty()) {
+        const int32_t slot = *freeSlots_.begin();
+        if (slot < ItemsCount && (Items[slot] == nullptr || Items[slot]->Name.IsEmpty()))
+            return slot;
+        freeSlots_.erase(freeSlots_.begin());
     }
     return -1;
+}
+
+int32_t TNView::RegisteredSlot(const TNViewItemData* owner)
+{
+    if (owner == nullptr || !ViewGlobalsConstructed())
+        return -1;
+    const int32_t slot = owner->SlotIndex;
+    return slot >= 0 && slot < View.ItemsCount && static_cast<const TNViewItemData*>(View.Items[slot]) == owner ? slot
+                                                                                                                : -1;
+}
+
+namespace {
+
+void InsertSlot(std::vector<int32_t>& slots, int32_t slot)
+{
+    auto at = std::lower_bound(slots.begin(), slots.end(), slot);
+    if (at == slots.end() || *at != slot)
+        slots.insert(at, slot);
+}
+
+template <class Key, class Index> void EraseSlot(Index& index, const Key& key, int32_t slot)
+{
+    auto found = index.find(key);
+    if (found == index.end())
+        return;
+    std::vector<int32_t>& slots = found->second;
+    slots.erase(std::remove(slots.begin(), slots.end(), slot), slots.end());
+    if (slots.empty())
+        index.erase(found);
+}
+
+// The first slot of the list whose item passes the check, in slot order;
+// slots that fail are dropped from the list.
+template <class Check> int32_t FirstHolder(std::vector<int32_t>& slots, Check holds)
+{
+    int32_t first = -1;
+    slots.erase(std::remove_if(slots.begin(), slots.end(),
+                               [&](int32_t slot) {
+                                   if (!holds(slot))
+                                       return true;
+                                   if (first < 0)
+                                       first = slot;
+                                   return false;
+                               }),
+                slots.end());
+    return first;
+}
+
+} // namespace
+
+void TNView::NoteNameChanged(TNViewItemData* owner, const TNString& before)
+{
+    const int32_t slot = RegisteredSlot(owner);
+    if (slot < 0)
+        return;
+    if (!before.IsEmpty())
+        EraseSlot(nameIndex_, std::string(before.Text, static_cast<size_t>(before.Length)), slot);
+    if (owner->Name.IsEmpty()) {
+        freeSlots_.insert(slot);
+        return;
+    }
+    freeSlots_.erase(slot);
+    InsertSlot(nameIndex_[std::string(owner->Name.Text, static_cast<size_t>(owner->Name.Length))], slot);
+}
+
+void TNView::NoteControlAssigned(TNViewItemData* owner, const void* control)
+{
+    const int32_t slot = RegisteredSlot(owner);
+    if (slot >= 0)
+        InsertSlot(controlIndex_[control], slot);
+}
+
+void TNView::ForgetIndexes(TNViewItem* item, int32_t slot)
+{
+    if (!item->Name.IsEmpty())
+        EraseSlot(nameIndex_, std::string(item->Name.Text, static_cast<size_t>(item->Name.Length)), slot);
+    item->ForEachAssignedControl([&](const void* control) { EraseSlot(controlIndex_, control, slot); });
+    auto id = idIndex_.find(item->ComponentId);
+    if (id != idIndex_.end() && id->second == slot)
+        idIndex_.erase(id);
+}
+
+void TNView::ClearIndexes()
+{
+    nameIndex_.clear();
+    controlIndex_.clear();
+    idIndex_.clear();
+    freeSlots_.clear();
 }
 
 TNViewItem* TNView::CreateComponent(int8_t kind, const char* name, plat::TForm* ownerForm,
@@ -343,6 +446,7 @@ TNViewItem* TNView::CreateComponent(int8_t kind, const char* name, plat::TForm* 
             if (Items[slot] != nullptr) {
                 ForgetLinksTo(Items[slot]);
                 RemoveDesk(Items[slot]);
+                ForgetIndexes(Items[slot], slot);
                 delete Items[slot];
             }
             Items[slot] = new TNViewItem();
@@ -355,6 +459,7 @@ TNViewItem* TNView::CreateComponent(int8_t kind, const char* name, plat::TForm* 
         // 4.-5. Identity and arguments.
         item->ComponentId = GetNewComponentId();
         item->SlotIndex = slot;
+        idIndex_[item->ComponentId] = slot;
         item->Type = kind;
         item->Name.Set(name);
         if (column < 0 || column >= kColumnCount) {
@@ -414,11 +519,12 @@ int32_t TNView::GetComponentPosByName(const char* name)
         if (name == nullptr || name[0] == '\0')
             return -1;
         const size_t length = std::strlen(name);
-        for (int32_t i = 0; i < ItemsCount; ++i) {
-            if (Items[i] != nullptr && NameIs(Items[i]->Name, name, length))
-                return i;
-        }
-        return -1;
+        auto found = nameIndex_.find(std::string(name, length));
+        if (found == nameIndex_.end())
+            return -1;
+        return FirstHolder(found->second, [&](int32_t slot) {
+            return slot < ItemsCount && Items[slot] != nullptr && NameIs(Items[slot]->Name, name, length);
+        });
     });
 }
 
@@ -427,11 +533,11 @@ TNViewItem* TNView::GetComponentById(uint32_t id)
     return Guarded("[TNView::GetComponentById]", static_cast<TNViewItem*>(nullptr), [&]() -> TNViewItem* {
         if (id == 0)
             return nullptr;
-        for (int32_t i = 0; i < ItemsCount; ++i) {
-            if (Items[i] != nullptr && Items[i]->ComponentId == id)
-                return Items[i];
-        }
-        return nullptr;
+        auto found = idIndex_.find(id);
+        if (found == idIndex_.end())
+            return nullptr;
+        const int32_t slot = found->second;
+        return slot < ItemsCount && Items[slot] != nullptr && Items[slot]->ComponentId == id ? Items[slot] : nullptr;
     });
 }
 
@@ -440,11 +546,15 @@ TNViewItem* TNView::GetComponentByHandle(const plat::TComponent* control)
     return Guarded("[TNView::GetComponentByHandle]", static_cast<TNViewItem*>(nullptr), [&]() -> TNViewItem* {
         if (control == nullptr)
             return nullptr;
-        for (int32_t i = 0; i < ItemsCount; ++i) {
-            if (Items[i] != nullptr && OwnsControl(*Items[i], control))
-                return Items[i];
-        }
-        return nullptr;
+        auto found = controlIndex_.find(control);
+        if (found == controlIndex_.end())
+            return nullptr;
+        const int32_t slot = FirstHolder(found->second, [&](int32_t slot) {
+            return slot < ItemsCount && Items[slot] != nullptr && OwnsControl(*Items[slot], control);
+        });
+        if (found->second.empty())
+            controlIndex_.erase(found);
+        return slot >= 0 ? Items[slot] : nullptr;
     });
 }
 
@@ -539,10 +649,13 @@ void TNView::DeleteItem(TNViewItem* item)
         item->LastChildrenCount = -1;
     });
     const int32_t slot = item->SlotIndex;
+    Guarded("TNView::DeleteComponent_E", [&] { ForgetIndexes(item, slot); });
     Guarded("TNView::DeleteComponent_F", [&] { delete item; });
     Guarded("TNView::DeleteComponent_G", [&] {
-        if (slot >= 0 && slot < ItemsCount)
+        if (slot >= 0 && slot < ItemsCount) {
             Items[slot] = nullptr;
+            freeSlots_.insert(slot);
+        }
     });
 }
 

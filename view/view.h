@@ -6,7 +6,9 @@
 #include "view/view_item.h"
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace plat {
@@ -18,7 +20,10 @@ class TPanel;
 class TWinControl;
 } // namespace plat
 
+class TNPIMAllDay;
 class TNPIMRecord;
+struct TNDayboxDay;
+struct TNDayboxDynamicLayout;
 
 // The registry and dispatcher of every drawn component: components are
 // created by name, found by name, id or control, laid out through their
@@ -115,6 +120,11 @@ public:
     TNViewItem* AddToolbarComponent(TNViewItem* prepared);
     bool ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
     bool SetToolbarBackground(TNViewItem* item, plat::TColor color);
+    // Record cards in a tool bar: packed into lines over the days of the
+    // week views, stacked one under the other elsewhere.
+    void StackToolbarRecords(TNViewItem* bar, int32_t dayWidth, int32_t lineHeight);
+    void ResizeToolbar_cmpRecordComponents_WorkWeek_and_Week(TNViewItem* bar, int32_t dayWidth, int32_t lineHeight,
+                                                             int32_t firstRecordIndex);
 
     // Day boxes (kind 16).
     void CreateDaybox(TNViewItem* item);
@@ -124,6 +134,18 @@ public:
     void DayboxMouseDown(plat::TComponent* sender, int32_t button, int32_t x, int32_t y);
     void DayboxMouseUp(plat::TComponent* sender, int32_t button, int32_t x, int32_t y);
     void DayboxDblClick(plat::TComponent* sender);
+
+    // Filling a day box with the record cards of its days.
+    void UpdateDaybox(TNViewItem* daybox, TNViewItem* scrollbox, int32_t recordFontSize);
+    // Lays out one day; `layout` gets the home page's dynamic layout.
+    bool UpdateDayboxCalendar(int32_t dayPos, TNViewItem* daybox, TNViewItem* scrollbox, TNPIMAllDay* entry,
+                              int32_t recordFontSize, int32_t* allDayCount, TNDayboxDynamicLayout* layout,
+                              bool showHidden);
+    TNViewItem* CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* daybox, TNViewItem* parent,
+                                            const TNDayboxDay& day, int32_t recordPos, int32_t group, int32_t columns,
+                                            bool month, bool allDay);
+    void Daybox_UpdateScrollbox_ModeDynamic(const TNDayboxDynamicLayout* layout, TNViewItem* daybox,
+                                            TNViewItem* scrollbox);
 
     // The caption label of a field and its place in the caption column;
     // PlaceCaption gives the left edge of the field's own controls.
@@ -230,6 +252,34 @@ public:
     static void ResetSharingItems(TNView& view, TNViewItem* item);
     void ShareWithAddClick(plat::TComponent* sender);
 
+    // Record cards (kind 17).
+    void CreateRecord(TNViewItem* item);
+    // Paints the card into its picture; the height used, 0 when nothing
+    // was painted.
+    int32_t PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const char* caller, const char* text, bool hover,
+                             int32_t height, int32_t width);
+    bool ResizeRecord(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force);
+    void RecordMouseEnter(plat::TComponent* sender);
+    void RecordMouseLeave(plat::TComponent* sender);
+    void RecordMouseMove(plat::TComponent* sender);
+    // Acts on the hovered element; true for every element it handled.
+    bool RecordMouseClick(TNViewItem* item, TNPIMRecord* record, plat::TComponent* sender);
+    // The card's record: its pointer while no model reload replaced the
+    // shown data since it was taken, else found by record_id.
+    TNPIMRecord* RecordOfCard(TNViewItem* item);
+    static void SetCardRecord(TNViewItem* item, TNPIMRecord* record);
+    // Counts the model's replacements of the shown data.
+    static uint32_t ShownDataGeneration();
+    static void NoteShownDataReplaced();
+    // A month cell's record n of day position p: its bounds in the day box,
+    // 0 x 0 when it does not fit in the cell.
+    void GetMonthViewRecordBounds(int32_t n, int32_t dayPos, TNViewItem* daybox, int32_t* left, int32_t* top,
+                                  int32_t* width, int32_t* height);
+    // Splits the day box's size evenly over columns and rows (the
+    // remainder to the first ones); false for 0 or more than 7 of either.
+    bool CalcWidthsAnsHeightsOfMonthViewCalendar(TNViewItem* daybox, int32_t width, int32_t height, int32_t columns,
+                                                 int32_t rows);
+
     // Shown records, kept in WindowState where the workers read them.
     int32_t AddShownRecord(TNPIMRecord* record);
     int32_t GetShownRecord(uint32_t recordId);
@@ -284,12 +334,41 @@ private:
     plat::TPanel* CreateItemPanel(TNViewItem* item);
     void ShowButtonLook(TNViewItem* item, bool hover);
     void LayOutButton(TNViewItem* item, int32_t captionLeft, int32_t left, int32_t top, int32_t width, int32_t height);
-    int32_t FreeSlot() const;
+    int32_t FreeSlot();
     void DeleteItem(TNViewItem* item);
     bool IsRegistered(const TNViewItem* item) const;
     void ForgetLinksTo(TNViewItem* item);
     void RemoveDesk(TNViewItem* item);
     void FreeAllItems();
+
+    // Record cards.
+    void LayOutToolbarRecords(TNViewItem* bar);
+    void FillDays(TNViewItem* daybox, TNViewItem* scrollbox, const std::vector<TNPIMAllDay*>& entries,
+                  int32_t recordFontSize, bool showHidden);
+    void LayOutScrollboxAgain(TNViewItem* scrollbox, const char* caller);
+    void DeleteDayboxCards(TNViewItem* daybox, TNViewItem* bar, TNViewItem* scrollbox);
+    void NumberCardsOfRecord(TNViewItem* parent, uint32_t recordId);
+    void FinishFill(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group);
+    void ShowRedline(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group);
+    bool CardWidthFromParent(TNViewItem* item, int32_t* left, int32_t* top, int32_t* width, int32_t* height);
+    void RepaintCardHover(TNViewItem* item, bool hover);
+    void ToggleFinished(TNPIMRecord* record, int32_t pimPos);
+    void AskForQuickSync();
+
+    // Indexes of the registry: each maps to the ascending slots that may
+    // hold the key; a look-up checks them against the item, so a stale
+    // entry costs a check, and the tracked fields make a missing one
+    // impossible.
+    static int32_t RegisteredSlot(const TNViewItemData* owner);
+    void NoteNameChanged(TNViewItemData* owner, const TNString& before);
+    void NoteControlAssigned(TNViewItemData* owner, const void* control);
+    void ForgetIndexes(TNViewItem* item, int32_t slot);
+    void ClearIndexes();
+    std::unordered_map<std::string, std::vector<int32_t>> nameIndex_;
+    std::unordered_map<const void*, std::vector<int32_t>> controlIndex_;
+    std::unordered_map<uint32_t, int32_t> idIndex_;
+    // Slots without an item or with an empty name.
+    std::set<int32_t> freeSlots_;
 
     // Items whose children step D of a deletion is walking.
     std::vector<const TNViewItem*> walkingChildren_;

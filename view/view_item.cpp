@@ -102,7 +102,7 @@ constexpr int kLastDayboxGroup = 7;
 // Walks every control field in the order they are freed: hint label,
 // timer, title label, the eight buttons, then the rest in reverse order of
 // their declaration.
-template <class Visit> void VisitControls(TNViewItem& item, Visit visit)
+template <class Visit> void VisitControls(TNViewItemData& item, Visit visit)
 {
     visit(item.HintLabel);
     visit(item.RepaintTimer);
@@ -162,8 +162,12 @@ void TNViewInner::FreeRows()
     LastTagID = -9999;
 }
 
+TNViewRegistryHooks ViewRegistryHooks;
+
 TNViewItemData::TNViewItemData()
 {
+    Name.SetOwner(this);
+    VisitControls(*this, [this](auto& field) { field.SetOwner(this); });
     // 1.1.1980 12:00, worked out once.
     static const TNTime kDefaultTime = [] {
         TNTime time;
@@ -316,8 +320,10 @@ bool TNViewItem::ResizeInners(int32_t n)
             LogText("[TNViewInners::ResizeInners][ERROR]");
             return false;
         }
-        for (int32_t i = kept; i < n; ++i)
+        for (int32_t i = kept; i < n; ++i) {
             Inners[i] = new TNViewInner();
+            Inners[i]->ContentPanel.SetOwner(this);
+        }
         InnersCount = n;
         return true;
     });
@@ -710,4 +716,16 @@ TNViewItem** TNViewItem::ItemLink(int index)
 plat::TLabel* TNViewItem::Label(int number) const
 {
     return number >= 2 && number <= 9 ? Labels[number - 2].Get() : nullptr;
+}
+
+void TNViewItem::ForEachAssignedControl(const std::function<void(const void*)>& fn)
+{
+    VisitControls(*this, [&](auto& field) {
+        if (field.Assigned() != nullptr)
+            fn(field.Assigned());
+    });
+    for (int32_t i = 0; i < InnersCount; ++i) {
+        if (Inners[i] != nullptr && Inners[i]->ContentPanel.Assigned() != nullptr)
+            fn(Inners[i]->ContentPanel.Assigned());
+    }
 }

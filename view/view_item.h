@@ -6,6 +6,7 @@
 #include "platform/gui/types.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,122 @@ enum TNViewKind : int8_t {
 };
 constexpr int kViewKindCount = 23;
 
+struct TNViewItemData;
+
+// Tell the registry of writes to the fields it indexes: a component's name
+// and the controls it answers for. View fills them; unset, nothing is told.
+struct TNViewRegistryHooks {
+    void (*NameChanged)(TNViewItemData* owner, const TNString& before) = nullptr;
+    void (*ControlAssigned)(TNViewItemData* owner, const void* control) = nullptr;
+};
+extern TNViewRegistryHooks ViewRegistryHooks;
+
+// A control field of a component: a weak reference that reports every
+// assignment, so that the registry's control index misses no holder. It
+// keeps the last control given, alive or not, for the index to forget.
+template <class T> class TNControlRef : public plat::TWeakRef<T> {
+public:
+    TNControlRef() = default;
+    TNControlRef(const TNControlRef&) = delete;
+    TNControlRef& operator=(const TNControlRef&) = delete;
+    TNControlRef& operator=(TNControlRef&& other) noexcept
+    {
+        Assign(other.Get());
+        return *this;
+    }
+    TNControlRef& operator=(T* control)
+    {
+        Assign(control);
+        return *this;
+    }
+    TNControlRef& operator=(const plat::TWeakRef<T>& other)
+    {
+        Assign(other.Get());
+        return *this;
+    }
+
+    void SetOwner(TNViewItemData* owner) { owner_ = owner; }
+    const void* Assigned() const { return assigned_; }
+
+private:
+    void Assign(T* control)
+    {
+        plat::TWeakRef<T>::operator=(plat::TWeakRef<T>(control));
+        assigned_ = control;
+        if (owner_ != nullptr && control != nullptr && ViewRegistryHooks.ControlAssigned != nullptr)
+            ViewRegistryHooks.ControlAssigned(owner_, control);
+    }
+
+    TNViewItemData* owner_ = nullptr;
+    const void* assigned_ = nullptr;
+};
+
+// A component's name: reports every change to the registry's name index.
+class TNViewName : public TNString {
+public:
+    TNViewName() = default;
+    TNViewName(const TNViewName&) = delete;
+    TNViewName& operator=(const TNViewName&) = delete;
+    TNViewName& operator=(TNViewName&& other) noexcept
+    {
+        Change([&] { TNString::operator=(static_cast<const TNString&>(other)); });
+        return *this;
+    }
+    TNViewName& operator=(const TNString& other)
+    {
+        Change([&] { TNString::operator=(other); });
+        return *this;
+    }
+    bool Set(const char* text)
+    {
+        bool done = false;
+        Change([&] { done = TNString::Set(text); });
+        return done;
+    }
+    bool Clear()
+    {
+        bool done = false;
+        Change([&] { done = TNString::Clear(); });
+        return done;
+    }
+
+    void SetOwner(TNViewItemData* owner) { owner_ = owner; }
+
+    // The string's other writers would change the name unseen.
+    template <class... A> void Destroy(A&&...) = delete;
+    template <class... A> void Resize(A&&...) = delete;
+    template <class... A> void SetInt(A&&...) = delete;
+    template <class... A> void Fill(A&&...) = delete;
+    template <class... A> void Copy(A&&...) = delete;
+    template <class... A> void Insert(A&&...) = delete;
+    template <class... A> void Append(A&&...) = delete;
+    template <class... A> void AppendInt(A&&...) = delete;
+    template <class... A> void AppendUInt(A&&...) = delete;
+    template <class... A> void AppendChar(A&&...) = delete;
+    template <class... A> void ToLower(A&&...) = delete;
+    template <class... A> void TrimLeft(A&&...) = delete;
+    template <class... A> void TrimRight(A&&...) = delete;
+    template <class... A> void Trim(A&&...) = delete;
+    template <class... A> void Replace(A&&...) = delete;
+    template <class... A> void DecodeHtmlEntities(A&&...) = delete;
+    template <class... A> void UrlEncode(A&&...) = delete;
+    template <class... A> void AppendMonthLocative(A&&...) = delete;
+
+private:
+    template <class Write> void Change(Write write)
+    {
+        if (owner_ == nullptr || ViewRegistryHooks.NameChanged == nullptr) {
+            write();
+            return;
+        }
+        const TNString before(static_cast<const TNString&>(*this));
+        write();
+        ViewRegistryHooks.NameChanged(owner_, before);
+    }
+
+    TNViewItemData* owner_ = nullptr;
+};
+
 // One list state of a scroll box. The main window's record lists fill the
 // rows; the list state owns its record list and its two row arrays.
 class TNViewInner {
@@ -92,7 +209,7 @@ public:
     TNPIMRecords* Records = nullptr;
     int32_t* Tops = nullptr;
     int32_t* Heights = nullptr;
-    plat::TWeakRef<plat::TJvPanel> ContentPanel;
+    TNControlRef<plat::TJvPanel> ContentPanel;
 };
 
 // The fields of a component, each with the default Init gives it.
@@ -107,7 +224,7 @@ struct TNViewItemData {
     uint32_t ComponentId = 0;
     int32_t SlotIndex = -1;
     int8_t Type = cmpNone;
-    TNString Name;
+    TNViewName Name;
     TNString Caption;
     uint8_t IsNew = 1;
     uint8_t Deletable = 1;
@@ -302,6 +419,43 @@ struct TNViewItemData {
     // A record id a button carries (parent or master record).
     uint32_t CarriedRecordId = 0;
 
+    // Record card: what it shows and how it was last painted.
+    uint32_t record_id = 0;
+    // 1 task row, 2 note, 126 loading placeholder, 222 organizer card,
+    // 111 and 127 without side line; anything else a plain card.
+    int32_t DisplayType = 0;
+    // 0 none, 1 check box, 2 check mark, 3 to 6 the links, 7 importance.
+    uint8_t HoveredElement = 0;
+    uint8_t LinksShown = 0;
+    uint8_t AutoHeight = 0;
+    // -1 shows no tag chip.
+    int32_t TagDisplay = -1;
+    int32_t ExtentLeft = 99;
+    int32_t ExtentBottom = 0;
+    int32_t LastLinksShown = -1;
+    uint8_t LayoutNeeded = 0;
+    // Running number among the cards of the same record under one parent.
+    int32_t RecordSerial = 0;
+    int32_t RecordSerialCount = 0;
+    // Place among the records of a month cell.
+    int32_t MonthPos = 0;
+    // The model's replacement count when recordPointer was taken; an older
+    // pointer is not trusted.
+    uint32_t RecordPointerGeneration = 0;
+    uint32_t PaintCount = 0;
+
+    // Day box filling: the cards' font size, the busy byte and the
+    // snapshot of the last rebuild.
+    int32_t RecordFontSize = 0;
+    uint8_t FillBusy = 0;
+    int32_t SnapshotCount = -1;
+    uint32_t SnapshotStamp = 0;
+    int32_t SnapshotMode = -1;
+    int64_t SnapshotFirstDay = -1;
+    int32_t SnapshotScrollboxHeight = -1;
+    int32_t SnapshotContentHeight = -1;
+    int32_t SnapshotShowHidden = -1;
+
     // Organizer lists: record lists per column.
     std::vector<std::unique_ptr<TNPIMRecords>> ColumnRecords;
     int32_t SelectedColumn = 0;
@@ -332,41 +486,42 @@ struct TNViewItemData {
     plat::TWeakRef<plat::TForm> OwnerForm;
     plat::TWeakRef<plat::TWinControl> ParentControl;
 
-    // Controls.
-    plat::TWeakRef<plat::TPanel> Panel;
-    plat::TWeakRef<plat::TJvPanel> FramePanel1;
-    plat::TWeakRef<plat::TJvPanel> FramePanel2;
-    plat::TWeakRef<plat::TJvPanel> LeftColumnPanel;
-    plat::TWeakRef<plat::TJvPanel> TopBarPanel;
-    plat::TWeakRef<plat::TJvPanel> SecondBarPanel;
-    plat::TWeakRef<plat::TJvPanel> ThirdBarPanel;
-    plat::TWeakRef<plat::TJvPanel> Scrollbox;
-    plat::TWeakRef<plat::TJvPanel> TrackPanel;
-    plat::TWeakRef<plat::TLabel> Thumb;
-    plat::TWeakRef<plat::TLabel> CaptionLabel;
+    // Controls. Each is a TNControlRef: the registry finds an item by the
+    // controls it answers for only through assignments it was told of.
+    TNControlRef<plat::TPanel> Panel;
+    TNControlRef<plat::TJvPanel> FramePanel1;
+    TNControlRef<plat::TJvPanel> FramePanel2;
+    TNControlRef<plat::TJvPanel> LeftColumnPanel;
+    TNControlRef<plat::TJvPanel> TopBarPanel;
+    TNControlRef<plat::TJvPanel> SecondBarPanel;
+    TNControlRef<plat::TJvPanel> ThirdBarPanel;
+    TNControlRef<plat::TJvPanel> Scrollbox;
+    TNControlRef<plat::TJvPanel> TrackPanel;
+    TNControlRef<plat::TLabel> Thumb;
+    TNControlRef<plat::TLabel> CaptionLabel;
     // Labels 2 to 9 at 0 to 7.
-    plat::TWeakRef<plat::TLabel> Labels[8];
-    plat::TWeakRef<plat::TComponent> FurtherSlots[5];
-    plat::TWeakRef<plat::TRichEdit> Memo;
+    TNControlRef<plat::TLabel> Labels[8];
+    TNControlRef<plat::TComponent> FurtherSlots[5];
+    TNControlRef<plat::TRichEdit> Memo;
     // Edits 1 to 3 at 0 to 2.
-    plat::TWeakRef<plat::TFlatEdit> Edits[3];
-    plat::TWeakRef<plat::TListBox> ListBox;
+    TNControlRef<plat::TFlatEdit> Edits[3];
+    TNControlRef<plat::TListBox> ListBox;
     // Pictures 1 to 4 at 0 to 3; the second is the icon.
-    plat::TWeakRef<plat::TImage> Images[4];
+    TNControlRef<plat::TImage> Images[4];
     // Combo boxes 1 to 3 at 0 to 2.
-    plat::TWeakRef<plat::TFlatComboBox> Combos[3];
-    plat::TWeakRef<plat::TFlatComboBox> AlertCombos[3];
-    plat::TWeakRef<plat::TSpeedButton> SpeedButton;
-    plat::TWeakRef<plat::TFlatButton> DateButtons[5];
-    plat::TWeakRef<plat::TCheckBox> CheckBox;
-    plat::TWeakRef<plat::TDateTimePicker> DatePicker;
-    plat::TWeakRef<plat::TComponent> FurtherSlot;
-    plat::TWeakRef<plat::TJvGradient> Gradient;
-    plat::TWeakRef<plat::TShape> Shapes[4];
-    plat::TWeakRef<plat::TFlatButton> Buttons[8];
-    plat::TWeakRef<plat::TLabel> TitleLabel;
-    plat::TWeakRef<plat::TTimer> RepaintTimer;
-    plat::TWeakRef<plat::TLabel> HintLabel;
+    TNControlRef<plat::TFlatComboBox> Combos[3];
+    TNControlRef<plat::TFlatComboBox> AlertCombos[3];
+    TNControlRef<plat::TSpeedButton> SpeedButton;
+    TNControlRef<plat::TFlatButton> DateButtons[5];
+    TNControlRef<plat::TCheckBox> CheckBox;
+    TNControlRef<plat::TDateTimePicker> DatePicker;
+    TNControlRef<plat::TComponent> FurtherSlot;
+    TNControlRef<plat::TJvGradient> Gradient;
+    TNControlRef<plat::TShape> Shapes[4];
+    TNControlRef<plat::TFlatButton> Buttons[8];
+    TNControlRef<plat::TLabel> TitleLabel;
+    TNControlRef<plat::TTimer> RepaintTimer;
+    TNControlRef<plat::TLabel> HintLabel;
 
     // Callbacks.
     TNViewSizeEvent OnBeforeResize = nullptr;
@@ -463,6 +618,10 @@ public:
 
     // The numbered labels, 2 to 9; null outside.
     plat::TLabel* Label(int number) const;
+
+    // Every control its fields were last given, alive or not, for the
+    // registry's index to forget.
+    void ForEachAssignedControl(const std::function<void(const void*)>& fn);
 
 private:
     bool SetEnabledState(bool enabled);

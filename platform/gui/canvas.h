@@ -22,7 +22,7 @@ struct TBrush {
     TBrushStyle Style = TBrushStyle::bsSolid;
 };
 
-// Drawing as the original platform does it: rectangles leave out their
+// Drawing as the program's pixel layouts assume: rectangles leave out their
 // right column and bottom row, an outline lies on the first and last columns
 // and rows, a line leaves out its end point, nothing is antialiased but text.
 class TCanvas {

@@ -86,7 +86,7 @@ void TComboBox::AddItem(const std::string& item)
     const QString text = Editor(*this).currentText();
     items_.push_back(item);
     Editor(*this).addItem(ToQString(item));
-    // Qt selects the first item added; the original keeps no selection.
+    // Qt selects the first item added; a new list has no selection here.
     if (items_.size() == 1) {
         Editor(*this).setCurrentIndex(-1);
         Editor(*this).setEditText(text);

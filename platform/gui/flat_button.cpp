@@ -4,6 +4,9 @@
 #include "platform/gui/graphic.h"
 #include "platform/gui/internal/hover.h"
 
+#include <string>
+#include <vector>
+
 namespace plat {
 
 TFlatButton::TFlatButton(TComponent* owner) : TWinControl(owner)
@@ -57,9 +60,21 @@ void TFlatButton::PaintWindow(TCanvas& canvas)
     canvas.Rectangle(all);
     canvas.Font.Assign(Font());
     canvas.Brush.Style = TBrushStyle::bsClear;
-    const int x = (Width() - canvas.TextWidth(Caption())) / 2;
-    const int y = (Height() - canvas.TextHeight(Caption())) / 2;
-    canvas.TextOut(x, y, Caption());
+    // Each line of the caption centred, the block centred as a whole.
+    std::vector<std::string> lines;
+    for (size_t start = 0;;) {
+        const size_t end = Caption().find('\n', start);
+        lines.push_back(Caption().substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos)
+            break;
+        start = end + 1;
+    }
+    const int lineHeight = canvas.TextHeight(Caption().empty() ? std::string("X") : lines.front());
+    int y = (Height() - lineHeight * static_cast<int>(lines.size())) / 2;
+    for (const std::string& line : lines) {
+        canvas.TextOut((Width() - canvas.TextWidth(line)) / 2, y, line);
+        y += lineHeight;
+    }
 }
 
 namespace {

@@ -27,6 +27,10 @@ std::optional<ScreenGeometry> screenOverride;
 std::optional<ScreenGeometry> beforeGui;
 // What forms were last told about.
 std::optional<ScreenGeometry> announced;
+// The connection of the question asked before the GUI, held until the GUI
+// has its own: an X server without other clients (Xvfb) resets when its last
+// client leaves and refuses the next connection meanwhile.
+xcb_connection_t* connectionBeforeGui = nullptr;
 
 constexpr WPARAM kBitsPerPixel = 24;
 
@@ -61,8 +65,19 @@ std::optional<ScreenGeometry> AskXServer()
             geometry = found;
         }
     }
-    xcb_disconnect(connection);
+    if (geometry && connectionBeforeGui == nullptr)
+        connectionBeforeGui = connection;
+    else
+        xcb_disconnect(connection);
     return geometry;
+}
+
+void ReleaseConnectionBeforeGui()
+{
+    std::lock_guard<std::mutex> guard(geometryMutex);
+    if (connectionBeforeGui != nullptr)
+        xcb_disconnect(connectionBeforeGui);
+    connectionBeforeGui = nullptr;
 }
 
 std::optional<ScreenGeometry> AskQt()
@@ -193,6 +208,7 @@ void Screen::ClearOverride()
 void Screen::WatchChanges()
 {
     RequireMainThread("TScreen", "WatchChanges");
+    ReleaseConnectionBeforeGui();
     announced = CurrentGeometry();
     for (QScreen* screen : QGuiApplication::screens())
         WatchScreen(screen);

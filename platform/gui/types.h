@@ -82,7 +82,7 @@ constexpr TShiftState ssRight = 16;
 constexpr TShiftState ssMiddle = 32;
 constexpr TShiftState ssDouble = 64;
 
-// Cursor numbers of the original platform.
+// Cursor numbers as the program stores and passes them.
 using TCursor = int;
 constexpr TCursor crDefault = 0;
 constexpr TCursor crArrow = -2;

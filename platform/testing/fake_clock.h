@@ -55,17 +55,22 @@ private:
     std::vector<int64_t> sleeps_;
 };
 
-// Installs a fake clock for the lifetime of the scope.
+// Installs a fake clock for the lifetime of the scope; the clock installed
+// before (an outer scope's) comes back after it.
 class ScopedFakeClock {
 public:
-    explicit ScopedFakeClock(int64_t unixSeconds) : clock_(unixSeconds * 1000) { SetClock(&clock_); }
-    ~ScopedFakeClock() { SetClock(nullptr); }
+    explicit ScopedFakeClock(int64_t unixSeconds) : previous_(&CurrentClock()), clock_(unixSeconds * 1000)
+    {
+        SetClock(&clock_);
+    }
+    ~ScopedFakeClock() { SetClock(previous_); }
     ScopedFakeClock(const ScopedFakeClock&) = delete;
     ScopedFakeClock& operator=(const ScopedFakeClock&) = delete;
     FakeClock& operator*() { return clock_; }
     FakeClock* operator->() { return &clock_; }
 
 private:
+    Clock* previous_;
     FakeClock clock_;
 };
 

@@ -408,6 +408,10 @@ TEST_F(ProgramRun, TerminationSignalsEndTheRunCleanly)
         std::string last = log.substr(0, log.size() - 2);
         last = last.substr(last.rfind("\r\n") + 2);
         EXPECT_NE(last.find(kLastLine), std::string::npos) << last;
+        // The signal closed the window as the end of the session does.
+        const size_t asked = log.rfind("[EndSession] WM_QUERYENDSESSION received.");
+        ASSERT_NE(asked, std::string::npos) << log;
+        EXPECT_NE(log.find("[FormClose][END] <APP-END>", asked), std::string::npos) << log;
         EXPECT_TRUE(Entries(runtime_ + "dalmora1/").empty()) << "no registration or socket left";
         EXPECT_TRUE(LockIsFree(LockName()));
     }

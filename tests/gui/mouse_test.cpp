@@ -107,7 +107,7 @@ protected:
     std::vector<std::string> events;
 };
 
-TEST_F(MouseDispatch, ButtonsGiveTheOrderAndCoordinatesOfTheOriginalPlatform)
+TEST_F(MouseDispatch, ButtonsGiveTheirEventOrderAndClientCoordinates)
 {
     struct Case {
         const char* name;

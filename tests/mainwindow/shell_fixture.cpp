@@ -4,17 +4,21 @@
 #include "foundation/common.h"
 #include "foundation/globals.h"
 #include "foundation/log.h"
+#include "foundation/users.h"
 #include "online/global.h"
 #include "online/window_state.h"
 #include "platform/core/codepage.h"
+#include "platform/core/thread.h"
 #include "platform/gui/gui_main_loop.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/screen.h"
+#include "platform/gui/timer.h"
 #include "view/hooks.h"
 #include "view/view.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -59,7 +63,11 @@ int PageRecorder::Count(const std::string& name) const
 
 void PageRecorder::Note(const std::string& name)
 {
+    if (std::this_thread::get_id() != thread_)
+        CalledOffItsThread = true;
     Calls.push_back(name);
+    if (DuringCall)
+        DuringCall(name);
     if (!ThrowOn.empty() && name == ThrowOn)
         throw std::runtime_error("page callback failed: " + name);
 }
@@ -90,6 +98,17 @@ void ShellTest::SetUp()
     g.GeometryRestoredOnce = false;
     g.OnlineTimerTag = 0;
     c.ExitAllowed = 0;
+    App.IsAutorun = 0;
+    // Nothing leaves the machine: the service's address refuses at once, and
+    // the empty login page's report counts as sent.
+    PointServiceAt("127.0.0.1:1");
+    g.emptyLoginWindowStatsSent = 1;
+    g.StartPageWanted = 1;
+    g.LoginInProgress = 0;
+    Uzivatele.Resize(0);
+    Uzivatele.AktivniUzivatel = -1;
+    Uzivatele.SelectedIndex = -1;
+    c.RealExit = 0;
     DestroyViewGlobals();
     ConstructViewGlobals();
     WindowState.Reset();
@@ -109,6 +128,8 @@ void ShellTest::SetUp()
 
 void ShellTest::TearDown()
 {
+    // Jobs and workers the test started end before the window goes.
+    EXPECT_TRUE(plat::WaitForRunningThreads(10000));
     main_.reset();
     ViewMainHooks.StartPicturesJob = nullptr;
     plat::Application::SetMainForm(nullptr);
@@ -129,8 +150,40 @@ void ShellTest::MakeMainWindow()
     pages_ = pages.get();
     main_.reset(new TfrmMainDLMR1(nullptr, std::move(pages)));
     plat::Application::SetMainForm(main_.get());
+    // The login page arms the first online pass; the shell's tests start
+    // passes only where they say so.
+    Main().timerOnline->SetEnabled(false);
     // The constructor logs into the users folder; the rest goes here.
     SetLogDir(logFolder_.c_str());
+}
+
+void ShellTest::Settle()
+{
+    timers_->Advance(1000);
+    Pages().Calls.clear();
+}
+
+int32_t ShellTest::RememberAccount(const char* login, const char* password, bool automatic, bool active,
+                                   uint32_t userId)
+{
+    TNString typed(login);
+    TNString name(login);
+    TNString pass(password);
+    const int32_t index = Uzivatele.AddOrUpdate(&typed, &name, userId, automatic ? 1 : 0, &pass);
+    if (active)
+        Uzivatele.AktivniUzivatel = index;
+    EXPECT_TRUE(Uzivatele.Save(TNGlobal::EnterUsersFolder()));
+    return index;
+}
+
+void PointServiceAt(const std::string& hostAndPort)
+{
+    App.PimServersCount = 1;
+    std::snprintf(App.ApiProtocol[0], sizeof(App.ApiProtocol[0]), "http");
+    std::snprintf(App.ApiDomain[0], sizeof(App.ApiDomain[0]), "%s/index.php", hostAndPort.c_str());
+    std::snprintf(App.WebDomain[0], sizeof(App.WebDomain[0]), "%s", hostAndPort.c_str());
+    std::snprintf(App.WebProtocol[0], sizeof(App.WebProtocol[0]), "http");
+    BuildServerAddresses(App);
 }
 
 void ShellTest::SignIn(int width)

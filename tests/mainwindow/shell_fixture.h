@@ -7,12 +7,14 @@
 
 #include "mainwindow/main_window.h"
 #include "mainwindow/page_services.h"
+#include "model/record.h"
 #include "platform/testing/gui_harness.h"
 #include "platform/testing/gui_seams.h"
 #include "tests/model/model_test_support.h"
 #include "tests/support/scratch_folder.h"
 
 #include <functional>
+#include <thread>
 
 namespace plat {
 class MainLoop;
@@ -30,7 +32,11 @@ public:
     std::string ThrowOn;
     // Runs inside every create callback (after it is recorded).
     std::function<void()> DuringCreate;
+    // Runs inside every entry, after it is recorded, with its name.
+    std::function<void(const std::string&)> DuringCall;
     int32_t CalendarModeValue = 1;
+    // A call came on another thread than the one that made the recorder.
+    bool CalledOffItsThread = false;
     bool SearchUnchanged = true;
 
     int Count(const std::string& name) const;
@@ -62,7 +68,20 @@ public:
     void SaveEditedNote(int32_t mode) override { Note("SaveEditedNote " + std::to_string(mode)); }
     void ForgetEditedNote() override { Note("ForgetEditedNote"); }
     void HideSideboard() override { Note("HideSideboard"); }
+    void EditRecord(TNPIMRecord* record) override { Note("EditRecord " + std::to_string(record->ID)); }
     void FormMouseDown() override { Note("FormMouseDown"); }
+    void zentorGetUpcomingEvents(int32_t) override { Note("zentorGetUpcomingEvents"); }
+    void ClearZentorListBuilt() override { Note("ClearZentorListBuilt"); }
+    void OnHpTasksChange(int32_t param) override { Note("OnHpTasksChange " + std::to_string(param)); }
+    void OnHpNoteChange(int32_t param) override { Note("OnHpNoteChange " + std::to_string(param)); }
+    void RefreshAllDayboxes(const char* caller) override { Note(std::string("RefreshAllDayboxes ") + caller); }
+    bool Pages_ShowCalendarOrPage(uint32_t id) override
+    {
+        Note("Pages_ShowCalendarOrPage " + std::to_string(id));
+        return true;
+    }
+    void ReopenSideboard() override { Note("ReopenSideboard"); }
+    void RunCommand(TNPageCommand command) override { Note(PageCommandName(command)); }
     int32_t CalendarMode() override { return CalendarModeValue; }
     int32_t TasksSelectedTag() override { return 0; }
     bool SearchTextUnchanged() override { return SearchUnchanged; }
@@ -70,7 +89,11 @@ public:
 private:
     void Note(const std::string& name);
     void Create(const std::string& name);
+    std::thread::id thread_ = std::this_thread::get_id();
 };
+
+// The account service's address ("host:port"), plain HTTP.
+void PointServiceAt(const std::string& hostAndPort);
 
 class ShellTest : public plat::testing::OffscreenGuiTest {
 protected:
@@ -79,6 +102,13 @@ protected:
 
     // A fresh main window (the old one goes first).
     void MakeMainWindow();
+    // Runs what the showing of the login page armed, then forgets the pages'
+    // calls so far.
+    void Settle();
+    // A remembered account of the user list, saved as the login page reads
+    // it; its index.
+    int32_t RememberAccount(const char* login, const char* password, bool automatic, bool active = true,
+                            uint32_t userId = 1001);
     // The signed-in frame: the control bar built and the home page shown.
     void SignIn(int width = 1016);
     // Clicks a control-bar button by view id.

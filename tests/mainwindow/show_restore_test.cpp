@@ -1,3 +1,4 @@
+#include "foundation/app_info.h"
 #include "foundation/setup.h"
 #include "online/global.h"
 #include "platform/gui/menu.h"
@@ -32,7 +33,7 @@ TEST_F(ShowRestoreTest, RestoringPicksThePageThatFitsTheSignInState)
     Main().signedIn = 0;
     Main().RestoreApplication();
     EXPECT_EQ(Main().gDesk->ActivePage(), "Login");
-    EXPECT_EQ(LogCount("[mnuUserLogoutClick] not built yet"), 1);
+    EXPECT_EQ(LogCount("[g.OdhlasUzivatele][BEGIN] closing_application = 0"), 1) << "logged out on the way";
 }
 
 TEST_F(ShowRestoreTest, WithDialogsOpenTheDeepestTakesTheForeground)
@@ -74,6 +75,8 @@ TEST_F(ShowRestoreTest, ResizesWithinTheDelayGiveOneLayoutAndOneSave)
 
 TEST_F(ShowRestoreTest, TheRestoreAndEndOfSessionMessagesAnswerOne)
 {
+    SignIn();
+    App.IsDev = 0;
     Main().Hide();
     EXPECT_EQ(Main().Perform(plat::WM_DALMORA_RESTORE, 0, 0), 1);
     EXPECT_TRUE(Main().Visible());

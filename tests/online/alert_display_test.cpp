@@ -206,6 +206,22 @@ TEST_F(AlertDisplayTest, WorkerKeepsTheMainLoopFreeAndWaitsForTheAlertTimer)
     EXPECT_FALSE(g.AlertDisplay.WorkerBusy);
 }
 
+TEST_F(AlertDisplayTest, AnAlertWaitingForTheAlertTimerIsNotOpenedAfterALogOut)
+{
+    AddRecord(101, 0);
+    AddAlert(11, 101, kNow - 10);
+    plat::SetClock(nullptr);
+    notTimerOn = true;
+    ASSERT_TRUE(g.StartDisplayAlerts());
+    ASSERT_TRUE(PumpUntil([] { return plat::RunningThreadCount() == 0 && g.AlertDisplay.AlertShown == 1; }));
+    ++g.SignInGeneration;
+    notTimerOn = false;
+    ASSERT_TRUE(PumpUntil([this] { return LogLinesContaining("[g.DisplayAlerts][DROPPED] alert of") == 1; }));
+    Pump();
+    EXPECT_EQ(notTimerArms, 0);
+    EXPECT_NE(g.AlertDisplay.NotAlertID, 11u);
+}
+
 std::vector<std::string> windowCalls;
 
 TEST_F(AlertDisplayTest, AlertWindowsOnScreenAreMovedAndClosedWhenHandledElsewhere)

@@ -16,6 +16,7 @@
 #include "platform/core/thread.h"
 #include "platform/testing/fake_clock.h"
 #include "tests/online/online_world.h"
+#include "tests/online/sync_world.h"
 #include "tests/service/one_shot_routes.h"
 
 #include <gtest/gtest.h>
@@ -187,6 +188,74 @@ TEST_F(LogoutTest, FinalSaveWaitsForASaveThatRunsLong)
     // The final save ran, after the other one.
     EXPECT_EQ(LogLinesContaining("[TNPIM::Save][RETURN] SavingPimNow = true"), 0);
     EXPECT_EQ(LogLinesContaining("[PIM::Save] close_ra_file = 1"), 1);
+}
+
+// A pass of alice's whose get-records answer is held while she logs out
+// and bob signs in.
+class LogoutDuringPassTest : public SyncWorld {
+protected:
+    void SetUp() override
+    {
+        SyncWorld::SetUp();
+        test_service::Account bob;
+        bob.UserID = 1002;
+        bob.Password = "b";
+        bob.UserName = "bob";
+        bob.Email = "bob@example.test";
+        bob.MainOrganizer = 503;
+        accounts_.AddAccount(bob);
+        sync_.AddOrganizer(503, 1002, 1, 1, "Bob");
+    }
+
+    int RecordsOfOrganizer(uint32_t organizerId) const
+    {
+        TNModelReadGuard lock;
+        int count = 0;
+        for (int32_t i = 0; i < PIM[0]->Records->Count; ++i)
+            if (PIM[0]->Records->Items[i]->OrganizerID == organizerId)
+                ++count;
+        return count;
+    }
+};
+
+TEST_F(LogoutDuringPassTest, HeldAnswerOfTheOldSignInReachesNobody)
+{
+    sync_.SeedRecord(501, "Alenin zaznam");
+    SignIn();
+    ASSERT_EQ(RecordsOfOrganizer(501), 1);
+    WindowState.SetActivePage("Dnes");
+
+    // Only the log-out may end the held request.
+    TNTransportConfig patient = ShortTimeouts();
+    patient.LowSpeedSeconds = 10;
+    patient.TotalTimeoutMs = 10000;
+    ScopedTransportConfig config(patient);
+    sync_.SeedRecord(501, "Dalsi Alenin zaznam");
+    accounts_.ArmApiFault("get-records", test_service::ApiFault::Delay(2000));
+    int passesBefore = LogLinesContaining("[TNGlobal::Sync2Records][BEGIN]");
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([&] {
+        return LogLinesContaining("[TNGlobal::Sync2Records][BEGIN]") > passesBefore && accounts_.InFlight() == 1;
+    }));
+
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(g.OdhlasUzivatele(false));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1800));
+    EXPECT_EQ(LogLinesContaining("[g.PostToApi][DROPPED]"), 1);
+    EXPECT_EQ(g.OnlineThreadRunning, 0);
+
+    size_t bobsFirst = accounts_.Requests().size();
+    ASSERT_TRUE(host_->SignIn("bob@example.test", "b"));
+    ASSERT_TRUE(RunUntil([] { return g.UserLoginStatus == 1; }));
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Uzivatele.ActiveUserID(), 1002u);
+    EXPECT_EQ(RecordsOfOrganizer(501), 0);
+    std::vector<test_service::ApiRequest> requests = accounts_.Requests();
+    ASSERT_GT(requests.size(), bobsFirst);
+    for (size_t i = bobsFirst; i < requests.size(); ++i) {
+        std::string userId = test_service::FieldValue(requests[i].Fields, "UserID");
+        EXPECT_TRUE(userId.empty() || userId == "1002") << requests[i].Name << " UserID " << userId;
+    }
 }
 
 } // namespace

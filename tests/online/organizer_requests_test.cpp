@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace online_test {
@@ -280,6 +282,32 @@ TEST_F(OrganizerRequestTest, MissingIdsBecomeBlanksThatTheQueuedReloadsFill)
         EXPECT_EQ(std::string(record->Text.View()), "Ze serveru " + std::to_string(id));
         EXPECT_GT(record->Changed, 0u);
     }
+}
+
+TEST_F(OrganizerRequestTest, AQueuedAnswerOfAnEndedSignInIsDropped)
+{
+    SignIn();
+    sync_.Seed(kRecords, {{"OrganizerID", "501"}, {"Text", "Ze serveru"}}, 20001);
+    EXPECT_EQ(Handle(IdList(1, "20001;")), 1);
+    ASSERT_EQ(g.apiQueueRequests.Count(), 1);
+
+    std::thread worker;
+    {
+        // The answer waits for the model lock while a log-out begins.
+        TNUiJobLock lock = g.WaitUntilSyncJobIsDone("test", 1);
+        worker = std::thread([] { g.onlineProceedAPIQueue(); });
+        ASSERT_TRUE(PumpUntil([&] { return Posted("get-updated-records") == 1; }));
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        ++g.SignInGeneration;
+    }
+    worker.join();
+
+    EXPECT_EQ(LogLinesContaining("[onlineProceedAPIQueue][DROPPED] answer of an earlier sign-in"), 1);
+    EXPECT_TRUE(g.apiQueueRequests.HasLive());
+    TNModelReadGuard lock;
+    const TNPIMRecord* record = PIM[0]->Records->GetRecordByID(20001);
+    ASSERT_NE(record, nullptr);
+    EXPECT_TRUE(record->Text.IsEmpty());
 }
 
 TEST_F(OrganizerRequestTest, FullResyncIsQueuedOncePerIntervalAndOrganizer)

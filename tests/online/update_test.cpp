@@ -531,6 +531,22 @@ TEST_F(UpdateTest, TheCloseStopsAStalledDownloadAndInstallsNothing)
     service_.DisarmFaults();
 }
 
+TEST_F(UpdateTest, ALogOutDoesNotWaitForADownload)
+{
+    OfferBothFiles();
+    service_.ArmFault(test_service::UpdateService::kDownloadPath, test_service::Fault::Stall(0), test_service::kAlways);
+    BeginAutoUpdate(kNewVersion);
+    ASSERT_TRUE(PumpUntil([] { return AutoUpdate.runningStahniSoubor != 0; }));
+
+    WindowState.SetActivePage("Dnes");
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(g.OdhlasUzivatele(false));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(2));
+    EXPECT_TRUE(AutoUpdateThreadRunning());
+    EXPECT_EQ(LogLinesContaining("The online thread or a job still runs"), 0);
+    service_.DisarmFaults();
+}
+
 TEST_F(UpdateTest, AnUnwritableProgramFolderKeepsTheUpdateStaged)
 {
     OfferBothFiles();

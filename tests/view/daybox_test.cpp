@@ -1,12 +1,10 @@
 #include "foundation/time.h"
-#include "platform/core/clock.h"
 #include "platform/gui/bitmap.h"
 #include "platform/gui/canvas.h"
 #include "platform/gui/image.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/mouse.h"
 #include "platform/gui/text_metrics.h"
-#include "platform/testing/fake_clock.h"
 #include "platform/testing/gui_seams.h"
 #include "tests/view/view_fixture.h"
 #include "view/image_table.h"
@@ -25,26 +23,10 @@ protected:
     void SetUp() override
     {
         ViewTest::SetUp();
-        clock_ = dynamic_cast<plat::testing::FakeClock*>(&plat::CurrentClock());
-        ASSERT_NE(clock_, nullptr);
-        savedNow_ = clock_->UnixMilliseconds();
         Desk()->SetBounds(0, 0, 755, 2000);
         MakeDayboxBackgrounds();
         daybox_ = MakeItem(cmpDaybox, "daybox", Desk());
         daybox_->ResizeAllDays(7);
-    }
-    void TearDown() override
-    {
-        clock_->SetUnixMilliseconds(savedNow_);
-        ViewTest::TearDown();
-    }
-
-    // Local wall-clock time of the program.
-    void SetNow(int32_t day, int32_t month, int32_t year, int32_t hour, int32_t minute)
-    {
-        TNTime time;
-        time.SetDateTime(day, month, 0, minute, hour, year);
-        clock_->SetUnixSeconds(time.GetTimestamp());
     }
 
     plat::TJvPanel* Line() const { return daybox_->FramePanel2.Get(); }
@@ -52,8 +34,6 @@ protected:
     plat::TImage* Picture() const { return daybox_->Images[1].Get(); }
 
     TNViewItem* daybox_ = nullptr;
-    plat::testing::FakeClock* clock_ = nullptr;
-    int64_t savedNow_ = 0;
 };
 
 TEST_F(DayboxTest, CreatesHiddenMarkersAndLaysOutByWidth)

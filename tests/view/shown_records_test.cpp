@@ -58,6 +58,10 @@ TEST_F(ViewTest, ShownRecordsAreSafeAcrossThreads)
         while (!done.load())
             NotifyShownDataReplaced();
     });
+    // The adds are quick: they start once a reader runs, so that the two
+    // overlap even on a loaded machine.
+    while (copies.load() == 0)
+        std::this_thread::yield();
     for (uint32_t id = 1; id <= 10000; ++id)
         ASSERT_GE(WindowState.AddShownRecord(id, 0), 0);
     done.store(true);
@@ -67,4 +71,16 @@ TEST_F(ViewTest, ShownRecordsAreSafeAcrossThreads)
     NotifyShownDataReplaced();
     EXPECT_TRUE(WindowState.ShownRecords().empty());
     EXPECT_GT(copies.load(), 0);
+}
+
+TEST_F(ViewTest, ShownRecordLookUpsFollowReplacementAndTruncation)
+{
+    WindowState.SetShownRecords({{7, 0}, {8, 0}, {7, 1}, {9, 0}});
+    EXPECT_EQ(View.GetShownRecord(7), 0) << "the first of equal ids";
+    EXPECT_EQ(View.GetShownRecord(9), 3);
+    EXPECT_TRUE(View.ResizeShownRecords(2));
+    EXPECT_EQ(View.GetShownRecord(9), -1) << "cut off";
+    EXPECT_EQ(View.GetShownRecord(8), 1);
+    EXPECT_EQ(WindowState.AddShownRecord(9, 0), 2);
+    EXPECT_EQ(View.GetShownRecord(9), 2);
 }

@@ -3,8 +3,10 @@
 #include "foundation/globals.h"
 #include "online/global.h"
 #include "online/window_state.h"
+#include "platform/core/clock.h"
 #include "platform/gui/bitmap.h"
 #include "platform/gui/canvas.h"
+#include "platform/testing/fake_clock.h"
 #include "view/image_table.h"
 
 #include <string>
@@ -58,6 +60,7 @@ void ViewTest::SetUp()
 {
     OffscreenGuiTest::SetUp();
     UseFixedMetrics();
+    savedNow_ = plat::CurrentClock().UnixMilliseconds();
     ASSERT_TRUE(ViewGlobalsConstructed());
     DestroyViewGlobals();
     ConstructViewGlobals();
@@ -114,6 +117,8 @@ void ViewTest::SetUp()
 
 void ViewTest::TearDown()
 {
+    if (auto* clock = dynamic_cast<plat::testing::FakeClock*>(&plat::CurrentClock()))
+        clock->SetUnixMilliseconds(savedNow_);
     ImageTable.Clear();
     DestroyViewGlobals();
     ConstructViewGlobals();
@@ -124,6 +129,25 @@ void ViewTest::TearDown()
     dialogForm_.reset();
     mainForm_.reset();
     OffscreenGuiTest::TearDown();
+}
+
+void ViewTest::SetNow(int32_t day, int32_t month, int32_t year, int32_t hour, int32_t minute)
+{
+    auto* clock = dynamic_cast<plat::testing::FakeClock*>(&plat::CurrentClock());
+    ASSERT_NE(clock, nullptr);
+    TNTime time;
+    time.SetDateTime(day, month, 0, minute, hour, year);
+    clock->SetUnixSeconds(time.GetTimestamp());
+}
+
+std::vector<int16_t> ViewTest::TakeQueuedUiTags()
+{
+    std::vector<int16_t> tags;
+    int16_t tag = 0;
+    uint32_t param = 0;
+    while (g.uiTags.Take(&tag, &param))
+        tags.push_back(tag);
+    return tags;
 }
 
 plat::TColor ViewTest::ActionIconColor(int index)

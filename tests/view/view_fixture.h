@@ -83,6 +83,10 @@ protected:
     // 18 icons of 16 x 16, icon i filled with ActionIconColor(i).
     plat::TImageList* ActionImages() const { return actionImages_.get(); }
     static plat::TColor ActionIconColor(int index);
+    // Takes every UI-update tag queued so far, oldest first.
+    static std::vector<int16_t> TakeQueuedUiTags();
+    // Sets the fake clock to a local wall-clock time; TearDown puts it back.
+    void SetNow(int32_t day, int32_t month, int32_t year, int32_t hour, int32_t minute);
 
     GlobalsReady globals_;
     model_test::LogCapture log_;
@@ -98,6 +102,7 @@ private:
     plat::TNotebook* pages_ = nullptr;
     plat::TTimer* resizeTimer_ = nullptr;
     std::unique_ptr<plat::TImageList> actionImages_;
+    int64_t savedNow_ = 0;
 };
 
 } // namespace view_test

@@ -5,11 +5,11 @@
 #include "platform/gui/hot_keys.h"
 #include "platform/gui/internal/layer.h"
 #include "platform/testing/gui_harness.h"
+#include "platform/testing/other_x11_client.h"
 
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -37,39 +37,7 @@ public:
 };
 
 // Another program on the same display.
-class OtherClient {
-public:
-    OtherClient() : connection_(xcb_connect(nullptr, nullptr))
-    {
-        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
-        xcb_key_symbols_t* symbols = xcb_key_symbols_alloc(connection_);
-        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols, 's');
-        keycode_ = codes != nullptr ? codes[0] : 0;
-        std::free(codes);
-        xcb_key_symbols_free(symbols);
-    }
-    ~OtherClient() { xcb_disconnect(connection_); }
-
-    // False when another client holds the combination.
-    bool Grab(uint16_t mask)
-    {
-        const xcb_void_cookie_t cookie =
-            xcb_grab_key_checked(connection_, 0, root_, mask, keycode_, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
-        xcb_generic_error_t* error = xcb_request_check(connection_, cookie);
-        std::free(error);
-        return error == nullptr;
-    }
-    void Ungrab(uint16_t mask)
-    {
-        xcb_ungrab_key(connection_, keycode_, root_, mask);
-        xcb_flush(connection_);
-    }
-
-private:
-    xcb_connection_t* connection_;
-    xcb_window_t root_ = 0;
-    xcb_keycode_t keycode_ = 0;
-};
+using OtherClient = testing::OtherX11Client;
 
 class HotKeysX11 : public ::testing::Test {
 protected:
@@ -166,13 +134,13 @@ TEST_F(HotKeysX11, ACombinationAnotherProgramHoldsFailsAndLeavesNoGrab)
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
         log_.clear();
-        OtherClient other;
+        OtherClient other('s');
         ASSERT_TRUE(other.Grab(row.held));
         EXPECT_FALSE(HotKeys::Register(*form_, 101, MOD_ALT | MOD_SHIFT, 'S'));
         ASSERT_EQ(log_.size(), 1u);
         EXPECT_NE(log_[0].find("hot key 101 (Alt+Shift+S) is taken by another program"), std::string::npos);
 
-        OtherClient third;
+        OtherClient third('s');
         for (const uint16_t variant : variants)
             if (variant != row.held) {
                 EXPECT_TRUE(third.Grab(variant)) << "variant " << variant;
@@ -185,7 +153,7 @@ TEST_F(HotKeysX11, ACombinationAnotherProgramHoldsFailsAndLeavesNoGrab)
 TEST_F(HotKeysX11, UnregisterGivesEveryVariantBack)
 {
     ASSERT_TRUE(HotKeys::Register(*form_, 101, MOD_ALT | MOD_SHIFT, 'S'));
-    OtherClient other;
+    OtherClient other('s');
     for (const uint16_t locks :
          {uint16_t{0}, uint16_t{XCB_MOD_MASK_LOCK}, kNumLock, static_cast<uint16_t>(XCB_MOD_MASK_LOCK | kNumLock)})
         EXPECT_FALSE(other.Grab(kAltShift | locks)) << "locks " << locks;
@@ -220,7 +188,7 @@ TEST_F(HotKeysX11, AHotKeyFollowsItsKeyToANewKeyboardLayout)
 TEST_F(HotKeysX11, AFreedFormGivesItsKeysBack)
 {
     ASSERT_TRUE(HotKeys::Register(*form_, 101, MOD_ALT | MOD_SHIFT, 'S'));
-    OtherClient other;
+    OtherClient other('s');
     EXPECT_FALSE(other.Grab(kAltShift));
     form_.reset();
     testing::Flush();

@@ -1,17 +1,22 @@
 // Runs under Xvfb (CTest label "xvfb"): the control bar of a signed-in main
 // window on a real X11 display, as a captioned column in a wide window and a
 // captionless row in a narrow one, probed on the screen at the squares; and
-// the log window, which a click does not activate.
+// the log window, which a click does not activate; and the open information
+// strip with its gradient.
 #include "foundation/app_info.h"
 #include "foundation/globals.h"
+#include "foundation/info_messages.h"
 #include "mainwindow/log_window.h"
 #include "mainwindow/main_window.h"
 #include "online/global.h"
+#include "platform/gui/gradient.h"
 #include "platform/gui/gui_application.h"
 #include "platform/gui/label.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/timer.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/shell_fixture.h"
+#include "tests/mainwindow/xvfb/screen_support.h"
 #include "tests/support/scratch_folder.h"
 #include "view/view.h"
 
@@ -38,24 +43,6 @@ bool Near(plat::TColor actual, plat::TColor expected)
     return true;
 }
 
-// The GUI on X11 and the program's globals in a private home, once.
-bool Ready()
-{
-    static bool ready = [] {
-        static testing_support::ScratchFolder home;
-        for (const char* variable : {"HOME", "XDG_DATA_HOME", "XDG_CONFIG_HOME"})
-            setenv(variable, home.Path().c_str(), 1);
-        plat::GuiApplication::Start();
-        InstallOnlineGlobals();
-        InstallViewGlobals();
-        InstallViewHooks();
-        const bool built = ConstructGlobals();
-        App.IsDev = 1;
-        return built && plat::GuiApplication::PlatformName() == "xcb";
-    }();
-    return ready;
-}
-
 std::string Output(const std::string& command)
 {
     std::string text;
@@ -73,7 +60,7 @@ TEST(ControlBarScreen, AColumnInAWideWindowAndARowInANarrowOne)
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0')
         GTEST_SKIP() << "no X11 display";
-    ASSERT_TRUE(Ready());
+    ASSERT_TRUE(XvfbReady());
     for (int slot : {4, 5, 10, 11, 14})
         View.ButtonColors[slot] = kActive;
 
@@ -128,7 +115,7 @@ TEST(LogWindowScreen, AClickOnItLeavesTheMainWindowInFront)
     const char* display = std::getenv("DISPLAY");
     if (display == nullptr || *display == '\0')
         GTEST_SKIP() << "no X11 display";
-    ASSERT_TRUE(Ready());
+    ASSERT_TRUE(XvfbReady());
     plat::TOwned<TfrmMainDLMR1> window(new TfrmMainDLMR1(nullptr, std::make_unique<PageRecorder>()));
     plat::Application::SetMainForm(window.get());
     window->SetBounds(10, 10, 400, 300);
@@ -151,6 +138,43 @@ TEST(LogWindowScreen, AClickOnItLeavesTheMainWindowInFront)
     EXPECT_TRUE(window->Active());
     EXPECT_FALSE(log->Active());
     log.reset();
+    window.reset();
+    plat::testing::Flush();
+}
+
+TEST(InfoStripScreen, TheOpenStripShowsItsGradient)
+{
+    const char* display = std::getenv("DISPLAY");
+    if (display == nullptr || *display == '\0')
+        GTEST_SKIP() << "no X11 display";
+    ASSERT_TRUE(XvfbReady());
+    plat::TOwned<TfrmMainDLMR1> window(new TfrmMainDLMR1(nullptr, std::make_unique<PageRecorder>()));
+    plat::Application::SetMainForm(window.get());
+    window->SetBounds(0, 0, 900, 600);
+    window->Show();
+    ASSERT_TRUE(plat::testing::WaitUntilExposed(*window));
+
+    g.InfoMessages.Clear();
+    g.InfoMessages.Add("Nainstalujte nejnovější verzi Dalmora. Stahujte zdarma ZDE", "", true, 0, 7);
+    window->StartTimerInfoPruh(-2);
+    for (int i = 0; i < 200 && (window->pInfo->Height() < 29 || window->timerAnimace->Enabled()); ++i) {
+        plat::testing::Flush();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_EQ(window->pInfo->Height(), 29);
+    plat::testing::Render(*window);
+    const std::filesystem::path output(DALMORA_GUI_OUTPUT_DIR);
+    std::filesystem::create_directories(output);
+    EXPECT_TRUE(plat::testing::SaveScreenshot((output / "info_strip.png").string()));
+
+    // Away from the text and the close button.
+    plat::TJvGradient* gradient = window->gradInfo;
+    const int x = gradient->Width() - 120;
+    const plat::TPoint top = gradient->ClientToScreen(plat::TPoint{x, 0});
+    const plat::TPoint bottom = gradient->ClientToScreen(plat::TPoint{x, gradient->Height() - 1});
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(top.x, top.y), 0xC56A31, 2));
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(bottom.x, bottom.y), 0x834202, 2));
+    g.InfoMessages.Clear();
     window.reset();
     plat::testing::Flush();
 }

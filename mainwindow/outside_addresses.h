@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// Web addresses of outside parties that the product owner supplies: the
+// mobile app's store page, the partner named in the status bar, and the two
+// help pages (icon set attribution, download portal). Empty until supplied:
+// a menu item with an empty address is hidden, a click on a panel with one
+// logs and opens nothing.
+struct TNOutsideAddresses {
+    std::string MobileAppStore;
+    std::string StatusBarPartner;
+    std::string IconSetAttribution;
+    std::string DownloadPortal;
+};
+
+extern TNOutsideAddresses OutsideAddresses;
+
+// Opens the address in the browser; an empty one logs `caller` with a note
+// and opens nothing. True when the browser was started.
+bool OpenOutsideAddress(const std::string& address, const char* caller);
