@@ -43,7 +43,11 @@ void Globals(const std::string& apiDomain)
 {
     static bool installed = [] {
         char pattern[] = "/tmp/sync-bench-XXXXXX";
-        std::string root = mkdtemp(pattern);
+        static const std::string root = mkdtemp(pattern);
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(root, ignored);
+        });
         setenv("XDG_DATA_HOME", (root + "/data").c_str(), 1);
         InitTransport();
         InstallPIMFactory();

@@ -23,3 +23,10 @@ void NotifyShownDataReplaced()
         ModelHooks.ShownDataReplaced();
     }
 }
+
+void NotifySaveFinished()
+{
+    if (ModelHooks.SaveFinished != nullptr) {
+        ModelHooks.SaveFinished();
+    }
+}

@@ -15,6 +15,9 @@ struct TNModelHooks {
     // The records the views list were freed and replaced (load, log-out):
     // the views rebuild their lists.
     void (*ShownDataReplaced)() = nullptr;
+    // A save of a data set ended (written or not): whoever waits for the
+    // data set to be free goes on.
+    void (*SaveFinished)() = nullptr;
 };
 
 extern TNModelHooks ModelHooks;
@@ -25,3 +28,5 @@ TNModelImage* LoadModelImage(const char* path);
 void FreeModelImage(TNModelImage* image);
 // Tells the views through the hook; nothing when no hook is set.
 void NotifyShownDataReplaced();
+// Tells the waiting side through the hook; nothing when no hook is set.
+void NotifySaveFinished();

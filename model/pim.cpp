@@ -322,17 +322,17 @@ void TNPIM::SetRecordFileSlot(int32_t fid)
 
 // ---------------------------------------------------------------- Save
 
-void TNPIM::Save(bool close_ra_file, bool reset_file)
+bool TNPIM::Save(bool close_ra_file, bool reset_file)
 {
-    Guarded("[TNPIM::Save][ALL]", [&] {
+    bool written = Guarded("[TNPIM::Save][ALL]", false, [&] {
         // 1. One save at a time, and none while a sync runs.
         if (SavingPimNow) {
             LogText("[TNPIM::Save][RETURN] SavingPimNow = true");
-            return;
+            return false;
         }
         if (c.SyncIsRunning) {
             LogText("[TNPIM::Save][RETURN] c.SyncIsRunning = true");
-            return;
+            return false;
         }
         SavingPimNow = true;
         FlagReset saving{SavingPimNow};
@@ -343,19 +343,21 @@ void TNPIM::Save(bool close_ra_file, bool reset_file)
         if (!raf.indexOk(fid)) {
             LogText("[PIM::Save][ERROR] raf.indexOk(App.raFileAllPIM) = false!");
             LogText("[TNPIM::Save][END]");
-            return;
+            return false;
         }
         TNRAFile& file = *raf.Items[static_cast<size_t>(fid)];
 
         // 3. Only with something to write, for a signed-in user.
+        bool ok = true;
         if (file.toSaveCount() == 0 && !pimDataReceived) {
             LogText("[PIM::Save] No need to save PIM. Exiting.");
         } else if (!Uzivatele.HasActiveUser() || Uzivatele.ActiveUserID() == 0) {
             LogText("[PIM::Save] No active user. Exiting.");
+            ok = false;
         } else {
             // 4.-5. The queued items, then the file to disk.
-            SaveQueue(file, fid);
-            raf.flushFile(fid);
+            ok = SaveQueue(file, fid);
+            ok = raf.flushFile(fid) && ok;
         }
 
         // 6. Closed when the caller asks.
@@ -365,10 +367,13 @@ void TNPIM::Save(bool close_ra_file, bool reset_file)
         }
         // 7. Done.
         LogText("[TNPIM::Save][END]");
+        return ok;
     });
+    NotifySaveFinished();
+    return written;
 }
 
-void TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
+bool TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
 {
     SaveCounts counts;
     int32_t count = file.toSaveCount();
@@ -408,6 +413,7 @@ void TNPIM::SaveQueue(TNRAFile& file, int32_t fid)
     LogTextInt("[TNPIM::Save][toSave_CLEANUP][BEFORE] toSaveCount = ", file.toSaveCount());
     file.clean_toSave();
     LogTextInt("[TNPIM::Save][toSave_CLEANUP][AFTER] toSaveCount = ", file.toSaveCount());
+    return !counts.writeFailed;
 }
 
 // ---------------------------------------------------------------- Load

@@ -105,8 +105,10 @@ public:
     void Destroy();
     // Clear of every collection, Destroy and Init (log-out).
     void CleanAll();
-    // Writes the save queue of the set's record file.
-    void Save(bool close_ra_file, bool reset_file);
+    // Writes the save queue of the set's record file. True when the queue
+    // is on disk (or had nothing to write); false when the save was skipped
+    // (another save or a download runs, no file, no user) or a write failed.
+    bool Save(bool close_ra_file, bool reset_file);
     // Reads the set's record file into the collections.
     void Load(TNPIMLoadProgress progress);
 
@@ -199,7 +201,8 @@ private:
     // Opens the set's data file when its slot has none open; makes the slot
     // when there is none.
     void OpenRecordFile();
-    void SaveQueue(TNRAFile& file, int32_t fid);
+    // False when a write failed.
+    bool SaveQueue(TNRAFile& file, int32_t fid);
     void LoadFile(TNRAFile& file, TNPIMLoadProgress progress);
 
     // The record carries the tag: by its first live assignment, or by its own TagID.

@@ -421,10 +421,51 @@ bool TNPIMTagsAssign::WriteOffIfTagLost(int32_t pos)
     TNPIMTagsAssignItem& a = *Items[pos];
     const TNPIMTag* tag = ParentPIM != nullptr ? ParentPIM->Tags.GetTagByID(a.TagID) : nullptr;
     bool lost = tag == nullptr || (tag->ID >= kFirstLocalID && (tag->Deleted != 0 || tag->OrganizerID == 0));
-    if (!lost) {
+    if (lost) {
+        WriteOff(pos, "[TNPIMTagsAssign::GetDataToSync][WRITTEN_OFF] its tag can never go up; TagID = ", a.TagID);
+    }
+    return lost;
+}
+
+bool TNPIMTagsAssign::TakeConfirmedRecordID(int32_t pos)
+{
+    TNPIMTagsAssignItem& a = *Items[pos];
+    TNPIMRecords* records = ParentPIM != nullptr ? ParentPIM->Records.get() : nullptr;
+    if (records == nullptr) {
         return false;
     }
-    LogTextUInt("[TNPIMTagsAssign::GetDataToSync][WRITTEN_OFF] its tag can never go up; TagID = ", a.TagID);
+    // A record that holds the id now has not been confirmed; only one that
+    // held it before (its old id) has.
+    bool unconfirmed = false;
+    records->ForEachPosOfID(a.RecordID, [&](int32_t) { unconfirmed = true; });
+    const TNPIMRecord* record = unconfirmed ? nullptr : records->GetRecordByID(a.RecordID);
+    if (record == nullptr || record->ID >= kFirstLocalID) {
+        return false;
+    }
+    MapErase(a.RecordID, pos);
+    a.RecordID = record->ID;
+    MapInsert(pos);
+    QueueForSave(pos);
+    return true;
+}
+
+bool TNPIMTagsAssign::WriteOffIfRecordLost(int32_t pos)
+{
+    TNPIMTagsAssignItem& a = *Items[pos];
+    TNPIMRecords* records = ParentPIM != nullptr ? ParentPIM->Records.get() : nullptr;
+    const TNPIMRecord* record = records != nullptr ? records->GetRecordByID(a.RecordID) : nullptr;
+    bool lost = record == nullptr || (record->ID >= kFirstLocalID && record->OrganizerID == 0);
+    if (lost) {
+        WriteOff(pos,
+                 "[TNPIMTagsAssign::GetDataToSync][WRITTEN_OFF] its record can never go up; RecordID = ", a.RecordID);
+    }
+    return lost;
+}
+
+void TNPIMTagsAssign::WriteOff(int32_t pos, const char* why, uint32_t id)
+{
+    TNPIMTagsAssignItem& a = *Items[pos];
+    LogTextUInt(why, id);
     a.Deleted = static_cast<uint32_t>(TNLocalClock::Now());
     a.PleaseSync = false;
     // The service never had it: its record becomes a hole, and the item
@@ -435,7 +476,6 @@ bool TNPIMTagsAssign::WriteOffIfTagLost(int32_t pos)
         NoteIDChanged(pos);
     }
     RefreshFirstTag(a.RecordID);
-    return true;
 }
 
 uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text, const TNUploadSkip& skip)
@@ -455,6 +495,10 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text, const TNUploadSkip& skip
             // the service id here.
             if (a->TagID >= kFirstLocalID && !TakeConfirmedTagID(i)) {
                 WriteOffIfTagLost(i);
+                continue;
+            }
+            if (a->RecordID >= kFirstLocalID && !TakeConfirmedRecordID(i)) {
+                WriteOffIfRecordLost(i);
                 continue;
             }
             a->PleaseSync = true;

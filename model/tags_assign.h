@@ -82,9 +82,10 @@ public:
     // the new one.
     void TagIDChanged(uint32_t oldTagID, uint32_t newTagID);
 
-    // Appends the form of the first pending assignment whose tag the service
-    // knows (a tag with a temporary id goes up after the assignments); its
-    // id, 0 when none.
+    // Appends the form of the first pending assignment whose tag and record
+    // the service knows (a tag with a temporary id goes up after the
+    // assignments; a record backing off may go up after them); its id, 0
+    // when none.
     uint32_t GetDataToSync(TNString* text, const TNUploadSkip& skip = {});
     void DataUpSynced(uint32_t oldID, uint32_t newID, uint32_t newChanged);
 
@@ -115,6 +116,15 @@ private:
     // up, or without an organizer) is written off, so that the uploads
     // drain; whether it was.
     bool WriteOffIfTagLost(int32_t pos);
+    // The same for the record: a confirmed record named by its temporary id
+    // gives its service id; an assignment waits while its record has none,
+    // because the service may have answered that temporary id for another
+    // item already (temporary ids start again), and it would refuse the
+    // reference as stale.
+    bool TakeConfirmedRecordID(int32_t pos);
+    bool WriteOffIfRecordLost(int32_t pos);
+    // The assignment at pos can never go up: written off with a log line.
+    void WriteOff(int32_t pos, const char* why, uint32_t id);
 
     struct RecordTags {
         // TagID of the first live assignment in list order; 0 when none.

@@ -263,13 +263,12 @@ public:
     bool ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, const TNString& sentForm);
     // An item is pending that is not backing off.
     bool UploadPendingNow();
-    // Confirmed uploads are saved in batches, one commit of the data file
-    // for many re-keys: when this many wait, when the oldest waited this
-    // long, or when nothing is left to upload now. A crash loses at most
-    // the batch, whose items then go up again.
-    static constexpr int32_t kConfirmationsPerSave = 64;
-    static constexpr int64_t kConfirmationSaveDelayMs = 250;
-    void SaveConfirmedUploadsWhenDue();
+    // Saves the confirmations not saved yet; true when none is left unsaved.
+    // Each is on disk before the next upload goes out: a crash that lost one
+    // would leave its item under the temporary id, which the service takes
+    // as a new item once it answered, so the item's next upload would make
+    // a second copy on the service.
+    bool SaveConfirmedUploads();
     // The organizer check was asked for; when it last ran.
     std::atomic<uint8_t> pleaseCheckOrganizers{0};
     std::atomic<int64_t> LastOrganizersCheckTime{0};
@@ -322,6 +321,9 @@ public:
     int32_t AddObjectData(uint8_t type, uint32_t id, int32_t position);
     int32_t DeleteObjectData(uint8_t type, uint32_t id, int32_t position);
     bool Sync2GetObjectData(uint8_t type, uint32_t id, int32_t position);
+    // Applies a valid "get-object-data" answer about the item (type, id) of
+    // the data set, under the model lock.
+    static void ApplyObjectData(TNPIM* pim, uint8_t type, uint32_t id, TNString* answer);
     // Fetches the first entry not done; one per pass.
     void GetNextObjectData();
     TNObjectDataList ObjectData;
@@ -354,6 +356,9 @@ public:
     // any (else `sharing` is left alone). True when a record came back.
     bool LoadOneRecordFromServer(uint32_t recordId, uint32_t organizerId, int32_t position,
                                  std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing);
+    // Reads a valid "get-one-record" answer the same way.
+    static bool ReadOneRecordAnswer(TNString* answer, uint32_t recordId, TNPIM* pim,
+                                    std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing);
 
     // ---- Account actions and statistics (account_actions.cpp).
     // The basic profile's save is to be sent (the pass clears it before it
@@ -513,11 +518,14 @@ private:
                                int32_t* deleted, int32_t* created);
 
     // Sync2Upsync's steps.
-    bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged, const TNString& sentForm);
-    // Confirmations queued for saving and not saved yet; when the first came.
+    bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm);
+    // Confirmations queued for saving and not saved yet.
     std::atomic<int32_t> unsavedConfirmations_{0};
-    std::atomic<int64_t> firstUnsavedConfirmationMs_{0};
+    // The series of a confirmed recurring master; no lock is held while its
+    // requests wait.
     bool UpdateRecurrence(uint32_t oldId, uint32_t newId);
+    // The id a record confirmed from oldId holds now.
+    uint32_t ConfirmedRecordId(uint32_t oldId);
 
     std::mutex organizersToCheckMutex_;
     std::vector<uint32_t> organizersToCheck_;

@@ -4,6 +4,7 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
+#include "model/hooks.h"
 #include "model/pim.h"
 #include "online/auto_update.h"
 #include "online/global.h"
@@ -41,6 +42,7 @@ TNHeadlessHost::TNHeadlessHost()
     MainWindowHooks.WakeUiTagConsumer = &TNHeadlessHost::WakeConsumer;
     MainWindowHooks.ArmAfterOnlineLogin = &TNHeadlessHost::AfterOnlineLogin;
     MainWindowHooks.ArmOnlineTimer = &TNHeadlessHost::ArmOnlineTimer;
+    ModelHooks.SaveFinished = &TNHeadlessHost::WakeConsumerAfterSave;
     InstallAutoUpdate();
 }
 
@@ -51,6 +53,7 @@ TNHeadlessHost::~TNHeadlessHost()
     StopAutoUpdateForClose();
     CompleteAutoUpdateAtClose();
     OnlineHooks.BeginAutoUpdate = nullptr;
+    ModelHooks.SaveFinished = nullptr;
     MainWindowHooks.WakeUiTagConsumer = nullptr;
     MainWindowHooks.ArmAfterOnlineLogin = nullptr;
     MainWindowHooks.ArmOnlineTimer = nullptr;
@@ -95,6 +98,14 @@ void TNHeadlessHost::WakeConsumer()
         plat::PostToMainThread(&TNHeadlessHost::ConsumeOneTag);
 }
 
+// A consumer that met a save goes on when the save ends.
+void TNHeadlessHost::WakeConsumerAfterSave()
+{
+    TNHeadlessHost* host = current_.load();
+    if (host != nullptr && host->consumerWaitsForSave_.exchange(false))
+        WakeConsumer();
+}
+
 // One tick of the consumer: one tag per turn, none while PIM[0] is saved.
 void TNHeadlessHost::ConsumeOneTag()
 {
@@ -105,7 +116,12 @@ void TNHeadlessHost::ConsumeOneTag()
     TNPIM* pim = PIM[0];
     if (pim != nullptr && pim->SavingPimNow) {
         LogText("[TfrmMainDLMR1::timerUpdateUITimer][RETURN] PIM[0]->SavingPimNow = true");
-        WakeConsumer();
+        // Waits for the save's end rather than asking again at once, which
+        // would keep the loop busy for the whole save. A save that ended
+        // before the wait was noted wakes nobody: checked again here.
+        host->consumerWaitsForSave_ = true;
+        if (!pim->SavingPimNow)
+            WakeConsumerAfterSave();
         return;
     }
     LogText("[timerUpdateUITimer][BEFORE][BEGIN]");

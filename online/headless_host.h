@@ -39,6 +39,7 @@ public:
 
 private:
     static void WakeConsumer();
+    static void WakeConsumerAfterSave();
     static void ConsumeOneTag();
     static void AfterOnlineLogin(int32_t tag);
     static void ArmOnlineTimer(int32_t intervalMs);
@@ -46,6 +47,7 @@ private:
 
     static std::atomic<TNHeadlessHost*> current_;
     std::atomic<bool> consumerArmed_{false};
+    std::atomic<bool> consumerWaitsForSave_{false};
     mutable std::mutex mutex_;
     TNString typedLogin_;
     TNString typedPassword_;

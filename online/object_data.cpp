@@ -166,25 +166,30 @@ bool TNGlobal::Sync2GetObjectData(uint8_t type, uint32_t id, int32_t position)
         if (done) {
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2GetObjectData]");
             TNPIM* pim = PIM[position];
-            TNString value;
             if (!lock.Stale() && pim != nullptr && AnswerIsValid(&answer)) {
-                if (!answer.GetXmlValue("object-data", nullptr, 0, &value, false)) {
-                    LogTextInt("[g.Sync2GetObjectData][B][Calling DeleteObjectData] object-data not found at all. "
-                               "ObjectID = ",
-                               static_cast<int32_t>(id));
-                } else if (ObjectIsGone(value)) {
-                    LogText("[g.Sync2GetObjectData][A] object-data = false; ");
-                    TNModelWriteGuard model;
-                    DeleteObjectItem(pim, type, id);
-                } else {
-                    TNModelWriteGuard model;
-                    FillObjectItem(pim, type, id, &answer);
-                }
+                ApplyObjectData(pim, type, id, &answer);
                 DeleteObjectData(type, id, listPosition);
             }
         }
         return Sync2Finish(done, false, "Sync2GetObjectData", done ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
     });
+}
+
+void TNGlobal::ApplyObjectData(TNPIM* pim, uint8_t type, uint32_t id, TNString* answer)
+{
+    TNString value;
+    if (!answer->GetXmlValue("object-data", nullptr, 0, &value, false)) {
+        LogTextInt("[g.Sync2GetObjectData][B][Calling DeleteObjectData] object-data not found at all. "
+                   "ObjectID = ",
+                   static_cast<int32_t>(id));
+    } else if (ObjectIsGone(value)) {
+        LogText("[g.Sync2GetObjectData][A] object-data = false; ");
+        TNModelWriteGuard model;
+        DeleteObjectItem(pim, type, id);
+    } else {
+        TNModelWriteGuard model;
+        FillObjectItem(pim, type, id, answer);
+    }
 }
 
 void TNGlobal::GetNextObjectData()

@@ -69,8 +69,10 @@ void TNGlobal::RearmOnlineTimer()
 {
     // Asked before the timer's lock: the model lock is never taken under it,
     // since the user interface may hold the model lock when it asks for a
-    // pass. A change made after this asks for its pass itself.
-    bool uploadPending = UploadPendingNow();
+    // pass. A change made after this asks for its pass itself. A wish already
+    // set stays set (only a pass takes it up): the walk over the pending
+    // items is spared then, as in every pass of a drain.
+    bool uploadPending = NewSyncWanted == 0 && UploadPendingNow();
     // Under the lock RunOnlineNow takes, so that a wish made meanwhile is
     // never overwritten by a longer interval.
     std::lock_guard<std::mutex> guard(OnlineTimerMutex);
@@ -152,7 +154,6 @@ void TOnline::RunSteps()
     onlineShowNotificationWindows(now);
     Calling("onlineSynchronise");
     shownDataChanged_ = onlineSynchronise(now);
-    g.SaveConfirmedUploadsWhenDue();
     // A confirmed upload ends the pass; the next one follows at once.
     if (uploadedId_ != 0)
         return;

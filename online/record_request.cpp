@@ -51,19 +51,26 @@ bool TNGlobal::LoadOneRecordFromServer(uint32_t recordId, uint32_t organizerId, 
         TNString answer(download.DocumentBytes());
         if (!AnswerIsValid(&answer))
             return false;
-        bool ok = false;
-        TNString element;
-        std::string name = "pim-record-id-" + std::to_string(recordId);
-        if (answer.GetXmlValue(name.c_str(), nullptr, 0, &element, false)) {
-            TNPIM* pim = PIM[position] != nullptr ? PIM[position] : PIM[0];
-            auto fresh = std::make_unique<TNPIMRecord>(pim);
-            fresh->ParseFromXML(&element);
-            *record = std::move(fresh);
-            ok = true;
-        }
-        if (std::unique_ptr<TNPIMSharing> list = ReadSharing(&answer))
-            *sharing = std::move(list);
+        TNPIM* pim = PIM[position] != nullptr ? PIM[position] : PIM[0];
+        bool ok = ReadOneRecordAnswer(&answer, recordId, pim, record, sharing);
         LogTextInt("[TNGlobal::LoadOneRecordFromServer][END] get-one-record; ok = ", ok ? 1 : 0);
         return ok;
     });
+}
+
+bool TNGlobal::ReadOneRecordAnswer(TNString* answer, uint32_t recordId, TNPIM* pim,
+                                   std::unique_ptr<TNPIMRecord>* record, std::unique_ptr<TNPIMSharing>* sharing)
+{
+    bool ok = false;
+    TNString element;
+    std::string name = "pim-record-id-" + std::to_string(recordId);
+    if (answer->GetXmlValue(name.c_str(), nullptr, 0, &element, false)) {
+        auto fresh = std::make_unique<TNPIMRecord>(pim);
+        fresh->ParseFromXML(&element);
+        *record = std::move(fresh);
+        ok = true;
+    }
+    if (std::unique_ptr<TNPIMSharing> list = ReadSharing(answer))
+        *sharing = std::move(list);
+    return ok;
 }

@@ -66,6 +66,11 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
             Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
             return false;
         }
+        if (!SaveConfirmedUploads()) {
+            LogText("[TNGlobal::Sync2Upsync] earlier confirmations not saved yet; no upload in this pass");
+            Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
+            return false;
+        }
         LogText("[TNGlobal::Sync2Upsync] Calling PIM[0]->GetDataToSync()...");
         int64_t nowMs = plat::MonotonicMilliseconds();
         int32_t type = 0;
@@ -105,8 +110,10 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
             ++(confirmed ? SyncCounters.Uploaded : SyncCounters.Failed)[type];
         if (confirmed) {
             DoUploadSync = 1;
-            if (unsavedConfirmations_++ == 0)
-                firstUnsavedConfirmationMs_ = plat::MonotonicMilliseconds();
+            ++unsavedConfirmations_;
+            SaveConfirmedUploads();
+            if (type == TNPIM::kUploadRecords)
+                UpdateRecurrence(id, ConfirmedRecordId(id));
         } else {
             int64_t bound =
                 std::max<int64_t>(static_cast<int64_t>(SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
@@ -133,37 +140,42 @@ bool TNGlobal::ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, co
     bool hasNewId = answer->GetXmlValue("uploaded-sync-new-id", nullptr, 0, &value, false);
     uint32_t newId = hasNewId ? AnswerUInt(value) : id;
     uint32_t newChanged = 0;
-    ReadAnswerNumber(answer, "uploaded-sync-new-changed", &newChanged);
+    if (ReadAnswerNumber(answer, "uploaded-sync-new-changed", &newChanged))
+        LogTextUInt("[g.Sync2Upsync] uploaded_sync_new_changed = ", newChanged);
     LogTextInt("[g.Sync2Upsync] Calling PIM[0]->DataUpSynced... upload_sync_type = ", type);
     // A new item left with its temporary id would go up again on every
     // pass, and the service would make a copy each time.
-    return IsAcceptableNewID(newId) && ConfirmUpload(type, id, newId, newChanged, sentForm);
+    return IsAcceptableNewID(newId) && ConfirmUpload(type, id, newId, sentForm);
 }
 
-void TNGlobal::SaveConfirmedUploadsWhenDue()
+bool TNGlobal::SaveConfirmedUploads()
 {
     TNPIM* pim = PIM[0];
     int32_t waiting = unsavedConfirmations_.load();
     if (pim == nullptr || waiting == 0)
-        return;
-    bool due = waiting >= kConfirmationsPerSave ||
-               plat::MonotonicMilliseconds() - firstUnsavedConfirmationMs_.load() >= kConfirmationSaveDelayMs ||
-               !UploadPendingNow();
-    // Another save or request holds the data set: the next pass tries again.
-    if (!due || pim->SavingPimNow || c.SyncIsRunning)
-        return;
-    LogTextInt("[TNGlobal::SaveConfirmedUploadsWhenDue] confirmations = ", waiting);
+        return true;
+    LogTextInt("[TNGlobal::SaveConfirmedUploads] confirmations = ", waiting);
+    // Another save or a download holds the data set, or a write failed:
+    // the next pass tries again before it uploads.
+    if (!pim->Save(false, false)) {
+        LogText("[TNGlobal::SaveConfirmedUploads] not saved now");
+        return false;
+    }
     unsavedConfirmations_ -= waiting;
-    pim->Save(false, false);
+    return true;
 }
 
-bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint32_t newChanged,
-                             const TNString& sentForm)
+bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm)
 {
     TNPIM* pim = PIM[0];
+    // The item keeps the stamp of its last download; the service's new stamp
+    // comes with the next download of the item. A data set loaded again takes
+    // the newest stamps it holds as its download positions: an upload's stamp
+    // among them would pass over what another party changed just before it.
+    constexpr uint32_t kKeepDownloadedStamp = 0;
     TNModelWriteGuard lock;
     if (type != TNPIM::kUploadRecords) {
-        bool taken = pim->DataUpSynced(type, oldId, newChanged, newId);
+        bool taken = pim->DataUpSynced(type, oldId, kKeepDownloadedStamp, newId);
         if (taken)
             UploadBackOff.Succeeded(type, oldId);
         return taken;
@@ -180,7 +192,7 @@ bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint3
     if (newId != oldId)
         records.ForgetDuplicate(newId);
     TNWindowCalls::ReplaceShownNoteId(oldId, newId);
-    if (!pim->DataUpSynced(type, oldId, newChanged, newId))
+    if (!pim->DataUpSynced(type, oldId, kKeepDownloadedStamp, newId))
         return false;
     UploadBackOff.Succeeded(type, oldId);
     pim->ViewCache[0].valid = 0;
@@ -194,8 +206,14 @@ bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, uint3
     }
     LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [HHH]");
     SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
-    UpdateRecurrence(oldId, newId);
     return true;
+}
+
+uint32_t TNGlobal::ConfirmedRecordId(uint32_t oldId)
+{
+    TNModelReadGuard lock;
+    const TNPIMRecord* record = PIM[0] != nullptr ? PIM[0]->Records->GetRecordByID(oldId) : nullptr;
+    return record != nullptr ? record->ID : oldId;
 }
 
 bool TNGlobal::UpdateRecurrence(uint32_t oldId, uint32_t newId)
@@ -204,57 +222,78 @@ bool TNGlobal::UpdateRecurrence(uint32_t oldId, uint32_t newId)
         LogTextUInt("[UpdateRecurrence] upload_sync_id = ", oldId);
         LogTextUInt("[UpdateRecurrence] uploaded_sync_new_id = ", newId);
         TNPIMRecords& records = *PIM[0]->Records;
-        int32_t pos = records.GetRecordPosByID(newId);
-        if (pos < 0)
-            return false;
-        TNPIMRecord* master = records.Items[pos];
-        LogTextInt("[UpdateRecurrence] uploaded_record->PleaseSyncRecurrence = ", master->PleaseSyncRecurrence ? 1 : 0);
-        LogTextUInt("[UpdateRecurrence] uploaded_record->RecurrenceMasterID = ", master->RecurrenceMasterID);
-        if (!master->PleaseSyncRecurrence || master->RecurrenceMasterID != 0)
-            return false;
-        someRecordChangedSoUpdateViews = 7;
-        LogText("[UpdateRecurrence] Before Delete old recurring records");
-        if (newId < kFirstLocalID) {
-            Guarded("[TNGlobal::Sync2Upsync][DeleteRecurringRecordsByRecurrenceMasterID]", [&] {
-                for (int32_t i = 0; i < records.Count; ++i) {
-                    TNPIMRecord* record = records.Items[i];
-                    if (record != nullptr && !record->Virtual && record->RecurrenceMasterID == newId &&
-                        record->Deleted == 0)
-                        records.SaveOrDeleteRecordByPos(i, true);
-                }
-            });
+        // 1. Under the model lock: the old occurrences go, and the series'
+        // dates and times are taken from the master.
+        std::vector<std::string> series;
+        bool noDates = false;
+        {
+            TNModelWriteGuard lock;
+            int32_t pos = records.GetRecordPosByID(newId);
+            if (pos < 0)
+                return false;
+            TNPIMRecord* master = records.Items[pos];
+            LogTextInt("[UpdateRecurrence] uploaded_record->PleaseSyncRecurrence = ",
+                       master->PleaseSyncRecurrence ? 1 : 0);
+            LogTextUInt("[UpdateRecurrence] uploaded_record->RecurrenceMasterID = ", master->RecurrenceMasterID);
+            if (!master->PleaseSyncRecurrence || master->RecurrenceMasterID != 0)
+                return false;
+            someRecordChangedSoUpdateViews = 7;
+            LogText("[UpdateRecurrence] Before Delete old recurring records");
+            if (newId < kFirstLocalID) {
+                Guarded("[TNGlobal::Sync2Upsync][DeleteRecurringRecordsByRecurrenceMasterID]", [&] {
+                    for (int32_t i = 0; i < records.Count; ++i) {
+                        TNPIMRecord* record = records.Items[i];
+                        if (record != nullptr && !record->Virtual && record->RecurrenceMasterID == newId &&
+                            record->Deleted == 0)
+                            records.SaveOrDeleteRecordByPos(i, true);
+                    }
+                });
+            }
+            LogText("[UpdateRecurrence] Before uploaded_record->CreateRecurrenceArray(true)...");
+            if (master->CreateRecurrenceArray(true, 0) <= 0) {
+                LogText("[UpdateRecurrence] uploaded_record->CreateRecurrenceArray(true) <= 0");
+                noDates = true;
+            }
+            for (int32_t i = 0; !noDates && i < TNRequestStrings::kCount; ++i) {
+                const TNString& dates = master->RecurrenceDates[i];
+                const TNString& times = master->RecurrenceTimes[i];
+                if (dates.Length <= 3 || times.Length <= 3)
+                    break;
+                series.push_back(std::string(dates.View()) + std::string(times.View()));
+            }
         }
-        // The series counts as sent only when every request of it was taken.
+
+        // 2. The requests, with no lock held: the user goes on working while
+        // they wait. The series counts as sent only when every request of it
+        // was taken.
         bool sent = false;
         TNFormBuilder head;
         if (Sync2SetRequest("DeleteRecurringRecordsByRecurrenceMasterID", nullptr, 1, &head)) {
             head.AddUInt("mid", newId);
             sent = PostSeriesRequest(head.Text());
         }
-        LogText("[UpdateRecurrence] Before uploaded_record->CreateRecurrenceArray(true)...");
-        if (sent && master->CreateRecurrenceArray(true, 0) <= 0) {
-            LogText("[UpdateRecurrence] uploaded_record->CreateRecurrenceArray(true) <= 0");
-        } else {
-            for (int32_t i = 0; sent && i < TNRequestStrings::kCount; ++i) {
-                const TNString& dates = master->RecurrenceDates[i];
-                const TNString& times = master->RecurrenceTimes[i];
-                if (dates.Length <= 3 || times.Length <= 3)
-                    break;
-                TNFormBuilder request;
-                if (!Sync2SetRequest("SaveRecordRecurrence", nullptr, 1, &request)) {
-                    sent = false;
-                    break;
-                }
-                request.AddUInt("mid", newId);
-                TNString body = request.Text();
-                body.Append(dates.Text);
-                body.Append(times.Text);
-                LogWrite("[UpdateRecurrence] request = ", body.Text, false);
-                sent = PostSeriesRequest(body);
-                if (sent)
-                    SetUpdateUiTag(__uiFastSync, 0);
+        for (size_t i = 0; sent && i < series.size(); ++i) {
+            TNFormBuilder request;
+            if (!Sync2SetRequest("SaveRecordRecurrence", nullptr, 1, &request)) {
+                sent = false;
+                break;
             }
+            request.AddUInt("mid", newId);
+            TNString body = request.Text();
+            body.Append(series[i].c_str());
+            LogWrite("[UpdateRecurrence] request = ", body.Text, false);
+            sent = PostSeriesRequest(body);
+            if (sent)
+                SetUpdateUiTag(__uiFastSync, 0);
         }
+
+        // 3. Under the lock again, the master found anew: it may have moved
+        // or gone meanwhile.
+        TNModelWriteGuard lock;
+        int32_t pos = records.GetRecordPosByID(newId);
+        if (pos < 0)
+            return sent;
+        TNPIMRecord* master = records.Items[pos];
         if (sent) {
             master->PleaseSyncRecurrence = false;
         } else {

@@ -12,7 +12,25 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+
+namespace {
+
+// The scratch folder of the run, removed when the run ends.
+std::string& FuzzRoot()
+{
+    static std::string root;
+    return root;
+}
+
+void RemoveFuzzRoot()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(FuzzRoot(), ignored);
+}
+
+} // namespace
 
 void FuzzGlobalsOnce()
 {
@@ -21,6 +39,8 @@ void FuzzGlobalsOnce()
         const char* root = mkdtemp(pattern);
         if (root == nullptr)
             std::abort();
+        FuzzRoot() = root;
+        std::atexit(RemoveFuzzRoot);
         setenv("XDG_DATA_HOME", (std::string(root) + "/data").c_str(), 1);
         InstallPIMFactory();
         InstallOnlineGlobals();

@@ -164,6 +164,39 @@ TEST_F(PassTest, ANewItemAnsweredWithoutANewIdMakesNoCopy)
     EXPECT_EQ(UploadsOf(fresh), 1) << "no retry before the back-off ends";
 }
 
+// The series' requests go out after the confirmation, with no lock held:
+// a stalled one must not keep the user from changing data.
+TEST_F(PassTest, AStalledSeriesRequestLeavesTheModelFree)
+{
+    SignIn();
+    uint32_t master = NewRecord(501, "Porada");
+    EditRecord(master, [](TNPIMRecord& r) {
+        r.Type = 3;
+        r.HasBegin = true;
+        r.Begin.SetDateTime(14, 12, 0, 0, 10, 2026);
+        r.RecurrenceFrequency = 3;
+        r.RecurrenceSettings.Set("{\"Range\":1,\"Count\":3,\"RepeatWeekly\":1,\"RepeatWeeklyDay1\":1}");
+        r.ParseRecurrenceSettingsFromJSON();
+        r.PleaseSyncRecurrence = true;
+    });
+    accounts_.ArmApiFault("SaveRecordRecurrence", ApiFault::Delay(3000));
+    g.FastSync("test");
+    ASSERT_TRUE(
+        RunUntil([&] { return Count("DeleteRecurringRecordsByRecurrenceMasterID") == 1 && accounts_.InFlight() > 0; }));
+    uint32_t id = 0;
+    {
+        TNModelWriteGuard tryLock(std::try_to_lock);
+        EXPECT_TRUE(tryLock.Held());
+        ASSERT_NE(Record(master), nullptr);
+        id = Record(master)->ID;
+    }
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Count("SaveRecordRecurrence"), 1);
+    TNModelReadGuard lock;
+    ASSERT_NE(Record(id), nullptr);
+    EXPECT_FALSE(Record(id)->PleaseSyncRecurrence);
+}
+
 TEST_F(PassTest, ASeriesGoesUpOnceAndAgainOnlyAfterAFailure)
 {
     SignIn();

@@ -1,5 +1,6 @@
 #include "tests/online/sync_world.h"
 
+#include "foundation/dirs.h"
 #include "foundation/pim_array.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
@@ -38,6 +39,24 @@ void SyncWorld::SignIn()
     ASSERT_TRUE(host_->SignIn(kAliceLogin, kAlicePassword));
     ASSERT_TRUE(RunUntil([] { return g.UserLoginStatus == 1; }));
     ASSERT_TRUE(RunUntilIdle());
+}
+
+void SyncWorld::Restart(bool save)
+{
+    g.Close = 1;
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    Pump();
+    if (save)
+        PIM[0]->Save(false, false);
+    const int32_t fastPassDelay = g.FastPassDelayMs;
+    host_.reset();
+    RebuildGlobals();
+    g.InstID = Dirs.LoadInstID();
+    g.FastPassDelayMs = fastPassDelay;
+    g.FullResyncInterval = kNoFullResync;
+    host_ = std::make_unique<TNHeadlessHost>();
+    ASSERT_TRUE(host_->SignIn(kAliceLogin, kAlicePassword));
+    ASSERT_TRUE(RunUntil([] { return g.UserLoginStatus == 1; }, 60000));
 }
 
 bool SyncWorld::RunUntil(const std::function<bool()>& done, int timeoutMs)

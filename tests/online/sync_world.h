@@ -32,6 +32,9 @@ protected:
     bool RunUntilIdle(int timeoutMs = 10000);
     // Runs the loop and the timer until `done`.
     bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+    // Ends the run between passes as a crash does (or saved first), loads
+    // the data set again from its file and signs alice in again.
+    void Restart(bool save);
 
     // A local edit as the record editor makes it, under the model lock.
     void EditRecord(uint32_t id, const std::function<void(TNPIMRecord&)>& change);

@@ -385,6 +385,7 @@ uint32_t SyncService::Seed(int type, std::map<std::string, std::string> fields, 
     }
     index_[{type, item.ID}] = items_.size();
     items_.push_back(std::move(item));
+    NoteLookups(items_.back());
     return items_.back().ID;
 }
 
@@ -408,6 +409,7 @@ bool SyncService::Change(int type, uint32_t id, const std::map<std::string, std:
         item->Fields["PlainText"] = PlainOf(item->Field("Text"));
         item->Fields["SearchablePlainText"] = SearchableOf(item->Fields["PlainText"]);
     }
+    NoteLookups(*item);
     Stamp(*item);
     return true;
 }
@@ -784,12 +786,20 @@ bool SyncService::Resolve(uint32_t userId, uint32_t instId, int type, uint32_t i
 
 void SyncService::ResolvePending(int type, uint32_t temporaryId, uint32_t serverId)
 {
-    for (StoredItem& item : items_) {
-        auto& refs = item.PendingReferences;
+    auto holders = pendingHolders_.find({type, temporaryId});
+    if (holders == pendingHolders_.end())
+        return;
+    std::vector<std::pair<int, uint32_t>> keys = std::move(holders->second);
+    pendingHolders_.erase(holders);
+    for (const auto& [holderType, holderId] : keys) {
+        StoredItem* item = FindLocked(holderType, holderId);
+        if (item == nullptr)
+            continue;
+        auto& refs = item->PendingReferences;
         bool changed = false;
         for (auto it = refs.begin(); it != refs.end();) {
             if (std::get<1>(*it) == type && std::get<2>(*it) == temporaryId) {
-                item.Fields[std::get<0>(*it)] = std::to_string(serverId);
+                item->Fields[std::get<0>(*it)] = std::to_string(serverId);
                 it = refs.erase(it);
                 changed = true;
             } else {
@@ -797,17 +807,36 @@ void SyncService::ResolvePending(int type, uint32_t temporaryId, uint32_t server
             }
         }
         if (changed)
-            Stamp(item);
+            Stamp(*item);
+    }
+}
+
+void SyncService::NoteLookups(const StoredItem& item)
+{
+    if (item.Type == kAlerts)
+        alertsByRecord_.emplace(item.Number("RecordID"), item.ID);
+    for (const auto& reference : item.PendingReferences) {
+        std::vector<std::pair<int, uint32_t>>& keys = pendingHolders_[{std::get<1>(reference), std::get<2>(reference)}];
+        if (std::find(keys.begin(), keys.end(), std::make_pair(item.Type, item.ID)) == keys.end())
+            keys.emplace_back(item.Type, item.ID);
     }
 }
 
 void SyncService::KeepRecordAlert(const StoredItem& record, uint32_t userId, const FormFields& fields)
 {
+    // The last live one in the store's order, as a walk of the store finds.
     StoredItem* alert = nullptr;
-    for (StoredItem& item : items_) {
-        if (item.Type == kAlerts && item.Deleted == 0 && item.Number("RecordID") == record.ID &&
-            item.Number("UserID") == userId)
+    size_t alertPlace = 0;
+    auto candidates = alertsByRecord_.equal_range(record.ID);
+    for (auto it = candidates.first; it != candidates.second; ++it) {
+        auto place = index_.find({kAlerts, it->second});
+        if (place == index_.end() || (alert != nullptr && place->second <= alertPlace))
+            continue;
+        StoredItem& item = items_[place->second];
+        if (item.Deleted == 0 && item.Number("RecordID") == record.ID && item.Number("UserID") == userId) {
             alert = &item;
+            alertPlace = place->second;
+        }
     }
     uint32_t type = Unsigned(fields, "Alerts_Types0");
     if (type == 0 || record.Number("HasBegin") == 0) {
@@ -843,6 +872,7 @@ void SyncService::KeepRecordAlert(const StoredItem& record, uint32_t userId, con
     Stamp(made);
     index_[{kAlerts, made.ID}] = items_.size();
     items_.push_back(std::move(made));
+    NoteLookups(items_.back());
 }
 
 void SyncService::ApplyRecordTag(StoredItem& record, uint32_t tagId)
@@ -998,6 +1028,7 @@ std::string SyncService::Upsync(const FormFields& fields, const Account* account
         item->Fields["SearchablePlainNote"] = SearchableOf(item->Fields["PlainNote"]);
     }
     item->PendingReferences = pendingRefs;
+    NoteLookups(*item);
     Stamp(*item);
     uint32_t itemId = item->ID;
     if (deleted > 0) {

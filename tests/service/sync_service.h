@@ -152,6 +152,9 @@ private:
     // id, 0 when the id is not mapped (pending). False for a stale one.
     bool Resolve(uint32_t userId, uint32_t instId, int type, uint32_t id, uint32_t& resolved, bool& pending);
     void ResolvePending(int type, uint32_t temporaryId, uint32_t serverId);
+    // Files the item in the lookups below when it is an alert or holds
+    // pending references; called whenever its fields were set.
+    void NoteLookups(const StoredItem& item);
     void KeepRecordAlert(const StoredItem& record, uint32_t userId, const FormFields& fields);
     void ApplyRecordTag(StoredItem& record, uint32_t tagId);
     void Violate(const std::string& kind, const std::string& key, const std::string& detail);
@@ -166,6 +169,11 @@ private:
     // A deque: items stay where they are while more are added.
     std::deque<StoredItem> items_;
     std::map<std::pair<int, uint32_t>, size_t> index_;
+    // Uploads look up without walking the store: alert ids by RecordID, and
+    // (type, id) of the items holding a pending reference to (type,
+    // temporary id). Entries may be outdated; each is checked when used.
+    std::multimap<uint32_t, uint32_t> alertsByRecord_;
+    std::map<std::pair<int, uint32_t>, std::vector<std::pair<int, uint32_t>>> pendingHolders_;
     // (user, organizer) -> (Origin, Subscribe), kept as a pseudo item.
     std::map<std::pair<uint32_t, uint32_t>, StoredItem> relations_;
     std::map<uint32_t, uint32_t> recalc_;

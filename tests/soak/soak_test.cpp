@@ -10,14 +10,13 @@
 
 #include "tests/online/sync_world.h"
 
-#include "foundation/dirs.h"
 #include "model/model_lock.h"
+#include "model/notifications.h"
 #include "model/pim.h"
 #include "model/record.h"
 #include "model/tags.h"
 #include "model/tags_assign.h"
 #include "online/global.h"
-#include "platform/core/thread.h"
 
 #include <gtest/gtest.h>
 
@@ -193,6 +192,9 @@ protected:
                 sync_.Change(test_service::kRecords, id, {{"Text", Marker("party", change)}});
         } else if (kind < 85) {
             EditRecord(Pick(live), [](TNPIMRecord& r) { r.Deleted = 1; });
+        } else if (kind < 92) {
+            // The user opens a record: its notifications are read.
+            PIM[0]->Notifications.MarkAsReadByObjectId(TNPIMNotifications::otRecordId, Pick(live), 0);
         } else {
             ChooseTagInRecord(Pick(live), change);
         }
@@ -208,10 +210,20 @@ protected:
         if (ids.empty())
             return;
         uint32_t id = Pick(ids);
-        if (random_() % 4 == 0)
+        const uint32_t what = random_() % 8;
+        if (what < 2) {
             sync_.Tombstone(test_service::kRecords, id);
-        else
+        } else if (what < 4) {
+            // A notification about the record for the user.
+            sync_.Seed(test_service::kNotifications,
+                       {{"RecipientUserID", std::to_string(kAliceID)},
+                        {"Type", "1"},
+                        {"Text", Marker("note", change)},
+                        {"Settings", "{\"SenderUserID\":1002,\"OrganizerID\":0,\"RecordID\":" + std::to_string(id) +
+                                         ",\"Data\":\"\"}"}});
+        } else {
             sync_.Change(test_service::kRecords, id, {{"Text", Marker("party", change)}});
+        }
     }
 
     // The changes, with passes running between them, faults on.
@@ -222,8 +234,11 @@ protected:
         while (static_cast<int>(restartAt.size()) < restarts && restarts < changes)
             restartAt.insert(1 + static_cast<int>(random_() % static_cast<uint32_t>(changes - 1)));
         for (int change = 0; change < changes; ++change) {
-            if (restartAt.count(change) != 0)
+            if (restartAt.count(change) != 0) {
                 Restart(false);
+                if (HasFatalFailure())
+                    return;
+            }
             UserChange(change);
             if (random_() % 4 == 0)
                 PartyChange(change);
@@ -238,24 +253,6 @@ protected:
         }
         StopFaults();
         ASSERT_TRUE(RunUntilIdle(120000)) << "seed " << seed_;
-    }
-
-    // The data set dropped as in a crash (or saved first), loaded again from
-    // its file, and a new sign-in.
-    void Restart(bool save)
-    {
-        g.Close = 1;
-        ASSERT_TRUE(plat::WaitForRunningThreads(10000));
-        Pump();
-        if (save)
-            PIM[0]->Save(false, false);
-        host_.reset();
-        RebuildGlobals();
-        g.InstID = Dirs.LoadInstID();
-        g.FastPassDelayMs = 0;
-        host_ = std::make_unique<TNHeadlessHost>();
-        ASSERT_TRUE(host_->SignIn(kAliceLogin, kAlicePassword));
-        ASSERT_TRUE(RunUntil([] { return g.UserLoginStatus == 1; }, 60000)) << "seed " << seed_;
     }
 
     // The local side, per collection: id -> the fields compared.
@@ -305,6 +302,20 @@ protected:
                           {"RecordID", std::to_string(a->RecordID)},
                           {"TagID", std::to_string(a->TagID)}};
             Note(out, a->ID, a->PleaseSync, fields, "tag assignments", problems);
+        }
+        return out;
+    }
+    std::map<uint32_t, Fields> LocalNotifications(std::vector<std::string>& problems) const
+    {
+        TNModelReadGuard lock;
+        std::map<uint32_t, Fields> out;
+        const TNPIMNotifications& notes = PIM[0]->Notifications;
+        for (int32_t i = 0; i < notes.Count; ++i) {
+            const TNPIMNotification* n = notes.Items[i];
+            if (n == nullptr)
+                continue;
+            Fields fields{{"Deleted", n->Deleted != 0 ? "1" : "0"}, {"Read", std::to_string(n->Read)}};
+            Note(out, n->ID, n->PleaseSync, fields, "notifications", problems);
         }
         return out;
     }
@@ -382,6 +393,8 @@ protected:
         Compare("tags", LocalTags(problems), ServiceSide(test_service::kTags, {"OrganizerID", "Title"}), problems);
         Compare("tag assignments", LocalAssignments(problems),
                 ServiceSide(test_service::kTagsAssign, {"OrganizerID", "RecordID", "TagID"}), problems);
+        Compare("notifications", LocalNotifications(problems), ServiceSide(test_service::kNotifications, {"Read"}),
+                problems);
         ExpectNoDoubledCreation(problems);
         EXPECT_TRUE(g.apiQueueRequests.HasLive() == false) << when;
         std::ostringstream text;
@@ -397,9 +410,14 @@ protected:
         if (HasFatalFailure())
             return;
         ExpectEqual("at the end");
-        std::printf("soak: %zu requests, %d faults, %d live records, %d tags, %d tag assignments on the service\n",
+        int read = 0;
+        for (const StoredItem& item : sync_.Items(test_service::kNotifications))
+            read += item.Field("Read") != "0" ? 1 : 0;
+        std::printf("soak: %zu requests, %d faults, %d live records, %d tags, %d tag assignments, %d notifications "
+                    "(%d read) on the service\n",
                     accounts_.Requests().size(), faults_, sync_.LiveCount(test_service::kRecords),
-                    sync_.LiveCount(test_service::kTags), sync_.LiveCount(test_service::kTagsAssign));
+                    sync_.LiveCount(test_service::kTags), sync_.LiveCount(test_service::kTagsAssign),
+                    sync_.LiveCount(test_service::kNotifications), read);
         Restart(true);
         if (HasFatalFailure())
             return;
