@@ -126,6 +126,9 @@ bool TNGlobal::Sync2UsersOrganizers(bool* dataChanged)
             TNString answer(download.DocumentBytes());
             LogWrite("[TNGlobal::Sync2UsersOrganizers][DOCUMENT] ", answer.Text, false);
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2UsersOrganizers]");
+            // A log-out since the post has ended this sign-in and freed its data.
+            if (lock.Stale())
+                return false;
             Sync2TestNewestVersion(&answer);
             if (AnswerIsValid(&answer)) {
                 ProcessUserData(&answer);
@@ -186,6 +189,9 @@ bool TNGlobal::Sync2Alerts_Notifications_Contacts_Groups_Types_etc(bool* dataCha
             TNString answer(download.DocumentBytes());
             LogWrite("[g.Sync2Alerts_Notifications_Contacts_Groups_Types_etc][DOCUMENT] ", answer.Text, false);
             TNSyncLock lock = WaitUntilUiJobFinish(kCaller);
+            // A log-out since the post has ended this sign-in and freed its data.
+            if (lock.Stale())
+                return false;
             ReadArrayLimit(&answer);
             Sync2TestNewestVersion(&answer);
             TNString block;
@@ -231,6 +237,9 @@ bool TNGlobal::Sync2Records(bool* dataChanged)
         if (online) {
             TNString answer(download.DocumentBytes());
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2Records]");
+            // A log-out since the post has ended this sign-in and freed its data.
+            if (lock.Stale())
+                return false;
             ReadArrayLimit(&answer);
             Sync2TestNewestVersion(&answer);
             TNString block;
@@ -441,6 +450,9 @@ bool TNGlobal::Sync2CheckOrganizersExistence()
         if (online) {
             TNString answer(download.DocumentBytes());
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2CheckOrganizersExistence]");
+            // A log-out since the post has ended this sign-in and freed its data.
+            if (lock.Stale())
+                return false;
             TNModelWriteGuard model;
             for (uint32_t id : ids) {
                 int32_t exists = 1;
