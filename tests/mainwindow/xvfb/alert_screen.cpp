@@ -16,6 +16,7 @@
 #include "platform/gui/timer.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/shell_fixture.h"
+#include "tests/mainwindow/xvfb/screen_support.h"
 #include "tests/model/model_test_support.h"
 #include "tests/support/scratch_folder.h"
 #include "view/view.h"
@@ -32,14 +33,6 @@
 
 namespace shell_test {
 namespace {
-
-bool Near(plat::TColor actual, plat::TColor expected)
-{
-    for (unsigned (*channel)(plat::TColor) : {plat::GetRValue, plat::GetGValue, plat::GetBValue})
-        if (std::abs(static_cast<int>(channel(actual)) - static_cast<int>(channel(expected))) > 6)
-            return false;
-    return true;
-}
 
 bool Ready()
 {
@@ -131,14 +124,14 @@ TEST(AlertScreen, TwoAlertWindowsAndTheToast)
 
     // The alert's grey frame column, black inside it.
     const plat::TPoint frame = newest.ClientToScreen(plat::TPoint{0, newest.Height() / 2});
-    EXPECT_TRUE(Near(plat::testing::ProbeScreen(frame.x, frame.y), 0x808080));
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(frame.x, frame.y), 0x808080, 6));
     const plat::TPoint inner = newest.ClientToScreen(plat::TPoint{4, newest.Height() - 4});
-    EXPECT_TRUE(Near(plat::testing::ProbeScreen(inner.x, inner.y), 0x000000));
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(inner.x, inner.y), 0x000000, 6));
     // The toast's outer frame, white inside.
     const plat::TPoint edge = toast.ClientToScreen(plat::TPoint{0, toast.ClientHeight() / 2});
-    EXPECT_TRUE(Near(plat::testing::ProbeScreen(edge.x, edge.y), 0xA9A9A9));
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(edge.x, edge.y), 0xA9A9A9, 6));
     const plat::TPoint inside = toast.ClientToScreen(plat::TPoint{5, 5});
-    EXPECT_TRUE(Near(plat::testing::ProbeScreen(inside.x, inside.y), 0xFFFFFF));
+    EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(inside.x, inside.y), 0xFFFFFF, 6));
 
     g.SetNotifyConstantlyRecord(nullptr);
     window.reset();

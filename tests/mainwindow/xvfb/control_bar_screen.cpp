@@ -35,14 +35,6 @@ namespace {
 
 constexpr plat::TColor kActive = 0x30A030;
 
-bool Near(plat::TColor actual, plat::TColor expected)
-{
-    for (unsigned (*channel)(plat::TColor) : {plat::GetRValue, plat::GetGValue, plat::GetBValue})
-        if (std::abs(static_cast<int>(channel(actual)) - static_cast<int>(channel(expected))) > 6)
-            return false;
-    return true;
-}
-
 std::string Output(const std::string& command)
 {
     std::string text;
@@ -101,9 +93,9 @@ TEST(ControlBarScreen, AColumnInAWideWindowAndARowInANarrowOne)
         EXPECT_EQ(square->Top(), c.top);
         EXPECT_EQ(square->Width(), c.side);
         const plat::TPoint inside = square->ClientToScreen(plat::TPoint{4, 4});
-        EXPECT_TRUE(Near(plat::testing::ProbeScreen(inside.x, inside.y), kActive));
+        EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(inside.x, inside.y), kActive, 6));
         const plat::TPoint beside = window->pControl->ClientToScreen(plat::TPoint{c.left - 6, c.top + 4});
-        EXPECT_TRUE(Near(plat::testing::ProbeScreen(beside.x, beside.y), View.FormColor));
+        EXPECT_TRUE(ColourWithin(plat::testing::ProbeScreen(beside.x, beside.y), View.FormColor, 6));
         EXPECT_EQ(!home->Labels[0].Get()->Caption().empty(), c.captions);
     }
     window.reset();
