@@ -3,8 +3,8 @@
 // What the close does with a downloaded update.
 enum class TNUpdateCompletion {
     None,
-    // The entry function's share on the original platform; here the close
-    // completes it too, after the windows are gone.
+    // Meant for the end of the run; the close completes it too, since no
+    // update task starts after the windows are gone.
     AtEndOfRun,
     Now,
 };
