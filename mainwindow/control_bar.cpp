@@ -375,7 +375,7 @@ void TfrmMainDLMR1::UpdateActuallyShownData(const char* caller)
             return;
         }
         pages_->UpdateZentor(0);
-        LogText("[UpdateHeader] not built yet");
+        UpdateHeader();
         pages_->UpdateAllRedlines();
         LogWrite("[UpdateActuallyShownData][END] caller = ", caller, false);
         if (!noSyncInUpdateActuallyShownData) {

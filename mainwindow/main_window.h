@@ -161,6 +161,14 @@ public:
     // page's), set and cleared by the field.
     void SetFocusedSearchField(plat::TWinControl* field);
 
+    // ---- Header bar, bell and search entry (header_bar.cpp).
+    void CreateHeaderComponents();
+    void ResizeHeaderComponents();
+    void UpdateHeaderUser();
+    void UpdateHeader();
+    // The number of counted notifications and requests; -1 when it did not run.
+    int32_t UpdateHeaderBell();
+
     // ---- Dialog bridge. `sender` gives the caller tag (-1 without one).
     int32_t UniDialog(const char* key, plat::TComponent* sender, int32_t p1, int32_t p2, int32_t p3, int32_t p4,
                       int32_t p5, int32_t p6, int32_t p7, int32_t p8);

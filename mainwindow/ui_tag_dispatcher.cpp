@@ -106,7 +106,7 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         SetTrayIcon(App.TrayIconOffline);
         g.UpdateConnectionStatusText(-1, 1, 1);
         NotBuiltYet("UpdateMainMenuItems");
-        NotBuiltYet("ResizeHeaderComponents");
+        ResizeHeaderComponents();
         pages_->UpdateZentor(1);
         break;
     case __uiOnlineAndLogged:
@@ -118,9 +118,9 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         if (g.StartPageWanted.exchange(0) != 0 && Setup.GetBool("SettingsStartupDalmoraCz"))
             g.StartOpenWebPageLoggedIn(TNString(""));
         NotBuiltYet("UpdateMainMenuItems");
-        NotBuiltYet("ResizeHeaderComponents");
+        ResizeHeaderComponents();
         pages_->UpdateZentor(1);
-        NotBuiltYet("UpdateHeader");
+        UpdateHeader();
         break;
     case __uiOnlineAndLoginNotTested:
         LogText("[timerUpdateUITimer] __uiOnlineAndLoginNotTested");
@@ -129,7 +129,7 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         View.StatusBars[kStatusTextPanel].SetText("", "");
         NotBuiltYet("UpdateStatusBarVersion");
         NotBuiltYet("UpdateMainMenuItems");
-        NotBuiltYet("ResizeHeaderComponents");
+        ResizeHeaderComponents();
         pages_->UpdateZentor(1);
         break;
     case __uiCloseApplication:
@@ -145,7 +145,7 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         pages_->UpdateHpTasks();
         break;
     case __uiUpdateHeaderUser:
-        NotBuiltYet("UpdateHeaderUser");
+        UpdateHeaderUser();
         pages_->UpdateZentor(1);
         break;
     case __uiRunAppUpdate:
