@@ -60,6 +60,17 @@ void WaitForFlagThenClear(std::atomic<uint8_t>& flag, const char* line)
     flag = 0;
 }
 
+// Stops every timer in the component's tree.
+void StopTimersOf(plat::TComponent& owner)
+{
+    for (int i = 0; i < owner.ComponentCount(); ++i) {
+        plat::TComponent* component = owner.Components(i);
+        if (auto* timer = dynamic_cast<plat::TTimer*>(component))
+            timer->SetEnabled(false);
+        StopTimersOf(*component);
+    }
+}
+
 std::string EmergencyLine(const char* text)
 {
     return std::string(kEmergency) + text;
@@ -202,6 +213,9 @@ void TfrmMainDLMR1::FormClose()
         // 1.
         LogText("[FormClose][BEGIN] <APP-END>");
         g.Close = 1;
+        // The loop may still deliver a tick that fell due before it ends:
+        // nothing of the window runs after its close.
+        StopTimersOf(*this);
         // 2.
         timerHint->SetEnabled(false);
         timerHint->SetTag(0);
