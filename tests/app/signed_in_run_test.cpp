@@ -83,11 +83,24 @@ std::string Get(const std::string& url)
     return result == CURLE_OK ? body : std::string();
 }
 
-// The inode of a file: an atomic rewrite gives it a new one. 0 when missing.
-ino_t Inode(const std::string& path)
+// A file's identity and last change: an atomic rewrite changes the one or
+// the other (a freed inode number may come back). Zeros when missing.
+struct FileVersion {
+    ino_t inode = 0;
+    timespec changed{};
+    bool operator==(const FileVersion& other) const
+    {
+        return inode == other.inode && changed.tv_sec == other.changed.tv_sec &&
+               changed.tv_nsec == other.changed.tv_nsec;
+    }
+};
+
+FileVersion VersionOf(const std::string& path)
 {
     struct stat info {};
-    return stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+    if (stat(path.c_str(), &info) != 0)
+        return {};
+    return {info.st_ino, info.st_mtim};
 }
 
 // The program's globals in this process, for reading the data file the
@@ -174,10 +187,10 @@ protected:
 
     // The files the end of the run must rewrite, as they are now.
     struct Written {
-        ino_t users;
-        ino_t settings;
+        FileVersion users;
+        FileVersion settings;
     };
-    Written WrittenNow() const { return {Inode(UsersListPath()), Inode(SettingsPath())}; }
+    Written WrittenNow() const { return {VersionOf(UsersListPath()), VersionOf(SettingsPath())}; }
     std::string UsersListPath() const { return UsersFolder() + TNUsers::kFileName; }
     std::string UserFolder() const { return UsersFolder() + std::to_string(kAliceID) + "/"; }
     // The program's prefix is "dlmr1" unless its server file names another.
@@ -238,9 +251,9 @@ protected:
             EXPECT_TRUE(teardown) << "logged after the END line: " << line;
         }
         const Written written = WrittenNow();
-        EXPECT_NE(written.users, before.users) << "the user list was written";
-        EXPECT_NE(written.settings, before.settings) << "the settings were written";
-        EXPECT_NE(written.settings, 0u);
+        EXPECT_FALSE(written.users == before.users) << "the user list was written";
+        EXPECT_FALSE(written.settings == before.settings) << "the settings were written";
+        EXPECT_NE(written.settings.inode, 0u);
         EXPECT_EQ(StoredRecordText(kChangedRecord), kChangedText);
     }
 
