@@ -175,8 +175,11 @@ bool TfrmMainDLMR1::QueryRealExit()
             LogTextInt("[FormCloseQuery] AutoUpdate.runningStahniSoubor = false; break at ii = ", endedAfter);
     }
     // 6. The timer closes again when the pass has ended, or at its bound.
+    // The closing utility ends the process after about 5 s, a pass on a slow
+    // service may take longer: everything is saved before the wait.
     if (g.OnlineThreadRunning != 0) {
         SetCaption("Vypínám Dalmora...");
+        g.SaveBeforeClosingWait();
         timerCloseApp->SetTag(0);
         timerCloseApp->SetEnabled(true);
         return false;

@@ -41,6 +41,7 @@ constexpr const char* kLastLine = "[TNCommon::Destroy][LAST_LOG] Setting App.Wri
 constexpr const char* kRecordsChanged = "[TOnline::onlineSynchronise] Sync2Records_sync_pim_result = 1";
 constexpr const char* kNothingNew = "[TOnline::onlineSynchronise] Sync2Records_sync_pim_result = 0";
 constexpr const char* kPassEnd = "[TOnline][END]";
+constexpr const char* kHeldRequest = "[TOnline::onlineSynchronise] Calling Sync2UsersOrganizers";
 
 int Count(const std::string& text, const std::string& needle)
 {
@@ -157,6 +158,15 @@ protected:
     bool WaitForLog(const std::string& needle, int times, int ms = 10000)
     {
         return testenv::WaitUntil([&] { return Count(ProgramLog(), needle) >= times; }, ms);
+    }
+
+    // The window's close, as its close button sends it.
+    void SendClose()
+    {
+        std::vector<plat::BusWindow> windows = plat::ListBusWindows("TfrmMainDLMR1");
+        ASSERT_EQ(windows.size(), 1u);
+        int64_t result = 0;
+        ASSERT_EQ(plat::SendBusMessage(windows[0], plat::kWmClose, 0, 0, 2000, result), plat::BusSendResult::Answered);
     }
 
     // Starts the program and waits until it has signed in and downloaded
@@ -276,6 +286,32 @@ TEST_F(SignedInRun, TheClosingUtilityEndsItWithEverythingSaved)
     ExpectAnOrderlyEnd(status, before);
 }
 
+TEST_F(SignedInRun, APassThatOutlastsTheClosingUtilityLosesNothingSaved)
+{
+    auto copy = StartSignedIn();
+    ChangeOnTheServiceAndWaitForTheDownload();
+    const Written before = WrittenNow();
+    // The service now holds every pass longer than the utility waits. The
+    // window's close hides it and starts a pass, which the exit then waits
+    // for (the utility's own close may start it as well).
+    const int passesBefore = Count(ProgramLog(), kHeldRequest);
+    ASSERT_EQ(Get(baseUrl_ + "/__test/api-fault?name=get-users-organizers&kind=delay&ms=20000&times=always"), "done\n");
+    SendClose();
+    ASSERT_TRUE(WaitForLog(kHeldRequest, passesBefore + 1));
+
+    EXPECT_TRUE(ExitedWithZero(RunUtility(InstallUtility())));
+    int status = -1;
+    ASSERT_TRUE(copy->Wait(status, 1000));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the utility ended it: " << status;
+    EXPECT_EQ(Count(ProgramLog(), kEndLine), 0);
+    EXPECT_NE(ProgramLog().find("[FormCloseQuery][RETURN] Closing; waiting for the online thread."), std::string::npos);
+
+    const Written written = WrittenNow();
+    EXPECT_FALSE(written.users == before.users) << "the user list was written";
+    EXPECT_FALSE(written.settings == before.settings) << "the settings were written";
+    EXPECT_EQ(StoredRecordText(kChangedRecord), kChangedText);
+}
+
 TEST_F(SignedInRun, SigtermEndsItWithEverythingSaved)
 {
     auto copy = StartSignedIn();
@@ -293,11 +329,7 @@ TEST_F(SignedInRun, SigtermEndsItWithEverythingSaved)
 TEST_F(SignedInRun, TheCloseButtonHidesItAndASecondCopyShowsItAgain)
 {
     auto copy = StartSignedIn();
-    std::vector<plat::BusWindow> windows = plat::ListBusWindows("TfrmMainDLMR1");
-    ASSERT_EQ(windows.size(), 1u);
-
-    int64_t result = 0;
-    ASSERT_EQ(plat::SendBusMessage(windows[0], plat::kWmClose, 0, 0, 2000, result), plat::BusSendResult::Answered);
+    SendClose();
     EXPECT_TRUE(WaitForLog("[FormCloseQuery][END] CanClose = 0", 1));
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     int status = 0;
