@@ -228,6 +228,14 @@ protected:
         return text;
     }
 
+    // The log from the first line that holds `from` on; empty without one.
+    std::string LogFrom(const std::string& from) const
+    {
+        const std::string log = ProgramLog();
+        const size_t at = log.find(from);
+        return at == std::string::npos ? std::string() : log.substr(at);
+    }
+
     // What the run logged after its close's END line, line by line.
     std::vector<std::string> LinesAfterTheEnd() const
     {
@@ -331,6 +339,8 @@ TEST_F(SignedInRun, TheCloseButtonHidesItAndASecondCopyShowsItAgain)
     auto copy = StartSignedIn();
     SendClose();
     EXPECT_TRUE(WaitForLog("[FormCloseQuery][END] CanClose = 0", 1));
+    // Offscreen there is no tray to hide in: the window goes to the task bar.
+    EXPECT_NE(LogFrom("[FormCloseQuery][BEGIN]").find("[TrayIcon::HideApplication]"), std::string::npos);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     int status = 0;
     EXPECT_FALSE(copy->Wait(status, 0)) << "it runs on";
@@ -342,6 +352,11 @@ TEST_F(SignedInRun, TheCloseButtonHidesItAndASecondCopyShowsItAgain)
     ASSERT_TRUE(second.Wait(status, 3000));
     EXPECT_TRUE(ExitedWithZero(status));
     EXPECT_TRUE(WaitForLog("[RestoreMainWindow] wmRestoreMainWindow received.", 1));
+    // Brought to the front, which only a visible window is.
+    EXPECT_TRUE(testenv::WaitUntil([&] {
+        return LogFrom("[RestoreMainWindow]").find("[TfrmMainDLMR1::SetMainWindowAsForeground][BringToFront]") !=
+               std::string::npos;
+    }));
     EXPECT_FALSE(copy->Wait(status, 0)) << "the first copy runs on";
 
     ASSERT_TRUE(copy->Signal(SIGTERM));
