@@ -18,7 +18,8 @@ const char* PageCommandName(TNPageCommand command)
 {
     static constexpr const char* kNames[] = {"mnuFileAddTaskClick",     "mnuFileAddSomethingNewClick",
                                              "mnuFileAddBirthdayClick", "mnuFileAddAnniversaryClick",
-                                             "mnuAddNewOrganizerClick", "btnTodayPreviousClick",
+                                             "mnuAddNewOrganizerClick", "btnNotesListAddClick",
+                                             "btnTodayPreviousClick",
                                              "btnTodayNextClick",       "btnTodayTodayClick",
                                              "btnZentorTomorrowClick",  "btnZentorThisWeekClick",
                                              "btnZentorNextWeekClick",  "btnZentorThisMonthClick",
@@ -193,6 +194,10 @@ bool TNPageServices::Pages_ShowCalendarOrPage(uint32_t)
 {
     NotBuiltYet("Pages_ShowCalendarOrPage");
     return false;
+}
+void TNPageServices::OpenOrganizerWeb(uint32_t)
+{
+    NotBuiltYet("OpenOrganizerWeb");
 }
 void TNPageServices::ReopenSideboard()
 {
