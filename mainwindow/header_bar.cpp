@@ -51,12 +51,13 @@ int32_t PanelWidth(TNViewItem* item)
 }
 
 // Lays a button out at its own width for the caption it has, keeping its
-// place; then its width.
+// place; then its width. Forced: a new caption alone does not count as a
+// change of bounds.
 int32_t MeasureButton(TNViewItem* item)
 {
     if (item == nullptr || item->Panel.Get() == nullptr)
         return 0;
-    View.ResizeButton(item, item->Panel.Get()->Left(), item->Panel.Get()->Top(), -1, kHeaderButtonHeight, false);
+    View.ResizeButton(item, item->Panel.Get()->Left(), item->Panel.Get()->Top(), -1, kHeaderButtonHeight, true);
     return PanelWidth(item);
 }
 
