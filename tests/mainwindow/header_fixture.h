@@ -34,11 +34,14 @@ protected:
     static plat::TLabel* Overlay(const char* name);
     static plat::TFlatEdit* Edit(const char* name);
 
+public:
+    // Seeds of the data set; public for the tables' seeding functions.
     TNPIMNotification& AddNotification(uint32_t id, int32_t type, const char* sender, uint32_t recordId = 0);
     TNPIMContactsRequest& AddRequest(uint32_t id, const char* fullName);
     TNPIMContact& AddContact(uint32_t contactUserId, const char* first, const char* middle, const char* last);
     void AddRecord(uint32_t id, int32_t type, const char* text);
 
+protected:
     std::unique_ptr<model_test::DataSet> data_;
 };
 
