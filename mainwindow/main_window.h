@@ -162,6 +162,7 @@ public:
     // The search field with the keyboard focus (the header's or the search
     // page's), set and cleared by the field.
     void SetFocusedSearchField(plat::TWinControl* field);
+    plat::TWinControl* FocusedSearchField() const { return focusedSearchField_.Get(); }
 
     // ---- Header bar, bell and search entry (header_bar.cpp, header_menus.cpp,
     // header_bell.cpp, header_search.cpp).
