@@ -124,8 +124,8 @@ void TfrmMainDLMR1::CreateHeaderComponents()
         LogText("[CreateHeaderComponents][BEGIN]");
         auto makeButton = [&](const char* name, const char* icon, const char* caption) {
             LogWrite("[CreateHeaderComponents][", (std::string(name) + "]").c_str(), false);
-            TNViewItem* button = View.CreateComponent(cmpButton, name, this, pHeader, 0, "", 1, -1, priHeader(),
-                                                      nullptr, 3);
+            TNViewItem* button =
+                View.CreateComponent(cmpButton, name, this, pHeader, 0, "", 1, -1, priHeader(), nullptr, 3);
             if (button == nullptr)
                 return button;
             button->SetFlatButtonColors(pHeader->Color());
@@ -135,14 +135,12 @@ void TfrmMainDLMR1::CreateHeaderComponents()
                 SetButtonCaption(button, caption);
             return button;
         };
-        auto onMouseDown = [this](TNViewItem* button,
-                                  void (TfrmMainDLMR1::*handler)(plat::TComponent*, plat::TMouseButton, int32_t,
-                                                                 int32_t)) {
+        auto onMouseDown = [this](TNViewItem* button, void (TfrmMainDLMR1::*handler)(
+                                                          plat::TComponent*, plat::TMouseButton, int32_t, int32_t)) {
             if (plat::TLabel* overlay = Overlay(button))
                 overlay->OnMouseDown = [this, handler](plat::TComponent* sender, plat::TMouseButton mouse,
-                                                       plat::TShiftState, int x, int y) {
-                    (this->*handler)(sender, mouse, x, y);
-                };
+                                                       plat::TShiftState, int x,
+                                                       int y) { (this->*handler)(sender, mouse, x, y); };
         };
         auto onClick = [](TNViewItem* button, std::function<void(plat::TComponent*)> handler) {
             if (plat::TLabel* overlay = Overlay(button))
@@ -219,8 +217,8 @@ void TfrmMainDLMR1::ResizeHeaderComponents()
 
         // Captions first: they decide the widths the placement works with.
         const char* logoCaption = HeaderLogoCaption(W);
-        if (logo != nullptr && std::strcmp(logo->ButtonTitle.Text != nullptr ? logo->ButtonTitle.Text : "",
-                                           logoCaption) != 0)
+        if (logo != nullptr &&
+            std::strcmp(logo->ButtonTitle.Text != nullptr ? logo->ButtonTitle.Text : "", logoCaption) != 0)
             SetButtonCaption(logo, logoCaption);
         if (user != nullptr) {
             const TNString text = ::WindowState.HeaderUser().Text;

@@ -310,8 +310,8 @@ void TfrmMainDLMR1::FillBellMenu(plat::TPopupMenu& menu)
         if (pim == nullptr)
             continue;
         TNModelWriteGuard model;
-        const bool hourglass = pim->ContactsRequests.Count > kItemsBeforeHourglass ||
-                               pim->Notifications.Count > kItemsBeforeHourglass;
+        const bool hourglass =
+            pim->ContactsRequests.Count > kItemsBeforeHourglass || pim->Notifications.Count > kItemsBeforeHourglass;
         if (hourglass)
             plat::Screen::SetCursor(plat::crHourGlass);
         // 1. Open contact requests.
@@ -418,12 +418,13 @@ void TfrmMainDLMR1::btnBellNotificationClick(plat::TComponent* sender)
             TNPIM* pim = position >= 0 ? PIM[position] : nullptr;
             if (pim == nullptr || name.rfind(kNotificationPrefix, 0) != 0) {
                 LogTextInt("[TfrmMainDLMR1::btnBellNotificationClick][ERROR] pim_srv_pos = ", position);
-                LogWrite("[TfrmMainDLMR1::btnBellNotificationClick][ERROR] (TMenuItem *)Sender)->Name = ",
-                         name.c_str(), false);
+                LogWrite("[TfrmMainDLMR1::btnBellNotificationClick][ERROR] (TMenuItem *)Sender)->Name = ", name.c_str(),
+                         false);
                 return;
             }
             const std::string digits = name.substr(std::strlen(kNotificationPrefix));
-            const auto id = static_cast<uint32_t>(std::strtoul(digits.substr(0, digits.find('_')).c_str(), nullptr, 10));
+            const auto id =
+                static_cast<uint32_t>(std::strtoul(digits.substr(0, digits.find('_')).c_str(), nullptr, 10));
             int32_t type = 0;
             uint32_t recordId = 0;
             uint32_t organizerId = 0;

@@ -96,10 +96,12 @@ void TfrmMainDLMR1::FillPageMenu(plat::TPopupMenu& menu)
         const char* name;
         int8_t page;
     };
-    static constexpr PageItem kPageItems[] = {
-        {"Hlavní stránka", "pmnuHeaderMenu_Homepage", kHomepage}, {"Kalendář", "pmnuHeaderMenu_Calendar", kCalendar},
-        {"Úkoly", "pmnuHeaderMenu_Tasks", kTasks},                {"Poznámky", "pmnuHeaderMenu_Notes", kNotes},
-        {"Stránky", "pmnuHeaderMenu_Pages", kPages},              {"Hledání", "pmnuHeaderMenu_Search", kSearch}};
+    static constexpr PageItem kPageItems[] = {{"Hlavní stránka", "pmnuHeaderMenu_Homepage", kHomepage},
+                                              {"Kalendář", "pmnuHeaderMenu_Calendar", kCalendar},
+                                              {"Úkoly", "pmnuHeaderMenu_Tasks", kTasks},
+                                              {"Poznámky", "pmnuHeaderMenu_Notes", kNotes},
+                                              {"Stránky", "pmnuHeaderMenu_Pages", kPages},
+                                              {"Hledání", "pmnuHeaderMenu_Search", kSearch}};
     for (const PageItem& page : kPageItems) {
         plat::TMenuItem* item = AddItem(&menu, menu.Items(), page.name, page.caption);
         item->SetTag(page.page);
@@ -154,8 +156,7 @@ void TfrmMainDLMR1::FillAddMenu(plat::TPopupMenu& menu)
         {"Nové narozeniny...", "pmnuHeaderNew_Birthday", TNPageCommand::mnuFileAddBirthdayClick},
         {"Nové výročí...", "pmnuHeaderNew_Anniversary", TNPageCommand::mnuFileAddAnniversaryClick},
         {"-", "pmnuHeaderNew_Space1", TNPageCommand::mnuFileAddSomethingNewClick},
-        {"Vytvořit nový kalendář nebo stránku...", "pmnuHeaderNew_Organizer",
-         TNPageCommand::mnuAddNewOrganizerClick}};
+        {"Vytvořit nový kalendář nebo stránku...", "pmnuHeaderNew_Organizer", TNPageCommand::mnuAddNewOrganizerClick}};
     for (const AddEntry& entry : kEntries) {
         if (std::string(entry.caption) == "-") {
             AddItem(&menu, menu.Items(), entry.name, entry.caption);

@@ -171,8 +171,9 @@ void TfrmMainDLMR1::CreateMenuBar()
         });
     }
     AddSeparator(this, file);
-    Add(this, file, "mnuFind", "Najít...", [this] { mnuFindClick(nullptr); })
-        ->SetShortCut(plat::ShortCut('F', plat::ssCtrl));
+    Add(this, file, "mnuFind", "Najít...", [this] {
+        mnuFindClick(nullptr);
+    })->SetShortCut(plat::ShortCut('F', plat::ssCtrl));
     Add(this, file, "mnuCorrectWindowPosition", "Upravit pozici okna", [this] { KeepInWorkArea(); });
     AddSeparator(this, file);
     Add(this, file, "mnuChangeEmail", "Změnit e-mail...",

@@ -16,14 +16,12 @@ void TNPageServices::EditRecord(TNPIMRecord*)
 
 const char* PageCommandName(TNPageCommand command)
 {
-    static constexpr const char* kNames[] = {"mnuFileAddTaskClick",     "mnuFileAddSomethingNewClick",
-                                             "mnuFileAddBirthdayClick", "mnuFileAddAnniversaryClick",
-                                             "mnuAddNewOrganizerClick", "btnNotesListAddClick",
-                                             "btnTodayPreviousClick",
-                                             "btnTodayNextClick",       "btnTodayTodayClick",
-                                             "btnZentorTomorrowClick",  "btnZentorThisWeekClick",
-                                             "btnZentorNextWeekClick",  "btnZentorThisMonthClick",
-                                             "btnZentorNextMonthClick", "ShowOrganizerList"};
+    static constexpr const char* kNames[] = {
+        "mnuFileAddTaskClick",        "mnuFileAddSomethingNewClick", "mnuFileAddBirthdayClick",
+        "mnuFileAddAnniversaryClick", "mnuAddNewOrganizerClick",     "btnNotesListAddClick",
+        "btnTodayPreviousClick",      "btnTodayNextClick",           "btnTodayTodayClick",
+        "btnZentorTomorrowClick",     "btnZentorThisWeekClick",      "btnZentorNextWeekClick",
+        "btnZentorThisMonthClick",    "btnZentorNextMonthClick",     "ShowOrganizerList"};
     const auto index = static_cast<size_t>(command);
     return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "";
 }

@@ -81,8 +81,8 @@ TEST(HeaderLayout, PlacesEveryControlByWidth)
             continue;
         // Shown controls left to right never overlap.
         const std::vector<std::pair<int32_t, int32_t>> spans = {
-            {place.menuLeft, widths.menu},     {place.logoLeft, widths.logo},  {place.searchLeft, widths.search},
-            {place.editLeft, place.editWidth}, {place.findLeft, widths.find},  {place.bellLeft, widths.bell},
+            {place.menuLeft, widths.menu},     {place.logoLeft, widths.logo}, {place.searchLeft, widths.search},
+            {place.editLeft, place.editWidth}, {place.findLeft, widths.find}, {place.bellLeft, widths.bell},
             {place.userLeft, widths.user},     {place.addLeft, widths.add}};
         for (size_t i = 1; i < spans.size(); ++i)
             EXPECT_LE(spans[i - 1].first + spans[i - 1].second, spans[i].first) << "control " << i;
@@ -153,10 +153,8 @@ TEST_F(HeaderBarTest, LaysTheRealControlsOutByWidth)
         bool find;
     };
     // The narrowest bar has no room for the search group, the widest has.
-    const Row rows[] = {{120, "", "", false},
-                        {250, "", "", false},
-                        {380, "DL", "", false},
-                        {1000, "Dalmora", "Alice\nNováková", true}};
+    const Row rows[] = {
+        {120, "", "", false}, {250, "", "", false}, {380, "DL", "", false}, {1000, "Dalmora", "Alice\nNováková", true}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.width);
         SetHeaderWidth(row.width);
@@ -254,17 +252,28 @@ TEST_F(HeaderBarTest, TheUserMenuOffersTheEmailItemsTheAccountHas)
         std::vector<std::string> top;
         std::vector<std::string> sub;
     };
-    const std::vector<std::string> plain = {
-        "pmnuHeaderUser_OpenDalmoraWeb", "pmnuHeaderUser_BasicProfileSettings", "pmnuHeaderUser_ChangeEmail",
-        "pmnuHeaderUser_ChangePassword", "pmnuHeaderUser_Logout"};
+    const std::vector<std::string> plain = {"pmnuHeaderUser_OpenDalmoraWeb", "pmnuHeaderUser_BasicProfileSettings",
+                                            "pmnuHeaderUser_ChangeEmail", "pmnuHeaderUser_ChangePassword",
+                                            "pmnuHeaderUser_Logout"};
     const Row rows[] = {
         {"one address", "a@b.cz", "", "", plain, {}},
-        {"two addresses", "a@b.cz", "c@d.cz", "", plain,
+        {"two addresses",
+         "a@b.cz",
+         "c@d.cz",
+         "",
+         plain,
          {"pmnuHeaderUser_ChangePrimaryEmail", "pmnuHeaderUser_ChangeSecondaryEmail"}},
-        {"three addresses", "a@b.cz", "c@d.cz", "e@f.cz", plain,
+        {"three addresses",
+         "a@b.cz",
+         "c@d.cz",
+         "e@f.cz",
+         plain,
          {"pmnuHeaderUser_ChangePrimaryEmail", "pmnuHeaderUser_ChangeSecondaryEmail",
           "pmnuHeaderUser_ChangeTertiaryEmail"}},
-        {"no address", "", "", "",
+        {"no address",
+         "",
+         "",
+         "",
          {"pmnuHeaderUser_OpenDalmoraWeb", "pmnuHeaderUser_BasicProfileSettings", "pmnuHeaderUser_ChangePassword",
           "pmnuHeaderUser_Logout"},
          {}},
@@ -293,10 +302,9 @@ TEST_F(HeaderBarTest, TheAddMenuListsItsSevenEntriesAndRunsThePageCommands)
     menus_->choose = "pmnuHeaderNew_Note";
     Main().btnHeaderAddMouseDown(Overlay("btnHeaderAdd"), plat::TMouseButton::mbLeft, 3, 4);
     ASSERT_EQ(menus_->popups.size(), 1u);
-    const std::vector<std::string> expected = {"pmnuHeaderNew_Record",   "pmnuHeaderNew_Task",
-                                               "pmnuHeaderNew_Note",     "pmnuHeaderNew_Birthday",
-                                               "pmnuHeaderNew_Anniversary", "pmnuHeaderNew_Space1",
-                                               "pmnuHeaderNew_Organizer"};
+    const std::vector<std::string> expected = {
+        "pmnuHeaderNew_Record",      "pmnuHeaderNew_Task",   "pmnuHeaderNew_Note",     "pmnuHeaderNew_Birthday",
+        "pmnuHeaderNew_Anniversary", "pmnuHeaderNew_Space1", "pmnuHeaderNew_Organizer"};
     EXPECT_EQ(menus_->popups[0].items, expected);
     EXPECT_EQ(menus_->popups[0].captions[0], "Nová událost...");
     plat::testing::Flush();

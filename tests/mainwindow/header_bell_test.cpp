@@ -220,12 +220,16 @@ TEST_F(HeaderBellTest, TheMenuListsRequestsNotificationsAndReadOnes)
     AddNotification(15, 99, "Jan").Read = 100;
     AddNotification(16, 12, "Eva").OrganizerName.Set("A & B");
     plat::PopupRecord bell = OpenBell();
-    const std::vector<std::string> expected = {
-        "pmnuHeaderBell_ContactsRequestId1_0", "pmnuHeaderBell_MarkAllNotificationsAsRead",
-        "pmnuHeaderBell_NotificationId10_0",   "pmnuHeaderBell_NotificationId11_0",
-        "pmnuHeaderBell_NotificationId12_0",   "pmnuHeaderBell_NotificationId13_0",
-        "pmnuHeaderBell_NotificationId14_0",   "pmnuHeaderBell_NotificationId16_0",
-        "pmnuHeaderBell_AlreadyReadNotificationsSpacer", "pmnuHeaderBell_NotificationId15_0"};
+    const std::vector<std::string> expected = {"pmnuHeaderBell_ContactsRequestId1_0",
+                                               "pmnuHeaderBell_MarkAllNotificationsAsRead",
+                                               "pmnuHeaderBell_NotificationId10_0",
+                                               "pmnuHeaderBell_NotificationId11_0",
+                                               "pmnuHeaderBell_NotificationId12_0",
+                                               "pmnuHeaderBell_NotificationId13_0",
+                                               "pmnuHeaderBell_NotificationId14_0",
+                                               "pmnuHeaderBell_NotificationId16_0",
+                                               "pmnuHeaderBell_AlreadyReadNotificationsSpacer",
+                                               "pmnuHeaderBell_NotificationId15_0"};
     EXPECT_EQ(bell.items, expected);
     EXPECT_EQ(bell.captions[1], "Označit vše následující jako přečtené (6 notifikací):");
     // The ampersand shows as itself.

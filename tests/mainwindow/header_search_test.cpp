@@ -24,8 +24,8 @@ protected:
     {
         HeaderTest::SetUp();
         // The search page's own edit, as its page makes it.
-        TNViewItem* page = View.CreateComponent(cmpEdit, "editSearchSearch", &Main(), Main().pSearchDesk, 0, "", 1,
-                                                -1, nullptr, nullptr, 3);
+        TNViewItem* page = View.CreateComponent(cmpEdit, "editSearchSearch", &Main(), Main().pSearchDesk, 0, "", 1, -1,
+                                                nullptr, nullptr, 3);
         page->Edits[0].Get()->SetText("Hledat...");
         Main().BindSearchEdit(page);
         View.ResizeComponent(page, 10, 10, 200, -1, true);

@@ -68,7 +68,8 @@ TEST(HeaderScreen, TheBarAtThreeWidthsMatchesItsGoldenImages)
         EXPECT_EQ(View.GetComponent("btnHeaderLogo")->Label(2)->Caption(), HeaderLogoCaption(bar));
         const std::string golden = std::string(DALMORA_TEST_DATA_DIR) + "header_" + std::to_string(width) + ".png";
         EXPECT_TRUE(plat::testing::MatchesGolden(*window->pHeader, golden, output.string()));
-        EXPECT_TRUE(plat::testing::SaveScreenshot((output / ("header_" + std::to_string(width) + "_screen.png")).string()));
+        EXPECT_TRUE(
+            plat::testing::SaveScreenshot((output / ("header_" + std::to_string(width) + "_screen.png")).string()));
     }
     window.reset();
     plat::testing::Flush();
