@@ -2,18 +2,22 @@
 #include "mainwindow/header_layout.h"
 #include "online/global.h"
 #include "online/window_state.h"
+#include "platform/gui/canvas.h"
 #include "platform/gui/edit.h"
+#include "platform/gui/image.h"
 #include "platform/gui/label.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/header_fixture.h"
+#include "view/image_table.h"
 #include "view/view.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -229,6 +233,25 @@ TEST_F(HeaderBarTest, TheUserButtonShowsTheNamesTheAccountHasOrTheProductsName)
     SetHeaderWidth(399);
     Main().UpdateHeaderUser();
     EXPECT_EQ(Item("btnHeaderUser")->Label(2)->Caption(), "");
+}
+
+TEST_F(HeaderBarTest, AFetchedProfilePictureIsDrawnOverTheLogoAndItsIdKept)
+{
+    model_test::ActiveUser user(501);
+    g.UpdateAccount([](TNAccount& account) { account.ProfilePicture = 9; });
+    // The logo underneath: 4 x 4, red on top.
+    ImageTable.LoadImageFromFile("imgDalmora32", DALMORA_TEST_DATA_DIR "../../gui/data/half_red.png");
+    const std::string folder = data_->UserFolder() + data_->Domain() + "/Profiles/501/";
+    std::filesystem::create_directories(folder);
+    std::filesystem::copy_file(DALMORA_TEST_DATA_DIR "../../gui/data/photo.jpg", folder + "501-w32.jpg");
+
+    Main().UpdateHeaderUser();
+    EXPECT_EQ(::WindowState.HeaderUser().ProfilePicture, 9u);
+    plat::TImage* icon = Item("btnHeaderUser")->Images[1].Get();
+    ASSERT_NE(icon, nullptr);
+    EXPECT_EQ(icon->Picture().Width(), 4) << "the logo's size";
+    // The picture covers the logo's red corner.
+    EXPECT_NE(icon->Canvas().Pixel(0, 0), 0x0000FFu);
 }
 
 // The captions of a menu's visible items at the top level and below an item.
