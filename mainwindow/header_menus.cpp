@@ -149,25 +149,23 @@ void TfrmMainDLMR1::FillAddMenu(plat::TPopupMenu& menu)
         const char* name;
         TNPageCommand command;
     };
-    static constexpr AddEntry kEntries[] = {
+    static constexpr AddEntry kNewItems[] = {
         {"Nová událost...", "pmnuHeaderNew_Record", TNPageCommand::mnuFileAddSomethingNewClick},
         {"Nový úkol...", "pmnuHeaderNew_Task", TNPageCommand::mnuFileAddTaskClick},
         {"Nová poznámka...", "pmnuHeaderNew_Note", TNPageCommand::btnNotesListAddClick},
         {"Nové narozeniny...", "pmnuHeaderNew_Birthday", TNPageCommand::mnuFileAddBirthdayClick},
-        {"Nové výročí...", "pmnuHeaderNew_Anniversary", TNPageCommand::mnuFileAddAnniversaryClick},
-        {"-", "pmnuHeaderNew_Space1", TNPageCommand::mnuFileAddSomethingNewClick},
-        {"Vytvořit nový kalendář nebo stránku...", "pmnuHeaderNew_Organizer", TNPageCommand::mnuAddNewOrganizerClick}};
-    for (const AddEntry& entry : kEntries) {
-        if (std::string(entry.caption) == "-") {
-            AddItem(&menu, menu.Items(), entry.name, entry.caption);
-            continue;
-        }
+        {"Nové výročí...", "pmnuHeaderNew_Anniversary", TNPageCommand::mnuFileAddAnniversaryClick}};
+    auto add = [&](const AddEntry& entry) {
         const TNPageCommand command = entry.command;
         AddItem(&menu, menu.Items(), entry.name, entry.caption, [this, command] {
             btnESCClick();
             pages_->RunCommand(command);
         });
-    }
+    };
+    for (const AddEntry& entry : kNewItems)
+        add(entry);
+    AddItem(&menu, menu.Items(), "pmnuHeaderNew_Space1", "-");
+    add({"Vytvořit nový kalendář nebo stránku...", "pmnuHeaderNew_Organizer", TNPageCommand::mnuAddNewOrganizerClick});
 }
 
 void TfrmMainDLMR1::mnuOpenDalmoraWebClick()
