@@ -240,6 +240,10 @@ void TNView::ResizeMainForm()
             const int32_t left = p + wc + wz + m - g;
             desk->SetBounds(left, t + hh + m, W - left - w2 - ws - m, H - t - hh - m - sb - hc - h3 - m);
         }
+        // The window works out its own scroll bar when it changes, not when
+        // its children move: the frame just placed (after the menu bar took
+        // its row, say) may no longer need the bar shown for the old one.
+        form->SetVertScrollPosition(form->VertScrollPosition());
         if (auto* timer = dynamic_cast<plat::TTimer*>(ViewMain::timerResize())) {
             timer->SetInterval(1);
             timer->SetEnabled(true);

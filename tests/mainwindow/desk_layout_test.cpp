@@ -5,6 +5,7 @@
 #include "online/global.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
+#include "platform/testing/form_probe.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/shell_fixture.h"
 #include "view/view.h"
@@ -26,6 +27,7 @@ protected:
     {
         const int height = Main().ClientHeight();
         EXPECT_LE(Main().VertScrollRange(), height) << "the window would scroll";
+        EXPECT_FALSE(plat::testing::ShowsVerticalScrollBar(Main()));
         plat::TPanel* header = Main().pHeader;
         ASSERT_NE(header, nullptr);
         EXPECT_EQ(header->Top(), top);
