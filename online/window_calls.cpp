@@ -122,11 +122,6 @@ void ArmMainFromOnline(int32_t tag)
     Post("ArmMainFromOnline", MainWindowHooks, &TNMainWindowHooks::ArmMainFromOnline, [=](auto fn) { fn(tag); });
 }
 
-void ArmInfoPruh(int32_t tag)
-{
-    Post("ArmInfoPruh", MainWindowHooks, &TNMainWindowHooks::ArmInfoPruh, [=](auto fn) { fn(tag); });
-}
-
 void ArmInfoPruhForMessage(uint64_t key)
 {
     Post("ArmInfoPruh", MainWindowHooks, &TNMainWindowHooks::ArmInfoPruh, [key](auto fn) {
