@@ -566,6 +566,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallAlertHooks();
     InstallShutDownHooks();
     InstallStripAndMenuHooks();
+    InstallSettingsAndClockHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -589,4 +590,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveAlertHooks();
     RemoveShutDownHooks();
     RemoveStripAndMenuHooks();
+    RemoveSettingsAndClockHooks();
 }
