@@ -8,6 +8,7 @@
 #include "mainwindow/sound_table.h"
 #include "online/global.h"
 #include "online/window_state.h"
+#include "platform/core/clock.h"
 #include "platform/gui/hot_keys.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
@@ -369,6 +370,17 @@ TEST_F(SettingsStepTest, TheLogOutStoresAMaximisedWindowAndLeavesItNormal)
         Main().UlozHodnotyNastaveni(true);
         EXPECT_LT(::Setup.Find(stateKey.c_str()), 0) << page;
     }
+}
+
+TEST_F(SettingsStepTest, OnTheWallClockTheClockIsArmedForTheNextFullMinute)
+{
+    // The zone's offset is whole minutes: the local second is the Unix one.
+    const int64_t before = plat::UnixSeconds() % 60;
+    Apply();
+    const int64_t after = plat::UnixSeconds() % 60;
+    const uint32_t interval = Main().timerHodiny->Interval();
+    EXPECT_TRUE(Main().timerHodiny->Enabled());
+    EXPECT_TRUE(interval == (60 - before) * 1000 || interval == (60 - after) * 1000) << interval;
 }
 
 } // namespace
