@@ -19,6 +19,7 @@
 #include "platform/gui/label.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/timer.h"
+#include "platform/gui/tray_icon.h"
 #include "tests/mainwindow/shell_fixture.h"
 #include "tests/service/account_actions.h"
 #include "tests/service/account_service.h"
@@ -189,6 +190,28 @@ TEST_F(LoginServiceTest, AliceSignsInThroughThePage)
     Main().mnuUserLogoutClick();
     EXPECT_EQ(Main().gDesk->ActivePage(), "Login");
     EXPECT_EQ(Main().signedIn.load(), 0);
+}
+
+TEST_F(LoginServiceTest, AHiddenStartSignsInByItselfAppliesTheSettingsAndStaysHidden)
+{
+    RememberAccount(kAliceLogin, kAlicePassword, true, true, kAliceID);
+    App.IsAutorun = 1;
+    StartRun();
+    ASSERT_TRUE(RunUntil([&] { return Main().signedIn == 1; }));
+
+    EXPECT_EQ(Main().settingsApplied.load(), 1);
+    EXPECT_EQ(Main().gDesk->ActivePage(), "Homepage");
+    EXPECT_TRUE(Main().timerHodiny->Enabled());
+    EXPECT_FALSE(Main().trayIcon->ApplicationVisible()) << "no start-up setting: kept hidden";
+    EXPECT_EQ(App.IsAutorun, 0);
+    EXPECT_LT(LogText().find("[AktivujNastaveni][BEGIN]"), LogText().find("[AktivujNastaveni][END]"));
+    // The settings file holds what the settings step created.
+    TNUsers remembered;
+    ASSERT_TRUE(remembered.Load(TNGlobal::EnterUsersFolder()));
+    TNSetup settings;
+    ASSERT_TRUE(settings.Load(remembered, std::string(Dirs.UsersSetupFile.View())));
+    EXPECT_EQ(settings.GetInt("homepageCalendarDayboxMode"), 4);
+    EXPECT_TRUE(settings.GetBool("Settings_ShortcutMainWindow"));
 }
 
 TEST_F(LoginServiceTest, ARefusalShowsTheServicesTextLiterally)
