@@ -244,6 +244,21 @@ TEST_F(ClockTimerTest, AfterADayChangeTheCalendarScrollsToItsStoredPosition)
     Pages().RedlineDaybox = nullptr;
 }
 
+TEST_F(ClockTimerTest, AMaximisedWindowLeftTransparentIsHiddenAndMadeOpaque)
+{
+    for (const bool maximised : {false, true}) {
+        SCOPED_TRACE(maximised ? "maximised" : "normal");
+        Main().Show();
+        Main().SetWindowState(maximised ? plat::TWindowState::wsMaximized : plat::TWindowState::wsNormal);
+        Main().SetAlphaBlend(true);
+        Main().SetAlphaBlendValue(0);
+        Tick();
+        EXPECT_EQ(Main().Visible(), !maximised);
+        EXPECT_EQ(Main().AlphaBlend(), !maximised);
+        EXPECT_EQ(Main().AlphaBlendValue(), maximised ? 255 : 0);
+    }
+}
+
 TEST_F(ClockTimerTest, ScrollWheelableToFindsTheNewestBoxOfTheNameAndClamps)
 {
     plat::TPanel* desk = Main().pCalendarDesk;
