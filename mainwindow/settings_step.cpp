@@ -45,6 +45,19 @@ constexpr CheckedSetting kCheckedSettings[] = {
     {"Settings_EnableNotificationBlink", "mnuSettingsEnableNotificationBlink"},
 };
 
+// The default-page codes and their menu items; any other code checks the
+// home page's.
+struct DefaultViewItem {
+    int32_t code;
+    const char* item;
+};
+
+constexpr DefaultViewItem kDefaultViewItems[] = {
+    {TfrmMainDLMR1::kHomepage, "mnuDefaultView_Homepage"}, {TfrmMainDLMR1::kCalendar, "mnuDefaultView_Calendar"},
+    {TfrmMainDLMR1::kTasks, "mnuDefaultView_Tasks"},       {TfrmMainDLMR1::kNotes, "mnuDefaultView_Notes"},
+    {TfrmMainDLMR1::kPages, "mnuDefaultView_Pages"},       {TfrmMainDLMR1::kSearch, "mnuDefaultView_Search"},
+};
+
 // The setting's value; created with `fallback` when missing.
 int32_t IntCreatedWith(const char* key, int32_t fallback, int32_t type)
 {
@@ -217,13 +230,10 @@ void TfrmMainDLMR1::AktivujNastaveni()
         LogText("[AktivujNastaveni] Show by-user-requested view");
         if (Setup.Find("controlDefaultView") >= 0) {
             const int32_t code = Setup.GetInt("controlDefaultView");
-            const char* const viewItems[][2] = {{"1", "mnuDefaultView_Homepage"}, {"2", "mnuDefaultView_Calendar"},
-                                                {"3", "mnuDefaultView_Tasks"},    {"4", "mnuDefaultView_Notes"},
-                                                {"7", "mnuDefaultView_Pages"},    {"88", "mnuDefaultView_Search"}};
             const char* checked = "mnuDefaultView_Homepage";
-            for (const auto& view : viewItems) {
-                if (std::to_string(code) == view[0])
-                    checked = view[1];
+            for (const DefaultViewItem& view : kDefaultViewItems) {
+                if (view.code == code)
+                    checked = view.item;
             }
             if (plat::TMenuItem* item = MainMenu2->FindByName(checked))
                 item->SetChecked(true);
