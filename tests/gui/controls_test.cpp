@@ -1,10 +1,12 @@
 #include "platform/gui/form.h"
 #include "platform/gui/label.h"
+#include "platform/gui/menu.h"
 #include "platform/gui/panel.h"
 #include "platform/testing/gui_harness.h"
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <set>
 
 namespace plat {
@@ -164,6 +166,50 @@ TEST_F(Controls, ClientToScreenAddsTheParentChain)
     const TPoint screen = label->ClientToScreen(TPoint{1, 2});
     EXPECT_EQ(screen, (TPoint{100 + 10 + 5 + 1, 50 + 20 + 6 + 2}));
     EXPECT_EQ(label->ScreenToClient(screen), (TPoint{1, 2}));
+}
+
+TEST_F(Controls, ScreenOriginsAgreeWithClientToScreen)
+{
+    TOwned<TForm> form(new TForm);
+    form->SetBounds(100, 50, 400, 300);
+    auto* menu = new TMainMenu(form.get());
+    menu->Items()->Add(new TMenuItem(menu));
+    form->SetMenu(menu);
+    form->Show();
+    TOwned<TForm> other(new TForm);
+    other->SetBounds(600, 400, 200, 200);
+    other->Show();
+    auto* outer = new TPanel(form.get());
+    outer->SetBounds(10, 20, 300, 200);
+    outer->SetParent(form.get());
+    auto* inner = new TPanel(form.get());
+    inner->SetBounds(-30, 7, 100, 100);
+    inner->SetParent(outer);
+    auto* label = new TLabel(form.get());
+    label->SetBounds(5, 6, 10, 10);
+    label->SetParent(inner);
+    auto* elsewhere = new TPanel(other.get());
+    elsewhere->SetBounds(3, 4, 50, 50);
+    elsewhere->SetParent(other.get());
+    TOwned<TPanel> parentless(new TPanel(nullptr));
+    parentless->SetBounds(11, 12, 20, 20);
+    // A window placed inside another places itself all the same.
+    TOwned<TForm> embedded(new TForm);
+    embedded->SetBounds(8, 9, 50, 50);
+    embedded->SetParent(outer);
+    auto* embeddedMenu = new TMainMenu(embedded.get());
+    embeddedMenu->Items()->Add(new TMenuItem(embeddedMenu));
+    embedded->SetMenu(embeddedMenu);
+    auto* inEmbedded = new TPanel(embedded.get());
+    inEmbedded->SetBounds(2, 3, 10, 10);
+    inEmbedded->SetParent(embedded.get());
+
+    TScreenOrigins origins;
+    for (const TControl* control : std::initializer_list<const TControl*>{
+             form.get(), outer, inner, label, elsewhere, parentless.get(), inEmbedded, label, elsewhere}) {
+        SCOPED_TRACE(control->ClassName());
+        EXPECT_EQ(origins.Of(*control), control->ClientToScreen(TPoint{0, 0}));
+    }
 }
 
 TEST_F(Controls, FreeingWindowedControlFreesChildrenAndNullsWeakReferences)
