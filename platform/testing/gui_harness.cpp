@@ -147,6 +147,11 @@ int TopLevelWindowCount()
     return count;
 }
 
+int WidgetCount()
+{
+    return static_cast<int>(QApplication::allWidgets().size());
+}
+
 void Flush()
 {
     GuiApplication::ProcessEvents();
