@@ -172,8 +172,7 @@ void TfrmMainDLMR1::CreateMenuBar()
     }
     AddSeparator(this, file);
     Add(this, file, "mnuFind", "Najít...", [this] {
-        timerFocus->SetTag(2);
-        timerFocus->SetEnabled(true);
+        mnuFindClick(nullptr);
     })->SetShortCut(plat::ShortCut('F', plat::ssCtrl));
     Add(this, file, "mnuCorrectWindowPosition", "Upravit pozici okna", [this] { KeepInWorkArea(); });
     AddSeparator(this, file);

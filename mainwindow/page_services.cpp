@@ -16,13 +16,12 @@ void TNPageServices::EditRecord(TNPIMRecord*)
 
 const char* PageCommandName(TNPageCommand command)
 {
-    static constexpr const char* kNames[] = {"mnuFileAddTaskClick",     "mnuFileAddSomethingNewClick",
-                                             "mnuFileAddBirthdayClick", "mnuFileAddAnniversaryClick",
-                                             "mnuAddNewOrganizerClick", "btnTodayPreviousClick",
-                                             "btnTodayNextClick",       "btnTodayTodayClick",
-                                             "btnZentorTomorrowClick",  "btnZentorThisWeekClick",
-                                             "btnZentorNextWeekClick",  "btnZentorThisMonthClick",
-                                             "btnZentorNextMonthClick", "ShowOrganizerList"};
+    static constexpr const char* kNames[] = {
+        "mnuFileAddTaskClick",        "mnuFileAddSomethingNewClick", "mnuFileAddBirthdayClick",
+        "mnuFileAddAnniversaryClick", "mnuAddNewOrganizerClick",     "btnNotesListAddClick",
+        "btnTodayPreviousClick",      "btnTodayNextClick",           "btnTodayTodayClick",
+        "btnZentorTomorrowClick",     "btnZentorThisWeekClick",      "btnZentorNextWeekClick",
+        "btnZentorThisMonthClick",    "btnZentorNextMonthClick",     "ShowOrganizerList"};
     const auto index = static_cast<size_t>(command);
     return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "";
 }
@@ -193,6 +192,10 @@ bool TNPageServices::Pages_ShowCalendarOrPage(uint32_t)
 {
     NotBuiltYet("Pages_ShowCalendarOrPage");
     return false;
+}
+void TNPageServices::OpenOrganizerWeb(uint32_t)
+{
+    NotBuiltYet("OpenOrganizerWeb");
 }
 void TNPageServices::ReopenSideboard()
 {

@@ -15,6 +15,8 @@ enum class TNPageCommand : int32_t {
     mnuFileAddBirthdayClick,
     mnuFileAddAnniversaryClick,
     mnuAddNewOrganizerClick,
+    // A new note (the Notes page's add command).
+    btnNotesListAddClick,
     btnTodayPreviousClick,
     btnTodayNextClick,
     btnTodayTodayClick,
@@ -90,6 +92,8 @@ public:
     virtual void OnHpNoteChange(int32_t param);
     virtual void RefreshAllDayboxes(const char* caller);
     virtual bool Pages_ShowCalendarOrPage(uint32_t organizerId);
+    // The organizer's page on the service's web.
+    virtual void OpenOrganizerWeb(uint32_t organizerId);
     // The side panel again on the record it shows, its open counter at 0.
     virtual void ReopenSideboard();
 
