@@ -187,9 +187,11 @@ TEST_F(Controls, FreeingWindowedControlFreesChildrenAndNullsWeakReferences)
 // dispatch; the parent freed right after must not delete it a second time.
 TEST_F(Controls, ParentFreedRightAfterAChildFreedInADispatchLeavesNoWidgets)
 {
-    const int widgetsBefore = testing::WidgetCount();
     TOwned<TForm> form(new TForm);
     form->SetBounds(0, 0, 200, 200);
+    form->Show();
+    testing::Flush();
+    const int widgetsBefore = testing::WidgetCount();
     auto* outer = new TPanel(form.get());
     outer->SetBounds(0, 0, 200, 200);
     outer->SetParent(form.get());
@@ -198,7 +200,6 @@ TEST_F(Controls, ParentFreedRightAfterAChildFreedInADispatchLeavesNoWidgets)
     inner->SetParent(outer);
     auto* edit = new TEdit(form.get());
     edit->SetParent(inner);
-    form->Show();
     testing::Flush();
     edit->SetFocus();
     TWeakRef<TEdit> editRef(edit);
@@ -212,8 +213,6 @@ TEST_F(Controls, ParentFreedRightAfterAChildFreedInADispatchLeavesNoWidgets)
     outer->Free();
     testing::Flush();
     EXPECT_EQ(form->ComponentCount(), 0);
-    form.reset();
-    testing::Flush();
     EXPECT_EQ(testing::WidgetCount(), widgetsBefore);
 }
 
@@ -221,9 +220,11 @@ TEST_F(Controls, ParentFreedRightAfterAChildFreedInADispatchLeavesNoWidgets)
 // be placed and shown again with its editor intact.
 TEST_F(Controls, ControlTakenOutOfItsParentOutlivesIt)
 {
-    const int widgetsBefore = testing::WidgetCount();
     TOwned<TForm> form(new TForm);
     form->SetBounds(0, 0, 200, 200);
+    form->Show();
+    testing::Flush();
+    const int widgetsBefore = testing::WidgetCount();
     auto* old = new TPanel(form.get());
     old->SetBounds(0, 0, 200, 100);
     old->SetParent(form.get());
@@ -235,7 +236,6 @@ TEST_F(Controls, ControlTakenOutOfItsParentOutlivesIt)
     auto* edit = new TEdit(form.get());
     edit->SetBounds(0, 30, 80, 20);
     edit->SetParent(moved);
-    form->Show();
     testing::Flush();
     ASSERT_EQ(testing::Probe(*form, 20, 20), clYellow);
 
@@ -252,7 +252,7 @@ TEST_F(Controls, ControlTakenOutOfItsParentOutlivesIt)
     testing::Flush();
     EXPECT_EQ(testing::Probe(*form, 20, 120), clYellow);
     EXPECT_EQ(edit->Text(), "po přesunu");
-    form.reset();
+    moved->Free();
     testing::Flush();
     EXPECT_EQ(testing::WidgetCount(), widgetsBefore);
 }
