@@ -430,6 +430,11 @@ public:
     // its answer only while it is unchanged (TNSyncLock::Stale).
     std::atomic<uint32_t> SignInGeneration{0};
     bool OdhlasUzivatele(bool closing_application);
+    // What the closing log-out saves (the edited note, the settings, the user
+    // list, the data sets), saved while the exit still waits for the online
+    // thread: whoever ends the program may not wait as long as the pass.
+    // The data sets keep their files open; the log-out saves them again.
+    void SaveBeforeClosingWait();
     // The user asked to reset the local data file: the log-out deletes it,
     // and the next sign-in downloads everything again.
     std::atomic<uint8_t> ResetDataFileAtLogout{0};

@@ -181,11 +181,16 @@ TEST_F(ShutDownTest, FormCloseReleasesInOrder)
     Main().pleaseRestartApplication = true;
     App.IsUpdate = 1; // completes the update now, not at the end of the run
     g.WantUpdate = 1;
+    Main().timerUpdateUI->SetEnabled(true);
+    Main().timerOnline->SetEnabled(true);
 
     Main().mnuExitClick();
 
     EXPECT_EQ(released, (std::vector<std::string>{"toast", "sounds"}));
     EXPECT_FALSE(Main().timerHint->Enabled());
+    // A tick the loop still delivers before it ends runs nothing.
+    EXPECT_FALSE(Main().timerUpdateUI->Enabled());
+    EXPECT_FALSE(Main().timerOnline->Enabled());
     EXPECT_EQ(Main().timerHint->Tag(), 0);
     EXPECT_FALSE(plat::HotKeys::Simulate(101));
     const std::vector<std::string> order = {"[FormClose][BEGIN] <APP-END>",
