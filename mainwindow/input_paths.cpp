@@ -53,9 +53,9 @@ bool OnShownPage(const plat::TControl* control, const plat::TNotebook* notebook)
 }
 
 // Left and top edges belong to the control, right and bottom do not.
-bool ClientContains(const plat::TControl& control, plat::TPoint screenPoint)
+bool ClientContains(const plat::TControl& control, plat::TPoint screenPoint, plat::TScreenOrigins& origins)
 {
-    const plat::TPoint origin = control.ClientToScreen(plat::TPoint{0, 0});
+    const plat::TPoint origin = origins.Of(control);
     return screenPoint.x >= origin.x && screenPoint.y >= origin.y && screenPoint.x < origin.x + control.ClientWidth() &&
            screenPoint.y < origin.y + control.ClientHeight();
 }
@@ -128,10 +128,11 @@ bool TfrmMainDLMR1::MouseWheel(plat::TPoint mousePos, bool up)
     return Guarded("[TfrmMainDLMR1::MouseWheel]", false, [&] {
         // The newest component under the mouse takes the wheel.
         TNViewItem* chosen = nullptr;
+        plat::TScreenOrigins origins;
         for (int32_t slot : WheelSlots()) {
             TNViewItem* item = slot < View.ItemsCount ? View.Items[slot] : nullptr;
             const plat::TJvPanel* frame = item != nullptr ? item->Scrollbox.Get() : nullptr;
-            if (frame == nullptr || item->Shown == 0 || !ClientContains(*frame, mousePos) ||
+            if (frame == nullptr || item->Shown == 0 || !ClientContains(*frame, mousePos, origins) ||
                 (chosen != nullptr && item->ComponentId < chosen->ComponentId) || !OnShownPage(frame, gDesk))
                 continue;
             chosen = item;

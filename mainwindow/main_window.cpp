@@ -571,6 +571,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallAlertHooks();
     InstallShutDownHooks();
     InstallStripAndMenuHooks();
+    InstallSettingsAndClockHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -595,4 +596,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveAlertHooks();
     RemoveShutDownHooks();
     RemoveStripAndMenuHooks();
+    RemoveSettingsAndClockHooks();
 }

@@ -551,9 +551,6 @@ private:
     void SetTrayIcon(int32_t index);
     void UpdateLogoutCaptions();
     void DeactivatedUser();
-    // The settings step until applying the settings exists: control bar,
-    // home page, opaque window, settings saved.
-    void AktivujNastaveni();
     // The last name handed to the name test.
     std::string lastTestedLogin_;
 
@@ -567,6 +564,43 @@ public:
     // Tests put recorders here.
     std::function<void()> onCloseToast = [this] { CloseHintWindow(); };
     std::function<void()> onReleaseSounds = [this] { UvolniZvuky(); };
+
+public:
+    // ---- Applying and storing the settings, the clock and the return to
+    // today (settings_step.cpp, clock_timer.cpp).
+    // The signed-in parts built, every setting applied, the window shown as
+    // the start-up setting says, the settings file saved.
+    void AktivujNastaveni();
+    void AktivujNastaveni_CreateComponents();
+    // Stores the window's state, position and size; only with `store`.
+    void UlozHodnotyNastaveni(bool store);
+    void mnuSettingsAutoHideClick();
+    // The sound menu's check mark and the sound switch from "PovolitZvuk".
+    void ApplyPovolitZvuk();
+    // Scrolls the scroll box of that name; false when none has the name.
+    bool ScrollWheelableTo(int32_t position, const char* name);
+    void timerHodinyTimer();
+    void ResetViewToDefaultAndToday();
+    // Arms timerHodiny for the next full minute and remembers now.
+    void StartClock();
+    // 0 while the settings step runs, 1 after it.
+    std::atomic<uint8_t> settingsApplied{0};
+    // Week rows of the Zentor panel's day strip.
+    int32_t zentorWeeksByDaysCount = 3;
+    // The status bar is to be laid out again at the next tick (any thread).
+    std::atomic<uint8_t> statusBarRelayoutWanted{0};
+    // The date and minute the clock saw last.
+    struct ClockMark {
+        int32_t Year = 0;
+        int32_t Month = 0;
+        int32_t Day = 0;
+        int32_t Minute = -1;
+    };
+    ClockMark clockMark;
+
+private:
+    void InstallSettingsAndClockHooks();
+    void RemoveSettingsAndClockHooks();
 
 public:
     // One view of the control bar (control_bar.cpp).

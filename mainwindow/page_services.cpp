@@ -125,9 +125,10 @@ void TNPageServices::UpdateZentor(int32_t)
 {
     NotBuiltYet("UpdateZentor");
 }
-void TNPageServices::UpdateAllRedlines()
+TNViewItem* TNPageServices::UpdateAllRedlines()
 {
     NotBuiltYet("UpdateAllRedlines");
+    return nullptr;
 }
 void TNPageServices::ResizeDayboxes()
 {
@@ -200,4 +201,48 @@ void TNPageServices::OpenOrganizerWeb(uint32_t)
 void TNPageServices::ReopenSideboard()
 {
     NotBuiltYet("ReopenSideboard");
+}
+void TNPageServices::StopZentorSecondsTimer()
+{
+    NotBuiltYet("StopZentorSecondsTimer");
+}
+void TNPageServices::ClearSignedInPageState()
+{
+    NotBuiltYet("ClearSignedInPageState");
+}
+void TNPageServices::CreateZentorComponents()
+{
+    NotBuiltYet("CreateZentorComponents");
+}
+void TNPageServices::CreateSideboardComponents()
+{
+    NotBuiltYet("CreateSideboardComponents");
+}
+void TNPageServices::UpdateMenu_zentorWeeksByDaysCount()
+{
+    NotBuiltYet("UpdateMenu_zentorWeeksByDaysCount");
+}
+void TNPageServices::Clear_mnuCalendars()
+{
+    NotBuiltYet("Clear_mnuCalendars");
+}
+void TNPageServices::SetUpDayboxModeValues(int32_t, bool)
+{
+    NotBuiltYet("SetUpDayboxModeValues");
+}
+void TNPageServices::SetCalendarViewBy(int32_t)
+{
+    NotBuiltYet("SetCalendarViewBy");
+}
+void TNPageServices::SelectHomepageItems(int32_t, int32_t, int32_t, int32_t)
+{
+    NotBuiltYet("SelectHomepageItems");
+}
+void TNPageServices::SetListFilters(bool, bool)
+{
+    NotBuiltYet("SetListFilters");
+}
+void TNPageServices::SetCalendarToToday()
+{
+    NotBuiltYet("SetCalendarToToday");
 }

@@ -278,8 +278,9 @@ public:
     TNSyncCounters SyncCounters;
 
     // ---- Online timer and pass (online_pass.cpp).
-    // timerOnline's handler: starts a pass, or re-arms when one runs.
-    void OnlineTimerFired();
+    // timerOnline's handler: starts a pass, or re-arms when one runs. True
+    // when this call started a pass; never a second one.
+    bool OnlineTimerFired();
     // The timer's Tag; 999 after the log-out.
     std::atomic<int32_t> OnlineTimerTag{0};
     // The fast pass and the login page's rhythm; tests shorten them.

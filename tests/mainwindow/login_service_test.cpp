@@ -194,6 +194,28 @@ TEST_F(LoginServiceTest, AliceSignsInThroughThePage)
     EXPECT_EQ(Main().signedIn.load(), 0);
 }
 
+TEST_F(LoginServiceTest, AHiddenStartSignsInByItselfAppliesTheSettingsAndStaysHidden)
+{
+    RememberAccount(kAliceLogin, kAlicePassword, true, true, kAliceID);
+    App.IsAutorun = 1;
+    StartRun();
+    ASSERT_TRUE(RunUntil([&] { return Main().signedIn == 1; }));
+
+    EXPECT_EQ(Main().settingsApplied.load(), 1);
+    EXPECT_EQ(Main().gDesk->ActivePage(), "Homepage");
+    EXPECT_TRUE(Main().timerHodiny->Enabled());
+    EXPECT_FALSE(Main().trayIcon->ApplicationVisible()) << "no start-up setting: kept hidden";
+    EXPECT_EQ(App.IsAutorun, 0);
+    EXPECT_LT(LogText().find("[AktivujNastaveni][BEGIN]"), LogText().find("[AktivujNastaveni][END]"));
+    // The settings file holds what the settings step created.
+    TNUsers remembered;
+    ASSERT_TRUE(remembered.Load(TNGlobal::EnterUsersFolder()));
+    TNSetup settings;
+    ASSERT_TRUE(settings.Load(remembered, std::string(Dirs.UsersSetupFile.View())));
+    EXPECT_EQ(settings.GetInt("homepageCalendarDayboxMode"), 4);
+    EXPECT_TRUE(settings.GetBool("Settings_ShortcutMainWindow"));
+}
+
 TEST_F(LoginServiceTest, ARefusalShowsTheServicesTextLiterally)
 {
     accounts_.RouteApi("login", [](const test_service::FormFields&, const test_service::Account*) {
