@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -153,8 +154,16 @@ int32_t TfrmMainDLMR1::UpdateHeaderBell()
         // 1.
         headerContactRequestsCount = 0;
         headerNotificationsCount = 0;
-        if (TNPIM* pim = PIM[0]) {
-            TNModelWriteGuard model;
+        TNPIM* pim = PIM[0];
+        // The main thread never waits for the data: a load or a save holds
+        // them for up to seconds. The next refresh (after the load, or the
+        // clock's) counts again.
+        std::optional<TNModelWriteGuard> model;
+        if (pim != nullptr && !model.emplace(std::try_to_lock).Held()) {
+            LogText("[TfrmMainDLMR1::UpdateHeaderBell][RETURN] the data are busy");
+            return -1;
+        }
+        if (pim != nullptr) {
             // 2. Contact requests.
             for (int32_t i = 0; i < pim->ContactsRequests.Count; ++i) {
                 TNPIMContactsRequest* request = pim->ContactsRequests.Items[i];

@@ -3,6 +3,7 @@
 #include "mainwindow/dialog_bridge.h"
 #include "model/contacts.h"
 #include "model/contacts_requests.h"
+#include "model/model_lock.h"
 #include "model/notifications.h"
 #include "model/pim.h"
 #include "online/global.h"
@@ -21,7 +22,9 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <future>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace shell_test {
@@ -286,6 +289,22 @@ TEST_F(HeaderBellTest, ARefreshDoesNotRunTwiceAtOnceNorBesideASyncJob)
     EXPECT_EQ(Main().bellRefreshBusy, 0) << "a skipped refresh leaves the byte as it found it";
     EXPECT_EQ(Main().UpdateHeaderBell(), 1);
     EXPECT_EQ(Main().bellRefreshBusy, 0);
+
+    // A load holding the data on another thread: the main thread does not
+    // wait for it.
+    std::promise<void> held;
+    std::promise<void> release;
+    std::thread loader([&] {
+        TNModelWriteGuard model;
+        held.set_value();
+        release.get_future().wait();
+    });
+    held.get_future().wait();
+    EXPECT_EQ(Main().UpdateHeaderBell(), -1);
+    release.set_value();
+    loader.join();
+    EXPECT_EQ(Main().bellRefreshBusy, 0);
+    EXPECT_EQ(Main().UpdateHeaderBell(), 1);
 }
 
 TEST_F(HeaderBellTest, ANotificationItemMarksItsRecordReadAndOpensIt)
