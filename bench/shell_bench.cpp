@@ -7,6 +7,7 @@
 #include "foundation/app_info.h"
 #include "foundation/globals.h"
 #include "foundation/hooks.h"
+#include "foundation/log.h"
 #include "foundation/program_start.h"
 #include "mainwindow/log_window.h"
 #include "mainwindow/main_window.h"
@@ -20,8 +21,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -106,6 +110,32 @@ void LogWindowLineFromFourThreads(benchmark::State& state)
         window->timerLogTimer();
 }
 BENCHMARK(LogWindowLineFromFourThreads)->Threads(4)->Unit(benchmark::kMicrosecond);
+
+// A line the main thread logs between drains while four workers log without
+// pause: the main thread must not wait on them (goal: well under 50 ms).
+void MainThreadLineWhileWorkersLog(benchmark::State& state)
+{
+    TfrmLogDLMR1* window = ShownLogWindow();
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 4; ++t) {
+        workers.emplace_back([&stop] {
+            while (!stop)
+                LogWrite("[Spam] a worker's line of ordinary length", "", true);
+        });
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        window->timerLogTimer();
+        state.ResumeTiming();
+        LogWrite("[Main] during a drain", "", true);
+    }
+    stop = true;
+    for (std::thread& worker : workers)
+        worker.join();
+    window->timerLogTimer();
+}
+BENCHMARK(MainThreadLineWhileWorkersLog)->Unit(benchmark::kMicrosecond);
 
 void DrainThousandIntoTenThousand(benchmark::State& state)
 {

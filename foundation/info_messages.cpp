@@ -12,23 +12,38 @@ int32_t TNInfoMessages::FindLocked(int32_t id) const
     return -1;
 }
 
+int32_t TNInfoMessages::AddLocked(const char* title, const char* text, bool reuse, int32_t kind, int32_t id)
+{
+    if (reuse) {
+        int32_t existing = FindLocked(id);
+        if (existing >= 0)
+            return existing;
+    }
+    TNInfoMessage message;
+    message.ID = id;
+    message.Kind = kind;
+    if (!message.Title.Set(title) || !message.Text.Set(text))
+        return -1;
+    message.Added = TNLocalClock::Now();
+    message.Key = ++lastKey_;
+    items_.push_back(std::move(message));
+    return static_cast<int32_t>(items_.size() - 1);
+}
+
 int32_t TNInfoMessages::Add(const char* title, const char* text, bool reuse, int32_t kind, int32_t id)
 {
     return Guarded("[TNInfoMessages::Add]", -1, [&] {
         std::lock_guard<std::mutex> guard(mutex_);
-        if (reuse) {
-            int32_t existing = FindLocked(id);
-            if (existing >= 0)
-                return existing;
-        }
-        TNInfoMessage message;
-        message.ID = id;
-        message.Kind = kind;
-        if (!message.Title.Set(title) || !message.Text.Set(text))
-            return -1;
-        message.Added = TNLocalClock::Now();
-        items_.push_back(std::move(message));
-        return static_cast<int32_t>(items_.size() - 1);
+        return AddLocked(title, text, reuse, kind, id);
+    });
+}
+
+uint64_t TNInfoMessages::AddKeyed(const char* title, const char* text, bool reuse, int32_t kind, int32_t id)
+{
+    return Guarded("[TNInfoMessages::AddKeyed]", uint64_t{0}, [&] {
+        std::lock_guard<std::mutex> guard(mutex_);
+        const int32_t index = AddLocked(title, text, reuse, kind, id);
+        return index >= 0 ? items_[static_cast<size_t>(index)].Key : uint64_t{0};
     });
 }
 
@@ -67,6 +82,7 @@ bool TNInfoMessages::Get(int32_t index, TNInfoMessage& out) const
         out.ID = message.ID;
         out.Kind = message.Kind;
         out.Added = message.Added;
+        out.Key = message.Key;
         return out.Title.Copy(&message.Title) && out.Text.Copy(&message.Text);
     });
 }
@@ -75,6 +91,16 @@ int32_t TNInfoMessages::Find(int32_t id) const
 {
     std::lock_guard<std::mutex> guard(mutex_);
     return FindLocked(id);
+}
+
+int32_t TNInfoMessages::FindKey(uint64_t key) const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (size_t i = 0; i < items_.size(); ++i) {
+        if (items_[i].Key == key)
+            return static_cast<int32_t>(i);
+    }
+    return -1;
 }
 
 int32_t TNInfoMessages::NewestIndex() const

@@ -14,6 +14,9 @@ struct TNInfoMessage {
     TNString Text;
     // Seconds since 1970 when the message was added.
     int64_t Added = 0;
+    // Unique within the run and never reused: a worker hands a message to
+    // the main thread by it, since an index moves when one before it goes.
+    uint64_t Key = 0;
 };
 
 // The information messages. The update thread adds messages while the main
@@ -29,6 +32,8 @@ public:
     // changes. Otherwise a new message stamped now; its index, -1 when
     // memory runs out. Absent texts count as empty.
     int32_t Add(const char* title, const char* text, bool reuse, int32_t kind, int32_t id);
+    // As Add, but gives the message's key (0 when memory runs out).
+    uint64_t AddKeyed(const char* title, const char* text, bool reuse, int32_t kind, int32_t id);
     // Removes one message; the later ones move down whole. False for an
     // index outside the list.
     bool RemoveAt(int32_t index);
@@ -39,13 +44,18 @@ public:
     bool Get(int32_t index, TNInfoMessage& out) const;
     // Index of the message with the id, -1 when none.
     int32_t Find(int32_t id) const;
+    // Index of the message with the key, -1 when it is gone.
+    int32_t FindKey(uint64_t key) const;
     // Index of the message added last by time (the earlier in the list of
     // equal times), -1 for an empty list.
     int32_t NewestIndex() const;
 
 private:
     int32_t FindLocked(int32_t id) const;
+    // Index of the added or reused message, -1 when memory runs out.
+    int32_t AddLocked(const char* title, const char* text, bool reuse, int32_t kind, int32_t id);
 
     mutable std::mutex mutex_;
     std::vector<TNInfoMessage> items_;
+    uint64_t lastKey_ = 0;
 };

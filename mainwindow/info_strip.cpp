@@ -52,11 +52,14 @@ bool IsWebAddress(const std::string& address)
     return starts("http://") || starts("https://");
 }
 
-// A closed strip takes no room and hides.
+// A closed strip takes no room and hides; the frame below follows it.
 void SetStripHeight(plat::TPanel& strip, int32_t height)
 {
+    const bool changed = strip.Height() != height || strip.Visible() != (height > 0);
     strip.SetHeight(height);
     strip.SetVisible(height > 0);
+    if (changed)
+        View.ResizeMainForm();
 }
 
 } // namespace
@@ -151,7 +154,7 @@ void TfrmMainDLMR1::timerInfoPruhTimer()
             labelInfo->SetHint(std::string(message.Text.View()));
             if (MainWindowHooks.PlaySoundA != nullptr)
                 MainWindowHooks.PlaySoundA(0);
-            // Above the header, which the layout places at the same top.
+            // Above the frame while the layout catches up with its height.
             pInfo->BringToFront();
             infoOpeningCounter = 1;
             timerAnimace->SetTag(0);

@@ -67,9 +67,9 @@ void TellUserToDownload()
         });
         return;
     }
-    int32_t index = g.InfoMessages.Add("Nainstalujte nejnovější verzi Dalmora. Stahujte zdarma ZDE",
-                                       "Kliknutím otevřete domovskou www stránku programu", false, -1, -1);
-    TNWindowCalls::ArmInfoPruh(index);
+    const uint64_t key = g.InfoMessages.AddKeyed("Nainstalujte nejnovější verzi Dalmora. Stahujte zdarma ZDE",
+                                                 "Kliknutím otevřete domovskou www stránku programu", false, -1, -1);
+    TNWindowCalls::ArmInfoPruhForMessage(key);
 }
 
 } // namespace
@@ -116,10 +116,10 @@ bool TNGlobal::AutomatickaAktualizace()
         WantUpdate = 1;
         c.ExitAllowed = 1;
         c.RealExit = 1;
-        int32_t index = InfoMessages.Add("Byla stažena data pro aktualizaci aplikace. Při ukončení bude program "
-                                         "aktualizován.",
-                                         "Kliknutím spustíte aktualizaci.", true, -1, kUpdateReadyMessageId);
-        TNWindowCalls::ArmInfoPruh(index);
+        const uint64_t key = InfoMessages.AddKeyed("Byla stažena data pro aktualizaci aplikace. Při ukončení bude "
+                                                   "program aktualizován.",
+                                                   "Kliknutím spustíte aktualizaci.", true, -1, kUpdateReadyMessageId);
+        TNWindowCalls::ArmInfoPruhForMessage(key);
         return true;
     });
     if (WantUpdate != 0 && WindowState.IsActivePage("Login"))

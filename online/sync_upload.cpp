@@ -42,6 +42,10 @@ bool TNGlobal::UploadPendingNow()
     TNPIM* pim = PIM[0];
     if (pim == nullptr || UserLoginStatus != 1)
         return false;
+    // Confirmations not yet on disk (a full disk) hold every upload back, so
+    // nothing can go up before the ordinary pass saves them again.
+    if (unsavedConfirmations_.load() > 0)
+        return false;
     int64_t nowMs = plat::MonotonicMilliseconds();
     int32_t type = 0;
     TNString scratch;

@@ -3,6 +3,7 @@
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
 #include "foundation/log.h"
+#include "online/global.h"
 #include "online/hooks.h"
 #include "platform/core/main_loop.h"
 
@@ -121,9 +122,16 @@ void ArmMainFromOnline(int32_t tag)
     Post("ArmMainFromOnline", MainWindowHooks, &TNMainWindowHooks::ArmMainFromOnline, [=](auto fn) { fn(tag); });
 }
 
-void ArmInfoPruh(int32_t tag)
+void ArmInfoPruhForMessage(uint64_t key)
 {
-    Post("ArmInfoPruh", MainWindowHooks, &TNMainWindowHooks::ArmInfoPruh, [=](auto fn) { fn(tag); });
+    Post("ArmInfoPruh", MainWindowHooks, &TNMainWindowHooks::ArmInfoPruh, [key](auto fn) {
+        const int32_t index = g.InfoMessages.FindKey(key);
+        if (index < 0) {
+            LogText("[TNWindowCalls::ArmInfoPruhForMessage] the message is gone");
+            return;
+        }
+        fn(index);
+    });
 }
 
 void ArmHintTimer(int32_t tag, int32_t intervalMs)

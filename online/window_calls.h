@@ -29,7 +29,9 @@ void ArmAfterOnlineLogin(int32_t tag);
 void ArmAutoLogin(int32_t tag, int32_t intervalMs);
 void ArmNotTimer(int32_t tag, int32_t intervalMs);
 void ArmMainFromOnline(int32_t tag);
-void ArmInfoPruh(int32_t tag);
+// Arms the strip for the message with the key at its index when the call
+// runs; a message removed by then is not shown.
+void ArmInfoPruhForMessage(uint64_t key);
 void ArmHintTimer(int32_t tag, int32_t intervalMs);
 void ShowApplication(const char* caller, int32_t showCommand);
 void UpozorniNaNovouVerzi();

@@ -63,6 +63,19 @@ plat::TPanel* Shown(TNMainPanel which)
     return panel != nullptr && panel->Visible() ? panel : nullptr;
 }
 
+// Rows taken by bars aligned to the window's top (the information strip
+// while it is open): the frame starts below them.
+int32_t TopBarsHeight(const plat::TForm& form)
+{
+    int32_t height = 0;
+    for (int i = 0; i < form.ControlCount(); ++i) {
+        const plat::TControl* child = form.Controls(i);
+        if (child->Visible() && child->Align() == plat::TAlign::alTop)
+            height += child->Height();
+    }
+    return height;
+}
+
 std::string ActivePage()
 {
     auto* notebook = dynamic_cast<plat::TNotebook*>(ViewMain::gDesk());
@@ -156,10 +169,10 @@ void TNView::ResizeMainForm()
         plat::TPanel* filler = StatusBars[8].Panel();
         const int32_t sb = StatusBarVisible == 1 && filler != nullptr ? H - filler->Top() : 0;
 
-        int32_t t = 0;
+        int32_t t = TopBarsHeight(*form);
         if (plat::TPanel* spare1 = Shown(mpSpare1)) {
-            spare1->SetBounds(0, 0, W, 30);
-            t = spare1->Height();
+            spare1->SetBounds(0, t, W, 30);
+            t += spare1->Height();
         }
         int32_t ws = 0;
         if (plat::TPanel* scrollbar = Shown(mpScrollbar)) {
@@ -227,6 +240,10 @@ void TNView::ResizeMainForm()
             const int32_t left = p + wc + wz + m - g;
             desk->SetBounds(left, t + hh + m, W - left - w2 - ws - m, H - t - hh - m - sb - hc - h3 - m);
         }
+        // The window works out its own scroll bar when it changes, not when
+        // its children move: the frame just placed (after the menu bar took
+        // its row, say) may no longer need the bar shown for the old one.
+        form->SetVertScrollPosition(form->VertScrollPosition());
         if (auto* timer = dynamic_cast<plat::TTimer*>(ViewMain::timerResize())) {
             timer->SetInterval(1);
             timer->SetEnabled(true);

@@ -13,6 +13,7 @@ namespace plat {
 namespace {
 
 std::atomic<int> writesUntilFailure{0};
+std::atomic<bool> allWritesFail{false};
 std::atomic<WriteRecorder*> writeRecorder{nullptr};
 
 // Writes go out in pieces of this size, so a fault can hit a file halfway.
@@ -20,6 +21,8 @@ constexpr size_t kWriteChunk = 64 * 1024;
 
 bool TakeInjectedFailure()
 {
+    if (allWritesFail.load())
+        return true;
     int remaining = writesUntilFailure.load();
     while (remaining > 0) {
         if (writesUntilFailure.compare_exchange_weak(remaining, remaining - 1))
@@ -221,6 +224,11 @@ bool WriteFully(int fd, const void* data, size_t size)
 void FailNthWrite(int n)
 {
     writesUntilFailure.store(n > 0 ? n : 0);
+}
+
+void FailAllWrites(bool on)
+{
+    allWritesFail.store(on);
 }
 
 bool ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxSize)

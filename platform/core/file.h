@@ -81,6 +81,9 @@ bool WriteFully(int fd, const void* data, size_t size);
 // Test seam: the n-th following call of WriteFully (1 = the next one) fails
 // with ENOSPC, as a full disk would. 0 disarms it.
 void FailNthWrite(int n);
+// Test seam: while on, every call of WriteFully fails with ENOSPC, as a disk
+// that stays full would.
+void FailAllWrites(bool on);
 
 // Reads a whole file. False when it does not open, cannot be read, or is
 // larger than maxSize.

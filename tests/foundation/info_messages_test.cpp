@@ -49,6 +49,26 @@ TEST(TNInfoMessages, RemovingMovesWholeMessagesDown)
     EXPECT_FALSE(messages.Get(0, left));
 }
 
+TEST(TNInfoMessages, AKeyFindsItsMessageAfterEarlierOnesGoAndIsNeverReused)
+{
+    TNInfoMessages messages;
+    const uint64_t first = messages.AddKeyed("A", "", false, 0, 1);
+    const uint64_t second = messages.AddKeyed("B", "", true, 0, 2);
+    ASSERT_NE(first, 0u);
+    ASSERT_NE(second, first);
+    EXPECT_EQ(messages.AddKeyed("B again", "", true, 0, 2), second) << "a reused message keeps its key";
+    ASSERT_EQ(messages.FindKey(second), 1);
+
+    ASSERT_TRUE(messages.RemoveAt(0));
+    EXPECT_EQ(messages.FindKey(second), 0);
+    EXPECT_EQ(messages.FindKey(first), -1);
+    messages.Clear();
+    const uint64_t third = messages.AddKeyed("C", "", false, 0, 1);
+    EXPECT_NE(third, first);
+    EXPECT_NE(third, second);
+    EXPECT_EQ(messages.FindKey(second), -1);
+}
+
 TEST(TNInfoMessages, AddsFromTwoThreadsWhileTheMainThreadRemoves)
 {
     TNInfoMessages messages;

@@ -190,9 +190,9 @@ TEST_F(InfoStripTest, AWorkersStripRequestAndVersionBlinkRunOnTheMainThread)
     plat::TLabel* version = View.StatusBars[1].Label();
     ASSERT_NE(version, nullptr);
     const std::string caption = version->Caption();
-    g.InfoMessages.Add("from a worker", "", false, 0, 1);
-    std::thread worker([] {
-        TNWindowCalls::ArmInfoPruh(-2);
+    const uint64_t key = g.InfoMessages.AddKeyed("from a worker", "", false, 0, 1);
+    std::thread worker([key] {
+        TNWindowCalls::ArmInfoPruhForMessage(key);
         TNWindowCalls::StatusVersionBlink(0x0000FF, "Stahuji...");
         TNWindowCalls::StatusVersionBlink(0x00FF00, nullptr);
     });

@@ -7,7 +7,6 @@
 #include "tests/mainwindow/shell_fixture.h"
 
 #include <atomic>
-#include <chrono>
 #include <map>
 #include <string>
 #include <thread>
@@ -88,12 +87,11 @@ TEST_F(LogWindowTest, LinesFromManyThreadsArriveOnceInOrderWithoutBlanks)
             --running;
         });
     }
-    // The main thread drains meanwhile; its own lines never wait.
+    // The main thread drains and writes meanwhile; how long its lines take
+    // is measured in the shell benchmark.
     while (running > 0) {
         Window().timerLogTimer();
-        const auto start = std::chrono::steady_clock::now();
         LogWrite("[Main] during a drain", "", true);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(50));
     }
     for (std::thread& thread : threads)
         thread.join();

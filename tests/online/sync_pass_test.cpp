@@ -1,12 +1,14 @@
 // The rhythm of the online pass: the re-arming of the timer, one pass at a
 // time, the back-off of refused uploads and changes that cross an upload.
 
+#include "foundation/local_ids.h"
 #include "foundation/pim_array.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/global.h"
 #include "online/window_state.h"
 #include "platform/core/clock.h"
+#include "platform/core/file.h"
 #include "platform/core/thread.h"
 #include "platform/testing/fake_clock.h"
 #include "tests/online/sync_world.h"
@@ -77,6 +79,59 @@ TEST_F(PassTest, RearmFollowsTheWishThePageTheIntervalAndTheBackOff)
             EXPECT_EQ(arm, c.expected);
         }
     }
+}
+
+// While the data file cannot be written, confirmed uploads stay unsaved and
+// no upload goes out: the passes keep the ordinary interval instead of
+// following each other at once, and once space returns every record goes up
+// once and is stored under its service id.
+TEST_F(PassTest, AFullDiskStopsUploadsWithoutABusyLoopAndLosesNothing)
+{
+    accounts_.SetSyncInterval(60);
+    SignIn();
+    std::vector<uint32_t> temporary;
+    for (int i = 0; i < 3; ++i)
+        temporary.push_back(NewRecord(501, ("Pln\xFD disk " + std::to_string(i)).c_str()));
+    struct Space {
+        ~Space() { plat::FailAllWrites(false); }
+    } space;
+    plat::FailAllWrites(true);
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([] {
+        return g.SyncCounters.Uploaded[TNPIM::kUploadRecords].load() >= 1 && g.NewSyncWanted == 0 &&
+               g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0;
+    }));
+    const int passes = Count("get-users-organizers");
+    // A second of loop and timer: at the ordinary interval no pass is due.
+    EXPECT_FALSE(RunUntil([&] { return Count("get-users-organizers") > passes + 1; }, 1000));
+    EXPECT_EQ(g.SyncCounters.Uploaded[TNPIM::kUploadRecords].load(), 1) << "nothing goes up unsaved";
+    EXPECT_EQ(LastArm(), 60000);
+
+    plat::FailAllWrites(false);
+    g.FastSync("space again");
+    ASSERT_TRUE(RunUntilIdle());
+    for (uint32_t id : temporary)
+        EXPECT_EQ(UploadsOf(id), 1) << id;
+    Restart(false);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_TRUE(service_.Violations().empty());
+    for (int i = 0; i < 3; ++i) {
+        int live = 0;
+        for (const test_service::StoredItem& item : sync_.Items(test_service::kRecords))
+            live += item.Deleted == 0 && item.Field("Text") == "Pln\xFD disk " + std::to_string(i) ? 1 : 0;
+        EXPECT_EQ(live, 1) << i;
+    }
+    TNModelReadGuard lock;
+    int stored = 0;
+    for (int i = 0; i < PIM[0]->Records->Count; ++i) {
+        const TNPIMRecord* record = PIM[0]->Records->Items[i];
+        if (record != nullptr && std::string(record->Text.View()).rfind("Pln\xFD disk ", 0) == 0) {
+            EXPECT_LT(record->ID, kFirstLocalID);
+            ++stored;
+        }
+    }
+    EXPECT_EQ(stored, 3);
 }
 
 TEST_F(PassTest, TwoTicksStartOnePassAndTheServiceNeverSeesTwoAtOnce)

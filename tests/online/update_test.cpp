@@ -62,6 +62,7 @@ struct WindowRecord {
     std::vector<std::pair<std::string, std::string>> Boxes;
     int Notices = 0;
     int InfoStrips = 0;
+    int32_t LastInfoStripTag = -1;
 };
 WindowRecord windows;
 
@@ -107,7 +108,10 @@ protected:
             windows.Blinks.emplace_back(colour, text != nullptr ? text : "");
         };
         MainWindowHooks.UpozorniNaNovouVerzi = [] { ++windows.Notices; };
-        MainWindowHooks.ArmInfoPruh = [](int32_t) { ++windows.InfoStrips; };
+        MainWindowHooks.ArmInfoPruh = [](int32_t tag) {
+            ++windows.InfoStrips;
+            windows.LastInfoStripTag = tag;
+        };
         FoundationHooks.MessageBox = [](const char* text, const char* caption, uint32_t) {
             windows.Boxes.emplace_back(text, caption);
             return static_cast<int32_t>(mrOk);
@@ -241,6 +245,23 @@ TEST_F(UpdateTest, DownloadsEveryFileInChunksAndInstallsThemAtTheClose)
     EXPECT_EQ(ReadFile(program_ + "readme.txt"), kReadme);
     EXPECT_EQ(ReadFile(program_ + "share/extra/data.bin"), DataBin());
     EXPECT_FALSE(plat::FileExists(UpdateFolder() + TNUpdate::kListFileName));
+}
+
+TEST_F(UpdateTest, TheStripShowsTheReadyMessageEvenIfAnEarlierOneGoesBeforeTheHandOff)
+{
+    OfferBothFiles();
+    g.InfoMessages.Add("older", "", false, 0, 50);
+    bool result = false;
+    std::thread([&] { result = g.AutomatickaAktualizace(); }).join();
+    ASSERT_TRUE(result);
+    // The user closes the older message before the posted call runs.
+    ASSERT_TRUE(g.InfoMessages.RemoveAt(g.InfoMessages.Find(50)));
+    Pump();
+
+    ASSERT_EQ(windows.InfoStrips, 1);
+    TNInfoMessage shown;
+    ASSERT_TRUE(g.InfoMessages.Get(windows.LastInfoStripTag, shown));
+    EXPECT_EQ(shown.ID, 6);
 }
 
 TEST_F(UpdateTest, ResumesFromTheBytesOnDiskAndRepairsWhatDoesNotFit)

@@ -1,4 +1,5 @@
 #include "foundation/hooks.h"
+#include "online/global.h"
 #include "online/hooks.h"
 #include "online/window_calls.h"
 #include "tests/online/online_world.h"
@@ -64,6 +65,7 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
     FoundationHooks.ResetCursor = &Recorder<void>;
     FoundationHooks.SetWaitCursor = &Recorder<void>;
 
+    const uint64_t key = g.InfoMessages.AddKeyed("shown", "", false, 0, 1);
     const std::vector<std::function<void()>> calls = {
         [] { TNWindowCalls::SetStatusBarText(1, "a"); },
         [] { TNWindowCalls::SetStatusBarIcon(1, 2); },
@@ -80,7 +82,7 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
         [] { TNWindowCalls::ArmAutoLogin(0, 250); },
         [] { TNWindowCalls::ArmNotTimer(1, 1); },
         [] { TNWindowCalls::ArmMainFromOnline(1); },
-        [] { TNWindowCalls::ArmInfoPruh(7); },
+        [key] { TNWindowCalls::ArmInfoPruhForMessage(key); },
         [] { TNWindowCalls::ArmHintTimer(0, 2500); },
         [] { TNWindowCalls::ShowApplication("test", 5); },
         [] { TNWindowCalls::UpozorniNaNovouVerzi(); },
@@ -119,6 +121,7 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
     FoundationHooks.MessageBox = nullptr;
     FoundationHooks.ResetCursor = nullptr;
     FoundationHooks.SetWaitCursor = nullptr;
+    g.InfoMessages.Clear();
 }
 
 TEST_F(WindowCallsTest, AnUnsetEntryIsLoggedAndDoesNothing)

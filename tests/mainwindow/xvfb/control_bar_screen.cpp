@@ -14,6 +14,7 @@
 #include "platform/gui/label.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
+#include "platform/testing/form_probe.h"
 #include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/shell_fixture.h"
 #include "tests/mainwindow/xvfb/screen_support.h"
@@ -83,6 +84,10 @@ TEST(ControlBarScreen, AColumnInAWideWindowAndARowInANarrowOne)
         plat::testing::Flush();
         plat::testing::Render(*window);
         EXPECT_TRUE(plat::testing::SaveScreenshot((output / c.shot).string()));
+        // The frame fits below the menu bar: the window does not scroll.
+        ASSERT_GT(window->MenuBarHeight(), 0);
+        EXPECT_LE(window->VertScrollRange(), window->ClientHeight());
+        EXPECT_FALSE(plat::testing::ShowsVerticalScrollBar(*window));
 
         // The active square (home page, the first) at its place, the desk
         // beside it.
