@@ -13,6 +13,7 @@
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/screen_origins.h"
 #include "platform/gui/timer.h"
 #include "view/hooks.h"
 #include "view/view.h"
@@ -50,14 +51,6 @@ bool OnShownPage(const plat::TControl* control, const plat::TNotebook* notebook)
             return at->Name() == notebook->ActivePage();
     }
     return true;
-}
-
-// Left and top edges belong to the control, right and bottom do not.
-bool ClientContains(const plat::TControl& control, plat::TPoint screenPoint)
-{
-    const plat::TPoint origin = control.ClientToScreen(plat::TPoint{0, 0});
-    return screenPoint.x >= origin.x && screenPoint.y >= origin.y && screenPoint.x < origin.x + control.ClientWidth() &&
-           screenPoint.y < origin.y + control.ClientHeight();
 }
 
 // The social-network site of a status panel: App's address where it keeps
@@ -127,19 +120,17 @@ bool TfrmMainDLMR1::MouseWheel(plat::TPoint mousePos, bool up)
 {
     return Guarded("[TfrmMainDLMR1::MouseWheel]", false, [&] {
         // The newest component under the mouse takes the wheel.
-        TNViewItem* chosen = nullptr;
+        plat::TScreenOrigins origins;
         for (int32_t slot : WheelSlots()) {
             TNViewItem* item = slot < View.ItemsCount ? View.Items[slot] : nullptr;
             const plat::TJvPanel* frame = item != nullptr ? item->Scrollbox.Get() : nullptr;
-            if (frame == nullptr || item->Shown == 0 || !ClientContains(*frame, mousePos) ||
-                (chosen != nullptr && item->ComponentId < chosen->ComponentId) || !OnShownPage(frame, gDesk))
+            if (frame == nullptr || item->Shown == 0 || !origins.ClientContains(*frame, mousePos) ||
+                !OnShownPage(frame, gDesk))
                 continue;
-            chosen = item;
+            WheelComponent(item, up);
+            return true;
         }
-        if (chosen == nullptr)
-            return false;
-        WheelComponent(chosen, up);
-        return true;
+        return false;
     });
 }
 
@@ -147,7 +138,8 @@ const std::vector<int32_t>& TfrmMainDLMR1::WheelSlots()
 {
     // The component records lie far apart in memory, so reading each at
     // every wheel step is slow; the slots with a wheel control are found
-    // again only after components were created.
+    // again only after components were created. Newest first, so a step
+    // stops at the first component under the mouse.
     const WheelSlotsStamp stamp{View.LastComponentId, View.ItemsCount, View.Items};
     if (stamp == wheelSlotsStamp_)
         return wheelSlots_;
@@ -156,6 +148,8 @@ const std::vector<int32_t>& TfrmMainDLMR1::WheelSlots()
         if (View.Items[slot] != nullptr && View.Items[slot]->Scrollbox.Get() != nullptr)
             wheelSlots_.push_back(slot);
     }
+    std::ranges::sort(wheelSlots_,
+                      [](int32_t a, int32_t b) { return View.Items[a]->ComponentId > View.Items[b]->ComponentId; });
     wheelSlotsStamp_ = stamp;
     return wheelSlots_;
 }
