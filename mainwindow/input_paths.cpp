@@ -13,7 +13,6 @@
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
-#include "platform/gui/screen_origins.h"
 #include "platform/gui/timer.h"
 #include "view/hooks.h"
 #include "view/view.h"
@@ -51,6 +50,14 @@ bool OnShownPage(const plat::TControl* control, const plat::TNotebook* notebook)
             return at->Name() == notebook->ActivePage();
     }
     return true;
+}
+
+// Left and top edges belong to the control, right and bottom do not.
+bool ClientContains(const plat::TControl& control, plat::TPoint screenPoint, plat::TScreenOrigins& origins)
+{
+    const plat::TPoint origin = origins.Of(control);
+    return screenPoint.x >= origin.x && screenPoint.y >= origin.y && screenPoint.x < origin.x + control.ClientWidth() &&
+           screenPoint.y < origin.y + control.ClientHeight();
 }
 
 // The social-network site of a status panel: App's address where it keeps
@@ -124,7 +131,7 @@ bool TfrmMainDLMR1::MouseWheel(plat::TPoint mousePos, bool up)
         for (int32_t slot : WheelSlots()) {
             TNViewItem* item = slot < View.ItemsCount ? View.Items[slot] : nullptr;
             const plat::TJvPanel* frame = item != nullptr ? item->Scrollbox.Get() : nullptr;
-            if (frame == nullptr || item->Shown == 0 || !origins.ClientContains(*frame, mousePos) ||
+            if (frame == nullptr || item->Shown == 0 || !ClientContains(*frame, mousePos, origins) ||
                 !OnShownPage(frame, gDesk))
                 continue;
             WheelComponent(item, up);

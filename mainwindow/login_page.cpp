@@ -522,8 +522,6 @@ void TfrmMainDLMR1::timerAfterOnlineLoginTimer()
             EnableLoginComponents(true);
             Setup.Load(Uzivatele, std::string(Dirs.UsersSetupFile.View()));
             AktivujNastaveni();
-            if (App.IsAutorun != 0)
-                trayIcon->HideApplication();
             signedIn = 1;
             autoLoginPending = false;
             App.IsAutorun = 0;
@@ -572,26 +570,6 @@ void TfrmMainDLMR1::timerAutoLoginTimer()
     timerAutoLogin->SetEnabled(false);
     plat::Screen::SetCursor(plat::crHourGlass);
     btn9LoginClick();
-}
-
-// Scaffolding: applying the user's settings is not built yet; this does the
-// least a signed-in window needs.
-void TfrmMainDLMR1::AktivujNastaveni()
-{
-    Guarded("[TfrmMainDLMR1::AktivujNastaveni]", [&] {
-        LogText("[AktivujNastaveni] settings not applied yet: control bar, home page, opaque window");
-        CreateControlComponents(pControl);
-        ClickOnControlButton("btnControlHomepage");
-        if (App.IsAutorun == 0)
-            ShowApplication("TfrmMainDLMR1::AktivujNastaveni", plat::Application::kShowNormal);
-        SetAlphaBlendValue(255);
-        SetAlphaBlend(false);
-        if (!Dirs.UsersSetupFile.IsEmpty())
-            Setup.Save(Uzivatele, std::string(Dirs.UsersSetupFile.View()));
-        timerCreateHiddenViews->SetTag(1);
-        timerCreateHiddenViews->SetInterval(333);
-        timerCreateHiddenViews->SetEnabled(true);
-    });
 }
 
 // ---------------------------------------------------------------------------

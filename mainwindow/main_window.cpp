@@ -385,6 +385,7 @@ void TfrmMainDLMR1::CreateTimers()
     timerEmergencyAppClose = MakeTimer(this, "timerEmergencyAppClose", 25);
     timerTasksAfterTagSelect = MakeTimer(this, "timerTasksAfterTagSelect", 1);
     timerSearch = MakeTimer(this, "timerSearch", 1);
+    timerSearch->OnTimer = [this](plat::TComponent*) { timerSearchTimer(); };
     timerInfoPruh = MakeTimer(this, "timerInfoPruh", 1);
     timerHint = MakeTimer(this, "timerHint", 1000);
     timerSetCalendarToToday = MakeTimer(this, "timerSetCalendarToToday", 1);
@@ -525,6 +526,10 @@ void TfrmMainDLMR1::InstallHooks()
         if (TfrmMainDLMR1* form = Main())
             form->ResizeControl(width, height, barHeight, barWidth);
     };
+    ViewMainHooks.ResizeHeaderComponents = [](int32_t, int32_t) {
+        if (TfrmMainDLMR1* form = Main())
+            form->ResizeHeaderComponents();
+    };
     // The scroll-bar panel holds nothing.
     ViewMainHooks.ResizeScrollbar = [](int32_t, int32_t, int32_t, int32_t) {};
     ViewMainHooks.FormMouseDown = [](plat::TComponent*, int32_t, uint32_t, int32_t, int32_t) {
@@ -566,6 +571,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallAlertHooks();
     InstallShutDownHooks();
     InstallStripAndMenuHooks();
+    InstallSettingsAndClockHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -576,6 +582,7 @@ void TfrmMainDLMR1::RemoveHooks()
     MainWindowHooks.gDeskPageChanged = nullptr;
     ViewMainHooks.btnESCClick = nullptr;
     ViewMainHooks.ResizeControl = nullptr;
+    ViewMainHooks.ResizeHeaderComponents = nullptr;
     ViewMainHooks.ResizeScrollbar = nullptr;
     ViewMainHooks.FormMouseDown = nullptr;
     ViewMainHooks.MainForm = nullptr;
@@ -589,4 +596,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveAlertHooks();
     RemoveShutDownHooks();
     RemoveStripAndMenuHooks();
+    RemoveSettingsAndClockHooks();
 }

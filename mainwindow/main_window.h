@@ -30,6 +30,8 @@ class TrayIcon;
 
 class TNInfoMessages;
 class TNPageServices;
+class TNPIMContactsRequest;
+class TNPIMNotification;
 class TNSoundTable;
 class TNViewItem;
 class TNWebAnswer;
@@ -160,14 +162,68 @@ public:
     // The search field with the keyboard focus (the header's or the search
     // page's), set and cleared by the field.
     void SetFocusedSearchField(plat::TWinControl* field);
+    plat::TWinControl* FocusedSearchField() const { return focusedSearchField_.Get(); }
 
-    // ---- Header bar, bell and search entry (header_bar.cpp).
+    // ---- Header bar, bell and search entry (header_bar.cpp, header_menus.cpp,
+    // header_bell.cpp, header_search.cpp).
+    // A fresh template with the header's look, for one header component;
+    // CreateComponent takes it.
+    TNViewItem* priHeader();
     void CreateHeaderComponents();
     void ResizeHeaderComponents();
     void UpdateHeaderUser();
     void UpdateHeader();
     // The number of counted notifications and requests; -1 when it did not run.
     int32_t UpdateHeaderBell();
+    std::string GetNotificationText(TNPIMNotification* notification, int32_t pimSrvPos);
+    std::string GetContactsRequestText(const TNPIMContactsRequest* request);
+    void btnHeaderMenuMouseDown(plat::TComponent* sender, plat::TMouseButton button, int32_t x, int32_t y);
+    void btnHeaderUserMouseDown(plat::TComponent* sender, plat::TMouseButton button, int32_t x, int32_t y);
+    void btnHeaderAddMouseDown(plat::TComponent* sender, plat::TMouseButton button, int32_t x, int32_t y);
+    void btnHeaderBellMouseDown(plat::TComponent* sender, plat::TMouseButton button, int32_t x, int32_t y);
+    void btnHeaderChatsMouseDown();
+    void btnHeaderLogoClick();
+    void btnContactRequestClick(plat::TComponent* sender);
+    void btnBellNotificationClick(plat::TComponent* sender);
+    void mnuOpenDalmoraWebClick();
+    void mnuBasicProfileSettingsClick();
+    // The search entry of the header and its twin on the search page.
+    void editHeaderSearchEnter(plat::TComponent* sender);
+    void editHeaderSearchExit(plat::TComponent* sender);
+    void editHeaderSearchKeyDown(plat::TComponent* sender, uint16_t& key);
+    void editSearchSearchEnter(plat::TComponent* sender);
+    void editSearchSearchExit(plat::TComponent* sender);
+    void editSearchSearchKeyDown(plat::TComponent* sender, uint16_t& key);
+    // Binds the focus events of a search edit component (the header's or
+    // the search page's) to the entry above.
+    void BindSearchEdit(TNViewItem* item);
+    void mnuFindClick(plat::TComponent* sender);
+    void btnHeaderSearchClick();
+    void btnSearchSearchClick();
+    void ShowAndResizeSuggestorPanel();
+    void HideSuggestorPanel();
+    void timerSearchTimer();
+    // The counters the last bell refresh wrote.
+    int32_t headerContactRequestsCount = 0;
+    int32_t headerNotificationsCount = 0;
+    // Set while a bell refresh runs.
+    std::atomic<uint8_t> bellRefreshBusy{0};
+    // The page a search returns to (a control-bar view id).
+    int32_t searchReturnPage = kHomepage;
+    // The last popup menu of each header button, freed before its next one.
+    enum HeaderMenu { hmMenu, hmUser, hmAdd, hmBell, kHeaderMenuCount };
+    plat::TWeakRef<plat::TPopupMenu> headerMenus[kHeaderMenuCount];
+    // Frees the button's previous menu (closed by now) and makes a new one.
+    plat::TPopupMenu* NewHeaderMenu(HeaderMenu which, const char* name);
+    // The common mouse-down of the header buttons: left button and a known
+    // sender only; the menu is filled by `fill` and shown below the button
+    // with the hover look on meanwhile.
+    void PopUpHeaderMenu(plat::TComponent* sender, plat::TMouseButton button, int32_t x, int32_t y, HeaderMenu which,
+                         const char* name, bool rightAligned, const std::function<void(plat::TPopupMenu&)>& fill);
+    void FillUserMenu(plat::TPopupMenu& menu);
+    void FillAddMenu(plat::TPopupMenu& menu);
+    void FillPageMenu(plat::TPopupMenu& menu);
+    void FillBellMenu(plat::TPopupMenu& menu);
 
     // ---- Dialog bridge. `sender` gives the caller tag (-1 without one).
     int32_t UniDialog(const char* key, plat::TComponent* sender, int32_t p1, int32_t p2, int32_t p3, int32_t p4,
@@ -495,9 +551,6 @@ private:
     void SetTrayIcon(int32_t index);
     void UpdateLogoutCaptions();
     void DeactivatedUser();
-    // The settings step until applying the settings exists: control bar,
-    // home page, opaque window, settings saved.
-    void AktivujNastaveni();
     // The last name handed to the name test.
     std::string lastTestedLogin_;
 
@@ -511,6 +564,43 @@ public:
     // Tests put recorders here.
     std::function<void()> onCloseToast = [this] { CloseHintWindow(); };
     std::function<void()> onReleaseSounds = [this] { UvolniZvuky(); };
+
+public:
+    // ---- Applying and storing the settings, the clock and the return to
+    // today (settings_step.cpp, clock_timer.cpp).
+    // The signed-in parts built, every setting applied, the window shown as
+    // the start-up setting says, the settings file saved.
+    void AktivujNastaveni();
+    void AktivujNastaveni_CreateComponents();
+    // Stores the window's state, position and size; only with `store`.
+    void UlozHodnotyNastaveni(bool store);
+    void mnuSettingsAutoHideClick();
+    // The sound menu's check mark and the sound switch from "PovolitZvuk".
+    void ApplyPovolitZvuk();
+    // Scrolls the scroll box of that name; false when none has the name.
+    bool ScrollWheelableTo(int32_t position, const char* name);
+    void timerHodinyTimer();
+    void ResetViewToDefaultAndToday();
+    // Arms timerHodiny for the next full minute and remembers now.
+    void StartClock();
+    // 0 while the settings step runs, 1 after it.
+    std::atomic<uint8_t> settingsApplied{0};
+    // Week rows of the Zentor panel's day strip.
+    int32_t zentorWeeksByDaysCount = 3;
+    // The status bar is to be laid out again at the next tick (any thread).
+    std::atomic<uint8_t> statusBarRelayoutWanted{0};
+    // The date and minute the clock saw last.
+    struct ClockMark {
+        int32_t Year = 0;
+        int32_t Month = 0;
+        int32_t Day = 0;
+        int32_t Minute = -1;
+    };
+    ClockMark clockMark;
+
+private:
+    void InstallSettingsAndClockHooks();
+    void RemoveSettingsAndClockHooks();
 
 public:
     // One view of the control bar (control_bar.cpp).

@@ -172,8 +172,7 @@ void TfrmMainDLMR1::CreateMenuBar()
     }
     AddSeparator(this, file);
     Add(this, file, "mnuFind", "Najít...", [this] {
-        timerFocus->SetTag(2);
-        timerFocus->SetEnabled(true);
+        mnuFindClick(nullptr);
     })->SetShortCut(plat::ShortCut('F', plat::ssCtrl));
     Add(this, file, "mnuCorrectWindowPosition", "Upravit pozici okna", [this] { KeepInWorkArea(); });
     AddSeparator(this, file);
@@ -250,10 +249,8 @@ void TfrmMainDLMR1::CreateMenuBar()
                          &TfrmMainDLMR1::mnuShowTrayIconClick});
     addToggle(settings, {"mnuDblClickOnTrayIconOpensWeb", "Dvojklik na ikonu v oznamovací oblasti otevírá web Dalmora",
                          &TfrmMainDLMR1::mnuDblClickOnTrayIconOpensWebClick});
-    Add(this, settings, "mnuSettingsAutoHide", "Automaticky skrývat hlavní okno", [this] {
-        ToggleSetting("Settings_AutoHide", MainMenu2->FindByName("mnuSettingsAutoHide"));
-        cachedAutoHide = Setup.GetBool("Settings_AutoHide");
-    });
+    Add(this, settings, "mnuSettingsAutoHide", "Automaticky skrývat hlavní okno",
+        [this] { mnuSettingsAutoHideClick(); });
     addToggle(settings, {"mnuSettingsShowHiddenRecords", "Zobrazit skryté úkoly a události",
                          &TfrmMainDLMR1::mnuSettingsShowHiddenRecordsClick});
     // Its three items come with the hot keys they toggle.
@@ -348,6 +345,7 @@ void TfrmMainDLMR1::ToggleSetting(const char* key, plat::TMenuItem* item)
 void TfrmMainDLMR1::mnuPovolitZvukClick()
 {
     ToggleSetting("PovolitZvuk", MainMenu2->FindByName("mnuPovolitZvuk"));
+    ApplyPovolitZvuk();
 }
 
 void TfrmMainDLMR1::mnuSettingsTurnMonitorOnClick()

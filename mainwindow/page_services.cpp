@@ -16,13 +16,12 @@ void TNPageServices::EditRecord(TNPIMRecord*)
 
 const char* PageCommandName(TNPageCommand command)
 {
-    static constexpr const char* kNames[] = {"mnuFileAddTaskClick",     "mnuFileAddSomethingNewClick",
-                                             "mnuFileAddBirthdayClick", "mnuFileAddAnniversaryClick",
-                                             "mnuAddNewOrganizerClick", "btnTodayPreviousClick",
-                                             "btnTodayNextClick",       "btnTodayTodayClick",
-                                             "btnZentorTomorrowClick",  "btnZentorThisWeekClick",
-                                             "btnZentorNextWeekClick",  "btnZentorThisMonthClick",
-                                             "btnZentorNextMonthClick", "ShowOrganizerList"};
+    static constexpr const char* kNames[] = {
+        "mnuFileAddTaskClick",        "mnuFileAddSomethingNewClick", "mnuFileAddBirthdayClick",
+        "mnuFileAddAnniversaryClick", "mnuAddNewOrganizerClick",     "btnNotesListAddClick",
+        "btnTodayPreviousClick",      "btnTodayNextClick",           "btnTodayTodayClick",
+        "btnZentorTomorrowClick",     "btnZentorThisWeekClick",      "btnZentorNextWeekClick",
+        "btnZentorThisMonthClick",    "btnZentorNextMonthClick",     "ShowOrganizerList"};
     const auto index = static_cast<size_t>(command);
     return index < sizeof kNames / sizeof kNames[0] ? kNames[index] : "";
 }
@@ -126,9 +125,10 @@ void TNPageServices::UpdateZentor(int32_t)
 {
     NotBuiltYet("UpdateZentor");
 }
-void TNPageServices::UpdateAllRedlines()
+TNViewItem* TNPageServices::UpdateAllRedlines()
 {
     NotBuiltYet("UpdateAllRedlines");
+    return nullptr;
 }
 void TNPageServices::ResizeDayboxes()
 {
@@ -194,7 +194,55 @@ bool TNPageServices::Pages_ShowCalendarOrPage(uint32_t)
     NotBuiltYet("Pages_ShowCalendarOrPage");
     return false;
 }
+void TNPageServices::OpenOrganizerWeb(uint32_t)
+{
+    NotBuiltYet("OpenOrganizerWeb");
+}
 void TNPageServices::ReopenSideboard()
 {
     NotBuiltYet("ReopenSideboard");
+}
+void TNPageServices::StopZentorSecondsTimer()
+{
+    NotBuiltYet("StopZentorSecondsTimer");
+}
+void TNPageServices::ClearSignedInPageState()
+{
+    NotBuiltYet("ClearSignedInPageState");
+}
+void TNPageServices::CreateZentorComponents()
+{
+    NotBuiltYet("CreateZentorComponents");
+}
+void TNPageServices::CreateSideboardComponents()
+{
+    NotBuiltYet("CreateSideboardComponents");
+}
+void TNPageServices::UpdateMenu_zentorWeeksByDaysCount()
+{
+    NotBuiltYet("UpdateMenu_zentorWeeksByDaysCount");
+}
+void TNPageServices::Clear_mnuCalendars()
+{
+    NotBuiltYet("Clear_mnuCalendars");
+}
+void TNPageServices::SetUpDayboxModeValues(int32_t, bool)
+{
+    NotBuiltYet("SetUpDayboxModeValues");
+}
+void TNPageServices::SetCalendarViewBy(int32_t)
+{
+    NotBuiltYet("SetCalendarViewBy");
+}
+void TNPageServices::SelectHomepageItems(int32_t, int32_t, int32_t, int32_t)
+{
+    NotBuiltYet("SelectHomepageItems");
+}
+void TNPageServices::SetListFilters(bool, bool)
+{
+    NotBuiltYet("SetListFilters");
+}
+void TNPageServices::SetCalendarToToday()
+{
+    NotBuiltYet("SetCalendarToToday");
 }

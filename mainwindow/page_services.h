@@ -3,6 +3,7 @@
 #include <cstdint>
 
 class TNPIMRecord;
+class TNViewItem;
 
 // What the shell calls of its pages (home page, calendar views, Zentor panel,
 // lists, organizer pages, search, side panel). The main window holds one;
@@ -15,6 +16,8 @@ enum class TNPageCommand : int32_t {
     mnuFileAddBirthdayClick,
     mnuFileAddAnniversaryClick,
     mnuAddNewOrganizerClick,
+    // A new note (the Notes page's add command).
+    btnNotesListAddClick,
     btnTodayPreviousClick,
     btnTodayNextClick,
     btnTodayTodayClick,
@@ -61,7 +64,9 @@ public:
     virtual void UpdatePages();
     virtual void UpdateSearch(int32_t mode);
     virtual void UpdateZentor(int32_t changed);
-    virtual void UpdateAllRedlines();
+    // Moves the red line of every built view's day box; the day box of the
+    // last view that has one, or null.
+    virtual TNViewItem* UpdateAllRedlines();
     virtual void ResizeDayboxes();
 
     // The record editor on a record (an alert window's open command).
@@ -90,8 +95,28 @@ public:
     virtual void OnHpNoteChange(int32_t param);
     virtual void RefreshAllDayboxes(const char* caller);
     virtual bool Pages_ShowCalendarOrPage(uint32_t organizerId);
+    // The organizer's page on the service's web.
+    virtual void OpenOrganizerWeb(uint32_t organizerId);
     // The side panel again on the record it shows, its open counter at 0.
     virtual void ReopenSideboard();
+
+    // What the settings step asks of the pages.
+    virtual void StopZentorSecondsTimer();
+    // The per-server values and the cached organizer list of the pages.
+    virtual void ClearSignedInPageState();
+    virtual void CreateZentorComponents();
+    virtual void CreateSideboardComponents();
+    virtual void UpdateMenu_zentorWeeksByDaysCount();
+    virtual void Clear_mnuCalendars();
+    // Row height and card font of the home page's day box; `store` saves
+    // "homepageCalendarDayboxMode".
+    virtual void SetUpDayboxModeValues(int32_t mode, bool store);
+    virtual void SetCalendarViewBy(int32_t viewBy);
+    // The home page's task list (tag, server position) and note.
+    virtual void SelectHomepageItems(int32_t tasksTagId, int32_t tasksPimSrvPos, int32_t noteId, int32_t notePimSrvPos);
+    virtual void SetListFilters(bool scheduledTasks, bool allNotes);
+    // The calendar pages move to today (after a change of day).
+    virtual void SetCalendarToToday();
 
 protected:
     static void NotBuiltYet(const char* name);

@@ -60,6 +60,17 @@ void WaitForFlagThenClear(std::atomic<uint8_t>& flag, const char* line)
     flag = 0;
 }
 
+// Stops every timer in the component's tree.
+void StopTimersOf(plat::TComponent& owner)
+{
+    for (int i = 0; i < owner.ComponentCount(); ++i) {
+        plat::TComponent* component = owner.Components(i);
+        if (auto* timer = dynamic_cast<plat::TTimer*>(component))
+            timer->SetEnabled(false);
+        StopTimersOf(*component);
+    }
+}
+
 std::string EmergencyLine(const char* text)
 {
     return std::string(kEmergency) + text;
@@ -164,8 +175,11 @@ bool TfrmMainDLMR1::QueryRealExit()
             LogTextInt("[FormCloseQuery] AutoUpdate.runningStahniSoubor = false; break at ii = ", endedAfter);
     }
     // 6. The timer closes again when the pass has ended, or at its bound.
+    // The closing utility ends the process after about 5 s, a pass on a slow
+    // service may take longer: everything is saved before the wait.
     if (g.OnlineThreadRunning != 0) {
         SetCaption("Vypínám Dalmora...");
+        g.SaveBeforeClosingWait();
         timerCloseApp->SetTag(0);
         timerCloseApp->SetEnabled(true);
         return false;
@@ -202,6 +216,9 @@ void TfrmMainDLMR1::FormClose()
         // 1.
         LogText("[FormClose][BEGIN] <APP-END>");
         g.Close = 1;
+        // The loop may still deliver a tick that fell due before it ends:
+        // nothing of the window runs after its close.
+        StopTimersOf(*this);
         // 2.
         timerHint->SetEnabled(false);
         timerHint->SetTag(0);

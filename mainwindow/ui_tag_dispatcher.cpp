@@ -250,6 +250,11 @@ void TfrmMainDLMR1::ShowInfoText(const char* text)
 
 void TfrmMainDLMR1::SetTrayIcon(int32_t index)
 {
+    // While the bell shows new items, the signed-in icon is the unread one:
+    // a pass's tag must not put the plain icon back over them.
+    const TNViewItem* bell = View.GetComponent("btnHeaderBell");
+    if (index == App.TrayIconNormal && bell != nullptr && bell->Value > 0)
+        index = App.TrayIconUnread;
     trayIcon->SetIconIndex(index);
 }
 

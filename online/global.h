@@ -278,8 +278,9 @@ public:
     TNSyncCounters SyncCounters;
 
     // ---- Online timer and pass (online_pass.cpp).
-    // timerOnline's handler: starts a pass, or re-arms when one runs.
-    void OnlineTimerFired();
+    // timerOnline's handler: starts a pass, or re-arms when one runs. True
+    // when this call started a pass; never a second one.
+    bool OnlineTimerFired();
     // The timer's Tag; 999 after the log-out.
     std::atomic<int32_t> OnlineTimerTag{0};
     // The fast pass and the login page's rhythm; tests shorten them.
@@ -430,6 +431,11 @@ public:
     // its answer only while it is unchanged (TNSyncLock::Stale).
     std::atomic<uint32_t> SignInGeneration{0};
     bool OdhlasUzivatele(bool closing_application);
+    // What the closing log-out saves (the edited note, the settings, the user
+    // list, the data sets), saved while the exit still waits for the online
+    // thread: whoever ends the program may not wait as long as the pass.
+    // The data sets keep their files open; the log-out saves them again.
+    void SaveBeforeClosingWait();
     // The user asked to reset the local data file: the log-out deletes it,
     // and the next sign-in downloads everything again.
     std::atomic<uint8_t> ResetDataFileAtLogout{0};

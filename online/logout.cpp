@@ -91,6 +91,26 @@ bool SaveUserList()
 
 } // namespace
 
+void TNGlobal::SaveBeforeClosingWait()
+{
+    Guarded("[TNGlobal::SaveBeforeClosingWait]", [&] {
+        if (WindowState.IsActivePage("Login"))
+            return;
+        LogText("[g.SaveBeforeClosingWait][BEGIN]");
+        CallWindow(PagesHooks.SaveEditedNote, 2);
+        CallWindow(MainWindowHooks.UlozHodnotyNastaveni, true);
+        SaveUserList();
+        // A data set is skipped while the pass applies an answer; the pass
+        // saves what it applied, or the log-out does.
+        for (int32_t p = 0; p < PIM.Count(); ++p) {
+            if (TNPIM* pim = PIM[p])
+                pim->Save(false, false);
+        }
+        Setup.Save(Uzivatele, std::string(Dirs.UsersSetupFile.View()));
+        LogText("[g.SaveBeforeClosingWait][END]");
+    });
+}
+
 bool TNGlobal::OdhlasUzivatele(bool closing_application)
 {
     return Guarded("[TNGlobal::OdhlasUzivatele]", false, [&] {

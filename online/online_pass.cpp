@@ -37,15 +37,15 @@ void Calling(const char* step)
 // ---------------------------------------------------------------------------
 // The timer and its re-arming
 
-void TNGlobal::OnlineTimerFired()
+bool TNGlobal::OnlineTimerFired()
 {
-    Guarded("[TfrmMainDLMR1::timerOnlineTimer]", [&] {
+    return Guarded("[TfrmMainDLMR1::timerOnlineTimer]", false, [&] {
         if (Close != 0) {
             LogTextInt("[TfrmMainDLMR1::timerOnlineTimer][RETURN] g.Close = ", Close.load());
-            return;
+            return false;
         }
         if (OnlineTimerTag == kLogOutTag)
-            return;
+            return false;
         // A fast-pass delay of 0 would make the timer poll the busy pass
         // without a pause, taking a processor from the pass itself.
         const int32_t busyDelay = std::max(FastPassDelayMs.load(), kBusyRearmMinMs);
@@ -53,7 +53,7 @@ void TNGlobal::OnlineTimerFired()
         if (!OnlineThreadRunning.compare_exchange_strong(idle, 1)) {
             std::lock_guard<std::mutex> guard(OnlineTimerMutex);
             TNWindowCalls::ArmOnlineTimer(busyDelay);
-            return;
+            return false;
         }
         auto* pass = new TOnline();
         if (!pass->Resume()) {
@@ -61,7 +61,9 @@ void TNGlobal::OnlineTimerFired()
             OnlineThreadRunning = 0;
             std::lock_guard<std::mutex> guard(OnlineTimerMutex);
             TNWindowCalls::ArmOnlineTimer(busyDelay);
+            return false;
         }
+        return true;
     });
 }
 

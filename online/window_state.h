@@ -17,11 +17,15 @@ struct TNShownRecord {
     int32_t PimSrvPos = 0;
 };
 
-// The user shown in the header.
+// The user shown in the header: the account's picture and names it was
+// built from, and the two lines it shows with their joined caption.
 struct TNHeaderUser {
     uint32_t ProfilePicture = 0;
     TNString FirstName;
     TNString LastName;
+    TNString Line1;
+    TNString Line2;
+    TNString Text;
 };
 
 // Window state that workers read. Only the main thread writes it; workers

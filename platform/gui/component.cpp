@@ -1,6 +1,7 @@
 #include "platform/gui/component.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace plat {
 namespace {
@@ -40,8 +41,11 @@ void TComponent::Detach()
     while (!components_.empty())
         components_.back()->Free();
     if (owner_ != nullptr) {
+        // From the back: components mostly go in the reverse of their making.
         auto& siblings = owner_->components_;
-        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+        auto found = std::find(siblings.rbegin(), siblings.rend(), this);
+        if (found != siblings.rend())
+            siblings.erase(std::next(found).base());
         owner_ = nullptr;
     }
 }

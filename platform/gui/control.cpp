@@ -279,6 +279,25 @@ TPoint TControl::ScreenToClient(TPoint point) const
     return TPoint{point.x - origin.x, point.y - origin.y};
 }
 
+TPoint TScreenOrigins::Of(const TControl& control)
+{
+    TPoint offset{0, 0};
+    const TControl* at = &control;
+    for (; !at->placesItself_ && at->parent_ != nullptr; at = at->parent_) {
+        offset.x += at->left_;
+        offset.y += at->top_;
+    }
+    if (!at->placesItself_)
+        return TPoint{at->left_ + offset.x, at->top_ + offset.y};
+    for (const auto& [window, origin] : windows_) {
+        if (window == at)
+            return TPoint{origin.x + offset.x, origin.y + offset.y};
+    }
+    const TPoint origin = at->ClientOrigin();
+    windows_.emplace_back(at, origin);
+    return TPoint{origin.x + offset.x, origin.y + offset.y};
+}
+
 TForm* TControl::ParentForm() const
 {
     const TControl* control = this;

@@ -6,6 +6,8 @@
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace plat {
 
@@ -126,8 +128,10 @@ protected:
     virtual void HintChanged() {}
     virtual void CursorChanged() {}
     virtual void ZOrderChanged() { Invalidate(); }
-    // Where the control sits in screen coordinates.
+    // Where the control sits in screen coordinates. A class that places
+    // itself (a window) overrides it and sets placesItself_.
     virtual TPoint ClientOrigin() const;
+    bool placesItself_ = false;
     // Stores bounds without notifying the parent's alignment.
     void StoreBounds(int left, int top, int width, int height);
     void ParentFontChanged();
@@ -135,6 +139,7 @@ protected:
 
 private:
     friend class TWinControl;
+    friend class TScreenOrigins;
 
     TWinControl* parent_ = nullptr;
     int left_ = 0;
@@ -154,6 +159,17 @@ private:
     TCursor cursor_ = crDefault;
     TAlign align_ = TAlign::alNone;
     THandle handle_;
+};
+
+// Screen origins of many controls' client areas at once, equal to what
+// ClientToScreen gives: each window among their parents asks the window
+// system once, the positions below it are summed. Valid while nothing moves.
+class TScreenOrigins {
+public:
+    TPoint Of(const TControl& control);
+
+private:
+    std::vector<std::pair<const TControl*, TPoint>> windows_;
 };
 
 } // namespace plat

@@ -174,6 +174,7 @@ void Application::Terminate()
 
 TForm::TForm(TComponent* owner) : TWinControl(owner)
 {
+    placesItself_ = true;
     // The layer decides which form is active and tells the window system.
     Impl().widget->setAttribute(Qt::WA_ShowWithoutActivating);
     SetVisible(false);

@@ -236,9 +236,10 @@ std::vector<std::string> TextMetrics::SplitLines(std::string_view text)
     return lines;
 }
 
+// Blanks stay as typed inside a line and as a paragraph's indentation, so
+// aligned note text keeps its shape; the blanks at a break are dropped.
 std::vector<std::string> TextMetrics::WrapText(const TFont& font, std::string_view text, int width)
 {
-    const int blank = TextWidth(font, " ");
     std::vector<std::string> result;
     for (const std::string& paragraph : SplitLines(text)) {
         std::string line;
@@ -246,23 +247,23 @@ std::vector<std::string> TextMetrics::WrapText(const TFont& font, std::string_vi
         bool lineHasWord = false;
         size_t pos = 0;
         while (pos < paragraph.size()) {
-            if (paragraph[pos] == ' ') {
-                ++pos;
-                continue;
-            }
-            const size_t end = std::min(paragraph.find(' ', pos), paragraph.size());
-            const std::string_view word(paragraph.data() + pos, end - pos);
+            const size_t wordStart = std::min(paragraph.find_first_not_of(' ', pos), paragraph.size());
+            if (wordStart == paragraph.size())
+                break;
+            const size_t end = std::min(paragraph.find(' ', wordStart), paragraph.size());
+            const std::string_view gap(paragraph.data() + pos, wordStart - pos);
+            const std::string_view word(paragraph.data() + wordStart, end - wordStart);
             const int wordWidth = TextWidth(font, word);
-            if (lineHasWord && lineWidth + blank + wordWidth <= width) {
-                line += ' ';
+            const int gapWidth = gap.empty() ? 0 : TextWidth(font, gap);
+            if (!lineHasWord || lineWidth + gapWidth + wordWidth <= width) {
+                line += gap;
                 line += word;
-                lineWidth += blank + wordWidth;
+                lineWidth += gapWidth + wordWidth;
+                lineHasWord = true;
             } else {
-                if (lineHasWord)
-                    result.push_back(std::move(line));
+                result.push_back(std::move(line));
                 line.assign(word);
                 lineWidth = wordWidth;
-                lineHasWord = true;
             }
             pos = end;
         }

@@ -15,6 +15,7 @@
 #include <QPalette>
 
 #include <algorithm>
+#include <iterator>
 
 namespace plat {
 
@@ -30,10 +31,6 @@ TWinControl::~TWinControl()
 
 void TWinControl::Detach()
 {
-    while (!controls_.empty())
-        controls_.back()->Free();
-    if (impl_->filter != nullptr)
-        impl_->filter->control = nullptr;
     if (impl_->widget != nullptr) {
         // Hand the focus to the window first: Qt moving it on from a widget
         // being hidden can reach editors already on their way out.
@@ -42,9 +39,17 @@ void TWinControl::Detach()
         if (focus != nullptr && window != impl_->widget && impl_->widget->isAncestorOf(focus))
             window->setFocus(Qt::OtherFocusReason);
         impl_->widget->control = nullptr;
+        // Hidden before the children go, so Qt hides the whole subtree in
+        // one pass. The widget stays with its parent until it is deleted:
+        // taking it out now makes Qt walk the window's focus chain once per
+        // freed control. Children are always deleted before or with their
+        // parent's widget, since they are freed first.
         impl_->widget->hide();
-        impl_->widget->setParent(nullptr);
     }
+    while (!controls_.empty())
+        controls_.back()->Free();
+    if (impl_->filter != nullptr)
+        impl_->filter->control = nullptr;
     if (TForm* form = ParentForm(); form != nullptr && form->ActiveControl() == this)
         form->SetActiveControl(nullptr);
     OnResize = nullptr;
@@ -62,7 +67,14 @@ void TWinControl::SetParent(TWinControl* parent)
         return;
     QWidget* widget = impl_->widget;
     widget->hide();
-    widget->setParent(parent != nullptr ? parent->impl_->widget : nullptr);
+    // Taking a widget out of its window makes Qt walk the window's whole
+    // focus chain. A parentless control is never shown, so its widget stays
+    // under the last parent, hidden, until it gets a new one or that parent's
+    // widget goes (ReleaseWidget). A form shows without a parent: it leaves.
+    if (parent != nullptr)
+        widget->setParent(parent->impl_->widget);
+    else if (dynamic_cast<TForm*>(this) != nullptr)
+        widget->setParent(nullptr);
     TControl::SetParent(parent);
     ApplyGeometry();
     ApplyVisibility();
@@ -78,7 +90,10 @@ void TWinControl::InsertControl(TControl* control)
 
 void TWinControl::RemoveControl(TControl* control)
 {
-    controls_.erase(std::remove(controls_.begin(), controls_.end(), control), controls_.end());
+    // From the back: controls mostly go in the reverse of their making.
+    auto found = std::find(controls_.rbegin(), controls_.rend(), control);
+    if (found != controls_.rend())
+        controls_.erase(std::next(found).base());
 }
 
 void TWinControl::Invalidate()
@@ -369,6 +384,12 @@ void WinControlImpl::ReleaseWidget()
     if (widget == nullptr)
         return;
     widget->control = nullptr;
+    // Live controls whose widgets stayed here after leaving this parent.
+    const QObjectList children = widget->children();
+    for (QObject* child : children) {
+        if (auto* parked = dynamic_cast<ControlWidget*>(child); parked != nullptr && parked->control != nullptr)
+            parked->setParent(nullptr);
+    }
     if (DispatchScope::Unwinding())
         widget->deleteLater();
     else

@@ -25,6 +25,7 @@
 #include <QTextDocument>
 #include <QWindow>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace plat::testing {
@@ -145,6 +146,14 @@ int TopLevelWindowCount()
         if (widget->isVisible())
             ++count;
     return count;
+}
+
+int WidgetCount()
+{
+    // Qt makes its own desktop widget when first asked for a screen.
+    const QWidgetList widgets = QApplication::allWidgets();
+    return static_cast<int>(std::count_if(widgets.begin(), widgets.end(),
+                                          [](const QWidget* widget) { return widget->windowType() != Qt::Desktop; }));
 }
 
 void Flush()

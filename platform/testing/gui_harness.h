@@ -40,6 +40,8 @@ bool SaveScreenshot(const std::string& path);
 
 // Top-level windows on screen.
 int TopLevelWindowCount();
+// Widgets alive, shown or not: freed controls must leave none behind.
+int WidgetCount();
 
 // Lets Qt deliver what is queued (paints, deferred deletes, posted work).
 void Flush();

@@ -1,7 +1,7 @@
 #pragma once
 
-// Every fuzz target defines the libFuzzer entry point; under g++ the seeded
-// random driver (random_driver.cpp) calls it.
+// Every fuzz target defines the usual fuzzing entry point; the seeded random
+// driver (random_driver.cpp) calls it.
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
-// The fuzz driver of builds without libFuzzer. It takes libFuzzer's flags
-// that matter here and its seed folders: every seed runs once, then mutated
+// The fuzz driver. It takes the libFuzzer-style flags that matter here and
+// the seed folders: every seed runs once, then mutated
 // seeds run until the time is up, all from one random seed, so a run can be
 // repeated. An input that takes longer than the time-out, or asks for one
 // allocation above the memory limit, or raises the peak resident memory by

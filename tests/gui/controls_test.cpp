@@ -1,10 +1,13 @@
+#include "platform/gui/edit.h"
 #include "platform/gui/form.h"
 #include "platform/gui/label.h"
+#include "platform/gui/menu.h"
 #include "platform/gui/panel.h"
 #include "platform/testing/gui_harness.h"
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <set>
 
 namespace plat {
@@ -166,6 +169,50 @@ TEST_F(Controls, ClientToScreenAddsTheParentChain)
     EXPECT_EQ(label->ScreenToClient(screen), (TPoint{1, 2}));
 }
 
+TEST_F(Controls, ScreenOriginsAgreeWithClientToScreen)
+{
+    TOwned<TForm> form(new TForm);
+    form->SetBounds(100, 50, 400, 300);
+    auto* menu = new TMainMenu(form.get());
+    menu->Items()->Add(new TMenuItem(menu));
+    form->SetMenu(menu);
+    form->Show();
+    TOwned<TForm> other(new TForm);
+    other->SetBounds(600, 400, 200, 200);
+    other->Show();
+    auto* outer = new TPanel(form.get());
+    outer->SetBounds(10, 20, 300, 200);
+    outer->SetParent(form.get());
+    auto* inner = new TPanel(form.get());
+    inner->SetBounds(-30, 7, 100, 100);
+    inner->SetParent(outer);
+    auto* label = new TLabel(form.get());
+    label->SetBounds(5, 6, 10, 10);
+    label->SetParent(inner);
+    auto* elsewhere = new TPanel(other.get());
+    elsewhere->SetBounds(3, 4, 50, 50);
+    elsewhere->SetParent(other.get());
+    TOwned<TPanel> parentless(new TPanel(nullptr));
+    parentless->SetBounds(11, 12, 20, 20);
+    // A window placed inside another places itself all the same.
+    TOwned<TForm> embedded(new TForm);
+    embedded->SetBounds(8, 9, 50, 50);
+    embedded->SetParent(outer);
+    auto* embeddedMenu = new TMainMenu(embedded.get());
+    embeddedMenu->Items()->Add(new TMenuItem(embeddedMenu));
+    embedded->SetMenu(embeddedMenu);
+    auto* inEmbedded = new TPanel(embedded.get());
+    inEmbedded->SetBounds(2, 3, 10, 10);
+    inEmbedded->SetParent(embedded.get());
+
+    TScreenOrigins origins;
+    for (const TControl* control : std::initializer_list<const TControl*>{
+             form.get(), outer, inner, label, elsewhere, parentless.get(), inEmbedded, label, elsewhere}) {
+        SCOPED_TRACE(control->ClassName());
+        EXPECT_EQ(origins.Of(*control), control->ClientToScreen(TPoint{0, 0}));
+    }
+}
+
 TEST_F(Controls, FreeingWindowedControlFreesChildrenAndNullsWeakReferences)
 {
     TOwned<TForm> form(new TForm);
@@ -180,6 +227,80 @@ TEST_F(Controls, FreeingWindowedControlFreesChildrenAndNullsWeakReferences)
     EXPECT_FALSE(labelRef);
     EXPECT_EQ(form->ControlCount(), 0);
     EXPECT_EQ(form->ComponentCount(), 0);
+}
+
+// The child's widget stays with its hidden parent until deleted after the
+// dispatch; the parent freed right after must not delete it a second time.
+TEST_F(Controls, ParentFreedRightAfterAChildFreedInADispatchLeavesNoWidgets)
+{
+    TOwned<TForm> form(new TForm);
+    form->SetBounds(0, 0, 200, 200);
+    form->Show();
+    testing::Flush();
+    const int widgetsBefore = testing::WidgetCount();
+    auto* outer = new TPanel(form.get());
+    outer->SetBounds(0, 0, 200, 200);
+    outer->SetParent(form.get());
+    auto* inner = new TPanel(form.get());
+    inner->SetBounds(10, 10, 100, 100);
+    inner->SetParent(outer);
+    auto* edit = new TEdit(form.get());
+    edit->SetParent(inner);
+    testing::Flush();
+    edit->SetFocus();
+    TWeakRef<TEdit> editRef(edit);
+    {
+        DispatchScope dispatch;
+        inner->Free();
+        EXPECT_FALSE(editRef);
+        EXPECT_EQ(outer->ControlCount(), 0);
+        EXPECT_EQ(form->ActiveControl(), nullptr);
+    }
+    outer->Free();
+    testing::Flush();
+    EXPECT_EQ(form->ComponentCount(), 0);
+    EXPECT_EQ(testing::WidgetCount(), widgetsBefore);
+}
+
+// A control taken out of its parent lives on when that parent goes, and can
+// be placed and shown again with its editor intact.
+TEST_F(Controls, ControlTakenOutOfItsParentOutlivesIt)
+{
+    TOwned<TForm> form(new TForm);
+    form->SetBounds(0, 0, 200, 200);
+    form->Show();
+    testing::Flush();
+    const int widgetsBefore = testing::WidgetCount();
+    auto* old = new TPanel(form.get());
+    old->SetBounds(0, 0, 200, 100);
+    old->SetParent(form.get());
+    auto* moved = new TPanel(form.get());
+    moved->SetBevelOuter(TBevelCut::bvNone);
+    moved->SetColor(clYellow);
+    moved->SetBounds(10, 10, 80, 50);
+    moved->SetParent(old);
+    auto* edit = new TEdit(form.get());
+    edit->SetBounds(0, 30, 80, 20);
+    edit->SetParent(moved);
+    testing::Flush();
+    ASSERT_EQ(testing::Probe(*form, 20, 20), clYellow);
+
+    moved->SetParent(nullptr);
+    testing::Flush();
+    EXPECT_NE(testing::Probe(*form, 20, 20), clYellow);
+    old->Free();
+    testing::Flush();
+    ASSERT_TRUE(moved->Alive());
+
+    moved->SetBounds(10, 110, 80, 50);
+    moved->SetParent(form.get());
+    edit->SetText("po přesunu");
+    testing::Flush();
+    EXPECT_EQ(testing::Probe(*form, 20, 120), clYellow);
+    EXPECT_EQ(edit->Text(), "po přesunu");
+    moved->Free();
+    testing::Flush();
+    EXPECT_EQ(testing::WidgetCount(), widgetsBefore);
 }
 
 } // namespace

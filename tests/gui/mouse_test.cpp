@@ -1,3 +1,4 @@
+#include "platform/gui/edit.h"
 #include "platform/gui/form.h"
 #include "platform/gui/label.h"
 #include "platform/gui/mouse.h"
@@ -236,6 +237,37 @@ TEST_F(MouseDispatch, PanelFreedFromAChildsMouseDownEndsTheDispatch)
     testing::Flush();
     MouseClick(*panel, 10, 110);
     EXPECT_EQ(Buttons(), (std::vector<std::string>{"P.down L 10,110", "P.click", "P.up L 10,110"}));
+}
+
+TEST_F(MouseDispatch, WindowedTreeFreedFromADeepChildsEventLeavesThePanelBeneath)
+{
+    const int panelControls = panel->ControlCount();
+    auto* inner = new TPanel(form.get());
+    inner->SetBevelOuter(TBevelCut::bvNone);
+    inner->SetColor(clYellow);
+    inner->SetBounds(0, 100, 200, 100);
+    inner->SetParent(panel);
+    auto* cell = new TPanel(form.get());
+    cell->SetBounds(0, 0, 100, 100);
+    cell->SetParent(inner);
+    auto* edit = new TEdit(form.get());
+    edit->SetBounds(120, 10, 60, 20);
+    edit->SetParent(inner);
+    testing::Flush();
+    edit->SetFocus();
+    TWeakRef<TPanel> cellRef(cell);
+    TWeakRef<TEdit> editRef(edit);
+    cell->OnMouseDown = [inner](TComponent*, TMouseButton, TShiftState, int, int) { inner->Free(); };
+    events.clear();
+    MouseClick(*panel, 10, 110);
+    EXPECT_FALSE(cellRef);
+    EXPECT_FALSE(editRef);
+    EXPECT_EQ(panel->ControlCount(), panelControls);
+    EXPECT_EQ(form->ActiveControl(), nullptr);
+    EXPECT_TRUE(Buttons().empty());
+    MouseClick(*panel, 150, 120);
+    EXPECT_EQ(Buttons(), (std::vector<std::string>{"P.down L 150,120", "P.click", "P.up L 150,120"}));
+    EXPECT_NE(testing::Probe(*panel, 150, 120), clYellow);
 }
 
 TEST_F(MouseDispatch, FormSeesTheWheelBeforeItsControls)

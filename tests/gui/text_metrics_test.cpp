@@ -71,7 +71,10 @@ TEST_F(TextMetricsTest, FixedMetricsAndWrapping)
     const Case cases[] = {
         {"greedy", "aaa bbb ccc dddddddddddddd", 70, {"aaa bbb", "ccc", "dddddddddddddd"}},
         {"line breaks", "a\r\nb\nc\rd", 100, {"a", "b", "c", "d"}},
-        {"runs of blanks fold", "a   b", 100, {"a b"}},
+        {"runs of blanks kept", "a   b", 100, {"a   b"}},
+        {"indentation kept", "  a b\n    c", 100, {"  a b", "    c"}},
+        {"blanks at a break dropped", "aaa    bbb", 40, {"aaa", "bbb"}},
+        {"only blanks", "   ", 100, {""}},
         {"zero width: a word a line", "aa bb cc", 0, {"aa", "bb", "cc"}},
         {"negative width", "aa bb", -50, {"aa", "bb"}},
         {"empty", "", 10, {""}},

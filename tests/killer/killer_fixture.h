@@ -1,12 +1,15 @@
 #pragma once
 
+#include "platform/core/bus_client.h"
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
 #include "tests/platform/process_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
+#include <dirent.h>
 #include <memory>
 #include <string>
 #include <sys/wait.h>
@@ -53,6 +56,63 @@ protected:
         EXPECT_TRUE(peer->Spawn(arguments));
         EXPECT_TRUE(peer->ReadUntil("ready")) << name;
         return peer;
+    }
+
+    // Runs the utility, installed as `path`, to its end; its wait status.
+    int RunUtility(const std::string& path, int ms = 10000)
+    {
+        testenv::Child utility;
+        EXPECT_TRUE(utility.Spawn({path, programName_}));
+        int status = -1;
+        EXPECT_TRUE(utility.Wait(status, ms)) << "the utility did not end";
+        return status;
+    }
+
+    std::string InstallUtility() { return Install(DALMORA_KILLER_PROBE, "KillDalmora1", root_ + "killer/"); }
+
+    // A copy of the program under the test's program name in root_/prog/,
+    // with the development file given (logging on by default).
+    std::string InstallProgram(const std::string& development = "01")
+    {
+        std::string folder = root_ + "prog/";
+        Install(DALMORA_PROGRAM, programName_, folder);
+        EXPECT_TRUE(plat::WriteFileAtomically(folder + "development-version.txt", development));
+        return folder + programName_;
+    }
+
+    bool WaitForMainWindow(const testenv::Child& copy)
+    {
+        return testenv::WaitUntil([&] {
+            for (const plat::BusWindow& window : plat::ListBusWindows("TfrmMainDLMR1")) {
+                if (window.pid == copy.Pid())
+                    return true;
+            }
+            return false;
+        });
+    }
+
+    // The users folder, which also holds the program's logs.
+    std::string UsersFolder() const { return root_ + "home/.local/share/Dalmora/"; }
+
+    // The program's log files, in name order.
+    std::string ProgramLog() const
+    {
+        std::vector<std::string> names;
+        if (DIR* dir = opendir(UsersFolder().c_str())) {
+            while (dirent* entry = readdir(dir)) {
+                if (std::string(entry->d_name).rfind("log-", 0) == 0)
+                    names.push_back(entry->d_name);
+            }
+            closedir(dir);
+        }
+        std::sort(names.begin(), names.end());
+        std::string all;
+        for (const std::string& name : names) {
+            std::string text;
+            if (plat::ReadWholeFile(UsersFolder() + name, text))
+                all += text;
+        }
+        return all;
     }
 
     std::string MessagesPath() const { return root_ + "messages"; }

@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <chrono>
-#include <dirent.h>
 #include <string>
 #include <sys/stat.h>
 #include <vector>
@@ -30,62 +28,7 @@ bool ExitedWithZero(int status)
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-class KillerRun : public KillerFixture {
-protected:
-    // Runs the utility, installed as `path`, to its end; its wait status.
-    int RunUtility(const std::string& path, int ms = 10000)
-    {
-        testenv::Child utility;
-        EXPECT_TRUE(utility.Spawn({path, programName_}));
-        int status = -1;
-        EXPECT_TRUE(utility.Wait(status, ms)) << "the utility did not end";
-        return status;
-    }
-
-    std::string InstallUtility() { return Install(DALMORA_KILLER_PROBE, "KillDalmora1", root_ + "killer/"); }
-
-    // A copy of the program under the test's program name, logging.
-    std::string InstallProgram()
-    {
-        std::string folder = root_ + "prog/";
-        Install(DALMORA_PROGRAM, programName_, folder);
-        EXPECT_TRUE(plat::WriteFileAtomically(folder + "development-version.txt", "01"));
-        return folder + programName_;
-    }
-
-    bool WaitForMainWindow(const testenv::Child& copy)
-    {
-        return testenv::WaitUntil([&] {
-            for (const plat::BusWindow& window : plat::ListBusWindows("TfrmMainDLMR1")) {
-                if (window.pid == copy.Pid())
-                    return true;
-            }
-            return false;
-        });
-    }
-
-    // The program's log files, in name order.
-    std::string ProgramLog() const
-    {
-        std::string folder = root_ + "home/.local/share/Dalmora/";
-        std::vector<std::string> names;
-        if (DIR* dir = opendir(folder.c_str())) {
-            while (dirent* entry = readdir(dir)) {
-                if (std::string(entry->d_name).rfind("log-", 0) == 0)
-                    names.push_back(entry->d_name);
-            }
-            closedir(dir);
-        }
-        std::sort(names.begin(), names.end());
-        std::string all;
-        for (const std::string& name : names) {
-            std::string text;
-            if (plat::ReadWholeFile(folder + name, text))
-                all += text;
-        }
-        return all;
-    }
-};
+using KillerRun = KillerFixture;
 
 TEST_F(KillerRun, WithNothingRunningItEndsAtOnce)
 {

@@ -11,6 +11,7 @@
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/transport.h"
+#include "online/window_state.h"
 #include "platform/core/file.h"
 #include "platform/core/thread.h"
 #include "platform/gui/button.h"
@@ -19,12 +20,14 @@
 #include "platform/gui/label.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/timer.h"
+#include "platform/gui/tray_icon.h"
 #include "tests/mainwindow/shell_fixture.h"
 #include "tests/service/account_actions.h"
 #include "tests/service/account_service.h"
 #include "tests/service/one_shot_routes.h"
 #include "tests/service/sync_service.h"
 #include "tests/service/test_service.h"
+#include "view/view.h"
 
 #include <atomic>
 #include <chrono>
@@ -191,6 +194,28 @@ TEST_F(LoginServiceTest, AliceSignsInThroughThePage)
     EXPECT_EQ(Main().signedIn.load(), 0);
 }
 
+TEST_F(LoginServiceTest, AHiddenStartSignsInByItselfAppliesTheSettingsAndStaysHidden)
+{
+    RememberAccount(kAliceLogin, kAlicePassword, true, true, kAliceID);
+    App.IsAutorun = 1;
+    StartRun();
+    ASSERT_TRUE(RunUntil([&] { return Main().signedIn == 1; }));
+
+    EXPECT_EQ(Main().settingsApplied.load(), 1);
+    EXPECT_EQ(Main().gDesk->ActivePage(), "Homepage");
+    EXPECT_TRUE(Main().timerHodiny->Enabled());
+    EXPECT_FALSE(Main().trayIcon->ApplicationVisible()) << "no start-up setting: kept hidden";
+    EXPECT_EQ(App.IsAutorun, 0);
+    EXPECT_LT(LogText().find("[AktivujNastaveni][BEGIN]"), LogText().find("[AktivujNastaveni][END]"));
+    // The settings file holds what the settings step created.
+    TNUsers remembered;
+    ASSERT_TRUE(remembered.Load(TNGlobal::EnterUsersFolder()));
+    TNSetup settings;
+    ASSERT_TRUE(settings.Load(remembered, std::string(Dirs.UsersSetupFile.View())));
+    EXPECT_EQ(settings.GetInt("homepageCalendarDayboxMode"), 4);
+    EXPECT_TRUE(settings.GetBool("Settings_ShortcutMainWindow"));
+}
+
 TEST_F(LoginServiceTest, ARefusalShowsTheServicesTextLiterally)
 {
     accounts_.RouteApi("login", [](const test_service::FormFields&, const test_service::Account*) {
@@ -279,6 +304,37 @@ TEST_F(LoginServiceTest, TheEmptyPageIsReportedOncePerRunAndNeverFromTheMainThre
     accounts_.RouteApi("send-stats", [](const test_service::FormFields&, const test_service::Account*) {
         return std::string("<handshake>1</handshake><success>1</success>");
     });
+}
+
+TEST_F(LoginServiceTest, AfterSignInTheHeaderShowsHerNamesAndTheBellHerNotifications)
+{
+    // Her surname, which the fixture's account lacks.
+    ASSERT_TRUE(accounts_.ChangeAccount(kAliceID, [](test_service::Account& alice) { alice.LastName = "Nováková"; }));
+    sync_.Seed(
+        test_service::kContacts,
+        {{"UserID", std::to_string(kAliceID)}, {"ContactUserID", "1002"}, {"FirstName", "Bob"}, {"LastName", "Malý"}});
+    for (int i = 0; i < 3; ++i) {
+        const uint32_t record = sync_.SeedRecord(501, "Oběd " + std::to_string(i));
+        sync_.Seed(test_service::kNotifications,
+                   {{"RecipientUserID", std::to_string(kAliceID)},
+                    {"Type", "10"},
+                    {"Settings", "{\"SenderUserID\":1002,\"OrganizerID\":501,\"RecordID\":" + std::to_string(record) +
+                                     ",\"Data\":\"\"}"}});
+    }
+    StartRun();
+    Type(kAliceLogin, kAlicePassword);
+    Main().btn9Login->Click();
+    ASSERT_TRUE(RunUntil([&] { return Main().signedIn == 1; }));
+    // The settings step makes the header once signed in.
+    Main().CreateHeaderComponents();
+    ASSERT_TRUE(RunUntil([&] { return Main().UpdateHeaderBell() == 3; }));
+    Main().DispatchUiTag(__uiUpdateHeaderUser, 0);
+
+    const TNHeaderUser shown = ::WindowState.HeaderUser();
+    EXPECT_EQ(shown.Text.View(), "Alice\nNováková");
+    EXPECT_EQ(View.GetComponent("btnHeaderBell")->Value, 3);
+    EXPECT_EQ(Main().trayIcon->IconIndex(), App.TrayIconUnread);
+    EXPECT_EQ(Main().gDesk->ActivePage(), "Homepage");
 }
 
 } // namespace

@@ -38,6 +38,8 @@ public:
     // A call came on another thread than the one that made the recorder.
     bool CalledOffItsThread = false;
     bool SearchUnchanged = true;
+    // What UpdateAllRedlines reports.
+    TNViewItem* RedlineDaybox = nullptr;
 
     int Count(const std::string& name) const;
 
@@ -63,7 +65,11 @@ public:
     void UpdatePages() override { Note("UpdatePages"); }
     void UpdateSearch(int32_t) override { Note("UpdateSearch"); }
     void UpdateZentor(int32_t) override { Note("UpdateZentor"); }
-    void UpdateAllRedlines() override { Note("UpdateAllRedlines"); }
+    TNViewItem* UpdateAllRedlines() override
+    {
+        Note("UpdateAllRedlines");
+        return RedlineDaybox;
+    }
     void ResizeDayboxes() override { Note("ResizeDayboxes"); }
     void SaveEditedNote(int32_t mode) override { Note("SaveEditedNote " + std::to_string(mode)); }
     void ForgetEditedNote() override { Note("ForgetEditedNote"); }
@@ -82,6 +88,27 @@ public:
     }
     void ReopenSideboard() override { Note("ReopenSideboard"); }
     void RunCommand(TNPageCommand command) override { Note(PageCommandName(command)); }
+    void StopZentorSecondsTimer() override { Note("StopZentorSecondsTimer"); }
+    void ClearSignedInPageState() override { Note("ClearSignedInPageState"); }
+    void CreateZentorComponents() override { Note("CreateZentorComponents"); }
+    void CreateSideboardComponents() override { Note("CreateSideboardComponents"); }
+    void UpdateMenu_zentorWeeksByDaysCount() override { Note("UpdateMenu_zentorWeeksByDaysCount"); }
+    void Clear_mnuCalendars() override { Note("Clear_mnuCalendars"); }
+    void SetUpDayboxModeValues(int32_t mode, bool store) override
+    {
+        Note("SetUpDayboxModeValues " + std::to_string(mode) + (store ? " store" : ""));
+    }
+    void SetCalendarViewBy(int32_t viewBy) override { Note("SetCalendarViewBy " + std::to_string(viewBy)); }
+    void SelectHomepageItems(int32_t tag, int32_t tagPos, int32_t note, int32_t notePos) override
+    {
+        Note("SelectHomepageItems " + std::to_string(tag) + " " + std::to_string(tagPos) + " " +
+             std::to_string(note) + " " + std::to_string(notePos));
+    }
+    void SetListFilters(bool scheduled, bool allNotes) override
+    {
+        Note(std::string("SetListFilters ") + (scheduled ? "1" : "0") + (allNotes ? "1" : "0"));
+    }
+    void SetCalendarToToday() override { Note("SetCalendarToToday"); }
     int32_t CalendarMode() override { return CalendarModeValue; }
     int32_t TasksSelectedTag() override { return 0; }
     bool SearchTextUnchanged() override { return SearchUnchanged; }

@@ -8,6 +8,7 @@
 #include "online/hooks.h"
 #include "online/update.h"
 #include "platform/core/paths.h"
+#include "platform/core/thread.h"
 #include "platform/gui/form.h"
 #include "platform/gui/hot_keys.h"
 #include "platform/gui/menu.h"
@@ -180,11 +181,16 @@ TEST_F(ShutDownTest, FormCloseReleasesInOrder)
     Main().pleaseRestartApplication = true;
     App.IsUpdate = 1; // completes the update now, not at the end of the run
     g.WantUpdate = 1;
+    Main().timerUpdateUI->SetEnabled(true);
+    Main().timerOnline->SetEnabled(true);
 
     Main().mnuExitClick();
 
     EXPECT_EQ(released, (std::vector<std::string>{"toast", "sounds"}));
     EXPECT_FALSE(Main().timerHint->Enabled());
+    // A tick the loop still delivers before it ends runs nothing.
+    EXPECT_FALSE(Main().timerUpdateUI->Enabled());
+    EXPECT_FALSE(Main().timerOnline->Enabled());
     EXPECT_EQ(Main().timerHint->Tag(), 0);
     EXPECT_FALSE(plat::HotKeys::Simulate(101));
     const std::vector<std::string> order = {"[FormClose][BEGIN] <APP-END>",
@@ -307,6 +313,9 @@ TEST_F(ShutDownTest, ALoopEndedDuringTheWaitStillClosesAndSaves)
     for (int tick = 0; tick < 40; ++tick)
         timers_->Advance(250);
     ASSERT_EQ(LogCount("[FormClose][END] <APP-END>"), 0);
+    // The page's picture job may still run on a loaded machine; the log-out
+    // would wait for it on the fake clock and blur the close's own wait.
+    ASSERT_TRUE(plat::WaitForRunningThreads(10'000));
     const int64_t before = clock->UnixMilliseconds();
 
     // The session's end ended the loop here; the pass never ends.

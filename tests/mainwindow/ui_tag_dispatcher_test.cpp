@@ -124,7 +124,7 @@ TEST_F(UiTagDispatcherTest, EachTagDoesWhatItsTableLineSays)
              EXPECT_EQ(Main().mnuUserLogout->Caption(), "Odhlásit uživatele alice");
              EXPECT_EQ(Main().pmnuUserLogout->Caption(), "Odhlásit uživatele alice");
              EXPECT_TRUE(has("UpdateZentor"));
-             EXPECT_EQ(LogCount("[UpdateHeader] not built yet"), 1);
+             EXPECT_EQ(LogCount("[TfrmMainDLMR1::UpdateHeader][BEGIN]"), 1);
          }},
         {2, 0, [this, offline] { Main().trayIcon->SetIconIndex(offline); },
          [&] {

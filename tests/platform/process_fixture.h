@@ -147,13 +147,30 @@ public:
     // Reads lines until one equals `line`, the output ends or 5 s pass.
     bool ReadUntil(const std::string& line)
     {
+        return ReadUntilLine([&](const std::string& read) { return read == line; });
+    }
+
+    // Reads lines until one begins with `prefix`, which is then in `line`.
+    bool ReadUntilPrefix(const std::string& prefix, std::string& line)
+    {
+        return ReadUntilLine([&](const std::string& read) {
+            if (read.rfind(prefix, 0) != 0)
+                return false;
+            line = read;
+            return true;
+        });
+    }
+
+    // Reads lines until `wanted` holds for one, the output ends or 5 s pass.
+    template <typename Wanted> bool ReadUntilLine(Wanted wanted)
+    {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
         for (;;) {
             size_t end;
             while ((end = buffer_.find('\n')) != std::string::npos) {
                 lines_.push_back(buffer_.substr(0, end));
                 buffer_.erase(0, end + 1);
-                if (lines_.back() == line)
+                if (wanted(lines_.back()))
                     return true;
             }
             int left = static_cast<int>(

@@ -3,10 +3,12 @@
 // file) and serves until SIGTERM or SIGINT.
 //
 //   dalmora-test-service [--port N] [--tls] [--cert-name NAME]
-//                        [--proxy [--proxy-user U --proxy-pass P]] [--demo]
+//                        [--proxy [--proxy-user U --proxy-pass P]] [--demo [--password P]]
 //
 // With --demo it serves the account service with alice ("alice@example.test",
-// password "p&ss +1%=ž"): organizer 501 with 250 records, 502 with 40.
+// password "p&ss +1%=ž"): organizer 501 with 250 records, 502 with 40. The
+// program's login page takes only letters, digits and "-!?&+._" in a
+// password: --password gives alice one it can type (ASCII).
 
 #include "tests/service/account_actions.h"
 #include "tests/service/account_service.h"
@@ -24,12 +26,13 @@
 namespace {
 
 bool demo = false;
+std::string demoPassword = "p&ss +1%=\x9E";
 
 void SeedDemo(test_service::AccountService& accounts, test_service::SyncService& sync)
 {
     test_service::Account alice;
     alice.UserID = 1001;
-    alice.Password = "p&ss +1%=\x9E";
+    alice.Password = demoPassword;
     alice.UserName = "alice";
     alice.Email = "alice@example.test";
     alice.FirstName = "Alice";
@@ -66,6 +69,8 @@ bool ParseArguments(int argc, char** argv, test_service::Options& options)
             options.ProxyPass = argv[++i];
         else if (argument == "--demo")
             demo = true;
+        else if (argument == "--password" && hasValue)
+            demoPassword = argv[++i];
         else
             return false;
     }
@@ -81,7 +86,7 @@ int main(int argc, char** argv)
     if (!ParseArguments(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: %s [--port N] [--tls] [--cert-name NAME] [--proxy [--proxy-user U "
-                     "--proxy-pass P]] [--demo]\n",
+                     "--proxy-pass P]] [--demo [--password P]]\n",
                      argv[0]);
         return 2;
     }
