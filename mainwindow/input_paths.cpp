@@ -127,20 +127,17 @@ bool TfrmMainDLMR1::MouseWheel(plat::TPoint mousePos, bool up)
 {
     return Guarded("[TfrmMainDLMR1::MouseWheel]", false, [&] {
         // The newest component under the mouse takes the wheel.
-        TNViewItem* chosen = nullptr;
         plat::TScreenOrigins origins;
         for (int32_t slot : WheelSlots()) {
             TNViewItem* item = slot < View.ItemsCount ? View.Items[slot] : nullptr;
             const plat::TJvPanel* frame = item != nullptr ? item->Scrollbox.Get() : nullptr;
             if (frame == nullptr || item->Shown == 0 || !ClientContains(*frame, mousePos, origins) ||
-                (chosen != nullptr && item->ComponentId < chosen->ComponentId) || !OnShownPage(frame, gDesk))
+                !OnShownPage(frame, gDesk))
                 continue;
-            chosen = item;
+            WheelComponent(item, up);
+            return true;
         }
-        if (chosen == nullptr)
-            return false;
-        WheelComponent(chosen, up);
-        return true;
+        return false;
     });
 }
 
@@ -148,7 +145,8 @@ const std::vector<int32_t>& TfrmMainDLMR1::WheelSlots()
 {
     // The component records lie far apart in memory, so reading each at
     // every wheel step is slow; the slots with a wheel control are found
-    // again only after components were created.
+    // again only after components were created. Newest first, so a step
+    // stops at the first component under the mouse.
     const WheelSlotsStamp stamp{View.LastComponentId, View.ItemsCount, View.Items};
     if (stamp == wheelSlotsStamp_)
         return wheelSlots_;
@@ -157,6 +155,8 @@ const std::vector<int32_t>& TfrmMainDLMR1::WheelSlots()
         if (View.Items[slot] != nullptr && View.Items[slot]->Scrollbox.Get() != nullptr)
             wheelSlots_.push_back(slot);
     }
+    std::ranges::sort(wheelSlots_,
+                      [](int32_t a, int32_t b) { return View.Items[a]->ComponentId > View.Items[b]->ComponentId; });
     wheelSlotsStamp_ = stamp;
     return wheelSlots_;
 }

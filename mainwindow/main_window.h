@@ -620,8 +620,8 @@ private:
     void InstallStripAndMenuHooks();
     void RemoveStripAndMenuHooks();
     bool WheelComponent(TNViewItem* item, bool up);
-    // The view's slots whose component has a wheel control, kept while no
-    // component was created.
+    // The view's slots whose component has a wheel control, newest first,
+    // kept while no component was created.
     const std::vector<int32_t>& WheelSlots();
     struct WheelSlotsStamp {
         uint32_t lastComponentId = 0;

@@ -295,7 +295,21 @@ void TWinControl::Resized()
 void TWinControl::ApplyGeometry()
 {
     const TPoint offset = Parent() != nullptr ? Parent()->ClientOffset() : TPoint{0, 0};
-    impl_->widget->setGeometry(Left() + offset.x, Top() + offset.y, std::max(0, Width()), std::max(0, Height()));
+    QWidget* widget = impl_->widget;
+    const QRect geometry(Left() + offset.x, Top() + offset.y, std::max(0, Width()), std::max(0, Height()));
+    if (geometry.size() == widget->size() && widget->isVisible() && !widget->isWindow() &&
+        widget->testAttribute(Qt::WA_OpaquePaintEvent)) {
+        // Before Qt moves an opaque widget by copying its pixels it checks
+        // every sibling of the widget and of each ancestor for an overlap;
+        // under a parent with thousands of controls that costs far more
+        // than painting the old and the new place again, which Qt does
+        // for a widget it does not take as opaque.
+        widget->setAttribute(Qt::WA_OpaquePaintEvent, false);
+        widget->setGeometry(geometry);
+        widget->setAttribute(Qt::WA_OpaquePaintEvent, true);
+    } else {
+        widget->setGeometry(geometry);
+    }
     impl_->PlaceEditor();
 }
 

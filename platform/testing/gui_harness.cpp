@@ -327,6 +327,12 @@ TPoint WindowPosition(const TForm& form)
     return TPoint{position.x(), position.y()};
 }
 
+TPoint MappedToScreen(const TWinControl& control)
+{
+    const QPoint origin = control.Impl().widget->mapToGlobal(QPoint(0, 0));
+    return TPoint{origin.x(), origin.y()};
+}
+
 uintptr_t NativeWindowId(const TForm& form)
 {
     QWidget* widget = form.Impl().widget;

@@ -77,6 +77,8 @@ bool WindowIsActive(const TForm& form);
 // The form's window is mapped (the window system shows it), and where.
 bool WindowMapped(const TForm& form);
 TPoint WindowPosition(const TForm& form);
+// Where Qt maps the top left corner of a windowed control to the screen.
+TPoint MappedToScreen(const TWinControl& control);
 // The window system's id of the form's window (an X window on xcb).
 uintptr_t NativeWindowId(const TForm& form);
 // Another program takes the activation from ours.

@@ -159,6 +159,36 @@ TEST_F(WheelTest, TheBoxUnderTheMouseTakesTheWheel)
     EXPECT_EQ(Top(shortBox), 0);
 }
 
+TEST_F(WheelTest, TheNewestOfOverlappingBoxesTakesTheWheel)
+{
+    Main().pHpDesk->SetVisible(true);
+    Main().pHpDesk->SetBounds(0, 0, 600, 500);
+    TNViewItem* spare =
+        View.CreateComponent(cmpEdit, "editSpare", &Main(), Main().pHpDesk, 0, "", 1, -1, nullptr, nullptr, 3);
+    ASSERT_NE(spare, nullptr);
+    TNViewItem* older = Box("scrollOlder", 500);
+    TNViewItem* newer = Box("scrollNewer", 500);
+    EXPECT_TRUE(Main().MouseWheel(At(newer, 5, 5), false));
+    EXPECT_EQ(Top(newer), -40);
+    EXPECT_EQ(Top(older), 0);
+
+    // The newest box may sit in a slot freed before the others.
+    const int32_t freedSlot = spare->SlotIndex;
+    View.DeleteComponent("editSpare", false);
+    TNViewItem* newest = Box("scrollNewest", 500);
+    ASSERT_EQ(newest->SlotIndex, freedSlot);
+    ASSERT_LT(newest->SlotIndex, older->SlotIndex);
+    EXPECT_TRUE(Main().MouseWheel(At(newest, 5, 5), false));
+    EXPECT_EQ(Top(newest), -40);
+    EXPECT_EQ(Top(newer), -40);
+
+    // Hidden, the newest lets the wheel through to the one below.
+    newest->Shown = 0;
+    EXPECT_TRUE(Main().MouseWheel(At(newer, 5, 5), false));
+    EXPECT_EQ(Top(newer), -80);
+    EXPECT_EQ(Top(newest), -40);
+}
+
 TEST_F(WheelTest, EdgesPagesAndOtherKinds)
 {
     Main().pHpDesk->SetVisible(true);
