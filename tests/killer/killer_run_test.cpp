@@ -59,8 +59,9 @@ TEST_F(KillerRun, ARunningCopyEndsThroughItsWindowOnItsOwn)
     ASSERT_NE(close, std::string::npos) << log;
     EXPECT_EQ(log.find("[TfrmMainDLMR1] WM_CLOSE received.", close + 1), std::string::npos) << "one pass was enough";
     EXPECT_NE(log.find("[FormClose][END] <APP-END>", close), std::string::npos) << log;
-    if (endedItself)
+    if (endedItself) {
         EXPECT_NE(log.find(kLastLine, close), std::string::npos) << "its normal last line";
+    }
     EXPECT_TRUE(plat::ListBusWindows("TfrmMainDLMR1").empty());
 }
 

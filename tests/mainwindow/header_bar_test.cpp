@@ -77,8 +77,9 @@ TEST(HeaderLayout, PlacesEveryControlByWidth)
         EXPECT_EQ(place.addLeft, row.addLeft);
         EXPECT_EQ(place.userLeft, row.userLeft);
         EXPECT_EQ(place.bellLeft, row.bellLeft);
-        if (row.find)
+        if (row.find) {
             EXPECT_EQ(place.findLeft, row.findLeft);
+        }
         EXPECT_EQ(place.editLeft, row.editLeft);
         EXPECT_EQ(place.searchLeft, row.searchLeft);
         if (!place.findShown)
@@ -176,8 +177,9 @@ TEST_F(HeaderBarTest, LaysTheRealControlsOutByWidth)
         widths.add = width("btnHeaderAdd");
         const TNHeaderPlacement place = PlaceHeaderComponents(row.width, widths);
         EXPECT_EQ(Item("btnHeaderFind")->Panel.Get()->Visible(), place.findShown);
-        if (row.width == 120 || row.width == 1000)
+        if (row.width == 120 || row.width == 1000) {
             EXPECT_EQ(place.findShown, row.find);
+        }
         EXPECT_EQ(Item("btnHeaderAdd")->Panel.Get()->Left(), place.addLeft);
         EXPECT_EQ(Item("btnHeaderUser")->Panel.Get()->Left(), place.userLeft);
         EXPECT_EQ(Item("btnHeaderBell")->Panel.Get()->Left(), place.bellLeft);

@@ -328,8 +328,9 @@ TEST_F(MessageForUsersTest, ShowsReportsAndOpensByTheRules)
         EXPECT_EQ(Main().lastMessageForUsersId, c.handled ? c.id : c.lastId);
         EXPECT_EQ(Main().lastMessageForUsersTime, c.handled ? now : now - c.sinceLast);
         EXPECT_EQ(FlagRequests() - flagsBefore, c.handled ? 1 : 0);
-        if (c.handled)
+        if (c.handled) {
             EXPECT_TRUE(routes_.MessageFlagged(kUserId, c.id));
+        }
         EXPECT_EQ(shell_.Opened(), c.opened ? std::vector<std::string>{c.url} : std::vector<std::string>{});
         EXPECT_EQ(MessageBoxShown.load(), c.boxOpen ? 1 : 0);
     }

@@ -206,8 +206,9 @@ TEST_F(LoginPageTest, RememberedAccountsFillThePage)
         EXPECT_EQ(Main().edit9Login->Enabled(), !item.autoSignIn) << "the controls wait for the sign-in";
         EXPECT_EQ(g.LoginInProgress.load(), item.autoSignIn ? 1 : 0);
         EXPECT_EQ(Main().gDesk->ActivePage(), "Login");
-        if (item.name != std::string("@"))
+        if (item.name != std::string("@")) {
             EXPECT_EQ(Main().edit9Login->Items().size(), Uzivatele.Count() > 0 ? size_t(Uzivatele.Count()) : 0u);
+        }
         Main().timerAutoLogin->SetEnabled(false);
         g.LoginInProgress = 0;
     }

@@ -163,8 +163,9 @@ TEST_F(ShutDownTest, CloseDecisionsHideMinimiseOrExit)
                 EXPECT_FALSE(Main().trayIcon->ApplicationVisible());
             }
         }
-        if (row.closes)
+        if (row.closes) {
             EXPECT_EQ(g.Close.load(), 1);
+        }
         g.runningLogin = false;
     }
 }

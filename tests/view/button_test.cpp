@@ -172,8 +172,9 @@ TEST_F(ButtonTest, HoverShowsTheHighlightUnlessDisabledOrActive)
         View.ButtonHoverOn(item);
         EXPECT_EQ(gradient->StartColor(), c.hoverStart);
         EXPECT_EQ((text->Font().Style() & plat::fsUnderline) != 0, c.underlined);
-        if (c.enabled && !c.active)
+        if (c.enabled && !c.active) {
             EXPECT_EQ(text->Font().Color(), plat::RGB(0, 0, 255));
+        }
         View.ButtonHoverOff(item);
         EXPECT_EQ(gradient->StartColor(), c.active ? 0xFFFCF9u : 0xFBFBFBu);
         EXPECT_EQ(gradient->EndColor(), c.active ? 0xEDCA9Eu : 0xC4D3DCu);
