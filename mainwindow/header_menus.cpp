@@ -5,6 +5,7 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/menu_items.h"
 #include "mainwindow/page_services.h"
 #include "online/global.h"
 #include "platform/gui/label.h"
@@ -15,18 +16,6 @@
 #include <string>
 
 namespace {
-
-plat::TMenuItem* AddItem(plat::TComponent* owner, plat::TMenuItem* parent, const char* name, const std::string& caption,
-                         std::function<void()> click = {})
-{
-    auto* item = new plat::TMenuItem(owner);
-    item->SetName(name);
-    item->SetCaption(caption);
-    if (click)
-        item->OnClick = [click = std::move(click)](plat::TComponent*) { click(); };
-    parent->Add(item);
-    return item;
-}
 
 } // namespace
 
@@ -103,7 +92,7 @@ void TfrmMainDLMR1::FillPageMenu(plat::TPopupMenu& menu)
                                               {"Stránky", "pmnuHeaderMenu_Pages", kPages},
                                               {"Hledání", "pmnuHeaderMenu_Search", kSearch}};
     for (const PageItem& page : kPageItems) {
-        plat::TMenuItem* item = AddItem(&menu, menu.Items(), page.name, page.caption);
+        plat::TMenuItem* item = AddMenuItem(&menu, menu.Items(), page.name, page.caption);
         item->SetTag(page.page);
         item->SetRadioItem(true);
         item->SetGroupIndex(1);
@@ -120,25 +109,27 @@ void TfrmMainDLMR1::FillUserMenu(plat::TPopupMenu& menu)
     const bool hasThird = !account.TertiaryEmail.IsEmpty();
     plat::TMenuItem* root = menu.Items();
     for (int32_t server = 0; server < App.PimServersCount; ++server) {
-        AddItem(&menu, root, "pmnuHeaderUser_OpenDalmoraWeb", std::string("Otevřít ") + App.WebDomain[server],
-                [this] { mnuOpenDalmoraWebClick(); });
-        AddItem(&menu, root, "pmnuHeaderUser_BasicProfileSettings", "Základní nastavení profilu...",
-                [this] { mnuBasicProfileSettingsClick(); });
+        AddMenuItem(&menu, root, "pmnuHeaderUser_OpenDalmoraWeb", std::string("Otevřít ") + App.WebDomain[server],
+                    [this] { mnuOpenDalmoraWebClick(); });
+        AddMenuItem(&menu, root, "pmnuHeaderUser_BasicProfileSettings", "Základní nastavení profilu...",
+                    [this] { mnuBasicProfileSettingsClick(); });
         if (hasEmail && (hasSecond || hasThird)) {
-            plat::TMenuItem* change = AddItem(&menu, root, "pmnuHeaderUser_ChangeEmail", "Změnit e-mail...");
-            AddItem(&menu, change, "pmnuHeaderUser_ChangePrimaryEmail", "Změnit primární (hlavní) e-mailovou adresu...",
-                    [this] { mnuChangeEmailClick(1); });
+            plat::TMenuItem* change = AddMenuItem(&menu, root, "pmnuHeaderUser_ChangeEmail", "Změnit e-mail...");
+            AddMenuItem(&menu, change, "pmnuHeaderUser_ChangePrimaryEmail",
+                        "Změnit primární (hlavní) e-mailovou adresu...", [this] { mnuChangeEmailClick(1); });
             if (hasSecond)
-                AddItem(&menu, change, "pmnuHeaderUser_ChangeSecondaryEmail",
-                        "Změnit sekundární (druhou) e-mailovou adresu...", [this] { mnuChangeEmailClick(2); });
+                AddMenuItem(&menu, change, "pmnuHeaderUser_ChangeSecondaryEmail",
+                            "Změnit sekundární (druhou) e-mailovou adresu...", [this] { mnuChangeEmailClick(2); });
             if (hasThird)
-                AddItem(&menu, change, "pmnuHeaderUser_ChangeTertiaryEmail",
-                        "Změnit terciární (třetí) e-mailovou adresu...", [this] { mnuChangeEmailClick(3); });
+                AddMenuItem(&menu, change, "pmnuHeaderUser_ChangeTertiaryEmail",
+                            "Změnit terciární (třetí) e-mailovou adresu...", [this] { mnuChangeEmailClick(3); });
         } else if (hasEmail) {
-            AddItem(&menu, root, "pmnuHeaderUser_ChangeEmail", "Změnit e-mail...", [this] { mnuChangeEmailClick(0); });
+            AddMenuItem(&menu, root, "pmnuHeaderUser_ChangeEmail", "Změnit e-mail...",
+                        [this] { mnuChangeEmailClick(0); });
         }
-        AddItem(&menu, root, "pmnuHeaderUser_ChangePassword", "Změnit heslo...", [this] { mnuChangePasswordClick(); });
-        AddItem(&menu, root, "pmnuHeaderUser_Logout", "Odhlásit", [this] { mnuUserLogoutClick(); });
+        AddMenuItem(&menu, root, "pmnuHeaderUser_ChangePassword", "Změnit heslo...",
+                    [this] { mnuChangePasswordClick(); });
+        AddMenuItem(&menu, root, "pmnuHeaderUser_Logout", "Odhlásit", [this] { mnuUserLogoutClick(); });
     }
 }
 
@@ -157,14 +148,14 @@ void TfrmMainDLMR1::FillAddMenu(plat::TPopupMenu& menu)
         {"Nové výročí...", "pmnuHeaderNew_Anniversary", TNPageCommand::mnuFileAddAnniversaryClick}};
     auto add = [&](const AddEntry& entry) {
         const TNPageCommand command = entry.command;
-        AddItem(&menu, menu.Items(), entry.name, entry.caption, [this, command] {
+        AddMenuItem(&menu, menu.Items(), entry.name, entry.caption, [this, command] {
             btnESCClick();
             pages_->RunCommand(command);
         });
     };
     for (const AddEntry& entry : kNewItems)
         add(entry);
-    AddItem(&menu, menu.Items(), "pmnuHeaderNew_Space1", "-");
+    AddMenuItem(&menu, menu.Items(), "pmnuHeaderNew_Space1", "-");
     add({"Vytvořit nový kalendář nebo stránku...", "pmnuHeaderNew_Organizer", TNPageCommand::mnuAddNewOrganizerClick});
 }
 

@@ -2,6 +2,7 @@
 // toggles, postpone times, default page, display font and help items.
 
 #include "mainwindow/main_window.h"
+#include "mainwindow/menu_items.h"
 
 #include "foundation/app_info.h"
 #include "foundation/common.h"
@@ -106,18 +107,6 @@ constexpr EditCommand kEditCommands[] = {
     {"mnuKopirovatVse", "pmnuKopirovatVse", "Kopírovat vše", 'B', &TfrmMainDLMR1::mnuCopyAllClick},
 };
 
-plat::TMenuItem* Add(plat::TComponent* owner, plat::TMenuItem* parent, const char* name, const char* caption,
-                     std::function<void()> click = {})
-{
-    auto* item = new plat::TMenuItem(owner);
-    item->SetName(name);
-    item->SetCaption(caption);
-    if (click)
-        item->OnClick = [click = std::move(click)](plat::TComponent*) { click(); };
-    parent->Add(item);
-    return item;
-}
-
 void AddSeparator(plat::TComponent* owner, plat::TMenuItem* parent)
 {
     auto* item = new plat::TMenuItem(owner);
@@ -131,7 +120,7 @@ void AddOutsideItem(plat::TComponent* owner, plat::TMenuItem* parent, const char
 {
     const std::string caller = std::string("[TfrmMainDLMR1::") + name + "Click]";
     plat::TMenuItem* item =
-        Add(owner, parent, name, caption, [address, caller] { OpenOutsideAddress(*address, caller.c_str()); });
+        AddMenuItem(owner, parent, name, caption, [address, caller] { OpenOutsideAddress(*address, caller.c_str()); });
     item->SetVisible(!address->empty());
 }
 
@@ -152,7 +141,7 @@ void TfrmMainDLMR1::CreateMenuBar()
 {
     plat::TMenuItem* bar = MainMenu2->Items();
 
-    plat::TMenuItem* file = Add(this, bar, "mnuFile", "&Soubor");
+    plat::TMenuItem* file = AddMenuItem(this, bar, "mnuFile", "&Soubor");
     const std::pair<const char*, const char*> addItems[] = {
         {"mnuFileAddSomethingNew", "Přidat něco nového do kalendáře..."},
         {"mnuFileAddTask", "Přidat úkol..."},
@@ -165,81 +154,82 @@ void TfrmMainDLMR1::CreateMenuBar()
                                          TNPageCommand::mnuAddNewOrganizerClick};
     for (size_t i = 0; i < std::size(addItems); ++i) {
         const TNPageCommand command = addCommands[i];
-        Add(this, file, addItems[i].first, addItems[i].second, [this, command] {
+        AddMenuItem(this, file, addItems[i].first, addItems[i].second, [this, command] {
             btnESCClick();
             pages_->RunCommand(command);
         });
     }
     AddSeparator(this, file);
-    Add(this, file, "mnuFind", "Najít...", [this] {
+    AddMenuItem(this, file, "mnuFind", "Najít...", [this] {
         mnuFindClick(nullptr);
     })->SetShortCut(plat::ShortCut('F', plat::ssCtrl));
-    Add(this, file, "mnuCorrectWindowPosition", "Upravit pozici okna", [this] { KeepInWorkArea(); });
+    AddMenuItem(this, file, "mnuCorrectWindowPosition", "Upravit pozici okna", [this] { KeepInWorkArea(); });
     AddSeparator(this, file);
-    Add(this, file, "mnuChangeEmail", "Změnit e-mail...",
-        [this] { UniDialog("ChangeEmail", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
-    Add(this, file, "mnuChangePassword", "Změnit heslo...",
-        [this] { UniDialog("ChangePassword", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
-    Add(this, file, "mnuUserLogout", "Odhlásit uživatele", [this] { mnuUserLogoutClick(); });
+    AddMenuItem(this, file, "mnuChangeEmail", "Změnit e-mail...",
+                [this] { UniDialog("ChangeEmail", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
+    AddMenuItem(this, file, "mnuChangePassword", "Změnit heslo...",
+                [this] { UniDialog("ChangePassword", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
+    AddMenuItem(this, file, "mnuUserLogout", "Odhlásit uživatele", [this] { mnuUserLogoutClick(); });
     AddSeparator(this, file);
-    Add(this, file, "mnuExit", "Ukončit aplikaci", [this] { mnuExitClick(); });
+    AddMenuItem(this, file, "mnuExit", "Ukončit aplikaci", [this] { mnuExitClick(); });
 
-    plat::TMenuItem* edit = Add(this, bar, "mnuEdit", "Úpravy");
+    plat::TMenuItem* edit = AddMenuItem(this, bar, "mnuEdit", "Úpravy");
     edit->SetVisible(false);
     for (const EditCommand& command : kEditCommands) {
-        Add(this, edit, command.menuName, command.caption, [this, handler = command.handler] {
+        AddMenuItem(this, edit, command.menuName, command.caption, [this, handler = command.handler] {
             (this->*handler)();
         })->SetShortCut(plat::ShortCut(static_cast<uint16_t>(command.key), plat::ssCtrl));
     }
 
-    plat::TMenuItem* settings = Add(this, bar, "mnuSettings", "&Nastavení");
+    plat::TMenuItem* settings = AddMenuItem(this, bar, "mnuSettings", "&Nastavení");
     struct Toggle {
         const char* name;
         const char* caption;
         void (TfrmMainDLMR1::*handler)();
     };
     auto addToggle = [this](plat::TMenuItem* parent, const Toggle& toggle) {
-        Add(this, parent, toggle.name, toggle.caption, [this, handler = toggle.handler] { (this->*handler)(); });
+        AddMenuItem(this, parent, toggle.name, toggle.caption,
+                    [this, handler = toggle.handler] { (this->*handler)(); });
     };
     addToggle(settings, {"mnuPovolitZvuk", "Povolit zvuk", &TfrmMainDLMR1::mnuPovolitZvukClick});
     addToggle(settings, {"mnuSettingsTurnMonitorOn", "Zapnout obrazovku při upozornění",
                          &TfrmMainDLMR1::mnuSettingsTurnMonitorOnClick});
     addToggle(settings, {"mnuSettingsEnableNotificationBlink", "Povolit blikání notifikace",
                          &TfrmMainDLMR1::mnuSettingsEnableNotificationBlinkClick});
-    plat::TMenuItem* urgent = Add(this, settings, "mnuSettingsUrgentImportance", "Antiprokrastinační funkce");
+    plat::TMenuItem* urgent = AddMenuItem(this, settings, "mnuSettingsUrgentImportance", "Antiprokrastinační funkce");
     addToggle(urgent, {"mnuSettingsUseUrgentImportanceFnc",
                        "Používat na tomto zařízení antiprokrastinační funkci (když Důležitost=Urgentní)",
                        &TfrmMainDLMR1::mnuSettingsUseUrgentImportanceFncClick});
     plat::TMenuItem* postpone =
-        Add(this, settings, "mnuSettingsDefaultPostponeMinutesMenu", "Výchozí čas odložení notifikace");
+        AddMenuItem(this, settings, "mnuSettingsDefaultPostponeMinutesMenu", "Výchozí čas odložení notifikace");
     for (const PostponeChoice& choice : kPostponeChoices) {
         const std::string name = "mnuSettingsDefaultPostponeMinutes" + std::to_string(choice.minutes);
-        plat::TMenuItem* item = Add(this, postpone, name.c_str(), choice.caption);
+        plat::TMenuItem* item = AddMenuItem(this, postpone, name.c_str(), choice.caption);
         item->SetTag(choice.minutes);
         item->SetRadioItem(true);
         item->SetGroupIndex(kPostponeGroup);
         item->SetChecked(choice.minutes == kDefaultPostponeMinutes);
         item->OnClick = [this](plat::TComponent* sender) { mnuSettingsDefaultPostponeMinutes(sender); };
     }
-    plat::TMenuItem* views = Add(this, settings, "mnuDefaultView", "Výchozí obrazovka");
+    plat::TMenuItem* views = AddMenuItem(this, settings, "mnuDefaultView", "Výchozí obrazovka");
     for (const DefaultView& view : kDefaultViews) {
         plat::TMenuItem* item =
-            Add(this, views, view.name, view.caption, [this, code = view.code] { SetDefaultView(code); });
+            AddMenuItem(this, views, view.name, view.caption, [this, code = view.code] { SetDefaultView(code); });
         item->SetRadioItem(true);
         item->SetGroupIndex(kDefaultViewGroup);
     }
     AddSeparator(this, settings);
-    plat::TMenuItem* start = Add(this, settings, "mnuStartup", "Spuštění");
+    plat::TMenuItem* start = AddMenuItem(this, settings, "mnuStartup", "Spuštění");
     addToggle(start, {"mnuAutorun", "Spouštět automaticky po přihlášení do systému", &TfrmMainDLMR1::mnuAutorunClick});
     addToggle(start,
               {"mnuStartupDalmoraCz", "Po spuštění otevřít web Dalmora", &TfrmMainDLMR1::mnuStartupDalmoraCzClick});
-    plat::TMenuItem* afterStart = Add(this, settings, "mnuAfterStartup", "Po spuštění");
+    plat::TMenuItem* afterStart = AddMenuItem(this, settings, "mnuAfterStartup", "Po spuštění");
     const std::pair<const char*, const char*> modes[] = {{"mnuAfterStartupKeepHidden", "Skrýt do systémové lišty"},
                                                          {"mnuAfterStartupShow", "Zobrazit hlavní okno"},
                                                          {"mnuAfterStartupMinimize", "Minimalizovat hlavní okno"}};
     for (int32_t mode = 0; mode < 3; ++mode) {
-        plat::TMenuItem* item =
-            Add(this, afterStart, modes[mode].first, modes[mode].second, [this, mode] { SetAfterStartupMode(mode); });
+        plat::TMenuItem* item = AddMenuItem(this, afterStart, modes[mode].first, modes[mode].second,
+                                            [this, mode] { SetAfterStartupMode(mode); });
         item->SetRadioItem(true);
     }
     addToggle(settings, {"mnuDontExit", "Neukončovat program", &TfrmMainDLMR1::mnuDontExitClick});
@@ -249,39 +239,41 @@ void TfrmMainDLMR1::CreateMenuBar()
                          &TfrmMainDLMR1::mnuShowTrayIconClick});
     addToggle(settings, {"mnuDblClickOnTrayIconOpensWeb", "Dvojklik na ikonu v oznamovací oblasti otevírá web Dalmora",
                          &TfrmMainDLMR1::mnuDblClickOnTrayIconOpensWebClick});
-    Add(this, settings, "mnuSettingsAutoHide", "Automaticky skrývat hlavní okno",
-        [this] { mnuSettingsAutoHideClick(); });
+    AddMenuItem(this, settings, "mnuSettingsAutoHide", "Automaticky skrývat hlavní okno",
+                [this] { mnuSettingsAutoHideClick(); });
     addToggle(settings, {"mnuSettingsShowHiddenRecords", "Zobrazit skryté úkoly a události",
                          &TfrmMainDLMR1::mnuSettingsShowHiddenRecordsClick});
     // Its three items come with the hot keys they toggle.
-    Add(this, settings, "mnuShortcuts", "Klávesové zkratky");
+    AddMenuItem(this, settings, "mnuShortcuts", "Klávesové zkratky");
     AddSeparator(this, settings);
-    Add(this, settings, "mnuShowLogWindow", "Zobrazit log", [this] {
+    AddMenuItem(this, settings, "mnuShowLogWindow", "Zobrazit log", [this] {
         mnuShowLogWindowClick();
     })->SetVisible(App.IsDev != 0);
-    Add(this, settings, "mnuProxyServer", "Proxy server...",
-        [this] { UniDialog("Proxy", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
-    Add(this, settings, "mnuBasicProfileSettings", "Základní nastavení profilu...",
-        [this] { UniDialog("BasicProfileSettings", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
-    Add(this, settings, "mnuSettingsChangeFont", "Změnit písmo...", [this] { mnuSettingsChangeFontClick(); });
-    Add(this, settings, "mnuSettingsResetFont", "Obnovit výchozí písmo", [this] { mnuSettingsResetFontClick(); });
+    AddMenuItem(this, settings, "mnuProxyServer", "Proxy server...",
+                [this] { UniDialog("Proxy", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
+    AddMenuItem(this, settings, "mnuBasicProfileSettings", "Základní nastavení profilu...",
+                [this] { UniDialog("BasicProfileSettings", nullptr, 0, 0, 0, 0, 0, 0, 0, 0); });
+    AddMenuItem(this, settings, "mnuSettingsChangeFont", "Změnit písmo...", [this] { mnuSettingsChangeFontClick(); });
+    AddMenuItem(this, settings, "mnuSettingsResetFont", "Obnovit výchozí písmo",
+                [this] { mnuSettingsResetFontClick(); });
 
-    plat::TMenuItem* help = Add(this, bar, "mnuHelp", "Nápo&věda");
-    Add(this, help, "mnuHomepage", "Domovská stránka programu", [this] { mnuHomepageClick(); });
-    Add(this, help, "mnuHelpAndroid", "Dalmora pro mobilní telefony", [this] {
+    plat::TMenuItem* help = AddMenuItem(this, bar, "mnuHelp", "Nápo&věda");
+    AddMenuItem(this, help, "mnuHomepage", "Domovská stránka programu", [this] { mnuHomepageClick(); });
+    AddMenuItem(this, help, "mnuHelpAndroid", "Dalmora pro mobilní telefony", [this] {
         mnuHelpAndroidClick();
     })->SetVisible(!OutsideAddresses.MobileAppStore.empty());
     AddOutsideItem(this, help, "mnuHelpIconSet", "Autoři ikon...", &OutsideAddresses.IconSetAttribution);
     AddOutsideItem(this, help, "mnuHelpDownloadPortal", "Dalmora na portálu se software...",
                    &OutsideAddresses.DownloadPortal);
     AddSeparator(this, help);
-    Add(this, help, "mnuChangelog", "Otevřít changelog-cs.txt (seznam novinek a oprav)...",
-        [this] { mnuChangelogClick(); });
-    Add(this, help, "mnuHelpResetDataFile", "Resetovat datový soubor...", [this] { mnuHelpResetDataFileClick(); });
-    Add(this, help, "mnuSupport", "Technická podpora a řešení problémů...",
-        [] { g.StartOpenWebPageLoggedIn(TNString()); });
+    AddMenuItem(this, help, "mnuChangelog", "Otevřít changelog-cs.txt (seznam novinek a oprav)...",
+                [this] { mnuChangelogClick(); });
+    AddMenuItem(this, help, "mnuHelpResetDataFile", "Resetovat datový soubor...",
+                [this] { mnuHelpResetDataFileClick(); });
+    AddMenuItem(this, help, "mnuSupport", "Technická podpora a řešení problémů...",
+                [] { g.StartOpenWebPageLoggedIn(TNString()); });
     AddSeparator(this, help);
-    Add(this, help, "mnuOProgramu", "O programu...", [this] {
+    AddMenuItem(this, help, "mnuOProgramu", "O programu...", [this] {
         mnuOProgramuClick();
     })->SetShortCut(plat::ShortCut(kKeyF1, 0));
 }
@@ -291,26 +283,26 @@ void TfrmMainDLMR1::CreateTrayMenu()
     popupTray = new plat::TPopupMenu(this);
     popupTray->SetName("popupTray");
     plat::TMenuItem* tray = popupTray->Items();
-    Add(this, tray, "pmnuShowApplication", "Otevřít Dalmora", [this] { RestoreApplication(); });
-    Add(this, tray, "pmnuSystrayAddSomethingNew", "Přidat něco nového do kalendáře...", [this] {
+    AddMenuItem(this, tray, "pmnuShowApplication", "Otevřít Dalmora", [this] { RestoreApplication(); });
+    AddMenuItem(this, tray, "pmnuSystrayAddSomethingNew", "Přidat něco nového do kalendáře...", [this] {
         ShowFromTray("TfrmMainDLMR1::pmnuSystrayAddSomethingNewClick");
         timerAddSomethingNew->SetEnabled(true);
     });
-    Add(this, tray, "pmnuOpenDalmora", "Otevřít web Dalmora", [] {
+    AddMenuItem(this, tray, "pmnuOpenDalmora", "Otevřít web Dalmora", [] {
         g.StartOpenWebPageLoggedIn(TNString());
     })->SetVisible(false);
     AddSeparator(this, tray);
     for (const TrayPeriod& period : kTrayPeriods) {
-        Add(this, tray, period.name, period.caption, [this, period] {
+        AddMenuItem(this, tray, period.name, period.caption, [this, period] {
             ShowFromTray(period.caller);
             pages_->RunCommand(period.command);
         });
     }
     AddSeparator(this, tray);
-    Add(this, tray, "pmnuCorrectWindowPosition", "Upravit pozici okna", [this] { KeepInWorkArea(); });
-    Add(this, tray, "pmnuUserLogout", "Odhlásit uživatele", [this] { pmnuUserLogoutClick(); });
-    Add(this, tray, "pmnuHide", "Skrýt do systémové lišty", [this] { pmnuHideClick(); });
-    Add(this, tray, "pmnuExit", "Ukončit aplikaci", [this] { pmnuExitClick(); });
+    AddMenuItem(this, tray, "pmnuCorrectWindowPosition", "Upravit pozici okna", [this] { KeepInWorkArea(); });
+    AddMenuItem(this, tray, "pmnuUserLogout", "Odhlásit uživatele", [this] { pmnuUserLogoutClick(); });
+    AddMenuItem(this, tray, "pmnuHide", "Skrýt do systémové lišty", [this] { pmnuHideClick(); });
+    AddMenuItem(this, tray, "pmnuExit", "Ukončit aplikaci", [this] { pmnuExitClick(); });
 }
 
 void TfrmMainDLMR1::CreateTextMenus()
@@ -320,7 +312,8 @@ void TfrmMainDLMR1::CreateTextMenus()
     popupText->OnPopup = [this](plat::TComponent*) { popupTextPopup(); };
     plat::TMenuItem* items = popupText->Items();
     for (const EditCommand& command : kEditCommands) {
-        Add(this, items, command.popupName, command.caption, [this, handler = command.handler] { (this->*handler)(); });
+        AddMenuItem(this, items, command.popupName, command.caption,
+                    [this, handler = command.handler] { (this->*handler)(); });
         // Separators after "Zpět" and before "Vybrat vše".
         if (command.key == 'Z' || command.key == 'D')
             AddSeparator(this, items);
