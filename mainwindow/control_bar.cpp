@@ -4,6 +4,7 @@
 #include "foundation/string.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/page_services.h"
+#include "online/busy_flag.h"
 #include "online/global.h"
 #include "online/window_state.h"
 #include "platform/gui/button.h"
@@ -55,24 +56,6 @@ int IndexOf(const ControlView* view)
 {
     return static_cast<int>(view - kControlViews);
 }
-
-// Releases a busy byte taken by exchange, on every path out.
-class BusyByte {
-public:
-    explicit BusyByte(std::atomic<uint8_t>& byte) : byte_(byte), taken_(byte.exchange(1) == 0) {}
-    ~BusyByte()
-    {
-        if (taken_)
-            byte_ = 0;
-    }
-    BusyByte(const BusyByte&) = delete;
-    BusyByte& operator=(const BusyByte&) = delete;
-    bool Taken() const { return taken_; }
-
-private:
-    std::atomic<uint8_t>& byte_;
-    bool taken_;
-};
 
 const char* PageOfView(int32_t id)
 {
@@ -174,7 +157,7 @@ void TfrmMainDLMR1::ResizeControl(int32_t width, int32_t, int32_t barHeight, int
 void TfrmMainDLMR1::ControlButtonClick(plat::TComponent* sender)
 {
     // A switch caused by a switch's own callbacks is dropped.
-    BusyByte busy(controlClickBusy);
+    TNBusyFlagTakeOf<uint8_t> busy(controlClickBusy);
     if (!busy.Taken())
         return;
     LogText("[ControlButtonClick][BEGIN]");
@@ -389,7 +372,7 @@ void TfrmMainDLMR1::UpdateActuallyShownData(const char* caller)
 
 void TfrmMainDLMR1::btnESCClick()
 {
-    BusyByte busy(escBusy);
+    TNBusyFlagTakeOf<uint8_t> busy(escBusy);
     if (!busy.Taken())
         return;
     Guarded("[TfrmMainDLMR1::btnESCClick]", [&] {
@@ -406,7 +389,7 @@ void TfrmMainDLMR1::btnESCClick()
 
 void TfrmMainDLMR1::pDeskResize()
 {
-    BusyByte busy(deskResizeBusy);
+    TNBusyFlagTakeOf<uint8_t> busy(deskResizeBusy);
     if (!busy.Taken())
         return;
     Guarded("[TfrmMainDLMR1::pDeskResize]", [&] {

@@ -16,6 +16,7 @@
 #include "model/pim.h"
 #include "model/record.h"
 #include "model/records.h"
+#include "online/busy_flag.h"
 #include "online/global.h"
 #include "online/object_data.h"
 #include "platform/gui/dialogs.h"
@@ -42,24 +43,6 @@ constexpr int64_t kEmailedStaleAfter = 1800;
 constexpr int32_t kItemsBeforeHourglass = 7;
 constexpr const char* kMarkAllName = "pmnuHeaderBell_MarkAllNotificationsAsRead";
 constexpr const char* kNotificationPrefix = "pmnuHeaderBell_NotificationId";
-
-// Releases the bell's busy byte on every path out.
-class BellBusy {
-public:
-    explicit BellBusy(std::atomic<uint8_t>& byte) : byte_(byte), taken_(byte.exchange(1) == 0) {}
-    ~BellBusy()
-    {
-        if (taken_)
-            byte_ = 0;
-    }
-    BellBusy(const BellBusy&) = delete;
-    BellBusy& operator=(const BellBusy&) = delete;
-    bool Taken() const { return taken_; }
-
-private:
-    std::atomic<uint8_t>& byte_;
-    bool taken_;
-};
 
 std::string Text(const TNString& text)
 {
@@ -146,7 +129,7 @@ void TfrmMainDLMR1::UpdateHeader()
 
 int32_t TfrmMainDLMR1::UpdateHeaderBell()
 {
-    BellBusy busy(bellRefreshBusy);
+    TNBusyFlagTakeOf<uint8_t> busy(bellRefreshBusy);
     if (!busy.Taken() || c.SyncJobRunning != 0)
         return -1;
     return Guarded("[TfrmMainDLMR1::UpdateHeaderBell]", -1, [&] {

@@ -2,22 +2,25 @@
 
 #include <atomic>
 
-// Takes a busy flag of a shared activity for a scope: Taken() is false when
-// another thread runs the activity. A taken flag is cleared on every way out.
-class TNBusyFlagTake {
+// Takes a busy flag (or busy byte) of a shared activity for a scope: Taken()
+// is false when another thread, or an outer call, runs the activity. A taken
+// flag is cleared on every way out.
+template <class Flag> class TNBusyFlagTakeOf {
 public:
-    explicit TNBusyFlagTake(std::atomic<bool>& flag) : flag_(flag), taken_(!flag.exchange(true)) {}
-    ~TNBusyFlagTake()
+    explicit TNBusyFlagTakeOf(std::atomic<Flag>& flag) : flag_(flag), taken_(!flag.exchange(Flag(1))) {}
+    ~TNBusyFlagTakeOf()
     {
         if (taken_)
-            flag_ = false;
+            flag_ = Flag(0);
     }
-    TNBusyFlagTake(const TNBusyFlagTake&) = delete;
-    TNBusyFlagTake& operator=(const TNBusyFlagTake&) = delete;
+    TNBusyFlagTakeOf(const TNBusyFlagTakeOf&) = delete;
+    TNBusyFlagTakeOf& operator=(const TNBusyFlagTakeOf&) = delete;
 
     bool Taken() const { return taken_; }
 
 private:
-    std::atomic<bool>& flag_;
+    std::atomic<Flag>& flag_;
     bool taken_;
 };
+
+using TNBusyFlagTake = TNBusyFlagTakeOf<bool>;
