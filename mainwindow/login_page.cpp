@@ -275,7 +275,7 @@ void TfrmMainDLMR1::ShowLoginForm()
         g.GeometryRestoredOnce = false;
         View.ResizeMainForm();
         View.StatusBars[kStatusTextPanel].SetText("Připraven", "");
-        LogText("[UpdateStatusBarVersion] not built yet");
+        g.UpdateStatusBarVersion(true);
         std::string usersFolder = TNGlobal::EnterUsersFolder();
         if (!usersFolder.empty())
             Uzivatele.Load(usersFolder);

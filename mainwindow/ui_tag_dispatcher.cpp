@@ -113,7 +113,7 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         SetTrayIcon(App.TrayIconNormal);
         g.UpdateConnectionStatusText(1, 1, 0);
         View.StatusBars[kStatusTextPanel].SetText("", "");
-        NotBuiltYet("UpdateStatusBarVersion");
+        g.UpdateStatusBarVersion(false);
         UpdateLogoutCaptions();
         if (g.StartPageWanted.exchange(0) != 0 && Setup.GetBool("SettingsStartupDalmoraCz"))
             g.StartOpenWebPageLoggedIn(TNString(""));
@@ -127,7 +127,7 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         SetTrayIcon(App.TrayIconNormal);
         g.UpdateConnectionStatusText(1, 1, 1);
         View.StatusBars[kStatusTextPanel].SetText("", "");
-        NotBuiltYet("UpdateStatusBarVersion");
+        g.UpdateStatusBarVersion(false);
         NotBuiltYet("UpdateMainMenuItems");
         ResizeHeaderComponents();
         pages_->UpdateZentor(1);

@@ -446,6 +446,11 @@ public:
     // ---- Autorun, connection text and idle state (session_services.cpp).
     bool SetAutorun(uint8_t enable, uint8_t withPrefix);
     void UpdateConnectionStatusText(int32_t state, uint8_t secure, uint8_t force);
+    // Shows the program's version in its status-bar panel when it differs
+    // from the one shown (always with `force`). Main thread.
+    void UpdateStatusBarVersion(bool force);
+    int32_t ShownVersionMajor = -1;
+    int32_t ShownVersionMinor = -1;
     int32_t GetUserIdleStatus();
     void StartUrgentImportanceHintTimer(const TNPIMRecord* record);
     std::atomic<uint8_t> LastShownConnectionState{0};

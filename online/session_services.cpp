@@ -17,8 +17,9 @@
 
 namespace {
 
-// Panel 1 of the main status bar shows the connection.
+// Panels 1 and 2 of the main status bar show the connection and the version.
 constexpr int32_t kConnectionItem = 0;
+constexpr int32_t kVersionItem = 1;
 constexpr uint32_t kGreenFrom = 0x0000FF00;
 constexpr uint32_t kGreenTo = 0x00008000;
 constexpr uint32_t kRedFrom = 0x000000FF;
@@ -87,6 +88,20 @@ void TNGlobal::UpdateConnectionStatusText(int32_t state, uint8_t secure, uint8_t
             LastShownConnectionState = Online.load();
         }
         TNWindowCalls::SetStatusBarHint(kConnectionItem, text.c_str());
+    });
+}
+
+void TNGlobal::UpdateStatusBarVersion(bool force)
+{
+    Guarded("[TNGlobal::UpdateStatusBarVersion]", [&] {
+        if (!force && ShownVersionMajor == App.VersionMajor && ShownVersionMinor == App.VersionMinor)
+            return;
+        char text[32];
+        std::snprintf(text, sizeof text, "%d.%02d", App.VersionMajor, App.VersionMinor);
+        TNWindowCalls::SetStatusBarText(kVersionItem, text);
+        TNWindowCalls::ResizeMainStatusBar();
+        ShownVersionMajor = App.VersionMajor;
+        ShownVersionMinor = App.VersionMinor;
     });
 }
 

@@ -42,6 +42,10 @@ protected:
         ViewHooks.SetStatusBarHint = [](int32_t item, const char* hint) {
             barCalls->push_back("hint " + std::to_string(item) + " " + hint);
         };
+        ViewHooks.SetStatusBarText = [](int32_t item, const char* text) {
+            barCalls->push_back("text " + std::to_string(item) + " " + text);
+        };
+        ViewHooks.ResizeMainStatusBar = [] { barCalls->push_back("resize"); };
         MainWindowHooks.ArmHintTimer = [](int32_t tag, int32_t interval) {
             barCalls->push_back("hinttimer " + std::to_string(tag) + " " + std::to_string(interval));
         };
@@ -103,6 +107,26 @@ TEST_F(SessionServicesTest, ConnectionTextIsSecureOnlyOverHttps)
     EXPECT_EQ(calls[0], "gradient 0 255 128");
     EXPECT_TRUE(Contains(calls[1], "Aplikace není připojena k serveru\nJste připojeni k internetu?\nPoslední pokus"));
     EXPECT_EQ(g.Online, 0);
+}
+
+TEST_F(SessionServicesTest, TheVersionPanelChangesOnlyWithTheVersionOrWhenForced)
+{
+    const int32_t major = App.VersionMajor;
+    const int32_t minor = App.VersionMinor;
+    App.VersionMajor = 3;
+    App.VersionMinor = 7;
+    g.ShownVersionMajor = -1;
+    g.UpdateStatusBarVersion(false);
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"text 1 3.07", "resize"}));
+    g.UpdateStatusBarVersion(false);
+    EXPECT_TRUE(TakeCalls().empty()) << "the same version is not shown again";
+    g.UpdateStatusBarVersion(true);
+    EXPECT_EQ(TakeCalls().size(), 2u);
+    App.VersionMinor = 12;
+    g.UpdateStatusBarVersion(false);
+    EXPECT_EQ(TakeCalls(), (std::vector<std::string>{"text 1 3.12", "resize"}));
+    App.VersionMajor = major;
+    App.VersionMinor = minor;
 }
 
 uint32_t idleSeconds = 0;
