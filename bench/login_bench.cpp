@@ -175,18 +175,6 @@ bool TurnUntil(plat::testing::ManualTimers& timers, const std::function<bool()>&
     return done();
 }
 
-// Starts a run and turns the loop until it is done; adds the wall time to
-// `totalMs`. False when it never got there.
-bool TimedRun(plat::testing::ManualTimers& timers, const std::function<void()>& start,
-              const std::function<bool()>& done, double& totalMs, double& longestTurnMs)
-{
-    const auto begin = std::chrono::steady_clock::now();
-    start();
-    const bool reached = TurnUntil(timers, done, longestTurnMs);
-    totalMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
-    return reached;
-}
-
 void LogOutAndClose(plat::TOwned<TfrmMainDLMR1>& window)
 {
     g.Close = 1;
@@ -198,7 +186,13 @@ void LogOutAndClose(plat::TOwned<TfrmMainDLMR1>& window)
     plat::testing::Flush();
 }
 
-void SignInWithAHundredThousandRecords(benchmark::State& state)
+using Window = plat::TOwned<TfrmMainDLMR1>;
+
+// Each iteration: `prepare` (untimed), then `start` and the main loop turned
+// until `done`. Reports the mean time as `counter` and the longest turn.
+void MeasureUntilDone(benchmark::State& state, const char* counter, const char* failure,
+                      const std::function<void(Window&)>& prepare, const std::function<void(Window&)>& start,
+                      const std::function<bool(TfrmMainDLMR1&)>& done)
 {
     World& world = TheWorld();
     static const bool written = [&] {
@@ -207,74 +201,65 @@ void SignInWithAHundredThousandRecords(benchmark::State& state)
     }();
     (void)written;
     double longestTurnMs = 0;
-    double clickToSignedInMs = 0;
+    double totalMs = 0;
     int runs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         plat::testing::ManualTimers timers;
-        plat::TOwned<TfrmMainDLMR1> window(new TfrmMainDLMR1(nullptr));
-        window->timerOnline->SetEnabled(false);
-        window->edit9Login->SetText("alice");
-        window->edit9LoginChange();
-        window->edit9Pass->SetText("heslo-123");
-        plat::testing::Flush();
+        Window window;
+        prepare(window);
         state.ResumeTiming();
 
-        const bool signedIn = TimedRun(
-            timers, [&] { window->btn9Login->Click(); }, [&] { return window->signedIn != 0; }, clickToSignedInMs,
-            longestTurnMs);
+        const auto begin = std::chrono::steady_clock::now();
+        start(window);
+        const bool reached = TurnUntil(
+            timers, [&] { return done(*window); }, longestTurnMs);
+        totalMs += std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
         ++runs;
-        if (!signedIn) {
-            state.SkipWithError("the sign-in did not complete");
+        if (!reached) {
+            state.SkipWithError(failure);
             break;
         }
         state.PauseTiming();
         LogOutAndClose(window);
         state.ResumeTiming();
     }
-    state.counters["click_to_signed_in_ms"] = runs > 0 ? clickToSignedInMs / runs : 0;
+    state.counters[counter] = runs > 0 ? totalMs / runs : 0;
     state.counters["longest_turn_ms"] = longestTurnMs;
+}
+
+void SignInWithAHundredThousandRecords(benchmark::State& state)
+{
+    MeasureUntilDone(
+        state, "click_to_signed_in_ms", "the sign-in did not complete",
+        [](Window& window) {
+            window.reset(new TfrmMainDLMR1(nullptr));
+            window->timerOnline->SetEnabled(false);
+            window->edit9Login->SetText("alice");
+            window->edit9LoginChange();
+            window->edit9Pass->SetText("heslo-123");
+            plat::testing::Flush();
+        },
+        [](Window& window) { window->btn9Login->Click(); }, [](TfrmMainDLMR1& window) { return window.signedIn != 0; });
 }
 BENCHMARK(SignInWithAHundredThousandRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void StartUpToTheHomePageWithAHundredThousandRecords(benchmark::State& state)
 {
-    World& world = TheWorld();
-    static const bool written = [&] {
-        world.WriteDataFile();
-        return true;
-    }();
-    (void)written;
-    double longestTurnMs = 0;
-    double startToHomePageMs = 0;
-    int runs = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        // alice, remembered with her password, signs in by herself.
-        TNString typed("alice");
-        TNString name("alice");
-        TNString password("heslo-123");
-        Uzivatele.AktivniUzivatel = Uzivatele.AddOrUpdate(&typed, &name, kUserID, 1, &password);
-        Uzivatele.Save(TNGlobal::EnterUsersFolder());
-        plat::testing::ManualTimers timers;
-        state.ResumeTiming();
-
-        plat::TOwned<TfrmMainDLMR1> window;
-        const bool shown = TimedRun(
-            timers, [&] { window.reset(new TfrmMainDLMR1(nullptr)); },
-            [&] { return window->signedIn != 0 && window->gDesk->ActivePage() == "Homepage" && window->Visible(); },
-            startToHomePageMs, longestTurnMs);
-        ++runs;
-        if (!shown) {
-            state.SkipWithError("the automatic sign-in did not reach the home page");
-            break;
-        }
-        state.PauseTiming();
-        LogOutAndClose(window);
-        state.ResumeTiming();
-    }
-    state.counters["start_to_home_page_ms"] = runs > 0 ? startToHomePageMs / runs : 0;
-    state.counters["longest_turn_ms"] = longestTurnMs;
+    MeasureUntilDone(
+        state, "start_to_home_page_ms", "the automatic sign-in did not reach the home page",
+        [](Window&) {
+            // alice, remembered with her password, signs in by herself.
+            TNString typed("alice");
+            TNString name("alice");
+            TNString password("heslo-123");
+            Uzivatele.AktivniUzivatel = Uzivatele.AddOrUpdate(&typed, &name, kUserID, 1, &password);
+            Uzivatele.Save(TNGlobal::EnterUsersFolder());
+        },
+        [](Window& window) { window.reset(new TfrmMainDLMR1(nullptr)); },
+        [](TfrmMainDLMR1& window) {
+            return window.signedIn != 0 && window.gDesk->ActivePage() == "Homepage" && window.Visible();
+        });
 }
 BENCHMARK(StartUpToTheHomePageWithAHundredThousandRecords)->Unit(benchmark::kMillisecond)->Iterations(3);
 
