@@ -154,7 +154,7 @@ void TfrmMainDLMR1::timerHodinyTimer()
         const TNAccount account = g.Account();
         if (g.UserLoginStatus == 1 && g.Close == 0 && !PairComplete(account.FirstName, account.LastName) &&
             !PairComplete(account.NewFirstName, account.NewLastName) && DialogDepth() == 0 &&
-            trayIcon->ApplicationVisible() && g.Close == 0)
+            trayIcon->ApplicationVisible())
             UniDialog("BasicProfileSettings", nullptr, 0, 0, 0, 0, 0, 0, 0, 1);
 
         // 12. Once: a release left pending would drop every picture each

@@ -278,7 +278,7 @@ void TfrmMainDLMR1::AktivujNastaveni_CreateComponents()
         pages_->CreateSideboardComponents();
         LogText("[AktivujNastaveni_CreateComponents][StatusBar]");
         View.StatusBars[kStatusTextPanel].SetText("Připraven", "");
-        LogText("[UpdateStatusBarVersion] not built yet");
+        g.UpdateStatusBarVersion(false);
         View.ResizeMainStatusBar();
         timerCreateHiddenViews->SetTag(1);
         timerCreateHiddenViews->SetInterval(333);

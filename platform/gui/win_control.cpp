@@ -297,8 +297,8 @@ void TWinControl::ApplyGeometry()
     const TPoint offset = Parent() != nullptr ? Parent()->ClientOffset() : TPoint{0, 0};
     QWidget* widget = impl_->widget;
     const QRect geometry(Left() + offset.x, Top() + offset.y, std::max(0, Width()), std::max(0, Height()));
-    if (geometry.size() == widget->size() && widget->isVisible() && !widget->isWindow() &&
-        widget->testAttribute(Qt::WA_OpaquePaintEvent)) {
+    if (geometry.size() == widget->size() && geometry.topLeft() != widget->pos() && widget->isVisible() &&
+        !widget->isWindow() && widget->testAttribute(Qt::WA_OpaquePaintEvent)) {
         // Before Qt moves an opaque widget by copying its pixels it checks
         // every sibling of the widget and of each ancestor for an overlap;
         // under a parent with thousands of controls that costs far more
