@@ -391,6 +391,7 @@ void TfrmMainDLMR1::CreateTimers()
     timerSetCalendarToToday = MakeTimer(this, "timerSetCalendarToToday", 1);
     timerAddSomethingNew = MakeTimer(this, "timerAddSomethingNew", 1);
     timerDblClickTimer = MakeTimer(this, "timerDblClickTimer", 500);
+    timerEditRecord = MakeTimer(this, "timerEditRecord", 250);
     CreateAlertTimers();
 }
 

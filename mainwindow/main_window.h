@@ -378,6 +378,10 @@ public:
     plat::TTimer* timerSetCalendarToToday = nullptr;
     plat::TTimer* timerAddSomethingNew = nullptr;
     plat::TTimer* timerDblClickTimer = nullptr;
+    // Opens the record editor on the next turn after a dialog closed (its Tag is the record id).
+    plat::TTimer* timerEditRecord = nullptr;
+    // The kind the record editor's "add something else" row chose; the close of the editor reads it.
+    std::atomic<int> addSomethingElseType{0};
 
     // ---- Form state.
     bool pleaseRestartApplication = false;
