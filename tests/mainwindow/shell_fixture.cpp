@@ -145,9 +145,16 @@ void ShellTest::TearDown()
 
 void ShellTest::MakeMainWindow()
 {
-    main_.reset();
     auto pages = std::make_unique<PageRecorder>();
-    pages_ = pages.get();
+    PageRecorder* recorder = pages.get();
+    MakeMainWindow(std::move(pages));
+    pages_ = recorder;
+}
+
+void ShellTest::MakeMainWindow(std::unique_ptr<TNPageServices> pages)
+{
+    main_.reset();
+    pages_ = nullptr;
     main_.reset(new TfrmMainDLMR1(nullptr, std::move(pages)));
     plat::Application::SetMainForm(main_.get());
     // The login page arms the first online pass; the shell's tests start
