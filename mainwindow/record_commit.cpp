@@ -189,7 +189,7 @@ void TfrmMainDLMR1::UpdateComponent(TNViewItem* component)
             account = 0;
         }
         int32_t recordPos = -1;
-        if (GetRecordWithPos(account, component->UIntValue, recordPos) == nullptr)
+        if (GetRecordWithPos(account, component->record_id, recordPos) == nullptr)
             return;
         TNViewItem* parent = component->ParentItem;
         if (parent != nullptr && parent->Type == cmpScrollbox)

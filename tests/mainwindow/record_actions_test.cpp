@@ -7,7 +7,10 @@
 #include "model/records.h"
 #include "online/global.h"
 #include "online/ui_tags.h"
+#include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
+#include "view/hooks.h"
+#include "view/view.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +23,31 @@ namespace {
 
 using Params = std::array<int32_t, 8>;
 
-class RecordActions : public PagesTest {};
+class RecordActions : public PagesTest {
+protected:
+    void TearDown() override
+    {
+        ViewMainHooks.PaintRecordsComponentsList = nullptr;
+        PagesTest::TearDown();
+    }
+
+    // A record card in a list, as the pages' lists make them.
+    TNViewItem* MakeCard(uint32_t recordId, int32_t account)
+    {
+        list_ = View.CreateComponent(cmpScrollbox, "scrollPagesTest", &Main(), Main().pDesk, 0, "", 1, -1, nullptr,
+                                     nullptr, 3);
+        TNViewItem* card = View.CreateComponent(cmpRecord, "scrollPagesTest_card", &Main(), Main().pDesk, 0, "", 1, -1,
+                                                nullptr, list_, 3);
+        card->ParentItem = list_;
+        card->record_id = recordId;
+        card->pimSrvPos = account;
+        return card;
+    }
+
+    // The lists repainted, by component id.
+    static inline std::vector<uint32_t> repainted;
+    TNViewItem* list_ = nullptr;
+};
 
 TEST_F(RecordActions, ProgramWindowOpensTheEditorThroughItsPages)
 {
@@ -148,6 +175,69 @@ TEST_F(RecordActions, AddSomethingNewTimerOpensTheToastRecordByRights)
         if (!c.sideboard) {
             const Params expected = c.editor ? Params{static_cast<int32_t>(id), 0, 8888, 0, 0, 0, 0, 0} : Params{};
             EXPECT_EQ(bridge_.openings[0].Params, expected);
+        }
+    }
+}
+
+TEST_F(RecordActions, EditRecordOpensTheEditorOrTheNotesPage)
+{
+    SignIn();
+    const int32_t note = AddRecord(Account(0), {.ID = 7001, .Type = rtNote});
+    const int32_t other = AddRecord(Account(0), {.ID = 7002, .Type = 10});
+    const int32_t task = AddRecord(SecondAccount(), {.ID = 7003});
+    repainted.clear();
+    ViewMainHooks.PaintRecordsComponentsList = [](TNViewItem* item, bool, const char*, bool) {
+        repainted.push_back(item->ComponentId);
+    };
+    struct Case {
+        const char* name;
+        TNPIMRecord* record;
+        bool withCard;
+        bool deleteCard;
+    };
+    const Case cases[] = {
+        {"a note", &RecordAt(Account(0), note), false, false},
+        {"an unknown kind", &RecordAt(Account(0), other), false, false},
+        {"a task from its card", &RecordAt(Account(1), task), true, false},
+        {"a task whose card the dialog's loop deleted", &RecordAt(Account(1), task), true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        bridge_.openings.clear();
+        Watched().Calls.clear();
+        repainted.clear();
+        TakeUiTags();
+        const int syncs = LogCount("[FastSync] caller = EditRecord");
+        const int checks = LogCount("After PIM[pim_srv_pos]->CheckAll; pim_srv_pos = 1");
+        TNViewItem* card = c.withCard ? MakeCard(c.record->ID, 1) : nullptr;
+        const uint32_t cardId = card != nullptr ? card->ComponentId : 0;
+        const uint32_t listId = list_ != nullptr ? list_->ComponentId : 0;
+        bridge_.scripts.clear();
+        if (c.deleteCard)
+            bridge_.scripts["EditRecord"] = [cardId](TNUniDialogForm&) { View.DeleteComponentById(cardId, true); };
+
+        Main().EditRecord(c.record, 0, 0, card, 0, 0);
+
+        EXPECT_EQ(LogCount("[FastSync] caller = EditRecord"), syncs + 1);
+        EXPECT_EQ(TakeUiTags(), (std::vector<int16_t>{__uiUpdateShownData}));
+        if (c.record->Type == rtNote) {
+            EXPECT_TRUE(bridge_.openings.empty());
+            EXPECT_EQ(Main().controlActive, TfrmMainDLMR1::kNotes);
+            EXPECT_EQ(Watched().Count("ShowSelectedNote 7001 0"), 1);
+        } else if (!c.withCard) {
+            EXPECT_TRUE(bridge_.openings.empty());
+            EXPECT_TRUE(Watched().Calls.empty());
+        } else {
+            ASSERT_EQ(bridge_.openings.size(), 1u);
+            EXPECT_EQ(bridge_.openings[0].Key, "EditRecord");
+            EXPECT_EQ(bridge_.openings[0].Params, (Params{7003, 0, 0, 0, static_cast<int32_t>(cardId), 1, 0, 0}));
+            EXPECT_EQ(LogCount("After PIM[pim_srv_pos]->CheckAll; pim_srv_pos = 1"), checks + 1);
+            EXPECT_EQ(repainted, c.deleteCard ? std::vector<uint32_t>{} : std::vector<uint32_t>{listId});
+        }
+        if (c.withCard) {
+            View.DeleteComponentById(cardId, true);
+            View.DeleteComponentById(listId, true);
+            list_ = nullptr;
         }
     }
 }

@@ -167,7 +167,8 @@ void ShellTest::MakeMainWindow(std::unique_ptr<TNPageServices> pages)
 void ShellTest::Settle()
 {
     timers_->Advance(1000);
-    Pages().Calls.clear();
+    if (pages_ != nullptr)
+        Pages().Calls.clear();
 }
 
 int32_t ShellTest::RememberAccount(const char* login, const char* password, bool automatic, bool active,
@@ -200,7 +201,8 @@ void ShellTest::SignIn(int width)
     Main().CreateControlComponents(Main().pControl);
     Main().Show();
     Main().ClickOnControlButton("btnControlHomepage");
-    Pages().Calls.clear();
+    if (pages_ != nullptr)
+        Pages().Calls.clear();
 }
 
 void ShellTest::Click(int32_t id)
