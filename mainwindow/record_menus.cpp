@@ -352,23 +352,26 @@ void TfrmMainDLMR1::pmnuRecordOpenOnWebClick()
 
 namespace {
 
-// The ids of the account's live tags in list order, after the "no tag" row
-// (id 0).
-std::vector<uint32_t> TagRows(const TNPIM* set)
+// The account's live tags in list order, after the "no tag" row (id 0).
+struct TagRow {
+    uint32_t ID = 0;
+    std::string Title;
+};
+std::vector<TagRow> TagRows(const TNPIM* set)
 {
-    std::vector<uint32_t> rows{0};
+    std::vector<TagRow> rows{{0, "Bez štítku"}};
     for (int32_t i = 0; set != nullptr && i < set->Tags.Count; ++i) {
         const TNPIMTag* tag = set->Tags.Items[i];
         if (tag != nullptr && tag->Deleted == 0)
-            rows.push_back(tag->ID);
+            rows.push_back({tag->ID, std::string(tag->Title.View())});
     }
     return rows;
 }
 
-int32_t RowOf(const std::vector<uint32_t>& rows, uint32_t id)
+int32_t RowOf(const std::vector<TagRow>& rows, uint32_t id)
 {
     for (size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i] == id)
+        if (rows[i].ID == id)
             return static_cast<int32_t>(i);
     }
     return -1;
@@ -384,11 +387,11 @@ void TfrmMainDLMR1::AddTagFromEditRecordDialog()
             return;
         const uint32_t comboId = combo->ComponentId;
         const int32_t account = combo->pimSrvPos >= 0 && combo->pimSrvPos < App.PimServersCount ? combo->pimSrvPos : 0;
-        const std::vector<uint32_t> before = TagRows(PIM[account]);
+        const std::vector<TagRow> before = TagRows(PIM[account]);
         const plat::TComboBox* box = combo->Combos[0].Get();
         const int32_t selectedRow = box != nullptr ? box->ItemIndex() : -1;
         const uint32_t selectedTag = selectedRow >= 0 && selectedRow < static_cast<int32_t>(before.size())
-                                         ? before[static_cast<size_t>(selectedRow)]
+                                         ? before[static_cast<size_t>(selectedRow)].ID
                                          : 0;
 
         UniDialog("EditTag", this, 0, 0, 0, 0, 0, 0, 0, 0);
@@ -397,17 +400,14 @@ void TfrmMainDLMR1::AddTagFromEditRecordDialog()
         combo = View.GetComponentById(comboId);
         if (combo == nullptr)
             return;
-        const std::vector<uint32_t> after = TagRows(PIM[account]);
+        const std::vector<TagRow> after = TagRows(PIM[account]);
         combo->ClearComboItems();
-        combo->AddComboItem("Bez štítku");
-        for (size_t i = 1; i < after.size(); ++i) {
-            const TNPIMTag* tag = PIM[account]->Tags.GetTagByID(after[i]);
-            combo->AddComboItem(tag != nullptr && tag->Title.Text != nullptr ? tag->Title.Text : "");
-        }
+        for (const TagRow& row : after)
+            combo->AddComboItem(row.Title.c_str());
         // The tag the dialog added, else the one selected before.
         int32_t row = -1;
         for (size_t i = 1; i < after.size() && row < 0; ++i) {
-            if (RowOf(before, after[i]) < 0)
+            if (RowOf(before, after[i].ID) < 0)
                 row = static_cast<int32_t>(i);
         }
         if (row < 0)
