@@ -20,6 +20,11 @@ TNUniDialogFactory dialogFactory = nullptr;
 
 } // namespace
 
+bool TNUniDialogForm::RemoveFromShareWith(int32_t, uint32_t)
+{
+    return false;
+}
+
 void SetUniDialogFactory(TNUniDialogFactory factory)
 {
     dialogFactory = factory;

@@ -16,6 +16,9 @@ public:
 
     // Prepares the page of Key; false when the dialog must not be shown.
     virtual bool AktivujDialog() = 0;
+    // Takes a group (kind 1) or a contact (kind 2) out of the record
+    // editor's share-with selection; false when the page holds none.
+    virtual bool RemoveFromShareWith(int32_t kind, uint32_t id);
 
     int32_t SlotIndex = -1;
     int32_t CallerTag = -1;

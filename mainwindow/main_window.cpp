@@ -12,6 +12,7 @@
 #include "foundation/string.h"
 #include "mainwindow/page_services.h"
 #include "mainwindow/sound_table.h"
+#include "mainwindow/window_pages.h"
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/window_state.h"
@@ -147,8 +148,9 @@ TfrmMainDLMR1* Main()
 } // namespace
 
 TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServices> pages)
-    : plat::TForm(owner), pages_(pages ? std::move(pages) : std::make_unique<TNPageServices>())
+    : plat::TForm(owner), pages_(pages ? std::move(pages) : std::make_unique<TNWindowPages>())
 {
+    pages_->SetWindow(*this);
     // The form designer's part, then the constructor's steps.
     CreateFixedParts();
     CreateTimers();
@@ -391,7 +393,9 @@ void TfrmMainDLMR1::CreateTimers()
     timerSetCalendarToToday = MakeTimer(this, "timerSetCalendarToToday", 1);
     timerAddSomethingNew = MakeTimer(this, "timerAddSomethingNew", 1);
     timerDblClickTimer = MakeTimer(this, "timerDblClickTimer", 500);
+    timerAddSomethingNew->OnTimer = [this](plat::TComponent*) { timerAddSomethingNewTimer(); };
     timerEditRecord = MakeTimer(this, "timerEditRecord", 250);
+    timerEditRecord->OnTimer = [this](plat::TComponent*) { timerEditRecordTimer(); };
     CreateAlertTimers();
 }
 
@@ -573,6 +577,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallShutDownHooks();
     InstallStripAndMenuHooks();
     InstallSettingsAndClockHooks();
+    InstallPagesHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -598,4 +603,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveShutDownHooks();
     RemoveStripAndMenuHooks();
     RemoveSettingsAndClockHooks();
+    RemovePagesHooks();
 }
