@@ -18,6 +18,8 @@ public:
     virtual bool AktivujDialog() = 0;
 
     int32_t SlotIndex = -1;
+    // The slot of the dialog that opened this one; -1 when the main window
+    // (or no sender) did.
     int32_t CallerTag = -1;
     std::string Key;
     // p1 to p8 at 0 to 7; p6 (index 5) is the server position.
