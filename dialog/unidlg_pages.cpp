@@ -71,10 +71,11 @@ const TNUniDialogPage* FindUniDialogPage(const std::string& key)
     return nullptr;
 }
 
-void AddUniDialogPage(const TNUniDialogPage& page)
+TNUniDialogPage& AddUniDialogPage(const TNUniDialogPage& page)
 {
     RemoveUniDialogPage(page.Key);
     Pages().push_back(std::make_unique<TNUniDialogPage>(page));
+    return *Pages().back();
 }
 
 void RemoveUniDialogPage(const std::string& key)

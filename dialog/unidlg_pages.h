@@ -45,9 +45,9 @@ struct TNUniDialogPage {
 
 // The row of a key; null when the key has no page.
 const TNUniDialogPage* FindUniDialogPage(const std::string& key);
-// Adds a row, or replaces the row of its key. Rows are kept at stable
-// addresses until removed.
-void AddUniDialogPage(const TNUniDialogPage& page);
+// Adds a row, or replaces the row of its key; the row as kept, at a stable
+// address until removed.
+TNUniDialogPage& AddUniDialogPage(const TNUniDialogPage& page);
 void RemoveUniDialogPage(const std::string& key);
 
 // The page keys in `gUni`'s page order.

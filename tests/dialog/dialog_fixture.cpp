@@ -46,9 +46,8 @@ TNUniDialogPage& DialogTest::AddPage(const std::string& key, std::function<bool(
     page.Build = std::move(build);
     page.Close = {"Zavřít", 93};
     page.Ulozit = {"Uložit", 93};
-    AddUniDialogPage(page);
     addedPages_.push_back(key);
-    return const_cast<TNUniDialogPage&>(*FindUniDialogPage(key));
+    return AddUniDialogPage(page);
 }
 
 int32_t DialogTest::Open(const std::string& key, int32_t i1, int32_t i8)

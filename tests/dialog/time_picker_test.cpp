@@ -83,8 +83,9 @@ TEST_F(TimePickerTest, TheHoursGridMarksAndFocusesTheCurrentHour)
         // A value no button holds marks none.
         frmSelector->Open(1, setter->OwnerForm.Get(), setter->ComponentId, SetterButton(kHourButton), 99);
         for (plat::TFlatButton* button : frmSelector->buttons) {
-            if (button != nullptr)
+            if (button != nullptr) {
                 EXPECT_EQ(button->Color(), 0xFFFFFFu) << button->Caption();
+            }
         }
         frmSelector->Close();
     });
