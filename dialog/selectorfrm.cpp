@@ -189,7 +189,7 @@ void TfrmSelector::MinuteButtonClick(plat::TComponent* sender)
 void TfrmSelector::Choose(plat::TComponent* sender, bool hour)
 {
     Guarded(hour ? "[TfrmSelector::HourButtonClick]" : "[TfrmSelector::MinuteButtonClick]", [&] {
-        TNViewItem* item = anchor_ ? View.GetComponentById(targetId_) : nullptr;
+        TNViewItem* item = View.GetComponentById(targetId_);
         if (item != nullptr && sender != nullptr) {
             const auto value = static_cast<uint16_t>(sender->Tag());
             if (hour)

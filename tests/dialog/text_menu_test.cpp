@@ -30,7 +30,7 @@ protected:
     }
 };
 
-const char* const kEditItems[] = {"pmnuZpet",     "pmnuKopirovat", "pmnuVyjmout",     "pmnuVlozit",
+const char* const kEditItems[] = {"pmnuZpet",      "pmnuKopirovat", "pmnuVyjmout",     "pmnuVlozit",
                                   "pmnuOdstranit", "pmnuVybratVse", "pmnuKopirovatVse"};
 
 // The edit items as the menu would show them over `control`.
