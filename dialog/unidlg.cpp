@@ -214,6 +214,19 @@ void TfrmUnidlgDLMR1::RestoreMainWindow()
     });
 }
 
+TNViewItem* TfrmUnidlgDLMR1::CallerItem() const
+{
+    return i5() > 0 ? View.GetComponentById(static_cast<uint32_t>(i5())) : nullptr;
+}
+
+TNPIMRecord* TfrmUnidlgDLMR1::ParentWorkingRecord() const
+{
+    if (i8() != 1)
+        return nullptr;
+    TfrmUnidlgDLMR1* parent = UniDialogInSlot(ParentIndex());
+    return parent != nullptr ? parent->workingRecord.get() : nullptr;
+}
+
 int32_t TfrmUnidlgDLMR1::UniDialog(const char* key, int32_t p1, int32_t p2, int32_t p3, int32_t p4, int32_t p5,
                                    int32_t p6, int32_t p7, int32_t p8)
 {

@@ -21,6 +21,7 @@ class TTimer;
 } // namespace plat
 
 class TNPIMRecord;
+class TNViewItem;
 struct TNUniDialogPage;
 
 // The one dialog window of the program: every dialog is a page of its
@@ -51,6 +52,13 @@ public:
     int32_t i8() const { return Params[7]; }
     // The slot of the dialog that opened this one; -1 for the main window.
     int32_t ParentIndex() const { return CallerTag; }
+    // The component the opener passed by its id in i5, found again at each
+    // use: a refill during the modal loop may have deleted it. Null then.
+    TNViewItem* CallerItem() const;
+    // The working record of the dialog that opened this one, when i8 is 1
+    // ("the rule comes from the parent's working record"), reached through
+    // the parent's slot at each use: the parent may have replaced it.
+    TNPIMRecord* ParentWorkingRecord() const;
 
     // Opens a nested dialog over this one.
     int32_t UniDialog(const char* key, int32_t i1, int32_t i2, int32_t i3, int32_t i4, int32_t i5, int32_t i6,

@@ -392,3 +392,49 @@ TEST_F(UniDialogShellTest, AMessageBoxWithThreeLinesLooksAsDesigned)
 
 } // namespace
 } // namespace dialog_test
+
+namespace dialog_test {
+namespace {
+
+TEST_F(UniDialogShellTest, TheCallerItemAndTheParentRecordAreFoundAgainAtEachUse)
+{
+    TNViewItem* item =
+        View.CreateComponent(cmpEdit, "editCaller", &Main(), Main().pHpDesk, 0, "", 0, -1, nullptr, nullptr, 0);
+    ASSERT_NE(item, nullptr);
+    const uint32_t id = item->ComponentId;
+    AddPage("Parent", [](TfrmUnidlgDLMR1& dialog) {
+        dialog.workingRecord = std::make_unique<TNPIMRecord>();
+        dialog.workingRecord->ID = 1;
+        return true;
+    });
+    AddPage("Child");
+    std::vector<std::string> seen;
+    OnShown("Parent", [&](TfrmUnidlgDLMR1& parent) {
+        seen.push_back(parent.CallerItem() == item ? "caller there" : "caller missing");
+        // A refill during the modal loop deletes the clicked item.
+        View.DeleteComponent("editCaller", false);
+        seen.push_back(parent.CallerItem() == nullptr ? "caller gone" : "caller still read");
+        parent.UniDialog("Child", 0, 0, 0, 0, 0, 0, 0, 1);
+        parent.UniDialog("Child", 0, 0, 0, 0, 0, 0, 0, 0);
+        parent.Close();
+    });
+    int children = 0;
+    OnShown("Child", [&](TfrmUnidlgDLMR1& child) {
+        TfrmUnidlgDLMR1* parent = UniDialogInSlot(child.ParentIndex());
+        if (++children == 1) {
+            seen.push_back("record " + std::to_string(child.ParentWorkingRecord()->ID));
+            // The service's copy replaces the parent's working record.
+            parent->workingRecord = std::make_unique<TNPIMRecord>();
+            parent->workingRecord->ID = 2;
+            seen.push_back("record " + std::to_string(child.ParentWorkingRecord()->ID));
+        } else {
+            seen.push_back(child.ParentWorkingRecord() == nullptr ? "no record" : "a record");
+        }
+        child.Close();
+    });
+    Main().UniDialog("Parent", nullptr, 0, 0, 0, 0, static_cast<int32_t>(id), 0, 0, 0);
+    EXPECT_EQ(seen, (std::vector<std::string>{"caller there", "caller gone", "record 1", "record 2", "no record"}));
+}
+
+} // namespace
+} // namespace dialog_test
