@@ -245,17 +245,13 @@ void TfrmUnidlgDLMR1::InvalidateUnidlgWindow(bool freeze)
             return;
         paintingFrozen = true;
         BeginUpdate();
-        ++freezeCount_;
         gUni->SetVisible(false);
         return;
     }
     if (!paintingFrozen)
         return;
     gUni->SetVisible(true);
-    while (freezeCount_ > 0) {
-        EndUpdate();
-        --freezeCount_;
-    }
+    EndUpdate();
     paintingFrozen = false;
 }
 

@@ -186,7 +186,6 @@ private:
     bool activatedOnce_ = false;
     // The current close attempt already ran PrepareClose.
     bool closeAttemptPrepared_ = false;
-    int32_t freezeCount_ = 0;
 };
 
 // Makes the bridge create this dialog, the program's start-up make the time
