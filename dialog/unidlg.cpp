@@ -4,7 +4,6 @@
 #include "dialog/unidlg.h"
 
 #include "dialog/unidlg_pages.h"
-#include "foundation/app_info.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/program_start.h"
@@ -15,7 +14,6 @@
 #include "platform/gui/button.h"
 #include "platform/gui/gradient.h"
 #include "platform/gui/label.h"
-#include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/screen.h"
