@@ -22,6 +22,8 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 TNImageTable ImageTable;
 
@@ -219,6 +221,29 @@ std::string TNImageTable::PictureFilePath(const char* fileName)
     if (path.rfind("Images/", 0) == 0)
         path[0] = 'i';
     return GetProgramFolder() + path;
+}
+
+bool TNImageTable::LoadProgramPicture(plat::TPicture& picture, const char* file)
+{
+    static std::mutex reportedMutex;
+    static std::set<std::string> reported;
+    const std::string path = PictureFilePath(file);
+    const char* problem = nullptr;
+    if (!plat::FileExists(path)) {
+        problem = "[LoadProgramPicture] File not found: ";
+    } else {
+        try {
+            picture.LoadFromFile(path);
+            return true;
+        } catch (const std::exception&) {
+            problem = "[LoadProgramPicture] Picture cannot be read: ";
+        }
+    }
+    // A line the log was not ready for (early in start-up) is told later.
+    std::lock_guard<std::mutex> lock(reportedMutex);
+    if (reported.count(path) == 0 && LogWrite(problem, path.c_str(), false))
+        reported.insert(path);
+    return false;
 }
 
 plat::TImage* TNImageTable::LoadImageFromFile(const char* name, const char* fileName)
