@@ -9,11 +9,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <numbers>
 #include <string>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -113,39 +113,49 @@ Samples Info()
     return s;
 }
 
-void Put16(std::ofstream& file, uint16_t value)
+void Put16(std::vector<uint8_t>& bytes, uint16_t value)
 {
-    const char bytes[] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-    file.write(bytes, 2);
+    bytes.push_back(static_cast<uint8_t>(value & 0xFF));
+    bytes.push_back(static_cast<uint8_t>(value >> 8));
 }
 
-void Put32(std::ofstream& file, uint32_t value)
+void Put32(std::vector<uint8_t>& bytes, uint32_t value)
 {
-    Put16(file, static_cast<uint16_t>(value & 0xFFFF));
-    Put16(file, static_cast<uint16_t>(value >> 16));
+    Put16(bytes, static_cast<uint16_t>(value & 0xFFFF));
+    Put16(bytes, static_cast<uint16_t>(value >> 16));
 }
 
-bool WriteWave(const std::filesystem::path& path, const Samples& samples)
+void PutTag(std::vector<uint8_t>& bytes, const char* tag)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    bytes.insert(bytes.end(), tag, tag + 4);
+}
+
+bool WriteWave(const std::string& path, const Samples& samples)
+{
     const uint32_t dataBytes = static_cast<uint32_t>(samples.size() * 2);
-    file.write("RIFF", 4);
-    Put32(file, 36 + dataBytes);
-    file.write("WAVEfmt ", 8);
-    Put32(file, 16);
-    Put16(file, 1); // PCM
-    Put16(file, 1); // mono
-    Put32(file, kRate);
-    Put32(file, kRate * 2);
-    Put16(file, 2);
-    Put16(file, 16);
-    file.write("data", 4);
-    Put32(file, dataBytes);
+    std::vector<uint8_t> bytes;
+    PutTag(bytes, "RIFF");
+    Put32(bytes, 36 + dataBytes);
+    PutTag(bytes, "WAVE");
+    PutTag(bytes, "fmt ");
+    Put32(bytes, 16);
+    Put16(bytes, 1); // PCM
+    Put16(bytes, 1); // mono
+    Put32(bytes, kRate);
+    Put32(bytes, kRate * 2);
+    Put16(bytes, 2);
+    Put16(bytes, 16);
+    PutTag(bytes, "data");
+    Put32(bytes, dataBytes);
     for (double sample : samples) {
         const double clipped = std::clamp(sample, -1.0, 1.0);
-        Put16(file, static_cast<uint16_t>(static_cast<int16_t>(std::lround(clipped * 32767))));
+        Put16(bytes, static_cast<uint16_t>(static_cast<int16_t>(std::lround(clipped * 32767))));
     }
-    return static_cast<bool>(file);
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
 }
 
 } // namespace
@@ -156,15 +166,15 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: make_sounds <sounds folder>\n");
         return 2;
     }
-    const std::filesystem::path folder(argv[1]);
-    std::filesystem::create_directories(folder);
+    const std::string folder = std::string(argv[1]) + "/";
+    mkdir(argv[1], 0755);
     const std::pair<const char*, Samples> sounds[] = {
         {"pim_alert.wav", Alert()}, {"chyba.wav", Error()},         {"fronta.wav", Queue()},
         {"odeslano.wav", Sent()},   {"vseodeslano.wav", AllSent()}, {"info.wav", Info()},
     };
     int failures = 0;
     for (const auto& [name, samples] : sounds) {
-        if (!WriteWave(folder / name, samples)) {
+        if (!WriteWave(folder + name, samples)) {
             std::fprintf(stderr, "make_sounds: %s not written\n", name);
             ++failures;
         }

@@ -19,11 +19,10 @@
 
 #include <cstdio>
 #include <cstring>
-#include <functional>
 
 namespace {
 
-using Painter = std::function<void(QPainter&, int width, int height)>;
+using Painter = void (*)(QPainter&, int width, int height);
 
 // Head and shoulders in white over a soft grey-blue gradient: the picture
 // of a user without a photo.
@@ -96,18 +95,28 @@ void PaintEmptyPicture(QPainter& painter, int width, int height)
     painter.drawEllipse(sun.center(), frame.width() * 0.08, frame.width() * 0.08);
 }
 
-const Painter* CodePainter(const char* file)
+void PaintSquarePortrait(QPainter& painter, int width, int height)
+{
+    PaintPortrait(painter, width, height, false);
+}
+
+void PaintRoundPortrait(QPainter& painter, int width, int height)
+{
+    PaintPortrait(painter, width, height, true);
+}
+
+Painter CodePainter(const char* file)
 {
     static const std::pair<const char*, Painter> painters[] = {
         {"images/grid.jpg", PaintGrid},
         {"images/empty-image.png", PaintEmptyPicture},
-        {"images/user-photo.bmp", [](QPainter& p, int w, int h) { PaintPortrait(p, w, h, false); }},
-        {"images/user-photo-blank-header-32x32.png", [](QPainter& p, int w, int h) { PaintPortrait(p, w, h, true); }},
-        {"images/user-photo-blank-header-48x48.png", [](QPainter& p, int w, int h) { PaintPortrait(p, w, h, true); }},
+        {"images/user-photo.bmp", PaintSquarePortrait},
+        {"images/user-photo-blank-header-32x32.png", PaintRoundPortrait},
+        {"images/user-photo-blank-header-48x48.png", PaintRoundPortrait},
     };
     for (const auto& [name, painter] : painters) {
         if (std::strcmp(name, file) == 0)
-            return &painter;
+            return painter;
     }
     return nullptr;
 }
@@ -128,8 +137,8 @@ bool Draw(const TNProgramPicture& picture, const QString& drawings, QImage& imag
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    if (const Painter* paint = CodePainter(picture.File)) {
-        (*paint)(painter, picture.Width, picture.Height);
+    if (const Painter paint = CodePainter(picture.File)) {
+        paint(painter, picture.Width, picture.Height);
         return true;
     }
     const QString file = QString::fromLatin1(picture.File);
