@@ -180,8 +180,9 @@ TEST_F(ProgramFilesTest, EverySoundIsShortMonoSixteenBitPcmAtTheProgramsRate)
     }
 }
 
-TEST_F(ProgramFilesTest, TheTrayShowsTheLogoAndBlinksToAVisiblyDifferentFrame)
+TEST_F(ProgramFilesTest, TheWindowAndTheTrayShowTheLogoAndTheTrayBlinksToAVisiblyDifferentFrame)
 {
+    EXPECT_EQ(plat::testing::WindowIconSize(Main()), 64);
     plat::TImageList& icons = *Main().imagelistAction;
     ASSERT_GE(icons.Count(), kActionPictureCount);
     plat::TBitmap normal;
