@@ -246,7 +246,8 @@ protected:
 TEST_F(MissingBellTest, IsLoggedOnceByNameAndTheHeaderIsStillDrawn)
 {
     ShowHeader(1000);
-    // The bell refreshes and the header repaints more than once.
+    const int bellLinesAtStart = Occurrences(AllLogLines(), "imgBell24");
+    // The header lays out and repaints more than once: nothing more is said.
     for (int i = 0; i < 3; ++i) {
         Main().ResizeHeaderComponents();
         plat::testing::Render(*Main().pHeader);
@@ -254,6 +255,7 @@ TEST_F(MissingBellTest, IsLoggedOnceByNameAndTheHeaderIsStillDrawn)
     OpenAlertWindows();
     const std::string log = AllLogLines();
     EXPECT_EQ(Occurrences(log, "bell-24x24.png"), 1) << log;
+    EXPECT_EQ(Occurrences(log, "imgBell24"), bellLinesAtStart) << log;
     EXPECT_EQ(Occurrences(log, "EXCEPTION"), 0) << log;
     EXPECT_EQ(Occurrences(log, "dalmora-64x64.png"), 0) << log;
     // The rest of the header stands where it stood: the bell's place is
