@@ -174,8 +174,10 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         // 13.
         NactiZvuky();
 
-        // 14. The named images.
+        // 14. The named images; the pictures of the form's own part were
+        // loaded before the log was open.
         LoadNamedImages();
+        TNImageTable::TellPictureProblems();
         LogText("[CreateDynamicImages] not built yet");
 
         // 15. and 16.

@@ -59,6 +59,8 @@ public:
     // picture as it was and logs one line naming it, the first time only,
     // so that a window made again or a repaint adds nothing; never throws.
     static bool LoadProgramPicture(plat::TPicture& picture, const char* file);
+    // Logs the problems found before the log was open.
+    static void TellPictureProblems();
 
 private:
     plat::TImage* NewImage(const char* name);
