@@ -11,6 +11,7 @@
 #include "platform/core/named_lock.h"
 #include "platform/core/paths.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
@@ -42,6 +43,8 @@ LogSettings& Settings()
 // lock instead.
 thread_local bool writingLine = false;
 
+constexpr std::string_view kPasswordMask = "*****";
+
 constexpr const char* kPasswordKeys[] = {
     "&Pass=", "&Password=", "&password=", "&currentPassword=", "&newPassword1=", "&newPassword2="};
 
@@ -66,10 +69,14 @@ std::string MaskPasswords(std::string_view line)
         std::string_view name(key);
         size_t found = masked.find(name);
         while (found != std::string::npos) {
-            size_t position = found + name.size();
-            while (position < masked.size() && masked[position] != '&')
-                masked[position++] = '*';
-            found = masked.find(name, position);
+            size_t start = found + name.size();
+            size_t end = std::min(masked.find('&', start), masked.size());
+            // One fixed text, whatever the password: its length stays unknown.
+            if (end > start) {
+                masked.replace(start, end - start, kPasswordMask);
+                end = start + kPasswordMask.size();
+            }
+            found = masked.find(name, end);
         }
     }
     return masked;

@@ -22,7 +22,8 @@ void LogPlatformLine(const std::string& line);
 // is being written and keeps the run's log lock, so no line starts either.
 void HoldLogForExit();
 
-// The line with the whole value of every password key replaced by '*'.
+// The line with the whole value of every password key replaced by "*****",
+// whatever its length.
 std::string MaskPasswords(std::string_view line);
 
 // The day's log file of this run for a local date.

@@ -76,14 +76,15 @@ TEST(MaskPasswords, MasksWholeValueOfEveryPasswordKey)
     };
     const Case cases[] = {
         {"only the password", "ApiReq=login&UserName=jana&Pass=tajne123&InstID=77",
-         "ApiReq=login&UserName=jana&Pass=********&InstID=77"},
-        {"two Pass keys", "&Pass=abc&x=1&Pass=defg", "&Pass=***&x=1&Pass=****"},
-        {"Pass", "&Pass=a1", "&Pass=**"},
-        {"Password", "&Password=a1&b=2", "&Password=**&b=2"},
-        {"password", "&password=a1", "&password=**"},
-        {"currentPassword", "&currentPassword=a1", "&currentPassword=**"},
-        {"newPassword1", "&newPassword1=a1", "&newPassword1=**"},
-        {"newPassword2", "&newPassword2=a1", "&newPassword2=**"},
+         "ApiReq=login&UserName=jana&Pass=*****&InstID=77"},
+        {"two Pass keys", "&Pass=abc&x=1&Pass=defghijklmnop", "&Pass=*****&x=1&Pass=*****"},
+        {"Pass", "&Pass=a1", "&Pass=*****"},
+        {"Password", "&Password=a1&b=2", "&Password=*****&b=2"},
+        {"password", "&password=a1", "&password=*****"},
+        {"currentPassword", "&currentPassword=a1", "&currentPassword=*****"},
+        {"newPassword1", "&newPassword1=a1", "&newPassword1=*****"},
+        {"newPassword2", "&newPassword2=a1", "&newPassword2=*****"},
+        {"a value of the mask's length", "&Pass=12345", "&Pass=*****"},
         {"key at the end without value", "ApiReq=x&Pass=", "ApiReq=x&Pass="},
         {"empty value before next key", "&Pass=&InstID=5", "&Pass=&InstID=5"},
         {"other keys untouched", "&Passport=123&UserPass=9", "&Passport=123&UserPass=9"},
@@ -112,7 +113,7 @@ TEST_F(LogWriter, LinesGoToTheDaysFileAsUtf8WithCrLf)
 TEST_F(LogWriter, PasswordInTheValueIsMaskedInTheFile)
 {
     plat::testing::ScopedFakeClock clock(PragueSeconds(2024, 3, 14, 10, 0, 0));
-    ASSERT_TRUE(LogWrite("[g.Login] body &Pass=", "heslo&InstID=3", false));
+    ASSERT_TRUE(LogWrite("[g.Login] body &Pass=", "heslo123456&InstID=3", false));
     ASSERT_TRUE(LogWrite("[g.Login] end &Pass=", "", false));
     EXPECT_EQ(DayFile(2024, 3, 14), "10:00:00 [g.Login] body &Pass=*****&InstID=3\r\n"
                                     "10:00:00 [g.Login] end &Pass=\r\n");
@@ -233,7 +234,7 @@ TEST_F(LogWriter, WindowGetsTheCp1250LineAndWaitsForItsBusyByte)
     ASSERT_TRUE(LogWrite("Středa &Pass=", "x", true));
     ASSERT_TRUE(LogWrite("not for the window", "", false));
     ASSERT_EQ(recorder.lines.size(), 1u);
-    EXPECT_EQ(recorder.lines[0], "08:00:00 Středa &Pass=*");
+    EXPECT_EQ(recorder.lines[0], "08:00:00 Středa &Pass=*****");
     EXPECT_FALSE(recorder.nestedLogResult);
     EXPECT_EQ(recorder.busy.load(), 0);
     EXPECT_TRUE(clock->Sleeps().empty());
