@@ -173,6 +173,18 @@ bool LogTextUInt(const char* text, uint32_t value, bool toWindow)
     return LogWrite(text, number, toWindow);
 }
 
+bool LogAnswer(const char* text, std::string_view answer)
+{
+    if (App.WriteLog == 0 || writingLine)
+        return false;
+    // Up to the first zero byte, as the answer's text reads.
+    const size_t whole = answer.size();
+    std::string shown(answer.substr(0, std::min(answer.find('\0'), kLoggedAnswerBytes)));
+    if (whole > kLoggedAnswerBytes)
+        shown += " [... " + std::to_string(whole) + " bytes]";
+    return LogWrite(text, shown.c_str(), false);
+}
+
 bool SetLogDir(const char* path)
 {
     if (path == nullptr)

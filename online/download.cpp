@@ -126,6 +126,8 @@ bool TNDownload::PerformOne(Call& call)
         request.Method = "POST";
         request.Body = call.data;
         request.Headers.push_back("Content-Type: application/x-www-form-urlencoded");
+    } else {
+        request.MaxBodyBytes = kMaxPictureAnswerBytes;
     }
     request.Headers.push_back("Accept: text/html, application/xhtml+xml, */*");
     request.Headers.push_back("Accept-Language: cs-CZ,cs;q=0.9,en;q=0.8");
