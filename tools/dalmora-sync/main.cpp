@@ -24,6 +24,7 @@
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/server_config.h"
+#include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/end_of_run.h"
@@ -241,6 +242,8 @@ void PrintSummary()
         std::printf("%-18s %8d %10d %8d %8d\n", row.name, row.held, g.SyncCounters.Downloaded[row.code].load(),
                     g.SyncCounters.Uploaded[row.code].load(), g.SyncCounters.Failed[row.code].load());
     }
+    if (int32_t refused = RefusedAnswerItems(); refused > 0)
+        std::printf("refused %d downloaded items with unusable ids\n", refused);
 }
 
 int Run(const Options& options, const std::string& password, const std::vector<Edit>& edits)
