@@ -15,6 +15,7 @@
 #include "online/window_state.h"
 #include "platform/core/clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -271,9 +272,9 @@ void TNGlobal::ReadNamesAndMessage(TNString* answer)
         ReadAnswerText(answer, "msgsforusers-url", &account.MessageUrl);
         ReadAnswerNumber(answer, "msgsforusers-type", &account.MessageType);
     }
-    int32_t interval = 0;
+    int64_t interval = 0;
     if (ReadAnswerNumber(answer, "sync-interval", &interval))
-        SyncInterval = interval;
+        SyncInterval = static_cast<int32_t>(std::clamp<int64_t>(interval, kShortestSyncInterval, kLongestSyncInterval));
     struct FlagKey {
         const char* key;
         uint8_t TNAccount::*field;
