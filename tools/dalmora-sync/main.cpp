@@ -14,8 +14,9 @@
 //   new <organizer id> <text>
 //   delete <record id>
 //
-// Exit status: 0 when idle or ended by SIGTERM or SIGINT, 1 when the sign-in
-// was refused, 2 otherwise.
+// Exit status: 0 when idle or ended by SIGTERM or SIGINT, 1 when the service
+// refused the sign-in, 2 otherwise (a sign-in that got no usable answer
+// prints "sign-in failed: " and the reason).
 
 #include "foundation/app_info.h"
 #include "foundation/common.h"
@@ -258,6 +259,7 @@ int Run(const Options& options, const std::string& password, const std::vector<E
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.TimeoutSeconds);
     bool editsApplied = edits.empty();
+    bool signInFailed = false;
     int result = kFailed;
     while (std::chrono::steady_clock::now() < deadline) {
         if (int signal = loop.TakeSignal(); signal != 0) {
@@ -270,9 +272,13 @@ int Run(const Options& options, const std::string& password, const std::vector<E
         worked = host.FireDueOnlineTimer() || worked;
         std::vector<int32_t> afterLogin = host.AfterLoginTags();
         if (!afterLogin.empty() && afterLogin.front() == 1 && !g.loginResult && plat::RunningThreadCount() == 0) {
+            // A refusal of the service, or no usable answer (unreachable,
+            // not trusted, cut off), with the transport's reason.
             std::string text = plat::Cp1250ToUtf8(g.LoginResultText().View());
-            std::printf("sign-in refused: %s\n", text.c_str());
-            result = kSignInRefused;
+            bool refused = g.loginResNo.load() < 0;
+            std::printf("sign-in %s: %s\n", refused ? "refused" : "failed", text.c_str());
+            result = refused ? kSignInRefused : kFailed;
+            signInFailed = true;
             break;
         }
         if (g.UserLoginStatus == 1 && Idle(host)) {
@@ -290,7 +296,7 @@ int Run(const Options& options, const std::string& password, const std::vector<E
     }
     EndRunUnderThreads(result);
     loop.RunPendingTasks();
-    if (result != kSignInRefused) {
+    if (!signInFailed) {
         if (g.UserLoginStatus == 1) {
             PIM[0]->Save(false, false);
             PrintSummary();
