@@ -32,6 +32,10 @@ bool ParseApiFault(const FormFields& fields, ApiFault& fault)
         fault = ApiFault::Refuse(FieldValue(fields, "text"));
     else if (kind == "cut")
         fault = ApiFault::CutBody(static_cast<size_t>(Number(fields, "after", 1)));
+    else if (kind == "endless")
+        fault = ApiFault::EndlessBody();
+    else if (kind == "declared-length")
+        fault = ApiFault::DeclaredLength(std::strtoull(FieldValue(fields, "length").c_str(), nullptr, 10));
     else
         return false;
     return true;
