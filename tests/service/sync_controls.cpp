@@ -72,7 +72,7 @@ void SyncService::RegisterControls(TestService& service)
                     " " + item.Field("Text") + item.Field("Title") + "\n";
         return Response::Text(text);
     });
-    // /__test/api-fault?name=upsync&kind=delay|close|commit-close|status|refuse|cut
+    // /__test/api-fault?name=upsync&kind=delay|close|commit-close|status|refuse|cut|endless|declared-length
     //   &ms=&status=&text=&after=&times=<n>|always
     Route("/__test/api-fault", service, [this](const FormFields& fields) {
         ApiFault fault;
