@@ -125,6 +125,19 @@ TEST_F(LogWriter, PasswordInTheValueIsMaskedInTheFile)
                                     "10:00:00 [g.Login] end &Pass=\r\n");
 }
 
+// An answer is logged up to its first 4 KiB, with its length when longer.
+TEST_F(LogWriter, AnAnswerKeepsItsFirstFourKilobytesAndItsLength)
+{
+    plat::testing::ScopedFakeClock clock(PragueSeconds(2024, 3, 14, 10, 0, 0));
+    const std::string shortAnswer = "<handshake>1</handshake>";
+    const std::string longAnswer = std::string(kLoggedAnswerBytes, 'a') + std::string(1000000, 'b');
+    ASSERT_TRUE(LogAnswer("[A] ", shortAnswer));
+    ASSERT_TRUE(LogAnswer("[B] ", longAnswer));
+    EXPECT_EQ(DayFile(2024, 3, 14), "10:00:00 [A] <handshake>1</handshake>\r\n"
+                                    "10:00:00 [B] " +
+                                        std::string(kLoggedAnswerBytes, 'a') + " [... 1004096 bytes]\r\n");
+}
+
 TEST_F(LogWriter, MidnightStartsTheNextDaysFileWithTheSameSuffix)
 {
     plat::testing::ScopedFakeClock clock(PragueSeconds(2024, 12, 31, 23, 59, 59));
