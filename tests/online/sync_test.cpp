@@ -323,6 +323,35 @@ TEST_F(SyncTest, AChangeOfAnotherPartyStampedBeforeAnUploadArrivesAfterACrash)
     EXPECT_EQ(std::string(Record(mine)->Text.View()), "Upraveno");
 }
 
+// An event type's id is kept whole in the data file: after a reload the
+// next upload of the record names the same type.
+TEST_F(SyncTest, AnEventTypeSurvivesAReloadAndGoesUpWhole)
+{
+    uint32_t id = sync_.SeedRecord(501, "S typem");
+    ASSERT_TRUE(sync_.Change(test_service::kRecords, id, {{"EventType", "10005"}}));
+    SignIn();
+    Restart(true);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Record(id)->EventType, 10005);
+    size_t before = accounts_.Requests().size();
+    EditRecord(id, [](TNPIMRecord& r) { r.Text.Set("Upraveno"); });
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntilIdle());
+    std::vector<test_service::ApiRequest> requests = accounts_.Requests();
+    int uploads = 0;
+    for (size_t i = before; i < requests.size(); ++i) {
+        if (requests[i].Name != "upsync")
+            continue;
+        ++uploads;
+        EXPECT_EQ(test_service::FieldValue(requests[i].Fields, "EventType"), "10005");
+    }
+    EXPECT_EQ(uploads, 1);
+    StoredItem stored;
+    ASSERT_TRUE(sync_.Find(test_service::kRecords, id, stored));
+    EXPECT_EQ(stored.Field("EventType"), "10005");
+}
+
 TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
 {
     accounts_.SetSyncInterval(1);
