@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -350,6 +351,44 @@ TEST_F(SyncTest, AnEventTypeSurvivesAReloadAndGoesUpWhole)
     StoredItem stored;
     ASSERT_TRUE(sync_.Find(test_service::kRecords, id, stored));
     EXPECT_EQ(stored.Field("EventType"), "10005");
+}
+
+// Queued requests go to the address of their own server position.
+TEST_F(SyncTest, AQueuedRequestGoesToItsOwnServer)
+{
+    uint32_t here = sync_.SeedRecord(501, "Zde");
+    SignIn();
+    test_service::TestService otherService;
+    ASSERT_TRUE(otherService.Start());
+    test_service::AccountService otherAccounts(otherService);
+    otherAccounts.AddAccount(Alice());
+    test_service::SyncService otherSync(otherAccounts);
+    otherSync.AddOrganizer(501, kAliceID, 1, 1, "Alice");
+    uint32_t there = otherSync.SeedRecord(501, "Tam", 7001);
+    App.PimServersCount = 2;
+    std::snprintf(App.ApiProtocol[1], sizeof(App.ApiProtocol[1]), "http");
+    std::snprintf(App.ApiDomain[1], sizeof(App.ApiDomain[1]), "127.0.0.1:%u/index.php", otherService.Port());
+    std::snprintf(App.WebDomain[1], sizeof(App.WebDomain[1]), "127.0.0.1:%u", otherService.Port());
+    ASSERT_TRUE(BuildServerAddresses(App));
+    const size_t before = accounts_.RequestsNamed("get-updated-records").size();
+
+    const std::string hereBody = "&r0=" + std::to_string(here) + "&c0=0";
+    const std::string thereBody = "&r0=" + std::to_string(there) + "&c0=0";
+    ASSERT_GE(g.apiQueueRequest(0, "get-updated-records", hereBody.c_str(), TNGlobal::kQueueUpdatedRecords, 1), 0);
+    ASSERT_GE(g.apiQueueRequest(1, "get-updated-records", thereBody.c_str(), TNGlobal::kQueueUpdatedRecords, 1), 0);
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([] { return !g.apiQueueRequests.HasLive() && g.OnlineThreadRunning == 0; }));
+    g.Close = 1;
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    App.PimServersCount = 1;
+
+    std::vector<test_service::ApiRequest> atHome = accounts_.RequestsNamed("get-updated-records");
+    ASSERT_EQ(atHome.size(), before + 1);
+    EXPECT_EQ(test_service::FieldValue(atHome.back().Fields, "r0"), std::to_string(here));
+    std::vector<test_service::ApiRequest> atOther = otherAccounts.RequestsNamed("get-updated-records");
+    ASSERT_EQ(atOther.size(), 1u);
+    EXPECT_EQ(test_service::FieldValue(atOther[0].Fields, "r0"), std::to_string(there));
+    otherService.Stop();
 }
 
 TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
