@@ -280,7 +280,7 @@ bool TNPIMRecords::SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted)
 
 // ---------------------------------------------------------------- answers
 
-int32_t TNPIMRecords::Add(TNString* element)
+int32_t TNPIMRecords::Add(TNString* element, bool inOrder)
 {
     return Guarded("[TNPIMRecords::Add]", -1, [&] {
         if (element == nullptr) {
@@ -309,7 +309,9 @@ int32_t TNPIMRecords::Add(TNString* element)
             // only counts for the download, and comes again after the upload.
             uint32_t changed = 0;
             TNAnswerItem(*element).Number("Changed", changed);
-            CountForOrganizer(Items[pos]->OrganizerID, changed);
+            if (inOrder) {
+                CountForOrganizer(Items[pos]->OrganizerID, changed);
+            }
             LogTextUInt("[TNPIMRecords::Add] pending local change kept; ID = ", id);
             return pos;
         }
@@ -323,15 +325,21 @@ int32_t TNPIMRecords::Add(TNString* element)
         // Out of the index while its days still are the ones it is filed
         // under.
         record.DeleteRecordFromAllDays();
+        const uint32_t downloadedStamp = record.Changed;
         // 2.-4. The answer's fields; what was built from the old ones goes.
         record.ParseFromXML(element);
+        if (!inOrder && downloadedStamp != 0) {
+            record.Changed = downloadedStamp;
+        }
         NoteIDChanged(pos);
         pimDataReceived = true;
         record.PleaseSync = false;
         record.ShortTitle.Clear();
         record.TagID = 0;
         // 5. Counted for its organizer's download.
-        CountForOrganizer(record.OrganizerID, record.Changed);
+        if (inOrder) {
+            CountForOrganizer(record.OrganizerID, record.Changed);
+        }
         // 6.-7. Its length, then saved as the editor saves.
         record.CalcEventLength();
         SaveOrDeleteRecordByPos(pos, false);
@@ -367,7 +375,7 @@ int32_t TNPIMRecords::GetUpdatedRecords(TNString* answer)
             if (!records.GetXmlValue(std::to_string(n).c_str(), nullptr, 0, &item, false)) {
                 return taken;
             }
-            if (Add(&item) >= 0) {
+            if (Add(&item, false) >= 0) {
                 ++taken;
             } else {
                 LogWrite("[TNPIMRecords::GetUpdatedRecords][ERROR] Add(line) = ", item.Text, false);

@@ -79,7 +79,13 @@ public:
 
     uint32_t GetNextID();
     // Takes over one record element of an answer; its position or -1.
-    int32_t Add(TNString* element);
+    // `inOrder`: the element comes from a download in stamp order and counts
+    // towards its organizer's download position. An answer about single
+    // records (their updates, a public organizer's) is out of that order: it
+    // counts for nothing, and a record already downloaded keeps the stamp of
+    // that download, since a data set loaded again takes the newest stamps
+    // it holds as its positions and would pass over older changes of others.
+    int32_t Add(TNString* element, bool inOrder = true);
     bool SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted);
     // First slot whose ID is the id, or whose OldID is the id (a temporary
     // one); -1 when none.

@@ -391,6 +391,38 @@ TEST_F(SyncTest, AQueuedRequestGoesToItsOwnServer)
     otherService.Stop();
 }
 
+// A shown record's update comes out of the download's order, stamped after
+// a change of another party not yet downloaded. After a save and a reload,
+// the next download must still bring that change.
+TEST_F(SyncTest, AnUpdateOfOneRecordHidesNoOlderChangeAfterARestart)
+{
+    uint32_t shown = sync_.SeedRecord(501, "Zobrazen\xFD");
+    uint32_t other = sync_.SeedRecord(501, "Jin\xFD");
+    SignIn();
+    const uint32_t downloadedStamp = Record(shown)->Changed;
+    ASSERT_TRUE(sync_.Change(test_service::kRecords, other, {{"Text", "Zm\xECn\xECno jinde"}}));
+    ASSERT_TRUE(sync_.Change(test_service::kRecords, shown, {{"Text", "Tak\xE9 jinde"}}));
+    // Every download fails, so the update of the shown record comes first.
+    accounts_.ArmApiFault("get-records", test_service::ApiFault::WithStatus(503), test_service::kAlways);
+    const std::string body = "&r0=" + std::to_string(shown) + "&c0=" + std::to_string(downloadedStamp);
+    ASSERT_GE(g.apiQueueRequest(0, "get-updated-records", body.c_str(), TNGlobal::kQueueUpdatedRecords, 1), 0);
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([&] {
+        TNModelReadGuard lock;
+        return std::string(Record(shown)->Text.View()) == "Tak\xE9 jinde" && g.OnlineThreadRunning == 0;
+    }));
+    g.Close = 1;
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    accounts_.DisarmApiFaults();
+    ASSERT_EQ(std::string(Record(other)->Text.View()), "Jin\xFD") << "no download before the restart";
+    Restart(true);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+
+    EXPECT_EQ(std::string(Record(other)->Text.View()), "Zm\xECn\xECno jinde");
+    EXPECT_EQ(std::string(Record(shown)->Text.View()), "Tak\xE9 jinde");
+}
+
 TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
 {
     accounts_.SetSyncInterval(1);
