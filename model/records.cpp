@@ -315,7 +315,8 @@ int32_t TNPIMRecords::Add(TNString* element, bool inOrder)
             LogTextUInt("[TNPIMRecords::Add] pending local change kept; ID = ", id);
             return pos;
         }
-        if (pos < 0) {
+        const bool isNew = pos < 0;
+        if (isNew) {
             if (!Resize(Count + 1)) {
                 return -1;
             }
@@ -336,6 +337,9 @@ int32_t TNPIMRecords::Add(TNString* element, bool inOrder)
         record.PleaseSync = false;
         record.ShortTitle.Clear();
         record.TagID = 0;
+        if (isNew && inOrder && CollectArrivals) {
+            arrivals_.push_back(record.ID);
+        }
         // 5. Counted for its organizer's download.
         if (inOrder) {
             CountForOrganizer(record.OrganizerID, record.Changed);
@@ -540,6 +544,38 @@ uint32_t TNPIMRecords::GetDataToSync(TNString* body, const TNUploadSkip& skip)
         LogText("[TNPIMRecords::GetDataToSync][END]");
         return result;
     });
+}
+
+uint32_t TNPIMRecords::FindUploadedCopy(const TNPIMRecord& pending, uint32_t userID) const
+{
+    auto same = [](const TNString& a, const TNString& b) { return a.View() == b.View(); };
+    auto sameTime = [](const TNTime& a, const TNTime& b) {
+        return a.Den == b.Den && a.Mesic == b.Mesic && a.Rok == b.Rok && a.Hodina == b.Hodina && a.Minuta == b.Minuta &&
+               a.Sekunda == b.Sekunda;
+    };
+    for (uint32_t id : arrivals_) {
+        const TNPIMRecord* copy = GetRecordByID(id);
+        if (copy == nullptr || copy == &pending || copy->PleaseSync || copy->Deleted != 0 ||
+            copy->CreatedByUserID != userID) {
+            continue;
+        }
+        if (copy->OrganizerID == pending.OrganizerID && copy->Type == pending.Type &&
+            copy->EventType == pending.EventType && same(copy->Text, pending.Text) && same(copy->Note, pending.Note) &&
+            copy->HasBegin == pending.HasBegin && (!pending.HasBegin || sameTime(copy->Begin, pending.Begin)) &&
+            copy->HasEnd == pending.HasEnd && (!pending.HasEnd || sameTime(copy->End, pending.End)) &&
+            copy->ParentID == pending.ParentID && copy->RecurrenceFrequency == pending.RecurrenceFrequency &&
+            (pending.RecurrenceFrequency == 0 || same(copy->RecurrenceSettings, pending.RecurrenceSettings))) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+void TNPIMRecords::EndArrivals()
+{
+    CollectArrivals = false;
+    arrivals_.clear();
+    arrivals_.shrink_to_fit();
 }
 
 void TNPIMRecords::ForgetDuplicate(uint32_t id)

@@ -258,6 +258,56 @@ TEST_F(SyncTest, ConfirmedUploadsSurviveACrashBetweenPasses)
     EXPECT_EQ(stored, kRecords);
 }
 
+// A crash after the service answered a new record and before the client
+// saved the confirmation: the record loaded again is confirmed by the
+// service's copy the first download brings, and never goes up again.
+TEST_F(SyncTest, ARecordAnsweredJustBeforeACrashMakesNoCopy)
+{
+    SignIn();
+    uint32_t fresh = NewRecord(501, "P\xF8"
+                                    "ed p\xE1"
+                                    "dem");
+    uint32_t other = NewRecord(502, "Jin\xFD");
+    PIM[0]->Save(false, false);
+    int crashes = 0;
+    g.UploadAnswerCrashSeam = [&](int32_t, uint32_t) { return ++crashes == 1; };
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([] { return g.Close != 0 && g.OnlineThreadRunning == 0; }));
+    ASSERT_EQ(crashes, 1);
+    ASSERT_EQ(sync_.LiveCount(test_service::kRecords), 1) << "the service answered the first record";
+    size_t before = accounts_.Requests().size();
+    Restart(false);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+
+    EXPECT_TRUE(service_.Violations().empty());
+    EXPECT_EQ(LiveWithText(sync_, "P\xF8"
+                                  "ed p\xE1"
+                                  "dem"),
+              1);
+    EXPECT_EQ(LiveWithText(sync_, "Jin\xFD"), 1);
+    Sent sent = SentSince(accounts_, before);
+    ASSERT_EQ(sent.uploads.size(), 1u) << "only the record never sent goes up";
+    EXPECT_EQ(sent.uploads[0].second, other);
+    TNModelReadGuard lock;
+    const TNPIMRecords& records = *PIM[0]->Records;
+    int held = 0;
+    for (int32_t i = 0; i < records.Count; ++i) {
+        const TNPIMRecord* record = records.Items[i];
+        if (record == nullptr || record->ID == 0 || record->Virtual)
+            continue;
+        EXPECT_LT(record->ID, kFirstLocalID);
+        EXPECT_FALSE(record->PleaseSync) << record->ID;
+        held += std::string(record->Text.View()) == "P\xF8"
+                                                    "ed p\xE1"
+                                                    "dem"
+                    ? 1
+                    : 0;
+    }
+    EXPECT_EQ(held, 1);
+    EXPECT_NE(fresh, 0u);
+}
+
 // Temporary ids start again after a restart, and the service takes an id
 // it answered before as stale. A new record's assignment must not go
 // up naming the record's temporary id while the record backs off.
