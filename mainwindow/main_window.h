@@ -219,6 +219,17 @@ public:
     int32_t headerNotificationsCount = 0;
     // Set while a bell refresh runs.
     std::atomic<uint8_t> bellRefreshBusy{0};
+    // A bell item's change of the data: `underLock` once the model lock is
+    // free, then `after` without it. The main thread never waits for a load
+    // or a save; a busy lock tries again with timerBellActions.
+    void RunBellActionWhenFree(std::function<void()> underLock, std::function<void()> after);
+    void RunWaitingBellActions();
+    struct BellAction {
+        std::function<void()> underLock;
+        std::function<void()> after;
+    };
+    std::vector<BellAction> bellActionsWaiting;
+    plat::TTimer* timerBellActions = nullptr;
     // The page a search returns to (a control-bar view id).
     int32_t searchReturnPage = kHomepage;
     // The last popup menu of each header button, freed before its next one.

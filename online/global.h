@@ -269,6 +269,15 @@ public:
     bool ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, const TNString& sentForm);
     // An item is pending that is not backing off.
     bool UploadPendingNow();
+    // Set when a data set loaded again holds new records waiting for upload:
+    // the passes download before they upload, and a downloaded copy of such
+    // a record confirms it (AdoptUploadedCopies), so that a record whose
+    // answer came just before a crash does not go up a second time.
+    std::atomic<bool> MatchNewRecordsFirst{false};
+    // Tests only: asked with the item's type and id after its upload's
+    // answer arrived and before it is taken; true ends the run there, as a
+    // crash does. Set only while no pass runs.
+    std::function<bool(int32_t type, uint32_t id)> UploadAnswerCrashSeam;
     // Saves the confirmations not saved yet; true when none is left unsaved.
     // Each is on disk before the next upload goes out: a crash that lost one
     // would leave its item under the temporary id, which the service takes
@@ -536,6 +545,7 @@ private:
 
     // Sync2Upsync's steps.
     bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm);
+    void AdoptUploadedCopies();
     // Confirmations queued for saving and not saved yet.
     std::atomic<int32_t> unsavedConfirmations_{0};
     // The series of a confirmed recurring master; no lock is held while its

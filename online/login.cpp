@@ -1,6 +1,7 @@
 #include "online/login.h"
 
 #include "foundation/guard.h"
+#include "foundation/local_ids.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "model/model_lock.h"
@@ -152,8 +153,17 @@ void TLogin::LoadLocalData()
     {
         TNModelWriteGuard lock;
         TNPIM* pim = PIM[0];
-        if (pim != nullptr && pim->Records)
+        if (pim != nullptr && pim->Records) {
             pick.reset(pim->Records->GetNotifyConstantly());
+            TNPIMRecords& records = *pim->Records;
+            bool newPending = false;
+            for (int32_t i = 0; i < records.Count && !newPending; ++i) {
+                const TNPIMRecord* record = records.Items[i];
+                newPending = record != nullptr && !record->Virtual && record->PleaseSync && record->ID >= kFirstLocalID;
+            }
+            records.CollectArrivals = newPending;
+            g.MatchNewRecordsFirst = newPending;
+        }
     }
     g.SetNotifyConstantlyRecord(std::move(pick));
     TNWindowCalls::ArmAfterOnlineLogin(2);

@@ -244,8 +244,11 @@ bool TNGlobal::Sync2Records(bool* dataChanged)
             ReadArrayLimit(&answer);
             Sync2TestNewestVersion(&answer);
             TNString block;
-            if (AnswerIsValid(&answer) && answer.GetXmlValue("api-sync-pim", nullptr, 0, &block, false))
+            if (AnswerIsValid(&answer) && answer.GetXmlValue("api-sync-pim", nullptr, 0, &block, false)) {
                 anotherPass = SyncPIM(&block, 1, dataChanged);
+                if (!anotherPass && MatchNewRecordsFirst)
+                    AdoptUploadedCopies();
+            }
         }
         LogText("[TNGlobal::Sync2Records][END]");
         return Sync2Finish(online, anotherPass, "Sync2Records",
