@@ -101,8 +101,8 @@ public:
     void SetCalendarViewBy(int32_t viewBy) override { Note("SetCalendarViewBy " + std::to_string(viewBy)); }
     void SelectHomepageItems(int32_t tag, int32_t tagPos, int32_t note, int32_t notePos) override
     {
-        Note("SelectHomepageItems " + std::to_string(tag) + " " + std::to_string(tagPos) + " " +
-             std::to_string(note) + " " + std::to_string(notePos));
+        Note("SelectHomepageItems " + std::to_string(tag) + " " + std::to_string(tagPos) + " " + std::to_string(note) +
+             " " + std::to_string(notePos));
     }
     void SetListFilters(bool scheduled, bool allNotes) override
     {
@@ -155,6 +155,8 @@ protected:
     std::unique_ptr<plat::testing::MenuRecorder> menus_;
     // Pictures jobs started by refreshes.
     static int picturesJobs;
+    // The main window's own entry for them.
+    static void (*windowPicturesJob)();
     std::vector<int32_t> onlineArms;
 
 private:
