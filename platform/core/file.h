@@ -115,6 +115,14 @@ bool CopyFile(const std::string& source, const std::string& target);
 bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode = 0600);
 
 bool FileExists(const std::string& path);
+// The size of a regular file; -1 when there is none or it cannot be asked.
+int64_t RegularFileSize(const std::string& path);
+// The permission bits of a regular file; `missing` when there is none.
+unsigned FilePermissions(const std::string& path, unsigned missing);
+// The process may read the file.
+bool FileReadable(const std::string& path);
+// A new file can be made in the folder (it is made and removed again).
+bool FolderTakesNewFiles(const std::string& folder);
 // Last modification of a file or folder, in Unix seconds.
 bool ModificationTime(const std::string& path, int64_t& unixSeconds);
 
