@@ -19,6 +19,7 @@
 #include "platform/gui/form.h"
 #include "view/hooks.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -101,6 +102,18 @@ plat::TImage* TNImageTable::NewImage(const char* name)
     if (name != nullptr)
         image->SetHint(name);
     return image;
+}
+
+// An image made while no main form existed is owned by the table: it leaves
+// that list as it is freed, so the table's own clean-up never frees it again.
+void TNImageTable::FreeImage(plat::TImage* image)
+{
+    auto orphan = std::find_if(orphans_.begin(), orphans_.end(),
+                               [image](const plat::TOwned<plat::TImage>& owned) { return owned.get() == image; });
+    if (orphan != orphans_.end())
+        orphans_.erase(orphan);
+    else
+        image->Free();
 }
 
 bool TNImageTable::Resize(int32_t n)
@@ -265,13 +278,13 @@ plat::TImage* TNImageTable::CreateBlankImage(const char* name, int32_t width, in
             if (plat::TImage* old = Image(slot); old != nullptr) {
                 old->SetTag(plat::UnixSeconds());
                 old->SetHint("");
-                old->Free();
+                FreeImage(old);
             }
             images_[static_cast<size_t>(slot)] = nullptr;
         } else if (Resize(ImagesCount() + 1)) {
             slot = ImagesCount() - 1;
             if (plat::TImage* spare = Image(slot); spare != nullptr)
-                spare->Free();
+                FreeImage(spare);
         } else {
             LogText("[TNGlobal::CreateBlankImage][END][ERROR] NULL");
             return nullptr;

@@ -56,6 +56,7 @@ public:
 
 private:
     plat::TImage* NewImage(const char* name);
+    void FreeImage(plat::TImage* image);
     bool EnsureFallbackSlot();
     plat::TImage* MissFallback();
     plat::TImage* LoadUserPicture(int32_t slot, uint32_t userId, int32_t width);

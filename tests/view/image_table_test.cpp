@@ -8,6 +8,7 @@
 #include "platform/gui/bitmap.h"
 #include "platform/gui/canvas.h"
 #include "tests/view/view_fixture.h"
+#include "view/hooks.h"
 #include "view/image_table.h"
 
 #include <filesystem>
@@ -128,6 +129,26 @@ TEST_F(ImageTableTest, BlankImagesAreFilledAndReplacedInTheirSlot)
     EXPECT_EQ(ImageTable.ImagesCount(), 2);
     EXPECT_EQ(PixelOf(second, 3, 3), plat::RGB(200, 0, 0));
     EXPECT_EQ(ImageTable.GetImage("bg"), second);
+}
+
+// Without a main form the table owns its images; replacing one must not leave
+// the table a second owner that frees it again at the end of the run.
+TEST_F(ImageTableTest, ImagesMadeWithoutAMainFormAreFreedOnce)
+{
+    auto mainForm = ViewMainHooks.MainForm;
+    ViewMainHooks.MainForm = [] { return static_cast<plat::TForm*>(nullptr); };
+    plat::TWeakRef<plat::TImage> first(ImageTable.CreateBlankImage("bg", 2, 2, plat::clRed));
+    plat::TWeakRef<plat::TImage> second(ImageTable.CreateBlankImage("bg", 3, 3, plat::clBlue));
+    plat::TWeakRef<plat::TImage> other(ImageTable.CreateBlankImage("other", 1, 1, plat::clRed));
+    ViewMainHooks.MainForm = mainForm;
+    EXPECT_EQ(first.Get(), nullptr);
+    ASSERT_NE(second.Get(), nullptr);
+    ASSERT_NE(other.Get(), nullptr);
+
+    ImageTable.Clear();
+    EXPECT_EQ(second.Get(), nullptr);
+    EXPECT_EQ(other.Get(), nullptr);
+    EXPECT_EQ(ImageTable.ImagesCount(), 0);
 }
 
 TEST_F(ImageTableTest, MissesWithoutAFallbackShareOneImage)
