@@ -22,6 +22,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <set>
 
 TNImageTable ImageTable;
 
@@ -231,6 +234,63 @@ std::string TNImageTable::PictureFilePath(const char* fileName)
     if (path.rfind("Images/", 0) == 0)
         path[0] = 'i';
     return GetProgramFolder() + path;
+}
+
+namespace {
+
+// The problems of program pictures, each told once. One found before the log
+// is open waits until a later load or TellPictureProblems.
+struct PictureProblems {
+    std::mutex mutex;
+    std::map<std::string, const char*> waiting;
+    std::set<std::string> told;
+
+    void Add(const std::string& path, const char* problem)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (told.count(path) == 0)
+            waiting.emplace(path, problem);
+    }
+    void Tell()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (auto it = waiting.begin(); it != waiting.end();) {
+            if (!LogWrite(it->second, it->first.c_str(), false))
+                return;
+            told.insert(it->first);
+            it = waiting.erase(it);
+        }
+    }
+};
+
+PictureProblems& Problems()
+{
+    static PictureProblems problems;
+    return problems;
+}
+
+} // namespace
+
+bool TNImageTable::LoadProgramPicture(plat::TPicture& picture, const char* file)
+{
+    const std::string path = PictureFilePath(file);
+    if (!plat::FileExists(path)) {
+        Problems().Add(path, "[LoadProgramPicture] File not found: ");
+    } else {
+        try {
+            picture.LoadFromFile(path);
+            return true;
+        } catch (const std::exception&) {
+            Problems().Add(path, "[LoadProgramPicture] Picture cannot be read: ");
+        }
+    }
+    Problems().Tell();
+    return false;
+}
+
+void TNImageTable::TellPictureProblems()
+{
+    Problems().Tell();
 }
 
 plat::TImage* TNImageTable::LoadImageFromFile(const char* name, const char* fileName)

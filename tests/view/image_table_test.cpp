@@ -151,6 +151,28 @@ TEST_F(ImageTableTest, ImagesMadeWithoutAMainFormAreFreedOnce)
     EXPECT_EQ(ImageTable.ImagesCount(), 0);
 }
 
+TEST_F(ImageTableTest, AMissingOrDamagedProgramPictureIsToldOnceByNameEvenWhenFoundBeforeTheLogOpened)
+{
+    plat::TPicture picture;
+    ASSERT_TRUE(TNImageTable::LoadProgramPicture(picture, "images/sample.png"));
+    const plat::TGraphic* loaded = picture.Graphic();
+    // Early in start-up the log is not open yet.
+    App.WriteLog = 0;
+    EXPECT_FALSE(TNImageTable::LoadProgramPicture(picture, "images/gone.png"));
+    App.WriteLog = 1;
+    TNImageTable::TellPictureProblems();
+    for (int again = 0; again < 2; ++again) {
+        EXPECT_FALSE(TNImageTable::LoadProgramPicture(picture, "images/truncated.png"));
+        EXPECT_FALSE(TNImageTable::LoadProgramPicture(picture, "images/gone.png"));
+        TNImageTable::TellPictureProblems();
+    }
+    // The picture keeps what it had.
+    EXPECT_EQ(picture.Graphic(), loaded);
+    EXPECT_EQ(log_.CountContaining(("File not found: " + program_.Path() + "images/gone.png").c_str()), 1);
+    EXPECT_EQ(log_.CountContaining(("Picture cannot be read: " + program_.Path() + "images/truncated.png").c_str()), 1);
+    EXPECT_EQ(log_.CountContaining("EXCEPTION"), 0);
+}
+
 TEST_F(ImageTableTest, MissesWithoutAFallbackShareOneImage)
 {
     ASSERT_TRUE(ImageTable.Resize(1));
