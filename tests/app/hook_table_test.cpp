@@ -20,22 +20,10 @@ const std::set<std::string> kWaitingForPages = {
     "PagesHooks.DestroyCalendarComponents",
     "PagesHooks.HandOverSearchResults",
     "SessionHooks.StopZentorSeconds",
-    "ViewMainHooks.EditRecord",
-    "ViewMainHooks.OpenSideboard",
-    "ViewMainHooks.DeleteRecordById",
-    "ViewMainHooks.ChangedRecordSaveSequence",
-    "ViewMainHooks.AddTagFromEditRecordDialog",
-    "ViewMainHooks.RemoveSharingItem",
     "ViewMainHooks.PaintRecordsComponentsList",
     "ViewMainHooks.RecordIsVisibleByFilter",
     "ViewMainHooks.AuthorFilterOn",
     "ViewMainHooks.ResizeZentor",
-    "ViewMainHooks.recordClick",
-    "ViewMainHooks.recordDblClick",
-    "ViewMainHooks.recordMouseUp",
-    "ViewMainHooks.popupDaybox",
-    "ViewMainHooks.popupRecordImportance",
-    "ViewMainHooks.SetRecordImportancePimPos",
 };
 const std::set<std::string> kWaitingForDialog = {
     "DialogHooks.HandOverRecordFromServer",
@@ -44,14 +32,9 @@ const std::set<std::string> kWaitingForDialog = {
     "SessionHooks.NewAccountDialogOpen",
     "SessionHooks.SetNewAccountResult",
     "SessionHooks.CloseNewAccountDialog",
-    "ViewDialogHooks.Form",
-    "ViewDialogHooks.popupText",
     "ViewDialogHooks.EditedRecordId",
     "ViewDialogHooks.ShareWithGroups",
     "ViewDialogHooks.ShareWithContacts",
-    "ViewDialogHooks.UniDialog",
-    "ViewDialogHooks.FormResize",
-    "ViewDialogHooks.ShowTimePicker",
 };
 // Entries only a run without windows fills: the main window's consumer of
 // the UI-update tags polls while a save runs instead of waiting to be woken.
