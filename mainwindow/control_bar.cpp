@@ -203,7 +203,7 @@ void TfrmMainDLMR1::ControlButtonClick(plat::TComponent* sender)
             button->SetActiveButtonColors(true);
         }
 
-        // 6. and 7.
+        // 6. and 7. The button becomes the active one.
         controlActive = id;
         LogTextInt("[] __controlActive = ", id);
         LogText("[ControlButtonClick][D]");

@@ -187,7 +187,7 @@ int32_t TfrmMainDLMR1::UpdateHeaderBell()
         return -1;
     return Guarded("[TfrmMainDLMR1::UpdateHeaderBell]", -1, [&] {
         LogText("[TfrmMainDLMR1::UpdateHeaderBell][BEGIN]");
-        // 1.
+        // 1. The counts start from nothing.
         headerContactRequestsCount = 0;
         headerNotificationsCount = 0;
         TNPIM* pim = PIM[0];
@@ -243,7 +243,7 @@ int32_t TfrmMainDLMR1::UpdateHeaderBell()
             }
             View.ResizeButton(bell, -1, -1, -1, -1, true);
         }
-        // 5.
+        // 5. The count of what is new.
         LogTextInt("[TfrmMainDLMR1::UpdateHeaderBell][END] real_count = ", count);
         return count;
     });
@@ -399,7 +399,7 @@ void TfrmMainDLMR1::FillBellMenu(plat::TPopupMenu& menu)
                     &TfrmMainDLMR1::btnBellNotificationClick);
             anyAdded = true;
         }
-        // 4.
+        // 4. Nothing new: one item says so.
         if (!anyAdded)
             addItem("pmnuHeaderBell_BasicProfileSettings", "Nemáte žádná nová upozornění", 0, nullptr);
         // 5. Read notifications under a separator.

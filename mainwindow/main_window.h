@@ -477,7 +477,7 @@ public:
     // Wakes the screen; tests count.
     std::function<void()> WakeMonitor;
 
-    std::unique_ptr<TNSoundTable> Zvuky;
+    std::unique_ptr<TNSoundTable> Sounds;
     void NactiZvuky();
     void UvolniZvuky();
     // Any thread.
@@ -671,6 +671,14 @@ public:
     // The signed-in parts built, every setting applied, the window shown as
     // the start-up setting says, the settings file saved.
     void AktivujNastaveni();
+    // AktivujNastaveni's steps.
+    void ApplyDisplayFont();
+    // The value of "SettingsAfterStartup".
+    int32_t ApplyUserAndMenuSettings();
+    void RestorePageSettings();
+    void ApplyTrayAndFrameSettings();
+    void StartClockAndDefaultView();
+    void ShowAfterSettings(int32_t afterStartup);
     void AktivujNastaveni_CreateComponents();
     // Stores the window's state, position and size; only with `store`.
     void UlozHodnotyNastaveni(bool store);

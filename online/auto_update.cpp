@@ -81,10 +81,7 @@ bool TNGlobal::AutomatickaAktualizace()
 {
     if (runningAutoUpdateCheck.exchange(1) != 0)
         return false;
-    struct Busy {
-        std::atomic<uint8_t>& flag;
-        ~Busy() { flag = 0; }
-    } busy{runningAutoUpdateCheck};
+    TNScopeExit busy([&] { runningAutoUpdateCheck = 0; });
     bool result = Guarded("[TNGlobal::AutomatickaAktualizace]", false, [&] {
         if (!AutoUpdate.AddressAllowed(App.UpdateCheckUrl))
             return false;

@@ -539,10 +539,14 @@ private:
     // Synchronise's steps after an accepted login.
     void TakeAccountOfSignIn(TNString* answer, const TNString& login, const TNString& password);
 
-    // fncGetRecordsIDsOfOrganizer's steps 3 to 9, under the model lock.
+    // fncGetRecordsIDsOfOrganizer's comparison of the service's ids with the
+    // local records, under the model lock.
     void CompareRecordsWithIds(TNPIM& pim, uint32_t organizerId, int32_t realCount, const TNString& document,
                                int32_t* deleted, int32_t* created);
 
+    // SyncPIM's step for one section of a block: its items added and
+    // counted in `delivered`; true when any was.
+    bool TakeSyncSection(TNPIM& pim, TNString& block, size_t index, int32_t* delivered);
     // Sync2Upsync's steps.
     bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm);
     void AdoptUploadedCopies();

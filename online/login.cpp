@@ -66,7 +66,7 @@ TLogin::~TLogin() = default;
 
 void TLogin::Execute()
 {
-    // 1.
+    // 1. Nothing starts while the program closes.
     if (g.Close != 0) {
         LogTextInt("[TLogin][RETURN][Nothing will happen; App is closing; Thread will no run!] Tag = ", Tag);
         return;
@@ -78,12 +78,12 @@ void TLogin::Execute()
         return;
     {
         BusyRelease release(busy);
-        // 3.-4.
+        // 3.-4. The job, inside the catch-all guard.
         LogTextInt("[TLogin][BEGIN] Tag = ", Tag);
         std::string caller = "[TLogin][Tag=" + std::to_string(Tag) + "]";
         Guarded(caller.c_str(), [&] { RunJob(); });
     }
-    // 5.
+    // 5. The job is done.
     LogTextInt("[TLogin][END] Tag = ", Tag);
 }
 

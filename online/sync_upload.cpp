@@ -159,9 +159,7 @@ bool TNGlobal::ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, co
     if (ReadAnswerNumber(answer, "uploaded-sync-new-changed", &newChanged))
         LogTextUInt("[g.Sync2Upsync] uploaded_sync_new_changed = ", newChanged);
     LogTextInt("[g.Sync2Upsync] Calling PIM[0]->DataUpSynced... upload_sync_type = ", type);
-    // A new item left with its temporary id would go up again on every
-    // pass, and the service would make a copy each time.
-    return IsAcceptableNewID(newId) && ConfirmUpload(type, id, newId, sentForm);
+    return ConfirmUpload(type, id, newId, sentForm);
 }
 
 bool TNGlobal::SaveConfirmedUploads()
@@ -183,6 +181,11 @@ bool TNGlobal::SaveConfirmedUploads()
 
 bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm)
 {
+    // A new item left with its temporary id would go up again on every
+    // pass, and the service would make a copy each time; an id in the local
+    // range may also be another unsent item's, which must not be forgotten.
+    if (!IsAcceptableNewID(newId))
+        return false;
     TNPIM* pim = PIM[0];
     // The item keeps the stamp of its last download; the service's new stamp
     // comes with the next download of the item. A data set loaded again takes

@@ -253,6 +253,28 @@ TEST_F(HeaderBellTest, TheMenuListsRequestsNotificationsAndReadOnes)
     EXPECT_FALSE(static_cast<bool>(BellItem("pmnuHeaderBell_BasicProfileSettings")->OnClick));
 }
 
+// Czech counts 1 to 4 with one ending and the rest with another.
+TEST_F(HeaderBellTest, TheMarkAllItemCountsInCzech)
+{
+    struct Case {
+        uint32_t count;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {1, "Označit vše následující jako přečtené (1 notifikace):"},
+        {4, "Označit vše následující jako přečtené (4 notifikace):"},
+        {5, "Označit vše následující jako přečtené (5 notifikací):"},
+    };
+    for (const Case& c : cases) {
+        Clear();
+        for (uint32_t id = 10; id < 10 + c.count; ++id)
+            AddNotification(id, 99, "Jan");
+        const plat::PopupRecord bell = OpenBell();
+        ASSERT_FALSE(bell.captions.empty()) << c.count;
+        EXPECT_EQ(bell.captions[0], c.caption) << c.count;
+    }
+}
+
 TEST_F(HeaderBellTest, TheBellAndTrayIconFollowOnlyAChangedCount)
 {
     const int32_t plain = BellIconWidth();

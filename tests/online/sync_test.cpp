@@ -8,11 +8,13 @@
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/global.h"
+#include "online/ui_tags.h"
 #include "platform/core/thread.h"
 #include "tests/online/sync_world.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -200,6 +202,34 @@ TEST_F(SyncTest, LostAnswerLeavesOneRecordOnTheServiceAndInTheModel)
                     : 0;
     }
     EXPECT_EQ(held, 1);
+}
+
+// An answer that names another unsent record's temporary id as the new id is
+// refused, and that record is neither forgotten nor taken as sent.
+TEST_F(SyncTest, AnAnswerNamingAnotherTemporaryIdForgetsNoUnsentRecord)
+{
+    SignIn();
+    ASSERT_TRUE(RunUntilIdle());
+    const uint32_t sent = NewRecord(501, "Odeslan\xFD");
+    const uint32_t unsent = NewRecord(501, "Neodeslan\xFD");
+    ASSERT_GE(unsent, kFirstLocalID);
+    TNString form;
+    {
+        TNModelReadGuard lock;
+        Record(sent)->GetDataToSync(&form);
+    }
+    TNString answer(
+        ("<handshake>1</handshake><uploaded-sync-new-id>" + std::to_string(unsent) + "</uploaded-sync-new-id>")
+            .c_str());
+    EXPECT_FALSE(g.ApplyUploadAnswer(&answer, TNPIM::kUploadRecords, sent, form));
+
+    TNModelReadGuard lock;
+    for (uint32_t id : {sent, unsent}) {
+        const TNPIMRecord* record = PIM[0]->Records->GetRecordByID(id);
+        ASSERT_NE(record, nullptr) << id;
+        EXPECT_TRUE(record->PleaseSync) << id;
+    }
+    EXPECT_EQ(std::string(PIM[0]->Records->GetRecordByID(unsent)->Text.View()), "Neodeslan\xFD");
 }
 
 // A crash between passes, in the middle of a drain: every confirmation the
@@ -480,6 +510,8 @@ TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
     for (int i = 0; i < 3; ++i)
         ids.push_back(sync_.SeedRecord(501, "P\xF9vodn\xED " + std::to_string(i)));
     SignIn();
+    ASSERT_TRUE(RunUntilIdle());
+    const size_t tagsBefore = host_->TakenTags().size();
     ASSERT_TRUE(sync_.Change(test_service::kRecords, ids[0], {{"Text", "Jin\xFD text"}}));
     ASSERT_TRUE(sync_.Change(test_service::kRecords, ids[1], {{"Importance", "99"}}));
     ASSERT_TRUE(sync_.Tombstone(test_service::kRecords, ids[2]));
@@ -491,6 +523,11 @@ TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
         5000));
     EXPECT_EQ(std::string(Record(ids[0])->Text.View()), "Jin\xFD text");
     EXPECT_EQ(Record(ids[1])->Importance, 99);
+    // A pass that brought records alone still has the screen refreshed.
+    ASSERT_TRUE(RunUntilIdle());
+    const std::vector<std::pair<int16_t, uint32_t>> tags = host_->TakenTags();
+    const std::pair<int16_t, uint32_t> refresh{__uiUpdateShownData, 0};
+    EXPECT_NE(std::find(tags.begin() + static_cast<std::ptrdiff_t>(tagsBefore), tags.end(), refresh), tags.end());
 }
 
 // Found by the soak (seed 1, 80 changes): the service's copy of a new tag
