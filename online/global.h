@@ -414,6 +414,9 @@ public:
     std::atomic<uint8_t> runningAutoUpdateCheck{0};
     // An update is downloaded and will be installed when the program ends.
     std::atomic<uint8_t> WantUpdate{0};
+    // The window closes for a downloaded update, not at the user's wish: the
+    // close starts the program again once it has installed it.
+    std::atomic<uint8_t> CloseForUpdate{0};
 
     // ---- The account.
     TNAccount Account() const;
