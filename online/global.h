@@ -275,6 +275,9 @@ public:
     std::atomic<bool> runningTestShownRecords{false};
     // Failed uploads per item, until log-out.
     TNUploadBackOff UploadBackOff;
+    // Display-status requests of alert windows on screen that got no answer
+    // wait as failed uploads do (type 4, the alert's id).
+    TNUploadBackOff AlertStatusBackOff;
     TNSyncCounters SyncCounters;
 
     // ---- Online timer and pass (online_pass.cpp).
@@ -473,8 +476,9 @@ public:
     int32_t EmailNotExists(const TNString& email);
     int32_t CreateNewAccount(const TNString& login, const TNString& password, const TNString& path);
     bool GetNewestVersion();
+    // `answered`, when given, tells whether the service answered at all.
     bool GetAlertOnDisplayStatus(uint32_t alertId, uint32_t organizerId, const TNString& password,
-                                 const TNString& login);
+                                 const TNString& login, bool* answered = nullptr);
     void DeleteAcceptedAlerts();
     bool GetOneTimeLoginLink(const TNString& login, const TNString& password, bool showErrors, TNString* link);
     bool FlagMessageForUsers(const TNString& login, const TNString& password, bool showErrors, uint32_t itemId);
