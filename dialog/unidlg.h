@@ -2,33 +2,195 @@
 
 #include "mainwindow/dialog_bridge.h"
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
 namespace plat {
+class TBevel;
 class TButton;
+class TJvGradient;
 class TLabel;
+class TMainMenu;
+class TMenuItem;
+class TNotebook;
+class TPanel;
+class TPopupMenu;
+class TTimer;
 } // namespace plat
 
-// SCAFFOLD: stands in for the universal dialog until its pages exist. It
-// takes the bridge's fields, answers the restore message on the window bus,
-// enters the main window's window table when activated, and serves only the
-// message-box page "MB": the caption, the text and one "OK" button, result
-// 1. Every other key is logged as not built yet and not shown.
+class TNPIMRecord;
+class TNViewItem;
+struct TNUniDialogPage;
+
+// The one dialog window of the program: every dialog is a page of its
+// notebook `gUni`, chosen by the key the bridge hands over. A new instance
+// is made for every opened dialog and freed after it closes; the page's
+// builder, layout, saver and focus come from the key table (unidlg_pages.h).
 class TfrmUnidlgDLMR1 final : public TNUniDialogForm {
 public:
+    static constexpr int32_t kPageCount = 18;
+    static constexpr int32_t kBottomBarHeight = 36;
+    static constexpr int32_t kTitlePanelHeight = 56;
+
     TfrmUnidlgDLMR1();
+    ~TfrmUnidlgDLMR1() override;
     const char* ClassName() const override { return "TfrmUnidlgDLMR1"; }
 
     plat::LRESULT Dispatch(plat::TMessageId message, plat::WPARAM wParam, plat::LPARAM lParam) override;
     bool AktivujDialog() override;
 
-    plat::TLabel* labelText() const { return labelText_; }
-    plat::TButton* btnOK() const { return btnOK_; }
+    // The opener's arguments by their names.
+    int32_t i1() const { return Params[0]; }
+    int32_t i2() const { return Params[1]; }
+    int32_t i3() const { return Params[2]; }
+    int32_t i4() const { return Params[3]; }
+    int32_t i5() const { return Params[4]; }
+    int32_t AccountIndex() const { return Params[5]; }
+    int32_t i7() const { return Params[6]; }
+    int32_t i8() const { return Params[7]; }
+    // The slot of the dialog that opened this one; -1 for the main window.
+    int32_t ParentIndex() const { return CallerTag; }
+    // The component the opener passed by its id in i5, found again at each
+    // use: a refill during the modal loop may have deleted it. Null then.
+    TNViewItem* CallerItem() const;
+    // The working record of the dialog that opened this one, when i8 is 1
+    // ("the rule comes from the parent's working record"), reached through
+    // the parent's slot at each use: the parent may have replaced it.
+    TNPIMRecord* ParentWorkingRecord() const;
+
+    // Opens a nested dialog over this one.
+    int32_t UniDialog(const char* key, int32_t i1, int32_t i2, int32_t i3, int32_t i4, int32_t i5, int32_t i6,
+                      int32_t i7, int32_t i8);
+    // A message box nested over this dialog; 1 when confirmed with OK.
+    int32_t MB(const char* text, const char* caption, int32_t iconFlags);
+
+    void InvalidateUnidlgWindow(bool freeze);
+    void NastavNadpis(const std::string& title, const std::string& subtitle, bool extended);
+    void NastavTlacitka(bool barVisible);
+    void FormActivate();
+    void FormResize();
+    void pBottom0Resize();
+    void btnUlozitClick();
+    void btnZavritClick();
+    void mnuKonecClick();
+    void mnuOProgramuClick();
+    void mnuHomepageClick();
+    void FormCloseQuery(bool& canClose);
+    void FormClose();
+    void WaitForEditedRecordUpdate();
+    void RestoreMainWindow();
+    void NastavTextovePopupMenu();
+    void popupTextPopup();
+
+    // The About page (unidlg_about.cpp).
+    bool AktivujDialog_OProgramu();
+    void FormResize_OProgramu();
+    // The message-box page (unidlg_mb.cpp).
+    bool AktivujDialog_MB();
+
+    // ---- Fixed parts, made as a form designer would.
+    plat::TPanel* pNadpis = nullptr;
+    plat::TJvGradient* gradNadpis = nullptr;
+    plat::TLabel* labelNadpisStin = nullptr;
+    plat::TLabel* labelNadpis = nullptr;
+    plat::TLabel* labelSubNadpisStin = nullptr;
+    plat::TLabel* labelSubNadpis = nullptr;
+    plat::TBevel* bevelNadpis = nullptr;
+    plat::TPanel* pBottom = nullptr;
+    plat::TPanel* pBottom0 = nullptr;
+    plat::TBevel* bevelBottom = nullptr;
+    plat::TLabel* labelNapoveda = nullptr;
+    plat::TLabel* labelOdkaz = nullptr;
+    plat::TLabel* labelKlonovat = nullptr;
+    plat::TLabel* labelCreated = nullptr;
+    plat::TButton* btnUlozit = nullptr;
+    plat::TButton* btnVymazat = nullptr;
+    plat::TButton* btnZavrit = nullptr;
+    plat::TNotebook* gUni = nullptr;
+    // One panel per page, in page order; it sets the page's client size.
+    plat::TPanel* pagePanels[kPageCount] = {};
+    plat::TPopupMenu* popupText = nullptr;
+    // Carries only the short cuts: its one top-level item is hidden.
+    plat::TMainMenu* mainMenuShortcuts = nullptr;
+    plat::TTimer* timerNewUser = nullptr;
+    plat::TTimer* timerUpdateUniDlgUi = nullptr;
+    // Hidden, word-wrapping; measures texts for the pages.
+    plat::TLabel* labelMeasure = nullptr;
+
+    // The message-box page.
+    plat::TPanel* pMB = nullptr;
+    plat::TLabel* labelMB = nullptr;
+
+    // The About page.
+    plat::TPanel* pOProgramu = nullptr;
+    plat::TLabel* label1NadpisStin = nullptr;
+    plat::TLabel* label1Nadpis = nullptr;
+    plat::TLabel* label1Popis = nullptr;
+    plat::TLabel* label1Verze = nullptr;
+    plat::TLabel* label1MobileVersion = nullptr;
+    plat::TLabel* label1DesktopVersion = nullptr;
+    plat::TLabel* label1Support = nullptr;
+    plat::TLabel* label1News = nullptr;
+    plat::TLabel* label1Social1 = nullptr;
+    plat::TLabel* label1Social2 = nullptr;
+    plat::TLabel* label1Social3 = nullptr;
+    plat::TPanel* p1Author = nullptr;
+    plat::TLabel* label1AboutAuthorShadow = nullptr;
+    plat::TLabel* label1AboutAuthor = nullptr;
+    plat::TLabel* labelAuthorName = nullptr;
+    plat::TLabel* label1AuthorWeb = nullptr;
+
+    // ---- Per-dialog state.
+    bool paintingFrozen = false;
+    uint8_t saved = 0;
+    uint8_t mayClose = 1;
+    uint8_t editExisting = 0;
+    uint8_t addSomethingElseMode = 0;
+    uint32_t recordToOpenAfterClose = 0;
+    uint8_t pageReady = 0;
+    // The record editor's working copy; this dialog made it and frees it.
+    std::unique_ptr<TNPIMRecord> workingRecord;
+    std::atomic<bool> runningUpdateUniDlgUiTimer{false};
+    std::atomic<bool> runningUpdateEditedRecord{false};
+    std::atomic<bool> runningUpdateEditedSharing{false};
+
+    // The page key's row; null before AktivujDialog found one.
+    const TNUniDialogPage* Page() const { return page_; }
+    // The page panel of a key, null for an unknown one.
+    plat::TPanel* PagePanel(const std::string& key) const;
+    // Client size := the page panel's size.
+    void FitClientToPage(const plat::TPanel& panel);
+
+protected:
+    // A dialog freed without closing (its builder refused) leaves no
+    // component of its page behind.
+    void Detach() override;
 
 private:
-    void FormActivate();
+    void CreateTitlePanel();
+    void CreateBottomBar();
+    void CreatePages();
+    void CreateShortcutMenu();
+    void CreateMessageBoxPage();
+    void CreateAboutPage();
+    void ApplyDialogColors();
+    void PlaceOnScreen();
+    // The close rules of one attempt: the mandatory profile save and the
+    // new-account page's online timer. False keeps the dialog open.
+    bool PrepareClose();
+    void SavePlainSettings();
 
-    plat::TLabel* labelText_ = nullptr;
-    plat::TButton* btnOK_ = nullptr;
+    const TNUniDialogPage* page_ = nullptr;
+    bool activatedOnce_ = false;
+    // The current close attempt already ran PrepareClose.
+    bool closeAttemptPrepared_ = false;
 };
 
-// Makes the bridge create this dialog.
+// Makes the bridge create this dialog, the program's start-up make the time
+// picker, and the view reach both through its dialog hooks.
 void InstallUniversalDialog();
+
+// The dialog in a slot, null when the slot is empty.
+TfrmUnidlgDLMR1* UniDialogInSlot(int32_t slot);

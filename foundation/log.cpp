@@ -31,6 +31,15 @@ struct LogSettings {
     std::string mutexName;
 };
 
+// The day's file stays open between lines; only the holder of the run's log
+// lock writes to it. Never destroyed: global destructors still log at exit,
+// and the process's end closes the descriptor.
+plat::AppendingFile& DayFile()
+{
+    static auto* file = new plat::AppendingFile;
+    return *file;
+}
+
 LogSettings& Settings()
 {
     static LogSettings settings;
@@ -119,7 +128,7 @@ bool LogWrite(const char* text, const char* value, bool toWindow)
         // 6. The day's file, UTF-8 with CR LF.
         if (folder.size() > 2) {
             std::string path = LogFileName(folder, fields.tm_year + 1900, fields.tm_mon + 1, fields.tm_mday);
-            plat::AppendToFile(path, prefix + plat::Cp1250ToUtf8(masked) + "\r\n");
+            DayFile().Append(path, prefix + plat::Cp1250ToUtf8(masked) + "\r\n");
         }
 
         // 7. The log window gets the CP1250 line.

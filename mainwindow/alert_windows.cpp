@@ -26,6 +26,7 @@
 #include "platform/gui/screen.h"
 #include "platform/gui/timer.h"
 #include "platform/gui/tray_icon.h"
+#include "view/image_table.h"
 
 #include <algorithm>
 #include <string>
@@ -224,8 +225,7 @@ void TfrmMainDLMR1::frmNotActivate(TfrmNotDLMR1& window)
         window.imgPicture->SetStretch(true);
         window.imgPicture->SetTransparent(true);
         // A missing picture leaves the place empty; the alert still shows.
-        Guarded("[TfrmMainDLMR1::frmNotActivate][Picture]",
-                [&] { window.imgPicture->Picture().LoadFromFile(GetProgramFolder() + "images/dalmora-64x64.png"); });
+        TNImageTable::LoadProgramPicture(window.imgPicture->Picture(), "images/dalmora-64x64.png");
         window.imgPicture->SetParent(window.pInner);
 
         window.lblTime = MakeLabel(window, "lblTime", "--:--", "Arial", 12, plat::fsBold, plat::clWhite);

@@ -18,7 +18,30 @@ namespace {
 
 TNUniDialogFactory dialogFactory = nullptr;
 
+// The slot of the open dialog that is the sender or holds it; -1 for the
+// main window, its controls and no sender.
+int32_t ParentSlotOf(plat::TComponent* sender)
+{
+    for (plat::TComponent* at = sender; at != nullptr; at = at->Owner()) {
+        auto* dialog = dynamic_cast<TNUniDialogForm*>(at);
+        if (dialog == nullptr) {
+            if (auto* control = dynamic_cast<plat::TControl*>(at);
+                control != nullptr && control->ParentForm() != nullptr)
+                dialog = dynamic_cast<TNUniDialogForm*>(control->ParentForm());
+        }
+        if (dialog != nullptr && dialog->SlotIndex >= 0 && dialog->SlotIndex < kUniDialogSlots &&
+            frmUnidlgDLMR1[dialog->SlotIndex] == dialog)
+            return dialog->SlotIndex;
+    }
+    return -1;
+}
+
 } // namespace
+
+bool TNUniDialogForm::RemoveFromShareWith(int32_t, uint32_t)
+{
+    return false;
+}
 
 void SetUniDialogFactory(TNUniDialogFactory factory)
 {
@@ -61,7 +84,7 @@ int32_t TfrmMainDLMR1::UniDialog(const char* key, plat::TComponent* sender, int3
             return -1;
         frmUnidlgDLMR1[slot] = dialog;
 
-        dialog->CallerTag = sender != nullptr ? static_cast<int32_t>(sender->Tag()) : -1;
+        dialog->CallerTag = ParentSlotOf(sender);
         dialog->SlotIndex = slot;
         dialog->Key = key != nullptr ? key : "";
         const int32_t params[8] = {p1, p2, p3, p4, p5, p6, p7, p8};

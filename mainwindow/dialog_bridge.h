@@ -16,8 +16,13 @@ public:
 
     // Prepares the page of Key; false when the dialog must not be shown.
     virtual bool AktivujDialog() = 0;
+    // Takes a group (kind 1) or a contact (kind 2) out of the record
+    // editor's share-with selection; false when the page holds none.
+    virtual bool RemoveFromShareWith(int32_t kind, uint32_t id);
 
     int32_t SlotIndex = -1;
+    // The slot of the dialog that opened this one; -1 when the main window
+    // (or no sender) did.
     int32_t CallerTag = -1;
     std::string Key;
     // p1 to p8 at 0 to 7; p6 (index 5) is the server position.

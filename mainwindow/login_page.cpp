@@ -124,8 +124,9 @@ void TfrmMainDLMR1::CreateLoginPage()
     Image1->SetName("Image1");
     Image1->SetStretch(true);
     Image1->SetBounds(76, 27, 128, 128);
-    if (plat::TImage* logo = ImageTable.GetImage("imgDalmora32", true))
-        Image1->Picture().Assign(logo->Picture());
+    // The page is made before the named images load: the logo comes from
+    // its file, the larger one, as it is shown at 128 px.
+    TNImageTable::LoadProgramPicture(Image1->Picture(), "images/dalmora-64x64.png");
     Image1->SetParent(pLogin);
 
     // The shadow goes first, so the title is drawn over it.

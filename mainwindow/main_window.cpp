@@ -12,6 +12,7 @@
 #include "foundation/string.h"
 #include "mainwindow/page_services.h"
 #include "mainwindow/sound_table.h"
+#include "mainwindow/window_pages.h"
 #include "online/global.h"
 #include "online/hooks.h"
 #include "online/window_state.h"
@@ -25,95 +26,57 @@
 #include "platform/gui/menu.h"
 #include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
+#include "platform/gui/picture.h"
 #include "platform/gui/screen.h"
 #include "platform/gui/timer.h"
 #include "platform/gui/tray_icon.h"
 #include "view/hooks.h"
 #include "view/image_table.h"
+#include "view/program_pictures.h"
 #include "view/view.h"
 
 #include <cstdio>
 #include <cstdlib>
-#include <iterator>
+#include <memory>
 #include <string>
+#include <vector>
 
 TfrmMainDLMR1* frmMainDLMR1 = nullptr;
 
 namespace {
 
-// The 66 named images of start-up, in their order.
-constexpr const char* kNamedImages[][2] = {
-    {"imgSandClock24", "images/sand-clock-24x24.png"},
-    {"imgRefresh24", "images/refresh-24x24.png"},
-    {"imgSearch24", "images/search-24x24.png"},
-    {"imgBell24", "images/bell-24x24.png"},
-    {"imgBellWithRedDot24", "images/bell-with-red-dot-24x24.png"},
-    {"imgChats24", "images/chats-24x24.png"},
-    {"imgDalmora32", "images/dalmora-32x32.png"},
-    {"imgUserPhotoBlankHeader32", "images/user-photo-blank-header-32x32.png"},
-    {"imgUserPhotoBlankHeader48", "images/user-photo-blank-header-48x48.png"},
-    {"imgSkupina", "images/contacts-groups.bmp"},
-    {"imgKontakt", "images/user-photo.bmp"},
-    {"imgMenu", "images/menu-gray-16x16.png"},
-    {"imgHamburgerMenu24", "images/hamburger-menu-24x24.png"},
-    {"imgCalendarTypeNormal", "images/calendar-type-normal-16x16.png"},
-    {"imgCloseXBlack", "images/close-x-black-16x16.png"},
-    {"imgSmallCloseXBlack", "images/small-close-x-black-16x16.png"},
-    {"imgFilter16", "images/filter-16x16.png"},
-    {"imgAdd", "images/add-green-circle-16x16.png"},
-    {"imgAdd24", "images/add-24x24.png"},
-    {"imgAddCalendar16", "images/add-calendar-16x16.png"},
-    {"imgSubscribe16", "images/subscribe-16x16.png"},
-    {"imgArrowNext", "images/arrow-next-16x16.png"},
-    {"imgArrowPrevious", "images/arrow-previous-16x16.png"},
-    {"imgToday", "images/today-16x16.png"},
-    {"imgCheckboxChecked", "images/checkbox-checked-black-14x14.png"},
-    {"imgCheckboxCheckedWhiteBG", "images/checkbox-checked-black-whitebg-14x14.png"},
-    {"imgCheckboxUnchecked", "images/checkbox-unchecked-black-14x14.png"},
-    {"imgCheckboxUncheckedWhiteBG", "images/checkbox-unchecked-black-whitebg-14x14.png"},
-    {"imgControlHomepage", "images/control/color/homepage-28x28.png"},
-    {"imgControlCalendar", "images/control/color/calendar-28x28.png"},
-    {"imgControlTasks", "images/control/color/tasklist-28x28.png"},
-    {"imgControlNotes", "images/control/color/notes-28x28.png"},
-    {"imgControlPages", "images/control/color/pages-28x28.png"},
-    {"imgControlSearch", "images/control/color/search-28x28.png"},
-    {"imgDropdownSilver", "images/dropdown-silver-7x8.png"},
-    {"imgArrowTreeUp", "images/arrow-tree-up-silver-14x14.png"},
-    {"imgBlank14", "images/blank-14x14.png"},
-    {"imgBluePencil", "images/blue-pencil-14x14.png"},
-    {"imgTransparent14", "images/transparent-14x14.png"},
-    {"imgNewSubrecord", "images/add-blue-circle.png"},
-    {"imgNewSubrecordDisabled", "images/add-disabled-circle.png"},
-    {"imgFinishedGreen12", "images/finished-green-12x12.png"},
-    {"imgSharedSilver12", "images/shared-silver-12x12.png"},
-    {"imgRecurringSilver12", "images/recurring-silver-12x12.png"},
-    {"imgPlaceSilver12", "images/place-silver-12x12.png"},
-    {"imgNoteSilver12", "images/note-silver-12x12.png"},
-    {"imgAlertSilver12", "images/alert-silver-12x12.png"},
-    {"imgClock", "images/clock-14x14.png"},
-    {"imgInfoSilver", "images/info-silver.png"},
-    {"imgNotePinIcon", "images/note-pin-icon-24x24.png"},
-    {"imgTasks24", "images/tasks-24x24.png"},
-    {"imgImportanceBlank", "images/importance-blank-9x14.png"},
-    {"imgImportance0", "images/importance-0-9x14.png"},
-    {"imgImportance10", "images/importance-10-9x14.png"},
-    {"imgImportance99", "images/importance-99-9x14.png"},
-    {"imgImportanceMinus10", "images/importance-minus10-9x14.png"},
-    {"imgCheckmarkSilver", "images/checkmark-silver-10x12.png"},
-    {"imgCheckmarkBlue", "images/checkmark-blue-10x12.png"},
-    {"imgPages16", "images/pages-16x16.png"},
-    {"imgOrganizerNoIcon48", "images/organizer-layout-48x48.png"},
-    {"imgOrganizerNoIcon16", "images/organizer-layout-16x16.png"},
-    {"imgGoBack32", "images/go-back-32x32.png"},
-    {"imgInviteUsers16", "images/invite-users-16x16.png"},
-    {"imgPicture24", "images/picture-24x24.png"},
-    {"imgPictureSilver24", "images/picture-silver-24x24.png"},
-    {"imgWeb16", "images/web-16x16.png"},
-};
-static_assert(sizeof(kNamedImages) / sizeof(kNamedImages[0]) == 66);
+// The pictures of the table that start-up loads by name, in their order.
+const std::vector<const TNProgramPicture*>& NamedPictures()
+{
+    static const std::vector<const TNProgramPicture*> named = [] {
+        std::vector<const TNProgramPicture*> list;
+        for (const TNProgramPicture& picture : ProgramPictures()) {
+            if (picture.ImageName != nullptr)
+                list.push_back(&picture);
+        }
+        return list;
+    }();
+    return named;
+}
 
-// The action pictures the tray and the status-bar panels use by index.
-constexpr int kActionImageCount = 18;
+// The tray's and the status bar's icons by index; a slot without a picture
+// (or whose file is missing) stays an empty 16 x 16 square.
+std::unique_ptr<plat::TImageList> MakeActionPictures()
+{
+    plat::TPicture slots[kActionPictureCount];
+    for (const TNProgramPicture& picture : ProgramPictures()) {
+        if (picture.ActionIndex >= 0 && picture.ActionIndex < kActionPictureCount)
+            TNImageTable::LoadProgramPicture(slots[picture.ActionIndex], picture.File);
+    }
+    auto list = std::make_unique<plat::TImageList>(16, 16);
+    for (plat::TPicture& slot : slots) {
+        if (const plat::TGraphic* graphic = slot.Graphic())
+            list->Add(*graphic);
+        else
+            list->Add(plat::TBitmap());
+    }
+    return list;
+}
 
 plat::TPanel* MakePanel(plat::TComponent* owner, plat::TWinControl* parent, const char* name, plat::TColor color)
 {
@@ -147,8 +110,9 @@ TfrmMainDLMR1* Main()
 } // namespace
 
 TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServices> pages)
-    : plat::TForm(owner), pages_(pages ? std::move(pages) : std::make_unique<TNPageServices>())
+    : plat::TForm(owner), pages_(pages ? std::move(pages) : std::make_unique<TNWindowPages>())
 {
+    pages_->SetWindow(*this);
     // The form designer's part, then the constructor's steps.
     CreateFixedParts();
     CreateTimers();
@@ -212,8 +176,10 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         // 13.
         NactiZvuky();
 
-        // 14. The named images.
+        // 14. The named images; the pictures of the form's own part were
+        // loaded before the log was open.
         LoadNamedImages();
+        TNImageTable::TellPictureProblems();
         LogText("[CreateDynamicImages] not built yet");
 
         // 15. and 16.
@@ -330,15 +296,10 @@ void TfrmMainDLMR1::CreateFixedParts()
     labelTestFont->SetVisible(false);
     labelTestFont->SetParent(this);
 
-    imagelistAction = std::make_unique<plat::TImageList>(16, 16);
-    for (int i = 0; i < kActionImageCount; ++i) {
-        plat::TBitmap picture;
-        picture.SetSize(16, 16);
-        const plat::TColor colour = static_cast<plat::TColor>(0x203040 + i * 0x0A0806);
-        picture.Canvas().Brush.Color = colour;
-        picture.Canvas().FillRect(plat::TRect{0, 0, 16, 16});
-        imagelistAction->Add(picture);
-    }
+    imagelistAction = MakeActionPictures();
+    plat::TPicture logo;
+    if (TNImageTable::LoadProgramPicture(logo, "images/dalmora-64x64.png"))
+        SetIcon(*logo.Graphic());
 
     CreateMenus();
 
@@ -391,7 +352,9 @@ void TfrmMainDLMR1::CreateTimers()
     timerSetCalendarToToday = MakeTimer(this, "timerSetCalendarToToday", 1);
     timerAddSomethingNew = MakeTimer(this, "timerAddSomethingNew", 1);
     timerDblClickTimer = MakeTimer(this, "timerDblClickTimer", 500);
+    timerAddSomethingNew->OnTimer = [this](plat::TComponent*) { timerAddSomethingNewTimer(); };
     timerEditRecord = MakeTimer(this, "timerEditRecord", 250);
+    timerEditRecord->OnTimer = [this](plat::TComponent*) { timerEditRecordTimer(); };
     CreateAlertTimers();
 }
 
@@ -442,24 +405,24 @@ void TfrmMainDLMR1::DeleteLeftOverInstallers()
 
 int32_t TfrmMainDLMR1::NamedImageCount()
 {
-    return static_cast<int32_t>(std::size(kNamedImages));
+    return static_cast<int32_t>(NamedPictures().size());
 }
 
 const char* TfrmMainDLMR1::NamedImageName(int32_t index)
 {
-    return index >= 0 && index < NamedImageCount() ? kNamedImages[index][0] : "";
+    return index >= 0 && index < NamedImageCount() ? NamedPictures()[static_cast<size_t>(index)]->ImageName : "";
 }
 
 const char* TfrmMainDLMR1::NamedImageFile(int32_t index)
 {
-    return index >= 0 && index < NamedImageCount() ? kNamedImages[index][1] : "";
+    return index >= 0 && index < NamedImageCount() ? NamedPictures()[static_cast<size_t>(index)]->File : "";
 }
 
 void TfrmMainDLMR1::LoadNamedImages()
 {
     const std::string programFolder = GetProgramFolder();
-    for (const auto& image : kNamedImages)
-        ImageTable.LoadImage(image[0], (programFolder + image[1]).c_str());
+    for (const TNProgramPicture* picture : NamedPictures())
+        ImageTable.LoadImage(picture->ImageName, (programFolder + picture->File).c_str());
 }
 
 // ---------------------------------------------------------------------------
@@ -573,6 +536,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallShutDownHooks();
     InstallStripAndMenuHooks();
     InstallSettingsAndClockHooks();
+    InstallPagesHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -598,4 +562,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveShutDownHooks();
     RemoveStripAndMenuHooks();
     RemoveSettingsAndClockHooks();
+    RemovePagesHooks();
 }

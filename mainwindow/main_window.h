@@ -32,6 +32,8 @@ class TNInfoMessages;
 class TNPageServices;
 class TNPIMContactsRequest;
 class TNPIMNotification;
+class TNPIMOrganizer;
+class TNPIMRecord;
 class TNSoundTable;
 class TNViewItem;
 class TNWebAnswer;
@@ -48,6 +50,15 @@ struct TNPostponeJob {
     uint32_t OrganizerID = 0;
     uint32_t RecordID = 0;
     int32_t Minutes = 0;
+};
+
+// What a page hands to the job thread (jobs 5, 7, 9 and 10).
+struct TNPageJob {
+    int32_t Tag = 0;
+    uint32_t RecordID = 0;
+    int32_t Value = 0;
+    int32_t pim_srv_pos = 0;
+    uint32_t OrganizerID = 0;
 };
 
 // The main window: its fixed parts, start-up, the control bar and page
@@ -557,6 +568,80 @@ private:
     void DeactivatedUser();
     // The last name handed to the name test.
     std::string lastTestedLogin_;
+
+public:
+    // ---- Pages: the record change sequence and the record actions
+    // (record_commit.cpp, record_actions.cpp, record_cards.cpp,
+    // record_menus.cpp).
+    // The one commit path of a record the user changed in memory.
+    void ChangedRecordSaveSequence(int32_t pim_srv_pos, TNPIMRecord* record, int32_t record_pos);
+    // The record of that id in that account, its position in record_pos;
+    // null when the account or the record is not there.
+    TNPIMRecord* GetRecordWithPos(int32_t pim_srv_pos, uint32_t recordId, int32_t& record_pos);
+    // The same in the first account (0, 1, ...) that holds it.
+    TNPIMRecord* GetRecordWithPos(uint32_t recordId, int32_t& record_pos);
+    void SetRecordImportance(int32_t pim_srv_pos, uint32_t recordId, int32_t importance);
+    // Repaints the list that holds the record card.
+    void UpdateComponent(TNViewItem* component);
+
+    // The record editor; a note goes to the Notes page instead.
+    void EditRecord(TNPIMRecord* record, uint32_t parentRecordID, uint8_t addFlag, TNViewItem* component,
+                    int32_t newRecordType, int32_t organizerArg);
+    bool DeleteRecordById(uint32_t recordID, bool askFirst, plat::TForm* ownerForm, int32_t pim_srv_pos);
+    bool DeleteRecurringRecordById(uint32_t recordID, int32_t what);
+    void recordClick(plat::TComponent* sender);
+    void recordDblClick(plat::TComponent* sender);
+    void recordMouseUp(plat::TComponent* sender, plat::TMouseButton button);
+    void popupRecordPopup();
+    void popupRecordImportancePopup();
+    void pmnuRecordEditClick();
+    void pmnuRecordAddSubrecordClick();
+    void pmnuRecordStatusNoneClick();
+    void pmnuRecordStatusFinishedClick();
+    void pmnuRecordOpenOnWebClick();
+    void pmnuRecordDeleteClick();
+    void pmnuDayboxNewRecordClick();
+    void btnTodayDayboxAddClick();
+    void mnuFileAddTaskClick();
+    void mnuFileAddSomethingNewClick();
+    void mnuFileAddBirthdayClick();
+    void mnuFileAddAnniversaryClick();
+    void timerEditRecordTimer();
+    void timerAddSomethingNewTimer();
+    void AddTagFromEditRecordDialog();
+    void RemoveSharingItem(int32_t position);
+    // Fills the organizer's display texts; `accessible` tells whether the
+    // user may add records to it.
+    void GetAccessibleOrganizer(TNPIMOrganizer* organizer, bool& accessible);
+
+    // Starts a page's job; tests put a recorder here. Unset, a job thread
+    // with the job's Tag and fields is resumed, never waited for.
+    std::function<void(const TNPageJob&)> StartPageJob;
+    void RunPageJob(const TNPageJob& job);
+
+    plat::TPopupMenu* popupRecord = nullptr;
+    plat::TPopupMenu* popupRecordImportance = nullptr;
+    plat::TPopupMenu* popupDaybox = nullptr;
+    // The pages' state: the account of the card whose menu opened last, the
+    // selected task card and the shown note.
+    int32_t popupPimSrvPos = 0;
+    uint32_t selectedTaskComponentId = 0;
+    uint32_t selectedTaskRecordId = 0;
+    int32_t selectedTaskPimSrvPos = 0;
+    uint32_t shownNoteRecordId = 0;
+    int32_t shownNotePimSrvPos = 0;
+
+private:
+    void CreateRecordMenus();
+    void InstallPagesHooks();
+    static void RemovePagesHooks();
+    void SelectTaskCard(TNViewItem& card, int32_t account);
+    void SelectNoteCard(TNViewItem& card, int32_t account);
+    // Steps 1 to 6 of the calling order of a commit: the record of that id
+    // in that account changed by `change`; false when it is gone.
+    bool CommitRecordChange(int32_t pim_srv_pos, uint32_t recordId, const char* lockCaller, const char* syncCaller,
+                            const std::function<void(TNPIMRecord&)>& change);
+    void CommitRecordStatus(int32_t finished, const char* itemName, const char* lockCaller, const char* syncCaller);
 
 public:
     // ---- Message map, shut-down and hot keys.

@@ -135,6 +135,7 @@ void TfrmMainDLMR1::CreateMenus()
     CreateTextMenus();
     popupPostponeAlert = new plat::TPopupMenu(this);
     popupPostponeAlert->SetName("popupPostponeAlert");
+    CreateRecordMenus();
 }
 
 void TfrmMainDLMR1::CreateMenuBar()

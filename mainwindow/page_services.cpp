@@ -9,9 +9,25 @@ void TNPageServices::NotBuiltYet(const char* name)
     LogText(("[" + std::string(name) + "] not built yet").c_str());
 }
 
-void TNPageServices::EditRecord(TNPIMRecord*)
+void TNPageServices::SetWindow(TfrmMainDLMR1&)
 {
-    NotBuiltYet("EditRecord");
+}
+
+void TNPageServices::OpenSideboard(uint32_t, int32_t, bool)
+{
+    NotBuiltYet("OpenSideboard");
+}
+void TNPageServices::ShowSelectedNote(uint32_t, int32_t, uint32_t, bool)
+{
+    NotBuiltYet("ShowSelectedNote");
+}
+void TNPageServices::ResizeHpTasks()
+{
+    NotBuiltYet("ResizeHpTasks");
+}
+void TNPageServices::OrganizerRecordChanged(uint32_t)
+{
+    NotBuiltYet("OrganizerRecordChanged");
 }
 
 const char* PageCommandName(TNPageCommand command)
@@ -190,6 +206,11 @@ void TNPageServices::RefreshAllDayboxes(const char*)
     NotBuiltYet("RefreshAllDayboxes");
 }
 bool TNPageServices::Pages_ShowCalendarOrPage(uint32_t)
+{
+    NotBuiltYet("Pages_ShowCalendarOrPage");
+    return false;
+}
+bool TNPageServices::Pages_ShowCalendarOrPage(int32_t, uint32_t)
 {
     NotBuiltYet("Pages_ShowCalendarOrPage");
     return false;

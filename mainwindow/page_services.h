@@ -4,6 +4,7 @@
 
 class TNPIMRecord;
 class TNViewItem;
+class TfrmMainDLMR1;
 
 // What the shell calls of its pages (home page, calendar views, Zentor panel,
 // lists, organizer pages, search, side panel). The main window holds one;
@@ -70,7 +71,19 @@ public:
     virtual void ResizeDayboxes();
 
     // The record editor on a record (an alert window's open command).
-    virtual void EditRecord(TNPIMRecord* record);
+    virtual void EditRecord(TNPIMRecord* record) = 0;
+
+    // The record side panel for the record of that id in that account;
+    // `slideIn` lets it slide in.
+    virtual void OpenSideboard(uint32_t recordId, int32_t pimSrvPos, bool slideIn);
+    // The Notes page shows that note; a non-zero `filterId` shows it only
+    // while it is the shown note; `saveFirst` stores the edited note before.
+    virtual void ShowSelectedNote(uint32_t recordId, int32_t pimSrvPos, uint32_t filterId, bool saveFirst);
+    // Lays the home page's task list out again.
+    virtual void ResizeHpTasks();
+    // A record of that organizer changed: its organizer page refills at its
+    // next update.
+    virtual void OrganizerRecordChanged(uint32_t organizerId);
 
     // Notes and the side panel.
     virtual void SaveEditedNote(int32_t mode);
@@ -95,6 +108,8 @@ public:
     virtual void OnHpNoteChange(int32_t param);
     virtual void RefreshAllDayboxes(const char* caller);
     virtual bool Pages_ShowCalendarOrPage(uint32_t organizerId);
+    // The same for an organizer of that account.
+    virtual bool Pages_ShowCalendarOrPage(int32_t pimSrvPos, uint32_t organizerId);
     // The organizer's page on the service's web.
     virtual void OpenOrganizerWeb(uint32_t organizerId);
     // The side panel again on the record it shows, its open counter at 0.
@@ -117,6 +132,9 @@ public:
     virtual void SetListFilters(bool scheduledTasks, bool allNotes);
     // The calendar pages move to today (after a change of day).
     virtual void SetCalendarToToday();
+
+    // The window these pages serve, told once by its constructor.
+    virtual void SetWindow(TfrmMainDLMR1& window);
 
 protected:
     static void NotBuiltYet(const char* name);

@@ -16,6 +16,17 @@
 #include "platform/gui/system_events.h"
 #include "platform/gui/timer.h"
 
+namespace {
+
+TNTimePickerFactory timePickerFactory = nullptr;
+
+} // namespace
+
+void SetTimePickerFactory(TNTimePickerFactory factory)
+{
+    timePickerFactory = factory;
+}
+
 TNMainProgramWindows::TNMainProgramWindows() = default;
 
 TNMainProgramWindows::~TNMainProgramWindows()
@@ -23,6 +34,7 @@ TNMainProgramWindows::~TNMainProgramWindows()
     // The bus goes before the windows it serves, the windows before the loop.
     plat::FormBus::Stop();
     InstallLogWindowSink(nullptr);
+    timePicker_.reset();
     logWindow_.reset();
     frmLogDLMR1 = nullptr;
     mainWindow_.reset();
@@ -75,6 +87,8 @@ void TNMainProgramWindows::CreateLogWindow()
 
 void TNMainProgramWindows::CreateTimePicker()
 {
+    if (timePickerFactory != nullptr)
+        timePicker_.reset(timePickerFactory());
 }
 
 void TNMainProgramWindows::Run()

@@ -7,6 +7,7 @@
 
 namespace plat {
 class GuiMainLoop;
+class TForm;
 } // namespace plat
 
 class TfrmMainDLMR1;
@@ -26,7 +27,7 @@ public:
     void InitializeApplication(const char* title) override;
     void CreateMainWindow() override;
     void CreateLogWindow() override;
-    // The hour and minute picker stays windowless until the dialogs exist.
+    // The hour and minute picker, made by the factory `dialog/` installs.
     void CreateTimePicker() override;
     void Run() override;
 
@@ -34,4 +35,10 @@ private:
     std::unique_ptr<plat::GuiMainLoop> loop_;
     plat::TOwned<TfrmMainDLMR1> mainWindow_;
     plat::TOwned<TfrmLogDLMR1> logWindow_;
+    plat::TOwned<plat::TForm> timePicker_;
 };
+
+// Makes the time picker; `dialog/` installs it, so this library never names
+// the picker's class. Without one the program runs without a picker.
+using TNTimePickerFactory = plat::TForm* (*)();
+void SetTimePickerFactory(TNTimePickerFactory factory);

@@ -4,6 +4,7 @@
 #include "foundation/log.h"
 
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -44,6 +45,16 @@ void TNSoundTable::NactiZvuky(const std::string& programFolder)
         std::lock_guard<std::mutex> lock(mutex_);
         images_ = std::move(loaded);
     });
+}
+
+int32_t TNSoundTable::SoundFileCount()
+{
+    return static_cast<int32_t>(std::size(kSoundFiles));
+}
+
+const char* TNSoundTable::SoundFile(int32_t index)
+{
+    return index >= 0 && index < SoundFileCount() ? kSoundFiles[index] : "";
 }
 
 plat::SoundImage TNSoundTable::LoadWaveFromFile(const std::string& path)

@@ -32,6 +32,10 @@ public:
     // Loads the six sound files from "Sounds/" below `programFolder` (which
     // ends with "/"); the switches go on.
     void NactiZvuky(const std::string& programFolder);
+    // The file name of sound `index` (0..5), the first entries of the table;
+    // "" beyond.
+    static int32_t SoundFileCount();
+    static const char* SoundFile(int32_t index);
     // The whole file, or null (logged) when it cannot be read or is empty.
     static plat::SoundImage LoadWaveFromFile(const std::string& path);
     // Drops the table's images; a sound playing keeps its own.

@@ -20,8 +20,12 @@
 #include "view/hooks.h"
 #include "view/view.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <set>
 
 TNImageTable ImageTable;
 
@@ -102,6 +106,18 @@ plat::TImage* TNImageTable::NewImage(const char* name)
     if (name != nullptr)
         image->SetHint(name);
     return image;
+}
+
+// An image made while no main form existed is owned by the table: it leaves
+// that list as it is freed, so the table's own clean-up never frees it again.
+void TNImageTable::FreeImage(plat::TImage* image)
+{
+    auto orphan = std::find_if(orphans_.begin(), orphans_.end(),
+                               [image](const plat::TOwned<plat::TImage>& owned) { return owned.get() == image; });
+    if (orphan != orphans_.end())
+        orphans_.erase(orphan);
+    else
+        image->Free();
 }
 
 bool TNImageTable::Resize(int32_t n)
@@ -221,6 +237,63 @@ std::string TNImageTable::PictureFilePath(const char* fileName)
     return GetProgramFolder() + path;
 }
 
+namespace {
+
+// The problems of program pictures, each told once. One found before the log
+// is open waits until a later load or TellPictureProblems.
+struct PictureProblems {
+    std::mutex mutex;
+    std::map<std::string, const char*> waiting;
+    std::set<std::string> told;
+
+    void Add(const std::string& path, const char* problem)
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        if (told.count(path) == 0)
+            waiting.emplace(path, problem);
+    }
+    void Tell()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        for (auto it = waiting.begin(); it != waiting.end();) {
+            if (!LogWrite(it->second, it->first.c_str(), false))
+                return;
+            told.insert(it->first);
+            it = waiting.erase(it);
+        }
+    }
+};
+
+PictureProblems& Problems()
+{
+    static PictureProblems problems;
+    return problems;
+}
+
+} // namespace
+
+bool TNImageTable::LoadProgramPicture(plat::TPicture& picture, const char* file)
+{
+    const std::string path = PictureFilePath(file);
+    if (!plat::FileExists(path)) {
+        Problems().Add(path, "[LoadProgramPicture] File not found: ");
+    } else {
+        try {
+            picture.LoadFromFile(path);
+            return true;
+        } catch (const std::exception&) {
+            Problems().Add(path, "[LoadProgramPicture] Picture cannot be read: ");
+        }
+    }
+    Problems().Tell();
+    return false;
+}
+
+void TNImageTable::TellPictureProblems()
+{
+    Problems().Tell();
+}
+
 plat::TImage* TNImageTable::LoadImageFromFile(const char* name, const char* fileName)
 {
     return Guarded("[TNGlobal::LoadImageFromFile]", static_cast<plat::TImage*>(nullptr), [&]() -> plat::TImage* {
@@ -266,13 +339,13 @@ plat::TImage* TNImageTable::CreateBlankImage(const char* name, int32_t width, in
             if (plat::TImage* old = Image(slot); old != nullptr) {
                 old->SetTag(plat::UnixSeconds());
                 old->SetHint("");
-                old->Free();
+                FreeImage(old);
             }
             images_[static_cast<size_t>(slot)] = nullptr;
         } else if (Resize(ImagesCount() + 1)) {
             slot = ImagesCount() - 1;
             if (plat::TImage* spare = Image(slot); spare != nullptr)
-                spare->Free();
+                FreeImage(spare);
         } else {
             LogText("[TNGlobal::CreateBlankImage][END][ERROR] NULL");
             return nullptr;

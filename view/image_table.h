@@ -2,6 +2,7 @@
 
 #include "platform/gui/component.h"
 #include "platform/gui/image.h"
+#include "platform/gui/picture.h"
 #include "platform/gui/types.h"
 
 #include <cstdint>
@@ -53,8 +54,17 @@ public:
     // "Images\x" are both "<program folder>images/x"; absolute paths stay.
     static std::string PictureFilePath(const char* fileName);
 
+    // Loads a picture file of the program folder ("images/...") into
+    // `picture`. A file that is missing or cannot be decoded leaves the
+    // picture as it was and logs one line naming it, the first time only,
+    // so that a window made again or a repaint adds nothing; never throws.
+    static bool LoadProgramPicture(plat::TPicture& picture, const char* file);
+    // Logs the problems found before the log was open.
+    static void TellPictureProblems();
+
 private:
     plat::TImage* NewImage(const char* name);
+    void FreeImage(plat::TImage* image);
     bool EnsureFallbackSlot();
     plat::TImage* MissFallback();
     plat::TImage* LoadUserPicture(int32_t slot, uint32_t userId, int32_t width);

@@ -274,6 +274,62 @@ bool ReadRegularFile(const std::string& path, std::string& contents, size_t maxS
     return true;
 }
 
+AppendingFile::~AppendingFile()
+{
+    Close();
+}
+
+void AppendingFile::Close()
+{
+    if (fd_ >= 0)
+        close(fd_);
+    fd_ = -1;
+    path_.clear();
+}
+
+bool AppendingFile::OpenAt(const std::string& path)
+{
+    Close();
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    if (fstat(fd, &info) != 0) {
+        close(fd);
+        return false;
+    }
+    fd_ = fd;
+    path_ = path;
+    device_ = static_cast<uint64_t>(info.st_dev);
+    inode_ = static_cast<uint64_t>(info.st_ino);
+    size_ = static_cast<uint64_t>(info.st_size);
+    return true;
+}
+
+bool AppendingFile::StillAt(const std::string& path) const
+{
+    if (fd_ < 0 || path != path_)
+        return false;
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && static_cast<uint64_t>(info.st_dev) == device_ &&
+           static_cast<uint64_t>(info.st_ino) == inode_;
+}
+
+bool AppendingFile::Append(const std::string& path, std::string_view bytes)
+{
+    if (!StillAt(path) && !OpenAt(path))
+        return false;
+    if (WriteFully(fd_, bytes.data(), bytes.size())) {
+        size_ += bytes.size();
+        return true;
+    }
+    // Only this object appends to the file while it is open, so the size it
+    // counted is where the failed piece began.
+    if (ftruncate(fd_, static_cast<off_t>(size_)) != 0)
+        Close();
+    return false;
+}
+
 bool AppendToFile(const std::string& path, std::string_view bytes)
 {
     int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);

@@ -98,6 +98,34 @@ bool ReadRegularFile(const std::string& path, std::string& contents, size_t maxS
 // Appends the bytes at the end of a file, creating it with mode 0600.
 bool AppendToFile(const std::string& path, std::string_view bytes);
 
+// A file kept open for appending whole pieces, as a log needs: no open and
+// close per line. It is opened again when the path names another file than
+// the open one (a new name, or the file moved or removed meanwhile), so
+// nothing is written into a file that was moved away.
+class AppendingFile {
+public:
+    AppendingFile() = default;
+    ~AppendingFile();
+    AppendingFile(const AppendingFile&) = delete;
+    AppendingFile& operator=(const AppendingFile&) = delete;
+
+    // Appends the bytes at the end of the file at `path` (created with mode
+    // 0600). A write that fails halfway is cut back, so a full disk never
+    // leaves a torn piece: the file holds every piece whole or not at all.
+    bool Append(const std::string& path, std::string_view bytes);
+    void Close();
+
+private:
+    bool OpenAt(const std::string& path);
+    bool StillAt(const std::string& path) const;
+
+    int fd_ = -1;
+    std::string path_;
+    uint64_t device_ = 0;
+    uint64_t inode_ = 0;
+    uint64_t size_ = 0;
+};
+
 enum class CreateResult { Created, AlreadyExists, Failed };
 // Creates a new, empty file with mode 0600 only when nothing of that name
 // exists, so two creators never share the file.

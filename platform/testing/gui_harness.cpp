@@ -85,6 +85,54 @@ QImage GrabImage(const TControl& control)
     return host->grab(area).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
+// Compares with a golden PNG; see MatchesGolden.
+::testing::AssertionResult ImageMatchesGolden(const QImage& actual, const std::string& goldenPath,
+                                              const std::string& outputFolder, int tolerance, double maxShare)
+{
+    const QString golden = QString::fromStdString(goldenPath);
+    const char* update = std::getenv("DALMORA_UPDATE_GOLDENS");
+    if (update != nullptr && std::string(update) == "1") {
+        actual.save(golden, "PNG");
+        return ::testing::AssertionSuccess() << "golden rewritten";
+    }
+    const QImage expected = QImage(golden).convertToFormat(QImage::Format_RGB32);
+    const QString name = QFileInfo(golden).completeBaseName();
+    QDir().mkpath(QString::fromStdString(outputFolder));
+    const QString actualPath = QString::fromStdString(outputFolder) + "/" + name + ".actual.png";
+    const QString diffPath = QString::fromStdString(outputFolder) + "/" + name + ".diff.png";
+    if (expected.isNull()) {
+        actual.save(actualPath, "PNG");
+        return ::testing::AssertionFailure() << "no golden at " << goldenPath;
+    }
+    if (expected.size() != actual.size()) {
+        actual.save(actualPath, "PNG");
+        return ::testing::AssertionFailure() << "size " << actual.width() << "x" << actual.height() << ", golden "
+                                             << expected.width() << "x" << expected.height();
+    }
+    QImage diff(actual.size(), QImage::Format_RGB32);
+    diff.fill(Qt::white);
+    long long differing = 0;
+    for (int y = 0; y < actual.height(); ++y) {
+        for (int x = 0; x < actual.width(); ++x) {
+            const QRgb a = actual.pixel(x, y);
+            const QRgb e = expected.pixel(x, y);
+            const int worst =
+                std::max({std::abs(qRed(a) - qRed(e)), std::abs(qGreen(a) - qGreen(e)), std::abs(qBlue(a) - qBlue(e))});
+            if (worst > tolerance) {
+                ++differing;
+                diff.setPixel(x, y, qRgb(255, 0, 0));
+            }
+        }
+    }
+    const double share = static_cast<double>(differing) / (static_cast<double>(actual.width()) * actual.height());
+    if (share <= maxShare)
+        return ::testing::AssertionSuccess();
+    actual.save(actualPath, "PNG");
+    diff.save(diffPath, "PNG");
+    return ::testing::AssertionFailure() << differing << " pixels differ (share " << share << " > " << maxShare
+                                         << "); actual and diff written to " << outputFolder;
+}
+
 } // namespace
 
 void StartOffscreenGui()
@@ -533,52 +581,35 @@ TColor ProbeScreen(int x, int y)
     return pixel.isNull() ? 0 : FromQRgb(pixel.pixel(0, 0));
 }
 
+std::string GrabScreenPng(const TRect& area)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return {};
+    const QPixmap grab = screen->grabWindow(0, area.Left, area.Top, area.Width(), area.Height());
+    if (grab.isNull())
+        return {};
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    grab.toImage().convertToFormat(QImage::Format_RGB32).save(&buffer, "PNG");
+    return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
+}
+
 ::testing::AssertionResult MatchesGolden(const TControl& control, const std::string& goldenPath,
                                          const std::string& outputFolder, int tolerance, double maxShare)
 {
-    const QImage actual = GrabImage(control);
-    const QString golden = QString::fromStdString(goldenPath);
-    const char* update = std::getenv("DALMORA_UPDATE_GOLDENS");
-    if (update != nullptr && std::string(update) == "1") {
-        actual.save(golden, "PNG");
-        return ::testing::AssertionSuccess() << "golden rewritten";
-    }
-    const QImage expected = QImage(golden).convertToFormat(QImage::Format_RGB32);
-    const QString name = QFileInfo(golden).completeBaseName();
-    QDir().mkpath(QString::fromStdString(outputFolder));
-    const QString actualPath = QString::fromStdString(outputFolder) + "/" + name + ".actual.png";
-    const QString diffPath = QString::fromStdString(outputFolder) + "/" + name + ".diff.png";
-    if (expected.isNull()) {
-        actual.save(actualPath, "PNG");
-        return ::testing::AssertionFailure() << "no golden at " << goldenPath;
-    }
-    if (expected.size() != actual.size()) {
-        actual.save(actualPath, "PNG");
-        return ::testing::AssertionFailure() << "size " << actual.width() << "x" << actual.height() << ", golden "
-                                             << expected.width() << "x" << expected.height();
-    }
-    QImage diff(actual.size(), QImage::Format_RGB32);
-    diff.fill(Qt::white);
-    long long differing = 0;
-    for (int y = 0; y < actual.height(); ++y) {
-        for (int x = 0; x < actual.width(); ++x) {
-            const QRgb a = actual.pixel(x, y);
-            const QRgb e = expected.pixel(x, y);
-            const int worst =
-                std::max({std::abs(qRed(a) - qRed(e)), std::abs(qGreen(a) - qGreen(e)), std::abs(qBlue(a) - qBlue(e))});
-            if (worst > tolerance) {
-                ++differing;
-                diff.setPixel(x, y, qRgb(255, 0, 0));
-            }
-        }
-    }
-    const double share = static_cast<double>(differing) / (static_cast<double>(actual.width()) * actual.height());
-    if (share <= maxShare)
-        return ::testing::AssertionSuccess();
-    actual.save(actualPath, "PNG");
-    diff.save(diffPath, "PNG");
-    return ::testing::AssertionFailure() << differing << " pixels differ (share " << share << " > " << maxShare
-                                         << "); actual and diff written to " << outputFolder;
+    return ImageMatchesGolden(GrabImage(control), goldenPath, outputFolder, tolerance, maxShare);
+}
+
+::testing::AssertionResult PngMatchesGolden(const std::string& png, const std::string& goldenPath,
+                                            const std::string& outputFolder, int tolerance, double maxShare)
+{
+    const QImage actual = QImage::fromData(QByteArray(png.data(), static_cast<qsizetype>(png.size())), "PNG")
+                              .convertToFormat(QImage::Format_RGB32);
+    if (actual.isNull())
+        return ::testing::AssertionFailure() << "no picture to compare with " << goldenPath;
+    return ImageMatchesGolden(actual, goldenPath, outputFolder, tolerance, maxShare);
 }
 
 } // namespace plat::testing

@@ -139,4 +139,13 @@ TColor ProbeScreen(int x, int y);
 ::testing::AssertionResult MatchesGolden(const TControl& control, const std::string& goldenPath,
                                          const std::string& outputFolder, int tolerance = 24, double maxShare = 0.01);
 
+// A region of the screen as PNG bytes (real windows only; the test process
+// runs the GUI layer on the same display); empty when it cannot be grabbed.
+std::string GrabScreenPng(const TRect& area);
+// Compares PNG bytes (a screen grab) with a golden PNG, as MatchesGolden
+// compares a control, DALMORA_UPDATE_GOLDENS=1 included.
+::testing::AssertionResult PngMatchesGolden(const std::string& png, const std::string& goldenPath,
+                                            const std::string& outputFolder, int tolerance = 24,
+                                            double maxShare = 0.01);
+
 } // namespace plat::testing

@@ -3,6 +3,7 @@
 #include "foundation/guard.h"
 #include "foundation/hooks.h"
 #include "foundation/log.h"
+#include "platform/core/file.h"
 #include "platform/core/named_lock.h"
 #include "platform/core/platform_log.h"
 #include "platform/testing/fake_clock.h"
@@ -11,12 +12,17 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdio>
 #include <ctime>
+#include <functional>
 #include <set>
 #include <stdexcept>
 #include <string>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -207,6 +213,93 @@ TEST_F(LogWriter, FourThreadsLeaveEveryLineWhole)
     EXPECT_EQ(count, static_cast<size_t>(kThreads * kLines));
     EXPECT_EQ(lines.size(), static_cast<size_t>(kThreads * kLines));
     EXPECT_EQ(lines.count("12:00:00 [Thread3] line 9999"), 1u);
+}
+
+// What happens between two lines must neither lose a line written before it
+// nor tear one, and the password stays masked in whatever file takes a line.
+TEST_F(LogWriter, LinesStayWholeAcrossADayChangeAMovedFileAndAFullDisk)
+{
+    struct Row {
+        const char* name;
+        std::function<void(plat::testing::FakeClock&, const std::string& path)> between;
+        const char* firstFile;  // the file that holds the first line at the end
+        const char* secondFile; // the day's file name, which holds the second line
+        bool secondKept;
+    };
+    const Row rows[] = {
+        {"day change", [](plat::testing::FakeClock& clock, const std::string&) { clock.Advance(3600 * 1000); },
+         "log-2024-12-31_1700000000.txt", "log-2025-01-01_1700000000.txt", true},
+        {"file moved away",
+         [](plat::testing::FakeClock&, const std::string& path) {
+             ASSERT_EQ(std::rename(path.c_str(), (path + ".old").c_str()), 0);
+         },
+         "log-2024-12-31_1700000000.txt.old", "log-2024-12-31_1700000000.txt", true},
+        {"full disk", [](plat::testing::FakeClock&, const std::string&) { plat::FailNthWrite(1); },
+         "log-2024-12-31_1700000000.txt", "log-2024-12-31_1700000000.txt", false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ScratchFolder folder;
+        ASSERT_TRUE(SetLogDir(folder.Path().c_str()));
+        plat::testing::ScopedFakeClock clock(PragueSeconds(2024, 12, 31, 23, 30, 0));
+        const std::string path = LogFileName(folder.Path(), 2024, 12, 31);
+        LogWrite("[T] first &Pass=", "secret1&InstID=1", false);
+        row.between(*clock, path);
+        LogWrite("[T] second &Pass=", "secret2&InstID=2", false);
+        plat::FailNthWrite(0);
+        LogText("[T] third");
+
+        const std::string first = ReadFile(folder.Path() + row.firstFile);
+        const std::string second = ReadFile(folder.Path() + row.secondFile);
+        EXPECT_EQ(first.find("[T] first &Pass="), 9u);
+        EXPECT_NE(second.find("[T] third\r\n"), std::string::npos);
+        EXPECT_EQ(second.find("[T] second") != std::string::npos, row.secondKept);
+        for (const std::string& contents : {first, second}) {
+            EXPECT_EQ(contents.find("secret"), std::string::npos);
+            EXPECT_EQ(contents.size() >= 2 ? contents.substr(contents.size() - 2) : "", "\r\n");
+        }
+    }
+}
+
+// A process killed between two lines leaves every line it wrote, each whole.
+TEST_F(LogWriter, AKilledWriterLeavesEveryLineItWroteWhole)
+{
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        close(pipeFds[0]);
+        for (int i = 0;; ++i) {
+            LogTextInt("[Child] line with some length to it, number ", i);
+            char done = 1;
+            if (write(pipeFds[1], &done, 1) != 1)
+                _exit(1);
+        }
+    }
+    close(pipeFds[1]);
+    int confirmed = 0;
+    char done = 0;
+    while (confirmed < 500 && read(pipeFds[0], &done, 1) == 1)
+        ++confirmed;
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    close(pipeFds[0]);
+
+    std::vector<std::string> names = folder_.Entries();
+    ASSERT_EQ(names.size(), 1u);
+    const std::string contents = ReadFile(folder_.Path() + names[0]);
+    int lines = 0;
+    size_t start = 0;
+    while (start < contents.size()) {
+        size_t end = contents.find("\r\n", start);
+        ASSERT_NE(end, std::string::npos) << "torn last line";
+        EXPECT_EQ(contents.substr(start + 9, end - start - 9),
+                  "[Child] line with some length to it, number " + std::to_string(lines));
+        start = end + 2;
+        ++lines;
+    }
+    EXPECT_GE(lines, confirmed);
 }
 
 struct WindowRecorder {

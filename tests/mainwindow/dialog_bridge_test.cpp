@@ -163,25 +163,46 @@ TEST_F(DialogBridgeTest, MainWindowTimersTickDuringAModalDialog)
     EXPECT_EQ(ticks, 2);
 }
 
-TEST_F(DialogBridgeTest, TheScaffoldDialogServesTheMessageBoxAndNothingElse)
+TEST_F(DialogBridgeTest, TheMessageBoxOpensTheMBPageWithItsTextCaptionAndFlags)
 {
-    InstallUniversalDialog();
     std::string caption;
     std::string text;
-    Script([&](plat::TForm& form) {
-        auto& dialog = static_cast<TfrmUnidlgDLMR1&>(form);
-        caption = dialog.Caption();
-        text = dialog.labelText()->Caption();
-        form.SetModalResult(plat::mrOk);
-    });
-    EXPECT_EQ(Main().MB("Uloženo.", "Informace", 0), 1);
+    RecordingDialog::during = [&](RecordingDialog&) {
+        caption = MessageBoxFields.Caption;
+        text = MessageBoxFields.Text;
+        MessageBoxFields.Result = 1;
+    };
+    MessageBoxFields.Result = 7;
+    EXPECT_EQ(Main().MB("Uloženo.", "Informace", 0x30), 1);
+    EXPECT_EQ(RecordingDialog::lastKey, "MB");
+    EXPECT_EQ(RecordingDialog::lastParams, (std::vector<int32_t>{0, 0, 0, 0, 0, 0, 0, 0x30}));
     EXPECT_EQ(caption, "Informace");
     EXPECT_EQ(text, "Uloženo.");
 
-    caption.clear();
-    EXPECT_EQ(Main().UniDialog("EditRecord", nullptr, 0, 0, 0, 0, 0, 0, 0, 0), 0);
-    EXPECT_TRUE(caption.empty()) << "never shown";
-    EXPECT_EQ(LogCount("[AktivujDialog] not built yet: EditRecord"), 1);
+    // A page that is not shown leaves the result cleared.
+    RecordingDialog::during = nullptr;
+    RecordingDialog::answer = false;
+    EXPECT_EQ(Main().MB("Text", "Titulek", 0), 0);
+}
+
+TEST_F(DialogBridgeTest, TheParentIndexIsTheSlotOfTheDialogThatIsOrHoldsTheSender)
+{
+    std::vector<int32_t> parents;
+    RecordingDialog::during = [&](RecordingDialog& dialog) {
+        parents.push_back(dialog.CallerTag);
+        if (dialog.SlotIndex == 0) {
+            Main().UniDialog("Proxy", &dialog, 0, 0, 0, 0, 0, 0, 0, 0);
+        } else if (dialog.SlotIndex == 1) {
+            auto* control = new plat::TLabel(&dialog);
+            control->SetTag(5);
+            Main().UniDialog("Proxy", control, 0, 0, 0, 0, 0, 0, 0, 0);
+            // The main window and its controls read as no dialog.
+            Main().MB("Text", "Titulek", 0);
+        }
+    };
+    Main().SetTag(0);
+    Main().UniDialog("Proxy", &Main(), 0, 0, 0, 0, 0, 0, 0, 0);
+    EXPECT_EQ(parents, (std::vector<int32_t>{-1, 0, 1, -1}));
 }
 
 } // namespace
@@ -221,7 +242,7 @@ TEST_F(DialogBridgeTest, ASecondCopyGetsOneFromTheOpenDialogAndFromTheMainWindow
         answers = asked.get();
         form.SetModalResult(plat::mrOk);
     });
-    EXPECT_EQ(Main().MB("Text", "Titulek", 0), 1);
+    Main().MB("Text", "Titulek", 0);
     EXPECT_EQ(answers, (std::vector<int64_t>{1, 1}));
     plat::FormBus::Stop();
     if (restoreRuntime.empty())

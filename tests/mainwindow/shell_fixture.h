@@ -86,6 +86,25 @@ public:
         Note("Pages_ShowCalendarOrPage " + std::to_string(id));
         return true;
     }
+    bool Pages_ShowCalendarOrPage(int32_t pimSrvPos, uint32_t id) override
+    {
+        Note("Pages_ShowCalendarOrPage " + std::to_string(pimSrvPos) + " " + std::to_string(id));
+        return true;
+    }
+    void OpenSideboard(uint32_t id, int32_t pimSrvPos, bool slideIn) override
+    {
+        Note("OpenSideboard " + std::to_string(id) + " " + std::to_string(pimSrvPos) + (slideIn ? " slide" : ""));
+    }
+    void ShowSelectedNote(uint32_t id, int32_t pimSrvPos, uint32_t filterId, bool saveFirst) override
+    {
+        Note("ShowSelectedNote " + std::to_string(id) + " " + std::to_string(pimSrvPos) + " " +
+             std::to_string(filterId) + (saveFirst ? " save" : ""));
+    }
+    void ResizeHpTasks() override { Note("ResizeHpTasks"); }
+    void OrganizerRecordChanged(uint32_t organizerId) override
+    {
+        Note("OrganizerRecordChanged " + std::to_string(organizerId));
+    }
     void ReopenSideboard() override { Note("ReopenSideboard"); }
     void RunCommand(TNPageCommand command) override { Note(PageCommandName(command)); }
     void StopZentorSecondsTimer() override { Note("StopZentorSecondsTimer"); }
@@ -101,8 +120,8 @@ public:
     void SetCalendarViewBy(int32_t viewBy) override { Note("SetCalendarViewBy " + std::to_string(viewBy)); }
     void SelectHomepageItems(int32_t tag, int32_t tagPos, int32_t note, int32_t notePos) override
     {
-        Note("SelectHomepageItems " + std::to_string(tag) + " " + std::to_string(tagPos) + " " +
-             std::to_string(note) + " " + std::to_string(notePos));
+        Note("SelectHomepageItems " + std::to_string(tag) + " " + std::to_string(tagPos) + " " + std::to_string(note) +
+             " " + std::to_string(notePos));
     }
     void SetListFilters(bool scheduled, bool allNotes) override
     {
@@ -127,8 +146,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A fresh main window (the old one goes first).
+    // A fresh main window (the old one goes first) with the page-services
+    // recorder, or with the given pages.
     void MakeMainWindow();
+    void MakeMainWindow(std::unique_ptr<TNPageServices> pages);
     // Runs what the showing of the login page armed, then forgets the pages'
     // calls so far.
     void Settle();

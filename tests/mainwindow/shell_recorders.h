@@ -6,6 +6,11 @@
 #include "mainwindow/dialog_bridge.h"
 #include "platform/core/shell_open.h"
 
+#include <algorithm>
+#include <array>
+#include <functional>
+#include <iterator>
+#include <map>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -57,24 +62,37 @@ private:
     std::vector<std::vector<std::string>> started_;
 };
 
-// Records the keys of the universal dialogs the bridge opens; each declines
-// to show, so no modal loop runs.
+// Records the universal dialogs the bridge opens: each key, and each
+// opening's caller tag and eight integers. A script of the key runs inside
+// AktivujDialog (it may change the model as a save would); then the dialog
+// declines to show, so no modal loop runs.
 class BridgeRecorder {
 public:
+    struct Opening {
+        std::string Key;
+        int32_t CallerTag = -1;
+        std::array<int32_t, 8> Params{};
+    };
+    using Script = std::function<void(TNUniDialogForm& dialog)>;
+
     BridgeRecorder()
     {
-        keys_ = &keys;
+        recorder_ = this;
         SetUniDialogFactory([]() -> TNUniDialogForm* { return new Declining(); });
     }
     ~BridgeRecorder()
     {
         SetUniDialogFactory(nullptr);
-        keys_ = nullptr;
+        recorder_ = nullptr;
     }
     BridgeRecorder(const BridgeRecorder&) = delete;
     BridgeRecorder& operator=(const BridgeRecorder&) = delete;
 
     std::vector<std::string> keys;
+    std::vector<Opening> openings;
+    std::map<std::string, Script> scripts;
+
+    int Count(const std::string& key) const { return static_cast<int>(std::count(keys.begin(), keys.end(), key)); }
 
 private:
     class Declining final : public TNUniDialogForm {
@@ -83,12 +101,19 @@ private:
         const char* ClassName() const override { return "DecliningDialog"; }
         bool AktivujDialog() override
         {
-            if (keys_ != nullptr)
-                keys_->push_back(Key);
+            if (recorder_ == nullptr)
+                return false;
+            recorder_->keys.push_back(Key);
+            Opening opening{Key, CallerTag, {}};
+            std::copy(std::begin(Params), std::end(Params), opening.Params.begin());
+            recorder_->openings.push_back(opening);
+            auto script = recorder_->scripts.find(Key);
+            if (script != recorder_->scripts.end())
+                script->second(*this);
             return false;
         }
     };
-    static inline std::vector<std::string>* keys_ = nullptr;
+    static inline BridgeRecorder* recorder_ = nullptr;
 };
 
 } // namespace shell_test

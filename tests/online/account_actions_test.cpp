@@ -275,7 +275,7 @@ TEST_F(AccountActionsTest, SubscriptionRunsOffTheMainThreadAndReportsThere)
     SignIn();
 
     // The service holds the answer: the main loop keeps running meanwhile.
-    accounts_.ArmApiFault("subscribe-organizer", test_service::ApiFault::Delay(700));
+    accounts_.ArmApiFault("subscribe-organizer", test_service::ApiFault::Hold());
     size_t tagsBefore = host_->TakenTags().size();
     size_t requestsBefore = accounts_.Requests().size();
     auto* job = new TLogin();
@@ -294,6 +294,8 @@ TEST_F(AccountActionsTest, SubscriptionRunsOffTheMainThreadAndReportsThere)
     again->OrganizerID = 601;
     again->Value = 1;
     ASSERT_TRUE(again->Resume());
+    ASSERT_TRUE(PumpUntil([&] { return accounts_.Held() == 1; }));
+    accounts_.ReleaseHeld();
     ASSERT_TRUE(plat::WaitForRunningThreads(10000));
     Pump();
 

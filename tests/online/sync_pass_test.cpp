@@ -39,6 +39,38 @@ protected:
         std::vector<int32_t> arms = host_->OnlineTimerArms();
         return arms.empty() ? -1 : arms.back();
     }
+    // From now on the program's clock moves only when the test moves it.
+    void UseFakeClock()
+    {
+        int64_t unix = plat::UnixMilliseconds();
+        clock_.Advance(plat::MonotonicMilliseconds());
+        clock_.SetUnixMilliseconds(unix);
+        plat::SetClock(&clock_);
+    }
+    void TearDown() override
+    {
+        SyncWorld::TearDown();
+        plat::SetClock(nullptr);
+    }
+    // Runs what is due now.
+    void Settle()
+    {
+        ASSERT_TRUE(RunUntil([&] {
+            return g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0 && host_->OnlineTimerDueIn() > 0;
+        }));
+    }
+    // Settles and moves the clock to the timer's next tick until `done`.
+    bool TickUntil(const std::function<bool()>& done)
+    {
+        for (int guard = 0; guard < 60; ++guard) {
+            Settle();
+            if (done())
+                return true;
+            clock_.Advance(host_->OnlineTimerDueIn());
+        }
+        return false;
+    }
+    plat::testing::FakeClock clock_;
 };
 
 TEST_F(PassTest, RearmFollowsTheWishThePageTheIntervalAndTheBackOff)
@@ -137,13 +169,15 @@ TEST_F(PassTest, AFullDiskStopsUploadsWithoutABusyLoopAndLosesNothing)
 TEST_F(PassTest, TwoTicksStartOnePassAndTheServiceNeverSeesTwoAtOnce)
 {
     SignIn();
-    accounts_.ArmApiFault("get-users-organizers", ApiFault::Delay(100));
+    accounts_.ArmApiFault("get-users-organizers", ApiFault::Hold());
     g.FastSync("test");
     Pump();
     g.OnlineTimerFired();
     g.OnlineTimerFired();
     Pump();
     EXPECT_EQ(LastArm(), g.FastPassDelayMs.load()) << "the second tick re-arms";
+    ASSERT_TRUE(RunUntil([&] { return accounts_.Held() == 1; }));
+    accounts_.ReleaseHeld();
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(accounts_.MostInFlight(), 1);
 }
@@ -152,11 +186,11 @@ TEST_F(PassTest, AFastSyncWhileThePassWaitsGivesAnotherPass)
 {
     SignIn();
     int before = Count("get-users-organizers");
-    accounts_.ArmApiFault("get-records", ApiFault::Delay(200));
+    accounts_.ArmApiFault("get-records", ApiFault::Hold());
     g.FastSync("test");
-    ASSERT_TRUE(RunUntil([&] { return accounts_.InFlight() > 0 && Count("get-users-data") > 0; }));
-    ASSERT_TRUE(RunUntil([&] { return accounts_.InFlight() > 0; }));
+    ASSERT_TRUE(RunUntil([&] { return accounts_.Held() == 1; }));
     g.FastSync("the user");
+    accounts_.ReleaseHeld();
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(Count("get-users-organizers"), before + 2);
 }
@@ -166,13 +200,14 @@ TEST_F(PassTest, AnEditWhileTheAnswerIsOnItsWayGoesUpNext)
     uint32_t id = sync_.SeedRecord(501, "Prvn\xED");
     SignIn();
     EditRecord(id, [](TNPIMRecord& r) { r.Text.Set("Druh\xFD"); });
-    accounts_.ArmApiFault("upsync", ApiFault::Delay(200));
+    accounts_.ArmApiFault("upsync", ApiFault::Hold());
     g.FastSync("test");
-    ASSERT_TRUE(RunUntil([&] { return accounts_.InFlight() > 0; }));
+    ASSERT_TRUE(RunUntil([&] { return accounts_.Held() == 1; }));
     EditRecord(id, [](TNPIMRecord& r) {
         r.Text.Set("T\xF8"
                    "et\xED");
     });
+    accounts_.ReleaseHeld();
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(UploadsOf(id), 2);
     test_service::StoredItem stored;
@@ -209,14 +244,15 @@ TEST_F(PassTest, ANewItemAnsweredWithoutANewIdMakesNoCopy)
                    {{"OrganizerID", "501"}, {"Text", test_service::FieldValue(fields, "Text")}});
         return std::string("<handshake>1</handshake><uploaded-sync-new-changed>5</uploaded-sync-new-changed>");
     });
+    UseFakeClock();
     uint32_t fresh = NewRecord(501, "Bez id");
     g.FastSync("test");
-    ASSERT_TRUE(RunUntil([&] { return UploadsOf(fresh) == 1 && g.OnlineThreadRunning == 0; }));
-    Pump();
+    ASSERT_TRUE(TickUntil([&] { return UploadsOf(fresh) == 1; }));
     EXPECT_EQ(Record(fresh)->ID, fresh) << "still pending under its temporary id";
     EXPECT_EQ(g.UploadBackOff.Failures(1, fresh), 1);
-    ASSERT_TRUE(RunUntil([&] { return host_->OnlineTimerDueIn() > 500; }));
-    EXPECT_EQ(UploadsOf(fresh), 1) << "no retry before the back-off ends";
+    const int64_t failedAt = plat::MonotonicMilliseconds();
+    ASSERT_TRUE(TickUntil([&] { return UploadsOf(fresh) == 2; }));
+    EXPECT_GE(plat::MonotonicMilliseconds() - failedAt, 1000) << "no retry before the back-off ends";
 }
 
 // The series' requests go out after the confirmation, with no lock held:
@@ -234,10 +270,9 @@ TEST_F(PassTest, AStalledSeriesRequestLeavesTheModelFree)
         r.ParseRecurrenceSettingsFromJSON();
         r.PleaseSyncRecurrence = true;
     });
-    accounts_.ArmApiFault("SaveRecordRecurrence", ApiFault::Delay(3000));
+    accounts_.ArmApiFault("SaveRecordRecurrence", ApiFault::Hold());
     g.FastSync("test");
-    ASSERT_TRUE(
-        RunUntil([&] { return Count("DeleteRecurringRecordsByRecurrenceMasterID") == 1 && accounts_.InFlight() > 0; }));
+    ASSERT_TRUE(RunUntil([&] { return accounts_.Held() == 1; }));
     uint32_t id = 0;
     {
         TNModelWriteGuard tryLock(std::try_to_lock);
@@ -245,6 +280,7 @@ TEST_F(PassTest, AStalledSeriesRequestLeavesTheModelFree)
         ASSERT_NE(Record(master), nullptr);
         id = Record(master)->ID;
     }
+    accounts_.ReleaseHeld();
     ASSERT_TRUE(RunUntilIdle());
     EXPECT_EQ(Count("SaveRecordRecurrence"), 1);
     TNModelReadGuard lock;
@@ -306,30 +342,7 @@ TEST_F(PassTest, ASeriesGoesUpOnceAndAgainOnlyAfterAFailure)
 
 // Back-off on the program's clock: attempts of one refused item follow
 // about 1, 2, 4 and 8 s apart while the rest goes on.
-class BackOffTest : public PassTest, public ::testing::WithParamInterface<int> {
-protected:
-    // From now on the program's clock moves only when the test moves it.
-    void UseFakeClock()
-    {
-        int64_t unix = plat::UnixMilliseconds();
-        clock_.Advance(plat::MonotonicMilliseconds());
-        clock_.SetUnixMilliseconds(unix);
-        plat::SetClock(&clock_);
-    }
-    void TearDown() override
-    {
-        PassTest::TearDown();
-        plat::SetClock(nullptr);
-    }
-    // Runs what is due now.
-    void Settle()
-    {
-        ASSERT_TRUE(RunUntil([&] {
-            return g.OnlineThreadRunning == 0 && plat::RunningThreadCount() == 0 && host_->OnlineTimerDueIn() > 0;
-        }));
-    }
-    plat::testing::FakeClock clock_;
-};
+class BackOffTest : public PassTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(BackOffTest, AttemptsDoubleWhileTheOthersGoThrough)
 {

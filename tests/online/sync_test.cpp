@@ -8,6 +8,7 @@
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/global.h"
+#include "platform/core/thread.h"
 #include "tests/online/sync_world.h"
 
 #include <gtest/gtest.h>
@@ -216,11 +217,24 @@ TEST_F(SyncTest, ConfirmedUploadsSurviveACrashBetweenPasses)
     for (uint32_t id : temporary)
         ASSERT_GE(file->getIndexPosById(id, raftRecord), 0) << "saved under its temporary id first";
 
+    // The service takes the first uploads and refuses the rest until the
+    // crash, so that it comes in the middle of the drain.
+    int taken = 0;
+    accounts_.SetApiFaultChooser([&](const std::string& name, test_service::ApiFault& fault) {
+        if (name != "upsync" || ++taken <= kConfirmedBeforeCrash)
+            return false;
+        fault = test_service::ApiFault::Refuse();
+        return true;
+    });
     g.FastSync("test");
     ASSERT_TRUE(RunUntil([] {
         return g.SyncCounters.Uploaded[TNPIM::kUploadRecords].load() >= kConfirmedBeforeCrash &&
                g.OnlineThreadRunning == 0;
     }));
+    g.Close = 1;
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    accounts_.SetApiFaultChooser({});
+    EXPECT_EQ(g.SyncCounters.Uploaded[TNPIM::kUploadRecords].load(), kConfirmedBeforeCrash);
     Restart(false);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(RunUntilIdle());
@@ -290,9 +304,16 @@ TEST_F(SyncTest, AChangeOfAnotherPartyStampedBeforeAnUploadArrivesAfterACrash)
     SignIn();
     ASSERT_TRUE(sync_.Change(test_service::kRecords, theirs, {{"Text", "Zm\xECn\xECno jinde"}}));
     EditRecord(mine, [](TNPIMRecord& r) { r.Text.Set("Upraveno"); });
+    // Every download fails until the crash, so that it comes before any.
+    accounts_.ArmApiFault("get-records", test_service::ApiFault::WithStatus(503), test_service::kAlways);
     g.FastSync("test");
-    ASSERT_TRUE(RunUntil(
-        [] { return g.SyncCounters.Uploaded[TNPIM::kUploadRecords].load() >= 1 && g.OnlineThreadRunning == 0; }));
+    ASSERT_TRUE(RunUntil([&] {
+        return g.SyncCounters.Uploaded[TNPIM::kUploadRecords].load() >= 1 &&
+               !accounts_.RequestsNamed("get-records").empty();
+    }));
+    g.Close = 1;
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    accounts_.DisarmApiFaults();
     ASSERT_EQ(std::string(Record(theirs)->Text.View()), "Jejich") << "the crash comes before the download";
     Restart(false);
     ASSERT_FALSE(HasFatalFailure());
@@ -378,10 +399,14 @@ TEST_F(SyncTest, AnItemChangedBetweenPagesSkipsNoOther)
     sync_.SetArrayLimit(2);
     for (uint32_t id : ids)
         ASSERT_TRUE(sync_.Change(test_service::kRecords, id, {{"Text", "Nov\xFD " + std::to_string(id)}}));
-    const size_t before = accounts_.RequestsNamed("get-records").size();
+    // The first page goes through; the second waits at the service while
+    // the item changes again.
+    accounts_.ArmApiFault("get-records", test_service::ApiFault::Delay(0));
+    accounts_.ArmApiFault("get-records", test_service::ApiFault::Hold());
     g.FastSync("test");
-    ASSERT_TRUE(RunUntil([&] { return accounts_.RequestsNamed("get-records").size() > before; }));
+    ASSERT_TRUE(RunUntil([&] { return accounts_.Held() == 1; }));
     ASSERT_TRUE(sync_.Change(test_service::kRecords, ids[0], {{"Text", "Znovu"}}));
+    accounts_.ReleaseHeld();
     ASSERT_TRUE(RunUntilIdle());
     for (uint32_t id : ids) {
         TNModelReadGuard lock;

@@ -7,10 +7,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <string>
 #include <vector>
 
@@ -164,6 +166,30 @@ TEST_F(FileOperations, AppendCreatesPrivatelyAndAddsAtTheEnd)
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
     EXPECT_FALSE(plat::AppendToFile(folder_ + "missing/log.txt", "x"));
+}
+
+// A file-size limit makes the kernel take only part of a piece, as a disk
+// that fills up mid-write does.
+TEST_F(FileOperations, AppendingFileCutsBackAPieceTheDiskTookOnlyInPart)
+{
+    const std::string path = folder_ + "log.txt";
+    plat::AppendingFile file;
+    ASSERT_TRUE(file.Append(path, "one\r\n"));
+
+    struct rlimit saved {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    void (*savedHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit tight = saved;
+    tight.rlim_cur = 8;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+    const bool appended = file.Append(path, "a longer second line\r\n");
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+    std::signal(SIGXFSZ, savedHandler);
+
+    EXPECT_FALSE(appended);
+    EXPECT_EQ(ReadFile(path), "one\r\n");
+    ASSERT_TRUE(file.Append(path, "three\r\n"));
+    EXPECT_EQ(ReadFile(path), "one\r\nthree\r\n");
 }
 
 TEST_F(FileOperations, ExclusiveCreateNeverSharesAFile)

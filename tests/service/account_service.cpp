@@ -293,13 +293,9 @@ Response AccountService::Handle(const Request& request)
     bool faulted = TakeApiFault(logged.Name, fault);
     if (faulted) {
         switch (fault.Type) {
-        case ApiFault::Kind::Delay: {
-            // In slices, so that stopping the service never waits for a long delay.
-            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(fault.Milliseconds);
-            while (!service_.Stopping() && std::chrono::steady_clock::now() < until)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        case ApiFault::Kind::Delay:
+            Delay(fault.Milliseconds);
             break;
-        }
         case ApiFault::Kind::CloseBeforeAnswer: {
             Response closed = answer("");
             closed.CloseWithoutAnswer = true;
@@ -325,6 +321,27 @@ Response AccountService::Handle(const Request& request)
     else
         response.Written = std::move(written);
     return response;
+}
+
+void AccountService::Delay(int milliseconds)
+{
+    // In slices, so that stopping the service never waits for a long delay.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    if (milliseconds >= 0) {
+        while (!service_.Stopping() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return;
+    }
+    const uint64_t release = releases_.load();
+    ++held_;
+    while (!service_.Stopping() && releases_.load() == release)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    --held_;
+}
+
+void AccountService::ReleaseHeld()
+{
+    ++releases_;
 }
 
 void AccountService::WhenAnswerWritten(std::function<void()> written)

@@ -62,7 +62,8 @@ struct ApiRequest {
 // What a request of one name meets instead of its normal answer.
 struct ApiFault {
     enum class Kind {
-        // Holds the request before anything is stored, then answers it.
+        // Holds the request before anything is stored, then answers it;
+        // a negative time holds it until ReleaseHeld.
         Delay,
         // Closes the connection without storing or answering.
         CloseBeforeAnswer,
@@ -82,6 +83,7 @@ struct ApiFault {
     size_t CutAfter = 0;
 
     static ApiFault Delay(int milliseconds) { return {Kind::Delay, milliseconds, 0, "", 0}; }
+    static ApiFault Hold() { return Delay(-1); }
     static ApiFault CloseBeforeAnswer() { return {Kind::CloseBeforeAnswer, 0, 0, "", 0}; }
     static ApiFault CommitThenClose() { return {Kind::CommitThenClose, 0, 0, "", 0}; }
     static ApiFault WithStatus(int status, std::string text = "")
@@ -121,6 +123,10 @@ public:
     // Requests being handled now, and the most ever handled at once.
     int InFlight() const { return inFlight_.load(); }
     int MostInFlight() const { return mostInFlight_.load(); }
+    // Requests held by a Hold fault now.
+    int Held() const { return held_.load(); }
+    // Lets every request held now go on to its normal answer.
+    void ReleaseHeld();
     std::vector<ApiRequest> Requests() const;
     std::vector<ApiRequest> RequestsNamed(const std::string& name) const;
     // The NetBIOSName last sent with an issued installation id; empty when
@@ -188,8 +194,11 @@ private:
     std::map<std::string, std::vector<ArmedApiFault>> apiFaults_;
     std::atomic<int> inFlight_{0};
     std::atomic<int> mostInFlight_{0};
+    std::atomic<int> held_{0};
+    std::atomic<uint64_t> releases_{0};
 
     bool TakeApiFault(const std::string& name, ApiFault& fault);
+    void Delay(int milliseconds);
 };
 
 // "&", "<", ">" and '"' as entities.

@@ -203,4 +203,34 @@ TEST_F(SoundPlayerTest, SamplesReachAlsaDefaultDevice)
     EXPECT_EQ(played, PlainSamples(*image));
 }
 
+TEST_F(SoundPlayerTest, TheProgramsOwnSoundsReachAlsaWhole)
+{
+    std::string recording = scratch_ + "played.raw";
+    UseAlsaConfiguration("pcm.!default {\n"
+                         "    type file\n"
+                         "    slave.pcm { type null }\n"
+                         "    file \"" +
+                         recording +
+                         "\"\n"
+                         "    format \"raw\"\n"
+                         "}\n");
+    int sounds = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(DALMORA_BINARY_DIR "app/Sounds")) {
+        SCOPED_TRACE(entry.path().string());
+        std::ifstream file(entry.path(), std::ios::binary);
+        auto image = std::make_shared<const std::vector<uint8_t>>((std::istreambuf_iterator<char>(file)),
+                                                                  std::istreambuf_iterator<char>());
+        std::filesystem::remove(recording);
+        plat::SoundPlayer player(std::make_unique<plat::AlsaSink>());
+        player.Play(image);
+        ASSERT_TRUE(player.WaitUntilSilent(5s));
+        std::ifstream in(recording, std::ios::binary);
+        std::vector<uint8_t> played((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(played, PlainSamples(*image));
+        ++sounds;
+    }
+    EXPECT_EQ(sounds, 6);
+    EXPECT_TRUE(LogLines().empty()) << LogLines()[0];
+}
+
 } // namespace

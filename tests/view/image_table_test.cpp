@@ -8,6 +8,7 @@
 #include "platform/gui/bitmap.h"
 #include "platform/gui/canvas.h"
 #include "tests/view/view_fixture.h"
+#include "view/hooks.h"
 #include "view/image_table.h"
 
 #include <filesystem>
@@ -128,6 +129,48 @@ TEST_F(ImageTableTest, BlankImagesAreFilledAndReplacedInTheirSlot)
     EXPECT_EQ(ImageTable.ImagesCount(), 2);
     EXPECT_EQ(PixelOf(second, 3, 3), plat::RGB(200, 0, 0));
     EXPECT_EQ(ImageTable.GetImage("bg"), second);
+}
+
+// Without a main form the table owns its images; replacing one must not leave
+// the table a second owner that frees it again at the end of the run.
+TEST_F(ImageTableTest, ImagesMadeWithoutAMainFormAreFreedOnce)
+{
+    auto mainForm = ViewMainHooks.MainForm;
+    ViewMainHooks.MainForm = [] { return static_cast<plat::TForm*>(nullptr); };
+    plat::TWeakRef<plat::TImage> first(ImageTable.CreateBlankImage("bg", 2, 2, plat::clRed));
+    plat::TWeakRef<plat::TImage> second(ImageTable.CreateBlankImage("bg", 3, 3, plat::clBlue));
+    plat::TWeakRef<plat::TImage> other(ImageTable.CreateBlankImage("other", 1, 1, plat::clRed));
+    ViewMainHooks.MainForm = mainForm;
+    EXPECT_EQ(first.Get(), nullptr);
+    ASSERT_NE(second.Get(), nullptr);
+    ASSERT_NE(other.Get(), nullptr);
+
+    ImageTable.Clear();
+    EXPECT_EQ(second.Get(), nullptr);
+    EXPECT_EQ(other.Get(), nullptr);
+    EXPECT_EQ(ImageTable.ImagesCount(), 0);
+}
+
+TEST_F(ImageTableTest, AMissingOrDamagedProgramPictureIsToldOnceByNameEvenWhenFoundBeforeTheLogOpened)
+{
+    plat::TPicture picture;
+    ASSERT_TRUE(TNImageTable::LoadProgramPicture(picture, "images/sample.png"));
+    const plat::TGraphic* loaded = picture.Graphic();
+    // Early in start-up the log is not open yet.
+    App.WriteLog = 0;
+    EXPECT_FALSE(TNImageTable::LoadProgramPicture(picture, "images/gone.png"));
+    App.WriteLog = 1;
+    TNImageTable::TellPictureProblems();
+    for (int again = 0; again < 2; ++again) {
+        EXPECT_FALSE(TNImageTable::LoadProgramPicture(picture, "images/truncated.png"));
+        EXPECT_FALSE(TNImageTable::LoadProgramPicture(picture, "images/gone.png"));
+        TNImageTable::TellPictureProblems();
+    }
+    // The picture keeps what it had.
+    EXPECT_EQ(picture.Graphic(), loaded);
+    EXPECT_EQ(log_.CountContaining(("File not found: " + program_.Path() + "images/gone.png").c_str()), 1);
+    EXPECT_EQ(log_.CountContaining(("Picture cannot be read: " + program_.Path() + "images/truncated.png").c_str()), 1);
+    EXPECT_EQ(log_.CountContaining("EXCEPTION"), 0);
 }
 
 TEST_F(ImageTableTest, MissesWithoutAFallbackShareOneImage)
