@@ -43,6 +43,10 @@ constexpr int32_t kMaxNameLength = 128;
 constexpr int32_t kBlinkTag = 999;
 constexpr int64_t kRefusalPauseMs = 300;
 constexpr uint32_t kAutoLoginRetryMs = 10000;
+// A sign-in that got no answer from the service; the first while it is
+// tried again by itself.
+constexpr const char* kNoAnswerRetrying = "Služba neodpovídá. Další pokus o přihlášení za 10 s.";
+constexpr const char* kNoAnswer = "Služba neodpovídá. Zkuste se přihlásit později.";
 
 constexpr const char* kNewAccountHint = "Kliknutím otevřete dialog pro vytvoření nového Uživatelského účtu.";
 constexpr const char* kFirstTimeHint = "Pokud jste ještě Dalmora nepoužívali, klikněte na tlačítko \"Jsem zde poprvé\"";
@@ -560,6 +564,8 @@ void TfrmMainDLMR1::btn9LoginClick_afterSync(bool success, int32_t resno, const 
             timerAutoLogin->SetInterval(kAutoLoginRetryMs);
             timerAutoLogin->SetEnabled(true);
         }
+        if (resno == 0)
+            ShowInfoText(autoLoginPending ? kNoAnswerRetrying : kNoAnswer);
         signedIn = 0;
     });
 }

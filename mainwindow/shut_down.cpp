@@ -250,8 +250,9 @@ void TfrmMainDLMR1::FormClose()
         update.realExit = c.RealExit != 0;
         if (update.doNotUpdate || DecideUpdateCompletion(update) != TNUpdateCompletion::None)
             CompleteAutoUpdateAtClose();
-        // 8. A restart asked for starts the new copy.
-        if (pleaseRestartApplication) {
+        // 8. A close for an update never ends the program: it comes back,
+        // updated, or tells at its next check why it could not be.
+        if (pleaseRestartApplication || g.CloseForUpdate != 0) {
             LogWrite("[FormClose] pleaseRestartApplication = true; calling ShellExecute() ",
                      plat::ProgramFile().c_str(), false);
             TNRestartBrake::RestartProgram("[FormClose]");

@@ -290,6 +290,9 @@ public:
     std::atomic<bool> runningTestShownRecords{false};
     // Failed uploads per item, until log-out.
     TNUploadBackOff UploadBackOff;
+    // Display-status requests of alert windows on screen that got no answer
+    // wait as failed uploads do (type 4, the alert's id).
+    TNUploadBackOff AlertStatusBackOff;
     TNSyncCounters SyncCounters;
 
     // ---- Online timer and pass (online_pass.cpp).
@@ -429,6 +432,9 @@ public:
     std::atomic<uint8_t> runningAutoUpdateCheck{0};
     // An update is downloaded and will be installed when the program ends.
     std::atomic<uint8_t> WantUpdate{0};
+    // The window closes for a downloaded update, not at the user's wish: the
+    // close starts the program again once it has installed it.
+    std::atomic<uint8_t> CloseForUpdate{0};
 
     // ---- The account.
     TNAccount Account() const;
@@ -485,8 +491,9 @@ public:
     int32_t EmailNotExists(const TNString& email);
     int32_t CreateNewAccount(const TNString& login, const TNString& password, const TNString& path);
     bool GetNewestVersion();
+    // `answered`, when given, tells whether the service answered at all.
     bool GetAlertOnDisplayStatus(uint32_t alertId, uint32_t organizerId, const TNString& password,
-                                 const TNString& login);
+                                 const TNString& login, bool* answered = nullptr);
     void DeleteAcceptedAlerts();
     bool GetOneTimeLoginLink(const TNString& login, const TNString& password, bool showErrors, TNString* link);
     bool FlagMessageForUsers(const TNString& login, const TNString& password, bool showErrors, uint32_t itemId);

@@ -135,7 +135,9 @@ void TLogin::SignIn()
     g.loginResNo = resno;
     g.SetLoginResultText(resultText);
     TNWindowCalls::ArmAfterOnlineLogin(1);
-    g.SetUpdateUiTag(__uiTextUserLogged, 0);
+    // Only an accepted sign-in says so; the page tells the other outcomes.
+    if (result)
+        g.SetUpdateUiTag(__uiTextUserLogged, 0);
 }
 
 void TLogin::ProgressCallback(uint16_t tag, int32_t done, int32_t total)

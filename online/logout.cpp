@@ -224,6 +224,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         UiUpdateIsRunning = 0;
         apiQueueRequests.Clear();
         UploadBackOff.Clear();
+        AlertStatusBackOff.Clear();
         NewSyncWanted = 0;
         DoUploadSync = 0;
         LastSyncTime = 0;

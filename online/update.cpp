@@ -350,6 +350,7 @@ void TNUpdate::ResetRun()
     stopStahniSoubor = 0;
     runningStahniSoubor = 0;
     DoNotUpdate = 0;
+    InstallBlocked = 0;
     cancelTransfers_ = false;
     refusedAddressLogged_ = false;
 }
@@ -557,6 +558,16 @@ bool TNUpdate::DokonciAktualizaci()
         LogText("[TNUpdate::DokonciAktualizaci][END]");
         return true;
     });
+}
+
+std::string TNUpdate::InstallBlocker() const
+{
+    if (Count() == 1 && Items[0]->Nazev.View() == kInstallerName)
+        return "an installer, which is never run";
+    std::string program = Dirs.GoToAppDir() ? EnteredFolderOfThread() : std::string();
+    if (program.empty() || !FolderTakesNewFiles(program))
+        return "the program folder " + program + " can't be written";
+    return {};
 }
 
 bool TNUpdate::CopyIntoProgramFolder(const std::string& programFolder)
