@@ -209,10 +209,11 @@ TEST_F(InfoStripTest, TheVersionPanelMakesRoomForTheUpdatesText)
 {
     ASSERT_TRUE(View.InitMainStatusBar());
     View.ResizeMainStatusBar();
+    // What the start posted to the bar (the version's text) lands first.
+    plat::testing::Flush();
     TNStatusBar& panel = View.StatusBars[1];
     const int32_t versionWidth = panel.Panel()->Width();
     Main().StatusVersionBlink(0xC0C0C0, "Probíhá stahování dat pro automatickou aktualizaci...");
-    plat::testing::Flush();
     const int32_t textWidth = panel.GetTextWidth();
     EXPECT_GT(textWidth, versionWidth) << "a text longer than the version's";
     EXPECT_GE(panel.Label()->Width(), textWidth) << "the label shows it whole";
