@@ -180,7 +180,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         // loaded before the log was open.
         LoadNamedImages();
         TNImageTable::TellPictureProblems();
-        LogText("[CreateDynamicImages] not built yet");
+        CreateDynamicImages();
 
         // 15. and 16.
         btnESC->SetBounds(-100, -100, 0, 0);
