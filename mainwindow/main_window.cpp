@@ -215,7 +215,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         popupPostponeAlert->SetTag(-1);
 
         // 24. The login page.
-        LogText("[ZavriInfoPanel] not built yet");
+        ZavriInfoPanel();
         ShowLoginForm();
 
         // 25. The start-with-the-system entry.
@@ -481,6 +481,10 @@ void TfrmMainDLMR1::InstallHooks()
         if (TfrmMainDLMR1* form = Main())
             form->gDeskPageChanged();
     };
+    MainWindowHooks.ZavriInfoPanel = [] {
+        if (TfrmMainDLMR1* form = Main())
+            form->ZavriInfoPanel();
+    };
 
     ViewMainHooks.btnESCClick = [] {
         if (TfrmMainDLMR1* form = Main())
@@ -545,6 +549,7 @@ void TfrmMainDLMR1::RemoveHooks()
     MainWindowHooks.SetOnlineTimerTag = nullptr;
     MainWindowHooks.ShowApplication = nullptr;
     MainWindowHooks.gDeskPageChanged = nullptr;
+    MainWindowHooks.ZavriInfoPanel = nullptr;
     ViewMainHooks.btnESCClick = nullptr;
     ViewMainHooks.ResizeControl = nullptr;
     ViewMainHooks.ResizeHeaderComponents = nullptr;

@@ -657,6 +657,8 @@ public:
 
     void CreateCalendarComponents();
     void ResizeCalendarComponents();
+    // Closes the information strip (height 0, no active message).
+    void ZavriInfoPanel();
     void ShowCalendarView(int32_t oldMode, int32_t newMode);
     void calendarChangeActivationOfViewByButton(int32_t mode, bool active);
     void calendarViewByMouseDown(plat::TComponent* sender, plat::TMouseButton button);
