@@ -409,3 +409,73 @@ TEST_F(CalendarPage, MonthBackgroundShadesOtherMonthsAndToday)
 
 } // namespace
 } // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+// The program's pages, noting the page layouts they are asked for.
+class LayoutPages : public WatchingPages {
+public:
+    void ResizeHomepageComponents() override { Note("home"); }
+    void ResizeCalendarComponents() override { Note("calendar"); }
+    void ResizeTasksComponents(int32_t) override { Note("tasks"); }
+    void ResizeNotesComponents() override { Note("notes"); }
+    void ResizePagesComponents() override { Note("pages"); }
+    void ResizeSearchComponents() override { Note("search"); }
+
+private:
+    void Note(const char* call) { Calls.push_back(call); }
+};
+
+class CalendarRefresh : public CalendarPage {
+protected:
+    std::unique_ptr<TNWindowPages> NewPages() override { return std::make_unique<LayoutPages>(); }
+};
+
+TEST_F(CalendarRefresh, ResizeDayboxesLaysOutTheShownPage)
+{
+    struct Case {
+        int8_t view;
+        const char* layout;
+    };
+    for (const Case& c : {Case{1, "home"}, Case{2, "calendar"}, Case{3, "tasks"}, Case{4, "notes"}, Case{7, "pages"},
+                          Case{88, "search"}, Case{5, nullptr}}) {
+        Watched().Calls.clear();
+        Main().controlActive = c.view;
+        Main().ResizeDayboxes();
+        const std::vector<std::string> expected =
+            c.layout != nullptr ? std::vector<std::string>{c.layout} : std::vector<std::string>{};
+        EXPECT_EQ(Watched().Calls, expected) << int(c.view);
+    }
+}
+
+TEST_F(CalendarPage, RefreshRebuildsEveryDayboxUnlessInhibited)
+{
+    Open(3);
+    TNViewItem* week = View.GetComponent("scrollCalendar_WeekDaybox");
+    ASSERT_NE(week, nullptr);
+    const int updates = LogCount("[ShowCalendarView][BEGIN]");
+    Account(0).ViewCache[1].valid = 1;
+    View.RefreshInhibited = 1;
+    Main().RefreshAllDayboxes("test");
+    EXPECT_EQ(Account(0).ViewCache[1].valid, 1u) << "inhibited";
+    View.RefreshInhibited = 0;
+    // A record added behind the day box's back shows only after a rebuild.
+    AddRecord(Account(0), {.ID = 9301, .Type = 3, .Day = 12, .Hour = 9});
+    Main().RefreshAllDayboxes("test");
+    EXPECT_EQ(Account(0).ViewCache[1].valid, 0u);
+    EXPECT_TRUE(HasCard("scrollCalendar_WeekDaybox", 9301));
+    EXPECT_EQ(LogCount("[ShowCalendarView][BEGIN]"), updates);
+}
+
+TEST_F(CalendarPage, RedlinesAnswerTheLastBuiltViewsDaybox)
+{
+    Main().DestroyCalendarComponents();
+    EXPECT_EQ(Main().UpdateAllRedlines(), nullptr);
+    Open(3);
+    Main().CreateCalendarView(1);
+    EXPECT_EQ(Main().UpdateAllRedlines(), View.GetComponent("scrollCalendar_WeekDaybox"));
+}
+
+} // namespace
+} // namespace shell_test
