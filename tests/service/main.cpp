@@ -21,12 +21,53 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace {
 
 bool demo = false;
 std::string demoPassword = "p&ss +1%=\x9E";
+
+// The local date `days` after today, as the service stores dates.
+std::string LocalDate(int days)
+{
+    std::time_t now = std::time(nullptr) + static_cast<std::time_t>(days) * 86400;
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    return text;
+}
+
+// Records dated from the day the service starts, for the pages' checks:
+// two events today, one over today and tomorrow, and a task due today.
+void SeedDemoToday(test_service::SyncService& sync)
+{
+    const std::string today = LocalDate(0);
+    const auto event = [&](const char* text, const std::string& endDate, const char* begin, const char* end) {
+        sync.Seed(test_service::kRecords, {{"OrganizerID", "501"},
+                                           {"CreatedByUserID", "1001"},
+                                           {"Type", "3"},
+                                           {"Text", text},
+                                           {"HasBegin", "1"},
+                                           {"DateBegin", today},
+                                           {"TimeBegin", begin},
+                                           {"HasEnd", "1"},
+                                           {"DateEnd", endDate},
+                                           {"TimeEnd", end}});
+    };
+    event("Porada", today, "09:00:00", "10:00:00");
+    event("Ob\xECd", today, "14:00:00", "15:00:00");
+    event("V\xFDjezd", LocalDate(1), "16:00:00", "12:00:00");
+    sync.Seed(test_service::kRecords, {{"OrganizerID", "501"},
+                                       {"CreatedByUserID", "1001"},
+                                       {"Type", "1"},
+                                       {"Text", "Zavolat do banky"},
+                                       {"HasBegin", "1"},
+                                       {"DateBegin", today},
+                                       {"TimeBegin", "11:00:00"}});
+}
 
 void SeedDemo(test_service::AccountService& accounts, test_service::SyncService& sync)
 {
@@ -48,6 +89,7 @@ void SeedDemo(test_service::AccountService& accounts, test_service::SyncService&
         sync.SeedRecord(501, "Z\xE1znam " + std::to_string(i), 9001 + i);
     for (int i = 0; i < 40; ++i)
         sync.SeedRecord(502, "\xDAkol " + std::to_string(i));
+    SeedDemoToday(sync);
 }
 
 bool ParseArguments(int argc, char** argv, test_service::Options& options)
