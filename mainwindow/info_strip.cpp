@@ -229,6 +229,15 @@ void TfrmMainDLMR1::btnInfoZavritClick()
     });
 }
 
+void TfrmMainDLMR1::ZavriInfoPanel()
+{
+    // Closed as the strip's own close leaves it; the message stays listed.
+    Guarded("[TfrmMainDLMR1::ZavriInfoPanel]", [&] {
+        SetStripHeight(*pInfo, 0);
+        labelInfo->SetTag(-1);
+    });
+}
+
 void TfrmMainDLMR1::VymazAktivniInformaci(int32_t index)
 {
     Guarded("[TfrmMainDLMR1::VymazAktivniInformaci]", [&] {

@@ -181,7 +181,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         // loaded before the log was open.
         LoadNamedImages();
         TNImageTable::TellPictureProblems();
-        LogText("[CreateDynamicImages] not built yet");
+        CreateDynamicImages();
 
         // 15. and 16. The escape button off screen and the main components.
         btnESC->SetBounds(-100, -100, 0, 0);
@@ -216,7 +216,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         popupPostponeAlert->SetTag(-1);
 
         // 24. The login page.
-        LogText("[ZavriInfoPanel] not built yet");
+        ZavriInfoPanel();
         ShowLoginForm();
 
         // 25. The start-with-the-system entry.
@@ -502,6 +502,10 @@ void TfrmMainDLMR1::InstallHooks()
         if (TfrmMainDLMR1* form = Main())
             form->gDeskPageChanged();
     };
+    MainWindowHooks.ZavriInfoPanel = [] {
+        if (TfrmMainDLMR1* form = Main())
+            form->ZavriInfoPanel();
+    };
 
     ViewMainHooks.btnESCClick = [] {
         if (TfrmMainDLMR1* form = Main())
@@ -567,6 +571,7 @@ void TfrmMainDLMR1::RemoveHooks()
     MainWindowHooks.SetOnlineTimerTag = nullptr;
     MainWindowHooks.ShowApplication = nullptr;
     MainWindowHooks.gDeskPageChanged = nullptr;
+    MainWindowHooks.ZavriInfoPanel = nullptr;
     ViewMainHooks.btnESCClick = nullptr;
     ViewMainHooks.ResizeControl = nullptr;
     ViewMainHooks.ResizeHeaderComponents = nullptr;

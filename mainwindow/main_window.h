@@ -1,5 +1,6 @@
 #pragma once
 
+#include "foundation/time.h"
 #include "platform/gui/form.h"
 
 #include <atomic>
@@ -653,6 +654,100 @@ private:
     bool CommitRecordChange(int32_t pim_srv_pos, uint32_t recordId, const char* lockCaller, const char* syncCaller,
                             const std::function<void(TNPIMRecord&)>& change);
     void CommitRecordStatus(int32_t finished, const char* itemName, const char* lockCaller, const char* syncCaller);
+
+public:
+    // ---- Pages: the calendar page (calendar_page.cpp, calendar_views.cpp,
+    // calendar_backgrounds.cpp, calendar_filter.cpp).
+    // The one shown day (00:00) of the home day box, the calendar's one-day
+    // view and the Zentor day strip.
+    TNTime calendarShownDay;
+    // The calendar's view-by mode ("calendarViewBy"); 1 to 4 have a view.
+    int32_t calendarViewBy = 4;
+    // 1 while every author of the filter column is ticked.
+    uint8_t calendarFilterAllSelected = 1;
+
+    void CreateCalendarComponents();
+    void ResizeCalendarComponents();
+    // Closes the information strip (height 0, no active message).
+    void ZavriInfoPanel();
+    void ShowCalendarView(int32_t oldMode, int32_t newMode);
+    void calendarChangeActivationOfViewByButton(int32_t mode, bool active);
+    void calendarViewByMouseDown(plat::TComponent* sender, plat::TMouseButton button);
+    void calendarTodayClick();
+    void calendarPreviousClick();
+    void calendarNextClick();
+    // The month day box on the month of `date` (now when null).
+    void SetMonthViewDayboxDate(TNViewItem* daybox, const TNTime* date);
+    // The day number with its relative-day caption, and the day's name.
+    void UpdateBigButtonAndDate(const TNTime& date, TNViewItem* bigButton, TNViewItem* dayNameButton);
+    TNViewItem* UpdateAllRedlines();
+    void RefreshAllDayboxes(const char* caller);
+    // The remembered layout sizes, so the first layout after a sign-in runs.
+    void ClearCalendarPageState();
+    // The log-out: the filter column and the views, their components gone.
+    void DestroyCalendarComponents();
+
+    // The four views: 1 one day, 2 work week, 3 week, 4 month.
+    void CreateCalendarView(int32_t view);
+    void DestroyCalendarView(int32_t view, bool forget);
+    void ResizeCalendarView(int32_t view, bool force);
+    void UpdateCalendarView(int32_t view, bool force);
+    // The view's scroll box and day box; null when not built.
+    TNViewItem* CalendarViewScrollbox(int32_t view);
+    TNViewItem* CalendarViewDaybox(int32_t view);
+
+    // Day-box modes and the drawn backgrounds.
+    void CreateDynamicImages();
+    void CreateDynamicImage_CalendarOneDay(const char* name, int32_t quarterRowHeight);
+    void CreateDynamicImage_CalendarMonth(const char* name, int32_t width, TNViewItem* daybox, int32_t height);
+    void SetUpDayboxModeValues(int32_t mode, bool apply);
+    void ResizeDayboxes();
+    plat::TMenuItem* pmnuHPDayboxMode = nullptr;
+
+    // The filter column.
+    static constexpr const char* kCalendarFilterName = "scrollCalendar_Filter";
+    static constexpr int32_t kCalendarFilterWidth = 200;
+    void showCalendarFilterMenuButtonMouseDown(plat::TComponent* sender, plat::TMouseButton button, int32_t x,
+                                               int32_t y);
+    void pmnuCalendarFilter_NoShowClick();
+    void pmnuCalendarFilter_ShowAsLeftColumnClick();
+    void pmnuCalendarFilter_ShowAsRightColumnClick();
+    void btnCalendarFilterCloseClick();
+    void CreateCalendarComponents_Filter();
+    void CreateCalendarComponents_Filter_AuthorFilter();
+    void DestroyCalendarComponents_Filter();
+    void ResizeCalendarComponents_Filter(bool force);
+    bool RecordIsVisibleByFilter(TNPIMRecord* record);
+    bool RecordIsVisibleByFilter_CalendarView(TNPIMRecord* record);
+    bool TestIfAllFilterItemsAreSelected(uint8_t kind);
+    void btnCalendarFilterAuthorCheckboxChange(TNViewItem* button);
+    void btnCalendarFilterAuthorClick(TNViewItem* button);
+    void btnCalendarFilterAuthors_SelectAllClick();
+    plat::TPopupMenu* popupCalendarFilterMenu = nullptr;
+
+private:
+    void CreateCalendarToolbar();
+    void StepCalendar(int32_t step, const char* caller);
+    void UpdateCalendarViewTitles(int32_t view);
+    void SetCalendarViewRange(int32_t view);
+    void LayOutCalendarViewTitles(int32_t view);
+    void UpdateBigButtonAndDate_WorkWeekView_and_WeekView(TNViewItem* scrollbox);
+    void UpdateBigButtonAndDate_MonthView(TNViewItem* scrollbox);
+    // The desk size of each view's last layout (width x 100000 + height).
+    int64_t calendarViewDeskKey_[4] = {-1, -1, -1, -1};
+    int64_t calendarFilterDeskKey_ = -1;
+    // The filter column's panel, which holds its scroll box.
+    plat::TWeakRef<plat::TPanel> calendarFilterColumn_;
+    // The views' bounds of the last page layout.
+    struct CalendarContent {
+        int32_t Left = 0;
+        int32_t Top = 0;
+        int32_t Width = 0;
+        int32_t Height = 0;
+    } calendarContent_;
+    void CreateCalendarMenus();
+    void InstallCalendarHooks();
+    static void RemoveCalendarHooks();
 
 public:
     // ---- Message map, shut-down and hot keys.

@@ -439,6 +439,7 @@ void TfrmMainDLMR1::RemoveSharingItem(int32_t position)
 
 void TfrmMainDLMR1::InstallPagesHooks()
 {
+    InstallCalendarHooks();
     ViewMainHooks.EditRecord = [](TNPIMRecord* record, uint32_t parentId, TNViewItem* origin) {
         if (TfrmMainDLMR1* form = Main())
             form->EditRecord(record, parentId, 0, origin, 0, 0);
@@ -495,6 +496,7 @@ void TfrmMainDLMR1::InstallPagesHooks()
 
 void TfrmMainDLMR1::RemovePagesHooks()
 {
+    RemoveCalendarHooks();
     ViewMainHooks.EditRecord = nullptr;
     ViewMainHooks.OpenSideboard = nullptr;
     ViewMainHooks.DeleteRecordById = nullptr;

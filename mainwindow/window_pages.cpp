@@ -28,3 +28,63 @@ void TNWindowPages::RunCommand(TNPageCommand command)
         break;
     }
 }
+
+void TNWindowPages::CreateCalendarComponents()
+{
+    Window().CreateCalendarComponents();
+}
+
+void TNWindowPages::ResizeCalendarComponents()
+{
+    Window().ResizeCalendarComponents();
+}
+
+void TNWindowPages::CreateHiddenView(int32_t view)
+{
+    if (view >= 1 && view <= 4)
+        Window().CreateCalendarView(view);
+    else
+        TNPageServices::CreateHiddenView(view);
+}
+
+void TNWindowPages::UpdateCalendarView(int32_t)
+{
+    // Each view refills only while it is shown.
+    for (int32_t view = 1; view <= 4; ++view)
+        Window().UpdateCalendarView(view, false);
+}
+
+int32_t TNWindowPages::CalendarMode()
+{
+    return Window().calendarViewBy;
+}
+
+void TNWindowPages::SetCalendarViewBy(int32_t viewBy)
+{
+    Window().calendarViewBy = viewBy;
+}
+
+TNViewItem* TNWindowPages::UpdateAllRedlines()
+{
+    return Window().UpdateAllRedlines();
+}
+
+void TNWindowPages::RefreshAllDayboxes(const char* caller)
+{
+    Window().RefreshAllDayboxes(caller);
+}
+
+void TNWindowPages::ResizeDayboxes()
+{
+    Window().ResizeDayboxes();
+}
+
+void TNWindowPages::SetUpDayboxModeValues(int32_t mode, bool store)
+{
+    Window().SetUpDayboxModeValues(mode, store);
+}
+
+void TNWindowPages::ClearSignedInPageState()
+{
+    Window().ClearCalendarPageState();
+}

@@ -14,6 +14,19 @@ public:
     void EditRecord(TNPIMRecord* record) override;
     void RunCommand(TNPageCommand command) override;
 
+    // The calendar page.
+    void CreateCalendarComponents() override;
+    void ResizeCalendarComponents() override;
+    void CreateHiddenView(int32_t view) override;
+    void UpdateCalendarView(int32_t mode) override;
+    int32_t CalendarMode() override;
+    void SetCalendarViewBy(int32_t viewBy) override;
+    TNViewItem* UpdateAllRedlines() override;
+    void RefreshAllDayboxes(const char* caller) override;
+    void ResizeDayboxes() override;
+    void SetUpDayboxModeValues(int32_t mode, bool store) override;
+    void ClearSignedInPageState() override;
+
 protected:
     TfrmMainDLMR1& Window() const { return *window_; }
 

@@ -57,6 +57,8 @@ struct TNMainWindowHooks {
     void (*UlozHodnotyNastaveni)(bool flag) = nullptr;
     void (*PlaySoundA)(int32_t sound) = nullptr;
     void (*gDeskPageChanged)() = nullptr;
+    // Closes the information strip, keeping its messages.
+    void (*ZavriInfoPanel)() = nullptr;
 };
 
 // The main window's pages.

@@ -16,6 +16,7 @@
 #include "online/auto_update.h"
 #include "online/hooks.h"
 #include "online/session_hooks.h"
+#include "online/window_calls.h"
 #include "online/window_state.h"
 #include "platform/core/clock.h"
 #include "platform/core/file.h"
@@ -175,6 +176,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         LogText("Calling Setup.Save()");
         Setup.Save(Uzivatele, std::string(Dirs.UsersSetupFile.View()));
         LogText("Calling ZavriInfoPanel()");
+        TNWindowCalls::ZavriInfoPanel();
         SetNotifyConstantlyRecord(nullptr);
 
         // 13.-15. The data of the session emptied, unless the program closes.

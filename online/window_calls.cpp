@@ -199,6 +199,11 @@ void gDeskPageChanged()
     Post("gDeskPageChanged", MainWindowHooks, &TNMainWindowHooks::gDeskPageChanged, [](auto fn) { fn(); });
 }
 
+void ZavriInfoPanel()
+{
+    Post("ZavriInfoPanel", MainWindowHooks, &TNMainWindowHooks::ZavriInfoPanel, [](auto fn) { fn(); });
+}
+
 void SaveEditedNote(int32_t mode)
 {
     Post("SaveEditedNote", PagesHooks, &TNPagesHooks::SaveEditedNote, [=](auto fn) { fn(mode); });

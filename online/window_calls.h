@@ -45,6 +45,7 @@ void UnregisterAllHotkeys();
 void UlozHodnotyNastaveni(bool flag);
 void PlaySoundA(int32_t sound);
 void gDeskPageChanged();
+void ZavriInfoPanel();
 
 void SaveEditedNote(int32_t mode);
 void DestroyCalendarComponents();

@@ -11,6 +11,7 @@
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
 #include "platform/testing/fake_clock.h"
+#include "platform/testing/gui_harness.h"
 #include "tests/mainwindow/online_seams.h"
 #include "tests/mainwindow/shell_fixture.h"
 #include "tests/mainwindow/shell_recorders.h"
@@ -361,6 +362,33 @@ TEST_F(MessageForUsersTest, AStalledServiceNeverHoldsTheWindow)
     EXPECT_TRUE(g.FlagMessageWorkerBusy);
     WaitForReport();
     EXPECT_TRUE(routes_.MessageFlagged(kUserId, 60));
+}
+
+TEST_F(InfoStripTest, ClosingThePanelKeepsItsMessage)
+{
+    for (const bool throughHook : {false, true}) {
+        SCOPED_TRACE(throughHook);
+        g.InfoMessages.Clear();
+        const int32_t index = g.InfoMessages.Add("kept", "", false, 0, 1);
+        Main().StartTimerInfoPruh(index);
+        RunStripTimer();
+        for (int tick = 0; tick < 7; ++tick)
+            timers_->Advance(30);
+        ASSERT_EQ(Main().pInfo->Height(), 29);
+        ASSERT_EQ(ShownIndex(), index);
+
+        if (throughHook) {
+            // The log-out's way: posted to the window.
+            TNWindowCalls::ZavriInfoPanel();
+            plat::testing::Flush();
+        } else {
+            Main().ZavriInfoPanel();
+        }
+        EXPECT_EQ(Main().pInfo->Height(), 0);
+        EXPECT_EQ(ShownIndex(), -1);
+        EXPECT_EQ(g.InfoMessages.Count(), 1);
+        EXPECT_EQ(Shown(), "kept");
+    }
 }
 
 } // namespace
