@@ -537,6 +537,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallStripAndMenuHooks();
     InstallSettingsAndClockHooks();
     InstallPagesHooks();
+    InstallRecordListHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -563,4 +564,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveStripAndMenuHooks();
     RemoveSettingsAndClockHooks();
     RemovePagesHooks();
+    RemoveRecordListHooks();
 }
