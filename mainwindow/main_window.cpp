@@ -345,6 +345,7 @@ void TfrmMainDLMR1::CreateTimers()
     timerCloseApp = MakeTimer(this, "timerCloseApp", 250);
     timerEmergencyAppClose = MakeTimer(this, "timerEmergencyAppClose", 25);
     timerTasksAfterTagSelect = MakeTimer(this, "timerTasksAfterTagSelect", 1);
+    timerTasksAfterTagSelect->OnTimer = [this](plat::TComponent*) { timerTasksAfterTagSelectTimer(); };
     timerSearch = MakeTimer(this, "timerSearch", 1);
     timerSearch->OnTimer = [this](plat::TComponent*) { timerSearchTimer(); };
     timerInfoPruh = MakeTimer(this, "timerInfoPruh", 1);

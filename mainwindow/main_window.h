@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mainwindow/tasks_page.h"
 #include "platform/gui/form.h"
 
 #include <atomic>
@@ -648,6 +649,10 @@ public:
     // The list's active inner borrows the first `count` records of the
     // result, none measured yet, taken at the present shown-data generation.
     void SetListRecords(TNViewItem* list, const TNPIMRecordList& result, int32_t count);
+    // The Tasks list's fill: the selection id in the timer's Tag.
+    void timerTasksAfterTagSelectTimer();
+    // The selection the Tasks list was filled for last.
+    uint32_t tasksLastListedId = 0;
     // The list the records-list scroll callback handed over last (id).
     uint32_t handedOverListId = 0;
     bool paintingRecordsList = false;
@@ -665,6 +670,10 @@ private:
     void PaintRecordsList(TNViewItem* list, bool measureOnly, const char* caller, bool force, bool toFirstRow);
     void PaintListBody(TNViewItem* list, TNViewInner* inner, bool measureOnly, bool force, bool toFirstRow);
     int32_t recordsPoolSize_ = 0;
+    // What the Tasks list showed at its last fill; no rows before the first.
+    std::vector<TNShownRow> tasksShownRows_;
+    bool tasksListShown_ = false;
+    uint32_t tasksShownId_ = 0;
     int32_t startScreenHeight_ = 0;
     void InstallPagesHooks();
     static void RemovePagesHooks();

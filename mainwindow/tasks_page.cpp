@@ -3,11 +3,19 @@
 
 #include "mainwindow/tasks_page.h"
 
+#include "foundation/guard.h"
+#include "foundation/log.h"
 #include "foundation/pim_array.h"
+#include "foundation/setup.h"
+#include "mainwindow/main_window.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "model/record.h"
 #include "model/record_lists.h"
+#include "model/tags.h"
+#include "online/global.h"
+#include "platform/gui/timer.h"
+#include "view/view.h"
 
 #include <cstdio>
 
@@ -100,4 +108,64 @@ int32_t CollectTasks(uint32_t id, const char* tagTitle, bool showHidden, int32_t
     if (selection->Sort != nullptr)
         selection->Sort(list, count, 0);
     return *count - first;
+}
+
+// ---------------------------------------------------------------------------
+// The list fill
+
+namespace {
+
+// The title of the tag of that id in the first data set holding it.
+const char* TagTitleOf(uint32_t id)
+{
+    if (id == 0 || id >= TNPIM::kTagWithout - 1)
+        return nullptr;
+    TNModelReadGuard readGuard;
+    for (int32_t pos = 0; pos < PIM.Count(); ++pos) {
+        const TNPIMTag* tag = PIM[pos] != nullptr ? PIM[pos]->Tags.GetTagByID(id) : nullptr;
+        if (tag != nullptr && tag->Deleted == 0)
+            return tag->Title.Text != nullptr ? tag->Title.Text : "";
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void TfrmMainDLMR1::timerTasksAfterTagSelectTimer()
+{
+    Guarded("[TfrmMainDLMR1::timerTasksAfterTagSelectTimer]", [&] {
+        LogText("[timerTasksAfterTagSelectTimer][BEGIN]");
+        timerTasksAfterTagSelect->SetEnabled(false);
+        if (!g.ActiveUserExists()) {
+            LogText("[timerTasksAfterTagSelectTimer][ERROR] ActiveUserExists() = false");
+            return;
+        }
+        TNViewItem* list = View.GetComponent("scrollTasksList");
+        TNViewInner* inner = list != nullptr ? View.GetActiveInner(list) : nullptr;
+        if (inner == nullptr)
+            return;
+        const auto id = static_cast<uint32_t>(timerTasksAfterTagSelect->Tag());
+        tasksLastListedId = id;
+        TNPIMRecordList result;
+        int32_t count = 0;
+        TNTasksSelection selection;
+        CollectTasks(id, TagTitleOf(id), Setup.GetBool("Settings_ShowHiddenRecords"), 0, &result, &count, &selection);
+
+        // Pointers taken before the shown data were replaced are refreshed
+        // even when the rows read the same.
+        const bool pointersCurrent = inner->DataGeneration == TNView::ShownDataGeneration();
+        if (pointersCurrent &&
+            !RecordListNeedsReload(tasksListShown_ ? &tasksShownRows_ : nullptr, tasksShownId_, result, count, id))
+            return;
+        if (!tasksListShown_ || id != tasksShownId_)
+            View.ScrollScrollboxTo(list, 0);
+        if (selection.HasTitle)
+            LogWrite("[timerTasksAfterTagSelectTimer] Title: ", selection.Title.c_str(), false);
+        SetListRecords(list, result, count);
+        tasksShownRows_ = ShownRowsOf(result, count);
+        tasksShownId_ = id;
+        tasksListShown_ = true;
+        LogText("[timerTasksAfterTagSelectTimer] Calling PaintRecordsComponentsList...");
+        PaintRecordsComponentsList(list, false, "TfrmMainDLMR1::timerTasksAfterTagSelectTimer_A", false);
+    });
 }

@@ -5,7 +5,10 @@
 
 #include "model/pim.h"
 #include "model/record_lists.h"
+#include "platform/gui/panel.h"
+#include "platform/gui/timer.h"
 #include "tests/mainwindow/pages_fixture.h"
+#include "view/view.h"
 
 #include <gtest/gtest.h>
 
@@ -92,6 +95,63 @@ TEST_F(TasksCollect, AllTasksOfEveryDataSet)
         ids.push_back(list.Items[static_cast<size_t>(i)]->ID);
     EXPECT_EQ(std::count(ids.begin(), ids.end(), 13u), 0) << "an event is no task";
     EXPECT_EQ(std::count(ids.begin(), ids.end(), 21u), 1) << "the second account's task";
+}
+
+} // namespace
+} // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+class TasksFill : public PagesTest {
+protected:
+    void SetUp() override
+    {
+        PagesTest::SetUp();
+        SignIn();
+        Main().pTasksDesk->SetVisible(true);
+        Main().pTasksDesk->SetBounds(0, 0, 600, 500);
+        list_ = View.CreateComponent(cmpScrollbox, "scrollTasksList", &Main(), Main().pTasksDesk, 0, "", 1, -1, nullptr,
+                                     nullptr, 3);
+        ASSERT_NE(list_, nullptr);
+        list_->ListKind = 1;
+        View.ResizeScrollbox(list_, 0, 0, 400, 120, true, 1, 0, "test");
+        Main().CreateRecordsPool(list_);
+        for (uint32_t id = 1; id <= 30; ++id)
+            AddRecord(Account(0), {.ID = id, .Year = 0, .Text = "Úkol"});
+    }
+    // The fill for that selection; how many times it painted.
+    int Fill(uint32_t id)
+    {
+        model_test::LogCapture log;
+        Main().timerTasksAfterTagSelect->SetTag(id);
+        Main().timerTasksAfterTagSelect->SetEnabled(true);
+        timers_->Advance(1);
+        return log.CountContaining("caller = TfrmMainDLMR1::timerTasksAfterTagSelectTimer_A");
+    }
+    int32_t Offset() const { return -View.GetActiveInner(list_)->ContentPanel.Get()->Top(); }
+
+    TNViewItem* list_ = nullptr;
+};
+
+TEST_F(TasksFill, TheSameListKeepsItsPlaceAndAChangedOneIsPaintedAgain)
+{
+    EXPECT_EQ(Fill(kMaxId - 2), 1);
+    EXPECT_EQ(View.GetActiveInner(list_)->ListItemsCount, 30);
+    EXPECT_EQ(Main().tasksLastListedId, kMaxId - 2);
+    View.ScrollScrollboxTo(list_, -100);
+    ASSERT_EQ(Offset(), 100);
+
+    EXPECT_EQ(Fill(kMaxId - 2), 0) << "nothing changed";
+    EXPECT_EQ(Offset(), 100);
+    RecordAt(Account(0), 4).Changed += 60;
+    EXPECT_EQ(Fill(kMaxId - 2), 1) << "a newer change stamp";
+    EXPECT_EQ(Offset(), 100) << "the same selection keeps its place";
+    EXPECT_EQ(Fill(kMaxId - 3), 1) << "another selection";
+    EXPECT_EQ(Offset(), 0);
+    AddRecord(Account(0), {.ID = 31, .Year = 0, .Text = "Nový"});
+    EXPECT_EQ(Fill(kMaxId - 3), 1) << "another count";
+    EXPECT_EQ(View.GetActiveInner(list_)->ListItemsCount, 31);
 }
 
 } // namespace
