@@ -348,13 +348,15 @@ TEST_F(ScrollRepaintTest, TheTagAndTheViewChooseTheListAndTheCallers)
         EXPECT_EQ(Main().timerScrollbarMove->Tag(), 0);
         const std::string caller = "TfrmMainDLMR1::timerScrollbarMoveTimer";
         EXPECT_EQ(log.CountContaining("[PaintRecordsComponentsList][BEGIN]"), c.paint != nullptr ? 1 : 0);
-        if (c.paint != nullptr)
+        if (c.paint != nullptr) {
             EXPECT_EQ(log.CountContaining(("[PaintRecordsComponentsList][BEGIN] caller = " + caller + c.paint).c_str()),
                       1);
+        }
         EXPECT_EQ(log.CountContaining(("[TNView::ResizeScrollbox][END] " + caller).c_str()),
                   c.layout != nullptr ? 1 : 0);
-        if (c.layout != nullptr)
+        if (c.layout != nullptr) {
             EXPECT_EQ(log.CountContaining(("[TNView::ResizeScrollbox][END] " + caller + c.layout).c_str()), 1);
+        }
         if (c.defaultLog != nullptr) {
             const std::string line = std::string("[timerScrollbarMoveTimer]") + c.defaultLog +
                                      " timerScrollbarMove->Tag = " + std::to_string(c.tag);
