@@ -177,7 +177,7 @@ bool TfrmMainDLMR1::WheelComponent(TNViewItem* item, bool up)
         else
             return false;
         wheelMovedComponentId = item->ComponentId;
-        timerScrollbarMove->SetTag(item->ComponentId);
+        timerScrollbarMove->SetTag(item->ListKind);
         timerScrollbarMove->SetEnabled(true);
         return true;
     }
@@ -193,16 +193,6 @@ bool TfrmMainDLMR1::WheelComponent(TNViewItem* item, bool up)
     if (item->OnScroll != nullptr)
         item->OnScroll(item);
     return true;
-}
-
-void TfrmMainDLMR1::timerScrollbarMoveTimer()
-{
-    Guarded("[TfrmMainDLMR1::timerScrollbarMoveTimer]", [&] {
-        timerScrollbarMove->SetEnabled(false);
-        TNViewItem* item = View.GetComponentById(static_cast<uint32_t>(timerScrollbarMove->Tag()));
-        if (item != nullptr)
-            ViewMain::PaintRecordsComponentsList(item, true, "TfrmMainDLMR1::timerScrollbarMoveTimer", true);
-    });
 }
 
 // ---------------------------------------------------------------------------

@@ -346,6 +346,7 @@ void TfrmMainDLMR1::CreateTimers()
     timerCloseApp = MakeTimer(this, "timerCloseApp", 250);
     timerEmergencyAppClose = MakeTimer(this, "timerEmergencyAppClose", 25);
     timerTasksAfterTagSelect = MakeTimer(this, "timerTasksAfterTagSelect", 1);
+    timerTasksAfterTagSelect->OnTimer = [this](plat::TComponent*) { timerTasksAfterTagSelectTimer(); };
     timerSearch = MakeTimer(this, "timerSearch", 1);
     timerSearch->OnTimer = [this](plat::TComponent*) { timerSearchTimer(); };
     timerInfoPruh = MakeTimer(this, "timerInfoPruh", 1);
@@ -563,6 +564,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallStripAndMenuHooks();
     InstallSettingsAndClockHooks();
     InstallPagesHooks();
+    InstallRecordListHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -591,4 +593,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveStripAndMenuHooks();
     RemoveSettingsAndClockHooks();
     RemovePagesHooks();
+    RemoveRecordListHooks();
 }

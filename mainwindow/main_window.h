@@ -1,6 +1,7 @@
 #pragma once
 
 #include "foundation/time.h"
+#include "mainwindow/tasks_page.h"
 #include "platform/gui/form.h"
 
 #include <atomic>
@@ -35,6 +36,8 @@ class TNPIMContactsRequest;
 class TNPIMNotification;
 class TNPIMOrganizer;
 class TNPIMRecord;
+class TNPIMRecordList;
+class TNViewInner;
 class TNSoundTable;
 class TNViewItem;
 class TNWebAnswer;
@@ -643,8 +646,47 @@ public:
     uint32_t shownNoteRecordId = 0;
     int32_t shownNotePimSrvPos = 0;
 
+    // ---- Record lists (record_lists.cpp): each list keeps a pool of cards,
+    // filled from the part of its result list on screen.
+    // Cards per list: one screen of one-line task rows, measured once.
+    int32_t RecordsPoolSize();
+    // The height of a one-line task row in View's font.
+    int32_t smallestCardHeightUnit = 0;
+    // Slots 0 to the pool size less one, hidden.
+    void CreateRecordsPool(TNViewItem* list);
+    TNViewItem* CreateBlankRecordComponent(int32_t slot, TNViewItem* list);
+    TNViewItem* UpdateRecordComponent(int32_t slot, TNPIMRecord* record, int32_t colorMode, TNViewItem* list);
+    void HideRecordComponent(int32_t slot, TNViewItem* list);
+    void PaintRecordsComponentsList(TNViewItem* list, bool measureOnly, const char* caller, bool force);
+    // The list's active inner borrows the first `count` records of the
+    // result, none measured yet, taken at the present shown-data generation.
+    void SetListRecords(TNViewItem* list, const TNPIMRecordList& result, int32_t count);
+    // The Tasks list's fill: the selection id in the timer's Tag.
+    void timerTasksAfterTagSelectTimer();
+    // The selection the Tasks list was filled for last.
+    uint32_t tasksLastListedId = 0;
+    // The list the records-list scroll callback handed over last (id).
+    uint32_t handedOverListId = 0;
+    bool paintingRecordsList = false;
+
 private:
     void CreateRecordMenus();
+    void InstallRecordListHooks();
+    static void RemoveRecordListHooks();
+    int32_t MeasureOneLineTaskRow();
+    void DropStaleListRows(TNViewItem* list, TNViewInner* inner);
+    bool MeasureRecordsList(TNViewItem* list, TNViewInner* inner, int32_t width);
+    static int32_t MeasuredListHeight(TNViewInner* inner);
+    void PlaceVisibleCards(TNViewItem* list, TNViewInner* inner, int32_t width, bool toFirstRow);
+    // `toFirstRow`: the list scrolls to its FirstRow first (a wheel step).
+    void PaintRecordsList(TNViewItem* list, bool measureOnly, const char* caller, bool force, bool toFirstRow);
+    void PaintListBody(TNViewItem* list, TNViewInner* inner, bool measureOnly, bool force, bool toFirstRow);
+    int32_t recordsPoolSize_ = 0;
+    // What the Tasks list showed at its last fill; no rows before the first.
+    std::vector<TNShownRow> tasksShownRows_;
+    bool tasksListShown_ = false;
+    uint32_t tasksShownId_ = 0;
+    int32_t startScreenHeight_ = 0;
     void InstallPagesHooks();
     static void RemovePagesHooks();
     void SelectTaskCard(TNViewItem& card, int32_t account);

@@ -210,6 +210,11 @@ public:
     int32_t* Tops = nullptr;
     int32_t* Heights = nullptr;
     TNControlRef<plat::TJvPanel> ContentPanel;
+    // Record lists: the model's shown-data generation Records were taken
+    // at (older pointers are dropped unread) and the panel width the
+    // heights were measured at.
+    uint32_t DataGeneration = 0;
+    int32_t MeasuredWidth = -1;
 };
 
 // The fields of a component, each with the default Init gives it.

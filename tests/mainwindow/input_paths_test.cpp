@@ -113,6 +113,7 @@ TEST_F(WheelTest, TheBoxUnderTheMouseTakesTheWheel)
     Main().pHpDesk->SetVisible(true);
     Main().pHpDesk->SetBounds(0, 0, 600, 500);
     TNViewItem* list = Box("scrollList", 200);
+    list->ListKind = 2;
     TNViewInner* rows = View.GetActiveInner(list);
     rows->ListItemsCount = 25;
     rows->VisibleRows = 10;
@@ -135,7 +136,9 @@ TEST_F(WheelTest, TheBoxUnderTheMouseTakesTheWheel)
         EXPECT_EQ(rows->FirstRow, c.firstRowAfter);
         EXPECT_EQ(Main().timerScrollbarMove->Enabled(), c.firstRow != c.firstRowAfter);
     }
-    EXPECT_EQ(Main().timerScrollbarMove->Tag(), list->ComponentId);
+    // The timer learns the list's kind; the box itself is named apart.
+    EXPECT_EQ(Main().timerScrollbarMove->Tag(), list->ListKind);
+    EXPECT_EQ(Main().wheelMovedComponentId, list->ComponentId);
     View.DeleteComponent("scrollList", false);
 
     TNViewItem* tall = Box("scrollTall", 500);
