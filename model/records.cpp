@@ -287,23 +287,19 @@ int32_t TNPIMRecords::Add(TNString* element)
             return -1;
         }
         TNModelWriteGuard lock;
-        // 1. The record of the answer's id, or a new one.
+        // 1. The record of the answer's id, or a new one; an id the
+        // service cannot have given is refused.
         uint32_t id = 0;
-        TNAnswerItem(*element).Number("ID", id);
-        int32_t pos = -1;
-        if (id != 0) {
-            ForEachPosOfID(id, [&](int32_t p) {
-                if (pos < 0 && !Items[p]->Virtual) {
-                    pos = p;
-                }
-            });
-        } else {
-            for (int32_t i = 0; i < Count && pos < 0; ++i) {
-                if (Items[i] != nullptr && Items[i]->ID == 0 && !Items[i]->Virtual) {
-                    pos = i;
-                }
-            }
+        TNAnswerItem head(*element);
+        if (!TakeAnswerID(head, "[TNPIMRecords::Add]", id)) {
+            return -1;
         }
+        int32_t pos = -1;
+        ForEachPosOfID(id, [&](int32_t p) {
+            if (pos < 0 && !Items[p]->Virtual) {
+                pos = p;
+            }
+        });
         if (pos >= 0 && Items[pos]->PleaseSync) {
             // The user's change waits for upload and wins: the service's copy
             // only counts for the download, and comes again after the upload.

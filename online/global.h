@@ -125,6 +125,12 @@ class TNGlobal {
 public:
     static constexpr int32_t kDefaultSyncInterval = 1200;
     static constexpr int32_t kFailedSyncInterval = 60;
+    // What the service may set: a pass at most every second and at least
+    // once a day; pages of 1 to 10,000 items. A value outside is clamped.
+    static constexpr int32_t kShortestSyncInterval = 1;
+    static constexpr int32_t kLongestSyncInterval = 86400;
+    static constexpr int32_t kSmallestArrayLimit = 1;
+    static constexpr int32_t kLargestArrayLimit = 10000;
 
     std::atomic<int64_t> ClockTime{0};
     std::atomic<uint32_t> InstID{0};

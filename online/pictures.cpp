@@ -113,7 +113,7 @@ private:
             return;
         TNString answer(download.DocumentBytes());
         if (HasAnswerElement(&answer, "error-string"))
-            LogWrite(Line("] ").c_str(), answer.Text, false);
+            LogAnswer(Line("] ").c_str(), answer.View());
         TNString address;
         if (ReadAnswerText(&answer, "picture-url", &address)) {
             if (!Get(address, item.Folder, name))

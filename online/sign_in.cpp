@@ -3,6 +3,7 @@
 #include "foundation/dirs.h"
 #include "foundation/globals.h"
 #include "foundation/guard.h"
+#include "foundation/local_ids.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/setup.h"
@@ -15,6 +16,7 @@
 #include "online/window_state.h"
 #include "platform/core/clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -38,6 +40,33 @@ std::string BodyForLog(const TNString& body)
         return text;
     size_t end = text.find('&', at + 6);
     return text.substr(0, at) + "&Pass=X" + (end == std::string::npos ? "" : text.substr(end));
+}
+
+// Why a sign-in got no answer of the service: the transport's reason, or the
+// status of an answer that was no answer of the service.
+std::string TransportFailureText(const TNDownload& download)
+{
+    std::string reason(download.ResultString.View());
+    if (download.ResultCode >= 400)
+        return "the service answered HTTP " + std::to_string(download.ResultCode) +
+               (reason.empty() ? std::string() : " " + reason);
+    return "the service could not be reached or was not trusted: " + (reason.empty() ? "no answer" : reason);
+}
+
+// A UserID the account answer may hold: 1 up to below the temporary range.
+// A missing one keeps the one the user list knows.
+bool UserIdUsable(TNString* account, TNString* resultText)
+{
+    TNString value;
+    if (!account->GetXmlValue("UserID", nullptr, 0, &value, false))
+        return true;
+    const int64_t id = AnswerInt(value);
+    if (id > 0 && id < static_cast<int64_t>(kFirstLocalID))
+        return true;
+    std::string shown(value.View().substr(0, 40));
+    LogWrite("[g.Synchronise][ERROR] the account answer has an unusable UserID = ", shown.c_str(), false);
+    resultText->Set("Služba poslala neplatné číslo uživatele (UserID = " + shown + "); přihlášení nebylo dokončeno.");
+    return false;
 }
 
 } // namespace
@@ -82,6 +111,10 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
         TNDownload download;
         if (!PostToApi(body.Text(), download)) {
             LogText("[g.Synchronise][ERROR] Api.Post() error!");
+            // No answer of the service: the reason is the transport's, and
+            // resno stays 0, so nobody takes it for a refused password.
+            resultText->Set(TransportFailureText(download));
+            LogWrite("[g.Synchronise][ERROR] ", resultText->Text, false);
             SyncInterval = kFailedSyncInterval;
             SetUpdateUiTag(__uiOfflineOrDownloadError, 0);
             return;
@@ -90,14 +123,14 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
         // 7.
         TNString answer(download.DocumentBytes());
         LogWrite("[g.Synchronise DOCUMENT] ", "BEGIN DOCUMENT...", false);
-        LogWrite("[g.Synchronise DOCUMENT] ", answer.Text, false);
+        LogAnswer("[g.Synchronise DOCUMENT] ", answer.View());
         TNString account = WithoutSyncBlock(answer);
         Sync2TestNewestVersion(&account);
         TNString value;
         if (account.GetXmlValue("resno", nullptr, 0, &value, true))
             *resno = static_cast<int32_t>(AnswerInt(value));
         else
-            LogWrite("[g.Synchronise][ERROR] ", answer.Text, false);
+            LogAnswer("[g.Synchronise][ERROR] ", answer.View());
 
         // 8.
         if (*resno != 1 || lastSync < 0) {
@@ -111,6 +144,13 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
         int32_t loginOk = 0;
         ReadAnswerNumber(&account, "UserLoginOK", &loginOk);
         if (loginOk != 1) {
+            SetUpdateUiTag(__uiOnlineButLoginFailed, 0);
+            return;
+        }
+        // Data of user 0, or of a wrapped id, would go to another account's folder.
+        if (!UserIdUsable(&account, resultText)) {
+            *resno = -1;
+            SyncInterval = kFailedSyncInterval;
             SetUpdateUiTag(__uiOnlineButLoginFailed, 0);
             return;
         }
@@ -271,9 +311,9 @@ void TNGlobal::ReadNamesAndMessage(TNString* answer)
         ReadAnswerText(answer, "msgsforusers-url", &account.MessageUrl);
         ReadAnswerNumber(answer, "msgsforusers-type", &account.MessageType);
     }
-    int32_t interval = 0;
+    int64_t interval = 0;
     if (ReadAnswerNumber(answer, "sync-interval", &interval))
-        SyncInterval = interval;
+        SyncInterval = static_cast<int32_t>(std::clamp<int64_t>(interval, kShortestSyncInterval, kLongestSyncInterval));
     struct FlagKey {
         const char* key;
         uint8_t TNAccount::*field;

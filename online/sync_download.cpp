@@ -16,6 +16,7 @@
 #include "online/window_state.h"
 #include "platform/core/clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -90,9 +91,9 @@ bool TNGlobal::WantRecordsOfThisOrganizer(const TNPIMOrganizer* organizer)
 
 void TNGlobal::ReadArrayLimit(TNString* answer)
 {
-    int32_t limit = 0;
+    int64_t limit = 0;
     if (ReadAnswerNumber(answer, "array-limit", &limit))
-        ArrayLimit = limit;
+        ArrayLimit = static_cast<int32_t>(std::clamp<int64_t>(limit, kSmallestArrayLimit, kLargestArrayLimit));
 }
 
 // ---------------------------------------------------------------------------
@@ -124,7 +125,7 @@ bool TNGlobal::Sync2UsersOrganizers(bool* dataChanged)
         bool online = PostToApi(body.Text(), download);
         if (online) {
             TNString answer(download.DocumentBytes());
-            LogWrite("[TNGlobal::Sync2UsersOrganizers][DOCUMENT] ", answer.Text, false);
+            LogAnswer("[TNGlobal::Sync2UsersOrganizers][DOCUMENT] ", answer.View());
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2UsersOrganizers]");
             // A log-out since the post has ended this sign-in and freed its data.
             if (lock.Stale())
@@ -187,7 +188,7 @@ bool TNGlobal::Sync2Alerts_Notifications_Contacts_Groups_Types_etc(bool* dataCha
         bool anotherPass = false;
         if (online) {
             TNString answer(download.DocumentBytes());
-            LogWrite("[g.Sync2Alerts_Notifications_Contacts_Groups_Types_etc][DOCUMENT] ", answer.Text, false);
+            LogAnswer("[g.Sync2Alerts_Notifications_Contacts_Groups_Types_etc][DOCUMENT] ", answer.View());
             TNSyncLock lock = WaitUntilUiJobFinish(kCaller);
             // A log-out since the post has ended this sign-in and freed its data.
             if (lock.Stale())

@@ -31,7 +31,7 @@ bool PostSeriesRequest(const TNString& body)
     if (!answered || download.ResultCode < 200 || download.ResultCode > 299)
         return false;
     TNString answer(download.DocumentBytes());
-    LogWrite("[UpdateRecurrence] response = ", answer.Text, false);
+    LogAnswer("[UpdateRecurrence] response = ", answer.View());
     return TNGlobal::AnswerIsValid(&answer);
 }
 

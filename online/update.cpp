@@ -93,9 +93,16 @@ bool StartsWith(std::string_view text, std::string_view prefix)
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// A new file can be made in the folder (and is removed again).
+// A new file can be made in the folder (and is removed again). A folder
+// that is a symbolic link takes nothing: the probe would go through it.
 bool FolderTakesNewFiles(const std::string& folder)
 {
+    std::string base = folder;
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    struct stat info {};
+    if (::lstat(base.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
     std::string probe = folder + ".update-probe-XXXXXX";
     int fd = ::mkstemp(probe.data());
     if (fd < 0)
@@ -103,16 +110,6 @@ bool FolderTakesNewFiles(const std::string& folder)
     ::close(fd);
     ::unlink(probe.c_str());
     return true;
-}
-
-// The mode a replaced file had, so a program keeps its execute bits; new
-// files get 0644.
-unsigned ModeFor(const std::string& target)
-{
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        return info.st_mode & 07777;
-    return 0644;
 }
 
 } // namespace
@@ -600,20 +597,18 @@ bool TNUpdate::CopyIntoProgramFolder(const std::string& programFolder)
     const std::string source = VersionFolder();
     for (const auto& file : Items) {
         std::string name = ToStd(file->Nazev);
-        std::string folder = programFolder;
-        if (!StartsWith(file->Slozka.View(), "?"))
-            folder += ToStd(file->Slozka) + "/";
+        std::string relative = StartsWith(file->Slozka.View(), "?") ? name : ToStd(file->Slozka) + "/" + name;
         std::string bytes;
-        if (source.empty() || !plat::CreateFolders(folder) ||
-            !plat::ReadRegularFile(source + name, bytes, UINT32_MAX) || bytes.size() != file->Velikost) {
-            LogWrite("[TNUpdate::DokonciAktualizaci][ERROR] can't install ", (folder + name).c_str(), false);
+        if (source.empty() || !plat::ReadRegularFile(source + name, bytes, UINT32_MAX) ||
+            bytes.size() != file->Velikost) {
+            LogWrite("[TNUpdate::DokonciAktualizaci][ERROR] can't install ", (programFolder + relative).c_str(), false);
             return false;
         }
         // A new file renamed over the old one: a running program keeps its
-        // old file, and a crash leaves the old or the new one whole.
-        const std::string target = folder + name;
-        if (!plat::WriteFileAtomically(target, bytes, ModeFor(target))) {
-            LogWrite("[TNUpdate::DokonciAktualizaci][ERROR] can't write ", target.c_str(), false);
+        // old file, and a crash leaves the old or the new one whole. A
+        // symbolic link in the program folder is never written through.
+        if (!plat::ReplaceFileBelowFolder(programFolder, relative, bytes, 0644)) {
+            LogWrite("[TNUpdate::DokonciAktualizaci][ERROR] can't write ", (programFolder + relative).c_str(), false);
             return false;
         }
         file->Zkopirovano = 1;

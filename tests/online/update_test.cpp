@@ -31,8 +31,10 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace online_test {
 namespace {
@@ -631,6 +633,55 @@ TEST_F(UpdateTest, AVersionAnnouncedByTheAccountServiceIsInstalledWhenTheRunEnds
     EXPECT_EQ(ReadFile(program_ + "readme.txt"), kReadme);
     EXPECT_EQ(ReadFile(program_ + "share/extra/data.bin"), DataBin());
     EXPECT_FALSE(plat::FileExists(UpdateFolder() + TNUpdate::kListFileName));
+}
+
+// A symbolic link in the program folder, or the folder itself a link, that
+// points outside: the install writes nothing through it, ends as failed, and
+// the update stays staged.
+TEST_F(UpdateTest, NothingIsWrittenThroughALinkInTheProgramFolder)
+{
+    OfferBothFiles();
+    ASSERT_TRUE(CheckOnThread());
+    StopAutoUpdateForClose();
+    const std::string outside = Root() + "/outside/";
+    struct Case {
+        const char* name;
+        std::function<void()> plant;
+    };
+    const Case cases[] = {
+        {"a file linked outside",
+         [&] { std::filesystem::create_symlink(outside + "readme.txt", program_ + "readme.txt"); }},
+        {"a folder on the way linked outside",
+         [&] { std::filesystem::create_directory_symlink(outside, program_ + "share"); }},
+        {"the target's folder linked outside",
+         [&] {
+             std::filesystem::create_directories(program_ + "share");
+             std::filesystem::create_directory_symlink(outside, program_ + "share/extra");
+         }},
+        {"the program folder a link",
+         [&] {
+             std::filesystem::remove_all(program_);
+             std::filesystem::create_directory_symlink(outside, Root() + "/program");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(outside);
+        std::filesystem::remove_all(Root() + "/program");
+        ASSERT_TRUE(plat::CreateFolders(program_));
+        WriteFile(outside + "readme.txt", "outside");
+        c.plant();
+
+        EXPECT_FALSE(CompleteAutoUpdateAtClose());
+
+        std::vector<std::string> after;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(outside))
+            after.push_back(entry.path().string().substr(outside.size()));
+        EXPECT_EQ(after, std::vector<std::string>{"readme.txt"}) << "nothing new outside";
+        EXPECT_EQ(ReadFile(outside + "readme.txt"), "outside");
+        EXPECT_TRUE(plat::FileExists(UpdateFolder() + TNUpdate::kListFileName));
+        EXPECT_EQ(ReadFile(Staged("data.bin")), DataBin());
+    }
 }
 
 } // namespace

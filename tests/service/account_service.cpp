@@ -300,6 +300,8 @@ Response AccountService::Handle(const Request& request)
             return answer("<handshake>0</handshake>" + Element("Response", fault.Text));
         case ApiFault::Kind::CommitThenClose:
         case ApiFault::Kind::CutBody:
+        case ApiFault::Kind::EndlessBody:
+        case ApiFault::Kind::DeclaredLength:
             break;
         }
     }
@@ -311,6 +313,10 @@ Response AccountService::Handle(const Request& request)
         response.CloseWithoutAnswer = true;
     else if (faulted && fault.Type == ApiFault::Kind::CutBody)
         response.CutAfter = std::max<size_t>(1, fault.CutAfter);
+    else if (faulted && fault.Type == ApiFault::Kind::EndlessBody)
+        response.EndlessBody = true;
+    else if (faulted && fault.Type == ApiFault::Kind::DeclaredLength)
+        response.DeclaredLength = fault.Length;
     else
         response.Written = std::move(written);
     return response;

@@ -64,12 +64,17 @@ struct ApiFault {
         Refuse,
         // Stores, announces the whole answer and sends CutAfter bytes.
         CutBody,
+        // Stores, then answers with an endless body (Response::EndlessBody).
+        EndlessBody,
+        // Stores, then announces Length bytes (Response::DeclaredLength).
+        DeclaredLength,
     };
     Kind Type = Kind::Refuse;
     int Milliseconds = 0;
     int Status = 500;
     std::string Text;
     size_t CutAfter = 0;
+    uint64_t Length = 0;
 
     static ApiFault Delay(int milliseconds) { return {Kind::Delay, milliseconds, 0, "", 0}; }
     static ApiFault Hold() { return Delay(-1); }
@@ -81,6 +86,8 @@ struct ApiFault {
     }
     static ApiFault Refuse(std::string text = "Odm\xEDtnuto.") { return {Kind::Refuse, 0, 0, std::move(text), 0}; }
     static ApiFault CutBody(size_t after) { return {Kind::CutBody, 0, 0, "", after}; }
+    static ApiFault EndlessBody() { return {Kind::EndlessBody, 0, 0, "", 0}; }
+    static ApiFault DeclaredLength(uint64_t length) { return {Kind::DeclaredLength, 0, 0, "", 0, length}; }
 };
 
 // The account service on a test service's API path ("/index.php"): the

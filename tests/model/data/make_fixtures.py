@@ -130,7 +130,17 @@ def write(name, data):
         f.write(data)
 
 
+# An organizer data file of 30 bytes whose header is damaged (version 0) and
+# whose count and first record length make a 32-bit sum wrap to 0: the
+# count 0xFFFFFFFF, then a record header of type 2, id 1 and a length of
+# 0xFFFFFFF6, so that header plus length is 2^32.
+DAMAGED_HEADER_WRAPPING_COUNT = (
+    num(12, 2) + b"DalmoraPIMra" + num(0, 2) + num(0xFFFFFFFF, 4) + num(2, 2) + num(1, 4) + num(0xFFFFFFF6, 4)
+)
+
+
 if __name__ == "__main__":
+    write("damaged_header_wrapping_count.dld", DAMAGED_HEADER_WRAPPING_COUNT)
     for version in (1, 2, 3):
         write("record_v%d.bin" % version, record_body(version))
     write("record_v4.bin", num(4, 1) + record_body(3)[1:])
