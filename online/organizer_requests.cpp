@@ -191,7 +191,7 @@ int32_t TNGlobal::fncGetAvailableRecordsOfPublicOrganizer(TNString* document)
                 TNString item;
                 if (!list.GetXmlValue(std::to_string(i).c_str(), nullptr, 0, &item, false))
                     continue;
-                int32_t pos = pim->Records->Add(&item);
+                int32_t pos = pim->Records->Add(&item, false);
                 if (pos == -1)
                     continue;
                 if (App.IsDev)

@@ -85,7 +85,7 @@ std::string TNGlobal::EnterUsersFolder()
 bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resultText, int32_t* resno,
                            const TNString& password, const TNString& login)
 {
-    // 1.
+    // 1. No service address, no sign-in.
     if (App.ApiUrl[0][0] == '\0') {
         LogText("[g.Synchronise][BEGORE_BEGIN][RETURN]");
         return false;
@@ -106,7 +106,7 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
         LogWrite("[g.Synchronise DATA] ", App.ApiUrl[0], false);
         LogWrite("[g.Synchronise DATA] ", BodyForLog(body.Text()).c_str(), false);
 
-        // 5.-6.
+        // 5.-6. The request, and its answer taken apart.
         *resno = 0;
         TNDownload download;
         if (!PostToApi(body.Text(), download)) {
@@ -120,7 +120,7 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
             return;
         }
 
-        // 7.
+        // 7. The account's answer, without the data block.
         TNString answer(download.DocumentBytes());
         LogWrite("[g.Synchronise DOCUMENT] ", "BEGIN DOCUMENT...", false);
         LogAnswer("[g.Synchronise DOCUMENT] ", answer.View());
@@ -132,7 +132,7 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
         else
             LogAnswer("[g.Synchronise][ERROR] ", answer.View());
 
-        // 8.
+        // 8. A refused or unfinished sign-in shows as offline.
         if (*resno != 1 || lastSync < 0) {
             ReadAnswerText(&account, "result", resultText);
             SyncInterval = kFailedSyncInterval;
@@ -140,7 +140,7 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
             return;
         }
 
-        // 9.
+        // 9. The service knows the user, or the login failed.
         int32_t loginOk = 0;
         ReadAnswerNumber(&account, "UserLoginOK", &loginOk);
         if (loginOk != 1) {

@@ -489,6 +489,45 @@ bool FileExists(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
+int64_t RegularFileSize(const std::string& path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+unsigned FilePermissions(const std::string& path, unsigned missing)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return missing;
+    return info.st_mode & 07777;
+}
+
+bool FileReadable(const std::string& path)
+{
+    return access(path.c_str(), R_OK) == 0;
+}
+
+bool FolderTakesNewFiles(const std::string& folder)
+{
+    // A folder that is a symbolic link takes nothing: the probe would go through it.
+    std::string base = folder;
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    struct stat info {};
+    if (lstat(base.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    std::string probe = folder + (folder.empty() || folder.back() == '/' ? "" : "/") + ".probe-XXXXXX";
+    int fd = mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+
 bool ModificationTime(const std::string& path, int64_t& unixSeconds)
 {
     struct stat info {};

@@ -152,6 +152,14 @@ bool ReplaceFileBelowFolder(const std::string& folder, const std::string& relati
                             unsigned newFileMode);
 
 bool FileExists(const std::string& path);
+// The size of a regular file; -1 when there is none or it cannot be asked.
+int64_t RegularFileSize(const std::string& path);
+// The permission bits of a regular file; `missing` when there is none.
+unsigned FilePermissions(const std::string& path, unsigned missing);
+// The process may read the file.
+bool FileReadable(const std::string& path);
+// A new file can be made in the folder (it is made and removed again).
+bool FolderTakesNewFiles(const std::string& folder);
 // Last modification of a file or folder, in Unix seconds.
 bool ModificationTime(const std::string& path, int64_t& unixSeconds);
 

@@ -8,6 +8,7 @@
 #include "tests/support/files.h"
 
 #include "foundation/app_info.h"
+#include "foundation/common.h"
 #include "foundation/dirs.h"
 #include "foundation/hooks.h"
 #include "online/auto_update.h"
@@ -601,11 +602,65 @@ TEST_F(UpdateTest, AnUnwritableProgramFolderKeepsTheUpdateStaged)
               1);
 }
 
+TEST_F(UpdateTest, AnUpdateClosesTheProgramOnlyWhereItCanBeInstalled)
+{
+    struct Case {
+        const char* name;
+        const char* page;
+        bool writable;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"login page, writable folder", "Login", true, true},
+        {"signed in, writable folder", "Dnes", true, false},
+        {"login page, read-only folder", "Login", false, false},
+        {"signed in, read-only folder", "Dnes", false, false},
+    };
+    OfferBothFiles();
+    // A folder below a file: not even root can write there.
+    WriteFile(Root() + "/file", "");
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        AutoUpdate.ResetRun();
+        g.WantUpdate = 0;
+        g.CloseForUpdate = 0;
+        c.ExitAllowed = 0;
+        c.RealExit = 0;
+        g.InfoMessages.Clear();
+        windows = WindowRecord{};
+        Dirs.AppDir.Set(row.writable ? program_.c_str() : (Root() + "/file/program/").c_str());
+        WindowState.SetActivePage(row.page);
+        const int checksBefore = updates_.CheckCount();
+
+        EXPECT_EQ(CheckOnThread(), row.writable);
+        EXPECT_EQ(g.WantUpdate, row.writable ? 1 : 0);
+        EXPECT_EQ(c.ExitAllowed, row.writable ? 1 : 0);
+        EXPECT_EQ(g.CloseForUpdate, row.closes ? 1 : 0) << "closed to be started again, installed";
+        if (row.writable)
+            continue;
+        // Said once, and not tried again in this run.
+        EXPECT_EQ(windows.InfoStrips, 1);
+        ASSERT_EQ(g.InfoMessages.Count(), 1);
+        TNInfoMessage message;
+        ASSERT_TRUE(g.InfoMessages.Get(0, message));
+        EXPECT_EQ(std::string(message.Title.View()), "Aktualizaci programu nelze nainstalovat");
+        EXPECT_FALSE(CheckOnThread());
+        BeginAutoUpdate(kNewVersion + 1);
+        EXPECT_TRUE(PumpUntil([] { return !AutoUpdateThreadRunning(); }));
+        EXPECT_EQ(updates_.CheckCount(), checksBefore + 1);
+        EXPECT_EQ(windows.InfoStrips, 1);
+    }
+    Dirs.AppDir.Set(program_.c_str());
+}
+
 TEST_F(UpdateTest, AnInstallerIsNeverRun)
 {
     updates_.SetNewestVersion(kNewVersion);
     updates_.AddFile("update.exe", "?", "MZ installer");
-    ASSERT_TRUE(CheckOnThread());
+    // Nothing can install it: the program is not closed for it.
+    EXPECT_FALSE(CheckOnThread());
+    EXPECT_EQ(g.WantUpdate, 0);
+    EXPECT_EQ(AutoUpdate.InstallBlocked, 1);
     StopAutoUpdateForClose();
     EXPECT_TRUE(CompleteAutoUpdateAtClose());
     EXPECT_TRUE(std::filesystem::is_empty(program_));

@@ -16,6 +16,15 @@ namespace test_service {
 
 class TestService;
 
+// A message for the user, sent in every account block until it is flagged.
+struct PendingMessage {
+    uint32_t ID = 0;
+    std::string Title;
+    std::string Text;
+    std::string Url;
+    int Type = 1;
+};
+
 // One account of the service. Texts are CP1250 bytes.
 struct Account {
     uint32_t UserID = 0;
@@ -34,6 +43,8 @@ struct Account {
     int Deleted = 0;
     bool Operator = false;
     std::string Settings = "{\"FinishedTasksTimeout\":1}";
+    // ID 0: none.
+    PendingMessage Message;
 
     // The user name, the e-mail and the digits login, A–Z case ignored.
     bool HasAlias(const std::string& login) const;
@@ -143,6 +154,7 @@ public:
     Account AccountByID(uint32_t userId) const;
     // Changes the account with this id; false when there is none.
     bool ChangeAccount(uint32_t userId, const std::function<void(Account&)>& change);
+    void ChangeEveryAccount(const std::function<void(Account&)>& change);
     // Called from inside a handler: `written` runs once its answer went out
     // whole to a connection still open.
     static void WhenAnswerWritten(std::function<void()> written);
