@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
@@ -86,16 +87,28 @@ QImage GrabImage(const TControl& control)
 }
 
 // Compares with a golden PNG; see MatchesGolden.
-::testing::AssertionResult ImageMatchesGolden(const QImage& actual, const std::string& goldenPath,
-                                              const std::string& outputFolder, int tolerance, double maxShare)
+void BlackOut(QImage& image, const std::vector<TRect>& areas)
 {
+    QPainter painter(&image);
+    for (const TRect& area : areas)
+        painter.fillRect(QRect(area.Left, area.Top, area.Width(), area.Height()), Qt::black);
+}
+
+::testing::AssertionResult ImageMatchesGolden(const QImage& grab, const std::string& goldenPath,
+                                              const std::string& outputFolder, int tolerance, double maxShare,
+                                              const std::vector<TRect>& ignored = {})
+{
+    QImage actual = grab;
+    BlackOut(actual, ignored);
     const QString golden = QString::fromStdString(goldenPath);
     const char* update = std::getenv("DALMORA_UPDATE_GOLDENS");
     if (update != nullptr && std::string(update) == "1") {
         actual.save(golden, "PNG");
         return ::testing::AssertionSuccess() << "golden rewritten";
     }
-    const QImage expected = QImage(golden).convertToFormat(QImage::Format_RGB32);
+    QImage expected = QImage(golden).convertToFormat(QImage::Format_RGB32);
+    if (!expected.isNull())
+        BlackOut(expected, ignored);
     const QString name = QFileInfo(golden).completeBaseName();
     QDir().mkpath(QString::fromStdString(outputFolder));
     const QString actualPath = QString::fromStdString(outputFolder) + "/" + name + ".actual.png";
@@ -610,6 +623,17 @@ std::string GrabScreenPng(const TRect& area)
     if (actual.isNull())
         return ::testing::AssertionFailure() << "no picture to compare with " << goldenPath;
     return ImageMatchesGolden(actual, goldenPath, outputFolder, tolerance, maxShare);
+}
+
+::testing::AssertionResult PngMatchesGoldenOutside(const std::string& png, const std::vector<TRect>& ignored,
+                                                   const std::string& goldenPath, const std::string& outputFolder,
+                                                   int tolerance, double maxShare)
+{
+    const QImage actual = QImage::fromData(QByteArray(png.data(), static_cast<qsizetype>(png.size())), "PNG")
+                              .convertToFormat(QImage::Format_RGB32);
+    if (actual.isNull())
+        return ::testing::AssertionFailure() << "no picture to compare with " << goldenPath;
+    return ImageMatchesGolden(actual, goldenPath, outputFolder, tolerance, maxShare, ignored);
 }
 
 } // namespace plat::testing

@@ -147,5 +147,11 @@ std::string GrabScreenPng(const TRect& area);
 ::testing::AssertionResult PngMatchesGolden(const std::string& png, const std::string& goldenPath,
                                             const std::string& outputFolder, int tolerance = 24,
                                             double maxShare = 0.01);
+// The same, blind to the parts of the picture in `ignored` (a text that
+// changes from run to run): they are blacked out in the grab, the golden and
+// a rewritten golden alike.
+::testing::AssertionResult PngMatchesGoldenOutside(const std::string& png, const std::vector<TRect>& ignored,
+                                                   const std::string& goldenPath, const std::string& outputFolder,
+                                                   int tolerance = 24, double maxShare = 0.01);
 
 } // namespace plat::testing

@@ -15,6 +15,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace real_program {
 namespace {
@@ -111,6 +112,17 @@ void RealProgram::TearDown()
     int status = 0;
     service_.Wait(status, 2000);
     KillerFixture::TearDown();
+}
+
+void RealProgram::InstallPicturesAndSounds()
+{
+    const std::filesystem::path built = std::filesystem::path(DALMORA_PROGRAM).parent_path();
+    const std::filesystem::path copy = std::filesystem::path(program_).parent_path();
+    for (const char* folder : {"images", "Sounds"}) {
+        std::error_code error;
+        std::filesystem::copy(built / folder, copy / folder, std::filesystem::copy_options::recursive, error);
+        ASSERT_FALSE(error) << folder << ": " << error.message();
+    }
 }
 
 std::unique_ptr<testenv::Child> RealProgram::StartSignedIn()

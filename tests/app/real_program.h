@@ -50,6 +50,9 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
+    // Puts the program's images/ and Sounds/ beside the copy, as the
+    // install layout does.
+    void InstallPicturesAndSounds();
     // Starts the program and waits until it has signed in, downloaded
     // everything the service holds and shown its home page.
     std::unique_ptr<testenv::Child> StartSignedIn();

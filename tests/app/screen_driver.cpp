@@ -53,11 +53,18 @@ std::optional<std::string> Xdotool(const std::vector<std::string>& arguments)
     return output;
 }
 
+std::optional<plat::TRect> WindowArea(uint64_t id)
+{
+    const std::optional<std::string> shell = Xdotool({"getwindowgeometry", "--shell", std::to_string(id)});
+    return shell ? ParseGeometry(*shell) : std::nullopt;
+}
+
 std::vector<ScreenWindow> VisibleWindowsOf(pid_t pid, const std::string& title)
 {
     std::vector<std::string> search{"search", "--onlyvisible", "--pid", std::to_string(pid)};
+    // Without --all, xdotool takes a window of the process or of the title.
     if (!title.empty())
-        search.insert(search.end(), {"--name", title});
+        search.insert(search.end(), {"--all", "--name", title});
     // No match ends xdotool with status 1: no windows.
     const std::optional<std::string> ids = Xdotool(search);
     std::vector<ScreenWindow> windows;
@@ -67,8 +74,7 @@ std::vector<ScreenWindow> VisibleWindowsOf(pid_t pid, const std::string& title)
     for (std::string id; std::getline(lines, id);) {
         if (id.empty())
             continue;
-        const std::optional<std::string> shell = Xdotool({"getwindowgeometry", "--shell", id});
-        const std::optional<plat::TRect> area = shell ? ParseGeometry(*shell) : std::nullopt;
+        const std::optional<plat::TRect> area = WindowArea(std::stoull(id));
         if (area)
             windows.push_back({std::stoull(id), *area});
     }
@@ -120,7 +126,17 @@ bool TypeText(const std::string& utf8)
 
 bool MovePointer(int x, int y)
 {
-    return Xdotool({"mousemove", "--sync", std::to_string(x), std::to_string(y)}).has_value();
+    // Not "--sync": it waits for the pointer to move, forever when it is
+    // already there (left by an earlier test on the same display).
+    if (!Xdotool({"mousemove", std::to_string(x), std::to_string(y)}))
+        return false;
+    return testenv::WaitUntil(
+        [&] {
+            const std::optional<std::string> shell = Xdotool({"getmouselocation", "--shell"});
+            const std::optional<plat::TRect> at = shell ? ParseGeometry(*shell + "WIDTH=1\nHEIGHT=1\n") : std::nullopt;
+            return at && at->Left == x && at->Top == y;
+        },
+        5000);
 }
 
 bool ClickAt(int x, int y, int button)

@@ -27,6 +27,8 @@ std::optional<std::string> Xdotool(const std::vector<std::string>& arguments);
 // The mapped windows of a process whose title holds `title` (every one for
 // an empty title), menus and pop-ups included.
 std::vector<ScreenWindow> VisibleWindowsOf(pid_t pid, const std::string& title = {});
+// Where the window shows on the screen; nothing once it is gone.
+std::optional<plat::TRect> WindowArea(uint64_t id);
 // Waits until a mapped window of the process that is not in `known` shows
 // with a title holding `title`; false after `ms`.
 bool WaitForNewWindow(pid_t pid, const std::set<uint64_t>& known, ScreenWindow& found, const std::string& title = {},

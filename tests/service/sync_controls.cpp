@@ -56,6 +56,20 @@ void SyncService::RegisterControls(TestService& service)
         bool changed = Change(Number(fields, "type", 0), static_cast<uint32_t>(Number(fields, "id", 0)), values);
         return Response::Text(changed ? "changed\n" : "no such live item\n", changed ? 200 : 404);
     });
+    // /__test/sync/seed?type=4&RecordID=…: a new item with the fields given
+    // (the rest as the type's defaults); answers "seeded <id>".
+    service.Route("/__test/sync/seed", [this](const Request& request) {
+        FormFields fields = DecodeFormLeniently(request.Query);
+        std::map<std::string, std::string> values;
+        for (const auto& [key, value] : fields) {
+            if (key != "type")
+                values[key] = value;
+        }
+        const int type = Number(fields, "type", 0);
+        if (type < kRecords || type > kAlerts)
+            return Response::Text("no such type\n", 400);
+        return Response::Text("seeded " + std::to_string(Seed(type, values)) + "\n");
+    });
     Route("/__test/sync/tombstone", service, [this](const FormFields& fields) {
         return Tombstone(Number(fields, "type", 0), static_cast<uint32_t>(Number(fields, "id", 0)));
     });
