@@ -35,6 +35,21 @@ void InstallUniversalDialog()
         return frmMainDLMR1->UniDialog(key, caller, params[0], params[1], params[2], params[3], params[4], params[5],
                                        params[6], params[7]);
     };
+    ViewDialogHooks.EditedRecordId = [](int32_t formTag) -> uint32_t {
+        TfrmUnidlgDLMR1* dialog = UniDialogInSlot(formTag);
+        TfrmUnidlgDLMR1* editor = dialog != nullptr ? dialog->RecordEditor() : nullptr;
+        return editor != nullptr ? editor->EditedRecordId() : 0;
+    };
+    ViewDialogHooks.ShareWithGroups = [](int32_t formTag) -> TNShareSelection {
+        TfrmUnidlgDLMR1* dialog = UniDialogInSlot(formTag);
+        TfrmUnidlgDLMR1* editor = dialog != nullptr ? dialog->RecordEditor() : nullptr;
+        return editor != nullptr ? editor->shareGroups.View() : TNShareSelection{};
+    };
+    ViewDialogHooks.ShareWithContacts = [](int32_t formTag) -> TNShareSelection {
+        TfrmUnidlgDLMR1* dialog = UniDialogInSlot(formTag);
+        TfrmUnidlgDLMR1* editor = dialog != nullptr ? dialog->RecordEditor() : nullptr;
+        return editor != nullptr ? editor->shareContacts.View() : TNShareSelection{};
+    };
     ViewDialogHooks.FormResize = [] {
         if (TfrmUnidlgDLMR1* dialog = TopmostDialog())
             dialog->FormResize();
