@@ -6,6 +6,7 @@
 #include "dialog/unidlg_pages.h"
 #include "foundation/local_ids.h"
 #include "mainwindow/main_window.h"
+#include "model/model_lock.h"
 #include "model/pim.h"
 #include "model/records.h"
 #include "platform/gui/button.h"
@@ -23,6 +24,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace shell_test {
@@ -287,22 +289,60 @@ TEST_F(RecordEditorTest, RefusalsKeepTheDialogAndTheCollection)
     }
 }
 
-TEST_F(RecordEditorTest, DeclinedMoveChangesNothing)
+// Another thread can take the model while a question waits for the user.
+bool OtherThreadGetsTheModel()
+{
+    bool held = false;
+    std::thread other([&] {
+        TNModelWriteGuard guard(std::try_to_lock);
+        held = guard.Held();
+    });
+    other.join();
+    return held;
+}
+
+TEST_F(RecordEditorTest, CancelledSavesChangeNothing)
 {
     RecordSpec spec;
     spec.ID = 904;
     AddRecord(Account(0), spec);
-    answers_->answers = {plat::IDNO};
-    Edit(904, 0, [&](TfrmUnidlgDLMR1& dialog) {
-        Type("memo3Text", "Jiný text");
-        Item("select3Organizer")->SetSafeItemIndex(1);
-        dialog.btnUlozitClick();
-        EXPECT_TRUE(dialog.Visible());
-    });
-    ASSERT_EQ(answers_->boxes.size(), 1u);
-    EXPECT_EQ(answers_->boxes[0].caption, "Přesunout záznam?");
-    EXPECT_EQ(std::string(RecordAt(Account(0), 0).Text.View()), "Porada týmu");
-    EXPECT_EQ(Watched().Count("OrganizerRecordChanged 500"), 0);
+    struct Row {
+        const char* name;
+        std::function<void(TfrmUnidlgDLMR1&)> change;
+        const char* question;
+    };
+    const Row rows[] = {
+        {"move declined", [](TfrmUnidlgDLMR1&) { Item("select3Organizer")->SetSafeItemIndex(1); }, "Přesunout záznam?"},
+        {"insert as new declined",
+         [this](TfrmUnidlgDLMR1&) {
+             // Gone meanwhile: another user deleted it.
+             RecordAt(Account(0), 0).ID = 914;
+             Account(0).Records->NoteIDChanged(0);
+         },
+         "Záznam nenalezen"},
+    };
+    for (const Row& row : rows) {
+        RecordAt(Account(0), 0).ID = 904;
+        Account(0).Records->NoteIDChanged(0);
+        const int32_t count = Account(0).Records->Count;
+        answers_->boxes.clear();
+        answers_->answers = {plat::IDNO};
+        bool freeWhileAsked = false;
+        answers_->during = [&] { freeWhileAsked = OtherThreadGetsTheModel(); };
+        Edit(904, 0, [&](TfrmUnidlgDLMR1& dialog) {
+            Type("memo3Text", "Jiný text");
+            row.change(dialog);
+            dialog.btnUlozitClick();
+            EXPECT_TRUE(dialog.Visible()) << row.name;
+        });
+        ASSERT_EQ(answers_->boxes.size(), 1u) << row.name;
+        EXPECT_EQ(answers_->boxes[0].caption, row.question);
+        EXPECT_TRUE(freeWhileAsked) << row.name;
+        EXPECT_TRUE(OtherThreadGetsTheModel()) << row.name;
+        EXPECT_EQ(Account(0).Records->Count, count) << row.name;
+        EXPECT_EQ(std::string(RecordAt(Account(0), 0).Text.View()), "Porada týmu") << row.name;
+        EXPECT_EQ(Watched().Count("OrganizerRecordChanged 500"), 0) << row.name;
+    }
 }
 
 TEST_F(RecordEditorTest, RemovingASharingRowUnticksTheEditorsSelection)
