@@ -86,6 +86,45 @@ TNEditorDate TNEditorDate::At(int32_t year, int32_t month, int32_t day, int32_t 
     return TNEditorDate{true, true, year, month, day, hour, minute};
 }
 
+void EditorDateToRecordTime(const TNEditorDate& value, bool& has, TNTime& time)
+{
+    has = value.HasDate;
+    if (!value.HasDate) {
+        time.Rok = time.Mesic = time.Den = 0;
+        time.Hodina = TNTime::NoTime;
+        time.Minuta = 0;
+        return;
+    }
+    time.SetDate(value.Day, value.Month, value.Year);
+    time.NastavCas(static_cast<uint16_t>(value.HasTime ? value.Hour : TNTime::NoTime),
+                   static_cast<uint16_t>(value.HasTime ? value.Minute : 0));
+    time.GetTimestamp();
+}
+
+TNEditorDate EditorDateFromRecordTime(bool has, const TNTime& time)
+{
+    if (!has)
+        return {};
+    if (time.Hodina == TNTime::NoTime)
+        return TNEditorDate::DateOnly(time.Rok, time.Mesic, time.Den);
+    return TNEditorDate::At(time.Rok, time.Mesic, time.Den, time.Hodina, time.Minuta);
+}
+
+TNClickedTimes EditorTimesFromDayClick(const TNEditorDate& day, int32_t hour, int32_t minute, int32_t nowHour,
+                                       int32_t nowMinute)
+{
+    constexpr int32_t kNoClickedMinute = -999;
+    if (minute == kNoClickedMinute) {
+        hour = nowHour;
+        minute = nowMinute;
+    }
+    minute -= minute % 15;
+    TNClickedTimes times;
+    times.Begin = TNEditorDate::At(day.Year, day.Month, day.Day, hour, minute);
+    times.End = EditorAddMinutes(times.Begin, 60);
+    return times;
+}
+
 TNEditorPageWidth EditorPageWidth(int32_t available, bool hasPicture)
 {
     constexpr int32_t kSideColumns = 795;

@@ -33,6 +33,21 @@ struct TNEditorPageWidth {
 // The page width and picture column for the screen's usable width.
 TNEditorPageWidth EditorPageWidth(int32_t available, bool hasPicture);
 
+// The record's time of a field's value: a date or zeros, hour 99 without a
+// time; the timestamp recomputed.
+class TNTime;
+void EditorDateToRecordTime(const TNEditorDate& value, bool& has, TNTime& time);
+TNEditorDate EditorDateFromRecordTime(bool has, const TNTime& time);
+
+// Begin and end of a new record from a click in a day view: the minute
+// rounded down to a quarter (minute -999: the current time), one hour long.
+struct TNClickedTimes {
+    TNEditorDate Begin;
+    TNEditorDate End;
+};
+TNClickedTimes EditorTimesFromDayClick(const TNEditorDate& day, int32_t hour, int32_t minute, int32_t nowHour,
+                                       int32_t nowMinute);
+
 // Seconds since 1970 of a field's value in local time (00:00 without a
 // time); 0 without a date.
 int64_t EditorTimestamp(const TNEditorDate& value);

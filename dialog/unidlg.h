@@ -233,8 +233,8 @@ private:
     // Runs `step` on the editor of a page component, unless the time logic
     // is writing; marks the page changed when the program is not filling it.
     static void WithEditor(TNViewItem* item, const std::function<void(TfrmUnidlgDLMR1&)>& step);
-    static TNEditorDate RecordDateOf(bool has, const TNTime& time);
     void SizeEditRecordPage(bool hasPicture);
+    void TakeClickedPlace();
     void CreateEditRecordComponents();
     void FillEditRecordComponents();
     void FillTagCombo();

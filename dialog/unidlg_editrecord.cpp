@@ -44,15 +44,6 @@ std::string Str(const TNString& text)
     return std::string(text.View());
 }
 
-TNEditorDate RecordDate(bool has, const TNTime& time)
-{
-    if (!has)
-        return {};
-    if (time.Hodina == TNTime::NoTime)
-        return TNEditorDate::DateOnly(time.Rok, time.Mesic, time.Den);
-    return TNEditorDate::At(time.Rok, time.Mesic, time.Den, time.Hodina, time.Minuta);
-}
-
 TNViewItem* Make(TfrmUnidlgDLMR1& dialog, int8_t kind, const char* name, int32_t column, const char* caption)
 {
     return View.CreateComponent(kind, name, &dialog, dialog.PagePanel("EditRecord"), column, caption, 1,
@@ -154,12 +145,14 @@ bool TfrmUnidlgDLMR1::AktivujDialog_EditRecord()
             editExisting = 1;
         } else {
             workingRecord->Type = i4();
+            workingRecord->ParentPIM = account;
             if (workingRecord->Type == 7 || workingRecord->Type == 8) {
                 workingRecord->HasBegin = true;
                 workingRecord->Begin.SetNow();
                 workingRecord->Begin.NastavCas(TNTime::NoTime, 0);
                 workingRecord->Begin.GetTimestamp();
             }
+            TakeClickedPlace();
         }
 
         // 9.
@@ -181,6 +174,50 @@ bool TfrmUnidlgDLMR1::AktivujDialog_EditRecord()
         SetEditRecordBottomBar();
         return true;
     });
+}
+
+// A new record opened from a click takes the clicked day and time.
+void TfrmUnidlgDLMR1::TakeClickedPlace()
+{
+    TNViewItem* caller = CallerItem();
+    if (caller == nullptr)
+        return;
+    int32_t hour = 0;
+    int32_t minute = 0;
+    int32_t day = 0;
+    int32_t month = 0;
+    int32_t year = 0;
+    TNClickedTimes times;
+    if (caller->Type == cmpDaybox) {
+        const int32_t group = caller->DayboxModeGroup(-1);
+        if (group == 4 || group == 2 || group == 3) {
+            if (group == 4)
+                caller->GetTimeFromClickPos_MonthView(&hour, &minute, &day, &month, &year);
+            else
+                caller->GetTimeFromClickPos_WeekView(&hour, &minute, &day, &month, &year);
+            times.Begin = TNEditorDate::At(year, month, day, hour, minute);
+            times.End = times.Begin;
+        } else {
+            caller->GetTimeFromClickPos(&hour, &minute);
+            TNTime now;
+            now.SetNow();
+            const TNTime& shown = caller->Times[0];
+            times = EditorTimesFromDayClick(TNEditorDate::DateOnly(shown.Rok, shown.Mesic, shown.Den), hour, minute,
+                                            now.Hodina, now.Minuta);
+            LogTextInt("[AktivujDialog_EditRecord] minute = ", times.Begin.Minute);
+        }
+    } else if (caller->Type == cmpToolbar && caller->GetDateFromClickPos_WeekView(&day, &month, &year)) {
+        times.Begin = TNEditorDate::DateOnly(year, month, day);
+        times.End = times.Begin;
+    } else if (caller->Type == cmpScrollbox) {
+        LogText("[AktivujDialog_EditRecord] A list caller gives no time");
+        return;
+    } else {
+        LogTextInt("[AktivujDialog_EditRecord] CallerItem->Type = ", caller->Type);
+        return;
+    }
+    EditorDateToRecordTime(times.Begin, workingRecord->HasBegin, workingRecord->Begin);
+    EditorDateToRecordTime(times.End, workingRecord->HasEnd, workingRecord->End);
 }
 
 void TfrmUnidlgDLMR1::SizeEditRecordPage(bool hasPicture)
@@ -351,8 +388,8 @@ void TfrmUnidlgDLMR1::FillEditRecordComponents()
     View.SetCheckboxValue("check3Task", record.Type == 1);
     taskFlag = record.Type == 1;
     FillTagCombo();
-    const TNEditorDate begin = RecordDate(record.HasBegin, record.Begin);
-    const TNEditorDate end = RecordDate(record.HasEnd, record.End);
+    const TNEditorDate begin = EditorDateFromRecordTime(record.HasBegin, record.Begin);
+    const TNEditorDate end = EditorDateFromRecordTime(record.HasEnd, record.End);
     SetDateItem(View.GetComponent("date3Begin"), begin, full);
     SetDateItem(View.GetComponent("date3End"), end, true);
     shownBegin = DateItemValue("date3Begin");

@@ -42,21 +42,6 @@ const char* FocusName(TNEditorFocus focus)
     }
 }
 
-void ToRecordTime(const TNEditorDate& value, bool& has, TNTime& time)
-{
-    has = value.HasDate;
-    if (!value.HasDate) {
-        time.Rok = time.Mesic = time.Den = 0;
-        time.Hodina = TNTime::NoTime;
-        time.Minuta = 0;
-        return;
-    }
-    time.SetDate(value.Day, value.Month, value.Year);
-    time.NastavCas(static_cast<uint16_t>(value.HasTime ? value.Hour : TNTime::NoTime),
-                   static_cast<uint16_t>(value.HasTime ? value.Minute : 0));
-    time.GetTimestamp();
-}
-
 bool Yes(const char* text, const char* caption)
 {
     return plat::MessageBox(text, caption, plat::MB_YESNO | plat::MB_ICONQUESTION) == plat::IDYES;
@@ -131,8 +116,8 @@ int32_t TfrmUnidlgDLMR1::AskBeforeSave(TNPIMRecords& records, int32_t saveMode, 
     if (insertAsNew)
         return 0;
     const bool beginChanged =
-        !(DateItemValue("date3Begin") == TNEditorDate(RecordDateOf(stored.HasBegin, stored.Begin)));
-    const bool endChanged = !(DateItemValue("date3End") == TNEditorDate(RecordDateOf(stored.HasEnd, stored.End)));
+        !(DateItemValue("date3Begin") == (EditorDateFromRecordTime(stored.HasBegin, stored.Begin)));
+    const bool endChanged = !(DateItemValue("date3End") == (EditorDateFromRecordTime(stored.HasEnd, stored.End)));
     if (saveMode != 1 && saveMode != 0 && (beginChanged || endChanged) && stored.RecurrenceMasterID != 0 &&
         stored.RecurrenceMasterID != stored.ID) {
         if (Yes(kSeriesQuestion, "Otevřít první výskyt?")) {
@@ -151,15 +136,6 @@ int32_t TfrmUnidlgDLMR1::AskBeforeSave(TNPIMRecords& records, int32_t saveMode, 
             return kCancelled;
     }
     return 0;
-}
-
-TNEditorDate TfrmUnidlgDLMR1::RecordDateOf(bool has, const TNTime& time)
-{
-    if (!has)
-        return {};
-    if (time.Hodina == TNTime::NoTime)
-        return TNEditorDate::DateOnly(time.Rok, time.Mesic, time.Den);
-    return TNEditorDate::At(time.Rok, time.Mesic, time.Den, time.Hodina, time.Minuta);
 }
 
 bool TfrmUnidlgDLMR1::SaveRecord()
@@ -257,8 +233,8 @@ void TfrmUnidlgDLMR1::WritePageInto(TNPIMRecord& record, bool isNew, int32_t sav
 {
     const TNEditorDate begin = DateItemValue("date3Begin");
     const TNEditorDate end = DateItemValue("date3End");
-    const bool beginChanged = isNew || !(begin == RecordDateOf(record.HasBegin, record.Begin));
-    const bool endChanged = isNew || !(end == RecordDateOf(record.HasEnd, record.End));
+    const bool beginChanged = isNew || !(begin == EditorDateFromRecordTime(record.HasBegin, record.Begin));
+    const bool endChanged = isNew || !(end == EditorDateFromRecordTime(record.HasEnd, record.End));
     // 11.
     record.RecurrenceSaveMode = saveMode;
     if ((beginChanged || endChanged) && saveMode == 3) {
@@ -277,8 +253,8 @@ void TfrmUnidlgDLMR1::WritePageInto(TNPIMRecord& record, bool isNew, int32_t sav
     record.Importance = View.GetValue("imp3Importance");
     record.Finished = TNPIMRecords::GetFinishedFromMenuText(View.GetComboValue("select3Status").c_str());
     // 16.
-    ToRecordTime(begin, record.HasBegin, record.Begin);
-    ToRecordTime(end, record.HasEnd, record.End);
+    EditorDateToRecordTime(begin, record.HasBegin, record.Begin);
+    EditorDateToRecordTime(end, record.HasEnd, record.End);
     record.CalcEventLength();
     record.CopyRecurrence(workingRecord.get());
     record.PleaseSyncRecurrence = recurrenceEdited ||

@@ -149,6 +149,28 @@ TEST_F(EditorLogicTest, EventLengthAcrossSummerTimeCountsRealMinutes)
     EXPECT_EQ(EditorEventLength(At(20, 10, 0), Day(22)), 15);
 }
 
+TEST_F(EditorLogicTest, DayClickTakesAQuarterHourForOneHour)
+{
+    struct Row {
+        int32_t hour;
+        int32_t minute;
+        TNEditorDate begin;
+        TNEditorDate end;
+    };
+    const Row rows[] = {
+        {10, 37, At(20, 10, 30), At(20, 11, 30)},
+        {10, 0, At(20, 10, 0), At(20, 11, 0)},
+        {0, -999, At(20, 14, 45), At(20, 15, 45)},
+        {23, 50, At(20, 23, 45), At(21, 0, 45)},
+    };
+    for (const Row& row : rows) {
+        const TNClickedTimes times = EditorTimesFromDayClick(Day(20), row.hour, row.minute, 14, 52);
+        EXPECT_EQ(times.Begin, row.begin) << row.hour << ":" << row.minute;
+        EXPECT_EQ(times.End, row.end) << row.hour << ":" << row.minute;
+        EXPECT_EQ(EditorEventLength(times.Begin, times.End), 60);
+    }
+}
+
 TEST_F(EditorLogicTest, HeadingTable)
 {
     struct Row {
