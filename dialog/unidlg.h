@@ -112,6 +112,9 @@ public:
     uint32_t EditedRecordId() const;
     void RecordTypeOrTimeChange(TNViewItem* item);
     void RecordLengthChange(TNViewItem* item);
+    // The parent and master-record buttons: that record opens after closing.
+    void OpenRecordNext(uint32_t id);
+    void btn3RecurrenceClick();
     void memo3TextResizeOnChange();
     void memo3NoteResizeOnChange();
     int32_t GetTextHeight(const std::string& text, int32_t width);
@@ -243,6 +246,7 @@ private:
     void RefreshRecurrenceButton();
     void RefreshLengthField();
     bool IsRecurringRecord() const;
+    static void OnTextChange(TNViewItem* item, void (*step)(TfrmUnidlgDLMR1&));
     void MemoGrew(const char* name, int32_t& storedHeight);
     TNTimeLogicState TimeLogicState() const;
     void ApplyLengthField(const TNTimeLogicResult& result);

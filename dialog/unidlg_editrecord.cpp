@@ -12,6 +12,7 @@
 #include "model/records.h"
 #include "platform/gui/combo_box.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/edit.h"
 #include "platform/gui/label.h"
 #include "platform/gui/memo.h"
 #include "platform/gui/panel.h"
@@ -240,11 +241,12 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
     if (parentRecordId != 0 && account->Records->GetRecordByID(parentRecordId) != nullptr) {
         TNViewItem* parent = Make(*this, cmpButton, "btn3ParentRecord", 1, "");
         parent->UIntValue = parentRecordId;
+        parent->OnButtonClick = [](TNViewItem* item) {
+            WithEditor(item, [item](TfrmUnidlgDLMR1& d) { d.OpenRecordNext(item->UIntValue); });
+        };
     }
     TNViewItem* text = Make(*this, cmpMemo, "memo3Text", 1, "");
-    text->OnChange = [](TNViewItem* item) {
-        WithEditor(item, [](TfrmUnidlgDLMR1& d) { d.memo3TextResizeOnChange(); });
-    };
+    OnTextChange(text, [](TfrmUnidlgDLMR1& d) { d.memo3TextResizeOnChange(); });
     if (full) {
         Make(*this, cmpPriority, "imp3Importance", 1, "Důležitost");
         Make(*this, cmpComboBox, "select3Status", 1, "Stav");
@@ -261,17 +263,22 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
         length->MinValue1 = -999999;
         length->MinValue2 = -1;
         length->MaxValue1 = 999999;
-        Make(*this, cmpButton, "btn3Recurrence", 1, "Opakování");
+        Make(*this, cmpButton, "btn3Recurrence", 1, "Opakování")->OnButtonClick = [](TNViewItem* item) {
+            WithEditor(item, [item](TfrmUnidlgDLMR1& d) {
+                if (item->UIntValue > 0)
+                    d.OpenRecordNext(item->UIntValue);
+                else
+                    d.btn3RecurrenceClick();
+            });
+        };
         Make(*this, cmpComboBox, "select3Reschedule", 1, "Při nesplnění");
     }
     Make(*this, cmpAlert, "btn3Alerts", 1, "Upozornění");
     Make(*this, cmpVisibility, "vis3Visibility", 1, "Viditelnost");
     Make(*this, cmpShareWith, "btn3Sharing", 1, "Pozvaní");
-    Make(*this, cmpEdit, "edit3Place", 1, "Místo");
+    OnTextChange(Make(*this, cmpEdit, "edit3Place", 1, "Místo"), [](TfrmUnidlgDLMR1&) {});
     TNViewItem* note = Make(*this, cmpMemo, "memo3Note", 2, "");
-    note->OnChange = [](TNViewItem* item) {
-        WithEditor(item, [](TfrmUnidlgDLMR1& d) { d.memo3NoteResizeOnChange(); });
-    };
+    OnTextChange(note, [](TfrmUnidlgDLMR1& d) { d.memo3NoteResizeOnChange(); });
     if (full)
         Make(*this, cmpComboBox, "select3EventType", 2, "Typ akce");
     Make(*this, cmpComboBox, "select3Organizer", 2, "Kalendář");
@@ -293,6 +300,18 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
         length->OnChange = [](TNViewItem* changed) {
             WithEditor(changed, [changed](TfrmUnidlgDLMR1& d) { d.RecordLengthChange(changed); });
         };
+}
+
+// The view gives memos and edits no change event of their own: the text
+// control's is taken, the field found again by id at each change.
+void TfrmUnidlgDLMR1::OnTextChange(TNViewItem* item, void (*step)(TfrmUnidlgDLMR1&))
+{
+    plat::TCustomEdit* control = item->Type == cmpMemo ? static_cast<plat::TCustomEdit*>(item->Memo.Get())
+                                                       : static_cast<plat::TCustomEdit*>(item->Edits[0].Get());
+    if (control == nullptr)
+        return;
+    const uint32_t id = item->ComponentId;
+    control->OnChange = [id, step](plat::TComponent*) { WithEditor(View.GetComponentById(id), step); };
 }
 
 bool TfrmUnidlgDLMR1::IsRecurringRecord() const
@@ -549,6 +568,37 @@ void TfrmUnidlgDLMR1::FormResize_EditRecord()
         bottom = std::max(bottom, tops[column]);
     }
     (void)bottom;
+}
+
+void TfrmUnidlgDLMR1::OpenRecordNext(uint32_t id)
+{
+    recordToOpenAfterClose = id;
+    Close();
+}
+
+// The rule is edited on the working record, which the nested page reaches
+// through this dialog's slot.
+void TfrmUnidlgDLMR1::btn3RecurrenceClick()
+{
+    const TNEditorDate begin = DateItemValue("date3Begin");
+    if (!begin.HasDate) {
+        MB("Nejprve nastavte datum začátku.", "Chyba", plat::MB_ICONERROR);
+        return;
+    }
+    EditorDateToRecordTime(begin, workingRecord->HasBegin, workingRecord->Begin);
+    TNString before;
+    workingRecord->GetRecurrenceTitleString(&before);
+    const int32_t frequency = workingRecord->RecurrenceFrequency;
+    UniDialog("RecordRecurrence", static_cast<int32_t>(EditedRecordId()), 0, 0, 0, 0, recordAccount, i7(), 1);
+    if (workingRecord == nullptr)
+        return;
+    TNString after;
+    workingRecord->GetRecurrenceTitleString(&after);
+    if (frequency != workingRecord->RecurrenceFrequency || before.View() != after.View()) {
+        recurrenceEdited = true;
+        userChanged = true;
+    }
+    RefreshRecurrenceButton();
 }
 
 void TfrmUnidlgDLMR1::memo3TextResizeOnChange()

@@ -168,9 +168,48 @@ TEST_F(RecordEditorTest, ASeriesOccurrenceAsksForTheSaveMode)
         EXPECT_EQ(dialog.ComboIndex("select3RecurrenceSaveMode"), 0);
         EXPECT_EQ(ComboEntries("select3RecurrenceSaveMode")[0], "--- VYBERTE ---");
         EXPECT_EQ(Item("btn3Recurrence")->UIntValue, 880u);
+        EXPECT_NE(Item("btn3Recurrence")->Label(2)->Caption().find(" [Otevřít]"), std::string::npos);
         dialog.btnUlozitClick();
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0], "Chyba: Položka \"Uložení změn v opakovaném záznamu\" musí být vyplněna!");
+    });
+}
+
+TEST_F(RecordEditorTest, ParentAndMasterButtonsOpenThatRecordNext)
+{
+    RecordSpec spec;
+    spec.ID = 906;
+    AddRecord(Account(0), spec);
+    spec.ID = 907;
+    AddRecord(Account(0), spec);
+    RecordAt(Account(0), 1).ParentID = 906;
+    RecordAt(Account(0), 1).RecurrenceMasterID = 880;
+    for (const char* button : {"btn3ParentRecord", "btn3Recurrence"}) {
+        uint32_t next = 0;
+        Edit(907, 0, [&](TfrmUnidlgDLMR1& dialog) {
+            ASSERT_NE(Item(button), nullptr) << button;
+            Item(button)->OnButtonClick(Item(button));
+            next = dialog.recordToOpenAfterClose;
+        });
+        EXPECT_EQ(next, std::string(button) == "btn3ParentRecord" ? 906u : 880u) << button;
+    }
+}
+
+TEST_F(RecordEditorTest, GrowingNoteLaysThePageOutAgain)
+{
+    Edit(0, 3, [&](TfrmUnidlgDLMR1& dialog) {
+        EXPECT_FALSE(dialog.userChanged);
+        const int32_t start = dialog.noteHeight;
+        std::string text;
+        for (int i = 0; i < 30; ++i) {
+            text += "řádek\n";
+            Type("memo3Note", text.c_str());
+        }
+        EXPECT_GT(dialog.noteHeight, start);
+        EXPECT_TRUE(dialog.userChanged);
+        const int32_t grown = dialog.noteHeight;
+        Type("memo3Note", "krátce");
+        EXPECT_LT(dialog.noteHeight, grown);
     });
 }
 
