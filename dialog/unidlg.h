@@ -112,6 +112,13 @@ public:
     uint32_t EditedRecordId() const;
     void RecordTypeOrTimeChange(TNViewItem* item);
     void RecordLengthChange(TNViewItem* item);
+    // Job 4's answer: taken only by the editor that asked (slot, id and
+    // record), applied from timerUpdateUniDlgUi.
+    bool TakeRecordFromServer(uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
+                              std::shared_ptr<const TNPIMSharing> sharing);
+    void timerUpdateUniDlgUiTimer();
+    void UpdateNowEditedRecord(const TNPIMRecord* record, bool recurrenceOnly);
+    void UpdateNowEditedSharing(const TNPIMSharing* sharing);
     // The parent and master-record buttons: that record opens after closing.
     void OpenRecordNext(uint32_t id);
     void btn3RecurrenceClick();
@@ -214,6 +221,8 @@ public:
     int32_t pictureColumnWidth = 0;
     int32_t textHeight = 0;
     int32_t noteHeight = 0;
+    std::shared_ptr<const TNPIMRecord> RecordFromServer;
+    std::shared_ptr<const TNPIMSharing> SharingFromServer;
     // Ids behind the combos' entries, by entry index.
     std::vector<uint32_t> tagIds;
     std::vector<uint32_t> eventTypeIds;
@@ -238,6 +247,7 @@ private:
     static void WithEditor(TNViewItem* item, const std::function<void(TfrmUnidlgDLMR1&)>& step);
     void SizeEditRecordPage(bool hasPicture);
     void TakeClickedPlace();
+    void StartRecordFetch(const TNPIMRecord& found);
     void CreateEditRecordComponents();
     void FillEditRecordComponents();
     void FillTagCombo();

@@ -10,6 +10,9 @@
 #include "mainwindow/main_window.h"
 #include "model/pim.h"
 #include "model/records.h"
+#include "model/sharing.h"
+#include "online/global.h"
+#include "online/ui_tags.h"
 #include "platform/gui/combo_box.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/edit.h"
@@ -17,6 +20,7 @@
 #include "platform/gui/memo.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/screen.h"
+#include "platform/gui/timer.h"
 #include "view/view.h"
 
 #include <algorithm>
@@ -173,6 +177,8 @@ bool TfrmUnidlgDLMR1::AktivujDialog_EditRecord()
 
         // 11.
         SetEditRecordBottomBar();
+        if (found != nullptr)
+            StartRecordFetch(*found);
         return true;
     });
 }
@@ -327,6 +333,114 @@ void TfrmUnidlgDLMR1::WithEditor(TNViewItem* item, const std::function<void(Tfrm
     if (!dialog->fillingPage)
         dialog->userChanged = true;
     step(*dialog);
+}
+
+// ---------------------------------------------------------------------------
+// The service's copy (job 4)
+
+void TfrmUnidlgDLMR1::StartRecordFetch(const TNPIMRecord& found)
+{
+    if (frmMainDLMR1 == nullptr)
+        return;
+    auto copy = std::make_shared<TNPIMRecord>();
+    copy->Copy(&found);
+    TNPageJob job;
+    job.Tag = 4;
+    job.RecordID = found.ID;
+    job.pim_srv_pos = recordAccount;
+    job.DialogIndex = SlotIndex;
+    job.DialogId = DialogId;
+    job.EditedRecord = std::move(copy);
+    timerUpdateUniDlgUi->OnTimer = [this](plat::TComponent*) { timerUpdateUniDlgUiTimer(); };
+    frmMainDLMR1->RunPageJob(job);
+}
+
+bool TfrmUnidlgDLMR1::TakeRecordFromServer(uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
+                                           std::shared_ptr<const TNPIMSharing> sharing)
+{
+    if (dialogId != DialogId || Key != "EditRecord" || record == nullptr || record->ID != EditedRecordId())
+        return false;
+    RecordFromServer = std::move(record);
+    SharingFromServer = std::move(sharing);
+    timerUpdateUniDlgUi->SetTag(1);
+    timerUpdateUniDlgUi->SetInterval(250);
+    timerUpdateUniDlgUi->SetEnabled(true);
+    return true;
+}
+
+void TfrmUnidlgDLMR1::timerUpdateUniDlgUiTimer()
+{
+    runningUpdateUniDlgUiTimer = true;
+    timerUpdateUniDlgUi->SetEnabled(false);
+    if (timerUpdateUniDlgUi->Tag() == 1) {
+        LogText("[TfrmUnidlgDLMR1::timerUpdateUniDlgUiTimer][BEGIN] For UpdateNowEditedRecord");
+        if (std::shared_ptr<const TNPIMRecord> record = std::move(RecordFromServer))
+            UpdateNowEditedRecord(record.get(), false);
+        if (std::shared_ptr<const TNPIMSharing> sharing = std::move(SharingFromServer))
+            UpdateNowEditedSharing(sharing.get());
+        if (Visible())
+            FormResize();
+        LogText("[TfrmUnidlgDLMR1::timerUpdateUniDlgUiTimer][END]");
+    }
+    runningUpdateUniDlgUiTimer = false;
+}
+
+void TfrmUnidlgDLMR1::UpdateNowEditedRecord(const TNPIMRecord* record, bool recurrenceOnly)
+{
+    runningUpdateEditedRecord = true;
+    Guarded("[TfrmUnidlgDLMR1::UpdateNowEditedRecord]", [&] {
+        if (record == nullptr) {
+            LogText("[TfrmUnidlgDLMR1::UpdateNowEditedRecord][ERROR] record = NULL");
+            return;
+        }
+        if (Key != "EditRecord" || workingRecord == nullptr) {
+            LogText("[TfrmUnidlgDLMR1::UpdateNowEditedRecord][ERROR] gUni->ActivePage != EditRecord");
+            return;
+        }
+        if (recurrenceOnly) {
+            RefreshRecurrenceButton();
+            return;
+        }
+        if (record->Deleted > 0) {
+            LogTextUInt("Record was deleted. RecordID = ", record->ID);
+            MB("Tento záznam byl vymazán.", "Záznam vymazán", plat::MB_ICONERROR);
+            g.FastSync("UpdateNowEditedRecord");
+            g.SetUpdateUiTag(__uiUpdateShownData, 0);
+            Close();
+            return;
+        }
+        // The user's edits win over a copy that came late.
+        if (userChanged) {
+            LogTextUInt(
+                "[TfrmUnidlgDLMR1::UpdateNowEditedRecord] user edits kept, server copy not applied; RecordID = ",
+                record->ID);
+            return;
+        }
+        workingRecord->Copy(record);
+        fillingPage = true;
+        FillEditRecordComponents();
+        fillingPage = false;
+    });
+    runningUpdateEditedRecord = false;
+}
+
+void TfrmUnidlgDLMR1::UpdateNowEditedSharing(const TNPIMSharing* sharing)
+{
+    runningUpdateEditedSharing = true;
+    Guarded("[TfrmUnidlgDLMR1::UpdateNowEditedSharing]", [&] {
+        if (sharing == nullptr || Key != "EditRecord") {
+            LogText("[TfrmUnidlgDLMR1::UpdateNowEditedSharing][ERROR] sharing = NULL or another page");
+            return;
+        }
+        LogTextInt("[TfrmUnidlgDLMR1::UpdateNowEditedSharing] sharing_from_server->Count = ", sharing->Count);
+        TNViewItem* rows = View.GetComponent("btn3Sharing");
+        if (rows == nullptr || userChanged)
+            return;
+        PrepareShareWithGroups(sharing);
+        PrepareShareWithContacts(sharing);
+        TNView::ResetSharingItems(View, rows);
+    });
+    runningUpdateEditedSharing = false;
 }
 
 // ---------------------------------------------------------------------------

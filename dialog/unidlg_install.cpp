@@ -5,6 +5,7 @@
 #include "dialog/unidlg.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "online/hooks.h"
 #include "view/hooks.h"
 
 namespace {
@@ -49,6 +50,12 @@ void InstallUniversalDialog()
         TfrmUnidlgDLMR1* dialog = UniDialogInSlot(formTag);
         TfrmUnidlgDLMR1* editor = dialog != nullptr ? dialog->RecordEditor() : nullptr;
         return editor != nullptr ? editor->shareContacts.View() : TNShareSelection{};
+    };
+    DialogHooks.HandOverRecordFromServer = [](int32_t dialogIndex, uint64_t dialogId,
+                                              std::shared_ptr<const TNPIMRecord> record,
+                                              std::shared_ptr<const TNPIMSharing> sharing) {
+        if (TfrmUnidlgDLMR1* dialog = UniDialogInSlot(dialogIndex))
+            dialog->TakeRecordFromServer(dialogId, std::move(record), std::move(sharing));
     };
     ViewDialogHooks.FormResize = [] {
         if (TfrmUnidlgDLMR1* dialog = TopmostDialog())

@@ -9,6 +9,7 @@
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "model/records.h"
+#include "online/hooks.h"
 #include "platform/gui/button.h"
 #include "platform/gui/combo_box.h"
 #include "platform/gui/dialogs.h"
@@ -73,6 +74,7 @@ protected:
         answers_.reset();
         SetUniDialogFactory(nullptr);
         ViewDialogHooks = TNViewDialogHooks{};
+        DialogHooks.HandOverRecordFromServer = nullptr;
         PagesTest::TearDown();
     }
 
@@ -381,6 +383,67 @@ TEST_F(RecordEditorTest, CancelledSavesChangeNothing)
         EXPECT_EQ(Account(0).Records->Count, count) << row.name;
         EXPECT_EQ(std::string(RecordAt(Account(0), 0).Text.View()), "Porada týmu") << row.name;
         EXPECT_EQ(Watched().Count("OrganizerRecordChanged 500"), 0) << row.name;
+    }
+}
+
+TEST_F(RecordEditorTest, TheServicesCopyReachesOnlyTheEditorThatAsked)
+{
+    RecordSpec spec;
+    spec.ID = 908;
+    AddRecord(Account(0), spec);
+    const auto copy = [&](const char* text, uint32_t deleted = 0) {
+        auto record = std::make_shared<TNPIMRecord>();
+        record->Copy(&RecordAt(Account(0), 0));
+        record->Text.Set(text);
+        record->Deleted = deleted;
+        return record;
+    };
+    struct Row {
+        const char* name;
+        bool typed;
+        int64_t idShift;
+        uint32_t recordId;
+        uint32_t deleted;
+        bool armed;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"changed text, nothing typed", false, 0, 908, 0, true, "Ze serveru"},
+        {"changed text after typing", true, 0, 908, 0, true, "Napsáno"},
+        {"another record", false, 0, 999, 0, false, "Porada týmu"},
+        {"another dialog in the slot", false, 1, 908, 0, false, "Porada týmu"},
+        {"deleted", false, 0, 908, 1, true, ""},
+    };
+    for (const Row& row : rows) {
+        boxes.clear();
+        jobs_.clear();
+        Edit(908, 0, [&](TfrmUnidlgDLMR1& dialog) {
+            ASSERT_EQ(jobs_.size(), 1u);
+            EXPECT_EQ(jobs_[0].Tag, 4);
+            EXPECT_EQ(jobs_[0].DialogIndex, dialog.SlotIndex);
+            EXPECT_EQ(jobs_[0].DialogId, dialog.DialogId);
+            ASSERT_NE(jobs_[0].EditedRecord, nullptr);
+            EXPECT_EQ(jobs_[0].EditedRecord->ID, 908u);
+            if (row.typed)
+                Type("memo3Text", "Napsáno");
+            auto record = copy(row.deleted != 0 ? "" : "Ze serveru", row.deleted);
+            record->ID = row.recordId;
+            DialogHooks.HandOverRecordFromServer(dialog.SlotIndex, dialog.DialogId + row.idShift, record, nullptr);
+            EXPECT_EQ(dialog.timerUpdateUniDlgUi->Enabled(), row.armed) << row.name;
+            if (!row.armed)
+                return;
+            EXPECT_EQ(dialog.timerUpdateUniDlgUi->Tag(), 1);
+            EXPECT_EQ(dialog.timerUpdateUniDlgUi->Interval(), 250u);
+            dialog.timerUpdateUniDlgUiTimer();
+            if (row.deleted == 0)
+                EXPECT_EQ(View.GetText("memo3Text"), row.shown) << row.name;
+        });
+        if (row.deleted != 0) {
+            ASSERT_EQ(boxes.size(), 1u);
+            EXPECT_EQ(boxes[0], "Záznam vymazán: Tento záznam byl vymazán.");
+        } else {
+            EXPECT_TRUE(boxes.empty()) << row.name;
+        }
     }
 }
 
