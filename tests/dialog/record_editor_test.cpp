@@ -295,6 +295,19 @@ TEST_F(RecordEditorTest, NewRecordIsSavedOnceWithTagByIdAndSharing)
     EXPECT_TRUE(boxes.empty()) << boxes[0];
 }
 
+TEST_F(RecordEditorTest, SavingIntoAnUntickedOrganizerWarns)
+{
+    Edit(0, 3, [&](TfrmUnidlgDLMR1& dialog) {
+        Type("memo3Text", "Do týmu");
+        Item("select3Organizer")->SetSafeItemIndex(1);
+        dialog.btnUlozitClick();
+    });
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].rfind("Upozornění: POZOR: Záznam ukládáte do kalendáře, který není zaškrtnutý", 0), 0u);
+    const TNPIMRecords& records = *Account(0).Records;
+    EXPECT_EQ(records.Items[records.Count - 1]->OrganizerID, kTeamOrganizer);
+}
+
 TEST_F(RecordEditorTest, RefusalsKeepTheDialogAndTheCollection)
 {
     RecordSpec spec;
