@@ -1,19 +1,14 @@
-#include "dialog/unidlg.h"
+#include "app/wiring.h"
 #include "foundation/globals.h"
 #include "foundation/log.h"
 #include "foundation/program_start.h"
 #include "foundation/task_files.h"
-#include "mainwindow/desktop_hooks.h"
 #include "mainwindow/program_windows.h"
-#include "model/pim.h"
-#include "online/auto_update.h"
 #include "online/end_of_run.h"
-#include "online/global.h"
 #include "online/transport.h"
 #include "platform/core/main_loop.h"
 #include "platform/core/platform_log.h"
 #include "platform/core/termination_before_loop.h"
-#include "view/view.h"
 
 #include <cstdio>
 #include <string>
@@ -54,12 +49,7 @@ int main(int argc, char** argv)
     plat::TerminationBeforeLoop guard(HoldLogForExit);
     plat::SetPlatformLogSink(LogPlatformLine);
     InitTransport();
-    InstallPIMFactory();
-    InstallOnlineGlobals();
-    InstallAutoUpdate();
-    InstallViewGlobals();
-    InstallViewHooks();
-    InstallDesktopHooks();
+    InstallProgramHooks();
     if (!ConstructGlobals()) {
         std::fputs("dalmora1: the program's objects could not be built\n", stderr);
         return 1;
@@ -67,7 +57,6 @@ int main(int argc, char** argv)
     int result = 0;
     {
         std::vector<std::string> arguments(argv, argv + argc);
-        InstallUniversalDialog();
         TNMainProgramWindows windows;
         TNWindowsWithLoop guardedWindows(windows, guard);
         result = WinMain(arguments, guardedWindows, [](const std::string& name) { RunScheduledTask(name); });

@@ -110,8 +110,9 @@ extern TNAppInfo App;
 // Called with (0, 0) first and again with the development file's values.
 void InitAppInfo(TNAppInfo& app, int32_t developmentValue, uint8_t logging);
 
-// Reads "pimsrv00.cfg" to "pimsrv02.cfg" beside the program into the record;
-// true when at least one server was taken.
+// Reads "pimsrv00.cfg" to "pimsrv02.cfg" from the user's configuration
+// folder ("$XDG_CONFIG_HOME/Dalmora/"), or when that holds none, beside the
+// program, into the record; true when at least one server was taken.
 bool ReadServerConfigFiles(TNAppInfo& app);
 
 // Builds the per-server ApiUrl and the single address fields of every server

@@ -41,3 +41,18 @@ template <class Body> void Guarded(const char* caller, Body&& body) noexcept
         ExceptionHandler(caller, kExceptionOther, 0);
     }
 }
+
+// Runs its function when the scope ends, by whatever way out, an exception
+// included: the release of a busy byte or a modal marker.
+//
+//     TNScopeExit release([&] { busy = false; });
+template <class Function> class TNScopeExit {
+public:
+    explicit TNScopeExit(Function function) : function_(std::move(function)) {}
+    ~TNScopeExit() { function_(); }
+    TNScopeExit(const TNScopeExit&) = delete;
+    TNScopeExit& operator=(const TNScopeExit&) = delete;
+
+private:
+    Function function_;
+};

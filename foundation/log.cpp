@@ -11,6 +11,7 @@
 #include "platform/core/named_lock.h"
 #include "platform/core/paths.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <ctime>
@@ -51,6 +52,8 @@ LogSettings& Settings()
 // lock instead.
 thread_local bool writingLine = false;
 
+constexpr std::string_view kPasswordMask = "*****";
+
 constexpr const char* kPasswordKeys[] = {
     "&Pass=", "&Password=", "&password=", "&currentPassword=", "&newPassword1=", "&newPassword2="};
 
@@ -75,10 +78,14 @@ std::string MaskPasswords(std::string_view line)
         std::string_view name(key);
         size_t found = masked.find(name);
         while (found != std::string::npos) {
-            size_t position = found + name.size();
-            while (position < masked.size() && masked[position] != '&')
-                masked[position++] = '*';
-            found = masked.find(name, position);
+            size_t start = found + name.size();
+            size_t end = std::min(masked.find('&', start), masked.size());
+            // One fixed text, whatever the password: its length stays unknown.
+            if (end > start) {
+                masked.replace(start, end - start, kPasswordMask);
+                end = start + kPasswordMask.size();
+            }
+            found = masked.find(name, end);
         }
     }
     return masked;
@@ -173,6 +180,18 @@ bool LogTextUInt(const char* text, uint32_t value, bool toWindow)
     char number[16];
     std::snprintf(number, sizeof(number), "%u", value);
     return LogWrite(text, number, toWindow);
+}
+
+bool LogAnswer(const char* text, std::string_view answer)
+{
+    if (App.WriteLog == 0 || writingLine)
+        return false;
+    // Up to the first zero byte, as the answer's text reads.
+    const size_t whole = answer.size();
+    std::string shown(answer.substr(0, std::min(answer.find('\0'), kLoggedAnswerBytes)));
+    if (whole > kLoggedAnswerBytes)
+        shown += " [... " + std::to_string(whole) + " bytes]";
+    return LogWrite(text, shown.c_str(), false);
 }
 
 bool SetLogDir(const char* path)

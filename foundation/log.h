@@ -10,6 +10,10 @@ bool LogWrite(const char* text, const char* value, bool toWindow);
 bool LogText(const char* text);
 bool LogTextInt(const char* text, int32_t value, bool toWindow = false);
 bool LogTextUInt(const char* text, uint32_t value, bool toWindow = false);
+// A service answer: at most its first kLoggedAnswerBytes, and when it is
+// longer, its whole length after them.
+constexpr size_t kLoggedAnswerBytes = 4096;
+bool LogAnswer(const char* text, std::string_view answer);
 bool SetLogDir(const char* path);
 bool SetLogMutexName(const char* name);
 bool ExceptionHandler(const char* caller, uint32_t code, uint32_t info);
@@ -22,7 +26,8 @@ void LogPlatformLine(const std::string& line);
 // is being written and keeps the run's log lock, so no line starts either.
 void HoldLogForExit();
 
-// The line with the whole value of every password key replaced by '*'.
+// The line with the whole value of every password key replaced by "*****",
+// whatever its length.
 std::string MaskPasswords(std::string_view line);
 
 // The day's log file of this run for a local date.

@@ -543,6 +543,49 @@ void TNRAFile::requeueStaged()
     stagedByKey_.clear();
 }
 
+namespace {
+
+// The dirty index entries, runs close together joined into one write.
+WritePlan IndexWritesOf(const std::vector<TNRAFileIndexEntry>& index, std::vector<int32_t>& dirty)
+{
+    WritePlan indexWrites;
+    std::sort(dirty.begin(), dirty.end());
+    dirty.erase(std::unique(dirty.begin(), dirty.end()), dirty.end());
+    for (size_t i = 0; i < dirty.size();) {
+        size_t j = i;
+        while (j + 1 < dirty.size() && dirty[j + 1] - dirty[j] <= kIndexJoinGap)
+            ++j;
+        std::string bytes(static_cast<size_t>(dirty[j] - dirty[i] + 1) * kIndexEntrySize, '\0');
+        for (int32_t slot = dirty[i]; slot <= dirty[j]; ++slot)
+            EncodeIndexEntry(index[static_cast<size_t>(slot)],
+                             bytes.data() + static_cast<size_t>(slot - dirty[i]) * kIndexEntrySize);
+        indexWrites.Add(index[static_cast<size_t>(dirty[i])].ownOffset, bytes);
+        i = j + 1;
+    }
+    return indexWrites;
+}
+
+} // namespace
+
+// What one save pass writes, gathered before anything is written.
+struct TNRAFile::CommitPass {
+    WritePlan first;
+    WritePlan second;
+    // Index entries to write again.
+    std::vector<int32_t> dirty;
+    std::string appended;
+    uint64_t appendAt = 0;
+    size_t entriesBefore = 0;
+    std::vector<int32_t> deleted;
+    std::vector<int32_t> superseded;
+    // Re-keys of this pass: the old record's place by the new record's key.
+    std::unordered_map<uint64_t, Rekey> rekeys;
+    std::set<int32_t> retiredNow;
+    // Index entries of old records naming their successors.
+    WritePlan successors;
+    std::vector<int32_t> retiring;
+};
+
 bool TNRAFile::commit()
 {
     if (staged_.empty())
@@ -560,154 +603,24 @@ bool TNRAFile::commit()
     }
     stateDurable_ = true;
     dropContent();
-    WritePlan first;
-    WritePlan second;
-    std::vector<int32_t> dirty;
-    std::string appended;
-    const uint64_t appendAt = dataEnd_;
-    const size_t entriesBefore = index.size();
-    std::vector<int32_t> deleted;
-    std::vector<int32_t> superseded;
+    CommitPass pass;
+    pass.appendAt = dataEnd_;
+    pass.entriesBefore = index.size();
+    finishEarlierPasses(pass);
+    pass.rekeys = takeRekeys();
+    for (const auto& [key, rekey] : pass.rekeys)
+        pass.retiredNow.insert(rekey.place);
     bool ok = true;
-
-    // Earlier passes: ids of holes whose type is durably 0, and the types
-    // (now) and ids (after the first sync) of old copies whose replacement
-    // is committed.
-    for (int32_t slot : idsToZero_)
-        first.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
-    for (int32_t slot : oldCopies_) {
-        first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
-        second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
-    }
-    // Old records of earlier re-keys: the same, and their index entries
-    // stop naming a successor once their type is durably 0.
-    for (int32_t slot : retired_) {
-        first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
-        second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
-        index[static_cast<size_t>(slot)].id = 0;
-        dirty.push_back(slot);
-    }
-
-    // Re-keys of this pass: the old record's place by the new record's key.
-    std::unordered_map<uint64_t, Rekey> rekeys = takeRekeys();
-    std::set<int32_t> retiredNow;
-    for (const auto& [key, rekey] : rekeys)
-        retiredNow.insert(rekey.place);
-    WritePlan successors;
-    std::vector<int32_t> retiring;
-
     for (const Staged& staged : staged_) {
-        int32_t old = getIndexPosById(staged.id, staged.type);
-        // Retired with its successor below.
-        if (old >= 0 && retiredNow.count(old) != 0)
-            continue;
-        if (staged.remove) {
-            if (old >= 0) {
-                second.Add(index[static_cast<size_t>(old)].position, std::string_view(kZeros, 2));
-                setEntry(old, raftHole, 0, false);
-                dirty.push_back(old);
-                deleted.push_back(old);
-            }
-            continue;
-        }
-        auto length = static_cast<uint32_t>(staged.data.size());
-        int32_t hole = takeHole(length);
-        if (hole >= 0) {
-            // The place stays a hole until its type arrives in the second phase.
-            std::string bytes(8 + staged.data.size(), '\0');
-            PutU32(bytes.data(), staged.id);
-            PutU32(bytes.data() + 4, length);
-            std::copy(staged.data.begin(), staged.data.end(), bytes.begin() + 8);
-            first.Add(index[static_cast<size_t>(hole)].position + 2u, bytes);
-            second.AddU16(index[static_cast<size_t>(hole)].position, staged.type);
-            setEntry(hole, staged.type, staged.id);
-            dirty.push_back(hole);
-        } else {
-            // Appended whole behind the committed count, which commits it.
-            uint64_t position = appendAt + appended.size();
-            uint64_t ownOffset = indexCountFilePos + 4 + static_cast<uint64_t>(index.size()) * kIndexEntrySize;
-            if (position + kRecordHeaderSize + length > UINT32_MAX || ownOffset > UINT32_MAX ||
-                index.size() >= INT32_MAX) {
-                LogTextUInt("[TNRAFile::commit][ERROR] data file full; id = ", staged.id);
-                ok = false;
-                break;
-            }
-            size_t at = appended.size();
-            appended.resize(at + kRecordHeaderSize + length);
-            PutU16(appended.data() + at, staged.type);
-            PutU32(appended.data() + at + 2, staged.id);
-            PutU32(appended.data() + at + 6, length);
-            std::copy(staged.data.begin(), staged.data.end(), appended.begin() + static_cast<ptrdiff_t>(at) + 10);
-            TNRAFileIndexEntry entry;
-            entry.type = staged.type;
-            entry.id = staged.id;
-            entry.length = length;
-            entry.position = static_cast<uint32_t>(position);
-            entry.ownOffset = static_cast<uint32_t>(ownOffset);
-            index.push_back(entry);
-            linkEntry(static_cast<int32_t>(index.size() - 1), true);
-            dirty.push_back(static_cast<int32_t>(index.size() - 1));
-        }
-        if (old >= 0) {
-            setEntry(old, raftHole, 0, false);
-            dirty.push_back(old);
-            superseded.push_back(old);
-        }
-        auto rekey = rekeys.find(Key(staged.type, staged.id));
-        if (rekey != rekeys.end()) {
-            // The old record's entry names its successor before the
-            // successor goes live; memory keeps the name so that the index
-            // writes of this pass repeat it.
-            int32_t place = rekey->second.place;
-            setEntry(place, raftHole, 0, false);
-            TNRAFileIndexEntry& entry = index[static_cast<size_t>(place)];
-            entry.id = staged.id;
-            char bytes[kIndexEntrySize];
-            EncodeIndexEntry(entry, bytes);
-            successors.Add(entry.ownOffset, std::string_view(bytes, sizeof bytes));
-            retiring.push_back(place);
+        if (!placeStaged(pass, staged)) {
+            ok = false;
+            break;
         }
     }
-    const auto appendedCount = static_cast<uint32_t>(index.size() - entriesBefore);
-
-    // Phase 1, then the sync that makes the new copies durable before
-    // anything makes them live.
-    ok = ok && (appended.empty() || handle.WriteAt(appendAt, appended.data(), appended.size()));
-    bool firstWrites = !appended.empty() || !first.Empty();
-    ok = ok && first.Apply(handle);
-    ok = ok && (!firstWrites || handle.Sync());
-    bool successorsNamed = !successors.Empty();
-    ok = ok && successors.Apply(indexHandle) && (!successorsNamed || indexHandle.Sync());
-
-    // Phase 2: types, count and index; then both files synced.
-    if (appendedCount > 0)
-        second.AddU32(itemsCountFilePos, itemsCount + appendedCount);
-    bool secondWrites = !second.Empty();
-    ok = ok && second.Apply(handle);
-    WritePlan indexWrites;
-    std::sort(dirty.begin(), dirty.end());
-    dirty.erase(std::unique(dirty.begin(), dirty.end()), dirty.end());
-    for (size_t i = 0; i < dirty.size();) {
-        size_t j = i;
-        while (j + 1 < dirty.size() && dirty[j + 1] - dirty[j] <= kIndexJoinGap)
-            ++j;
-        std::string bytes(static_cast<size_t>(dirty[j] - dirty[i] + 1) * kIndexEntrySize, '\0');
-        for (int32_t slot = dirty[i]; slot <= dirty[j]; ++slot)
-            EncodeIndexEntry(index[static_cast<size_t>(slot)],
-                             bytes.data() + static_cast<size_t>(slot - dirty[i]) * kIndexEntrySize);
-        indexWrites.Add(index[static_cast<size_t>(dirty[i])].ownOffset, bytes);
-        i = j + 1;
-    }
-    if (appendedCount > 0)
-        indexWrites.AddU32(indexCountFilePos, static_cast<uint32_t>(index.size()));
-    bool indexWritten = !indexWrites.Empty();
-    ok = ok && indexWrites.Apply(indexHandle);
-    ok = ok && (!secondWrites || handle.Sync());
-    ok = ok && (!indexWritten || indexHandle.Sync());
-
-    if (!ok) {
+    const auto appendedCount = static_cast<uint32_t>(index.size() - pass.entriesBefore);
+    if (!ok || !writePass(pass, appendedCount)) {
         LogText("[TNRAFile::commit][ERROR] write failed; the records stay queued");
-        for (const auto& [key, rekey] : rekeys)
+        for (const auto& [key, rekey] : pass.rekeys)
             noteReplacement(static_cast<uint8_t>(key >> 32), static_cast<uint32_t>(key), rekey.oldId);
         requeueStaged();
         // Memory took the pass already: it shows the files again, and the
@@ -720,21 +633,147 @@ bool TNRAFile::commit()
     }
     itemsCount += appendedCount;
     indexCount = static_cast<uint32_t>(index.size());
-    dataEnd_ = appendAt + appended.size();
+    dataEnd_ = pass.appendAt + pass.appended.size();
     // Old copies that lost their type in this pass, and records deleted in
     // it, are durable holes now.
     for (int32_t slot : oldCopies_)
         holes_[index[static_cast<size_t>(slot)].length].insert(slot);
-    for (int32_t slot : deleted)
+    for (int32_t slot : pass.deleted)
         holes_[index[static_cast<size_t>(slot)].length].insert(slot);
     for (int32_t slot : retired_)
         holes_[index[static_cast<size_t>(slot)].length].insert(slot);
-    idsToZero_ = std::move(deleted);
-    oldCopies_ = std::move(superseded);
-    retired_ = std::move(retiring);
+    idsToZero_ = std::move(pass.deleted);
+    oldCopies_ = std::move(pass.superseded);
+    retired_ = std::move(pass.retiring);
     staged_.clear();
     stagedByKey_.clear();
     return true;
+}
+
+// Earlier passes: ids of holes whose type is durably 0, and the types (now)
+// and ids (after the first sync) of old copies whose replacement is
+// committed. Old records of earlier re-keys: the same, and their index
+// entries stop naming a successor once their type is durably 0.
+void TNRAFile::finishEarlierPasses(CommitPass& pass)
+{
+    for (int32_t slot : idsToZero_)
+        pass.first.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+    for (int32_t slot : oldCopies_) {
+        pass.first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
+        pass.second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+    }
+    for (int32_t slot : retired_) {
+        pass.first.Add(index[static_cast<size_t>(slot)].position, std::string_view(kZeros, 2));
+        pass.second.Add(index[static_cast<size_t>(slot)].position + 2u, std::string_view(kZeros, 4));
+        index[static_cast<size_t>(slot)].id = 0;
+        pass.dirty.push_back(slot);
+    }
+}
+
+bool TNRAFile::placeStaged(CommitPass& pass, const Staged& staged)
+{
+    int32_t old = getIndexPosById(staged.id, staged.type);
+    // Retired with its successor below.
+    if (old >= 0 && pass.retiredNow.count(old) != 0)
+        return true;
+    if (staged.remove) {
+        if (old >= 0) {
+            pass.second.Add(index[static_cast<size_t>(old)].position, std::string_view(kZeros, 2));
+            setEntry(old, raftHole, 0, false);
+            pass.dirty.push_back(old);
+            pass.deleted.push_back(old);
+        }
+        return true;
+    }
+    auto length = static_cast<uint32_t>(staged.data.size());
+    int32_t hole = takeHole(length);
+    if (hole >= 0) {
+        // The place stays a hole until its type arrives in the second phase.
+        std::string bytes(8 + staged.data.size(), '\0');
+        PutU32(bytes.data(), staged.id);
+        PutU32(bytes.data() + 4, length);
+        std::copy(staged.data.begin(), staged.data.end(), bytes.begin() + 8);
+        pass.first.Add(index[static_cast<size_t>(hole)].position + 2u, bytes);
+        pass.second.AddU16(index[static_cast<size_t>(hole)].position, staged.type);
+        setEntry(hole, staged.type, staged.id);
+        pass.dirty.push_back(hole);
+    } else if (!appendStaged(pass, staged)) {
+        return false;
+    }
+    if (old >= 0) {
+        setEntry(old, raftHole, 0, false);
+        pass.dirty.push_back(old);
+        pass.superseded.push_back(old);
+    }
+    auto rekey = pass.rekeys.find(Key(staged.type, staged.id));
+    if (rekey != pass.rekeys.end()) {
+        // The old record's entry names its successor before the successor
+        // goes live; memory keeps the name so that the index writes of this
+        // pass repeat it.
+        int32_t place = rekey->second.place;
+        setEntry(place, raftHole, 0, false);
+        TNRAFileIndexEntry& entry = index[static_cast<size_t>(place)];
+        entry.id = staged.id;
+        char bytes[kIndexEntrySize];
+        EncodeIndexEntry(entry, bytes);
+        pass.successors.Add(entry.ownOffset, std::string_view(bytes, sizeof bytes));
+        pass.retiring.push_back(place);
+    }
+    return true;
+}
+
+// Appended whole behind the committed count, which commits it.
+bool TNRAFile::appendStaged(CommitPass& pass, const Staged& staged)
+{
+    auto length = static_cast<uint32_t>(staged.data.size());
+    uint64_t position = pass.appendAt + pass.appended.size();
+    uint64_t ownOffset = indexCountFilePos + 4 + static_cast<uint64_t>(index.size()) * kIndexEntrySize;
+    if (position + kRecordHeaderSize + length > UINT32_MAX || ownOffset > UINT32_MAX || index.size() >= INT32_MAX) {
+        LogTextUInt("[TNRAFile::commit][ERROR] data file full; id = ", staged.id);
+        return false;
+    }
+    std::string& appended = pass.appended;
+    size_t at = appended.size();
+    appended.resize(at + kRecordHeaderSize + length);
+    PutU16(appended.data() + at, staged.type);
+    PutU32(appended.data() + at + 2, staged.id);
+    PutU32(appended.data() + at + 6, length);
+    std::copy(staged.data.begin(), staged.data.end(), appended.begin() + static_cast<ptrdiff_t>(at) + 10);
+    TNRAFileIndexEntry entry;
+    entry.type = staged.type;
+    entry.id = staged.id;
+    entry.length = length;
+    entry.position = static_cast<uint32_t>(position);
+    entry.ownOffset = static_cast<uint32_t>(ownOffset);
+    index.push_back(entry);
+    linkEntry(static_cast<int32_t>(index.size() - 1), true);
+    pass.dirty.push_back(static_cast<int32_t>(index.size() - 1));
+    return true;
+}
+
+bool TNRAFile::writePass(CommitPass& pass, uint32_t appendedCount)
+{
+    // Phase 1, then the sync that makes the new copies durable before
+    // anything makes them live.
+    bool ok = pass.appended.empty() || handle.WriteAt(pass.appendAt, pass.appended.data(), pass.appended.size());
+    bool firstWrites = !pass.appended.empty() || !pass.first.Empty();
+    ok = ok && pass.first.Apply(handle);
+    ok = ok && (!firstWrites || handle.Sync());
+    bool successorsNamed = !pass.successors.Empty();
+    ok = ok && pass.successors.Apply(indexHandle) && (!successorsNamed || indexHandle.Sync());
+
+    // Phase 2: types, count and index; then both files synced.
+    if (appendedCount > 0)
+        pass.second.AddU32(itemsCountFilePos, itemsCount + appendedCount);
+    bool secondWrites = !pass.second.Empty();
+    ok = ok && pass.second.Apply(handle);
+    WritePlan indexWrites = IndexWritesOf(index, pass.dirty);
+    if (appendedCount > 0)
+        indexWrites.AddU32(indexCountFilePos, static_cast<uint32_t>(index.size()));
+    bool indexWritten = !indexWrites.Empty();
+    ok = ok && indexWrites.Apply(indexHandle);
+    ok = ok && (!secondWrites || handle.Sync());
+    return ok && (!indexWritten || indexHandle.Sync());
 }
 
 void TNRAFile::noteReplacement(uint8_t type, uint32_t newId, uint32_t oldId)
@@ -835,15 +874,40 @@ struct TNRAFile::RecoveryPlan {
     bool matchesIndex = false;
     // The live records of `entries` by (type, id).
     TNRecordKeyMap live;
+    // The chain as scanned, and which of its records are damage.
+    std::vector<ScannedRecord> records;
+    std::vector<bool> damagedRecord;
 };
 
 bool TNRAFile::planRecovery(RecoveryPlan& plan) const
 {
+    const uint64_t start = itemsCountFilePos + 4u;
+    if (content_.size() < start)
+        return false;
+    // 1. The chain of records, finding its way past a damaged length
+    // through the index.
+    const uint64_t scanEnd = scanRecordChain(plan, start);
+    // 2. What is committed.
+    cutUncommitted(plan, scanEnd);
+    // 3. Each record's state, and one copy kept of a record found twice.
+    std::unordered_map<uint64_t, std::vector<size_t>> copies;
+    classifyRecords(plan, copies);
+    keepOneCopy(plan, copies);
+    // 4. A re-key cut short.
+    undoCutRekeys(plan);
+    if (itemsCount != plan.records.size())
+        plan.second.AddU32(itemsCountFilePos, static_cast<uint32_t>(plan.records.size()));
+    plan.firstWrites = !plan.first.Empty();
+    plan.secondWrites = !plan.second.Empty() || plan.cut;
+    // 5. The fast path: the index on disk is exactly what a rebuild writes.
+    plan.matchesIndex = indexMatchesPlan(plan);
+    return true;
+}
+
+uint64_t TNRAFile::scanRecordChain(RecoveryPlan& plan, uint64_t start) const
+{
     const std::string_view data(content_);
     const uint64_t size = data.size();
-    const uint64_t start = itemsCountFilePos + 4u;
-    if (size < start)
-        return false;
     const std::vector<TNRAFileIndexEntry>& listed = index;
     const bool indexUsable = indexUsable_;
     auto header = [&](uint64_t at, uint32_t& type, uint32_t& id, uint32_t& length) {
@@ -862,12 +926,9 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
         header(at, type, id, length);
         return length == listed[j].length && at + kRecordHeaderSize + length <= size;
     };
-
-    // 1. The chain of records, finding its way past a damaged length
-    // through the index.
-    std::vector<ScannedRecord> records;
+    std::vector<ScannedRecord>& records = plan.records;
+    std::vector<bool>& damagedRecord = plan.damagedRecord;
     records.reserve(std::min<uint64_t>(itemsCount, size / kRecordHeaderSize));
-    std::vector<bool> damagedRecord;
     uint64_t at = start;
     while (at < size && at <= UINT32_MAX) {
         size_t k = records.size();
@@ -915,12 +976,20 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
         damagedRecord.push_back(false);
         at = next;
     }
+    return at;
+}
 
-    // 2. What is committed: the count of the data file, or the count of the
-    // durable index when it is larger (written only after the appended
-    // records were synced). What lies behind was never committed.
+// What is committed: the count of the data file, or the count of the
+// durable index when it is larger (written only after the appended records
+// were synced). What lies behind was never committed.
+void TNRAFile::cutUncommitted(RecoveryPlan& plan, uint64_t scanEnd) const
+{
+    const uint64_t size = content_.size();
+    const std::vector<TNRAFileIndexEntry>& listed = index;
+    std::vector<ScannedRecord>& records = plan.records;
+    const uint64_t at = scanEnd;
     uint64_t committed = std::min<uint64_t>(itemsCount, records.size());
-    if (indexUsable && listed.size() > committed && listed.size() <= records.size())
+    if (indexUsable_ && listed.size() > committed && listed.size() <= records.size())
         committed = listed.size();
     if (records.size() > committed || at != size) {
         plan.cut = true;
@@ -938,14 +1007,20 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
     if (itemsCount > records.size() && !plan.cut)
         plan.damaged = true;
     records.resize(committed);
+}
 
-    // 3. Each record's state, and of several live copies of one record the
-    // one to keep: the copy the durable index lists at its place (the save
-    // pass writes that index only after the copy is durable); when it lists
-    // none or several, the last in the file. The others become holes.
+// Each record's state, and of several live copies of one record the one to
+// keep: the copy the durable index lists at its place (the save pass writes
+// that index only after the copy is durable); when it lists none or
+// several, the last in the file. The others become holes.
+void TNRAFile::classifyRecords(RecoveryPlan& plan, std::unordered_map<uint64_t, std::vector<size_t>>& copies) const
+{
+    const std::vector<TNRAFileIndexEntry>& listed = index;
+    const bool indexUsable = indexUsable_;
+    const std::vector<ScannedRecord>& records = plan.records;
+    const std::vector<bool>& damagedRecord = plan.damagedRecord;
     plan.entries.resize(records.size());
     plan.live.reserve(records.size());
-    std::unordered_map<uint64_t, std::vector<size_t>> copies;
     for (size_t k = 0; k < records.size(); ++k) {
         if (k + kPrefetchAhead < records.size())
             plan.live.prefetch(Key(records[k + kPrefetchAhead].type, records[k + kPrefetchAhead].id));
@@ -985,7 +1060,14 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
             places.push_back(k);
         }
     }
-    for (auto& [key, places] : copies) {
+}
+
+void TNRAFile::keepOneCopy(RecoveryPlan& plan, const std::unordered_map<uint64_t, std::vector<size_t>>& copies) const
+{
+    const std::vector<TNRAFileIndexEntry>& listed = index;
+    const bool indexUsable = indexUsable_;
+    const std::vector<ScannedRecord>& records = plan.records;
+    for (const auto& [key, places] : copies) {
         size_t keep = places.back();
         std::vector<size_t> listedHere;
         for (size_t k : places) {
@@ -1009,9 +1091,15 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
                 ", hole at " + std::to_string(records[k].position));
         }
     }
-    // 4. A re-key cut short: the durable index lists the old record's place
-    // as a hole naming its successor. The old record goes when the successor
-    // is live, and stays when the cut came before it was.
+}
+
+// A re-key cut short: the durable index lists the old record's place as a
+// hole naming its successor. The old record goes when the successor is
+// live, and stays when the cut came before it was.
+void TNRAFile::undoCutRekeys(RecoveryPlan& plan) const
+{
+    const std::vector<TNRAFileIndexEntry>& listed = index;
+    const std::vector<ScannedRecord>& records = plan.records;
     for (size_t k = 0; k < records.size() && k < listed.size(); ++k) {
         const ScannedRecord& record = records[k];
         const TNRAFileIndexEntry& entry = listed[k];
@@ -1029,22 +1117,21 @@ bool TNRAFile::planRecovery(RecoveryPlan& plan) const
             "[TNRAF::reindexFile] record replaced by its new id; type = " + std::to_string(record.type) +
             "; id = " + std::to_string(record.id) + "; new id = " + std::to_string(entry.id));
     }
-    if (itemsCount != records.size())
-        plan.second.AddU32(itemsCountFilePos, static_cast<uint32_t>(records.size()));
-    plan.firstWrites = !plan.first.Empty();
-    plan.secondWrites = !plan.second.Empty() || plan.cut;
+}
 
-    // 5. The fast path: the index on disk is exactly what a rebuild writes.
-    plan.matchesIndex = indexUsable && !plan.firstWrites && !plan.secondWrites && !plan.damaged &&
-                        listed.size() == plan.entries.size() && raIndexVersion == raVersion &&
-                        indexCountFilePos == kIndexHeaderSize &&
-                        indexFileSize_ == kIndexHeaderSize + 4 + plan.entries.size() * kIndexEntrySize;
-    for (size_t k = 0; plan.matchesIndex && k < plan.entries.size(); ++k) {
+bool TNRAFile::indexMatchesPlan(const RecoveryPlan& plan) const
+{
+    const std::vector<TNRAFileIndexEntry>& listed = index;
+    bool matches = indexUsable_ && !plan.firstWrites && !plan.secondWrites && !plan.damaged &&
+                   listed.size() == plan.entries.size() && raIndexVersion == raVersion &&
+                   indexCountFilePos == kIndexHeaderSize &&
+                   indexFileSize_ == kIndexHeaderSize + 4 + plan.entries.size() * kIndexEntrySize;
+    for (size_t k = 0; matches && k < plan.entries.size(); ++k) {
         const TNRAFileIndexEntry& a = listed[k];
         const TNRAFileIndexEntry& b = plan.entries[k];
-        plan.matchesIndex = a.type == b.type && a.id == b.id && a.length == b.length && a.position == b.position;
+        matches = a.type == b.type && a.id == b.id && a.length == b.length && a.position == b.position;
     }
-    return true;
+    return matches;
 }
 
 std::string TNRAFile::asidePath() const

@@ -265,10 +265,18 @@ private:
         std::string data;
     };
     struct RecoveryPlan;
+    struct CommitPass;
 
     static uint64_t Key(uint16_t type, uint32_t id) { return (static_cast<uint64_t>(type) << 32) | id; }
 
     bool planRecovery(RecoveryPlan& plan) const;
+    // planRecovery's steps. The scan gives where the chain of records ends.
+    uint64_t scanRecordChain(RecoveryPlan& plan, uint64_t start) const;
+    void cutUncommitted(RecoveryPlan& plan, uint64_t scanEnd) const;
+    void classifyRecords(RecoveryPlan& plan, std::unordered_map<uint64_t, std::vector<size_t>>& copies) const;
+    void keepOneCopy(RecoveryPlan& plan, const std::unordered_map<uint64_t, std::vector<size_t>>& copies) const;
+    void undoCutRekeys(RecoveryPlan& plan) const;
+    bool indexMatchesPlan(const RecoveryPlan& plan) const;
     bool applyRecovery(RecoveryPlan& plan);
     // Takes the live records found by a recovery plan; holes from the index.
     void takeLookups(TNRecordKeyMap& live);
@@ -280,6 +288,12 @@ private:
     void dropContent();
     void requeueStaged();
     bool stage(uint8_t type, uint32_t id, bool remove, int32_t position);
+    // commit's steps: what earlier passes left to finish, each staged
+    // record's place, and the two phases of writes.
+    void finishEarlierPasses(CommitPass& pass);
+    bool placeStaged(CommitPass& pass, const Staged& staged);
+    bool appendStaged(CommitPass& pass, const Staged& staged);
+    bool writePass(CommitPass& pass, uint32_t appendedCount);
     // The re-keys of the staged pass whose old record is live: the old
     // record's index position by the new record's key.
     struct Rekey {

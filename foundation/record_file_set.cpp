@@ -51,11 +51,13 @@ bool RecordsBehindHeaderCheckOut(std::string_view data, size_t headerSize)
 {
     if (data.size() < headerSize + 4)
         return false;
-    uint32_t count = GetU32At(data, headerSize);
+    // In 64 bits: a damaged length must neither wrap the step to 0 (an endless
+    // loop) nor step back; each step moves on by at least a record header.
+    const uint64_t count = GetU32At(data, headerSize);
     uint64_t at = headerSize + 4;
-    uint32_t records = 0;
+    uint64_t records = 0;
     while (at + kRecordHeaderSize <= data.size() && records <= count) {
-        at += kRecordHeaderSize + GetU32At(data, static_cast<size_t>(at) + 6);
+        at += uint64_t{kRecordHeaderSize} + GetU32At(data, static_cast<size_t>(at) + 6);
         ++records;
     }
     return at == data.size() && records == count;

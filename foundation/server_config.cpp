@@ -3,6 +3,7 @@
 #include "foundation/dirs.h"
 #include "foundation/program_start.h"
 #include "platform/core/file.h"
+#include "platform/core/paths.h"
 
 #include <array>
 #include <cstdio>
@@ -195,5 +196,13 @@ bool ReadServerConfigFilesFrom(TNAppInfo& app, const std::string& folder)
 
 bool ReadServerConfigFiles(TNAppInfo& app)
 {
-    return ReadServerConfigFilesFrom(app, GetProgramFolder());
+    // An installed program's folder is not the user's to write: the user's
+    // own configuration folder points it at another service first.
+    return ReadServerConfigFilesFrom(app, UserServerConfigFolder()) ||
+           ReadServerConfigFilesFrom(app, GetProgramFolder());
+}
+
+std::string UserServerConfigFolder()
+{
+    return plat::ConfigHomeFolder() + "Dalmora/";
 }

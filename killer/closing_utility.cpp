@@ -15,12 +15,12 @@ constexpr int64_t kPassPauseMs = 250;
 // utility finds them gone.
 constexpr int kKillWaitMs = 1000;
 
-// The topmost window of the class that is not known to be gone.
+// The topmost window of the class that is not known to be gone or hung.
 std::optional<plat::BusWindow> FirstWindow(const char* className,
-                                           const std::set<std::pair<std::string, uint32_t>>& gone)
+                                           const std::set<std::pair<std::string, uint32_t>>& passedOver)
 {
     for (plat::BusWindow& window : plat::ListBusWindows(className)) {
-        if (gone.count({window.processKey, window.window}) == 0)
+        if (passedOver.count({window.processKey, window.window}) == 0)
             return std::move(window);
     }
     return std::nullopt;
@@ -43,34 +43,41 @@ void TNClosingUtility::Run()
 int TNClosingUtility::CloseWindowsOfClass(const char* className)
 {
     // A registration whose process or window is gone costs no pass: the bus
-    // forgets it and the next window is looked up at once.
-    std::set<WindowKey> gone;
+    // forgets it and the next window is looked up at once. A window that let
+    // a send time out is hung: waiting on it again would only delay the end
+    // of its process, so it is passed over from then on.
+    std::set<WindowKey> passedOver;
     int passes = 0;
     while (passes < kMaxPassesPerClass) {
-        std::optional<plat::BusWindow> window = FirstWindow(className, gone);
+        std::optional<plat::BusWindow> window = FirstWindow(className, passedOver);
         if (!window)
             break;
-        if (!SendClosingPair(*window)) {
-            gone.insert({window->processKey, window->window});
+        PairOutcome outcome = SendClosingPair(*window);
+        if (outcome != PairOutcome::Sent)
+            passedOver.insert({window->processKey, window->window});
+        if (outcome == PairOutcome::Gone)
             continue;
-        }
         ++passes;
         plat::SleepMilliseconds(kPassPauseMs);
     }
     return passes;
 }
 
-bool TNClosingUtility::SendClosingPair(const plat::BusWindow& window)
+TNClosingUtility::PairOutcome TNClosingUtility::SendClosingPair(const plat::BusWindow& window)
 {
     int64_t result = 0;
     plat::BusSendResult outcome = plat::SendBusMessage(window, plat::kWmClose, 0, 0, settings_.SendTimeoutMs, result);
     if (outcome == plat::BusSendResult::Gone || outcome == plat::BusSendResult::NoWindow)
-        return false;
+        return PairOutcome::Gone;
+    if (outcome == plat::BusSendResult::TimedOut)
+        return PairOutcome::Hung;
     // The window may have closed on WM_CLOSE already; then this finds it gone.
     outcome = plat::SendBusMessage(window, plat::kWmQueryEndSession, 0, 0, settings_.SendTimeoutMs, result);
+    if (outcome == plat::BusSendResult::TimedOut)
+        return PairOutcome::Hung;
     if (outcome == plat::BusSendResult::Answered && result != 0)
         endingPids_.insert(window.pid);
-    return true;
+    return PairOutcome::Sent;
 }
 
 void TNClosingUtility::LetEndingProcessesEnd()

@@ -20,7 +20,8 @@ struct TNKillerSettings {
     // The executable file name of the processes to end.
     std::string ExeName = kKillerExeName;
     // How long one message waits for its answer. A hung window must not hang
-    // the utility: a send that times out counts as sent.
+    // the utility: a send that times out counts as sent, and that window is
+    // not sent to again in this run.
     int SendTimeoutMs = 2000;
     // How long processes that answered they are ending get, together, to
     // finish before they are killed.
@@ -35,8 +36,8 @@ public:
     void Run();
 
     // Sends WM_CLOSE and WM_QUERYENDSESSION to the topmost window of the
-    // class, pausing 250 ms after each pass, until no window is left or 21
-    // passes are made. Returns the passes made.
+    // class, pausing 250 ms after each pass, until no window that still
+    // answers is left or 21 passes are made. Returns the passes made.
     int CloseWindowsOfClass(const char* className);
 
     // Ends every process of the program's name; 1 when the process list
@@ -46,8 +47,8 @@ public:
 private:
     using WindowKey = std::pair<std::string, uint32_t>;
 
-    // False when the window turned out to be gone before it got anything.
-    bool SendClosingPair(const plat::BusWindow& window);
+    enum class PairOutcome { Sent, Gone, Hung };
+    PairOutcome SendClosingPair(const plat::BusWindow& window);
     void LetEndingProcessesEnd();
 
     TNKillerSettings settings_;

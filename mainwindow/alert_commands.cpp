@@ -127,12 +127,12 @@ void TfrmMainDLMR1::AlertToNot(int32_t slot, uint32_t alertId)
         TfrmNotDLMR1* window = slot >= 0 && slot < kNotSlots ? notSlots[slot].Window : nullptr;
         if (window == nullptr || window->lblTime == nullptr)
             return;
-        // 1.
+        // 1. The texts until the alert is found.
         std::string text = "CHYBA: Popisek upozornění nenalezen!";
         std::string time = "--:--";
         WaitWhileUiDispatcherBusy();
 
-        // 2. to 4.
+        // 2. to 4. The alert's text and time, read under the model lock.
         {
             TNModelReadGuard lock;
             TNPIM* pim = PIM.Has(0) ? PIM[0] : nullptr;
@@ -162,11 +162,11 @@ void TfrmMainDLMR1::AlertToNot(int32_t slot, uint32_t alertId)
             window->lblText->SetShowHint(false);
         }
 
-        // 6.
+        // 6. The minutes label follows the time.
         window->lblMinutes->SetCaption("");
         window->lblMinutes->SetLeft(window->lblTime->Left() + window->lblTime->Width() + 4);
 
-        // 7.
+        // 7. The postpone button with the default minutes.
         const int32_t minutes = Setup.GetInt("Settings_DefaultNotificationPostponeMinutes");
         notPostponeMinutes = minutes > 0 ? minutes : 9;
         window->lblPostpone->SetCaption(PostponeCaption(notPostponeMinutes));

@@ -277,13 +277,13 @@ void TfrmMainDLMR1::nTimerTimer(int32_t slot)
             FadeIn(*window);
             return;
         }
-        // 1.
+        // 1. The window stops and takes its colours.
         window->nTimer->SetEnabled(false);
         plat::TWeakRef<plat::TForm> remembered(plat::Application::ActiveForm());
         window->pOuter->SetColor(plat::clBlack);
         window->pInner->SetColor(plat::clBlack);
 
-        // 2.
+        // 2. An alarm turns the monitor on and cannot be closed at once.
         if (notSlots[slot].Kind == 1) {
             TurnMonitorOn();
             notSlots[slot].MayClose = false;
@@ -293,7 +293,7 @@ void TfrmMainDLMR1::nTimerTimer(int32_t slot)
             text.SetWidth(window->pInner->Width() - text.Left() - 12);
         }
 
-        // 3.
+        // 3. The links under the text.
         const int32_t textBottom = Bottom(*window->lblText);
         plat::TLabel& open = *window->lblOpen;
         open.SetBounds(window->pInner->Width() - open.Width() - 16, textBottom + 8, open.Width(), open.Height());
@@ -304,11 +304,11 @@ void TfrmMainDLMR1::nTimerTimer(int32_t slot)
         plat::TLabel& arrow = *window->lblPostponeArrow;
         arrow.SetBounds(Right(postpone) + 2, postpone.Top() - 5, arrow.Width(), arrow.Height());
 
-        // 4.
+        // 4. The window as high as its contents.
         const int32_t pictureHeight = 2 * window->imgPicture->Top() + window->imgPicture->Height();
         window->SetHeight(std::max(pictureHeight, Bottom(accept) + 16));
 
-        // 5.
+        // 5. The tray icon, blinking while an alert rings.
         trayIcon->SetIconIndex(App.TrayIconNormal);
         if (g.AlertDisplay.Ring != 0) {
             timerAlertBlink->SetEnabled(true);
@@ -316,7 +316,7 @@ void TfrmMainDLMR1::nTimerTimer(int32_t slot)
             timerAlertSound->SetEnabled(true);
         }
 
-        // 6.
+        // 6. A window without a kind stays as it is.
         if (notSlots[slot].Kind == -1)
             return;
         window->SetWidth(alertWindowWidth);
@@ -436,7 +436,7 @@ void TfrmMainDLMR1::timerAlertSoundTimer()
 
 void TfrmMainDLMR1::CreateAlertTimers()
 {
-    Zvuky = std::make_unique<TNSoundTable>();
+    Sounds = std::make_unique<TNSoundTable>();
     timerNot->OnTimer = [this](plat::TComponent*) { timerNotTimer(); };
     timerHint->OnTimer = [this](plat::TComponent*) { timerHintTimer(); };
     timerAlertBlink = new plat::TTimer(this);
@@ -499,15 +499,15 @@ void TfrmMainDLMR1::RemoveAlertHooks()
 
 void TfrmMainDLMR1::NactiZvuky()
 {
-    Zvuky->NactiZvuky(GetProgramFolder());
+    Sounds->NactiZvuky(GetProgramFolder());
 }
 
 void TfrmMainDLMR1::UvolniZvuky()
 {
-    Zvuky->UvolniZvuky();
+    Sounds->UvolniZvuky();
 }
 
 void TfrmMainDLMR1::PlaySoundA(int32_t index)
 {
-    Zvuky->PlaySoundA(index);
+    Sounds->PlaySoundA(index);
 }

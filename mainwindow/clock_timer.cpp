@@ -74,7 +74,7 @@ void TfrmMainDLMR1::timerHodinyTimer()
             SetAlphaBlend(false);
         }
 
-        // 2.
+        // 2. The time now, and whether the minute or the day changed.
         const int64_t now = plat::UnixSeconds();
         g.ClockTime = now;
         TNTime local;
@@ -87,14 +87,14 @@ void TfrmMainDLMR1::timerHodinyTimer()
         const bool dayChanged = !SameDay(current, clockMark);
         const bool minuteChanged = dayChanged || current.Minute != clockMark.Minute;
 
-        // 3.
+        // 3. A new day: today again, memory released later.
         if (dayChanged) {
             c.MemoryReleaseTime = now + kMemoryReleaseDelay;
             c.RefreshToday();
             ResetViewToDefaultAndToday();
         }
 
-        // 4.
+        // 4. Every minute the settings are saved.
         if (minuteChanged) {
             if (!Dirs.UsersSetupFile.IsEmpty())
                 Setup.Save(Uzivatele, std::string(Dirs.UsersSetupFile.View()));
@@ -120,7 +120,7 @@ void TfrmMainDLMR1::timerHodinyTimer()
         }
         clockMark = current;
 
-        // 5.
+        // 5. The record to be notified constantly, after a pause.
         if (lastToastTime <= now - kToastPause || App.IsDev != 0)
             g.StartUrgentImportanceHintTimer(g.NotifyConstantlyRecord().get());
 
@@ -131,20 +131,20 @@ void TfrmMainDLMR1::timerHodinyTimer()
                 LogText("[frmMain::timerHodinyTimer] Thread probably restored.");
         }
 
-        // 7.
+        // 7. A status bar waiting for its layout gets it.
         if (statusBarRelayoutWanted.exchange(0) != 0) {
             View.ResizeMainStatusBar();
             g.UpdateConnectionStatusText(g.Online != 0 ? 1 : -1, 1, 1);
         }
 
-        // 8.
+        // 8. A message of the service for the users.
         if (g.Account().MessageID != 0)
             DisplayMessageForUsers(now);
 
-        // 9.
+        // 9. The next tick at the next minute.
         timerHodiny->SetInterval(MillisecondsToNextMinute(local));
 
-        // 10.
+        // 10. A new day: the calendar returns to today.
         if (dayChanged) {
             timerSetCalendarToToday->SetInterval(1);
             timerSetCalendarToToday->SetEnabled(true);

@@ -117,6 +117,9 @@ void TfrmMainDLMR1::CreateControlComponents(plat::TWinControl* parent)
                 View.CreateComponent(cmpButton, view.button, this, parent, 0, "", 1, -1, shape, nullptr, 3);
             if (button == nullptr)
                 continue;
+            // The template gives no text colours: the hover's end restores
+            // this one.
+            button->NormalText = 0x646464;
             if (plat::TLabel* text = button->Labels[0].Get()) {
                 text->Font().SetSize(8);
                 text->Font().SetColor(0x646464);
@@ -203,7 +206,7 @@ void TfrmMainDLMR1::ControlButtonClick(plat::TComponent* sender)
             button->SetActiveButtonColors(true);
         }
 
-        // 6. and 7.
+        // 6. and 7. The button becomes the active one.
         controlActive = id;
         LogTextInt("[] __controlActive = ", id);
         LogText("[ControlButtonClick][D]");

@@ -22,6 +22,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/menu.h"
 #include "platform/gui/screen.h"
+#include "platform/gui/timer.h"
 #include "platform/gui/tray_icon.h"
 #include "view/hooks.h"
 #include "view/view.h"
@@ -29,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -43,6 +45,8 @@ constexpr int64_t kEmailedStaleAfter = 1800;
 constexpr int32_t kItemsBeforeHourglass = 7;
 constexpr const char* kMarkAllName = "pmnuHeaderBell_MarkAllNotificationsAsRead";
 constexpr const char* kNotificationPrefix = "pmnuHeaderBell_NotificationId";
+// How often a bell action waiting for the data tries again.
+constexpr uint32_t kBellRetryMs = 100;
 
 std::string Text(const TNString& text)
 {
@@ -118,6 +122,55 @@ int32_t ServerPositionOfItem(const std::string& name)
     return position < App.PimServersCount ? position : -1;
 }
 
+// What a notification item opens once its notification is marked read.
+struct NotificationClick {
+    uint32_t invitationOf = 0;
+    uint32_t recordToOpen = 0;
+};
+
+// Under the model lock: every new notification the bell counts is read.
+void MarkNewNotificationsRead()
+{
+    const int64_t now = TNLocalClock::Now();
+    for (int32_t position = 0; position < App.PimServersCount; ++position) {
+        TNPIM* pim = PIM[position];
+        if (pim == nullptr)
+            continue;
+        pim->pleaseMarkAllNotificationsAsRead = true;
+        for (int32_t i = 0; i < pim->Notifications.Count; ++i) {
+            TNPIMNotification* n = pim->Notifications.Items[i];
+            if (n == nullptr || !IsNewNotification(*n, now) || !HasDetails(*n))
+                continue;
+            n->Read = static_cast<int32_t>(now);
+            n->PleaseSave = true;
+            pim->Notifications.QueueItem(i);
+        }
+    }
+}
+
+// Under the model lock: the notification's record or invitation is read,
+// and what the click opens is noted.
+void MarkNotificationRead(int32_t position, uint32_t id, uint32_t tagRecord, NotificationClick& click)
+{
+    TNPIM* pim = PIM[position];
+    if (pim == nullptr)
+        return;
+    if (const TNPIMNotification* n = pim->Notifications.GetItemByID(id)) {
+        const int32_t type = n->Type;
+        if (type == kNotificationRecordShared || type == kNotificationRecordChanged) {
+            pim->Notifications.MarkAsReadByObjectId(TNPIMNotifications::otRecordId, n->Settings_RecordID, 0);
+        } else if (type == kNotificationInvitation) {
+            click.invitationOf = n->Settings_OrganizerID;
+            pim->Notifications.MarkAsReadByObjectId(TNPIMNotifications::otOrganizerId, click.invitationOf,
+                                                    kNotificationInvitation);
+        } else {
+            LogTextInt("[TfrmMainDLMR1::btnBellNotificationClick][ERROR][DEFAULT] notification->Type = ", type);
+        }
+    }
+    if (tagRecord != 0 && pim->Records != nullptr && pim->Records->GetRecordByID(tagRecord) != nullptr)
+        click.recordToOpen = tagRecord;
+}
+
 } // namespace
 
 void TfrmMainDLMR1::UpdateHeader()
@@ -134,7 +187,7 @@ int32_t TfrmMainDLMR1::UpdateHeaderBell()
         return -1;
     return Guarded("[TfrmMainDLMR1::UpdateHeaderBell]", -1, [&] {
         LogText("[TfrmMainDLMR1::UpdateHeaderBell][BEGIN]");
-        // 1.
+        // 1. The counts start from nothing.
         headerContactRequestsCount = 0;
         headerNotificationsCount = 0;
         TNPIM* pim = PIM[0];
@@ -190,7 +243,7 @@ int32_t TfrmMainDLMR1::UpdateHeaderBell()
             }
             View.ResizeButton(bell, -1, -1, -1, -1, true);
         }
-        // 5.
+        // 5. The count of what is new.
         LogTextInt("[TfrmMainDLMR1::UpdateHeaderBell][END] real_count = ", count);
         return count;
     });
@@ -273,8 +326,18 @@ void TfrmMainDLMR1::btnHeaderBellMouseDown(plat::TComponent* sender, plat::TMous
 {
     Guarded("[TfrmMainDLMR1::btnHeaderBellMouseDown]", [&] {
         UpdateHeaderBell();
-        PopUpHeaderMenu(sender, button, x, y, hmBell, "popupHeaderBell", true,
-                        [this](plat::TPopupMenu& menu) { FillBellMenu(menu); });
+        // The menu lists the data: while a load or a save holds them the
+        // click is skipped, as a refresh is. The lock is kept only while the
+        // menu fills, never while it is open.
+        std::optional<TNModelWriteGuard> model;
+        if (!model.emplace(std::try_to_lock).Held()) {
+            LogText("[TfrmMainDLMR1::btnHeaderBellMouseDown][RETURN] the data are busy");
+            return;
+        }
+        PopUpHeaderMenu(sender, button, x, y, hmBell, "popupHeaderBell", true, [this, &model](plat::TPopupMenu& menu) {
+            FillBellMenu(menu);
+            model.reset();
+        });
     });
 }
 
@@ -336,7 +399,7 @@ void TfrmMainDLMR1::FillBellMenu(plat::TPopupMenu& menu)
                     &TfrmMainDLMR1::btnBellNotificationClick);
             anyAdded = true;
         }
-        // 4.
+        // 4. Nothing new: one item says so.
         if (!anyAdded)
             addItem("pmnuHeaderBell_BasicProfileSettings", "Nemáte žádná nová upozornění", 0, nullptr);
         // 5. Read notifications under a separator.
@@ -385,74 +448,73 @@ void TfrmMainDLMR1::btnBellNotificationClick(plat::TComponent* sender)
     Guarded("[TfrmMainDLMR1::btnBellNotificationClick]", [&] {
         btnESCClick();
         const std::string name = sender != nullptr ? sender->Name() : "";
+        auto finish = [this] {
+            UpdateHeader();
+            g.NewSyncWanted = 1;
+            RunOnlineNow();
+        };
         if (name == kMarkAllName) {
             if (plat::MessageBox("Opravdu si přejete označit všechny notifikace jako přečtené?",
-                                 "Označit vše jako přečtené", plat::MB_YESNO | plat::MB_ICONQUESTION) == plat::IDYES) {
-                const int64_t now = TNLocalClock::Now();
-                for (int32_t position = 0; position < App.PimServersCount; ++position) {
-                    TNPIM* pim = PIM[position];
-                    if (pim == nullptr)
-                        continue;
-                    TNModelWriteGuard model;
-                    pim->pleaseMarkAllNotificationsAsRead = true;
-                    for (int32_t i = 0; i < pim->Notifications.Count; ++i) {
-                        TNPIMNotification* n = pim->Notifications.Items[i];
-                        if (n == nullptr || !IsNewNotification(*n, now) || !HasDetails(*n))
-                            continue;
-                        n->Read = static_cast<int32_t>(now);
-                        n->PleaseSave = true;
-                        pim->Notifications.QueueItem(i);
-                    }
-                }
-            }
-        } else {
-            const int32_t position = ServerPositionOfItem(name);
-            TNPIM* pim = position >= 0 ? PIM[position] : nullptr;
-            if (pim == nullptr || name.rfind(kNotificationPrefix, 0) != 0) {
-                LogTextInt("[TfrmMainDLMR1::btnBellNotificationClick][ERROR] pim_srv_pos = ", position);
-                LogWrite("[TfrmMainDLMR1::btnBellNotificationClick][ERROR] (TMenuItem *)Sender)->Name = ", name.c_str(),
-                         false);
-                return;
-            }
-            const std::string digits = name.substr(std::strlen(kNotificationPrefix));
-            const auto id =
-                static_cast<uint32_t>(std::strtoul(digits.substr(0, digits.find('_')).c_str(), nullptr, 10));
-            int32_t type = 0;
-            uint32_t recordId = 0;
-            uint32_t organizerId = 0;
-            bool found = false;
-            {
-                TNModelReadGuard model;
-                if (const TNPIMNotification* n = pim->Notifications.GetItemByID(id)) {
-                    found = true;
-                    type = n->Type;
-                    recordId = n->Settings_RecordID;
-                    organizerId = n->Settings_OrganizerID;
-                }
-            }
-            if (found) {
-                if (type == kNotificationRecordShared || type == kNotificationRecordChanged) {
-                    pim->Notifications.MarkAsReadByObjectId(TNPIMNotifications::otRecordId, recordId, 0);
-                } else if (type == kNotificationInvitation) {
-                    pim->Notifications.MarkAsReadByObjectId(TNPIMNotifications::otOrganizerId, organizerId,
-                                                            kNotificationInvitation);
-                    if (!pages_->Pages_ShowCalendarOrPage(organizerId))
-                        pages_->OpenOrganizerWeb(organizerId);
-                } else {
-                    LogTextInt("[TfrmMainDLMR1::btnBellNotificationClick][ERROR][DEFAULT] notification->Type = ", type);
-                }
-            }
-            const auto tagRecord = static_cast<uint32_t>(sender->Tag());
-            bool recordExists = false;
-            {
-                TNModelReadGuard model;
-                recordExists = tagRecord != 0 && pim->Records != nullptr && pim->Records->GetRecordByID(tagRecord);
-            }
-            if (recordExists)
-                ViewMain::OpenSideboard(tagRecord, 0);
+                                 "Označit vše jako přečtené", plat::MB_YESNO | plat::MB_ICONQUESTION) == plat::IDYES)
+                RunBellActionWhenFree(MarkNewNotificationsRead, finish);
+            else
+                finish();
+            return;
         }
-        UpdateHeader();
-        g.NewSyncWanted = 1;
-        RunOnlineNow();
+        const int32_t position = ServerPositionOfItem(name);
+        if (position < 0 || PIM[position] == nullptr || name.rfind(kNotificationPrefix, 0) != 0) {
+            LogTextInt("[TfrmMainDLMR1::btnBellNotificationClick][ERROR] pim_srv_pos = ", position);
+            LogWrite("[TfrmMainDLMR1::btnBellNotificationClick][ERROR] (TMenuItem *)Sender)->Name = ", name.c_str(),
+                     false);
+            return;
+        }
+        const std::string digits = name.substr(std::strlen(kNotificationPrefix));
+        const auto id = static_cast<uint32_t>(std::strtoul(digits.substr(0, digits.find('_')).c_str(), nullptr, 10));
+        const auto tagRecord = static_cast<uint32_t>(sender->Tag());
+        auto click = std::make_shared<NotificationClick>();
+        RunBellActionWhenFree(
+            [position, id, tagRecord, click] { MarkNotificationRead(position, id, tagRecord, *click); },
+            [this, click, finish] {
+                if (click->invitationOf != 0 && !pages_->Pages_ShowCalendarOrPage(click->invitationOf))
+                    pages_->OpenOrganizerWeb(click->invitationOf);
+                if (click->recordToOpen != 0)
+                    ViewMain::OpenSideboard(click->recordToOpen, 0);
+                finish();
+            });
+    });
+}
+
+void TfrmMainDLMR1::RunBellActionWhenFree(std::function<void()> underLock, std::function<void()> after)
+{
+    bellActionsWaiting.push_back({std::move(underLock), std::move(after)});
+    RunWaitingBellActions();
+}
+
+void TfrmMainDLMR1::RunWaitingBellActions()
+{
+    Guarded("[TfrmMainDLMR1::RunWaitingBellActions]", [&] {
+        std::vector<BellAction> ready;
+        {
+            TNModelWriteGuard model(std::try_to_lock);
+            if (model.Held()) {
+                ready.swap(bellActionsWaiting);
+                for (BellAction& action : ready)
+                    action.underLock();
+            }
+        }
+        for (BellAction& action : ready)
+            action.after();
+        if (bellActionsWaiting.empty()) {
+            if (timerBellActions != nullptr)
+                timerBellActions->SetEnabled(false);
+            return;
+        }
+        LogText("[TfrmMainDLMR1::RunWaitingBellActions] the data are busy; tried again later");
+        if (timerBellActions == nullptr) {
+            timerBellActions = new plat::TTimer(this);
+            timerBellActions->SetInterval(kBellRetryMs);
+            timerBellActions->OnTimer = [this](plat::TComponent*) { RunWaitingBellActions(); };
+        }
+        timerBellActions->SetEnabled(true);
     });
 }

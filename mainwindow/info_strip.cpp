@@ -266,8 +266,13 @@ void TfrmMainDLMR1::StatusVersionBlink(plat::TColor colour, const char* text)
         if (label == nullptr)
             return;
         label->Font().SetColor(colour);
-        if (text != nullptr)
-            label->SetCaption(text);
+        if (text == nullptr)
+            return;
+        // Through the panel, which measures the text; then the bar makes room
+        // for it.
+        const std::string hint = label->Hint();
+        View.StatusBars[1].SetText(text, label->ShowHint() ? hint.c_str() : nullptr);
+        View.ResizeMainStatusBar();
     });
 }
 

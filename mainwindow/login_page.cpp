@@ -43,6 +43,10 @@ constexpr int32_t kMaxNameLength = 128;
 constexpr int32_t kBlinkTag = 999;
 constexpr int64_t kRefusalPauseMs = 300;
 constexpr uint32_t kAutoLoginRetryMs = 10000;
+// A sign-in that got no answer from the service; the first while it is
+// tried again by itself.
+constexpr const char* kNoAnswerRetrying = "Služba neodpovídá. Další pokus o přihlášení za 10 s.";
+constexpr const char* kNoAnswer = "Služba neodpovídá. Zkuste se přihlásit později.";
 
 constexpr const char* kNewAccountHint = "Kliknutím otevřete dialog pro vytvoření nového Uživatelského účtu.";
 constexpr const char* kFirstTimeHint = "Pokud jste ještě Dalmora nepoužívali, klikněte na tlačítko \"Jsem zde poprvé\"";
@@ -229,13 +233,13 @@ void TfrmMainDLMR1::PlaceLoginTitles()
 void TfrmMainDLMR1::ShowLoginForm()
 {
     Guarded("[TfrmMainDLMR1::ShowLoginForm]", [&] {
-        // 1.
+        // 1. The window hides while the page is built.
         LogText("[TfrmMainDLMR1::ShowLoginForm][BEGIN]");
         SetMinSize(0, 0);
         SetAlphaBlend(true);
         SetAlphaBlendValue(0);
 
-        // 2.
+        // 2. Nobody is signed in now.
         signedIn = 0;
         g.NewAccount.PreLoginTestPending = 0;
         loginValid = false;
@@ -243,7 +247,7 @@ void TfrmMainDLMR1::ShowLoginForm()
         EnableLoginButton();
         edit9Pass->SetText("");
 
-        // 3. and 4.
+        // 3. and 4. The login page's titles, shown alone.
         PlaceLoginTitles();
         ShowOrHideWindowPartsForLogin();
         gDesk->SetActivePage("Login");
@@ -281,18 +285,18 @@ void TfrmMainDLMR1::ShowLoginForm()
         if (!usersFolder.empty())
             Uzivatele.Load(usersFolder);
 
-        // 7.
+        // 7. The remembered accounts.
         bool autoSignIn = false;
         bool passwordRemembered = false;
         FillRememberedAccounts(autoSignIn, passwordRemembered);
 
-        // 8.
+        // 8. The fields run their change handlers.
         edit9LoginChange();
         edit9PassChange();
         if (App.IsAutorun == 0)
             ShowApplication("TfrmMainDLMR1::ShowLoginForm", plat::Application::kShowNormal);
 
-        // 9.
+        // 9. An automatic sign-in for the remembered user.
         const bool active = Uzivatele.HasActiveUser();
         if (autoLoginPending) {
             if (autoSignIn) {
@@ -549,9 +553,7 @@ void TfrmMainDLMR1::btn9LoginClick_afterSync(bool success, int32_t resno, const 
             text.DecodeHtmlEntities();
             {
                 MessageBoxShown = 1;
-                struct Closed {
-                    ~Closed() { MessageBoxShown = 0; }
-                } closed;
+                TNScopeExit closed([] { MessageBoxShown = 0; });
                 plat::MessageBox(std::string(text.View()), "Chyba přihlašování", plat::MB_OK | plat::MB_ICONERROR);
             }
             plat::Screen::SetCursor(plat::crDefault);
@@ -562,6 +564,8 @@ void TfrmMainDLMR1::btn9LoginClick_afterSync(bool success, int32_t resno, const 
             timerAutoLogin->SetInterval(kAutoLoginRetryMs);
             timerAutoLogin->SetEnabled(true);
         }
+        if (resno == 0)
+            ShowInfoText(autoLoginPending ? kNoAnswerRetrying : kNoAnswer);
         signedIn = 0;
     });
 }

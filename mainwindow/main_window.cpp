@@ -15,6 +15,7 @@
 #include "mainwindow/window_pages.h"
 #include "online/global.h"
 #include "online/hooks.h"
+#include "online/login.h"
 #include "online/window_state.h"
 #include "platform/core/clock.h"
 #include "platform/core/file.h"
@@ -135,7 +136,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         pDesk->SetLeft(0);
         pDesk->SetTop(0);
 
-        // 4. and 5.
+        // 4. and 5. Chance and the screen size.
         std::srand(static_cast<unsigned>(plat::UnixSeconds()));
         GetScreenSize(&g.ScreenWidth, &g.ScreenHeight);
 
@@ -162,7 +163,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         if (App.IsUpdate == 0)
             DeleteLeftOverInstallers();
 
-        // 11. and 12.
+        // 11. and 12. Double buffering against flicker.
         for (plat::TWinControl* control :
              {static_cast<plat::TWinControl*>(this), static_cast<plat::TWinControl*>(pDesk),
               static_cast<plat::TWinControl*>(pDesk0), static_cast<plat::TWinControl*>(pDesk1),
@@ -173,7 +174,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
             control->SetColor(View.FormColor);
         View.ScreenRows = g.ScreenHeight / 32;
 
-        // 13.
+        // 13. The sounds.
         NactiZvuky();
 
         // 14. The named images; the pictures of the form's own part were
@@ -182,7 +183,7 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         TNImageTable::TellPictureProblems();
         LogText("[CreateDynamicImages] not built yet");
 
-        // 15. and 16.
+        // 15. and 16. The escape button off screen and the main components.
         btnESC->SetBounds(-100, -100, 0, 0);
         CreateMainComponents();
 
@@ -198,12 +199,12 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
             trayIcon->SetTag(0);
         }
 
-        // 18. and 19.
+        // 18. and 19. The data folder of a portable run and the titles.
         TNGlobal::SetPortableDataFolder();
         SetCaption(App.ApplicationTitle);
         plat::Application::SetTitle(App.ApplicationTitle);
 
-        // 20. to 23.
+        // 20. to 23. The tray icon.
         trayIcon->SetIconIndex(App.TrayIconNormal);
         trayIcon->SetActive(true);
         trayIcon->SetIconVisible(true);
@@ -460,6 +461,26 @@ void TfrmMainDLMR1::timerCreateHiddenViewsTimer()
 // ---------------------------------------------------------------------------
 // Hooks
 
+namespace {
+
+// Job 6 fetches the pictures of the shown data; its end only reaches the view.
+void StartPicturesJob()
+{
+    auto* job = new TLogin();
+    job->Tag = 6;
+    job->Value = 0;
+    job->OnTerminate = [] {
+        if (ViewGlobalsConstructed())
+            View.ThreadTerminated(nullptr);
+    };
+    if (!job->Resume()) {
+        delete job;
+        LogText("[StartPicturesJob][ERROR] no thread for the pictures job");
+    }
+}
+
+} // namespace
+
 void TfrmMainDLMR1::InstallHooks()
 {
     MainWindowHooks.ArmOnlineTimer = [](int32_t intervalMs) {
@@ -532,6 +553,7 @@ void TfrmMainDLMR1::InstallHooks()
     ViewMainHooks.popupText = []() -> plat::TComponent* { return Main() != nullptr ? Main()->popupText : nullptr; };
     ViewMainHooks.timerResize = []() -> plat::TComponent* { return Main() != nullptr ? Main()->timerResize : nullptr; };
     ViewMainHooks.DayCellSize = []() -> int32_t { return kDayCellSize; };
+    ViewMainHooks.StartPicturesJob = &StartPicturesJob;
     InstallAlertHooks();
     InstallShutDownHooks();
     InstallStripAndMenuHooks();
@@ -558,6 +580,7 @@ void TfrmMainDLMR1::RemoveHooks()
     ViewMainHooks.popupText = nullptr;
     ViewMainHooks.timerResize = nullptr;
     ViewMainHooks.DayCellSize = nullptr;
+    ViewMainHooks.StartPicturesJob = nullptr;
     RemoveAlertHooks();
     RemoveShutDownHooks();
     RemoveStripAndMenuHooks();

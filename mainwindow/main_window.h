@@ -223,6 +223,17 @@ public:
     int32_t headerNotificationsCount = 0;
     // Set while a bell refresh runs.
     std::atomic<uint8_t> bellRefreshBusy{0};
+    // A bell item's change of the data: `underLock` once the model lock is
+    // free, then `after` without it. The main thread never waits for a load
+    // or a save; a busy lock tries again with timerBellActions.
+    void RunBellActionWhenFree(std::function<void()> underLock, std::function<void()> after);
+    void RunWaitingBellActions();
+    struct BellAction {
+        std::function<void()> underLock;
+        std::function<void()> after;
+    };
+    std::vector<BellAction> bellActionsWaiting;
+    plat::TTimer* timerBellActions = nullptr;
     // The page a search returns to (a control-bar view id).
     int32_t searchReturnPage = kHomepage;
     // The last popup menu of each header button, freed before its next one.
@@ -470,7 +481,7 @@ public:
     // Wakes the screen; tests count.
     std::function<void()> WakeMonitor;
 
-    std::unique_ptr<TNSoundTable> Zvuky;
+    std::unique_ptr<TNSoundTable> Sounds;
     void NactiZvuky();
     void UvolniZvuky();
     // Any thread.
@@ -664,6 +675,14 @@ public:
     // The signed-in parts built, every setting applied, the window shown as
     // the start-up setting says, the settings file saved.
     void AktivujNastaveni();
+    // AktivujNastaveni's steps.
+    void ApplyDisplayFont();
+    // The value of "SettingsAfterStartup".
+    int32_t ApplyUserAndMenuSettings();
+    void RestorePageSettings();
+    void ApplyTrayAndFrameSettings();
+    void StartClockAndDefaultView();
+    void ShowAfterSettings(int32_t afterStartup);
     void AktivujNastaveni_CreateComponents();
     // Stores the window's state, position and size; only with `store`.
     void UlozHodnotyNastaveni(bool store);

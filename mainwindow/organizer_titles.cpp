@@ -74,7 +74,7 @@ void TfrmMainDLMR1::GetAccessibleOrganizer(TNPIMOrganizer* organizer, bool& acce
 {
     accessible = false;
     Guarded("[TfrmMainDLMR1::GetAccessibleOrganizer]", [&] {
-        // 1.
+        // 1. No organizer, nothing to tell.
         if (organizer == nullptr) {
             LogText("[TfrmMainDLMR1::GetAccessibleOrganizer][ERROR] organizer = NULL");
             return;
@@ -86,14 +86,14 @@ void TfrmMainDLMR1::GetAccessibleOrganizer(TNPIMOrganizer* organizer, bool& acce
                         organizer->ID);
             return;
         }
-        // 2.
+        // 2. Whether the user may write to it, and its readable title.
         if (OrganizerMayBeAccessible(organizer->Origin, organizer->Subscribe)) {
             accessible = organizer->UserCanEditRecords();
             if (organizer->ReadableTitle.Length == 0)
                 organizer->ReadableTitle.Set(OrganizerDisplayTitle(TitleSources(*organizer)).c_str());
             return;
         }
-        // 3.
+        // 3. Its second title, once.
         if (organizer->SecondTitle.Length != 0)
             return;
         const TNPIM* set = PIM[organizer->pim_srv_pos];

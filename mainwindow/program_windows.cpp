@@ -59,6 +59,7 @@ void TNMainProgramWindows::InitializeApplication(const char* title)
         return plat::MessageBox(text != nullptr ? text : "", caption != nullptr ? caption : "", flags);
     };
     FoundationHooks.ResetCursor = [] { plat::Screen::SetCursor(plat::crDefault); };
+    FoundationHooks.SetWaitCursor = [] { plat::Screen::SetCursor(plat::crHourGlass); };
 }
 
 void TNMainProgramWindows::CreateMainWindow()

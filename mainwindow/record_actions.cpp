@@ -39,7 +39,7 @@ void TfrmMainDLMR1::EditRecord(TNPIMRecord* record, uint32_t parentRecordID, uin
                                int32_t newRecordType, int32_t organizerArg)
 {
     Guarded("[TfrmMainDLMR1::EditRecord]", [&] {
-        // 1.
+        // 1. The record to edit, or a new one.
         if (record != nullptr) {
             LogTextUInt("[TfrmMainDLMR1::EditRecord][BEGIN] record->ID = ", record->ID);
             LogWrite("[TfrmMainDLMR1::EditRecord] record->Text = ", record->Text.Text, false);

@@ -53,18 +53,18 @@ bool CardLiesIn(const TNViewItem& card, const char* listName)
 void TfrmMainDLMR1::recordClick(plat::TComponent* sender)
 {
     Guarded("[TfrmMainDLMR1::recordClick]", [&] {
-        // 1.
+        // 1. The card clicked.
         LogText("[TfrmMainDLMR1::recordClick][BEGIN] ===================================");
         TNViewItem* card = View.GetComponentByHandle(sender);
         if (card == nullptr)
             return;
         const int32_t account = CardAccount(*card);
-        // 2.
+        // 2. An organizer card opens its calendar or page.
         if (card->DisplayType == kOrganizerCard) {
             pages_->Pages_ShowCalendarOrPage(account, card->UIntValue);
             return;
         }
-        // 3.
+        // 3. The card's record.
         const uint32_t cardId = card->ComponentId;
         const uint32_t recordId = card->record_id;
         int32_t recordPos = -1;
@@ -79,14 +79,14 @@ void TfrmMainDLMR1::recordClick(plat::TComponent* sender)
         record = GetRecordWithPos(account, recordId, recordPos);
         if (card == nullptr || record == nullptr)
             return;
-        // 5. to 7.
+        // 5. to 7. A task or a note is selected; anything else opens in the sideboard.
         if (card->DisplayType == kTaskCard)
             SelectTaskCard(*card, account);
         else if (card->DisplayType == kNoteCard)
             SelectNoteCard(*card, account);
         else
             pages_->OpenSideboard(recordId, account, true);
-        // 8.
+        // 8. Done.
         LogText("[TfrmMainDLMR1::recordClick][END] =====================================");
     });
 }

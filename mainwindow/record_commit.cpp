@@ -106,25 +106,25 @@ void TfrmMainDLMR1::ChangedRecordSaveSequence(int32_t pim_srv_pos, TNPIMRecord* 
     // included; the model lock goes with its own guard before.
     SequenceBytes bytes;
     Guarded(kSequence, [&] {
-        // 1. to 3.
+        // 1. to 3. One sequence at a time, with no synchronisation meanwhile.
         TakeSequenceByte();
         const TNUiJobLock lock = g.WaitUntilSyncJobIsDone(kSequence, 1);
         g.runningChangedRecordSaveSequence = 1;
 
-        // 4. and 5.
+        // 4. and 5. The entry the change goes into.
         TNPIMRecord* entry = CommittableEntry(pim_srv_pos, record, record_pos);
         if (entry == nullptr)
             return;
         TNPIM& account = *PIM[pim_srv_pos];
         TNPIMRecords& records = *account.Records;
 
-        // 6. and 7.
+        // 6. and 7. The tag the record carries, logged.
         const TNPIM* tagsOwner = PIM[record->GetParentPIMPos()];
         LogTextUInt("[TfrmMainDLMR1::ChangedRecordSaveSequence][BEGIN] TagsAssign.GetTagID = ",
                     tagsOwner != nullptr ? tagsOwner->TagsAssign.GetTagID(record->ID) : 0);
         LogTextInt("[TfrmMainDLMR1::ChangedRecordSaveSequence] record_pos = ", record_pos);
 
-        // 8. to 11.
+        // 8. to 11. Stamped, and taken out of the days it stood in.
         record->Changed = TNLocalClock::Now32();
         g.someRecordChangedSoUpdateViews = 3;
         entry->DeleteRecordFromAllDays();
@@ -135,7 +135,7 @@ void TfrmMainDLMR1::ChangedRecordSaveSequence(int32_t pim_srv_pos, TNPIMRecord* 
         // is deleted.
         QueueForSave(account.RecordFileSlot(), raftRecord, record->ID, record_pos, record->Deleted, true);
 
-        // 13. and 14.
+        // 13. and 14. Back into its days.
         if (!created) {
             record->UpdateOrganizerPointer();
             record->AddToAllDays();
@@ -144,12 +144,12 @@ void TfrmMainDLMR1::ChangedRecordSaveSequence(int32_t pim_srv_pos, TNPIMRecord* 
         pimDataReceived = true;
         g.pleaseSavePIM = 1;
 
-        // 15.
+        // 15. The organizers it belongs to learn of the change.
         pages_->OrganizerRecordChanged(entry->OrganizerID);
         if (entry->SaveToOrganizerID != 0 && entry->SaveToOrganizerID != entry->OrganizerID)
             pages_->OrganizerRecordChanged(entry->SaveToOrganizerID);
 
-        // 16.
+        // 16. The views show it.
         LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [QQQ]");
         g.SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
         LogTextInt("[TfrmMainDLMR1::ChangedRecordSaveSequence] record->PleaseSyncRecurrence = ",

@@ -185,7 +185,7 @@ bool TfrmMainDLMR1::CommitRecordChange(int32_t pim_srv_pos, uint32_t recordId, c
         change(*record);
         ChangedRecordSaveSequence(pim_srv_pos, record, recordPos);
     }
-    // 5. and 6.
+    // 5. and 6. The change goes up, and the views show it.
     g.FastSync(syncCaller);
     g.SetUpdateUiTag(__uiUpdateShownData, 0);
     return true;
@@ -252,7 +252,7 @@ void TfrmMainDLMR1::pmnuRecordAddSubrecordClick()
 bool TfrmMainDLMR1::DeleteRecordById(uint32_t recordID, bool askFirst, plat::TForm* ownerForm, int32_t pim_srv_pos)
 {
     return Guarded("[TfrmMainDLMR1::DeleteRecordById]", false, [&] {
-        // 1.
+        // 1. The record and the account holding it.
         const int32_t account =
             pim_srv_pos >= 0 && pim_srv_pos < App.PimServersCount ? pim_srv_pos : AccountHolding(recordID);
         int32_t recordPos = -1;
@@ -261,12 +261,12 @@ bool TfrmMainDLMR1::DeleteRecordById(uint32_t recordID, bool askFirst, plat::TFo
             ShowRecordNotFound();
             return false;
         }
-        // 2.
+        // 2. A recurring record asks what to delete.
         if (IsRecurring(*found)) {
             UniDialog("DeleteRecurringRecord", ownerForm, static_cast<int32_t>(recordID), 0, 0, 0, 0, 0, 0, 0);
             return true;
         }
-        // 3.
+        // 3. Asked first when the caller wants it.
         if (askFirst && plat::MessageBox("Opravdu si přejete smazat tento záznam?", "Smazat záznam",
                                          plat::MB_YESNO | plat::MB_ICONQUESTION) != plat::IDYES)
             return false;

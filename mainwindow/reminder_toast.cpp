@@ -184,13 +184,13 @@ void TfrmMainDLMR1::CreateHintWindow()
 void TfrmMainDLMR1::frmHintActivate()
 {
     Guarded("[TfrmMainDLMR1::frmHintActivate]", [&] {
-        // 1.
+        // 1. The record to remind of, once the dispatcher is free.
         WaitWhileUiDispatcherBusy();
         std::shared_ptr<const TNPIMRecord> record = g.NotifyConstantlyRecord();
         if (record == nullptr || frmHint == nullptr)
             return;
 
-        // 2.
+        // 2. The toast's frame.
         TfrmHint& form = *frmHint;
         form.SetCaption("");
         if (form.shpOuter == nullptr) {
@@ -219,7 +219,7 @@ void TfrmMainDLMR1::frmHintActivate()
             text.SetWidth(widest);
         }
 
-        // 4.
+        // 4. Its size from the text.
         const int clientWidth = std::max(text.Width(), 250) + 36;
         const int clientHeight = text.Height() + 2 * kMargin + kRowHeight + 6;
         text.SetLeft((clientWidth - text.Width()) / 2);
@@ -230,7 +230,7 @@ void TfrmMainDLMR1::frmHintActivate()
         form.shpOuter->SetBounds(0, 0, clientWidth, clientHeight);
         form.shpInner->SetBounds(1, 1, clientWidth - 2, clientHeight - 2);
 
-        // 5.
+        // 5. The record's tag.
         std::string tagTitle;
         bool hasTag = false;
         {
@@ -252,7 +252,7 @@ void TfrmMainDLMR1::frmHintActivate()
             tag.SetBounds(-99, -99, 0, 0);
         }
 
-        // 6. and 7.
+        // 6. and 7. The close and open links.
         plat::TLabel& close = *form.lblClose;
         FillRowLabel(close, "[X]", "Zavřít", kSilver, kWindowColour, 2);
         close.SetBounds(text.Left() + text.Width() - close.Width() + 1, rowTop, close.Width(), kRowHeight);
@@ -260,7 +260,7 @@ void TfrmMainDLMR1::frmHintActivate()
         FillRowLabel(help, "[?]", "Nápověda", kSilver, kWindowColour, 2);
         help.SetBounds(close.Left() - help.Width() - 6, rowTop, help.Width(), kRowHeight);
 
-        // 8.
+        // 8. The toast slides in.
         timerHint->SetTag(kSlidingIn);
         timerHint->SetInterval(kSlideInMs);
         timerHint->SetEnabled(true);

@@ -47,19 +47,26 @@ std::string TNRestartBrake::FilePath()
     return folder.empty() ? std::string() : folder + kFileName;
 }
 
+int64_t TNRestartBrake::HeldFor()
+{
+    const std::string path = FilePath();
+    int64_t last = 0;
+    if (path.empty() || !ReadLastRestart(path, &last))
+        return -1;
+    const int64_t age = plat::UnixSeconds() - last;
+    // A time ahead of the clock (the clock was set back) does not hold the
+    // brake for ever.
+    return age >= 0 && age < kMinimumAgeSeconds ? age : -1;
+}
+
 bool TNRestartBrake::RestartProgram(const char* caller)
 {
     const std::string path = FilePath();
     const int64_t now = plat::UnixSeconds();
-    int64_t last = 0;
-    if (!path.empty() && ReadLastRestart(path, &last)) {
-        const int64_t age = now - last;
-        // A time ahead of the clock (the clock was set back) does not hold
-        // the brake for ever.
-        if (age >= 0 && age < kMinimumAgeSeconds) {
-            LogTextInt(Line(caller, "restart skipped; last automatic restart ").c_str(), static_cast<int32_t>(age));
-            return false;
-        }
+    const int64_t age = HeldFor();
+    if (age >= 0) {
+        LogTextInt(Line(caller, "restart skipped; last automatic restart ").c_str(), static_cast<int32_t>(age));
+        return false;
     }
     // Without the mark the brake could not hold the next start.
     if (path.empty() || !plat::WriteFileAtomically(path, std::to_string(now))) {

@@ -21,6 +21,10 @@ public:
     // True when a copy was started.
     static bool RestartProgram(const char* caller);
 
+    // While the brake holds, the age in seconds of the last automatic
+    // restart; otherwise -1.
+    static int64_t HeldFor();
+
     // The path of the brake's file; empty without a users folder.
     static std::string FilePath();
 

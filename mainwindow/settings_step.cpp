@@ -88,7 +88,8 @@ void SaveSettingsFile()
 void TfrmMainDLMR1::AktivujNastaveni()
 {
     Guarded("[TfrmMainDLMR1::AktivujNastaveni]", [&] {
-        // 1.
+        // 1. The window stays transparent and normal while the settings of
+        // the new session replace the last one's.
         settingsApplied = 0;
         LogText("[AktivujNastaveni][BEGIN]");
         SetAlphaBlend(true);
@@ -97,94 +98,20 @@ void TfrmMainDLMR1::AktivujNastaveni()
         pages_->StopZentorSecondsTimer();
         pages_->ClearSignedInPageState();
 
-        // 2. Each font step fails on its own; the rest goes on.
-        std::string fontName = kDefaultFontName;
-        int32_t fontSize = DisplayFontSize;
-        bool fromSetup = false;
-        Guarded("AktivujNastaveni_DefaultFontName[A]", [&] {
-            const std::string stored(Setup.GetString("DefaultFontName").View());
-            fromSetup = !stored.empty() && Setup.Find("DefaultFontSize") >= 0;
-            if (fromSetup && View.Destroyed != 0) {
-                MessageBoxShown = 1;
-                struct Closed {
-                    ~Closed() { MessageBoxShown = 0; }
-                } closed;
-                plat::MessageBox("[AktivujNastaveni][View.Destructed=true] Nelze nastavit font!", "Chyba",
-                                 plat::MB_OK | plat::MB_ICONERROR);
-                fromSetup = false;
-                return;
-            }
-            if (fromSetup) {
-                fontName = stored;
-                fontSize = std::clamp(Setup.GetInt("DefaultFontSize"), kMinFontSize, kMaxFontSize);
-            }
-        });
-        Guarded("AktivujNastaveni_DefaultFontName[B]", [&] {
-            DisplayFontName = DisplayFontName2 = fontName;
-            DisplayFontSize = fontSize;
-            if (View.Destroyed == 0) {
-                View.FontName = View.TitleFontName = fontName;
-                View.FontSize = fontSize;
-            }
-        });
-        Guarded("AktivujNastaveni_DefaultFontName[C]", [&] {
-            Font().SetName(fontName);
-            Font().SetSize(fontSize);
-        });
+        // 2. The display font.
+        ApplyDisplayFont();
 
         // 3. The default order list and the per-view values belong to the
         // pages' state cleared in step 1.
         LogText("[AktivujNastaveni] g.initOrganizersColorsList");
 
-        // 4.
-        if (g.ActiveUserExists() && Uzivatele.HasActiveUser()) {
-            if (Setup.Find("User_Settings_FinishedTasksTimeout") >= 0) {
-                const int32_t timeout = Setup.GetInt("User_Settings_FinishedTasksTimeout");
-                Uzivatele.UpdateUser(Uzivatele.AktivniUzivatel,
-                                     [timeout](TNUser& user) { user.FinishedTasksTimeout = timeout; });
-            }
-        } else {
-            LogText("[AktivujNastaveni][ERROR] g.ActiveUserExists() = false");
-        }
+        // 4-5. The user's values and the menu items that mirror settings.
+        const int32_t afterStartup = ApplyUserAndMenuSettings();
 
-        // 5.
-        for (const CheckedSetting& setting : kCheckedSettings) {
-            if (plat::TMenuItem* item = MainMenu2->FindByName(setting.item))
-                item->SetChecked(Setup.GetBool(setting.key));
-        }
-        if (App.IsDev == 0)
-            g.SetAutorun(Setup.GetBool("Settings_RunAppWithWindowsBoot") ? 1 : 0, 0);
-        MainMenu2->FindByName("mnuDontExit")->SetChecked(!Setup.GetBool("SettingsAppExitAllowed"));
-        cachedAutoHide = Setup.GetBool("Settings_AutoHide");
-        UpdateDefaultPostponeMinutesMenus(Setup.GetInt("Settings_DefaultNotificationPostponeMinutes"));
-        const int32_t afterStartup = Setup.GetInt("SettingsAfterStartup");
-        const char* afterStartupItems[] = {"mnuAfterStartupKeepHidden", "mnuAfterStartupShow",
-                                           "mnuAfterStartupMinimize"};
-        for (int32_t mode = 0; mode < 3; ++mode) {
-            if (plat::TMenuItem* item = MainMenu2->FindByName(afterStartupItems[mode]))
-                item->SetChecked(mode == (afterStartup == 1 || afterStartup == 2 ? afterStartup : 0));
-        }
+        // 6. The pages' remembered views and selections.
+        RestorePageSettings();
 
-        // 6.
-        LogText("[AktivujNastaveni] SetUpDayboxModeValues");
-        pages_->SetUpDayboxModeValues(IntCreatedWith("homepageCalendarDayboxMode", 4, TNSetupItem::kInt32), false);
-        bool weeksFromSetup = false;
-        zentorWeeksByDaysCount = PositiveOr("zentorWeeksByDaysCount", 3, &weeksFromSetup);
-        LogTextInt(weeksFromSetup ? "[AktivujNastaveni][BY_SETUP] g.zentorWeeksByDaysCount = "
-                                  : "[AktivujNastaveni][DEFAULT] g.zentorWeeksByDaysCount = ",
-                   zentorWeeksByDaysCount);
-        LogText("[AktivujNastaveni] UpdateMenu_zentorWeeksByDaysCount");
-        pages_->UpdateMenu_zentorWeeksByDaysCount();
-        bool viewByFromSetup = false;
-        pages_->SetCalendarViewBy(PositiveOr("calendarViewBy", 4, &viewByFromSetup));
-        pages_->SelectHomepageItems(IntCreatedWith("selectedHpTasksTagId", 0, TNSetupItem::kInt32),
-                                    IntCreatedWith("selectedHpTasksPimSrvPos", 0, TNSetupItem::kInt32),
-                                    IntCreatedWith("selectedHpNoteId", 0, TNSetupItem::kInt32),
-                                    IntCreatedWith("selectedHpNotePimSrvPos", 0, TNSetupItem::kInt32));
-        pages_->SetListFilters(IntCreatedWith("btnTasksTags_Scheduled", 1, TNSetupItem::kBool) != 0,
-                               IntCreatedWith("btnNotesTags_AllNotes", 1, TNSetupItem::kBool) != 0);
-
-        // 7.
+        // 7. The log window, in development runs only.
         if (App.IsDev != 0) {
             if (plat::TMenuItem* item = MainMenu2->FindByName("mnuShowLogWindow")) {
                 item->SetVisible(true);
@@ -195,23 +122,14 @@ void TfrmMainDLMR1::AktivujNastaveni()
                 ShowLogWindow(false);
         }
 
-        // 8.
+        // 8. Sound.
         LogText("[AktivujNastaveni] g.NastavitPovoleniZvuku");
         ApplyPovolitZvuk();
 
-        // 9.
-        const bool trayShown = Setup.GetBool("ShowTrayIcon");
-        MainMenu2->FindByName("mnuShowTrayIcon")->SetChecked(trayShown);
-        trayIcon->SetIconIndex(App.TrayIconNormal);
-        trayIcon->SetActive(trayShown);
-        trayIcon->SetIconVisible(trayShown);
-        MainMenu2->FindByName("mnuDblClickOnTrayIconOpensWeb")->SetChecked(Setup.GetBool("DblClickOnTrayIconOpensWeb"));
-        SetMenu(MainMenu2);
-        SetBorderIcons(BorderIcons() | plat::biMaximize);
-        SetBorderStyle(plat::TFormBorderStyle::bsSizeable);
-        pages_->Clear_mnuCalendars();
+        // 9. The tray icon and the window's frame.
+        ApplyTrayAndFrameSettings();
 
-        // 10.
+        // 10. The signed-in components, opened on the home page.
         LogText("[AktivujNastaveni] AktivujNastaveni_CreateComponents");
         AktivujNastaveni_CreateComponents();
         LogText("[AktivujNastaveni] Before ControlButtonClick(component->ClickBox)");
@@ -222,42 +140,154 @@ void TfrmMainDLMR1::AktivujNastaveni()
         g.UpdateTodayWindowSize();
         LogText("[AktivujNastaveni] After g.UpdateTodayWindowSize()");
 
-        // 11.
-        RegisterHotkeysFromSettings();
-        StartClock();
-        timerOnline->SetTag(0);
-        g.OnlineTimerTag = 0;
-        LogText("[AktivujNastaveni] Show by-user-requested view");
-        if (Setup.Find("controlDefaultView") >= 0) {
-            const int32_t code = Setup.GetInt("controlDefaultView");
-            const char* checked = "mnuDefaultView_Homepage";
-            for (const DefaultViewItem& view : kDefaultViewItems) {
-                if (view.code == code)
-                    checked = view.item;
-            }
-            if (plat::TMenuItem* item = MainMenu2->FindByName(checked))
-                item->SetChecked(true);
-            controlOpenRequestedView(code);
-        }
+        // 11. Hot keys, the clock and the view the user asked to start with.
+        StartClockAndDefaultView();
 
-        // 12.
-        LogText("[AktivujNastaveni] Show main window");
-        if (App.IsAutorun == 0) {
-            SetAlphaBlendValue(255);
-            SetAlphaBlend(false);
-        } else if (afterStartup == 1) {
-            ShowApplication("AktivujNastaveni", plat::Application::kShowNormal);
-        } else if (afterStartup == 2) {
-            ShowApplication("AktivujNastaveni", plat::Application::kShowMinimized);
-        } else {
-            trayIcon->HideApplication();
-        }
+        // 12. The window shows as the run and the settings ask.
+        ShowAfterSettings(afterStartup);
 
-        // 13.
+        // 13. Applied: the settings file keeps what was created meanwhile.
         settingsApplied = 1;
         SaveSettingsFile();
         LogText("[AktivujNastaveni][END]");
     });
+}
+
+void TfrmMainDLMR1::ApplyDisplayFont()
+{
+    // Each font step fails on its own; the rest goes on.
+    std::string fontName = kDefaultFontName;
+    int32_t fontSize = DisplayFontSize;
+    bool fromSetup = false;
+    Guarded("AktivujNastaveni_DefaultFontName[A]", [&] {
+        const std::string stored(Setup.GetString("DefaultFontName").View());
+        fromSetup = !stored.empty() && Setup.Find("DefaultFontSize") >= 0;
+        if (fromSetup && View.Destroyed != 0) {
+            MessageBoxShown = 1;
+            TNScopeExit closed([] { MessageBoxShown = 0; });
+            plat::MessageBox("[AktivujNastaveni][View.Destructed=true] Nelze nastavit font!", "Chyba",
+                             plat::MB_OK | plat::MB_ICONERROR);
+            fromSetup = false;
+            return;
+        }
+        if (fromSetup) {
+            fontName = stored;
+            fontSize = std::clamp(Setup.GetInt("DefaultFontSize"), kMinFontSize, kMaxFontSize);
+        }
+    });
+    Guarded("AktivujNastaveni_DefaultFontName[B]", [&] {
+        DisplayFontName = DisplayFontName2 = fontName;
+        DisplayFontSize = fontSize;
+        if (View.Destroyed == 0) {
+            View.FontName = View.TitleFontName = fontName;
+            View.FontSize = fontSize;
+        }
+    });
+    Guarded("AktivujNastaveni_DefaultFontName[C]", [&] {
+        Font().SetName(fontName);
+        Font().SetSize(fontSize);
+    });
+}
+
+int32_t TfrmMainDLMR1::ApplyUserAndMenuSettings()
+{
+    if (g.ActiveUserExists() && Uzivatele.HasActiveUser()) {
+        if (Setup.Find("User_Settings_FinishedTasksTimeout") >= 0) {
+            const int32_t timeout = Setup.GetInt("User_Settings_FinishedTasksTimeout");
+            Uzivatele.UpdateUser(Uzivatele.AktivniUzivatel,
+                                 [timeout](TNUser& user) { user.FinishedTasksTimeout = timeout; });
+        }
+    } else {
+        LogText("[AktivujNastaveni][ERROR] g.ActiveUserExists() = false");
+    }
+
+    // The menu items that mirror settings.
+    for (const CheckedSetting& setting : kCheckedSettings) {
+        if (plat::TMenuItem* item = MainMenu2->FindByName(setting.item))
+            item->SetChecked(Setup.GetBool(setting.key));
+    }
+    if (App.IsDev == 0)
+        g.SetAutorun(Setup.GetBool("Settings_RunAppWithWindowsBoot") ? 1 : 0, 0);
+    MainMenu2->FindByName("mnuDontExit")->SetChecked(!Setup.GetBool("SettingsAppExitAllowed"));
+    cachedAutoHide = Setup.GetBool("Settings_AutoHide");
+    UpdateDefaultPostponeMinutesMenus(Setup.GetInt("Settings_DefaultNotificationPostponeMinutes"));
+    const int32_t afterStartup = Setup.GetInt("SettingsAfterStartup");
+    const char* afterStartupItems[] = {"mnuAfterStartupKeepHidden", "mnuAfterStartupShow", "mnuAfterStartupMinimize"};
+    for (int32_t mode = 0; mode < 3; ++mode) {
+        if (plat::TMenuItem* item = MainMenu2->FindByName(afterStartupItems[mode]))
+            item->SetChecked(mode == (afterStartup == 1 || afterStartup == 2 ? afterStartup : 0));
+    }
+    return afterStartup;
+}
+
+void TfrmMainDLMR1::RestorePageSettings()
+{
+    LogText("[AktivujNastaveni] SetUpDayboxModeValues");
+    pages_->SetUpDayboxModeValues(IntCreatedWith("homepageCalendarDayboxMode", 4, TNSetupItem::kInt32), false);
+    bool weeksFromSetup = false;
+    zentorWeeksByDaysCount = PositiveOr("zentorWeeksByDaysCount", 3, &weeksFromSetup);
+    LogTextInt(weeksFromSetup ? "[AktivujNastaveni][BY_SETUP] g.zentorWeeksByDaysCount = "
+                              : "[AktivujNastaveni][DEFAULT] g.zentorWeeksByDaysCount = ",
+               zentorWeeksByDaysCount);
+    LogText("[AktivujNastaveni] UpdateMenu_zentorWeeksByDaysCount");
+    pages_->UpdateMenu_zentorWeeksByDaysCount();
+    bool viewByFromSetup = false;
+    pages_->SetCalendarViewBy(PositiveOr("calendarViewBy", 4, &viewByFromSetup));
+    pages_->SelectHomepageItems(IntCreatedWith("selectedHpTasksTagId", 0, TNSetupItem::kInt32),
+                                IntCreatedWith("selectedHpTasksPimSrvPos", 0, TNSetupItem::kInt32),
+                                IntCreatedWith("selectedHpNoteId", 0, TNSetupItem::kInt32),
+                                IntCreatedWith("selectedHpNotePimSrvPos", 0, TNSetupItem::kInt32));
+    pages_->SetListFilters(IntCreatedWith("btnTasksTags_Scheduled", 1, TNSetupItem::kBool) != 0,
+                           IntCreatedWith("btnNotesTags_AllNotes", 1, TNSetupItem::kBool) != 0);
+}
+
+void TfrmMainDLMR1::ApplyTrayAndFrameSettings()
+{
+    const bool trayShown = Setup.GetBool("ShowTrayIcon");
+    MainMenu2->FindByName("mnuShowTrayIcon")->SetChecked(trayShown);
+    trayIcon->SetIconIndex(App.TrayIconNormal);
+    trayIcon->SetActive(trayShown);
+    trayIcon->SetIconVisible(trayShown);
+    MainMenu2->FindByName("mnuDblClickOnTrayIconOpensWeb")->SetChecked(Setup.GetBool("DblClickOnTrayIconOpensWeb"));
+    SetMenu(MainMenu2);
+    SetBorderIcons(BorderIcons() | plat::biMaximize);
+    SetBorderStyle(plat::TFormBorderStyle::bsSizeable);
+    pages_->Clear_mnuCalendars();
+}
+
+void TfrmMainDLMR1::StartClockAndDefaultView()
+{
+    RegisterHotkeysFromSettings();
+    StartClock();
+    timerOnline->SetTag(0);
+    g.OnlineTimerTag = 0;
+    LogText("[AktivujNastaveni] Show by-user-requested view");
+    if (Setup.Find("controlDefaultView") >= 0) {
+        const int32_t code = Setup.GetInt("controlDefaultView");
+        const char* checked = "mnuDefaultView_Homepage";
+        for (const DefaultViewItem& view : kDefaultViewItems) {
+            if (view.code == code)
+                checked = view.item;
+        }
+        if (plat::TMenuItem* item = MainMenu2->FindByName(checked))
+            item->SetChecked(true);
+        controlOpenRequestedView(code);
+    }
+}
+
+void TfrmMainDLMR1::ShowAfterSettings(int32_t afterStartup)
+{
+    LogText("[AktivujNastaveni] Show main window");
+    if (App.IsAutorun == 0) {
+        SetAlphaBlendValue(255);
+        SetAlphaBlend(false);
+    } else if (afterStartup == 1) {
+        ShowApplication("AktivujNastaveni", plat::Application::kShowNormal);
+    } else if (afterStartup == 2) {
+        ShowApplication("AktivujNastaveni", plat::Application::kShowMinimized);
+    } else {
+        trayIcon->HideApplication();
+    }
 }
 
 void TfrmMainDLMR1::AktivujNastaveni_CreateComponents()
@@ -319,6 +349,6 @@ void TfrmMainDLMR1::ApplyPovolitZvuk()
     const bool on = Setup.GetBool("PovolitZvuk");
     if (plat::TMenuItem* item = MainMenu2->FindByName("mnuPovolitZvuk"))
         item->SetChecked(on);
-    if (Zvuky)
-        Zvuky->SoundOn = on;
+    if (Sounds)
+        Sounds->SoundOn = on;
 }

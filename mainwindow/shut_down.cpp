@@ -103,7 +103,7 @@ void TfrmMainDLMR1::pmnuExitClick()
 void TfrmMainDLMR1::FormCloseQuery(bool& canClose)
 {
     Guarded("[TfrmMainDLMR1::FormCloseQuery]", [&] {
-        // 1.
+        // 1. No close while a sign-in runs.
         if (g.runningLogin) {
             LogText("[FormCloseQuery][RETURN] g.LoginInProgress = true");
             canClose = false;
@@ -116,15 +116,15 @@ void TfrmMainDLMR1::FormCloseQuery(bool& canClose)
             canClose = false;
             return;
         }
-        // 2.
+        // 2. The window fades out while it decides.
         LogText("[FormCloseQuery][BEGIN]");
         SetAlphaBlendValue(0);
         SetAlphaBlend(true);
-        // 3.
+        // 3. Hide to the tray, or really end.
         const bool hideInstead = c.RealExit == 0 && c.ExitAllowed == 0 && App.IsDev == 0 &&
                                  !Setup.GetBool("SettingsAppExitAllowed") && gDesk->ActivePage() != "Login";
         canClose = hideInstead ? HideInsteadOfClosing() : QueryRealExit();
-        // 8.
+        // 8. The answer.
         LogTextInt("[FormCloseQuery][END] CanClose = ", canClose ? 1 : 0);
     });
 }
@@ -156,7 +156,7 @@ bool TfrmMainDLMR1::HideInsteadOfClosing()
 
 bool TfrmMainDLMR1::QueryRealExit()
 {
-    // 4.
+    // 4. The clock and the tray icon stop; the run is closing.
     timerHodiny->SetEnabled(false);
     g.Close = 1;
     trayIcon->SetTag(0);
@@ -184,7 +184,7 @@ bool TfrmMainDLMR1::QueryRealExit()
         timerCloseApp->SetEnabled(true);
         return false;
     }
-    // 7.
+    // 7. The user is logged out and the close goes on.
     g.OdhlasUzivatele(true);
     return true;
 }
@@ -213,18 +213,18 @@ void TfrmMainDLMR1::timerCloseAppTimer()
 void TfrmMainDLMR1::FormClose()
 {
     Guarded("[TfrmMainDLMR1::FormClose]", [&] {
-        // 1.
+        // 1. The closing byte, first of all.
         LogText("[FormClose][BEGIN] <APP-END>");
         g.Close = 1;
         // The loop may still deliver a tick that fell due before it ends:
         // nothing of the window runs after its close.
         StopTimersOf(*this);
-        // 2.
+        // 2. The hint timer and the toast.
         timerHint->SetEnabled(false);
         timerHint->SetTag(0);
         if (onCloseToast)
             onCloseToast();
-        // 3. and 4.
+        // 3. and 4. The hot keys and the foreground hook go.
         LogText("[FormClose] UnregisterAllHotkeys");
         UnregisterAllHotkeys();
         if (foregroundHookInstalled_) {
@@ -232,10 +232,10 @@ void TfrmMainDLMR1::FormClose()
             plat::RemoveForegroundHook();
             foregroundHookInstalled_ = false;
         }
-        // 5.
+        // 5. The data files are closed.
         LogText("[FormClose] raf.closeAllFiles");
         raf.closeAllFiles();
-        // 6.
+        // 6. The sounds are freed.
         LogText("[FormClose] UvolniZvuky");
         if (onReleaseSounds)
             onReleaseSounds();
@@ -250,13 +250,14 @@ void TfrmMainDLMR1::FormClose()
         update.realExit = c.RealExit != 0;
         if (update.doNotUpdate || DecideUpdateCompletion(update) != TNUpdateCompletion::None)
             CompleteAutoUpdateAtClose();
-        // 8.
-        if (pleaseRestartApplication) {
+        // 8. A close for an update never ends the program: it comes back,
+        // updated, or tells at its next check why it could not be.
+        if (pleaseRestartApplication || g.CloseForUpdate != 0) {
             LogWrite("[FormClose] pleaseRestartApplication = true; calling ShellExecute() ",
                      plat::ProgramFile().c_str(), false);
             TNRestartBrake::RestartProgram("[FormClose]");
         }
-        // 9.
+        // 9. The end line.
         LogText("[FormClose][END] <APP-END>");
     });
     formClosed_ = true;
@@ -295,12 +296,12 @@ void TfrmMainDLMR1::timerEmergencyAppCloseTimer()
     if (emergencyStarted_.exchange(true))
         return;
     Guarded(kEmergency, [&] {
-        // 1. and 2.
+        // 1. and 2. The close must really end the program.
         LogText(EmergencyLine("[BEGIN][ERROR][EXCEPTION]").c_str());
         c.ExitAllowed = 1;
         c.RealExit = 1;
         g.SetUpdateUiTag(__uiCloseApplication, 0);
-        // 3. and 4.
+        // 3. and 4. The online pass and a record save are waited for.
         WaitForFlagThenClear(g.OnlineThreadRunning, EmergencyLine(" Waiting for g.OnlineThreadRunning... ").c_str());
         WaitForFlagThenClear(g.runningChangedRecordSaveSequence,
                              EmergencyLine(" Waiting for g.runningChangedRecordSaveSequence... ").c_str());
@@ -314,7 +315,7 @@ void TfrmMainDLMR1::timerEmergencyAppCloseTimer()
             TNRestartBrake::RestartProgram(kEmergency);
             LogText(EmergencyLine(" After calling ShellExecute()... ").c_str());
         }
-        // 7.
+        // 7. The application ends.
         plat::Application::Terminate();
         LogText(EmergencyLine("[END][ERROR][EXCEPTION] After calling Application->Terminate()... ").c_str());
     });

@@ -7,6 +7,7 @@
 #include "foundation/users.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/page_services.h"
+#include "mainwindow/restart_brake.h"
 #include "model/pim.h"
 #include "online/global.h"
 #include "online/update.h"
@@ -133,6 +134,15 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         pages_->UpdateZentor(1);
         break;
     case __uiCloseApplication:
+        // A close for an update that could not start the program again
+        // would end it: the update then waits for the end of the run.
+        if (g.CloseForUpdate != 0 && TNRestartBrake::HeldFor() >= 0) {
+            LogText("[timerUpdateUITimer] __uiCloseApplication: no restart now; the update waits for the end");
+            g.CloseForUpdate = 0;
+            c.ExitAllowed = 0;
+            c.RealExit = 0;
+            break;
+        }
         SetTrayIcon(App.TrayIconOffline);
         Close();
         break;
@@ -150,6 +160,7 @@ void TfrmMainDLMR1::DispatchUiTag(int16_t tag, uint32_t param)
         break;
     case __uiRunAppUpdate:
         SetTrayIcon(App.TrayIconOffline);
+        g.CloseForUpdate = 1;
         g.WantUpdate = 1;
         c.RealExit = 1;
         c.ExitAllowed = 0;

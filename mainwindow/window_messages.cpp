@@ -86,16 +86,13 @@ plat::LRESULT TfrmMainDLMR1::WMActivate(plat::WPARAM state)
     // Hiding the window deactivates it again, inside this handler.
     if (activateBusy_.exchange(true))
         return 0;
-    struct Release {
-        std::atomic<bool>& busy;
-        ~Release() { busy = false; }
-    } release{activateBusy_};
+    TNScopeExit release([this] { activateBusy_ = false; });
     Guarded("[TfrmMainDLMR1::WMActivate]", [&] {
         if (g.Close != 0 || state != plat::WA_INACTIVE)
             return;
-        // 1.
+        // 1. An escape first closes what is open.
         btnESCClick();
-        // 2.
+        // 2. The auto-hide, unless a dialog or the log window is in front.
         const bool dialogOpen = dialogDepth_ != 0 || MessageBoxShown != 0;
         const bool logWindowInFront = frmLogDLMR1 != nullptr && plat::GetForegroundForm() == frmLogDLMR1;
         if (cachedAutoHide && !dialogOpen && trayIcon->ApplicationVisible() && !logWindowInFront &&
@@ -104,14 +101,14 @@ plat::LRESULT TfrmMainDLMR1::WMActivate(plat::WPARAM state)
             trayIcon->HideApplication();
         }
     });
-    // 3.
+    // 3. Handled.
     return 0;
 }
 
 void TfrmMainDLMR1::DisplayChange()
 {
     Guarded("[TfrmMainDLMR1::DisplayChange]", [&] {
-        // 1.
+        // 1. Only a shown window follows the display.
         if (!trayIcon->ApplicationVisible())
             return;
         // 2. The size handled last, not the start size: after A, B and A
@@ -120,11 +117,11 @@ void TfrmMainDLMR1::DisplayChange()
         const int32_t height = plat::Screen::Height();
         if (width == handledScreenWidth_ && height == handledScreenHeight_)
             return;
-        // 3.
+        // 3. A run started by the system leaves it.
         LogTextInt("[DisplayChange] App.IsAutorun = ", App.IsAutorun);
         if (App.IsAutorun != 0)
             return;
-        // 4.
+        // 4. The clock starts over from now.
         const int64_t now = plat::UnixSeconds();
         g.ClockTime = now;
         g.SecondStartTime = now;

@@ -129,7 +129,7 @@ int32_t TNPIMAlerts::Add(TNString* answer)
         if (answer == nullptr) {
             return -1;
         }
-        LogWrite("[TNPIMAlerts::Add] ", answer->Text, false);
+        LogAnswer("[TNPIMAlerts::Add] ", answer->View());
         TNAnswerItem in(*answer);
         int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {

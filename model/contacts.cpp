@@ -143,7 +143,7 @@ int32_t TNPIMContacts::Add(TNString* answer)
         if (answer == nullptr) {
             return -1;
         }
-        LogWrite("[TNPIMContacts::Add] ", answer->Text, false);
+        LogAnswer("[TNPIMContacts::Add] ", answer->View());
         TNAnswerItem in(*answer);
         int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {

@@ -101,7 +101,7 @@ int32_t TNPIMContactsRequests::Add(TNString* answer)
         if (answer == nullptr) {
             return -1;
         }
-        LogWrite("[TNPIMContactsRequests::Add] ", answer->Text, false);
+        LogAnswer("[TNPIMContactsRequests::Add] ", answer->View());
         TNAnswerItem in(*answer);
         int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {

@@ -70,13 +70,24 @@ private:
     TNString& answer_;
 };
 
+// The answer item's "ID" when the service may send it: 1 up to below the
+// temporary range. Any other (missing, 0, negative, beyond 32 bits, one of
+// the client's temporary ids) would overwrite another item or be uploaded
+// back as new: the item is refused with one log line and counted.
+bool TakeAnswerID(TNAnswerItem& in, const char* caller, uint32_t& id);
+// Answer items refused for their id since the process started.
+int32_t RefusedAnswerItems();
+
 // The item the answer's "ID" names, found or appended to the collection,
 // takes over the fields every answer item starts with; PleaseSync is
-// cleared. Its position, or -1 when the collection cannot grow.
+// cleared. Its position, or -1 when its id is refused or the collection
+// cannot grow.
 template <class Collection> int32_t TakeAnswerItem(Collection& items, TNAnswerItem& in)
 {
     uint32_t id = 0;
-    in.Number("ID", id);
+    if (!TakeAnswerID(in, "[TakeAnswerItem]", id)) {
+        return -1;
+    }
     int32_t pos = items.PosForIDOrAppend(id);
     if (pos < 0) {
         return -1;

@@ -114,7 +114,7 @@ int32_t TNPIMNotifications::Add(TNString* answer)
         if (answer == nullptr) {
             return -1;
         }
-        LogWrite("[TNPIMNotifications::Add][A] ", answer->Text, false);
+        LogAnswer("[TNPIMNotifications::Add][A] ", answer->View());
         TNAnswerItem in(*answer);
         int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {

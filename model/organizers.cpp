@@ -192,7 +192,7 @@ int32_t TNPIMOrganizers::Add(TNString* answer, bool log)
             return -1;
         }
         if (log) {
-            LogWrite("[TNPIMOrganizers::Add] ", answer->Text, false);
+            LogAnswer("[TNPIMOrganizers::Add] ", answer->View());
         }
         TNAnswerItem in(*answer);
         int32_t countBefore = Count;

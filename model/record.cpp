@@ -175,7 +175,8 @@ void TNPIMRecord::WriteFieldsTo(TNBodyWriter& w) const
         w.Unsigned(value, 4);
     }
     w.Signed(Type, 1);
-    w.Signed(EventType, 1);
+    // An event type's id, temporary ones above 2^31 included, whole.
+    w.Unsigned(static_cast<uint32_t>(EventType), 4);
     w.String(Text);
     w.Signed(Importance, 1);
     w.Signed(Finished, 1);
@@ -231,7 +232,8 @@ bool TNPIMRecord::ReadFieldsFrom(TNBodyReader& r, uint32_t version)
     CreatedByUserID = r.Unsigned(4);
     ParentID = r.Unsigned(4);
     Type = static_cast<int32_t>(r.Unsigned(1));
-    EventType = static_cast<int32_t>(r.Unsigned(1));
+    // Versions before 4 kept one byte of it.
+    EventType = static_cast<int32_t>(r.Unsigned(version >= 4 ? 4 : 1));
     r.String(Text);
     Importance = r.Signed(1);
     Finished = static_cast<int32_t>(r.Unsigned(1));

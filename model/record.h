@@ -58,7 +58,7 @@ public:
     static constexpr int32_t kRequestStrings = 10;
     static constexpr int32_t kOccurrencesPerRequest = 100;
     // Version written by Save.
-    static constexpr uint8_t kStoredVersion = 3;
+    static constexpr uint8_t kStoredVersion = 4;
 
     TNPIM* ParentPIM = nullptr;
     TNPIMOrganizer* Organizer = nullptr;

@@ -169,7 +169,8 @@ void TNPIMRecord::GetDataToSync(TNString* body)
         AppendUnsigned(body, "&CreatedByUserID=", CreatedByUserID);
         AppendUnsigned(body, "&ParentID=", ParentID);
         AppendSigned(body, "&TypeID=", Type);
-        AppendSigned(body, "&EventType=", EventType);
+        // An id: temporary ones lie above 2^31.
+        AppendUnsigned(body, "&EventType=", static_cast<uint32_t>(EventType));
         AppendPair(body, "&Text=", Text.View().empty() ? "" : Text.Text);
         if (!limited) {
             AppendSigned(body, "&Importance=", Importance);

@@ -280,40 +280,39 @@ bool TNPIMRecords::SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted)
 
 // ---------------------------------------------------------------- answers
 
-int32_t TNPIMRecords::Add(TNString* element)
+int32_t TNPIMRecords::Add(TNString* element, bool inOrder)
 {
     return Guarded("[TNPIMRecords::Add]", -1, [&] {
         if (element == nullptr) {
             return -1;
         }
         TNModelWriteGuard lock;
-        // 1. The record of the answer's id, or a new one.
+        // 1. The record of the answer's id, or a new one; an id the
+        // service cannot have given is refused.
         uint32_t id = 0;
-        TNAnswerItem(*element).Number("ID", id);
-        int32_t pos = -1;
-        if (id != 0) {
-            ForEachPosOfID(id, [&](int32_t p) {
-                if (pos < 0 && !Items[p]->Virtual) {
-                    pos = p;
-                }
-            });
-        } else {
-            for (int32_t i = 0; i < Count && pos < 0; ++i) {
-                if (Items[i] != nullptr && Items[i]->ID == 0 && !Items[i]->Virtual) {
-                    pos = i;
-                }
-            }
+        TNAnswerItem head(*element);
+        if (!TakeAnswerID(head, "[TNPIMRecords::Add]", id)) {
+            return -1;
         }
+        int32_t pos = -1;
+        ForEachPosOfID(id, [&](int32_t p) {
+            if (pos < 0 && !Items[p]->Virtual) {
+                pos = p;
+            }
+        });
         if (pos >= 0 && Items[pos]->PleaseSync) {
             // The user's change waits for upload and wins: the service's copy
             // only counts for the download, and comes again after the upload.
             uint32_t changed = 0;
             TNAnswerItem(*element).Number("Changed", changed);
-            CountForOrganizer(Items[pos]->OrganizerID, changed);
+            if (inOrder) {
+                CountForOrganizer(Items[pos]->OrganizerID, changed);
+            }
             LogTextUInt("[TNPIMRecords::Add] pending local change kept; ID = ", id);
             return pos;
         }
-        if (pos < 0) {
+        const bool isNew = pos < 0;
+        if (isNew) {
             if (!Resize(Count + 1)) {
                 return -1;
             }
@@ -323,15 +322,24 @@ int32_t TNPIMRecords::Add(TNString* element)
         // Out of the index while its days still are the ones it is filed
         // under.
         record.DeleteRecordFromAllDays();
+        const uint32_t downloadedStamp = record.Changed;
         // 2.-4. The answer's fields; what was built from the old ones goes.
         record.ParseFromXML(element);
+        if (!inOrder && downloadedStamp != 0) {
+            record.Changed = downloadedStamp;
+        }
         NoteIDChanged(pos);
         pimDataReceived = true;
         record.PleaseSync = false;
         record.ShortTitle.Clear();
         record.TagID = 0;
+        if (isNew && inOrder && CollectArrivals) {
+            arrivals_.push_back(record.ID);
+        }
         // 5. Counted for its organizer's download.
-        CountForOrganizer(record.OrganizerID, record.Changed);
+        if (inOrder) {
+            CountForOrganizer(record.OrganizerID, record.Changed);
+        }
         // 6.-7. Its length, then saved as the editor saves.
         record.CalcEventLength();
         SaveOrDeleteRecordByPos(pos, false);
@@ -367,7 +375,7 @@ int32_t TNPIMRecords::GetUpdatedRecords(TNString* answer)
             if (!records.GetXmlValue(std::to_string(n).c_str(), nullptr, 0, &item, false)) {
                 return taken;
             }
-            if (Add(&item) >= 0) {
+            if (Add(&item, false) >= 0) {
                 ++taken;
             } else {
                 LogWrite("[TNPIMRecords::GetUpdatedRecords][ERROR] Add(line) = ", item.Text, false);
@@ -532,6 +540,38 @@ uint32_t TNPIMRecords::GetDataToSync(TNString* body, const TNUploadSkip& skip)
         LogText("[TNPIMRecords::GetDataToSync][END]");
         return result;
     });
+}
+
+uint32_t TNPIMRecords::FindUploadedCopy(const TNPIMRecord& pending, uint32_t userID) const
+{
+    auto same = [](const TNString& a, const TNString& b) { return a.View() == b.View(); };
+    auto sameTime = [](const TNTime& a, const TNTime& b) {
+        return a.Den == b.Den && a.Mesic == b.Mesic && a.Rok == b.Rok && a.Hodina == b.Hodina && a.Minuta == b.Minuta &&
+               a.Sekunda == b.Sekunda;
+    };
+    for (uint32_t id : arrivals_) {
+        const TNPIMRecord* copy = GetRecordByID(id);
+        if (copy == nullptr || copy == &pending || copy->PleaseSync || copy->Deleted != 0 ||
+            copy->CreatedByUserID != userID) {
+            continue;
+        }
+        if (copy->OrganizerID == pending.OrganizerID && copy->Type == pending.Type &&
+            copy->EventType == pending.EventType && same(copy->Text, pending.Text) && same(copy->Note, pending.Note) &&
+            copy->HasBegin == pending.HasBegin && (!pending.HasBegin || sameTime(copy->Begin, pending.Begin)) &&
+            copy->HasEnd == pending.HasEnd && (!pending.HasEnd || sameTime(copy->End, pending.End)) &&
+            copy->ParentID == pending.ParentID && copy->RecurrenceFrequency == pending.RecurrenceFrequency &&
+            (pending.RecurrenceFrequency == 0 || same(copy->RecurrenceSettings, pending.RecurrenceSettings))) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+void TNPIMRecords::EndArrivals()
+{
+    CollectArrivals = false;
+    arrivals_.clear();
+    arrivals_.shrink_to_fit();
 }
 
 void TNPIMRecords::ForgetDuplicate(uint32_t id)

@@ -79,7 +79,13 @@ public:
 
     uint32_t GetNextID();
     // Takes over one record element of an answer; its position or -1.
-    int32_t Add(TNString* element);
+    // `inOrder`: the element comes from a download in stamp order and counts
+    // towards its organizer's download position. An answer about single
+    // records (their updates, a public organizer's) is out of that order: it
+    // counts for nothing, and a record already downloaded keeps the stamp of
+    // that download, since a data set loaded again takes the newest stamps
+    // it holds as its positions and would pass over older changes of others.
+    int32_t Add(TNString* element, bool inOrder = true);
     bool SaveOrDeleteRecordByPos(int32_t pos, bool stampDeleted);
     // First slot whose ID is the id, or whose OldID is the id (a temporary
     // one); -1 when none.
@@ -101,6 +107,17 @@ public:
     // the per-day index without an upload, so that one record per id
     // remains; the confirmed record takes over its file record.
     void ForgetDuplicate(uint32_t id);
+    // After a data set is loaded again, a new record whose upload was
+    // answered just before a crash, with the confirmation not yet on disk,
+    // would go up again under its temporary id and make a second copy. While
+    // CollectArrivals is set, records new to this data set that a download
+    // brings are noted; the copy of a pending new record is one of them,
+    // made by this user, with the same organizer, type, event type, texts,
+    // begin, end, parent and recurrence (its rule only for a series: the
+    // service gives every record one). Its id, or 0.
+    bool CollectArrivals = false;
+    uint32_t FindUploadedCopy(const TNPIMRecord& pending, uint32_t userID) const;
+    void EndArrivals();
     // A tag confirmed under a new id: the records naming its old id take the
     // new one and are queued for saving.
     void TagIDChanged(uint32_t oldTagID, uint32_t newTagID);
@@ -118,6 +135,7 @@ public:
     void DestroyImages();
 
 private:
+    std::vector<uint32_t> arrivals_;
     // Positions of each ID and of each temporary OldID, and what the index
     // holds for each slot.
     TNIDPositionsMap byID_;

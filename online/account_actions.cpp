@@ -111,7 +111,7 @@ bool TNGlobal::Sync2IgnoreOrAcceptContactRequest(int32_t action, uint32_t reques
         TNDownload download;
         bool online = PostAt(position, body.Text(), download);
         TNString answer(download.DocumentBytes());
-        LogWrite("[Sync2IgnoreOrAcceptContactRequest] dApi.Document = ", answer.Text, false);
+        LogAnswer("[Sync2IgnoreOrAcceptContactRequest] dApi.Document = ", answer.View());
         if (online) {
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2IgnoreOrAcceptContactRequest]");
             TNPIM* pim = PIM[position];
@@ -149,7 +149,7 @@ bool TNGlobal::Sync2MarkAllNotificationsAsRead(int32_t position)
         TNDownload download;
         bool online = PostAt(position, body.Text(), download);
         TNString answer(download.DocumentBytes());
-        LogWrite("[Sync2MarkAllNotificationsAsRead] dApi.Document = ", answer.Text, false);
+        LogAnswer("[Sync2MarkAllNotificationsAsRead] dApi.Document = ", answer.View());
         if (online) {
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2MarkAllNotificationsAsRead]");
             TNPIM* pim = PIM[position];
@@ -205,11 +205,11 @@ bool TNGlobal::Sync2SubscribeOrganizer(uint32_t organizerId, int32_t position, i
                 message = std::string(response.View());
             }
             TNWindowCalls::ShowMessageBox(message.c_str(), "Chyba", mbOk | mbIconExclamation);
-            LogWrite("[TNGlobal::Sync2SubscribeOrganizer][ERROR] dApi.Document = ", answer.Text, false);
+            LogAnswer("[TNGlobal::Sync2SubscribeOrganizer][ERROR] dApi.Document = ", answer.View());
             return false;
         }
         TNWindowCalls::SetWaitCursor();
-        LogWrite("[TNGlobal::Sync2SubscribeOrganizer][SUCCESS] dApi.Document = ", answer.Text, false);
+        LogAnswer("[TNGlobal::Sync2SubscribeOrganizer][SUCCESS] dApi.Document = ", answer.View());
         bool organizersChanged = false;
         Sync2UsersOrganizers(&organizersChanged);
         WindowState.OrganizerListStamps[position] = 0;

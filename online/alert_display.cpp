@@ -128,10 +128,7 @@ void TNGlobal::DisplayAlerts()
     Guarded("[TNGlobal::DisplayAlerts]", [&] {
         if (AlertDisplay.Busy.exchange(true))
             return;
-        struct Release {
-            std::atomic<bool>& busy;
-            ~Release() { busy = false; }
-        } release{AlertDisplay.Busy};
+        TNScopeExit release([&] { AlertDisplay.Busy = false; });
 
         int64_t now = plat::UnixSeconds();
         if (AlertDisplay.LastRunTime >= now)

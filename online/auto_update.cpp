@@ -72,6 +72,19 @@ void TellUserToDownload()
     TNWindowCalls::ArmInfoPruhForMessage(key);
 }
 
+// Once a run: the update stays downloaded, the program runs on without it.
+void TellUpdateCannotBeInstalled(const std::string& blocker)
+{
+    if (AutoUpdate.InstallBlocked.exchange(1) != 0)
+        return;
+    LogWrite("[g.AutomatickaAktualizace] the update can't be installed: ", blocker.c_str(), false);
+    const uint64_t key = g.InfoMessages.AddKeyed("Aktualizaci programu nelze nainstalovat",
+                                                 "Do složky programu nelze zapisovat. Program běží dál bez ní; "
+                                                 "nainstalujte novou verzi ručně.",
+                                                 false, -1, -1);
+    TNWindowCalls::ArmInfoPruhForMessage(key);
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------
@@ -81,12 +94,9 @@ bool TNGlobal::AutomatickaAktualizace()
 {
     if (runningAutoUpdateCheck.exchange(1) != 0)
         return false;
-    struct Busy {
-        std::atomic<uint8_t>& flag;
-        ~Busy() { flag = 0; }
-    } busy{runningAutoUpdateCheck};
+    TNScopeExit busy([&] { runningAutoUpdateCheck = 0; });
     bool result = Guarded("[TNGlobal::AutomatickaAktualizace]", false, [&] {
-        if (!AutoUpdate.AddressAllowed(App.UpdateCheckUrl))
+        if (AutoUpdate.InstallBlocked != 0 || !AutoUpdate.AddressAllowed(App.UpdateCheckUrl))
             return false;
         TNFormBuilder query;
         query.AddInt("Version", App.VersionNumber).AddInt("AppID", App.AppID).Add("AppPrefix", App.AppPrefix);
@@ -112,6 +122,12 @@ bool TNGlobal::AutomatickaAktualizace()
         if (!AutoUpdate.PripravAktualizaci(static_cast<int32_t>(answer.Items[version]->Number), "NepouzitePoleAdresa",
                                            answer.Items[folders]->Value, answer.Items[files]->Value))
             return false;
+        // An update that cannot be installed must not close the program.
+        const std::string blocker = AutoUpdate.InstallBlocker();
+        if (!blocker.empty()) {
+            TellUpdateCannotBeInstalled(blocker);
+            return false;
+        }
         LogTextInt("[g.AutomatickaAktualizace] WantUpdate = ", WantUpdate.load());
         WantUpdate = 1;
         c.ExitAllowed = 1;
@@ -122,8 +138,10 @@ bool TNGlobal::AutomatickaAktualizace()
         TNWindowCalls::ArmInfoPruhForMessage(key);
         return true;
     });
-    if (WantUpdate != 0 && WindowState.IsActivePage("Login"))
+    if (WantUpdate != 0 && WindowState.IsActivePage("Login")) {
+        CloseForUpdate = 1;
         SetUpdateUiTag(__uiCloseApplication, 0);
+    }
     return result;
 }
 

@@ -103,6 +103,7 @@ bool TNDownload::Perform(Call& call)
             return received;
         if (redirects >= maxRedirects) {
             LogTextInt((Line(call.caller, "[ERROR][REDIRECT] too many redirects, ResultCode = ")).c_str(), ResultCode);
+            ResultString.Set("too many redirects");
             return false;
         }
         if (!FollowRedirect(call))
@@ -126,6 +127,8 @@ bool TNDownload::PerformOne(Call& call)
         request.Method = "POST";
         request.Body = call.data;
         request.Headers.push_back("Content-Type: application/x-www-form-urlencoded");
+    } else {
+        request.MaxBodyBytes = kMaxPictureAnswerBytes;
     }
     request.Headers.push_back("Accept: text/html, application/xhtml+xml, */*");
     request.Headers.push_back("Accept-Language: cs-CZ,cs;q=0.9,en;q=0.8");
@@ -180,6 +183,7 @@ bool TNDownload::FollowRedirect(Call& call)
     bool usable = ResolveLocation(call.url, call.location, target) && RedirectAllowed(call, call.url, target);
     if (!usable || (*call.cancel && (*call.cancel)())) {
         LogWrite(Line(call.caller, "[ERROR][REDIRECT] refused: ").c_str(), call.location.c_str(), false);
+        ResultString.Set("redirect refused: " + call.location.substr(0, 200));
         return false;
     }
     LogWrite(Line(call.caller, "[REDIRECT] ").c_str(), target.c_str(), false);

@@ -107,6 +107,7 @@ void TNGlobal::ResetSessionFlags()
     LastAvailableOrganizersTime = 0;
     apiQueueRequests.Clear();
     UploadBackOff.Clear();
+    AlertStatusBackOff.Clear();
     // A save the user did not see through must not reach the next account.
     pleaseSaveBasicProfileSettings = 0;
     basicProfileSettingsChanged = 0;

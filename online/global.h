@@ -125,6 +125,12 @@ class TNGlobal {
 public:
     static constexpr int32_t kDefaultSyncInterval = 1200;
     static constexpr int32_t kFailedSyncInterval = 60;
+    // What the service may set: a pass at most every second and at least
+    // once a day; pages of 1 to 10,000 items. A value outside is clamped.
+    static constexpr int32_t kShortestSyncInterval = 1;
+    static constexpr int32_t kLongestSyncInterval = 86400;
+    static constexpr int32_t kSmallestArrayLimit = 1;
+    static constexpr int32_t kLargestArrayLimit = 10000;
 
     std::atomic<int64_t> ClockTime{0};
     std::atomic<uint32_t> InstID{0};
@@ -263,6 +269,15 @@ public:
     bool ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, const TNString& sentForm);
     // An item is pending that is not backing off.
     bool UploadPendingNow();
+    // Set when a data set loaded again holds new records waiting for upload:
+    // the passes download before they upload, and a downloaded copy of such
+    // a record confirms it (AdoptUploadedCopies), so that a record whose
+    // answer came just before a crash does not go up a second time.
+    std::atomic<bool> MatchNewRecordsFirst{false};
+    // Tests only: asked with the item's type and id after its upload's
+    // answer arrived and before it is taken; true ends the run there, as a
+    // crash does. Set only while no pass runs.
+    std::function<bool(int32_t type, uint32_t id)> UploadAnswerCrashSeam;
     // Saves the confirmations not saved yet; true when none is left unsaved.
     // Each is on disk before the next upload goes out: a crash that lost one
     // would leave its item under the temporary id, which the service takes
@@ -275,6 +290,9 @@ public:
     std::atomic<bool> runningTestShownRecords{false};
     // Failed uploads per item, until log-out.
     TNUploadBackOff UploadBackOff;
+    // Display-status requests of alert windows on screen that got no answer
+    // wait as failed uploads do (type 4, the alert's id).
+    TNUploadBackOff AlertStatusBackOff;
     TNSyncCounters SyncCounters;
 
     // ---- Online timer and pass (online_pass.cpp).
@@ -414,6 +432,9 @@ public:
     std::atomic<uint8_t> runningAutoUpdateCheck{0};
     // An update is downloaded and will be installed when the program ends.
     std::atomic<uint8_t> WantUpdate{0};
+    // The window closes for a downloaded update, not at the user's wish: the
+    // close starts the program again once it has installed it.
+    std::atomic<uint8_t> CloseForUpdate{0};
 
     // ---- The account.
     TNAccount Account() const;
@@ -470,8 +491,9 @@ public:
     int32_t EmailNotExists(const TNString& email);
     int32_t CreateNewAccount(const TNString& login, const TNString& password, const TNString& path);
     bool GetNewestVersion();
+    // `answered`, when given, tells whether the service answered at all.
     bool GetAlertOnDisplayStatus(uint32_t alertId, uint32_t organizerId, const TNString& password,
-                                 const TNString& login);
+                                 const TNString& login, bool* answered = nullptr);
     void DeleteAcceptedAlerts();
     bool GetOneTimeLoginLink(const TNString& login, const TNString& password, bool showErrors, TNString* link);
     bool FlagMessageForUsers(const TNString& login, const TNString& password, bool showErrors, uint32_t itemId);
@@ -524,12 +546,17 @@ private:
     // Synchronise's steps after an accepted login.
     void TakeAccountOfSignIn(TNString* answer, const TNString& login, const TNString& password);
 
-    // fncGetRecordsIDsOfOrganizer's steps 3 to 9, under the model lock.
+    // fncGetRecordsIDsOfOrganizer's comparison of the service's ids with the
+    // local records, under the model lock.
     void CompareRecordsWithIds(TNPIM& pim, uint32_t organizerId, int32_t realCount, const TNString& document,
                                int32_t* deleted, int32_t* created);
 
+    // SyncPIM's step for one section of a block: its items added and
+    // counted in `delivered`; true when any was.
+    bool TakeSyncSection(TNPIM& pim, TNString& block, size_t index, int32_t* delivered);
     // Sync2Upsync's steps.
     bool ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm);
+    void AdoptUploadedCopies();
     // Confirmations queued for saving and not saved yet.
     std::atomic<int32_t> unsavedConfirmations_{0};
     // The series of a confirmed recurring master; no lock is held while its

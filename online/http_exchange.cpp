@@ -4,8 +4,10 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -52,17 +54,37 @@ private:
     CURL* handle_ = nullptr;
 };
 
+// What the callbacks fill, with the bounds they keep.
+struct Collected {
+    TNHttpAnswer* Answer;
+    uint64_t MaxBodyBytes;
+    bool TooLong = false;
+};
+
+// Returning less than it was given ends the transfer as a write error.
 size_t CollectBody(char* data, size_t size, size_t count, void* target)
 {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
+    auto* collected = static_cast<Collected*>(target);
+    const size_t bytes = size * count;
+    if (collected->Answer->Body.size() + bytes > collected->MaxBodyBytes) {
+        collected->TooLong = true;
+        return 0;
+    }
+    // Grown by doubling up to the bound, never past it.
+    std::string& body = collected->Answer->Body;
+    if (body.size() + bytes > body.capacity())
+        body.reserve(static_cast<size_t>(std::min<uint64_t>(
+            std::max<uint64_t>(uint64_t{body.capacity()} * 2, body.size() + bytes), collected->MaxBodyBytes)));
+    body.append(data, bytes);
+    return bytes;
 }
 
 // Keeps the header lines of the last answer only: a new status line starts
 // them again, and its reason becomes the status text.
 size_t CollectHeader(char* data, size_t size, size_t count, void* target)
 {
-    auto* answer = static_cast<TNHttpAnswer*>(target);
+    auto* collected = static_cast<Collected*>(target);
+    TNHttpAnswer* answer = collected->Answer;
     std::string_view line(data, size * count);
     if (line.substr(0, 5) == "HTTP/") {
         answer->Headers.clear();
@@ -70,12 +92,16 @@ size_t CollectHeader(char* data, size_t size, size_t count, void* target)
         size_t codeStart = line.find(' ');
         size_t reasonStart = codeStart == std::string_view::npos ? codeStart : line.find(' ', codeStart + 1);
         if (reasonStart != std::string_view::npos) {
-            std::string_view reason = line.substr(reasonStart + 1);
+            std::string_view reason = line.substr(reasonStart + 1, 200);
             while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r'))
                 reason.remove_suffix(1);
             answer->StatusText.assign(reason);
         }
     } else if (line != "\r\n" && line != "\n") {
+        if (answer->Headers.size() + line.size() > kMaxAnswerHeaderBytes) {
+            collected->TooLong = true;
+            return 0;
+        }
         answer->Headers.append(line);
     }
     return size * count;
@@ -204,10 +230,13 @@ TNHttpAnswer PerformHttpExchange(const TNHttpRequest& request)
     LoadCookies(handle, request.Cookies);
     SetMethod(handle, request);
 
+    Collected collected{&answer, request.MaxBodyBytes};
+    // A declared length over the bound fails before any byte of the body.
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.MaxBodyBytes));
     curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, CollectBody);
-    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &answer.Body);
+    curl_easy_setopt(handle, CURLOPT_WRITEDATA, &collected);
     curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, CollectHeader);
-    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &answer);
+    curl_easy_setopt(handle, CURLOPT_HEADERDATA, &collected);
     // Always polled: the end of the program cancels every transfer at once.
     curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(handle, CURLOPT_XFERINFOFUNCTION, PollCancel);
@@ -220,10 +249,18 @@ TNHttpAnswer PerformHttpExchange(const TNHttpRequest& request)
     curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status);
     answer.StatusCode = static_cast<int32_t>(status);
     answer.Received = result == CURLE_OK;
-    if (answer.Received)
+    if (answer.Received) {
         answer.Cookies = TakeCookies(handle);
-    else
+    } else if (collected.TooLong || result == CURLE_FILESIZE_EXCEEDED) {
+        answer.StatusText = "answer longer than " + std::to_string(request.MaxBodyBytes) + " bytes; cut off";
+    } else {
         answer.StatusText = error[0] != '\0' ? error : curl_easy_strerror(result);
+    }
+    if (!answer.Received) {
+        // Nothing of a failed answer is kept.
+        std::string().swap(answer.Body);
+        answer.Headers.clear();
+    }
 
     // Nothing of this call may outlive it on the kept handle. The reset
     // would lose libcurl's list of cookie files without freeing it.

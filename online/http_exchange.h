@@ -7,6 +7,15 @@
 #include <string_view>
 #include <vector>
 
+// Bounds of an answer body. The largest page of the account protocol is far
+// below the first; a picture and an update chunk have their own. A longer
+// answer is cut off and the exchange fails as a transport error.
+constexpr uint64_t kMaxAccountAnswerBytes = 64ull << 20;
+constexpr uint64_t kMaxPictureAnswerBytes = 32ull << 20;
+constexpr uint64_t kMaxSimpleAnswerBytes = 8ull << 20;
+// The header lines of one answer.
+constexpr uint64_t kMaxAnswerHeaderBytes = 1ull << 20;
+
 // One HTTP exchange on the calling thread's libcurl handle: the part that
 // TNDownload and TNWebSend share. Redirects are never followed here.
 struct TNHttpRequest {
@@ -21,6 +30,7 @@ struct TNHttpRequest {
     std::string Cookies;
     TNProxySettings Proxy;
     const TNCancelCheck* Cancel = nullptr;
+    uint64_t MaxBodyBytes = kMaxAccountAnswerBytes;
 };
 
 struct TNHttpAnswer {

@@ -1,6 +1,7 @@
 #include "online/login.h"
 
 #include "foundation/guard.h"
+#include "foundation/local_ids.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "model/model_lock.h"
@@ -65,7 +66,7 @@ TLogin::~TLogin() = default;
 
 void TLogin::Execute()
 {
-    // 1.
+    // 1. Nothing starts while the program closes.
     if (g.Close != 0) {
         LogTextInt("[TLogin][RETURN][Nothing will happen; App is closing; Thread will no run!] Tag = ", Tag);
         return;
@@ -77,12 +78,12 @@ void TLogin::Execute()
         return;
     {
         BusyRelease release(busy);
-        // 3.-4.
+        // 3.-4. The job, inside the catch-all guard.
         LogTextInt("[TLogin][BEGIN] Tag = ", Tag);
         std::string caller = "[TLogin][Tag=" + std::to_string(Tag) + "]";
         Guarded(caller.c_str(), [&] { RunJob(); });
     }
-    // 5.
+    // 5. The job is done.
     LogTextInt("[TLogin][END] Tag = ", Tag);
 }
 
@@ -134,7 +135,9 @@ void TLogin::SignIn()
     g.loginResNo = resno;
     g.SetLoginResultText(resultText);
     TNWindowCalls::ArmAfterOnlineLogin(1);
-    g.SetUpdateUiTag(__uiTextUserLogged, 0);
+    // Only an accepted sign-in says so; the page tells the other outcomes.
+    if (result)
+        g.SetUpdateUiTag(__uiTextUserLogged, 0);
 }
 
 void TLogin::ProgressCallback(uint16_t tag, int32_t done, int32_t total)
@@ -152,8 +155,17 @@ void TLogin::LoadLocalData()
     {
         TNModelWriteGuard lock;
         TNPIM* pim = PIM[0];
-        if (pim != nullptr && pim->Records)
+        if (pim != nullptr && pim->Records) {
             pick.reset(pim->Records->GetNotifyConstantly());
+            TNPIMRecords& records = *pim->Records;
+            bool newPending = false;
+            for (int32_t i = 0; i < records.Count && !newPending; ++i) {
+                const TNPIMRecord* record = records.Items[i];
+                newPending = record != nullptr && !record->Virtual && record->PleaseSync && record->ID >= kFirstLocalID;
+            }
+            records.CollectArrivals = newPending;
+            g.MatchNewRecordsFirst = newPending;
+        }
     }
     g.SetNotifyConstantlyRecord(std::move(pick));
     TNWindowCalls::ArmAfterOnlineLogin(2);

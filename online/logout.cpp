@@ -114,7 +114,7 @@ void TNGlobal::SaveBeforeClosingWait()
 bool TNGlobal::OdhlasUzivatele(bool closing_application)
 {
     return Guarded("[TNGlobal::OdhlasUzivatele]", false, [&] {
-        // 1.-2.
+        // 1.-2. The windows learn of the log-out; the hot keys go.
         LogTextInt("[g.OdhlasUzivatele][BEGIN] closing_application = ", closing_application ? 1 : 0);
         CallWindow(ViewHooks.SetClosing, closing_application);
         CallWindow(MainWindowHooks.UnregisterAllHotkeys);
@@ -122,7 +122,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
             LogWrite("[g.OdhlasUzivatele][END] frmMainDLMR1->gDesk->ActivePage = ", "Login", false);
             return true;
         }
-        // 3.
+        // 3. An open note is saved first.
         LogText("[g.OdhlasUzivatele] BEFORE SaveEditedNote");
         CallWindow(PagesHooks.SaveEditedNote, 2);
         LogText("[g.OdhlasUzivatele] AFTER SaveEditedNote");
@@ -133,7 +133,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         ++SignInGeneration;
         WaitForWorkers();
 
-        // 5.-6.
+        // 5.-6. Under the job lock: the alert windows close.
         {
             TNUiJobLock lock = WaitUntilSyncJobIsDone("[g.OdhlasUzivatele]", 1);
             LogText("[g.OdhlasUzivatele] Close notification windows");
@@ -142,7 +142,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
             AlertDisplay.Reset();
         }
 
-        // 7.-9.
+        // 7.-9. The window's values, the users and the settings saved.
         LogText("Calling frmMainDLMR1->UlozHodnotyNastaveni(true);");
         CallWindow(MainWindowHooks.UlozHodnotyNastaveni, true);
         LogText("Calling Uzivatele.Save();");
@@ -177,7 +177,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         LogText("Calling ZavriInfoPanel()");
         SetNotifyConstantlyRecord(nullptr);
 
-        // 13.-15.
+        // 13.-15. The data of the session emptied, unless the program closes.
         if (!closing_application) {
             LogText("Calling c.ClearAllYears()");
             c.ClearAllYears();
@@ -198,7 +198,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         }
         SaveUserList();
 
-        // 16.
+        // 16. The signed-in windows go, unless the program closes anyway.
         if (!closing_application) {
             CallWindow(SessionHooks.StopZentorSeconds);
             LogText("Calling View.DeleteAllDeletableComponents()");
@@ -224,6 +224,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         UiUpdateIsRunning = 0;
         apiQueueRequests.Clear();
         UploadBackOff.Clear();
+        AlertStatusBackOff.Clear();
         NewSyncWanted = 0;
         DoUploadSync = 0;
         LastSyncTime = 0;
@@ -232,7 +233,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         IdleStatus = 0;
         LastShownConnectionState = 0;
 
-        // 18.-19.
+        // 18.-19. The session's flags reset for the next sign-in.
         LogText("[g.OdhlasUzivatele][END] Calling time(&c.LogCounter);");
         if (!closing_application) {
             ResetSessionFlags();

@@ -162,7 +162,7 @@ bool TNGlobal::Sync2GetObjectData(uint8_t type, uint32_t id, int32_t position)
         TNDownload download;
         bool done = PostToApi(body.Text(), download);
         TNString answer(download.DocumentBytes());
-        LogWrite("[g.Sync2GetObjectData] document = ", answer.Text, false);
+        LogAnswer("[g.Sync2GetObjectData] document = ", answer.View());
         if (done) {
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2GetObjectData]");
             TNPIM* pim = PIM[position];

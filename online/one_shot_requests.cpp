@@ -218,8 +218,10 @@ bool TNGlobal::GetNewestVersion()
 }
 
 bool TNGlobal::GetAlertOnDisplayStatus(uint32_t alertId, uint32_t organizerId, const TNString& password,
-                                       const TNString& login)
+                                       const TNString& login, bool* answered)
 {
+    if (answered != nullptr)
+        *answered = false;
     return Guarded("[TNGlobal::GetAlertOnDisplayStatus]", true, [&] {
         TNFormBuilder body = Body("get-alert-on-display-status", login);
         body.Add("Pass", password).AddUInt("AlertID", alertId).AddUInt("OrganizerID", organizerId);
@@ -227,8 +229,11 @@ bool TNGlobal::GetAlertOnDisplayStatus(uint32_t alertId, uint32_t organizerId, c
         uint32_t generation = SignInGeneration;
         for (int32_t attempt = 1; attempt <= kDisplayStatusTries; ++attempt) {
             TNString answer;
-            if (PostOneShot(body, &answer))
+            if (PostOneShot(body, &answer)) {
+                if (answered != nullptr)
+                    *answered = true;
                 return Resno(answer) != 2;
+            }
             // A log-out ended the sign-in: no more tries; the caller drops
             // the result.
             if (SignInGeneration != generation)

@@ -11,7 +11,9 @@
 #include "online/global.h"
 #include "online/window_calls.h"
 #include "online/window_state.h"
+#include "platform/core/clock.h"
 
+#include <algorithm>
 #include <atomic>
 
 namespace online {
@@ -19,6 +21,8 @@ namespace online {
 namespace {
 
 constexpr uint32_t kDeletedByService = 999;
+// The key of an alert's display-status request among the back-offs.
+constexpr int32_t kAlertType = 4;
 
 std::atomic<uint32_t> screenStamp{1};
 std::atomic<uint32_t> slotStamps[TNWindowState::kNotWindowSlots] = {};
@@ -42,8 +46,21 @@ bool AlertStillShown(uint32_t alertId)
     }
     if (deleted > 0)
         return false;
+    // Without an answer the window stays, and the next request waits as a
+    // failed upload does instead of going out at every pass.
+    if (g.AlertStatusBackOff.BackingOff(kAlertType, alertId, plat::MonotonicMilliseconds()))
+        return true;
     uint32_t generation = g.SignInGeneration;
-    if (g.GetAlertOnDisplayStatus(alertId, organizer, g.Account().Password, g.OneShotLogin()))
+    bool answered = false;
+    const bool shown = g.GetAlertOnDisplayStatus(alertId, organizer, g.Account().Password, g.OneShotLogin(), &answered);
+    if (!answered) {
+        const int64_t bound =
+            std::max<int64_t>(static_cast<int64_t>(g.SyncInterval.load()) * 1000, TNUploadBackOff::kFirstDelayMs);
+        g.AlertStatusBackOff.Failed(kAlertType, alertId, plat::MonotonicMilliseconds(), bound);
+        return true;
+    }
+    g.AlertStatusBackOff.Succeeded(kAlertType, alertId);
+    if (shown)
         return true;
     TNModelWriteGuard lock;
     if (g.SignInGeneration != generation)

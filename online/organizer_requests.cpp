@@ -5,6 +5,7 @@
 #include "foundation/app_info.h"
 #include "foundation/guard.h"
 #include "foundation/local_clock.h"
+#include "foundation/local_ids.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "model/collection.h"
@@ -54,6 +55,9 @@ bool ReadRecordIds(const TNString& document, std::vector<uint32_t>* ids)
         return false;
     std::string_view list = text.substr(start, end - start);
     for (size_t at = 0; at < list.size();) {
+        // A negative id is no id: its digits must not count as one.
+        if (list[at] == '-')
+            return false;
         if (!std::isdigit(static_cast<unsigned char>(list[at]))) {
             ++at;
             continue;
@@ -62,7 +66,9 @@ bool ReadRecordIds(const TNString& document, std::vector<uint32_t>* ids)
         uint64_t id = 0;
         for (; at < list.size() && std::isdigit(static_cast<unsigned char>(list[at])); ++at, ++digits)
             id = digits < kMaxIdDigits ? id * 10 + static_cast<uint64_t>(list[at] - '0') : id;
-        if (digits > kMaxIdDigits || id == 0 || id > UINT32_MAX)
+        // An id of the client's temporary range would become a blank that
+        // is uploaded back as a new record.
+        if (digits > kMaxIdDigits || id == 0 || id >= kFirstLocalID)
             return false;
         ids->push_back(static_cast<uint32_t>(id));
     }
@@ -185,7 +191,7 @@ int32_t TNGlobal::fncGetAvailableRecordsOfPublicOrganizer(TNString* document)
                 TNString item;
                 if (!list.GetXmlValue(std::to_string(i).c_str(), nullptr, 0, &item, false))
                     continue;
-                int32_t pos = pim->Records->Add(&item);
+                int32_t pos = pim->Records->Add(&item, false);
                 if (pos == -1)
                     continue;
                 if (App.IsDev)

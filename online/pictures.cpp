@@ -29,7 +29,8 @@
 
 namespace {
 
-constexpr int32_t kWarningItem = 1;
+// Panel 8 of the main status bar, counted from 0: panel 2 is the version.
+constexpr int32_t kWarningItem = 7;
 constexpr const char* kDiskWarningTitle = "Málo místa na disku";
 constexpr const char* kDiskWarningText = "Obrázky se nemusí zobrazit. Uvolněte místo na disku.";
 
@@ -77,7 +78,7 @@ public:
 
     bool MakeHead() { return g.Sync2SetRequest(request_, nullptr, 1, &head_); }
 
-    // Steps 6 to 9 for one picture.
+    // One picture: asked for, downloaded, stored and its word recorded.
     PictureOutcome Fetch(const PictureItem& item)
     {
         PictureOutcome outcome{item.LastPicture, false};
@@ -113,7 +114,7 @@ private:
             return;
         TNString answer(download.DocumentBytes());
         if (HasAnswerElement(&answer, "error-string"))
-            LogWrite(Line("] ").c_str(), answer.Text, false);
+            LogAnswer(Line("] ").c_str(), answer.View());
         TNString address;
         if (ReadAnswerText(&answer, "picture-url", &address)) {
             if (!Get(address, item.Folder, name))
@@ -186,7 +187,8 @@ void RefreshView(const char* line)
     g.SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
 }
 
-// Step 1: false, with the warning shown, when the disk is nearly full.
+// The first check of every picture request: false, with the warning shown,
+// when the disk is nearly full.
 bool EnoughDiskSpace(const char* member)
 {
     if (c.isEnoughDiskSpace(Dirs.UserDir.Text)) {

@@ -1,6 +1,7 @@
 #include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
+#include "model/item_helpers.h"
 #include "model/pim.h"
 #include "model/record.h"
 #include "model/sharing.h"
@@ -67,8 +68,13 @@ bool TNGlobal::ReadOneRecordAnswer(TNString* answer, uint32_t recordId, TNPIM* p
     if (answer->GetXmlValue(name.c_str(), nullptr, 0, &element, false)) {
         auto fresh = std::make_unique<TNPIMRecord>(pim);
         fresh->ParseFromXML(&element);
-        *record = std::move(fresh);
-        ok = true;
+        // A copy under another id would be applied over the record asked for.
+        uint32_t id = 0;
+        TNAnswerItem head(element);
+        if (TakeAnswerID(head, "[TNGlobal::ReadOneRecordAnswer]", id) && id == recordId) {
+            *record = std::move(fresh);
+            ok = true;
+        }
     }
     if (std::unique_ptr<TNPIMSharing> list = ReadSharing(answer))
         *sharing = std::move(list);

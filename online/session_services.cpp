@@ -136,6 +136,7 @@ int32_t TNGlobal::GetUserIdleStatus()
             if ((status >= 2 || App.IsDev != 0) && NoIdleUpdate == 0 && TNCommon::IsVistaOrLater()) {
                 App.UpdateReady = 1;
                 LogWrite("[g.GetUserIdleStatus][AutoUpdate][Aktualizace] ", "schtasks WantUpdate", false);
+                CloseForUpdate = 1;
                 SetUpdateUiTag(__uiCloseApplication, 0);
             }
         } else {

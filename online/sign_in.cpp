@@ -3,6 +3,7 @@
 #include "foundation/dirs.h"
 #include "foundation/globals.h"
 #include "foundation/guard.h"
+#include "foundation/local_ids.h"
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/setup.h"
@@ -15,6 +16,7 @@
 #include "online/window_state.h"
 #include "platform/core/clock.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -40,6 +42,33 @@ std::string BodyForLog(const TNString& body)
     return text.substr(0, at) + "&Pass=X" + (end == std::string::npos ? "" : text.substr(end));
 }
 
+// Why a sign-in got no answer of the service: the transport's reason, or the
+// status of an answer that was no answer of the service.
+std::string TransportFailureText(const TNDownload& download)
+{
+    std::string reason(download.ResultString.View());
+    if (download.ResultCode >= 400)
+        return "the service answered HTTP " + std::to_string(download.ResultCode) +
+               (reason.empty() ? std::string() : " " + reason);
+    return "the service could not be reached or was not trusted: " + (reason.empty() ? "no answer" : reason);
+}
+
+// A UserID the account answer may hold: 1 up to below the temporary range.
+// A missing one keeps the one the user list knows.
+bool UserIdUsable(TNString* account, TNString* resultText)
+{
+    TNString value;
+    if (!account->GetXmlValue("UserID", nullptr, 0, &value, false))
+        return true;
+    const int64_t id = AnswerInt(value);
+    if (id > 0 && id < static_cast<int64_t>(kFirstLocalID))
+        return true;
+    std::string shown(value.View().substr(0, 40));
+    LogWrite("[g.Synchronise][ERROR] the account answer has an unusable UserID = ", shown.c_str(), false);
+    resultText->Set("Služba poslala neplatné číslo uživatele (UserID = " + shown + "); přihlášení nebylo dokončeno.");
+    return false;
+}
+
 } // namespace
 
 std::string TNGlobal::EnterUsersFolder()
@@ -56,7 +85,7 @@ std::string TNGlobal::EnterUsersFolder()
 bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resultText, int32_t* resno,
                            const TNString& password, const TNString& login)
 {
-    // 1.
+    // 1. No service address, no sign-in.
     if (App.ApiUrl[0][0] == '\0') {
         LogText("[g.Synchronise][BEGORE_BEGIN][RETURN]");
         return false;
@@ -77,29 +106,33 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
         LogWrite("[g.Synchronise DATA] ", App.ApiUrl[0], false);
         LogWrite("[g.Synchronise DATA] ", BodyForLog(body.Text()).c_str(), false);
 
-        // 5.-6.
+        // 5.-6. The request, and its answer taken apart.
         *resno = 0;
         TNDownload download;
         if (!PostToApi(body.Text(), download)) {
             LogText("[g.Synchronise][ERROR] Api.Post() error!");
+            // No answer of the service: the reason is the transport's, and
+            // resno stays 0, so nobody takes it for a refused password.
+            resultText->Set(TransportFailureText(download));
+            LogWrite("[g.Synchronise][ERROR] ", resultText->Text, false);
             SyncInterval = kFailedSyncInterval;
             SetUpdateUiTag(__uiOfflineOrDownloadError, 0);
             return;
         }
 
-        // 7.
+        // 7. The account's answer, without the data block.
         TNString answer(download.DocumentBytes());
         LogWrite("[g.Synchronise DOCUMENT] ", "BEGIN DOCUMENT...", false);
-        LogWrite("[g.Synchronise DOCUMENT] ", answer.Text, false);
+        LogAnswer("[g.Synchronise DOCUMENT] ", answer.View());
         TNString account = WithoutSyncBlock(answer);
         Sync2TestNewestVersion(&account);
         TNString value;
         if (account.GetXmlValue("resno", nullptr, 0, &value, true))
             *resno = static_cast<int32_t>(AnswerInt(value));
         else
-            LogWrite("[g.Synchronise][ERROR] ", answer.Text, false);
+            LogAnswer("[g.Synchronise][ERROR] ", answer.View());
 
-        // 8.
+        // 8. A refused or unfinished sign-in shows as offline.
         if (*resno != 1 || lastSync < 0) {
             ReadAnswerText(&account, "result", resultText);
             SyncInterval = kFailedSyncInterval;
@@ -107,10 +140,17 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
             return;
         }
 
-        // 9.
+        // 9. The service knows the user, or the login failed.
         int32_t loginOk = 0;
         ReadAnswerNumber(&account, "UserLoginOK", &loginOk);
         if (loginOk != 1) {
+            SetUpdateUiTag(__uiOnlineButLoginFailed, 0);
+            return;
+        }
+        // Data of user 0, or of a wrapped id, would go to another account's folder.
+        if (!UserIdUsable(&account, resultText)) {
+            *resno = -1;
+            SyncInterval = kFailedSyncInterval;
             SetUpdateUiTag(__uiOnlineButLoginFailed, 0);
             return;
         }
@@ -271,9 +311,9 @@ void TNGlobal::ReadNamesAndMessage(TNString* answer)
         ReadAnswerText(answer, "msgsforusers-url", &account.MessageUrl);
         ReadAnswerNumber(answer, "msgsforusers-type", &account.MessageType);
     }
-    int32_t interval = 0;
+    int64_t interval = 0;
     if (ReadAnswerNumber(answer, "sync-interval", &interval))
-        SyncInterval = interval;
+        SyncInterval = static_cast<int32_t>(std::clamp<int64_t>(interval, kShortestSyncInterval, kLongestSyncInterval));
     struct FlagKey {
         const char* key;
         uint8_t TNAccount::*field;

@@ -16,15 +16,116 @@
 #include "online/window_state.h"
 #include "platform/core/clock.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <iterator>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace {
 
 constexpr int64_t kShownRecordCheckAge = 86400;
-// The collection code of each section of a block, in the order they are read.
-constexpr int32_t kSectionCodes[12] = {10, 1, 3, 4, 2, 7, 9, 5, 6, 8, 11, 12};
+
+// The download counters of one collection, or of one organizer's share of
+// records, tags or tag assignments.
+struct TNDownloadCounters {
+    uint32_t& LastRequestTime;
+    uint32_t& NewestChanged;
+    int32_t& Offset;
+    int32_t& Received;
+};
+
+template <class Collection> TNDownloadCounters CountersOf(Collection& items)
+{
+    return {items.LastRequestTime, items.NewestChanged, items.Offset, items.Received};
+}
+
+// How a collection's downloads are kept: organizers by their own request,
+// records, tags and tag assignments per organizer, the rest paged over the
+// whole set, sharing whole in every answer.
+enum class TNKeeping : uint8_t { Own, ByOrganizer, Paged, Whole };
+
+// One synchronised collection: its section in an "api-sync-pim" block, its
+// code in the counters, its request keys (time and offset; per organizer
+// they end with the organizer's id), how it is kept, whether a delivery
+// makes the next check walk everything, and how items are added and
+// counted.
+struct TNSyncedCollection {
+    const char* Section;
+    int32_t Code;
+    const char* TimeKey;
+    const char* OffsetKey;
+    TNKeeping Keeping;
+    bool ChecksAll;
+    int32_t (*Add)(TNPIM& pim, TNString& item);
+    TNDownloadCounters (*Counters)(TNPIM& pim);
+    TNDownloadCounters (*OrganizerCounters)(TNPIMOrganizer& organizer);
+};
+
+// In the order a block's sections are read.
+constexpr TNSyncedCollection kSyncedCollections[] = {
+    {"Organizers", 10, nullptr, nullptr, TNKeeping::Own, true,
+     [](TNPIM& pim, TNString& item) { return pim.Organizers.Add(&item, false); }, nullptr, nullptr},
+    {"Records", 1, "tR", "bR", TNKeeping::ByOrganizer, true,
+     [](TNPIM& pim, TNString& item) { return pim.Records->Add(&item); }, nullptr,
+     [](TNPIMOrganizer& o) -> TNDownloadCounters {
+         return {o.recordsLastRequestTime, o.recordsNewestChanged, o.recordsOffset, o.recordsReceived};
+     }},
+    {"Tags", 3, "tT", "bT", TNKeeping::ByOrganizer, true,
+     [](TNPIM& pim, TNString& item) { return pim.Tags.Add(&item); }, nullptr,
+     [](TNPIMOrganizer& o) -> TNDownloadCounters {
+         return {o.tagsLastRequestTime, o.tagsNewestChanged, o.tagsOffset, o.tagsReceived};
+     }},
+    {"Alerts", 4, "tA", "bA", TNKeeping::Paged, true, [](TNPIM& pim, TNString& item) { return pim.Alerts.Add(&item); },
+     [](TNPIM& pim) { return CountersOf(pim.Alerts); }, nullptr},
+    {"TagsAssign", 2, "tTA", "bTA", TNKeeping::ByOrganizer, true,
+     [](TNPIM& pim, TNString& item) { return pim.TagsAssign.Add(&item); }, nullptr,
+     [](TNPIMOrganizer& o) -> TNDownloadCounters {
+         return {o.tagsAssignLastRequestTime, o.tagsAssignNewestChanged, o.tagsAssignOffset, o.tagsAssignReceived};
+     }},
+    {"Contacts", 7, "tC", "bC", TNKeeping::Paged, false,
+     [](TNPIM& pim, TNString& item) { return pim.Contacts.Add(&item); },
+     [](TNPIM& pim) { return CountersOf(pim.Contacts); }, nullptr},
+    {"ContactsRequests", 9, "tCR", "bCR", TNKeeping::Paged, false,
+     [](TNPIM& pim, TNString& item) { return pim.ContactsRequests.Add(&item); },
+     [](TNPIM& pim) { return CountersOf(pim.ContactsRequests); }, nullptr},
+    {"ContactsGroups", 5, "tCG", "bCG", TNKeeping::Paged, false,
+     [](TNPIM& pim, TNString& item) { return pim.Groups.Add(&item); },
+     [](TNPIM& pim) { return CountersOf(pim.Groups); }, nullptr},
+    {"ContactsGroupsAssign", 6, "tCGA", "bCGA", TNKeeping::Paged, false,
+     [](TNPIM& pim, TNString& item) { return pim.GroupsAssign.Add(&item); },
+     [](TNPIM& pim) { return CountersOf(pim.GroupsAssign); }, nullptr},
+    {"Notifications", 8, "tN", "bN", TNKeeping::Paged, false,
+     [](TNPIM& pim, TNString& item) { return pim.Notifications.Add(&item); },
+     [](TNPIM& pim) { return CountersOf(pim.Notifications); }, nullptr},
+    {"Sharing", 11, "tS", nullptr, TNKeeping::Whole, false,
+     [](TNPIM& pim, TNString& item) { return pim.Sharing.Add(&item); },
+     [](TNPIM& pim) { return CountersOf(pim.Sharing); }, nullptr},
+    {"EventTypes", 12, "tET", "bET", TNKeeping::Paged, false,
+     [](TNPIM& pim, TNString& item) { return pim.EventTypes.Add(&item); },
+     [](TNPIM& pim) { return CountersOf(pim.EventTypes); }, nullptr},
+};
+constexpr size_t kSyncedCount = std::size(kSyncedCollections);
+constexpr int32_t kRecordsCode = 1;
+constexpr int32_t kGroupsAssignCode = 6;
+
+// The order of the keys in the requests: the service reads them by name,
+// the wire keeps this order.
+constexpr int32_t kUsersDataRequestOrder[] = {12, 8, 7, 9, 5, 6, 4};
+constexpr int32_t kOrganizerRequestOrder[] = {3, 2, 1};
+
+constexpr const TNSyncedCollection& SyncedByCode(int32_t code)
+{
+    for (const TNSyncedCollection& synced : kSyncedCollections) {
+        if (synced.Code == code)
+            return synced;
+    }
+    return kSyncedCollections[0];
+}
+
+static_assert(SyncedByCode(4).Section[0] == 'A' && SyncedByCode(12).Section[0] == 'E',
+              "the request orders name collections of the table");
 
 std::string Masked(const TNString& body)
 {
@@ -71,6 +172,62 @@ void Commit(uint32_t& lastRequestTime, uint32_t& newestChanged, int32_t& offset,
     newestChanged = 0;
 }
 
+// Every page commits its newest Changed, a full one too. The stamps are
+// unique, so all that is still to come is newer; an offset into the items
+// after the committed time would skip one whenever an item already received
+// is changed again between two pages, and that item would never come. A
+// download by organizer commits every organizer's share.
+void CommitPages(TNPIM& pim, uint8_t byOrganizer)
+{
+    for (const TNSyncedCollection& synced : kSyncedCollections) {
+        if (synced.Keeping != TNKeeping::Paged)
+            continue;
+        const TNDownloadCounters counters = synced.Counters(pim);
+        if (counters.Received > 0)
+            Commit(counters.LastRequestTime, counters.NewestChanged, counters.Offset, false);
+    }
+    for (int32_t i = 0; i < pim.Organizers.Count; ++i) {
+        TNPIMOrganizer* organizer = pim.Organizers.Items[i];
+        if (organizer == nullptr || organizer->Deleted != 0) {
+            if (organizer != nullptr && byOrganizer == 1)
+                LogTextUInt("[g.SyncPIM][DELETED_or_NULL] B_OrganizerID: ", organizer->ID);
+            continue;
+        }
+        for (const TNSyncedCollection& synced : kSyncedCollections) {
+            if (synced.Keeping != TNKeeping::ByOrganizer)
+                continue;
+            const TNDownloadCounters counters = synced.OrganizerCounters(*organizer);
+            if (byOrganizer == 1 || counters.Received > 0)
+                Commit(counters.LastRequestTime, counters.NewestChanged, counters.Offset, byOrganizer == 1);
+        }
+    }
+}
+
+// Sharing comes whole in every answer: taken as complete whatever the
+// limit. Then every count of this answer starts again.
+void CommitWholeAndResetCounts(TNPIM& pim)
+{
+    for (const TNSyncedCollection& synced : kSyncedCollections) {
+        if (synced.Keeping == TNKeeping::Whole) {
+            const TNDownloadCounters counters = synced.Counters(pim);
+            if (counters.Received > 0)
+                Commit(counters.LastRequestTime, counters.NewestChanged, counters.Offset, true);
+        }
+    }
+    for (int32_t i = 0; i < pim.Organizers.Count; ++i) {
+        if (TNPIMOrganizer* organizer = pim.Organizers.Items[i]) {
+            for (const TNSyncedCollection& synced : kSyncedCollections) {
+                if (synced.Keeping == TNKeeping::ByOrganizer)
+                    synced.OrganizerCounters(*organizer).Received = 0;
+            }
+        }
+    }
+    for (const TNSyncedCollection& synced : kSyncedCollections) {
+        if (synced.Counters != nullptr)
+            synced.Counters(pim).Received = 0;
+    }
+}
+
 } // namespace
 
 bool TNGlobal::WantRecordsOfThisOrganizer(const TNPIMOrganizer* organizer)
@@ -90,9 +247,9 @@ bool TNGlobal::WantRecordsOfThisOrganizer(const TNPIMOrganizer* organizer)
 
 void TNGlobal::ReadArrayLimit(TNString* answer)
 {
-    int32_t limit = 0;
+    int64_t limit = 0;
     if (ReadAnswerNumber(answer, "array-limit", &limit))
-        ArrayLimit = limit;
+        ArrayLimit = static_cast<int32_t>(std::clamp<int64_t>(limit, kSmallestArrayLimit, kLargestArrayLimit));
 }
 
 // ---------------------------------------------------------------------------
@@ -124,7 +281,7 @@ bool TNGlobal::Sync2UsersOrganizers(bool* dataChanged)
         bool online = PostToApi(body.Text(), download);
         if (online) {
             TNString answer(download.DocumentBytes());
-            LogWrite("[TNGlobal::Sync2UsersOrganizers][DOCUMENT] ", answer.Text, false);
+            LogAnswer("[TNGlobal::Sync2UsersOrganizers][DOCUMENT] ", answer.View());
             TNSyncLock lock = WaitUntilUiJobFinish("[g.Sync2UsersOrganizers]");
             // A log-out since the post has ended this sign-in and freed its data.
             if (lock.Stale())
@@ -169,16 +326,12 @@ bool TNGlobal::Sync2Alerts_Notifications_Contacts_Groups_Types_etc(bool* dataCha
         body.AddInt("LastRequestTime", user.Time.Timestamp);
         {
             TNModelReadGuard lock;
-            auto pair = [&](const char* t, const char* b, uint32_t time, int32_t offset) {
-                body.AddInt(t, static_cast<int32_t>(time)).AddInt(b, offset);
-            };
-            pair("tET", "bET", pim->EventTypes.LastRequestTime, pim->EventTypes.Offset);
-            pair("tN", "bN", pim->Notifications.LastRequestTime, pim->Notifications.Offset);
-            pair("tC", "bC", pim->Contacts.LastRequestTime, pim->Contacts.Offset);
-            pair("tCR", "bCR", pim->ContactsRequests.LastRequestTime, pim->ContactsRequests.Offset);
-            pair("tCG", "bCG", pim->Groups.LastRequestTime, pim->Groups.Offset);
-            pair("tCGA", "bCGA", pim->GroupsAssign.LastRequestTime, pim->GroupsAssign.Offset);
-            pair("tA", "bA", pim->Alerts.LastRequestTime, pim->Alerts.Offset);
+            for (int32_t code : kUsersDataRequestOrder) {
+                const TNSyncedCollection& synced = SyncedByCode(code);
+                const TNDownloadCounters counters = synced.Counters(*pim);
+                body.AddInt(synced.TimeKey, static_cast<int32_t>(counters.LastRequestTime))
+                    .AddInt(synced.OffsetKey, counters.Offset);
+            }
         }
         LogWrite("[g.Sync2Alerts_Notifications_Contacts_Groups_Types_etc] request = ", Masked(body.Text()).c_str(),
                  false);
@@ -187,7 +340,7 @@ bool TNGlobal::Sync2Alerts_Notifications_Contacts_Groups_Types_etc(bool* dataCha
         bool anotherPass = false;
         if (online) {
             TNString answer(download.DocumentBytes());
-            LogWrite("[g.Sync2Alerts_Notifications_Contacts_Groups_Types_etc][DOCUMENT] ", answer.Text, false);
+            LogAnswer("[g.Sync2Alerts_Notifications_Contacts_Groups_Types_etc][DOCUMENT] ", answer.View());
             TNSyncLock lock = WaitUntilUiJobFinish(kCaller);
             // A log-out since the post has ended this sign-in and freed its data.
             if (lock.Stale())
@@ -217,18 +370,19 @@ bool TNGlobal::Sync2Records(bool* dataChanged)
             return false;
         {
             TNModelReadGuard lock;
-            body.AddInt("tS", static_cast<int32_t>(pim->Sharing.LastRequestTime));
+            // Sharing comes whole: its time alone.
+            body.AddInt(SyncedByCode(11).TimeKey, static_cast<int32_t>(pim->Sharing.LastRequestTime));
             for (int32_t i = 0; i < pim->Organizers.Count; ++i) {
-                const TNPIMOrganizer* organizer = pim->Organizers.Items[i];
+                TNPIMOrganizer* organizer = pim->Organizers.Items[i];
                 if (organizer == nullptr || organizer->Deleted != 0 || !WantRecordsOfThisOrganizer(organizer))
                     continue;
-                auto pair = [&](const char* t, const char* b, uint32_t time, int32_t offset) {
-                    std::string id = std::to_string(organizer->ID);
-                    body.AddInt((t + id).c_str(), static_cast<int32_t>(time)).AddInt((b + id).c_str(), offset);
-                };
-                pair("tT", "bT", organizer->tagsLastRequestTime, organizer->tagsOffset);
-                pair("tTA", "bTA", organizer->tagsAssignLastRequestTime, organizer->tagsAssignOffset);
-                pair("tR", "bR", organizer->recordsLastRequestTime, organizer->recordsOffset);
+                const std::string id = std::to_string(organizer->ID);
+                for (int32_t code : kOrganizerRequestOrder) {
+                    const TNSyncedCollection& synced = SyncedByCode(code);
+                    const TNDownloadCounters counters = synced.OrganizerCounters(*organizer);
+                    body.AddInt((synced.TimeKey + id).c_str(), static_cast<int32_t>(counters.LastRequestTime))
+                        .AddInt((synced.OffsetKey + id).c_str(), counters.Offset);
+                }
             }
         }
         TNDownload download;
@@ -243,8 +397,11 @@ bool TNGlobal::Sync2Records(bool* dataChanged)
             ReadArrayLimit(&answer);
             Sync2TestNewestVersion(&answer);
             TNString block;
-            if (AnswerIsValid(&answer) && answer.GetXmlValue("api-sync-pim", nullptr, 0, &block, false))
+            if (AnswerIsValid(&answer) && answer.GetXmlValue("api-sync-pim", nullptr, 0, &block, false)) {
                 anotherPass = SyncPIM(&block, 1, dataChanged);
+                if (!anotherPass && MatchNewRecordsFirst)
+                    AdoptUploadedCopies();
+            }
         }
         LogText("[TNGlobal::Sync2Records][END]");
         return Sync2Finish(online, anotherPass, "Sync2Records",
@@ -271,140 +428,27 @@ bool TNGlobal::SyncPIM(TNString* block, uint8_t byOrganizer, bool* dataChanged)
             return false;
         LogText("[g.SyncPIM][BEGIN]");
         TNModelWriteGuard lock;
-        struct SectionCount {
-            const char* name;
-            int32_t delivered = 0;
-        };
-        SectionCount sections[] = {{"Organizers"},       {"Records"},        {"Tags"},
-                                   {"Alerts"},           {"TagsAssign"},     {"Contacts"},
-                                   {"ContactsRequests"}, {"ContactsGroups"}, {"ContactsGroupsAssign"},
-                                   {"Notifications"},    {"Sharing"},        {"EventTypes"}};
-        auto addTo = [&](int32_t index, TNString& item) -> int32_t {
-            switch (index) {
-            case 0:
-                return pim->Organizers.Add(&item, false);
-            case 1:
-                return pim->Records->Add(&item);
-            case 2:
-                return pim->Tags.Add(&item);
-            case 3:
-                return pim->Alerts.Add(&item);
-            case 4:
-                return pim->TagsAssign.Add(&item);
-            case 5:
-                return pim->Contacts.Add(&item);
-            case 6:
-                return pim->ContactsRequests.Add(&item);
-            case 7:
-                return pim->Groups.Add(&item);
-            case 8:
-                return pim->GroupsAssign.Add(&item);
-            case 9:
-                return pim->Notifications.Add(&item);
-            case 10:
-                return pim->Sharing.Add(&item);
-            default:
-                return pim->EventTypes.Add(&item);
-            }
-        };
+        int32_t delivered[kSyncedCount] = {};
         bool changed = false;
-        for (int32_t index = 0; index < 12; ++index) {
-            TNString section;
-            if (!block->GetXmlValue(sections[index].name, nullptr, 0, &section, false))
-                continue;
-            SetUpdateUiTag(__uiStatusText_Synchronising, 0);
-            if (section.Length <= 7)
-                continue;
-            ForEachSectionItem(section, [&](TNString& item) {
-                int32_t pos = addTo(index, item);
-                if (pos < 0)
-                    return;
-                ++sections[index].delivered;
-                ++SyncCounters.Downloaded[kSectionCodes[index]];
-                changed = true;
-                if (index == 1) {
-                    pim->ViewCache[0].valid = 0;
-                    pim->ViewCache[1].valid = 0;
-                    SetUpdateUiTag(__uiUpdateHpNotesAndTasks, static_cast<uint32_t>(pos));
-                } else if (index == 8) {
-                    LogTextInt("[g.SyncPIM][pimGroupsAssign] need_ui_repaint = ", 1);
-                }
-            });
-            if (sections[index].delivered > 0) {
-                if (index <= 4)
-                    pim->LastCheckAllTime = 0;
-                if (index == 1) {
-                    std::shared_ptr<const TNPIMRecord> notify(pim->Records->GetNotifyConstantly());
-                    SetNotifyConstantlyRecord(std::move(notify));
-                }
-            }
-        }
-        if (sections[0].delivered > 0)
+        for (size_t index = 0; index < kSyncedCount; ++index)
+            changed = TakeSyncSection(*pim, *block, index, &delivered[index]) || changed;
+        // The organizers come first in the table.
+        if (delivered[0] > 0)
             SetUpdateUiTag(__uiUpdateSubscribedOrganizers, 0);
 
+        // A full page of a paged collection asks for another pass; sharing
+        // comes whole in every answer and never does.
         bool anotherPass = false;
-        int32_t limit = ArrayLimit;
+        const int32_t limit = ArrayLimit;
         if (limit > 0) {
-            for (int32_t index = 1; index < 12; ++index) {
-                // Sharing is never paged: every answer brings all of it.
-                if (index != 10 && sections[index].delivered >= limit)
+            for (size_t index = 0; index < kSyncedCount; ++index) {
+                const TNKeeping keeping = kSyncedCollections[index].Keeping;
+                if ((keeping == TNKeeping::Paged || keeping == TNKeeping::ByOrganizer) && delivered[index] >= limit)
                     anotherPass = true;
             }
-            // Every page commits its newest Changed, a full one too. The
-            // stamps are unique, so all that is still to come is newer; an
-            // offset into the items after the committed time would skip one
-            // whenever an item already received is changed again between
-            // two pages, and that item would never come.
-            auto commitPage = [&](auto& items) {
-                if (items.Received > 0)
-                    Commit(items.LastRequestTime, items.NewestChanged, items.Offset, false);
-            };
-            commitPage(pim->Alerts);
-            commitPage(pim->Contacts);
-            commitPage(pim->ContactsRequests);
-            commitPage(pim->Groups);
-            commitPage(pim->GroupsAssign);
-            commitPage(pim->Notifications);
-            commitPage(pim->EventTypes);
-            for (int32_t i = 0; i < pim->Organizers.Count; ++i) {
-                TNPIMOrganizer* organizer = pim->Organizers.Items[i];
-                if (organizer == nullptr || organizer->Deleted != 0) {
-                    if (organizer != nullptr && byOrganizer == 1)
-                        LogTextUInt("[g.SyncPIM][DELETED_or_NULL] B_OrganizerID: ", organizer->ID);
-                    continue;
-                }
-                auto commitOrganizer = [&](uint32_t& time, uint32_t& newest, int32_t& offset, int32_t received) {
-                    if (byOrganizer == 1 || received > 0)
-                        Commit(time, newest, offset, byOrganizer == 1);
-                };
-                commitOrganizer(organizer->recordsLastRequestTime, organizer->recordsNewestChanged,
-                                organizer->recordsOffset, organizer->recordsReceived);
-                commitOrganizer(organizer->tagsLastRequestTime, organizer->tagsNewestChanged, organizer->tagsOffset,
-                                organizer->tagsReceived);
-                commitOrganizer(organizer->tagsAssignLastRequestTime, organizer->tagsAssignNewestChanged,
-                                organizer->tagsAssignOffset, organizer->tagsAssignReceived);
-            }
+            CommitPages(*pim, byOrganizer);
         }
-        // Sharing comes whole in every answer: taken as complete whatever
-        // the limit, and never the reason for another pass.
-        if (pim->Sharing.Received > 0)
-            Commit(pim->Sharing.LastRequestTime, pim->Sharing.NewestChanged, pim->Sharing.Offset, true);
-
-        for (int32_t i = 0; i < pim->Organizers.Count; ++i) {
-            if (TNPIMOrganizer* organizer = pim->Organizers.Items[i]) {
-                organizer->recordsReceived = 0;
-                organizer->tagsReceived = 0;
-                organizer->tagsAssignReceived = 0;
-            }
-        }
-        pim->Alerts.Received = 0;
-        pim->Groups.Received = 0;
-        pim->GroupsAssign.Received = 0;
-        pim->Contacts.Received = 0;
-        pim->Notifications.Received = 0;
-        pim->ContactsRequests.Received = 0;
-        pim->Sharing.Received = 0;
-        pim->EventTypes.Received = 0;
+        CommitWholeAndResetCounts(*pim);
 
         if (dataChanged != nullptr)
             *dataChanged = changed;
@@ -413,6 +457,40 @@ bool TNGlobal::SyncPIM(TNString* block, uint8_t byOrganizer, bool* dataChanged)
             SetUpdateUiTag(__uiStatusText_Empty, 0);
         return anotherPass;
     });
+}
+
+bool TNGlobal::TakeSyncSection(TNPIM& pim, TNString& block, size_t index, int32_t* delivered)
+{
+    const TNSyncedCollection& synced = kSyncedCollections[index];
+    TNString section;
+    if (!block.GetXmlValue(synced.Section, nullptr, 0, &section, false))
+        return false;
+    SetUpdateUiTag(__uiStatusText_Synchronising, 0);
+    if (section.Length <= 7)
+        return false;
+    ForEachSectionItem(section, [&](TNString& item) {
+        int32_t pos = synced.Add(pim, item);
+        if (pos < 0)
+            return;
+        ++*delivered;
+        ++SyncCounters.Downloaded[synced.Code];
+        if (synced.Code == kRecordsCode) {
+            pim.ViewCache[0].valid = 0;
+            pim.ViewCache[1].valid = 0;
+            SetUpdateUiTag(__uiUpdateHpNotesAndTasks, static_cast<uint32_t>(pos));
+        } else if (synced.Code == kGroupsAssignCode) {
+            LogTextInt("[g.SyncPIM][pimGroupsAssign] need_ui_repaint = ", 1);
+        }
+    });
+    if (*delivered == 0)
+        return false;
+    if (synced.ChecksAll)
+        pim.LastCheckAllTime = 0;
+    if (synced.Code == kRecordsCode) {
+        std::shared_ptr<const TNPIMRecord> notify(pim.Records->GetNotifyConstantly());
+        SetNotifyConstantlyRecord(std::move(notify));
+    }
+    return true;
 }
 
 // ---------------------------------------------------------------------------

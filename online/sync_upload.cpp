@@ -9,6 +9,7 @@
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/setup.h"
+#include "foundation/users.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "model/upload.h"
@@ -20,6 +21,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -31,7 +34,7 @@ bool PostSeriesRequest(const TNString& body)
     if (!answered || download.ResultCode < 200 || download.ResultCode > 299)
         return false;
     TNString answer(download.DocumentBytes());
-    LogWrite("[UpdateRecurrence] response = ", answer.Text, false);
+    LogAnswer("[UpdateRecurrence] response = ", answer.View());
     return TNGlobal::AnswerIsValid(&answer);
 }
 
@@ -75,6 +78,11 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
             Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
             return false;
         }
+        if (MatchNewRecordsFirst) {
+            LogText("[TNGlobal::Sync2Upsync] new records of a data set loaded again; a download goes first");
+            Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
+            return false;
+        }
         LogText("[TNGlobal::Sync2Upsync] Calling PIM[0]->GetDataToSync()...");
         int64_t nowMs = plat::MonotonicMilliseconds();
         int32_t type = 0;
@@ -104,6 +112,10 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
 
         TNDownload download;
         bool online = PostToApi(body, download);
+        if (online && UploadAnswerCrashSeam && UploadAnswerCrashSeam(type, id)) {
+            Close = 1;
+            return false;
+        }
         bool confirmed = false;
         if (online) {
             TNString answer(download.DocumentBytes());
@@ -147,9 +159,7 @@ bool TNGlobal::ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, co
     if (ReadAnswerNumber(answer, "uploaded-sync-new-changed", &newChanged))
         LogTextUInt("[g.Sync2Upsync] uploaded_sync_new_changed = ", newChanged);
     LogTextInt("[g.Sync2Upsync] Calling PIM[0]->DataUpSynced... upload_sync_type = ", type);
-    // A new item left with its temporary id would go up again on every
-    // pass, and the service would make a copy each time.
-    return IsAcceptableNewID(newId) && ConfirmUpload(type, id, newId, sentForm);
+    return ConfirmUpload(type, id, newId, sentForm);
 }
 
 bool TNGlobal::SaveConfirmedUploads()
@@ -171,6 +181,11 @@ bool TNGlobal::SaveConfirmedUploads()
 
 bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const TNString& sentForm)
 {
+    // A new item left with its temporary id would go up again on every
+    // pass, and the service would make a copy each time; an id in the local
+    // range may also be another unsent item's, which must not be forgotten.
+    if (!IsAcceptableNewID(newId))
+        return false;
     TNPIM* pim = PIM[0];
     // The item keeps the stamp of its last download; the service's new stamp
     // comes with the next download of the item. A data set loaded again takes
@@ -211,6 +226,47 @@ bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const
     LogText(">>> g.SetUpdateUiTag(__uiUpdateShownData) [HHH]");
     SetUpdateUiTag(__uiUpdateShownData_NoSync, 0);
     return true;
+}
+
+void TNGlobal::AdoptUploadedCopies()
+{
+    TNPIM* pim = PIM[0];
+    if (pim == nullptr || pim->Records == nullptr)
+        return;
+    TNPIMRecords& records = *pim->Records;
+    std::vector<std::pair<uint32_t, TNString>> pending;
+    std::vector<uint32_t> copies;
+    {
+        TNModelWriteGuard lock;
+        const uint32_t userId = Uzivatele.ActiveUserID();
+        for (int32_t i = 0; i < records.Count; ++i) {
+            TNPIMRecord* record = records.Items[i];
+            if (record == nullptr || record->Virtual || !record->PleaseSync || record->ID < kFirstLocalID)
+                continue;
+            uint32_t copy = records.FindUploadedCopy(*record, userId);
+            if (copy == 0 || std::find(copies.begin(), copies.end(), copy) != copies.end())
+                continue;
+            TNString form;
+            record->GetDataToSync(&form);
+            pending.emplace_back(record->ID, std::move(form));
+            copies.push_back(copy);
+        }
+    }
+    for (size_t i = 0; i < pending.size(); ++i) {
+        if (!ConfirmUpload(TNPIM::kUploadRecords, pending[i].first, copies[i], pending[i].second))
+            continue;
+        LogTextUInt("[TNGlobal::AdoptUploadedCopies] confirmed by its downloaded copy; ID = ", copies[i]);
+        ++unsavedConfirmations_;
+    }
+    {
+        TNModelWriteGuard lock;
+        records.EndArrivals();
+    }
+    MatchNewRecordsFirst = false;
+    // The uploads held back go next; a confirmation the data set could not
+    // save now is saved before them.
+    if (!SaveConfirmedUploads() || !pending.empty())
+        NewSyncWanted = 1;
 }
 
 uint32_t TNGlobal::ConfirmedRecordId(uint32_t oldId)

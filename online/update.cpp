@@ -15,9 +15,6 @@
 #include "platform/core/file.h"
 #include "platform/core/paths.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -57,15 +54,6 @@ std::vector<std::string_view> TerminatedElements(std::string_view list)
     return elements;
 }
 
-// -1 when the file does not exist or cannot be asked.
-int64_t SizeOnDisk(const std::string& path)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return -1;
-    return info.st_size;
-}
-
 bool IsLoopbackHost(std::string_view host)
 {
     if (host == "localhost" || host == "[::1]")
@@ -91,28 +79,6 @@ std::string_view HttpHost(std::string_view url)
 bool StartsWith(std::string_view text, std::string_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;
-}
-
-// A new file can be made in the folder (and is removed again).
-bool FolderTakesNewFiles(const std::string& folder)
-{
-    std::string probe = folder + ".update-probe-XXXXXX";
-    int fd = ::mkstemp(probe.data());
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    ::unlink(probe.c_str());
-    return true;
-}
-
-// The mode a replaced file had, so a program keeps its execute bits; new
-// files get 0644.
-unsigned ModeFor(const std::string& target)
-{
-    struct stat info {};
-    if (::stat(target.c_str(), &info) == 0 && S_ISREG(info.st_mode))
-        return info.st_mode & 07777;
-    return 0644;
 }
 
 } // namespace
@@ -384,6 +350,7 @@ void TNUpdate::ResetRun()
     stopStahniSoubor = 0;
     runningStahniSoubor = 0;
     DoNotUpdate = 0;
+    InstallBlocked = 0;
     cancelTransfers_ = false;
     refusedAddressLogged_ = false;
 }
@@ -447,10 +414,7 @@ bool TNUpdate::PripravAktualizaci(int32_t newVersion, const char* adresa, const 
 bool TNUpdate::StahniSoubor(int32_t i)
 {
     runningStahniSoubor = 1;
-    struct Running {
-        TNUpdate& update;
-        ~Running() { update.runningStahniSoubor = 0; }
-    } running{*this};
+    TNScopeExit running([this] { runningStahniSoubor = 0; });
     return Guarded("[TNUpdate::StahniSoubor]", false, [&] {
         if (i < 0 || i >= Count() || Items[i] == nullptr)
             return false;
@@ -491,7 +455,7 @@ TNUpdate::Attempt TNUpdate::DownloadAttempt(int32_t i, bool& finished)
     if (folder.empty() || !AddressAllowed(App.UpdateDownloadUrl))
         return Attempt::Failed;
     const std::string path = folder + ToStd(file.Nazev);
-    int64_t onDisk = std::max<int64_t>(SizeOnDisk(path), 0);
+    int64_t onDisk = std::max<int64_t>(plat::RegularFileSize(path), 0);
     if (file.Velikost > 0 && onDisk > file.Velikost) {
         // Longer than the file can be: something else wrote it. Start over.
         LogWrite("[TNUpdate::StahniSoubor] local file larger than FileSize, downloaded again: ", path.c_str(), false);
@@ -546,7 +510,8 @@ TNUpdate::Attempt TNUpdate::DownloadAttempt(int32_t i, bool& finished)
             TNWindowCalls::UpozorniNaNovouVerzi();
             return Attempt::Failed;
         }
-        file.StazenoBytu = static_cast<uint32_t>(std::min<int64_t>(std::max<int64_t>(SizeOnDisk(path), 0), UINT32_MAX));
+        file.StazenoBytu =
+            static_cast<uint32_t>(std::min<int64_t>(std::max<int64_t>(plat::RegularFileSize(path), 0), UINT32_MAX));
         attempt = bytes.empty() ? Attempt::Failed : Attempt::Progress;
     }
     finished = serviceFinished && file.StazenoBytu == file.Velikost;
@@ -578,7 +543,7 @@ bool TNUpdate::DokonciAktualizaci()
                 return true;
             }
             std::string program = Dirs.GoToAppDir() ? EnteredFolderOfThread() : std::string();
-            if (program.empty() || !FolderTakesNewFiles(program)) {
+            if (program.empty() || !plat::FolderTakesNewFiles(program)) {
                 std::string line = "the program folder " + program + " can't be written; the update stays in " +
                                    VersionFolder() + " to be installed there";
                 LogWrite("[TNUpdate::DokonciAktualizaci] ", line.c_str(), false);
@@ -595,25 +560,33 @@ bool TNUpdate::DokonciAktualizaci()
     });
 }
 
+std::string TNUpdate::InstallBlocker() const
+{
+    if (Count() == 1 && Items[0]->Nazev.View() == kInstallerName)
+        return "an installer, which is never run";
+    std::string program = Dirs.GoToAppDir() ? EnteredFolderOfThread() : std::string();
+    if (program.empty() || !FolderTakesNewFiles(program))
+        return "the program folder " + program + " can't be written";
+    return {};
+}
+
 bool TNUpdate::CopyIntoProgramFolder(const std::string& programFolder)
 {
     const std::string source = VersionFolder();
     for (const auto& file : Items) {
         std::string name = ToStd(file->Nazev);
-        std::string folder = programFolder;
-        if (!StartsWith(file->Slozka.View(), "?"))
-            folder += ToStd(file->Slozka) + "/";
+        std::string relative = StartsWith(file->Slozka.View(), "?") ? name : ToStd(file->Slozka) + "/" + name;
         std::string bytes;
-        if (source.empty() || !plat::CreateFolders(folder) ||
-            !plat::ReadRegularFile(source + name, bytes, UINT32_MAX) || bytes.size() != file->Velikost) {
-            LogWrite("[TNUpdate::DokonciAktualizaci][ERROR] can't install ", (folder + name).c_str(), false);
+        if (source.empty() || !plat::ReadRegularFile(source + name, bytes, UINT32_MAX) ||
+            bytes.size() != file->Velikost) {
+            LogWrite("[TNUpdate::DokonciAktualizaci][ERROR] can't install ", (programFolder + relative).c_str(), false);
             return false;
         }
         // A new file renamed over the old one: a running program keeps its
-        // old file, and a crash leaves the old or the new one whole.
-        const std::string target = folder + name;
-        if (!plat::WriteFileAtomically(target, bytes, ModeFor(target))) {
-            LogWrite("[TNUpdate::DokonciAktualizaci][ERROR] can't write ", target.c_str(), false);
+        // old file, and a crash leaves the old or the new one whole. A
+        // symbolic link in the program folder is never written through.
+        if (!plat::ReplaceFileBelowFolder(programFolder, relative, bytes, 0644)) {
+            LogWrite("[TNUpdate::DokonciAktualizaci][ERROR] can't write ", (programFolder + relative).c_str(), false);
             return false;
         }
         file->Zkopirovano = 1;

@@ -77,6 +77,13 @@ public:
     // Installs a complete update into the program folder when it can be
     // written; run by the close once the update thread has ended.
     bool DokonciAktualizaci();
+    // Why the downloaded update cannot be installed here: the program folder
+    // that cannot be written, or an installer nobody runs. Empty when the
+    // close can install it.
+    std::string InstallBlocker() const;
+    // Set once an update turned out not to be installable: the rest of the
+    // run neither checks nor downloads again.
+    std::atomic<uint8_t> InstallBlocked{0};
     // Once per run (not in an update run): empties the update folder.
     void CleanUpdateFolder();
 

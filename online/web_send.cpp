@@ -62,6 +62,8 @@ int32_t TNWebSend::Send(const char* url, const char* method, bool sendHeaders, b
             request.Proxy.Pass = ProxyPass;
         }
         request.Cancel = &cancel;
+        // An update chunk or a short text: far below this.
+        request.MaxBodyBytes = kMaxSimpleAnswerBytes;
 
         TNHttpAnswer answer = PerformHttpExchange(request);
         if (!answer.Received) {

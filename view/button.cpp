@@ -116,6 +116,238 @@ bool IsLoggedButton(const TNViewItem& item)
     return item.Name.Text != nullptr && std::strcmp(item.Name.Text, "scrollCalendar_WeekToolbar_DayTitle2") == 0;
 }
 
+// A button's parts, what shows and their sizes, and the places worked out
+// step by step from them.
+struct ButtonGeometry {
+    ButtonGeometry(TNViewItem& item, ButtonParts& parts)
+        : b(item.FrameWidth), hpad(item.TextInsetX), vpad(item.TextInsetY), text(HasText(parts.text)),
+          badge(text && HasBadge(parts.badge)), beside(badge && BadgeBeside(item)),
+          icon(item.IconShown == 1 && parts.icon != nullptr),
+          check(item.HasCheckbox == 1 && parts.checkMark != nullptr),
+          dropDown(item.HasDropDown == 1 && parts.dropDownMark != nullptr), pos(item.IconPosition),
+          iw(icon ? parts.icon->Width() : 0), ih(icon ? parts.icon->Height() : 0), bw(badge ? parts.badge->Width() : 0),
+          bh(badge ? parts.badge->Height() : 0), mw(dropDown ? parts.dropDownMark->Width() : 0),
+          mh(dropDown ? parts.dropDownMark->Height() : 0)
+    {
+    }
+    const int32_t b;
+    const int32_t hpad;
+    const int32_t vpad;
+    const bool text;
+    const bool badge;
+    const bool beside;
+    const bool icon;
+    const bool check;
+    const bool dropDown;
+    const int32_t pos;
+    const int32_t iw;
+    const int32_t ih;
+    const int32_t bw;
+    const int32_t bh;
+    const int32_t mw;
+    const int32_t mh;
+    // The text's size, then the panel's bounds.
+    int32_t tw = 0;
+    int32_t th = 0;
+    int32_t L = 0;
+    int32_t T = 0;
+    int32_t W = 0;
+    int32_t H = 0;
+    // The check box and the room it and the outline take at the sides.
+    int32_t checkX = 0;
+    int32_t leftReserve = 0;
+    int32_t rightReserve = 0;
+    plat::TRect gradient;
+    int32_t textX = 0;
+    int32_t textY = 0;
+    int32_t iconX = 0;
+    int32_t BadgeSpace(const TNViewItem& item) const { return beside ? bw + item.BadgeGap : 0; }
+};
+
+// The panel's size: fitted to its content when AutoWidth, the height of the
+// parent or of the icon, and the check box's place.
+void MeasureButton(TNViewItem& item, ButtonGeometry& g, int32_t c, int32_t height)
+{
+    if (item.AutoWidth == 1) {
+        g.W = 2 * g.b + 4 + 2 * g.hpad;
+        if (g.text)
+            g.W += g.tw;
+        if (g.beside)
+            g.W += g.bw + item.BadgeGap;
+        else if (g.badge)
+            g.H += g.bh + item.BadgeGap;
+        if (g.check)
+            g.W += kMarkSide + item.CheckboxGap;
+        if (g.dropDown)
+            g.W += g.mw + item.DropDownGap;
+        if (g.icon && g.pos >= 0 && g.pos <= 3) {
+            g.W += g.iw;
+            if ((g.pos == 1 || g.pos == 3) && g.text)
+                g.W += item.IconGap;
+        }
+    }
+    TNViewItem* parentItem = item.ParentItem;
+    if (item.HeightFollowsParent == 1 && parentItem != nullptr && parentItem->Panel.Get() != nullptr)
+        g.H = parentItem->Panel.Get()->Height();
+    else if (height != 0 && g.icon)
+        g.H = std::max(g.H, g.ih + 2 * (g.b + 1));
+
+    g.leftReserve = c;
+    if (g.check) {
+        if (item.CheckboxSide == kCheckboxRight) {
+            g.checkX = g.W - kMarkSide - g.b - item.CheckboxGap;
+            g.rightReserve = g.W - g.checkX;
+        } else {
+            g.checkX = c + item.CheckboxGap + g.b;
+            g.leftReserve = kMarkSide + g.checkX;
+        }
+    }
+}
+
+// A wrapped text takes the room left between the marks; the height follows.
+void WrapButtonText(TNViewItem& item, ButtonParts& parts, ButtonGeometry& g, int32_t height)
+{
+    int32_t room = g.W - (2 * g.b + 2) - g.leftReserve - g.rightReserve;
+    if (g.icon && (g.pos == 3 || g.pos == 4))
+        room -= 2 * g.hpad + g.iw + item.IconGap;
+    if (g.dropDown)
+        room -= g.mw + item.DropDownGap;
+    if (!g.text || item.WordWrap != 1)
+        return;
+    size_t lines = plat::TextMetrics::WrapText(parts.text->Font(), parts.text->Caption(), room).size();
+    g.th = std::min<int32_t>(static_cast<int32_t>(lines) * plat::TextMetrics::LineHeight(parts.text->Font()),
+                             item.MaxTextHeight);
+    g.tw = std::max(room, 0);
+    parts.text->SetAutoSize(false);
+    parts.text->SetWordWrap(true);
+    parts.text->SetLayout(plat::TTextLayout::tlTop);
+    parts.text->SetBounds(parts.text->Left(), parts.text->Top(), g.tw, g.th);
+    if (height != 0) {
+        g.H = 2 * (g.b + 1) + g.th + 2 * g.vpad;
+        if (g.icon) {
+            int32_t iconRoom = g.pos == 4 ? g.ih + 2 * item.IconTop + 2 * (g.b + 1) : g.ih + 2 * (g.b + 1);
+            g.H = std::max(g.H, iconRoom);
+        }
+    }
+}
+
+// The check box's overlay, the two borders and the gradient.
+void PlaceButtonFrame(ButtonParts& parts, ButtonGeometry& g)
+{
+    if (parts.checkOverlay != nullptr) {
+        parts.checkOverlay->SetVisible(g.check);
+        if (g.check)
+            parts.checkOverlay->SetBounds(g.checkX, g.H / 2 - 7, kMarkSide, kMarkSide);
+    }
+    const int32_t innerWidth = g.W - 2 * g.b - g.leftReserve - g.rightReserve;
+    if (parts.border1 != nullptr)
+        parts.border1->SetBounds(g.leftReserve + g.b, g.b, innerWidth, g.H - 2 * g.b);
+    if (parts.border2 != nullptr)
+        parts.border2->SetBounds(g.leftReserve + g.b + 1, g.b + 1, innerWidth - 2, g.H - 2 * g.b - 2);
+    g.gradient = plat::Bounds(g.leftReserve + g.b + 1, g.b + 1, innerWidth - 2, g.H - 2 * g.b - 2);
+    if (parts.gradient != nullptr)
+        parts.gradient->SetBounds(g.gradient.Left, g.gradient.Top, g.gradient.Width(), g.gradient.Height());
+    if (parts.text != nullptr)
+        parts.text->SetVisible(g.text);
+    if (parts.badge != nullptr)
+        parts.badge->SetVisible(g.badge);
+}
+
+// The text's place by its alignment, before the icon moves it.
+void AlignButtonText(const TNViewItem& item, ButtonGeometry& g)
+{
+    const int32_t badgeSpace = g.BadgeSpace(item);
+    switch (item.TextHAlign) {
+    case 0:
+        g.textX = g.beside ? g.gradient.Left + g.hpad + (item.BadgePosition == 3 ? badgeSpace : 0) : g.b + g.hpad;
+        break;
+    case 1:
+        g.textX = g.gradient.Right - g.tw - badgeSpace - g.hpad;
+        break;
+    default:
+        g.textX = g.W / 2 - (g.tw + badgeSpace) / 2 + g.hpad;
+        break;
+    }
+    g.textX = std::max(g.textX, g.b + g.hpad);
+    switch (item.TextVAlign) {
+    case 0:
+        g.textY = g.gradient.Top + g.vpad;
+        break;
+    case 2:
+        g.textY = g.gradient.Bottom - g.th + g.vpad;
+        break;
+    default:
+        g.textY =
+            g.badge && !g.beside ? g.H / 2 - (g.th + g.bh + item.BadgeGap) / 2 + g.vpad : g.H / 2 - g.th / 2 + g.vpad;
+        break;
+    }
+}
+
+// The icon above the text (positions 0 to 2) or before it (3 and 4).
+void PlaceButtonIcon(const TNViewItem& item, ButtonParts& parts, ButtonGeometry& g)
+{
+    if (g.icon) {
+        int32_t iconY = g.H / 2 - g.ih / 2;
+        if (g.pos <= 2) {
+            g.iconX = g.dropDown ? g.W / 2 - (g.mw + g.iw + item.DropDownGap) / 2 : g.W / 2 - g.iw / 2;
+            if (g.text) {
+                iconY = g.H / 2 - (g.ih + item.IconGap + g.th) / 2;
+                g.textY = iconY + g.ih + item.IconGap;
+            }
+        } else {
+            if (g.pos == 4)
+                iconY = g.b + 1 + item.IconTop;
+            if (item.TextHAlign == 0) {
+                g.iconX = g.b + g.hpad + 2;
+                g.textX += g.iw + item.IconGap;
+            } else {
+                int32_t row = g.iw + (g.dropDown ? g.mw + item.DropDownGap : 0) + (g.text ? item.IconGap + g.tw : 0);
+                g.iconX = g.W / 2 - row / 2;
+                g.textX = g.iconX + g.iw + item.IconGap;
+            }
+        }
+        parts.icon->SetBounds(g.iconX, iconY, g.iw, g.ih);
+    }
+    if (parts.icon != nullptr)
+        parts.icon->SetVisible(g.icon);
+    if (parts.text != nullptr)
+        parts.text->SetBounds(g.textX, g.textY, parts.text->Width(), parts.text->Height());
+}
+
+// The badge by the text and the drop-down mark at the end of the row.
+void PlaceBadgeAndMark(const TNViewItem& item, ButtonParts& parts, const ButtonGeometry& g)
+{
+    if (g.badge) {
+        switch (item.BadgePosition) {
+        case 1:
+            parts.badge->SetBounds(g.textX + g.tw + item.BadgeGap, g.textY + item.BadgeTop, g.bw, g.bh);
+            break;
+        case 3:
+            parts.badge->SetBounds(g.gradient.Left + g.hpad, g.textY + item.BadgeTop, g.bw, g.bh);
+            break;
+        default:
+            parts.badge->SetBounds(g.W / 2 - g.bw / 2, g.textY + g.th + item.BadgeGap, g.bw, g.bh);
+            break;
+        }
+    }
+    if (parts.dropDownMark == nullptr)
+        return;
+    parts.dropDownMark->SetVisible(g.dropDown);
+    if (!g.dropDown)
+        return;
+    int32_t markY = (g.H - g.mh) / 2 + 1;
+    int32_t markX = 0;
+    if (!g.icon)
+        markX = g.textX + g.tw + item.DropDownGap + g.BadgeSpace(item);
+    else if (g.pos <= 2)
+        markX = g.W - g.b - g.hpad - 2 - g.mw;
+    else
+        // Ends the icon-and-text row, inside the gradient.
+        markX = std::min((g.text ? g.textX + g.tw + g.BadgeSpace(item) : g.iconX + g.iw) + item.DropDownGap,
+                         g.gradient.Right - g.mw);
+    parts.dropDownMark->SetBounds(markX, markY, g.mw, g.mh);
+}
+
 } // namespace
 
 void TNView::CreateButton(TNViewItem* item)
@@ -311,216 +543,39 @@ void TNView::LayOutButton(TNViewItem* item, int32_t c, int32_t left, int32_t top
 {
     ButtonParts parts(*item);
     plat::TPanel* panel = parts.panel;
-    const int32_t b = item->FrameWidth;
-    const int32_t hpad = item->TextInsetX;
-    const int32_t vpad = item->TextInsetY;
-    const bool text = HasText(parts.text);
-    const bool badge = text && HasBadge(parts.badge);
-    const bool beside = badge && BadgeBeside(*item);
-    const bool icon = item->IconShown == 1 && parts.icon != nullptr;
-    const bool check = item->HasCheckbox == 1 && parts.checkMark != nullptr;
-    const bool dropDown = item->HasDropDown == 1 && parts.dropDownMark != nullptr;
-    const int32_t pos = item->IconPosition;
-    const int32_t iw = icon ? parts.icon->Width() : 0;
-    const int32_t ih = icon ? parts.icon->Height() : 0;
-    const int32_t bw = badge ? parts.badge->Width() : 0;
-    const int32_t bh = badge ? parts.badge->Height() : 0;
-    const int32_t mw = dropDown ? parts.dropDownMark->Width() : 0;
-    const int32_t mh = dropDown ? parts.dropDownMark->Height() : 0;
-    const int32_t base = 2 * b + 4 + 2 * hpad;
-
+    ButtonGeometry g(*item, parts);
     if (parts.text != nullptr) {
         parts.text->SetWordWrap(false);
         parts.text->SetAutoSize(true);
     }
-    int32_t tw = text ? parts.text->Width() : 0;
-    int32_t th = text ? parts.text->Height() : 0;
+    g.tw = g.text ? parts.text->Width() : 0;
+    g.th = g.text ? parts.text->Height() : 0;
+    g.L = left >= 0 ? left : panel->Left();
+    g.T = top >= 0 ? top : panel->Top();
+    g.W = width >= 0 ? width : panel->Width();
+    g.H = height >= 0 ? height : panel->Height();
 
-    int32_t L = left >= 0 ? left : panel->Left();
-    int32_t T = top >= 0 ? top : panel->Top();
-    int32_t W = width >= 0 ? width : panel->Width();
-    int32_t H = height >= 0 ? height : panel->Height();
-
-    if (item->AutoWidth == 1) {
-        W = base;
-        if (text)
-            W += tw;
-        if (beside)
-            W += bw + item->BadgeGap;
-        else if (badge)
-            H += bh + item->BadgeGap;
-        if (check)
-            W += kMarkSide + item->CheckboxGap;
-        if (dropDown)
-            W += mw + item->DropDownGap;
-        if (icon && pos >= 0 && pos <= 3) {
-            W += iw;
-            if ((pos == 1 || pos == 3) && text)
-                W += item->IconGap;
-        }
-    }
-    TNViewItem* parentItem = item->ParentItem;
-    if (item->HeightFollowsParent == 1 && parentItem != nullptr && parentItem->Panel.Get() != nullptr)
-        H = parentItem->Panel.Get()->Height();
-    else if (height != 0 && icon)
-        H = std::max(H, ih + 2 * (b + 1));
-
-    int32_t checkX = 0;
-    int32_t leftReserve = c;
-    int32_t rightReserve = 0;
-    if (check) {
-        if (item->CheckboxSide == kCheckboxRight) {
-            checkX = W - kMarkSide - b - item->CheckboxGap;
-            rightReserve = W - checkX;
-        } else {
-            checkX = c + item->CheckboxGap + b;
-            leftReserve = kMarkSide + checkX;
-        }
-    }
-
-    int32_t room = W - (2 * b + 2) - leftReserve - rightReserve;
-    if (icon && (pos == 3 || pos == 4))
-        room -= 2 * hpad + iw + item->IconGap;
-    if (dropDown)
-        room -= mw + item->DropDownGap;
-
-    if (text && item->WordWrap == 1) {
-        size_t lines = plat::TextMetrics::WrapText(parts.text->Font(), parts.text->Caption(), room).size();
-        th = std::min<int32_t>(static_cast<int32_t>(lines) * plat::TextMetrics::LineHeight(parts.text->Font()),
-                               item->MaxTextHeight);
-        tw = std::max(room, 0);
-        parts.text->SetAutoSize(false);
-        parts.text->SetWordWrap(true);
-        parts.text->SetLayout(plat::TTextLayout::tlTop);
-        parts.text->SetBounds(parts.text->Left(), parts.text->Top(), tw, th);
-        if (height != 0) {
-            H = 2 * (b + 1) + th + 2 * vpad;
-            if (icon) {
-                int32_t iconRoom = pos == 4 ? ih + 2 * item->IconTop + 2 * (b + 1) : ih + 2 * (b + 1);
-                H = std::max(H, iconRoom);
-            }
-        }
-    }
-
-    panel->SetBounds(L, T, W, H);
-    W = panel->Width();
-    H = panel->Height();
+    MeasureButton(*item, g, c, height);
+    WrapButtonText(*item, parts, g, height);
+    panel->SetBounds(g.L, g.T, g.W, g.H);
+    g.W = panel->Width();
+    g.H = panel->Height();
     if (parts.outline != nullptr)
-        parts.outline->SetBounds(c, 0, W - c, H);
+        parts.outline->SetBounds(c, 0, g.W - c, g.H);
     if (parts.checkMark != nullptr) {
-        parts.checkMark->SetVisible(check);
-        if (check) {
+        parts.checkMark->SetVisible(g.check);
+        if (g.check) {
             SetButtonCheckbox(item);
-            parts.checkMark->SetBounds(checkX, H / 2 - 7, kMarkSide, kMarkSide);
+            parts.checkMark->SetBounds(g.checkX, g.H / 2 - 7, kMarkSide, kMarkSide);
         }
     }
-    if (parts.checkOverlay != nullptr) {
-        parts.checkOverlay->SetVisible(check);
-        if (check)
-            parts.checkOverlay->SetBounds(checkX, H / 2 - 7, kMarkSide, kMarkSide);
-    }
-    const int32_t innerWidth = W - 2 * b - leftReserve - rightReserve;
-    if (parts.border1 != nullptr)
-        parts.border1->SetBounds(leftReserve + b, b, innerWidth, H - 2 * b);
-    if (parts.border2 != nullptr)
-        parts.border2->SetBounds(leftReserve + b + 1, b + 1, innerWidth - 2, H - 2 * b - 2);
-    const plat::TRect gradient = plat::Bounds(leftReserve + b + 1, b + 1, innerWidth - 2, H - 2 * b - 2);
-    if (parts.gradient != nullptr)
-        parts.gradient->SetBounds(gradient.Left, gradient.Top, gradient.Width(), gradient.Height());
-
-    if (parts.text != nullptr)
-        parts.text->SetVisible(text);
-    if (parts.badge != nullptr)
-        parts.badge->SetVisible(badge);
-
-    const int32_t badgeSpace = beside ? bw + item->BadgeGap : 0;
-    int32_t textX = 0;
-    switch (item->TextHAlign) {
-    case 0:
-        textX = beside ? gradient.Left + hpad + (item->BadgePosition == 3 ? badgeSpace : 0) : b + hpad;
-        break;
-    case 1:
-        textX = gradient.Right - tw - badgeSpace - hpad;
-        break;
-    default:
-        textX = W / 2 - (tw + badgeSpace) / 2 + hpad;
-        break;
-    }
-    textX = std::max(textX, b + hpad);
-    int32_t textY = 0;
-    switch (item->TextVAlign) {
-    case 0:
-        textY = gradient.Top + vpad;
-        break;
-    case 2:
-        textY = gradient.Bottom - th + vpad;
-        break;
-    default:
-        textY = badge && !beside ? H / 2 - (th + bh + item->BadgeGap) / 2 + vpad : H / 2 - th / 2 + vpad;
-        break;
-    }
-
-    int32_t iconX = 0;
-    if (icon) {
-        int32_t iconY = H / 2 - ih / 2;
-        if (pos <= 2) {
-            iconX = dropDown ? W / 2 - (mw + iw + item->DropDownGap) / 2 : W / 2 - iw / 2;
-            if (text) {
-                iconY = H / 2 - (ih + item->IconGap + th) / 2;
-                textY = iconY + ih + item->IconGap;
-            }
-        } else {
-            if (pos == 4)
-                iconY = b + 1 + item->IconTop;
-            if (item->TextHAlign == 0) {
-                iconX = b + hpad + 2;
-                textX += iw + item->IconGap;
-            } else {
-                int32_t row = iw + (dropDown ? mw + item->DropDownGap : 0) + (text ? item->IconGap + tw : 0);
-                iconX = W / 2 - row / 2;
-                textX = iconX + iw + item->IconGap;
-            }
-        }
-        parts.icon->SetBounds(iconX, iconY, iw, ih);
-    }
-    if (parts.icon != nullptr)
-        parts.icon->SetVisible(icon);
-    if (parts.text != nullptr)
-        parts.text->SetBounds(textX, textY, parts.text->Width(), parts.text->Height());
-
-    if (badge) {
-        switch (item->BadgePosition) {
-        case 1:
-            parts.badge->SetBounds(textX + tw + item->BadgeGap, textY + item->BadgeTop, bw, bh);
-            break;
-        case 3:
-            parts.badge->SetBounds(gradient.Left + hpad, textY + item->BadgeTop, bw, bh);
-            break;
-        default:
-            parts.badge->SetBounds(W / 2 - bw / 2, textY + th + item->BadgeGap, bw, bh);
-            break;
-        }
-    }
-
-    if (parts.dropDownMark != nullptr) {
-        parts.dropDownMark->SetVisible(dropDown);
-        if (dropDown) {
-            int32_t markY = (H - mh) / 2 + 1;
-            int32_t markX = 0;
-            if (!icon)
-                markX = textX + tw + item->DropDownGap + badgeSpace;
-            else if (pos <= 2)
-                markX = W - b - hpad - 2 - mw;
-            else
-                // Ends the icon-and-text row, inside the gradient.
-                markX =
-                    std::min((text ? textX + tw + badgeSpace : iconX + iw) + item->DropDownGap, gradient.Right - mw);
-            parts.dropDownMark->SetBounds(markX, markY, mw, mh);
-        }
-    }
+    PlaceButtonFrame(parts, g);
+    AlignButtonText(*item, g);
+    PlaceButtonIcon(*item, parts, g);
+    PlaceBadgeAndMark(*item, parts, g);
 
     if (parts.hoverOverlay != nullptr)
-        parts.hoverOverlay->SetBounds(leftReserve, 0, W - leftReserve - rightReserve, H);
+        parts.hoverOverlay->SetBounds(g.leftReserve, 0, g.W - g.leftReserve - g.rightReserve, g.H);
     if (panel->Parent() != nullptr) {
         panel->SetVisible(item->Shown == 1);
         if (parts.hoverOverlay != nullptr)

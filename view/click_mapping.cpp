@@ -70,8 +70,8 @@ int32_t TNViewItem::GetTimeFromClickPos(int32_t* hour, int32_t* minute)
 
 namespace {
 
-// Steps 1, 2 and 4 of the week-view mappings: the date of the day column
-// under ClickX, c.Today's date when none is.
+// The week views' mappings: the date of the day column under ClickX,
+// c.Today's date when none is.
 void WeekViewDate(TNViewItem& item, const char* warning, int32_t* day, int32_t* month, int32_t* year)
 {
     const int32_t left = DayboxMetrics().TimeColumnWidth;

@@ -136,7 +136,7 @@ bool TNView::ResizeDaybox(TNViewItem* item, int32_t left, int32_t top, int32_t w
             parentHeight == item->LastParentHeight && item->ChildrenCount == item->LastChildrenCount)
             return false;
 
-        // 2.
+        // 2. What this layout was made for.
         item->LastLeft = left;
         item->LastTop = top;
         item->LastWidth = width;
@@ -145,7 +145,7 @@ bool TNView::ResizeDaybox(TNViewItem* item, int32_t left, int32_t top, int32_t w
         item->LastParentHeight = parentHeight;
         item->LastChildrenCount = item->ChildrenCount;
 
-        // 3, 4.
+        // 3, 4. The size; the height follows the scroll box or the picture.
         const int32_t W = width >= 0 ? width : parentWidth - (-width) * left;
         plat::TImage* picture = item->Images[1].Get();
         int32_t H = height;
@@ -155,23 +155,23 @@ bool TNView::ResizeDaybox(TNViewItem* item, int32_t left, int32_t top, int32_t w
         else if (height < 0)
             H = picture != nullptr ? picture->Height() : panel->Height();
 
-        // 5.
+        // 5. The panel and its picture.
         panel->SetBounds(left, top, W, H);
         if (resizeImage && picture != nullptr)
             picture->SetBounds(0, 0, W, H);
 
-        // 6.
+        // 6. The cards laid out again.
         if (resizeChildren) {
             for (int32_t i = 0; i < item->ChildrenCount; ++i)
                 ResizeComponent(item->Children[i], -1, -1, -1, -1, true);
         }
 
-        // 7.
+        // 7. A week view draws its background for the new size.
         const int32_t group = item->DayboxModeGroup(-1);
         if (group == 2 || group == 3)
             RebuildWeekBackground(*item, group == 2 ? 5 : 7);
 
-        // 8.
+        // 8. The red line follows.
         UpdateRedline(item);
         return true;
     });
@@ -180,14 +180,14 @@ bool TNView::ResizeDaybox(TNViewItem* item, int32_t left, int32_t top, int32_t w
 bool TNView::UpdateRedline(TNViewItem* item)
 {
     return Guarded("[TNView::UpdateRedline]", false, [&] {
-        // 1.
+        // 1. Only a shown day box with days has a red line.
         plat::TPanel* panel = item != nullptr ? item->Panel.Get() : nullptr;
         plat::TJvPanel* line = item != nullptr ? item->FramePanel2.Get() : nullptr;
         if (item == nullptr || item->Type != cmpDaybox || item->Shown != 1 || item->shownDaysCount < 1 ||
             line == nullptr || panel == nullptr)
             return false;
 
-        // 2.
+        // 2. The minute of the day now.
         TNTime now;
         now.SetNow();
         const int32_t hour = now.Hodina;
@@ -198,7 +198,7 @@ bool TNView::UpdateRedline(TNViewItem* item)
         const int32_t group = item->DayboxModeGroup(-1);
         switch (group) {
         case 0: {
-            // 3.
+            // 3. A home day: the minute table gives the place.
             if (item->MinuteTops == nullptr)
                 return true;
             if (m > 1440) {
@@ -220,7 +220,7 @@ bool TNView::UpdateRedline(TNViewItem* item)
         case 1:
         case 2:
         case 3: {
-            // 4.
+            // 4. Day and week views: rows of 15 minutes, in today's column.
             const int32_t lineTop = ((m * 100 / 15) * metrics.RowHeight) / 100;
             if (group == 1) {
                 line->SetBounds(metrics.TimeColumnWidth - 1, lineTop, panel->Width() - metrics.TimeColumnWidth, 1);
@@ -248,15 +248,15 @@ bool TNView::UpdateRedline(TNViewItem* item)
             break;
         }
         case 4:
-            // 5.
+            // 5. A month view has no red line.
             return true;
         default:
-            // 6.
+            // 6. Other views are not drawn.
             LogTextInt("[UpdateRedline][ERROR] Unhandled DayboxModeGroup = ", group);
             return true;
         }
 
-        // 7.
+        // 7. The time label beside the line.
         if (plat::TJvPanel* label = item->FramePanel1.Get()) {
             const int32_t labelTop = std::clamp(line->Top() - 5, 0, std::max(panel->Height() - kTimeLabelHeight, 0));
             label->SetBounds(line->Left() - kTimeLabelWidth, labelTop, kTimeLabelWidth, kTimeLabelHeight);

@@ -356,7 +356,7 @@ void TNView::Daybox_UpdateScrollbox_ModeDynamic(const TNDayboxDynamicLayout* lay
 void TNView::UpdateDaybox(TNViewItem* daybox, TNViewItem* scrollbox, int32_t recordFontSize)
 {
     Guarded("[TNView::UpdateDaybox]", [&] {
-        // 1.1.
+        // 1.1. The data set and the setting for hidden records.
         const bool showHidden = Setup.GetBool("Settings_ShowHiddenRecords");
         TNPIM* pim = PIM[0];
         if (pim == nullptr) {
@@ -373,7 +373,7 @@ void TNView::UpdateDaybox(TNViewItem* daybox, TNViewItem* scrollbox, int32_t rec
             return;
         BusyByte busy(daybox->FillBusy);
 
-        // 1.2.
+        // 1.2. The days shown, from midnight to midnight.
         TNTime& firstDay = daybox->Times[0];
         TNTime& lastDay = daybox->Times[1];
         firstDay.NastavCas(0, 0);
@@ -393,7 +393,7 @@ void TNView::UpdateDaybox(TNViewItem* daybox, TNViewItem* scrollbox, int32_t rec
             working.NextDay();
         }
 
-        // 1.3.
+        // 1.3. How many records they hold and the newest change.
         int32_t total = 0;
         uint32_t newest = 0;
         {
@@ -413,7 +413,7 @@ void TNView::UpdateDaybox(TNViewItem* daybox, TNViewItem* scrollbox, int32_t rec
                 picture->SetHeight(frame->Height());
         }
 
-        // 1.4.
+        // 1.4. The heights the fill was made for.
         const int32_t group = daybox->DayboxModeGroup(-1);
         TNViewInner* inner = GetActiveInner(scrollbox);
         const int32_t contentHeight =
@@ -432,17 +432,17 @@ void TNView::UpdateDaybox(TNViewItem* daybox, TNViewItem* scrollbox, int32_t rec
         daybox->SnapshotScrollboxHeight = frame->Height();
         daybox->SnapshotContentHeight = contentHeight;
 
-        // 1.5.
+        // 1.5. A changed record refills the views, one at a time.
         if (g.someRecordChangedSoUpdateViews > 0) {
             fill = true;
             --g.someRecordChangedSoUpdateViews;
         }
 
-        // 2.
+        // 2. The days are filled when something changed.
         if (fill)
             FillDays(daybox, scrollbox, entries, recordFontSize, showHidden);
 
-        // 13.
+        // 13. The fill finished and the red line shown.
         if (fill)
             FinishFill(daybox, scrollbox, group);
         ShowRedline(daybox, scrollbox, group);
@@ -532,7 +532,7 @@ bool TNView::UpdateDayboxCalendar(int32_t dayPos, TNViewItem* daybox, TNViewItem
         if (dayPos == 0)
             DeleteDayboxCards(daybox, bar, scrollbox);
 
-        // 3.
+        // 3. The day's records that pass the organizer, author and hidden filters.
         TNDayboxDay day;
         if (entry != nullptr) {
             TNModelReadGuard read;
@@ -545,11 +545,11 @@ bool TNView::UpdateDayboxCalendar(int32_t dayPos, TNViewItem* daybox, TNViewItem
                     continue;
                 day.Records.push_back(record);
             }
-            // 4-6.
+            // 4-6. Their times within the day.
             MeasureDay(day, workingDay);
         }
 
-        // 7.
+        // 7. Columns: the day's width shared by overlapping records.
         const int32_t days = std::max(1, daybox->shownDaysCount);
         int32_t columnWidth = daybox->Panel.Get()->Width() - metrics.TimeColumnWidth;
         if (days > 1)
@@ -569,7 +569,7 @@ bool TNView::UpdateDayboxCalendar(int32_t dayPos, TNViewItem* daybox, TNViewItem
             }
         }
 
-        // 9.
+        // 9. Tops and heights by the view's row height.
         switch (group) {
         case 1:
         case 2:
@@ -602,7 +602,7 @@ bool TNView::UpdateDayboxCalendar(int32_t dayPos, TNViewItem* daybox, TNViewItem
             break;
         }
 
-        // 10.
+        // 10. The timed records become cards.
         const bool monthGrid =
             month && CalcWidthsAnsHeightsOfMonthViewCalendar(daybox, daybox->Panel.Get()->Width(),
                                                              daybox->Panel.Get()->Height(), 7, daybox->MonthRows);
@@ -665,7 +665,7 @@ TNViewItem* TNView::CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* dayb
         if (record == nullptr || pim == nullptr || parent == nullptr || parent->Panel.Get() == nullptr)
             return nullptr;
 
-        // 1.
+        // 1. The card's name, caption, colours and hint, read under the model lock.
         std::string name;
         std::string caption;
         TNPIMRecord* shown = record;
@@ -675,20 +675,20 @@ TNViewItem* TNView::CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* dayb
         {
             TNModelReadGuard read;
             name = Printf("%s_recordCmp_%dof%d_%u", daybox->Name.Text, dayPos, daybox->shownDaysCount, record->ID);
-            // 2.
+            // 2. An occurrence counts its years from its series' master.
             referenceYear = record->Begin.Rok;
             if (record->Virtual && pim->Records != nullptr && record->MasterPos >= 0 &&
                 record->MasterPos < pim->Records->Count && pim->Records->Items[record->MasterPos] != nullptr) {
                 shown = pim->Records->Items[record->MasterPos];
                 referenceYear = shown->Begin.Rok;
             }
-            // 3.
+            // 3. The event type before the text, where the type asks for it.
             std::string prefix;
             TNString typeName;
             if (record->EventType != 0 &&
                 pim->EventTypes.ShowEventTypeBeforeText(static_cast<uint32_t>(record->EventType), typeName))
                 prefix = TextOf(typeName) + ": ";
-            // 4.
+            // 4. Anniversaries and birthdays carry their year and their count.
             const std::string text = TextOf(record->Text);
             const int32_t age = record->Begin.Rok - referenceYear;
             if (record->Type == 7 || record->Type == 8) {
@@ -698,7 +698,7 @@ TNViewItem* TNView::CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* dayb
             } else {
                 caption = prefix + text;
             }
-            // 5.
+            // 5. The colours and the hint.
             combination = TNPIM::GetRecordColorCombination(record, 0);
             hint = RecordHint(*record);
         }
@@ -710,7 +710,7 @@ TNViewItem* TNView::CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* dayb
         AddShownRecord(shown);
         card->SetRecordColorCombination(static_cast<int8_t>(combination), false, true);
 
-        // 6.
+        // 6. A month card shows the time of a timed record.
         plat::TLabel* timeLabel = card->Labels[1].Get();
         plat::TLabel* title = card->TitleLabel.Get();
         if (timeLabel != nullptr) {
@@ -723,12 +723,12 @@ TNViewItem* TNView::CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* dayb
                 timeLabel->SetTransparent(true);
             }
         }
-        // 7.
+        // 7. The title, struck out when finished.
         if (title != nullptr) {
             title->Font().SetStyle(record->Finished != 0 ? plat::fsStrikeOut : 0);
             title->SetCaption(caption);
         }
-        // 8.
+        // 8. What the card stands for and where.
         card->daybox_mode = daybox->daybox_mode;
         SetCardRecord(card, record);
         card->pimSrvPos = record->GetParentPIMPos();
@@ -737,7 +737,7 @@ TNViewItem* TNView::CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* dayb
         card->ColumnPos = group >= 0 ? day.Column[static_cast<size_t>(recordPos)] : 0;
         card->ColumnsCount = columns;
         NumberCardsOfRecord(parent, record->ID);
-        // 9.
+        // 9. The mouse reaches the pages through the overlay.
         if (plat::TLabel* overlay = card->CaptionLabel.Get()) {
             overlay->OnClick = [](plat::TComponent* sender) { ViewMain::recordClick(sender); };
             overlay->OnDblClick = [](plat::TComponent* sender) { ViewMain::recordDblClick(sender); };
@@ -745,7 +745,7 @@ TNViewItem* TNView::CreateDayboxRecordComponent(int32_t dayPos, TNViewItem* dayb
                                     int y) {
                 ViewMain::recordMouseUp(sender, static_cast<int32_t>(button), shift, x, y);
             };
-            // 10.
+            // 10. The hint over the whole card.
             overlay->SetHint(hint);
             overlay->SetShowHint(true);
         }
@@ -772,7 +772,7 @@ void TNView::NumberCardsOfRecord(TNViewItem* parent, uint32_t recordId)
 void TNView::FinishFill(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group)
 {
     const TNTime& firstDay = daybox->Times[0];
-    // 13.1.
+    // 13.1. A single day scrolls to the time of day.
     if (group == kHomeGroup || group == kOneDayGroup) {
         TNTime today;
         today.SetToday();
@@ -793,9 +793,9 @@ void TNView::FinishFill(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group
                 SetToolbarBackground(bar, color);
         }
     }
-    // 13.2.
+    // 13.2. The pictures of what is shown come in the background.
     ViewMain::StartPicturesJob();
-    // 13.3.
+    // 13.3. The day-name bars show the days anew.
     for (TNViewItem* bar : {scrollbox->TopBarItem, scrollbox->SecondBarItem}) {
         if (bar == nullptr || bar->LayoutCode != kDayNameBarCode || bar->Name.Text == nullptr)
             continue;
@@ -809,7 +809,7 @@ void TNView::FinishFill(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group
 
 void TNView::ShowRedline(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group)
 {
-    // 13.4.
+    // 13.4. The red line when today is shown.
     TNTime now;
     now.SetNow();
     const bool inside = now.Timestamp >= daybox->Times[0].DayStart && now.Timestamp <= daybox->Times[1].DayEnd;

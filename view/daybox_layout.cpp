@@ -190,12 +190,12 @@ TNDayboxDynamicLayout Daybox_RecalcBeginsAndHeights_ModeDynamic(TNDayboxDay& day
         return layout;
     }
 
-    // 1.
+    // 1. A row of padding above and below unless the day begins at midnight or ends on the last row.
     const int32_t topPad = startsAtMidnight ? 0 : rowHeight;
     const int32_t bottomPad = endsOnLastRow ? 0 : rowHeight;
     available -= topPad + bottomPad;
 
-    // 2, 3.
+    // 2, 3. Each segment's height, anchored to the first of its overlap group.
     for (TNDayboxSegment& segment : segments) {
         const size_t at = static_cast<size_t>(segment.RecordPos);
         const int32_t group = day.Group[at];
@@ -215,13 +215,13 @@ TNDayboxDynamicLayout Daybox_RecalcBeginsAndHeights_ModeDynamic(TNDayboxDay& day
             segment.AnchorOffset = segment.FirstTop - segments[static_cast<size_t>(segment.Anchor)].FirstTop;
     }
 
-    // 4, 5.
+    // 4, 5. The segments stacked and their gaps fitted to the room.
     const int32_t heights = StackSegments(segments, topPad, false) - topPad;
     MeasureGaps(segments, rowHeight);
     FitGaps(segments, rowHeight, available, heights);
     layout.TotalHeight = StackSegments(segments, topPad, true) + bottomPad;
 
-    // 6.
+    // 6. The minute table for the red line and the scroll position.
     if (minuteTops != nullptr) {
         std::vector<Breakpoint> breakpoints;
         for (const TNDayboxSegment& segment : segments)

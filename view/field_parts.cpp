@@ -2,6 +2,7 @@
 
 #include "foundation/guard.h"
 #include "foundation/program_start.h"
+#include "platform/core/file.h"
 #include "platform/gui/combo_box.h"
 #include "platform/gui/edit.h"
 #include "platform/gui/flat_button.h"
@@ -13,8 +14,6 @@
 #include "view/hooks.h"
 #include "view/image_table.h"
 #include "view/view.h"
-
-#include <unistd.h>
 
 namespace field_parts {
 
@@ -125,7 +124,7 @@ std::string ProgramImage(const std::string& name)
     if (GetProgramFolder().empty())
         return std::string();
     const std::string path = TNImageTable::PictureFilePath(("Images\\" + name).c_str());
-    return access(path.c_str(), R_OK) == 0 ? path : std::string();
+    return plat::FileReadable(path) ? path : std::string();
 }
 
 } // namespace field_parts

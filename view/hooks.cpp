@@ -1,7 +1,6 @@
 #include "view/hooks.h"
 
 #include "foundation/log.h"
-#include "online/login.h"
 #include "view/view.h"
 
 #include <string>
@@ -189,20 +188,7 @@ int32_t DayCellSize()
 
 void StartPicturesJob()
 {
-    if (ViewMainHooks.StartPicturesJob != nullptr) {
-        ViewMainHooks.StartPicturesJob();
-        return;
-    }
-    LogText("[ViewHooks::StartPicturesJob][NULL] Hook not set");
-    auto* job = new TLogin();
-    job->Tag = 6;
-    job->Value = 0;
-    job->OnTerminate = [] {
-        if (ViewGlobalsConstructed())
-            View.ThreadTerminated(nullptr);
-    };
-    if (!job->Resume())
-        delete job;
+    Run(ViewMainHooks.StartPicturesJob, "StartPicturesJob");
 }
 
 } // namespace ViewMain

@@ -141,8 +141,7 @@ void SetRecordImportancePimPos(int32_t pimPos);
 plat::TComponent* timerResize();
 // 34 when unset.
 int32_t DayCellSize();
-// Unset: a job thread with Tag 6 and parameter 0 whose end runs
-// TNView::ThreadTerminated on the main thread.
+// The main window starts job 6; unset, nothing starts.
 void StartPicturesJob();
 } // namespace ViewMain
 

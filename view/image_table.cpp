@@ -18,7 +18,6 @@
 #include "platform/gui/canvas.h"
 #include "platform/gui/form.h"
 #include "view/hooks.h"
-#include "view/view.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -363,9 +362,6 @@ plat::TImage* TNImageTable::CreateBlankImage(const char* name, int32_t width, in
         canvas.Brush.Color = color;
         canvas.Brush.Style = plat::TBrushStyle::bsSolid;
         canvas.FillRect(plat::Rect(0, 0, width, height));
-        canvas.Font.SetColor(plat::clBlack);
-        canvas.Font.SetName(View.FontName);
-        canvas.Font.SetSize(View.FontSize);
         images_[static_cast<size_t>(slot)] = image;
         LogWrite("[TNGlobal::CreateBlankImage] Images[pos]->Hint = ", name != nullptr ? name : "", false);
         LogTextInt("[TNGlobal::CreateBlankImage][END] Images[pos] pos = ", slot);

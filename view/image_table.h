@@ -41,6 +41,7 @@ public:
     int32_t FindImageSlot(const char* name) const;
     plat::TImage* LoadImage(const char* name, const char* fileName);
     plat::TImage* LoadImageFromFile(const char* name, const char* fileName);
+    // Filled with one colour; whoever draws text on it sets the font.
     plat::TImage* CreateBlankImage(const char* name, int32_t width, int32_t height, plat::TColor color);
 
     plat::TImage* getUserProfilePictureByWidth(int32_t width);

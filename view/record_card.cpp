@@ -371,6 +371,96 @@ int32_t WrapRecordText(const plat::TFont& font, std::string_view text, int32_t i
     });
 }
 
+namespace {
+
+// A task row: the check box and the importance, each a hit area.
+void PaintTaskRowMarks(CardPainter& paint, const TNPIMRecord& record)
+{
+    const int32_t elementTop = 9;
+    paint.textTop = 8;
+    const plat::TGraphic* checkbox =
+        TablePicture(record.Finished > 0 ? "imgCheckboxCheckedWhiteBG" : "imgCheckboxUncheckedWhiteBG");
+    int32_t x = 10;
+    paint.HitTest(plat::Bounds(x, elementTop, PictureWidth(checkbox), checkbox ? checkbox->Height() : 0), elCheckbox);
+    paint.DrawPicture(checkbox, x, elementTop);
+    x += PictureWidth(checkbox) + paint.cw;
+    const plat::TGraphic* importance = TablePicture(ImportanceImageName(record.Importance));
+    if (paint.HitTest(plat::Bounds(x, elementTop, PictureWidth(importance), importance ? importance->Height() : 0),
+                      elImportance))
+        importance = TablePicture("imgImportanceBlank");
+    paint.DrawPicture(importance, x, elementTop);
+    paint.textLeft = x + PictureWidth(importance) + paint.cw;
+}
+
+void PaintTimeAndFinished(CardPainter& paint, const TNPIMRecord& record, bool month, plat::TColor background,
+                          plat::TColor textColor)
+{
+    plat::TCanvas& canvas = paint.canvas;
+    plat::TLabel* timeLabel = paint.item.Labels[1].Get();
+    if (timeLabel != nullptr && !timeLabel->Caption().empty() &&
+        static_cast<int32_t>(timeLabel->Caption().size()) <= kMaxPaintedTextLength) {
+        canvas.Font.Assign(timeLabel->Font());
+        canvas.Font.SetSize(timeLabel->Font().Size() - 1);
+        canvas.Font.SetColor(month ? textColor : timeLabel->Font().Color());
+        const int32_t tagWidth = paint.DrawCell(paint.textLeft + paint.indent, paint.textTop, timeLabel->Caption(),
+                                                month ? background : timeLabel->Color());
+        paint.indent += tagWidth + paint.cw;
+    }
+    if (record.Finished > 0) {
+        const plat::TGraphic* mark = TablePicture("imgFinishedGreen12");
+        paint.DrawPicture(mark, paint.textLeft + paint.indent, paint.textTop + (month ? 0 : 2));
+        paint.indent += PictureWidth(mark) + paint.iconGap;
+    }
+}
+
+// A note's text fills the card; a placeholder waits beside an hourglass; an
+// organizer shows its icon, its name a size larger and its relation below.
+void SetUpCardKind(CardPainter& paint, TNPIMRecord& record, int32_t type, int32_t width, int32_t* maxLines,
+                   int32_t* fontSize, std::string* secondary)
+{
+    if (type == kCardNote) {
+        paint.textLeft = 10;
+        paint.textTop = 8;
+        paint.rightLimit = width - 11;
+        paint.indent = 0;
+    } else if (type == kCardPlaceholder) {
+        paint.textTop = 10;
+        *maxLines = 2;
+        const plat::TGraphic* clock = TablePicture("imgSandClock24");
+        paint.DrawPicture(clock, 7, 7);
+        paint.textLeft = 7 + PictureWidth(clock) + 2 + paint.cw;
+    } else if (type == kCardOrganizer) {
+        TNPIMOrganizers* organizers = nullptr;
+        if (TNPIMOrganizer* organizer = CardOrganizer(paint.item, record, &organizers)) {
+            *fontSize += 1;
+            *maxLines = 2;
+            paint.textTop = 3;
+            plat::TImage* icon = ImageTable.GetOrganizerIconImage(organizers, organizer, kOrganizerIconSize);
+            paint.DrawPicture(icon != nullptr ? icon->Picture().Graphic() : nullptr, 1, 1);
+            paint.textLeft = 1 + kOrganizerIconSize + 2 + paint.cw;
+            TNString relation;
+            g.GetOrganizerRelationText(true, organizer, &relation, nullptr);
+            if (relation.Text != nullptr)
+                secondary->assign(relation.Text, static_cast<size_t>(relation.Length));
+        }
+    }
+}
+
+void PaintSecondaryText(CardPainter& paint, const std::string& secondary, const std::string& fontName, int32_t fontSize,
+                        plat::TColor textColor, int32_t lineTop)
+{
+    plat::TCanvas& canvas = paint.canvas;
+    canvas.Font.SetName(fontName);
+    canvas.Font.SetSize(fontSize);
+    canvas.Font.SetColor(textColor);
+    std::vector<std::string> secondaryLines;
+    WrapRecordText(canvas.Font, secondary, 0, paint.rightLimit - paint.textLeft, kDefaultMaxLines, &secondaryLines);
+    int32_t secondaryEnd = 0;
+    paint.DrawLines(secondaryLines, lineTop + paint.lh, 0, &secondaryEnd);
+}
+
+} // namespace
+
 uint32_t TNView::ShownDataGeneration()
 {
     return shownDataGeneration.load(std::memory_order_acquire);
@@ -445,7 +535,7 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
                                  bool hover, int32_t height, int32_t width)
 {
     return Guarded("[TNView::PaintRecordImage]", 0, [&]() -> int32_t {
-        // 1.
+        // 1. Nothing to paint on or with.
         if (width < 1 || height < 1)
             return 0;
         if (item == nullptr) {
@@ -474,7 +564,7 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
         TNModelReadGuard readGuard;
         ++item->PaintCount;
 
-        // 2.
+        // 2. The kind shown, the font and its measures.
         if (record->Type == kCardPlain111 || record->Type == kCardPlaceholder || record->Type == kCardPlain127)
             item->DisplayType = record->Type;
         item->HoveredElement = elNone;
@@ -499,7 +589,7 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
             item->ExtentBottom = 0;
         }
 
-        // 3.
+        // 3. The background in the card's colours.
         bool shifted = hover;
         // The row's accent is the side line; its frame mostly equals the
         // panel and would not show.
@@ -511,7 +601,7 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
         canvas.Brush.Color = background;
         canvas.FillRect(plat::Rect(0, 0, width, bitmapHeight));
 
-        // 4.
+        // 4. Where the mouse is, for the hover of an element.
         if (hover) {
             const plat::TPoint at = panel->ScreenToClient(plat::Mouse::CursorPos());
             if (at.x >= 0 && at.y >= 0 && at.x < panel->Width() && at.y < panel->Height()) {
@@ -520,77 +610,21 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
             }
         }
 
-        // 5.
+        // 5. A task row begins with its check box and importance.
         if (type == kCardTaskRow) {
             maxLines = 2;
-            const int32_t elementTop = 9;
-            paint.textTop = 8;
-            const plat::TGraphic* checkbox =
-                TablePicture(record->Finished > 0 ? "imgCheckboxCheckedWhiteBG" : "imgCheckboxUncheckedWhiteBG");
-            int32_t x = 10;
-            paint.HitTest(plat::Bounds(x, elementTop, PictureWidth(checkbox), checkbox ? checkbox->Height() : 0),
-                          elCheckbox);
-            paint.DrawPicture(checkbox, x, elementTop);
-            x += PictureWidth(checkbox) + paint.cw;
-            const plat::TGraphic* importance = TablePicture(ImportanceImageName(record->Importance));
-            if (paint.HitTest(
-                    plat::Bounds(x, elementTop, PictureWidth(importance), importance ? importance->Height() : 0),
-                    elImportance))
-                importance = TablePicture("imgImportanceBlank");
-            paint.DrawPicture(importance, x, elementTop);
-            paint.textLeft = x + PictureWidth(importance) + paint.cw;
+            PaintTaskRowMarks(paint, *record);
         }
 
-        // 6.
-        plat::TLabel* timeLabel = item->Labels[1].Get();
-        if (timeLabel != nullptr && !timeLabel->Caption().empty() &&
-            static_cast<int32_t>(timeLabel->Caption().size()) <= kMaxPaintedTextLength) {
-            canvas.Font.Assign(timeLabel->Font());
-            canvas.Font.SetSize(timeLabel->Font().Size() - 1);
-            canvas.Font.SetColor(month ? textColor : timeLabel->Font().Color());
-            const int32_t tagWidth = paint.DrawCell(paint.textLeft + paint.indent, paint.textTop, timeLabel->Caption(),
-                                                    month ? background : timeLabel->Color());
-            paint.indent += tagWidth + paint.cw;
-        }
+        // 6-7. The time tag and the finished mark before the text.
+        PaintTimeAndFinished(paint, *record, month, background, textColor);
 
-        // 7.
-        if (record->Finished > 0) {
-            const plat::TGraphic* mark = TablePicture("imgFinishedGreen12");
-            paint.DrawPicture(mark, paint.textLeft + paint.indent, paint.textTop + (month ? 0 : 2));
-            paint.indent += PictureWidth(mark) + paint.iconGap;
-        }
-
-        // 8 - 10.
+        // 8-10. What a note, a placeholder or an organizer puts first.
         std::string secondary;
         int32_t fontSize = FontSize;
-        if (type == kCardNote) {
-            paint.textLeft = 10;
-            paint.textTop = 8;
-            paint.rightLimit = width - 11;
-            paint.indent = 0;
-        } else if (type == kCardPlaceholder) {
-            paint.textTop = 10;
-            maxLines = 2;
-            const plat::TGraphic* clock = TablePicture("imgSandClock24");
-            paint.DrawPicture(clock, 7, 7);
-            paint.textLeft = 7 + PictureWidth(clock) + 2 + paint.cw;
-        } else if (type == kCardOrganizer) {
-            TNPIMOrganizers* organizers = nullptr;
-            if (TNPIMOrganizer* organizer = CardOrganizer(*item, *record, &organizers)) {
-                fontSize = FontSize + 1;
-                maxLines = 2;
-                paint.textTop = 3;
-                plat::TImage* icon = ImageTable.GetOrganizerIconImage(organizers, organizer, kOrganizerIconSize);
-                paint.DrawPicture(icon != nullptr ? icon->Picture().Graphic() : nullptr, 1, 1);
-                paint.textLeft = 1 + kOrganizerIconSize + 2 + paint.cw;
-                TNString relation;
-                g.GetOrganizerRelationText(true, organizer, &relation, nullptr);
-                if (relation.Text != nullptr)
-                    secondary.assign(relation.Text, static_cast<size_t>(relation.Length));
-            }
-        }
+        SetUpCardKind(paint, *record, type, width, &maxLines, &fontSize, &secondary);
 
-        // 11.
+        // 11. The text, struck out when finished.
         if (month)
             paint.textTop = 0;
         canvas.Font.SetName(FontName);
@@ -603,27 +637,19 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
         int32_t lineTop = paint.DrawLines(lines, paint.textTop, paint.indent, &lineEnd);
         canvas.Font.SetStyle(0);
 
-        // 12.
+        // 12. The tag chip after the text.
         PaintTagChip(paint, *record, FontName, FontSize, lineTop, lineEnd);
 
-        // 13, 14.
+        // 13-14. The icons of its properties.
         PaintIcons(paint, *record, lineTop, lineEnd, textColor);
 
-        // 15.
+        // 15. A task row's links.
         if (type == kCardTaskRow && item->LinksShown != 0)
             lineTop = PaintLinkRow(paint, *record, FontName, panel->Font().Size(), lineTop);
 
-        // 16.
-        if (!secondary.empty()) {
-            canvas.Font.SetName(FontName);
-            canvas.Font.SetSize(FontSize);
-            canvas.Font.SetColor(textColor);
-            std::vector<std::string> secondaryLines;
-            WrapRecordText(canvas.Font, secondary, 0, paint.rightLimit - paint.textLeft, kDefaultMaxLines,
-                           &secondaryLines);
-            int32_t secondaryEnd = 0;
-            paint.DrawLines(secondaryLines, lineTop + paint.lh, 0, &secondaryEnd);
-        }
+        // 16. An organizer's relation under its name.
+        if (!secondary.empty())
+            PaintSecondaryText(paint, secondary, FontName, FontSize, textColor, lineTop);
 
         // 18 (auto height first: the side line runs the whole card).
         int32_t result = height;
@@ -632,7 +658,7 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
             bitmap.SetHeight(result);
         }
 
-        // 17.
+        // 17. The side line in the card's accent.
         if (HasSideLine(type)) {
             canvas.Brush.Style = plat::TBrushStyle::bsSolid;
             canvas.Brush.Color = sideLine;
@@ -650,7 +676,7 @@ int32_t TNView::PaintRecordImage(TNViewItem* item, TNPIMRecord* record, const ch
 bool TNView::ResizeRecord(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force)
 {
     return Guarded("[TNView::ResizeRecord]", false, [&] {
-        // 1.
+        // 1. No card, nothing to lay out.
         if (item == nullptr) {
             LogWrite("[TNView::ResizeRecord] item = ", "NULL", false);
             return false;
@@ -662,7 +688,7 @@ bool TNView::ResizeRecord(TNViewItem* item, int32_t left, int32_t top, int32_t w
             item->LinksShown == item->LastLinksShown)
             return item->Shown == 1;
 
-        // 2.
+        // 2. What this layout was made for.
         item->LastLeft = left;
         item->LastTop = top;
         item->LastWidth = width;
@@ -675,7 +701,7 @@ bool TNView::ResizeRecord(TNViewItem* item, int32_t left, int32_t top, int32_t w
             LogTextUInt("[TNView::ResizeRecord][ERROR][NULL] record_id = ", item->record_id);
         }
 
-        // 3.
+        // 3. The bounds; -1 keeps the panel's own.
         int32_t L = left >= 0 ? left : panel->Left();
         int32_t T = top >= 0 ? top : panel->Top();
         int32_t W = width;
@@ -683,7 +709,7 @@ bool TNView::ResizeRecord(TNViewItem* item, int32_t left, int32_t top, int32_t w
         if (width < 0 && !CardWidthFromParent(item, &L, &T, &W, &H))
             return false;
 
-        // 4.
+        // 4. The panel, then the card painted at its size.
         panel->SetBounds(L, T, W, H);
         const plat::TLabel* title = item->TitleLabel.Get();
         const int32_t painted = PaintRecordImage(item, record, "TNView::ResizeRecord",

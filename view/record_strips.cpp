@@ -152,7 +152,7 @@ void TNView::ResizeToolbar_cmpRecordComponents_WorkWeek_and_Week(TNViewItem* bar
             return;
         plat::TPanel* panel = bar->Panel.Get();
         const TNDayboxMetrics metrics = DayboxMetrics();
-        // 1.
+        // 1. The days the strip spans.
         const int32_t days = bar->Children[firstRecordIndex]->shownDaysCount;
         int32_t neededHeight = 0;
         if (days <= 0) {
@@ -160,14 +160,14 @@ void TNView::ResizeToolbar_cmpRecordComponents_WorkWeek_and_Week(TNViewItem* bar
             panel->SetHeight(neededHeight);
             return;
         }
-        // 2.
+        // 2. The width of the days, the day box's when there is one.
         int32_t widthOfDays = panel->Width() - metrics.TimeColumnWidth + 1;
         if (TNViewItem* scrollbox = bar->ParentItem;
             scrollbox != nullptr && scrollbox->DayboxItem != nullptr && scrollbox->DayboxItem->Panel.Get() != nullptr)
             widthOfDays = scrollbox->DayboxItem->Panel.Get()->Width() - metrics.TimeColumnWidth + 1;
         const int32_t dayWidth = widthOfDays / days;
 
-        // 3, 4.
+        // 3, 4. The records grouped by day and sorted.
         std::vector<PackedRecord> records = GroupRecords(*bar, days);
         SortRecords(records);
 
@@ -200,7 +200,7 @@ void TNView::ResizeToolbar_cmpRecordComponents_WorkWeek_and_Week(TNViewItem* bar
             HideFurtherCards(*bar, record);
             ++line;
         }
-        // 6.
+        // 6. The bar as high as its lines.
         panel->SetHeight(neededHeight);
     });
 }

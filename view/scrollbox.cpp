@@ -97,6 +97,53 @@ int32_t PlaceBar(TNView& view, plat::TJvPanel* bar, uint8_t shown, int32_t heigh
     return counted;
 }
 
+// The rows of the active list are measured again at a new width.
+void ForgetListItemPlaces(TNView& view, TNViewItem* item)
+{
+    TNViewInner* inner = view.GetActiveInner(item);
+    if (inner == nullptr || inner->Heights == nullptr)
+        return;
+    for (int32_t i = 0; i < inner->ListItemsCount; ++i) {
+        inner->Heights[i] = -1;
+        if (inner->Tops != nullptr)
+            inner->Tops[i] = -1;
+    }
+    inner->LastTagID = -9999;
+}
+
+// The box's height: given, or (-1, -2) fitted to the content, -1 no further
+// than the parent's bottom, with the top bar's height added.
+int32_t ScrollboxHeight(const TNViewItem& item, const plat::TPanel& panel, int32_t height, int32_t parentHeight,
+                        int32_t contentHeight)
+{
+    if (height < -2) {
+        LogWrite("[TNView::ResizeScrollbox][ERROR] Unknown height; item->Name = ",
+                 item.Name.Text != nullptr ? item.Name.Text : "", false);
+        return panel.Height();
+    }
+    if (height >= 0)
+        return height;
+    const int32_t wanted = 2 * item.FrameWidth + contentHeight + 2 * item.FrameInset;
+    int32_t H = height == -1 ? std::min(parentHeight - panel.Top(), wanted) : wanted;
+    TNViewItem* topBar = item.TopBarItem;
+    if (item.TopBarShown != 0 && topBar != nullptr && topBar->Panel.Get() != nullptr)
+        H += topBar->Panel.Get()->Height();
+    return H;
+}
+
+// The frame's four shapes: outline, shadow, inner border and its inset.
+void PlaceScrollboxShapes(TNViewItem* item, int32_t W, int32_t H)
+{
+    const int32_t b = item->FrameWidth;
+    const plat::TRect shapeBounds[4] = {plat::Bounds(0, 0, W, H), plat::Bounds(b, b, W - b, H - b),
+                                        plat::Bounds(b, b, W - 2 * b, H - 2 * b),
+                                        plat::Bounds(b + 1, b + 1, W - 2 * b - 1, H - 2 * b - 1)};
+    for (int i = 0; i < 4; ++i) {
+        if (plat::TShape* shape = item->Shapes[i].Get())
+            shape->SetBounds(shapeBounds[i].Left, shapeBounds[i].Top, shapeBounds[i].Width(), shapeBounds[i].Height());
+    }
+}
+
 } // namespace
 
 void TNView::CreateScrollbox(TNViewItem* item)
@@ -158,7 +205,7 @@ bool TNView::ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_
                              uint8_t updateScrollbar, uint8_t beforeResize, const char* caller)
 {
     return Guarded("[TNView::ResizeScrollbox]", false, [&] {
-        // 1.
+        // 1. The box's controls and its parent's size.
         if (item == nullptr) {
             LogText("[TNView::ResizeScrollbox][ERROR] item = NULL");
             return false;
@@ -174,7 +221,7 @@ bool TNView::ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_
         const int32_t parentWidth = parent != nullptr ? parent->ClientWidth() : 0;
         const int32_t parentHeight = parent != nullptr ? parent->ClientHeight() : 0;
 
-        // 2.
+        // 2. All four -1: the panel's own bounds again.
         const bool fromPanel = left == -1 && top == -1 && width == -1 && height == -1;
         if (fromPanel) {
             left = panel->Left();
@@ -183,30 +230,18 @@ bool TNView::ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_
             height = panel->Height();
         }
 
-        // 3.
-        const int32_t oldThumbTop = thumb != nullptr ? thumb->Top() : 0;
-        const int32_t oldThumbHeight = thumb != nullptr ? thumb->Height() : 0;
-        const int32_t oldFrameHeight = frame->Height();
+        // 3. The thumb and the content as they were.
+        const ScrollState before{thumb != nullptr ? thumb->Top() : 0, thumb != nullptr ? thumb->Height() : 0,
+                                 frame->Height()};
         int32_t contentWidth = content != nullptr ? content->Width() : 0;
         int32_t contentHeight = content != nullptr ? content->Height() : 0;
 
-        // 4.
-        if (item->OnBeforeResize != nullptr) {
-            LogNamed("[TNView::ResizeScrollbox] Calling OnBeforeResize; item->Name = ", *item);
-            g.ScrollboxBeforeResize = beforeResize;
-            {
-                // Cleared on every way out, a throwing callback included.
-                struct ClearFlag {
-                    ~ClearFlag() { g.ScrollboxBeforeResize = 0; }
-                } clearFlag;
-                item->OnBeforeResize(item, &contentWidth, &contentHeight);
-            }
-            content = ContentPanelOf(*this, item);
-            if (content != nullptr && (content->Width() != contentWidth || content->Height() != contentHeight))
-                force = true;
-        }
+        // 4. The owner may size the content first; a changed size forces
+        // the layout.
+        if (item->OnBeforeResize != nullptr && RunBeforeResize(item, beforeResize, contentWidth, contentHeight))
+            force = true;
 
-        // 5.
+        // 5. Nothing changed: nothing to do.
         if (!force && !fromPanel && width == item->LastWidth && height == item->LastHeight &&
             parentWidth == item->LastParentWidth && parentHeight == item->LastParentHeight &&
             item->ChildrenCount == item->LastChildrenCount) {
@@ -215,20 +250,12 @@ bool TNView::ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_
         }
         LogNamed("[TNView::ResizeScrollbox][BB] ", *item);
 
-        // 6.
-        if (width != item->LastWidth) {
-            if (TNViewInner* inner = GetActiveInner(item); inner != nullptr && inner->Heights != nullptr) {
-                for (int32_t i = 0; i < inner->ListItemsCount; ++i) {
-                    inner->Heights[i] = -1;
-                    if (inner->Tops != nullptr)
-                        inner->Tops[i] = -1;
-                }
-                inner->LastTagID = -9999;
-            }
-        }
+        // 6. A new width: the list's rows are measured again.
+        if (width != item->LastWidth)
+            ForgetListItemPlaces(*this, item);
         LogNamed("[TNView::ResizeScrollbox][CC] ", *item);
 
-        // 7.
+        // 7. What this layout was made for.
         item->LastLeft = left;
         item->LastTop = top;
         item->LastWidth = width;
@@ -237,51 +264,23 @@ bool TNView::ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_
         item->LastParentHeight = parentHeight;
         item->LastChildrenCount = item->ChildrenCount;
 
-        // 8.
+        // 8. The box's size; a negative width is a share of the parent.
         const int32_t b = item->FrameWidth;
         const int32_t p = item->FrameInset;
         const int32_t W = width >= 0 ? width : parentWidth - (-width) * panel->Left();
-        int32_t H = height;
-        if (height < -2) {
-            LogWrite("[TNView::ResizeScrollbox][ERROR] Unknown height; item->Name = ",
-                     item->Name.Text != nullptr ? item->Name.Text : "", false);
-            H = panel->Height();
-        } else if (height < 0) {
-            const int32_t wanted = 2 * b + contentHeight + 2 * p;
-            H = height == -1 ? std::min(parentHeight - panel->Top(), wanted) : wanted;
-            TNViewItem* topBar = item->TopBarItem;
-            if (item->TopBarShown != 0 && topBar != nullptr && topBar->Panel.Get() != nullptr)
-                H += topBar->Panel.Get()->Height();
-        }
+        const int32_t H = ScrollboxHeight(*item, *panel, height, parentHeight, contentHeight);
         LogNamed("[TNView::ResizeScrollbox][DD] ", *item);
 
-        // 9.
+        // 9. The panel and its frame shapes.
         panel->SetBounds(left, top, W, H);
-        const plat::TRect shapeBounds[4] = {plat::Bounds(0, 0, W, H), plat::Bounds(b, b, W - b, H - b),
-                                            plat::Bounds(b, b, W - 2 * b, H - 2 * b),
-                                            plat::Bounds(b + 1, b + 1, W - 2 * b - 1, H - 2 * b - 1)};
-        for (int i = 0; i < 4; ++i) {
-            if (plat::TShape* shape = item->Shapes[i].Get())
-                shape->SetBounds(shapeBounds[i].Left, shapeBounds[i].Top, shapeBounds[i].Width(),
-                                 shapeBounds[i].Height());
-        }
+        PlaceScrollboxShapes(item, W, H);
         LogNamed("[TNView::ResizeScrollbox][EE] ", *item);
 
-        // 10.
-        int32_t columnWidth = 0;
-        if (plat::TJvPanel* column = item->LeftColumnPanel.Get()) {
-            if (item->LeftColumnShown != 0) {
-                columnWidth = item->LeftColumnWidth;
-                column->SetBounds(p + b, p + b, item->LeftColumnWidth, item->LeftColumnHeight);
-            } else {
-                column->SetBounds(-99, -99, 0, 0);
-            }
-        }
-        if (item->LeftColumnButtonItem != nullptr)
-            ResizeButton(item->LeftColumnButtonItem, 0, 0, columnWidth, item->LeftColumnHeight, false);
+        // 10. The left column and its button.
+        const int32_t columnWidth = PlaceLeftColumn(item);
         LogNamed("[TNView::ResizeScrollbox][FF] ", *item);
 
-        // 11 to 13.
+        // 11 to 13. The three bars, one under the other.
         const int32_t barWidth = W - 2 * b - 2 * p - columnWidth;
         const int32_t t1 = PlaceBar(*this, item->TopBarPanel.Get(), item->TopBarShown, item->TopBarHeight,
                                     item->TopBarItem, p + b + columnWidth, p + b, barWidth, force);
@@ -292,7 +291,8 @@ bool TNView::ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_
                      p + b, p + b + t1 + t2 + item->IconGap, W - 2 * b - 2 * p, force);
         LogNamed("[TNView::ResizeScrollbox][GG] ", *item);
 
-        // 14.
+        // 14. The scrolled frame under the bars; its owner may size the
+        // content for it.
         const int32_t gaps = item->IconGap + item->BadgeGap;
         int32_t fw = W - 2 * b - 2 * p;
         int32_t fh = H - 2 * b - 2 * p - t1 - t2 - t3 - gaps;
@@ -304,43 +304,15 @@ bool TNView::ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_
         }
         LogNamed("[TNView::ResizeScrollbox][HH] ", *item);
 
-        // 15.
-        const int32_t frameWidth = frame->Width();
-        const int32_t frameHeight = frame->Height();
-        const int32_t s = frameHeight < contentHeight || item->AlwaysShowScrollbar != 0 ? kScrollbarWidth : 0;
-        if (frameHeight > contentHeight)
-            contentHeight = frameHeight;
-        LogNamed("[TNView::ResizeScrollbox][II] ", *item);
+        // 15 to 17. The content, the track and the thumb.
+        const int32_t contentTop = PlaceContentAndThumb(item, contentHeight, updateScrollbar == 1, before);
 
-        // 16.
-        content = ContentPanelOf(*this, item);
-        if (content != nullptr)
-            content->SetBounds(content->Left(), content->Top(), frameWidth - s, contentHeight);
-        if (plat::TJvPanel* track = item->TrackPanel.Get())
-            track->SetBounds(frameWidth - s, 0, s, frameHeight);
-        if (item->Name.Equals("scrollPagesOrganizer", true, false))
-            LogTextInt("[TNView::ResizeScrollbox][A] inner_height = ", contentHeight);
-        LogNamed("[TNView::ResizeScrollbox][JJ] ", *item);
-
-        // 17.
-        const int32_t contentTop = content != nullptr ? content->Top() : 0;
-        if (contentHeight > 0 && updateScrollbar == 1 && thumb != nullptr) {
-            const int64_t range = ScrolledHeight(*item, contentHeight, frameHeight) - frameHeight;
-            const int32_t thumbHeight = item->UpdateScrollbarHeight(0, contentHeight);
-            const int32_t travel = frameHeight - thumbHeight;
-            int32_t thumbTop = std::clamp(ThumbTopFor(contentTop, range, travel), 0, std::max(travel, 0));
-            if (thumbHeight == oldThumbHeight && frameHeight == oldFrameHeight)
-                thumbTop = oldThumbTop;
-            thumb->SetBounds(0, thumbTop, s, thumbHeight);
-        }
-        LogNamed("[TNView::ResizeScrollbox][KK] ", *item);
-
-        // 18.
+        // 18. The thumb cools down; the page learns where the content stands.
         SetScrollThumbHot(item, false);
         if (updateScrollbar == 1)
             ViewMain::ScrollWheelableTo(contentTop, item->Name.Text);
 
-        // 19.
+        // 19. The owner's own layout.
         if (item->OnResize != nullptr) {
             LogText("[View.ResizeScrollbox] Calling OnResize");
             item->OnResize(item);
@@ -348,6 +320,73 @@ bool TNView::ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_
         LogWrite("[TNView::ResizeScrollbox][END] ", caller != nullptr ? caller : "", false);
         return true;
     });
+}
+
+bool TNView::RunBeforeResize(TNViewItem* item, uint8_t beforeResize, int32_t& contentWidth, int32_t& contentHeight)
+{
+    LogNamed("[TNView::ResizeScrollbox] Calling OnBeforeResize; item->Name = ", *item);
+    g.ScrollboxBeforeResize = beforeResize;
+    {
+        // Cleared on every way out, a throwing callback included.
+        TNScopeExit clearFlag([] { g.ScrollboxBeforeResize = 0; });
+        item->OnBeforeResize(item, &contentWidth, &contentHeight);
+    }
+    plat::TJvPanel* content = ContentPanelOf(*this, item);
+    return content != nullptr && (content->Width() != contentWidth || content->Height() != contentHeight);
+}
+
+int32_t TNView::PlaceLeftColumn(TNViewItem* item)
+{
+    const int32_t edge = item->FrameInset + item->FrameWidth;
+    int32_t columnWidth = 0;
+    if (plat::TJvPanel* column = item->LeftColumnPanel.Get()) {
+        if (item->LeftColumnShown != 0) {
+            columnWidth = item->LeftColumnWidth;
+            column->SetBounds(edge, edge, item->LeftColumnWidth, item->LeftColumnHeight);
+        } else {
+            column->SetBounds(-99, -99, 0, 0);
+        }
+    }
+    if (item->LeftColumnButtonItem != nullptr)
+        ResizeButton(item->LeftColumnButtonItem, 0, 0, columnWidth, item->LeftColumnHeight, false);
+    return columnWidth;
+}
+
+int32_t TNView::PlaceContentAndThumb(TNViewItem* item, int32_t contentHeight, bool updateScrollbar,
+                                     const ScrollState& before)
+{
+    // The scroll bar shows when the content is taller than the frame.
+    plat::TJvPanel* frame = item->Scrollbox.Get();
+    plat::TLabel* thumb = item->Thumb.Get();
+    const int32_t frameWidth = frame->Width();
+    const int32_t frameHeight = frame->Height();
+    const int32_t s = frameHeight < contentHeight || item->AlwaysShowScrollbar != 0 ? kScrollbarWidth : 0;
+    if (frameHeight > contentHeight)
+        contentHeight = frameHeight;
+    LogNamed("[TNView::ResizeScrollbox][II] ", *item);
+
+    plat::TJvPanel* content = ContentPanelOf(*this, item);
+    if (content != nullptr)
+        content->SetBounds(content->Left(), content->Top(), frameWidth - s, contentHeight);
+    if (plat::TJvPanel* track = item->TrackPanel.Get())
+        track->SetBounds(frameWidth - s, 0, s, frameHeight);
+    if (item->Name.Equals("scrollPagesOrganizer", true, false))
+        LogTextInt("[TNView::ResizeScrollbox][A] inner_height = ", contentHeight);
+    LogNamed("[TNView::ResizeScrollbox][JJ] ", *item);
+
+    // The thumb keeps its place when neither it nor the frame changed size.
+    const int32_t contentTop = content != nullptr ? content->Top() : 0;
+    if (contentHeight > 0 && updateScrollbar && thumb != nullptr) {
+        const int64_t range = ScrolledHeight(*item, contentHeight, frameHeight) - frameHeight;
+        const int32_t thumbHeight = item->UpdateScrollbarHeight(0, contentHeight);
+        const int32_t travel = frameHeight - thumbHeight;
+        int32_t thumbTop = std::clamp(ThumbTopFor(contentTop, range, travel), 0, std::max(travel, 0));
+        if (thumbHeight == before.ThumbHeight && frameHeight == before.FrameHeight)
+            thumbTop = before.ThumbTop;
+        thumb->SetBounds(0, thumbTop, s, thumbHeight);
+    }
+    LogNamed("[TNView::ResizeScrollbox][KK] ", *item);
+    return contentTop;
 }
 
 void TNView::SetScrollThumbHot(TNViewItem* item, bool hot)

@@ -203,6 +203,19 @@ void TNStatusBar::SetText(const char* text, const char* hint)
             [&] { SetBounds(panel->Left(), panel->Top(), static_cast<int32_t>(panel->Tag()), panel->Height()); });
 }
 
+void TNStatusBar::SetCaption(const char* text)
+{
+    plat::TPanel* panel = panel_.Get();
+    plat::TLabel* label = label_.Get();
+    if (panel == nullptr || label == nullptr)
+        return;
+    Guarded("[TNStatusBar::SetCaption]", [&] {
+        label->SetCaption(text != nullptr ? text : "---");
+        TextWidth = GetTextWidth();
+        SetBounds(panel->Left(), panel->Top(), static_cast<int32_t>(panel->Tag()), panel->Height());
+    });
+}
+
 void TNStatusBar::SetHint(const char* hint)
 {
     Guarded("[TNStatusBar::SetHint]", [&] {

@@ -36,6 +36,8 @@ public:
     void SetGradient(plat::TColor start, plat::TColor end, const char* hint);
     // No text shows "---".
     void SetText(const char* text, const char* hint);
+    // The text alone; the hint stays.
+    void SetCaption(const char* text);
     void SetHint(const char* hint);
     void SetIconIndex(int32_t index, bool show);
     void MouseEnter(plat::TComponent* sender);

@@ -97,7 +97,7 @@ TNViewItem* TNView::AddToolbarComponent(TNViewItem* prepared)
 bool TNView::ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force)
 {
     return Guarded("[TNView::ResizeToolbar]", false, [&] {
-        // 1.
+        // 1. A bar without a name is not laid out.
         if (!HasName(item)) {
             LogText("[TNView::ResizeToolbar][RETURN]");
             return false;
@@ -109,7 +109,7 @@ bool TNView::ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t 
         const int32_t parentWidth = parent != nullptr ? parent->ClientWidth() : 0;
         const int32_t parentHeight = parent != nullptr ? parent->ClientHeight() : 0;
 
-        // 2.
+        // 2. The record cards it holds.
         int32_t records = 0;
         for (int32_t i = 0; i < item->ChildrenCount; ++i) {
             const TNViewItem* child = item->Children[i];
@@ -117,7 +117,7 @@ bool TNView::ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t 
                 ++records;
         }
 
-        // 3, 4.
+        // 3, 4. The size; the height fits the cards.
         const int32_t W = width >= 0 ? width : parentWidth - (-width) * left;
         int32_t H;
         if (records > 0)
@@ -131,7 +131,7 @@ bool TNView::ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t 
         else
             H = parentHeight - (-height) * top;
 
-        // 5.
+        // 5. Nothing changed: nothing to do.
         if (!force && left == item->LastLeft && top == item->LastTop && W == item->LastWidth && H == item->LastHeight &&
             parentWidth == item->LastParentWidth && parentHeight == item->LastParentHeight &&
             item->ChildrenCount == item->LastChildrenCount)
@@ -145,11 +145,11 @@ bool TNView::ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t 
         item->LastChildrenCount = item->ChildrenCount;
         panel->SetBounds(left, top, W, H);
 
-        // 6.
+        // 6. Day-title and record bars lay out their own children.
         if (item->LayoutCode == kDayTitleBarCode || item->LayoutCode == kRecordBarCode)
             return true;
 
-        // 7.
+        // 7. Children from the left.
         int32_t x = 0;
         for (int32_t i = 0; i < item->ChildrenCount; ++i) {
             TNViewItem* child = item->Children[i];
@@ -160,7 +160,7 @@ bool TNView::ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t 
             x += child->DeskWidth();
         }
 
-        // 8.
+        // 8. Children from the right.
         x = panel->Width();
         for (int32_t i = 0; i < item->ChildrenCount; ++i) {
             TNViewItem* child = item->Children[i];
@@ -170,7 +170,7 @@ bool TNView::ResizeToolbar(TNViewItem* item, int32_t left, int32_t top, int32_t 
             ResizeComponent(child, x, 0, -1, -1, true);
         }
 
-        // 9.
+        // 9. The cards in their lines.
         LayOutToolbarRecords(item);
         return true;
     });

@@ -167,6 +167,42 @@ void EmptyShownRecords()
     WindowState.TruncateShownRecords(0);
 }
 
+// The online layer numbers the main status bar's panels from 0.
+TNStatusBar* StatusBarAt(int32_t item)
+{
+    if (!ViewGlobalsConstructed() || item < 0 || item >= TNView::kStatusBarCount)
+        return nullptr;
+    return &View.StatusBars[item];
+}
+
+void InstallStatusBarHooks()
+{
+    ViewHooks.SetStatusBarText = [](int32_t item, const char* text) {
+        if (TNStatusBar* bar = StatusBarAt(item))
+            bar->SetCaption(text);
+    };
+    ViewHooks.SetStatusBarIcon = [](int32_t item, int32_t iconIndex) {
+        if (TNStatusBar* bar = StatusBarAt(item))
+            bar->SetIconIndex(iconIndex, iconIndex >= 0);
+    };
+    // The new colours are the panel's own, so a hover ends on them.
+    ViewHooks.SetStatusBarGradient = [](int32_t item, uint32_t colourFrom, uint32_t colourTo) {
+        if (TNStatusBar* bar = StatusBarAt(item)) {
+            bar->NormalStart = colourFrom;
+            bar->NormalEnd = colourTo;
+            bar->SetGradient(colourFrom, colourTo, nullptr);
+        }
+    };
+    ViewHooks.SetStatusBarHint = [](int32_t item, const char* hint) {
+        if (TNStatusBar* bar = StatusBarAt(item))
+            bar->SetHint(hint);
+    };
+    ViewHooks.ResizeMainStatusBar = [] {
+        if (ViewGlobalsConstructed())
+            View.ResizeMainStatusBar();
+    };
+}
+
 } // namespace
 
 constinit TNView& View = viewStorage.object;
@@ -209,6 +245,7 @@ void InstallViewHooks()
     ViewHooks.SetComponentText = [](const char* name, const char* text) { View.SetText(name, text, false, 0); };
     ViewHooks.DeleteAllDeletableComponents = [] { View.DeleteAllDeletableComponents(); };
     ViewHooks.SetClosing = [](bool closing) { View.ClosingApplication = closing ? 1 : 0; };
+    InstallStatusBarHooks();
     InstallImageHooks();
 }
 

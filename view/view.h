@@ -104,6 +104,19 @@ public:
     void CreateScrollbox(TNViewItem* item);
     bool ResizeScrollbox(TNViewItem* item, int32_t left, int32_t top, int32_t width, int32_t height, bool force,
                          uint8_t updateScrollbar, uint8_t beforeResize, const char* caller);
+    // ResizeScrollbox's steps. The thumb and the frame before the layout.
+    struct ScrollState {
+        int32_t ThumbTop;
+        int32_t ThumbHeight;
+        int32_t FrameHeight;
+    };
+    // True when the owner gave the content another size.
+    bool RunBeforeResize(TNViewItem* item, uint8_t beforeResize, int32_t& contentWidth, int32_t& contentHeight);
+    // The column's width, 0 when hidden.
+    int32_t PlaceLeftColumn(TNViewItem* item);
+    // The content's top.
+    int32_t PlaceContentAndThumb(TNViewItem* item, int32_t contentHeight, bool updateScrollbar,
+                                 const ScrollState& before);
     void ScrollThumbMouseEnter(plat::TComponent* sender);
     void ScrollThumbMouseLeave(plat::TComponent* sender);
     void ScrollThumbMouseDown(plat::TComponent* sender, int32_t y);

@@ -9,6 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
+#include <ctime>
+
 namespace plat {
 namespace {
 
@@ -47,7 +50,90 @@ bool SyncFolder(const std::string& folder)
     return ok;
 }
 
+// The folder of `descriptor`'s entry `name`, made when missing and opened
+// without following a link; -1 when it cannot be.
+int OpenFolderBelow(int descriptor, const std::string& name)
+{
+    if (name == "..")
+        return -1;
+    if (mkdirat(descriptor, name.c_str(), 0755) != 0 && errno != EEXIST)
+        return -1;
+    return openat(descriptor, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// A new temporary file beside `name` in the folder, never a link's target.
+int CreateTemporaryBelow(int folder, const std::string& name, std::string& temporary)
+{
+    static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::atomic<uint64_t> counter{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        uint64_t seed = (static_cast<uint64_t>(getpid()) << 32) ^ counter.fetch_add(1) ^
+                        static_cast<uint64_t>(reinterpret_cast<uintptr_t>(&temporary)) ^
+                        static_cast<uint64_t>(time(nullptr)) * 2654435761u;
+        temporary = name + ".";
+        for (int i = 0; i < 6; ++i, seed /= 62)
+            temporary += kLetters[seed % 62];
+        int fd = openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// Writes the file in the open folder as WriteFileAtomically does.
+bool ReplaceFileIn(int folder, const std::string& name, std::string_view contents, unsigned newFileMode)
+{
+    struct stat old {};
+    unsigned mode = newFileMode;
+    if (fstatat(folder, name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (!S_ISREG(old.st_mode))
+            return false;
+        mode = old.st_mode & 07777;
+    }
+    std::string temporary;
+    int fd = CreateTemporaryBelow(folder, name, temporary);
+    if (fd < 0)
+        return false;
+    bool ok = fchmod(fd, static_cast<mode_t>(mode)) == 0 && WriteFully(fd, contents.data(), contents.size()) &&
+              fsync(fd) == 0;
+    ok = close(fd) == 0 && ok;
+    if (ok)
+        ok = renameat(folder, temporary.c_str(), folder, name.c_str()) == 0;
+    if (!ok) {
+        unlinkat(folder, temporary.c_str(), 0);
+        return false;
+    }
+    fsync(folder);
+    return true;
+}
+
 } // namespace
+
+bool ReplaceFileBelowFolder(const std::string& folder, const std::string& relativePath, std::string_view contents,
+                            unsigned newFileMode)
+{
+    // A trailing slash would make open() follow a link named by the folder.
+    std::string base = folder;
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    int descriptor = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    size_t start = 0;
+    for (size_t slash; descriptor >= 0 && (slash = relativePath.find('/', start)) != std::string::npos;
+         start = slash + 1) {
+        std::string part = relativePath.substr(start, slash - start);
+        if (part.empty() || part == ".")
+            continue;
+        int next = OpenFolderBelow(descriptor, part);
+        close(descriptor);
+        descriptor = next;
+    }
+    if (descriptor < 0)
+        return false;
+    std::string name = relativePath.substr(start);
+    bool ok = !name.empty() && name != "." && name != ".." && ReplaceFileIn(descriptor, name, contents, newFileMode);
+    close(descriptor);
+    return ok;
+}
 
 File::~File()
 {
@@ -332,7 +418,8 @@ bool AppendingFile::Append(const std::string& path, std::string_view bytes)
 
 bool AppendToFile(const std::string& path, std::string_view bytes)
 {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0600);
+    // Never appends through a link planted where the file should be.
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd < 0)
         return false;
     bool ok = WriteFully(fd, bytes.data(), bytes.size());
@@ -400,6 +487,45 @@ bool FileExists(const std::string& path)
 {
     struct stat info {};
     return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+int64_t RegularFileSize(const std::string& path)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    return static_cast<int64_t>(info.st_size);
+}
+
+unsigned FilePermissions(const std::string& path, unsigned missing)
+{
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return missing;
+    return info.st_mode & 07777;
+}
+
+bool FileReadable(const std::string& path)
+{
+    return access(path.c_str(), R_OK) == 0;
+}
+
+bool FolderTakesNewFiles(const std::string& folder)
+{
+    // A folder that is a symbolic link takes nothing: the probe would go through it.
+    std::string base = folder;
+    while (base.size() > 1 && base.back() == '/')
+        base.pop_back();
+    struct stat info {};
+    if (lstat(base.c_str(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return false;
+    std::string probe = folder + (folder.empty() || folder.back() == '/' ? "" : "/") + ".probe-XXXXXX";
+    int fd = mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
 }
 
 bool ModificationTime(const std::string& path, int64_t& unixSeconds)

@@ -95,7 +95,8 @@ bool ReadWholeFile(const std::string& path, std::string& contents, uint64_t maxS
 // refused.
 bool ReadRegularFile(const std::string& path, std::string& contents, size_t maxSize);
 
-// Appends the bytes at the end of a file, creating it with mode 0600.
+// Appends the bytes at the end of a file, creating it with mode 0600. A
+// symbolic link of that name fails it.
 bool AppendToFile(const std::string& path, std::string_view bytes);
 
 // A file kept open for appending whole pieces, as a log needs: no open and
@@ -142,7 +143,23 @@ bool CopyFile(const std::string& source, const std::string& target);
 // the temporary file.
 bool WriteFileAtomically(const std::string& path, std::string_view contents, unsigned mode = 0600);
 
+// Writes `relativePath` below `folder` as WriteFileAtomically does, making
+// the folders on the way, and never through a symbolic link: `folder` itself,
+// a folder on the way or the target being a link (or the target anything but
+// a regular file) fails the write, and nothing is written. A replaced file
+// keeps its mode; a new one gets `newFileMode`. A ".." part fails too.
+bool ReplaceFileBelowFolder(const std::string& folder, const std::string& relativePath, std::string_view contents,
+                            unsigned newFileMode);
+
 bool FileExists(const std::string& path);
+// The size of a regular file; -1 when there is none or it cannot be asked.
+int64_t RegularFileSize(const std::string& path);
+// The permission bits of a regular file; `missing` when there is none.
+unsigned FilePermissions(const std::string& path, unsigned missing);
+// The process may read the file.
+bool FileReadable(const std::string& path);
+// A new file can be made in the folder (it is made and removed again).
+bool FolderTakesNewFiles(const std::string& folder);
 // Last modification of a file or folder, in Unix seconds.
 bool ModificationTime(const std::string& path, int64_t& unixSeconds);
 

@@ -252,10 +252,27 @@ void TForm::ApplyGeometry()
     // undo the size still to be applied.
     applying_ = true;
     widget->move(Left(), Top());
-    widget->resize(std::max(0, ClientWidth()), std::max(0, ClientHeight() + MenuBarHeight()));
+    const QSize size(std::max(0, ClientWidth()), std::max(0, ClientHeight() + MenuBarHeight()));
+    ApplySizeLimits(size.width(), size.height());
+    widget->resize(size);
     applying_ = false;
     if (menuBar_ != nullptr)
         menuBar_->Place(std::max(0, ClientWidth()));
+}
+
+void TForm::ApplySizeLimits(int width, int height)
+{
+    QWidget* widget = Impl().widget;
+    // Only a sizeable border lets the user resize or maximise the window:
+    // the window manager reads that from equal minimum and maximum sizes.
+    const bool sizeable =
+        borderStyle_ == TFormBorderStyle::bsSizeable || borderStyle_ == TFormBorderStyle::bsSizeToolWin;
+    if (!sizeable) {
+        widget->setFixedSize(width, height);
+        return;
+    }
+    widget->setMinimumSize(std::max(0, minWidth_ - frameWidth_), std::max(0, minHeight_ - frameHeight_));
+    widget->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 namespace {
@@ -497,7 +514,7 @@ void TForm::SetMinSize(int width, int height)
 {
     minWidth_ = std::max(0, width);
     minHeight_ = std::max(0, height);
-    Impl().widget->setMinimumSize(std::max(0, minWidth_ - frameWidth_), std::max(0, minHeight_ - frameHeight_));
+    ApplySizeLimits(Impl().widget->width(), Impl().widget->height());
 }
 
 TModalResult TForm::ShowModal()

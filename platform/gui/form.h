@@ -184,6 +184,8 @@ private:
     void UpdateMenuBar();
     void UpdateMenuBarSoon();
     void ApplyWindowFlags();
+    // Fixed at this size unless the border is sizeable.
+    void ApplySizeLimits(int width, int height);
     bool Mappable() const;
     void MarkSkipTaskbar();
     void SetWindowFlag(bool& flag, bool on);

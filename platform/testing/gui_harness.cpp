@@ -388,6 +388,17 @@ uintptr_t NativeWindowId(const TForm& form)
     return widget->windowHandle() != nullptr ? static_cast<uintptr_t>(widget->windowHandle()->winId()) : 0;
 }
 
+bool UserCanResize(const TForm& form)
+{
+    const QWidget* widget = form.Impl().widget;
+    return widget->minimumSize() != widget->maximumSize();
+}
+
+bool HasMaximizeButton(const TForm& form)
+{
+    return form.Impl().widget->windowFlags().testFlag(Qt::WindowMaximizeButtonHint);
+}
+
 void SimulateOtherProgramActivated()
 {
     QT_WARNING_PUSH

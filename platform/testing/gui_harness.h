@@ -81,6 +81,10 @@ TPoint WindowPosition(const TForm& form);
 TPoint MappedToScreen(const TWinControl& control);
 // The window system's id of the form's window (an X window on xcb).
 uintptr_t NativeWindowId(const TForm& form);
+// Whether the window system lets the user resize the form's window, and
+// whether its frame offers a maximise button.
+bool UserCanResize(const TForm& form);
+bool HasMaximizeButton(const TForm& form);
 // Another program takes the activation from ours.
 void SimulateOtherProgramActivated();
 // Whether the window system shows the form's window, and whether minimised.

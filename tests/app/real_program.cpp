@@ -120,6 +120,8 @@ std::unique_ptr<testenv::Child> RealProgram::StartSignedIn()
     EXPECT_TRUE(WaitForMainWindow(*copy));
     EXPECT_TRUE(WaitForLog(kNothingNew, 1)) << ProgramLog();
     EXPECT_TRUE(WaitForLog("gDesk->ActivePage = Homepage", 1));
+    // Every call the online layer makes into the windows finds its window.
+    EXPECT_EQ(Count(ProgramLog(), "[TNWindowCalls][NO_WINDOW]"), 0);
     return copy;
 }
 

@@ -95,6 +95,20 @@ protected:
     }
 };
 
+TEST_F(SignedInRun, TheDemoAlertDueAMinuteAfterTheStartOpensItsWindowInTime)
+{
+    // The service started in SetUp; its first alert falls due a minute later.
+    const auto start = SteadyClock::now();
+    auto copy = StartSignedIn();
+    ASSERT_TRUE(WaitForLog("]][BringToFront]", 1, 90000 - static_cast<int>(MillisecondsSince(start)))) << ProgramLog();
+    EXPECT_LT(MillisecondsSince(start), 90000);
+    EXPECT_NE(ProgramLog().find("ApiReq=get%2Dalert%2Don%2Ddisplay%2Dstatus"), std::string::npos);
+    ASSERT_TRUE(copy->Signal(SIGTERM));
+    int status = -1;
+    ASSERT_TRUE(copy->Wait(status, 6000));
+    EXPECT_TRUE(ExitedWithZero(status));
+}
+
 TEST_F(SignedInRun, TheClosingUtilityEndsItWithEverythingSaved)
 {
     auto copy = StartSignedIn();

@@ -82,14 +82,15 @@ TEST(MaskPasswords, MasksWholeValueOfEveryPasswordKey)
     };
     const Case cases[] = {
         {"only the password", "ApiReq=login&UserName=jana&Pass=tajne123&InstID=77",
-         "ApiReq=login&UserName=jana&Pass=********&InstID=77"},
-        {"two Pass keys", "&Pass=abc&x=1&Pass=defg", "&Pass=***&x=1&Pass=****"},
-        {"Pass", "&Pass=a1", "&Pass=**"},
-        {"Password", "&Password=a1&b=2", "&Password=**&b=2"},
-        {"password", "&password=a1", "&password=**"},
-        {"currentPassword", "&currentPassword=a1", "&currentPassword=**"},
-        {"newPassword1", "&newPassword1=a1", "&newPassword1=**"},
-        {"newPassword2", "&newPassword2=a1", "&newPassword2=**"},
+         "ApiReq=login&UserName=jana&Pass=*****&InstID=77"},
+        {"two Pass keys", "&Pass=abc&x=1&Pass=defghijklmnop", "&Pass=*****&x=1&Pass=*****"},
+        {"Pass", "&Pass=a1", "&Pass=*****"},
+        {"Password", "&Password=a1&b=2", "&Password=*****&b=2"},
+        {"password", "&password=a1", "&password=*****"},
+        {"currentPassword", "&currentPassword=a1", "&currentPassword=*****"},
+        {"newPassword1", "&newPassword1=a1", "&newPassword1=*****"},
+        {"newPassword2", "&newPassword2=a1", "&newPassword2=*****"},
+        {"a value of the mask's length", "&Pass=12345", "&Pass=*****"},
         {"key at the end without value", "ApiReq=x&Pass=", "ApiReq=x&Pass="},
         {"empty value before next key", "&Pass=&InstID=5", "&Pass=&InstID=5"},
         {"other keys untouched", "&Passport=123&UserPass=9", "&Passport=123&UserPass=9"},
@@ -118,10 +119,23 @@ TEST_F(LogWriter, LinesGoToTheDaysFileAsUtf8WithCrLf)
 TEST_F(LogWriter, PasswordInTheValueIsMaskedInTheFile)
 {
     plat::testing::ScopedFakeClock clock(PragueSeconds(2024, 3, 14, 10, 0, 0));
-    ASSERT_TRUE(LogWrite("[g.Login] body &Pass=", "heslo&InstID=3", false));
+    ASSERT_TRUE(LogWrite("[g.Login] body &Pass=", "heslo123456&InstID=3", false));
     ASSERT_TRUE(LogWrite("[g.Login] end &Pass=", "", false));
     EXPECT_EQ(DayFile(2024, 3, 14), "10:00:00 [g.Login] body &Pass=*****&InstID=3\r\n"
                                     "10:00:00 [g.Login] end &Pass=\r\n");
+}
+
+// An answer is logged up to its first 4 KiB, with its length when longer.
+TEST_F(LogWriter, AnAnswerKeepsItsFirstFourKilobytesAndItsLength)
+{
+    plat::testing::ScopedFakeClock clock(PragueSeconds(2024, 3, 14, 10, 0, 0));
+    const std::string shortAnswer = "<handshake>1</handshake>";
+    const std::string longAnswer = std::string(kLoggedAnswerBytes, 'a') + std::string(1000000, 'b');
+    ASSERT_TRUE(LogAnswer("[A] ", shortAnswer));
+    ASSERT_TRUE(LogAnswer("[B] ", longAnswer));
+    EXPECT_EQ(DayFile(2024, 3, 14), "10:00:00 [A] <handshake>1</handshake>\r\n"
+                                    "10:00:00 [B] " +
+                                        std::string(kLoggedAnswerBytes, 'a') + " [... 1004096 bytes]\r\n");
 }
 
 TEST_F(LogWriter, MidnightStartsTheNextDaysFileWithTheSameSuffix)
@@ -326,7 +340,7 @@ TEST_F(LogWriter, WindowGetsTheCp1250LineAndWaitsForItsBusyByte)
     ASSERT_TRUE(LogWrite("Středa &Pass=", "x", true));
     ASSERT_TRUE(LogWrite("not for the window", "", false));
     ASSERT_EQ(recorder.lines.size(), 1u);
-    EXPECT_EQ(recorder.lines[0], "08:00:00 Středa &Pass=*");
+    EXPECT_EQ(recorder.lines[0], "08:00:00 Středa &Pass=*****");
     EXPECT_FALSE(recorder.nestedLogResult);
     EXPECT_EQ(recorder.busy.load(), 0);
     EXPECT_TRUE(clock->Sleeps().empty());

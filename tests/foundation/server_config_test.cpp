@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -140,10 +141,7 @@ TEST(ServerConfig, ReadsTheFilesAsTheKeyTableSays)
          {{"pimsrv00.cfg", Server("0") + "WebDomain:x/../../escaped/here\n"}, {"pimsrv01.cfg", Server("1")}},
          1,
          [](const TNAppInfo& app) { EXPECT_STREQ(app.WebDomain[0], "web1.example"); }},
-        {"a web domain of \"..\" keeps its server out",
-         {{"pimsrv00.cfg", Server("0") + "WebDomain:..\n"}},
-         0,
-         nullptr},
+        {"a web domain of \"..\" keeps its server out", {{"pimsrv00.cfg", Server("0") + "WebDomain:..\n"}}, 0, nullptr},
         {"a product folder of \".\" keeps the block out",
          {{"pimsrv00.cfg", Application("Vyrobce", ".")}},
          0,
@@ -198,6 +196,40 @@ TEST(ServerConfig, ThreeServersGiveThreeApiUrlsAndTheThirdsSingleAddresses)
     }
     EXPECT_STREQ(app.UpdateCheckUrl, "http://upd2.example/api/get-update.php");
     EXPECT_STREQ(app.WebUrl, "https://web2.example/");
+}
+
+TEST(ServerConfig, TheUsersOwnFilesComeBeforeTheProgramFolders)
+{
+    ScratchFolder program;
+    ScratchFolder config;
+    WriteFile(program.File("pimsrv00.cfg"), Server("0"));
+    const char* old = std::getenv("XDG_CONFIG_HOME");
+    const std::string oldConfig = old != nullptr ? old : "";
+    setenv("XDG_CONFIG_HOME", config.Path().c_str(), 1);
+    SetProgramFolderForTest(program.Path());
+    const struct {
+        const char* name;
+        std::string userFile;
+        const char* webDomain;
+    } cases[] = {
+        {"no user file", "", "web0.example"},
+        {"a user file", Server("7"), "web7.example"},
+        {"a user file without a whole server", "WebProtocol:http\n", "web0.example"},
+    };
+    for (const auto& row : cases) {
+        SCOPED_TRACE(row.name);
+        if (!row.userFile.empty())
+            WriteFile(config.File("Dalmora/pimsrv00.cfg"), row.userFile);
+        TNAppInfo app;
+        InitAppInfo(app, 0, 0);
+        EXPECT_EQ(app.PimServersCount, 1);
+        EXPECT_STREQ(app.WebDomain[0], row.webDomain);
+    }
+    SetProgramFolderForTest("");
+    if (old != nullptr)
+        setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+    else
+        unsetenv("XDG_CONFIG_HOME");
 }
 
 TEST(ServerConfig, ANamedPipeIsNoFileAndDoesNotHoldTheStart)

@@ -4,12 +4,14 @@
 // repeated. An input that takes longer than the time-out, or asks for one
 // allocation above the memory limit, or raises the peak resident memory by
 // more than that, is written to "crash-<n>" and ends the run with status 1.
+// A watchdog ends an input that never returns (an endless loop) the same way.
 //
 //   <target> [-max_total_time=S] [-seed=N] [-timeout=S] [-malloc_limit_mb=M] SEEDS...
 
 #include "tests/fuzz/fuzz_target.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -23,6 +25,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -147,6 +150,41 @@ std::string Mutate(std::string input, std::mt19937& random)
     return input;
 }
 
+// The input under way and when it started, for the watchdog.
+std::atomic<const std::string*> inputUnderWay{nullptr};
+std::atomic<int64_t> inputStartedMs{0};
+std::atomic<int64_t> runsSoFar{0};
+
+int64_t NowMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void WriteCrash(const std::string& input, int64_t run, const char* fault)
+{
+    std::string name = "crash-" + std::to_string(run);
+    std::ofstream(name, std::ios::binary) << input;
+    std::fprintf(stderr, "fuzz: input %s %s\n", name.c_str(), fault);
+}
+
+// An input still running at twice the time-out never ends by itself: it is
+// written out and the run ends at once, since its thread cannot be stopped.
+void StartWatchdog(int64_t timeoutSeconds)
+{
+    std::thread([timeoutMs = timeoutSeconds * 2000] {
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            const std::string* input = inputUnderWay.load();
+            int64_t started = inputStartedMs.load();
+            if (input != nullptr && started != 0 && NowMs() - started > timeoutMs) {
+                WriteCrash(*input, runsSoFar.load() + 1, "did not end within twice the time-out");
+                _exit(1);
+            }
+        }
+    }).detach();
+}
+
 long PeakResidentKb()
 {
     rusage usage{};
@@ -158,9 +196,13 @@ bool RunOne(const std::string& input, const Options& options, int64_t& runs)
 {
     const long peakBefore = PeakResidentKb();
     const auto start = std::chrono::steady_clock::now();
+    inputUnderWay.store(&input);
+    inputStartedMs.store(NowMs());
     LLVMFuzzerTestOneInput(reinterpret_cast<const uint8_t*>(input.data()), input.size());
+    inputStartedMs.store(0);
+    inputUnderWay.store(nullptr);
     const auto took = std::chrono::steady_clock::now() - start;
-    ++runs;
+    runsSoFar.store(++runs);
     const char* fault = nullptr;
     if (took > std::chrono::seconds(options.TimeoutSeconds))
         fault = "took longer than the time-out";
@@ -168,9 +210,7 @@ bool RunOne(const std::string& input, const Options& options, int64_t& runs)
         fault = "raised the peak resident memory above the limit";
     if (fault == nullptr)
         return true;
-    std::string name = "crash-" + std::to_string(runs);
-    std::ofstream(name, std::ios::binary) << input;
-    std::fprintf(stderr, "fuzz: input %s %s\n", name.c_str(), fault);
+    WriteCrash(input, runs, fault);
     return false;
 }
 
@@ -222,6 +262,7 @@ int main(int argc, char** argv)
     const Options options = ParseOptions(argc, argv);
     const std::vector<std::string> seeds = ReadSeeds(options.Folders);
     std::mt19937 random(options.Seed);
+    StartWatchdog(options.TimeoutSeconds);
     int64_t runs = 0;
     for (const std::string& seed : seeds)
         if (!RunOne(seed, options, runs))

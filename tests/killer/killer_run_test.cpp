@@ -65,6 +65,20 @@ TEST_F(KillerRun, ARunningCopyEndsThroughItsWindowOnItsOwn)
     EXPECT_TRUE(plat::ListBusWindows("TfrmMainDLMR1").empty());
 }
 
+TEST_F(KillerRun, AHungCopyIsEndedWithinSevenSeconds)
+{
+    // A copy stopped by SIGSTOP answers nothing: each send to it times out.
+    testenv::Child copy;
+    ASSERT_TRUE(copy.Spawn({InstallProgram()}));
+    ASSERT_TRUE(WaitForMainWindow(copy));
+    ASSERT_TRUE(copy.Signal(SIGSTOP));
+
+    auto start = SteadyClock::now();
+    EXPECT_TRUE(ExitedWithZero(RunUtility(InstallUtility())));
+    EXPECT_LT(MillisecondsSince(start), 7000);
+    EXPECT_TRUE(WasKilled(copy));
+}
+
 TEST_F(KillerRun, ARunningCopyEndsOnTheEndOfTheSession)
 {
     testenv::Child copy;

@@ -108,8 +108,8 @@ void AlertTest::LoadTestSounds()
     auto sink = std::make_unique<plat::RecordingSink>();
     sink_ = sink.get();
     player_ = std::make_unique<plat::SoundPlayer>(std::move(sink));
-    Main().Zvuky->UsePlayer(*player_);
-    Main().Zvuky->NactiZvuky(program_.Path());
+    Main().Sounds->UsePlayer(*player_);
+    Main().Sounds->NactiZvuky(program_.Path());
 }
 
 std::vector<plat::RecordedSound> AlertTest::PlayedSounds()

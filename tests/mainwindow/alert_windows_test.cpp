@@ -252,7 +252,7 @@ TEST_F(AlertWindows, RingsAtGrowingIntervalsWithTheRingFlag)
     g.AlertDisplay.Ring = 1;
     Show(1);
     ASSERT_TRUE(Main().timerAlertSound->Enabled());
-    const std::vector<uint8_t> ring = *Main().Zvuky->Image(TNSoundTable::kAlertRing);
+    const std::vector<uint8_t> ring = *Main().Sounds->Image(TNSoundTable::kAlertRing);
 
     // Rings after 2.5, 7.5, 15 and 25 s, not a millisecond earlier.
     size_t heard = 0;

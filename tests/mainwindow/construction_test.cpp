@@ -3,6 +3,8 @@
 #include "foundation/globals.h"
 #include "online/global.h"
 #include "platform/core/file.h"
+#include "platform/core/main_loop.h"
+#include "platform/core/thread.h"
 #include "platform/gui/button.h"
 #include "platform/gui/image_list.h"
 #include "platform/gui/label.h"
@@ -39,6 +41,18 @@ TEST_F(ConstructionTest, ShowsTheLoginPageWithTheSignedInPartsHidden)
     EXPECT_GE(Main().imagelistAction->Count(), 18);
     EXPECT_EQ(Main().popupPostponeAlert->Tag(), -1);
     EXPECT_EQ(plat::Application::Title(), App.ApplicationTitle);
+}
+
+// The main window starts the pictures job the views ask for; its end reaches
+// the view on the main thread.
+TEST_F(ConstructionTest, StartsThePicturesJobWhoseEndReachesTheView)
+{
+    ASSERT_NE(windowPicturesJob, nullptr);
+    windowPicturesJob();
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    Loop().Post([] { Loop().Quit(); });
+    Loop().Run();
+    EXPECT_EQ(LogCount("[TODO][UNFINISHED] TNView::ThreadTerminated"), 1);
 }
 
 TEST_F(ConstructionTest, EveryTimerIsOffWithItsInterval)

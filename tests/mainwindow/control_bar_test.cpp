@@ -47,6 +47,27 @@ TEST_F(ControlBarTest, ANarrowWindowShowsARowOfSquaresAndAWideOneACaptionedColum
     EXPECT_STREQ(View.GetComponent("btnControlCalendar")->ButtonTitle.Text, "KALENDÁŘ");
 }
 
+TEST_F(ControlBarTest, ACaptionTurnsBackToItsGreyOnceTheMouseHasPassed)
+{
+    SignIn(1016);
+    Main().ResizeControl(801, 700, 0, 104);
+    int passed = 0;
+    for (const char* name : kButtons) {
+        SCOPED_TRACE(name);
+        TNViewItem* item = View.GetComponent(name);
+        ASSERT_NE(item, nullptr);
+        if (item->Active == 1)
+            continue;
+        plat::TLabel* caption = item->Labels[0].Get();
+        ASSERT_EQ(caption->Font().Color(), 0x646464u);
+        View.ButtonMouseEnter(item->TitleLabel.Get());
+        View.ButtonMouseLeave(item->TitleLabel.Get());
+        EXPECT_EQ(caption->Font().Color(), 0x646464u);
+        ++passed;
+    }
+    EXPECT_GE(passed, 5);
+}
+
 TEST_F(ControlBarTest, SwitchingBuildsOncePicksThePageAndShowsZentorBesideDatedPagesOnly)
 {
     SignIn();

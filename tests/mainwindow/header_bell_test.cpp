@@ -21,6 +21,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <functional>
 #include <future>
 #include <string>
@@ -251,6 +253,28 @@ TEST_F(HeaderBellTest, TheMenuListsRequestsNotificationsAndReadOnes)
     EXPECT_FALSE(static_cast<bool>(BellItem("pmnuHeaderBell_BasicProfileSettings")->OnClick));
 }
 
+// Czech counts 1 to 4 with one ending and the rest with another.
+TEST_F(HeaderBellTest, TheMarkAllItemCountsInCzech)
+{
+    struct Case {
+        uint32_t count;
+        const char* caption;
+    };
+    const Case cases[] = {
+        {1, "Označit vše následující jako přečtené (1 notifikace):"},
+        {4, "Označit vše následující jako přečtené (4 notifikace):"},
+        {5, "Označit vše následující jako přečtené (5 notifikací):"},
+    };
+    for (const Case& c : cases) {
+        Clear();
+        for (uint32_t id = 10; id < 10 + c.count; ++id)
+            AddNotification(id, 99, "Jan");
+        const plat::PopupRecord bell = OpenBell();
+        ASSERT_FALSE(bell.captions.empty()) << c.count;
+        EXPECT_EQ(bell.captions[0], c.caption) << c.count;
+    }
+}
+
 TEST_F(HeaderBellTest, TheBellAndTrayIconFollowOnlyAChangedCount)
 {
     const int32_t plain = BellIconWidth();
@@ -374,6 +398,71 @@ TEST_F(HeaderBellTest, MarkAllReadsOnlyWhatTheBellCountsWhenConfirmed)
     EXPECT_EQ(old.Read, 0);
     EXPECT_TRUE(data_->Pim().pleaseMarkAllNotificationsAsRead);
     EXPECT_EQ(g.NewSyncWanted, 1);
+}
+
+// Another thread holds the data, as a load does, until Release or 5 s.
+class DataHeldElsewhere {
+public:
+    DataHeldElsewhere()
+        : thread_([this] {
+              TNModelWriteGuard model;
+              held_.set_value();
+              timedOut_ = release_.get_future().wait_for(std::chrono::seconds(5)) == std::future_status::timeout;
+          })
+    {
+        held_.get_future().wait();
+    }
+    ~DataHeldElsewhere() { Release(); }
+    // Whether the holder gave the data up by itself: the main thread waited.
+    bool TimedOut() const { return timedOut_; }
+    void Release()
+    {
+        if (!thread_.joinable())
+            return;
+        release_.set_value();
+        thread_.join();
+    }
+
+private:
+    std::promise<void> held_;
+    std::promise<void> release_;
+    std::atomic<bool> timedOut_{false};
+    std::thread thread_;
+};
+
+TEST_F(HeaderBellTest, TheBellNeverWaitsForTheDataOnTheMainThread)
+{
+    AddRecord(kLunch, 3, "Oběd");
+    TNPIMNotification& shared = AddNotification(123, 10, "Jan", kLunch);
+    TNPIMNotification& other = AddNotification(124, 99, "Jan");
+    OpenBell();
+    plat::TMenuItem* item = BellItem("pmnuHeaderBell_NotificationId123_0");
+    plat::TMenuItem* markAll = BellItem("pmnuHeaderBell_MarkAllNotificationsAsRead");
+    ASSERT_NE(item, nullptr);
+    ASSERT_NE(markAll, nullptr);
+
+    DataHeldElsewhere load;
+    menus_->popups.clear();
+    Main().btnHeaderBellMouseDown(Overlay("btnHeaderBell"), plat::TMouseButton::mbLeft, 2, 2);
+    EXPECT_TRUE(menus_->popups.empty()) << "no menu while the data are busy";
+    Main().btnBellNotificationClick(item);
+    boxes_->answers.push_back(plat::IDYES);
+    Main().btnBellNotificationClick(markAll);
+    EXPECT_FALSE(load.TimedOut()) << "the main thread waited for the data";
+    EXPECT_EQ(shared.Read, 0);
+    EXPECT_EQ(other.Read, 0);
+    EXPECT_TRUE(sideboardOpened.empty());
+
+    // Once the data are free, the clicks take effect in their order.
+    load.Release();
+    g.NewSyncWanted = 0;
+    timers_->Advance(100);
+    EXPECT_NE(shared.Read, 0);
+    EXPECT_NE(other.Read, 0);
+    EXPECT_TRUE(data_->Pim().pleaseMarkAllNotificationsAsRead);
+    EXPECT_EQ(sideboardOpened, std::vector<uint32_t>{kLunch});
+    EXPECT_EQ(g.NewSyncWanted, 1);
+    OpenBell();
 }
 
 // Takes the key and parameters it is opened with and shows nothing.

@@ -205,6 +205,20 @@ TEST_F(InfoStripTest, AWorkersStripRequestAndVersionBlinkRunOnTheMainThread)
     EXPECT_EQ(version->Font().Color(), 0x00FF00u);
 }
 
+TEST_F(InfoStripTest, TheVersionPanelMakesRoomForTheUpdatesText)
+{
+    ASSERT_TRUE(View.InitMainStatusBar());
+    View.ResizeMainStatusBar();
+    TNStatusBar& panel = View.StatusBars[1];
+    const int32_t versionWidth = panel.Panel()->Width();
+    Main().StatusVersionBlink(0xC0C0C0, "Probíhá stahování dat pro automatickou aktualizaci...");
+    plat::testing::Flush();
+    const int32_t textWidth = panel.GetTextWidth();
+    EXPECT_GT(textWidth, versionWidth) << "a text longer than the version's";
+    EXPECT_GE(panel.Label()->Width(), textWidth) << "the label shows it whole";
+    EXPECT_GE(panel.Panel()->Width(), panel.Label()->Left() + textWidth) << "and the panel holds the label";
+}
+
 // ---------------------------------------------------------------------------
 // The message for users
 

@@ -59,6 +59,22 @@ protected:
     plat::TColor HintColour() { return Main().label9LoginTest->Font().Color(); }
 };
 
+TEST_F(LoginPageTest, TheLoginWindowCanNeitherBeResizedNorMaximised)
+{
+    Main().Show();
+    plat::testing::Flush();
+    EXPECT_EQ(Main().gDesk->ActivePage(), "Login");
+    EXPECT_FALSE(plat::testing::UserCanResize(Main()));
+    EXPECT_FALSE(plat::testing::HasMaximizeButton(Main()));
+    EXPECT_EQ(Main().ClientWidth(), 280);
+
+    // A sizeable border gives both back, as the signed-in window has them.
+    Main().SetBorderStyle(plat::TFormBorderStyle::bsSizeable);
+    Main().SetBorderIcons(Main().BorderIcons() | plat::biMaximize);
+    EXPECT_TRUE(plat::testing::UserCanResize(Main()));
+    EXPECT_TRUE(plat::testing::HasMaximizeButton(Main()));
+}
+
 TEST_F(LoginPageTest, TheNameCheckTellsWhatWasTypedAndGatesTheButton)
 {
     struct Case {

@@ -337,5 +337,28 @@ TEST_F(LoginServiceTest, AfterSignInTheHeaderShowsHerNamesAndTheBellHerNotificat
     EXPECT_EQ(Main().gDesk->ActivePage(), "Homepage");
 }
 
+TEST_F(LoginServiceTest, WithTheServiceSilentThePageSaysSoAndSignsInOnceItAnswers)
+{
+    // The service resets every connection: the sign-in gets no answer.
+    RememberAccount(kAliceLogin, kAlicePassword, true);
+    service_.ArmFault(test_service::AccountService::kApiPath, test_service::Fault::Reset(), test_service::kAlways);
+    StartRun();
+    ASSERT_TRUE(RunUntil([&] {
+        return LogCount("[TLogin][BEGIN] Tag = 1") == 1 && !g.runningLogin && Main().timerAutoLogin->Enabled();
+    }));
+    // The tags the job posted are worked off too.
+    RunUntil([] { return false; }, 300);
+    EXPECT_EQ(Main().label9LoginTest->Caption(), "Služba neodpovídá. Další pokus o přihlášení za 10 s.");
+    EXPECT_EQ(LogCount("ui_tag = __uiTextUserLogged (101)"), 0);
+    EXPECT_EQ(Main().signedIn.load(), 0);
+
+    // The service is back: the retry 10 s later signs her in.
+    service_.DisarmFaults();
+    ASSERT_TRUE(RunUntil([&] { return Main().signedIn == 1; }));
+    ASSERT_TRUE(RunUntil([&] { return LogCount("ui_tag = __uiTextUserLogged (101)") == 1; }));
+    EXPECT_EQ(Main().gDesk->ActivePage(), "Homepage");
+    EXPECT_EQ(Main().label9LoginTest->Caption().rfind("Služba neodpovídá", 0), std::string::npos);
+}
+
 } // namespace
 } // namespace shell_test

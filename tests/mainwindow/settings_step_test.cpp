@@ -176,7 +176,7 @@ TEST_F(SettingsStepTest, EachSettingReachesTheWindowAndTheProgram)
          },
          [this] {
              EXPECT_FALSE(Checked("mnuPovolitZvuk"));
-             EXPECT_FALSE(Main().Zvuky->SoundOn.load());
+             EXPECT_FALSE(Main().Sounds->SoundOn.load());
              EXPECT_TRUE(plat::HotKeys::Simulate(101));
              EXPECT_TRUE(plat::HotKeys::Simulate(105));
              EXPECT_FALSE(plat::HotKeys::Simulate(106));
@@ -185,7 +185,7 @@ TEST_F(SettingsStepTest, EachSettingReachesTheWindowAndTheProgram)
         {"sound on", [] { ::Setup.SetValue("PovolitZvuk", 1, TNSetupItem::kBool); },
          [this] {
              EXPECT_TRUE(Checked("mnuPovolitZvuk"));
-             EXPECT_TRUE(Main().Zvuky->SoundOn.load());
+             EXPECT_TRUE(Main().Sounds->SoundOn.load());
          }},
         {"an unlisted postpone time",
          [] { ::Setup.SetValue("Settings_DefaultNotificationPostponeMinutes", 8, TNSetupItem::kInt32); },

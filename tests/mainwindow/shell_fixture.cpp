@@ -26,6 +26,7 @@
 namespace shell_test {
 
 int ShellTest::picturesJobs = 0;
+void (*ShellTest::windowPicturesJob)() = nullptr;
 
 namespace {
 
@@ -122,7 +123,6 @@ void ShellTest::SetUp()
     boxes_ = std::make_unique<plat::testing::MessageBoxResponder>();
     menus_ = std::make_unique<plat::testing::MenuRecorder>();
     picturesJobs = 0;
-    ViewMainHooks.StartPicturesJob = [] { ++picturesJobs; };
     MakeMainWindow();
 }
 
@@ -157,6 +157,10 @@ void ShellTest::MakeMainWindow(std::unique_ptr<TNPageServices> pages)
     pages_ = nullptr;
     main_.reset(new TfrmMainDLMR1(nullptr, std::move(pages)));
     plat::Application::SetMainForm(main_.get());
+    // Refreshes count their pictures jobs; the window's own starter stays at
+    // hand for the test that runs it.
+    windowPicturesJob = ViewMainHooks.StartPicturesJob;
+    ViewMainHooks.StartPicturesJob = [] { ++picturesJobs; };
     // The login page arms the first online pass; the shell's tests start
     // passes only where they say so.
     Main().timerOnline->SetEnabled(false);

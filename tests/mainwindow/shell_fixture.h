@@ -176,6 +176,8 @@ protected:
     std::unique_ptr<plat::testing::MenuRecorder> menus_;
     // Pictures jobs started by refreshes.
     static int picturesJobs;
+    // The main window's own entry for them.
+    static void (*windowPicturesJob)();
     std::vector<int32_t> onlineArms;
 
 private:

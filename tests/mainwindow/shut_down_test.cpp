@@ -51,6 +51,7 @@ protected:
         c.RealExit = 0;
         App.UpdateReady = 0;
         g.WantUpdate = 0;
+        g.CloseForUpdate = 0;
         g.OnlineThreadRunning = 0;
         g.runningChangedRecordSaveSequence = 0;
         AutoUpdate.DoNotUpdate = 0;
@@ -64,6 +65,9 @@ protected:
         TNRestartBrake::SetStarterForTest(nullptr);
         AutoUpdate.runningStahniSoubor = 0;
         App.IsDev = 1;
+        g.CloseForUpdate = 0;
+        c.ExitAllowed = 0;
+        c.RealExit = 0;
         g.uiTags.Clear();
         ShellTest::TearDown();
     }
@@ -379,6 +383,38 @@ TEST_F(ShutDownTest, EmergencyRestartsOnceAndBrakesALoop)
     emergency();
     EXPECT_EQ(starts.size(), 2u);
     EXPECT_EQ(std::stoll(ReadFile(TNRestartBrake::FilePath())), written + 660);
+}
+
+TEST_F(ShutDownTest, AnUpdatesCloseStartsTheProgramAgainOrWaitsForTheEndOfTheRun)
+{
+    plat::testing::ScopedFakeClock clock(1'800'000'000);
+    std::remove(TNRestartBrake::FilePath().c_str());
+    auto closeForUpdate = [&] {
+        c.ExitAllowed = 1;
+        c.RealExit = 1;
+        g.WantUpdate = 1;
+        g.CloseForUpdate = 1;
+        g.SetUpdateUiTag(__uiCloseApplication, 0);
+        plat::testing::Flush();
+        timers_->Advance(10);
+    };
+
+    // The update closes the window: the close starts the program again.
+    closeForUpdate();
+    EXPECT_EQ(LogCount("[FormClose][END] <APP-END>"), 1);
+    ASSERT_EQ(starts.size(), 1u);
+    EXPECT_EQ(starts[0], (std::vector<std::string>{plat::ProgramFile(), "restart"}));
+
+    // A minute later the started copy could not be started again: it does
+    // not close, and the update waits for the end of its run.
+    clock->SetUnixSeconds(1'800'000'060);
+    MakeMainWindow();
+    closeForUpdate();
+    EXPECT_EQ(LogCount("[FormClose][END] <APP-END>"), 1);
+    EXPECT_EQ(starts.size(), 1u);
+    EXPECT_EQ(g.CloseForUpdate.load(), 0);
+    EXPECT_EQ(c.ExitAllowed.load(), 0);
+    EXPECT_EQ(g.WantUpdate.load(), 1);
 }
 
 } // namespace

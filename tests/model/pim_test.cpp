@@ -41,7 +41,7 @@ TEST_F(TNPIMFile, LoadKeepsWhatItCannotReadAndLoadsTheRest)
 {
     set_.StoreRaw(raftOrganizer, 512, ReadFixture("organizer_v2.bin"));
     set_.StoreRaw(raftRecord, 81234, ReadFixture("record_v3.bin"));
-    set_.StoreRaw(raftRecord, 81235, ReadFixture("record_v4.bin"));
+    set_.StoreRaw(raftRecord, 81235, ReadFixture("record_v5.bin"));
     set_.StoreRaw(raftRecord, 81236, ReadFixture("record_long_string.bin"));
     set_.StoreRaw(raftRecord, 81237, ReadFixture("record_cut_short.bin"));
     set_.StoreRaw(14, 5, std::string("\x01\x02\x03", 3));

@@ -8,6 +8,7 @@
 
 #include <dirent.h>
 
+#include <chrono>
 #include <random>
 #include <string>
 #include <vector>
@@ -196,6 +197,40 @@ TEST_F(RecordFileDamage, BodyWithAnotherIdLoadsAsUnreadable)
     for (const TNRAFileIndexEntry& entry : File().index)
         copies6001 += !entry.IsHole() && entry.type == raftRecord && entry.id == 6001 ? 1 : 0;
     EXPECT_EQ(copies6001, 1);
+}
+
+// A 30-byte data file whose damaged header is followed by a count and a
+// record length that wrap a 32-bit sum to 0: the start no longer hangs on it.
+// The file is moved aside whole, one ERROR line names it, and the set starts
+// empty with a new file that a save can write to.
+TEST_F(RecordFileDamage, HeaderWhoseLengthsWrapIsMovedAsideAtOnce)
+{
+    AddOrganizer(1000);
+    AddRecord(6001, 1000, "2024-03-10 09:30");
+    Pim().Save(true, false);
+    raf.closeFile(workspace_.Fid(), false);
+    const std::string dataPath = File().raFile;
+    const std::string damaged = ReadFixture("damaged_header_wrapping_count.dld");
+    ASSERT_EQ(damaged.size(), 30u);
+    ASSERT_TRUE(plat::WriteFileAtomically(dataPath, damaged));
+    ASSERT_TRUE(plat::RemoveFile(File().raIndexFile));
+
+    int errorsBefore = log_.CountContaining("ERROR");
+    auto start = std::chrono::steady_clock::now();
+    TNPIM& loaded = Reload();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+    EXPECT_EQ(log_.CountContaining("ERROR") - errorsBefore, 1);
+    EXPECT_EQ(log_.CountContaining(("damaged header; file moved aside to " + dataPath + ".").c_str()), 1);
+    std::vector<std::string> copies = CopiesAside(dataPath);
+    ASSERT_EQ(copies.size(), 1u);
+    std::string copy;
+    ASSERT_TRUE(plat::ReadWholeFile(copies[0], copy));
+    EXPECT_EQ(copy, damaged);
+    EXPECT_EQ(loaded.Records->Count, 0);
+    EXPECT_EQ(loaded.Organizers.Count, 0);
+    EXPECT_TRUE(File().isOpen());
+    EXPECT_EQ(File().itemsCount, 0u);
 }
 
 } // namespace

@@ -148,6 +148,9 @@ TEST(TNPIMRecord, RoundTripKeepsEveryStoredField)
              r.Visibility = 200;
              r.Reschedule = 14;
          }},
+        // Ids of event types the service hands out, and a temporary one.
+        {"EventTypeOfTheService", [](TNPIMRecord& r) { r.EventType = 10005; }},
+        {"TemporaryEventType", [](TNPIMRecord& r) { r.EventType = static_cast<int32_t>(4200000007u); }},
         {"NoBeginNoEnd",
          [](TNPIMRecord& r) {
              r.HasBegin = false;
@@ -177,9 +180,12 @@ TEST(TNPIMRecord, RoundTripKeepsEveryStoredField)
         row.change(record);
         set.Queue(raftRecord, record.ID, 0);
         std::string body = set.WriteQueued(record, raftRecord, record.ID);
-        EXPECT_EQ(body.size(), 120u + StringBytes(record));
+        EXPECT_EQ(body.size(), 123u + StringBytes(record));
         if (std::string(row.name) == "Fixture") {
-            EXPECT_EQ(body, model_test::ReadFixture("record_v3.bin"));
+            EXPECT_EQ(body, model_test::ReadFixture("record_v4.bin"));
+        }
+        if (std::string(row.name) == "TemporaryEventType") {
+            EXPECT_EQ(body, model_test::ReadFixture("record_v4_temporary_event_type.bin"));
         }
 
         set.Reopen();
@@ -193,7 +199,7 @@ TEST(TNPIMRecord, LoadsEveryKnownStoredVersion)
 {
     model_test::Environment environment;
     model_test::DataSet set;
-    for (int version : {1, 2, 3}) {
+    for (int version : {1, 2, 3, 4}) {
         SCOPED_TRACE(version);
         TNPIMRecord expected;
         FillBaseline(expected);
@@ -217,7 +223,7 @@ TEST(TNPIMRecord, UnknownVersionOrShortBodyIsUnreadable)
 {
     model_test::Environment environment;
     model_test::DataSet set;
-    std::string unknown = model_test::ReadFixture("record_v4.bin");
+    std::string unknown = model_test::ReadFixture("record_v5.bin");
     std::string cut = model_test::ReadFixture("record_v3.bin");
     cut.resize(cut.size() - 1);
     std::string lengthPastEnd = model_test::ReadFixture("record_v3.bin").substr(0, 33) + "\xF0\xFF\xFF\xFF";

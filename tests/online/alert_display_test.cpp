@@ -258,5 +258,44 @@ TEST_F(AlertDisplayTest, AlertWindowsOnScreenAreMovedAndClosedWhenHandledElsewhe
     EXPECT_EQ(windowCalls, (std::vector<std::string>{"monitor", "move 0", "monitor"}));
 }
 
+TEST_F(AlertDisplayTest, AnUnansweredDisplayStatusBacksOffInsteadOfGoingOutAtEveryPass)
+{
+    windowCalls.clear();
+    MainWindowHooks.UpdateNotWindowPosition = [](int32_t) {};
+    MainWindowHooks.TurnMonitorOn = [] {};
+    MainWindowHooks.CloseNotWindow = [](int32_t slot) { windowCalls.push_back("close " + std::to_string(slot)); };
+    AddRecord(101, 0);
+    AddAlert(11, 101, kNow - 10);
+    WindowState.NotWindowAlertID[0] = 11;
+    service_.ArmFault(test_service::AccountService::kApiPath, test_service::Fault::Reset(), test_service::kAlways);
+    auto sent = [this] { return service_.Requests().size(); };
+    auto pass = [this](int64_t advanceMs) {
+        clock_.Advance(advanceMs);
+        online::onlineShowNotificationWindows(kNow);
+    };
+
+    // Each row: the time since the last pass, and whether a request went.
+    const struct {
+        int64_t afterMs;
+        bool requested;
+    } passes[] = {{0, true},     {10, false},  {10, false},   {1000, true},
+                  {1000, false}, {1000, true}, {3000, false}, {1000, true}};
+    for (size_t i = 0; i < std::size(passes); ++i) {
+        SCOPED_TRACE(i);
+        const size_t before = sent();
+        pass(passes[i].afterMs);
+        EXPECT_EQ(sent() > before, passes[i].requested);
+    }
+    EXPECT_TRUE(windowCalls.empty()) << "the window stays without an answer";
+
+    // Answered again: the back-off is over.
+    service_.DisarmFaults();
+    pass(8000);
+    const size_t answered = sent();
+    pass(10);
+    EXPECT_GT(sent(), answered);
+    WindowState.NotWindowAlertID[0] = -1;
+}
+
 } // namespace
 } // namespace online_test

@@ -36,6 +36,8 @@ TEST(AnswerReader, NumbersOutsideTheirTypeAreRefusedNotWrapped)
         EXPECT_EQ(signedNumber, c.signedValue) << c.value;
         EXPECT_EQ(ReadAnswerNumber(&answer, "n", &unsignedNumber), c.unsignedTaken) << c.value;
         EXPECT_EQ(unsignedNumber, c.unsignedValue) << c.value;
+        // Ids read on their own: whatever is not an unsigned number is 0.
+        EXPECT_EQ(AnswerUInt(TNString(c.value)), c.unsignedTaken ? c.unsignedValue : 0u) << c.value;
     }
 }
 

@@ -12,8 +12,10 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -98,6 +100,29 @@ protected:
         std::ostringstream text;
         text << in.rdbuf();
         return text.str();
+    }
+
+    // Runs the tool against `server` in a process of its own, with Alice's
+    // password: its exit status, its output, and its peak resident size in
+    // KiB as the kernel counted it for that process.
+    int RunMeasured(const std::string& server, std::string& output, long& peakKb)
+    {
+        Write("password.txt", "p&ss +1%=\xC5\xBE\n");
+        pid_t child = Start("--server " + server + " --timeout 15", "password.txt");
+        int status = 0;
+        rusage usage{};
+        if (child <= 0 || wait4(child, &status, 0, &usage) != child)
+            return -1;
+        peakKb = usage.ru_maxrss;
+        output = ReadAll(root_ + "/out.txt");
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    int Uploads() const
+    {
+        int uploads = 0;
+        for (const auto& request : accounts_.Requests())
+            uploads += request.Name == "upsync" ? 1 : 0;
+        return uploads;
     }
 
     test_service::AccountService accounts_;
@@ -226,6 +251,151 @@ TEST_F(DalmoraSyncTest, SigtermEndsTheRunPromptlyWhileThreadsWaitOnStalledAnswer
         const std::string log = Logs();
         EXPECT_NE(log.find("[dalmora-sync][END] exit code = 0"), std::string::npos) << log;
     }
+}
+
+// A hostile or broken service: the client stays small, asks no faster than
+// its pass allows, uploads nothing because of what came down, and says why.
+TEST_F(DalmoraSyncTest, AHostileServiceIsBoundedAndReported)
+{
+    constexpr long kMostResidentKb = 200 * 1024;
+    // A sign-in and a pass that takes everything in: about a dozen.
+    constexpr size_t kMostRequests = 30;
+    test_service::Options tlsOptions;
+    tlsOptions.Tls = true;
+    test_service::TestService tls(tlsOptions);
+    ASSERT_TRUE(tls.Start());
+    test_service::AccountService tlsAccounts(tls);
+    tlsAccounts.AddAccount(Alice());
+    const std::string port = std::to_string(service_.Port());
+    struct Case {
+        const char* name;
+        std::function<void()> arm;
+        int exitCode;
+        // In the output, or else in the log.
+        std::string cause;
+        std::string server;
+    };
+    const Case cases[] = {
+        {"an endless fast answer",
+         [&] { accounts_.ArmApiFault("get-users-data", test_service::ApiFault::EndlessBody(), test_service::kAlways); },
+         0, "answer longer than 67108864 bytes; cut off", ""},
+        {"a declared length of 10^14",
+         [&] {
+             accounts_.ArmApiFault("get-users-data", test_service::ApiFault::DeclaredLength(100000000000000ull),
+                                   test_service::kAlways);
+         },
+         0, "answer longer than 67108864 bytes; cut off", ""},
+        {"a UserID of 2^33",
+         [&] {
+             accounts_.OmitAccountKeys({"UserID"});
+             accounts_.SetSyncBlock("<UserID>8589934592</UserID>");
+         },
+         1,
+         "sign-in refused: Slu\xC5\xBE"
+         "ba poslala neplatn\xC3\xA9 \xC4\x8D\xC3\xADslo u\xC5\xBEivatele (UserID = 8589934592)",
+         ""},
+        {"sync-interval -1", [&] { accounts_.SetSyncInterval(-1); }, 0, "records                  30         30", ""},
+        {"sync-interval 0", [&] { accounts_.SetSyncInterval(0); }, 0, "records                  30         30", ""},
+        {"array-limit -5", [&] { sync_.SetArrayLimit(-5); }, 0, "records                  30         30", ""},
+        {"array-limit 10^10", [&] { sync_.SetArrayLimit(10000000000ll); }, 0, "records                  30         30",
+         ""},
+        {"a self-signed certificate without the CA", [] {}, 2,
+         "sign-in failed: the service could not be reached or was not trusted: SSL certificate problem", tls.BaseUrl()},
+        {"a redirect to another host",
+         [&] {
+             service_.ArmFault(test_service::AccountService::kApiPath,
+                               test_service::Fault::Redirect(307, "http://localhost:" + port + "/index.php"),
+                               test_service::kAlways);
+         },
+         2,
+         "sign-in failed: the service could not be reached or was not trusted: redirect refused: "
+         "http://localhost:" +
+             port + "/index.php",
+         ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(root_ + "/data");
+        accounts_.DisarmApiFaults();
+        accounts_.OmitAccountKeys({});
+        accounts_.SetSyncBlock("");
+        accounts_.SetSyncInterval(60);
+        sync_.SetArrayLimit(100);
+        service_.DisarmFaults();
+        service_.ClearLogs();
+        const size_t requestsBefore = accounts_.Requests().size();
+        const int uploadsBefore = Uploads();
+        c.arm();
+
+        std::string output;
+        long peakKb = 0;
+        EXPECT_EQ(RunMeasured(c.server.empty() ? service_.BaseUrl() : c.server, output, peakKb), c.exitCode) << output;
+        EXPECT_LT(peakKb, kMostResidentKb);
+        EXPECT_LE(accounts_.Requests().size() - requestsBefore, kMostRequests);
+        EXPECT_EQ(Uploads(), uploadsBefore);
+        const std::string log = Logs();
+        EXPECT_TRUE(output.find(c.cause) != std::string::npos || log.find(c.cause) != std::string::npos) << output;
+        EXPECT_LT(log.size(), 4u << 20) << "the log holds no answer whole";
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(root_ + "/data"))
+            EXPECT_NE(entry.path().filename(), "0") << "no data of user 0: " << entry.path();
+    }
+}
+
+// Ids no service can give, in every collection: each item is refused and
+// counted; none overwrites the item its id wraps to, none goes back up.
+TEST_F(DalmoraSyncTest, HostileIdsInEveryCollectionAreRefused)
+{
+    using namespace test_service;
+    const std::string alice = std::to_string(kAliceID);
+    struct Collection {
+        const char* row;
+        int type;
+        std::map<std::string, std::string> fields;
+        int legit;
+    };
+    const Collection collections[] = {
+        {"organizers", kOrganizers, {}, 1},
+        {"records", kRecords, {{"OrganizerID", "501"}, {"Text", "Ciz\xED"}}, 30},
+        {"tags", kTags, {{"OrganizerID", "501"}}, 0},
+        {"tag assignments", kTagsAssign, {{"OrganizerID", "501"}, {"RecordID", "9001"}}, 0},
+        {"alerts", kAlerts, {{"UserID", alice}, {"OrganizerID", "501"}, {"RecordID", "9001"}}, 0},
+        {"contacts", kContacts, {{"UserID", alice}}, 0},
+        {"contact requests", kContactsRequests, {{"ContactUserID", alice}}, 0},
+        {"groups", kGroups, {{"UserID", alice}}, 0},
+        {"group assignments", kGroupsAssign, {{"UserID", alice}}, 0},
+        {"notifications", kNotifications, {{"RecipientUserID", alice}}, 0},
+        {"sharing", kSharing, {{"OrganizerID", "501"}, {"RecordID", "9001"}}, 0},
+        {"event types", kEventTypes, {}, 0},
+    };
+    const char* const hostileIds[] = {"4294976297", "18446744073709551616", "-1", "4200000005"};
+    uint32_t stored = 70000;
+    for (const Collection& collection : collections) {
+        for (const char* id : hostileIds) {
+            ++stored;
+            if (collection.type == kOrganizers)
+                sync_.AddOrganizer(stored, kAliceID, 1, 1, "Ciz\xED");
+            else
+                sync_.Seed(collection.type, collection.fields, stored);
+            ASSERT_TRUE(sync_.SetIdText(collection.type, stored, id));
+        }
+    }
+
+    std::string output;
+    long peakKb = 0;
+    EXPECT_EQ(RunMeasured(service_.BaseUrl(), output, peakKb), 0) << output;
+    // Each pass meets them again, since none of them moves a download time.
+    const size_t refused = output.find("refused ");
+    ASSERT_NE(refused, std::string::npos) << output;
+    EXPECT_GE(std::atoi(output.c_str() + refused + 8), 48) << output;
+    for (const Collection& collection : collections) {
+        std::istringstream row(output.substr(output.find(std::string(collection.row) + "  ")));
+        int held = -1, downloaded = -1, uploaded = -1;
+        row.ignore(18) >> held >> downloaded >> uploaded;
+        EXPECT_EQ(held, collection.legit) << collection.row;
+        EXPECT_EQ(downloaded, collection.legit) << collection.row;
+        EXPECT_EQ(uploaded, 0) << collection.row;
+    }
+    EXPECT_EQ(Uploads(), 0);
 }
 
 } // namespace

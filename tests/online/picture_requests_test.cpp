@@ -184,7 +184,7 @@ TEST_F(PictureRequestTest, TooLittleFreeSpaceAsksForNothingUntilTheNextGoodCheck
     {
         std::lock_guard<std::mutex> guard(statusMutex);
         ASSERT_EQ(statusTexts.size(), 1u);
-        EXPECT_EQ(statusTexts[0], "1:Málo místa na disku");
+        EXPECT_EQ(statusTexts[0], "7:Málo místa na disku");
     }
     fakeFreeBytes = 3 * kGiB;
     g.Sync2GetOneRecordPictures(9001);
@@ -193,7 +193,7 @@ TEST_F(PictureRequestTest, TooLittleFreeSpaceAsksForNothingUntilTheNextGoodCheck
     EXPECT_EQ(LastMainPicture(9001), 42u);
     std::lock_guard<std::mutex> guard(statusMutex);
     ASSERT_EQ(statusTexts.size(), 2u);
-    EXPECT_EQ(statusTexts[1], "1:");
+    EXPECT_EQ(statusTexts[1], "7:");
 }
 
 // The tags a job posted, by running it and taking them on the main loop.

@@ -113,6 +113,28 @@ TEST_F(PassTest, RearmFollowsTheWishThePageTheIntervalAndTheBackOff)
     }
 }
 
+// A change waiting to go up brings the next pass at once, wish or no wish.
+TEST_F(PassTest, APendingUploadWithoutAWishRearmsAtOnce)
+{
+    SignIn();
+    ASSERT_TRUE(RunUntilIdle());
+    g.FastPassDelayMs = 250;
+    g.SyncInterval = 1200;
+    WindowState.SetActivePage("Kalendar");
+    g.NewSyncWanted = 0;
+    g.RearmOnlineTimer();
+    Pump();
+    EXPECT_EQ(LastArm(), 1200000) << "nothing pending: the ordinary interval";
+
+    ASSERT_NE(NewRecord(501, "\xC8"
+                             "ek\xE1 na odesl\xE1n\xED"),
+              0u);
+    g.NewSyncWanted = 0;
+    g.RearmOnlineTimer();
+    Pump();
+    EXPECT_EQ(LastArm(), 250);
+}
+
 // While the data file cannot be written, confirmed uploads stay unsaved and
 // no upload goes out: the passes keep the ordinary interval instead of
 // following each other at once, and once space returns every record goes up

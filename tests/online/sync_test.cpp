@@ -8,11 +8,14 @@
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/global.h"
+#include "online/ui_tags.h"
 #include "platform/core/thread.h"
 #include "tests/online/sync_world.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -201,6 +204,34 @@ TEST_F(SyncTest, LostAnswerLeavesOneRecordOnTheServiceAndInTheModel)
     EXPECT_EQ(held, 1);
 }
 
+// An answer that names another unsent record's temporary id as the new id is
+// refused, and that record is neither forgotten nor taken as sent.
+TEST_F(SyncTest, AnAnswerNamingAnotherTemporaryIdForgetsNoUnsentRecord)
+{
+    SignIn();
+    ASSERT_TRUE(RunUntilIdle());
+    const uint32_t sent = NewRecord(501, "Odeslan\xFD");
+    const uint32_t unsent = NewRecord(501, "Neodeslan\xFD");
+    ASSERT_GE(unsent, kFirstLocalID);
+    TNString form;
+    {
+        TNModelReadGuard lock;
+        Record(sent)->GetDataToSync(&form);
+    }
+    TNString answer(
+        ("<handshake>1</handshake><uploaded-sync-new-id>" + std::to_string(unsent) + "</uploaded-sync-new-id>")
+            .c_str());
+    EXPECT_FALSE(g.ApplyUploadAnswer(&answer, TNPIM::kUploadRecords, sent, form));
+
+    TNModelReadGuard lock;
+    for (uint32_t id : {sent, unsent}) {
+        const TNPIMRecord* record = PIM[0]->Records->GetRecordByID(id);
+        ASSERT_NE(record, nullptr) << id;
+        EXPECT_TRUE(record->PleaseSync) << id;
+    }
+    EXPECT_EQ(std::string(PIM[0]->Records->GetRecordByID(unsent)->Text.View()), "Neodeslan\xFD");
+}
+
 // A crash between passes, in the middle of a drain: every confirmation the
 // client received is on disk, so no record goes up again under a temporary
 // id that the service already answered (it would take it as a new record).
@@ -255,6 +286,56 @@ TEST_F(SyncTest, ConfirmedUploadsSurviveACrashBetweenPasses)
         }
     }
     EXPECT_EQ(stored, kRecords);
+}
+
+// A crash after the service answered a new record and before the client
+// saved the confirmation: the record loaded again is confirmed by the
+// service's copy the first download brings, and never goes up again.
+TEST_F(SyncTest, ARecordAnsweredJustBeforeACrashMakesNoCopy)
+{
+    SignIn();
+    uint32_t fresh = NewRecord(501, "P\xF8"
+                                    "ed p\xE1"
+                                    "dem");
+    uint32_t other = NewRecord(502, "Jin\xFD");
+    PIM[0]->Save(false, false);
+    int crashes = 0;
+    g.UploadAnswerCrashSeam = [&](int32_t, uint32_t) { return ++crashes == 1; };
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([] { return g.Close != 0 && g.OnlineThreadRunning == 0; }));
+    ASSERT_EQ(crashes, 1);
+    ASSERT_EQ(sync_.LiveCount(test_service::kRecords), 1) << "the service answered the first record";
+    size_t before = accounts_.Requests().size();
+    Restart(false);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+
+    EXPECT_TRUE(service_.Violations().empty());
+    EXPECT_EQ(LiveWithText(sync_, "P\xF8"
+                                  "ed p\xE1"
+                                  "dem"),
+              1);
+    EXPECT_EQ(LiveWithText(sync_, "Jin\xFD"), 1);
+    Sent sent = SentSince(accounts_, before);
+    ASSERT_EQ(sent.uploads.size(), 1u) << "only the record never sent goes up";
+    EXPECT_EQ(sent.uploads[0].second, other);
+    TNModelReadGuard lock;
+    const TNPIMRecords& records = *PIM[0]->Records;
+    int held = 0;
+    for (int32_t i = 0; i < records.Count; ++i) {
+        const TNPIMRecord* record = records.Items[i];
+        if (record == nullptr || record->ID == 0 || record->Virtual)
+            continue;
+        EXPECT_LT(record->ID, kFirstLocalID);
+        EXPECT_FALSE(record->PleaseSync) << record->ID;
+        held += std::string(record->Text.View()) == "P\xF8"
+                                                    "ed p\xE1"
+                                                    "dem"
+                    ? 1
+                    : 0;
+    }
+    EXPECT_EQ(held, 1);
+    EXPECT_NE(fresh, 0u);
 }
 
 // Temporary ids start again after a restart, and the service takes an id
@@ -323,6 +404,105 @@ TEST_F(SyncTest, AChangeOfAnotherPartyStampedBeforeAnUploadArrivesAfterACrash)
     EXPECT_EQ(std::string(Record(mine)->Text.View()), "Upraveno");
 }
 
+// An event type's id is kept whole in the data file: after a reload the
+// next upload of the record names the same type.
+TEST_F(SyncTest, AnEventTypeSurvivesAReloadAndGoesUpWhole)
+{
+    uint32_t id = sync_.SeedRecord(501, "S typem");
+    ASSERT_TRUE(sync_.Change(test_service::kRecords, id, {{"EventType", "10005"}}));
+    SignIn();
+    Restart(true);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+    EXPECT_EQ(Record(id)->EventType, 10005);
+    size_t before = accounts_.Requests().size();
+    EditRecord(id, [](TNPIMRecord& r) { r.Text.Set("Upraveno"); });
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntilIdle());
+    std::vector<test_service::ApiRequest> requests = accounts_.Requests();
+    int uploads = 0;
+    for (size_t i = before; i < requests.size(); ++i) {
+        if (requests[i].Name != "upsync")
+            continue;
+        ++uploads;
+        EXPECT_EQ(test_service::FieldValue(requests[i].Fields, "EventType"), "10005");
+    }
+    EXPECT_EQ(uploads, 1);
+    StoredItem stored;
+    ASSERT_TRUE(sync_.Find(test_service::kRecords, id, stored));
+    EXPECT_EQ(stored.Field("EventType"), "10005");
+}
+
+// Queued requests go to the address of their own server position.
+TEST_F(SyncTest, AQueuedRequestGoesToItsOwnServer)
+{
+    uint32_t here = sync_.SeedRecord(501, "Zde");
+    SignIn();
+    test_service::TestService otherService;
+    ASSERT_TRUE(otherService.Start());
+    test_service::AccountService otherAccounts(otherService);
+    otherAccounts.AddAccount(Alice());
+    test_service::SyncService otherSync(otherAccounts);
+    otherSync.AddOrganizer(501, kAliceID, 1, 1, "Alice");
+    uint32_t there = otherSync.SeedRecord(501, "Tam", 7001);
+    App.PimServersCount = 2;
+    std::snprintf(App.ApiProtocol[1], sizeof(App.ApiProtocol[1]), "http");
+    std::snprintf(App.ApiDomain[1], sizeof(App.ApiDomain[1]), "127.0.0.1:%u/index.php", otherService.Port());
+    std::snprintf(App.WebDomain[1], sizeof(App.WebDomain[1]), "127.0.0.1:%u", otherService.Port());
+    ASSERT_TRUE(BuildServerAddresses(App));
+    const size_t before = accounts_.RequestsNamed("get-updated-records").size();
+
+    const std::string hereBody = "&r0=" + std::to_string(here) + "&c0=0";
+    const std::string thereBody = "&r0=" + std::to_string(there) + "&c0=0";
+    ASSERT_GE(g.apiQueueRequest(0, "get-updated-records", hereBody.c_str(), TNGlobal::kQueueUpdatedRecords, 1), 0);
+    ASSERT_GE(g.apiQueueRequest(1, "get-updated-records", thereBody.c_str(), TNGlobal::kQueueUpdatedRecords, 1), 0);
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([] { return !g.apiQueueRequests.HasLive() && g.OnlineThreadRunning == 0; }));
+    g.Close = 1;
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    App.PimServersCount = 1;
+
+    std::vector<test_service::ApiRequest> atHome = accounts_.RequestsNamed("get-updated-records");
+    ASSERT_EQ(atHome.size(), before + 1);
+    EXPECT_EQ(test_service::FieldValue(atHome.back().Fields, "r0"), std::to_string(here));
+    std::vector<test_service::ApiRequest> atOther = otherAccounts.RequestsNamed("get-updated-records");
+    ASSERT_EQ(atOther.size(), 1u);
+    EXPECT_EQ(test_service::FieldValue(atOther[0].Fields, "r0"), std::to_string(there));
+    otherService.Stop();
+}
+
+// A shown record's update comes out of the download's order, stamped after
+// a change of another party not yet downloaded. After a save and a reload,
+// the next download must still bring that change.
+TEST_F(SyncTest, AnUpdateOfOneRecordHidesNoOlderChangeAfterARestart)
+{
+    uint32_t shown = sync_.SeedRecord(501, "Zobrazen\xFD");
+    uint32_t other = sync_.SeedRecord(501, "Jin\xFD");
+    SignIn();
+    const uint32_t downloadedStamp = Record(shown)->Changed;
+    ASSERT_TRUE(sync_.Change(test_service::kRecords, other, {{"Text", "Zm\xECn\xECno jinde"}}));
+    ASSERT_TRUE(sync_.Change(test_service::kRecords, shown, {{"Text", "Tak\xE9 jinde"}}));
+    // Every download fails, so the update of the shown record comes first.
+    accounts_.ArmApiFault("get-records", test_service::ApiFault::WithStatus(503), test_service::kAlways);
+    const std::string body = "&r0=" + std::to_string(shown) + "&c0=" + std::to_string(downloadedStamp);
+    ASSERT_GE(g.apiQueueRequest(0, "get-updated-records", body.c_str(), TNGlobal::kQueueUpdatedRecords, 1), 0);
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil([&] {
+        TNModelReadGuard lock;
+        return std::string(Record(shown)->Text.View()) == "Tak\xE9 jinde" && g.OnlineThreadRunning == 0;
+    }));
+    g.Close = 1;
+    ASSERT_TRUE(plat::WaitForRunningThreads(10000));
+    accounts_.DisarmApiFaults();
+    ASSERT_EQ(std::string(Record(other)->Text.View()), "Jin\xFD") << "no download before the restart";
+    Restart(true);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+
+    EXPECT_EQ(std::string(Record(other)->Text.View()), "Zm\xECn\xECno jinde");
+    EXPECT_EQ(std::string(Record(shown)->Text.View()), "Tak\xE9 jinde");
+}
+
 TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
 {
     accounts_.SetSyncInterval(1);
@@ -330,6 +510,8 @@ TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
     for (int i = 0; i < 3; ++i)
         ids.push_back(sync_.SeedRecord(501, "P\xF9vodn\xED " + std::to_string(i)));
     SignIn();
+    ASSERT_TRUE(RunUntilIdle());
+    const size_t tagsBefore = host_->TakenTags().size();
     ASSERT_TRUE(sync_.Change(test_service::kRecords, ids[0], {{"Text", "Jin\xFD text"}}));
     ASSERT_TRUE(sync_.Change(test_service::kRecords, ids[1], {{"Importance", "99"}}));
     ASSERT_TRUE(sync_.Tombstone(test_service::kRecords, ids[2]));
@@ -341,6 +523,11 @@ TEST_F(SyncTest, ChangesOfAnotherPartyArriveWithTheNextOrdinaryPass)
         5000));
     EXPECT_EQ(std::string(Record(ids[0])->Text.View()), "Jin\xFD text");
     EXPECT_EQ(Record(ids[1])->Importance, 99);
+    // A pass that brought records alone still has the screen refreshed.
+    ASSERT_TRUE(RunUntilIdle());
+    const std::vector<std::pair<int16_t, uint32_t>> tags = host_->TakenTags();
+    const std::pair<int16_t, uint32_t> refresh{__uiUpdateShownData, 0};
+    EXPECT_NE(std::find(tags.begin() + static_cast<std::ptrdiff_t>(tagsBefore), tags.end(), refresh), tags.end());
 }
 
 // Found by the soak (seed 1, 80 changes): the service's copy of a new tag

@@ -5,6 +5,7 @@
 #include "online/http_send.h"
 #include "tests/online/online_test_support.h"
 #include "tests/service/form_decoder.h"
+#include "tests/service/service_set.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +18,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <regex>
 #include <string>
 #include <thread>
 
@@ -184,6 +189,112 @@ TEST(TestServiceProgram, PrintsTheCaFileInTlsMode)
     EXPECT_EQ(HttpSend((base + "/test.php").c_str(), nullptr, false).View(), "[ServerCheck:1:]");
     EXPECT_EQ(process.Terminate(), 0);
     EXPECT_FALSE(access(caFile.c_str(), F_OK) == 0) << "the CA file outlived the service";
+}
+
+namespace {
+
+// An answer with its values left out: the element names in order, and the
+// values of those that say how the request went.
+std::string AnswerShape(const std::string& answer)
+{
+    static const std::regex element("<([A-Za-z0-9_-]+)>([^<]*)");
+    std::string shape;
+    for (std::sregex_iterator it(answer.begin(), answer.end(), element), end; it != end; ++it) {
+        const std::string name = (*it)[1];
+        shape += name;
+        if (name == "handshake" || name == "resno" || name == "result" || name == "success")
+            shape += "=" + std::string((*it)[2]);
+        shape += " ";
+    }
+    return shape;
+}
+
+// Every byte but letters and digits as %XX, as the client encodes.
+std::string Encoded(const std::string& text)
+{
+    std::string out;
+    for (unsigned char ch : text) {
+        char hex[4];
+        std::snprintf(hex, sizeof(hex), "%%%02X", ch);
+        out += std::isalnum(ch) ? std::string(1, static_cast<char>(ch)) : std::string(hex);
+    }
+    return out;
+}
+
+std::string PostApi(const std::string& base, const std::string& body)
+{
+    TNDownload download;
+    if (!download.Post((base + "/index.php?ApiCall=1&AppID=16&AppPrefix=dlmr1&Version=167").c_str(), body.c_str(),
+                       false))
+        return "(no answer)";
+    return std::string(download.DocumentText.View());
+}
+
+} // namespace
+
+TEST(TestServiceProgram, TheDemoServesEveryRequestOfTheClientAsTheTestsServiceDoes)
+{
+    online_test::ScopedTransportConfig config(online_test::ShortTimeouts());
+    ServiceProcess process({"--demo", "--password", "heslo-123"});
+    const std::string handRun = AfterPrefix(process.ReadLine(), "listening on ");
+    ASSERT_FALSE(handRun.empty());
+    test_service::TestService inProcess;
+    test_service::ServiceSet set(inProcess);
+    test_service::SeedDemoAccount(set, static_cast<int64_t>(std::time(nullptr)), "heslo-123");
+    ASSERT_TRUE(inProcess.Start());
+
+    // Every request name the client sends, in an order in which each finds
+    // what it needs: the sign-in first, the new account's tests before it
+    // is created.
+    const char* const names[] = {"login",
+                                 "check-inst-id",
+                                 "get-newest-version",
+                                 "get-users-organizers",
+                                 "get-users-data",
+                                 "get-records",
+                                 "check-organizers-existence",
+                                 "get-updated-records",
+                                 "get-one-record",
+                                 "get-record-picture",
+                                 "get-organizer-picture",
+                                 "get-user-profile-picture",
+                                 "get-object-data",
+                                 "get-popular-and-newest-organizers",
+                                 "get-list-of-organizers-all-records-ids",
+                                 "get-available-records-of-public-organizer",
+                                 "upsync",
+                                 "SaveRecordRecurrence",
+                                 "DeleteRecurringRecordsByRecurrenceMasterID",
+                                 "delete-recurring-record",
+                                 "save-basic-profile-settings",
+                                 "accept-contact-request",
+                                 "ignore-contact-request",
+                                 "mark-all-notifications-as-read",
+                                 "subscribe-organizer",
+                                 "postpone-alert",
+                                 "send-stats",
+                                 "username-exists",
+                                 "username-path-not-exists",
+                                 "email-not-exists",
+                                 "create-new-account",
+                                 "get-alert-on-display-status",
+                                 "delete-accepted-alert",
+                                 "get-one-time-login-link",
+                                 "flag-message-for-users"};
+    const std::string head = "&UserID=1001&Username=alice&Pass=heslo%2D123&InstID=77&NetBIOSName=HOST"
+                             "&OrganizerID=501&RecordID=9001&AlertID=1&ItemID=1&UsernamePath=carol"
+                             "&UpSyncID=4200000001&TypeID=3&Text=Demo";
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const std::string body = "ApiReq=" + Encoded(name) + head;
+        // Addresses in answers name the service that gave them.
+        std::string expected =
+            std::regex_replace(PostApi(inProcess.BaseUrl(), body), std::regex(inProcess.BaseUrl()), "BASE");
+        std::string answered = std::regex_replace(PostApi(handRun, body), std::regex(handRun), "BASE");
+        EXPECT_EQ(answered.find("Nezn\xE1m\xFD po\x9E"), std::string::npos) << answered;
+        EXPECT_EQ(AnswerShape(answered), AnswerShape(expected)) << answered << "\n" << expected;
+    }
+    EXPECT_EQ(process.Terminate(), 0);
 }
 
 TEST_F(TestServiceViolations, AnswersExpectContinueBeforeTheBody)

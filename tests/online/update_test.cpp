@@ -8,6 +8,7 @@
 #include "tests/support/files.h"
 
 #include "foundation/app_info.h"
+#include "foundation/common.h"
 #include "foundation/dirs.h"
 #include "foundation/hooks.h"
 #include "online/auto_update.h"
@@ -31,8 +32,10 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 namespace online_test {
 namespace {
@@ -599,11 +602,65 @@ TEST_F(UpdateTest, AnUnwritableProgramFolderKeepsTheUpdateStaged)
               1);
 }
 
+TEST_F(UpdateTest, AnUpdateClosesTheProgramOnlyWhereItCanBeInstalled)
+{
+    struct Case {
+        const char* name;
+        const char* page;
+        bool writable;
+        bool closes;
+    };
+    const Case cases[] = {
+        {"login page, writable folder", "Login", true, true},
+        {"signed in, writable folder", "Dnes", true, false},
+        {"login page, read-only folder", "Login", false, false},
+        {"signed in, read-only folder", "Dnes", false, false},
+    };
+    OfferBothFiles();
+    // A folder below a file: not even root can write there.
+    WriteFile(Root() + "/file", "");
+    for (const Case& row : cases) {
+        SCOPED_TRACE(row.name);
+        AutoUpdate.ResetRun();
+        g.WantUpdate = 0;
+        g.CloseForUpdate = 0;
+        c.ExitAllowed = 0;
+        c.RealExit = 0;
+        g.InfoMessages.Clear();
+        windows = WindowRecord{};
+        Dirs.AppDir.Set(row.writable ? program_.c_str() : (Root() + "/file/program/").c_str());
+        WindowState.SetActivePage(row.page);
+        const int checksBefore = updates_.CheckCount();
+
+        EXPECT_EQ(CheckOnThread(), row.writable);
+        EXPECT_EQ(g.WantUpdate, row.writable ? 1 : 0);
+        EXPECT_EQ(c.ExitAllowed, row.writable ? 1 : 0);
+        EXPECT_EQ(g.CloseForUpdate, row.closes ? 1 : 0) << "closed to be started again, installed";
+        if (row.writable)
+            continue;
+        // Said once, and not tried again in this run.
+        EXPECT_EQ(windows.InfoStrips, 1);
+        ASSERT_EQ(g.InfoMessages.Count(), 1);
+        TNInfoMessage message;
+        ASSERT_TRUE(g.InfoMessages.Get(0, message));
+        EXPECT_EQ(std::string(message.Title.View()), "Aktualizaci programu nelze nainstalovat");
+        EXPECT_FALSE(CheckOnThread());
+        BeginAutoUpdate(kNewVersion + 1);
+        EXPECT_TRUE(PumpUntil([] { return !AutoUpdateThreadRunning(); }));
+        EXPECT_EQ(updates_.CheckCount(), checksBefore + 1);
+        EXPECT_EQ(windows.InfoStrips, 1);
+    }
+    Dirs.AppDir.Set(program_.c_str());
+}
+
 TEST_F(UpdateTest, AnInstallerIsNeverRun)
 {
     updates_.SetNewestVersion(kNewVersion);
     updates_.AddFile("update.exe", "?", "MZ installer");
-    ASSERT_TRUE(CheckOnThread());
+    // Nothing can install it: the program is not closed for it.
+    EXPECT_FALSE(CheckOnThread());
+    EXPECT_EQ(g.WantUpdate, 0);
+    EXPECT_EQ(AutoUpdate.InstallBlocked, 1);
     StopAutoUpdateForClose();
     EXPECT_TRUE(CompleteAutoUpdateAtClose());
     EXPECT_TRUE(std::filesystem::is_empty(program_));
@@ -631,6 +688,55 @@ TEST_F(UpdateTest, AVersionAnnouncedByTheAccountServiceIsInstalledWhenTheRunEnds
     EXPECT_EQ(ReadFile(program_ + "readme.txt"), kReadme);
     EXPECT_EQ(ReadFile(program_ + "share/extra/data.bin"), DataBin());
     EXPECT_FALSE(plat::FileExists(UpdateFolder() + TNUpdate::kListFileName));
+}
+
+// A symbolic link in the program folder, or the folder itself a link, that
+// points outside: the install writes nothing through it, ends as failed, and
+// the update stays staged.
+TEST_F(UpdateTest, NothingIsWrittenThroughALinkInTheProgramFolder)
+{
+    OfferBothFiles();
+    ASSERT_TRUE(CheckOnThread());
+    StopAutoUpdateForClose();
+    const std::string outside = Root() + "/outside/";
+    struct Case {
+        const char* name;
+        std::function<void()> plant;
+    };
+    const Case cases[] = {
+        {"a file linked outside",
+         [&] { std::filesystem::create_symlink(outside + "readme.txt", program_ + "readme.txt"); }},
+        {"a folder on the way linked outside",
+         [&] { std::filesystem::create_directory_symlink(outside, program_ + "share"); }},
+        {"the target's folder linked outside",
+         [&] {
+             std::filesystem::create_directories(program_ + "share");
+             std::filesystem::create_directory_symlink(outside, program_ + "share/extra");
+         }},
+        {"the program folder a link",
+         [&] {
+             std::filesystem::remove_all(program_);
+             std::filesystem::create_directory_symlink(outside, Root() + "/program");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove_all(outside);
+        std::filesystem::remove_all(Root() + "/program");
+        ASSERT_TRUE(plat::CreateFolders(program_));
+        WriteFile(outside + "readme.txt", "outside");
+        c.plant();
+
+        EXPECT_FALSE(CompleteAutoUpdateAtClose());
+
+        std::vector<std::string> after;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(outside))
+            after.push_back(entry.path().string().substr(outside.size()));
+        EXPECT_EQ(after, std::vector<std::string>{"readme.txt"}) << "nothing new outside";
+        EXPECT_EQ(ReadFile(outside + "readme.txt"), "outside");
+        EXPECT_TRUE(plat::FileExists(UpdateFolder() + TNUpdate::kListFileName));
+        EXPECT_EQ(ReadFile(Staged("data.bin")), DataBin());
+    }
 }
 
 } // namespace

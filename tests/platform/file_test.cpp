@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,33 @@ using FileOperations = TempFolder;
 
 using testing_support::ReadFile;
 using testing_support::WriteFile;
+
+// What the update and the view ask of a file: only a regular file has a size
+// and permission bits; a folder takes new files only when it is writable.
+TEST_F(FileOperations, SizePermissionsReadabilityAndNewFilesOfAFolder)
+{
+    WriteFile(folder_ + "program", "12345");
+    ASSERT_EQ(chmod((folder_ + "program").c_str(), 0750), 0);
+    ASSERT_TRUE(plat::CreateFolders(folder_ + "folder/"));
+    EXPECT_EQ(plat::RegularFileSize(folder_ + "program"), 5);
+    EXPECT_EQ(plat::RegularFileSize(folder_ + "folder"), -1);
+    EXPECT_EQ(plat::RegularFileSize(folder_ + "missing"), -1);
+    EXPECT_EQ(plat::FilePermissions(folder_ + "program", 0644), 0750u);
+    EXPECT_EQ(plat::FilePermissions(folder_ + "missing", 0644), 0644u);
+    EXPECT_TRUE(plat::FileReadable(folder_ + "program"));
+    EXPECT_FALSE(plat::FileReadable(folder_ + "missing"));
+
+    EXPECT_TRUE(plat::FolderTakesNewFiles(folder_ + "folder/"));
+    EXPECT_TRUE(plat::FolderTakesNewFiles(folder_ + "folder"));
+    EXPECT_FALSE(plat::FolderTakesNewFiles(folder_ + "missing/"));
+    ASSERT_EQ(chmod((folder_ + "folder").c_str(), 0500), 0);
+    // Root writes into any folder.
+    if (geteuid() != 0)
+        EXPECT_FALSE(plat::FolderTakesNewFiles(folder_ + "folder/"));
+    ASSERT_EQ(chmod((folder_ + "folder").c_str(), 0700), 0);
+    EXPECT_EQ(std::filesystem::directory_iterator(folder_ + "folder/"), std::filesystem::directory_iterator())
+        << "the probe file is removed";
+}
 
 TEST_F(FileOperations, RegularFileReaderTakesAtMostTheLimitAndRefusesAllButFiles)
 {

@@ -144,6 +144,13 @@ bool AccountService::ChangeAccount(uint32_t userId, const std::function<void(Acc
     return false;
 }
 
+void AccountService::ChangeEveryAccount(const std::function<void(Account&)>& change)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    for (Account& account : accounts_)
+        change(account);
+}
+
 void AccountService::SetSyncInterval(int seconds)
 {
     std::lock_guard<std::mutex> guard(mutex_);
@@ -300,6 +307,8 @@ Response AccountService::Handle(const Request& request)
             return answer("<handshake>0</handshake>" + Element("Response", fault.Text));
         case ApiFault::Kind::CommitThenClose:
         case ApiFault::Kind::CutBody:
+        case ApiFault::Kind::EndlessBody:
+        case ApiFault::Kind::DeclaredLength:
             break;
         }
     }
@@ -311,6 +320,10 @@ Response AccountService::Handle(const Request& request)
         response.CloseWithoutAnswer = true;
     else if (faulted && fault.Type == ApiFault::Kind::CutBody)
         response.CutAfter = std::max<size_t>(1, fault.CutAfter);
+    else if (faulted && fault.Type == ApiFault::Kind::EndlessBody)
+        response.EndlessBody = true;
+    else if (faulted && fault.Type == ApiFault::Kind::DeclaredLength)
+        response.DeclaredLength = fault.Length;
     else
         response.Written = std::move(written);
     return response;
@@ -455,6 +468,13 @@ std::string AccountService::AccountBlock(const Account& account, uint32_t instId
     add("tertiaryEmail", "");
     add("tertiaryEmailAuthTime", "0");
     add("ProfilePicture", std::to_string(account.ProfilePicture));
+    if (account.Message.ID != 0) {
+        add("msgsforusers-id", std::to_string(account.Message.ID));
+        add("msgsforusers-title", account.Message.Title);
+        add("msgsforusers-text", account.Message.Text);
+        add("msgsforusers-url", account.Message.Url);
+        add("msgsforusers-type", std::to_string(account.Message.Type));
+    }
     add("sync-interval", std::to_string(syncInterval_));
     add("Settings", account.Settings);
     add("userCanChangeEmail", "1");

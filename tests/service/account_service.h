@@ -16,6 +16,15 @@ namespace test_service {
 
 class TestService;
 
+// A message for the user, sent in every account block until it is flagged.
+struct PendingMessage {
+    uint32_t ID = 0;
+    std::string Title;
+    std::string Text;
+    std::string Url;
+    int Type = 1;
+};
+
 // One account of the service. Texts are CP1250 bytes.
 struct Account {
     uint32_t UserID = 0;
@@ -34,6 +43,8 @@ struct Account {
     int Deleted = 0;
     bool Operator = false;
     std::string Settings = "{\"FinishedTasksTimeout\":1}";
+    // ID 0: none.
+    PendingMessage Message;
 
     // The user name, the e-mail and the digits login, A–Z case ignored.
     bool HasAlias(const std::string& login) const;
@@ -64,12 +75,17 @@ struct ApiFault {
         Refuse,
         // Stores, announces the whole answer and sends CutAfter bytes.
         CutBody,
+        // Stores, then answers with an endless body (Response::EndlessBody).
+        EndlessBody,
+        // Stores, then announces Length bytes (Response::DeclaredLength).
+        DeclaredLength,
     };
     Kind Type = Kind::Refuse;
     int Milliseconds = 0;
     int Status = 500;
     std::string Text;
     size_t CutAfter = 0;
+    uint64_t Length = 0;
 
     static ApiFault Delay(int milliseconds) { return {Kind::Delay, milliseconds, 0, "", 0}; }
     static ApiFault Hold() { return Delay(-1); }
@@ -81,6 +97,8 @@ struct ApiFault {
     }
     static ApiFault Refuse(std::string text = "Odm\xEDtnuto.") { return {Kind::Refuse, 0, 0, std::move(text), 0}; }
     static ApiFault CutBody(size_t after) { return {Kind::CutBody, 0, 0, "", after}; }
+    static ApiFault EndlessBody() { return {Kind::EndlessBody, 0, 0, "", 0}; }
+    static ApiFault DeclaredLength(uint64_t length) { return {Kind::DeclaredLength, 0, 0, "", 0, length}; }
 };
 
 // The account service on a test service's API path ("/index.php"): the
@@ -136,6 +154,7 @@ public:
     Account AccountByID(uint32_t userId) const;
     // Changes the account with this id; false when there is none.
     bool ChangeAccount(uint32_t userId, const std::function<void(Account&)>& change);
+    void ChangeEveryAccount(const std::function<void(Account&)>& change);
     // Called from inside a handler: `written` runs once its answer went out
     // whole to a connection still open.
     static void WhenAnswerWritten(std::function<void()> written);

@@ -346,6 +346,10 @@ bool Connection::Answer(const Request& request)
         ResetAbortively();
         return false;
     }
+    if (response.EndlessBody)
+        return WriteEndlessBody();
+    if (response.DeclaredLength > 0)
+        return WriteDeclaredLength(response.DeclaredLength);
     size_t cutAfter = faulted && fault.Type == Fault::Kind::CutBody ? fault.CutAfter : response.CutAfter;
     if (cutAfter > 0) {
         WriteResponse(request, response, cutAfter, 0);
@@ -370,6 +374,29 @@ bool Connection::Stall(int milliseconds)
             std::chrono::milliseconds(milliseconds == 0 ? kSliceMs : std::min(kSliceMs, milliseconds)));
     }
     return true;
+}
+
+bool Connection::WriteEndlessBody()
+{
+    closeAfter_ = true;
+    if (!Write("HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=windows-1250\r\nConnection: close\r\n\r\n"))
+        return false;
+    const std::string piece(64 * 1024, 'x');
+    constexpr uint64_t kMostBytes = 8ull << 30;
+    for (uint64_t sent = 0; sent < kMostBytes && !service_.Stopping(); sent += piece.size())
+        if (!Write(piece))
+            break;
+    return false;
+}
+
+bool Connection::WriteDeclaredLength(uint64_t length)
+{
+    closeAfter_ = true;
+    std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=windows-1250\r\nContent-Length: " +
+                       std::to_string(length) + "\r\n\r\n";
+    if (Write(head + std::string(static_cast<size_t>(std::min<uint64_t>(length, 4096)), 'x')))
+        Stall(0);
+    return false;
 }
 
 bool Connection::WriteResponse(const Request& request, const Response& response, size_t cutAfter, int bytesPerSecond)

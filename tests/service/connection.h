@@ -42,6 +42,8 @@ private:
     // connection must end.
     bool Answer(const Request& request);
     bool Stall(int milliseconds);
+    bool WriteEndlessBody();
+    bool WriteDeclaredLength(uint64_t length);
     bool WriteResponse(const Request& request, const Response& response, size_t cutAfter, int bytesPerSecond);
     void CheckForm(const Request& request);
 

@@ -5,14 +5,12 @@
 //   dalmora-test-service [--port N] [--tls] [--cert-name NAME]
 //                        [--proxy [--proxy-user U --proxy-pass P]] [--demo [--password P]]
 //
-// With --demo it serves the account service with alice ("alice@example.test",
-// password "p&ss +1%=ž"): organizer 501 with 250 records, 502 with 40. The
-// program's login page takes only letters, digits and "-!?&+._" in a
-// password: --password gives alice one it can type (ASCII).
+// With --demo it serves the demo account alice ("alice@example.test",
+// password "p&ss +1%=ž"), its records dated around the start. The program's
+// login page takes only letters, digits and "-!?&+._" in a password:
+// --password gives alice one it can type (ASCII). --help lists the controls.
 
-#include "tests/service/account_actions.h"
-#include "tests/service/account_service.h"
-#include "tests/service/sync_service.h"
+#include "tests/service/service_set.h"
 #include "tests/service/test_service.h"
 
 #include <openssl/ssl.h>
@@ -21,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -28,27 +27,8 @@ namespace {
 bool demo = false;
 std::string demoPassword = "p&ss +1%=\x9E";
 
-void SeedDemo(test_service::AccountService& accounts, test_service::SyncService& sync)
-{
-    test_service::Account alice;
-    alice.UserID = 1001;
-    alice.Password = demoPassword;
-    alice.UserName = "alice";
-    alice.Email = "alice@example.test";
-    alice.FirstName = "Alice";
-    alice.LastName = "Nov\xE1kov\xE1";
-    alice.MainOrganizer = 501;
-    accounts.AddAccount(alice);
-    accounts.SetSyncInterval(3);
-    sync.AddOrganizer(501, 1001, 1, 1, "Alice");
-    sync.AddOrganizer(502, 1001, 10, 1,
-                      "Pr\xE1"
-                      "ce");
-    for (int i = 0; i < 250; ++i)
-        sync.SeedRecord(501, "Z\xE1znam " + std::to_string(i), 9001 + i);
-    for (int i = 0; i < 40; ++i)
-        sync.SeedRecord(502, "\xDAkol " + std::to_string(i));
-}
+constexpr const char* kUsage = "usage: %s [--port N] [--tls] [--cert-name NAME] [--proxy [--proxy-user U "
+                               "--proxy-pass P]] [--demo [--password P]] [--help]\n";
 
 bool ParseArguments(int argc, char** argv, test_service::Options& options)
 {
@@ -83,11 +63,13 @@ int main(int argc, char** argv)
 {
     test_service::Options options;
     options.Controls = true;
+    if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+        std::printf(kUsage, argv[0]);
+        std::fputs(test_service::ControlsHelp(), stdout);
+        return 0;
+    }
     if (!ParseArguments(argc, argv, options)) {
-        std::fprintf(stderr,
-                     "usage: %s [--port N] [--tls] [--cert-name NAME] [--proxy [--proxy-user U "
-                     "--proxy-pass P]] [--demo [--password P]]\n",
-                     argv[0]);
+        std::fprintf(stderr, kUsage, argv[0]);
         return 2;
     }
     // Before any thread: the signals wait for sigwait below, and a client
@@ -101,12 +83,10 @@ int main(int argc, char** argv)
     OPENSSL_init_ssl(0, nullptr);
 
     test_service::TestService service(options);
-    test_service::AccountService accounts(service);
-    test_service::SyncService sync(accounts);
-    test_service::AccountActions actions(accounts, sync);
-    sync.RegisterControls(service);
+    test_service::ServiceSet routes(service);
+    routes.RegisterControls();
     if (demo)
-        SeedDemo(accounts, sync);
+        test_service::SeedDemoAccount(routes, static_cast<int64_t>(std::time(nullptr)), demoPassword);
     if (!service.Start()) {
         std::fprintf(stderr, "dalmora-test-service: could not start\n");
         return 1;

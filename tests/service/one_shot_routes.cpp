@@ -74,8 +74,13 @@ OneShotRoutes::OneShotRoutes(TestService& service, AccountService& accounts) : s
         Account account = Authenticate(fields);
         if (account.UserID == 0)
             return Resno(0);
+        const uint32_t messageId = Number(fields, "ItemID");
+        accounts_.ChangeAccount(account.UserID, [messageId](Account& flagged) {
+            if (flagged.Message.ID == messageId)
+                flagged.Message = PendingMessage();
+        });
         std::lock_guard<std::mutex> guard(mutex_);
-        flagged_.insert({account.UserID, Number(fields, "ItemID")});
+        flagged_.insert({account.UserID, messageId});
         return Resno(1);
     });
     service_.Route(kLinkPath, [this](const Request& request) {

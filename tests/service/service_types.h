@@ -43,6 +43,12 @@ struct Response {
     bool CloseWithoutAnswer = false;
     // Announces the whole body, sends this many bytes and closes; 0 = all.
     size_t CutAfter = 0;
+    // A hostile body in place of Body: 200 without a length and bytes as
+    // fast as the client takes them, until it closes (at most 8 GiB).
+    bool EndlessBody = false;
+    // A hostile body in place of Body: this length announced, a piece sent,
+    // the connection held until the client closes. 0: none.
+    uint64_t DeclaredLength = 0;
     // Runs once the whole answer was written to a connection that was still
     // open just before the write.
     std::function<void()> Written;

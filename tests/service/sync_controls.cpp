@@ -32,6 +32,10 @@ bool ParseApiFault(const FormFields& fields, ApiFault& fault)
         fault = ApiFault::Refuse(FieldValue(fields, "text"));
     else if (kind == "cut")
         fault = ApiFault::CutBody(static_cast<size_t>(Number(fields, "after", 1)));
+    else if (kind == "endless")
+        fault = ApiFault::EndlessBody();
+    else if (kind == "declared-length")
+        fault = ApiFault::DeclaredLength(std::strtoull(FieldValue(fields, "length").c_str(), nullptr, 10));
     else
         return false;
     return true;
@@ -68,7 +72,7 @@ void SyncService::RegisterControls(TestService& service)
                     " " + item.Field("Text") + item.Field("Title") + "\n";
         return Response::Text(text);
     });
-    // /__test/api-fault?name=upsync&kind=delay|close|commit-close|status|refuse|cut
+    // /__test/api-fault?name=upsync&kind=delay|close|commit-close|status|refuse|cut|endless|declared-length
     //   &ms=&status=&text=&after=&times=<n>|always
     Route("/__test/api-fault", service, [this](const FormFields& fields) {
         ApiFault fault;

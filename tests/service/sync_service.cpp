@@ -303,7 +303,7 @@ SyncService::SyncService(AccountService& accounts) : accounts_(accounts)
 // ---------------------------------------------------------------------------
 // Configuration and seeding
 
-void SyncService::SetArrayLimit(int limit)
+void SyncService::SetArrayLimit(int64_t limit)
 {
     std::lock_guard<std::mutex> guard(mutex_);
     arrayLimit_ = limit;
@@ -423,6 +423,16 @@ bool SyncService::Tombstone(int type, uint32_t id)
     TombstoneLocked(*item);
     if (type == kRecords)
         TombstoneDependents(*item);
+    return true;
+}
+
+bool SyncService::SetIdText(int type, uint32_t id, const std::string& text)
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    StoredItem* item = FindLocked(type, id);
+    if (item == nullptr)
+        return false;
+    item->IdText = text;
     return true;
 }
 
@@ -553,7 +563,7 @@ bool SyncService::Visible(const StoredItem& item, uint32_t userId) const
 
 std::string SyncService::ItemText(const StoredItem& item, uint32_t userId) const
 {
-    std::string text = Element("ID", std::to_string(item.ID));
+    std::string text = Element("ID", item.IdText.empty() ? std::to_string(item.ID) : item.IdText);
     std::map<std::string, std::string> fields = item.Fields;
     if (item.Type == kOrganizers) {
         const StoredItem* relation = RelationOf(userId, item.ID);
@@ -656,7 +666,7 @@ std::string SyncService::UsersData(const FormFields& fields, const Account* acco
 {
     uint32_t userId = account->UserID;
     std::lock_guard<std::mutex> guard(mutex_);
-    auto limit = static_cast<size_t>(arrayLimit_);
+    auto limit = arrayLimit_ > 0 ? static_cast<size_t>(arrayLimit_) : SIZE_MAX;
     std::string answer = "<handshake>1</handshake>" + Element("array-limit", std::to_string(arrayLimit_)) +
                          Element("newest-version", std::to_string(accounts_.NewestVersion())) + "<api-sync-pim>";
     static const std::pair<int, const char*> collections[] = {
@@ -674,7 +684,7 @@ std::string SyncService::Records(const FormFields& fields, const Account* accoun
 {
     uint32_t userId = account->UserID;
     std::lock_guard<std::mutex> guard(mutex_);
-    auto limit = static_cast<size_t>(arrayLimit_);
+    auto limit = arrayLimit_ > 0 ? static_cast<size_t>(arrayLimit_) : SIZE_MAX;
     std::vector<const StoredItem*> records;
     std::vector<const StoredItem*> tags;
     std::vector<const StoredItem*> assignments;

@@ -39,6 +39,9 @@ struct StoredItem {
     int64_t Changed = 0;
     int64_t Deleted = 0;
     std::map<std::string, std::string> Fields;
+    // When set, the "ID" the downloads send in place of ID: a hostile
+    // service's id (beyond 32 bits, negative, in the client's own range).
+    std::string IdText;
     // Reference fields still naming a temporary id: (field, type, id).
     std::vector<std::tuple<std::string, int, uint32_t>> PendingReferences;
 
@@ -62,7 +65,9 @@ public:
     explicit SyncService(AccountService& accounts);
 
     // ---- Configuration.
-    void SetArrayLimit(int limit);
+    // Sent as it is; the pages hold at most that many items, all when it is
+    // not positive.
+    void SetArrayLimit(int64_t limit);
     // Pages "at or after t" instead of "after t": the items stamped at the
     // committed time come again (duplicate deliveries).
     void SetAtOrAfterPaging(bool on);
@@ -82,6 +87,8 @@ public:
     // Changes fields of a live item with a new stamp; false when unknown.
     bool Change(int type, uint32_t id, const std::map<std::string, std::string>& fields);
     bool Tombstone(int type, uint32_t id);
+    // The item's downloads send `text` as its "ID" (StoredItem::IdText).
+    bool SetIdText(int type, uint32_t id, const std::string& text);
 
     // The controls under "/__test/" for a service run by hand.
     void RegisterControls(TestService& service);
@@ -162,7 +169,7 @@ private:
     AccountService& accounts_;
     mutable std::mutex mutex_;
     std::function<int64_t()> clock_;
-    int arrayLimit_ = 100;
+    int64_t arrayLimit_ = 100;
     bool atOrAfter_ = false;
     int64_t lastStamp_ = 0;
     uint32_t nextId_ = 100000;

@@ -213,17 +213,20 @@ std::string SyncService::AllRecordsIds(const FormFields& fields, const Account* 
 {
     std::lock_guard<std::mutex> guard(mutex_);
     const uint32_t organizerId = UnsignedField(fields, "OrganizerID");
-    std::vector<uint32_t> ids;
+    std::vector<const StoredItem*> records;
     if (Relates(account->UserID, organizerId)) {
         for (const StoredItem& item : items_)
             if (item.Type == kRecords && item.Deleted == 0 && item.Number("OrganizerID") == organizerId &&
                 item.PendingReferences.empty())
-                ids.push_back(item.ID);
+                records.push_back(&item);
     }
-    std::sort(ids.begin(), ids.end());
+    std::sort(records.begin(), records.end(), [](const StoredItem* a, const StoredItem* b) { return a->ID < b->ID; });
+    std::vector<uint32_t> ids;
     std::string list;
-    for (uint32_t id : ids)
-        list += std::to_string(id) + ";";
+    for (const StoredItem* record : records) {
+        ids.push_back(record->ID);
+        list += (record->IdText.empty() ? std::to_string(record->ID) : record->IdText) + ";";
+    }
     const std::string count = std::to_string(ids.size());
     return "<handshake>1</handshake>" + Element("organizer-id", std::to_string(organizerId)) +
            Element("pim-srv-pos", FieldValue(fields, "pimSrvPos")) +

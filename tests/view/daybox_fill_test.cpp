@@ -128,6 +128,21 @@ protected:
         return View.GetComponent(name.c_str());
     }
 
+    // "name: left, top, width, height" of every card under the parent, in
+    // the order of the parent's children, the common prefix of names cut.
+    std::vector<std::string> CardRects(TNViewItem* parent) const
+    {
+        std::vector<std::string> rects;
+        for (TNViewItem* card : Cards(parent)) {
+            const plat::TRect r = card->Panel.Get()->BoundsRect();
+            std::string name(card->Name.View());
+            name.erase(0, name.rfind("recordCmp_") + 10);
+            rects.push_back(name + ": " + std::to_string(r.Left) + ", " + std::to_string(r.Top) + ", " +
+                            std::to_string(r.Width()) + ", " + std::to_string(r.Height()));
+        }
+        return rects;
+    }
+
     static inline DayboxFillTest* current = nullptr;
     model_test::DataSet set_;
     TNPIMOrganizer* organizer_ = nullptr;
@@ -179,6 +194,45 @@ TEST_F(DayboxFillTest, WeekCardsByTimeAndOverlap)
     EXPECT_EQ(first->CaptionLabel.Get()->Hint(),
               "10:00\nSchůzka\nOd: 06.03.2024 10:00\nDo: 06.03.2024 11:00\nDélka v minutách: 60");
     EXPECT_EQ(allDay->CaptionLabel.Get()->Hint(), "Celý den\nOd: 05.03.2024");
+}
+
+// A record shares a column group only with one it begins inside: one that
+// begins as another ends stands beside it at full width. A case a day.
+TEST_F(DayboxFillTest, RecordsShareColumnsOnlyWhenOneBeginsInsideAnother)
+{
+    struct Case {
+        const char* name;
+        int32_t secondHour;
+        int32_t secondMinute;
+        int32_t columns;
+    };
+    const Case cases[] = {
+        {"back to back", 11, 0, 1},
+        {"a minute inside", 10, 59, 2},
+        {"the same beginning", 10, 0, 2},
+    };
+    BuildView(34, 4, 3, 2024, 7);
+    for (int32_t day = 0; day < 3; ++day) {
+        const Case& c = cases[day];
+        const uint32_t first = 10u * static_cast<uint32_t>(day) + 1;
+        Event(first, "A", 4 + day, 3, 2024, 10, 0, 60);
+        Event(first + 1, "B", 4 + day, 3, 2024, c.secondHour, c.secondMinute, 60);
+    }
+    Fill();
+    // Columns 92 wide, 3 apart inside a group.
+    for (int32_t day = 0; day < 3; ++day) {
+        const Case& c = cases[day];
+        SCOPED_TRACE(c.name);
+        const int32_t w = (92 - 3 * (c.columns - 1)) / c.columns;
+        const uint32_t first = 10u * static_cast<uint32_t>(day) + 1;
+        for (uint32_t id : {first, first + 1}) {
+            TNViewItem* card = Card(day, 7, id);
+            ASSERT_NE(card, nullptr) << id;
+            EXPECT_EQ(card->ColumnsCount, c.columns) << id;
+            EXPECT_EQ(card->Panel.Get()->Width(), w) << id;
+            EXPECT_EQ(card->Panel.Get()->Left(), 55 + day * (92 + 7) + card->ColumnPos * (w + 3)) << id;
+        }
+    }
 }
 
 TEST_F(DayboxFillTest, AThirdRecordInsideTheFirstJoinsTheGroup)
@@ -573,6 +627,19 @@ TEST_F(DayboxFillTest, GoldenWeekOfTwentyRecords)
     for (int32_t i = 0; i < 15; ++i)
         Event(id++, "Schůzka", 4 + i % 7, 3, 2024, hours[i], 0, 45);
     Fill();
+    // The golden's tolerance is for glyph edges: the cards stand exactly.
+    // Day d's column starts at 55 + 99 d and is 92 wide, an hour is 80
+    // pixels; a group of n shares the column with 3 pixels between (Tuesday
+    // 9:00 holds four of 20).
+    const std::vector<std::string> weekCards = {
+        "0of7_6: 55, 80, 44, 60",     "0of7_20: 102, 80, 44, 60",  "0of7_13: 55, 640, 92, 60",
+        "1of7_7: 154, 160, 92, 60",   "1of7_1: 154, 720, 20, 120", "1of7_14: 177, 720, 20, 60",
+        "1of7_2: 200, 760, 20, 40",   "1of7_3: 223, 800, 20, 80",  "2of7_8: 253, 240, 92, 60",
+        "2of7_15: 253, 800, 92, 60",  "3of7_16: 352, 160, 92, 60", "3of7_9: 352, 320, 92, 60",
+        "3of7_5: 352, 1600, 92, 320", "4of7_10: 451, 400, 44, 60", "4of7_17: 498, 400, 44, 60",
+        "5of7_11: 550, 480, 92, 60",  "5of7_18: 550, 560, 92, 60", "6of7_19: 649, 240, 92, 60",
+        "6of7_12: 649, 560, 92, 60"};
+    EXPECT_EQ(CardRects(daybox_), weekCards);
     MainForm()->Show();
     EXPECT_TRUE(plat::testing::MatchesGolden(*daybox_->Panel.Get(), kGoldens + "daybox_week_filled.png", kOutput));
 }
@@ -587,6 +654,11 @@ TEST_F(DayboxFillTest, GoldenMonthCellOfFiveRecords)
     for (uint32_t id = 1; id <= 5; ++id)
         Event(id, "Akce", 4, 3, 2024, 8 + static_cast<int32_t>(id), 0, 30);
     Fill();
+    // One under the other in the first cell, 16 pixels apart.
+    const std::vector<std::string> monthCards = {"0of35_1: 0, 17, 93, 15", "0of35_2: 0, 33, 93, 15",
+                                                 "0of35_3: 0, 49, 93, 15", "0of35_4: 0, 65, 93, 15",
+                                                 "0of35_5: 0, 81, 93, 15"};
+    EXPECT_EQ(CardRects(daybox_), monthCards);
     MainForm()->Show();
     EXPECT_TRUE(plat::testing::MatchesGolden(*daybox_->Panel.Get(), kGoldens + "daybox_month_cell.png", kOutput));
 }

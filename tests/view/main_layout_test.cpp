@@ -1,4 +1,5 @@
 #include "foundation/app_info.h"
+#include "online/hooks.h"
 #include "platform/core/paths.h"
 #include "platform/gui/gradient.h"
 #include "platform/gui/image.h"
@@ -222,6 +223,38 @@ TEST_F(MainLayoutTest, StatusPanelsStandRightToLeft)
     EXPECT_EQ(recorder_.LastStatusTag, 4);
     MouseClick(*View.StatusBars[1].Overlay(), 3, 3);
     EXPECT_EQ(recorder_.LastStatusTag, 1);
+}
+
+// The online layer's status-bar calls, as the view installs them: panel 1
+// takes the connection's colours and text, panel 2 the version without
+// losing its hint, panel 8 the warning, which then takes its place.
+TEST_F(MainLayoutTest, TheOnlineLayerReachesTheStatusPanels)
+{
+    Layout(1024, 768);
+    const std::string versionHint = View.StatusBars[1].Overlay()->Hint();
+    ViewHooks.SetStatusBarGradient(0, 0x00FF00, 0x008000);
+    ViewHooks.SetStatusBarHint(0, "Aplikace je připojena k serveru");
+    ViewHooks.SetStatusBarText(1, "9.99");
+    ViewHooks.SetStatusBarText(7, "Málo místa na disku");
+    ViewHooks.SetStatusBarHint(7, "Uvolněte místo na disku.");
+    ViewHooks.SetStatusBarIcon(6, 1);
+    ViewHooks.ResizeMainStatusBar();
+    // Out of range: nothing happens.
+    ViewHooks.SetStatusBarText(9, "x");
+    ViewHooks.SetStatusBarText(-1, "x");
+
+    const TNStatusBar& connection = View.StatusBars[0];
+    EXPECT_EQ(connection.Gradient()->StartColor(), 0x00FF00u);
+    EXPECT_EQ(connection.Gradient()->EndColor(), 0x008000u);
+    EXPECT_EQ(connection.Gradient()->Hint(), "Aplikace je připojena k serveru");
+    EXPECT_EQ(View.StatusBars[1].Label()->Caption(), "9.99");
+    EXPECT_EQ(View.StatusBars[1].Overlay()->Hint(), versionHint);
+    EXPECT_EQ(View.StatusBars[7].Label()->Caption(), "Málo místa na disku");
+    EXPECT_EQ(View.StatusBars[7].Label()->Hint(), "Uvolněte místo na disku.");
+    EXPECT_TRUE(View.StatusBars[6].Icon()->Visible());
+    EXPECT_GT(Status(8)->Width(), 0);
+    EXPECT_EQ(Status(8)->Left() + Status(8)->Width(), Status(7)->Left() - 2);
+    EXPECT_EQ(Status(9)->Left() + Status(9)->Width(), Status(8)->Left() - 2);
 }
 
 } // namespace

@@ -609,7 +609,8 @@ TEST_F(RecordCardTest, GoldenCards)
     const Row rows[] = {{&task, kCardTaskRow, 0, 60},
                         {&done, kCardTaskRow, 62, 60},
                         {&plain, 0, 124, 80},
-                        {&loading, kCardPlaceholder, 206, 44}, {&organizer, kCardOrganizer, 252, 54}};
+                        {&loading, kCardPlaceholder, 206, 44},
+                        {&organizer, kCardOrganizer, 252, 54}};
     int n = 0;
     for (const Row& row : rows) {
         const std::string name = "golden" + std::to_string(n++);
@@ -621,6 +622,8 @@ TEST_F(RecordCardTest, GoldenCards)
             card->Labels[1].Get()->SetCaption("10:00");
         }
         View.ResizeRecord(card, 10, row.top + 10, 400, row.height, true);
+        // The golden's tolerance is for glyph edges; the card stands exactly.
+        EXPECT_EQ(card->Panel.Get()->BoundsRect(), plat::Bounds(10, row.top + 10, 400, row.height)) << name;
     }
     MainForm()->Show();
     EXPECT_TRUE(plat::testing::MatchesGolden(*strip, kGoldens + "record_cards.png", kOutput));

@@ -14,8 +14,9 @@
 //   new <organizer id> <text>
 //   delete <record id>
 //
-// Exit status: 0 when idle or ended by SIGTERM or SIGINT, 1 when the sign-in
-// was refused, 2 otherwise.
+// Exit status: 0 when idle or ended by SIGTERM or SIGINT, 1 when the service
+// refused the sign-in, 2 otherwise (a sign-in that got no usable answer
+// prints "sign-in failed: " and the reason).
 
 #include "foundation/app_info.h"
 #include "foundation/common.h"
@@ -24,6 +25,7 @@
 #include "foundation/log.h"
 #include "foundation/pim_array.h"
 #include "foundation/server_config.h"
+#include "model/item_helpers.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "online/end_of_run.h"
@@ -241,6 +243,8 @@ void PrintSummary()
         std::printf("%-18s %8d %10d %8d %8d\n", row.name, row.held, g.SyncCounters.Downloaded[row.code].load(),
                     g.SyncCounters.Uploaded[row.code].load(), g.SyncCounters.Failed[row.code].load());
     }
+    if (int32_t refused = RefusedAnswerItems(); refused > 0)
+        std::printf("refused %d downloaded items with unusable ids\n", refused);
 }
 
 int Run(const Options& options, const std::string& password, const std::vector<Edit>& edits)
@@ -255,6 +259,7 @@ int Run(const Options& options, const std::string& password, const std::vector<E
     }
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(options.TimeoutSeconds);
     bool editsApplied = edits.empty();
+    bool signInFailed = false;
     int result = kFailed;
     while (std::chrono::steady_clock::now() < deadline) {
         if (int signal = loop.TakeSignal(); signal != 0) {
@@ -267,9 +272,13 @@ int Run(const Options& options, const std::string& password, const std::vector<E
         worked = host.FireDueOnlineTimer() || worked;
         std::vector<int32_t> afterLogin = host.AfterLoginTags();
         if (!afterLogin.empty() && afterLogin.front() == 1 && !g.loginResult && plat::RunningThreadCount() == 0) {
+            // A refusal of the service, or no usable answer (unreachable,
+            // not trusted, cut off), with the transport's reason.
             std::string text = plat::Cp1250ToUtf8(g.LoginResultText().View());
-            std::printf("sign-in refused: %s\n", text.c_str());
-            result = kSignInRefused;
+            bool refused = g.loginResNo.load() < 0;
+            std::printf("sign-in %s: %s\n", refused ? "refused" : "failed", text.c_str());
+            result = refused ? kSignInRefused : kFailed;
+            signInFailed = true;
             break;
         }
         if (g.UserLoginStatus == 1 && Idle(host)) {
@@ -287,7 +296,7 @@ int Run(const Options& options, const std::string& password, const std::vector<E
     }
     EndRunUnderThreads(result);
     loop.RunPendingTasks();
-    if (result != kSignInRefused) {
+    if (!signInFailed) {
         if (g.UserLoginStatus == 1) {
             PIM[0]->Save(false, false);
             PrintSummary();

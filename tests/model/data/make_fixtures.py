@@ -39,13 +39,15 @@ RECORD = dict(
 )
 
 
-def record_body(version):
+def record_body(version, event_type=None):
     r = RECORD
+    event_type = r["event_type"] if event_type is None else event_type
     b = num(version, 1)
     b += num(r["please_sync"], 1) + num(r["please_sync_recurrence"], 1)
     for key in ("id", "created", "changed", "deleted", "organizer_id", "created_by", "parent_id"):
         b += num(r[key], 4)
-    b += num(r["type"], 1) + num(r["event_type"], 1)
+    # Versions before 4 kept one byte of the event type's id.
+    b += num(r["type"], 1) + num(event_type, 4 if version >= 4 else 1)
     b += text(r["text"])
     b += num(r["importance"], 1, signed=True) + num(r["finished"], 1) + num(r["finished_time"], 4)
     b += num(r["has_begin"], 1) + time(*r["begin"])
@@ -57,7 +59,7 @@ def record_body(version):
     b += text(r["recurrence_settings"]) + text(r["settings"])
     b += num(r["visibility"], 1) + num(r["shared"], 1)
     b += text(r["sharing_request"])
-    if version == 3:
+    if version >= 3:
         b += num(r["recurrence_save_mode"], 1, signed=True)
     b += num(r["main_picture"], 4)
     if version >= 2:
@@ -130,10 +132,22 @@ def write(name, data):
         f.write(data)
 
 
+# An organizer data file of 30 bytes whose header is damaged (version 0) and
+# whose count and first record length make a 32-bit sum wrap to 0: the
+# count 0xFFFFFFFF, then a record header of type 2, id 1 and a length of
+# 0xFFFFFFF6, so that header plus length is 2^32.
+DAMAGED_HEADER_WRAPPING_COUNT = (
+    num(12, 2) + b"DalmoraPIMra" + num(0, 2) + num(0xFFFFFFFF, 4) + num(2, 2) + num(1, 4) + num(0xFFFFFFF6, 4)
+)
+
+
 if __name__ == "__main__":
-    for version in (1, 2, 3):
+    write("damaged_header_wrapping_count.dld", DAMAGED_HEADER_WRAPPING_COUNT)
+    for version in (1, 2, 3, 4):
         write("record_v%d.bin" % version, record_body(version))
-    write("record_v4.bin", num(4, 1) + record_body(3)[1:])
+    # A temporary event type's id, which needs all four bytes.
+    write("record_v4_temporary_event_type.bin", record_body(4, event_type=4200000007))
+    write("record_v5.bin", num(5, 1) + record_body(4)[1:])
     # The text's length (after version, two flags, seven ids and two type
     # bytes) claims far more than the record holds.
     body = record_body(3)

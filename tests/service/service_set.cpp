@@ -1,0 +1,269 @@
+#include "tests/service/service_set.h"
+
+#include "tests/service/form_decoder.h"
+#include "tests/service/test_service.h"
+
+#include <cstdlib>
+#include <ctime>
+
+namespace test_service {
+
+namespace {
+
+constexpr uint32_t kAliceID = 1001;
+constexpr uint32_t kAliceOrganizer = 501;
+constexpr const char* kUpdateFile = "demo-update.txt";
+
+int64_t Now()
+{
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+// The local date and time of a Unix time as the records carry them.
+struct LocalStamp {
+    std::string Date;
+    std::string Time;
+};
+
+LocalStamp LocalOf(int64_t unixTime)
+{
+    std::time_t t = static_cast<std::time_t>(unixTime);
+    std::tm local{};
+    localtime_r(&t, &local);
+    char date[16];
+    char time[16];
+    std::strftime(date, sizeof(date), "%Y-%m-%d", &local);
+    std::strftime(time, sizeof(time), "%H:%M:%S", &local);
+    return {date, time};
+}
+
+// The ISO weekday (1 Monday .. 7 Sunday) of a Unix time, locally.
+int LocalWeekday(int64_t unixTime)
+{
+    std::time_t t = static_cast<std::time_t>(unixTime);
+    std::tm local{};
+    localtime_r(&t, &local);
+    return local.tm_wday == 0 ? 7 : local.tm_wday;
+}
+
+long Number(const FormFields& fields, const char* key, long fallback)
+{
+    std::string value = FieldValue(fields, key);
+    return value.empty() ? fallback : std::strtol(value.c_str(), nullptr, 10);
+}
+
+// The fields of a record of organizer 501; a begin of 0 gives none.
+std::map<std::string, std::string> RecordFields(int type, const std::string& text, int64_t begin, bool allDay = false)
+{
+    std::map<std::string, std::string> fields = {{"OrganizerID", std::to_string(kAliceOrganizer)},
+                                                 {"CreatedByUserID", std::to_string(kAliceID)},
+                                                 {"Type", std::to_string(type)},
+                                                 {"Text", text},
+                                                 {"HasBegin", "0"},
+                                                 {"DateBegin", "0000-00-00"},
+                                                 {"TimeBegin", "99:00:00"},
+                                                 {"HasEnd", "0"},
+                                                 {"DateEnd", "0000-00-00"},
+                                                 {"TimeEnd", "99:00:00"},
+                                                 {"Settings", "{}"}};
+    if (begin != 0) {
+        LocalStamp stamp = LocalOf(begin);
+        fields["HasBegin"] = "1";
+        fields["DateBegin"] = stamp.Date;
+        fields["TimeBegin"] = allDay ? "99:00:00" : stamp.Time;
+    }
+    return fields;
+}
+
+void SetEnd(std::map<std::string, std::string>& fields, int64_t end)
+{
+    LocalStamp stamp = LocalOf(end);
+    fields["HasEnd"] = "1";
+    fields["DateEnd"] = stamp.Date;
+    fields["TimeEnd"] = stamp.Time;
+}
+
+} // namespace
+
+ServiceSet::ServiceSet(TestService& service)
+    : Service(service), Accounts(service), Sync(Accounts), OneShot(service, Accounts),
+      Actions(Accounts, Sync, &OneShot), Updates(service)
+{
+    // An alert accepted here is gone from every installation's next download.
+    OneShot.OnAlertDeleted([this](uint32_t alertId) { Sync.Tombstone(kAlerts, alertId); });
+    Updates.SetNewestVersion(Accounts.NewestVersion());
+}
+
+uint32_t ServiceSet::AddAlert(int64_t seconds, const std::string& text)
+{
+    const int64_t due = Now() + seconds;
+    std::map<std::string, std::string> fields = RecordFields(3, text, due);
+    SetEnd(fields, due + 30 * 60);
+    fields["Settings"] = "{\"Alerts\":[{\"T\":1,\"D\":0,\"H\":0,\"M\":0}]}";
+    const uint32_t record = Sync.Seed(kRecords, fields);
+    return Sync.Seed(kAlerts, {{"OrganizerID", std::to_string(kAliceOrganizer)},
+                               {"RecordID", std::to_string(record)},
+                               {"UserID", std::to_string(kAliceID)},
+                               {"Type", "1"},
+                               {"DaysBefore", "0"},
+                               {"HoursBefore", "0"},
+                               {"MinutesBefore", "0"},
+                               {"AlertTimestamp", std::to_string(due)},
+                               {"Settings", "{}"}});
+}
+
+void ServiceSet::OfferUpdate(int version)
+{
+    Updates.SetNewestVersion(version);
+    Updates.AddFile(kUpdateFile, "?", "Dalmora " + std::to_string(version) + "\n");
+    Accounts.SetNewestVersion(version);
+}
+
+void ServiceSet::PostMessage(const PendingMessage& message)
+{
+    Accounts.ChangeEveryAccount([&message](Account& account) { account.Message = message; });
+}
+
+void ServiceSet::RegisterControls()
+{
+    Sync.RegisterControls(Service);
+    auto control = [this](const char* path, std::function<std::string(const FormFields&)> act) {
+        Service.Route(
+            path, [act](const Request& request) { return Response::Text(act(DecodeFormLeniently(request.Query))); });
+    };
+    control("/__test/demo/alert", [this](const FormFields& fields) {
+        std::string text = FieldValue(fields, "text");
+        uint32_t alert = AddAlert(Number(fields, "in", 60), text.empty() ? "Upozorn\xECn\xED" : text);
+        return "alert " + std::to_string(alert) + "\n";
+    });
+    control("/__test/demo/update", [this](const FormFields& fields) {
+        int version = static_cast<int>(Number(fields, "version", Accounts.NewestVersion() + 1));
+        OfferUpdate(version);
+        return "offered " + std::to_string(version) + "\n";
+    });
+    control("/__test/demo/message", [this](const FormFields& fields) {
+        PendingMessage message;
+        message.ID = static_cast<uint32_t>(Number(fields, "id", 1));
+        message.Title = FieldValue(fields, "title");
+        message.Text = FieldValue(fields, "text");
+        message.Url = FieldValue(fields, "url");
+        message.Type = static_cast<int>(Number(fields, "type", 1));
+        if (message.Title.empty())
+            message.Title = "Zpr\xE1va pro u\x9Eivatele";
+        PostMessage(message);
+        return "posted " + std::to_string(message.ID) + "\n";
+    });
+}
+
+void SeedDemoAccount(ServiceSet& set, int64_t now, const std::string& password)
+{
+    Account alice;
+    alice.UserID = kAliceID;
+    alice.Password = password;
+    alice.UserName = "alice";
+    alice.Email = "alice@example.test";
+    alice.FirstName = "Alice";
+    alice.LastName = "Nov\xE1kov\xE1";
+    alice.MainOrganizer = kAliceOrganizer;
+    set.Accounts.AddAccount(alice);
+    set.Accounts.SetSyncInterval(3);
+    SyncService& sync = set.Sync;
+    sync.AddOrganizer(kAliceOrganizer, kAliceID, 1, 1, "Alice");
+    sync.AddOrganizer(502, kAliceID, 10, 1,
+                      "Pr\xE1"
+                      "ce");
+    // The bulk the synchronisation tests page through: fixed ids from 9001.
+    for (int i = 0; i < 250; ++i)
+        sync.SeedRecord(kAliceOrganizer, "Z\xE1znam " + std::to_string(i), 9001 + i);
+    for (int i = 0; i < 40; ++i)
+        sync.SeedRecord(502, "\xDAkol " + std::to_string(i));
+
+    // Events: one running now, one all day tomorrow, a weekly one, a birthday.
+    constexpr int64_t kDay = 24 * 3600;
+    auto running = RecordFields(3, "Porada t\xFDmu", now - 30 * 60);
+    SetEnd(running, now + 60 * 60);
+    sync.Seed(kRecords, running);
+    sync.Seed(kRecords, RecordFields(3, "V\xFDlet na hory", now + kDay, true));
+    auto weekly = RecordFields(3, "Tr\xE9nink", now + 2 * kDay);
+    weekly["RecurrenceFrequency"] = "3";
+    weekly["RecurrenceSettings"] =
+        "{\"Range\":0,\"RepeatWeekly\":1,\"RepeatWeeklyDay" + std::to_string(LocalWeekday(now + 2 * kDay)) + "\":1}";
+    sync.Seed(kRecords, weekly);
+    sync.Seed(kRecords, RecordFields(8, "Narozeniny Boba", now + 3 * kDay, true));
+
+    // Tasks with importance and tags, one with a subtask; two notes.
+    auto urgent = RecordFields(1, "Zaplatit n\xE1jem", now + kDay);
+    urgent["Importance"] = "99";
+    const uint32_t rent = sync.Seed(kRecords, urgent);
+    auto important = RecordFields(1, "P\xF8ipravit prezentaci", now + 4 * kDay);
+    important["Importance"] = "10";
+    const uint32_t talk = sync.Seed(kRecords, important);
+    auto sub = RecordFields(1, "Sehnat projektor", 0);
+    sub["ParentID"] = std::to_string(talk);
+    sync.Seed(kRecords, sub);
+    sync.Seed(kRecords, RecordFields(2,
+                                     "N\xE1kupn\xED seznam: chl\xE9"
+                                     "b, ml\xE9ko",
+                                     0));
+    sync.Seed(kRecords, RecordFields(2, "N\xE1pady na d\xE1rky", 0));
+    const uint32_t home = sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)}, {"Title", "Domov"}});
+    const uint32_t work = sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)},
+                                            {"Title", "Pr\xE1"
+                                                      "ce"}});
+    for (auto [record, tag] : {std::pair{rent, home}, std::pair{talk, work}})
+        sync.Seed(kTagsAssign, {{"OrganizerID", std::to_string(kAliceOrganizer)},
+                                {"RecordID", std::to_string(record)},
+                                {"TagID", std::to_string(tag)}});
+
+    // Alerts one and five minutes after the start.
+    set.AddAlert(60, "Zavolat mamince");
+    set.AddAlert(5 * 60, "Vyzvednout bal\xEDk");
+
+    // People: two contacts in a group, a request, unread notifications.
+    const uint32_t bob = sync.Seed(kContacts, {{"UserID", std::to_string(kAliceID)},
+                                               {"ContactUserID", "1002"},
+                                               {"FirstName", "Bob"},
+                                               {"LastName", "Mal\xFD"}});
+    const uint32_t dana = sync.Seed(kContacts, {{"UserID", std::to_string(kAliceID)},
+                                                {"ContactUserID", "1003"},
+                                                {"FirstName", "Dana"},
+                                                {"LastName", "Vesel\xE1"}});
+    const uint32_t family = sync.Seed(kGroups, {{"UserID", std::to_string(kAliceID)}, {"Title", "Rodina"}});
+    for (auto [contact, userId] : {std::pair{bob, 1002u}, std::pair{dana, 1003u}})
+        sync.Seed(kGroupsAssign, {{"UserID", std::to_string(kAliceID)},
+                                  {"ContactID", std::to_string(contact)},
+                                  {"ContactUserID", std::to_string(userId)},
+                                  {"ContactsGroupID", std::to_string(family)}});
+    sync.Seed(kContactsRequests, {{"UserID", "1004"},
+                                  {"ContactUserID", std::to_string(kAliceID)},
+                                  {"AcceptanceType", "0"},
+                                  {"FullName", "Cyril Dvo\xF8\xE1k"}});
+    for (uint32_t record : {rent, talk})
+        sync.Seed(kNotifications, {{"RecipientUserID", std::to_string(kAliceID)},
+                                   {"Type", "10"},
+                                   {"Read", "0"},
+                                   {"Settings", "{\"SenderUserID\":1002,\"OrganizerID\":501,\"RecordID\":" +
+                                                    std::to_string(record) + ",\"Data\":\"\"}"}});
+
+    // A public organizer of someone else, to subscribe to.
+    sync.AddOrganizer(601, 1002, 1, 1, "St\xE1tn\xED sv\xE1tky");
+    sync.Change(kOrganizers, 601, {{"Visibility", "1"}, {"SubscribersCount", "12"}});
+}
+
+const char* ControlsHelp()
+{
+    return "Controls (GET, under /__test/):\n"
+           "  demo/alert?in=SECONDS&text=T      a record of organizer 501 with an alert due in SECONDS (60)\n"
+           "  demo/update?version=N             announces version N (the next) and serves it\n"
+           "  demo/message?id=&title=&text=&url=&type=1|2   a message for users, until flagged\n"
+           "  sync/change?type=&id=&KEY=VALUE   another party changes an item\n"
+           "  sync/tombstone?type=&id=          another party deletes an item\n"
+           "  sync/items?type=                  the stored items of a type\n"
+           "  sync/array-limit?value=           the page size of the downloads\n"
+           "  api-fault?name=&kind=delay|close|commit-close|status|refuse|cut&ms=&status=&text=&after=&times=\n"
+           "  api-disarm                        disarms the request faults\n"
+           "  fault?path=&kind=stall|reset|redirect|status|cut|slow&ms=&status=&location=&body=&after=&rate=&times=\n"
+           "  disarm, requests, connections, violations, clear\n";
+}
+
+} // namespace test_service
