@@ -565,7 +565,7 @@ std::string TNUpdate::InstallBlocker() const
     if (Count() == 1 && Items[0]->Nazev.View() == kInstallerName)
         return "an installer, which is never run";
     std::string program = Dirs.GoToAppDir() ? EnteredFolderOfThread() : std::string();
-    if (program.empty() || !FolderTakesNewFiles(program))
+    if (program.empty() || !plat::FolderTakesNewFiles(program))
         return "the program folder " + program + " can't be written";
     return {};
 }
