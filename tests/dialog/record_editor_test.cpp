@@ -485,10 +485,12 @@ TEST_F(RecordEditorTest, BottomBarOfANewTopLevelRecordSwitchesType)
         Edit(0, 3, [&](TfrmUnidlgDLMR1& dialog) {
             EXPECT_EQ(dialog.labelNapoveda->Caption(), "Přidat něco jiného:");
             (dialog.*row.link)->OnClick(dialog.*row.link);
+            // Checked before the loop ends: the armed timer may run then.
+            EXPECT_EQ(Main().addSomethingElseType, row.type);
+            EXPECT_TRUE(Main().timerEditRecord->Enabled());
+            EXPECT_EQ(Main().timerEditRecord->Tag(), 0);
+            Main().timerEditRecord->SetEnabled(false);
         });
-        EXPECT_EQ(Main().addSomethingElseType, row.type);
-        EXPECT_TRUE(Main().timerEditRecord->Enabled());
-        Main().timerEditRecord->SetEnabled(false);
     }
 }
 
