@@ -1,11 +1,15 @@
 #pragma once
 
+#include "dialog/record_editor_logic.h"
+#include "dialog/share_with.h"
 #include "mainwindow/dialog_bridge.h"
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace plat {
 class TBevel;
@@ -20,7 +24,11 @@ class TPopupMenu;
 class TTimer;
 } // namespace plat
 
+class TNPIM;
 class TNPIMRecord;
+class TNPIMRecords;
+class TNPIMSharing;
+class TNTime;
 class TNViewItem;
 struct TNUniDialogPage;
 
@@ -90,6 +98,42 @@ public:
     // The message-box page (unidlg_mb.cpp).
     bool AktivujDialog_MB();
 
+    // The record editor page (unidlg_editrecord*.cpp).
+    bool AktivujDialog_EditRecord();
+    void FormResize_EditRecord();
+    bool SaveRecord();
+    // The share-with selection from a sharing list; null: the account's own.
+    void PrepareShareWithGroups(const TNPIMSharing* sharing);
+    void PrepareShareWithContacts(const TNPIMSharing* sharing);
+    bool RemoveFromShareWith(int32_t kind, uint32_t id) override;
+    // The record editor whose selection this dialog uses: itself on
+    // "EditRecord", else the nearest opener on it; null when none.
+    TfrmUnidlgDLMR1* RecordEditor();
+    uint32_t EditedRecordId() const;
+    void RecordTypeOrTimeChange(TNViewItem* item);
+    void RecordLengthChange(TNViewItem* item);
+    // Job 4's answer: taken only by the editor that asked (slot, id and
+    // record), applied from timerUpdateUniDlgUi.
+    bool TakeRecordFromServer(uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
+                              std::shared_ptr<const TNPIMSharing> sharing);
+    void timerUpdateUniDlgUiTimer();
+    void UpdateNowEditedRecord(const TNPIMRecord* record, bool recurrenceOnly);
+    void UpdateNowEditedSharing(const TNPIMSharing* sharing);
+    // The parent and master-record buttons: that record opens after closing.
+    void OpenRecordNext(uint32_t id);
+    void btn3RecurrenceClick();
+    void memo3TextResizeOnChange();
+    void memo3NoteResizeOnChange();
+    int32_t GetTextHeight(const std::string& text, int32_t width);
+    void labelOdkazClick();
+    void labelKlonovatClick();
+    void labelCreatedClick();
+    void btnVymazatClick();
+    // A date field's value; empty when the field is missing.
+    TNEditorDate DateItemValue(const char* name) const;
+    void SetDateItemValue(const char* name, const TNEditorDate& value);
+    int32_t ComboIndex(const char* name) const;
+
     // ---- Fixed parts, made as a form designer would.
     plat::TPanel* pNadpis = nullptr;
     plat::TJvGradient* gradNadpis = nullptr;
@@ -156,6 +200,34 @@ public:
     std::atomic<bool> runningUpdateEditedRecord{false};
     std::atomic<bool> runningUpdateEditedSharing{false};
 
+    // ---- The record editor's state.
+    // Given at construction, never reused in a run.
+    const uint64_t DialogId = NewDialogId();
+    TNShareList shareGroups;
+    TNShareList shareContacts;
+    int32_t recordAccount = 0;
+    uint32_t parentRecordId = 0;
+    int32_t lastEventLengthInMinutes = -1;
+    // The begin as the time logic last saw it.
+    TNEditorDate shownBegin;
+    bool endHasValue = false;
+    bool newTopLevel = false;
+    bool taskFlag = false;
+    // Set while the program fills the page: nothing counts as the user's.
+    bool fillingPage = false;
+    bool userChanged = false;
+    bool recurrenceEdited = false;
+    uint8_t recordDeleted = 0;
+    int32_t pictureColumnWidth = 0;
+    int32_t textHeight = 0;
+    int32_t noteHeight = 0;
+    std::shared_ptr<const TNPIMRecord> RecordFromServer;
+    std::shared_ptr<const TNPIMSharing> SharingFromServer;
+    // Ids behind the combos' entries, by entry index.
+    std::vector<uint32_t> tagIds;
+    std::vector<uint32_t> eventTypeIds;
+    std::vector<uint32_t> organizerIds;
+
     // The page key's row; null before AktivujDialog found one.
     const TNUniDialogPage* Page() const { return page_; }
     // The page panel of a key, null for an unknown one.
@@ -169,6 +241,42 @@ protected:
     void Detach() override;
 
 private:
+    static uint64_t NewDialogId();
+    // Runs `step` on the editor of a page component, unless the time logic
+    // is writing; marks the page changed when the program is not filling it.
+    static void WithEditor(TNViewItem* item, const std::function<void(TfrmUnidlgDLMR1&)>& step);
+    void SizeEditRecordPage(bool hasPicture);
+    void TakeClickedPlace();
+    void StartRecordFetch(const TNPIMRecord& found);
+    void CreateEditRecordComponents();
+    void FillEditRecordComponents();
+    void FillTagCombo();
+    void FillEventTypeCombo();
+    void FillOrganizerCombo();
+    void RefreshRecurrenceButton();
+    void RefreshLengthField();
+    bool IsRecurringRecord() const;
+    static void OnTextChange(TNViewItem* item, void (*step)(TfrmUnidlgDLMR1&));
+    void MemoGrew(const char* name, int32_t& storedHeight);
+    TNTimeLogicState TimeLogicState() const;
+    void ApplyLengthField(const TNTimeLogicResult& result);
+    void ApplyEnd(const TNTimeLogicResult& result);
+    void UpdateEditRecordHeading(const TNEditorDate& begin, const TNEditorDate& end);
+    bool Refuse(const TNEditorCheck& check, uint32_t icon);
+    TNEditorCheck CheckEditRecordPage(int32_t& saveMode);
+    int32_t AskBeforeSave(TNPIMRecords& records, int32_t saveMode, uint32_t organizerId, bool& insertAsNew);
+    int32_t WriteRecord(TNPIM& account, bool insertAsNew, int32_t saveMode, uint32_t organizerId, int32_t& position,
+                        TNPIMRecord*& live);
+    void WritePageInto(TNPIMRecord& record, bool isNew, int32_t saveMode, uint32_t organizerId);
+    void WriteTagAndSharing(TNPIM& account, TNPIMRecord& record, bool isNew);
+    void ShowSaveError(int32_t error);
+    void WarnWhenOrganizerHidden(uint32_t organizerId);
+    void SetEditRecordBottomBar();
+    void AddSomethingElse(int32_t type);
+
+    // Set while the time logic writes fields.
+    bool inTimeLogic = false;
+
     void CreateTitlePanel();
     void CreateBottomBar();
     void CreatePages();

@@ -5,6 +5,7 @@
 #include "dialog/unidlg.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "online/hooks.h"
 #include "view/hooks.h"
 
 namespace {
@@ -34,6 +35,27 @@ void InstallUniversalDialog()
             return -1;
         return frmMainDLMR1->UniDialog(key, caller, params[0], params[1], params[2], params[3], params[4], params[5],
                                        params[6], params[7]);
+    };
+    ViewDialogHooks.EditedRecordId = [](int32_t formTag) -> uint32_t {
+        TfrmUnidlgDLMR1* dialog = UniDialogInSlot(formTag);
+        TfrmUnidlgDLMR1* editor = dialog != nullptr ? dialog->RecordEditor() : nullptr;
+        return editor != nullptr ? editor->EditedRecordId() : 0;
+    };
+    ViewDialogHooks.ShareWithGroups = [](int32_t formTag) -> TNShareSelection {
+        TfrmUnidlgDLMR1* dialog = UniDialogInSlot(formTag);
+        TfrmUnidlgDLMR1* editor = dialog != nullptr ? dialog->RecordEditor() : nullptr;
+        return editor != nullptr ? editor->shareGroups.View() : TNShareSelection{};
+    };
+    ViewDialogHooks.ShareWithContacts = [](int32_t formTag) -> TNShareSelection {
+        TfrmUnidlgDLMR1* dialog = UniDialogInSlot(formTag);
+        TfrmUnidlgDLMR1* editor = dialog != nullptr ? dialog->RecordEditor() : nullptr;
+        return editor != nullptr ? editor->shareContacts.View() : TNShareSelection{};
+    };
+    DialogHooks.HandOverRecordFromServer = [](int32_t dialogIndex, uint64_t dialogId,
+                                              std::shared_ptr<const TNPIMRecord> record,
+                                              std::shared_ptr<const TNPIMSharing> sharing) {
+        if (TfrmUnidlgDLMR1* dialog = UniDialogInSlot(dialogIndex))
+            dialog->TakeRecordFromServer(dialogId, std::move(record), std::move(sharing));
     };
     ViewDialogHooks.FormResize = [] {
         if (TfrmUnidlgDLMR1* dialog = TopmostDialog())

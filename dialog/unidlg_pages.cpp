@@ -1,6 +1,8 @@
 #include "dialog/unidlg_pages.h"
 
 #include "dialog/unidlg.h"
+#include "platform/gui/button.h"
+#include "view/view.h"
 
 #include <algorithm>
 #include <memory>
@@ -42,6 +44,23 @@ std::vector<std::unique_ptr<TNUniDialogPage>> BuiltPages()
     about->Hints = TNDialogHints::CloseWithoutTail;
     about->SavesNothing = true;
     pages.push_back(std::move(about));
+
+    auto editor = std::make_unique<TNUniDialogPage>();
+    editor->Key = "EditRecord";
+    editor->Build = [](TfrmUnidlgDLMR1& dialog) { return dialog.AktivujDialog_EditRecord(); };
+    editor->Layout = [](TfrmUnidlgDLMR1& dialog) { dialog.FormResize_EditRecord(); };
+    editor->Save = [](TfrmUnidlgDLMR1& dialog) { return dialog.SaveRecord(); };
+    // Delete only for a record that exists.
+    editor->Activate = [](TfrmUnidlgDLMR1& dialog) {
+        dialog.btnVymazat->SetVisible(dialog.i1() > 0);
+        dialog.pBottom0Resize();
+        View.SetFocus("memo3Text");
+    };
+    editor->Close = {"Storno", 93};
+    editor->Ulozit = {"Uložit", 93};
+    editor->Vymazat = {"Smazat", 93};
+    editor->Placement = TNDialogPlacement::WorkArea;
+    pages.push_back(std::move(editor));
 
     auto box = std::make_unique<TNUniDialogPage>();
     box->Key = "MB";

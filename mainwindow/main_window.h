@@ -63,6 +63,10 @@ struct TNPageJob {
     int32_t Value = 0;
     int32_t pim_srv_pos = 0;
     uint32_t OrganizerID = 0;
+    // Job 4: the asking editor's slot and id, and its record as it stood.
+    int32_t DialogIndex = -1;
+    uint64_t DialogId = 0;
+    std::shared_ptr<const TNPIMRecord> EditedRecord;
 };
 
 // The main window: its fixed parts, start-up, the control bar and page

@@ -103,6 +103,12 @@ void TfrmMainDLMR1::RunPageJob(const TNPageJob& job)
     thread->Value = job.Value;
     thread->pim_srv_pos = job.pim_srv_pos;
     thread->OrganizerID = job.OrganizerID;
+    thread->DialogIndex = job.DialogIndex;
+    thread->DialogId = job.DialogId;
+    if (job.EditedRecord) {
+        thread->EditedRecord = std::make_unique<TNPIMRecord>();
+        thread->EditedRecord->Copy(job.EditedRecord.get());
+    }
     if (!thread->Resume()) {
         delete thread;
         LogTextInt("[TfrmMainDLMR1::RunPageJob][ERROR] no thread for job ", job.Tag);
