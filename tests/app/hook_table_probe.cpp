@@ -148,6 +148,7 @@ void PrintOnlineTables()
         walk("UlozHodnotyNastaveni", &W::UlozHodnotyNastaveni);
         walk("PlaySoundA", &W::PlaySoundA);
         walk("gDeskPageChanged", &W::gDeskPageChanged);
+        walk("ZavriInfoPanel", &W::ZavriInfoPanel);
     }
     {
         using P = TNPagesHooks;

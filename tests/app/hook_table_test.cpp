@@ -17,24 +17,16 @@ namespace {
 const std::set<std::string> kWaitingForPages = {
     "MainWindowHooks.ReplaceShownNoteId",
     "PagesHooks.SaveEditedNote",
-    "PagesHooks.DestroyCalendarComponents",
     "PagesHooks.HandOverSearchResults",
     "SessionHooks.StopZentorSeconds",
-    "ViewMainHooks.PaintRecordsComponentsList",
-    "ViewMainHooks.RecordIsVisibleByFilter",
-    "ViewMainHooks.AuthorFilterOn",
     "ViewMainHooks.ResizeZentor",
 };
 const std::set<std::string> kWaitingForDialog = {
-    "DialogHooks.HandOverRecordFromServer",
     "DialogHooks.SetNewAccountLabel",
     "DialogHooks.EnableNewAccountContinue",
     "SessionHooks.NewAccountDialogOpen",
     "SessionHooks.SetNewAccountResult",
     "SessionHooks.CloseNewAccountDialog",
-    "ViewDialogHooks.EditedRecordId",
-    "ViewDialogHooks.ShareWithGroups",
-    "ViewDialogHooks.ShareWithContacts",
 };
 // Entries only a run without windows fills: the main window's consumer of
 // the UI-update tags polls while a save runs instead of waiting to be woken.
