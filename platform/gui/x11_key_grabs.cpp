@@ -297,7 +297,9 @@ void X11KeyGrabs::Release(X11KeyGrab& grab)
     if (connection != nullptr) {
         for (const X11KeyGrab::Held& held : grab.held)
             xcb_ungrab_key(connection, held.keycode, held.root, held.mask);
-        xcb_flush(connection);
+        // A round trip, not only a flush: once this returns the server has
+        // freed the keys, so another client's grab right after succeeds.
+        free(xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr));
     }
     grab.held.clear();
 }
