@@ -67,24 +67,24 @@ void TfrmMainDLMR1::CreateCalendarToolbar()
         View.CreateComponent(cmpToolbar, kToolbar, this, pCalendarDesk, 0, "", 1, -1, nullptr, nullptr, 3);
     if (toolbar == nullptr)
         return;
-    for (const ToolbarButton& spec : kToolbarButtons) {
-        TNViewItem* prepared = View.priToolbar(toolbar, cmpButton, spec.name, 0);
+    for (const ToolbarButton& shape : kToolbarButtons) {
+        TNViewItem* prepared = View.priToolbar(toolbar, cmpButton, shape.name, 0);
         if (prepared == nullptr)
             continue;
-        prepared->ButtonTitle = TNString(spec.caption);
-        if (spec.icon != nullptr)
-            prepared->IconName = TNString(spec.icon);
+        prepared->ButtonTitle = TNString(shape.caption);
+        if (shape.icon != nullptr)
+            prepared->IconName = TNString(shape.icon);
         TNViewItem* button = View.AddToolbarComponent(prepared);
         if (button == nullptr)
             continue;
-        button->Value = spec.mode;
-        if (spec.width == 0)
+        button->Value = shape.mode;
+        if (shape.width == 0)
             button->LayoutCode = -999;
-        View.ResizeButton(button, 0, 0, spec.width, kToolbarHeight, true);
+        View.ResizeButton(button, 0, 0, shape.width, kToolbarHeight, true);
         plat::TLabel* control = button->TitleLabel.Get();
         if (control == nullptr)
             continue;
-        const std::string name = spec.name;
+        const std::string name = shape.name;
         if (name == "Home")
             control->OnClick = [this](plat::TComponent*) { calendarTodayClick(); };
         else if (name == "Previous")
@@ -94,7 +94,7 @@ void TfrmMainDLMR1::CreateCalendarToolbar()
         else if (name == "calendarShowFilterMenuButton")
             control->OnMouseDown = [this](plat::TComponent* sender, plat::TMouseButton button, plat::TShiftState, int x,
                                           int y) { showCalendarFilterMenuButtonMouseDown(sender, button, x, y); };
-        else if (spec.mode > 0)
+        else if (shape.mode > 0)
             control->OnMouseDown = [this](plat::TComponent* sender, plat::TMouseButton button, plat::TShiftState, int,
                                           int) { calendarViewByMouseDown(sender, button); };
     }

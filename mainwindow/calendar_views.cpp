@@ -30,21 +30,21 @@ constexpr int32_t kDayNameHeight = 28;
 // Bars whose children the page lays out itself.
 constexpr int32_t kDayTitleBarCode = 555;
 
-struct CalendarViewSpec {
+struct CalendarViewNames {
     const char* scrollbox;
     const char* daybox;
     int32_t dayboxMode;
     int32_t days;
 };
 
-constexpr CalendarViewSpec kViews[] = {
+constexpr CalendarViewNames kViews[] = {
     {"scrollCalendar_Day", "scrollCalendar_DayDaybox", 14, 1},
     {"scrollCalendar_WorkWeek", "scrollCalendar_WorkWeekDaybox", 24, 5},
     {"scrollCalendar_Week", "scrollCalendar_WeekDaybox", 34, 7},
     {"scrollCalendar_Month", "scrollCalendar_MonthDaybox", 44, 7},
 };
 
-const CalendarViewSpec* SpecOf(int32_t view)
+const CalendarViewNames* NamesOf(int32_t view)
 {
     return view >= 1 && view <= 4 ? &kViews[view - 1] : nullptr;
 }
@@ -108,31 +108,31 @@ TNViewItem* AddBarButton(TNViewItem* bar, const std::string& name, const char* c
 
 TNViewItem* TfrmMainDLMR1::CalendarViewScrollbox(int32_t view)
 {
-    const CalendarViewSpec* spec = SpecOf(view);
-    return spec != nullptr ? View.GetComponent(spec->scrollbox) : nullptr;
+    const CalendarViewNames* shape = NamesOf(view);
+    return shape != nullptr ? View.GetComponent(shape->scrollbox) : nullptr;
 }
 
 TNViewItem* TfrmMainDLMR1::CalendarViewDaybox(int32_t view)
 {
-    const CalendarViewSpec* spec = SpecOf(view);
-    return spec != nullptr && CalendarViewScrollbox(view) != nullptr ? View.GetComponent(spec->daybox) : nullptr;
+    const CalendarViewNames* shape = NamesOf(view);
+    return shape != nullptr && CalendarViewScrollbox(view) != nullptr ? View.GetComponent(shape->daybox) : nullptr;
 }
 
 void TfrmMainDLMR1::CreateCalendarView(int32_t view)
 {
     Guarded("[TfrmMainDLMR1::CreateCalendarView]", [&] {
-        const CalendarViewSpec* spec = SpecOf(view);
+        const CalendarViewNames* shape = NamesOf(view);
         CreateCalendarComponents();
-        if (spec == nullptr || pCalendarDesk == nullptr)
+        if (shape == nullptr || pCalendarDesk == nullptr)
             return;
         if (CalendarViewScrollbox(view) == nullptr) {
-            TNViewItem* scrollbox = View.CreateComponent(cmpScrollbox, spec->scrollbox, this, pCalendarDesk, 0, "", 1,
+            TNViewItem* scrollbox = View.CreateComponent(cmpScrollbox, shape->scrollbox, this, pCalendarDesk, 0, "", 1,
                                                          -1, nullptr, nullptr, 3);
             if (scrollbox == nullptr)
                 return;
             scrollbox->Panel.Get()->SetVisible(false);
             View.SetShownFlag(scrollbox, false);
-            const std::string base = spec->scrollbox;
+            const std::string base = shape->scrollbox;
             TNViewItem* titles = AddBar(*this, scrollbox, scrollbox->TopBarPanel.Get(), base + "Toolbar");
             scrollbox->TopBarItem = titles;
             scrollbox->TopBarShown = 1;
@@ -149,7 +149,7 @@ void TfrmMainDLMR1::CreateCalendarView(int32_t view)
                     AddBarButton(titles, "ShownDate", "Dnes");
                     AddBarButton(names, "DayName", "");
                 } else {
-                    for (int32_t day = 0; day < spec->days; ++day) {
+                    for (int32_t day = 0; day < shape->days; ++day) {
                         AddBarButton(titles, Indexed("DayTitle", day), "");
                         AddBarButton(names, Indexed("DayName", day), "");
                     }
@@ -167,13 +167,13 @@ void TfrmMainDLMR1::CreateCalendarView(int32_t view)
                 scrollbox->LeftColumnHeight = kTitleHeight + kDayNameHeight;
             }
             TNViewInner* inner = View.GetActiveInner(scrollbox);
-            TNViewItem* daybox = View.CreateComponent(cmpDaybox, spec->daybox, this,
+            TNViewItem* daybox = View.CreateComponent(cmpDaybox, shape->daybox, this,
                                                       inner != nullptr ? inner->ContentPanel.Get() : nullptr, 0, "", 1,
                                                       -1, nullptr, scrollbox, 3);
             if (daybox == nullptr)
                 return;
             scrollbox->DayboxItem = daybox;
-            daybox->daybox_mode = spec->dayboxMode;
+            daybox->daybox_mode = shape->dayboxMode;
             if (view == View_ByMonth) {
                 scrollbox->OnContentResize = [](TNViewItem* item, int32_t* width, int32_t* height) {
                     if (frmMainDLMR1 != nullptr && item != nullptr && width != nullptr && height != nullptr)
@@ -218,15 +218,15 @@ void TfrmMainDLMR1::SetCalendarViewRange(int32_t view)
 void TfrmMainDLMR1::DestroyCalendarView(int32_t view, bool forget)
 {
     Guarded("[TfrmMainDLMR1::DestroyCalendarView]", [&] {
-        const CalendarViewSpec* spec = SpecOf(view);
-        if (spec == nullptr)
+        const CalendarViewNames* shape = NamesOf(view);
+        if (shape == nullptr)
             return;
         calendarViewDeskKey_[view - 1] = -1;
         // Forgetting: the log-out deleted the components already.
         if (forget)
             return;
-        View.DeleteComponent(spec->daybox, false);
-        View.DeleteComponent(spec->scrollbox, false);
+        View.DeleteComponent(shape->daybox, false);
+        View.DeleteComponent(shape->scrollbox, false);
     });
 }
 
@@ -257,13 +257,13 @@ void TfrmMainDLMR1::ResizeCalendarView(int32_t view, bool force)
 
 void TfrmMainDLMR1::LayOutCalendarViewTitles(int32_t view)
 {
-    const CalendarViewSpec* spec = SpecOf(view);
+    const CalendarViewNames* shape = NamesOf(view);
     TNViewItem* scrollbox = CalendarViewScrollbox(view);
-    if (spec == nullptr || scrollbox == nullptr)
+    if (shape == nullptr || scrollbox == nullptr)
         return;
     const int32_t left = view == View_ByMonth ? 0 : DayboxMetrics().TimeColumnWidth;
     const int32_t width = std::max(0, calendarContent_.Width - left);
-    const int32_t days = view == View_ByDay ? 1 : spec->days;
+    const int32_t days = view == View_ByDay ? 1 : shape->days;
     const int32_t dayWidth = days > 0 ? width / days : width;
     for (TNViewItem* bar : {scrollbox->TopBarItem, scrollbox->SecondBarItem}) {
         if (bar == nullptr)

@@ -4,7 +4,7 @@ TNUpdateCompletion DecideUpdateCompletion(const TNUpdateCloseState& state)
 {
     if (state.doNotUpdate)
         return TNUpdateCompletion::None;
-    // The newer-platform condition of the original always holds here.
+    // Every system this runs on counts as new enough for the scheduled task.
     if (!state.startedForUpdate && !state.appUpdateReady && state.updateReady)
         return TNUpdateCompletion::AtEndOfRun;
     if (!state.appUpdateReady && (!state.exitAllowed || state.realExit))

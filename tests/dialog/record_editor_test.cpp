@@ -148,9 +148,9 @@ TEST_F(RecordEditorTest, ComponentsFollowTheRecordType)
 
 TEST_F(RecordEditorTest, ARecordWithoutEndShowsAnEmptyDisabledLength)
 {
-    RecordSpec spec;
-    spec.ID = 900;
-    AddRecord(Account(0), spec);
+    RecordShape shape;
+    shape.ID = 900;
+    AddRecord(Account(0), shape);
     RecordAt(Account(0), 0).HasEnd = false;
     Edit(900, 0, [&](TfrmUnidlgDLMR1&) {
         EXPECT_EQ(View.GetText("edit3EventLength"), "");
@@ -161,9 +161,9 @@ TEST_F(RecordEditorTest, ARecordWithoutEndShowsAnEmptyDisabledLength)
 
 TEST_F(RecordEditorTest, ASeriesOccurrenceAsksForTheSaveMode)
 {
-    RecordSpec spec;
-    spec.ID = 901;
-    AddRecord(Account(0), spec);
+    RecordShape shape;
+    shape.ID = 901;
+    AddRecord(Account(0), shape);
     RecordAt(Account(0), 0).RecurrenceMasterID = 880;
     Edit(901, 0, [&](TfrmUnidlgDLMR1& dialog) {
         ASSERT_TRUE(Has("select3RecurrenceSaveMode"));
@@ -179,11 +179,11 @@ TEST_F(RecordEditorTest, ASeriesOccurrenceAsksForTheSaveMode)
 
 TEST_F(RecordEditorTest, ParentAndMasterButtonsOpenThatRecordNext)
 {
-    RecordSpec spec;
-    spec.ID = 906;
-    AddRecord(Account(0), spec);
-    spec.ID = 907;
-    AddRecord(Account(0), spec);
+    RecordShape shape;
+    shape.ID = 906;
+    AddRecord(Account(0), shape);
+    shape.ID = 907;
+    AddRecord(Account(0), shape);
     RecordAt(Account(0), 1).ParentID = 906;
     RecordAt(Account(0), 1).RecurrenceMasterID = 880;
     for (const char* button : {"btn3ParentRecord", "btn3Recurrence"}) {
@@ -217,10 +217,10 @@ TEST_F(RecordEditorTest, GrowingNoteLaysThePageOutAgain)
 
 TEST_F(RecordEditorTest, NoRightsRefusesBeforeTheWindowShows)
 {
-    RecordSpec spec;
-    spec.ID = 902;
-    spec.OrganizerID = kReadOnlyOrganizer;
-    AddRecord(Account(0), spec);
+    RecordShape shape;
+    shape.ID = 902;
+    shape.OrganizerID = kReadOnlyOrganizer;
+    AddRecord(Account(0), shape);
     Edit(902, 0, nullptr);
     EXPECT_TRUE(opened.empty());
     ASSERT_EQ(boxes.size(), 1u);
@@ -310,9 +310,9 @@ TEST_F(RecordEditorTest, SavingIntoAnUntickedOrganizerWarns)
 
 TEST_F(RecordEditorTest, RefusalsKeepTheDialogAndTheCollection)
 {
-    RecordSpec spec;
-    spec.ID = 903;
-    AddRecord(Account(0), spec);
+    RecordShape shape;
+    shape.ID = 903;
+    AddRecord(Account(0), shape);
     struct Row {
         const char* name;
         std::function<void(TfrmUnidlgDLMR1&)> change;
@@ -357,9 +357,9 @@ bool OtherThreadGetsTheModel()
 
 TEST_F(RecordEditorTest, CancelledSavesChangeNothing)
 {
-    RecordSpec spec;
-    spec.ID = 904;
-    AddRecord(Account(0), spec);
+    RecordShape shape;
+    shape.ID = 904;
+    AddRecord(Account(0), shape);
     struct Row {
         const char* name;
         std::function<void(TfrmUnidlgDLMR1&)> change;
@@ -401,9 +401,9 @@ TEST_F(RecordEditorTest, CancelledSavesChangeNothing)
 
 TEST_F(RecordEditorTest, TheServicesCopyReachesOnlyTheEditorThatAsked)
 {
-    RecordSpec spec;
-    spec.ID = 908;
-    AddRecord(Account(0), spec);
+    RecordShape shape;
+    shape.ID = 908;
+    AddRecord(Account(0), shape);
     const auto copy = [&](const char* text, uint32_t deleted = 0) {
         auto record = std::make_shared<TNPIMRecord>();
         record->Copy(&RecordAt(Account(0), 0));
@@ -496,9 +496,9 @@ TEST_F(RecordEditorTest, BottomBarOfANewTopLevelRecordSwitchesType)
 
 TEST_F(RecordEditorTest, BottomBarOfAnExistingRecord)
 {
-    RecordSpec spec;
-    spec.ID = 905;
-    AddRecord(Account(0), spec);
+    RecordShape shape;
+    shape.ID = 905;
+    AddRecord(Account(0), shape);
     Edit(905, 0, [&](TfrmUnidlgDLMR1& dialog) {
         EXPECT_EQ(dialog.labelOdkaz->Caption(), "Odkaz");
         dialog.labelKlonovatClick();

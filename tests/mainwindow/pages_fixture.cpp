@@ -156,26 +156,26 @@ TNPIMOrganizer& PagesTest::AddOrganizer(TNPIM& set, uint32_t id, uint32_t origin
     return organizer;
 }
 
-int32_t PagesTest::AddRecord(TNPIM& set, const RecordSpec& spec)
+int32_t PagesTest::AddRecord(TNPIM& set, const RecordShape& shape)
 {
     TNPIMRecords& records = *set.Records;
     EXPECT_TRUE(records.Resize(records.Count + 1));
     const int32_t pos = records.Count - 1;
     TNPIMRecord& record = *records.Items[pos];
-    record.ID = spec.ID;
-    record.Type = spec.Type;
-    record.OrganizerID = spec.OrganizerID != 0 ? spec.OrganizerID : kOrganizerID;
+    record.ID = shape.ID;
+    record.Type = shape.Type;
+    record.OrganizerID = shape.OrganizerID != 0 ? shape.OrganizerID : kOrganizerID;
     record.CreatedByUserID = kUserID;
     record.Created = static_cast<uint32_t>(kNow - 86400);
     record.Changed = record.Created;
-    record.Text.Set(spec.Text);
-    record.HasBegin = spec.Year != 0;
+    record.Text.Set(shape.Text);
+    record.HasBegin = shape.Year != 0;
     if (record.HasBegin) {
-        record.Begin.SetDate(spec.Day, spec.Month, spec.Year);
-        record.Begin.NastavCas(static_cast<uint16_t>(spec.Hour), 0);
+        record.Begin.SetDate(shape.Day, shape.Month, shape.Year);
+        record.Begin.NastavCas(static_cast<uint16_t>(shape.Hour), 0);
         record.HasEnd = true;
-        record.End.SetDate(spec.Day, spec.Month, spec.Year);
-        record.End.NastavCas(static_cast<uint16_t>(spec.Hour + 1), 0);
+        record.End.SetDate(shape.Day, shape.Month, shape.Year);
+        record.End.NastavCas(static_cast<uint16_t>(shape.Hour + 1), 0);
     }
     records.NoteIDChanged(pos);
     records.SaveOrDeleteRecordByPos(pos, false);

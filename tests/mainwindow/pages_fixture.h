@@ -27,7 +27,7 @@ class TNPIMOrganizer;
 namespace shell_test {
 
 // A record as the pages' tests describe it.
-struct RecordSpec {
+struct RecordShape {
     uint32_t ID = 0;
     int32_t Type = rtTask;
     uint32_t OrganizerID = 0;
@@ -84,7 +84,7 @@ protected:
     TNPIMOrganizer& AddOrganizer(TNPIM& set, uint32_t id, uint32_t origin = 1, uint32_t subscribe = 0);
     // The record filed under its days and given its yearly copies, as a
     // download leaves it; its position. The save queue is left empty.
-    int32_t AddRecord(TNPIM& set, const RecordSpec& spec);
+    int32_t AddRecord(TNPIM& set, const RecordShape& shape);
     TNPIMRecord& RecordAt(TNPIM& set, int32_t position);
     // Every save-queue entry not saved yet, as (type, id, position, retype).
     struct QueueEntry {
