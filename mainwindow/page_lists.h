@@ -21,6 +21,9 @@ constexpr int32_t kPageStripHeight = 8;
 constexpr int32_t kTagColumnWidth = 256;
 constexpr int32_t kPageColumnGap = 7;
 constexpr int32_t kTagButtonHeight = 28;
+constexpr uint32_t kPageHeadColor = 0x808080;
+constexpr uint32_t kPageHeadText = 0xFFFFFF;
+constexpr int32_t kPageHeadTitleWidth = 200;
 
 // The layout, after-layout repaint and scroll callbacks of a record list.
 void BindRecordsListCallbacks(TNViewItem* list);

@@ -151,6 +151,8 @@ TNViewItem* AddPageListHead(TfrmMainDLMR1& form, TNViewItem* box)
     box->TopBarItem = bar;
     box->TopBarShown = 1;
     box->TopBarHeight = kPageHeadHeight;
+    // The heads' titles are white.
+    View.SetToolbarBackground(bar, kPageHeadColor);
     return bar;
 }
 
@@ -165,9 +167,15 @@ TNViewItem* AddPageHeadButton(TNViewItem* bar, const char* name, const char* cap
     TNViewItem* button = View.AddToolbarComponent(prepared);
     if (button == nullptr)
         return nullptr;
-    if (icon == nullptr)
-        button->LayoutCode = -999;
-    View.ResizeButton(button, 0, 0, icon == nullptr ? 0 : kPageHeadHeight, kPageHeadHeight, true);
+    View.ResizeButton(button, 0, 0, icon == nullptr ? kPageHeadTitleWidth : kPageHeadHeight, kPageHeadHeight, true);
+    if (plat::TPanel* panel = button->Panel.Get())
+        panel->SetColor(kPageHeadColor);
+    button->SetFlatButtonColors(kPageHeadColor);
+    if (icon == nullptr) {
+        button->NormalText = kPageHeadText;
+        if (plat::TLabel* text = button->Label(2))
+            text->Font().SetColor(kPageHeadText);
+    }
     return button;
 }
 
@@ -416,8 +424,11 @@ void TfrmMainDLMR1::CreateTasksTagButtons()
         auto* shape = new TNViewItem();
         shape->Init();
         shape->ButtonTitle = TNString(caption);
-        // The template's parent item is the one the button keeps.
+        // The template's parent item and active colours are the ones the
+        // button keeps.
         shape->ParentItem = column;
+        shape->ActiveStart = View.ButtonColors[4];
+        shape->ActiveEnd = View.ButtonColors[5];
         TNViewItem* button =
             View.CreateComponent(cmpButton, name.c_str(), this, body, 0, "", 1, -1, shape, column, 3);
         if (button == nullptr)

@@ -15,6 +15,7 @@
 #include "platform/core/main_loop.h"
 #include "foundation/record_file.h"
 #include "platform/gui/memo.h"
+#include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
 #include "tests/mainwindow/pages_fixture.h"
 #include "view/view.h"
@@ -342,6 +343,33 @@ TEST_F(NotesPage, ANoteShownFromTheListFillsTheEditorAndItsTitle)
     EXPECT_EQ(MemoText(), "Seznam\nmléko");
     EXPECT_EQ(NoteTitle(), "Seznam");
     EXPECT_EQ(View.GetActiveInner(View.GetComponent("scrollNotesList"))->ListItemsCount, 1);
+}
+
+} // namespace
+} // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+const std::string kGoldens = DALMORA_TEST_DATA_DIR;
+const std::string kOutput = DALMORA_BINARY_DIR "gui-test-output";
+
+// The list of notes with the shown one marked, and the editor with its title.
+TEST_F(NotesPage, TheNotesPageAsItIsDrawn)
+{
+    AddNote(901, "Nákupní seznam\nchléb, mléko");
+    const uint32_t shown = AddNote(902, "Nápady na dárky\nknížka pro Danu");
+    AddNote(903, "Hesla k Wi-Fi");
+    ::Setup.SetValue("btnNotesTags_AllNotes", 1, TNSetupItem::kBool);
+    Main().Pages().SetListFilters(false, true);
+    Main().UpdateActuallyShownData("test");
+    timers_->Advance(1);
+    ASSERT_EQ(View.GetComponent("scrollNotesList")->UIntValue, kMaxId - 2);
+    Main().shownNoteRecordId = shown;
+    Watched().ShowSelectedNote(shown, 0, 0, false);
+    Main().PaintRecordsComponentsList(View.GetComponent("scrollNotesList"), false, "test", false);
+    Main().Show();
+    EXPECT_TRUE(plat::testing::MatchesGolden(*Main().pNotesDesk, kGoldens + "notes_page.png", kOutput));
 }
 
 } // namespace

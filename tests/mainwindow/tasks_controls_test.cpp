@@ -190,3 +190,45 @@ TEST_F(TasksPage, TheTagMenuNeverShowsTheDeleteItem)
 
 } // namespace
 } // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+const std::string kGoldens = DALMORA_TEST_DATA_DIR;
+const std::string kOutput = DALMORA_BINARY_DIR "gui-test-output";
+
+class TasksPageLook : public TasksPage {};
+
+// The column with its selected button, the title with the count, and the
+// cards in the colours of their importance with their date labels.
+TEST_F(TasksPageLook, TheTasksPageAsItIsDrawn)
+{
+    c.RefreshToday();
+    struct Task {
+        uint32_t id;
+        int32_t importance;
+        int32_t day;
+        int32_t hour;
+        const char* text;
+    };
+    const Task tasks[] = {{11, 99, 11, 14, "Zaplatit nájem"},
+                          {12, 10, 12, 9, "Připravit prezentaci"},
+                          {13, 0, 3, 8, "Vrátit knihy"},
+                          {14, -10, 0, 0, "Umýt okna"}};
+    for (const Task& task : tasks) {
+        const int32_t pos = AddRecord(Account(0), {.ID = task.id,
+                                                   .Year = task.day == 0 ? 0 : 2025,
+                                                   .Month = 3,
+                                                   .Day = task.day,
+                                                   .Hour = task.hour,
+                                                   .Text = task.text});
+        RecordAt(Account(0), pos).Importance = task.importance;
+    }
+    OpenTasks();
+    ASSERT_EQ(ListTitle(), "Všechny úkoly (4)");
+    Main().Show();
+    EXPECT_TRUE(plat::testing::MatchesGolden(*Main().pTasksDesk, kGoldens + "tasks_page.png", kOutput));
+}
+
+} // namespace
+} // namespace shell_test
