@@ -188,6 +188,49 @@ TEST_F(TasksPage, TheTagMenuNeverShowsTheDeleteItem)
     EXPECT_EQ(menus_->popups[1].captions, (std::vector<std::string>{"Přidat nový úkol..."}));
 }
 
+TEST_F(TasksPage, TheHiddenViewsBuildBothPagesOnce)
+{
+    Main().Pages().CreateHiddenView(5);
+    Main().Pages().CreateHiddenView(6);
+    ASSERT_NE(View.GetComponent("scrollTasksTags"), nullptr);
+    ASSERT_NE(View.GetComponent("memoNotesNote"), nullptr);
+    const auto components = [] {
+        int n = 0;
+        for (int32_t i = 0; i < View.ItemsCount; ++i)
+            n += View.Items[i] != nullptr ? 1 : 0;
+        return n;
+    };
+    const int built = components();
+    Main().Pages().CreateHiddenView(5);
+    Main().Pages().CreateHiddenView(6);
+    EXPECT_EQ(components(), built);
+    EXPECT_EQ(LogCount("[CreateTasksComponents] not built yet"), 0);
+    EXPECT_EQ(LogCount("[CreateNotesComponents] not built yet"), 0);
+}
+
+TEST_F(TasksPage, DraggingTheThumbHandsTheListToTheScrollTimerWhichShowsTheRowsThere)
+{
+    for (uint32_t id = 1; id <= 40; ++id)
+        AddRecord(Account(0), {.ID = id, .Year = 0, .Text = "Úkol"});
+    OpenTasks();
+    TNViewItem* list = View.GetComponent("scrollTasksList");
+    TNViewInner* inner = View.GetActiveInner(list);
+    ASSERT_EQ(inner->ListItemsCount, 40);
+    while (timers_->ArmedCount() > 0)
+        timers_->Advance(1);
+    View.ScrollScrollboxTo(list, -600);
+    ASSERT_NE(list->OnScroll, nullptr);
+    list->OnScroll(list);
+    EXPECT_EQ(Main().timerScrollbarMove->Tag(), 10);
+    EXPECT_EQ(Main().handedOverListId, list->ComponentId);
+    timers_->Advance(1);
+    EXPECT_GT(inner->FirstRow, 0);
+    TNViewItem* first = View.GetComponent("scrollTasksList_recordCmp0");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->UIntValue, inner->Records->Items[inner->FirstRow]->ID);
+    EXPECT_EQ(Main().timerScrollbarMove->Tag(), 0);
+}
+
 } // namespace
 } // namespace shell_test
 
