@@ -385,7 +385,9 @@ void TfrmMainDLMR1::timerNotesAfterTagSelectTimer()
         }
         TNPIM::SortRecords_Default(&result, &count, 0);
 
-        const bool idChanged = !notesListShown_ || id != notesShownId_;
+        // The first fill leaves no selection behind: a note shown before it
+        // (a note opened from elsewhere) stays.
+        const bool idChanged = notesListShown_ && id != notesShownId_;
         const bool pointersCurrent = inner->DataGeneration == TNView::ShownDataGeneration();
         const bool reload =
             !pointersCurrent ||

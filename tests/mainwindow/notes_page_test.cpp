@@ -74,8 +74,10 @@ protected:
         PagesTest::SetUp();
         SignIn();
         Main().settingsApplied = 1;
-        OpenNotes();
+        if (OpensNotes())
+            OpenNotes();
     }
+    virtual bool OpensNotes() const { return true; }
 
     void OpenNotes()
     {
@@ -343,6 +345,24 @@ TEST_F(NotesPage, ANoteShownFromTheListFillsTheEditorAndItsTitle)
     EXPECT_EQ(MemoText(), "Seznam\nmléko");
     EXPECT_EQ(NoteTitle(), "Seznam");
     EXPECT_EQ(View.GetActiveInner(View.GetComponent("scrollNotesList"))->ListItemsCount, 1);
+}
+
+class NotesPageUnopened : public NotesPage {
+protected:
+    bool OpensNotes() const override { return false; }
+};
+
+// A note opened from elsewhere before the page's first fill stays shown.
+TEST_F(NotesPageUnopened, ANoteOpenedFromAnotherPageStaysThroughTheFirstFill)
+{
+    const uint32_t id = AddNote(900, "Otevřená poznámka");
+    TNPIMRecord* note = Account(0).Records->GetRecordByID(id);
+    Main().EditRecord(note, 0, 0, nullptr, 0, 0);
+    timers_->Advance(1);
+    EXPECT_EQ(Main().controlActive, TfrmMainDLMR1::kNotes);
+    EXPECT_EQ(MemoItem().UIntValue, id);
+    EXPECT_EQ(MemoText(), "Otevřená poznámka");
+    EXPECT_EQ(Main().shownNoteRecordId, id);
 }
 
 } // namespace
