@@ -84,8 +84,8 @@ void BM_TasksFill(benchmark::State& state)
         int32_t count = 0;
         TNTasksSelection selection;
         CollectTasks(kAllTasks, nullptr, false, 0, &list, &count, &selection);
-        benchmark::DoNotOptimize(RecordListNeedsReload(shown.empty() ? nullptr : &shown, kAllTasks, list, count,
-                                                       kAllTasks));
+        benchmark::DoNotOptimize(
+            RecordListNeedsReload(shown.empty() ? nullptr : &shown, kAllTasks, list, count, kAllTasks));
         shown = ShownRowsOf(list, count);
     }
     state.counters["tasks"] = static_cast<double>(shown.size());

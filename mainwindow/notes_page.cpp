@@ -171,12 +171,12 @@ void TfrmMainDLMR1::CreateNotesComponents()
             list->ListKind = 2;
             BindRecordsListCallbacks(list);
             if (TNViewItem* bar = AddPageListHead(*this, list)) {
-                if (TNViewItem* title = AddPageHeadButton(bar, "SelectedTagTitle", "Všechny poznámky", nullptr, false)) {
+                if (TNViewItem* title =
+                        AddPageHeadButton(bar, "SelectedTagTitle", "Všechny poznámky", nullptr, false)) {
                     if (plat::TLabel* control = title->TitleLabel.Get())
                         control->OnMouseDown = [this](plat::TComponent* sender, plat::TMouseButton button,
-                                                      plat::TShiftState, int, int) {
-                            btnNotesListTagsMouseDown(sender, button);
-                        };
+                                                      plat::TShiftState, int,
+                                                      int) { btnNotesListTagsMouseDown(sender, button); };
                 }
                 if (TNViewItem* add = AddPageHeadButton(bar, "Add", "", "imgAdd", true)) {
                     if (plat::TLabel* control = add->TitleLabel.Get())
@@ -195,15 +195,14 @@ void TfrmMainDLMR1::CreateNotesComponents()
                 if (TNViewItem* menu = AddPageHeadButton(bar, "Menu", "", "imgMenu", true)) {
                     if (plat::TLabel* control = menu->TitleLabel.Get())
                         control->OnMouseDown = [this](plat::TComponent* sender, plat::TMouseButton button,
-                                                      plat::TShiftState, int, int) {
-                            btnNotesNoteMenuMouseDown(sender, button);
-                        };
+                                                      plat::TShiftState, int,
+                                                      int) { btnNotesNoteMenuMouseDown(sender, button); };
                 }
             }
             TNViewInner* inner = View.GetActiveInner(box);
-            TNViewItem* memo = View.CreateComponent(cmpMemo, kNotesMemo, this,
-                                                    inner != nullptr ? inner->ContentPanel.Get() : nullptr, 0, "", 1,
-                                                    -1, nullptr, box, 3);
+            TNViewItem* memo =
+                View.CreateComponent(cmpMemo, kNotesMemo, this, inner != nullptr ? inner->ContentPanel.Get() : nullptr,
+                                     0, "", 1, -1, nullptr, box, 3);
             if (memo != nullptr && memo->Memo.Get() != nullptr)
                 memo->Memo.Get()->OnChange = [this](plat::TComponent*) { NoteMemoChange(2); };
         }
@@ -389,9 +388,8 @@ void TfrmMainDLMR1::timerNotesAfterTagSelectTimer()
         // (a note opened from elsewhere) stays.
         const bool idChanged = notesListShown_ && id != notesShownId_;
         const bool pointersCurrent = inner->DataGeneration == TNView::ShownDataGeneration();
-        const bool reload =
-            !pointersCurrent ||
-            RecordListNeedsReload(notesListShown_ ? &notesShownRows_ : nullptr, notesShownId_, result, count, id);
+        const bool reload = !pointersCurrent || RecordListNeedsReload(notesListShown_ ? &notesShownRows_ : nullptr,
+                                                                      notesShownId_, result, count, id);
         if (idChanged) {
             shownNoteRecordId = 0;
             shownNotePimSrvPos = 0;
@@ -523,8 +521,7 @@ void TfrmMainDLMR1::SaveEditedNote(int32_t origin)
         if (!AccountExists(pimSrvPos) || PIM[pimSrvPos]->Records == nullptr)
             return;
         int32_t recordPos = -1;
-        TNPIMRecord* record =
-            memo->UIntValue != 0 ? GetRecordWithPos(pimSrvPos, memo->UIntValue, recordPos) : nullptr;
+        TNPIMRecord* record = memo->UIntValue != 0 ? GetRecordWithPos(pimSrvPos, memo->UIntValue, recordPos) : nullptr;
         uint32_t tagToAssign = 0;
         if (record == nullptr) {
             LogText("[SaveEditedNote] Saving as a new note...");
@@ -553,7 +550,8 @@ void TfrmMainDLMR1::SaveEditedNote(int32_t origin)
             if (origin == 1) {
                 Setup.SetValue("selectedHpNoteId", static_cast<int32_t>(id), TNSetupItem::kInt32);
                 Setup.SetValue("selectedHpNotePimSrvPos", pimSrvPos, TNSetupItem::kInt32);
-            } else if (TNViewItem* list = View.GetComponent(kNotesList); list != nullptr && IsRealTag(list->UIntValue)) {
+            } else if (TNViewItem* list = View.GetComponent(kNotesList);
+                       list != nullptr && IsRealTag(list->UIntValue)) {
                 tagToAssign = list->UIntValue;
             }
         } else if (NoteTextUnchanged(record->PlainNote.Text, text)) {

@@ -8,8 +8,8 @@
 #include "foundation/setup.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/menu_items.h"
-#include "mainwindow/page_services.h"
 #include "mainwindow/page_lists.h"
+#include "mainwindow/page_services.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
 #include "model/tags.h"
@@ -144,8 +144,8 @@ void BindRecordsListCallbacks(TNViewItem* list)
 TNViewItem* AddPageListHead(TfrmMainDLMR1& form, TNViewItem* box)
 {
     const std::string name = std::string(box->Name.Text) + "Toolbar";
-    TNViewItem* bar = View.CreateComponent(cmpToolbar, name.c_str(), &form, box->TopBarPanel.Get(), 0, "", 1, -1,
-                                           nullptr, box, 3);
+    TNViewItem* bar =
+        View.CreateComponent(cmpToolbar, name.c_str(), &form, box->TopBarPanel.Get(), 0, "", 1, -1, nullptr, box, 3);
     if (bar == nullptr)
         return nullptr;
     box->TopBarItem = bar;
@@ -292,9 +292,8 @@ void TfrmMainDLMR1::CreateTasksComponents()
                 if (TNViewItem* menu = AddPageHeadButton(bar, "Menu", "", "imgMenu", true)) {
                     if (plat::TLabel* control = menu->TitleLabel.Get())
                         control->OnMouseDown = [this](plat::TComponent* sender, plat::TMouseButton button,
-                                                      plat::TShiftState, int, int) {
-                            btnTasksTagsMenuMouseDown(sender, button);
-                        };
+                                                      plat::TShiftState, int,
+                                                      int) { btnTasksTagsMenuMouseDown(sender, button); };
                 }
             }
         }
@@ -309,9 +308,8 @@ void TfrmMainDLMR1::CreateTasksComponents()
                 if (TNViewItem* menu = AddPageHeadButton(bar, "Menu", "", "imgMenu", true)) {
                     if (plat::TLabel* control = menu->TitleLabel.Get())
                         control->OnMouseDown = [this](plat::TComponent* sender, plat::TMouseButton button,
-                                                      plat::TShiftState, int, int) {
-                            btnTasksListMenuMouseDown(sender, button);
-                        };
+                                                      plat::TShiftState, int,
+                                                      int) { btnTasksListMenuMouseDown(sender, button); };
                 }
                 if (TNViewItem* add = AddPageHeadButton(bar, "Add", "", "imgAdd", true)) {
                     if (plat::TLabel* control = add->TitleLabel.Get())
@@ -429,8 +427,7 @@ void TfrmMainDLMR1::CreateTasksTagButtons()
         shape->ParentItem = column;
         shape->ActiveStart = View.ButtonColors[4];
         shape->ActiveEnd = View.ButtonColors[5];
-        TNViewItem* button =
-            View.CreateComponent(cmpButton, name.c_str(), this, body, 0, "", 1, -1, shape, column, 3);
+        TNViewItem* button = View.CreateComponent(cmpButton, name.c_str(), this, body, 0, "", 1, -1, shape, column, 3);
         if (button == nullptr)
             return;
         button->UIntValue = id;
@@ -461,8 +458,8 @@ void TfrmMainDLMR1::CreateTasksTagButtons()
             for (int32_t i = 0; i < list.Count; ++i) {
                 const TNPIMTag* tag = list.Items[i];
                 if (tag != nullptr && tag->Deleted == 0)
-                    tags.push_back({pos, tag->ID, tag->Title.Text != nullptr ? tag->Title.Text : "",
-                                    tag->SelectedOnTasksPage});
+                    tags.push_back(
+                        {pos, tag->ID, tag->Title.Text != nullptr ? tag->Title.Text : "", tag->SelectedOnTasksPage});
             }
         }
     }

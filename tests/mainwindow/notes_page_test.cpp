@@ -4,16 +4,16 @@
 
 #include "foundation/local_clock.h"
 #include "foundation/local_ids.h"
+#include "foundation/record_file.h"
 #include "foundation/setup.h"
 #include "mainwindow/page_lists.h"
 #include "model/pim.h"
 #include "model/records.h"
 #include "model/tags.h"
 #include "online/global.h"
+#include "platform/core/main_loop.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/label.h"
-#include "platform/core/main_loop.h"
-#include "foundation/record_file.h"
 #include "platform/gui/memo.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
@@ -324,8 +324,8 @@ TEST_F(NotesPage, AFillWithoutASelectionRestoresTheStoredOne)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        for (const char* name : {"btnNotesTags_Scheduled", "btnNotesTags_Important", "btnNotesTags_AllNotes",
-                                 "btnNotesTags_WithoutTag"})
+        for (const char* name :
+             {"btnNotesTags_Scheduled", "btnNotesTags_Important", "btnNotesTags_AllNotes", "btnNotesTags_WithoutTag"})
             ::Setup.SetValue(name, 0, TNSetupItem::kBool);
         ::Setup.SetValue("btnNotesTags_Important", c.important ? 1 : 0, TNSetupItem::kBool);
         Account(0).Tags.GetTagByID(tag)->SelectedOnNotesPage = c.tagMarked;

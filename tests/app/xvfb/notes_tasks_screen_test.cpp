@@ -31,7 +31,10 @@ constexpr int kButtonEdge = 372;
 
 class PagesOnScreen : public RealProgramOnScreen {
 protected:
-    void Click(const ScreenWindow& main, plat::TPoint at) { ASSERT_TRUE(ClickAt(main.area.Left + at.x, main.area.Top + at.y)); }
+    void Click(const ScreenWindow& main, plat::TPoint at)
+    {
+        ASSERT_TRUE(ClickAt(main.area.Left + at.x, main.area.Top + at.y));
+    }
     int Logged(const std::string& line) { return Count(ProgramLog(), line); }
     std::string TitleLines() const
     {
@@ -66,8 +69,7 @@ TEST_F(PagesOnScreen, ANoteTypedOnTheNotesPageAndATagChosenOnTheTasksPageAreStor
     Click(main, kShoppingTag);
     ASSERT_TRUE(WaitForLog("[btnTasksTagsClick][END]", 1)) << "the tag button was not hit";
     // The title counts the tag's one task (the log's letters aside).
-    ASSERT_TRUE(testenv::WaitUntil([&] { return TitleLines().find("kup (1)") != std::string::npos; }))
-        << TitleLines();
+    ASSERT_TRUE(testenv::WaitUntil([&] { return TitleLines().find("kup (1)") != std::string::npos; })) << TitleLines();
     // The selected button wears the active colours, its neighbour not.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     const plat::TColor selected =
