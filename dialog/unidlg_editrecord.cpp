@@ -647,14 +647,13 @@ void TfrmUnidlgDLMR1::RefreshRecurrenceButton()
     TNViewItem* button = View.GetComponent("btn3Recurrence");
     if (button == nullptr)
         return;
-    std::string title = "Neopakuje se [Změnit]";
-    if (editExisting) {
-        TNString sentence;
-        workingRecord->GetRecurrenceTitleString(&sentence);
-        title = Str(sentence);
-        if (workingRecord->RecurrenceMasterID > 0)
-            title += " [Otevřít]";
-    }
+    // A new record without a rule reads "Neopakuje se [Změnit]" too; one
+    // given a rule shows it.
+    TNString sentence;
+    workingRecord->GetRecurrenceTitleString(&sentence);
+    std::string title = Str(sentence);
+    if (workingRecord->RecurrenceMasterID > 0)
+        title += " [Otevřít]";
     button->UIntValue = workingRecord->RecurrenceMasterID;
     View.SetButtonTitle(button, title.c_str(), "", 0, 0, true, true);
 }
@@ -700,18 +699,12 @@ void TfrmUnidlgDLMR1::btn3RecurrenceClick()
         return;
     }
     EditorDateToRecordTime(begin, workingRecord->HasBegin, workingRecord->Begin);
-    TNString before;
-    workingRecord->GetRecurrenceTitleString(&before);
-    const int32_t frequency = workingRecord->RecurrenceFrequency;
     UniDialog("RecordRecurrence", static_cast<int32_t>(EditedRecordId()), 0, 0, 0, 0, recordAccount, i7(), 1);
     if (workingRecord == nullptr)
         return;
-    TNString after;
-    workingRecord->GetRecurrenceTitleString(&after);
-    if (frequency != workingRecord->RecurrenceFrequency || before.View() != after.View()) {
-        recurrenceEdited = true;
+    // A copy from the service arriving later must not undo the new rule.
+    if (recurrenceChanged)
         userChanged = true;
-    }
     RefreshRecurrenceButton();
 }
 
