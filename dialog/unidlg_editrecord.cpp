@@ -55,6 +55,21 @@ TNViewItem* Make(TfrmUnidlgDLMR1& dialog, int8_t kind, const char* name, int32_t
                                 dialog.SlotIndex, nullptr, nullptr, 3);
 }
 
+// A click on a button's face runs the button's click, as one on its check
+// mark does: the view binds only the mark.
+void ClickRunsButton(TNViewItem* item)
+{
+    plat::TLabel* face = item != nullptr ? item->TitleLabel.Get() : nullptr;
+    if (face == nullptr)
+        return;
+    const uint32_t id = item->ComponentId;
+    face->OnClick = [id](plat::TComponent*) {
+        TNViewItem* button = View.GetComponentById(id);
+        if (button != nullptr && button->OnButtonClick != nullptr)
+            button->OnButtonClick(button);
+    };
+}
+
 void Show(TNViewItem* item, bool shown)
 {
     if (item != nullptr)
@@ -250,6 +265,7 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
         parent->OnButtonClick = [](TNViewItem* item) {
             WithEditor(item, [item](TfrmUnidlgDLMR1& d) { d.OpenRecordNext(item->UIntValue); });
         };
+        ClickRunsButton(parent);
     }
     TNViewItem* text = Make(*this, cmpMemo, "memo3Text", 1, "");
     OnTextChange(text, [](TfrmUnidlgDLMR1& d) { d.memo3TextResizeOnChange(); });
@@ -269,7 +285,8 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
         length->MinValue1 = -999999;
         length->MinValue2 = -1;
         length->MaxValue1 = 999999;
-        Make(*this, cmpButton, "btn3Recurrence", 1, "Opakování")->OnButtonClick = [](TNViewItem* item) {
+        TNViewItem* recurrence = Make(*this, cmpButton, "btn3Recurrence", 1, "Opakování");
+        recurrence->OnButtonClick = [](TNViewItem* item) {
             WithEditor(item, [item](TfrmUnidlgDLMR1& d) {
                 if (item->UIntValue > 0)
                     d.OpenRecordNext(item->UIntValue);
@@ -277,6 +294,7 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
                     d.btn3RecurrenceClick();
             });
         };
+        ClickRunsButton(recurrence);
         Make(*this, cmpComboBox, "select3Reschedule", 1, "Při nesplnění");
     }
     Make(*this, cmpAlert, "btn3Alerts", 1, "Upozornění");

@@ -89,7 +89,9 @@ protected:
     {
         steps["RecordRecurrence"] = std::move(onPage);
         steps["EditRecord"] = [&](TfrmUnidlgDLMR1& editor) {
-            editor.btn3RecurrenceClick();
+            // The user clicks the recurrence button's face.
+            plat::TLabel* face = Item("btn3Recurrence")->TitleLabel.Get();
+            face->OnClick(face);
             if (afterPage)
                 afterPage(editor);
         };
@@ -505,7 +507,10 @@ TEST_F(RecurrencePageTest, AServiceCopyArrivingMeanwhileKeepsTheWriteBack)
             EXPECT_EQ(page.saved, 1);
         },
         [&](TfrmUnidlgDLMR1& editor) {
-            EXPECT_EQ(std::string(editor.workingRecord->Text.View()), "Ze serveru");
+            // Opening the page counts as the user's edit: the copy from the
+            // service is not applied over it, and the rule is written back.
+            EXPECT_EQ(std::string(editor.workingRecord->Text.View()), "Porada týmu");
+            EXPECT_EQ(editor.RecordFromServer, nullptr);
             EXPECT_EQ(editor.workingRecord->RecurrenceFrequency, rfWeekly);
             EXPECT_EQ(editor.workingRecord->RepeatWeeklyDay3, 1);
             // A copy arriving after the page keeps the user's rule.
