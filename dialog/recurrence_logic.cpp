@@ -145,7 +145,7 @@ std::vector<std::string> RecurrenceWeekdayEntries()
 
 std::vector<std::string> RecurrenceMonthEntries()
 {
-    return {"v lednu",  "v únoru", "v březnu", "v dubnu", "v květnu",    "v červnu",
+    return {"v lednu",    "v únoru", "v březnu", "v dubnu", "v květnu",    "v červnu",
             "v červenci", "v srpnu", "v září",   "v říjnu", "v listopadu", "v prosinci"};
 }
 
@@ -428,8 +428,8 @@ std::string RecurrencePreviewText(const TNTime& begin, const std::vector<TNRecur
         return {};
     const bool withTime = begin.Hodina != TNTime::NoTime;
     std::vector<PreviewEntry> entries;
-    entries.push_back({WeekdayOf(begin.Rok, begin.Mesic, begin.Den), begin.Den, begin.Mesic, begin.Rok, begin.Hodina,
-                       begin.Minuta});
+    entries.push_back(
+        {WeekdayOf(begin.Rok, begin.Mesic, begin.Den), begin.Den, begin.Mesic, begin.Rok, begin.Hodina, begin.Minuta});
     for (const TNRecurrenceEntry& o : occurrences)
         entries.push_back({o.Weekday, o.Day, o.Month, o.Year, o.Hour, o.Minute});
     std::string text;

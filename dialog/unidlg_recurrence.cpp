@@ -36,7 +36,6 @@ constexpr int32_t kFrequencyHeight = 195;
 constexpr int32_t kRangeWidth = 272;
 constexpr int32_t kRangeHeight = 111;
 constexpr plat::TColor kRefusalRed = 0x0000C8;
-// 1 January 1980, 10:00 UTC: an end date up to it was never set.
 constexpr const char* kPageKey = "RecordRecurrence";
 constexpr const char* kNoHourlyWithoutTime = "Záznam bez nastaveného času nelze opakovat po hodinách";
 
@@ -45,8 +44,8 @@ constexpr const char* kNoHourlyWithoutTime = "Záznam bez nastaveného času nel
 TNViewItem* Make(TfrmUnidlgDLMR1& dialog, int8_t kind, const char* name, int32_t column, const char* caption,
                  int32_t captionPosition = 0)
 {
-    return View.CreateComponent(kind, name, &dialog, dialog.PagePanel(kPageKey), column, caption, 1,
-                                dialog.SlotIndex, nullptr, nullptr, captionPosition);
+    return View.CreateComponent(kind, name, &dialog, dialog.PagePanel(kPageKey), column, caption, 1, dialog.SlotIndex,
+                                nullptr, nullptr, captionPosition);
 }
 
 std::string WeekdayBoxName(int32_t weekday)
@@ -204,8 +203,7 @@ bool TfrmUnidlgDLMR1::AktivujDialog_RecordRecurrence()
         TNPIMRecord* found = account != nullptr && account->Records != nullptr && i1() != 0
                                  ? account->Records->GetRecordByID(static_cast<uint32_t>(i1()))
                                  : nullptr;
-        if (found != nullptr &&
-            found->GetUsersRights("[TfrmUnidlgDLMR1::AktivujDialog_RecordRecurrence]")->Role == 0) {
+        if (found != nullptr && found->GetUsersRights("[TfrmUnidlgDLMR1::AktivujDialog_RecordRecurrence]")->Role == 0) {
             MB("K editaci tohoto záznamu nemáte dostatečná oprávnění", "Chyba", plat::MB_ICONERROR);
             return false;
         }
@@ -253,7 +251,8 @@ void TfrmUnidlgDLMR1::CreateRecurrenceComponents()
     }
     WrapText(Make(*this, cmpLabel, "label8Settings", 2, "Nastavení"));
     View.SetText("label8Settings", "Zvolte možnost opakování ve sloupci Frekvence", false, 0);
-    if (TNViewItem* hourly = Make(*this, cmpRepeatInterval, "edit8RepeatHourly", 2, "Opakovat po hodinách a minutách")) {
+    if (TNViewItem* hourly =
+            Make(*this, cmpRepeatInterval, "edit8RepeatHourly", 2, "Opakovat po hodinách a minutách")) {
         SetNumberLimits(hourly, 0, 168, 50);
         hourly->MinValue2 = 0;
         hourly->MaxValue2 = 59;
@@ -311,8 +310,8 @@ void TfrmUnidlgDLMR1::BindRecurrenceChanges()
         if (TNViewItem* item = View.GetComponent(list))
             item->OnChange = RecurrenceFrequencyOrRangeItemChange;
     }
-    std::vector<std::string> previewed = {"edit8Count",       "date8EndDate",       "edit8RepeatHourly",
-                                          "edit8RepeatDaily", "edit8RepeatWeekly",  "edit8RepeatMonthly",
+    std::vector<std::string> previewed = {"edit8Count",         "date8EndDate",      "edit8RepeatHourly",
+                                          "edit8RepeatDaily",   "edit8RepeatWeekly", "edit8RepeatMonthly",
                                           "edit8RepeatAnnually"};
     for (int32_t weekday = 1; weekday <= 7; ++weekday)
         previewed.push_back(WeekdayBoxName(weekday));
@@ -559,5 +558,8 @@ void TfrmUnidlgDLMR1::ShowRecurrencePreview()
         // 4. - 5.
         View.SetText("label8Preview", text.empty() ? "---" : text.c_str(), false, 0);
         View.ShowOrHideShowComponent(label, !text.empty());
+        // Another number of lines: the label takes its new height in place.
+        if (plat::TPanel* panel = label->Panel.Get(); panel != nullptr && pageReady)
+            View.ResizeComponent(label, panel->Left(), panel->Top(), panel->Width(), 0, true);
     });
 }

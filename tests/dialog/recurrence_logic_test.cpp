@@ -113,14 +113,18 @@ TEST_F(RecurrenceLogicTest, PresetsFromTheRecordAndToday)
              EXPECT_EQ(std::vector<bool>(c.WeeklyDays, c.WeeklyDays + 7),
                        (std::vector<bool>{false, false, false, true, false, false, false}));
          }},
-        {"today the 30th, nothing stored", {2026, 4, 30, 4}, nothing,
+        {"today the 30th, nothing stored",
+         {2026, 4, 30, 4},
+         nothing,
          [](const TNRecurrenceComponents& c) {
              EXPECT_EQ(RecurrenceMonthlyDayEntries()[static_cast<size_t>(c.MonthlyDay)],
                        "Nenastaveno. Opakovat podle pravidla níže");
              EXPECT_EQ(c.AnnualDay, 0);
              EXPECT_EQ(c.AnnualDayMonth, 3);
          }},
-        {"today the 12th", {2026, 5, 12, 2}, nothing,
+        {"today the 12th",
+         {2026, 5, 12, 2},
+         nothing,
          [](const TNRecurrenceComponents& c) {
              EXPECT_EQ(c.MonthlyDay, 12);
              EXPECT_EQ(c.MonthlyWeekday, 2);
@@ -130,7 +134,9 @@ TEST_F(RecurrenceLogicTest, PresetsFromTheRecordAndToday)
          }},
         {"end date at 1.1.1980", kToday, [](TNPIMRecord& r) { r.EndDate.SetDate(1, 1, 1980); },
          [](const TNRecurrenceComponents& c) { EXPECT_EQ(c.EndDate, TNEditorDate::DateOnly(2026, 6, 18)); }},
-        {"end date before 1980", {2026, 12, 28, 1}, [](TNPIMRecord& r) { r.EndDate.SetDate(31, 12, 1979); },
+        {"end date before 1980",
+         {2026, 12, 28, 1},
+         [](TNPIMRecord& r) { r.EndDate.SetDate(31, 12, 1979); },
          [](const TNRecurrenceComponents& c) { EXPECT_EQ(c.EndDate, TNEditorDate::DateOnly(2027, 1, 4)); }},
         {"a later end date is kept", kToday, [](TNPIMRecord& r) { r.EndDate.SetDate(2, 1, 1980); },
          [](const TNRecurrenceComponents& c) { EXPECT_EQ(c.EndDate, TNEditorDate::DateOnly(1980, 1, 2)); }},
@@ -402,8 +408,7 @@ TEST_F(RecurrenceLogicTest, ChecksOfOk)
              c.Annually = "1";
          },
          "Vyberte den opakování.", "select8AnnuallyDayInMonth"},
-        {"daily emptied",
-         [](TNRecurrenceComponents& c) { c.Frequency = rfDaily; },
+        {"daily emptied", [](TNRecurrenceComponents& c) { c.Frequency = rfDaily; },
          "Položka 'Opakovat každých X dní' musí být číslo od 1 do 999.", "edit8RepeatDaily"},
         {"weekly emptied",
          [&](TNRecurrenceComponents& c) {

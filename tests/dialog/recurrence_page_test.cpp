@@ -231,8 +231,7 @@ TEST_F(RecurrencePageTest, PresetsComeFromTheEditorsWorkingRecord)
         EXPECT_EQ(Item("select8AnnuallyDayInMonth")->Combos[1]->ItemIndex(), 2);
         EXPECT_EQ(Item("date8EndDate")->DateValue.Den, 18);
         EXPECT_EQ(Item("date8EndDate")->HasTime, 0);
-        EXPECT_NE(Text("label8Preview").find(" - Čt 29. 5. 2025 10:00 "), std::string::npos)
-            << Text("label8Preview");
+        EXPECT_NE(Text("label8Preview").find(" - Čt 29. 5. 2025 10:00 "), std::string::npos) << Text("label8Preview");
     });
     EXPECT_TRUE(boxes.empty()) << boxes[0];
 }
@@ -251,22 +250,41 @@ TEST_F(RecurrencePageTest, TheDayRulesOfAMonthExcludeEachOther)
             std::vector<std::pair<const char*, int32_t>> kept;
         };
         const Row rows[] = {
-            {"monthly day", rfMonthly, "select8MonthlyDayOfMonth", 0, 5,
-             {{"select8MonthlyDayOfWeekInMonth", 0}, {"select8MonthlyDayOfWeekInMonth", 1}}, {}},
-            {"monthly week", rfMonthly, "select8MonthlyDayOfWeekInMonth", 0, 2, {{"select8MonthlyDayOfMonth", 0}},
+            {"monthly day",
+             rfMonthly,
+             "select8MonthlyDayOfMonth",
+             0,
+             5,
+             {{"select8MonthlyDayOfWeekInMonth", 0}, {"select8MonthlyDayOfWeekInMonth", 1}},
+             {}},
+            {"monthly week",
+             rfMonthly,
+             "select8MonthlyDayOfWeekInMonth",
+             0,
+             2,
+             {{"select8MonthlyDayOfMonth", 0}},
              {{"select8MonthlyDayOfWeekInMonth", 1}}},
-            {"annual day", rfAnnually, "select8AnnuallyDayInMonth", 0, 5,
+            {"annual day",
+             rfAnnually,
+             "select8AnnuallyDayInMonth",
+             0,
+             5,
              {{"select8AnnuallyDayOfWeekInMonth", 0}, {"select8AnnuallyDayOfWeekInMonth", 1}},
              {{"select8AnnuallyDayOfWeekInMonth", 2}}},
-            {"annual week", rfAnnually, "select8AnnuallyDayOfWeekInMonth", 0, 3, {{"select8AnnuallyDayInMonth", 0}},
+            {"annual week",
+             rfAnnually,
+             "select8AnnuallyDayOfWeekInMonth",
+             0,
+             3,
+             {{"select8AnnuallyDayInMonth", 0}},
              {{"select8AnnuallyDayInMonth", 1}}},
         };
         for (const Row& row : rows) {
             SCOPED_TRACE(row.name);
             Pick("list8Frequency", row.frequency);
             // Every box set first, so that a reset shows.
-            for (const char* field : {"select8MonthlyDayOfWeekInMonth", "select8AnnuallyDayOfWeekInMonth",
-                                      "select8AnnuallyDayInMonth"})
+            for (const char* field :
+                 {"select8MonthlyDayOfWeekInMonth", "select8AnnuallyDayOfWeekInMonth", "select8AnnuallyDayInMonth"})
                 for (int32_t combo = 0; combo < 3; ++combo)
                     if (plat::TFlatComboBox* box = Item(field)->Combos[combo].Get())
                         box->SetItemIndex(1);
@@ -604,8 +622,8 @@ TEST_F(RecurrencePageTest, PreviewListsWhatTheModelExpands)
                     std::snprintf(text, sizeof text, "%s %d. %d. %04d %02d:%02d", days[entry.Weekday - 1], entry.Day,
                                   entry.Month, entry.Year, entry.Hour, entry.Minute);
                 else
-                    std::snprintf(text, sizeof text, "%s %d. %d. %04d", days[entry.Weekday - 1], entry.Day,
-                                  entry.Month, entry.Year);
+                    std::snprintf(text, sizeof text, "%s %d. %d. %04d", days[entry.Weekday - 1], entry.Day, entry.Month,
+                                  entry.Year);
                 expected.push_back(text);
             }
             EXPECT_GE(expected.size(), 4u);
