@@ -70,12 +70,6 @@ void ClickRunsButton(TNViewItem* item)
     };
 }
 
-void Show(TNViewItem* item, bool shown)
-{
-    if (item != nullptr)
-        View.ShowOrHideShowComponent(item, shown);
-}
-
 } // namespace
 
 uint64_t TfrmUnidlgDLMR1::NewDialogId()
