@@ -892,15 +892,6 @@ public:
     // The signed-in parts built, every setting applied, the window shown as
     // the start-up setting says, the settings file saved.
     void AktivujNastaveni();
-    // AktivujNastaveni's steps.
-    void ApplyDisplayFont();
-    // The value of "SettingsAfterStartup".
-    int32_t ApplyUserAndMenuSettings();
-    void RestorePageSettings();
-    void ApplyTrayAndFrameSettings();
-    void StartClockAndDefaultView();
-    void ShowAfterSettings(int32_t afterStartup);
-    void AktivujNastaveni_CreateComponents();
     // Stores the window's state, position and size; only with `store`.
     void UlozHodnotyNastaveni(bool store);
     void mnuSettingsAutoHideClick();
@@ -928,6 +919,15 @@ public:
     ClockMark clockMark;
 
 private:
+    // AktivujNastaveni's steps.
+    void ApplyDisplayFont();
+    // The value of "SettingsAfterStartup".
+    int32_t ApplyUserAndMenuSettings();
+    void RestorePageSettings();
+    void ApplyTrayAndFrameSettings();
+    void StartClockAndDefaultView();
+    void ShowAfterSettings(int32_t afterStartup);
+    void AktivujNastaveni_CreateComponents();
     void InstallSettingsAndClockHooks();
     void RemoveSettingsAndClockHooks();
 
