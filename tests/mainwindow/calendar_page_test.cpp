@@ -469,6 +469,40 @@ TEST_F(CalendarPage, RefreshRebuildsEveryDayboxUnlessInhibited)
     EXPECT_EQ(LogCount("[ShowCalendarView][BEGIN]"), updates);
 }
 
+TEST_F(CalendarPage, HiddenViewsAreRefilledAndLaidOutOnlyWhenForced)
+{
+    Open(4);
+    PressViewBy("View_ByWeek");
+    // The week of Tuesday 11 March 2025.
+    TNViewItem* week = View.GetComponent("scrollCalendar_WeekDaybox");
+    ASSERT_NE(week, nullptr);
+    EXPECT_EQ(week->Times[0].Den, 10);
+    EXPECT_EQ(week->Times[0].Hodina, 0);
+    EXPECT_EQ(week->Times[0].Minuta, 0);
+    EXPECT_EQ(week->Times[1].Den, 16);
+    // The fill counts days from midnight; the range the view was created
+    // with ends at Sunday 24:00.
+    EXPECT_EQ(LogCount("[CreateCalendarComponents_WeekView] ThisWeekMonday = 10.03.2025 00:00:00"), 1);
+    EXPECT_EQ(LogCount("[CreateCalendarComponents_WeekView] ThisWeekSunday = 16.03.2025 24:00:00"), 1);
+
+    // The month view is hidden now.
+    plat::TPanel* month = View.GetComponent("scrollCalendar_Month")->Panel.Get();
+    const plat::TRect laidOut{month->Left(), month->Top(), month->Left() + month->Width(),
+                              month->Top() + month->Height()};
+    month->SetBounds(1, 1, 10, 10);
+    Main().ResizeCalendarView(4, false);
+    EXPECT_EQ(month->Width(), 10) << "an unchanged desk lays out no hidden view";
+    Main().ResizeCalendarView(4, true);
+    EXPECT_EQ(month->Left(), laidOut.Left);
+    EXPECT_EQ(month->Width(), laidOut.Width());
+
+    const int fills = LogCount("[UpdateActuallyShownData_MonthView][BEGIN]");
+    Main().UpdateCalendarView(4, false);
+    EXPECT_EQ(LogCount("[UpdateActuallyShownData_MonthView][BEGIN]"), fills);
+    Main().UpdateCalendarView(4, true);
+    EXPECT_EQ(LogCount("[UpdateActuallyShownData_MonthView][BEGIN]"), fills + 1);
+}
+
 TEST_F(CalendarPage, RedlinesAnswerTheLastBuiltViewsDaybox)
 {
     Main().DestroyCalendarComponents();
