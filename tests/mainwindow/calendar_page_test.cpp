@@ -4,6 +4,7 @@
 
 #include "tests/mainwindow/pages_fixture.h"
 
+#include "foundation/common.h"
 #include "foundation/pim_array.h"
 #include "foundation/setup.h"
 #include "model/organizers.h"
@@ -27,6 +28,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -525,8 +529,12 @@ protected:
     static std::string Golden(const char* name) { return DALMORA_TEST_DATA_DIR "calendar/" + std::string(name); }
     static std::string Output() { return DALMORA_BINARY_DIR "gui-test-output"; }
 
+    // The goldens show Prague's wall clock, whatever the machine's zone.
     void SetUp() override
     {
+        const char* zone = getenv("TZ");
+        savedZone_ = zone != nullptr ? std::optional<std::string>(zone) : std::nullopt;
+        UseZone("Europe/Prague");
         CalendarPage::SetUp();
         (**clock_).SetUnixSeconds(kNow + 86400);
         AddRecord(Account(0), {.ID = 9401, .Type = 3, .Day = 10, .Hour = 9, .Text = "Porada týmu"});
@@ -534,6 +542,23 @@ protected:
         AddRecord(Account(0), {.ID = 9403, .Type = 3, .Day = 14, .Hour = 8, .Text = "Cesta do Brna"});
         AddRecord(Account(0), {.ID = 9404, .Type = 3, .Day = 27, .Hour = 16, .Text = "Koncert"});
     }
+    void TearDown() override
+    {
+        CalendarPage::TearDown();
+        UseZone(savedZone_ ? savedZone_->c_str() : nullptr);
+    }
+
+private:
+    static void UseZone(const char* zone)
+    {
+        if (zone != nullptr)
+            setenv("TZ", zone, 1);
+        else
+            unsetenv("TZ");
+        tzset();
+        TNCommon::SetTimeZoneOffset(TNCommon::SystemTimeZoneOffset());
+    }
+    std::optional<std::string> savedZone_;
 };
 
 TEST_F(CalendarGolden, MonthViewOfMarch)
