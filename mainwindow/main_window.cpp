@@ -358,6 +358,7 @@ void TfrmMainDLMR1::CreateTimers()
     timerEditRecord = MakeTimer(this, "timerEditRecord", 250);
     timerEditRecord->OnTimer = [this](plat::TComponent*) { timerEditRecordTimer(); };
     CreateAlertTimers();
+    CreateSideboardTimers();
 }
 
 void TfrmMainDLMR1::CreateMainComponents()
@@ -565,6 +566,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallSettingsAndClockHooks();
     InstallPagesHooks();
     InstallRecordListHooks();
+    InstallSearchHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -594,4 +596,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveSettingsAndClockHooks();
     RemovePagesHooks();
     RemoveRecordListHooks();
+    RemoveSearchHooks();
 }
