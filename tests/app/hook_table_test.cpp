@@ -17,7 +17,6 @@ namespace {
 const std::set<std::string> kWaitingForPages = {
     "MainWindowHooks.ReplaceShownNoteId",
     "PagesHooks.SaveEditedNote",
-    "PagesHooks.HandOverSearchResults",
     "SessionHooks.StopZentorSeconds",
     "ViewMainHooks.ResizeZentor",
 };
