@@ -188,7 +188,7 @@ void TfrmMainDLMR1::CreateSearchComponents()
             if (plat::TLabel* overlay = find->TitleLabel.Get())
                 overlay->OnClick = [this](plat::TComponent* sender) { btnSearchFindClick(sender); };
         }
-        View.CreateComponent(cmpLabel, "labelSearchInfo", this, pSearchDesk, 0, kFirstInfo, 1, -1, nullptr, nullptr, 3);
+        View.CreateComponent(cmpLabel, "labelSearchInfo", this, pSearchDesk, 0, "", 1, -1, nullptr, nullptr, 3);
         View.SetText("labelSearchInfo", kFirstInfo, false, 0);
         for (const SearchListShape& shape : kLists) {
             TNViewItem* list =
@@ -203,7 +203,7 @@ void TfrmMainDLMR1::CreateSearchComponents()
                 list->TopBarHeight = 32;
                 if (TNViewItem* prepared = View.priToolbar(toolbar, cmpButton, "SelectedTagTitle", 0)) {
                     prepared->ButtonTitle = TNString(shape.title);
-                    prepared->LayoutCode = -999;
+                    prepared->AutoWidth = 1;
                     View.AddToolbarComponent(prepared);
                 }
             }

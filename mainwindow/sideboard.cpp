@@ -217,6 +217,7 @@ void TfrmMainDLMR1::CreateSideboardComponents()
                     return static_cast<TNViewItem*>(nullptr);
                 prepared->ButtonTitle = TNString(caption);
                 prepared->IconName = TNString(icon);
+                prepared->AutoWidth = 1;
                 return View.AddToolbarComponent(prepared);
             };
             TNViewItem* add = addButton("NewSubrecord", "Nový podúkol...", "imgNewSubrecord", 0);

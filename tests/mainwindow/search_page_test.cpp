@@ -174,6 +174,14 @@ protected:
                    ? inner.Records->Items[0]->Text.Text
                    : "";
     }
+    // The page starts job 7 for the text.
+    void Search(const char* text)
+    {
+        g.SetSearchText(TNString(text));
+        const int before = Jobs7();
+        Main().UpdateSearch(0);
+        ASSERT_EQ(Jobs7(), before + 1);
+    }
     // Runs what was posted to the main loop.
     static void Drain()
     {
@@ -214,9 +222,7 @@ TEST_F(SearchPage, TheHandOverFillsTheFourListsAndShowsThePage)
     int32_t count = 0;
     for (int32_t pos = 0; pos < Account(0).Records->Count; ++pos)
         results->Append(Account(0).Records->Items[pos], &count);
-    g.SetSearchText(TNString("schůzka"));
-    Main().searchJobGeneration = TNView::ShownDataGeneration();
-
+    Search("schůzka");
     PagesHooks.HandOverSearchResults(results, count);
     EXPECT_EQ(Listed(0), (std::vector<uint32_t>{1}));
     EXPECT_EQ(Listed(1), (std::vector<uint32_t>{2}));
@@ -228,6 +234,7 @@ TEST_F(SearchPage, TheHandOverFillsTheFourListsAndShowsThePage)
 
     timers_->Advance(1);
     EXPECT_EQ(Main().controlActive, TfrmMainDLMR1::kSearch) << "the page comes up";
+    EXPECT_EQ(Listed(0), (std::vector<uint32_t>{1})) << "showing keeps the lists";
     EXPECT_EQ(Main().timerSearch->Tag(), 0);
     // The first card of each list shows its record.
     for (int list = 0; list < 3; ++list) {
@@ -245,7 +252,7 @@ TEST_F(SearchPage, TheHandOverFillsTheFourListsAndShowsThePage)
 
 TEST_F(SearchPage, NothingFoundShowsOnePlaceholderPerList)
 {
-    Main().searchJobGeneration = TNView::ShownDataGeneration();
+    Search("nic");
     PagesHooks.HandOverSearchResults(std::make_shared<TNPIMRecordList>(), 0);
     for (int list = 0; list < 4; ++list) {
         EXPECT_EQ(Inner(list).ListItemsCount, 1) << kLists[list];
@@ -260,7 +267,7 @@ TEST_F(SearchPage, ResultsOfAReplacedDataSetAreDropped)
     auto results = std::make_shared<TNPIMRecordList>();
     int32_t count = 0;
     results->Append(Account(0).Records->Items[0], &count);
-    Main().searchJobGeneration = TNView::ShownDataGeneration();
+    Search("schůzka");
     TNView::NoteShownDataReplaced();
     PagesHooks.HandOverSearchResults(results, count);
     for (int list = 0; list < 4; ++list)
@@ -279,7 +286,7 @@ TEST_F(SearchPage, TheShownResultsLiveUntilTheNextSearchReplacesThem)
         nameDay->HasBegin = true;
         nameDay->Begin.SetDate(20, 3, 2025);
         ASSERT_TRUE(results->AppendOwned(std::move(nameDay), &count));
-        Main().searchJobGeneration = TNView::ShownDataGeneration();
+        Search(("jmeniny " + std::to_string(search)).c_str());
         std::weak_ptr<TNPIMRecordList> current = results;
         PagesHooks.HandOverSearchResults(std::move(results), count);
         EXPECT_TRUE(previous.expired()) << "search " << search;
@@ -296,8 +303,7 @@ TEST_F(SearchPage, TheJobHandsItsResultsToTheMainThread)
     RecordAt(Account(0), AddRecord(Account(0), {.ID = 1, .Day = 12, .Text = "schůzka zítra"}))
         .SearchablePlainText.Set("schuzka zitra");
     RecordAt(Account(0), AddRecord(Account(0), {.ID = 2, .Year = 0, .Text = "nákup"})).SearchablePlainText.Set("nakup");
-    g.SetSearchText(TNString("schůzka"));
-    Main().searchJobGeneration = TNView::ShownDataGeneration();
+    Search("schůzka");
     std::thread worker([] {
         JobBody job;
         job.Tag = 7;
