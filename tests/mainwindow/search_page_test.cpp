@@ -14,6 +14,7 @@
 #include "platform/core/main_loop.h"
 #include "platform/gui/edit.h"
 #include "platform/gui/label.h"
+#include "platform/gui/notebook.h"
 #include "platform/gui/panel.h"
 #include "platform/gui/timer.h"
 #include "tests/mainwindow/pages_fixture.h"
@@ -314,6 +315,45 @@ TEST_F(SearchPage, TheJobHandsItsResultsToTheMainThread)
     Drain();
     EXPECT_EQ(Listed(1), (std::vector<uint32_t>{1}));
     EXPECT_EQ(FirstText(2), "Žádné výsledky");
+}
+
+// The thread each hand-over ran on, then the window's own entry.
+std::vector<std::thread::id> handOverThreads;
+void (*windowHandOver)(std::shared_ptr<TNPIMRecordList>, int32_t) = nullptr;
+
+TEST_F(SearchPage, SearchesWhileThePageIsResizedFillTheListsOnTheMainThread)
+{
+    for (uint32_t id = 1; id <= 40; ++id)
+        RecordAt(Account(0),
+                 AddRecord(Account(0), {.ID = id, .Day = static_cast<int32_t>(1 + id % 28), .Text = "schůzka"}))
+            .SearchablePlainText.Set("schuzka");
+    windowHandOver = PagesHooks.HandOverSearchResults;
+    handOverThreads.clear();
+    PagesHooks.HandOverSearchResults = [](std::shared_ptr<TNPIMRecordList> results, int32_t count) {
+        handOverThreads.push_back(std::this_thread::get_id());
+        windowHandOver(std::move(results), count);
+    };
+    for (int search = 0; search < 50; ++search) {
+        Main().ForgetLastSearchText();
+        Search("schůzka");
+        std::thread worker([] {
+            JobBody job;
+            job.Tag = 7;
+            job.RunJob();
+        });
+        for (int width = 600; width < 900; width += 60) {
+            Main().gDesk->SetBounds(0, 0, width, 500);
+            Main().ResizeSearchComponents();
+        }
+        worker.join();
+        Drain();
+        timers_->Advance(1);
+        ASSERT_EQ(Inner(0).ListItemsCount + Inner(1).ListItemsCount, 40) << "search " << search;
+    }
+    PagesHooks.HandOverSearchResults = windowHandOver;
+    EXPECT_EQ(handOverThreads.size(), 50u);
+    for (const std::thread::id& thread : handOverThreads)
+        EXPECT_EQ(thread, std::this_thread::get_id());
 }
 
 } // namespace
