@@ -312,7 +312,7 @@ void SeedDemoAccount(ServiceSet& set, int64_t now, const std::string& password)
                                      "etn\xED",
                                      now - 7 * kDay));
     sync.Seed(kRecords, RecordFields(3, "Sch\xF9zka rodi\xE8\xF9 ve \x9Akole", now + 60 * 60));
-    sync.Seed(kRecords, RecordFields(1, "P\xF8ipravit podklady na sch\xF9zku", 0));
+    sync.Seed(kRecords, RecordFields(1, "Sch\xF9zka t\xFDmu: p\xF8ipravit z\xE1pis", 0));
 }
 
 const char* ControlsHelp()
