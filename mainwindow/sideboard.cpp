@@ -26,6 +26,7 @@
 #include "view/image_table.h"
 #include "view/view.h"
 
+#include <cstdio>
 #include <string>
 
 std::string SideboardAuthorCaption(uint32_t creatorId, uint32_t userId, const char* contactName,
@@ -112,7 +113,7 @@ std::string SubrecordName(int32_t number)
     return "btnSideboardSubrecord" + std::to_string(number);
 }
 
-TNViewItem* RowTemplate(int32_t fontSize)
+TNViewItem* RowTemplate()
 {
     auto* shape = new TNViewItem();
     shape->Init();
@@ -123,7 +124,6 @@ TNViewItem* RowTemplate(int32_t fontSize)
     shape->TextInsetX = 4;
     shape->IconPosition = 3;
     shape->WordWrap = 1;
-    shape->KindValue10 = fontSize;
     return shape;
 }
 
@@ -229,7 +229,7 @@ void TfrmMainDLMR1::CreateSideboardComponents()
         plat::TJvPanel* content = ContentOf(scrollbox);
         for (const RowShape& shape : kRows) {
             TNViewItem* row =
-                View.CreateComponent(cmpButton, shape.name, this, content, 0, "", 1, -1, RowTemplate(10), scrollbox, 3);
+                View.CreateComponent(cmpButton, shape.name, this, content, 0, "", 1, -1, RowTemplate(), scrollbox, 3);
             if (row == nullptr)
                 continue;
             row->SetFlatButtonColors(kWhite);
@@ -354,7 +354,7 @@ void TfrmMainDLMR1::FillSideboardSubtasks(const TNPIMRecord& record, bool showHi
     }
     for (const Subtask& sub : subtasks) {
         TNViewItem* button = View.CreateComponent(cmpButton, SubrecordName(sideboardSubrecordsCount).c_str(), this,
-                                                  content, 0, "", 1, -1, RowTemplate(10), scrollbox, 3);
+                                                  content, 0, "", 1, -1, RowTemplate(), scrollbox, 3);
         if (button == nullptr)
             continue;
         button->UIntValue = sub.ID;

@@ -278,7 +278,7 @@ TEST_F(SearchPage, ResultsOfAReplacedDataSetAreDropped)
 TEST_F(SearchPage, TheShownResultsLiveUntilTheNextSearchReplacesThem)
 {
     std::weak_ptr<TNPIMRecordList> previous;
-    for (int search = 0; search < 20; ++search) {
+    for (int search = 0; search < 100; ++search) {
         auto results = std::make_shared<TNPIMRecordList>();
         int32_t count = 0;
         auto nameDay = std::make_unique<TNPIMRecord>();
