@@ -878,6 +878,9 @@ public:
     void ResizeSideboardRows(TNViewItem* scrollbox, int32_t width, int32_t* height);
     // The panel's left edge once slid in.
     int32_t SideboardFinalLeft();
+    // The page area changed size: an open panel follows it and stacks its
+    // rows anew.
+    void ResizeSideboard();
     // The picture's control while the panel shows one.
     plat::TImage* SideboardImage() const { return sideboardImage_.Get(); }
     void timerSideboardTimer();

@@ -478,6 +478,21 @@ void TfrmMainDLMR1::OpenSideboard(TNPIMRecord* record, bool slideIn)
     });
 }
 
+void TfrmMainDLMR1::ResizeSideboard()
+{
+    Guarded("[TfrmMainDLMR1::ResizeSideboard]", [&] {
+        TNViewItem* scrollbox = View.GetComponent(kScrollbox);
+        if (pSideboard == nullptr || !pSideboard->Visible() || scrollbox == nullptr || pDesk == nullptr)
+            return;
+        // A panel still sliding in keeps its place; the slide ends at the new edge.
+        const int32_t left = timerSideboard->Enabled() ? pSideboard->Left() : SideboardFinalLeft();
+        pSideboard->SetBounds(left, pDesk->Top(), sideboardWidth, pDesk->Height());
+        sideboardLayoutCounter = 0;
+        View.ResizeScrollbox(scrollbox, 0, 0, sideboardWidth, pSideboard->Height(), true, 1, 0,
+                             "TfrmMainDLMR1::ResizeSideboard");
+    });
+}
+
 void TfrmMainDLMR1::ReopenSideboard()
 {
     Guarded("[TfrmMainDLMR1::ReopenSideboard]", [&] {

@@ -264,6 +264,31 @@ TEST_F(Sideboard, SlidesInToTwoPixelsFromTheRightEdge)
     }
 }
 
+TEST_F(Sideboard, AnOpenPanelFollowsThePageAreaAndStacksItsRowsAnew)
+{
+    AddRecord(Account(0), {.ID = 33, .Year = 0, .Text = "Úkol"});
+    Open(33);
+    Layout();
+    ASSERT_EQ(Main().sideboardLayoutCounter, 2);
+    Row("btnSideboardRecordTime")->UIntValue = 33;
+    View.SetButtonTitle(Row("btnSideboardRecordTime"), "11.03.2025 v 10:00", "", 0, 0, true, false);
+    // The page area shrinks (an information strip opens above it).
+    plat::TPanel& desk = *Main().pDesk;
+    desk.SetBounds(desk.Left(), desk.Top() + 40, desk.Width(), desk.Height() - 40);
+    ASSERT_TRUE(Main().pSideboard->Visible());
+    EXPECT_EQ(Main().pSideboard->Top(), desk.Top());
+    EXPECT_EQ(Main().pSideboard->Height(), desk.Height());
+    EXPECT_EQ(Main().pSideboard->Left(), Main().ClientWidth() - 300 - 2);
+    EXPECT_TRUE(Shown("btnSideboardRecordTime")) << "the rows were stacked again";
+
+    // A resize of the window closes the panel, as Esc does.
+    Main().SetBounds(0, 0, 900, 650);
+    for (int step = 0; step < 10; ++step)
+        timers_->Advance(100);
+    EXPECT_FALSE(Main().pSideboard->Visible());
+    EXPECT_EQ(Main().sideboardLayoutCounter, 0);
+}
+
 TEST_F(Sideboard, EscapeAndTheCloseButtonHideThePanel)
 {
     AddRecord(Account(0), {.ID = 31, .Year = 0, .Text = "Úkol"});
