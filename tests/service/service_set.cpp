@@ -231,7 +231,8 @@ void SeedDemoAccount(ServiceSet& set, int64_t now, const std::string& password)
     sync.Seed(kRecords, weekly);
     sync.Seed(kRecords, RecordFields(8, "Narozeniny Boba", now + 3 * kDay, true));
 
-    // Tasks with importance and tags, one with a subtask; two notes.
+    // Tasks of every importance (99, 10, 0, -10), one with a subtask, two
+    // tags on some of them; three notes.
     auto urgent = RecordFields(1, "Zaplatit n\xE1jem", now + kDay);
     urgent["Importance"] = "99";
     const uint32_t rent = sync.Seed(kRecords, urgent);
@@ -241,16 +242,20 @@ void SeedDemoAccount(ServiceSet& set, int64_t now, const std::string& password)
     auto sub = RecordFields(1, "Sehnat projektor", 0);
     sub["ParentID"] = std::to_string(talk);
     sync.Seed(kRecords, sub);
+    const uint32_t milk = sync.Seed(kRecords, RecordFields(1, "Koupit ml\xE9ko", 0));
+    auto cellar = RecordFields(1, "Uklidit sklep", 0);
+    cellar["Importance"] = "-10";
+    const uint32_t tidy = sync.Seed(kRecords, cellar);
     sync.Seed(kRecords, RecordFields(2,
                                      "N\xE1kupn\xED seznam: chl\xE9"
                                      "b, ml\xE9ko",
                                      0));
     sync.Seed(kRecords, RecordFields(2, "N\xE1pady na d\xE1rky", 0));
-    const uint32_t home = sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)}, {"Title", "Domov"}});
-    const uint32_t work = sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)},
-                                            {"Title", "Pr\xE1"
-                                                      "ce"}});
-    for (auto [record, tag] : {std::pair{rent, home}, std::pair{talk, work}})
+    sync.Seed(kRecords, RecordFields(2, "Hesla k Wi-Fi", 0));
+    const uint32_t shopping =
+        sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)}, {"Title", "N\xE1kup"}});
+    const uint32_t home = sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)}, {"Title", "Doma"}});
+    for (auto [record, tag] : {std::pair{rent, home}, std::pair{milk, shopping}, std::pair{tidy, home}})
         sync.Seed(kTagsAssign, {{"OrganizerID", std::to_string(kAliceOrganizer)},
                                 {"RecordID", std::to_string(record)},
                                 {"TagID", std::to_string(tag)}});
