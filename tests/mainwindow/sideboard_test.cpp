@@ -327,6 +327,37 @@ TEST_F(Sideboard, SubtaskClickOpensThePanelOnItByItsTimer)
     EXPECT_EQ(Main().sideboardRecordId, 41u);
 }
 
+TEST_F(Sideboard, ATaskClickedTwiceOnTheTasksPageListsItsVisibleSubtask)
+{
+    for (const char* name : {"btnTasksTags_Scheduled", "btnTasksTags_Important", "btnTasksTags_WithoutTag"})
+        ::Setup.SetValue(name, 0, TNSetupItem::kBool);
+    ::Setup.SetValue("btnTasksTags_AllTasks", 1, TNSetupItem::kBool);
+    AddRecord(Account(0), {.ID = 60, .Year = 0, .Text = "Naplánovat výlet"});
+    RecordAt(Account(0), AddRecord(Account(0), {.ID = 61, .Year = 0, .Text = "Koupit jízdenky"})).ParentID = 60;
+    TNPIMRecord& hidden = RecordAt(Account(0), AddRecord(Account(0), {.ID = 62, .Year = 0, .Text = "Zabalit stan"}));
+    hidden.ParentID = 60;
+    hidden.Hidden = true;
+    Click(TfrmMainDLMR1::kTasks);
+    timers_->Advance(1);
+    TNViewItem* list = View.GetComponent("scrollTasksList");
+    ASSERT_NE(list, nullptr);
+    TNViewItem* card = nullptr;
+    for (int32_t i = 0; i < View.ItemsCount && card == nullptr; ++i) {
+        TNViewItem* item = View.Items[i];
+        if (item != nullptr && item->Type == cmpRecord && item->ParentItem == list && item->record_id == 60 &&
+            item->Panel.Get()->Visible())
+            card = item;
+    }
+    ASSERT_NE(card, nullptr) << "the task's card";
+    Main().recordClick(card->Panel.Get());
+    EXPECT_FALSE(Main().pSideboard->Visible()) << "the first click selects";
+    Main().recordClick(card->Panel.Get());
+    ASSERT_TRUE(Main().pSideboard->Visible());
+    EXPECT_EQ(Main().sideboardRecordId, 60u);
+    ASSERT_EQ(Main().sideboardSubrecordsCount, 1);
+    EXPECT_EQ(Caption("btnSideboardSubrecord0"), "Koupit jízdenky");
+}
+
 class SideboardPicture : public Sideboard {
 protected:
     void SetUp() override
