@@ -46,6 +46,19 @@ int LocalWeekday(int64_t unixTime)
     return local.tm_wday == 0 ? 7 : local.tm_wday;
 }
 
+// The Unix time of today's hour:minute, locally (the day of `unixTime`).
+int64_t LocalTodayAt(int64_t unixTime, int hour, int minute = 0)
+{
+    std::time_t t = static_cast<std::time_t>(unixTime);
+    std::tm local{};
+    localtime_r(&t, &local);
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = 0;
+    local.tm_isdst = -1;
+    return static_cast<int64_t>(std::mktime(&local));
+}
+
 long Number(const FormFields& fields, const char* key, long fallback)
 {
     std::string value = FieldValue(fields, key);
@@ -230,6 +243,20 @@ void SeedDemoAccount(ServiceSet& set, int64_t now, const std::string& password)
         "{\"Range\":0,\"RepeatWeekly\":1,\"RepeatWeeklyDay" + std::to_string(LocalWeekday(now + 2 * kDay)) + "\":1}";
     sync.Seed(kRecords, weekly);
     sync.Seed(kRecords, RecordFields(8, "Narozeniny Boba", now + 3 * kDay, true));
+
+    // The calendar's day: two events at fixed hours of today, one from this
+    // evening to tomorrow morning, and a task due today with no time.
+    for (auto [hour, text] : {std::pair{9, "Sn\xED"
+                                           "dan\xEC s klientem"},
+                              std::pair{14, "Kontrola rozpo\xE8tu"}}) {
+        auto event = RecordFields(3, text, LocalTodayAt(now, hour));
+        SetEnd(event, LocalTodayAt(now, hour + 1));
+        sync.Seed(kRecords, event);
+    }
+    auto overnight = RecordFields(3, "No\xE8n\xED vlak", LocalTodayAt(now, 20));
+    SetEnd(overnight, LocalTodayAt(now + kDay, 8));
+    sync.Seed(kRecords, overnight);
+    sync.Seed(kRecords, RecordFields(1, "Odeslat fakturu", LocalTodayAt(now, 12), true));
 
     // Tasks of every importance (99, 10, 0, -10), one with a subtask, two
     // tags on some of them; three notes.
