@@ -399,5 +399,6 @@ void TfrmMainDLMR1::pDeskResize()
         const ControlView* view = FindControlView(controlActive);
         if (view != nullptr && ControlViewCreated(*view, ControlButton(controlActive)))
             view->layout(*pages_);
+        ResizeSideboard();
     });
 }

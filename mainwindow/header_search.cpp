@@ -131,6 +131,9 @@ void TfrmMainDLMR1::editSearchSearchExit(plat::TComponent* sender)
 
 void TfrmMainDLMR1::editSearchSearchKeyDown(plat::TComponent* sender, uint16_t& key)
 {
+    // Enter on the page searches again, even for the same text.
+    if (key == kVkReturn)
+        ForgetLastSearchText();
     editHeaderSearchKeyDown(sender, key);
 }
 

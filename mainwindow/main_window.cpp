@@ -362,6 +362,7 @@ void TfrmMainDLMR1::CreateTimers()
     timerEditRecord = MakeTimer(this, "timerEditRecord", 250);
     timerEditRecord->OnTimer = [this](plat::TComponent*) { timerEditRecordTimer(); };
     CreateAlertTimers();
+    CreateSideboardTimers();
 }
 
 void TfrmMainDLMR1::CreateMainComponents()
@@ -569,6 +570,7 @@ void TfrmMainDLMR1::InstallHooks()
     InstallSettingsAndClockHooks();
     InstallPagesHooks();
     InstallRecordListHooks();
+    InstallSearchHooks();
 }
 
 void TfrmMainDLMR1::RemoveHooks()
@@ -598,4 +600,5 @@ void TfrmMainDLMR1::RemoveHooks()
     RemoveSettingsAndClockHooks();
     RemovePagesHooks();
     RemoveRecordListHooks();
+    RemoveSearchHooks();
 }

@@ -38,6 +38,7 @@ class TNPIMOrganizer;
 class TNPIMRecord;
 class TNPIMRecordList;
 class TNViewInner;
+struct TNModelImage;
 class TNSoundTable;
 class TNViewItem;
 class TNWebAnswer;
@@ -930,6 +931,94 @@ private:
     void AktivujNastaveni_CreateComponents();
     void InstallSettingsAndClockHooks();
     void RemoveSettingsAndClockHooks();
+
+public:
+    // ---- Pages: the record side panel (sideboard.cpp).
+    static constexpr int32_t kSideboardWidth = 300;
+    // The panel's width; it slides in to the client width less this less 2.
+    int32_t sideboardWidth = kSideboardWidth;
+    // The shown record (ID 0: none) and its account; cleared on hide.
+    uint32_t sideboardRecordId = 0;
+    int32_t sideboardPimSrvPos = 0;
+    // The number of subtask buttons in the panel.
+    int32_t sideboardSubrecordsCount = 0;
+    // Rows are stacked by the first two layouts after an opening only.
+    int32_t sideboardLayoutCounter = 0;
+    plat::TTimer* timerSideboard = nullptr;
+    plat::TTimer* timerSideboardByID = nullptr;
+
+    void CreateSideboardComponents();
+    // Fills the panel for the record and shows it, sliding in with
+    // `slideIn`; a null record does nothing.
+    void OpenSideboard(TNPIMRecord* record, bool slideIn);
+    void HideSideboard();
+    // Tag 202: the shown record again, its rows laid out anew, in place.
+    void ReopenSideboard();
+    // The content-height callback of "scrollSideboard".
+    void ResizeSideboardRows(TNViewItem* scrollbox, int32_t width, int32_t* height);
+    // The panel's left edge once slid in.
+    int32_t SideboardFinalLeft();
+    // The page area changed size: an open panel follows it and stacks its
+    // rows anew.
+    void ResizeSideboard();
+    // The picture's control while the panel shows one.
+    plat::TImage* SideboardImage() const { return sideboardImage_.Get(); }
+    void timerSideboardTimer();
+    void timerSideboardByIDTimer();
+    void btnSideboardCloseClick();
+    void btnSideboardParentRecordClick();
+    void btnSideboardEditRecordClick();
+    void btnSideboardHyperlinkClick();
+    void btnSideboardSubRecordClick(TNViewItem* button);
+    void btnSideboardNewSubrecordClick(TNViewItem* button);
+    void btnSideboardOpenPageOrCalendarClick();
+    void FormMouseDown();
+
+private:
+    void CreateSideboardTimers();
+    void FillSideboardPicture(TNPIMRecord& record);
+    void FillSideboardSubtasks(const TNPIMRecord& record, bool showHidden);
+    void DeleteSideboardPicture();
+    TNPIMRecord* SideboardRecord();
+    // The picture the panel shows (its control in the rows, and the loaded
+    // picture, owned); null when none.
+    plat::TWeakRef<plat::TImage> sideboardImage_;
+    std::unique_ptr<TNModelImage, void (*)(TNModelImage*)> sideboardPicture_{nullptr, nullptr};
+    // Job 9 was started for this opening on this record (its ID; 0 none).
+    uint32_t sideboardPictureJobFor_ = 0;
+
+public:
+    // ---- Pages: the search page (search_page.cpp).
+    void CreateSearchComponents();
+    void ResizeSearchComponents();
+    // 0 starts a search for the current text, 1 shows the results.
+    void UpdateSearch(int32_t mode);
+    // Job 7's results, on the main thread: sorted into the four lists.
+    void PrepareSearchResults(std::shared_ptr<TNPIMRecordList> records, int32_t count);
+    // An empty list gets one placeholder card, owned by its inner.
+    void HandleNoSearchResults(TNViewInner* inner, const char* name, int32_t mode);
+    void PrepareInnerHeightsAndTops(TNViewInner* inner, int32_t count);
+    bool ResetSearchScrollboxes();
+    void ShowSearchResults(bool bringPageUp);
+    bool SearchTextUnchanged();
+    // "Najít" on the page: the same text searches again.
+    void btnSearchFindClick(plat::TComponent* sender);
+    void ForgetLastSearchText()
+    {
+        lastSearchText_.clear();
+        lastSearchTextSet_ = false;
+    }
+    // The shown-data generation job 7 started at.
+    uint32_t searchJobGeneration = 0;
+
+private:
+    void InstallSearchHooks();
+    static void RemoveSearchHooks();
+    std::atomic<uint8_t> searchBusy_{0};
+    std::string lastSearchText_;
+    bool lastSearchTextSet_ = false;
+    // The job's result list: it owns the name-day records the lists show.
+    std::shared_ptr<TNPIMRecordList> searchResults_;
 
 public:
     // One view of the control bar (control_bar.cpp).

@@ -50,6 +50,8 @@ void TNWindowPages::CreateHiddenView(int32_t view)
         Window().CreateTasksComponents();
     else if (view == 6)
         Window().CreateNotesComponents();
+    else if (view == 8)
+        Window().CreateSearchComponents();
     else
         TNPageServices::CreateHiddenView(view);
 }
@@ -94,6 +96,52 @@ void TNWindowPages::SetUpDayboxModeValues(int32_t mode, bool store)
 void TNWindowPages::ClearSignedInPageState()
 {
     Window().ClearCalendarPageState();
+}
+
+void TNWindowPages::CreateSideboardComponents()
+{
+    Window().CreateSideboardComponents();
+}
+
+void TNWindowPages::OpenSideboard(uint32_t recordId, int32_t pimSrvPos, bool slideIn)
+{
+    int32_t position = -1;
+    Window().OpenSideboard(Window().GetRecordWithPos(pimSrvPos, recordId, position), slideIn);
+}
+
+void TNWindowPages::HideSideboard()
+{
+    Window().HideSideboard();
+}
+
+void TNWindowPages::ReopenSideboard()
+{
+    Window().ReopenSideboard();
+}
+
+void TNWindowPages::FormMouseDown()
+{
+    Window().FormMouseDown();
+}
+
+void TNWindowPages::CreateSearchComponents(int32_t)
+{
+    Window().CreateSearchComponents();
+}
+
+void TNWindowPages::ResizeSearchComponents()
+{
+    Window().ResizeSearchComponents();
+}
+
+void TNWindowPages::UpdateSearch(int32_t mode)
+{
+    Window().UpdateSearch(mode);
+}
+
+bool TNWindowPages::SearchTextUnchanged()
+{
+    return Window().SearchTextUnchanged();
 }
 
 void TNWindowPages::CreateTasksComponents(int32_t)

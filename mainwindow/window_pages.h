@@ -27,6 +27,19 @@ public:
     void SetUpDayboxModeValues(int32_t mode, bool store) override;
     void ClearSignedInPageState() override;
 
+    // The record side panel.
+    void CreateSideboardComponents() override;
+    void OpenSideboard(uint32_t recordId, int32_t pimSrvPos, bool slideIn) override;
+    void HideSideboard() override;
+    void ReopenSideboard() override;
+    void FormMouseDown() override;
+
+    // The search page.
+    void CreateSearchComponents(int32_t flag) override;
+    void ResizeSearchComponents() override;
+    void UpdateSearch(int32_t mode) override;
+    bool SearchTextUnchanged() override;
+
     // The Tasks and Notes pages.
     void CreateTasksComponents(int32_t flag) override;
     void ResizeTasksComponents(int32_t flag) override;

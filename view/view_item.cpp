@@ -2,6 +2,7 @@
 
 #include "foundation/guard.h"
 #include "foundation/log.h"
+#include "model/record_lists.h"
 #include "model/records.h"
 #include "platform/gui/check_box.h"
 #include "platform/gui/combo_box.h"
@@ -157,6 +158,7 @@ void TNViewInner::FreeRows()
 {
     delete Records;
     Records = nullptr;
+    OwnedRecords.reset();
     FreeArray(Tops);
     FreeArray(Heights);
     LastTagID = -9999;

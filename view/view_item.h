@@ -33,6 +33,7 @@ class TTimer;
 } // namespace plat
 
 class TNPIMRecord;
+class TNPIMRecordList;
 class TNPIMRecords;
 class TNViewItem;
 class TNViewSharingItem;
@@ -215,6 +216,9 @@ public:
     // heights were measured at.
     uint32_t DataGeneration = 0;
     int32_t MeasuredWidth = -1;
+    // Records made for this list alone (placeholder cards), which Records
+    // points to; freed with the rows.
+    std::unique_ptr<TNPIMRecordList> OwnedRecords;
 };
 
 // The fields of a component, each with the default Init gives it.

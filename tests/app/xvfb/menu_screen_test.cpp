@@ -57,4 +57,22 @@ TEST_F(SignedInOnScreen, TheFileMenuOpensWithTheKeyboard)
     EXPECT_GT(records, 0) << "the demo's records were not saved";
 }
 
+// The connection panel at the status bar's right end turns green once the
+// program is connected: the online layer reaches the real window's bar.
+// The version beside it is left out, so that a new version needs no new
+// golden.
+TEST_F(SignedInOnScreen, TheStatusBarShowsTheConnection)
+{
+    auto copy = StartSignedIn();
+    const ScreenWindow main = FocusedMainWindow(copy->Pid());
+    ASSERT_NE(main.id, 0u);
+    const plat::TRect panel = plat::Rect(main.area.Right - 16, main.area.Bottom - 24, main.area.Right, main.area.Bottom);
+    EXPECT_TRUE(plat::testing::PngMatchesGolden(SettledScreenPng(panel), DALMORA_TEST_DATA_DIR "connection_panel_online.png",
+                                                DALMORA_GUI_OUTPUT_DIR, kTolerance, kMaxShare));
+    EXPECT_EQ(Count(ProgramLog(), "[TNWindowCalls][NO_WINDOW]"), 0);
+    EXPECT_TRUE(ExitedWithZero(RunClosingUtility()));
+    int status = -1;
+    ASSERT_TRUE(copy->Wait(status, 6000));
+}
+
 } // namespace
