@@ -338,6 +338,24 @@ TEST_F(SyncTest, ARecordAnsweredJustBeforeACrashMakesNoCopy)
     EXPECT_NE(fresh, 0u);
 }
 
+// A new tag of the organizer, as the tag dialog makes it; its temporary id.
+uint32_t NewTag(uint32_t organizerId, const std::string& title)
+{
+    TNModelWriteGuard lock;
+    TNPIMTags& tags = PIM[0]->Tags;
+    uint32_t id = tags.GetNextID();
+    if (id == 0 || !tags.Resize(tags.Count + 1))
+        return 0;
+    TNPIMTag& made = *tags.Items[tags.Count - 1];
+    made.ID = id;
+    made.OrganizerID = organizerId;
+    made.Title.Set(title.c_str());
+    made.PleaseSync = true;
+    tags.NoteIDChanged(tags.Count - 1);
+    tags.QueueForSave(tags.Count - 1);
+    return id;
+}
+
 // The same for a new tag and its assignment: each answer is lost to a
 // crash in turn, and the copy the next download brings confirms the item;
 // the assignment's copy is matched by the ids its tag's and record's own
@@ -348,19 +366,10 @@ TEST_F(SyncTest, ATagAndAnAssignmentAnsweredJustBeforeACrashMakeNoCopies)
     const std::string title = "Zahr\xE1"
                               "da";
     uint32_t record = NewRecord(501, "Zal\xEDt");
-    uint32_t tag = 0;
+    uint32_t tag = NewTag(501, title);
+    ASSERT_NE(tag, 0u);
     {
         TNModelWriteGuard lock;
-        TNPIMTags& tags = PIM[0]->Tags;
-        tag = tags.GetNextID();
-        ASSERT_TRUE(tags.Resize(tags.Count + 1));
-        TNPIMTag& made = *tags.Items[tags.Count - 1];
-        made.ID = tag;
-        made.OrganizerID = 501;
-        made.Title.Set(title.c_str());
-        made.PleaseSync = true;
-        tags.NoteIDChanged(tags.Count - 1);
-        tags.QueueForSave(tags.Count - 1);
         PIM[0]->TagsAssign.AddAssign(record, tag, 501);
     }
     EditRecord(record, [&](TNPIMRecord& r) { r.TagID = tag; });
@@ -453,6 +462,72 @@ TEST_F(SyncTest, ATagAndAnAssignmentAnsweredJustBeforeACrashMakeNoCopies)
     expectOneOfEach("loaded again from its file");
     EXPECT_EQ(sync_.LiveCount(test_service::kTags), 1);
     EXPECT_EQ(sync_.LiveCount(test_service::kTagsAssign), 1);
+}
+
+// The match after a restart is narrow: a tag of the same title in another
+// organizer, of another title, or deleted, and an assignment of the same
+// tag to another record, all new in the first download, confirm nothing;
+// the items never sent go up as they are.
+TEST_F(SyncTest, NearCopiesInTheFirstDownloadAfterARestartConfirmNothing)
+{
+    const std::string title = "Zahr\xE1"
+                              "da";
+    uint32_t serviceTag = sync_.Seed(test_service::kTags, {{"OrganizerID", "501"}, {"Title", "\x8Akola"}});
+    uint32_t mine = sync_.SeedRecord(501, "M\xF9j");
+    uint32_t other = sync_.SeedRecord(501, "Ciz\xED");
+    SignIn();
+    uint32_t tag = NewTag(501, title);
+    ASSERT_NE(tag, 0u);
+    {
+        TNModelWriteGuard lock;
+        PIM[0]->TagsAssign.AddAssign(mine, serviceTag, 501);
+    }
+    PIM[0]->Save(false, false);
+    // Made meanwhile by another party; none is a copy of the pending items.
+    std::vector<uint32_t> nearTags = {
+        sync_.Seed(test_service::kTags, {{"OrganizerID", "502"}, {"Title", title}}),
+        sync_.Seed(test_service::kTags, {{"OrganizerID", "501"}, {"Title", title + " 2"}}),
+        sync_.Seed(test_service::kTags, {{"OrganizerID", "501"},
+                                         {"Title", "zahr\xE1"
+                                                   "da"}}),
+        sync_.Seed(test_service::kTags, {{"OrganizerID", "501"}, {"Title", title}}),
+    };
+    ASSERT_TRUE(sync_.Tombstone(test_service::kTags, nearTags.back()));
+    uint32_t nearAssign = sync_.Seed(
+        test_service::kTagsAssign,
+        {{"OrganizerID", "501"}, {"RecordID", std::to_string(other)}, {"TagID", std::to_string(serviceTag)}});
+    size_t before = accounts_.Requests().size();
+    Restart(false);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+
+    std::vector<std::pair<int, uint32_t>> uploads = SentSince(accounts_, before).uploads;
+    EXPECT_EQ(std::count(uploads.begin(), uploads.end(), std::make_pair(int{TNPIM::kUploadTags}, tag)), 1);
+    EXPECT_EQ(std::count_if(uploads.begin(), uploads.end(),
+                            [](const auto& up) { return up.first == TNPIM::kUploadTagsAssign; }),
+              1);
+    EXPECT_EQ(sync_.LiveCount(test_service::kTags), 5) << "the pending tag is a tag of its own";
+    EXPECT_EQ(sync_.LiveCount(test_service::kTagsAssign), 2);
+    EXPECT_TRUE(service_.Violations().empty());
+
+    TNModelReadGuard lock;
+    const TNPIM& pim = *PIM[0];
+    const TNPIMTag* made = pim.Tags.GetTagByID(tag);
+    ASSERT_NE(made, nullptr);
+    EXPECT_LT(made->ID, kFirstLocalID);
+    EXPECT_EQ(std::count(nearTags.begin(), nearTags.end(), made->ID), 0);
+    EXPECT_EQ(made->OrganizerID, 501u);
+    int assigns = 0;
+    for (int32_t i = 0; i < pim.TagsAssign.Count; ++i) {
+        const TNPIMTagsAssignItem* a = pim.TagsAssign.Items[i];
+        if (a == nullptr || a->ID == 0 || a->Deleted != 0)
+            continue;
+        ++assigns;
+        EXPECT_LT(a->ID, kFirstLocalID);
+        EXPECT_FALSE(a->PleaseSync);
+        EXPECT_EQ(a->RecordID == mine, a->ID != nearAssign) << a->ID;
+    }
+    EXPECT_EQ(assigns, 2);
 }
 
 // Temporary ids start again after a restart, and the service takes an id
