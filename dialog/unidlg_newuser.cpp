@@ -37,6 +37,7 @@ constexpr int32_t kLastStep = 5;
 constexpr plat::TColor kWhite = 0xFFFFFF;
 constexpr plat::TColor kShadow = 0x404040;
 constexpr plat::TColor kRed = 0x0000FF;
+constexpr plat::TColor kPageBlue = 0xA05A2C;
 constexpr int32_t kWarning = 0x30;
 
 struct StepTexts {
@@ -67,6 +68,7 @@ plat::TLabel* MakeLabel(plat::TComponent* owner, plat::TWinControl* parent, cons
     label->SetParent(parent);
     label->SetTransparent(true);
     label->SetShowAccelChar(false);
+    label->SetAutoSize(true);
     label->SetLeft(30);
     label->SetTop(top);
     label->Font().SetColor(kWhite);
@@ -116,10 +118,14 @@ bool TfrmUnidlgDLMR1::AktivujDialog_NewUser()
         page->label6HintShadow->Font().SetColor(kShadow);
         page->label6Hint = MakeLabel(this, panel, "label6Hint", 20);
         for (plat::TLabel* hint : {page->label6HintShadow, page->label6Hint}) {
-            hint->Font().SetSize(20);
+            hint->Font().SetSize(16);
             hint->Font().SetStyle(plat::fsBold);
         }
-        page->label6HintShadow->SetLeft(31);
+        // The big title keeps its own box: the shadow lies one pixel off.
+        page->label6Hint->SetAutoSize(false);
+        page->label6Hint->SetBounds(30, 20, 365, 40);
+        page->label6HintShadow->SetAutoSize(false);
+        page->label6HintShadow->SetBounds(31, 21, 365, 40);
         page->label6Title = MakeLabel(this, panel, "label6Title", 90);
         page->edit6Value = new plat::TEdit(this);
         page->edit6Value->SetName("edit6Value");
@@ -138,16 +144,17 @@ bool TfrmUnidlgDLMR1::AktivujDialog_NewUser()
         page->btn6Continue->SetDefault(true);
         page->btn6Continue->OnClick = [this](plat::TComponent*) { btn6ContinueClick(); };
         page->label6Info = MakeLabel(this, panel, "label6Info", 240);
+        page->label6Info->SetAutoSize(false);
         page->label6Info->SetAlignment(plat::TAlignment::taCenter);
         page->label6Info->SetWordWrap(true);
-        page->label6Info->SetLeft(20);
-        page->label6Info->SetWidth(kPageWidth - 40);
+        page->label6Info->SetBounds(20, 240, kPageWidth - 40, 90);
         newUserPage = std::move(page);
         // The bar's OK is not this page's default button.
         btnUlozit->SetDefault(false);
     }
     timerNewUser->OnTimer = [this](plat::TComponent*) { timerNewUserTimer(); };
     SetCaption("Nový uživatelský účet");
+    panel->SetColor(kPageBlue);
     panel->SetBounds(0, 0, kPageWidth, kPageHeight);
     FitClientToPage(*panel);
     g.NewAccount.PageActive = 1;

@@ -25,7 +25,7 @@
 
 namespace {
 
-constexpr int32_t kPageWidth = 460;
+constexpr int32_t kPageWidth = 540;
 constexpr int32_t kMargin = 14;
 constexpr int32_t kGap = 7;
 constexpr size_t kMaxText = 128;
