@@ -33,6 +33,7 @@ class TNViewItem;
 struct TNNewUserPage;
 struct TNProfilePage;
 struct TNProxyPage;
+struct TNRecurrenceComponents;
 struct TNUniDialogPage;
 
 // The one dialog window of the program: every dialog is a page of its
@@ -180,6 +181,28 @@ public:
     void FormResize_ContactRequest();
     void AnswerContactRequest(int32_t acceptance);
 
+    // The recurrence editor page (unidlg_recurrence.cpp).
+    bool AktivujDialog_RecordRecurrence();
+    void FormResize_RecordRecurrence();
+    void RecurrenceFrequencyOrRangeChange(TNViewItem* sender);
+    void select8MonthlyDayOfMonthChange();
+    void select8MonthlyDayOfWeekInMonthChange();
+    void select8AnnuallyDayInMonthChange();
+    void select8AnnuallyDayOfWeekInMonthChange();
+    // false: the preview (this dialog's working record only); true: OK,
+    // which hands the rule to the record editor. False keeps the page.
+    bool SaveRecordRecurrence(bool save);
+    void ShowRecurrencePreview();
+    // The page's values as its components hold them.
+    TNRecurrenceComponents RecurrenceComponents() const;
+
+    // The delete-recurring-record page (unidlg_delete_recurring.cpp).
+    bool AktivujDialog_DeleteRecurringRecord();
+    void FormResize_DeleteRecurringRecord();
+    void btnDeleteRecurringRecordClick(plat::TComponent* sender);
+    // OK: deletes the chosen part of the series; false keeps the page.
+    bool Save_DeleteRecurringRecord();
+
     // ---- Fixed parts, made as a form designer would.
     plat::TPanel* pNadpis = nullptr;
     plat::TJvGradient* gradNadpis = nullptr;
@@ -269,7 +292,9 @@ public:
     // Set while the program fills the page: nothing counts as the user's.
     bool fillingPage = false;
     bool userChanged = false;
-    bool recurrenceEdited = false;
+    // Set when the recurrence page wrote another rule into the working
+    // record; the save then sends the rule.
+    uint8_t recurrenceChanged = 0;
     uint8_t recordDeleted = 0;
     int32_t pictureColumnWidth = 0;
     int32_t textHeight = 0;
@@ -325,6 +350,12 @@ private:
     void ShowSaveError(int32_t error);
     void WarnWhenOrganizerHidden(uint32_t organizerId);
     void SetEditRecordBottomBar();
+    void CreateRecurrenceComponents();
+    void SetRecurrenceComponents(const TNRecurrenceComponents& values, bool hasTime);
+    void BindRecurrenceChanges();
+    // The working record of the record editor that opened this page,
+    // reached through its slot at each use.
+    TNPIMRecord* RecurrenceParentRecord() const;
     void AddSomethingElse(int32_t type);
 
     // Set while the time logic writes fields.
@@ -356,3 +387,10 @@ void InstallNewAccountHooks();
 
 // The dialog in a slot, null when the slot is empty.
 TfrmUnidlgDLMR1* UniDialogInSlot(int32_t slot);
+
+// Change callbacks of the recurrence page's components and the click of
+// the delete-recurring page's options; each finds its dialog by the slot
+// the component carries.
+void RecurrenceFrequencyOrRangeItemChange(TNViewItem* item);
+void RecurrencePreviewItemChange(TNViewItem* item);
+void DeleteRecurringRecordOptionChange(TNViewItem* item);

@@ -55,10 +55,19 @@ TNViewItem* Make(TfrmUnidlgDLMR1& dialog, int8_t kind, const char* name, int32_t
                                 dialog.SlotIndex, nullptr, nullptr, 3);
 }
 
-void Show(TNViewItem* item, bool shown)
+// A click on a button's face runs the button's click, as one on its check
+// mark does: the view binds only the mark.
+void ClickRunsButton(TNViewItem* item)
 {
-    if (item != nullptr)
-        View.ShowOrHideShowComponent(item, shown);
+    plat::TLabel* face = item != nullptr ? item->TitleLabel.Get() : nullptr;
+    if (face == nullptr)
+        return;
+    const uint32_t id = item->ComponentId;
+    face->OnClick = [id](plat::TComponent*) {
+        TNViewItem* button = View.GetComponentById(id);
+        if (button != nullptr && button->OnButtonClick != nullptr)
+            button->OnButtonClick(button);
+    };
 }
 
 } // namespace
@@ -250,6 +259,7 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
         parent->OnButtonClick = [](TNViewItem* item) {
             WithEditor(item, [item](TfrmUnidlgDLMR1& d) { d.OpenRecordNext(item->UIntValue); });
         };
+        ClickRunsButton(parent);
     }
     TNViewItem* text = Make(*this, cmpMemo, "memo3Text", 1, "");
     OnTextChange(text, [](TfrmUnidlgDLMR1& d) { d.memo3TextResizeOnChange(); });
@@ -269,7 +279,8 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
         length->MinValue1 = -999999;
         length->MinValue2 = -1;
         length->MaxValue1 = 999999;
-        Make(*this, cmpButton, "btn3Recurrence", 1, "Opakování")->OnButtonClick = [](TNViewItem* item) {
+        TNViewItem* recurrence = Make(*this, cmpButton, "btn3Recurrence", 1, "Opakování");
+        recurrence->OnButtonClick = [](TNViewItem* item) {
             WithEditor(item, [item](TfrmUnidlgDLMR1& d) {
                 if (item->UIntValue > 0)
                     d.OpenRecordNext(item->UIntValue);
@@ -277,6 +288,7 @@ void TfrmUnidlgDLMR1::CreateEditRecordComponents()
                     d.btn3RecurrenceClick();
             });
         };
+        ClickRunsButton(recurrence);
         Make(*this, cmpComboBox, "select3Reschedule", 1, "Při nesplnění");
     }
     Make(*this, cmpAlert, "btn3Alerts", 1, "Upozornění");
@@ -647,14 +659,13 @@ void TfrmUnidlgDLMR1::RefreshRecurrenceButton()
     TNViewItem* button = View.GetComponent("btn3Recurrence");
     if (button == nullptr)
         return;
-    std::string title = "Neopakuje se [Změnit]";
-    if (editExisting) {
-        TNString sentence;
-        workingRecord->GetRecurrenceTitleString(&sentence);
-        title = Str(sentence);
-        if (workingRecord->RecurrenceMasterID > 0)
-            title += " [Otevřít]";
-    }
+    // A new record without a rule reads "Neopakuje se [Změnit]" too; one
+    // given a rule shows it.
+    TNString sentence;
+    workingRecord->GetRecurrenceTitleString(&sentence);
+    std::string title = Str(sentence);
+    if (workingRecord->RecurrenceMasterID > 0)
+        title += " [Otevřít]";
     button->UIntValue = workingRecord->RecurrenceMasterID;
     View.SetButtonTitle(button, title.c_str(), "", 0, 0, true, true);
 }
@@ -700,18 +711,12 @@ void TfrmUnidlgDLMR1::btn3RecurrenceClick()
         return;
     }
     EditorDateToRecordTime(begin, workingRecord->HasBegin, workingRecord->Begin);
-    TNString before;
-    workingRecord->GetRecurrenceTitleString(&before);
-    const int32_t frequency = workingRecord->RecurrenceFrequency;
     UniDialog("RecordRecurrence", static_cast<int32_t>(EditedRecordId()), 0, 0, 0, 0, recordAccount, i7(), 1);
     if (workingRecord == nullptr)
         return;
-    TNString after;
-    workingRecord->GetRecurrenceTitleString(&after);
-    if (frequency != workingRecord->RecurrenceFrequency || before.View() != after.View()) {
-        recurrenceEdited = true;
+    // A copy from the service arriving later must not undo the new rule.
+    if (recurrenceChanged)
         userChanged = true;
-    }
     RefreshRecurrenceButton();
 }
 

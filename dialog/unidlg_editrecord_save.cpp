@@ -257,7 +257,7 @@ void TfrmUnidlgDLMR1::WritePageInto(TNPIMRecord& record, bool isNew, int32_t sav
     EditorDateToRecordTime(end, record.HasEnd, record.End);
     record.CalcEventLength();
     record.CopyRecurrence(workingRecord.get());
-    record.PleaseSyncRecurrence = recurrenceEdited ||
+    record.PleaseSyncRecurrence = recurrenceChanged != 0 ||
                                   (record.RecurrenceFrequency > 0 && (beginChanged || endChanged)) ||
                                   (record.RecurrenceFrequency > 0 && !(begin.HasDate && begin.HasTime));
     if (record.RecurrenceFrequency > 0 && !begin.HasDate)

@@ -149,6 +149,25 @@ std::vector<std::unique_ptr<TNUniDialogPage>> BuiltPages()
     box->Hints = TNDialogHints::None;
     pages.push_back(std::move(box));
 
+    auto recurrence = std::make_unique<TNUniDialogPage>();
+    recurrence->Key = "RecordRecurrence";
+    recurrence->Build = [](TfrmUnidlgDLMR1& dialog) { return dialog.AktivujDialog_RecordRecurrence(); };
+    recurrence->Layout = [](TfrmUnidlgDLMR1& dialog) { dialog.FormResize_RecordRecurrence(); };
+    recurrence->Save = [](TfrmUnidlgDLMR1& dialog) { return dialog.SaveRecordRecurrence(true); };
+    recurrence->Close = {"Storno", 93};
+    recurrence->Ulozit = {"Uložit", 93};
+    recurrence->Placement = TNDialogPlacement::WorkArea;
+    pages.push_back(std::move(recurrence));
+
+    auto deleteRecurring = std::make_unique<TNUniDialogPage>();
+    deleteRecurring->Key = "DeleteRecurringRecord";
+    deleteRecurring->Build = [](TfrmUnidlgDLMR1& dialog) { return dialog.AktivujDialog_DeleteRecurringRecord(); };
+    deleteRecurring->Layout = [](TfrmUnidlgDLMR1& dialog) { dialog.FormResize_DeleteRecurringRecord(); };
+    deleteRecurring->Save = [](TfrmUnidlgDLMR1& dialog) { return dialog.Save_DeleteRecurringRecord(); };
+    deleteRecurring->Close = {"Storno", 93};
+    deleteRecurring->Ulozit = {"Smazat", 93};
+    pages.push_back(std::move(deleteRecurring));
+
     AddAccountPages(pages);
     return pages;
 }

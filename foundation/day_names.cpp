@@ -184,3 +184,14 @@ bool TNDayNames::SearchDayNames(const char* text, std::vector<TNDayNameMatch>& o
     today.SetToday();
     return SearchDayNames(text, today.Rok, out);
 }
+
+const TNDayNames& ProgramDayNames()
+{
+    // Never freed: jobs may still read it while the program ends.
+    static const TNDayNames* table = [] {
+        auto* names = new TNDayNames();
+        names->FillDayNames();
+        return names;
+    }();
+    return *table;
+}

@@ -69,3 +69,7 @@ public:
 private:
     std::vector<std::unique_ptr<TNDayName>> items_;
 };
+
+// The program's one name-day table, filled on first use (the main window's
+// construction asks for it before any page or job reads it).
+const TNDayNames& ProgramDayNames();

@@ -162,8 +162,14 @@ void TfrmMainDLMR1::ShowCalendarView(int32_t oldMode, int32_t newMode)
         const bool filterShown = Setup.GetInt("calendarShowFilter") >= 1;
         if (plat::TPanel* column = calendarFilterColumn_.Get())
             column->SetVisible(filterShown);
-        if (filterShown)
+        if (filterShown) {
+            const bool columnBuilt = View.GetComponent(kCalendarFilterName) != nullptr;
             CreateCalendarComponents_Filter();
+            // A column built only now missed the page layout of the first
+            // build and would stay at 0 x 0.
+            if (!columnBuilt && View.GetComponent(kCalendarFilterName) != nullptr)
+                ResizeCalendarComponents();
+        }
         if (CalendarViewScrollbox(newView) == nullptr)
             CreateCalendarView(newView);
         TNViewItem* shown = CalendarViewScrollbox(newView);

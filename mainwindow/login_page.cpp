@@ -14,6 +14,7 @@
 #include "online/login.h"
 #include "online/session_hooks.h"
 #include "platform/core/clock.h"
+#include "platform/core/codepage.h"
 #include "platform/gui/button.h"
 #include "platform/gui/combo_box.h"
 #include "platform/gui/dialogs.h"
@@ -43,10 +44,15 @@ constexpr int32_t kMaxNameLength = 128;
 constexpr int32_t kBlinkTag = 999;
 constexpr int64_t kRefusalPauseMs = 300;
 constexpr uint32_t kAutoLoginRetryMs = 10000;
-// A sign-in that got no answer from the service; the first while it is
+// A sign-in that got no answer from the service: the first while it is
 // tried again by itself.
 constexpr const char* kNoAnswerRetrying = "Služba neodpovídá. Další pokus o přihlášení za 10 s.";
 constexpr const char* kNoAnswer = "Služba neodpovídá. Zkuste se přihlásit později.";
+// The same with the transport's reason, which the page shortens to fit.
+constexpr const char* kUnreachable = "Služba nedostupná nebo nedůvěryhodná: ";
+constexpr const char* kShortRetrying = " Další pokus za 10 s.";
+constexpr const char* kShortTryLater = " Zkuste to později.";
+constexpr size_t kReasonStep = 8;
 
 constexpr const char* kNewAccountHint = "Kliknutím otevřete dialog pro vytvoření nového Uživatelského účtu.";
 constexpr const char* kFirstTimeHint = "Pokud jste ještě Dalmora nepoužívali, klikněte na tlačítko \"Jsem zde poprvé\"";
@@ -98,6 +104,21 @@ const char* NameKindText(const std::string& text)
     if (TNCommon::CheckLogin(text.c_str()))
         return "Uživatelské jméno vyplněno správně.";
     return "";
+}
+
+// A sign-in without an answer of the service, never taken for a refused
+// password: with at most `room` bytes of the transport's reason (a
+// certificate or a redirect refused, a cut connection), cut at a space.
+std::string NoAnswerText(const std::string& reason, size_t room, bool retrying)
+{
+    if (reason.empty())
+        return retrying ? kNoAnswerRetrying : kNoAnswer;
+    std::string shown = reason;
+    if (shown.size() > room) {
+        const size_t space = room == 0 ? std::string::npos : shown.rfind(' ', room);
+        shown = shown.substr(0, space == std::string::npos ? room : space) + "...";
+    }
+    return kUnreachable + shown + "." + (retrying ? kShortRetrying : kShortTryLater);
 }
 
 TfrmMainDLMR1* Main()
@@ -564,8 +585,18 @@ void TfrmMainDLMR1::btn9LoginClick_afterSync(bool success, int32_t resno, const 
             timerAutoLogin->SetInterval(kAutoLoginRetryMs);
             timerAutoLogin->SetEnabled(true);
         }
-        if (resno == 0)
-            ShowInfoText(autoLoginPending ? kNoAnswerRetrying : kNoAnswer);
+        if (resno == 0) {
+            // The text keeps to the lines above the proxy link; the whole
+            // reason is the hint.
+            const std::string reason = plat::Utf8ToCp1250(g.LoginTransportReason());
+            for (size_t room = reason.size();; room = room > kReasonStep ? room - kReasonStep : 0) {
+                ShowInfoText(NoAnswerText(reason, room, autoLoginPending).c_str());
+                if (room == 0 || label9LoginTest->Top() + label9LoginTest->Height() <= label9Proxy->Top())
+                    break;
+            }
+            label9LoginTest->SetHint(reason);
+            label9LoginTest->SetShowHint(!reason.empty());
+        }
         signedIn = 0;
     });
 }

@@ -2,6 +2,7 @@
 
 #include "foundation/app_info.h"
 #include "foundation/common.h"
+#include "foundation/day_names.h"
 #include "foundation/dirs.h"
 #include "foundation/globals.h"
 #include "foundation/guard.h"
@@ -227,6 +228,9 @@ TfrmMainDLMR1::TfrmMainDLMR1(plat::TComponent* owner, std::unique_ptr<TNPageServ
         timerNot->SetTag(0);
         timerNot->SetInterval(5);
         timerNot->SetEnabled(true);
+
+        // 27. The name days, before any page or job reads them.
+        ProgramDayNames();
     });
 }
 

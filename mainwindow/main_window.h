@@ -702,6 +702,86 @@ private:
     void CommitRecordStatus(int32_t finished, const char* itemName, const char* lockCaller, const char* syncCaller);
 
 public:
+    // ---- Pages: the Tasks page (tasks_page.cpp) and the Notes page
+    // (notes_page.cpp).
+    void CreateTasksComponents();
+    void ResizeTasksComponents(bool refresh);
+    // Deletes every tag button of the tag column.
+    void ClearTasksTags();
+    // `rebuild` makes the tag column's buttons anew; then the list fills
+    // through `timer` with the column's selection.
+    void UpdateTasks(bool rebuild, plat::TTimer* timer);
+    void btnTasksTagsClick(plat::TComponent* sender);
+    void btnTasksTagsMenuMouseDown(plat::TComponent* sender, plat::TMouseButton button);
+    void btnTasksListMenuMouseDown(plat::TComponent* sender, plat::TMouseButton button);
+    void popupTasksTagsMenuButtonPopup();
+    void pmnuTasksTagsAddNewTaskClick();
+    void pmnuTasksTagsNewTagClick();
+    void pmnuTasksTagsEditTagClick();
+    // The Tasks column's selection; while none, the one the settings and
+    // the tags' marks hold.
+    uint32_t TasksSelectedTag();
+    // The Tasks column's selection: id (0 none) and the store of a tag.
+    uint32_t tasksSelectedId = 0;
+    int32_t tasksSelectedPimSrvPos = 0;
+    plat::TPopupMenu* popupTasksTagsMenuButton = nullptr;
+    plat::TPopupMenu* popupTasksListMenuButton = nullptr;
+
+    void CreateNotesComponents();
+    void ResizeNotesComponents();
+    void UpdateNotes();
+    void btnNotesListTagsMouseDown(plat::TComponent* sender, plat::TMouseButton button);
+    void btnNotesTagsClick(plat::TMenuItem& item);
+    void btnNotesNoteMenuMouseDown(plat::TComponent* sender, plat::TMouseButton button);
+    void pmnuNotesNoteDeleteThisTaskClick();
+    void btnNotesListAddClick();
+    void timerNotesAfterTagSelectTimer();
+    // A change of a note editor: origin 1 the home page's, 2 the Notes page's.
+    void NoteMemoChange(int32_t origin);
+    void timerNotesSaveEditedNoteTimer();
+    // Stores the editor's text of that origin as its note (a new one when
+    // the editor holds none).
+    void SaveEditedNote(int32_t origin);
+    // An edit still waiting for the save timer is saved now, for its own
+    // editor.
+    void FlushPendingNoteSave();
+    void ShowSelectedNote(TNPIMRecord* record, uint32_t filterId, bool saveFirst);
+    void ForgetEditedNote();
+    // An upload gave a note its service id: every editor and remembered id
+    // showing the old one takes it.
+    void ReplaceShownNoteId(uint32_t oldId, uint32_t newId);
+    // The pages' remembered selections go back to none.
+    void SetListFilters();
+    // The last note saved (id), a note to open after the next fill (id, its
+    // store; -1 none) and the save between the fill's start and its end.
+    uint32_t lastSavedNoteId = 0;
+    uint32_t pendingNoteToOpenId = 0;
+    int32_t pendingNoteToOpenPimSrvPos = -1;
+    bool noteSaveInProgress = false;
+    plat::TTimer* timerNotesAfterTagSelect = nullptr;
+    plat::TTimer* timerNotesSaveEditedNote = nullptr;
+    plat::TPopupMenu* popupNotesTagsMenuButton = nullptr;
+    plat::TPopupMenu* popupNotesNoteMenuButton = nullptr;
+
+private:
+    void CreateTasksAndNotesParts();
+    void InstallTasksAndNotesHooks();
+    static void RemoveTasksAndNotesHooks();
+    void CreateTasksTagButtons();
+    void SelectTasksTagButton(TNViewItem& button, bool selected);
+    // The tags the column's buttons were made from, to see a change made
+    // elsewhere.
+    std::string TasksTagsSignature() const;
+    std::string tasksTagsBuiltFrom_;
+    plat::TWeakRef<plat::TPanel> tasksToolbar_;
+    plat::TWeakRef<plat::TPanel> notesToolbar_;
+    bool notesFillRunning_ = false;
+    // What the Notes list showed at its last fill.
+    std::vector<TNShownRow> notesShownRows_;
+    bool notesListShown_ = false;
+    uint32_t notesShownId_ = 0;
+
+public:
     // ---- Pages: the calendar page (calendar_page.cpp, calendar_views.cpp,
     // calendar_backgrounds.cpp, calendar_filter.cpp).
     // The one shown day (00:00) of the home day box, the calendar's one-day
@@ -812,15 +892,6 @@ public:
     // The signed-in parts built, every setting applied, the window shown as
     // the start-up setting says, the settings file saved.
     void AktivujNastaveni();
-    // AktivujNastaveni's steps.
-    void ApplyDisplayFont();
-    // The value of "SettingsAfterStartup".
-    int32_t ApplyUserAndMenuSettings();
-    void RestorePageSettings();
-    void ApplyTrayAndFrameSettings();
-    void StartClockAndDefaultView();
-    void ShowAfterSettings(int32_t afterStartup);
-    void AktivujNastaveni_CreateComponents();
     // Stores the window's state, position and size; only with `store`.
     void UlozHodnotyNastaveni(bool store);
     void mnuSettingsAutoHideClick();
@@ -848,6 +919,15 @@ public:
     ClockMark clockMark;
 
 private:
+    // AktivujNastaveni's steps.
+    void ApplyDisplayFont();
+    // The value of "SettingsAfterStartup".
+    int32_t ApplyUserAndMenuSettings();
+    void RestorePageSettings();
+    void ApplyTrayAndFrameSettings();
+    void StartClockAndDefaultView();
+    void ShowAfterSettings(int32_t afterStartup);
+    void AktivujNastaveni_CreateComponents();
     void InstallSettingsAndClockHooks();
     void RemoveSettingsAndClockHooks();
 

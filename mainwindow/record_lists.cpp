@@ -604,9 +604,11 @@ void TfrmMainDLMR1::InstallRecordListHooks()
         if (TfrmMainDLMR1* form = Main())
             form->PaintRecordsComponentsList(item, measureOnly, caller, force);
     };
+    InstallTasksAndNotesHooks();
 }
 
 void TfrmMainDLMR1::RemoveRecordListHooks()
 {
     ViewMainHooks.PaintRecordsComponentsList = nullptr;
+    RemoveTasksAndNotesHooks();
 }

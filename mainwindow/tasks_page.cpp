@@ -144,6 +144,13 @@ void TfrmMainDLMR1::timerTasksAfterTagSelectTimer()
         TNViewInner* inner = list != nullptr ? View.GetActiveInner(list) : nullptr;
         if (inner == nullptr)
             return;
+        // Tags renamed, added or deleted elsewhere show in the column.
+        if (TNViewItem* column = View.GetComponent("scrollTasksTags");
+            column != nullptr && tasksTagsBuiltFrom_ != TasksTagsSignature()) {
+            ClearTasksTags();
+            CreateTasksTagButtons();
+            View.ResizeScrollbox(column, -1, -1, -1, -1, true, 1, 0, "TfrmMainDLMR1::UpdateTasks_A");
+        }
         const auto id = static_cast<uint32_t>(timerTasksAfterTagSelect->Tag());
         tasksLastListedId = id;
         TNPIMRecordList result;
@@ -159,8 +166,11 @@ void TfrmMainDLMR1::timerTasksAfterTagSelectTimer()
             return;
         if (!tasksListShown_ || id != tasksShownId_)
             View.ScrollScrollboxTo(list, 0);
-        if (selection.HasTitle)
+        if (selection.HasTitle) {
             LogWrite("[timerTasksAfterTagSelectTimer] Title: ", selection.Title.c_str(), false);
+            if (TNViewItem* title = View.GetComponent("scrollTasksListToolbar_SelectedTagTitle"))
+                View.SetButtonTitle(title, selection.Title.c_str(), "", 0xFFFFFF, 0x808080, false, true);
+        }
         SetListRecords(list, result, count);
         tasksShownRows_ = ShownRowsOf(result, count);
         tasksShownId_ = id;

@@ -257,6 +257,7 @@ void TfrmMainDLMR1::ShowInfoText(const char* text)
 {
     label9LoginTest->SetCaption(text);
     label9LoginTest->Font().SetColor(kInfoTextColour);
+    label9LoginTest->SetShowHint(false);
 }
 
 void TfrmMainDLMR1::SetTrayIcon(int32_t index)

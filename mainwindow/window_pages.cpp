@@ -23,6 +23,9 @@ void TNWindowPages::RunCommand(TNPageCommand command)
     case TNPageCommand::mnuFileAddAnniversaryClick:
         Window().mnuFileAddAnniversaryClick();
         break;
+    case TNPageCommand::btnNotesListAddClick:
+        Window().btnNotesListAddClick();
+        break;
     default:
         TNPageServices::RunCommand(command);
         break;
@@ -43,6 +46,10 @@ void TNWindowPages::CreateHiddenView(int32_t view)
 {
     if (view >= 1 && view <= 4)
         Window().CreateCalendarView(view);
+    else if (view == 5)
+        Window().CreateTasksComponents();
+    else if (view == 6)
+        Window().CreateNotesComponents();
     else
         TNPageServices::CreateHiddenView(view);
 }
@@ -87,4 +94,56 @@ void TNWindowPages::SetUpDayboxModeValues(int32_t mode, bool store)
 void TNWindowPages::ClearSignedInPageState()
 {
     Window().ClearCalendarPageState();
+}
+
+void TNWindowPages::CreateTasksComponents(int32_t)
+{
+    Window().CreateTasksComponents();
+}
+
+void TNWindowPages::ResizeTasksComponents(int32_t flag)
+{
+    Window().ResizeTasksComponents(flag != 0);
+}
+
+void TNWindowPages::CreateNotesComponents(int32_t)
+{
+    Window().CreateNotesComponents();
+}
+
+void TNWindowPages::ResizeNotesComponents()
+{
+    Window().ResizeNotesComponents();
+}
+
+void TNWindowPages::UpdateNotes()
+{
+    Window().UpdateNotes();
+}
+
+int32_t TNWindowPages::TasksSelectedTag()
+{
+    return static_cast<int32_t>(Window().TasksSelectedTag());
+}
+
+void TNWindowPages::SaveEditedNote(int32_t mode)
+{
+    Window().SaveEditedNote(mode);
+}
+
+void TNWindowPages::ForgetEditedNote()
+{
+    Window().ForgetEditedNote();
+}
+
+void TNWindowPages::SetListFilters(bool, bool)
+{
+    Window().SetListFilters();
+}
+
+void TNWindowPages::ShowSelectedNote(uint32_t recordId, int32_t pimSrvPos, uint32_t filterId, bool saveFirst)
+{
+    int32_t recordPos = -1;
+    TNPIMRecord* record = recordId != 0 ? Window().GetRecordWithPos(pimSrvPos, recordId, recordPos) : nullptr;
+    Window().ShowSelectedNote(record, filterId, saveFirst);
 }

@@ -27,6 +27,18 @@ public:
     void SetUpDayboxModeValues(int32_t mode, bool store) override;
     void ClearSignedInPageState() override;
 
+    // The Tasks and Notes pages.
+    void CreateTasksComponents(int32_t flag) override;
+    void ResizeTasksComponents(int32_t flag) override;
+    void CreateNotesComponents(int32_t flag) override;
+    void ResizeNotesComponents() override;
+    void UpdateNotes() override;
+    int32_t TasksSelectedTag() override;
+    void SaveEditedNote(int32_t mode) override;
+    void ForgetEditedNote() override;
+    void SetListFilters(bool scheduledTasks, bool allNotes) override;
+    void ShowSelectedNote(uint32_t recordId, int32_t pimSrvPos, uint32_t filterId, bool saveFirst) override;
+
 protected:
     TfrmMainDLMR1& Window() const { return *window_; }
 

@@ -5,6 +5,7 @@
 #include "model/collection.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/synced_collections.h"
 
 #include <cstdio>
 
@@ -42,62 +43,19 @@ uint32_t TNPIM::GetDataToSync(int32_t* upload_sync_type, TNString* text,
             return 0u;
         }
         TNModelWriteGuard lock;
-        struct Source {
-            int32_t code;
-            const char* logName;
-            uint32_t (*offer)(TNPIM& pim, TNString* text, const TNUploadSkip& skip);
-        };
-        // The upload order: every pending record before any tag assignment,
-        // and so on.
-        static const Source sources[] = {
-            {kUploadRecords, "pimRecords",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
-                 return pim.Records ? pim.Records->GetDataToSync(out, skip) : 0u;
-             }},
-            {kUploadTagsAssign, "pimTagsAssign",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
-                 return pim.TagsAssign.GetDataToSync(out, skip);
-             }},
-            {kUploadTags, "pimTags",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Tags.GetDataToSync(out, skip); }},
-            {kUploadAlerts, "pimAlerts",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Alerts.GetDataToSync(out, skip); }},
-            {kUploadGroups, "pimGroups",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Groups.GetDataToSync(*out, skip); }},
-            {kUploadGroupsAssign, "pimGroupsAssign",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
-                 return pim.GroupsAssign.GetDataToSync(*out, skip);
-             }},
-            {kUploadContacts, "pimContacts",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
-                 return pim.Contacts.GetDataToSync(*out, skip);
-             }},
-            {kUploadNotifications, "pimNotifications",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
-                 return pim.Notifications.GetDataToSync(*out, skip);
-             }},
-            {kUploadContactsRequests, "pimContactsRequests",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
-                 return pim.ContactsRequests.GetDataToSync(*out, skip);
-             }},
-            {kUploadSharing, "pimSharing",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) { return pim.Sharing.GetDataToSync(*out, skip); }},
-            {kUploadEventTypes, "pimEventTypes",
-             [](TNPIM& pim, TNString* out, const TNUploadSkip& skip) {
-                 return pim.EventTypes.GetDataToSync(*out, skip);
-             }},
-        };
-        for (const Source& source : sources) {
+        for (const TNSyncedCollection* source : kUploadOrder) {
+            if (source == nullptr)
+                break;
             TNUploadSkip skipOfSource;
             if (skip) {
-                skipOfSource = [&](uint32_t id) { return skip(source.code, id); };
+                skipOfSource = [&](uint32_t id) { return skip(source->Code, id); };
             }
-            uint32_t id = source.offer(*this, text, skipOfSource);
+            uint32_t id = source->Offer(*this, text, skipOfSource);
             if (id != 0) {
                 if (upload_sync_type != nullptr) {
-                    *upload_sync_type = source.code;
+                    *upload_sync_type = source->Code;
                 }
-                LogWrite("[TNPIM::GetDataToSync] ", source.logName, false);
+                LogWrite("[TNPIM::GetDataToSync] ", source->UploadName, false);
                 return id;
             }
         }

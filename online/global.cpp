@@ -430,6 +430,18 @@ void TNGlobal::SetLoginResultText(const TNString& text)
     loginResultText_ = text;
 }
 
+std::string TNGlobal::LoginTransportReason() const
+{
+    std::lock_guard<std::mutex> guard(accountMutex_);
+    return loginTransportReason_;
+}
+
+void TNGlobal::SetLoginTransportReason(const std::string& reason)
+{
+    std::lock_guard<std::mutex> guard(accountMutex_);
+    loginTransportReason_ = reason;
+}
+
 TNString TNGlobal::SearchText() const
 {
     std::lock_guard<std::mutex> guard(accountMutex_);

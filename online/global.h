@@ -441,6 +441,10 @@ public:
     void UpdateAccount(const std::function<void(TNAccount&)>& change);
     TNString LoginResultText() const;
     void SetLoginResultText(const TNString& text);
+    // Why the last sign-in got no answer of the service, in the transport's
+    // words (UTF-8); empty when the service answered.
+    std::string LoginTransportReason() const;
+    void SetLoginTransportReason(const std::string& reason);
     // Job 2's pick for the constant reminder; null when none.
     std::shared_ptr<const TNPIMRecord> NotifyConstantlyRecord() const;
     void SetNotifyConstantlyRecord(std::shared_ptr<const TNPIMRecord> record);
@@ -574,6 +578,7 @@ private:
     mutable std::mutex accountMutex_;
     TNAccount account_;
     TNString loginResultText_;
+    std::string loginTransportReason_;
     TNString searchText_;
     std::shared_ptr<const TNPIMRecord> notifyConstantlyRecord_;
 };

@@ -70,11 +70,21 @@ size_t CollectBody(char* data, size_t size, size_t count, void* target)
         collected->TooLong = true;
         return 0;
     }
-    // Grown by doubling up to the bound, never past it.
+    // Grown by doubling, in sizes that halve down from the bound so that the
+    // last step is from half the bound to the bound, never past it. A fresh
+    // string takes exactly the size asked: reserve() on the full one doubles
+    // its capacity whenever that is more than asked.
     std::string& body = collected->Answer->Body;
-    if (body.size() + bytes > body.capacity())
-        body.reserve(static_cast<size_t>(std::min<uint64_t>(
-            std::max<uint64_t>(uint64_t{body.capacity()} * 2, body.size() + bytes), collected->MaxBodyBytes)));
+    if (body.size() + bytes > body.capacity()) {
+        const uint64_t wanted = std::max<uint64_t>(uint64_t{body.capacity()} * 2, body.size() + bytes);
+        uint64_t size = collected->MaxBodyBytes;
+        while (size / 2 >= wanted)
+            size /= 2;
+        std::string grown;
+        grown.reserve(static_cast<size_t>(size));
+        grown.append(body);
+        body.swap(grown);
+    }
     body.append(data, bytes);
     return bytes;
 }

@@ -16,21 +16,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-// The name-day table the search reads; filled once, then read by any thread.
-struct TNFilledDayNames : TNDayNames {
-    TNFilledDayNames() { FillDayNames(); }
-};
-
-const TNDayNames& NameDays()
-{
-    static const TNFilledDayNames names;
-    return names;
-}
-
-} // namespace
-
 void TLogin::SendNewAccountStats()
 {
     g.SendStatsToServer_NewAccountButtonClick(pim_srv_pos);
@@ -50,7 +35,7 @@ void TLogin::Search()
     int32_t count = 0;
     // The name days do not depend on the server: searched once.
     std::vector<TNDayNameMatch> matches;
-    if (NameDays().SearchDayNames(std::string(text.View()).c_str(), matches))
+    if (ProgramDayNames().SearchDayNames(std::string(text.View()).c_str(), matches))
         AppendDayNameRecords(matches, results.get(), &count);
     bool showHidden = Setup.GetBool("Settings_ShowHiddenRecords");
     for (int32_t position = 0; position < App.PimServersCount && position < kMaxPimServers; ++position) {

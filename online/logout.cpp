@@ -220,6 +220,7 @@ bool TNGlobal::OdhlasUzivatele(bool closing_application)
         // installation id, the announced version and the update.
         UpdateAccount([](TNAccount& account) { account = TNAccount(); });
         SetLoginResultText(TNString());
+        SetLoginTransportReason(std::string());
         uiTags.Clear();
         LogText("Calling Setup.Clear()");
         Setup.Clear();

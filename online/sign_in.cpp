@@ -42,14 +42,21 @@ std::string BodyForLog(const TNString& body)
     return text.substr(0, at) + "&Pass=X" + (end == std::string::npos ? "" : text.substr(end));
 }
 
-// Why a sign-in got no answer of the service: the transport's reason, or the
-// status of an answer that was no answer of the service.
-std::string TransportFailureText(const TNDownload& download)
+// Why a sign-in got no answer of the service: the status of an answer that
+// was no answer of the service, or the transport's own words.
+std::string TransportReason(const TNDownload& download)
 {
     std::string reason(download.ResultString.View());
     if (download.ResultCode >= 400)
-        return "the service answered HTTP " + std::to_string(download.ResultCode) +
-               (reason.empty() ? std::string() : " " + reason);
+        return "HTTP " + std::to_string(download.ResultCode) + (reason.empty() ? std::string() : " " + reason);
+    return reason;
+}
+
+std::string TransportFailureText(const TNDownload& download)
+{
+    const std::string reason = TransportReason(download);
+    if (download.ResultCode >= 400)
+        return "the service answered " + reason;
     return "the service could not be reached or was not trusted: " + (reason.empty() ? "no answer" : reason);
 }
 
@@ -108,12 +115,14 @@ bool TNGlobal::Synchronise(uint8_t userLogged, int32_t lastSync, TNString* resul
 
         // 5.-6. The request, and its answer taken apart.
         *resno = 0;
+        SetLoginTransportReason(std::string());
         TNDownload download;
         if (!PostToApi(body.Text(), download)) {
             LogText("[g.Synchronise][ERROR] Api.Post() error!");
             // No answer of the service: the reason is the transport's, and
             // resno stays 0, so nobody takes it for a refused password.
             resultText->Set(TransportFailureText(download));
+            SetLoginTransportReason(TransportReason(download));
             LogWrite("[g.Synchronise][ERROR] ", resultText->Text, false);
             SyncInterval = kFailedSyncInterval;
             SetUpdateUiTag(__uiOfflineOrDownloadError, 0);

@@ -10,6 +10,7 @@
 #include "foundation/users.h"
 #include "model/model_lock.h"
 #include "model/pim.h"
+#include "model/synced_collections.h"
 #include "online/answer_reader.h"
 #include "online/download.h"
 #include "online/global.h"
@@ -27,86 +28,6 @@ namespace {
 
 constexpr int64_t kShownRecordCheckAge = 86400;
 
-// The download counters of one collection, or of one organizer's share of
-// records, tags or tag assignments.
-struct TNDownloadCounters {
-    uint32_t& LastRequestTime;
-    uint32_t& NewestChanged;
-    int32_t& Offset;
-    int32_t& Received;
-};
-
-template <class Collection> TNDownloadCounters CountersOf(Collection& items)
-{
-    return {items.LastRequestTime, items.NewestChanged, items.Offset, items.Received};
-}
-
-// How a collection's downloads are kept: organizers by their own request,
-// records, tags and tag assignments per organizer, the rest paged over the
-// whole set, sharing whole in every answer.
-enum class TNKeeping : uint8_t { Own, ByOrganizer, Paged, Whole };
-
-// One synchronised collection: its section in an "api-sync-pim" block, its
-// code in the counters, its request keys (time and offset; per organizer
-// they end with the organizer's id), how it is kept, whether a delivery
-// makes the next check walk everything, and how items are added and
-// counted.
-struct TNSyncedCollection {
-    const char* Section;
-    int32_t Code;
-    const char* TimeKey;
-    const char* OffsetKey;
-    TNKeeping Keeping;
-    bool ChecksAll;
-    int32_t (*Add)(TNPIM& pim, TNString& item);
-    TNDownloadCounters (*Counters)(TNPIM& pim);
-    TNDownloadCounters (*OrganizerCounters)(TNPIMOrganizer& organizer);
-};
-
-// In the order a block's sections are read.
-constexpr TNSyncedCollection kSyncedCollections[] = {
-    {"Organizers", 10, nullptr, nullptr, TNKeeping::Own, true,
-     [](TNPIM& pim, TNString& item) { return pim.Organizers.Add(&item, false); }, nullptr, nullptr},
-    {"Records", 1, "tR", "bR", TNKeeping::ByOrganizer, true,
-     [](TNPIM& pim, TNString& item) { return pim.Records->Add(&item); }, nullptr,
-     [](TNPIMOrganizer& o) -> TNDownloadCounters {
-         return {o.recordsLastRequestTime, o.recordsNewestChanged, o.recordsOffset, o.recordsReceived};
-     }},
-    {"Tags", 3, "tT", "bT", TNKeeping::ByOrganizer, true,
-     [](TNPIM& pim, TNString& item) { return pim.Tags.Add(&item); }, nullptr,
-     [](TNPIMOrganizer& o) -> TNDownloadCounters {
-         return {o.tagsLastRequestTime, o.tagsNewestChanged, o.tagsOffset, o.tagsReceived};
-     }},
-    {"Alerts", 4, "tA", "bA", TNKeeping::Paged, true, [](TNPIM& pim, TNString& item) { return pim.Alerts.Add(&item); },
-     [](TNPIM& pim) { return CountersOf(pim.Alerts); }, nullptr},
-    {"TagsAssign", 2, "tTA", "bTA", TNKeeping::ByOrganizer, true,
-     [](TNPIM& pim, TNString& item) { return pim.TagsAssign.Add(&item); }, nullptr,
-     [](TNPIMOrganizer& o) -> TNDownloadCounters {
-         return {o.tagsAssignLastRequestTime, o.tagsAssignNewestChanged, o.tagsAssignOffset, o.tagsAssignReceived};
-     }},
-    {"Contacts", 7, "tC", "bC", TNKeeping::Paged, false,
-     [](TNPIM& pim, TNString& item) { return pim.Contacts.Add(&item); },
-     [](TNPIM& pim) { return CountersOf(pim.Contacts); }, nullptr},
-    {"ContactsRequests", 9, "tCR", "bCR", TNKeeping::Paged, false,
-     [](TNPIM& pim, TNString& item) { return pim.ContactsRequests.Add(&item); },
-     [](TNPIM& pim) { return CountersOf(pim.ContactsRequests); }, nullptr},
-    {"ContactsGroups", 5, "tCG", "bCG", TNKeeping::Paged, false,
-     [](TNPIM& pim, TNString& item) { return pim.Groups.Add(&item); },
-     [](TNPIM& pim) { return CountersOf(pim.Groups); }, nullptr},
-    {"ContactsGroupsAssign", 6, "tCGA", "bCGA", TNKeeping::Paged, false,
-     [](TNPIM& pim, TNString& item) { return pim.GroupsAssign.Add(&item); },
-     [](TNPIM& pim) { return CountersOf(pim.GroupsAssign); }, nullptr},
-    {"Notifications", 8, "tN", "bN", TNKeeping::Paged, false,
-     [](TNPIM& pim, TNString& item) { return pim.Notifications.Add(&item); },
-     [](TNPIM& pim) { return CountersOf(pim.Notifications); }, nullptr},
-    {"Sharing", 11, "tS", nullptr, TNKeeping::Whole, false,
-     [](TNPIM& pim, TNString& item) { return pim.Sharing.Add(&item); },
-     [](TNPIM& pim) { return CountersOf(pim.Sharing); }, nullptr},
-    {"EventTypes", 12, "tET", "bET", TNKeeping::Paged, false,
-     [](TNPIM& pim, TNString& item) { return pim.EventTypes.Add(&item); },
-     [](TNPIM& pim) { return CountersOf(pim.EventTypes); }, nullptr},
-};
-constexpr size_t kSyncedCount = std::size(kSyncedCollections);
 constexpr int32_t kRecordsCode = 1;
 constexpr int32_t kGroupsAssignCode = 6;
 

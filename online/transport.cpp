@@ -3,6 +3,7 @@
 #include "foundation/setup.h"
 
 #include <curl/curl.h>
+#include <malloc.h>
 
 #include <atomic>
 #include <csignal>
@@ -25,6 +26,11 @@ void InitTransport()
     static std::once_flag once;
     std::call_once(once, [] {
         std::signal(SIGPIPE, SIG_IGN);
+        // Answers are large and short-lived. With its threshold fixed, the
+        // allocator maps every block of 1 MiB and more on its own and gives
+        // it back when freed; left to adjust itself it would serve the next
+        // answer from its arenas and keep that memory after it.
+        mallopt(M_MMAP_THRESHOLD, 1 << 20);
         curl_global_init(CURL_GLOBAL_DEFAULT);
     });
 }

@@ -243,16 +243,6 @@ bool EndsOnLastRow(const TNDayboxDay& day, const TNTime& firstDay)
     return false;
 }
 
-const TNDayNames& DayNameTable()
-{
-    static TNDayNames* table = [] {
-        auto* names = new TNDayNames();
-        names->FillDayNames();
-        return names;
-    }();
-    return *table;
-}
-
 std::string Printf(const char* format, auto... args)
 {
     const int size = std::snprintf(nullptr, 0, format, args...);
@@ -800,7 +790,7 @@ void TNView::FinishFill(TNViewItem* daybox, TNViewItem* scrollbox, int32_t group
         if (bar == nullptr || bar->LayoutCode != kDayNameBarCode || bar->Name.Text == nullptr)
             continue;
         TNString names;
-        DayNameTable().GetDayNamesText(firstDay.Mesic, firstDay.Den, firstDay.Rok, &names);
+        ProgramDayNames().GetDayNamesText(firstDay.Mesic, firstDay.Den, firstDay.Rok, &names);
         const std::string buttonName = std::string(bar->Name.Text) + "_DayName";
         if (TNViewItem* button = GetComponent(buttonName.c_str()))
             SetButtonTitle(button, TextOf(names).c_str(), "", 0, 0, true, true);

@@ -225,6 +225,12 @@ bool EditorFilter::eventFilter(QObject* watched, QEvent* event)
         return false;
     case QEvent::MouseButtonPress:
         ActivateFormOf(*control);
+        // The click gives the editor the focus. While the window system has
+        // not activated the window, Qt only notes it and sends no focus-in,
+        // yet the keys come here: the layer moves its focus itself.
+        if (control != nullptr && (receiver->focusPolicy() & Qt::ClickFocus) == Qt::ClickFocus && control->CanFocus())
+            if (TForm* form = control->ParentForm())
+                form->FocusMoved(control);
         return control == nullptr;
     case QEvent::ContextMenu:
         // The layer's own popup menu, or none: never Qt's.

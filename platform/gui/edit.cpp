@@ -148,8 +148,13 @@ void TEdit::PaintWindow(TCanvas& canvas)
 {
     TCustomEdit::PaintWindow(canvas);
     canvas.Brush.Style = TBrushStyle::bsClear;
-    canvas.Pen.Color = flat_ && Focused() ? focusedColor_ : borderColor_;
+    canvas.Pen.Color = borderColor_;
     canvas.Rectangle(Rect(0, 0, Width(), Height()));
+}
+
+TColor TEdit::FillColor() const
+{
+    return flat_ && Focused() ? focusedColor_ : Color();
 }
 
 } // namespace plat

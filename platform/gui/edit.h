@@ -6,8 +6,8 @@
 namespace plat {
 
 // A one-line edit. Its height is the font's line height + 8 until the
-// program sets one. Flat edits draw a one-pixel border in BorderColor, or in
-// FocusedColor while focused.
+// program sets one. Flat edits draw a one-pixel border in BorderColor and
+// fill with FocusedColor while focused (Color otherwise).
 class TEdit : public TCustomEdit {
 public:
     explicit TEdit(TComponent* owner);
@@ -41,6 +41,7 @@ public:
     void SetFocusedColor(TColor color);
 
     void PaintWindow(TCanvas& canvas) override;
+    TColor FillColor() const override;
 
 protected:
     void BoundsChanged(bool sizeChanged) override;
@@ -50,7 +51,7 @@ private:
     char passwordChar_ = 0;
     bool flat_ = false;
     TColor borderColor_ = 0x7A7A7A;
-    TColor focusedColor_ = 0xD77800;
+    TColor focusedColor_ = clWhite;
     TFontHeight fontHeight_;
 };
 

@@ -724,6 +724,10 @@ void TForm::FocusMoved(TWinControl* control)
     TWeakRef<TWinControl> old(activeControl_);
     TWeakRef<TWinControl> next(control);
     activeControl_ = control;
+    // Both show their focus state (a flat edit's fill).
+    for (TWinControl* moved : {old.Get(), next.Get()})
+        if (moved != nullptr)
+            moved->Invalidate();
     if (old)
         if (auto slot = old->OnExit)
             slot(old.Get());

@@ -104,8 +104,8 @@ void TWinControl::Invalidate()
         // Colour and font changes reach the editor inside too.
         impl_->editor->setFont(FaceFor(Font()).font);
         QPalette palette = impl_->editor->palette();
-        palette.setColor(QPalette::Base, ToQColor(Color()));
-        palette.setColor(QPalette::Window, ToQColor(Color()));
+        palette.setColor(QPalette::Base, ToQColor(FillColor()));
+        palette.setColor(QPalette::Window, ToQColor(FillColor()));
         palette.setColor(QPalette::Text, ToQColor(Font().Color()));
         palette.setColor(QPalette::WindowText, ToQColor(Font().Color()));
         palette.setColor(QPalette::ButtonText, ToQColor(Font().Color()));
@@ -271,7 +271,7 @@ bool TWinControl::KeyPress(char& key)
 
 void TWinControl::PaintWindow(TCanvas& canvas)
 {
-    canvas.Brush.Color = Color();
+    canvas.Brush.Color = FillColor();
     canvas.Brush.Style = TBrushStyle::bsSolid;
     canvas.FillRect(Rect(0, 0, ClientWidth(), ClientHeight()));
 }

@@ -78,6 +78,9 @@ public:
 
     // Paints the background and own content (before graphic children).
     virtual void PaintWindow(TCanvas& canvas);
+    // What the background and an editor inside fill with: Color, unless the
+    // control shows another colour while it has the focus.
+    virtual TColor FillColor() const { return Color(); }
 
     // Where the client area starts in the control's window (a form's menu
     // bar lies above it).

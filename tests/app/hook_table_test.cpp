@@ -15,8 +15,6 @@ namespace {
 // Entries that wait for the pages or the universal dialog, which fill them
 // when they are built; each entry leaves its list when its filler lands.
 const std::set<std::string> kWaitingForPages = {
-    "MainWindowHooks.ReplaceShownNoteId",
-    "PagesHooks.SaveEditedNote",
     "PagesHooks.HandOverSearchResults",
     "SessionHooks.StopZentorSeconds",
     "ViewMainHooks.ResizeZentor",

@@ -448,8 +448,9 @@ TEST_F(RecordEditorTest, TheServicesCopyReachesOnlyTheEditorThatAsked)
             EXPECT_EQ(dialog.timerUpdateUniDlgUi->Tag(), 1);
             EXPECT_EQ(dialog.timerUpdateUniDlgUi->Interval(), 250u);
             dialog.timerUpdateUniDlgUiTimer();
-            if (row.deleted == 0)
+            if (row.deleted == 0) {
                 EXPECT_EQ(View.GetText("memo3Text"), row.shown) << row.name;
+            }
         });
         if (row.deleted != 0) {
             ASSERT_EQ(boxes.size(), 1u);

@@ -227,4 +227,12 @@ TEST_F(DayNamesTest, SearchListsMatchesInCalendarOrder)
     EXPECT_TRUE(matches.empty());
 }
 
+TEST_F(TNDayNamesTable, TheProgramTableIsOneFilledTable)
+{
+    const TNDayNames& table = ProgramDayNames();
+    EXPECT_EQ(&table, &ProgramDayNames());
+    ASSERT_EQ(table.Count(), names_.Count());
+    EXPECT_EQ(DayText(table, 2, 29, 2024), "Horymír");
+}
+
 } // namespace

@@ -227,8 +227,9 @@ TEST(CalendarDates, PageLayoutPlacesTheFilterColumn)
         EXPECT_EQ(layout.Content, c.Content) << c.Show;
         EXPECT_EQ(layout.Filter, c.Filter) << c.Show;
         EXPECT_EQ(layout.FilterShown, c.Shown) << c.Show;
-        if (c.Show > 0)
+        if (c.Show > 0) {
             EXPECT_EQ(FilterScrollboxBounds(layout.Filter, c.Show), c.Scrollbox) << c.Show;
+        }
     }
     const TNCalendarLayout other = CalendarPageLayout(800, 600, 32, 3, 200);
     EXPECT_TRUE(other.FilterShown);

@@ -4,6 +4,7 @@
 
 #include "tests/mainwindow/pages_fixture.h"
 
+#include "foundation/common.h"
 #include "foundation/pim_array.h"
 #include "foundation/setup.h"
 #include "model/organizers.h"
@@ -19,6 +20,7 @@
 #include "platform/gui/panel.h"
 #include "platform/gui/screen.h"
 #include "platform/gui/timer.h"
+#include "platform/testing/fake_clock.h"
 #include "platform/testing/gui_harness.h"
 #include "view/hooks.h"
 #include "view/image_table.h"
@@ -26,6 +28,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <ctime>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -468,6 +473,40 @@ TEST_F(CalendarPage, RefreshRebuildsEveryDayboxUnlessInhibited)
     EXPECT_EQ(LogCount("[ShowCalendarView][BEGIN]"), updates);
 }
 
+TEST_F(CalendarPage, HiddenViewsAreRefilledAndLaidOutOnlyWhenForced)
+{
+    Open(4);
+    PressViewBy("View_ByWeek");
+    // The week of Tuesday 11 March 2025.
+    TNViewItem* week = View.GetComponent("scrollCalendar_WeekDaybox");
+    ASSERT_NE(week, nullptr);
+    EXPECT_EQ(week->Times[0].Den, 10);
+    EXPECT_EQ(week->Times[0].Hodina, 0);
+    EXPECT_EQ(week->Times[0].Minuta, 0);
+    EXPECT_EQ(week->Times[1].Den, 16);
+    // The fill counts days from midnight; the range the view was created
+    // with ends at Sunday 24:00.
+    EXPECT_EQ(LogCount("[CreateCalendarComponents_WeekView] ThisWeekMonday = 10.03.2025 00:00:00"), 1);
+    EXPECT_EQ(LogCount("[CreateCalendarComponents_WeekView] ThisWeekSunday = 16.03.2025 24:00:00"), 1);
+
+    // The month view is hidden now.
+    plat::TPanel* month = View.GetComponent("scrollCalendar_Month")->Panel.Get();
+    const plat::TRect laidOut{month->Left(), month->Top(), month->Left() + month->Width(),
+                              month->Top() + month->Height()};
+    month->SetBounds(1, 1, 10, 10);
+    Main().ResizeCalendarView(4, false);
+    EXPECT_EQ(month->Width(), 10) << "an unchanged desk lays out no hidden view";
+    Main().ResizeCalendarView(4, true);
+    EXPECT_EQ(month->Left(), laidOut.Left);
+    EXPECT_EQ(month->Width(), laidOut.Width());
+
+    const int fills = LogCount("[UpdateActuallyShownData_MonthView][BEGIN]");
+    Main().UpdateCalendarView(4, false);
+    EXPECT_EQ(LogCount("[UpdateActuallyShownData_MonthView][BEGIN]"), fills);
+    Main().UpdateCalendarView(4, true);
+    EXPECT_EQ(LogCount("[UpdateActuallyShownData_MonthView][BEGIN]"), fills + 1);
+}
+
 TEST_F(CalendarPage, RedlinesAnswerTheLastBuiltViewsDaybox)
 {
     Main().DestroyCalendarComponents();
@@ -475,6 +514,90 @@ TEST_F(CalendarPage, RedlinesAnswerTheLastBuiltViewsDaybox)
     Open(3);
     Main().CreateCalendarView(1);
     EXPECT_EQ(Main().UpdateAllRedlines(), View.GetComponent("scrollCalendar_WeekDaybox"));
+}
+
+} // namespace
+} // namespace shell_test
+
+namespace shell_test {
+namespace {
+
+// The calendar page as drawn, on Wednesday 12 March 2025 at 10:00, with a
+// few events of the week and of the month.
+class CalendarGolden : public CalendarPage {
+protected:
+    static std::string Golden(const char* name) { return DALMORA_TEST_DATA_DIR "calendar/" + std::string(name); }
+    static std::string Output() { return DALMORA_BINARY_DIR "gui-test-output"; }
+
+    // The goldens show Prague's wall clock, whatever the machine's zone.
+    void SetUp() override
+    {
+        const char* zone = getenv("TZ");
+        savedZone_ = zone != nullptr ? std::optional<std::string>(zone) : std::nullopt;
+        UseZone("Europe/Prague");
+        CalendarPage::SetUp();
+        (**clock_).SetUnixSeconds(kNow + 86400);
+        AddRecord(Account(0), {.ID = 9401, .Type = 3, .Day = 10, .Hour = 9, .Text = "Porada týmu"});
+        AddRecord(Account(0), {.ID = 9402, .Type = 3, .Day = 12, .Hour = 14, .Text = "Zubař"});
+        AddRecord(Account(0), {.ID = 9403, .Type = 3, .Day = 14, .Hour = 8, .Text = "Cesta do Brna"});
+        AddRecord(Account(0), {.ID = 9404, .Type = 3, .Day = 27, .Hour = 16, .Text = "Koncert"});
+    }
+    void TearDown() override
+    {
+        CalendarPage::TearDown();
+        UseZone(savedZone_ ? savedZone_->c_str() : nullptr);
+    }
+
+private:
+    static void UseZone(const char* zone)
+    {
+        if (zone != nullptr)
+            setenv("TZ", zone, 1);
+        else
+            unsetenv("TZ");
+        tzset();
+        TNCommon::SetTimeZoneOffset(TNCommon::SystemTimeZoneOffset());
+    }
+    std::optional<std::string> savedZone_;
+};
+
+TEST_F(CalendarGolden, MonthViewOfMarch)
+{
+    Open(4);
+    EXPECT_TRUE(HasCard("scrollCalendar_MonthDaybox", 9404));
+    EXPECT_TRUE(plat::testing::MatchesGolden(*Main().pCalendarDesk, Golden("month_march_2025.png"), Output()));
+}
+
+TEST_F(CalendarGolden, WeekViewWithTheRedLine)
+{
+    Open(3);
+    EXPECT_EQ(View.GetComponent("scrollCalendar_WeekDaybox")->Times[0].Den, 10);
+    EXPECT_TRUE(plat::testing::MatchesGolden(*Main().pCalendarDesk, Golden("week_10_march_2025.png"), Output()));
+}
+
+TEST_F(CalendarGolden, WeekViewWithoutAnUntickedAuthor)
+{
+    constexpr uint32_t kOther = 78;
+    AddAuthor(kUserID, "Alice", 1);
+    AddAuthor(kOther, "Bob", 1);
+    const int32_t bobsPos =
+        AddRecord(Account(0), {.ID = 9405, .Type = 3, .Day = 11, .Hour = 11, .Text = "Oběd s Bobem"});
+    RecordAt(Account(0), bobsPos).CreatedByUserID = kOther;
+    ::Setup.SetValue("calendarShowFilter", 1, TNSetupItem::kInt32);
+    ::Setup.SetValue("calendarFilterWidth", 200, TNSetupItem::kInt32);
+    Open(3);
+    // The column built by the first opening has its place at once.
+    TNViewItem* column = View.GetComponent("scrollCalendar_Filter");
+    ASSERT_NE(column, nullptr);
+    EXPECT_EQ(column->Panel.Get()->Parent()->Width(), 200);
+    EXPECT_EQ(column->Panel.Get()->Parent()->Left(), 0);
+    TNViewItem* bob = View.GetComponent("btnCalendarFilterAuthors78");
+    ASSERT_NE(bob, nullptr);
+    bob->Marked = 0;
+    Main().btnCalendarFilterAuthorCheckboxChange(bob);
+    EXPECT_FALSE(HasCard("scrollCalendar_WeekDaybox", 9405));
+    EXPECT_TRUE(HasCard("scrollCalendar_WeekDaybox", 9401));
+    EXPECT_TRUE(plat::testing::MatchesGolden(*Main().pCalendarDesk, Golden("week_filter_left.png"), Output()));
 }
 
 } // namespace

@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 namespace shell_test {
 namespace {
 
@@ -75,6 +78,58 @@ TEST_F(HeaderSearchTest, FocusClearsThePlaceholderAndLeavingEmptyBringsItBack)
     plat::testing::Flush();
     EXPECT_EQ(Header().Text(), "ab");
     EXPECT_EQ(Header().Tag(), 1);
+}
+
+// The frame turns blue with the focus, however the focus came: by a click or
+// given by the program (the window back from the tray); the edit stays white.
+TEST_F(HeaderSearchTest, TheFrameTurnsBlueWithTheFocusByClickAndByTheProgram)
+{
+    const plat::TColor blue = 0xD77800;
+    auto frameAndFill = [&] {
+        plat::testing::Flush();
+        plat::testing::Render(Header());
+        const int middle = Header().Height() / 2;
+        return std::pair{plat::testing::Probe(Header(), 0, middle), plat::testing::Probe(Header(), 1, middle)};
+    };
+    LeaveTheEdit();
+    EXPECT_EQ(frameAndFill(), std::pair(plat::TColor{0xA9A9A9}, plat::clWhite));
+    struct Way {
+        const char* name;
+        std::function<void()> focus;
+    };
+    const Way ways[] = {
+        {"a click", [&] { plat::testing::MouseClick(Header(), Header().Width() / 2, Header().Height() / 2); }},
+        {"the program", [&] { Header().SetFocus(); }},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        way.focus();
+        EXPECT_TRUE(Header().Focused());
+        EXPECT_EQ(frameAndFill(), std::pair(blue, plat::clWhite));
+        LeaveTheEdit();
+        EXPECT_EQ(frameAndFill(), std::pair(plat::TColor{0xA9A9A9}, plat::clWhite));
+    }
+}
+
+// A click into the placeholder of a window that the window system has not
+// activated (the main window shown again after the sign-in): Qt gives the
+// edit the keys but no focus-in. The typed text stands alone, and Enter
+// searches for it.
+TEST_F(HeaderSearchTest, AClickIntoThePlaceholderOfAnInactiveWindowTypesTheTextAloneAndEnterSearches)
+{
+    LeaveTheEdit();
+    ASSERT_EQ(Header().Text(), "Hledat...");
+    plat::testing::SimulateOtherProgramActivated();
+    plat::testing::MouseClick(Header(), Header().Width() / 2, Header().Height() / 2);
+    plat::testing::Flush();
+    EXPECT_TRUE(Header().Focused());
+    Type(Header(), "ab");
+    EXPECT_EQ(Header().Text(), "ab");
+    plat::testing::TapKey(Header(), kVkReturn);
+    plat::testing::Flush();
+    EXPECT_TRUE(boxes_->boxes.empty());
+    EXPECT_EQ(Main().gDesk->ActivePage(), "Search");
+    EXPECT_EQ(g.SearchText().View(), "ab");
 }
 
 TEST_F(HeaderSearchTest, OneCharacterIsRefusedAndThePageStays)

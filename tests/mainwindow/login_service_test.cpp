@@ -32,6 +32,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -132,6 +133,25 @@ protected:
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         return true;
+    }
+
+    // The page tells a sign-in without an answer: the start of the
+    // transport's reason in the text, which keeps to the lines above the
+    // proxy link, and the whole reason in its hint.
+    void ExpectNoAnswerShown(const std::string& ending)
+    {
+        const std::string reason = g.LoginTransportReason();
+        ASSERT_FALSE(reason.empty());
+        const plat::TLabel& label = *Main().label9LoginTest;
+        const std::string caption = label.Caption();
+        const std::string start = "Služba nedostupná nebo nedůvěryhodná: " + reason.substr(0, reason.find(' '));
+        EXPECT_EQ(caption.rfind(start, 0), 0u) << caption;
+        ASSERT_GE(caption.size(), ending.size());
+        EXPECT_EQ(caption.substr(caption.size() - ending.size()), ending);
+        EXPECT_EQ(label.Hint(), reason);
+        EXPECT_TRUE(label.ShowHint());
+        plat::testing::Flush();
+        EXPECT_LE(label.Top() + label.Height(), Main().label9Proxy->Top());
     }
 
     void Type(const char* login, const char* password)
@@ -348,7 +368,8 @@ TEST_F(LoginServiceTest, WithTheServiceSilentThePageSaysSoAndSignsInOnceItAnswer
     }));
     // The tags the job posted are worked off too.
     RunUntil([] { return false; }, 300);
-    EXPECT_EQ(Main().label9LoginTest->Caption(), "Služba neodpovídá. Další pokus o přihlášení za 10 s.");
+    // The cut connection is the transport's reason.
+    ExpectNoAnswerShown(" Další pokus za 10 s.");
     EXPECT_EQ(LogCount("ui_tag = __uiTextUserLogged (101)"), 0);
     EXPECT_EQ(Main().signedIn.load(), 0);
 
@@ -357,7 +378,73 @@ TEST_F(LoginServiceTest, WithTheServiceSilentThePageSaysSoAndSignsInOnceItAnswer
     ASSERT_TRUE(RunUntil([&] { return Main().signedIn == 1; }));
     ASSERT_TRUE(RunUntil([&] { return LogCount("ui_tag = __uiTextUserLogged (101)") == 1; }));
     EXPECT_EQ(Main().gDesk->ActivePage(), "Homepage");
-    EXPECT_EQ(Main().label9LoginTest->Caption().rfind("Služba neodpovídá", 0), std::string::npos);
+    EXPECT_EQ(Main().label9LoginTest->Caption().rfind("Služba ned", 0), std::string::npos);
+}
+
+// A service that could not be reached or was not trusted is told from a
+// refused password, with the transport's reason, and never in the refusal's
+// message box.
+TEST_F(LoginServiceTest, AnUntrustedOrRedirectingServiceIsToldFromARefusedPasswordWithTheReason)
+{
+    test_service::Options tlsOptions;
+    tlsOptions.Tls = true;
+    test_service::TestService tls(tlsOptions);
+    ASSERT_TRUE(tls.Start());
+    test_service::AccountService tlsAccounts(tls);
+    const std::string port = std::to_string(service_.Port());
+    struct Case {
+        const char* name;
+        std::function<void()> arm;
+        // The transport's reason; empty for a refused password, which has
+        // its box.
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"a self-signed certificate without the CA",
+         [&] {
+             PointServiceAt("127.0.0.1:" + std::to_string(tls.Port()));
+             std::snprintf(App.ApiProtocol[0], sizeof(App.ApiProtocol[0]), "https");
+             ASSERT_TRUE(BuildServerAddresses(App));
+         },
+         "SSL certificate problem"},
+        {"a redirect to another host",
+         [&] {
+             service_.ArmFault(test_service::AccountService::kApiPath,
+                               test_service::Fault::Redirect(307, "http://localhost:" + port + "/index.php"),
+                               test_service::kAlways);
+         },
+         "redirect refused: http://localhost:" + port + "/index.php"},
+        {"a refused password", [] {}, ""},
+    };
+    StartRun();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PointServiceAt("127.0.0.1:" + port);
+        service_.DisarmFaults();
+        boxes_->boxes.clear();
+        Main().timerAutoLogin->SetEnabled(false);
+        Main().autoLoginPending = false;
+        c.arm();
+        const int attempts = LogCount("[TLogin][BEGIN] Tag = 1");
+        Type(kAliceLogin, c.reason.empty() ? "spatne-heslo" : kAlicePassword);
+        Main().btn9Login->Click();
+        ASSERT_TRUE(RunUntil([&] {
+            return LogCount("[TLogin][BEGIN] Tag = 1") == attempts + 1 && !g.runningLogin &&
+                   Main().btn9Login->Caption() == "Přihlásit";
+        }));
+        RunUntil([] { return false; }, 300);
+        EXPECT_EQ(Main().signedIn.load(), 0);
+        if (c.reason.empty()) {
+            ASSERT_EQ(boxes_->boxes.size(), 1u);
+            EXPECT_EQ(boxes_->boxes[0].caption, "Chyba přihlašování");
+            EXPECT_EQ(Main().label9LoginTest->Caption().rfind("Služba ned", 0), std::string::npos);
+            EXPECT_EQ(g.LoginTransportReason(), "");
+            continue;
+        }
+        EXPECT_TRUE(boxes_->boxes.empty()) << "not a refused password";
+        EXPECT_EQ(g.LoginTransportReason().rfind(c.reason, 0), 0u) << g.LoginTransportReason();
+        ExpectNoAnswerShown(" Zkuste to později.");
+    }
 }
 
 } // namespace

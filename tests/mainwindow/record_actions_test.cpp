@@ -129,10 +129,12 @@ TEST_F(RecordActions, EditRecordTimerOpensItsRecordOrTheChosenKind)
             EXPECT_EQ(bridge_.openings[0].Params[0], c.firstParam);
             EXPECT_EQ(bridge_.openings[0].Params[3], c.kindParam);
         }
-        if (c.pageCall != nullptr)
+        if (c.pageCall != nullptr) {
             EXPECT_EQ(Watched().Count(c.pageCall), 1);
-        if (c.logLine != nullptr)
+        }
+        if (c.logLine != nullptr) {
             EXPECT_EQ(LogCount(c.logLine), logged + 1);
+        }
     }
 }
 

@@ -152,7 +152,9 @@ TEST_F(ShutDownTest, CloseDecisionsHideMinimiseOrExit)
 
         EXPECT_EQ(canClose, row.closes);
         const bool hides = !row.closes && !row.signingIn;
-        EXPECT_EQ(Pages().Count("SaveEditedNote 2"), hides ? 1 : 0);
+        // A signed-in exit logs out, and the log-out stores the edited note.
+        const bool logsOut = row.closes && !row.loginPage;
+        EXPECT_EQ(Pages().Count("SaveEditedNote 2"), hides || logsOut ? 1 : 0);
         EXPECT_EQ(Pages().Count("ForgetEditedNote"), hides ? 1 : 0);
         EXPECT_EQ(onlineRuns, hides ? 1 : 0);
         EXPECT_EQ(Main().timerResetView->Enabled(), hides);

@@ -191,11 +191,22 @@ TEST_F(AlertDisplayTest, WorkerKeepsTheMainLoopFreeAndWaitsForTheAlertTimer)
     // Real time: the 25 ms polls of the alert timer must really wait.
     plat::SetClock(nullptr);
     notTimerOn = true;
-    service_.ArmFault(test_service::AccountService::kApiPath, test_service::Fault::Stall(300));
-    auto started = std::chrono::steady_clock::now();
-    ASSERT_TRUE(g.StartDisplayAlerts());
+    // The answer is held until the main thread has started the worker
+    // twice; a start that waited for it would wait until the release.
+    accounts_.ArmApiFault("get-alert-on-display-status", test_service::ApiFault::Hold());
+    std::atomic<bool> released{false};
+    std::thread releaser([&] {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (accounts_.Held() == 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        released = true;
+        accounts_.ReleaseHeld();
+    });
+    EXPECT_TRUE(g.StartDisplayAlerts());
     EXPECT_FALSE(g.StartDisplayAlerts());
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(200));
+    EXPECT_FALSE(released);
+    releaser.join();
     // While timerNot is on, the alert waits for it.
     ASSERT_TRUE(PumpUntil([] { return plat::RunningThreadCount() == 0 && g.AlertDisplay.AlertShown == 1; }));
     Pump();

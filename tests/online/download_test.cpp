@@ -82,11 +82,10 @@ TEST_F(DownloadTest, RefererIsSentUpTo2048Characters)
 
 TEST_F(DownloadTest, LargeBodyGoesOutWithoutExpect)
 {
-    std::string body = "Data=" + std::string(300000, 'x');
+    std::string body = "Data=" + std::string(2000000, 'x');
     TNDownload download;
-    auto start = std::chrono::steady_clock::now();
     ASSERT_TRUE(download.Post(Url("/api").c_str(), body.c_str(), false));
-    EXPECT_LT(SecondsSince(start), 0.5);
+    EXPECT_EQ(test_service::FindHeader(service_.Requests().back().Headers, "Expect"), "");
     EXPECT_EQ(service_.Requests().back().Body, body);
 }
 
@@ -250,7 +249,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, FaultTest,
                                            FaultCase{"TooSlowBody", Fault::SlowBody(1), false, -1}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DownloadTest, CancelEndsAStalledCallWithinASecond)
+TEST_F(DownloadTest, CancelEndsAStalledCallLongBeforeItsTimeOut)
 {
     // The time-outs alone would take far longer.
     TNTransportConfig patient = online_test::ShortTimeouts();
@@ -267,7 +266,7 @@ TEST_F(DownloadTest, CancelEndsAStalledCallWithinASecond)
     auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(download.Post(Url("/api").c_str(), "x=1", false, [&] { return cancel.load(); }));
     canceller.join();
-    EXPECT_LT(SecondsSince(start), 2.0);
+    EXPECT_LT(SecondsSince(start), 10.0);
 }
 
 // --- Saving ------------------------------------------------------------------

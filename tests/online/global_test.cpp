@@ -170,16 +170,18 @@ TEST_F(GlobalTest, TheConsumerIsWokenAndAFullQueueLogsTheDrop)
 
 TEST_F(GlobalTest, TheMainThreadTakesTheModelLockWhileAnAnswerIsOnTheWay)
 {
-    service_.ArmFault(test_service::AccountService::kApiPath, test_service::Fault::Stall(300));
+    accounts_.ArmApiFault("check-inst-id", test_service::ApiFault::Hold());
     std::thread worker([] { g.Sync2CheckInstID(); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(PumpUntil([&] { return accounts_.Held() == 1; }, 10000));
     {
+        // The answer cannot come while the service holds it: the lock is
+        // taken without waiting for it.
         TNUiJobLock lock = g.WaitUntilSyncJobIsDone("test", 1);
-        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(10));
+        EXPECT_EQ(accounts_.Held(), 1);
         EXPECT_EQ(g.UiUpdateIsRunning, 1);
     }
     EXPECT_EQ(g.UiUpdateIsRunning, 0);
+    accounts_.ReleaseHeld();
     worker.join();
     EXPECT_EQ(g.InstID, 77u);
 }

@@ -340,7 +340,7 @@ TEST_F(OrganizerRequestTest, FullResyncIsQueuedOncePerIntervalAndOrganizer)
 
 TEST_F(OrganizerRequestTest, PublicOrganizersComeHourlyAndTheirRecordsStayVirtual)
 {
-    sync_.AddOrganizer(700, 5005, 1, 1, "Ve\xF8ejn\xFD");
+    sync_.AddOrganizer(700, 5005, 1, 1, "Ve\xF8" "ejn\xFD");
     sync_.Change(test_service::kOrganizers, 700, {{"Visibility", "1"}});
     uint32_t shown = sync_.SeedRecord(700, "Koncert");
     SignIn();

@@ -301,7 +301,7 @@ TEST_F(PictureJobTest, TheUsersOwnPictureAndThePublicOrganizersIcons)
     sync_.AddOrganizer(601, 1002, 1, 1, "Bob");
     sync_.SeedPicture(44, jpeg_);
     sync_.SeedPicture(45, jpeg_);
-    sync_.AddOrganizer(700, 5005, 1, 1, "Ve\xF8ejn\xFD");
+    sync_.AddOrganizer(700, 5005, 1, 1, "Ve\xF8" "ejn\xFD");
     sync_.Change(test_service::kOrganizers, 700, {{"Visibility", "1"}, {"CalendarIcon", "45"}});
     ASSERT_TRUE(host_->SignIn("bob@example.test", "heslo"));
     ASSERT_TRUE(RunUntil([] { return g.UserLoginStatus == 1; }));

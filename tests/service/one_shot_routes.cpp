@@ -91,7 +91,7 @@ OneShotRoutes::OneShotRoutes(TestService& service, AccountService& accounts) : s
         if (tokens_.erase(token) == 0)
             return Response::Text("<html><body>Neplatn\xFD odkaz.</body></html>", 403);
         ++pagesServed_;
-        return Response::Text("<html><body>P\xF8ihl\xE1\x9Aeno.</body></html>");
+        return Response::Text("<html><body>P\xF8ihl\xE1\x9A" "eno.</body></html>");
     });
 }
 

@@ -46,6 +46,19 @@ int LocalWeekday(int64_t unixTime)
     return local.tm_wday == 0 ? 7 : local.tm_wday;
 }
 
+// The Unix time of today's hour:minute, locally (the day of `unixTime`).
+int64_t LocalTodayAt(int64_t unixTime, int hour, int minute = 0)
+{
+    std::time_t t = static_cast<std::time_t>(unixTime);
+    std::tm local{};
+    localtime_r(&t, &local);
+    local.tm_hour = hour;
+    local.tm_min = minute;
+    local.tm_sec = 0;
+    local.tm_isdst = -1;
+    return static_cast<int64_t>(std::mktime(&local));
+}
+
 long Number(const FormFields& fields, const char* key, long fallback)
 {
     std::string value = FieldValue(fields, key);
@@ -195,7 +208,22 @@ void SeedDemoAccount(ServiceSet& set, int64_t now, const std::string& password)
     sync.Seed(kRecords, weekly);
     sync.Seed(kRecords, RecordFields(8, "Narozeniny Boba", now + 3 * kDay, true));
 
-    // Tasks with importance and tags, one with a subtask; two notes.
+    // The calendar's day: two events at fixed hours of today, one from this
+    // evening to tomorrow morning, and a task due today with no time.
+    for (auto [hour, text] : {std::pair{9, "Sn\xED"
+                                           "dan\xEC s klientem"},
+                              std::pair{14, "Kontrola rozpo\xE8tu"}}) {
+        auto event = RecordFields(3, text, LocalTodayAt(now, hour));
+        SetEnd(event, LocalTodayAt(now, hour + 1));
+        sync.Seed(kRecords, event);
+    }
+    auto overnight = RecordFields(3, "No\xE8n\xED vlak", LocalTodayAt(now, 20));
+    SetEnd(overnight, LocalTodayAt(now + kDay, 8));
+    sync.Seed(kRecords, overnight);
+    sync.Seed(kRecords, RecordFields(1, "Odeslat fakturu", LocalTodayAt(now, 12), true));
+
+    // Tasks of every importance (99, 10, 0, -10), one with a subtask, two
+    // tags on some of them; three notes.
     auto urgent = RecordFields(1, "Zaplatit n\xE1jem", now + kDay);
     urgent["Importance"] = "99";
     const uint32_t rent = sync.Seed(kRecords, urgent);
@@ -205,16 +233,20 @@ void SeedDemoAccount(ServiceSet& set, int64_t now, const std::string& password)
     auto sub = RecordFields(1, "Sehnat projektor", 0);
     sub["ParentID"] = std::to_string(talk);
     sync.Seed(kRecords, sub);
+    const uint32_t milk = sync.Seed(kRecords, RecordFields(1, "Koupit ml\xE9ko", 0));
+    auto cellar = RecordFields(1, "Uklidit sklep", 0);
+    cellar["Importance"] = "-10";
+    const uint32_t tidy = sync.Seed(kRecords, cellar);
     sync.Seed(kRecords, RecordFields(2,
                                      "N\xE1kupn\xED seznam: chl\xE9"
                                      "b, ml\xE9ko",
                                      0));
     sync.Seed(kRecords, RecordFields(2, "N\xE1pady na d\xE1rky", 0));
-    const uint32_t home = sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)}, {"Title", "Domov"}});
-    const uint32_t work = sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)},
-                                            {"Title", "Pr\xE1"
-                                                      "ce"}});
-    for (auto [record, tag] : {std::pair{rent, home}, std::pair{talk, work}})
+    sync.Seed(kRecords, RecordFields(2, "Hesla k Wi-Fi", 0));
+    const uint32_t shopping =
+        sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)}, {"Title", "N\xE1kup"}});
+    const uint32_t home = sync.Seed(kTags, {{"OrganizerID", std::to_string(kAliceOrganizer)}, {"Title", "Doma"}});
+    for (auto [record, tag] : {std::pair{rent, home}, std::pair{milk, shopping}, std::pair{tidy, home}})
         sync.Seed(kTagsAssign, {{"OrganizerID", std::to_string(kAliceOrganizer)},
                                 {"RecordID", std::to_string(record)},
                                 {"TagID", std::to_string(tag)}});

@@ -77,13 +77,15 @@ void SyncService::RegisterControls(TestService& service)
         SetArrayLimit(Number(fields, "value", 100));
         return true;
     });
-    // One line an item of the type: id, Changed, Deleted, Text or Title.
+    // One line an item of the type: id, Changed, Deleted, Text or Title;
+    // with field=<name>, that field's value in place of the text.
     service.Route("/__test/sync/items", [this](const Request& request) {
         FormFields fields = DecodeFormLeniently(request.Query);
+        const std::string field = FieldValue(fields, "field");
         std::string text;
         for (const StoredItem& item : Items(Number(fields, "type", kRecords)))
             text += std::to_string(item.ID) + " " + std::to_string(item.Changed) + " " + std::to_string(item.Deleted) +
-                    " " + item.Field("Text") + item.Field("Title") + "\n";
+                    " " + (field.empty() ? item.Field("Text") + item.Field("Title") : item.Field(field)) + "\n";
         return Response::Text(text);
     });
     // /__test/api-fault?name=upsync&kind=delay|close|commit-close|status|refuse|cut|endless|declared-length
