@@ -3,6 +3,7 @@
 
 #include "dialog/unidlg.h"
 
+#include "dialog/account_pages.h"
 #include "dialog/unidlg_pages.h"
 #include "foundation/guard.h"
 #include "foundation/log.h"

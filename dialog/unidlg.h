@@ -30,6 +30,9 @@ class TNPIMRecords;
 class TNPIMSharing;
 class TNTime;
 class TNViewItem;
+struct TNNewUserPage;
+struct TNProfilePage;
+struct TNProxyPage;
 struct TNRecurrenceComponents;
 struct TNUniDialogPage;
 
@@ -87,6 +90,9 @@ public:
     void mnuOProgramuClick();
     void mnuHomepageClick();
     void FormCloseQuery(bool& canClose);
+    // OK's plain path: the window's values into the settings, which are
+    // saved once a user is signed in.
+    void SavePlainSettings();
     void FormClose();
     void WaitForEditedRecordUpdate();
     void RestoreMainWindow();
@@ -134,6 +140,46 @@ public:
     TNEditorDate DateItemValue(const char* name) const;
     void SetDateItemValue(const char* name, const TNEditorDate& value);
     int32_t ComboIndex(const char* name) const;
+
+    // The proxy page (unidlg_proxy.cpp).
+    bool AktivujDialog_Proxy();
+    void ActivateProxy();
+    void NactiNastaveniProxy();
+    void UlozNastaveniProxy();
+    void checkPouzivatProxyClick();
+    void btnAutoProxyClick();
+    void btnNastaveniProxyClick();
+    // The new-account wizard (unidlg_newuser.cpp).
+    bool AktivujDialog_NewUser();
+    void ActivateNewUser();
+    void btn6HideAll();
+    void btn6ContinueClick();
+    void btn6BackClick();
+    void timerNewUserTimer();
+    void edit6ValueChange();
+    void label6TermsClick();
+    // An availability answer or a failed creation, posted to the open page.
+    void SetNewAccountResult(const char* text, uint32_t colour, bool continueEnabled);
+    void NewAccountCreationFailed(int32_t result);
+    bool CreateNewVirtualAccount();
+    void EndNewUserPage();
+    // The basic profile page (unidlg_profile.cpp); `closing` for the Close
+    // of a mandatory dialog.
+    bool AktivujDialog_BasicProfileSettings();
+    bool SaveBasicProfileSettings(bool closing);
+    void ActivateBasicProfileSettings();
+    // The password and e-mail pages (unidlg_password.cpp).
+    bool AktivujDialog_ChangePassword();
+    void FormResize_ChangePassword();
+    bool Save_ChangePassword();
+    bool AktivujDialog_ChangeEmail();
+    void FormResize_ChangeEmail();
+    bool Save_ChangeEmail();
+    // The contact request page (unidlg_contact_request.cpp); the answer is
+    // 1 accept, 2 ignore.
+    bool AktivujDialog_ContactRequest();
+    void FormResize_ContactRequest();
+    void AnswerContactRequest(int32_t acceptance);
 
     // The recurrence editor page (unidlg_recurrence.cpp).
     bool AktivujDialog_RecordRecurrence();
@@ -208,6 +254,13 @@ public:
     plat::TLabel* label1AboutAuthor = nullptr;
     plat::TLabel* labelAuthorName = nullptr;
     plat::TLabel* label1AuthorWeb = nullptr;
+
+    // The fixed controls of pages made on first use.
+    std::unique_ptr<TNProxyPage> proxyPage;
+    std::unique_ptr<TNNewUserPage> newUserPage;
+    std::unique_ptr<TNProfilePage> profilePage;
+    // Set while the Close of a mandatory profile dialog runs its save.
+    bool savingOnClose = false;
 
     // ---- Per-dialog state.
     bool paintingFrozen = false;
@@ -319,7 +372,6 @@ private:
     // The close rules of one attempt: the mandatory profile save and the
     // new-account page's online timer. False keeps the dialog open.
     bool PrepareClose();
-    void SavePlainSettings();
 
     const TNUniDialogPage* page_ = nullptr;
     bool activatedOnce_ = false;
@@ -330,6 +382,8 @@ private:
 // Makes the bridge create this dialog, the program's start-up make the time
 // picker, and the view reach both through its dialog hooks.
 void InstallUniversalDialog();
+// The online layer's calls into the open new-account page (unidlg_newuser.cpp).
+void InstallNewAccountHooks();
 
 // The dialog in a slot, null when the slot is empty.
 TfrmUnidlgDLMR1* UniDialogInSlot(int32_t slot);

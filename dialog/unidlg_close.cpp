@@ -74,7 +74,9 @@ void TfrmUnidlgDLMR1::SavePlainSettings()
 bool TfrmUnidlgDLMR1::PrepareClose()
 {
     if (saved == 0 && MandatoryProfile(*this)) {
+        savingOnClose = true;
         const bool stored = page_ != nullptr && page_->Save && page_->Save(*this);
+        savingOnClose = false;
         mayClose = stored ? 1 : 0;
         if (!stored)
             return false;
@@ -141,6 +143,8 @@ void TfrmUnidlgDLMR1::FormClose()
             }
         }
         workingRecord.reset();
+        if (Key == "NewUser")
+            EndNewUserPage();
         LogText("[Unidlg::FormClose][END]");
     });
 }

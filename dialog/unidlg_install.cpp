@@ -61,6 +61,7 @@ void InstallUniversalDialog()
         if (TfrmUnidlgDLMR1* dialog = TopmostDialog())
             dialog->FormResize();
     };
+    InstallNewAccountHooks();
     ViewDialogHooks.ShowTimePicker = [](int32_t type, plat::TForm* owner, TNViewItem*, uint32_t componentId,
                                         plat::TComponent* button, int32_t value) {
         if (frmSelector != nullptr)

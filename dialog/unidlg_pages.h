@@ -48,6 +48,7 @@ const TNUniDialogPage* FindUniDialogPage(const std::string& key);
 // Adds a row, or replaces the row of its key; the row as kept, at a stable
 // address until removed.
 TNUniDialogPage& AddUniDialogPage(const TNUniDialogPage& page);
+// Removes the row of a key; a key the program builds gets its built row back.
 void RemoveUniDialogPage(const std::string& key);
 
 // The page keys in `gUni`'s page order.

@@ -153,6 +153,7 @@ int32_t TNPIMTags::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
+        const int32_t countBefore = Count;
         int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
@@ -162,6 +163,9 @@ int32_t TNPIMTags::Add(TNString* answer)
         pimDataReceived = true;
         in.Number("OrganizerID", t.OrganizerID);
         in.Text("Title", t.Title);
+        if (CollectArrivals && pos >= countBefore) {
+            arrivals_.push_back(t.ID);
+        }
 
         TNPIMOrganizers* organizers = OrganizersOf(ParentPIM);
         if (TNPIMOrganizer* o = organizers != nullptr ? organizers->GetOrganizerByID(t.OrganizerID) : nullptr) {
@@ -247,6 +251,28 @@ uint32_t TNPIMTags::GetDataToSync(TNString* text, const TNUploadSkip& skip)
         }
         return 0;
     });
+}
+
+uint32_t TNPIMTags::FindUploadedCopy(const TNPIMTag& pending) const
+{
+    for (uint32_t id : arrivals_) {
+        const TNPIMTag* copy = GetTagByID(id);
+        if (copy == nullptr || copy == &pending || copy->PleaseSync || copy->Deleted != 0 ||
+            copy->ID >= kFirstLocalID) {
+            continue;
+        }
+        if (copy->OrganizerID == pending.OrganizerID && copy->Title.View() == pending.Title.View()) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+void TNPIMTags::EndArrivals()
+{
+    CollectArrivals = false;
+    arrivals_.clear();
+    arrivals_.shrink_to_fit();
 }
 
 void TNPIMTags::ForgetDuplicate(uint32_t id, int32_t confirmedPos)

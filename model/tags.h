@@ -6,6 +6,7 @@
 #include "model/collection.h"
 
 #include <cstdint>
+#include <vector>
 
 class TNPIM;
 namespace plat {
@@ -93,6 +94,20 @@ public:
     // Queues the tag at pos for saving.
     void QueueForSave(int32_t pos);
 
+    // As for records: after a data set is loaded again with new tags
+    // pending, a tag whose upload was answered just before a crash would go
+    // up again and make a second tag. While CollectArrivals is set, tags
+    // new to this data set that a download brings are noted; the service's
+    // copy of a pending tag is one of them, live, with the same organizer
+    // and the same title byte for byte. Tags carry no creator, so two of the
+    // same title made in one organizer by two parties inside that one window
+    // would be taken as one: the only looseness, and the price is a single
+    // tag where the service briefly had two equal ones. Its id, or 0.
+    bool CollectArrivals = false;
+    uint32_t FindUploadedCopy(const TNPIMTag& pending) const;
+    void EndArrivals();
+
 private:
+    std::vector<uint32_t> arrivals_;
     TNPIMIDIndex idIndex_;
 };

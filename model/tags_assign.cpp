@@ -222,11 +222,15 @@ int32_t TNPIMTagsAssign::Add(TNString* answer)
             return -1;
         }
         TNAnswerItem in(*answer);
+        const int32_t countBefore = Count;
         int32_t pos = TakeAnswerItem(*this, in);
         if (pos < 0) {
             return -1;
         }
         TNPIMTagsAssignItem& a = *Items[pos];
+        if (CollectArrivals && pos >= countBefore) {
+            arrivals_.push_back(a.ID);
+        }
         idIndex_.Note(pos, a);
         pimDataReceived = true;
         uint32_t recordBefore = a.RecordID;
@@ -510,6 +514,39 @@ uint32_t TNPIMTagsAssign::GetDataToSync(TNString* text, const TNUploadSkip& skip
         }
         return 0;
     });
+}
+
+uint32_t TNPIMTagsAssign::FindUploadedCopy(const TNPIMTagsAssignItem& pending) const
+{
+    if (ParentPIM == nullptr) {
+        return 0;
+    }
+    const TNPIMTag* tag = ParentPIM->Tags.GetTagByID(pending.TagID);
+    const TNPIMRecord* record = ParentPIM->Records ? ParentPIM->Records->GetRecordByID(pending.RecordID) : nullptr;
+    const uint32_t tagID = tag != nullptr ? tag->ID : pending.TagID;
+    const uint32_t recordID = record != nullptr ? record->ID : pending.RecordID;
+    if (tagID >= kFirstLocalID || recordID >= kFirstLocalID) {
+        return 0;
+    }
+    for (uint32_t id : arrivals_) {
+        int32_t pos = idIndex_.FirstWithID(id);
+        const TNPIMTagsAssignItem* copy = pos >= 0 ? Items[pos] : nullptr;
+        if (copy == nullptr || copy == &pending || copy->PleaseSync || copy->Deleted != 0 ||
+            copy->ID >= kFirstLocalID) {
+            continue;
+        }
+        if (copy->OrganizerID == pending.OrganizerID && copy->TagID == tagID && copy->RecordID == recordID) {
+            return id;
+        }
+    }
+    return 0;
+}
+
+void TNPIMTagsAssign::EndArrivals()
+{
+    CollectArrivals = false;
+    arrivals_.clear();
+    arrivals_.shrink_to_fit();
 }
 
 void TNPIMTagsAssign::ForgetDuplicate(uint32_t id, int32_t confirmedPos)

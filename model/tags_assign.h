@@ -100,7 +100,21 @@ public:
     // map follows every change made through the operations above.
     void RebuildRecordMap();
 
+    // As for records and tags: after a data set is loaded again with new
+    // assignments pending, the service's copy of one whose upload was
+    // answered just before a crash is looked for among the assignments new
+    // to this data set that a download brought while CollectArrivals was
+    // set: live, of the same organizer, tying the same tag to the same
+    // record. The pending item's tag and record are compared by the ids
+    // they hold now (a tag or record confirmed in this run is found by its
+    // old id too), so the tag and record go first. Assignments carry no
+    // creator; the pair is all that identifies one. Its id, or 0.
+    bool CollectArrivals = false;
+    uint32_t FindUploadedCopy(const TNPIMTagsAssignItem& pending) const;
+    void EndArrivals();
+
 private:
+    std::vector<uint32_t> arrivals_;
     void QueueForSave(int32_t pos);
     // Files position pos under its item's RecordID, keeping list order.
     void MapInsert(int32_t pos);

@@ -269,11 +269,12 @@ public:
     bool ApplyUploadAnswer(TNString* answer, int32_t type, uint32_t id, const TNString& sentForm);
     // An item is pending that is not backing off.
     bool UploadPendingNow();
-    // Set when a data set loaded again holds new records waiting for upload:
-    // the passes download before they upload, and a downloaded copy of such
-    // a record confirms it (AdoptUploadedCopies), so that a record whose
-    // answer came just before a crash does not go up a second time.
-    std::atomic<bool> MatchNewRecordsFirst{false};
+    // Set when a data set loaded again holds new records, tags or tag
+    // assignments waiting for upload: the passes download before they
+    // upload, and a downloaded copy of such an item confirms it
+    // (AdoptUploadedCopies), so that an item whose answer came just before
+    // a crash does not go up a second time.
+    std::atomic<bool> MatchNewItemsFirst{false};
     // Tests only: asked with the item's type and id after its upload's
     // answer arrived and before it is taken; true ends the run there, as a
     // crash does. Set only while no pass runs.

@@ -84,9 +84,6 @@ struct TNDialogHooks {
     // opened later at the same depth must not get another record.
     void (*HandOverRecordFromServer)(int32_t dialogIndex, uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
                                      std::shared_ptr<const TNPIMSharing> sharing) = nullptr;
-    // The new-account page's result label and continue button.
-    void (*SetNewAccountLabel)(const char* text) = nullptr;
-    void (*EnableNewAccountContinue)(bool enabled) = nullptr;
 };
 
 // Calls that stay on the calling thread.

@@ -219,6 +219,10 @@ TNHttpAnswer PerformHttpExchange(const TNHttpRequest& request)
         return answer;
     }
     TNTransportConfig config = GetTransportConfig();
+    if (request.MaxConnectMs > 0)
+        config.ConnectTimeoutMs = std::min(config.ConnectTimeoutMs, request.MaxConnectMs);
+    if (request.MaxTotalMs > 0)
+        config.TotalTimeoutMs = std::min(config.TotalTimeoutMs, request.MaxTotalMs);
     HandleLease lease(config.ReuseHandle);
     CURL* handle = lease.Get();
     if (handle == nullptr) {

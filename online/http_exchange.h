@@ -31,6 +31,10 @@ struct TNHttpRequest {
     TNProxySettings Proxy;
     const TNCancelCheck* Cancel = nullptr;
     uint64_t MaxBodyBytes = kMaxAccountAnswerBytes;
+    // Tighter bounds than the transport's for this exchange; 0 keeps the
+    // transport's.
+    int32_t MaxConnectMs = 0;
+    int32_t MaxTotalMs = 0;
 };
 
 struct TNHttpAnswer {

@@ -163,8 +163,17 @@ void TLogin::LoadLocalData()
                 const TNPIMRecord* record = records.Items[i];
                 newPending = record != nullptr && !record->Virtual && record->PleaseSync && record->ID >= kFirstLocalID;
             }
+            // A new tag or assignment goes up whatever its PleaseSync says.
+            for (int32_t i = 0; i < pim->Tags.Count && !newPending; ++i)
+                newPending = pim->Tags.Items[i] != nullptr && pim->Tags.Items[i]->ID >= kFirstLocalID &&
+                             pim->Tags.Items[i]->Deleted == 0;
+            for (int32_t i = 0; i < pim->TagsAssign.Count && !newPending; ++i)
+                newPending = pim->TagsAssign.Items[i] != nullptr && pim->TagsAssign.Items[i]->ID >= kFirstLocalID &&
+                             pim->TagsAssign.Items[i]->Deleted == 0;
             records.CollectArrivals = newPending;
-            g.MatchNewRecordsFirst = newPending;
+            pim->Tags.CollectArrivals = newPending;
+            pim->TagsAssign.CollectArrivals = newPending;
+            g.MatchNewItemsFirst = newPending;
         }
     }
     g.SetNotifyConstantlyRecord(std::move(pick));

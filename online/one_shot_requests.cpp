@@ -176,14 +176,22 @@ int32_t TNGlobal::CreateNewAccount(const TNString& login, const TNString& passwo
             return -1;
         }
         TNString result;
-        if (!Text(answer, "result", &result))
-            return -1;
+        Text(answer, "result", &result);
+        int32_t refused = -1;
         if (result.Equals("UsernameExists", true, false))
-            return 2;
-        if (result.Equals("PathExists", true, false))
-            return 3;
-        if (!result.Equals("AccountCreated", true, false))
-            return -1;
+            refused = 2;
+        else if (result.Equals("PathExists", true, false))
+            refused = 3;
+        else if (result.Equals("AccountCreated", true, false))
+            refused = 0;
+        if (refused != 0) {
+            // The page leaves its last step and asks for what to change.
+            PostToOpenNewAccountPage("[g.CreateNewAccount][REFUSED]", [refused] {
+                if (SessionHooks.NewAccountCreationFailed != nullptr)
+                    SessionHooks.NewAccountCreationFailed(refused);
+            });
+            return refused;
+        }
         std::string typedLogin(login.View());
         std::string typedPassword(password.View());
         bool posted = plat::PostToMainThread([typedLogin, typedPassword] {

@@ -12,6 +12,9 @@ struct TNSessionHooks {
     bool (*NewAccountDialogOpen)() = nullptr;
     void (*SetNewAccountResult)(const char* text, uint32_t colour, bool continueEnabled) = nullptr;
     void (*CloseNewAccountDialog)() = nullptr;
+    // The creation was refused: 2 the login or e-mail is taken, 3 the user
+    // name is taken, -1 any other answer.
+    void (*NewAccountCreationFailed)(int32_t result) = nullptr;
     // Fills edit9Login and edit9Pass and runs their change handlers.
     void (*FillLoginFields)(const char* login, const char* password) = nullptr;
     // timerNot is switched on (an alert window is being opened).

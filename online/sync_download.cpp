@@ -320,7 +320,7 @@ bool TNGlobal::Sync2Records(bool* dataChanged)
             TNString block;
             if (AnswerIsValid(&answer) && answer.GetXmlValue("api-sync-pim", nullptr, 0, &block, false)) {
                 anotherPass = SyncPIM(&block, 1, dataChanged);
-                if (!anotherPass && MatchNewRecordsFirst)
+                if (!anotherPass && MatchNewItemsFirst)
                     AdoptUploadedCopies();
             }
         }

@@ -78,8 +78,8 @@ bool TNGlobal::Sync2Upsync(uint32_t* uploadedId)
             Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
             return false;
         }
-        if (MatchNewRecordsFirst) {
-            LogText("[TNGlobal::Sync2Upsync] new records of a data set loaded again; a download goes first");
+        if (MatchNewItemsFirst) {
+            LogText("[TNGlobal::Sync2Upsync] new items of a data set loaded again; a download goes first");
             Sync2Finish(false, false, "Sync2Upsync", Online != 0 ? __uiOnlineAndLogged : __uiOfflineOrDownloadError);
             return false;
         }
@@ -228,44 +228,86 @@ bool TNGlobal::ConfirmUpload(int32_t type, uint32_t oldId, uint32_t newId, const
     return true;
 }
 
+namespace {
+
+// A pending new item and the downloaded copy that confirms it.
+struct TNUploadedCopy {
+    uint32_t pendingId = 0;
+    uint32_t copyId = 0;
+    TNString form;
+};
+
+// The pending new items of one collection (records, tags or tag
+// assignments, the only items this client makes) whose downloaded copy the
+// collection finds; a copy confirms one item at most.
+std::vector<TNUploadedCopy> FindUploadedCopies(TNPIM& pim, int32_t type, uint32_t userId)
+{
+    std::vector<TNUploadedCopy> found;
+    auto take = [&](uint32_t pendingId, uint32_t copy, auto& item) {
+        if (copy == 0 || std::any_of(found.begin(), found.end(), [&](const auto& f) { return f.copyId == copy; }))
+            return;
+        TNUploadedCopy adopted{pendingId, copy, {}};
+        item.GetDataToSync(&adopted.form);
+        found.push_back(std::move(adopted));
+    };
+    TNModelWriteGuard lock;
+    if (type == TNPIM::kUploadRecords) {
+        TNPIMRecords& records = *pim.Records;
+        for (int32_t i = 0; i < records.Count; ++i) {
+            TNPIMRecord* record = records.Items[i];
+            if (record == nullptr || record->Virtual || !record->PleaseSync || record->ID < kFirstLocalID)
+                continue;
+            take(record->ID, records.FindUploadedCopy(*record, userId), *record);
+        }
+    } else if (type == TNPIM::kUploadTags) {
+        for (int32_t i = 0; i < pim.Tags.Count; ++i) {
+            TNPIMTag* tag = pim.Tags.Items[i];
+            if (tag == nullptr || tag->ID < kFirstLocalID || tag->Deleted != 0 || tag->OrganizerID == 0)
+                continue;
+            take(tag->ID, pim.Tags.FindUploadedCopy(*tag), *tag);
+        }
+    } else if (type == TNPIM::kUploadTagsAssign) {
+        for (int32_t i = 0; i < pim.TagsAssign.Count; ++i) {
+            TNPIMTagsAssignItem* assign = pim.TagsAssign.Items[i];
+            if (assign == nullptr || assign->ID < kFirstLocalID || assign->Deleted != 0)
+                continue;
+            take(assign->ID, pim.TagsAssign.FindUploadedCopy(*assign), *assign);
+        }
+    }
+    return found;
+}
+
+} // namespace
+
 void TNGlobal::AdoptUploadedCopies()
 {
     TNPIM* pim = PIM[0];
     if (pim == nullptr || pim->Records == nullptr)
         return;
-    TNPIMRecords& records = *pim->Records;
-    std::vector<std::pair<uint32_t, TNString>> pending;
-    std::vector<uint32_t> copies;
-    {
-        TNModelWriteGuard lock;
-        const uint32_t userId = Uzivatele.ActiveUserID();
-        for (int32_t i = 0; i < records.Count; ++i) {
-            TNPIMRecord* record = records.Items[i];
-            if (record == nullptr || record->Virtual || !record->PleaseSync || record->ID < kFirstLocalID)
+    const uint32_t userId = Uzivatele.ActiveUserID();
+    // Records and tags first: their confirmations give the assignments the
+    // service ids that the assignments' copies name.
+    size_t matched = 0;
+    for (int32_t type : {TNPIM::kUploadRecords, TNPIM::kUploadTags, TNPIM::kUploadTagsAssign}) {
+        for (const TNUploadedCopy& copy : FindUploadedCopies(*pim, type, userId)) {
+            ++matched;
+            if (!ConfirmUpload(type, copy.pendingId, copy.copyId, copy.form))
                 continue;
-            uint32_t copy = records.FindUploadedCopy(*record, userId);
-            if (copy == 0 || std::find(copies.begin(), copies.end(), copy) != copies.end())
-                continue;
-            TNString form;
-            record->GetDataToSync(&form);
-            pending.emplace_back(record->ID, std::move(form));
-            copies.push_back(copy);
+            LogTextInt("[TNGlobal::AdoptUploadedCopies] confirmed by its downloaded copy; type = ", type);
+            LogTextUInt("[TNGlobal::AdoptUploadedCopies] ID = ", copy.copyId);
+            ++unsavedConfirmations_;
         }
     }
-    for (size_t i = 0; i < pending.size(); ++i) {
-        if (!ConfirmUpload(TNPIM::kUploadRecords, pending[i].first, copies[i], pending[i].second))
-            continue;
-        LogTextUInt("[TNGlobal::AdoptUploadedCopies] confirmed by its downloaded copy; ID = ", copies[i]);
-        ++unsavedConfirmations_;
-    }
     {
         TNModelWriteGuard lock;
-        records.EndArrivals();
+        pim->Records->EndArrivals();
+        pim->Tags.EndArrivals();
+        pim->TagsAssign.EndArrivals();
     }
-    MatchNewRecordsFirst = false;
+    MatchNewItemsFirst = false;
     // The uploads held back go next; a confirmation the data set could not
     // save now is saved before them.
-    if (!SaveConfirmedUploads() || !pending.empty())
+    if (!SaveConfirmedUploads() || matched > 0)
         NewSyncWanted = 1;
 }
 

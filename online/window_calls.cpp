@@ -232,18 +232,6 @@ void HandOverRecordFromServer(int32_t dialogIndex, uint64_t dialogId, std::share
          [=](auto fn) { fn(dialogIndex, dialogId, record, sharing); });
 }
 
-void SetNewAccountLabel(const char* text)
-{
-    Post("SetNewAccountLabel", DialogHooks, &TNDialogHooks::SetNewAccountLabel,
-         [text = Copy(text)](auto fn) { fn(text.c_str()); });
-}
-
-void EnableNewAccountContinue(bool enabled)
-{
-    Post("EnableNewAccountContinue", DialogHooks, &TNDialogHooks::EnableNewAccountContinue,
-         [=](auto fn) { fn(enabled); });
-}
-
 void ShowMessageBox(const char* text, const char* caption, uint32_t flags)
 {
     Post("ShowMessageBox", FoundationHooks, &TNFoundationHooks::MessageBox,

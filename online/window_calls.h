@@ -54,8 +54,6 @@ void SetOrganizerToOpen(uint32_t organizerId);
 
 void HandOverRecordFromServer(int32_t dialogIndex, uint64_t dialogId, std::shared_ptr<const TNPIMRecord> record,
                               std::shared_ptr<const TNPIMSharing> sharing);
-void SetNewAccountLabel(const char* text);
-void EnableNewAccountContinue(bool enabled);
 
 // The foundation's message box and cursor, posted; nobody waits for the
 // button chosen.

@@ -162,8 +162,6 @@ void PrintOnlineTables()
         using D = TNDialogHooks;
         TableWalk<D> walk("DialogHooks", DialogHooks);
         walk("HandOverRecordFromServer", &D::HandOverRecordFromServer);
-        walk("SetNewAccountLabel", &D::SetNewAccountLabel);
-        walk("EnableNewAccountContinue", &D::EnableNewAccountContinue);
     }
     {
         using O = TNOnlineHooks;
@@ -189,6 +187,7 @@ void PrintOnlineTables()
         TableWalk<E> walk("SessionHooks", SessionHooks);
         walk("NewAccountDialogOpen", &E::NewAccountDialogOpen);
         walk("SetNewAccountResult", &E::SetNewAccountResult);
+        walk("NewAccountCreationFailed", &E::NewAccountCreationFailed);
         walk("CloseNewAccountDialog", &E::CloseNewAccountDialog);
         walk("FillLoginFields", &E::FillLoginFields);
         walk("NotTimerEnabled", &E::NotTimerEnabled);

@@ -18,13 +18,6 @@ const std::set<std::string> kWaitingForPages = {
     "SessionHooks.StopZentorSeconds",
     "ViewMainHooks.ResizeZentor",
 };
-const std::set<std::string> kWaitingForDialog = {
-    "DialogHooks.SetNewAccountLabel",
-    "DialogHooks.EnableNewAccountContinue",
-    "SessionHooks.NewAccountDialogOpen",
-    "SessionHooks.SetNewAccountResult",
-    "SessionHooks.CloseNewAccountDialog",
-};
 // Entries only a run without windows fills: the main window's consumer of
 // the UI-update tags polls while a save runs instead of waiting to be woken.
 const std::set<std::string> kHeadlessOnly = {
@@ -33,7 +26,7 @@ const std::set<std::string> kHeadlessOnly = {
 
 bool Listed(const std::string& name)
 {
-    return kWaitingForPages.count(name) != 0 || kWaitingForDialog.count(name) != 0 || kHeadlessOnly.count(name) != 0;
+    return kWaitingForPages.count(name) != 0 || kHeadlessOnly.count(name) != 0;
 }
 
 class HookTable : public testenv::PrivateEnvironment {};

@@ -295,6 +295,9 @@ TEST_F(AccountActionsTest, SubscriptionRunsOffTheMainThreadAndReportsThere)
     again->Value = 1;
     ASSERT_TRUE(again->Resume());
     ASSERT_TRUE(PumpUntil([&] { return accounts_.Held() == 1; }));
+    // Released only once the second has ended: released earlier, the first
+    // could end before the second looked, and the second would run.
+    ASSERT_TRUE(PumpUntil([] { return plat::RunningThreadCount() == 1; }));
     accounts_.ReleaseHeld();
     ASSERT_TRUE(plat::WaitForRunningThreads(10000));
     Pump();

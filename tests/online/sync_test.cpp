@@ -338,6 +338,198 @@ TEST_F(SyncTest, ARecordAnsweredJustBeforeACrashMakesNoCopy)
     EXPECT_NE(fresh, 0u);
 }
 
+// A new tag of the organizer, as the tag dialog makes it; its temporary id.
+uint32_t NewTag(uint32_t organizerId, const std::string& title)
+{
+    TNModelWriteGuard lock;
+    TNPIMTags& tags = PIM[0]->Tags;
+    uint32_t id = tags.GetNextID();
+    if (id == 0 || !tags.Resize(tags.Count + 1))
+        return 0;
+    TNPIMTag& made = *tags.Items[tags.Count - 1];
+    made.ID = id;
+    made.OrganizerID = organizerId;
+    made.Title.Set(title.c_str());
+    made.PleaseSync = true;
+    tags.NoteIDChanged(tags.Count - 1);
+    tags.QueueForSave(tags.Count - 1);
+    return id;
+}
+
+// The same for a new tag and its assignment: each answer is lost to a
+// crash in turn, and the copy the next download brings confirms the item;
+// the assignment's copy is matched by the ids its tag's and record's own
+// confirmations gave. One of each on both sides, in memory and on disk.
+TEST_F(SyncTest, ATagAndAnAssignmentAnsweredJustBeforeACrashMakeNoCopies)
+{
+    SignIn();
+    const std::string title = "Zahr\xE1"
+                              "da";
+    uint32_t record = NewRecord(501, "Zal\xEDt");
+    uint32_t tag = NewTag(501, title);
+    ASSERT_NE(tag, 0u);
+    {
+        TNModelWriteGuard lock;
+        PIM[0]->TagsAssign.AddAssign(record, tag, 501);
+    }
+    EditRecord(record, [&](TNPIMRecord& r) { r.TagID = tag; });
+    PIM[0]->Save(false, false);
+    // The first answer to a tag and the first to an assignment end the run;
+    // fresh globals after a restart take the seam again.
+    std::map<int32_t, int> crashes;
+    auto armSeam = [&] {
+        g.UploadAnswerCrashSeam = [&](int32_t type, uint32_t) {
+            return type != TNPIM::kUploadRecords && ++crashes[type] == 1;
+        };
+    };
+    auto crashed = [] { return g.Close != 0 && g.OnlineThreadRunning == 0; };
+    armSeam();
+    g.FastSync("test");
+    ASSERT_TRUE(RunUntil(crashed));
+    ASSERT_EQ(crashes[TNPIM::kUploadTags], 1);
+    ASSERT_EQ(sync_.LiveCount(test_service::kTags), 1) << "the service answered the tag";
+    ASSERT_EQ(sync_.LiveCount(test_service::kTagsAssign), 0);
+    const size_t before = accounts_.Requests().size();
+
+    Restart(false, armSeam);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntil(crashed));
+    ASSERT_EQ(crashes[TNPIM::kUploadTagsAssign], 1);
+    ASSERT_EQ(sync_.LiveCount(test_service::kTagsAssign), 1) << "the service answered the assignment";
+
+    Restart(false);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+    // The service would answer a second assignment of the same record and
+    // tag with the live one; the client does not ask it to.
+    int tagUploads = 0;
+    int assignUploads = 0;
+    for (const auto& [type, id] : SentSince(accounts_, before).uploads) {
+        tagUploads += type == TNPIM::kUploadTags ? 1 : 0;
+        assignUploads += type == TNPIM::kUploadTagsAssign ? 1 : 0;
+    }
+    EXPECT_EQ(tagUploads, 0) << "the tag never went up again";
+    EXPECT_EQ(assignUploads, 1) << "the assignment went up once, before the second crash";
+
+    EXPECT_TRUE(service_.Violations().empty());
+    std::vector<StoredItem> tagsUp;
+    for (const StoredItem& item : sync_.Items(test_service::kTags))
+        if (item.Deleted == 0)
+            tagsUp.push_back(item);
+    std::vector<StoredItem> assignsUp;
+    for (const StoredItem& item : sync_.Items(test_service::kTagsAssign))
+        if (item.Deleted == 0)
+            assignsUp.push_back(item);
+    ASSERT_EQ(tagsUp.size(), 1u);
+    ASSERT_EQ(assignsUp.size(), 1u);
+    EXPECT_EQ(tagsUp[0].Field("Title"), title);
+    EXPECT_EQ(assignsUp[0].Number("TagID"), tagsUp[0].ID);
+    StoredItem recordUp;
+    ASSERT_EQ(LiveWithText(sync_, "Zal\xEDt"), 1);
+    for (const StoredItem& item : sync_.Items(test_service::kRecords))
+        if (item.Deleted == 0 && item.Field("Text") == "Zal\xEDt")
+            recordUp = item;
+    EXPECT_EQ(assignsUp[0].Number("RecordID"), recordUp.ID);
+
+    auto expectOneOfEach = [&](const char* when) {
+        TNModelReadGuard lock;
+        const TNPIM& pim = *PIM[0];
+        std::vector<const TNPIMTag*> tags;
+        for (int32_t i = 0; i < pim.Tags.Count; ++i) {
+            const TNPIMTag* t = pim.Tags.Items[i];
+            if (t != nullptr && t->ID != 0 && t->Deleted == 0)
+                tags.push_back(t);
+        }
+        std::vector<const TNPIMTagsAssignItem*> assigns;
+        for (int32_t i = 0; i < pim.TagsAssign.Count; ++i) {
+            const TNPIMTagsAssignItem* a = pim.TagsAssign.Items[i];
+            if (a != nullptr && a->ID != 0 && a->Deleted == 0)
+                assigns.push_back(a);
+        }
+        ASSERT_EQ(tags.size(), 1u) << when;
+        ASSERT_EQ(assigns.size(), 1u) << when;
+        EXPECT_EQ(tags[0]->ID, tagsUp[0].ID) << when;
+        EXPECT_FALSE(tags[0]->PleaseSync) << when;
+        EXPECT_EQ(assigns[0]->ID, assignsUp[0].ID) << when;
+        EXPECT_EQ(assigns[0]->TagID, tagsUp[0].ID) << when;
+        EXPECT_EQ(assigns[0]->RecordID, recordUp.ID) << when;
+        EXPECT_FALSE(assigns[0]->PleaseSync) << when;
+    };
+    expectOneOfEach("after the restarts");
+    Restart(true);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+    expectOneOfEach("loaded again from its file");
+    EXPECT_EQ(sync_.LiveCount(test_service::kTags), 1);
+    EXPECT_EQ(sync_.LiveCount(test_service::kTagsAssign), 1);
+}
+
+// The match after a restart is narrow: a tag of the same title in another
+// organizer, of another title, or deleted, and an assignment of the same
+// tag to another record, all new in the first download, confirm nothing;
+// the items never sent go up as they are.
+TEST_F(SyncTest, NearCopiesInTheFirstDownloadAfterARestartConfirmNothing)
+{
+    const std::string title = "Zahr\xE1"
+                              "da";
+    uint32_t serviceTag = sync_.Seed(test_service::kTags, {{"OrganizerID", "501"}, {"Title", "\x8Akola"}});
+    uint32_t mine = sync_.SeedRecord(501, "M\xF9j");
+    uint32_t other = sync_.SeedRecord(501, "Ciz\xED");
+    SignIn();
+    uint32_t tag = NewTag(501, title);
+    ASSERT_NE(tag, 0u);
+    {
+        TNModelWriteGuard lock;
+        PIM[0]->TagsAssign.AddAssign(mine, serviceTag, 501);
+    }
+    PIM[0]->Save(false, false);
+    // Made meanwhile by another party; none is a copy of the pending items.
+    std::vector<uint32_t> nearTags = {
+        sync_.Seed(test_service::kTags, {{"OrganizerID", "502"}, {"Title", title}}),
+        sync_.Seed(test_service::kTags, {{"OrganizerID", "501"}, {"Title", title + " 2"}}),
+        sync_.Seed(test_service::kTags, {{"OrganizerID", "501"},
+                                         {"Title", "zahr\xE1"
+                                                   "da"}}),
+        sync_.Seed(test_service::kTags, {{"OrganizerID", "501"}, {"Title", title}}),
+    };
+    ASSERT_TRUE(sync_.Tombstone(test_service::kTags, nearTags.back()));
+    uint32_t nearAssign = sync_.Seed(
+        test_service::kTagsAssign,
+        {{"OrganizerID", "501"}, {"RecordID", std::to_string(other)}, {"TagID", std::to_string(serviceTag)}});
+    size_t before = accounts_.Requests().size();
+    Restart(false);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(RunUntilIdle());
+
+    std::vector<std::pair<int, uint32_t>> uploads = SentSince(accounts_, before).uploads;
+    EXPECT_EQ(std::count(uploads.begin(), uploads.end(), std::make_pair(int{TNPIM::kUploadTags}, tag)), 1);
+    EXPECT_EQ(std::count_if(uploads.begin(), uploads.end(),
+                            [](const auto& up) { return up.first == TNPIM::kUploadTagsAssign; }),
+              1);
+    EXPECT_EQ(sync_.LiveCount(test_service::kTags), 5) << "the pending tag is a tag of its own";
+    EXPECT_EQ(sync_.LiveCount(test_service::kTagsAssign), 2);
+    EXPECT_TRUE(service_.Violations().empty());
+
+    TNModelReadGuard lock;
+    const TNPIM& pim = *PIM[0];
+    const TNPIMTag* made = pim.Tags.GetTagByID(tag);
+    ASSERT_NE(made, nullptr);
+    EXPECT_LT(made->ID, kFirstLocalID);
+    EXPECT_EQ(std::count(nearTags.begin(), nearTags.end(), made->ID), 0);
+    EXPECT_EQ(made->OrganizerID, 501u);
+    int assigns = 0;
+    for (int32_t i = 0; i < pim.TagsAssign.Count; ++i) {
+        const TNPIMTagsAssignItem* a = pim.TagsAssign.Items[i];
+        if (a == nullptr || a->ID == 0 || a->Deleted != 0)
+            continue;
+        ++assigns;
+        EXPECT_LT(a->ID, kFirstLocalID);
+        EXPECT_FALSE(a->PleaseSync);
+        EXPECT_EQ(a->RecordID == mine, a->ID != nearAssign) << a->ID;
+    }
+    EXPECT_EQ(assigns, 2);
+}
+
 // Temporary ids start again after a restart, and the service takes an id
 // it answered before as stale. A new record's assignment must not go
 // up naming the record's temporary id while the record backs off.

@@ -41,7 +41,7 @@ void SyncWorld::SignIn()
     ASSERT_TRUE(RunUntilIdle());
 }
 
-void SyncWorld::Restart(bool save)
+void SyncWorld::Restart(bool save, const std::function<void()>& beforeSignIn)
 {
     g.Close = 1;
     ASSERT_TRUE(plat::WaitForRunningThreads(10000));
@@ -54,6 +54,8 @@ void SyncWorld::Restart(bool save)
     g.InstID = Dirs.LoadInstID();
     g.FastPassDelayMs = fastPassDelay;
     g.FullResyncInterval = kNoFullResync;
+    if (beforeSignIn)
+        beforeSignIn();
     host_ = std::make_unique<TNHeadlessHost>();
     ASSERT_TRUE(host_->SignIn(kAliceLogin, kAlicePassword));
     ASSERT_TRUE(RunUntil([] { return g.UserLoginStatus == 1; }, 60000));

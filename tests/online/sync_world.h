@@ -9,6 +9,7 @@
 
 #include <climits>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,8 +34,9 @@ protected:
     // Runs the loop and the timer until `done`.
     bool RunUntil(const std::function<bool()>& done, int timeoutMs = 10000);
     // Ends the run between passes as a crash does (or saved first), loads
-    // the data set again from its file and signs alice in again.
-    void Restart(bool save);
+    // the data set again from its file and signs alice in again;
+    // `beforeSignIn` runs on the fresh globals before any pass can.
+    void Restart(bool save, const std::function<void()>& beforeSignIn = {});
 
     // A local edit as the record editor makes it, under the model lock.
     void EditRecord(uint32_t id, const std::function<void(TNPIMRecord&)>& change);

@@ -59,8 +59,7 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
     PagesHooks = {&Recorder<void, int32_t>, &Recorder<void>, &Recorder<void, std::shared_ptr<TNPIMRecordList>, int32_t>,
                   &Recorder<void, uint32_t>};
     DialogHooks = {
-        &Recorder<void, int32_t, uint64_t, std::shared_ptr<const TNPIMRecord>, std::shared_ptr<const TNPIMSharing>>,
-        &Recorder<void, const char*>, &Recorder<void, bool>};
+        &Recorder<void, int32_t, uint64_t, std::shared_ptr<const TNPIMRecord>, std::shared_ptr<const TNPIMSharing>>};
     FoundationHooks.MessageBox = &Recorder<int32_t, const char*, const char*, uint32_t>;
     FoundationHooks.ResetCursor = &Recorder<void>;
     FoundationHooks.SetWaitCursor = &Recorder<void>;
@@ -100,8 +99,6 @@ TEST_F(WindowCallsTest, EveryEntryCalledFromAWorkerRunsOnTheMainLoop)
         [] { TNWindowCalls::HandOverSearchResults(nullptr, 0); },
         [] { TNWindowCalls::SetOrganizerToOpen(501); },
         [] { TNWindowCalls::HandOverRecordFromServer(0, 0, nullptr, nullptr); },
-        [] { TNWindowCalls::SetNewAccountLabel("ok"); },
-        [] { TNWindowCalls::EnableNewAccountContinue(true); },
         [] { TNWindowCalls::ShowMessageBox("text", "Chyba", mbOk); },
         [] { TNWindowCalls::ResetCursor(); },
         [] { TNWindowCalls::SetWaitCursor(); },

@@ -72,6 +72,10 @@ AccountActions::AccountActions(AccountService& accounts, SyncService& sync, OneS
     withUser("delete-recurring-record", [this](const FormFields& fields, const Account& account) {
         return DeleteRecurringRecord(fields, account);
     });
+    withUser("change-password",
+             [this](const FormFields& fields, const Account& account) { return ChangePassword(fields, account); });
+    withUser("change-email",
+             [this](const FormFields& fields, const Account& account) { return ChangeEmail(fields, account); });
     accounts_.RouteApi("send-stats", [this](const FormFields& fields, const Account*) { return SendStats(fields); });
 }
 
@@ -112,6 +116,66 @@ std::string AccountActions::SaveBasicProfile(const FormFields& fields, const Acc
         sync_.Change(kOrganizers, account.MainOrganizer, {{"Title", first + " " + last}});
     return Done() +
            accounts_.AccountBlock(accounts_.AccountByID(account.UserID), UnsignedField(fields, "InstID"), false);
+}
+
+// The dialogs check that the answer names their installation.
+static std::string EchoInstID(const FormFields& fields)
+{
+    return Element("inst-id", std::to_string(UnsignedField(fields, "InstID")));
+}
+
+std::string AccountActions::ChangePassword(const FormFields& fields, const Account& account)
+{
+    if (UnsignedField(fields, "userId") != account.UserID)
+        return Refused("Nespr\xE1vn\xFD u\x9Eivatel.");
+    if (FieldValue(fields, "currentPassword") != account.Password)
+        return NotDone("St\xE1vaj\xED" "c\xED heslo nen\xED spr\xE1vn\xE9.") + EchoInstID(fields);
+    const std::string first = FieldValue(fields, "newPassword1");
+    if (first != FieldValue(fields, "newPassword2") || first.size() < 6 || first.size() > 128)
+        return NotDone("Nov\xE1 hesla nejsou stejn\xE1.") + EchoInstID(fields);
+    accounts_.ChangeAccount(account.UserID, [&](Account& stored) { stored.Password = first; });
+    return Done() + EchoInstID(fields);
+}
+
+std::string AccountActions::ChangeEmail(const FormFields& fields, const Account& account)
+{
+    if (UnsignedField(fields, "userId") != account.UserID)
+        return Refused("Nespr\xE1vn\xFD u\x9Eivatel.");
+    if (FieldValue(fields, "password") != account.Password)
+        return NotDone("Nespr\xE1vn\xE9 heslo.") + EchoInstID(fields);
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        pendingEmails_[account.UserID] = {static_cast<int>(SignedField(fields, "emailType")),
+                                          FieldValue(fields, "newEmail")};
+    }
+    return Done() + EchoInstID(fields);
+}
+
+std::string AccountActions::PendingEmail(uint32_t userId, int* slot) const
+{
+    std::lock_guard<std::mutex> guard(mutex_);
+    auto found = pendingEmails_.find(userId);
+    if (found == pendingEmails_.end())
+        return "";
+    if (slot != nullptr)
+        *slot = found->second.Slot;
+    return found->second.Email;
+}
+
+bool AccountActions::ConfirmPendingEmail(uint32_t userId)
+{
+    PendingAddress pending;
+    {
+        std::lock_guard<std::mutex> guard(mutex_);
+        auto found = pendingEmails_.find(userId);
+        if (found == pendingEmails_.end())
+            return false;
+        pending = found->second;
+        pendingEmails_.erase(found);
+    }
+    if (pending.Slot == 1)
+        accounts_.ChangeAccount(userId, [&](Account& stored) { stored.Email = pending.Email; });
+    return true;
 }
 
 std::string AccountActions::AnswerContactRequest(const FormFields& fields, const Account& account, int acceptance)

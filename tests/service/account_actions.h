@@ -29,6 +29,12 @@ public:
     int StatsCount(const std::string& kind) const;
     // The last "ExtendedStats" text received.
     std::string LastExtendedStats() const;
+    // The address a "change-email" left waiting for the user's confirmation,
+    // with its slot; empty when none waits.
+    std::string PendingEmail(uint32_t userId, int* slot = nullptr) const;
+    // ---- Acting as the user who clicks the confirmation link: a primary
+    // address becomes the account's e-mail. False when none waits.
+    bool ConfirmPendingEmail(uint32_t userId);
 
 private:
     std::string SaveBasicProfile(const FormFields& fields, const Account& account);
@@ -38,6 +44,8 @@ private:
     std::string PostponeAlert(const FormFields& fields, const Account& account);
     std::string SendStats(const FormFields& fields);
     std::string DeleteRecurringRecord(const FormFields& fields, const Account& account);
+    std::string ChangePassword(const FormFields& fields, const Account& account);
+    std::string ChangeEmail(const FormFields& fields, const Account& account);
     // A contact entry of `owner` for the user `other`.
     void AddContact(const Account& owner, const Account& other);
     int64_t Now() const;
@@ -49,6 +57,11 @@ private:
     std::function<int64_t()> clock_;
     std::map<std::string, int> stats_;
     std::string lastExtendedStats_;
+    struct PendingAddress {
+        int Slot = 0;
+        std::string Email;
+    };
+    std::map<uint32_t, PendingAddress> pendingEmails_;
 };
 
 } // namespace test_service

@@ -149,6 +149,10 @@ void ServiceSet::RegisterControls()
         uint32_t alert = AddAlert(Number(fields, "in", 60), text.empty() ? "Upozorn\xECn\xED" : text);
         return "alert " + std::to_string(alert) + "\n";
     });
+    control("/__test/confirm-email", [this](const FormFields& fields) {
+        uint32_t user = static_cast<uint32_t>(Number(fields, "user", 0));
+        return std::string(Actions.ConfirmPendingEmail(user) ? "confirmed\n" : "none\n");
+    });
     control("/__test/demo/update", [this](const FormFields& fields) {
         int version = static_cast<int>(Number(fields, "version", Accounts.NewestVersion() + 1));
         OfferUpdate(version);
@@ -352,6 +356,7 @@ const char* ControlsHelp()
     return "Controls (GET, under /__test/):\n"
            "  demo/alert?in=SECONDS&text=T      a record of organizer 501 with an alert due in SECONDS (60)\n"
            "  demo/update?version=N             announces version N (the next) and serves it\n"
+           "  confirm-email?user=ID             the user confirms the address change-email left pending\n"
            "  demo/message?id=&title=&text=&url=&type=1|2   a message for users, until flagged\n"
            "  sync/change?type=&id=&KEY=VALUE   another party changes an item\n"
            "  sync/tombstone?type=&id=          another party deletes an item\n"
