@@ -117,8 +117,9 @@ inline constexpr size_t kSyncedCount = std::size(kSyncedCollections);
 
 // The upload order is the order of the codes: every pending record before
 // any tag assignment, and so on. Rows without an upload are left out (null
-// at the end).
-constexpr std::array<const TNSyncedCollection*, kSyncedCount> UploadOrder()
+// at the end). Made at start-up rather than at compile time: a sanitizer
+// build cannot compare the rows' function pointers in a constant expression.
+inline std::array<const TNSyncedCollection*, kSyncedCount> UploadOrder()
 {
     std::array<const TNSyncedCollection*, kSyncedCount> order{};
     size_t count = 0;
@@ -134,4 +135,4 @@ constexpr std::array<const TNSyncedCollection*, kSyncedCount> UploadOrder()
     }
     return order;
 }
-inline constexpr std::array<const TNSyncedCollection*, kSyncedCount> kUploadOrder = UploadOrder();
+inline const std::array<const TNSyncedCollection*, kSyncedCount> kUploadOrder = UploadOrder();

@@ -151,8 +151,9 @@ TEST_F(FileOperations, SizePermissionsReadabilityAndNewFilesOfAFolder)
     EXPECT_FALSE(plat::FolderTakesNewFiles(folder_ + "missing/"));
     ASSERT_EQ(chmod((folder_ + "folder").c_str(), 0500), 0);
     // Root writes into any folder.
-    if (geteuid() != 0)
+    if (geteuid() != 0) {
         EXPECT_FALSE(plat::FolderTakesNewFiles(folder_ + "folder/"));
+    }
     ASSERT_EQ(chmod((folder_ + "folder").c_str(), 0700), 0);
     EXPECT_EQ(std::filesystem::directory_iterator(folder_ + "folder/"), std::filesystem::directory_iterator())
         << "the probe file is removed";
