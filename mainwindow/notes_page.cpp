@@ -110,17 +110,7 @@ TNSelectionCandidate StoredNotesSelection()
     std::vector<TNSelectionCandidate> candidates;
     for (const SpecialNotes& special : kSpecials)
         candidates.push_back({special.id, 0, Setup.GetBool(special.settingName)});
-    TNModelReadGuard readGuard;
-    for (int32_t pos = 0; pos < PIM.Count(); ++pos) {
-        if (PIM[pos] == nullptr)
-            continue;
-        const TNPIMTags& tags = PIM[pos]->Tags;
-        for (int32_t i = 0; i < tags.Count; ++i) {
-            const TNPIMTag* tag = tags.Items[i];
-            if (tag != nullptr && tag->Deleted == 0)
-                candidates.push_back({tag->ID, pos, tag->SelectedOnNotesPage});
-        }
-    }
+    AppendTagCandidates(candidates, &TNPIMTag::SelectedOnNotesPage);
     return RestoredSelection(candidates);
 }
 

@@ -57,3 +57,7 @@ struct TNSelectionCandidate {
 };
 // The last selected candidate; Id 0 when none is.
 TNSelectionCandidate RestoredSelection(const std::vector<TNSelectionCandidate>& candidates);
+// Appends every live tag of every store, in store and list order, with its
+// mark for one page (`selected`), under the model's read lock.
+class TNPIMTag;
+void AppendTagCandidates(std::vector<TNSelectionCandidate>& candidates, bool TNPIMTag::*selected);

@@ -259,6 +259,21 @@ TNSelectionCandidate RestoredSelection(const std::vector<TNSelectionCandidate>& 
     return chosen;
 }
 
+void AppendTagCandidates(std::vector<TNSelectionCandidate>& candidates, bool TNPIMTag::*selected)
+{
+    TNModelReadGuard readGuard;
+    for (int32_t pos = 0; pos < PIM.Count(); ++pos) {
+        if (PIM[pos] == nullptr)
+            continue;
+        const TNPIMTags& tags = PIM[pos]->Tags;
+        for (int32_t i = 0; i < tags.Count; ++i) {
+            const TNPIMTag* tag = tags.Items[i];
+            if (tag != nullptr && tag->Deleted == 0)
+                candidates.push_back({tag->ID, pos, tag->*selected});
+        }
+    }
+}
+
 // ---------------------------------------------------------------------------
 // Building and layout
 
@@ -380,19 +395,7 @@ uint32_t TfrmMainDLMR1::TasksSelectedTag()
     std::vector<TNSelectionCandidate> candidates;
     for (const SpecialButton& special : kSpecials)
         candidates.push_back({special.id, 0, Setup.GetBool(special.name)});
-    {
-        TNModelReadGuard readGuard;
-        for (int32_t pos = 0; pos < PIM.Count(); ++pos) {
-            if (PIM[pos] == nullptr)
-                continue;
-            const TNPIMTags& tags = PIM[pos]->Tags;
-            for (int32_t i = 0; i < tags.Count; ++i) {
-                const TNPIMTag* tag = tags.Items[i];
-                if (tag != nullptr && tag->Deleted == 0)
-                    candidates.push_back({tag->ID, pos, tag->SelectedOnTasksPage});
-            }
-        }
-    }
+    AppendTagCandidates(candidates, &TNPIMTag::SelectedOnTasksPage);
     const TNSelectionCandidate restored = RestoredSelection(candidates);
     tasksSelectedId = restored.Id;
     tasksSelectedPimSrvPos = restored.PimSrvPos;
