@@ -124,18 +124,7 @@ void TNPIMAlerts::QueueForSave(int32_t pos)
 
 int32_t TNPIMAlerts::Add(TNString* answer)
 {
-    return Guarded("[TNPIMAlerts::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        LogAnswer("[TNPIMAlerts::Add] ", answer->View());
-        TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMAlert& a = *Items[pos];
+    auto fill = [&](TNPIMAlert& a, int32_t pos, TNAnswerItem& in, bool) -> int32_t {
         idIndex_.Note(pos, a);
         pimDataReceived = true;
         in.Number("OrganizerID", a.OrganizerID);
@@ -151,7 +140,8 @@ int32_t TNPIMAlerts::Add(TNString* answer)
         collection_steps::CountReceived(*this, a.Changed);
         QueueForSave(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMAlerts::Add]", "[TNPIMAlerts::Add] ", answer, fill);
 }
 
 void TNPIMAlerts::UpdateLastRequestTime(int32_t pos)

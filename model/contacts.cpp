@@ -138,18 +138,7 @@ bool TNPIMContacts::Resize(int32_t n)
 
 int32_t TNPIMContacts::Add(TNString* answer)
 {
-    return Guarded("[TNPIMContacts::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        LogAnswer("[TNPIMContacts::Add] ", answer->View());
-        TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMContact& k = *Items[pos];
+    auto fill = [&](TNPIMContact& k, int32_t pos, TNAnswerItem& in, bool) -> int32_t {
         pimDataReceived = true;
         k.Unsaved = true;
         in.Number("UserID", k.UserID);
@@ -178,7 +167,8 @@ int32_t TNPIMContacts::Add(TNString* answer)
         collection_steps::CountReceived(*this, k.Changed);
         QueueItem(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMContacts::Add]", "[TNPIMContacts::Add] ", answer, fill);
 }
 
 TNPIMContact* TNPIMContacts::FindByContactUserID(uint32_t contactUserID) const

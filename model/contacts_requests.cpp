@@ -96,18 +96,7 @@ bool TNPIMContactsRequests::Resize(int32_t n)
 
 int32_t TNPIMContactsRequests::Add(TNString* answer)
 {
-    return Guarded("[TNPIMContactsRequests::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        LogAnswer("[TNPIMContactsRequests::Add] ", answer->View());
-        TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMContactsRequest& r = *Items[pos];
+    auto fill = [&](TNPIMContactsRequest& r, int32_t pos, TNAnswerItem& in, bool) -> int32_t {
         pimDataReceived = true;
         r.Unsaved = true;
         in.Number("UserID", r.UserID);
@@ -127,5 +116,6 @@ int32_t TNPIMContactsRequests::Add(TNString* answer)
         collection_steps::CountReceived(*this, r.Changed);
         QueueItem(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMContactsRequests::Add]", "[TNPIMContactsRequests::Add] ", answer, fill);
 }

@@ -73,17 +73,7 @@ bool TNPIMEventTypes::Resize(int32_t n)
 
 int32_t TNPIMEventTypes::Add(TNString* answer)
 {
-    return Guarded("[TNPIMEventTypes::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMEventType& e = *Items[pos];
+    auto fill = [&](TNPIMEventType& e, int32_t pos, TNAnswerItem& in, bool) -> int32_t {
         in.Number("CreatedByUserID", e.CreatedByUserID);
         in.Number("TitleLn", e.TitleLn);
         if (in.Has("TitleLngString", true)) {
@@ -93,7 +83,8 @@ int32_t TNPIMEventTypes::Add(TNString* answer)
         collection_steps::CountReceived(*this, e.Changed);
         QueueItem(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMEventTypes::Add]", nullptr, answer, fill);
 }
 
 uint32_t TNPIMEventTypes::GetLastReq() const

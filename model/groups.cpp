@@ -53,17 +53,7 @@ bool TNPIMGroups::Resize(int32_t n)
 
 int32_t TNPIMGroups::Add(TNString* answer)
 {
-    return Guarded("[TNPIMGroups::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMGroup& g = *Items[pos];
+    auto fill = [&](TNPIMGroup& g, int32_t pos, TNAnswerItem& in, bool) -> int32_t {
         pimDataReceived = true;
         g.Unsaved = true;
         in.Number("UserID", g.UserID);
@@ -71,5 +61,6 @@ int32_t TNPIMGroups::Add(TNString* answer)
         collection_steps::CountReceived(*this, g.Changed);
         QueueItem(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMGroups::Add]", nullptr, answer, fill);
 }

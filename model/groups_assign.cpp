@@ -58,17 +58,7 @@ bool TNPIMGroupsAssign::Resize(int32_t n)
 
 int32_t TNPIMGroupsAssign::Add(TNString* answer)
 {
-    return Guarded("[TNPIMGroupsAssign::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMGroupsAssignItem& a = *Items[pos];
+    auto fill = [&](TNPIMGroupsAssignItem& a, int32_t pos, TNAnswerItem& in, bool) -> int32_t {
         pimDataReceived = true;
         a.Unsaved = true;
         in.Number("UserID", a.UserID);
@@ -78,5 +68,6 @@ int32_t TNPIMGroupsAssign::Add(TNString* answer)
         collection_steps::CountReceived(*this, a.Changed);
         QueueItem(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMGroupsAssign::Add]", nullptr, answer, fill);
 }

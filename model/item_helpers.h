@@ -1,11 +1,13 @@
 #pragma once
 
+#include "foundation/guard.h"
 #include "foundation/log.h"
 #include "foundation/record_file.h"
 #include "foundation/string.h"
 #include "model/body_reader.h"
 #include "model/body_writer.h"
 #include "model/collection.h"
+#include "model/model_lock.h"
 #include "model/numbers.h"
 #include "model/upload.h"
 
@@ -99,6 +101,29 @@ template <class Collection> int32_t TakeAnswerItem(Collection& items, TNAnswerIt
     in.Number("Changed", item.Changed);
     in.Number("Deleted", item.Deleted);
     return pos;
+}
+
+// What every collection's Add of an answer item does before its own fields:
+// under the model's write lock, the answer (logged first under `logPrefix`
+// when one is given) goes through TakeAnswerItem; then
+// `fill(item, pos, in, appended)` reads the collection's own fields and
+// gives the position. -1 for no answer, a refused id or a full collection.
+template <class Collection, class Fill>
+int32_t AddAnswerItem(Collection& items, const char* caller, const char* logPrefix, TNString* answer, Fill&& fill)
+{
+    return Guarded(caller, -1, [&]() -> int32_t {
+        TNModelWriteGuard lock;
+        if (answer == nullptr)
+            return -1;
+        if (logPrefix != nullptr)
+            LogAnswer(logPrefix, answer->View());
+        TNAnswerItem in(*answer);
+        const int32_t countBefore = items.Count;
+        const int32_t pos = TakeAnswerItem(items, in);
+        if (pos < 0)
+            return -1;
+        return fill(*items.Items[pos], pos, in, pos >= countBefore);
+    });
 }
 
 // Queues (type, id) for the next save pass; a deleted item is queued to

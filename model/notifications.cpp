@@ -109,18 +109,7 @@ bool TNPIMNotifications::Resize(int32_t n)
 
 int32_t TNPIMNotifications::Add(TNString* answer)
 {
-    return Guarded("[TNPIMNotifications::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        LogAnswer("[TNPIMNotifications::Add][A] ", answer->View());
-        TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMNotification& n = *Items[pos];
+    auto fill = [&](TNPIMNotification& n, int32_t pos, TNAnswerItem& in, bool) -> int32_t {
         pimDataReceived = true;
         LogWrite("[TNPIMNotifications::Add][B] ", "", false);
         in.Number("Type", n.Type);
@@ -144,7 +133,8 @@ int32_t TNPIMNotifications::Add(TNString* answer)
         }
         QueueItem(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMNotifications::Add]", "[TNPIMNotifications::Add][A] ", answer, fill);
 }
 
 void TNPIMNotifications::MarkAsReadByObjectId(int32_t objectKind, uint32_t objectID, int32_t notificationType)

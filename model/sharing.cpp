@@ -104,17 +104,7 @@ bool TNPIMSharing::Resize(int32_t n)
 
 int32_t TNPIMSharing::Add(TNString* answer)
 {
-    return Guarded("[TNPIMSharing::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        TNAnswerItem in(*answer);
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMSharingItem& s = *Items[pos];
+    auto fill = [&](TNPIMSharingItem& s, int32_t pos, TNAnswerItem& in, bool) -> int32_t {
         in.Number("OrganizerID", s.OrganizerID);
         in.Number("RecordID", s.RecordID);
         in.Number("Type", s.Type);
@@ -131,7 +121,8 @@ int32_t TNPIMSharing::Add(TNString* answer)
         collection_steps::CountReceived(*this, s.Changed);
         QueueItem(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMSharing::Add]", nullptr, answer, fill);
 }
 
 int32_t TNPIMSharing::GetItemPosByID(uint32_t id) const

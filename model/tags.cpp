@@ -147,23 +147,12 @@ void TNPIMTags::QueueForSave(int32_t pos)
 
 int32_t TNPIMTags::Add(TNString* answer)
 {
-    return Guarded("[TNPIMTags::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        TNAnswerItem in(*answer);
-        const int32_t countBefore = Count;
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMTag& t = *Items[pos];
+    auto fill = [&](TNPIMTag& t, int32_t pos, TNAnswerItem& in, bool appended) -> int32_t {
         idIndex_.Note(pos, t);
         pimDataReceived = true;
         in.Number("OrganizerID", t.OrganizerID);
         in.Text("Title", t.Title);
-        if (CollectArrivals && pos >= countBefore) {
+        if (CollectArrivals && appended) {
             arrivals_.push_back(t.ID);
         }
 
@@ -180,7 +169,8 @@ int32_t TNPIMTags::Add(TNString* answer)
         }
         QueueForSave(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMTags::Add]", nullptr, answer, fill);
 }
 
 void TNPIMTags::FinalizeLoading()

@@ -216,19 +216,8 @@ void TNPIMTagsAssign::RebuildRecordMap()
 
 int32_t TNPIMTagsAssign::Add(TNString* answer)
 {
-    return Guarded("[TNPIMTagsAssign::Add]", -1, [&] {
-        TNModelWriteGuard lock;
-        if (answer == nullptr) {
-            return -1;
-        }
-        TNAnswerItem in(*answer);
-        const int32_t countBefore = Count;
-        int32_t pos = TakeAnswerItem(*this, in);
-        if (pos < 0) {
-            return -1;
-        }
-        TNPIMTagsAssignItem& a = *Items[pos];
-        if (CollectArrivals && pos >= countBefore) {
+    auto fill = [&](TNPIMTagsAssignItem& a, int32_t pos, TNAnswerItem& in, bool appended) -> int32_t {
+        if (CollectArrivals && appended) {
             arrivals_.push_back(a.ID);
         }
         idIndex_.Note(pos, a);
@@ -259,7 +248,8 @@ int32_t TNPIMTagsAssign::Add(TNString* answer)
         }
         QueueForSave(pos);
         return pos;
-    });
+    };
+    return AddAnswerItem(*this, "[TNPIMTagsAssign::Add]", nullptr, answer, fill);
 }
 
 void TNPIMTagsAssign::FinalizeLoading()
