@@ -536,16 +536,27 @@ void TfrmMainDLMR1::btnTasksTagsClick(plat::TComponent* sender)
 // ---------------------------------------------------------------------------
 // Menus
 
+namespace {
+
+// A left press on a page button's menu arrow drops its menu at the cursor
+// and takes the hover look off the button, which the menu hides.
+void PopUpButtonMenu(plat::TPopupMenu* menu, plat::TComponent* sender, plat::TMouseButton button)
+{
+    if (button != plat::TMouseButton::mbLeft || menu == nullptr)
+        return;
+    const plat::TPoint at = plat::Mouse::CursorPos();
+    menu->Popup(at.x, at.y);
+    if (TNViewItem* item = View.GetComponentByHandle(sender))
+        View.ButtonHoverOff(item);
+}
+
+} // namespace
+
 void TfrmMainDLMR1::btnTasksTagsMenuMouseDown(plat::TComponent* sender, plat::TMouseButton button)
 {
     Guarded("[TfrmMainDLMR1::btnTasksTagsMenuMouseDown]", [&] {
         btnESCClick();
-        if (button != plat::TMouseButton::mbLeft)
-            return;
-        const plat::TPoint at = plat::Mouse::CursorPos();
-        popupTasksTagsMenuButton->Popup(at.x, at.y);
-        if (TNViewItem* item = View.GetComponentByHandle(sender))
-            View.ButtonHoverOff(item);
+        PopUpButtonMenu(popupTasksTagsMenuButton, sender, button);
     });
 }
 
@@ -553,12 +564,7 @@ void TfrmMainDLMR1::btnTasksListMenuMouseDown(plat::TComponent* sender, plat::TM
 {
     Guarded("[TfrmMainDLMR1::btnTasksListMenuMouseDown]", [&] {
         btnESCClick();
-        if (button != plat::TMouseButton::mbLeft)
-            return;
-        const plat::TPoint at = plat::Mouse::CursorPos();
-        popupTasksListMenuButton->Popup(at.x, at.y);
-        if (TNViewItem* item = View.GetComponentByHandle(sender))
-            View.ButtonHoverOff(item);
+        PopUpButtonMenu(popupTasksListMenuButton, sender, button);
     });
 }
 
